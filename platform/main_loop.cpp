@@ -1,0 +1,110 @@
+// The main routine: start-up, one fixed sequence of steps per frame, exit.
+// The order is binding: later steps read what earlier steps of the same frame
+// wrote (the renderer draws the lists that the submissions filled).
+#include "platform/main_loop.h"
+
+#include "platform/frame_steps.h"
+#include "platform/platform.h"
+
+double game_clock = 0.0;
+uint8_t paused = 0;
+float frame_dt = 0.0f;
+float world_dt = 0.0f;
+uint8_t underground = 0;
+uint8_t character_creation_open = 0;
+uint8_t character_select_open = 0;
+uint8_t character_sheet_open = 0;
+
+static double previous_time = 0.0;
+
+float main_loop_clamp_step(double now, double previous) {
+    float dt = (float)(now - previous);
+    if (!(dt > 0.0f)) return 0.0f;  // also catches NaN
+    return dt > 0.05f ? 0.05f : dt;
+}
+
+int game_startup() {
+    plat_open_window("Tervanne", 1920, 1080);
+    if (options_read()) options_apply_window();
+    if (!gl_load()) {
+        log_printf("Votre carte graphique ne propose pas OpenGL 3.3 : mettez à jour son pilote.");
+        return 1;
+    }
+    gpu_init();
+    snd_init();
+    plat_pump();
+    title_card_present();
+    plat_swap();
+    world_build();
+    villagers_build();
+    gathering_build();
+    log_printf("Monde prêt : %d obstacles.", obstacle_count());
+    net_read_address();
+    characters_load();
+    previous_time = plat_time();
+    return 0;
+}
+
+void game_frame() {
+    plat_pump();
+    double now = plat_time();
+    frame_dt = main_loop_clamp_step(now, previous_time);
+
+    // Dialog input comes before the pause test: closing the pause dialog
+    // resumes the simulation in this same frame.
+    hud_dialog_input();
+    world_dt = paused ? 0.0f : frame_dt;
+    game_clock += world_dt;
+    hud_update(world_dt);
+    snd_update(frame_dt);
+
+    if (!paused) {
+        player_update(world_dt);
+        if (!character_creation_open && !character_select_open) creatures_update(world_dt);
+        seneschal_update(world_dt);
+        merchant_update(world_dt);
+        lady_quest_update(world_dt);
+        quests_update(world_dt);
+        ambience_update(world_dt);
+        zones_update(world_dt);
+        crafting_update(world_dt);
+        catacombs_update(world_dt);
+    }
+    net_update(frame_dt);
+
+    render_begin_frame();
+    if (character_sheet_open) character_preview_render();
+    player_submit();
+    creatures_submit();
+    remote_players_submit();
+    if (!underground) {
+        seneschal_submit();
+        merchant_submit();
+        lady_submit();
+        quest_figures_submit();
+        world_submit();
+        ambience_submit();
+        gathering_submit();
+    } else {
+        catacombs_submit();
+    }
+    render_frame();
+    hud_draw();
+    ui_flush();
+    plat_swap();
+    previous_time = now;
+}
+
+int game_shutdown() {
+    options_write();
+    character_save_current();
+    net_shutdown();
+    return 0;
+}
+
+int game_main() {
+    int code = game_startup();
+    if (code != 0) return code;
+    while (!plat_input.quit_requested) game_frame();
+    return game_shutdown();
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+
+// Simulation time and the frame's steps, shared by every subsystem.
+extern double game_clock;      // advances by world_dt only
+extern uint8_t paused;         // set by the pause and options screens
+extern float frame_dt;         // real step, clamped to [0, 0.05]
+extern float world_dt;         // frame_dt, or 0 while paused
+extern uint8_t underground;    // the player is in the catacombs
+extern uint8_t character_creation_open;
+extern uint8_t character_select_open;
+extern uint8_t character_sheet_open;
+
+// Clamps a real step: a clock that goes backwards gives 0, a stall at most 0.05 s.
+float main_loop_clamp_step(double now, double previous);
+
+// The three pieces of the main routine; each backend's entry point is a thin
+// loop around them, and tests drive them frame by frame.
+// game_startup returns 0 to go on, or the exit code to return at once.
+int game_startup();
+void game_frame();
+int game_shutdown();
+// The whole program: start-up, frames until quit_requested, exit.
+int game_main();

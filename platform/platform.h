@@ -1,0 +1,138 @@
+#pragma once
+// The platform seam: the only calls through which the game talks to the
+// window system, the GL context, the clock, files and sockets.
+//
+// Backend contract (what every backend -- platform/win32, platform/sdl,
+// platform/headless -- must provide; everything is single-threaded and is
+// called from the main loop):
+//
+//  plat_open_window(title, w, h)  Create the one window with a GL 3.3
+//      compatibility context made current (a plain context may stay if 3.3
+//      cannot be had; gl_load decides), vsync on, raw relative mouse motion
+//      available, client size in plat_input.client_width/height,
+//      window_active set. Starts the clock (plat_time() == 0 here). If the
+//      requested size plus frame does not fit the screen, the windowed
+//      rectangle becomes 3/4 of the screen, centred, and the window goes
+//      fullscreen at once.
+//  plat_pump()  Start of frame: plat_input_begin_frame(), then dispatch every
+//      waiting event into plat_input (keys as key indices, see below), then
+//      toggle fullscreen if key 87 (F11) went down during this pump.
+//  plat_swap()  Present the back buffer (waits for the retrace).
+//  plat_time()  Seconds since plat_open_window began, f64, monotonic source.
+//  plat_window_framebuffer()  GL framebuffer that stands for "the window":
+//      0 on real windows, an offscreen FBO on the headless backend.
+//  plat_set_cursor_captured(on)  Hide and lock the cursor for mouse-look
+//      (only then is mouse_delta filled); releasing puts the cursor back where
+//      it was. Losing focus releases it.
+//  plat_toggle_fullscreen / plat_is_fullscreen / plat_set_windowed_size
+//      Borderless full-monitor versus the remembered windowed rectangle.
+//  plat_key_name(key, out, cap)  UTF-8 display name of a key index from the
+//      active layout; "touche %d" when the system has none; a single lowercase
+//      ASCII letter is upper-cased. Always NUL-terminated within cap.
+//  gl_proc(name)  Address of a GL entry point, or null.
+//  plat_read_file / plat_write_file  Whole files beside the program file
+//      (see plat_path_beside_program for the path rule).
+//  log_printf  One line of "tervanne-journal.txt" beside the program: at most
+//      2040 bytes of text then CR LF, written at once; silently off for the
+//      run when the file cannot be created.
+//  udp_*  One non-blocking IPv4 UDP socket; addresses and ports in host order.
+//
+// Key index: bits 0-6 = set-1 scan code, bit 7 = extended-key flag, with right
+// Shift (54) folded onto left Shift (42). Escape = 1, F11 = 87. Every backend
+// produces the same indices, so bindings and saved files are identical.
+
+#include <cstdarg>
+#include <cstdint>
+
+struct InputState {
+    int32_t client_width, client_height;
+    uint8_t key_down[256];
+    uint8_t key_down_prev[256];
+    float mouse_delta[2];
+    float wheel;
+    int32_t mouse_x, mouse_y;
+    uint8_t button_down[3];
+    uint8_t button_down_prev[3];
+    uint8_t key_pressed[256];
+    uint8_t button_pressed[3];
+    uint8_t cursor_captured;
+    uint8_t quit_requested;
+    uint8_t window_active;
+    char text_input[64];
+    int32_t text_input_length;
+};
+
+// The one input snapshot of the game; valid from the end of one plat_pump to
+// the start of the next.
+extern InputState plat_input;
+
+enum : int {
+    KEY_ESCAPE = 1,
+    KEY_LSHIFT = 42,
+    KEY_RSHIFT = 54,
+    KEY_F4 = 62,
+    KEY_F11 = 87,
+    KEY_EXTENDED = 0x80,
+};
+
+// ---- Backend calls ----------------------------------------------------------
+void plat_open_window(const char* title, int client_width, int client_height);
+void plat_pump();
+void plat_swap();
+double plat_time();
+uint32_t plat_window_framebuffer();
+void plat_set_cursor_captured(bool captured);
+void plat_toggle_fullscreen();
+bool plat_is_fullscreen();
+void plat_set_windowed_size(int client_width, int client_height);
+void plat_key_name(int key_index, char* out, int capacity);
+void* gl_proc(const char* name);
+
+int plat_read_file(const char* name, char* buffer, int capacity);
+bool plat_write_file(const char* name, const void* data, int length);
+void log_printf(const char* fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+bool udp_open();
+void udp_close();
+bool udp_send(uint32_t address, uint16_t port, const void* data, int length);
+int udp_receive(void* buffer, int capacity, uint32_t* out_address, uint16_t* out_port);
+bool udp_resolve(const char* host, uint32_t* out_address);
+
+// ---- Portable helpers shared by the backends (platform_common.cpp) ----------
+// Resets the per-frame parts of the snapshot (pump steps 1-2).
+void plat_input_begin_frame(InputState& in);
+// Key index from a scan code and the extended flag, with right Shift folded.
+int plat_key_index(int scan_code, bool extended);
+// Key went down (auto-repeat does not set key_pressed again).
+void plat_input_key_down(InputState& in, int key_index);
+void plat_input_key_up(InputState& in, int key_index);
+// Appends one typed code point as UTF-8; control characters and surrogate
+// halves are ignored; a character that would pass 63 bytes is dropped.
+void plat_input_text(InputState& in, uint32_t code_point);
+// True when F11 went down during this pump (pressed, or down now and not at
+// the start of the pump).
+bool plat_f11_went_down(const InputState& in, bool f11_down_at_start);
+// Formats one log line into out (capacity >= 2043): at most 2040 bytes of
+// text, then CR LF, NUL-terminated. Returns the byte count without the NUL.
+int plat_format_log_line(char* out, const char* fmt, va_list args);
+// Joins a program path and a file name: the path is cut after its last
+// separator ('\\' or '/'); with none, the name replaces the path.
+void plat_path_beside_program(const char* program_path, const char* name, char* out, int capacity);
+// Appends a UTF-32 key name as UTF-8 while fewer than capacity - 4 bytes are
+// written, then applies the "touche %d" fallback and the upper-casing of a
+// single lowercase ASCII letter.
+void plat_key_name_from_utf32(const uint32_t* name, int name_length, int key_index, char* out,
+                              int capacity);
+
+struct WindowPlacement {
+    int left, top, right, bottom;  // outer rectangle, windowed mode
+    bool fits;                     // false: start fullscreen
+};
+// Outer size for a client size given the frame sizes, the three-quarter
+// fallback when it does not fit, and centring on the screen.
+WindowPlacement plat_place_window(int client_width, int client_height, int frame_width,
+                                  int frame_height, int screen_width, int screen_height);
