@@ -1,6 +1,5 @@
 // Stand-ins until the GPU foundation lands; deleted by it.
 #include "platform/frame_steps.h"
-bool gl_load() { return true; }
 void gpu_init() {}
 void render_begin_frame() {}
 void character_preview_render() {}
