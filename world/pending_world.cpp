@@ -1,7 +1,6 @@
 // Stand-ins until the outdoor world lands; deleted by it.
 #include "platform/frame_steps.h"
 void world_build() {}
-int obstacle_count() { return 0; }
 void world_submit() {}
 void ambience_update(float) {}
 void ambience_submit() {}
