@@ -107,6 +107,10 @@ bool udp_resolve(const char* host, uint32_t* out_address);
 void plat_input_begin_frame(InputState& in);
 // Key index from a scan code and the extended flag, with right Shift folded.
 int plat_key_index(int scan_code, bool extended);
+// Keyboard usage id (USB HID; SDL scancodes are these) to a key index, -1
+// for keys the game does not know; and back (first usage giving the index).
+int plat_usage_to_key_index(int usage);
+int plat_key_index_to_usage(int key_index);
 // Key went down (auto-repeat does not set key_pressed again).
 void plat_input_key_down(InputState& in, int key_index);
 void plat_input_key_up(InputState& in, int key_index);

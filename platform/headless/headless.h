@@ -1,0 +1,20 @@
+#pragma once
+// Test-only backend: no window, a GL context from EGL (Mesa, surfaceless),
+// an offscreen framebuffer standing for the window, a fixed time step, and
+// input replayed from a recorded sequence of snapshots.
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// Fixed step returned by plat_time between two plat_pump calls (default 1/60 s).
+void headless_set_time_step(double seconds);
+// Snapshots replayed one per plat_pump; past the end the input stays idle.
+// The array must outlive the replay.
+void headless_set_input_script(const InputState* frames, int count);
+int headless_frame_index();
+// The window framebuffer's pixels, RGBA, top row first; false without a context.
+bool headless_read_pixels(uint8_t* rgba, int width, int height);
+// Writes the window framebuffer as a PNG file; false on failure.
+bool headless_screenshot(const char* path);
+// Whether plat_open_window got a GL context.
+bool headless_has_context();

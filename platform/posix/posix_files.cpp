@@ -1,0 +1,69 @@
+// Files beside the program and the run log, for the Linux backends.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+static bool path_beside_program(const char* name, char* out, int capacity) {
+    char exe[512];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return false;
+    exe[n] = 0;
+    plat_path_beside_program(exe, name, out, capacity);
+    return out[0] != 0;
+}
+
+int plat_read_file(const char* name, char* buffer, int capacity) {
+    if (!buffer || capacity <= 0) return -1;
+    char path[1024];
+    if (!path_beside_program(name, path, sizeof path)) return -1;
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // One read, as on Windows: the files are small and the capacity is the limit.
+    ssize_t got = read(fd, buffer, (size_t)(capacity - 1));
+    close(fd);
+    if (got < 0) return -1;
+    buffer[got] = 0;
+    return (int)got;
+}
+
+bool plat_write_file(const char* name, const void* data, int length) {
+    if (length < 0 || (!data && length > 0)) return false;
+    char path[1024];
+    if (!path_beside_program(name, path, sizeof path)) return false;
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const char* p = (const char*)data;
+    int left = length;
+    while (left > 0) {
+        ssize_t w = write(fd, p, (size_t)left);
+        if (w <= 0) break;
+        p += w;
+        left -= (int)w;
+    }
+    bool ok = close(fd) == 0 && left == 0;
+    return ok;
+}
+
+static int log_fd = -1;
+static bool log_tried = false;
+
+void log_printf(const char* fmt, ...) {
+    if (!log_tried) {
+        log_tried = true;
+        char path[1024];
+        if (path_beside_program("tervanne-journal.txt", path, sizeof path))
+            log_fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    if (log_fd < 0) return;
+    char line[2048];
+    va_list args;
+    va_start(args, fmt);
+    int n = plat_format_log_line(line, fmt, args);
+    va_end(args);
+    ssize_t w = write(log_fd, line, (size_t)n);
+    (void)w;
+}

@@ -1,0 +1,230 @@
+// The Linux backend: one SDL2 window with a GL 3.3 compatibility context,
+// SDL events translated into the same InputState the Windows backend fills.
+#include <SDL.h>
+
+#include <cstring>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+
+static SDL_Window* window = nullptr;
+static SDL_GLContext context = nullptr;
+static bool fullscreen = false;
+static int saved_cursor_x = 0, saved_cursor_y = 0;
+static uint64_t clock_zero = 0;
+static double clock_period = 0.0;
+
+static void refresh_client_size() {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    plat_input.client_width = w;
+    plat_input.client_height = h;
+}
+
+void plat_open_window(const char* title, int client_width, int client_height) {
+    clock_zero = SDL_GetPerformanceCounter();
+    clock_period = 1.0 / (double)SDL_GetPerformanceFrequency();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        log_printf("SDL : %s", SDL_GetError());
+        return;
+    }
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    SDL_Rect usable{0, 0, client_width, client_height};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    WindowPlacement place = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
+    window = SDL_CreateWindow(title, usable.x + place.left, usable.y + place.top,
+                              place.right - place.left, place.bottom - place.top,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!window) {
+        log_printf("SDL : %s", SDL_GetError());
+        return;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        // Take whatever the driver gives; the GL loader decides if it is enough.
+        SDL_GL_ResetAttributes();
+        context = SDL_GL_CreateContext(window);
+    }
+    if (context) {
+        SDL_GL_MakeCurrent(window, context);
+        SDL_GL_SetSwapInterval(1);
+    }
+    SDL_StartTextInput();
+    refresh_client_size();
+    plat_input.window_active = 1;
+    if (!place.fits) plat_toggle_fullscreen();
+}
+
+void plat_pump() {
+    plat_input_begin_frame(plat_input);
+    bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_QUIT:
+                plat_input.quit_requested = 1;
+                break;
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE: plat_input.quit_requested = 1; break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    case SDL_WINDOWEVENT_RESIZED: refresh_client_size(); break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        plat_input.client_width = plat_input.client_height = 0;
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED: refresh_client_size(); break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED: plat_input.window_active = 1; break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        plat_input.window_active = 0;
+                        plat_set_cursor_captured(false);
+                        break;
+                }
+                break;
+            case SDL_KEYDOWN: {
+                int k = plat_usage_to_key_index(e.key.keysym.scancode);
+                if (k >= 0) plat_input_key_down(plat_input, k);
+                break;
+            }
+            case SDL_KEYUP: {
+                int k = plat_usage_to_key_index(e.key.keysym.scancode);
+                if (k >= 0) plat_input_key_up(plat_input, k);
+                break;
+            }
+            case SDL_TEXTINPUT: {
+                // Decode UTF-8 to code points so the 63-byte rule is shared.
+                const unsigned char* s = (const unsigned char*)e.text.text;
+                while (*s) {
+                    uint32_t cp;
+                    int n;
+                    if (*s < 0x80) { cp = *s; n = 1; }
+                    else if ((*s & 0xE0) == 0xC0) { cp = *s & 0x1F; n = 2; }
+                    else if ((*s & 0xF0) == 0xE0) { cp = *s & 0x0F; n = 3; }
+                    else if ((*s & 0xF8) == 0xF0) { cp = *s & 0x07; n = 4; }
+                    else { ++s; continue; }
+                    int i = 1;
+                    for (; i < n && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
+                    if (i == n) plat_input_text(plat_input, cp);
+                    s += i;
+                }
+                break;
+            }
+            case SDL_MOUSEMOTION:
+                plat_input.mouse_x = (int16_t)e.motion.x;
+                plat_input.mouse_y = (int16_t)e.motion.y;
+                if (plat_input.cursor_captured) {
+                    plat_input.mouse_delta[0] += (float)e.motion.xrel;
+                    plat_input.mouse_delta[1] += (float)e.motion.yrel;
+                }
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                int b = e.button.button == SDL_BUTTON_LEFT    ? 0
+                        : e.button.button == SDL_BUTTON_RIGHT ? 1
+                        : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                               : -1;
+                if (b < 0) break;
+                if (e.type == SDL_MOUSEBUTTONDOWN) {
+                    plat_input.button_down[b] = 1;
+                    plat_input.button_pressed[b] = 1;
+                } else {
+                    plat_input.button_down[b] = 0;
+                }
+                break;
+            }
+            case SDL_MOUSEWHEEL: {
+                float notches = (float)e.wheel.y;
+                if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+                plat_input.wheel += notches;
+                break;
+            }
+            default: break;
+        }
+    }
+    if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
+}
+
+void plat_swap() {
+    if (window) SDL_GL_SwapWindow(window);
+}
+
+double plat_time() { return (double)(SDL_GetPerformanceCounter() - clock_zero) * clock_period; }
+
+uint32_t plat_window_framebuffer() { return 0; }
+
+void plat_set_cursor_captured(bool captured) {
+    if (captured == (plat_input.cursor_captured != 0)) return;
+    if (captured) {
+        SDL_GetMouseState(&saved_cursor_x, &saved_cursor_y);
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        plat_input.cursor_captured = 1;
+    } else {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        if (window) SDL_WarpMouseInWindow(window, saved_cursor_x, saved_cursor_y);
+        SDL_ShowCursor(SDL_ENABLE);
+        plat_input.cursor_captured = 0;
+    }
+}
+
+void plat_toggle_fullscreen() {
+    if (!window) return;
+    fullscreen = !fullscreen;
+    SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    refresh_client_size();
+}
+
+bool plat_is_fullscreen() { return fullscreen; }
+
+void plat_set_windowed_size(int client_width, int client_height) {
+    if (!window) return;
+    SDL_Rect usable{0, 0, client_width, client_height};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable);
+    WindowPlacement p = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
+    if (fullscreen) return;  // remembered by SDL for when fullscreen ends
+    SDL_SetWindowSize(window, p.right - p.left, p.bottom - p.top);
+    SDL_SetWindowPosition(window, usable.x + p.left, usable.y + p.top);
+    refresh_client_size();
+}
+
+void plat_key_name(int key_index, char* out, int capacity) {
+    uint32_t wide[48];
+    int n = 0;
+    int usage = plat_key_index_to_usage(key_index);
+    if (usage >= 0) {
+        const char* name = SDL_GetKeyName(SDL_GetKeyFromScancode((SDL_Scancode)usage));
+        // Back to code points so the shared rules (cut, fallback, capital) apply.
+        const unsigned char* s = (const unsigned char*)name;
+        while (s && *s && n < 48) {
+            uint32_t cp = *s;
+            int len = 1;
+            if (*s >= 0xF0) { cp = *s & 0x07; len = 4; }
+            else if (*s >= 0xE0) { cp = *s & 0x0F; len = 3; }
+            else if (*s >= 0xC0) { cp = *s & 0x1F; len = 2; }
+            int i = 1;
+            for (; i < len && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
+            wide[n++] = cp;
+            s += i;
+        }
+        // SDL names letters in capitals already; keep the system's text otherwise.
+    }
+    plat_key_name_from_utf32(wide, n, key_index, out, capacity);
+}
+
+void* gl_proc(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+int main(int, char**) {
+    int code = game_main();
+    if (context) SDL_GL_DeleteContext(context);
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+    return code;
+}
