@@ -1,0 +1,94 @@
+#pragma once
+// The frame renderer: per-frame draw lists that every subsystem fills, the
+// camera, the atmosphere, fire lights, and the projections between world and
+// screen. Submitters never talk to OpenGL.
+#include <cstdint>
+
+#include "common/mathx.h"
+#include "world/mesh.h"
+
+constexpr int MAX_FIRES = 12;
+constexpr float CAMERA_NEAR = 0.1f;
+constexpr float CAMERA_FAR = 700.0f;
+constexpr int SHADOW_MAP_SIZE = 4096;
+
+// One entry of the per-frame draw list.
+struct DrawItem {
+    const GpuMesh* mesh;
+    const Material* material;
+    Mat4 model;
+    Vec3 tint;
+    float w;  // becomes i_col.w (1.0 by default)
+};
+
+struct FireLight {
+    Vec3 position;  // world metres
+    Vec3 colour;    // linear, may exceed 1
+    float range;    // <= 0 is sent as 1
+};
+
+struct RenderCamera {
+    Vec3 eye;
+    Vec3 target;
+    float fov_degrees;  // vertical
+};
+extern RenderCamera render_camera;
+
+// Filled every frame by the world submitters. Colours in display space.
+struct Atmosphere {
+    Vec3 sun_dir;  // unit, towards the sun
+    Vec3 sun_colour;
+    Vec3 zenith;
+    Vec3 horizon;
+    Vec3 ground;
+    Vec3 fog;
+    float fog_density;
+    float saturation;
+    float contrast;
+    float exposure;
+    float ao;  // 0.85 at quality 2, else 0
+    Vec3 shadow_focus;
+    FireLight fires[MAX_FIRES];
+    int32_t fire_count;
+    float time;  // shader time (game clock)
+};
+extern Atmosphere atmosphere;
+
+// ---- Submission (between render_begin_frame and render_frame) -------------------
+void render_begin_frame();  // empties the draw, group and fire lists
+void render_add(const GpuMesh* mesh, const Material* material, const Mat4& model, Vec3 tint);
+void render_add_ex(const GpuMesh* mesh, const Material* material, const Mat4& model, Vec3 tint,
+                   float w);
+void render_add_group(const InstanceGroup* group);
+// Appends a fire light while fewer than 12 are listed; false when it was dropped.
+bool render_add_fire(Vec3 position, Vec3 colour, float range);
+
+void render_frame();
+// Renders the current draw list into the portrait image, then empties the lists.
+void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int height);
+// The portrait image (RGBA 8-bit texture, 0 before the first preview).
+uint32_t render_portrait_texture();
+int render_portrait_width();
+int render_portrait_height();
+
+// ---- Projections for the current camera and client size --------------------------
+// (x, y pixels from the top-left, depth = ndc z); visible when clip w > 0.05.
+Vec3 world_to_screen(Vec3 p, bool* visible = nullptr);
+// Unit world direction through pixel (x, y); origin receives the eye.
+Vec3 screen_ray(float x, float y, Vec3* origin = nullptr);
+// False as soon as the sphere lies entirely behind one plane of the current pass.
+bool sphere_in_frustum(Vec3 centre, float radius);
+
+// ---- Inspection (benchmarks, tests, the debug overlay) -----------------------------
+struct RenderStats {
+    int draw_calls;       // instanced draws of the last frame, all passes
+    int shadow_draws;
+    int opaque_draws;
+    int transparent_draws;
+    int cells_drawn;      // group cells that passed culling (all passes)
+};
+const RenderStats& render_stats();
+int render_draw_count();
+int render_group_count();
+const DrawItem* render_draw_list();  // in submission order until render_frame sorts it
+int render_sample_count();           // chosen multisample count (1..4)
