@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds one configuration: native (Release, Linux SDL2), asan (Debug with
+# AddressSanitizer + UBSan), debug, or windows (MinGW-w64 cross build).
+# Usage: scripts/build.sh [native|asan|debug|windows] [extra cmake --build args]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+kind="${1:-native}"
+shift || true
+jobs="$(nproc)"
+case "$kind" in
+  native)  dir="$root/build/native";  args=(-DCMAKE_BUILD_TYPE=Release) ;;
+  debug)   dir="$root/build/debug";   args=(-DCMAKE_BUILD_TYPE=Debug) ;;
+  asan)    dir="$root/build/asan";    args=(-DCMAKE_BUILD_TYPE=Debug -DTERVANNE_SANITIZE=ON -DTERVANNE_BENCH=OFF) ;;
+  windows) dir="$root/build/windows"; args=(-DCMAKE_BUILD_TYPE=Release
+                                             -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake") ;;
+  *) echo "unknown build kind: $kind" >&2; exit 2 ;;
+esac
+cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+cmake --build "$dir" -j "$jobs" "$@"

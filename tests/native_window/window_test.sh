@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Starts the Linux build in a real window, lets it run frames, closes it
+# through the quit event and checks the exit code and the log beside it.
+set -u
+exe="$1"
+if [ -z "${DISPLAY:-}" ]; then echo "SKIP: no DISPLAY"; exit 0; fi
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cp "$exe" "$dir/Tervanne"
+log="$dir/tervanne-journal.txt"
+fail=0
+check() { if eval "$2"; then echo "PASS: $1"; else echo "FAIL: $1"; fail=1; fi; }
+
+SDL_AUDIODRIVER=dummy "$dir/Tervanne" &
+pid=$!
+for _ in $(seq 1 600); do
+  grep -q "Monde prêt" "$log" 2>/dev/null && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+check "the world is built and logged" 'grep -q "^Monde prêt : [0-9]* obstacles\.$(printf "\r")$" "$log"'
+# Let it run frames, then look at the window as a player would.
+sleep 2
+check "the window exists" 'xwininfo -root -tree 2>/dev/null | grep -q "\"Tervanne\""'
+if command -v import >/dev/null; then import -window root "$(dirname "$exe")/native_window.png" 2>/dev/null; fi
+# SIGTERM becomes SDL's quit event: the same path as the close button.
+kill -TERM "$pid" 2>/dev/null
+code=124
+for _ in $(seq 1 100); do
+  if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; break; fi
+  sleep 0.1
+done
+[ "$code" = 124 ] && kill -KILL "$pid" 2>/dev/null
+check "exit code 0 after the quit event (got $code)" '[ "$code" = 0 ]'
+check "every log line ends with CR LF" '! grep -q -v "$(printf "\r")$" "$log"'
+if grep -q "OpenGL :" "$log"; then
+  check "GL 3.3 or better" 'grep -q "OpenGL : .*" "$log"'
+fi
+cat "$log" | tr -d '\r' | sed 's/^/  log: /'
+exit $fail
