@@ -1,0 +1,231 @@
+// GL side of the geometry kit: uploads, dynamic clones, mesh collections and
+// instanced groups bucketed in 48 m cells.
+#include <cstdlib>
+#include <cstring>
+
+#include "render/gl_api.h"
+#include "world/mesh.h"
+
+MeshCollection* mesh_collection = nullptr;
+bool mesh_collection_suspended = false;
+
+namespace {
+
+void bind_vertex_layout() {
+    for (GLuint loc = 0; loc < 3; ++loc) {
+        glEnableVertexAttribArray(loc);
+        glVertexAttribPointer(loc, 3, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Vertex),
+                              reinterpret_cast<const void*>((uintptr_t)(loc * 12)));
+    }
+}
+
+}  // namespace
+
+void mesh_collection_add(MeshCollection* list, GpuMesh* mesh) {
+    if (!list) return;
+    if (list->count >= list->capacity) {
+        list->capacity = list->capacity == 0 ? 64 : list->capacity * 2;
+        list->meshes = static_cast<GpuMesh**>(
+            std::realloc(list->meshes, sizeof(GpuMesh*) * (size_t)list->capacity));
+    }
+    list->meshes[list->count++] = mesh;
+}
+
+void mesh_release_all(MeshCollection* list) {
+    if (!list) return;
+    for (int i = 0; i < list->count; ++i) mesh_destroy(list->meshes[i]);
+    list->count = 0;
+}
+
+GpuMesh* mesh_upload(MeshBuilder* b) {
+    GpuMesh* m = static_cast<GpuMesh*>(std::calloc(1, sizeof(GpuMesh)));
+    glGenVertexArrays(1, &m->vao);
+    glBindVertexArray(m->vao);
+    glGenBuffers(1, &m->vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m->vbo);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)b->vertex_count * (GLsizeiptr)sizeof(Vertex),
+                 b->vertices, GL_STATIC_DRAW);
+    bind_vertex_layout();
+    glGenBuffers(1, &m->ibo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m->ibo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)b->index_count * 4, b->indices,
+                 GL_STATIC_DRAW);
+    glBindVertexArray(0);
+    m->index_count = (uint32_t)b->index_count;
+    m->cpu_vertices = b->vertices;
+    m->vertex_count = b->vertex_count;
+    m->shares_ibo = 0;
+    std::free(b->indices);
+    *b = MeshBuilder{};
+    if (mesh_collection && !mesh_collection_suspended) mesh_collection_add(mesh_collection, m);
+    return m;
+}
+
+void mesh_destroy(GpuMesh* mesh) {
+    if (!mesh) return;
+    glDeleteVertexArrays(1, &mesh->vao);
+    glDeleteBuffers(1, &mesh->vbo);
+    if (!mesh->shares_ibo) glDeleteBuffers(1, &mesh->ibo);
+    std::free(mesh->cpu_vertices);
+    std::free(mesh);
+}
+
+GpuMesh* mesh_clone_dynamic(const GpuMesh* source) {
+    GpuMesh* m = static_cast<GpuMesh*>(std::calloc(1, sizeof(GpuMesh)));
+    size_t bytes = sizeof(Vertex) * (size_t)source->vertex_count;
+    // The clone owns its own CPU copy: destroying either mesh must not free the other's.
+    m->cpu_vertices = static_cast<Vertex*>(std::malloc(bytes ? bytes : 1));
+    if (bytes) std::memcpy(m->cpu_vertices, source->cpu_vertices, bytes);
+    m->vertex_count = source->vertex_count;
+    m->index_count = source->index_count;
+    m->ibo = source->ibo;
+    m->shares_ibo = 1;
+    glGenVertexArrays(1, &m->vao);
+    glBindVertexArray(m->vao);
+    glGenBuffers(1, &m->vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m->vbo);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)bytes, m->cpu_vertices, GL_DYNAMIC_DRAW);
+    bind_vertex_layout();
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m->ibo);
+    glBindVertexArray(0);
+    return m;
+}
+
+void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count) {
+    if (!mesh || !vertices || count <= 0) return;
+    // Never write past the buffer that was allocated for the mesh.
+    if (count > mesh->vertex_count) count = mesh->vertex_count;
+    glBindBuffer(GL_ARRAY_BUFFER, mesh->vbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)count * (GLsizeiptr)sizeof(Vertex), vertices);
+}
+
+float mesh_radius(const GpuMesh* mesh) {
+    float r2 = 1.0f;
+    if (mesh)
+        for (int i = 0; i < mesh->vertex_count; ++i) {
+            Vec3 p = mesh->cpu_vertices[i].position;
+            float d = dot(p, p);
+            if (d > r2) r2 = d;
+        }
+    return std::sqrt(r2);
+}
+
+float draw_distance_for_radius(float radius) {
+    return radius >= 3.0f ? DRAW_DISTANCE_FAR : DRAW_DISTANCE_NEAR;
+}
+
+int instance_cells_arrange(const Instance* instances, int count, Instance* out,
+                           InstanceCell* cells) {
+    if (count <= 0) return 0;
+    int32_t* kx = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
+    int32_t* kz = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
+    int32_t minx = 0, maxx = 0, minz = 0, maxz = 0;
+    for (int i = 0; i < count; ++i) {
+        const float* m = instances[i].model.m;
+        kx[i] = (int32_t)std::floor(m[12] / INSTANCE_CELL_SIZE);
+        kz[i] = (int32_t)std::floor(m[14] / INSTANCE_CELL_SIZE);
+        if (i == 0 || kx[i] < minx) minx = kx[i];
+        if (i == 0 || kx[i] > maxx) maxx = kx[i];
+        if (i == 0 || kz[i] < minz) minz = kz[i];
+        if (i == 0 || kz[i] > maxz) maxz = kz[i];
+    }
+    // Stable counting sort on the dense cell key (rows of z, then x).
+    int64_t w = (int64_t)maxx - minx + 1, h = (int64_t)maxz - minz + 1;
+    int32_t* key = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
+    int64_t key_count = w * h;
+    if (key_count > (int64_t)count * 4 + 4096) {
+        // Sparse layout (very spread out instances): rank the distinct cells
+        // instead of allocating the whole rectangle.
+        int64_t* packed = static_cast<int64_t*>(std::malloc(sizeof(int64_t) * (size_t)count));
+        for (int i = 0; i < count; ++i) packed[i] = ((int64_t)(kz[i] - minz) * w) + (kx[i] - minx);
+        int64_t* sorted = static_cast<int64_t*>(std::malloc(sizeof(int64_t) * (size_t)count));
+        std::memcpy(sorted, packed, sizeof(int64_t) * (size_t)count);
+        // Shell sort: only for the rare sparse case.
+        for (int gap = count / 2; gap > 0; gap /= 2)
+            for (int i = gap; i < count; ++i) {
+                int64_t v = sorted[i];
+                int j = i;
+                while (j >= gap && sorted[j - gap] > v) {
+                    sorted[j] = sorted[j - gap];
+                    j -= gap;
+                }
+                sorted[j] = v;
+            }
+        int distinct = 0;
+        for (int i = 0; i < count; ++i)
+            if (i == 0 || sorted[i] != sorted[i - 1]) sorted[distinct++] = sorted[i];
+        for (int i = 0; i < count; ++i) {
+            int lo = 0, hi = distinct - 1;
+            while (lo < hi) {
+                int mid = (lo + hi) / 2;
+                if (sorted[mid] < packed[i]) lo = mid + 1; else hi = mid;
+            }
+            key[i] = lo;
+        }
+        key_count = distinct;
+        std::free(sorted);
+        std::free(packed);
+    } else {
+        for (int i = 0; i < count; ++i) key[i] = (int32_t)((kz[i] - minz) * w + (kx[i] - minx));
+    }
+    int32_t* start = static_cast<int32_t*>(std::calloc((size_t)key_count + 1, sizeof(int32_t)));
+    for (int i = 0; i < count; ++i) ++start[key[i] + 1];
+    for (int64_t k = 0; k < key_count; ++k) start[k + 1] += start[k];
+    int32_t* order = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
+    for (int i = 0; i < count; ++i) order[start[key[i]]++] = i;
+
+    int cell_count = 0;
+    for (int i = 0; i < count;) {
+        int j = i;
+        Vec3 lo = {1e30f, 1e30f, 1e30f}, hi = {-1e30f, -1e30f, -1e30f};
+        float reach = 0.0f;
+        while (j < count && key[order[j]] == key[order[i]]) {
+            const Instance& in = instances[order[j]];
+            out[j] = in;
+            const float* m = in.model.m;
+            lo = {std::fmin(lo.x, m[12]), std::fmin(lo.y, m[13]), std::fmin(lo.z, m[14])};
+            hi = {std::fmax(hi.x, m[12]), std::fmax(hi.y, m[13]), std::fmax(hi.z, m[14])};
+            float c0 = std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
+            float c1 = std::sqrt(m[4] * m[4] + m[5] * m[5] + m[6] * m[6]);
+            reach = std::fmax(reach, std::fmax(c0, c1));
+            ++j;
+        }
+        InstanceCell& c = cells[cell_count++];
+        c.first = i;
+        c.count = j - i;
+        c.centre_x = (lo.x + hi.x) * 0.5f;
+        c.centre_y = (lo.y + hi.y) * 0.5f;
+        c.centre_z = (lo.z + hi.z) * 0.5f;
+        c.radius = length(hi - lo) * 0.5f + reach;
+        i = j;
+    }
+    std::free(order);
+    std::free(start);
+    std::free(key);
+    std::free(kz);
+    std::free(kx);
+    return cell_count;
+}
+
+InstanceGroup* instance_group_build(GpuMesh* mesh, Material* material, const Instance* instances,
+                                    int count) {
+    InstanceGroup* g = static_cast<InstanceGroup*>(std::calloc(1, sizeof(InstanceGroup)));
+    g->mesh = mesh;
+    g->material = material;
+    g->draw_distance = draw_distance_for_radius(mesh_radius(mesh));
+    if (count < 0) count = 0;
+    g->instance_count = count;
+    Instance* sorted = static_cast<Instance*>(std::malloc(sizeof(Instance) * (size_t)(count + 1)));
+    InstanceCell* cells =
+        static_cast<InstanceCell*>(std::malloc(sizeof(InstanceCell) * (size_t)(count + 1)));
+    g->cell_count = instance_cells_arrange(instances, count, sorted, cells);
+    g->cells = static_cast<InstanceCell*>(
+        std::realloc(cells, sizeof(InstanceCell) * (size_t)(g->cell_count + 1)));
+    glGenBuffers(1, &g->instance_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, g->instance_buffer);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)count * (GLsizeiptr)sizeof(Instance), sorted,
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    std::free(sorted);
+    return g;
+}
