@@ -6,6 +6,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -71,7 +72,12 @@ void plat_open_window(const char*, int client_width, int client_height) {
     plat_input.client_width = client_width;
     plat_input.client_height = client_height;
     plat_input.window_active = 1;
-    if (context != EGL_NO_CONTEXT) return;  // one context per process, kept across tests
+    if (context != EGL_NO_CONTEXT) {
+        // One context per process, kept across tests; the window image
+        // follows the size asked for.
+        if (fb_width != client_width || fb_height != client_height) make_framebuffer(client_width, client_height);
+        return;
+    }
     auto get_platform_display =
         (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
     if (get_platform_display)
@@ -127,7 +133,17 @@ void plat_key_name(int key_index, char* out, int capacity) {
     plat_key_name_from_utf32(nullptr, 0, key_index, out, capacity);
 }
 
-void* gl_proc(const char* name) { return (void*)eglGetProcAddress(name); }
+static char hidden_gl_function[64];
+
+void headless_hide_gl_function(const char* name) {
+    hidden_gl_function[0] = 0;
+    if (name) snprintf(hidden_gl_function, sizeof hidden_gl_function, "%s", name);
+}
+
+void* gl_proc(const char* name) {
+    if (hidden_gl_function[0] && strcmp(name, hidden_gl_function) == 0) return nullptr;
+    return (void*)eglGetProcAddress(name);
+}
 
 bool headless_read_pixels(uint8_t* rgba, int width, int height) {
     if (context == EGL_NO_CONTEXT || !fbo) return false;

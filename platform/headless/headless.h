@@ -16,5 +16,8 @@ int headless_frame_index();
 bool headless_read_pixels(uint8_t* rgba, int width, int height);
 // Writes the window framebuffer as a PNG file; false on failure.
 bool headless_screenshot(const char* path);
+// Makes gl_proc report one entry point as missing (null: none), to test the
+// path of a driver without OpenGL 3.3.
+void headless_hide_gl_function(const char* name);
 // Whether plat_open_window got a GL context.
 bool headless_has_context();
