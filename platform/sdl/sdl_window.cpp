@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/main_loop.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
 
 static SDL_Window* window = nullptr;
 static SDL_GLContext context = nullptr;
@@ -13,6 +13,8 @@ static bool fullscreen = false;
 static int saved_cursor_x = 0, saved_cursor_y = 0;
 static uint64_t clock_zero = 0;
 static double clock_period = 0.0;
+static double fixed_step = 0.0;  // tests only: each pump advances the clock by this
+static long fixed_frames = 0;
 
 static void refresh_client_size() {
     int w = 0, h = 0;
@@ -66,6 +68,7 @@ void plat_open_window(const char* title, int client_width, int client_height) {
 }
 
 void plat_pump() {
+    ++fixed_frames;
     plat_input_begin_frame(plat_input);
     bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
     SDL_Event e;
@@ -157,7 +160,10 @@ void plat_swap() {
     if (window) SDL_GL_SwapWindow(window);
 }
 
-double plat_time() { return (double)(SDL_GetPerformanceCounter() - clock_zero) * clock_period; }
+double plat_time() {
+    if (fixed_step > 0.0) return fixed_frames * fixed_step;
+    return (double)(SDL_GetPerformanceCounter() - clock_zero) * clock_period;
+}
 
 uint32_t plat_window_framebuffer() { return 0; }
 
@@ -221,10 +227,12 @@ void plat_key_name(int key_index, char* out, int capacity) {
 
 void* gl_proc(const char* name) { return SDL_GL_GetProcAddress(name); }
 
-int main(int, char**) {
-    int code = game_main();
+void sdl_close_window() {
     if (context) SDL_GL_DeleteContext(context);
     if (window) SDL_DestroyWindow(window);
+    context = nullptr;
+    window = nullptr;
     SDL_Quit();
-    return code;
 }
+
+void sdl_set_fixed_step(double seconds) { fixed_step = seconds; }

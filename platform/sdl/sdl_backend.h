@@ -1,0 +1,8 @@
+#pragma once
+// Extras of the SDL backend for its entry point and for scripted tests.
+
+// Destroys the context and the window and shuts SDL down.
+void sdl_close_window();
+// Scripted play: each plat_pump advances plat_time by this many seconds
+// instead of reading the real clock (0 = real clock).
+void sdl_set_fixed_step(double seconds);

@@ -1,0 +1,146 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+
+static void push_key(Uint32 type, SDL_Scancode sc, bool repeat = false) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.repeat = repeat ? 1 : 0;
+    e.key.keysym.scancode = sc;
+    SDL_PushEvent(&e);
+}
+
+class SdlWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "no display";
+        plat_open_window("Tervanne", 1280, 720);
+    }
+    static void TearDownTestSuite() { sdl_close_window(); }
+};
+
+TEST_F(SdlWindow, OpensWithGl33Context) {
+    typedef const unsigned char* (*GetString)(unsigned);
+    auto get_string = (GetString)gl_proc("glGetString");
+    ASSERT_NE(get_string, nullptr);
+    const char* version = (const char*)get_string(0x1F02);  // GL_VERSION
+    ASSERT_NE(version, nullptr);
+    int major = 0, minor = 0;
+    ASSERT_EQ(sscanf(version, "%d.%d", &major, &minor), 2) << version;
+    EXPECT_TRUE(major > 3 || (major == 3 && minor >= 3)) << version;
+    EXPECT_EQ(plat_input.client_width, 1280);
+    EXPECT_EQ(plat_input.client_height, 720);
+    EXPECT_EQ(plat_window_framebuffer(), 0u);
+    EXPECT_NE(gl_proc("glCreateShader"), nullptr);
+}
+
+TEST_F(SdlWindow, KeysBecomeKeyIndicesAndRepeatsDoNotPressAgain) {
+    plat_pump();
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_W);
+    plat_pump();
+    EXPECT_EQ(plat_input.key_pressed[0x11], 1);
+    EXPECT_EQ(plat_input.key_down[0x11], 1);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_W, true);  // auto-repeat
+    plat_pump();
+    EXPECT_EQ(plat_input.key_pressed[0x11], 0);
+    EXPECT_EQ(plat_input.key_down[0x11], 1);
+    EXPECT_EQ(plat_input.key_down_prev[0x11], 1);
+    push_key(SDL_KEYUP, SDL_SCANCODE_W);
+    plat_pump();
+    EXPECT_EQ(plat_input.key_down[0x11], 0);
+
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_RSHIFT);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_UP);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE);
+    plat_pump();
+    EXPECT_EQ(plat_input.key_down[KEY_LSHIFT], 1);
+    EXPECT_EQ(plat_input.key_down[0x48 | 0x80], 1);
+    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 1);
+    push_key(SDL_KEYUP, SDL_SCANCODE_RSHIFT);
+    push_key(SDL_KEYUP, SDL_SCANCODE_UP);
+    push_key(SDL_KEYUP, SDL_SCANCODE_ESCAPE);
+    plat_pump();
+    EXPECT_EQ(plat_input.key_down[KEY_LSHIFT], 0);
+}
+
+TEST_F(SdlWindow, TextMouseAndWheel) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    strcpy(e.text.text, "é\tz");
+    SDL_PushEvent(&e);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_RIGHT;
+    SDL_PushEvent(&e);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = -2;
+    SDL_PushEvent(&e);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 300;
+    e.motion.y = 200;
+    e.motion.xrel = 5;
+    SDL_PushEvent(&e);
+    plat_pump();
+    EXPECT_STREQ(plat_input.text_input, "éz");  // the tab never reaches the text
+    EXPECT_EQ(plat_input.button_pressed[1], 1);
+    EXPECT_EQ(plat_input.button_down[1], 1);
+    EXPECT_FLOAT_EQ(plat_input.wheel, -2.0f);
+    EXPECT_EQ(plat_input.mouse_x, 300);
+    EXPECT_EQ(plat_input.mouse_y, 200);
+    EXPECT_FLOAT_EQ(plat_input.mouse_delta[0], 0.0f);  // not captured: no mouse-look
+    plat_pump();
+    EXPECT_EQ(plat_input.text_input_length, 0);
+    EXPECT_EQ(plat_input.button_pressed[1], 0);
+    EXPECT_FLOAT_EQ(plat_input.wheel, 0.0f);
+}
+
+TEST_F(SdlWindow, F11TogglesFullscreenOnce) {
+    bool before = plat_is_fullscreen();
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F11);
+    plat_pump();
+    EXPECT_NE(plat_is_fullscreen(), before);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F11, true);
+    plat_pump();
+    EXPECT_NE(plat_is_fullscreen(), before);
+    push_key(SDL_KEYUP, SDL_SCANCODE_F11);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F11);
+    plat_pump();
+    EXPECT_EQ(plat_is_fullscreen(), before);
+    push_key(SDL_KEYUP, SDL_SCANCODE_F11);
+    plat_pump();
+}
+
+TEST_F(SdlWindow, KeyNamesAndFixedClock) {
+    char name[32];
+    plat_key_name(0x10, name, sizeof name);  // the key left of W
+    EXPECT_EQ(strlen(name), 1u);
+    EXPECT_TRUE(name[0] >= 'A' && name[0] <= 'Z') << name;
+    plat_key_name(0x7E, name, sizeof name);  // no key has this index
+    EXPECT_STREQ(name, "touche 126");
+
+    sdl_set_fixed_step(0.02);
+    double t0 = plat_time();
+    plat_pump();
+    plat_pump();
+    EXPECT_NEAR(plat_time() - t0, 0.04, 1e-9);
+    sdl_set_fixed_step(0.0);
+}
+
+TEST_F(SdlWindow, QuitEventSetsTheQuitFlag) {
+    plat_swap();
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+    plat_pump();
+    EXPECT_EQ(plat_input.quit_requested, 1);
+    plat_pump();
+    EXPECT_EQ(plat_input.quit_requested, 1);  // never cleared
+}
