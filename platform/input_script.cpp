@@ -44,14 +44,14 @@ int input_script_write(const InputState* frames, int count, char* out, int capac
     };
     for (int f = 0; f < count && w >= 0; ++f) {
         const InputState& s = frames[f];
-        put("k");
+        put("%s", "k");
         for (int k = 0; k < 256; ++k)
             if (s.key_down[k]) put(" %d", k);
         put(" | b %d%d%d | m %g %g | w %g | c %d %d | q %d | t ", s.button_down[0], s.button_down[1],
             s.button_down[2], (double)s.mouse_delta[0], (double)s.mouse_delta[1], (double)s.wheel,
             s.mouse_x, s.mouse_y, s.quit_requested);
         for (const unsigned char* t = (const unsigned char*)s.text_input; *t; ++t) put("%02x", *t);
-        put("\n");
+        put("%s", "\n");
     }
     return w;
 }

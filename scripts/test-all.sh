@@ -39,6 +39,7 @@ step "tests native" ctest --test-dir "$root/build/native" --output-on-failure -j
 # Sanitizers on the suites that do not need the GPU path (llvmpipe under ASan is slow).
 step "tests asan" env ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$root/build/asan" --output-on-failure -j 2 -L unit
+step "fuzz" "$root/scripts/fuzz.sh"
 for script in "$root"/tests/windows/run_wine_tests.sh "$root"/tests/launcher_wine/run_wine_launcher_test.sh \
               "$root"/tests/sound_wine/check_silent.sh; do
   [ -e "$script" ] || continue
