@@ -1,0 +1,160 @@
+#!/bin/bash
+# Runs the cross-built Windows game under Wine on a virtual display:
+#  1. the backend checks (verifier-plateforme.exe) from a folder whose name has
+#     accents, so paths beside the program go through wide characters;
+#  2. the game itself: it must start, write its log, show its window, and exit
+#     with code 0 when its window is closed (fermer-fenetre.exe).
+# Usage: run_wine_tests.sh WINBUILD_DIR
+# Prints PASS/FAIL per check and exits non-zero when any check failed.
+set -u
+
+build_dir=${1:?usage: run_wine_tests.sh WINBUILD_DIR}
+bin="$build_dir/bin"
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+for exe in Tervanne.exe fermer-fenetre.exe verifier-plateforme.exe; do
+    if [ ! -f "$bin/$exe" ]; then
+        echo "FAIL: $bin/$exe is missing (build the targets Tervanne, fermer-fenetre, verifier-plateforme)"
+        exit 1
+    fi
+done
+
+work=$(mktemp -d /tmp/tervanne-wine.XXXXXX)
+export WINEPREFIX="$work/prefix"
+export WINEDEBUG=-all
+# Keep Wine from asking to install Mono or Gecko in the fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb_pid=""
+game_pid=""
+
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+            export DISPLAY=":$n"
+            break
+        fi
+        xvfb_pid=""
+    done
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "FAIL: could not start Xvfb"
+        exit 1
+    fi
+fi
+echo "display $DISPLAY, prefix $WINEPREFIX"
+
+# A first start creates the prefix (about ten seconds); do it once up front so
+# the timeouts below measure the programs, not Wine's set-up.
+wineboot -i >"$work/wineboot.log" 2>&1
+wineserver -w 2>/dev/null
+
+# ---- Backend checks ---------------------------------------------------------
+checks_dir="$work/Forêt d'essai"
+mkdir -p "$checks_dir"
+cp "$bin/verifier-plateforme.exe" "$checks_dir/"
+(cd "$checks_dir" && timeout 120 wine ./verifier-plateforme.exe) >"$work/checks.out" 2>&1
+checks_rc=$?
+grep -E "^(PASS|FAIL|  )" "$work/checks.out" | grep -v "^PASS: [0-9]* group" | grep -v "^FAIL: [0-9]* group"
+if [ $checks_rc -eq 0 ]; then
+    pass "backend checks exit code 0"
+else
+    fail "backend checks exit code $checks_rc"
+    grep -q "^PASS\|^FAIL" "$work/checks.out" || tail -20 "$work/checks.out"
+fi
+if [ -f "$checks_dir/tervanne-journal.txt" ]; then
+    pass "backend log written beside the program in a folder with accents"
+else
+    fail "no tervanne-journal.txt in '$checks_dir'"
+fi
+
+# ---- The game ---------------------------------------------------------------
+game_dir="$work/jeu"
+mkdir -p "$game_dir"
+cp "$bin/Tervanne.exe" "$game_dir/"
+(cd "$game_dir" && exec wine ./Tervanne.exe) >"$work/game.out" 2>&1 &
+game_pid=$!
+
+log="$game_dir/tervanne-journal.txt"
+started=0
+for _ in $(seq 600); do
+    if [ -s "$log" ] && grep -q $'\r$' "$log"; then started=1; break; fi
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ $started -eq 1 ]; then
+    pass "game started and wrote tervanne-journal.txt"
+else
+    fail "no log line from the game within 60 s"
+fi
+
+# Let the title card and a few frames go by, then look at the screen.
+sleep 3
+if command -v import >/dev/null && [ -n "${TERVANNE_SCREENSHOT:-}" ]; then
+    import -window root "$TERVANNE_SCREENSHOT" 2>/dev/null && echo "screenshot: $TERVANNE_SCREENSHOT"
+fi
+
+(cd "$bin" && timeout 60 wine ./fermer-fenetre.exe 30) >"$work/close.out" 2>&1
+if [ $? -eq 0 ]; then
+    pass "window of class QuarnFenetre found and asked to close"
+else
+    fail "could not close the game window: $(tr -d '\r' <"$work/close.out")"
+fi
+
+exited=0
+for _ in $(seq 300); do
+    kill -0 "$game_pid" 2>/dev/null || { exited=1; break; }
+    sleep 0.1
+done
+if [ $exited -eq 1 ]; then
+    wait "$game_pid"
+    game_rc=$?
+    game_pid=""
+    if [ $game_rc -eq 0 ]; then
+        pass "game exited with code 0 after its window was closed"
+    else
+        fail "game exit code $game_rc"
+        tail -20 "$work/game.out"
+    fi
+else
+    fail "game still running 30 s after WM_CLOSE"
+fi
+
+if [ -f "$log" ]; then
+    lines=$(grep -c '' "$log")
+    crlf=$(grep -c $'\r$' "$log")
+    bare_lf=$(tr -cd '\n' <"$log" | wc -c)
+    if [ "$lines" -gt 0 ] && [ "$crlf" -eq "$lines" ] && [ "$bare_lf" -eq "$crlf" ] &&
+        [ "$(tail -c 2 "$log" | od -An -tx1 | tr -d ' ')" = "0d0a" ]; then
+        pass "log beside the program has $lines line(s), each ending in CR LF"
+    else
+        fail "log lines do not all end in CR LF ($crlf of $lines)"
+    fi
+    echo "--- tervanne-journal.txt"
+    tr -d '\r' <"$log"
+    echo "---"
+else
+    fail "no tervanne-journal.txt beside Tervanne.exe"
+fi
+
+if [ $failures -eq 0 ]; then
+    echo "PASS: all Windows checks"
+else
+    echo "FAIL: $failures Windows check(s) failed"
+fi
+[ $failures -eq 0 ]
