@@ -1,0 +1,87 @@
+#pragma once
+#include <cstdint>
+
+#include "common/mathx.h"
+#include "world/human.h"
+
+struct Creature;
+struct Model;
+
+enum PlayerClass : int32_t { CLASS_ARCHER = 0, CLASS_WARRIOR = 1, CLASS_DRUID = 2 };
+
+
+// The one live player record: movement and camera first, then the character.
+struct Player {
+    // Movement.
+    float pos_x, pos_y, pos_z;  // feet; y is up
+    float vertical_speed;
+    uint8_t on_ground;
+    float heading;  // facing (sin, cos) in (x, z); saved as "cap"
+    float ground_speed;
+    float stride_phase;
+    float guard_blend;
+    float draw_blend;
+    float attack_cooldown;
+
+    // Character.
+    int32_t player_class;
+    char name[24];
+    float rage, rage_idle;
+    float swing_progress;  // 0 idle, else 0.001 .. 1
+    int32_t combo_index;
+    int32_t swing_hit_done;
+    float combo_window;
+    float charge_time;
+    float whirlwind_progress;
+    int32_t charge_target;
+
+    // Camera.
+    float camera_yaw, camera_pitch, camera_distance, camera_fov;  // fov in degrees
+    Vec3 camera_pos;
+    Vec3 camera_forward;
+
+    int32_t attacks_made, targets_hit, bullseyes, kills;
+    int32_t level, experience;
+    float max_health, health;
+    uint8_t dead;
+    float death_time;
+    float since_hurt;
+    float levelup_glow;
+    int32_t purse;
+    int32_t armour, endurance, agility;
+    float weapon_factor;
+
+    Creature* target;
+    float target_hold;
+    float aim_time;
+    uint8_t attack_requested, interact_requested;
+    float last_stride_sine;
+
+    // Pose blends and the camera's look-at point of this frame.
+    float walk_blend, run_blend;
+    float body_pitch;  // root pitch: 0 standing, -pi/2 laid down (death)
+    Vec3 camera_target;
+};
+
+extern Player player;
+extern AppearanceChoice player_look;
+
+// The player's human model, rebuilt when the appearance changes; null until
+// the first build (no GL context in unit tests).
+extern Model* player_model;
+
+// New character: record cleared and put at the spawn point.
+void player_reset_new();
+
+// Movement constants that other parts read.
+constexpr float PLAYER_RADIUS = 0.35f;
+constexpr float PLAYER_EYE_HEIGHT = 1.7f;
+
+struct Appearance;
+struct HumanRig;
+// Builds (or rebuilds) the player's figure from player_look; needs GL.
+void player_model_rebuild();
+const Appearance& player_appearance();
+const HumanRig& player_rig();
+// Feet position, heading and the lying pitch of the death sequence.
+Mat4 player_root_matrix();

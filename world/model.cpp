@@ -1,0 +1,266 @@
+#include "world/model.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "render/renderer.h"
+#include "world/mesh.h"
+
+static Node* model_grow(Model* m) {
+    if (m->node_count >= m->node_capacity) {
+        int cap = m->node_capacity == 0 ? 64 : m->node_capacity * 2;
+        Node* n = (Node*)std::realloc(m->nodes, sizeof(Node) * (size_t)cap);
+        if (!n) return nullptr;
+        m->nodes = n;
+        m->node_capacity = cap;
+    }
+    Node* node = &m->nodes[m->node_count++];
+    std::memset(node, 0, sizeof(Node));
+    return node;
+}
+
+int model_add_node(Model* m, int parent, Vec3 position) {
+    if (parent >= m->node_count) parent = -1;  // a parent must come first
+    Node* n = model_grow(m);
+    if (!n) return -1;
+    n->parent = parent;
+    n->position = position;
+    n->scale = {1, 1, 1};
+    n->visible = 1;
+    n->local_matrix = mat4_identity();
+    n->tint = {1, 1, 1};
+    n->world_matrix = mat4_identity();
+    return m->node_count - 1;
+}
+
+int model_add_part(Model* m, int parent, GpuMesh* mesh, Material* material, Vec3 position) {
+    int i = model_add_node(m, parent, position);
+    if (i < 0) return i;
+    m->nodes[i].mesh = mesh;
+    m->nodes[i].material = material;
+    return i;
+}
+
+Mat4 model_local_matrix(const Node& n) {
+    if (n.use_matrix) return n.local_matrix;
+    return mat4_from_prs(n.position, n.rotation, n.scale);
+}
+
+void model_evaluate(Model* m, const Mat4& root) {
+    m->root_position = {root.m[12], root.m[13], root.m[14]};
+    for (int i = 0; i < m->node_count; ++i) {
+        Node& n = m->nodes[i];
+        Mat4 local = model_local_matrix(n);
+        // A parent index that does not precede the node is treated as a root
+        // rather than read before it was computed.
+        bool has_parent = n.parent >= 0 && n.parent < i;
+        n.world_matrix = has_parent ? m->nodes[n.parent].world_matrix * local : root * local;
+        n.world_visible = n.visible && (!has_parent || m->nodes[n.parent].world_visible);
+    }
+}
+
+Vec3 model_node_position(const Model* m, int node) {
+    if (node < 0 || node >= m->node_count) return m->root_position;
+    const Mat4& w = m->nodes[node].world_matrix;
+    return {w.m[12], w.m[13], w.m[14]};
+}
+
+void model_span_node(Model* m, int node, Vec3 a, Vec3 b) {
+    if (node < 0 || node >= m->node_count) return;
+    Node& n = m->nodes[node];
+    n.use_matrix = 1;
+    Vec3 mid = (a + b) * 0.5f;
+    Vec3 y = b - a;
+    Mat4 r = mat4_identity();
+    if (length(y) >= 0.0001f) {
+        Vec3 u = normalize(y);
+        // Any helper not parallel to the axis gives the two other axes.
+        Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+        Vec3 x = normalize(cross(helper, u));
+        Vec3 z = cross(x, u);
+        r.m[0] = x.x; r.m[1] = x.y; r.m[2] = x.z;
+        r.m[4] = y.x; r.m[5] = y.y; r.m[6] = y.z;
+        r.m[8] = z.x; r.m[9] = z.y; r.m[10] = z.z;
+    }
+    r.m[12] = mid.x; r.m[13] = mid.y; r.m[14] = mid.z;
+    n.local_matrix = r;
+}
+
+// ---- Skinning ------------------------------------------------------------------
+
+void model_bind_skin(Model* m, int node, int other_node) {
+    if (node < 0 || node >= m->node_count || other_node < 0 || other_node >= m->node_count ||
+        node == other_node)
+        return;
+    Node& n = m->nodes[node];
+    if (!n.mesh || !n.mesh->cpu_vertices || n.mesh->vertex_count <= 0) return;
+
+    // Rest pose: the model as built, about an identity root.
+    model_evaluate(m, mat4_identity());
+    Mat4 self_rest = n.world_matrix;
+    Mat4 other_rest = m->nodes[other_node].world_matrix;
+
+    SkinBinding* s = n.skin;
+    if (s) {
+        std::free(s->rest_positions);
+        std::free(s->rest_normals);
+        std::free(s->weights);
+    } else {
+        s = (SkinBinding*)std::calloc(1, sizeof(SkinBinding));
+    }
+    int count = n.mesh->vertex_count;
+    s->other_node = other_node;
+    s->vertex_count = count;
+    s->rest_relative = mat4_inverse(other_rest) * self_rest;
+    s->rest_positions = (Vec3*)std::malloc(sizeof(Vec3) * (size_t)count);
+    s->rest_normals = (Vec3*)std::malloc(sizeof(Vec3) * (size_t)count);
+    s->weights = (float*)std::malloc(sizeof(float) * (size_t)count);
+
+    // Weight: how far along the line from the part's origin to the bound
+    // node the vertex lies, eased so both ends stay rigid.
+    Vec3 a = {self_rest.m[12], self_rest.m[13], self_rest.m[14]};
+    Vec3 b = {other_rest.m[12], other_rest.m[13], other_rest.m[14]};
+    Vec3 ab = b - a;
+    float ab2 = dot(ab, ab);
+    for (int i = 0; i < count; ++i) {
+        const Vertex& v = n.mesh->cpu_vertices[i];
+        s->rest_positions[i] = v.position;
+        s->rest_normals[i] = v.normal;
+        float t = 0.0f;
+        if (ab2 > 1e-10f) t = dot(mat4_mul_point(self_rest, v.position) - a, ab) / ab2;
+        s->weights[i] = smoothstepf(0.0f, 1.0f, t);
+    }
+    n.skin = s;
+    m->owns_skins = 1;
+}
+
+void model_skin_deform(const Model* m, int node, Vertex* out) {
+    const Node& n = m->nodes[node];
+    const SkinBinding* s = n.skin;
+    if (!s) return;
+    const Node& o = m->nodes[s->other_node];
+    // Where the rest vertex would be if it rode on the bound node, in the
+    // part's own frame.
+    Mat4 d = mat4_inverse(n.world_matrix) * o.world_matrix * s->rest_relative;
+    for (int i = 0; i < s->vertex_count; ++i) {
+        float w = s->weights[i];
+        Vec3 p = s->rest_positions[i];
+        Vec3 q = mat4_mul_point(d, p);
+        Vec3 nr = s->rest_normals[i];
+        Vec3 nq = mat4_mul_dir(d, nr);
+        Vec3 blended = normalize(lerp(nr, nq, w));
+        if (dot(blended, blended) < 0.5f) blended = nr;
+        out[i].position = lerp(p, q, w);
+        out[i].normal = blended;
+        out[i].colour = n.mesh && i < n.mesh->vertex_count ? n.mesh->cpu_vertices[i].colour
+                                                           : Vec3{1, 1, 1};
+    }
+}
+
+bool model_skin_active(const Model* m, Vec3 eye) {
+    return length(m->root_position - eye) <= SKIN_DISTANCE;
+}
+
+// ---- Drawing -----------------------------------------------------------------------
+
+static float det3(const Mat4& a) {
+    const float* m = a.m;
+    return m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) +
+           m[8] * (m[1] * m[6] - m[5] * m[2]);
+}
+
+// Mirrored parts (a root matrix with a reflection) would show their insides
+// once back faces are culled; they are drawn with a double-sided twin of
+// their material instead.
+static const int kTwinCapacity = 256;
+static const Material* twin_from[kTwinCapacity];
+static Material* twin_to[kTwinCapacity];
+static int twin_count;
+
+Material* model_double_sided_twin(Material* mat) {
+    if (!mat || mat->double_sided) return mat;
+    for (int i = 0; i < twin_count; ++i)
+        if (twin_from[i] == mat) return twin_to[i];
+    if (twin_count >= kTwinCapacity) return mat;
+    Material* t = material_copy(*mat);
+    t->double_sided = 1;
+    twin_from[twin_count] = mat;
+    twin_to[twin_count] = t;
+    ++twin_count;
+    return t;
+}
+
+static Vertex* skin_scratch;
+static int skin_scratch_capacity;
+
+void model_draw(Model* m, const Material* material_from, Material* material_to) {
+    bool near = model_skin_active(m, render_camera.eye);
+    for (int i = 0; i < m->node_count; ++i) {
+        Node& n = m->nodes[i];
+        if (!n.mesh || !n.world_visible) continue;
+        Material* mat = n.material;
+        if (material_from && mat == material_from && material_to) mat = material_to;
+        if (!mat) continue;
+        mat->skin_flag_a = 1;
+        const GpuMesh* mesh = n.mesh;
+        if (n.skin && near) {
+            if (!n.skin_mesh) n.skin_mesh = mesh_clone_dynamic(n.mesh);
+            if (n.skin_mesh) {
+                int count = n.skin->vertex_count;
+                if (count > skin_scratch_capacity) {
+                    Vertex* grown = (Vertex*)std::realloc(skin_scratch, sizeof(Vertex) * (size_t)count);
+                    if (grown) {
+                        skin_scratch = grown;
+                        skin_scratch_capacity = count;
+                    }
+                }
+                if (count <= skin_scratch_capacity) {
+                    model_skin_deform(m, i, skin_scratch);
+                    mesh_update_vertices(n.skin_mesh, skin_scratch, count);
+                    mesh = n.skin_mesh;
+                }
+            }
+        }
+        if (det3(n.world_matrix) < 0.0f) {
+            mat = model_double_sided_twin(mat);
+            mat->skin_flag_a = 1;
+        }
+        render_add(mesh, mat, n.world_matrix, n.tint);
+    }
+}
+
+// ---- Copies --------------------------------------------------------------------------
+
+Model model_copy(const Model* tmpl) {
+    Model c{};
+    if (!tmpl || tmpl->node_count <= 0) return c;
+    c.nodes = (Node*)std::malloc(sizeof(Node) * (size_t)tmpl->node_count);
+    if (!c.nodes) return c;
+    std::memcpy(c.nodes, tmpl->nodes, sizeof(Node) * (size_t)tmpl->node_count);
+    c.node_count = tmpl->node_count;
+    c.node_capacity = tmpl->node_count;
+    c.root_position = tmpl->root_position;
+    c.owns_skins = 0;  // bindings stay with the template
+    for (int i = 0; i < c.node_count; ++i) c.nodes[i].skin_mesh = nullptr;
+    return c;
+}
+
+void model_free(Model* m) {
+    if (!m) return;
+    for (int i = 0; i < m->node_count; ++i) {
+        Node& n = m->nodes[i];
+        if (n.skin_mesh) mesh_destroy(n.skin_mesh);
+        n.skin_mesh = nullptr;
+        if (m->owns_skins && n.skin) {
+            // Several nodes never share one binding, so each is freed once.
+            std::free(n.skin->rest_positions);
+            std::free(n.skin->rest_normals);
+            std::free(n.skin->weights);
+            std::free(n.skin);
+            n.skin = nullptr;
+        }
+    }
+    std::free(m->nodes);
+    std::memset(m, 0, sizeof(Model));
+}
