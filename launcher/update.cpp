@@ -1,0 +1,262 @@
+#include "launcher/update.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "launcher/http.h"
+#include "launcher/launcher_io.h"
+#include "launcher/sha256.h"
+#include "launcher/status.h"
+
+char launcher_folder[LAUNCHER_PATH_BYTES];
+char launcher_exe_name[LAUNCHER_NAME_BYTES];
+
+namespace {
+
+VersionDesc desc;
+char desc_text[VERSION_DESC_CAPACITY];
+
+bool same_name_ignoring_case(const char* a, const char* b) {
+    for (;; a++, b++) {
+        char x = *a, y = *b;
+        if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
+        if (x != y) return false;
+        if (!x) return true;
+    }
+}
+
+// Reads at most cap - 1 bytes of a small file; -1 when it cannot be opened.
+long long read_small(const char* path, char* buf, size_t cap) {
+    LFile* f = lfs_open_read(path);
+    if (!f) return -1;
+    size_t n = 0;
+    while (n + 1 < cap) {
+        long long r = lfs_read(f, buf + n, cap - 1 - n);
+        if (r <= 0) break;
+        n += (size_t)r;
+    }
+    lfs_close(f);
+    buf[n] = 0;
+    return (long long)n;
+}
+
+void finish(int state, float progress, const char* text) {
+    launcher_status_set(state, progress, text);
+    launcher_request_repaint();
+}
+
+// Records the version that is now installed.
+void record_version(const char* version) {
+    char path[LAUNCHER_PATH_BYTES];
+    char line[LAUNCHER_VERSION_BYTES + 2];
+    snprintf(line, sizeof line, "%s\r\n", version);
+    if (launcher_path(path, "tervanne-version.txt", "")) {
+        LFile* f = lfs_create(path);
+        if (f) {
+            lfs_write(f, line, strlen(line));
+            lfs_close(f);
+        }
+    }
+    launcher_status_set_installed(version);
+}
+
+// Bytes of a name that may not appear raw in a URL path are escaped so that
+// a name like "a#b" or an accented name fetches exactly that file.
+void append_escaped(char* out, size_t cap, const char* name) {
+    size_t n = strlen(out);
+    for (const unsigned char* p = (const unsigned char*)name; *p && n + 4 < cap; p++) {
+        if (*p <= 0x20 || *p >= 0x7f || *p == '#' || *p == '%') {
+            static const char hex[] = "0123456789ABCDEF";
+            out[n++] = '%';
+            out[n++] = hex[*p >> 4];
+            out[n++] = hex[*p & 15];
+        } else {
+            out[n++] = (char)*p;
+        }
+    }
+    out[n] = 0;
+}
+
+}  // namespace
+
+void launcher_set_paths(const char* exe_full_path) {
+    const char* cut = exe_full_path;
+    for (const char* p = exe_full_path; *p; p++)
+        if (*p == '/' || *p == '\\') cut = p + 1;
+    size_t folder_len = (size_t)(cut - exe_full_path);
+    if (folder_len >= sizeof launcher_folder) folder_len = 0;
+    memcpy(launcher_folder, exe_full_path, folder_len);
+    launcher_folder[folder_len] = 0;
+    utf8_copy(launcher_exe_name, sizeof launcher_exe_name, cut);
+}
+
+bool launcher_path(char* out, const char* name, const char* suffix) {
+    int n = snprintf(out, LAUNCHER_PATH_BYTES, "%s%s%s", launcher_folder, name, suffix);
+    if (n < 0 || n >= LAUNCHER_PATH_BYTES) {
+        out[0] = 0;
+        return false;
+    }
+    const int units = utf8_utf16_length(out, (size_t)n);
+    return units >= 0 && units <= 300;
+}
+
+void launcher_startup() {
+    char path[LAUNCHER_PATH_BYTES];
+    if (launcher_path(path, launcher_exe_name, ".ancien")) lfs_delete(path);
+
+    char buf[512];
+    long long n = -1;
+    if (launcher_path(path, "lanceur.txt", "")) n = read_small(path, buf, sizeof buf);
+    config_read_address(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, launcher_base_address);
+
+    char installed[LAUNCHER_INSTALLED_BYTES];
+    n = -1;
+    if (launcher_path(path, "tervanne-version.txt", "")) n = read_small(path, buf, 64);
+    config_read_installed(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, installed);
+    launcher_status_set_installed(installed);
+}
+
+bool sha256_file(const char* path, char digest[65], uint64_t* size) {
+    LFile* f = lfs_open_read(path);
+    if (!f) return false;
+    static thread_local uint8_t block[65536];
+    Sha256 s;
+    sha256_init(&s);
+    uint64_t total = 0;
+    bool ok = true;
+    for (;;) {
+        long long r = lfs_read(f, block, sizeof block);
+        if (r < 0) ok = false;
+        if (r <= 0) break;
+        sha256_update(&s, block, (size_t)r);
+        total += (uint64_t)r;
+    }
+    lfs_close(f);
+    if (!ok) return false;
+    uint8_t d[32];
+    sha256_final(&s, d);
+    sha256_hex(d, digest);
+    *size = total;
+    return true;
+}
+
+const VersionDesc* launcher_last_description() { return &desc; }
+
+void run_update_check() {
+    char text[LAUNCHER_STATUS_BYTES];
+    char path[LAUNCHER_PATH_BYTES];
+    char temp[LAUNCHER_PATH_BYTES];
+
+    // 1. Checking.
+    launcher_status_set(STATE_CHECKING, -1.0f, "Recherche des mises à jour…");
+    launcher_request_repaint();
+
+    // 2. The version description, with a query that no cache has seen.
+    char rel[128];
+    snprintf(rel, sizeof rel, "version.txt?v=%lu", (unsigned long)lnc_tick_ms());
+    HttpSink sink{desc_text, sizeof desc_text, nullptr, 0, 0, 0, 0};
+    const bool fetched = http_get(rel, &sink);
+    http_sink_finish(&sink);
+    memset(&desc, 0, sizeof desc);
+    if (fetched) version_desc_parse(desc_text, (size_t)sink.received, &desc);
+
+    // 3. Nothing usable: the installed game stays as it is.
+    if (!fetched || !desc.version[0] || desc.entry_count == 0) {
+        finish(STATE_UNREACHABLE, -1.0f,
+               "Impossible de joindre le site des mises à jour. Vous pouvez jouer à la version installée.");
+        return;
+    }
+
+    // 4. Compare each file on disk.
+    launcher_status_set_release(desc.version, desc.notes, desc.note_count);
+    uint64_t total = 0;
+    int count = 0;
+    for (int i = 0; i < desc.entry_count; i++) {
+        FileEntry& e = desc.entries[i];
+        char digest[65];
+        uint64_t size = 0;
+        e.needs_download = !launcher_path(path, e.name, "") || !sha256_file(path, digest, &size) ||
+                           size != e.size || strcmp(digest, e.digest) != 0;
+        if (e.needs_download) {
+            total += e.size;
+            count++;
+        }
+    }
+
+    // 5. Up to date.
+    if (count == 0) {
+        record_version(desc.version);
+        snprintf(text, sizeof text, "Le jeu est à jour (version %s).", desc.version);
+        finish(STATE_READY, -1.0f, text);
+        return;
+    }
+
+    // 6. Download every differing file into NAME.telechargement and check it.
+    snprintf(text, sizeof text, "Téléchargement de la version %s…", desc.version);
+    finish(STATE_DOWNLOADING, 0.0f, text);
+    uint64_t done = 0;
+    for (int i = 0; i < desc.entry_count; i++) {
+        const FileEntry& e = desc.entries[i];
+        if (!e.needs_download) continue;
+        LFile* f = launcher_path(temp, e.name, ".telechargement") ? lfs_create(temp) : nullptr;
+        if (!f) {
+            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress,
+                                "Impossible d'écrire dans le dossier du jeu (est-il protégé en écriture ?).");
+            launcher_request_repaint();
+            return;
+        }
+        char query[16];
+        snprintf(query, sizeof query, "?v=%.8s", e.digest);
+        char relpath[256] = "";
+        append_escaped(relpath, sizeof relpath, e.name);
+        strcat(relpath, query);
+        HttpSink fs{nullptr, 0, f, e.size, 0, done, total};
+        bool ok = http_get(relpath, &fs);
+        ok = lfs_close(f) && ok;
+
+        char digest[65];
+        uint64_t size = 0;
+        ok = ok && sha256_file(temp, digest, &size) && size == e.size && strcmp(digest, e.digest) == 0;
+        if (!ok) {
+            lfs_delete(temp);
+            snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.",
+                     e.name);
+            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
+            launcher_request_repaint();
+            return;
+        }
+        done += size;
+    }
+
+    // 7. Everything verified: put the new files in place, in order.
+    for (int i = 0; i < desc.entry_count; i++) {
+        const FileEntry& e = desc.entries[i];
+        if (!e.needs_download) continue;
+        launcher_path(path, e.name, "");
+        launcher_path(temp, e.name, ".telechargement");
+        char aside[LAUNCHER_PATH_BYTES];
+        bool moved_aside = false;
+        if (same_name_ignoring_case(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
+            // The running launcher cannot be overwritten, but it can be moved.
+            lfs_delete(aside);
+            moved_aside = lfs_exists(path) && lfs_rename_replace(path, aside);
+        }
+        if (!lfs_rename_replace(temp, path)) {
+            // Put the running launcher back so that the next start finds it.
+            if (moved_aside) lfs_rename_replace(aside, path);
+            snprintf(text, sizeof text,
+                     "Impossible de remplacer %s : le jeu est sans doute ouvert. Fermez-le, puis cliquez sur "
+                     "« Réessayer ».",
+                     e.name);
+            launcher_status_set(STATE_REPLACE_FAILED, launcher_status_get().progress, text);
+            launcher_request_repaint();
+            return;
+        }
+    }
+
+    // 8. Recorded.
+    record_version(desc.version);
+    snprintf(text, sizeof text, "Mise à jour terminée : version %s. Bon jeu !", desc.version);
+    finish(STATE_READY, 1.0f, text);
+}

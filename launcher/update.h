@@ -1,0 +1,31 @@
+// The update check: fetch the version description, compare, download,
+// verify, replace, record. Runs on the worker thread.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "launcher/config.h"
+
+constexpr int LAUNCHER_PATH_BYTES = 1024;  // 300 UTF-16 units of UTF-8
+
+// The launcher's folder (ending with its separator) and its own file name.
+extern char launcher_folder[LAUNCHER_PATH_BYTES];
+extern char launcher_exe_name[LAUNCHER_NAME_BYTES];
+
+// Splits the launcher's own full path (after the last "\" or "/").
+void launcher_set_paths(const char* exe_full_path);
+// folder + name + suffix into out; false when longer than 300 UTF-16 units.
+bool launcher_path(char* out, const char* name, const char* suffix);
+
+// Start-up: removes the copy left by a previous self-update, then reads the
+// address file and the installed version into the status record.
+void launcher_startup();
+
+// SHA-256 and size of a file, read in blocks of 65536 bytes.
+bool sha256_file(const char* path, char digest[65], uint64_t* size);
+
+// The worker thread's body.
+void run_update_check();
+
+// The last parsed version description (for tests).
+const VersionDesc* launcher_last_description();

@@ -1,0 +1,320 @@
+// The whole update check against a real HTTP server on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "launcher/http.h"
+#include "launcher/sha256.h"
+#include "launcher/status.h"
+#include "launcher/update.h"
+#include "loopback_server.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<int> seen_states;
+
+void record_state() {
+    const int s = launcher_status_get().state;
+    if (seen_states.empty() || seen_states.back() != s) seen_states.push_back(s);
+}
+
+std::string digest(const std::string& s) {
+    char hex[65];
+    sha256_text(s.data(), s.size(), hex);
+    return hex;
+}
+
+class UpdateCheck : public ::testing::Test {
+protected:
+    LoopbackServer server;
+    fs::path dir;
+
+    void SetUp() override {
+        char tmpl[] = "/tmp/lanceur-test-XXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl));
+        dir = tmpl;
+        launcher_set_paths((dir / "Tervanne-lanceur").c_str());
+        snprintf(launcher_base_address, sizeof launcher_base_address, "http://127.0.0.1:%d/site/", server.port());
+        launcher_status_reset();
+        launcher_status_set_installed("");
+        seen_states.clear();
+        launcher_set_repaint_hook(record_state);
+    }
+    void TearDown() override {
+        launcher_set_repaint_hook(nullptr);
+        fs::remove_all(dir);
+    }
+
+    void put(const std::string& name, const std::string& content) {
+        std::ofstream(dir / name, std::ios::binary) << content;
+    }
+    std::string get(const std::string& name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    bool exists(const std::string& name) { return fs::exists(dir / name); }
+    std::vector<std::string> listing() {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    // Publishes files under /site/ and a version.txt that lists them.
+    void publish(const std::string& version, const std::vector<std::pair<std::string, std::string>>& files,
+                 const std::string& extra = "") {
+        std::string text = "version " + version + "\r\nnote Nouvelle forêt\r\n" + extra;
+        for (const auto& [name, content] : files) {
+            text += "fichier " + name + " " + std::to_string(content.size()) + " " + digest(content) + "\r\n";
+            server.set("/site/" + name, content);
+        }
+        server.set("/site/version.txt", text);
+    }
+    std::vector<std::string> file_requests() {
+        std::vector<std::string> out;
+        for (const std::string& p : server.paths())
+            if (p != "/site/version.txt") out.push_back(p);
+        return out;
+    }
+    LauncherStatus check() {
+        run_update_check();
+        return launcher_status_get();
+    }
+};
+
+TEST_F(UpdateCheck, UpToDateDownloadsNothingAndStillRecordsTheVersion) {
+    publish("1.0", {{"Tervanne.exe", "jeu"}, {"donnees.bin", std::string(70000, 'd')}});
+    put("Tervanne.exe", "jeu");
+    put("donnees.bin", std::string(70000, 'd'));
+    LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_READY);
+    EXPECT_STREQ(st.status_text, "Le jeu est à jour (version 1.0).");
+    EXPECT_LT(st.progress, 0.0f);
+    EXPECT_STREQ(st.installed_version, "1.0");
+    EXPECT_STREQ(st.new_version, "1.0");
+    ASSERT_EQ(st.note_count, 1);
+    EXPECT_STREQ(st.notes[0], "Nouvelle forêt");
+    EXPECT_EQ(get("tervanne-version.txt"), "1.0\r\n");
+    EXPECT_TRUE(file_requests().empty());
+    EXPECT_EQ(seen_states, (std::vector<int>{STATE_CHECKING, STATE_READY}));
+
+    // The description is asked for with a cache-defeating query and headers.
+    auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 1u);
+    EXPECT_EQ(reqs[0].target.rfind("/site/version.txt?v=", 0), 0u);
+    EXPECT_NE(reqs[0].headers.find("User-Agent: Tervanne-lanceur/1.0"), std::string::npos);
+    EXPECT_NE(reqs[0].headers.find("Cache-Control: no-cache"), std::string::npos);
+    EXPECT_NE(reqs[0].headers.find("Pragma: no-cache"), std::string::npos);
+}
+
+TEST_F(UpdateCheck, UpdatesOnlyTheFilesThatDiffer) {
+    const std::string exe(200000, 'x'), data = "nouvelles donnees", same = "identique";
+    publish("2.0", {{"Tervanne.exe", exe}, {"donnees.txt", data}, {"pareil.txt", same}},
+            "fichier ../evasion.txt 3 " + digest("abc") + "\r\nfichier .cache 3 " + digest("abc") + "\r\n");
+    put("donnees.txt", std::string(data.size(), '?'));  // same size, other digest
+    put("pareil.txt", same);
+    put("tervanne-version.txt", "1.0\r\n");
+    LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_READY);
+    EXPECT_STREQ(st.status_text, "Mise à jour terminée : version 2.0. Bon jeu !");
+    EXPECT_FLOAT_EQ(st.progress, 1.0f);
+    EXPECT_EQ(get("Tervanne.exe"), exe);
+    EXPECT_EQ(get("donnees.txt"), data);
+    EXPECT_EQ(get("tervanne-version.txt"), "2.0\r\n");
+    EXPECT_STREQ(st.installed_version, "2.0");
+    EXPECT_EQ(seen_states, (std::vector<int>{STATE_CHECKING, STATE_DOWNLOADING, STATE_READY}));
+    EXPECT_EQ(file_requests(), (std::vector<std::string>{"/site/Tervanne.exe", "/site/donnees.txt"}));
+    for (const auto& r : server.requests()) {
+        if (r.target.rfind("/site/Tervanne.exe", 0) == 0) {
+            EXPECT_EQ(r.target, "/site/Tervanne.exe?v=" + digest(exe).substr(0, 8));
+        }
+    }
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Tervanne.exe", "donnees.txt", "pareil.txt", "tervanne-version.txt"}));
+}
+
+TEST_F(UpdateCheck, UpperCaseDigestMatchesTheFileOnDisk) {
+    std::string d = digest("contenu");
+    for (char& c : d) c = (char)toupper(c);
+    server.set("/site/version.txt", "version 3\nfichier a.txt 7 " + d + "\n");
+    put("a.txt", "contenu");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_TRUE(file_requests().empty());
+}
+
+TEST_F(UpdateCheck, CorruptOrShortDownloadsReplaceNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(LoopbackServer&)> spoil;
+    } cases[] = {
+        {"other bytes", [](LoopbackServer& s) { s.set("/site/b.dat", "BBBBBBBBBB"); }},
+        {"cut short", [](LoopbackServer& s) { s.set("/site/b.dat", "bbbbb", 200, 10); }},
+        {"longer than listed", [](LoopbackServer& s) { s.set("/site/b.dat", std::string(300000, 'b')); }},
+        {"not found", [](LoopbackServer& s) { s.remove("/site/b.dat"); }},
+        {"server error", [](LoopbackServer& s) { s.set("/site/b.dat", "bbbbbbbbbb", 500); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        publish("2.0", {{"a.dat", "nouveau a"}, {"b.dat", "bbbbbbbbbb"}});
+        c.spoil(server);
+        put("a.dat", "ancien a");
+        put("b.dat", "ancien b");
+        put("tervanne-version.txt", "1.0\r\n");
+        seen_states.clear();
+        LauncherStatus st = check();
+        EXPECT_EQ(st.state, STATE_DOWNLOAD_FAILED);
+        EXPECT_STREQ(st.status_text, "Le téléchargement de b.dat a échoué ou est abîmé. Réessayez plus tard.");
+        EXPECT_EQ(seen_states, (std::vector<int>{STATE_CHECKING, STATE_DOWNLOADING, STATE_DOWNLOAD_FAILED}));
+        EXPECT_GE(st.progress, 0.0f);
+        // Nothing is replaced before every download is verified.
+        EXPECT_EQ(get("a.dat"), "ancien a");
+        EXPECT_EQ(get("b.dat"), "ancien b");
+        EXPECT_EQ(get("tervanne-version.txt"), "1.0\r\n");
+        EXPECT_FALSE(exists("b.dat.telechargement"));
+    }
+}
+
+TEST_F(UpdateCheck, UnusableDescriptionsMeanUnreachable) {
+    const std::string unreachable =
+        "Impossible de joindre le site des mises à jour. Vous pouvez jouer à la version installée.";
+    put("a.dat", "installe");
+    put("tervanne-version.txt", "1.0\r\n");
+    const std::string good = "fichier a.dat 3 " + digest("new") + "\n";
+    struct Case {
+        const char* what;
+        std::function<void()> setup;
+    } cases[] = {
+        {"no description", [&] { server.remove("/site/version.txt"); }},
+        {"no version line", [&] { server.set("/site/version.txt", good); }},
+        {"no accepted file", [&] { server.set("/site/version.txt", "version 2\nfichier a/b 3 " + digest("new") + "\n"); }},
+        {"too large", [&] { server.set("/site/version.txt", "version 2\n" + good + std::string(32768, '#')); }},
+        {"site closed",
+         [&] { snprintf(launcher_base_address, sizeof launcher_base_address, "http://127.0.0.1:%d/", closed_loopback_port()); }},
+        {"empty address", [&] { launcher_base_address[0] = 0; }},
+        {"no scheme", [&] { snprintf(launcher_base_address, sizeof launcher_base_address, "127.0.0.1:%d/site/", server.port()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.setup();
+        seen_states.clear();
+        const auto before = listing();
+        LauncherStatus st = check();
+        EXPECT_EQ(st.state, STATE_UNREACHABLE);
+        EXPECT_EQ(st.status_text, unreachable);
+        EXPECT_LT(st.progress, 0.0f);
+        EXPECT_EQ(seen_states, (std::vector<int>{STATE_CHECKING, STATE_UNREACHABLE}));
+        EXPECT_EQ(listing(), before);
+        EXPECT_EQ(get("a.dat"), "installe");
+        EXPECT_EQ(get("tervanne-version.txt"), "1.0\r\n");
+    }
+}
+
+TEST_F(UpdateCheck, DescriptionJustBelowTheLimitIsRead) {
+    const std::string head = "version 2\nfichier a.dat 3 " + digest("new") + "\n";
+    server.set("/site/version.txt", head + std::string(32767 - head.size(), '#'));
+    server.set("/site/a.dat", "new");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), "new");
+}
+
+TEST_F(UpdateCheck, UnwritableTemporaryFileStopsTheUpdate) {
+    publish("2.0", {{"a.dat", "nouveau"}});
+    put("a.dat", "ancien");
+    fs::create_directory(dir / "a.dat.telechargement");  // cannot be opened as a file
+    LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_DOWNLOAD_FAILED);
+    EXPECT_STREQ(st.status_text, "Impossible d'écrire dans le dossier du jeu (est-il protégé en écriture ?).");
+    EXPECT_EQ(get("a.dat"), "ancien");
+    EXPECT_FALSE(exists("tervanne-version.txt"));
+}
+
+TEST_F(UpdateCheck, LockedTargetOffersRetryThatSucceeds) {
+    publish("2.0", {{"a.dat", "nouveau a"}, {"b.dat", "nouveau b"}, {"c.dat", "nouveau c"}});
+    put("a.dat", "ancien a");
+    put("c.dat", "ancien c");
+    // A non-empty folder in the way cannot be replaced by a rename.
+    fs::create_directories(dir / "b.dat" / "occupe");
+    LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_REPLACE_FAILED);
+    EXPECT_STREQ(st.status_text,
+                 "Impossible de remplacer b.dat : le jeu est sans doute ouvert. Fermez-le, puis cliquez sur « Réessayer ».");
+    EXPECT_EQ(get("a.dat"), "nouveau a");     // already replaced: stays
+    EXPECT_EQ(get("c.dat"), "ancien c");      // after the failure: untouched
+    EXPECT_TRUE(exists("b.dat.telechargement"));
+    EXPECT_TRUE(exists("c.dat.telechargement"));
+    EXPECT_FALSE(exists("tervanne-version.txt"));
+
+    fs::remove_all(dir / "b.dat");
+    seen_states.clear();
+    st = check();
+    EXPECT_EQ(st.state, STATE_READY);
+    EXPECT_EQ(seen_states, (std::vector<int>{STATE_CHECKING, STATE_DOWNLOADING, STATE_READY}));
+    EXPECT_EQ(get("b.dat"), "nouveau b");
+    EXPECT_EQ(get("c.dat"), "nouveau c");
+    EXPECT_EQ(get("tervanne-version.txt"), "2.0\r\n");
+    EXPECT_FALSE(exists("b.dat.telechargement"));
+    EXPECT_FALSE(exists("c.dat.telechargement"));
+}
+
+TEST_F(UpdateCheck, SelfUpdateLeavesOldCopyThatTheNextStartDeletes) {
+    publish("2.0", {{"TERVANNE-LANCEUR", "nouveau lanceur"}});
+    launcher_set_paths((dir / "tervanne-lanceur").c_str());
+    put("TERVANNE-LANCEUR", "ancien lanceur");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("TERVANNE-LANCEUR"), "nouveau lanceur");
+    EXPECT_EQ(get("TERVANNE-LANCEUR.ancien"), "ancien lanceur");
+
+    // The next start removes the copy named after its own full path.
+    launcher_set_paths((dir / "TERVANNE-LANCEUR").c_str());
+    launcher_startup();
+    EXPECT_FALSE(exists("TERVANNE-LANCEUR.ancien"));
+    EXPECT_TRUE(exists("TERVANNE-LANCEUR"));
+}
+
+TEST_F(UpdateCheck, AddressFileWithPortAndSubPath) {
+    put("lanceur.txt", "adresse http://127.0.0.1:" + std::to_string(server.port()) + "/depot/tervanne\r\n");
+    put("tervanne-version.txt", "0.9\r\nignore");
+    launcher_startup();
+    EXPECT_EQ(std::string(launcher_base_address),
+              "http://127.0.0.1:" + std::to_string(server.port()) + "/depot/tervanne/");
+    EXPECT_STREQ(launcher_status_get().installed_version, "0.9");
+    server.set("/depot/tervanne/version.txt", "version 1.1\nfichier jeu.dat 4 " + digest("jeu!") + "\n");
+    server.set("/depot/tervanne/jeu.dat", "jeu!");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("jeu.dat"), "jeu!");
+    EXPECT_EQ(server.paths(), (std::vector<std::string>{"/depot/tervanne/version.txt", "/depot/tervanne/jeu.dat"}));
+}
+
+TEST_F(UpdateCheck, NamesAreEscapedInRequests) {
+    publish("2.0", {{"été#1.txt", "accents"}});
+    server.set("/site/%C3%A9t%C3%A9%231.txt", "accents");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("été#1.txt"), "accents");
+    EXPECT_EQ(file_requests(), (std::vector<std::string>{"/site/%C3%A9t%C3%A9%231.txt"}));
+}
+
+TEST(Sha256File, DigestAndSizeOfALargeFile) {
+    std::string content;
+    for (int i = 0; i < 200000; i++) content.push_back((char)(i * 7 + (i >> 9)));
+    const std::string path = "/tmp/lanceur-sha-" + std::to_string(getpid());
+    std::ofstream(path, std::ios::binary) << content;
+    char hex[65];
+    uint64_t size = 0;
+    ASSERT_TRUE(sha256_file(path.c_str(), hex, &size));
+    EXPECT_EQ(size, content.size());
+    EXPECT_EQ(std::string(hex), digest(content));
+    unlink(path.c_str());
+    EXPECT_FALSE(sha256_file(path.c_str(), hex, &size));
+}
+
+}  // namespace
