@@ -1,0 +1,136 @@
+// The synthesised banks: lengths, peaks, pitches and their exact content.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "sound/sound_internal.h"
+
+namespace {
+
+struct EffectFacts {
+    double seconds;
+    float peak;
+};
+
+// As the effects were designed: length and loudest sample of each id.
+const EffectFacts facts[SND_EFFECT_COUNT] = {
+    {0.45, 0.8f}, {0.2, 0.8f},  {0.16, 0.5f}, {0.14, 0.6f}, {0.45, 0.55f}, {0.35, 0.8f},
+    {1.8, 0.8f},  {0.7, 0.8f},  {0.04, 0.8f}, {0.5, 0.8f},  {0.35, 0.8f},  {0.8, 0.8f},
+    {0.3, 0.8f},  {0.6, 0.65f}, {1.4, 0.8f},  {0.25, 0.45f}, {0.6, 0.85f}, {0.55, 0.8f},
+    {0.6, 0.8f},  {0.32, 0.8f}, {0.9, 0.8f},  {0.4, 0.8f},  {0.9, 0.8f},   {0.35, 0.8f},
+    {0.5, 0.8f},  {1.2, 0.85f}, {1.6, 0.8f},  {1.4, 0.75f}, {0.1, 0.8f},   {0.55, 0.8f},
+    {1.1, 0.8f},  {1.5, 0.8f}};
+
+float peak_of(const SoundBuffer& b) {
+    float top = 0.0f;
+    for (int i = 0; i < b.length; ++i) top = std::fmax(top, std::fabs(b.samples[i]));
+    return top;
+}
+
+// FNV-1a over the samples rounded to 16-bit steps: the bank as it is heard.
+uint32_t checksum(const SoundBuffer* bank, int count) {
+    uint32_t h = 2166136261u;
+    for (int k = 0; k < count; ++k)
+        for (int i = 0; i < bank[k].length; ++i) {
+            int32_t q = (int32_t)std::lrint(bank[k].samples[i] * 32767.0f);
+            for (int b = 0; b < 4; ++b) {
+                h ^= (uint32_t)(q >> (8 * b)) & 0xFFu;
+                h *= 16777619u;
+            }
+        }
+    return h;
+}
+
+// Strongest period of a stretch of samples, by autocorrelation.
+int period_of(const float* s, int n, int min_lag, int max_lag) {
+    int best = min_lag;
+    double best_sum = -1e30;
+    for (int lag = min_lag; lag <= max_lag; ++lag) {
+        double sum = 0.0;
+        for (int i = 0; i + lag < n; ++i) sum += (double)s[i] * s[i + lag];
+        if (sum > best_sum) {
+            best_sum = sum;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+class Banks : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { snd_build_banks(); }
+};
+
+TEST_F(Banks, EveryEffectHasItsLengthAndPeak) {
+    for (int id = 0; id < SND_EFFECT_COUNT; ++id) {
+        SCOPED_TRACE(id);
+        const SoundBuffer& b = snd_effects[id];
+        ASSERT_NE(b.samples, nullptr);
+        EXPECT_EQ(b.length, (int)std::lround(facts[id].seconds * 44100.0));
+        EXPECT_NEAR(peak_of(b), facts[id].peak, 1e-5f);
+        bool finite = true;
+        for (int i = 0; i < b.length; ++i) finite = finite && std::isfinite(b.samples[i]);
+        EXPECT_TRUE(finite);
+    }
+    // Two lengths worked out by hand, against float rounding of the table.
+    EXPECT_EQ(snd_effects[8].length, 1764);
+    EXPECT_EQ(snd_effects[6].length, 79380);
+}
+
+TEST_F(Banks, NotesArePluckedDDorianAtHalfScale) {
+    const int semitones[SND_NOTE_COUNT] = {0, 2, 3, 5, 7, 9, 10, 12, 14, 15, 17, 19, 21, 22, 24};
+    for (int n = 0; n < SND_NOTE_COUNT; ++n) {
+        SCOPED_TRACE(n);
+        const SoundBuffer& b = snd_notes[n];
+        ASSERT_NE(b.samples, nullptr);
+        EXPECT_EQ(b.length, 70560);
+        EXPECT_NEAR(peak_of(b), 0.5f, 1e-5f);
+        double hz = 146.83 * std::pow(2.0, semitones[n] / 12.0);
+        int line = (int)(44100.0 / hz);
+        int measured = period_of(b.samples + 4000, 3000, line * 3 / 4, line * 5 / 4);
+        // The string's period is its delay line (plus the averaging's half sample).
+        EXPECT_NEAR(measured, line, 1);
+        // A plucked string dies away: the last tenth is far quieter than the first.
+        float head = 0.0f, tail = 0.0f;
+        for (int i = 0; i < 7056; ++i) {
+            head = std::fmax(head, std::fabs(b.samples[i]));
+            tail = std::fmax(tail, std::fabs(b.samples[b.length - 1 - i]));
+        }
+        EXPECT_LT(tail, head * 0.7f);
+    }
+}
+
+TEST_F(Banks, RecipesHaveTheirPitchAndShape) {
+    // The click is an 1800 Hz sine: 24.5 samples a cycle.
+    EXPECT_NEAR(period_of(snd_effects[8].samples, 800, 15, 40), 24.5, 1.0);
+    // The triple blow opens with the single blow, unchanged up to its scale.
+    const SoundBuffer& one = snd_effects[0];
+    const SoundBuffer& three = snd_effects[16];
+    float k = three.samples[1000] / one.samples[1000];
+    for (int i = 100; i < 2600; i += 97) EXPECT_NEAR(three.samples[i], one.samples[i] * k, 1e-4f);
+    // The sweep rises to about 2800 Hz in its middle and is back near 600 Hz at the end.
+    const SoundBuffer& sweep = snd_effects[23];
+    EXPECT_NEAR(period_of(sweep.samples + sweep.length / 2 - 200, 400, 8, 40), 44100 / 2800.0, 1.0);
+    EXPECT_NEAR(period_of(sweep.samples + sweep.length - 300, 250, 40, 120), 44100 / 678.0, 4.0);
+    // Sounds with a decay envelope end far quieter than they peak.
+    for (int id : {0, 2, 8, 12, 13, 24, 28}) {
+        const SoundBuffer& b = snd_effects[id];
+        float tail = 0.0f;
+        for (int i = b.length - b.length / 10; i < b.length; ++i) tail = std::fmax(tail, std::fabs(b.samples[i]));
+        EXPECT_LT(tail, 0.1f * peak_of(b)) << "id " << id;
+    }
+}
+
+TEST_F(Banks, AreTheSameOnEveryRun) {
+    uint32_t effects = checksum(snd_effects, SND_EFFECT_COUNT);
+    uint32_t notes = checksum(snd_notes, SND_NOTE_COUNT);
+    snd_build_banks();
+    EXPECT_EQ(checksum(snd_effects, SND_EFFECT_COUNT), effects);
+    EXPECT_EQ(checksum(snd_notes, SND_NOTE_COUNT), notes);
+    // Recorded from the first build; a change means every player hears a different game.
+    EXPECT_EQ(effects, 0x9b5deba2u) << std::hex << effects;
+    EXPECT_EQ(notes, 0x77db81d8u) << std::hex << notes;
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The live mix: the limiter, melody, ambience events and the music volume.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/main_loop.h"
+#include "sound/sound_internal.h"
+
+namespace {
+
+constexpr float STEP = 1.0f / 60.0f;
+constexpr int FRAMES_PER_STEP = SND_RATE / 60;
+
+struct Heard {
+    int melody_notes = 0, companion_notes = 0;
+    int drips = 0, birds = 0;
+    bool drone_on = false, crackle = false;
+    float peak = 0.0f;
+    std::vector<float> note_times;
+    std::vector<int> notes;
+};
+
+bool is_voice_of(const Voice& v, const SoundBuffer* bank, int count) {
+    return v.sound >= bank && v.sound < bank + count;
+}
+
+// Runs the sound the way the main loop does, watching what starts.
+Heard run(float seconds) {
+    Heard h;
+    static int16_t out[2 * FRAMES_PER_STEP];
+    const Voice* previous[SND_VOICE_COUNT];
+    float previous_position[SND_VOICE_COUNT];
+    int steps = (int)std::lround(seconds / STEP);
+    for (int s = 0; s < steps; ++s) {
+        for (int i = 0; i < SND_VOICE_COUNT; ++i) {
+            previous[i] = snd_voices[i].active ? &snd_voices[i] : nullptr;
+            previous_position[i] = snd_voices[i].position;
+        }
+        float drip_before = snd_ambience.drip_time, bird_before = snd_ambience.bird_time;
+        snd_events(STEP);
+        if (snd_ambience.drip_time == 0.0f && drip_before != 0.0f) ++h.drips;
+        if (snd_ambience.bird_time == 0.0f && bird_before != 0.0f) ++h.birds;
+        for (int i = 0; i < SND_VOICE_COUNT; ++i) {
+            const Voice& v = snd_voices[i];
+            bool fresh = v.active && v.position == 0.0f &&
+                         (!previous[i] || previous_position[i] != 0.0f);
+            if (!fresh || !v.music || !is_voice_of(v, snd_notes, SND_NOTE_COUNT)) continue;
+            if (v.gain_left > 0.4f) {
+                ++h.melody_notes;
+                h.note_times.push_back(s * STEP);
+                h.notes.push_back((int)(v.sound - snd_notes));
+            } else {
+                ++h.companion_notes;
+            }
+        }
+        h.drone_on = h.drone_on || snd_ambience.music_smoothed > 0.001f;
+        snd_mix(out, FRAMES_PER_STEP);
+        h.crackle = h.crackle || snd_ambience.crackle_level > 0.0f;
+        for (int i = 0; i < 2 * FRAMES_PER_STEP; ++i) h.peak = std::fmax(h.peak, (float)std::abs(out[i]));
+    }
+    return h;
+}
+
+class Mix : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { snd_build_banks(); }
+    void SetUp() override {
+        snd_reset_state();
+        underground = 0;
+        snd_set_effects_volume(0.9f);
+        snd_set_music_volume(0.8f);
+        snd_set_player_position({0.0f, 0.0f, 400.0f});  // far from any camp fire
+    }
+    void TearDown() override { underground = 0; }
+};
+
+TEST(Limiter, SaturatesWithoutWrapping) {
+    EXPECT_EQ(snd_limit(0.0f), 0);
+    EXPECT_EQ(snd_limit(1.0f), 16250);  // 26000 / 1.6
+    EXPECT_EQ(snd_limit(-1.0f), -16250);
+    EXPECT_EQ(snd_limit(1e9f), 32767);
+    EXPECT_EQ(snd_limit(-1e9f), -32767);
+    EXPECT_EQ(snd_limit(INFINITY), 32767);
+    EXPECT_EQ(snd_limit(-INFINITY), -32767);
+    EXPECT_EQ(snd_limit(std::nanf("")), 0);
+    // Monotonic over a wide sweep: a louder mix is never a quieter sample.
+    int last = snd_limit(-200.0f);
+    for (float x = -200.0f; x <= 200.0f; x += 0.01f) {
+        int y = snd_limit(x);
+        ASSERT_GE(y, last) << x;
+        last = y;
+    }
+    // Approaches 26000 / 0.6 before the 16-bit clamp: 4.0 gives 30588.
+    EXPECT_NEAR(snd_limit(4.0f), 104000.0f / 3.4f, 1.0f);
+}
+
+TEST_F(Mix, FortyLoudVoicesStayInRangeAndKeepTheirSign) {
+    snd_set_effects_volume(1.0f);
+    for (int k = 0; k < SND_VOICE_COUNT; ++k) snd_play(25, 50.0f);  // all in phase
+    int16_t out[2 * SND_BUFFER_FRAMES];
+    snd_mix(out, SND_BUFFER_FRAMES);
+    const SoundBuffer& boom = snd_effects[25];
+    int pinned = 0;
+    for (int f = 0; f < SND_BUFFER_FRAMES; ++f) {
+        float x = boom.samples[f];
+        if (std::fabs(x) < 0.05f) continue;  // near a zero crossing the ambience decides
+        int l = out[2 * f];
+        ASSERT_EQ(l > 0, x > 0.0f) << "wrapped at frame " << f;
+        if (std::abs(l) == 32767) ++pinned;
+    }
+    EXPECT_GT(pinned, 100);
+}
+
+TEST_F(Mix, MelodyWalksDDorianAtSeventySixBeatsAMinute) {
+    Heard h = run(120.0f);
+    // 120 s is 152 beats; phrases of 4 beats with a companion each.
+    EXPECT_GT(h.melody_notes, 110);
+    EXPECT_LE(h.melody_notes, 304);
+    EXPECT_GT(h.companion_notes, 20);
+    EXPECT_LT(h.companion_notes, h.melody_notes / 2);
+    ASSERT_GT(h.notes.size(), 2u);
+    EXPECT_NEAR(h.note_times[0], 1.5f, STEP * 1.5f);  // first beat after 1.5 s
+    for (size_t i = 0; i < h.notes.size(); ++i) {
+        EXPECT_GE(h.notes[i], 3);
+        EXPECT_LE(h.notes[i], 13);
+        if (i == 0) continue;
+        EXPECT_LE(std::abs(h.notes[i] - h.notes[i - 1]), 2);
+        // Onsets fall on half beats, give or take one frame.
+        float beats = (h.note_times[i] - h.note_times[0]) / SND_BEAT_SECONDS;
+        float off = std::fabs(beats * 2.0f - std::round(beats * 2.0f)) * SND_BEAT_SECONDS * 0.5f;
+        EXPECT_LT(off, 1.5f * STEP) << "note " << i;
+    }
+    EXPECT_TRUE(h.drone_on);
+    EXPECT_GT(h.birds, 8);  // one every 3-9 s plus the call itself
+    EXPECT_EQ(h.drips, 0);  // only underground
+}
+
+TEST_F(Mix, EveryFourthPhraseResolvesTowardsTheMiddle) {
+    // Jump to the last beats of a resolving phrase, high above the middle.
+    snd_melody.phrase = 3;
+    snd_melody.beat = 2;
+    snd_melody.pattern = 0;
+    snd_melody.note = 12;
+    snd_melody.countdown = 0.0f;
+    run(STEP);
+    EXPECT_EQ(snd_melody.note, 11);
+    snd_melody.countdown = 0.0f;
+    run(STEP);
+    EXPECT_EQ(snd_melody.note, 10);
+    // At the middle note it stays; below, it climbs.
+    snd_reset_state();
+    snd_melody = Melody{7, 0, 2, 7, 0.0f};
+    run(STEP);
+    EXPECT_EQ(snd_melody.note, 7);
+    snd_reset_state();
+    snd_melody = Melody{3, 0, 3, 11, 0.0f};
+    run(STEP);
+    EXPECT_EQ(snd_melody.note, 4);
+    EXPECT_EQ(snd_melody.beat, 0);
+    EXPECT_EQ(snd_melody.phrase, 12);
+}
+
+TEST_F(Mix, MusicVolumeZeroKeepsOnlyTheAmbience) {
+    snd_set_music_volume(0.0f);
+    snd_set_player_position({165.0f, 0.0f, 130.0f});  // beside the first camp fire
+    Heard above = run(60.0f);
+    EXPECT_EQ(above.melody_notes + above.companion_notes, 0);
+    EXPECT_FALSE(above.drone_on);
+    EXPECT_GT(above.birds, 4);
+    EXPECT_TRUE(above.crackle);
+    EXPECT_GT(above.peak, 0.0f);
+
+    underground = 1;
+    Heard below = run(30.0f);
+    EXPECT_EQ(below.melody_notes + below.companion_notes, 0);
+    EXPECT_FALSE(below.drone_on);
+    EXPECT_GT(below.drips, 8);
+    EXPECT_GT(below.peak, 0.0f);
+    EXPECT_GT(snd_ambience.w, 0.99f);
+}
+
+TEST_F(Mix, UndergroundHasDripsAndEchoButNoMelodyOrCrackle) {
+    underground = 1;
+    snd_set_player_position({160.0f, 0.0f, 124.0f});  // the fire's spot, but below it
+    Heard h = run(30.0f);
+    EXPECT_EQ(h.melody_notes, 0);
+    EXPECT_TRUE(h.drone_on);  // the drone stays, an octave lower
+    EXPECT_GT(h.drips, 8);
+    EXPECT_FALSE(h.crackle);
+    // The echo lines carry the drips.
+    float echo = 0.0f;
+    for (float x : snd_ambience.echo_left) echo = std::fmax(echo, std::fabs(x));
+    EXPECT_GT(echo, 1e-4f);
+}
+
+TEST_F(Mix, CrackleOnlyNearAFire) {
+    EXPECT_NEAR(snd_fire_distance(), std::sqrt(160.0f * 160.0f + 276.0f * 276.0f), 0.01f);
+    snd_set_player_position({-224.0f, 5.0f, -74.5f});
+    EXPECT_NEAR(snd_fire_distance(), 29.5f, 1e-3f);
+    EXPECT_TRUE(run(60.0f).crackle);
+    snd_reset_state();
+    snd_set_player_position({170.0f, 0.0f, -865.5f});
+    EXPECT_FALSE(run(60.0f).crackle);
+}
+
+TEST_F(Mix, SoundsStartedBeforeTheBankAreRefused) {
+    // A trigger that arrives with an empty slot occupies nothing and the
+    // mixer never reads a missing bank.
+    SoundBuffer saved = snd_effects[3];
+    snd_effects[3] = SoundBuffer{nullptr, 0};
+    snd_play(3, 1.0f);
+    snd_play_at(3, {0.0f, 0.0f, 1.0f}, 1.0f);
+    for (const Voice& v : snd_voices) EXPECT_EQ(v.active, 0);
+    snd_effects[3] = saved;
+}
+
+}  // namespace
