@@ -1,0 +1,124 @@
+// The surface map image: ground paint with hill shade, the lake by depth, the
+// town plan, and every obstacle stamped on top. Kept in memory so that it can
+// be uploaded again after the catacombs replaced it.
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "render/ui.h"
+#include "world/terrain.h"
+#include "world/terrain_paint.h"
+#include "world/world.h"
+#include "world/world_later.h"
+
+namespace {
+
+uint8_t* pixels = nullptr;
+
+inline uint8_t to_byte(float v) {
+    v = v * 255.0f + 0.5f;
+    if (!(v > 0.0f)) return 0;
+    if (v > 255.0f) return 255;
+    return (uint8_t)v;
+}
+
+constexpr float PIXEL = WORLD_MAP_SPAN / (float)WORLD_MAP_SIZE;
+
+void paint_rows(int r0, int r1) {
+    for (int r = r0; r < r1; ++r) {
+        float z = WORLD_MAP_Z0 + ((float)r + 0.5f) * PIXEL;
+        uint8_t* row = pixels + (size_t)r * WORLD_MAP_SIZE * 4;
+        for (int c = 0; c < WORLD_MAP_SIZE; ++c) {
+            float x = WORLD_MAP_X0 + ((float)c + 0.5f) * PIXEL;
+            float h = ground_height(x, z);
+            Vec3 col;
+            if (!(in_camelot_square(x, z, 8.0f) && camelot_map_colour(x, z, &col))) {
+                float shade = clampf((ground_height(x - 1.0f, z) - ground_height(x + 1.0f, z)) * 0.35f + 0.85f,
+                                     0.6f, 1.2f);
+                float lx = x - LAKE_X, lz = z - LAKE_Z;
+                if (h < -0.6f && lx * lx + lz * lz < LAKE_RADIUS * LAKE_RADIUS) {
+                    float d = clampf((-0.6f - h) * 0.4f, 0.0f, 1.0f);
+                    col = {0.2f - 0.08f * d, 0.45f - 0.15f * d, 0.62f - 0.12f * d};
+                } else {
+                    col = ground_paint(x, z) * shade;
+                }
+            }
+            row[c * 4 + 0] = to_byte(col.x);
+            row[c * 4 + 1] = to_byte(col.y);
+            row[c * 4 + 2] = to_byte(col.z);
+            row[c * 4 + 3] = 255;
+        }
+    }
+}
+
+void stamp_disc(float x, float z, float radius, const float colour[3]) {
+    float c0 = (x - radius - WORLD_MAP_X0) / PIXEL, c1 = (x + radius - WORLD_MAP_X0) / PIXEL;
+    float r0 = (z - radius - WORLD_MAP_Z0) / PIXEL, r1 = (z + radius - WORLD_MAP_Z0) / PIXEL;
+    if (!(c1 >= 0.0f && r1 >= 0.0f && c0 < (float)WORLD_MAP_SIZE && r0 < (float)WORLD_MAP_SIZE)) return;
+    int ic0 = c0 < 0.0f ? 0 : (int)c0, ir0 = r0 < 0.0f ? 0 : (int)r0;
+    int ic1 = c1 > (float)(WORLD_MAP_SIZE - 1) ? WORLD_MAP_SIZE - 1 : (int)c1;
+    int ir1 = r1 > (float)(WORLD_MAP_SIZE - 1) ? WORLD_MAP_SIZE - 1 : (int)r1;
+    for (int r = ir0; r <= ir1; ++r) {
+        float pz = WORLD_MAP_Z0 + ((float)r + 0.5f) * PIXEL - z;
+        for (int c = ic0; c <= ic1; ++c) {
+            float px = WORLD_MAP_X0 + ((float)c + 0.5f) * PIXEL - x;
+            if (px * px + pz * pz > radius * radius) continue;
+            uint8_t* p = pixels + ((size_t)r * WORLD_MAP_SIZE + (size_t)c) * 4;
+            for (int k = 0; k < 3; ++k) {
+                float v = 0.35f * (float)p[k] + colour[k];
+                p[k] = v > 255.0f ? 255 : (uint8_t)(v + 0.5f);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void world_map_paint() {
+    if (!pixels) pixels = (uint8_t*)std::malloc((size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4);
+    ground_height(0, 0);  // fills the plateau cache before the painters share it
+
+    // Rows are independent: split them over the cores. The result does not
+    // depend on the split.
+    unsigned n = std::thread::hardware_concurrency();
+    if (n < 1) n = 1;
+    if (n > 8) n = 8;
+    std::vector<std::thread> workers;
+    int per = (WORLD_MAP_SIZE + (int)n - 1) / (int)n;
+    for (unsigned i = 1; i < n; ++i) {
+        int r0 = (int)i * per, r1 = r0 + per > WORLD_MAP_SIZE ? WORLD_MAP_SIZE : r0 + per;
+        if (r0 < r1) workers.emplace_back(paint_rows, r0, r1);
+    }
+    paint_rows(0, per > WORLD_MAP_SIZE ? WORLD_MAP_SIZE : per);
+    for (std::thread& t : workers) t.join();
+
+    static const float tree_col[3] = {16.6f, 43.1f, 13.3f};
+    static const float small_col[3] = {74.6f, 69.6f, 66.3f};
+    static const float large_col[3] = {91.2f, 87.8f, 82.9f};
+    const Obstacle* obs = obstacle_list();
+    for (int i = 0; i < obstacle_count(); ++i) {
+        const Obstacle& o = obs[i];
+        if (in_camelot_square(o.x, o.z, 0.0f)) continue;
+        if (o.radius <= 3.0f && o.height >= 5.0f) stamp_disc(o.x, o.z, 2.2f, tree_col);
+        else if (o.radius <= 3.0f) stamp_disc(o.x, o.z, std::fmax(o.radius, 0.8f), small_col);
+        else stamp_disc(o.x, o.z, o.radius, large_col);
+    }
+}
+
+const uint8_t* world_map_pixels() { return pixels; }
+
+void world_map_upload() {
+    if (pixels) ui_map_upload(pixels, WORLD_MAP_SIZE, WORLD_MAP_SIZE);
+}
+
+uint32_t world_map_checksum() {
+    if (!pixels) return 0;
+    uint32_t h = 2166136261u;
+    size_t n = (size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4;
+    for (size_t i = 0; i < n; ++i) {
+        h ^= pixels[i];
+        h *= 16777619u;
+    }
+    return h;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The outdoor world as a whole: the build, the per-frame submission, the
+// fires, the map image and the figures of the last build. The ground and
+// obstacle queries are in world/terrain.h.
+#include <cstdint>
+
+#include "common/mathx.h"
+
+// Start-up (frame_steps.h): world_build() = world_generate() + GPU uploads and
+// the start-up content of other subsystems. world_generate() is the CPU part
+// alone (terrain, forests, ground cover, props, map image) and needs no GL
+// context; it resets and rebuilds everything it owns, obstacles included.
+void world_generate();
+
+// ---- Fires ------------------------------------------------------------------
+// A flame drawn flickering each frame; landmark builders add their camp fires
+// here. Their lights are listed in world_submit after Camelot's torches.
+void world_add_fire(Vec3 position, float size);
+int world_fire_count();
+// The flicker value of this frame (2.6 + 0.4 sin 13t + 0.3 sin 7.3t).
+float world_fire_flicker();
+float fire_flicker_at(double t);
+
+// ---- Map image ----------------------------------------------------------------
+constexpr int WORLD_MAP_SIZE = 2048;
+constexpr float WORLD_MAP_X0 = -910.0f, WORLD_MAP_Z0 = -1310.0f, WORLD_MAP_SPAN = 1820.0f;
+// RGBA, rows from z = -1310 upward, WORLD_MAP_SIZE^2 * 4 bytes; null before the build.
+const uint8_t* world_map_pixels();
+// Uploads the surface map as the HUD's map image (again after the catacombs).
+void world_map_upload();
+// FNV-1a of the map pixels: tests compare it between runs.
+uint32_t world_map_checksum();
+
+// ---- Figures of the last build ------------------------------------------------
+struct WorldBuildReport {
+    int trees_first_zone;
+    int trees_second_zone;
+    int ground_cover;
+    int rocks;
+    int obstacles_after_world;  // before Camelot and later builders
+    // Seconds spent in each phase of world_generate.
+    double t_terrain, t_forests, t_ground_cover, t_props, t_map_image;
+};
+const WorldBuildReport& world_build_report();
+
+// ---- Zones -----------------------------------------------------------------------
+// The zone banner: 0 first zone, 1 second (z < -400), -1 before the first frame.
+// Returns the banner text when the zone changed since the previous call, else null.
+const char* zone_banner_step(float player_z);
+void zone_banner_reset();
+
+// The atmosphere record for a camera at camera_z: forest values, blended
+// toward the second zone's gloom south of z = -320.
+void fill_atmosphere(float camera_z);
