@@ -1,0 +1,40 @@
+#pragma once
+// The renderer's pure geometry: camera and sun matrices, frustum planes,
+// culling rules and projections. No GL here, so it is checked on its own.
+#include "common/mathx.h"
+#include "world/mesh.h"
+
+struct Frustum {
+    Vec4 planes[6];  // (normal, d): inside when dot(normal, p) + d >= 0
+};
+
+constexpr float SHADOW_EXTENT = 100.0f;  // metres covered by the shadow map
+constexpr float SHADOW_TEXEL = SHADOW_EXTENT / 4096.0f;
+
+// Row 4 +/- rows 1..3 of the matrix, each normalised when longer than 1e-6.
+Frustum frustum_from_matrix(const Mat4& m);
+// False as soon as the sphere lies entirely behind one plane.
+bool frustum_sphere(const Frustum& f, Vec3 centre, float radius);
+// A cell is drawn when its horizontal distance from the eye minus its radius
+// is below the limit and its bounding sphere touches the frustum.
+bool cell_visible(const InstanceCell& cell, Vec3 eye, float limit, const Frustum& f);
+
+// Opaque means alpha of at least 0.999; only opaque, lit materials that do not
+// opt out cast shadows.
+bool render_is_opaque(const Material& m);
+bool render_casts_shadow(const Material& m);
+
+// v normalised, or fallback when its length is below 1e-9.
+Vec3 safe_direction(Vec3 v, Vec3 fallback);
+// Look-at with up (0, 1, 0) that stays finite for a zero-length or vertical view.
+Mat4 look_at_safe(Vec3 eye, Vec3 target);
+// Perspective (vertical fov in degrees, near 0.1, far 700) times the view.
+Mat4 camera_matrix(Vec3 eye, Vec3 target, float fov_degrees, float aspect);
+// The sun's orthographic 100 x 100 m view around the focus, from 80 m towards
+// the sun, with the light-space centre snapped down to whole shadow texels.
+Mat4 sun_matrix(Vec3 focus, Vec3 sun_dir);
+// (x, y pixels from the top-left, ndc depth); visible when clip w > 0.05.
+Vec3 project_to_screen(const Mat4& vp, Vec3 p, float width, float height, bool* visible);
+// Unit direction through pixel (x, y).
+Vec3 camera_ray(Vec3 eye, Vec3 target, float fov_degrees, float width, float height, float x, float y,
+                Vec3* origin);

@@ -1,0 +1,97 @@
+// Program building: compile, link, log the driver's complaints, look the
+// fifty uniform names up. A failing program is not fatal.
+#include "render/shaders.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/gl_api.h"
+
+namespace {
+
+const char* const uniform_names[UNIFORM_SLOT_COUNT] = {
+    "u_vp",        "u_ombre_vp",   "u_teinte",    "u_carte_ombre", "u_soleil_dir",
+    "u_soleil_col", "u_ciel",      "u_sol",       "u_brume",       "u_cam",
+    "u_brume_dens", "u_temps",     "u_bruit",     "u_lum",         "u_emission",
+    "u_alpha",     "u_rug",        "u_trans",     "u_detail",      "u_surface",
+    "u_mousse",    "u_vegetal",    "u_vent",      "u_vegetaux",    "u_feux_pos",
+    "u_feux_col",  "u_feux_portee", "u_nb_feux",  "u_prof",        "u_proj",
+    "u_texel",     "u_ao",         "u_inv_vp",    "u_haut",        "u_horizon",
+    "u_image",     "u_expo",       "u_sat",       "u_contraste",   "u_ecran",
+    "u_police",    "u_perso",      "u_motifs",    "u_motif",       "u_souple",
+    "u_balance",   "u_flotte",     "u_portrait",  "u_portrait_ui", "u_carte_ui",
+};
+
+bool last_ok = true;
+char last_log[4096];
+
+void remember_log(const char* text) {
+    if (last_log[0] == 0 && text && text[0]) {
+        std::snprintf(last_log, sizeof(last_log), "%s", text);
+    }
+}
+
+GLuint compile_stage(GLenum type, const char* const* pieces, int count) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, count, pieces, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[4096];
+        GLsizei len = 0;
+        glGetShaderInfoLog(s, (GLsizei)sizeof(log), &len, log);
+        if (len < 0) len = 0;
+        if (len >= (GLsizei)sizeof(log)) len = (GLsizei)sizeof(log) - 1;
+        log[len] = 0;
+        log_printf("Erreur de shader :\n%s", log);
+        last_ok = false;
+        remember_log(len ? log : "compilation refused without a log");
+    }
+    return s;
+}
+
+}  // namespace
+
+const char* uniform_slot_name(int slot) {
+    if (slot < 0 || slot >= UNIFORM_SLOT_COUNT) return nullptr;
+    return uniform_names[slot];
+}
+
+ShaderProgram shader_build(const char* vertex_source, const char* const* fragment_pieces,
+                           int piece_count) {
+    last_ok = true;
+    last_log[0] = 0;
+    ShaderProgram p;
+    GLuint vs = compile_stage(GL_VERTEX_SHADER, &vertex_source, 1);
+    GLuint fs = compile_stage(GL_FRAGMENT_SHADER, fragment_pieces, piece_count);
+    p.program = glCreateProgram();
+    glAttachShader(p.program, vs);
+    glAttachShader(p.program, fs);
+    glLinkProgram(p.program);
+    GLint ok = 0;
+    glGetProgramiv(p.program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[4096];
+        GLsizei len = 0;
+        glGetProgramInfoLog(p.program, (GLsizei)sizeof(log), &len, log);
+        if (len < 0) len = 0;
+        if (len >= (GLsizei)sizeof(log)) len = (GLsizei)sizeof(log) - 1;
+        log[len] = 0;
+        log_printf("Erreur de liaison :\n%s", log);
+        last_ok = false;
+        remember_log(len ? log : "link refused without a log");
+    }
+    // The stages are no longer needed once linked into the program.
+    if (glDeleteShader) {
+        glDeleteShader(vs);
+        glDeleteShader(fs);
+    }
+    for (int i = 0; i < UNIFORM_SLOT_COUNT; ++i)
+        p.u[i] = glGetUniformLocation(p.program, uniform_names[i]);
+    return p;
+}
+
+bool shader_last_ok() { return last_ok; }
+const char* shader_last_log() { return last_log; }
