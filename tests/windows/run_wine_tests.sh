@@ -5,6 +5,7 @@
 #  2. the game itself: it must start, write its log, show its window, and exit
 #     with code 0 when its window is closed (fermer-fenetre.exe).
 # Usage: run_wine_tests.sh WINBUILD_DIR
+#   TERVANNE_SCREENSHOT=shot.png also saves the screen while the game runs.
 # Prints PASS/FAIL per check and exits non-zero when any check failed.
 set -u
 
@@ -105,6 +106,32 @@ fi
 
 # Let the title card and a few frames go by, then look at the screen.
 sleep 3
+if command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
+    shown=""
+    for w in $(xdotool search --name '^Tervanne$' 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q "IsViewable" && shown=$w
+    done
+    if [ -n "$shown" ]; then
+        pass "window \"Tervanne\" is shown"
+        geometry=$(xwininfo -id "$shown" | sed -n 's/.*-geometry \([0-9]*x[0-9]*\).*/\1/p')
+        # 1920x1080 plus a frame does not fit a 1920x1080 screen: the game
+        # starts borderless over the whole monitor.
+        if [ -n "$xvfb_pid" ]; then
+            if [ "$geometry" = "1920x1080" ]; then
+                pass "too-large window started fullscreen ($geometry)"
+            else
+                fail "window is $geometry on a 1920x1080 screen, expected fullscreen"
+            fi
+        fi
+        if xprop -id "$shown" _NET_WM_ICON 2>/dev/null | grep -q "Icon ("; then
+            pass "window carries the program's icon"
+        else
+            fail "window has no icon"
+        fi
+    else
+        fail "no viewable X window named Tervanne"
+    fi
+fi
 if command -v import >/dev/null && [ -n "${TERVANNE_SCREENSHOT:-}" ]; then
     import -window root "$TERVANNE_SCREENSHOT" 2>/dev/null && echo "screenshot: $TERVANNE_SCREENSHOT"
 fi
