@@ -1,0 +1,146 @@
+// The 2D batch: quads in submission order, the portrait and map images, and
+// the one upload and one draw call per frame.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/font_atlas.h"
+#include "render/gl_api.h"
+#include "render/gpu.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+
+namespace {
+
+UiVertex* batch = nullptr;
+int batch_count = 0;
+int batch_capacity = 0;
+
+uint32_t map_texture = 0;
+
+// Room for n more vertices; the array starts at 64 and doubles.
+bool reserve(int n) {
+    if (batch_count + n <= batch_capacity) return true;
+    int cap = batch_capacity ? batch_capacity : 64;
+    while (cap < batch_count + n) cap *= 2;
+    UiVertex* grown = (UiVertex*)std::realloc(batch, sizeof(UiVertex) * (size_t)cap);
+    if (!grown) return false;
+    batch = grown;
+    batch_capacity = cap;
+    return true;
+}
+
+inline UiVertex vert(float x, float y, float u, float v, Vec4 c, float mode) {
+    return UiVertex{x, y, u, v, c.x, c.y, c.z, c.w, mode};
+}
+
+}  // namespace
+
+void ui_quad(float left, float top, float right, float bottom, float tex_left, float tex_top,
+             float tex_right, float tex_bottom, Vec4 colour, int mode) {
+    if (!reserve(6)) return;
+    float m = (float)mode;
+    UiVertex* v = batch + batch_count;
+    v[0] = vert(left, top, tex_left, tex_top, colour, m);
+    v[1] = vert(right, top, tex_right, tex_top, colour, m);
+    v[2] = vert(right, bottom, tex_right, tex_bottom, colour, m);
+    v[3] = vert(left, top, tex_left, tex_top, colour, m);
+    v[4] = vert(right, bottom, tex_right, tex_bottom, colour, m);
+    v[5] = vert(left, bottom, tex_left, tex_bottom, colour, m);
+    batch_count += 6;
+}
+
+void ui_rect(float x, float y, float w, float h, Vec4 colour) {
+    ui_quad(x, y, x + w, y + h, 0, 0, 0, 0, colour, UI_FLAT);
+}
+
+void ui_panel(float x, float y, float w, float h, Vec4 fill, Vec4 border, float t) {
+    ui_rect(x, y, w, h, fill);
+    if (t <= 0.0f) return;
+    ui_rect(x, y, w, t, border);
+    ui_rect(x, y + h - t, w, t, border);
+    ui_rect(x, y + t, t, h - 2 * t, border);
+    ui_rect(x + w - t, y + t, t, h - 2 * t, border);
+}
+
+void ui_portrait(float x, float y, float w, float h) {
+    if (render_portrait_texture() == 0) return;
+    // The preview is rendered bottom-up: v runs from 1 at the top to 0.
+    ui_quad(x, y, x + w, y + h, 0, 1, 1, 0, Vec4{1, 1, 1, 1}, UI_PORTRAIT);
+}
+
+bool ui_map_ready() { return map_texture != 0; }
+
+void ui_map_upload(const uint8_t* rgba, int width, int height) {
+    if (!rgba || width <= 0 || height <= 0 || !glGenTextures) return;
+    if (map_texture == 0) glGenTextures(1, &map_texture);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, map_texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void ui_map(float x, float y, float w, float h, const float uv[8]) {
+    if (map_texture == 0 || !uv || !reserve(6)) return;
+    Vec4 white = {1, 1, 1, 1};
+    float m = (float)UI_MAP;
+    UiVertex tl = vert(x, y, uv[0], uv[1], white, m);
+    UiVertex tr = vert(x + w, y, uv[2], uv[3], white, m);
+    UiVertex br = vert(x + w, y + h, uv[4], uv[5], white, m);
+    UiVertex bl = vert(x, y + h, uv[6], uv[7], white, m);
+    UiVertex* v = batch + batch_count;
+    v[0] = tl;
+    v[1] = tr;
+    v[2] = br;
+    v[3] = tl;
+    v[4] = br;
+    v[5] = bl;
+    batch_count += 6;
+}
+
+void ui_flush() {
+    const int count = batch_count;
+    batch_count = 0;
+    if (!glDrawArrays || prog_ui.program == 0) return;  // no GL (unit tests): just empty
+    if (tex_font == 0) {
+        // gpu_init normally creates it; never draw text from an empty unit.
+        const uint8_t* pixels = font_atlas_pixels();
+        if (pixels) gpu_font_atlas_upload(pixels);
+    }
+    const int w = plat_input.client_width, h = plat_input.client_height;
+    glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+    glViewport(0, 0, w, h);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glUseProgram(prog_ui.program);
+    glUniform2f(prog_ui.u[U_ECRAN], (float)w, (float)h);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, render_portrait_texture());
+    glUniform1i(prog_ui.u[U_PORTRAIT_UI], 1);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, map_texture);
+    glUniform1i(prog_ui.u[U_CARTE_UI], 2);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, tex_font);
+    glUniform1i(prog_ui.u[U_POLICE], 0);
+    if (count > 0) {
+        glBindVertexArray(ui_vao);
+        glBindBuffer(GL_ARRAY_BUFFER, ui_vbo);
+        glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(sizeof(UiVertex) * (size_t)count), batch, GL_STREAM_DRAW);
+        glDrawArrays(GL_TRIANGLES, 0, count);
+        glBindVertexArray(0);
+    }
+    glDisable(GL_BLEND);
+}
+
+int ui_batch_count() { return batch_count; }
+const UiVertex* ui_batch_vertices() { return batch; }
+void ui_batch_clear() { batch_count = 0; }
