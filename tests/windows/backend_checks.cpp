@@ -67,6 +67,17 @@ LPARAM key_lp(int scan, bool extended, bool repeat = false, bool up = false, boo
     return lp;
 }
 
+// Relative motion through the system's input queue, as a mouse would send it.
+void move_mouse(int dx, int dy) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+}
+
 void post(UINT msg, WPARAM wp, LPARAM lp) { PostMessageW(win32_window(), msg, wp, lp); }
 
 bool rect_is(const RECT& r, int left, int top, int right, int bottom) {
@@ -242,7 +253,9 @@ void check_mouse() {
     EXPECT(in.wheel == 0.0f);
     end();
 
-    begin("cursor capture: 1x1 clip, hidden, released on focus loss");
+    begin("cursor capture: 1x1 clip, hidden, raw motion only while captured, released on focus loss");
+    SetForegroundWindow(w);  // raw input goes to the foreground window
+    plat_pump();
     RECT r;
     GetWindowRect(w, &r);
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
@@ -255,6 +268,12 @@ void check_mouse() {
     EXPECT(clip.right - clip.left == 1 && clip.bottom - clip.top == 1);
     EXPECT(SendMessageW(w, WM_SETCURSOR, (WPARAM)w, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == 1);
     EXPECT(GetCursor() == nullptr);
+    move_mouse(5, -3);
+    move_mouse(2, 1);
+    plat_pump();
+    EXPECT(in.mouse_delta[0] == 7.0f && in.mouse_delta[1] == -2.0f);
+    plat_pump();
+    EXPECT(in.mouse_delta[0] == 0.0f && in.mouse_delta[1] == 0.0f);
     SendMessageW(w, WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT(in.window_active == 0 && in.cursor_captured == 0);
     GetClipCursor(&clip);
@@ -266,6 +285,9 @@ void check_mouse() {
     EXPECT(p.x == cx && p.y == cy);
     SendMessageW(w, WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT(in.window_active == 1);
+    move_mouse(4, 4);
+    plat_pump();
+    EXPECT(in.mouse_delta[0] == 0.0f && in.mouse_delta[1] == 0.0f);
     end();
 }
 

@@ -123,6 +123,21 @@ if command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
                 fail "window is $geometry on a 1920x1080 screen, expected fullscreen"
             fi
         fi
+        # F11 from there returns to a centred window of three quarters of the
+        # screen (X sees the client area: the outer 1440x810 less the frame).
+        if [ -n "$xvfb_pid" ]; then
+            xdotool windowfocus --sync "$shown" key F11 2>/dev/null
+            sleep 1
+            read -r x y w h < <(xwininfo -id "$shown" |
+                sed -n 's/.*-geometry \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\).*/\3 \4 \1 \2/p')
+            centre=$((x + w / 2))
+            if [ "${w:-0}" -gt 1380 ] && [ "$w" -le 1440 ] && [ "$h" -gt 740 ] && [ "$h" -le 810 ] &&
+                [ $centre -ge 950 ] && [ $centre -le 970 ]; then
+                pass "F11 returned to a centred three-quarter window (${w}x${h}+$x+$y)"
+            else
+                fail "after F11 the window is ${w:-?}x${h:-?}+${x:-?}+${y:-?}"
+            fi
+        fi
         if xprop -id "$shown" _NET_WM_ICON 2>/dev/null | grep -q "Icon ("; then
             pass "window carries the program's icon"
         else
