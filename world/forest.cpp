@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "world/terrain.h"
+#include "world/terrain_fast.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ void forest_place(Rng& rng, std::vector<TreePlacement>& out) {
     for (long tries = 0; placed < FIRST_ZONE_TREES && tries < 10000000L; ++tries) {
         float x = -820.0f + 1640.0f * rng_float(rng);
         float z = -390.0f + 810.0f * rng_float(rng);
-        if (x * x + z * z < 32.0f * 32.0f || !vegetation_free(x, z) || path_distance(x, z) < 3.0f)
+        if (x * x + z * z < 32.0f * 32.0f || !vegetation_free(x, z) || path_distance_near(x, z) < 3.0f)
             continue;
         TreePlacement t;
         finish_tree(rng, x, z, 0.85f, 0.6f, 1, &t);
@@ -99,7 +100,7 @@ void forest_place(Rng& rng, std::vector<TreePlacement>& out) {
     for (int c = 0; c < SECOND_ZONE_CANDIDATES && placed < SECOND_ZONE_MAX_TREES; ++c) {
         float x = -820.0f + 1640.0f * rng_float(rng);
         float z = -1220.0f + 810.0f * rng_float(rng);
-        if (z > -570.0f || !vegetation_free(x, z) || path_distance(x, z) < 3.0f) continue;
+        if (z > -570.0f || !vegetation_free(x, z) || path_distance_near(x, z) < 3.0f) continue;
         int cx = (int)((x - SP_X0) / SP_CELL), cz = (int)((z - SP_Z0) / SP_CELL);
         bool crowded = false;
         for (int j = cz - 2; j <= cz + 2 && !crowded; ++j) {

@@ -5,13 +5,14 @@
 #include <cmath>
 
 #include "world/terrain.h"
+#include "world/terrain_fast.h"
 #include "world/terrain_paint.h"
 #include "world/vegetation_images.h"
 
 bool ground_cover_blocked(float x, float z) {
     // The painted path is wider than its centre line: keep both the centre
     // 1.3 m and the visible band clear.
-    float d = path_distance(x, z);
+    float d = path_distance_near(x, z);
     if (d < 1.3f || d < path_half_width(x, z) + 0.5f) return true;
     if (z < -640.0f) return true;  // the deep Gaste floor stays bare under its dense trees
     if (!vegetation_free(x, z)) return true;

@@ -8,6 +8,7 @@
 
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "world/terrain_fast.h"
 #include "world/terrain_paint.h"
 #include "world/world.h"
 #include "world/world_later.h"
@@ -25,16 +26,22 @@ inline uint8_t to_byte(float v) {
 
 constexpr float PIXEL = WORLD_MAP_SPAN / (float)WORLD_MAP_SIZE;
 
+// Per-column sines at x and x +- 1 m, for the height and the hill shade.
+std::vector<TerrainXTerms> column_terms;
+
 void paint_rows(int r0, int r1) {
     for (int r = r0; r < r1; ++r) {
         float z = WORLD_MAP_Z0 + ((float)r + 0.5f) * PIXEL;
+        TerrainZTerms zt = terrain_z_terms(z);
         uint8_t* row = pixels + (size_t)r * WORLD_MAP_SIZE * 4;
         for (int c = 0; c < WORLD_MAP_SIZE; ++c) {
             float x = WORLD_MAP_X0 + ((float)c + 0.5f) * PIXEL;
-            float h = ground_height(x, z);
+            const TerrainXTerms* xt = &column_terms[(size_t)c * 3];
+            float h = ground_height_terms(x, z, xt[0], zt);
             Vec3 col;
             if (!(in_camelot_square(x, z, 8.0f) && camelot_map_colour(x, z, &col))) {
-                float shade = clampf((ground_height(x - 1.0f, z) - ground_height(x + 1.0f, z)) * 0.35f + 0.85f,
+                float shade = clampf((ground_height_terms(x - 1.0f, z, xt[1], zt) -
+                                      ground_height_terms(x + 1.0f, z, xt[2], zt)) * 0.35f + 0.85f,
                                      0.6f, 1.2f);
                 float lx = x - LAKE_X, lz = z - LAKE_Z;
                 if (h < -0.6f && lx * lx + lz * lz < LAKE_RADIUS * LAKE_RADIUS) {
@@ -78,6 +85,14 @@ void stamp_disc(float x, float z, float radius, const float colour[3]) {
 void world_map_paint() {
     if (!pixels) pixels = (uint8_t*)std::malloc((size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4);
     ground_height(0, 0);  // fills the plateau cache before the painters share it
+    path_distance_near(0, 0);  // and the path grid
+    column_terms.resize((size_t)WORLD_MAP_SIZE * 3);
+    for (int c = 0; c < WORLD_MAP_SIZE; ++c) {
+        float x = WORLD_MAP_X0 + ((float)c + 0.5f) * PIXEL;
+        column_terms[(size_t)c * 3] = terrain_x_terms(x);
+        column_terms[(size_t)c * 3 + 1] = terrain_x_terms(x - 1.0f);
+        column_terms[(size_t)c * 3 + 2] = terrain_x_terms(x + 1.0f);
+    }
 
     // Rows are independent: split them over the cores. The result does not
     // depend on the split.

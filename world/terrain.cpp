@@ -2,6 +2,7 @@
 // Everything here is closed-form: movement and creatures call it every frame,
 // the builders hundreds of thousands of times at start-up.
 #include "world/terrain.h"
+#include "world/terrain_fast.h"
 
 #include <cmath>
 
@@ -27,15 +28,23 @@ float plateau_cache = -1000.0f;
 
 }  // namespace
 
-float terrain_base(float x, float z) {
+TerrainXTerms terrain_x_terms(float x) {
+    float a = 0.5f * x;
+    return {std::sin(0.045f * a), std::sin(0.1f * a + 1.3f), std::sin(0.09f * x + 0.7f),
+            std::sin(0.31f * x), std::sin(0.035f * x + 0.6f)};
+}
+
+TerrainZTerms terrain_z_terms(float z) {
+    float b = 0.5f * z;
+    return {std::cos(0.04f * b), std::sin(0.085f * b + 0.4f), std::cos(0.08f * z),
+            std::cos(0.27f * z), std::cos(0.03f * z), std::sin(0.02f * z)};
+}
+
+float terrain_base_terms(float x, float z, const TerrainXTerms& xt, const TerrainZTerms& zt) {
     if (x > 950.0f) return 0.0f;
 
     // Rolling hills.
-    float a = 0.5f * x, b = 0.5f * z;
-    float h = 2.4f * std::sin(0.045f * a) * std::cos(0.04f * b) +
-              1.3f * std::sin(0.1f * a + 1.3f) * std::sin(0.085f * b + 0.4f) +
-              0.6f * std::sin(0.09f * x + 0.7f) * std::cos(0.08f * z) +
-              0.35f * std::sin(0.31f * x) * std::cos(0.27f * z);
+    float h = 2.4f * xt.s1 * zt.c1 + 1.3f * xt.s2 * zt.s2 + 0.6f * xt.s3 * zt.c3 + 0.35f * xt.s4 * zt.c4;
 
     // Border ridges around both regions and along z = -400, cut by a winding pass.
     float m = 810.0f - std::fabs(x);
@@ -44,11 +53,11 @@ float terrain_base(float x, float z) {
     float s_north = sstep((100.0f - e_north) / 100.0f);
     float s_south = sstep((100.0f - e_south) / 100.0f);
     float p = 1.0f;
-    if (z > -600.0f && z < -200.0f) p = sstep((std::fabs(x - 6.0f * std::sin(0.02f * z)) - 10.0f) / 24.0f);
+    if (z > -600.0f && z < -200.0f) p = sstep((std::fabs(x - 6.0f * zt.s_pass) - 10.0f) / 24.0f);
     h += 20.0f * std::fmin(std::fmin(s_north, s_south), p);
 
     // The second zone undulates a little more.
-    h += 1.6f * sstep((320.0f + z) / -220.0f) * std::sin(0.035f * x + 0.6f) * std::cos(0.03f * z);
+    h += 1.6f * sstep((320.0f + z) / -220.0f) * xt.s5 * zt.c5;
 
     // Burial mound.
     float d = dist2d(x, z, -20.0f, -1001.0f);
@@ -70,14 +79,24 @@ float terrain_base(float x, float z) {
     return h;
 }
 
-float ground_height(float x, float z) {
-    float base = terrain_base(x, z);
+float terrain_base(float x, float z) {
+    if (x > 950.0f) return 0.0f;
+    return terrain_base_terms(x, z, terrain_x_terms(x), terrain_z_terms(z));
+}
+
+float ground_height_terms(float x, float z, const TerrainXTerms& xt, const TerrainZTerms& zt) {
+    float base = terrain_base_terms(x, z, xt, zt);
     if (plateau_cache < -999.0f) plateau_cache = terrain_base(CAMELOT_X, CAMELOT_Z) + 1.2f;
     float qx = std::fmax(std::fabs(x - CAMELOT_X) - 120.0f, 0.0f);
     float qz = std::fmax(std::fabs(z - CAMELOT_Z) - 120.0f, 0.0f);
     float d = std::sqrt(qx * qx + qz * qz);
     if (d >= 34.0f) return base;
     return base + (plateau_cache - base) * sstep((34.0f - d) / 26.0f);
+}
+
+float ground_height(float x, float z) {
+    if (x > 950.0f) return ground_height_terms(x, z, TerrainXTerms{}, TerrainZTerms{});
+    return ground_height_terms(x, z, terrain_x_terms(x), terrain_z_terms(z));
 }
 
 bool is_lake_water(float x, float z) {
@@ -200,15 +219,62 @@ const PathSegment path_segments[PATH_SEGMENT_COUNT] = {
     {0, -800, 300, -1020},   {300, -1020, 508, -920},
 };
 
+namespace {
+
+inline float segment_distance2(const PathSegment& s, float x, float z) {
+    float sx = s.x1 - s.x0, sz = s.z1 - s.z0;
+    float px = x - s.x0, pz = z - s.z0;
+    float len2 = sx * sx + sz * sz;
+    float t = len2 > 0.0f ? clampf((px * sx + pz * sz) / len2, 0.0f, 1.0f) : 0.0f;
+    float dx = px - sx * t, dz = pz - sz * t;
+    return dx * dx + dz * dz;
+}
+
+// Segments that pass within the cap of each 32 m cell.
+constexpr float PG_CELL = 32.0f, PG_X0 = -960.0f, PG_Z0 = -1376.0f;
+constexpr int PG_W = 60, PG_H = 61;
+struct PathGrid {
+    uint8_t count[PG_W * PG_H];
+    uint8_t segs[PG_W * PG_H][PATH_SEGMENT_COUNT];
+    PathGrid() {
+        for (int j = 0; j < PG_H; ++j)
+            for (int i = 0; i < PG_W; ++i) {
+                float x0 = PG_X0 + PG_CELL * (float)i, z0 = PG_Z0 + PG_CELL * (float)j;
+                int c = j * PG_W + i;
+                count[c] = 0;
+                for (int k = 0; k < PATH_SEGMENT_COUNT; ++k) {
+                    const PathSegment& s = path_segments[k];
+                    float m = PATH_NEAR_CAP + 1.0f;
+                    if (std::fmax(s.x0, s.x1) + m < x0 || std::fmin(s.x0, s.x1) - m > x0 + PG_CELL) continue;
+                    if (std::fmax(s.z0, s.z1) + m < z0 || std::fmin(s.z0, s.z1) - m > z0 + PG_CELL) continue;
+                    segs[c][count[c]++] = (uint8_t)k;
+                }
+            }
+    }
+};
+
+}  // namespace
+
+float path_distance_near(float x, float z) {
+    static const PathGrid grid;  // built once, thread-safe
+    float fi = std::floor((x - PG_X0) / PG_CELL), fj = std::floor((z - PG_Z0) / PG_CELL);
+    if (!(fi >= 0.0f && fi < (float)PG_W && fj >= 0.0f && fj < (float)PG_H)) {
+        float d = path_distance(x, z);
+        return d < PATH_NEAR_CAP ? d : PATH_NEAR_CAP;
+    }
+    int c = (int)fj * PG_W + (int)fi;
+    float best = PATH_NEAR_CAP * PATH_NEAR_CAP;
+    for (int k = 0; k < grid.count[c]; ++k) {
+        float d2 = segment_distance2(path_segments[grid.segs[c][k]], x, z);
+        if (d2 < best) best = d2;
+    }
+    return std::sqrt(best);
+}
+
 float path_distance(float x, float z) {
     float best = 1e30f;
     for (const PathSegment& s : path_segments) {
-        float sx = s.x1 - s.x0, sz = s.z1 - s.z0;
-        float px = x - s.x0, pz = z - s.z0;
-        float len2 = sx * sx + sz * sz;
-        float t = len2 > 0.0f ? clampf((px * sx + pz * sz) / len2, 0.0f, 1.0f) : 0.0f;
-        float dx = px - sx * t, dz = pz - sz * t;
-        float d2 = dx * dx + dz * dz;
+        float d2 = segment_distance2(s, x, z);
         if (d2 < best) best = d2;
     }
     return std::sqrt(best);

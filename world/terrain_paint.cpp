@@ -2,8 +2,10 @@
 #include "world/terrain_paint.h"
 
 #include <cmath>
+#include <vector>
 
 #include "world/terrain.h"
+#include "world/terrain_fast.h"
 
 namespace {
 
@@ -41,8 +43,8 @@ Vec3 ground_paint(float x, float z) {
     }
 
     // Paths: packed earth, full up to the local half-width, fading over 0.9 m.
-    float d = path_distance(x, z);
-    if (d < 3.0f) {
+    float d = path_distance_near(x, z);
+    if (d < PATH_NEAR_CAP) {
         float w = path_half_width(x, z);
         float wp = sstep((w + 0.9f - d) / 0.9f);
         if (wp > 0.0f) {
@@ -57,13 +59,33 @@ Vec3 ground_paint(float x, float z) {
 MeshBuilder terrain_mesh_build() {
     const int n = TERRAIN_GRID;
     MeshBuilder b{};
+    // The sines of x and cosines of z of every column and row, at the vertex
+    // and half a metre either side for the normals.
+    std::vector<TerrainXTerms> xt(n * 3);
+    std::vector<TerrainZTerms> zt(n * 3);
+    for (int i = 0; i < n; ++i) {
+        float v = TERRAIN_X0 + TERRAIN_SPACING * (float)i;
+        xt[i * 3] = terrain_x_terms(v);
+        xt[i * 3 + 1] = terrain_x_terms(v - 0.5f);
+        xt[i * 3 + 2] = terrain_x_terms(v + 0.5f);
+        float w = TERRAIN_Z0 + TERRAIN_SPACING * (float)i;
+        zt[i * 3] = terrain_z_terms(w);
+        zt[i * 3 + 1] = terrain_z_terms(w - 0.5f);
+        zt[i * 3 + 2] = terrain_z_terms(w + 0.5f);
+    }
+    ground_height(0, 0);  // fills the plateau cache
     for (int j = 0; j < n; ++j) {
         float z = TERRAIN_Z0 + TERRAIN_SPACING * (float)j;
+        const TerrainZTerms* zj = &zt[j * 3];
         for (int i = 0; i < n; ++i) {
             float x = TERRAIN_X0 + TERRAIN_SPACING * (float)i;
-            float y = ground_height(x, z);
-            Vec3 nor = normalize(Vec3{ground_height(x - 0.5f, z) - ground_height(x + 0.5f, z), 1.0f,
-                                      ground_height(x, z - 0.5f) - ground_height(x, z + 0.5f)});
+            const TerrainXTerms* xi = &xt[i * 3];
+            float y = ground_height_terms(x, z, xi[0], zj[0]);
+            Vec3 nor = normalize(Vec3{ground_height_terms(x - 0.5f, z, xi[1], zj[0]) -
+                                          ground_height_terms(x + 0.5f, z, xi[2], zj[0]),
+                                      1.0f,
+                                      ground_height_terms(x, z - 0.5f, xi[0], zj[1]) -
+                                          ground_height_terms(x, z + 0.5f, xi[0], zj[2])});
             mb_add_vertex(&b, {x, y, z}, nor, ground_paint(x, z));
         }
     }
