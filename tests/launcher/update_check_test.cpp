@@ -303,6 +303,31 @@ TEST_F(UpdateCheck, NamesAreEscapedInRequests) {
     EXPECT_EQ(file_requests(), (std::vector<std::string>{"/site/%C3%A9t%C3%A9%231.txt"}));
 }
 
+// What the release tool writes is what the launcher accepts, every file.
+TEST_F(UpdateCheck, PublishedFolderUpdatesAnInstall) {
+    const fs::path published = dir / "publie";
+    fs::create_directory(published);
+    std::map<std::string, std::string> files = {
+        {"Tervanne.exe", std::string(150000, 'T')}, {"Tervanne-lanceur.exe", "lanceur 2"}, {"réglages.txt", "é"}};
+    for (const auto& [name, content] : files) std::ofstream(published / name, std::ios::binary) << content;
+    std::ofstream(published / ".cache") << "caché";
+    const std::string cmd = "bin/publier '" + published.string() + "' 4.2 'Note une' 'Note deux' > /dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << "run from the build folder: " << cmd;
+
+    std::ifstream in(published / "version.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    server.set("/site/version.txt", text.str());
+    for (const auto& [name, content] : files) server.set("/site/" + name, content);
+    server.set("/site/r%C3%A9glages.txt", "é");
+    LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_READY);
+    EXPECT_STREQ(st.new_version, "4.2");
+    EXPECT_EQ(st.note_count, 2);
+    for (const auto& [name, content] : files) EXPECT_EQ(get(name), content) << name;
+    EXPECT_EQ(file_requests().size(), 3u);
+}
+
 TEST(Sha256File, DigestAndSizeOfALargeFile) {
     std::string content;
     for (int i = 0; i < 200000; i++) content.push_back((char)(i * 7 + (i >> 9)));

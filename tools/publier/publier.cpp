@@ -1,0 +1,132 @@
+// publier DOSSIER VERSION [NOTE ...]
+// Writes DOSSIER/version.txt for the launcher: the version, one "note" line
+// per NOTE argument and one "fichier" line (name, size, SHA-256) per file of
+// the folder. Everything the launcher would refuse is refused here, loudly,
+// so that an operator never publishes a description that silently drops a file.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "launcher/config.h"
+#include "launcher/launcher_io.h"
+#include "launcher/update.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int usage() {
+    fprintf(stderr,
+            "usage : publier DOSSIER VERSION [NOTE ...]\n"
+            "  écrit DOSSIER/version.txt : la version, une ligne \"note\" par NOTE (8 au plus)\n"
+            "  et la taille et l'empreinte SHA-256 de chaque fichier du dossier (32 au plus).\n");
+    return 2;
+}
+
+bool is_ours(const std::string& name) {
+    auto ends = [&](const char* s) {
+        size_t n = strlen(s);
+        return name.size() >= n && name.compare(name.size() - n, n, s) == 0;
+    };
+    // The description itself and files the launcher leaves behind are not published.
+    return name == "version.txt" || name == "version.txt.nouveau" || ends(".telechargement") || ends(".ancien");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    const std::string folder = argv[1], version = argv[2];
+    if (version.empty() || version.size() > 31 || version.find_first_of(" \t\r\n") != std::string::npos) {
+        fprintf(stderr, "publier : la version doit tenir en 31 octets, sans blanc\n");
+        return 1;
+    }
+    std::vector<std::string> notes;
+    for (int i = 3; i < argc; i++) {
+        std::string n = argv[i];
+        if (n.size() > 159 || n.find_first_of("\r\n") != std::string::npos) {
+            fprintf(stderr, "publier : une note tient sur une ligne de 159 octets au plus : %s\n", argv[i]);
+            return 1;
+        }
+        notes.push_back(n);
+    }
+    if (notes.size() > LAUNCHER_MAX_NOTES) {
+        fprintf(stderr, "publier : 8 notes au plus\n");
+        return 1;
+    }
+
+    std::error_code ec;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        std::string name = reinterpret_cast<const char*>(it->path().filename().u8string().c_str());
+        if (is_ours(name)) continue;
+        if (name[0] == '.') {
+            fprintf(stderr, "publier : %s ignoré (fichier caché)\n", name.c_str());
+            continue;
+        }
+        if (name.size() > 63 || !file_name_acceptable(name.c_str())) {
+            fprintf(stderr, "publier : le lanceur refuserait le nom « %s »\n", name.c_str());
+            return 1;
+        }
+        names.push_back(name);
+    }
+    if (ec) {
+        fprintf(stderr, "publier : impossible de lire le dossier %s\n", folder.c_str());
+        return 1;
+    }
+    if (names.empty() || names.size() > LAUNCHER_MAX_ENTRIES) {
+        fprintf(stderr, "publier : le dossier doit contenir de 1 à 32 fichiers (il en a %zu)\n", names.size());
+        return 1;
+    }
+    std::sort(names.begin(), names.end());
+
+    // Digests through the launcher's own code: what it computes is what we publish.
+    std::string base = folder;
+    if (base.back() != '/' && base.back() != '\\') base += '/';
+    launcher_set_paths((base + "x").c_str());
+    std::string text = "# écrit par publier\r\nversion " + version + "\r\n";
+    for (const std::string& n : notes) text += "note " + n + "\r\n";
+    for (const std::string& name : names) {
+        char path[LAUNCHER_PATH_BYTES], digest[65];
+        uint64_t size = 0;
+        if (!launcher_path(path, name.c_str(), "") || !sha256_file(path, digest, &size)) {
+            fprintf(stderr, "publier : impossible de lire %s\n", name.c_str());
+            return 1;
+        }
+        text += "fichier " + name + " " + std::to_string(size) + " " + digest + "\r\n";
+        printf("%-40s %12llu %s\n", name.c_str(), (unsigned long long)size, digest);
+    }
+    if (text.size() >= VERSION_DESC_CAPACITY) {
+        fprintf(stderr, "publier : version.txt dépasserait 32767 octets\n");
+        return 1;
+    }
+
+    // Read back as the launcher will read it.
+    VersionDesc check;
+    version_desc_parse(text.data(), text.size(), &check);
+    if ((size_t)check.entry_count != names.size() || version != check.version ||
+        (size_t)check.note_count != notes.size()) {
+        fprintf(stderr, "publier : la description relue ne correspond pas\n");
+        return 1;
+    }
+
+    // Written beside, then renamed: a launcher never fetches half a file.
+    char tmp[LAUNCHER_PATH_BYTES], dst[LAUNCHER_PATH_BYTES];
+    launcher_path(tmp, "version.txt.nouveau", "");
+    launcher_path(dst, "version.txt", "");
+    LFile* f = lfs_create(tmp);
+    bool ok = f && lfs_write(f, text.data(), text.size());
+    ok = f && lfs_close(f) && ok;
+    if (!ok || !lfs_rename_replace(tmp, dst)) {
+        if (f) lfs_delete(tmp);
+        fprintf(stderr, "publier : impossible d'écrire %s\n", dst);
+        return 1;
+    }
+    printf("%s : version %s, %zu fichier(s), %zu note(s)\n", dst, version.c_str(), names.size(), notes.size());
+    return 0;
+}
