@@ -1,0 +1,332 @@
+// Player movement, collision and camera rules, driven through the real
+// player_update with a filled input snapshot and a fixed step.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/frame_steps.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/camera.h"
+#include "play/player.h"
+#include "play/player_move.h"
+#include "world/terrain.h"
+
+namespace {
+
+const float kDt = 1.0f / 60.0f;
+
+void clear_input() {
+    std::memset(&plat_input, 0, sizeof(plat_input));
+    plat_input.client_width = 1280;
+    plat_input.client_height = 720;
+    plat_input.window_active = 1;
+}
+
+void hold(int key, bool down) {
+    plat_input.key_down_prev[key] = plat_input.key_down[key];
+    plat_input.key_down[key] = down ? 1 : 0;
+}
+
+void frame() {
+    player_update(kDt);
+    std::memcpy(plat_input.key_down_prev, plat_input.key_down, sizeof(plat_input.key_down));
+    std::memset(plat_input.key_pressed, 0, sizeof(plat_input.key_pressed));
+    plat_input.wheel = 0;
+    plat_input.mouse_delta[0] = plat_input.mouse_delta[1] = 0;
+}
+
+// A fresh character in open country, away from Camelot's walls.
+void fresh_player(float x = 200.0f, float z = 100.0f) {
+    clear_input();
+    bindings_reset();
+    paused = 0;
+    player_reset_new();
+    player.pos_x = x;
+    player.pos_z = z;
+    player.pos_y = ground_height(x, z);
+}
+
+float horizontal(const Vec3& a, const Vec3& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+}  // namespace
+
+TEST(Bindings, DefaultsLabelsAndArrowKeys) {
+    bindings_reset();
+    EXPECT_STREQ(binding_table[0].option_key, "t_avancer");
+    EXPECT_EQ(bindings[BIND_FORWARD], 0x11);
+    EXPECT_STREQ(binding_table[8].label, "Lever l'écu (guerrier)");
+    EXPECT_STREQ(binding_table[25].option_key, "t_barre10");
+    EXPECT_EQ(bindings[25], 0x0B);
+    EXPECT_EQ(binding_bar_slot(12), 0);
+    EXPECT_EQ(binding_bar_slot(21), 5);
+    EXPECT_EQ(binding_bar_slot(25), 9);
+    EXPECT_EQ(binding_bar_slot(18), -1);
+
+    clear_input();
+    hold(KEY_ARROW_UP, true);
+    EXPECT_EQ(binding_forward_axis(), 1.0f);
+    hold(bindings[BIND_BACK], true);
+    EXPECT_EQ(binding_forward_axis(), 0.0f);  // both cancel
+    hold(KEY_ARROW_LEFT, true);
+    EXPECT_EQ(binding_strafe_axis(), -1.0f);
+
+    // Pressed: down now and up before, or a key-down event this frame.
+    clear_input();
+    hold(0x39, true);
+    EXPECT_TRUE(binding_pressed(BIND_JUMP));
+    hold(0x39, true);
+    EXPECT_FALSE(binding_pressed(BIND_JUMP));
+    EXPECT_TRUE(binding_held(BIND_JUMP));
+
+    // A damaged binding value never reads outside the key arrays.
+    bindings[BIND_FORWARD] = 100000;
+    bindings[BIND_BACK] = -5;
+    EXPECT_FALSE(binding_held(BIND_FORWARD));
+    EXPECT_FALSE(binding_pressed(BIND_BACK));
+    bindings_reset();
+}
+
+TEST(PlayerMovement, NewCharacterStandsAtCamelot) {
+    player_reset_new();
+    Vec3 spawn = camelot_point(14.0f, -3.0f);
+    EXPECT_FLOAT_EQ(player.pos_x, 554.0f);
+    EXPECT_FLOAT_EQ(player.pos_z, 177.0f);
+    EXPECT_FLOAT_EQ(player.pos_y, spawn.y);
+    EXPECT_FLOAT_EQ(player.heading, PI / 2);
+    EXPECT_FLOAT_EQ(player.camera_yaw, PI / 2);
+    EXPECT_FLOAT_EQ(player.camera_pitch, 0.28f);
+    EXPECT_FLOAT_EQ(player.camera_distance, 6.5f);
+    EXPECT_EQ(player.on_ground, 1);
+    EXPECT_FLOAT_EQ(player.camera_pos.y, spawn.y + 3.0f);
+    EXPECT_FLOAT_EQ(player.camera_pos.z, spawn.z - 6.0f);
+}
+
+TEST(PlayerMovement, SpeedsEasingAndStopping) {
+    // Running reaches 6.5 m/s; the body turns toward the move direction.
+    fresh_player();
+    player.camera_yaw = 0.0f;  // forward is +z
+    hold(bindings[BIND_FORWARD], true);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 6.5f, 0.01f);
+    EXPECT_NEAR(wrap_angle(player.heading), 0.0f, 0.01f);
+
+    // Releasing stops completely within a fraction of a second.
+    hold(bindings[BIND_FORWARD], false);
+    int frames = 0;
+    while (player.ground_speed > 0.0f && frames < 600) {
+        frame();
+        ++frames;
+    }
+    EXPECT_EQ(player.ground_speed, 0.0f);
+    EXPECT_LT(frames * kDt, 0.75f);
+
+    // Walking is 1.7; a warrior guarding walks at 2.2 even with walk held.
+    fresh_player();
+    hold(bindings[BIND_FORWARD], true);
+    hold(bindings[BIND_WALK], true);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 1.7f, 0.01f);
+    player.player_class = CLASS_WARRIOR;
+    hold(bindings[BIND_GUARD], true);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 2.2f, 0.01f);
+    EXPECT_NEAR(player.guard_blend, 1.0f, 0.01f);
+    // Another class holding the same key does not guard.
+    player.player_class = CLASS_ARCHER;
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 1.7f, 0.01f);
+}
+
+TEST(PlayerMovement, DiagonalMovesAsFastAsStraight) {
+    fresh_player();
+    player.camera_yaw = 0.3f;
+    hold(bindings[BIND_FORWARD], true);
+    Vec3 a = {player.pos_x, 0, player.pos_z};
+    for (int i = 0; i < 180; ++i) frame();
+    float straight = horizontal(a, {player.pos_x, 0, player.pos_z});
+
+    fresh_player();
+    player.camera_yaw = 0.3f;
+    hold(bindings[BIND_FORWARD], true);
+    hold(KEY_ARROW_RIGHT, true);
+    Vec3 b = {player.pos_x, 0, player.pos_z};
+    for (int i = 0; i < 180; ++i) frame();
+    float diagonal = horizontal(b, {player.pos_x, 0, player.pos_z});
+    EXPECT_NEAR(diagonal, straight, 0.02f);
+    EXPECT_GT(straight, 15.0f);
+    // The direction is 45 degrees off the camera's forward.
+    float dir = std::atan2(player.pos_x - b.x, player.pos_z - b.z);
+    EXPECT_NEAR(wrap_angle(dir - (0.3f - PI / 4)), 0.0f, 0.01f);
+}
+
+TEST(PlayerCollision, LargeStepsAreCutAndNeverPassObstacles) {
+    EXPECT_EQ(substep_count(0.0f), 1);
+    EXPECT_EQ(substep_count(0.149f), 1);
+    EXPECT_EQ(substep_count(0.15f), 2);
+    EXPECT_EQ(substep_count(5.0f), 34);
+
+    // A tree straight ahead; one huge step must stop at its surface.
+    fresh_player(300.0f, 60.0f);
+    float gy = ground_height(300.0f, 63.0f);
+    obstacle_add(300.0f, 63.0f, 0.4f, 8.0f, gy);
+    move_with_collision(player, 0.0f, 8.0f);
+    EXPECT_LT(player.pos_z, 63.0f);
+    float d = std::hypot(player.pos_x - 300.0f, player.pos_z - 63.0f);
+    EXPECT_GE(d, 0.4f + PLAYER_RADIUS - 1e-3f);
+
+    // A thin wall of small posts across the way.
+    fresh_player(320.0f, 60.0f);
+    obstacle_wall(300.0f, 62.0f, 340.0f, 62.0f, 0.15f, 2.0f, ground_height(320.0f, 62.0f));
+    for (int i = 0; i < 10; ++i) {
+        move_with_collision(player, 0.0f, 3.0f);
+        EXPECT_LT(player.pos_z, 61.6f);  // in front of the posts, between two at most
+    }
+
+    // Standing higher than an obstacle's top: no push.
+    Vec3 on_top = {330.0f, 0.0f, 60.2f};
+    obstacle_add(330.0f, 60.0f, 1.0f, 0.5f, -10.0f);
+    on_top.y = ground_height(330.0f, 60.2f) + 0.1f;
+    Vec3 r = resolve_step(on_top);
+    EXPECT_FLOAT_EQ(r.x, on_top.x);
+    EXPECT_FLOAT_EQ(r.z, on_top.z);
+    // The same point at a height the obstacle reaches is pushed out.
+    Vec3 low = {330.0f, -20.0f, 60.2f};
+    r = resolve_step(low);
+    EXPECT_NEAR(std::hypot(r.x - 330.0f, r.z - 60.0f), 1.0f + PLAYER_RADIUS, 1e-3f);
+}
+
+TEST(PlayerCollision, LandBoundsHoldThePlayerIn) {
+    fresh_player(805.0f, 0.0f);
+    player.camera_yaw = PI / 2;  // toward +x, the eastern edge
+    hold(bindings[BIND_FORWARD], true);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_LE(player.pos_x, 810.0f);
+}
+
+TEST(PlayerJump, ArcLandsAndRepeatsWhileHeld) {
+    fresh_player();
+    float ground = player.pos_y;
+    hold(bindings[BIND_JUMP], true);
+    float top = ground;
+    int air = 0;
+    frame();
+    EXPECT_EQ(player.on_ground, 0);
+    while (!player.on_ground && air < 200) {
+        top = std::fmax(top, player.pos_y);
+        frame();
+        ++air;
+    }
+    // v^2 / 2g = 1.28 m, about 0.68 s in the air.
+    EXPECT_NEAR(top - ground, 7.5f * 7.5f / 44.0f, 0.08f);
+    EXPECT_NEAR((air + 1) * kDt, 2.0f * 7.5f / 22.0f, 0.05f);
+    EXPECT_FLOAT_EQ(player.pos_y, ground_height(player.pos_x, player.pos_z));
+    frame();  // still held: jumps again on landing
+    EXPECT_EQ(player.on_ground, 0);
+    hold(bindings[BIND_JUMP], false);
+    for (int i = 0; i < 100; ++i) frame();
+    EXPECT_EQ(player.on_ground, 1);
+}
+
+TEST(PlayerCamera, PitchAndZoomLimits) {
+    fresh_player();
+    mouse_look(player, 0.0f, 1e6f, 1.0f, false);
+    EXPECT_FLOAT_EQ(player.camera_pitch, 1.2f);
+    mouse_look(player, 0.0f, -1e6f, 1.0f, false);
+    EXPECT_FLOAT_EQ(player.camera_pitch, -0.45f);
+    mouse_look(player, 0.0f, 1e6f, 1.0f, true);  // inverted
+    EXPECT_FLOAT_EQ(player.camera_pitch, -0.45f);
+    // Turning: k = 0.0025 per count, and 60 % of it while guarding.
+    player.camera_pitch = 0.0f;
+    float yaw = player.camera_yaw;
+    mouse_look(player, 100.0f, 0.0f, 1.0f, false);
+    EXPECT_NEAR(player.camera_yaw, yaw - 0.25f, 1e-5f);
+    player.guard_blend = 0.8f;
+    mouse_look(player, 100.0f, 0.0f, 1.0f, false);
+    EXPECT_NEAR(player.camera_yaw, yaw - 0.25f - 0.15f, 1e-5f);
+
+    wheel_zoom(player, 1000.0f);
+    EXPECT_FLOAT_EQ(player.camera_distance, 3.0f);
+    wheel_zoom(player, -1000.0f);
+    EXPECT_FLOAT_EQ(player.camera_distance, 14.0f);
+    wheel_zoom(player, 2.0f);
+    EXPECT_FLOAT_EQ(player.camera_distance, 14.0f - 1.6f);
+
+    // The mouse only turns the view while captured.
+    fresh_player();
+    plat_input.mouse_delta[1] = 5000.0f;
+    plat_input.cursor_captured = 0;
+    player_update(kDt);
+    EXPECT_FLOAT_EQ(player.camera_pitch, 0.28f);
+}
+
+TEST(PlayerCamera, FollowsAndIsPushedInByBigObstacles) {
+    fresh_player(400.0f, 100.0f);
+    player.camera_yaw = 0.0f;
+    player.camera_pitch = 0.0f;
+    player.camera_distance = 8.0f;
+    for (int i = 0; i < 120; ++i) camera_place(player, kDt, false);
+    Vec3 look = {player.pos_x, player.pos_y + 1.7f, player.pos_z};
+    EXPECT_NEAR(length(player.camera_pos - look), 8.0f, 0.05f);
+    EXPECT_LT(player.camera_pos.z, player.pos_z);  // behind, since forward is +z
+    EXPECT_NEAR(player.camera_fov, 60.0f, 0.01f);
+
+    // A big trunk 4 m behind: the camera jumps in front of it at once.
+    obstacle_add(400.0f, 96.0f, 1.5f, 12.0f, ground_height(400.0f, 96.0f) - 1.0f);
+    camera_place(player, kDt, false);
+    float dist = length(player.camera_pos - look);
+    EXPECT_LT(dist, 4.0f - 1.5f);
+    EXPECT_GE(dist, 0.4f - 1e-4f);
+    // A thin post does not hide the player, so it does not pull the camera in.
+    fresh_player(420.0f, 100.0f);
+    player.camera_yaw = 0.0f;
+    player.camera_pitch = 0.0f;
+    obstacle_add(420.0f, 96.0f, 0.3f, 12.0f, ground_height(420.0f, 96.0f));
+    EXPECT_FLOAT_EQ(camera_surface_clearance({420.0f, player.pos_y + 1.7f, 100.0f},
+                                             camera_forward_of(0.0f, 0.0f), 0.0f, 6.5f),
+                    6.5f);
+}
+
+TEST(PlayerCamera, PresentationLooksAtTheFront) {
+    fresh_player();
+    player.heading = 0.0f;  // facing +z
+    Vec3 eye, look;
+    float fov;
+    camera_presentation(player, false, false, &eye, &look, &fov);
+    EXPECT_NEAR(eye.z - player.pos_z, 3.9f, 1e-4f);
+    EXPECT_NEAR(look.y - player.pos_y, 1.12f, 1e-4f);
+    EXPECT_NEAR(look.x - player.pos_x, -1.0f, 1e-4f);
+    EXPECT_NEAR(eye.y - look.y, 0.25f, 1e-4f);
+    EXPECT_FLOAT_EQ(fov, 40.0f);
+    camera_presentation(player, true, true, &eye, &look, &fov);
+    EXPECT_NEAR(look.y - player.pos_y, 1.84f * 0.96f, 1e-4f);
+    EXPECT_FLOAT_EQ(fov, 30.0f);
+
+    // While the creation screen shows, keys do not move the character.
+    fresh_player();
+    character_creation_open = 1;
+    hold(bindings[BIND_FORWARD], true);
+    Vec3 before = {player.pos_x, player.pos_y, player.pos_z};
+    for (int i = 0; i < 30; ++i) frame();
+    character_creation_open = 0;
+    EXPECT_FLOAT_EQ(player.pos_x, before.x);
+    EXPECT_FLOAT_EQ(player.pos_z, before.z);
+}
+
+TEST(PlayerStride, PhaseAndWrap) {
+    fresh_player();
+    player.ground_speed = 0.0f;
+    float p0 = player.stride_phase;
+    advance_stride(player, 1.0f);
+    // Standing still the phase idles at 0.5 rad/s.
+    EXPECT_NEAR(player.stride_phase - p0, 0.5f, 1e-4f);
+    player.stride_phase = 1000.0f * 2.0f * PI - 0.01f;
+    player.ground_speed = 6.5f;
+    advance_stride(player, 0.05f);
+    EXPECT_LT(player.stride_phase, 1.0f);
+    EXPECT_GE(player.stride_phase, 0.0f);
+    EXPECT_NEAR(wrap_angle(PI), -PI, 1e-5f);
+    EXPECT_NEAR(wrap_angle(3.0f * PI + 0.5f), -PI + 0.5f, 1e-4f);
+}
