@@ -202,3 +202,28 @@ TEST_F(ObstacleGrid, WallsAreEvenlySpacedOverlappingCircles) {
     obstacle_wall(5, 5, 5, 5, 1, 4, 0);
     EXPECT_EQ(obstacle_count(), 14);
 }
+
+#include "common/rng.h"
+#include "world/terrain_fast.h"
+
+TEST(Terrain, GridSweepShortcutsMatchTheQueriesExactly) {
+    Rng r{99};
+    for (int i = 0; i < 20000; ++i) {
+        float x = -1000.0f + 2000.0f * rng_float(r), z = -1400.0f + 2000.0f * rng_float(r);
+        if (i % 10 == 0) x = 540.0f + 150.0f * (rng_float(r) - 0.5f);  // Camelot's blend band
+        ASSERT_EQ(ground_height_terms(x, z, terrain_x_terms(x), terrain_z_terms(z)), ground_height(x, z));
+        float d = path_distance(x, z);
+        float near = path_distance_near(x, z);
+        if (d < PATH_NEAR_CAP) ASSERT_EQ(near, d) << x << ", " << z;
+        else ASSERT_EQ(near, PATH_NEAR_CAP);
+    }
+    // Points right beside the paths, where the shortcut matters.
+    for (int k = 0; k < PATH_SEGMENT_COUNT; ++k) {
+        const PathSegment& s = path_segments[k];
+        for (float t = 0; t <= 1.0f; t += 0.05f) {
+            float x = s.x0 + (s.x1 - s.x0) * t + 1.7f, z = s.z0 + (s.z1 - s.z0) * t - 0.9f;
+            float d = path_distance(x, z);
+            if (d < PATH_NEAR_CAP) ASSERT_EQ(path_distance_near(x, z), d);
+        }
+    }
+}
