@@ -1,0 +1,381 @@
+// HUD services: message, prompt, floating texts, labels and bars over the
+// world, quest tracker, hit flash, fade, the modal dialog with its input and
+// the pause dialog, the per-frame timers and the formatting ring.
+#include "render/hud.h"
+#include "render/hud_internal.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/frame_steps.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "sound/sound.h"
+
+HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
+HudNetView hud_net = {};
+HudWindows hud_windows = {};
+uint8_t hud_title_overlay = 1;
+float hud_scale = 1.0f;
+
+// Opens the character choice screen and the options screen; their own parts
+// provide them (stand-ins in pending_screens.cpp until then).
+void character_select_show();
+void options_screen_show();
+
+namespace {
+
+char message_text[512];
+float message_time = 0.0f;
+uint8_t prompt_shown = 0;
+char prompt_text[256];
+float flash = 0.0f;
+float fade_time = 0.0f, fade_total = 0.0f;
+FloatingText floats[HUD_FLOAT_SLOTS];
+QuestTrackerEntry tracker[HUD_TRACKER_SLOTS];
+Dialog dialog;
+int fps_frames = 0;
+double fps_last = 0.0;
+int fps_value = 0;
+char fmt_ring[HUD_FMT_BUFFERS][HUD_FMT_SIZE];
+int fmt_next = 0;
+
+// Copies with silent truncation to capacity - 1 bytes, never splitting a
+// UTF-8 sequence (a split one would draw as "?").
+void copy_text(char* dst, int capacity, const char* src) {
+    if (!src) src = "";
+    int n = 0;
+    while (n < capacity - 1 && src[n]) ++n;
+    if (src[n]) {
+        while (n > 0 && ((unsigned char)src[n] & 0xC0) == 0x80) --n;
+    }
+    std::memcpy(dst, src, n);
+    dst[n] = 0;
+}
+
+// Depth of a point along the camera's view direction, and the pixel size
+// of one world metre there (before any scale of the caller).
+float view_depth(Vec3 p) {
+    Vec3 dir = render_camera.target - render_camera.eye;
+    float len = length(dir);
+    if (len < 1e-9f) return 0.0f;
+    return dot(p - render_camera.eye, dir * (1.0f / len));
+}
+
+float pixels_per_metre(float depth) {
+    float half = render_camera.fov_degrees * 0.5f * 3.14159265f / 180.0f;
+    float t = std::tan(half);
+    if (!(t > 1e-6f)) t = 1e-6f;
+    return (float)plat_input.client_height / (2.0f * t) / depth;
+}
+
+void pause_resume() {}
+
+void pause_change_character() {
+    paused = 0;
+    character_save_current();
+    net_shutdown();
+    character_select_show();
+}
+
+void pause_options() { options_screen_show(); }
+
+void pause_quit() { plat_input.quit_requested = 1; }
+
+}  // namespace
+
+// ---- Services -------------------------------------------------------------------
+
+void hud_message(const char* text, float seconds) {
+    copy_text(message_text, sizeof message_text, text);
+    message_time = seconds;
+}
+
+void hud_prompt(bool shown, const char* text) {
+    prompt_shown = shown ? 1 : 0;
+    if (text) copy_text(prompt_text, sizeof prompt_text, text);
+}
+
+void hud_hit_flash() { flash = 0.45f; }
+
+void hud_fade(float seconds) {
+    fade_time = seconds > 0.0f ? seconds : 0.0f;
+    fade_total = fade_time;
+}
+
+void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise, float size) {
+    for (FloatingText& f : floats) {
+        if (f.active) continue;
+        f.active = 1;
+        f.position = position;
+        copy_text(f.text, sizeof f.text, text);
+        f.colour = colour;
+        f.age = 0.0f;
+        f.lifetime = lifetime;
+        f.rise = rise;
+        f.size = size;
+        return;
+    }
+}
+
+void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+    if (!text) return;
+    float d = view_depth(p);
+    if (!(d > 0.3f)) return;
+    const float s = hud_scale;
+    float px = pixels_per_metre(d) * k;
+    if (!(px >= 7.0f)) return;
+    float cap = (k <= 0.4f ? 30.0f : 140.0f) * s;
+    if (px > cap) px = cap;
+    Vec3 at = world_to_screen(p);
+    int lines = 1;
+    for (const char* c = text; *c; ++c)
+        if (*c == '\n') ++lines;
+    float y = at.y - lines * px * 1.15f * 0.5f;
+    const char* line = text;
+    char buf[256];
+    for (;;) {
+        int n = 0;
+        while (line[n] && line[n] != '\n') ++n;
+        int keep = n < 255 ? n : 255;
+        while (keep < n && keep > 0 && ((unsigned char)line[keep] & 0xC0) == 0x80) --keep;
+        std::memcpy(buf, line, keep);
+        buf[keep] = 0;
+        ui_text_centred(at.x, y, buf, px, colour, font);
+        y += 1.15f * px;
+        if (!line[n]) break;
+        line += n + 1;
+    }
+}
+
+void hud_health_bar(Vec3 p, float fraction, float k) {
+    bool visible = false;
+    Vec3 at = world_to_screen(p, &visible);
+    if (!visible) return;  // behind the camera it would land mirrored on screen
+    float d = view_depth(p);
+    if (d < 0.3f) d = 0.3f;
+    float px = pixels_per_metre(d);
+    if (!(px * k >= 12.0f)) return;
+    float cap = 190.0f * hud_scale;
+    if (px > cap) px = cap;
+    float f = fraction < 0.0f ? 0.0f : (fraction > 1.0f ? 1.0f : fraction);
+    float bw = 0.84f * px, bh = 0.11f * px;
+    float x0 = at.x - bw * 0.5f, y0 = at.y - bh * 0.5f;
+    ui_rect(x0, y0, bw, bh, Vec4{0.05f, 0.05f, 0.04f, 0.85f});
+    float fh = 0.07f * px;
+    ui_rect(x0, at.y - fh * 0.5f, f * k * px, fh,
+            Vec4{0.85f - 0.45f * f, 0.25f + 0.5f * f, 0.18f + 0.12f * f, 1.0f});
+}
+
+void hud_tracker_set(int slot, const char* title, const char* const* lines, int line_count, bool completed) {
+    if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return;
+    QuestTrackerEntry& e = tracker[slot];
+    e.shown = 1;
+    e.completed = completed ? 1 : 0;
+    copy_text(e.title, sizeof e.title, title);
+    if (line_count < 0 || !lines) line_count = 0;
+    if (line_count > HUD_TRACKER_LINES) line_count = HUD_TRACKER_LINES;
+    e.line_count = line_count;
+    for (int i = 0; i < HUD_TRACKER_LINES; ++i) copy_text(e.lines[i], sizeof e.lines[i], i < line_count ? lines[i] : "");
+}
+
+void hud_tracker_set_giver(int slot, const char* name, uintptr_t giver_ref, Vec3 giver_position) {
+    if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return;
+    QuestTrackerEntry& e = tracker[slot];
+    copy_text(e.giver_name, sizeof e.giver_name, name);
+    e.giver_ref = giver_ref;
+    e.giver_position = giver_position;
+}
+
+void hud_tracker_clear(int slot) {
+    if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return;
+    tracker[slot].shown = 0;
+}
+
+const QuestTrackerEntry* hud_tracker_get(int slot) {
+    if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return nullptr;
+    return &tracker[slot];
+}
+
+// ---- Dialog -----------------------------------------------------------------------
+
+void hud_dialog(const char* title, const char* body, const HudButton* buttons, int count) {
+    if (count < 0 || !buttons) count = 0;
+    if (count > HUD_DIALOG_BUTTONS) count = HUD_DIALOG_BUTTONS;
+    copy_text(dialog.title, sizeof dialog.title, title);
+    copy_text(dialog.body, sizeof dialog.body, body);
+    dialog.button_count = count;
+    for (int i = 0; i < HUD_DIALOG_BUTTONS; ++i) {
+        DialogButton& b = dialog.buttons[i];
+        copy_text(b.label, sizeof b.label, i < count ? buttons[i].label : "");
+        b.action = i < count ? buttons[i].action : nullptr;
+        b.rect = HudRect{0, 0, 0, 0};
+    }
+    dialog.open = 1;
+    plat_set_cursor_captured(false);
+}
+
+void hud_dialog_close() {
+    dialog.open = 0;
+    paused = 0;
+    plat_set_cursor_captured(true);
+}
+
+void hud_pause() {
+    static const HudButton buttons[4] = {
+        {"Reprendre", pause_resume},
+        {"Changer de personnage", pause_change_character},
+        {"Options", pause_options},
+        {"Quitter le jeu", pause_quit},
+    };
+    hud_dialog("Tervanne",
+               "Le jeu est en pause.\nVotre personnage et vos quêtes sont sauvegardés en quittant le jeu.",
+               buttons, 4);
+    paused = 1;
+}
+
+DialogLayout hud_dialog_layout() {
+    const float s = hud_scale;
+    DialogLayout l = {};
+    const float m = 24.0f * s;
+    l.margin = m;
+    l.body_height = ui_text_wrapped_height(500.0f * s, dialog.body, 18.0f * s, UI_FONT_BODY, 1.35f);
+    float widths[HUD_DIALOG_BUTTONS] = {};
+    float total = 0.0f;
+    for (int i = 0; i < dialog.button_count; ++i) {
+        float w = ui_text_width(dialog.buttons[i].label, 18.0f * s, UI_FONT_BODY) + 36.0f * s;
+        widths[i] = w > 170.0f * s ? w : 170.0f * s;
+        total += widths[i] + (i > 0 ? 18.0f * s : 0.0f);
+    }
+    float pw = 500.0f * s + 2 * m;
+    if (total + 2 * m > pw) pw = total + 2 * m;
+    float ph = 2 * m + 26.0f * s * 1.3f + 14.0f * s + l.body_height + 14.0f * s + 42.0f * s;
+    l.panel = HudRect{(plat_input.client_width - pw) * 0.5f, (plat_input.client_height - ph) * 0.5f, pw, ph};
+    float bx = l.panel.x + (pw - total) * 0.5f;
+    float by = l.panel.y + ph - m - 42.0f * s;
+    for (int i = 0; i < dialog.button_count; ++i) {
+        l.buttons[i] = HudRect{bx, by, widths[i], 42.0f * s};
+        dialog.buttons[i].rect = l.buttons[i];
+        bx += widths[i] + 18.0f * s;
+    }
+    return l;
+}
+
+static bool inside(const HudRect& r, float x, float y) {
+    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+}
+
+void hud_dialog_input() {
+    if (hud_windows.options) return;
+    if (paused && plat_input.key_pressed[KEY_ESCAPE]) {
+        if (dialog.open) hud_dialog_close();
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        return;
+    }
+    if (!dialog.open || !plat_input.button_pressed[0]) return;
+    DialogLayout l = hud_dialog_layout();
+    const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    for (int i = 0; i < dialog.button_count; ++i) {
+        if (!inside(l.buttons[i], mx, my)) continue;
+        snd_play(8, 0.7f);
+        HudAction action = dialog.buttons[i].action;
+        hud_dialog_close();
+        if (action) action();
+        plat_input.button_pressed[0] = 0;
+        return;
+    }
+}
+
+// Draws the open dialog (step 18 of the HUD order).
+void hud_draw_dialog() {
+    if (!dialog.open) return;
+    const float s = hud_scale;
+    DialogLayout l = hud_dialog_layout();
+    const float m = l.margin;
+    ui_panel(l.panel.x, l.panel.y, l.panel.w, l.panel.h, Vec4{0.07f, 0.1f, 0.08f, 0.94f}, HUD_GOLD, 2.0f * s);
+    ui_text(l.panel.x + m, l.panel.y + m, dialog.title, 26.0f * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text_wrapped(l.panel.x + m, l.panel.y + m + 26.0f * s * 1.3f + 14.0f * s, 500.0f * s, dialog.body,
+                    18.0f * s, HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
+    const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    const float border = s > 1.0f ? s : 1.0f;
+    for (int i = 0; i < dialog.button_count; ++i) {
+        const HudRect& r = l.buttons[i];
+        bool hover = inside(r, mx, my);
+        ui_panel(r.x, r.y, r.w, r.h, hover ? Vec4{0.22f, 0.28f, 0.18f, 1.0f} : Vec4{0.12f, 0.17f, 0.13f, 1.0f},
+                 Vec4{0.83f, 0.68f, 0.24f, 0.8f}, border);
+        ui_text_centred(r.x + r.w * 0.5f, r.y + (r.h - 18.0f * s) * 0.5f, dialog.buttons[i].label, 18.0f * s,
+                        hover ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    }
+}
+
+// ---- Timers -------------------------------------------------------------------------
+
+void hud_update(float dt) {
+    hud_scale = (float)plat_input.client_height / 1080.0f;
+    flash -= 0.9f * dt;
+    if (flash < 0.0f) flash = 0.0f;
+    // The fade runs on real frames, so it also ends while paused.
+    fade_time -= dt > 0.016f ? dt : 0.016f;
+    if (fade_time < 0.0f) fade_time = 0.0f;
+    if (message_time > 0.0f) message_time -= dt;
+    for (FloatingText& f : floats) {
+        if (!f.active) continue;
+        f.age += dt;
+        if (f.age > f.lifetime) f.active = 0;
+    }
+    ++fps_frames;
+    double now = plat_time();
+    double elapsed = now - fps_last;
+    if (elapsed > 0.5) {
+        fps_value = (int)std::lround(fps_frames / elapsed);
+        fps_frames = 0;
+        fps_last = now;
+    }
+}
+
+const char* hud_fmt(const char* fmt, ...) {
+    char* out = fmt_ring[fmt_next];
+    fmt_next = (fmt_next + 1) % HUD_FMT_BUFFERS;
+    va_list args;
+    va_start(args, fmt);
+    int n = std::vsnprintf(out, HUD_FMT_SIZE, fmt, args);
+    va_end(args);
+    if (n < 0) out[0] = 0;
+    return out;
+}
+
+// ---- State ----------------------------------------------------------------------------
+
+const Dialog& hud_dialog_state() { return dialog; }
+const char* hud_message_text() { return message_text; }
+float hud_message_time() { return message_time; }
+const FloatingText* hud_floating_texts() { return floats; }
+bool hud_prompt_shown() { return prompt_shown != 0; }
+const char* hud_prompt_text() { return prompt_text; }
+float hud_hit_flash_strength() { return flash; }
+float hud_fade_remaining() { return fade_time; }
+float hud_fade_total() { return fade_total; }
+int hud_fps() { return fps_value; }
+
+void hud_reset() {
+    message_text[0] = 0;
+    message_time = 0.0f;
+    prompt_shown = 0;
+    prompt_text[0] = 0;
+    flash = 0.0f;
+    fade_time = fade_total = 0.0f;
+    std::memset(floats, 0, sizeof floats);
+    std::memset(tracker, 0, sizeof tracker);
+    std::memset(&dialog, 0, sizeof dialog);
+    fps_frames = 0;
+    fps_last = plat_time();
+    fps_value = 0;
+    hud_windows = HudWindows{};
+    hud_title_overlay = 1;
+    hud_scale = (float)plat_input.client_height / 1080.0f;
+    if (!(hud_scale > 0.0f)) hud_scale = 1.0f;
+}

@@ -1,0 +1,196 @@
+#pragma once
+// The HUD: the services every part of the game uses to speak to the player
+// (centred message, prompt, floating texts, labels and bars over the world,
+// quest tracker, hit flash, fade, modal dialog, pause dialog), and the
+// per-frame dispatch that decides which screens are drawn and in what order.
+#include <cstdint>
+
+#include "common/mathx.h"
+
+constexpr int HUD_FLOAT_SLOTS = 48;
+constexpr int HUD_TRACKER_SLOTS = 11;
+constexpr int HUD_TRACKER_LINES = 4;
+constexpr int HUD_DIALOG_BUTTONS = 4;
+constexpr int HUD_FMT_BUFFERS = 8;
+constexpr int HUD_FMT_SIZE = 512;
+
+// Standard colours of the interface.
+constexpr Vec4 HUD_GOLD = {0.83f, 0.68f, 0.24f, 1.0f};
+constexpr Vec4 HUD_PARCHMENT = {0.93f, 0.89f, 0.78f, 1.0f};
+constexpr Vec4 HUD_PANEL_FILL = {0.08f, 0.12f, 0.1f, 0.8f};
+constexpr Vec4 HUD_PANEL_BORDER = {0.83f, 0.68f, 0.24f, 0.4f};
+
+struct FloatingText {
+    uint8_t active;
+    Vec3 position;
+    char text[48];
+    Vec4 colour;
+    float age;
+    float lifetime;
+    float rise;  // metres travelled over the lifetime
+    float size;  // world-label scale
+};
+
+struct QuestTrackerEntry {
+    uint8_t shown;
+    uint8_t completed;
+    char title[128];
+    char lines[HUD_TRACKER_LINES][256];
+    int32_t line_count;
+    char giver_name[64];
+    uintptr_t giver_ref;
+    Vec3 giver_position;
+};
+
+typedef void (*HudAction)();
+
+// What a caller passes to hud_dialog (the HUD copies the label).
+struct HudButton {
+    const char* label;
+    HudAction action;  // may be null
+};
+
+struct HudRect {
+    float x, y, w, h;
+};
+
+struct DialogButton {
+    char label[64];
+    HudAction action;
+    HudRect rect;  // of the last layout
+};
+
+struct Dialog {
+    uint8_t open;
+    char title[128];
+    char body[2048];
+    int32_t button_count;
+    DialogButton buttons[HUD_DIALOG_BUTTONS];
+};
+
+// The player as the HUD shows it. The player code fills this every frame (the
+// HUD never reads the live player record directly).
+struct HudPlayerView {
+    int32_t player_class;  // 0 archer, 1 warrior, 2 druid
+    int32_t attacks_made, targets_hit, bullseyes, kills;
+    int32_t level;
+    float health, max_health;
+    float mana, max_mana;  // druid
+    float rage;            // warrior, 0..100
+    int32_t experience;
+    int32_t experience_next;  // needed for the next level
+    Vec3 position;            // feet
+};
+extern HudPlayerView hud_player;
+
+// Online play as the banner shows it; filled by the network client.
+struct HudNetView {
+    uint8_t active;      // online play chosen
+    uint8_t connected;
+    char server[64];     // server text
+    int32_t players;
+};
+extern HudNetView hud_net;
+
+// Which windows are open. Each window's own code opens and closes itself
+// through these flags; the character sheet's flag is character_sheet_open, and
+// the character screens have theirs in platform/main_loop.h too.
+struct HudWindows {
+    uint8_t options;
+    uint8_t journal;
+    uint8_t spellbook;
+    uint8_t map;
+    uint8_t professions;
+    uint8_t merchant;
+    uint8_t loot;
+};
+extern HudWindows hud_windows;
+// The title overlay shown from start-up until the first click.
+extern uint8_t hud_title_overlay;
+
+// Interface scale: client height / 1080, updated every frame.
+extern float hud_scale;
+
+// ---- Services -------------------------------------------------------------------
+void hud_message(const char* text, float seconds);
+void hud_prompt(bool shown, const char* text);
+void hud_hit_flash();
+void hud_fade(float seconds);
+// Takes the first free slot; with all 48 busy nothing happens.
+void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise,
+                    float size);
+// Draw at once: a multi-line label centred over a world point, a health bar.
+void hud_world_label(Vec3 position, const char* text, float size, Vec4 colour, int font);
+void hud_health_bar(Vec3 position, float fraction, float size);
+
+// Quest tracker slots 0-10 (others are ignored; get returns null).
+void hud_tracker_set(int slot, const char* title, const char* const* lines, int line_count,
+                     bool completed);
+void hud_tracker_set_giver(int slot, const char* name, uintptr_t giver_ref, Vec3 giver_position);
+void hud_tracker_clear(int slot);
+const QuestTrackerEntry* hud_tracker_get(int slot);
+
+// Opens the modal dialog (at most 4 buttons) and releases the cursor.
+void hud_dialog(const char* title, const char* body, const HudButton* buttons, int count);
+// Closes it, clears `paused` and captures the cursor.
+void hud_dialog_close();
+void hud_pause();
+
+void hud_dialog_input();
+void hud_update(float dt);
+void hud_draw();
+
+// printf into one of 8 rotating 512-byte buffers; valid until 8 more calls.
+const char* hud_fmt(const char* fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// ---- State for the windows and tests ----------------------------------------------
+const Dialog& hud_dialog_state();
+struct DialogLayout {
+    HudRect panel;
+    float margin;
+    float body_height;
+    HudRect buttons[HUD_DIALOG_BUTTONS];
+};
+// The dialog's layout for the current client size (also stores the button
+// rectangles in the dialog).
+DialogLayout hud_dialog_layout();
+const char* hud_message_text();
+float hud_message_time();
+const FloatingText* hud_floating_texts();  // HUD_FLOAT_SLOTS entries
+bool hud_prompt_shown();
+const char* hud_prompt_text();
+float hud_hit_flash_strength();
+float hud_fade_remaining();
+float hud_fade_total();
+int hud_fps();
+// Back to the start-up state (tests).
+void hud_reset();
+
+// ---- Screens drawn from hud_draw (each by its own part of the game) -------------
+void character_creation_draw();
+void character_select_draw();
+void remote_players_labels_draw();
+void seneschal_labels_draw();
+void merchant_label_draw();
+void lady_label_draw();
+void quest_givers_labels_draw();
+void world_figures_labels_draw();
+void catacombs_portal_labels_draw();
+void creatures_labels_draw();
+void minimap_draw();
+void action_bar_draw();
+void character_sheet_draw();   // with the bag
+void quest_journal_draw();
+void spellbook_draw();
+void map_screen_draw();
+void crafting_labels_draw();
+void professions_draw();
+void merchant_window_draw();
+void loot_window_draw();
+void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
+void skill_drag_draw();          // the skill icon being dragged, if any
+void options_screen_draw();

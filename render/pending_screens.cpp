@@ -1,0 +1,35 @@
+// Stand-ins for the windows and labels that hud_draw calls; each part of the
+// game replaces its own when it lands.
+#include "platform/main_loop.h"
+#include "render/hud.h"
+
+void character_creation_draw() {}
+void character_select_draw() {}
+void remote_players_labels_draw() {}
+void seneschal_labels_draw() {}
+void merchant_label_draw() {}
+void lady_label_draw() {}
+void quest_givers_labels_draw() {}
+void world_figures_labels_draw() {}
+void catacombs_portal_labels_draw() {}
+void creatures_labels_draw() {}
+void minimap_draw() {}
+void action_bar_draw() {}
+void character_sheet_draw() {}
+void quest_journal_draw() {}
+void spellbook_draw() {}
+void map_screen_draw() {}
+void crafting_labels_draw() {}
+void professions_draw() {}
+void merchant_window_draw() {}
+void loot_window_draw() {}
+void interaction_cursor_draw() {}
+void skill_drag_draw() {}
+void options_screen_draw() {}
+
+// Openers used by the pause dialog.
+void character_select_show() { character_select_open = 1; }
+void options_screen_show() {
+    hud_windows.options = 1;
+    paused = 1;
+}

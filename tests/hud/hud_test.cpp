@@ -1,0 +1,439 @@
+// HUD services: capacities, timers, labels and bars over the world, the
+// dialog's layout and input, the pause dialog, and the drawing order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "render/font_atlas.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+
+namespace {
+
+const Vec4 WHITE = {1, 1, 1, 1};
+
+struct Quad {
+    float x0, y0, x1, y1;
+    Vec4 colour;
+    int mode;
+};
+
+std::vector<Quad> quads(int mode = -1) {
+    std::vector<Quad> out;
+    const UiVertex* v = ui_batch_vertices();
+    for (int i = 0; i + 5 < ui_batch_count(); i += 6)
+        if (mode < 0 || (int)v[i].mode == mode)
+            out.push_back({v[i].x, v[i].y, v[i + 2].x, v[i + 2].y, Vec4{v[i].r, v[i].g, v[i].b, v[i].a},
+                           (int)v[i].mode});
+    return out;
+}
+
+int action_runs = 0;
+void count_action() { ++action_runs; }
+
+class Hud : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::memset(&plat_input, 0, sizeof plat_input);
+        plat_input.client_width = 1920;
+        plat_input.client_height = 1080;
+        paused = 0;
+        underground = 0;
+        character_creation_open = character_select_open = character_sheet_open = 0;
+        hud_reset();
+        hud_title_overlay = 0;
+        ui_batch_clear();
+        action_runs = 0;
+        // Looking down -z from 1.7 m, 60 degrees vertical.
+        render_camera = RenderCamera{{0, 1.7f, 0}, {0, 1.7f, -1}, 60.0f};
+    }
+    void TearDown() override {
+        ui_batch_clear();
+        paused = 0;
+    }
+    // Pixel size of one metre at depth d for this camera.
+    static float px_per_m(float d) { return 1080.0f / (2.0f * std::tan(30.0f * 3.14159265f / 180.0f)) / d; }
+    static void click(float x, float y) {
+        plat_input.mouse_x = (int)x;
+        plat_input.mouse_y = (int)y;
+        plat_input.button_pressed[0] = 1;
+        plat_input.button_down[0] = 1;
+    }
+};
+
+}  // namespace
+
+TEST_F(Hud, FloatingTextsTakeFreeSlotsAndTheFortyNinthIsDropped) {
+    for (int i = 0; i < 48; ++i)
+        hud_float_text(Vec3{0, 0, -5}, hud_fmt("%d", i), WHITE, 1.0f + i * 0.01f, 1.0f, 1.0f);
+    hud_float_text(Vec3{0, 0, -5}, "de trop", WHITE, 5.0f, 1.0f, 1.0f);
+    const FloatingText* f = hud_floating_texts();
+    for (int i = 0; i < HUD_FLOAT_SLOTS; ++i) {
+        EXPECT_TRUE(f[i].active);
+        EXPECT_STRNE(f[i].text, "de trop");
+    }
+    // Slot 0 (lifetime 1.0) expires first; the next text takes that slot.
+    hud_update(0.6f);
+    hud_update(0.0f);  // paused frames do not age them
+    EXPECT_FLOAT_EQ(f[0].age, 0.6f);
+    hud_update(0.405f);
+    EXPECT_FALSE(f[0].active);
+    EXPECT_TRUE(f[1].active);
+    hud_float_text(Vec3{1, 2, 3}, "+12 PV", Vec4{0.3f, 1, 0.35f, 1}, 2.0f, 2.2f, 1.3f);
+    EXPECT_TRUE(f[0].active);
+    EXPECT_STREQ(f[0].text, "+12 PV");
+    EXPECT_FLOAT_EQ(f[0].age, 0.0f);
+    EXPECT_FLOAT_EQ(f[0].rise, 2.2f);
+}
+
+TEST_F(Hud, FloatingTextIsCutToFortySevenBytesWithoutSplittingLetters) {
+    std::string longer(46, 'a');
+    longer += "éé";  // bytes 46-49
+    hud_float_text(Vec3{0, 0, -5}, longer.c_str(), WHITE, 1, 1, 1);
+    const FloatingText& f = hud_floating_texts()[0];
+    EXPECT_EQ(std::strlen(f.text), 46u) << "the é that would be split is left out";
+    hud_reset();
+    std::string plain(60, 'b');
+    hud_float_text(Vec3{0, 0, -5}, plain.c_str(), WHITE, 1, 1, 1);
+    EXPECT_EQ(std::strlen(hud_floating_texts()[0].text), 47u);
+}
+
+TEST_F(Hud, MessageIsReplacedAtOnceAndFadesOverItsLastThirdOfASecond) {
+    hud_message("Objectif accompli", 2.0f);
+    hud_update(1.0f);
+    EXPECT_FLOAT_EQ(hud_message_time(), 1.0f);
+    hud_message("Bienvenue à Tervanne", 3.0f);
+    EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
+    EXPECT_FLOAT_EQ(hud_message_time(), 3.0f);
+    hud_update(0.0f);  // paused: the message waits
+    EXPECT_FLOAT_EQ(hud_message_time(), 3.0f);
+
+    auto message_alpha = [&]() {
+        ui_batch_clear();
+        hud_draw();
+        // The message is the only title-font text at 30 px in gold; take the
+        // glyph quads whose colour is gold.
+        float a = -1;
+        for (const Quad& q : quads(UI_GLYPH))
+            if (std::fabs(q.colour.x - HUD_GOLD.x) < 1e-6f && std::fabs(q.colour.y - HUD_GOLD.y) < 1e-6f &&
+                q.y0 > 200 && q.y0 < 260)
+                a = q.colour.w;
+        return a;
+    };
+    EXPECT_FLOAT_EQ(message_alpha(), 1.0f);
+    hud_update(2.8f);  // 0.2 s left
+    EXPECT_NEAR(message_alpha(), 0.6f, 1e-4);
+    hud_update(0.25f);
+    EXPECT_FLOAT_EQ(message_alpha(), -1.0f) << "gone once its time is out";
+
+    std::string huge(700, 'x');
+    hud_message(huge.c_str(), 1);
+    EXPECT_EQ(std::strlen(hud_message_text()), 511u);
+}
+
+TEST_F(Hud, TimersFlashFadeAndTheFrameCounter) {
+    hud_hit_flash();
+    EXPECT_FLOAT_EQ(hud_hit_flash_strength(), 0.45f);
+    hud_update(0.25f);
+    EXPECT_NEAR(hud_hit_flash_strength(), 0.225f, 1e-6);
+    hud_update(0.0f);
+    EXPECT_NEAR(hud_hit_flash_strength(), 0.225f, 1e-6) << "frozen while paused";
+    hud_update(1.0f);
+    EXPECT_FLOAT_EQ(hud_hit_flash_strength(), 0.0f);
+
+    // The fade runs at least 0.016 s per frame, paused or not.
+    hud_fade(1.0f);
+    hud_update(0.0f);
+    EXPECT_NEAR(hud_fade_remaining(), 0.984f, 1e-6);
+    hud_update(0.05f);
+    EXPECT_NEAR(hud_fade_remaining(), 0.934f, 1e-6);
+    // Drawn last, black, alpha min(1, remaining / total x 1.4).
+    hud_update(0.5f);
+    ui_batch_clear();
+    hud_draw();
+    std::vector<Quad> q = quads();
+    ASSERT_FALSE(q.empty());
+    EXPECT_FLOAT_EQ(q.back().colour.x, 0.0f);
+    EXPECT_NEAR(q.back().colour.w, 0.434f * 1.4f, 1e-4);
+    EXPECT_FLOAT_EQ(q.back().x1, 1920.0f);
+    for (int i = 0; i < 40; ++i) hud_update(0.0f);
+    EXPECT_FLOAT_EQ(hud_fade_remaining(), 0.0f);
+}
+
+TEST_F(Hud, FramesPerSecondCountedOverHalfSecondWindows) {
+    plat_open_window("hud", 640, 360);  // the headless clock: 1/60 s per pump
+    hud_reset();
+    for (int i = 0; i < 40; ++i) {
+        plat_pump();
+        hud_update(1.0f / 60.0f);
+    }
+    EXPECT_EQ(hud_fps(), 60);
+    plat_input.client_width = 1920;
+    plat_input.client_height = 1080;
+}
+
+TEST_F(Hud, WorldLabelsBehindTheCameraOrTooSmallAreNotDrawn) {
+    hud_world_label(Vec3{0, 1.7f, 5}, "Derrière", 1.0f, WHITE, UI_FONT_BODY);
+    hud_world_label(Vec3{0, 1.7f, -0.3f}, "Trop près", 1.0f, WHITE, UI_FONT_BODY);
+    EXPECT_EQ(ui_batch_count(), 0);
+    // Size k = 0.05 at 13 m: 935 / 13 x 0.05 = 3.6 px, under 7.
+    hud_world_label(Vec3{0, 1.7f, -13}, "Loin", 0.05f, WHITE, UI_FONT_BODY);
+    EXPECT_EQ(ui_batch_count(), 0);
+    // Just above 7 px it is drawn.
+    float d = px_per_m(1.0f) * 0.05f / 7.2f;
+    hud_world_label(Vec3{0, 1.7f, -d}, "Loin", 0.05f, WHITE, UI_FONT_BODY);
+    EXPECT_GT(ui_batch_count(), 0);
+}
+
+TEST_F(Hud, WorldLabelSizeIsCappedAndLinesStackAroundThePoint) {
+    // Very near, small scale: capped at 30 s; large scale: at 140 s.
+    const GlyphRecord& h = font_glyphs[ui_glyph_index(0, 'H')];
+    hud_world_label(Vec3{0, 1.7f, -0.5f}, "H", 0.3f, WHITE, UI_FONT_BODY);
+    std::vector<Quad> g = quads(UI_GLYPH);
+    ASSERT_EQ(g.size(), 1u);
+    EXPECT_NEAR(g[0].y1 - g[0].y0, h.height * 30.0f / 48.0f, 1e-3);
+    ui_batch_clear();
+    hud_world_label(Vec3{0, 1.7f, -0.5f}, "H", 1.0f, WHITE, UI_FONT_BODY);
+    EXPECT_NEAR(quads(UI_GLYPH)[0].y1 - quads(UI_GLYPH)[0].y0, h.height * 140.0f / 48.0f, 1e-3);
+
+    // Two lines at 20 px, centred on the projected point (960, 540): the first
+    // at y - 2 x 20 x 1.15 / 2, the second 1.15 x 20 lower.
+    ui_batch_clear();
+    float d = px_per_m(1.0f) * 0.4f / 20.0f;
+    hud_world_label(Vec3{0, 1.7f, -d}, "H\nH", 0.4f, WHITE, UI_FONT_BODY);
+    g = quads(UI_GLYPH);
+    ASSERT_EQ(g.size(), 2u);
+    const float s = 20.0f / 48.0f;
+    float top0 = g[0].y0 - (20 * 0.9323f + h.y_offset * s);
+    float top1 = g[1].y0 - (20 * 0.9323f + h.y_offset * s);
+    EXPECT_NEAR(top0, 540 - 23.0f, 0.05);
+    EXPECT_NEAR(top1 - top0, 23.0f, 0.05);
+    EXPECT_NEAR((g[0].x0 + g[0].x1) * 0.5f, 960 + (h.x_offset + h.width * 0.5f - h.advance * 0.5f) * s, 0.05);
+}
+
+TEST_F(Hud, HealthBarsFollowTheirSizeRules) {
+    // px x k under 12: nothing.
+    float d = px_per_m(1.0f) * 0.5f / 11.0f;
+    hud_health_bar(Vec3{0, 1.7f, -d}, 0.5f, 0.5f);
+    EXPECT_EQ(ui_batch_count(), 0);
+    // Behind the camera: nothing (it would land mirrored).
+    hud_health_bar(Vec3{0, 1.7f, 4}, 0.5f, 0.84f);
+    EXPECT_EQ(ui_batch_count(), 0);
+
+    d = 10.0f;
+    float px = px_per_m(d);
+    hud_health_bar(Vec3{0, 1.7f, -d}, 0.25f, 0.84f);
+    std::vector<Quad> q = quads();
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_NEAR(q[0].x1 - q[0].x0, 0.84f * px, 1e-3);
+    EXPECT_NEAR(q[0].y1 - q[0].y0, 0.11f * px, 1e-3);
+    EXPECT_NEAR((q[0].x0 + q[0].x1) * 0.5f, 960, 1e-3);
+    EXPECT_NEAR(q[1].x0, q[0].x0, 1e-4) << "filled from the left";
+    EXPECT_NEAR(q[1].x1 - q[1].x0, 0.25f * 0.84f * px, 1e-3);
+    EXPECT_NEAR(q[1].y1 - q[1].y0, 0.07f * px, 1e-3);
+    EXPECT_NEAR(q[1].colour.x, 0.85f - 0.45f * 0.25f, 1e-6);
+    EXPECT_NEAR(q[1].colour.y, 0.25f + 0.5f * 0.25f, 1e-6);
+    // Fractions outside 0..1 are clamped; very near, px is capped at 190 s.
+    ui_batch_clear();
+    hud_health_bar(Vec3{0, 1.7f, -0.2f}, 3.0f, 0.84f);
+    q = quads();
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_NEAR(q[0].x1 - q[0].x0, 0.84f * 190.0f, 1e-3);
+    EXPECT_NEAR(q[1].x1 - q[1].x0, 0.84f * 190.0f, 1e-3);
+}
+
+TEST_F(Hud, ShortButtonsAre170WideAndTheRowIsCentred) {
+    for (int height : {1080, 720}) {
+        plat_input.client_height = height;
+        plat_input.client_width = height * 16 / 9;
+        hud_update(0);
+        const float s = height / 1080.0f;
+        HudButton b[3] = {{"Oui", count_action}, {"Non", nullptr}, {"Peut-être", nullptr}};
+        hud_dialog("Question", "Voulez-vous ?", b, 3);
+        DialogLayout l = hud_dialog_layout();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(l.buttons[i].w, 170 * s, 1e-3);
+            EXPECT_NEAR(l.buttons[i].h, 42 * s, 1e-3);
+        }
+        EXPECT_NEAR(l.buttons[1].x - (l.buttons[0].x + l.buttons[0].w), 18 * s, 1e-3);
+        float total = 3 * 170 * s + 2 * 18 * s;
+        EXPECT_NEAR(l.panel.w, total + 48 * s, 1e-3) << "the buttons are wider than the body";
+        EXPECT_NEAR(l.buttons[0].x - l.panel.x, 24 * s, 1e-3);
+        EXPECT_NEAR(l.panel.x + l.panel.w * 0.5f, plat_input.client_width * 0.5f, 1e-3);
+        EXPECT_NEAR(l.panel.y + l.panel.h * 0.5f, height * 0.5f, 1e-3);
+        EXPECT_NEAR(l.buttons[0].y + 42 * s, l.panel.y + l.panel.h - 24 * s, 1e-3);
+        float body = ui_text_wrapped_height(500 * s, "Voulez-vous ?", 18 * s, 0, 1.35f);
+        EXPECT_NEAR(l.panel.h, 48 * s + 26 * s * 1.3f + 14 * s + body + 14 * s + 42 * s, 1e-3);
+        hud_dialog_close();
+    }
+    // A long label widens its button; one button leaves the panel at its minimum.
+    plat_input.client_width = 1920;
+    plat_input.client_height = 1080;
+    hud_update(0);
+    HudButton wide[1] = {{"Changer de personnage tout de suite", nullptr}};
+    hud_dialog("T", "", wide, 1);
+    DialogLayout l = hud_dialog_layout();
+    EXPECT_NEAR(l.buttons[0].w, ui_text_width(wide[0].label, 18, 0) + 36, 1e-3);
+    EXPECT_NEAR(l.panel.w, 548, 1e-3);
+}
+
+TEST_F(Hud, ClickingADialogButtonWhilePausedClosesAndActsInTheSameFrame) {
+    paused = 1;
+    HudButton b[2] = {{"Reprendre", nullptr}, {"Agir", count_action}};
+    hud_dialog("Tervanne", "Pause", b, 2);
+    EXPECT_FALSE(plat_input.cursor_captured);
+    DialogLayout l = hud_dialog_layout();
+    // A click beside the buttons does nothing.
+    click(l.panel.x + 2, l.panel.y + 2);
+    hud_dialog_input();
+    EXPECT_TRUE(hud_dialog_state().open);
+    EXPECT_EQ(paused, 1);
+
+    click(l.buttons[1].x + 5, l.buttons[1].y + 5);
+    hud_dialog_input();
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(action_runs, 1);
+    EXPECT_TRUE(plat_input.cursor_captured);
+    EXPECT_EQ(plat_input.button_pressed[0], 0) << "the click is consumed";
+    // Nothing more happens on the next frame.
+    hud_dialog_input();
+    EXPECT_EQ(action_runs, 1);
+}
+
+TEST_F(Hud, EscapeWhilePausedClosesTheDialogUnlessOptionsAreOpen) {
+    hud_pause();
+    plat_input.key_pressed[KEY_ESCAPE] = 1;
+    hud_windows.options = 1;
+    hud_dialog_input();
+    EXPECT_TRUE(hud_dialog_state().open) << "the options screen handles its own keys";
+    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 1);
+    hud_windows.options = 0;
+    hud_dialog_input();
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 0) << "consumed";
+    // Outside the pause Escape is left to the player's key handling.
+    HudButton ok[1] = {{"D'accord", nullptr}};
+    hud_dialog("Message", "Texte", ok, 1);
+    plat_input.key_pressed[KEY_ESCAPE] = 1;
+    hud_dialog_input();
+    EXPECT_TRUE(hud_dialog_state().open);
+    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 1);
+}
+
+TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
+    hud_pause();
+    const Dialog& d = hud_dialog_state();
+    EXPECT_EQ(paused, 1);
+    EXPECT_TRUE(d.open);
+    EXPECT_STREQ(d.title, "Tervanne");
+    EXPECT_STREQ(d.body, "Le jeu est en pause.\nVotre personnage et vos quêtes sont sauvegardés en quittant le jeu.");
+    ASSERT_EQ(d.button_count, 4);
+    EXPECT_STREQ(d.buttons[0].label, "Reprendre");
+    EXPECT_STREQ(d.buttons[1].label, "Changer de personnage");
+    EXPECT_STREQ(d.buttons[2].label, "Options");
+    EXPECT_STREQ(d.buttons[3].label, "Quitter le jeu");
+    EXPECT_FALSE(plat_input.cursor_captured);
+    // "Quitter le jeu" asks the main loop to stop.
+    DialogLayout l = hud_dialog_layout();
+    click(l.buttons[3].x + 3, l.buttons[3].y + 3);
+    hud_dialog_input();
+    EXPECT_EQ(plat_input.quit_requested, 1);
+    EXPECT_EQ(paused, 0);
+    // "Options" opens the options screen, paused again.
+    plat_input.quit_requested = 0;
+    hud_pause();
+    l = hud_dialog_layout();
+    click(l.buttons[2].x + 3, l.buttons[2].y + 3);
+    hud_dialog_input();
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_EQ(hud_windows.options, 1);
+    EXPECT_EQ(paused, 1);
+}
+
+TEST_F(Hud, DialogKeepsAtMostFourButtonsAndCopiesItsTexts) {
+    char label[16] = "Premier";
+    HudButton b[6] = {{label, nullptr}, {"2", nullptr}, {"3", nullptr}, {"4", nullptr}, {"5", nullptr}, {"6", nullptr}};
+    hud_dialog("T", "B", b, 6);
+    std::strcpy(label, "Changé");
+    EXPECT_EQ(hud_dialog_state().button_count, 4);
+    EXPECT_STREQ(hud_dialog_state().buttons[0].label, "Premier");
+    hud_dialog("T", "B", nullptr, 3);
+    EXPECT_EQ(hud_dialog_state().button_count, 0);
+}
+
+TEST_F(Hud, TrackerSlotsOutsideTheTableAreIgnored) {
+    const char* lines[6] = {"a", "b", "c", "d", "e", "f"};
+    hud_tracker_set(-1, "x", lines, 1, false);
+    hud_tracker_set(11, "x", lines, 1, false);
+    EXPECT_EQ(hud_tracker_get(11), nullptr);
+    EXPECT_EQ(hud_tracker_get(-1), nullptr);
+    hud_tracker_set(10, "Le loup gris", lines, 6, true);
+    const QuestTrackerEntry* e = hud_tracker_get(10);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->shown);
+    EXPECT_TRUE(e->completed);
+    EXPECT_EQ(e->line_count, 4);
+    EXPECT_STREQ(e->lines[3], "d");
+    hud_tracker_set_giver(10, "Sire Keu", 42, Vec3{1, 2, 3});
+    EXPECT_STREQ(e->giver_name, "Sire Keu");
+    EXPECT_EQ(e->giver_ref, 42u);
+    hud_tracker_clear(10);
+    EXPECT_FALSE(e->shown);
+}
+
+TEST_F(Hud, FormattingRingKeepsEightResultsAlive) {
+    const char* r[9];
+    for (int i = 0; i < 9; ++i) r[i] = hud_fmt("texte %d", i);
+    for (int i = 1; i < 9; ++i) EXPECT_EQ(std::string(r[i]), "texte " + std::to_string(i));
+    EXPECT_EQ(r[0], r[8]) << "the ninth reuses the first buffer";
+    std::string big(600, 'z');
+    EXPECT_EQ(std::strlen(hud_fmt("%s", big.c_str())), 511u);
+    EXPECT_STREQ(hud_fmt("%d joueur%s", 2, "s"), "2 joueurs");
+}
+
+TEST_F(Hud, CharacterScreensReplaceTheWholeInterface) {
+    hud_message("Bonjour", 5);
+    hud_fade(2);
+    character_select_open = 1;
+    hud_draw();
+    EXPECT_EQ(ui_batch_count(), 0);
+    character_select_open = 0;
+    hud_draw();
+    EXPECT_GT(ui_batch_count(), 0);
+}
+
+TEST_F(Hud, PromptHidesWhileADialogIsOpenAndPauseShadesTheScreen) {
+    hud_prompt(true, "E : parler");
+    EXPECT_TRUE(hud_prompt_shown());
+    auto prompt_drawn = [&]() {
+        ui_batch_clear();
+        hud_draw();
+        for (const Quad& q : quads(UI_GLYPH))
+            if (q.y0 > 1080 - 267 && q.y0 < 1080 - 267 + 40) return true;
+        return false;
+    };
+    EXPECT_TRUE(prompt_drawn());
+    HudButton ok[1] = {{"OK", nullptr}};
+    hud_dialog("T", "B", ok, 1);
+    EXPECT_FALSE(prompt_drawn());
+    hud_dialog_close();
+    hud_prompt(false, nullptr);
+    EXPECT_STREQ(hud_prompt_text(), "E : parler");
+    EXPECT_FALSE(prompt_drawn());
+
+    paused = 1;
+    ui_batch_clear();
+    hud_draw();
+    bool shade = false;
+    for (const Quad& q : quads(UI_FLAT))
+        if (q.x1 == 1920 && q.y1 == 1080 && std::fabs(q.colour.w - 0.45f) < 1e-6f) shade = true;
+    EXPECT_TRUE(shade);
+}
