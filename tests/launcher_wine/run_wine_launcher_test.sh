@@ -4,7 +4,8 @@
 #  1. it updates a folder through WinHTTP (a data file, a new notes file and
 #     a new copy of itself), records the version and shows state 2;
 #  2. started again with the site closed, it deletes the old copy of itself,
-#     touches nothing and shows state 3.
+#     touches nothing and shows state 3; its Play button then starts a small
+#     stand-in Tervanne.exe in the launcher's folder and the launcher quits.
 # Screenshots of both windows are written to WINBUILD_DIR/lanceur-etat2.png and
 # lanceur-etat3.png for a person to look at. The Quit button closes it.
 # Usage: run_wine_launcher_test.sh WINBUILD_DIR
@@ -138,8 +139,26 @@ if [ -n "${w:-}" ]; then
     quit_launcher "$w"
 fi
 
-# --- 2. Site closed: nothing touched, state 3 -----------------------------
+# --- 2. Site closed: nothing touched, state 3, then Play -------------------
 kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
+# A stand-in game that notes the folder it was started in.
+cat >"$work/jeu.c" <<'SRC'
+#include <windows.h>
+#include <stdio.h>
+int main(void) {
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, dir);
+    FILE* f = fopen("lance.txt", "w");
+    if (f) { fputs(dir, f); fclose(f); }
+    return 0;
+}
+SRC
+have_game=0
+if x86_64-w64-mingw32-gcc -static -o "$game/Tervanne.exe" "$work/jeu.c" 2>"$work/cc.log"; then
+    have_game=1
+else
+    echo "note: no MinGW C compiler, the Play button is not checked"
+fi
 snapshot() { (cd "$game" && for f in *; do [ "$f" = Tervanne-lanceur.exe.ancien ] || echo "$f $(stat -c %Y.%s "$f") $(sha256sum <"$f")"; done); }
 before=$(snapshot)
 (cd "$game" && exec wine "$game/Tervanne-lanceur.exe") >"$work/wine2.log" 2>&1 &
@@ -153,7 +172,22 @@ after=$(snapshot)
 if [ -n "${w:-}" ]; then
     import -window "$w" "$build_dir/lanceur-etat3.png" 2>/dev/null && pass "screenshot lanceur-etat3.png" \
         || fail "screenshot of state 3"
-    quit_launcher "$w"
+    if [ "$have_game" = 1 ]; then
+        # "Jouer": (W-236..W-36, 346..388).
+        xdotool mousemove --window "$w" 484 367 click 1 2>/dev/null
+        for _ in $(seq 100); do [ -s "$game/lance.txt" ] && ! kill -0 "$launcher_pid" 2>/dev/null && break; sleep 0.1; done
+        if [ -s "$game/lance.txt" ]; then
+            pass "Play started Tervanne.exe in $(cat "$game/lance.txt")"
+            grep -qi 'jeu$' "$game/lance.txt" && pass "the game runs in the launcher's folder" \
+                || fail "the game's working folder is $(cat "$game/lance.txt")"
+        else
+            fail "Play did not start Tervanne.exe"
+        fi
+        kill -0 "$launcher_pid" 2>/dev/null && { fail "the launcher stayed open after starting the game"; quit_launcher "$w"; } \
+            || { pass "the launcher quit after starting the game"; launcher_pid=""; }
+    else
+        quit_launcher "$w"
+    fi
 fi
 
 echo "screenshots: $build_dir/lanceur-etat2.png $build_dir/lanceur-etat3.png"
