@@ -329,6 +329,7 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glFrontFace, (GLenum mode))                                                          \
     X(GLboolean, glIsEnabled, (GLenum cap))                                                      \
     X(void, glGetFloatv, (GLenum pname, GLfloat * data))                                         \
+    X(GLboolean, glIsBuffer, (GLuint buffer))                                                    \
     X(void, glGetTexImage,                                                                       \
       (GLenum target, GLint level, GLenum format, GLenum type, void* pixels))
 

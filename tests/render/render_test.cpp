@@ -1,0 +1,300 @@
+// The GPU foundation on a real driver (Mesa llvmpipe through the headless
+// backend): entry points, the five programs, start-up textures, the frame
+// passes and their filters, the character preview, and a fixed scene compared
+// with a committed reference image.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "render/gl_api.h"
+#include "render/gpu.h"
+#include "render/renderer.h"
+#include "render/renderer_math.h"
+#include "render/shaders.h"
+#include "world/mesh.h"
+#include "world/vegetation_images.h"
+
+namespace {
+
+std::string read_log() {
+    static char buf[1 << 18];
+    int n = plat_read_file("tervanne-journal.txt", buf, sizeof buf);
+    return n < 0 ? std::string() : std::string(buf, (size_t)n);
+}
+
+constexpr int W = 320, H = 180;
+
+class Gpu : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static bool ready = false;
+        if (ready) return;
+        plat_open_window("Tervanne", W, H);
+        ASSERT_TRUE(headless_has_context());
+        ASSERT_TRUE(gl_load());
+        gpu_init();
+        ready = true;
+    }
+    void SetUp() override {
+        plat_input.client_width = W;
+        plat_input.client_height = H;
+        render_begin_frame();
+        atmosphere = Atmosphere{};
+        atmosphere.sun_dir = normalize(Vec3{0.45f, 0.75f, 0.35f});
+        atmosphere.sun_colour = {1.0f, 0.92f, 0.78f};
+        atmosphere.zenith = {0.32f, 0.52f, 0.85f};
+        atmosphere.horizon = {0.78f, 0.82f, 0.86f};
+        atmosphere.ground = {0.32f, 0.3f, 0.22f};
+        atmosphere.fog = {0.72f, 0.76f, 0.8f};
+        atmosphere.fog_density = 0.004f;
+        atmosphere.saturation = 1.0f;
+        atmosphere.contrast = 1.0f;
+        atmosphere.exposure = 1.0f;
+        atmosphere.time = 3.0f;
+        render_camera = {{0.0f, 3.0f, 10.0f}, {0.0f, 1.0f, 0.0f}, 55.0f};
+    }
+};
+
+GpuMesh* upload(MeshBuilder b) { return mesh_upload(&b); }
+
+}  // namespace
+
+TEST(GlLoad, MissingEntryPointsAreLoggedByNameAndFailTheLoad) {
+    ASSERT_EQ(std::string(gl_core_name(0)), "glClear");
+    ASSERT_EQ(std::string(gl_core_name(GL_CORE_COUNT - 1)), "glReadBuffer");
+    EXPECT_EQ(gl_core_name(GL_CORE_COUNT), nullptr);
+    static int calls;
+    calls = 0;
+    // A fake driver without glBlitFramebuffer and glVertexAttribDivisor; the
+    // optional extras may be missing without failing.
+    auto lookup = [](const char* name) -> void* {
+        ++calls;
+        if (!std::strcmp(name, "glBlitFramebuffer") || !std::strcmp(name, "glVertexAttribDivisor") ||
+            !std::strcmp(name, "glTexSubImage3D"))
+            return nullptr;
+        return (void*)&calls;
+    };
+    EXPECT_FALSE(gl_load_with(lookup));
+    EXPECT_GE(calls, GL_CORE_COUNT);
+    std::string log = read_log();
+    size_t a = log.find("OpenGL : fonction absente glVertexAttribDivisor\r\n");
+    size_t b = log.find("OpenGL : fonction absente glBlitFramebuffer\r\n");
+    ASSERT_NE(a, std::string::npos) << log;
+    ASSERT_NE(b, std::string::npos);
+    EXPECT_LT(a, b);  // reported in table order, every one of them
+    EXPECT_EQ(log.find("fonction absente glTexSubImage3D"), std::string::npos);
+    // A driver that answers with 1 for unknown names is no better than null.
+    auto junk = [](const char*) -> void* { return (void*)1; };
+    EXPECT_FALSE(gl_load_with(junk));
+}
+
+TEST(GpuRules, SampleCountIsAtMostFourAndOneBelowTwo) {
+    EXPECT_EQ(gpu_choose_samples(0), 1);
+    EXPECT_EQ(gpu_choose_samples(1), 1);
+    EXPECT_EQ(gpu_choose_samples(2), 2);
+    EXPECT_EQ(gpu_choose_samples(4), 4);
+    EXPECT_EQ(gpu_choose_samples(8), 4);
+}
+
+TEST_F(Gpu, ProgramsCompileCleanlyAndTheBannerIsLogged) {
+    std::string log = read_log();
+    EXPECT_EQ(log.find("Erreur de shader"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Erreur de liaison"), std::string::npos) << log;
+    char banner[64];
+    std::snprintf(banner, sizeof banner, ", anticrénelage ×%d\r\n", gpu_sample_count);
+    EXPECT_NE(log.find("OpenGL : "), std::string::npos);
+    EXPECT_NE(log.find(" — "), std::string::npos);
+    EXPECT_NE(log.find(banner), std::string::npos) << log;
+
+    // Rebuild each program to read its own status and driver log.
+    const char* scene_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SCENE_FS};
+    const char* sky_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SKY_FS};
+    struct { const char* name; const char* vs; const char* const* fs; int n; } progs[] = {
+        {"scene", GLSL_SCENE_VS, scene_fs, 3}, {"shadow", GLSL_SHADOW_VS, &GLSL_SHADOW_FS, 1},
+        {"sky", GLSL_SKY_VS, sky_fs, 3},       {"post", GLSL_POST_VS, &GLSL_POST_FS, 1},
+        {"ui", GLSL_UI_VS, &GLSL_UI_FS, 1},
+    };
+    for (auto& p : progs) {
+        ShaderProgram sp = shader_build(p.vs, p.fs, p.n);
+        EXPECT_TRUE(shader_last_ok()) << p.name << ": " << shader_last_log();
+        EXPECT_STREQ(shader_last_log(), "") << p.name;
+        EXPECT_NE(sp.program, 0u);
+    }
+    // The uniforms each program is driven through are really there.
+    const int scene_slots[] = {U_VP, U_OMBRE_VP, U_TEINTE, U_CARTE_OMBRE, U_SOLEIL_DIR, U_SOLEIL_COL,
+                               U_CIEL, U_SOL, U_BRUME, U_CAM, U_BRUME_DENS, U_BRUIT, U_LUM,
+                               U_EMISSION, U_ALPHA, U_VEGETAL, U_VEGETAUX, U_FEUX_POS, U_FEUX_COL,
+                               U_FEUX_PORTEE, U_NB_FEUX, U_MOTIFS, U_MOTIF, U_PERSO, U_SOUPLE,
+                               U_DETAIL, U_SURFACE, U_MOUSSE, U_TRANS, U_RUG, U_TEMPS};
+    for (int s : scene_slots) EXPECT_GE(prog_scene.u[s], 0) << uniform_slot_name(s);
+    for (int s : {U_VP, U_VEGETAL, U_VEGETAUX}) EXPECT_GE(prog_shadow.u[s], 0) << uniform_slot_name(s);
+    for (int s : {U_INV_VP, U_CAM, U_HAUT, U_HORIZON, U_SOLEIL_DIR, U_SOLEIL_COL, U_TEMPS, U_BRUME})
+        EXPECT_GE(prog_sky.u[s], 0) << uniform_slot_name(s);
+    for (int s : {U_IMAGE, U_PROF, U_EXPO, U_SAT, U_CONTRASTE, U_PORTRAIT, U_PROJ, U_TEXEL, U_AO})
+        EXPECT_GE(prog_post.u[s], 0) << uniform_slot_name(s);
+    for (int s : {U_ECRAN, U_POLICE, U_PORTRAIT_UI, U_CARTE_UI}) EXPECT_GE(prog_ui.u[s], 0) << uniform_slot_name(s);
+    EXPECT_EQ(prog_ui.u[U_VP], -1);  // absent names stay -1
+}
+
+TEST_F(Gpu, StartupTexturesHaveTheirSizes) {
+    GLint v = 0;
+    glBindTexture(GL_TEXTURE_2D, tex_shadow);
+    ASSERT_NE(glGetTexImage, nullptr);
+    std::vector<uint8_t> font((size_t)FONT_ATLAS_WIDTH * FONT_ATLAS_HEIGHT + 16);
+    glBindTexture(GL_TEXTURE_2D, tex_font);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, font.data());
+    long inside = 0;
+    for (size_t i = 0; i < (size_t)FONT_ATLAS_WIDTH * FONT_ATLAS_HEIGHT; ++i) inside += font[i] > 128;
+    EXPECT_GT(inside, 1000);  // the atlas holds glyphs, not an empty slot
+    std::vector<uint8_t> veg((size_t)VEGETATION_SIZE * VEGETATION_SIZE * 4 * VEGETATION_LAYERS);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, tex_vegetation);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA, GL_UNSIGNED_BYTE, veg.data());
+    std::vector<uint8_t> painted(veg.size());
+    vegetation_images_build(painted.data());
+    EXPECT_EQ(veg, painted);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    (void)v;
+}
+
+TEST_F(Gpu, FirstTwelveFiresWin) {
+    for (int i = 0; i < 13; ++i) {
+        bool added = render_add_fire({(float)i, 0, 0}, {1, 0.5f, 0.2f}, 10.0f);
+        EXPECT_EQ(added, i < 12) << i;
+    }
+    EXPECT_EQ(atmosphere.fire_count, 12);
+    EXPECT_FLOAT_EQ(atmosphere.fires[11].position.x, 11.0f);
+    render_begin_frame();
+    EXPECT_EQ(atmosphere.fire_count, 0);
+}
+
+TEST_F(Gpu, AlphaThresholdChoosesPassAndShadow) {
+    GpuMesh* box = upload(shape_box({1, 1, 1}));
+    Material opaque, see_through;
+    material_init(&opaque, {0.8f, 0.2f, 0.2f});
+    opaque.alpha = 0.999f;
+    material_init(&see_through, {0.2f, 0.2f, 0.8f});
+    see_through.alpha = 0.998f;
+
+    render_add(box, &opaque, mat4_translate({0, 1, 0}), {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+    EXPECT_EQ(render_stats().shadow_draws, 1);
+    EXPECT_EQ(render_stats().transparent_draws, 0);
+
+    render_begin_frame();
+    render_add(box, &see_through, mat4_translate({0, 1, 0}), {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 0);
+    EXPECT_EQ(render_stats().shadow_draws, 0);
+    EXPECT_EQ(render_stats().transparent_draws, 1);
+
+    // Unlit and opted-out materials stay out of the shadow map.
+    Material unlit = opaque, no_shadow = opaque;
+    unlit.light_flag_b = 1;
+    no_shadow.no_shadow = 1;
+    render_begin_frame();
+    render_add(box, &unlit, mat4_identity(), {1, 1, 1});
+    render_add(box, &no_shadow, mat4_identity(), {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().shadow_draws, 0);
+    EXPECT_EQ(render_stats().opaque_draws, 2);
+
+    // Fifty items of one mesh and material are one instanced draw.
+    render_begin_frame();
+    for (int i = 0; i < 50; ++i) render_add(box, i % 2 ? &opaque : &see_through, mat4_translate({(float)i, 0, 0}), {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+    EXPECT_EQ(render_stats().transparent_draws, 1);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    mesh_destroy(box);
+}
+
+TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
+    GpuMesh* small = upload(shape_box({0.5f, 0.5f, 0.5f}));  // radius under 3: 130 m
+    Material m;
+    material_init(&m, {0.4f, 0.6f, 0.3f});
+    m.no_shadow = 1;
+    // One instance per group: the cell centre is the instance, radius = 1 (unit columns).
+    render_camera = {{0, 1, 0}, {0, 1, -10}, 60.0f};
+    Instance at_limit = {mat4_translate({0, 1, -131.0f}), {1, 1, 1}, 1};
+    Instance inside = {mat4_translate({0, 1, -130.5f}), {1, 1, 1}, 1};
+    InstanceGroup* g1 = instance_group_build(small, &m, &at_limit, 1);
+    InstanceGroup* g2 = instance_group_build(small, &m, &inside, 1);
+    ASSERT_FLOAT_EQ(g1->draw_distance, 130.0f);
+    ASSERT_FLOAT_EQ(g1->cells[0].radius, 1.0f);
+    render_add_group(g1);
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 0);
+    render_begin_frame();
+    render_add_group(g2);
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+
+    // Neighbouring visible cells merge into one draw; a cell behind the eye is culled.
+    std::vector<Instance> many;
+    for (int i = 0; i < 6; ++i) many.push_back({mat4_translate({-100.0f + 48.0f * i, 1, -60}), {1, 1, 1}, 1});
+    many.push_back({mat4_translate({0, 1, 80}), {1, 1, 1}, 1});
+    InstanceGroup* g3 = instance_group_build(small, &m, many.data(), (int)many.size());
+    render_begin_frame();
+    render_add_group(g3);
+    render_frame();
+    EXPECT_LE(render_stats().opaque_draws, 2);
+    EXPECT_GE(render_stats().opaque_draws, 1);
+    EXPECT_LT(render_stats().cells_drawn, g3->cell_count);
+    mesh_destroy(small);
+}
+
+TEST_F(Gpu, PreviewFillsThePortraitAndEmptiesTheLists) {
+    GpuMesh* ball = upload(shape_ellipsoid(0.5f, 0.9f, 0.5f, 24));
+    Material skin;
+    material_init(&skin, {0.9f, 0.7f, 0.6f});
+    skin.skin_flag_a = 1;
+    render_add(ball, &skin, mat4_identity(), {1, 1, 1});
+    render_add_group(nullptr);
+    ASSERT_EQ(render_draw_count(), 1);
+    render_preview({0, 0.3f, 3.0f}, {0, 0, 0}, 35.0f, 8, 64);  // width below 16 becomes 16
+    EXPECT_EQ(render_draw_count(), 0);
+    EXPECT_EQ(render_group_count(), 0);
+    ASSERT_NE(render_portrait_texture(), 0u);
+    EXPECT_EQ(render_portrait_width(), 16);
+    EXPECT_EQ(render_portrait_height(), 64);
+    std::vector<uint8_t> px(16 * 64 * 4);
+    glBindTexture(GL_TEXTURE_2D, render_portrait_texture());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // The figure is opaque in the middle, the background transparent.
+    const uint8_t* centre = &px[(32 * 16 + 8) * 4];
+    const uint8_t* corner = &px[0];
+    EXPECT_GT(centre[3], 200);
+    EXPECT_GT(centre[0], centre[2]);  // warm skin, not sky
+    EXPECT_EQ(corner[3], 0);
+    // The frame that follows starts from nothing and still renders.
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 0);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    mesh_destroy(ball);
+}
+
+TEST_F(Gpu, MinimisedWindowRendersIntoOnePixelTargets) {
+    plat_input.client_width = 0;
+    plat_input.client_height = 0;
+    std::string before = read_log();
+    render_frame();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    std::string after = read_log();
+    EXPECT_EQ(after.find("incomplet", before.size()), std::string::npos);
+    plat_input.client_width = W;
+    plat_input.client_height = H;
+    render_frame();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
