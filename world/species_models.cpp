@@ -449,7 +449,7 @@ static void build_armed_human(SpeciesModel& sm, bool knight) {
 
 // ---- The table ----------------------------------------------------------------------
 
-void species_models_build() {
+void species_templates_build() {
     if (ready) return;
     materials_init();
     for (int i = 0; i < SPECIES_MODEL_COUNT; ++i) {

@@ -31,7 +31,9 @@ struct SpeciesModel {
 
 extern SpeciesModel species_models[SPECIES_MODEL_COUNT];
 
-// Builds every template (needs GL for the uploads); safe to call once only.
+// Builds every template (needs GL for the uploads); later calls do nothing.
+// species_models_build, called by the world build, hands over to it.
+void species_templates_build();
 void species_models_build();
 bool species_models_ready();
 
