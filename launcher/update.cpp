@@ -13,6 +13,7 @@ char launcher_exe_name[LAUNCHER_NAME_BYTES];
 
 namespace {
 
+bool folder_known;
 VersionDesc desc;
 char desc_text[VERSION_DESC_CAPACITY];
 
@@ -85,13 +86,20 @@ void launcher_set_paths(const char* exe_full_path) {
     for (const char* p = exe_full_path; *p; p++)
         if (*p == '/' || *p == '\\') cut = p + 1;
     size_t folder_len = (size_t)(cut - exe_full_path);
-    if (folder_len >= sizeof launcher_folder) folder_len = 0;
+    // Without a usable folder every path fails, rather than silently landing
+    // in whatever the current folder happens to be.
+    folder_known = folder_len > 0 && folder_len < sizeof launcher_folder;
+    if (!folder_known) folder_len = 0;
     memcpy(launcher_folder, exe_full_path, folder_len);
     launcher_folder[folder_len] = 0;
     utf8_copy(launcher_exe_name, sizeof launcher_exe_name, cut);
 }
 
 bool launcher_path(char* out, const char* name, const char* suffix) {
+    if (!folder_known) {
+        out[0] = 0;
+        return false;
+    }
     int n = snprintf(out, LAUNCHER_PATH_BYTES, "%s%s%s", launcher_folder, name, suffix);
     if (n < 0 || n >= LAUNCHER_PATH_BYTES) {
         out[0] = 0;

@@ -328,6 +328,29 @@ TEST_F(UpdateCheck, PublishedFolderUpdatesAnInstall) {
     EXPECT_EQ(file_requests().size(), 3u);
 }
 
+TEST(LauncherPaths, FolderNameAndLengthLimit) {
+    char out[LAUNCHER_PATH_BYTES];
+    launcher_set_paths("C:\\Jeux\\Tervanne/Tervanne-lanceur.exe");
+    EXPECT_STREQ(launcher_folder, "C:\\Jeux\\Tervanne/");
+    EXPECT_STREQ(launcher_exe_name, "Tervanne-lanceur.exe");
+    ASSERT_TRUE(launcher_path(out, "a.txt", ".telechargement"));
+    EXPECT_STREQ(out, "C:\\Jeux\\Tervanne/a.txt.telechargement");
+
+    // 300 UTF-16 units at most; "é" is one unit in two bytes.
+    const std::string folder = "/" + std::string(98, 'x') + "/";
+    launcher_set_paths((folder + "lanceur").c_str());
+    std::string name;
+    for (int i = 0; i < 200; i++) name += "é";  // 100 + 200 units
+    EXPECT_TRUE(launcher_path(out, name.c_str(), ""));
+    EXPECT_FALSE(launcher_path(out, (name + "e").c_str(), ""));
+
+    // No folder known: nothing may be read or written anywhere.
+    launcher_set_paths("");
+    EXPECT_FALSE(launcher_path(out, "tervanne-version.txt", ""));
+    launcher_set_paths("lanceur-sans-dossier");
+    EXPECT_FALSE(launcher_path(out, "tervanne-version.txt", ""));
+}
+
 TEST(Sha256File, DigestAndSizeOfALargeFile) {
     std::string content;
     for (int i = 0; i < 200000; i++) content.push_back((char)(i * 7 + (i >> 9)));
