@@ -100,28 +100,34 @@ void paint_broadleaf(Canvas& c) {
     }
 }
 
-// Layer 1: a drooping conifer spray: a stem across the card with needles.
+// Layer 1: drooping conifer sprays: stems across the card, dense needles on
+// both sides, each needle angled forward and hanging a little.
 void paint_needles(Canvas& c) {
     Rng rng{0x1EAF0002u};
     const Vec3 stem = {0.28f, 0.22f, 0.15f};
-    for (int branch = 0; branch < 3; ++branch) {
-        float x0 = 60.0f + branch * 40.0f, y0 = 120.0f + branch * 130.0f;
-        float x1 = 470.0f, y1 = y0 + 80.0f;
-        int steps = 40;
+    for (int branch = 0; branch < 5; ++branch) {
+        float x0 = 30.0f + rng_range(rng, 0, 40), y0 = 40.0f + branch * 95.0f + rng_range(rng, -10, 10);
+        float x1 = 480.0f, y1 = y0 + rng_range(rng, 20, 60);
+        const int steps = 48;
         for (int s = 0; s < steps; ++s) {
             float t = (float)s / steps, t1 = (float)(s + 1) / steps;
-            float sag = 60.0f * t * t, sag1 = 60.0f * t1 * t1;
+            float sag = 70.0f * t * t, sag1 = 70.0f * t1 * t1;
             float ax = x0 + (x1 - x0) * t, ay = y0 + (y1 - y0) * t + sag;
             float bx = x0 + (x1 - x0) * t1, by = y0 + (y1 - y0) * t1 + sag1;
-            stroke(c, ax, ay, bx, by, 3.5f - 2.0f * t, 3.5f - 2.0f * t1, 1.2f, stem);
-            for (int k = 0; k < 6; ++k) {
+            stroke(c, ax, ay, bx, by, 4.0f - 2.5f * t, 4.0f - 2.5f * t1, 1.2f, stem);
+            float sx = bx - ax, sy = by - ay, sl = std::sqrt(sx * sx + sy * sy);
+            sx /= sl;
+            sy /= sl;
+            for (int k = 0; k < 8; ++k) {
                 float side = (k & 1) ? 1.0f : -1.0f;
-                float nl = (34.0f - 16.0f * t) * rng_range(rng, 0.8f, 1.15f);
-                float na = side * rng_range(rng, 0.7f, 1.2f) + 0.35f;
+                float ang = side * rng_range(rng, 0.7f, 1.15f);
+                float ca = std::cos(ang), sa = std::sin(ang);
+                float dx = sx * ca - sy * sa, dy = sx * sa + sy * ca + 0.35f;
+                float dl = std::sqrt(dx * dx + dy * dy);
+                float nl = (40.0f - 18.0f * t) * rng_range(rng, 0.8f, 1.15f);
                 float px = ax + (bx - ax) * rng_float(rng), py = ay + (by - ay) * rng_float(rng);
-                float ex = px + std::cos(na) * nl, ey = py + std::sin(na) * nl * side;
                 Vec3 col = jitter(rng, {0.13f, 0.30f, 0.15f}, 0.2f);
-                stroke(c, px, py, ex, ey, 1.8f, 0.8f, 1.0f, col);
+                stroke(c, px, py, px + dx / dl * nl, py + dy / dl * nl, 2.0f, 0.8f, 1.0f, col);
             }
         }
     }
