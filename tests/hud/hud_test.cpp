@@ -437,3 +437,15 @@ TEST_F(Hud, PromptHidesWhileADialogIsOpenAndPauseShadesTheScreen) {
         if (q.x1 == 1920 && q.y1 == 1080 && std::fabs(q.colour.w - 0.45f) < 1e-6f) shade = true;
     EXPECT_TRUE(shade);
 }
+
+TEST_F(Hud, ImagesDrawNothingBeforeTheyExist) {
+    // This program never loads GL: no portrait has been rendered and no map uploaded.
+    const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+    ui_map(0, 0, 10, 10, uv);
+    ui_portrait(0, 0, 10, 10);
+    EXPECT_EQ(ui_batch_count(), 0);
+    // A flush without GL still empties the batch.
+    ui_rect(0, 0, 1, 1, WHITE);
+    ui_flush();
+    EXPECT_EQ(ui_batch_count(), 0);
+}

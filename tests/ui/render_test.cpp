@@ -216,3 +216,42 @@ TEST_F(Render, HudFrameWithDialogMessageFloatingTextsAndLabels) {
     const uint8_t* p = &im.pixels[((size_t)(l.panel.y + 6) * W + (size_t)(l.panel.x + l.panel.w - 10)) * 4];
     EXPECT_LT(p[1], 40);
 }
+
+TEST_F(Render, MapImageTakesItsCornersTextureCoordinates) {
+    // 2 x 2 map: red, green on the top row; blue, white below.
+    const uint8_t map[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    ui_map_upload(map, 2, 2);
+    ASSERT_TRUE(ui_map_ready());
+    glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Turned a quarter: the screen's top-left shows the map's bottom-left.
+    const float turned[8] = {0, 1, 0, 0, 1, 0, 1, 1};
+    ui_map(100, 100, 400, 400, turned);
+    ui_flush();
+    Image im = grab();
+    ASSERT_FALSE(im.pixels.empty());
+    auto at = [&](int x, int y) { return &im.pixels[((size_t)y * W + x) * 4]; };
+    const uint8_t* tl = at(110, 110);
+    const uint8_t* tr = at(490, 110);
+    const uint8_t* br = at(490, 490);
+    const uint8_t* bl = at(110, 490);
+    EXPECT_GT(tl[2], 200) << "blue";
+    EXPECT_LT(tl[0], 60);
+    EXPECT_GT(tr[0], 200) << "red";
+    EXPECT_LT(tr[1], 60);
+    EXPECT_GT(br[1], 200) << "green";
+    EXPECT_LT(br[0], 60);
+    EXPECT_GT(bl[0], 200) << "white";
+    EXPECT_GT(bl[2], 200);
+    // Outside the quad nothing was drawn.
+    EXPECT_LT(at(90, 90)[0], 5);
+    // Replacing the image keeps the same texture and shows the new content.
+    const uint8_t grey[4] = {128, 128, 128, 255};
+    ui_map_upload(grey, 1, 1);
+    const float plain[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+    ui_map(100, 100, 400, 400, plain);
+    ui_flush();
+    im = grab();
+    EXPECT_NEAR(at(300, 300)[0], 128, 3);
+}
