@@ -1,0 +1,85 @@
+// Camera geometry without a GPU: projecting and picking agree, the sun's map
+// moves in whole texels, frustum culling, and safe fallbacks for degenerate
+// directions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/platform.h"
+#include "render/renderer.h"
+#include "render/renderer_math.h"
+
+TEST(Projection, ScreenRayHitsWhatWorldToScreenProjected) {
+    plat_input.client_width = 1280;
+    plat_input.client_height = 720;
+    render_camera = {{3, 4, 10}, {0, 1, 0}, 50.0f};
+    const Vec3 points[] = {{0, 1, 0}, {2, 0, -3}, {-4, 2.5f, 1}, {1, 6, -10}};
+    for (Vec3 p : points) {
+        bool visible = false;
+        Vec3 s = world_to_screen(p, &visible);
+        ASSERT_TRUE(visible);
+        Vec3 origin;
+        Vec3 dir = screen_ray(s.x, s.y, &origin);
+        EXPECT_NEAR(length(dir), 1.0f, 1e-5f);
+        Vec3 to = normalize(p - origin);
+        EXPECT_GT(dot(dir, to), 0.99999f) << p.x << " " << p.y << " " << p.z;
+    }
+    // The target sits in the middle of the screen; a point behind the eye is flagged.
+    Vec3 centre = world_to_screen({0, 1, 0});
+    EXPECT_NEAR(centre.x, 640.0f, 0.01f);
+    EXPECT_NEAR(centre.y, 360.0f, 0.01f);
+    bool visible = true;
+    world_to_screen({6, 7, 20}, &visible);
+    EXPECT_FALSE(visible);
+    // Up on screen is smaller y.
+    EXPECT_LT(world_to_screen({0, 2, 0}).y, centre.y);
+}
+
+TEST(Projection, DegenerateDirectionsStayFinite) {
+    Mat4 same = camera_matrix({1, 2, 3}, {1, 2, 3}, 60, 1.5f);
+    Mat4 straight_down = camera_matrix({0, 10, 0}, {0, 0, 0}, 60, 1.5f);
+    Mat4 sun = sun_matrix({5, 0, 5}, {0, 0, 0});
+    Mat4 noon = sun_matrix({5, 0, 5}, {0, 1, 0});
+    for (const Mat4* m : {&same, &straight_down, &sun, &noon})
+        for (float v : m->m) ASSERT_TRUE(std::isfinite(v));
+    EXPECT_EQ(safe_direction({0, 0, 0}, {0, 1, 0}).y, 1.0f);
+}
+
+TEST(SunCamera, FocusProjectsNearTheCentreAndSnapsToTexels) {
+    Vec3 sun = normalize(Vec3{0.4f, 0.8f, 0.3f});
+    for (Vec3 focus : {Vec3{0, 0, 0}, Vec3{123.4f, 5, -877.2f}, Vec3{-40, 2, 300}}) {
+        Mat4 m = sun_matrix(focus, sun);
+        Vec4 c = mat4_mul_vec4(m, {focus.x, focus.y, focus.z, 1});
+        // Within one texel of the centre (ndc units: 2 / 4096 per texel).
+        EXPECT_LE(std::fabs(c.x), 2.0f / 4096 + 1e-4f);
+        EXPECT_LE(std::fabs(c.y), 2.0f / 4096 + 1e-4f);
+        EXPECT_GT(c.z, -1.0f);  // between near and far: 80 m from the eye
+        EXPECT_LT(c.z, 1.0f);
+        // A point 40 m below the focus along the sun ray is still inside the depth range.
+        Vec3 low = focus - sun * 100.0f;
+        Vec4 d = mat4_mul_vec4(m, {low.x, low.y, low.z, 1});
+        EXPECT_LT(d.z, 1.0f);
+    }
+    // Moving the focus by less than a texel changes nothing; a whole texel moves the map.
+    Mat4 a = sun_matrix({10.0f, 0, 10.0f}, {0, 1, 0});
+    Mat4 b = sun_matrix({10.0f + SHADOW_TEXEL * 0.01f, 0, 10.0f}, {0, 1, 0});
+    Mat4 c = sun_matrix({10.0f + SHADOW_TEXEL * 1.5f, 0, 10.0f}, {0, 1, 0});
+    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(a.m[i], b.m[i]);
+    EXPECT_NE(a.m[12], c.m[12]);
+}
+
+TEST(Culling, FrustumPlanesAndCellLimit) {
+    Mat4 vp = camera_matrix({0, 1, 0}, {0, 1, -10}, 60, 16.0f / 9.0f);
+    Frustum f = frustum_from_matrix(vp);
+    EXPECT_TRUE(frustum_sphere(f, {0, 1, -20}, 0.5f));
+    EXPECT_FALSE(frustum_sphere(f, {0, 1, 20}, 0.5f));    // behind
+    EXPECT_FALSE(frustum_sphere(f, {0, 1, -800}, 50.0f));  // past the far plane (700)
+    EXPECT_TRUE(frustum_sphere(f, {0, 1, 1.0f}, 1.5f));   // straddles the near plane
+    EXPECT_FALSE(frustum_sphere(f, {300, 1, -20}, 1.0f));  // far to the side
+    InstanceCell cell = {0, 1, 0, 1, -132, 2};
+    EXPECT_FALSE(cell_visible(cell, {0, 1, 0}, 130, f));  // exactly at limit + radius
+    cell.centre_z = -131.9f;
+    EXPECT_TRUE(cell_visible(cell, {0, 1, 0}, 130, f));
+    cell.centre_y = 500;  // height does not count towards the distance limit, only the frustum
+    EXPECT_FALSE(cell_visible(cell, {0, 1, 0}, 130, f));
+}
