@@ -1,6 +1,7 @@
 // The game window on Windows: window class, WGL context, messages into the
 // input snapshot, fullscreen, cursor capture, key names, GL lookup, clock.
 #include <cstdint>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_window.h"
@@ -134,7 +135,16 @@ LRESULT CALLBACK win32_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ACTIVATE:
         in.window_active = LOWORD(wp) != WA_INACTIVE;
-        if (!in.window_active) plat_set_cursor_captured(false);
+        if (!in.window_active) {
+            plat_set_cursor_captured(false);
+            // The releases of keys held now go to the other window: without
+            // this, Alt+Tab away while walking leaves the player walking.
+            memset(in.key_down, 0, sizeof in.key_down);
+            memset(in.button_down, 0, sizeof in.button_down);
+        }
+        // The default handler gives the keyboard focus back on activation;
+        // without it keys would arrive only as system keys.
+        DefWindowProcW(hwnd, msg, wp, lp);
         return 0;
     case WM_SETCURSOR:
         if (LOWORD(lp) == HTCLIENT) {
@@ -175,6 +185,9 @@ void plat_open_window(const char* title, int client_width, int client_height) {
                              p.right - p.left, p.bottom - p.top, nullptr, nullptr, instance,
                              nullptr);
 
+    // Without a window there is no context either: gl_load then reports the
+    // missing functions and the game ends with its OpenGL message.
+    if (!window) return;
     device_context = GetDC(window);
     PIXELFORMATDESCRIPTOR pfd = {};
     pfd.nSize = sizeof pfd;

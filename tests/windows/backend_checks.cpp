@@ -253,7 +253,7 @@ void check_mouse() {
     EXPECT(in.wheel == 0.0f);
     end();
 
-    begin("cursor capture: 1x1 clip, hidden, raw motion only while captured, released on focus loss");
+    begin("cursor capture and focus: 1x1 clip, raw motion only while captured, focus loss releases all");
     SetForegroundWindow(w);  // raw input goes to the foreground window
     plat_pump();
     RECT r;
@@ -274,8 +274,13 @@ void check_mouse() {
     EXPECT(in.mouse_delta[0] == 7.0f && in.mouse_delta[1] == -2.0f);
     plat_pump();
     EXPECT(in.mouse_delta[0] == 0.0f && in.mouse_delta[1] == 0.0f);
+    post(WM_KEYDOWN, 'W', key_lp(0x11, false));
+    post(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    plat_pump();
+    EXPECT(in.key_down[0x11] && in.button_down[0]);
     SendMessageW(w, WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT(in.window_active == 0 && in.cursor_captured == 0);
+    EXPECT(!in.key_down[0x11] && !in.button_down[0]);  // no key stays held after Alt+Tab
     GetClipCursor(&clip);
     EXPECT(clip.right - clip.left > 1);
     SendMessageW(w, WM_SETCURSOR, (WPARAM)w, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -285,6 +290,7 @@ void check_mouse() {
     EXPECT(p.x == cx && p.y == cy);
     SendMessageW(w, WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT(in.window_active == 1);
+    EXPECT(GetFocus() == w);
     move_mouse(4, 4);
     plat_pump();
     EXPECT(in.mouse_delta[0] == 0.0f && in.mouse_delta[1] == 0.0f);

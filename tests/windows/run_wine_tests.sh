@@ -34,7 +34,12 @@ cleanup() {
     [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
     wineserver -k 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
+    if [ $failures -eq 0 ]; then
+        rm -rf "$work"
+    else
+        rm -rf "$WINEPREFIX"
+        echo "kept for inspection: $work"
+    fi
 }
 trap cleanup EXIT
 
@@ -104,8 +109,20 @@ else
     fail "no log line from the game within 60 s"
 fi
 
-# Let the title card and a few frames go by, then look at the screen.
-sleep 3
+# Start-up ends with the world build's log line; the frame loop runs after it.
+# The world build is slow under Wine on a software renderer: wait for it.
+ready=0
+for _ in $(seq 1800); do
+    if grep -q "Monde prêt" "$log" 2>/dev/null; then ready=1; break; fi
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ $ready -eq 1 ]; then
+    pass "start-up finished (world ready)"
+else
+    fail "no \"Monde prêt\" line within 180 s"
+fi
+sleep 5
 if command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
     shown=""
     for w in $(xdotool search --name '^Tervanne$' 2>/dev/null); do
@@ -127,9 +144,13 @@ if command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
         # screen (X sees the client area: the outer 1440x810 less the frame).
         if [ -n "$xvfb_pid" ]; then
             xdotool windowfocus --sync "$shown" key F11 2>/dev/null
-            sleep 1
-            read -r x y w h < <(xwininfo -id "$shown" |
-                sed -n 's/.*-geometry \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\).*/\3 \4 \1 \2/p')
+            # The key is seen at the next frame's pump; frames are slow here.
+            for _ in $(seq 60); do
+                sleep 0.5
+                read -r x y w h < <(xwininfo -id "$shown" |
+                    sed -n 's/.*-geometry \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\).*/\3 \4 \1 \2/p')
+                [ "${w:-0}" != 1920 ] && break
+            done
             centre=$((x + w / 2))
             if [ "${w:-0}" -gt 1380 ] && [ "$w" -le 1440 ] && [ "$h" -gt 740 ] && [ "$h" -le 810 ] &&
                 [ $centre -ge 950 ] && [ $centre -le 970 ]; then
@@ -159,7 +180,7 @@ else
 fi
 
 exited=0
-for _ in $(seq 300); do
+for _ in $(seq 1200); do
     kill -0 "$game_pid" 2>/dev/null || { exited=1; break; }
     sleep 0.1
 done
@@ -174,7 +195,7 @@ if [ $exited -eq 1 ]; then
         tail -20 "$work/game.out"
     fi
 else
-    fail "game still running 30 s after WM_CLOSE"
+    fail "game still running 120 s after WM_CLOSE"
 fi
 
 if [ -f "$log" ]; then
