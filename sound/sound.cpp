@@ -59,6 +59,13 @@ void snd_set_listener(Vec3 eye, Vec3 right) {
         snd_listener.right = right;
 }
 
+void snd_set_listener_view(Vec3 eye, Vec3 look) {
+    Vec3 right = cross(look - eye, Vec3{0.0f, 1.0f, 0.0f});
+    // Looking straight up or down leaves no horizontal right: keep the last one.
+    if (right.x * right.x + right.z * right.z < 1e-12f) right = snd_listener.right;
+    snd_set_listener(eye, normalize(right));
+}
+
 void snd_set_player_position(Vec3 position) { snd_listener.player = position; }
 
 void snd_set_effects_volume(float volume) { effects_volume = clamp_volume(volume); }

@@ -20,6 +20,8 @@ void snd_play_at(int id, Vec3 position, float volume);
 // Camera eye and its right-hand direction, for placed sounds. Set once per
 // frame after the camera has moved.
 void snd_set_listener(Vec3 eye, Vec3 right);
+// The same from the camera's eye and look-at point (y is up).
+void snd_set_listener_view(Vec3 eye, Vec3 look);
 // The player's feet, for the camp-fire crackle.
 void snd_set_player_position(Vec3 position);
 

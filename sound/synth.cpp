@@ -276,7 +276,7 @@ void synth_effect(int id, float* s, int n) {
                 s[i + offsets[k]] += blow.samples[i] * levels[k];
         break;
     }
-    case 17: {  // low wobble, then a falling cry; the envelope restarts with each part
+    case 17: {  // low wobble, then a falling cry; the envelope restarts with each half
         Osc o;
         OnePole lp(1400);
         for (int i = 0; i < n; ++i) {

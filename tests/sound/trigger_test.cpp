@@ -131,6 +131,17 @@ TEST_F(Triggers, PlacedSoundPanning) {
     ASSERT_NE(v, nullptr);
     EXPECT_GT(v->gain_right, 2.9f * v->gain_left);
 
+    // From the camera's look-at point: facing -x, +x lies behind and -z on the right.
+    snd_reset_state();
+    snd_set_listener_view({5.0f, 1.7f, 5.0f}, {0.0f, 1.0f, 5.0f});
+    snd_play_at(2, {5.0f, 1.7f, -5.0f}, 1.0f);
+    v = only_voice();
+    ASSERT_NE(v, nullptr);
+    EXPECT_GT(v->gain_right, 2.9f * v->gain_left);
+    snd_set_listener_view({5.0f, 1.7f, 5.0f}, {5.0f, -10.0f, 5.0f});  // straight down: unchanged
+    EXPECT_NEAR(snd_listener.right.z, -1.0f, 1e-6f);
+    snd_set_listener({0.0f, 1.7f, 0.0f}, {1.0f, 0.0f, 0.0f});
+
     // Within half a metre there is no pan at all, and straight up is centred.
     snd_reset_state();
     snd_play_at(2, {0.45f, 1.7f, 0.0f}, 1.0f);
