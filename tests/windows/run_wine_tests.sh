@@ -145,7 +145,7 @@ if command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
         if [ -n "$xvfb_pid" ]; then
             xdotool windowfocus --sync "$shown" key F11 2>/dev/null
             # The key is seen at the next frame's pump; frames are slow here.
-            for _ in $(seq 60); do
+            for _ in $(seq 120); do
                 sleep 0.5
                 read -r x y w h < <(xwininfo -id "$shown" |
                     sed -n 's/.*-geometry \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\).*/\3 \4 \1 \2/p')
@@ -180,7 +180,7 @@ else
 fi
 
 exited=0
-for _ in $(seq 1200); do
+for _ in $(seq 2400); do
     kill -0 "$game_pid" 2>/dev/null || { exited=1; break; }
     sleep 0.1
 done
@@ -195,7 +195,7 @@ if [ $exited -eq 1 ]; then
         tail -20 "$work/game.out"
     fi
 else
-    fail "game still running 120 s after WM_CLOSE"
+    fail "game still running 240 s after WM_CLOSE"
 fi
 
 if [ -f "$log" ]; then
