@@ -4,6 +4,7 @@
 // world/screen projections.
 #include "render/renderer.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,11 @@ Atmosphere atmosphere = {
 };
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+inline float ms_since(Clock::time_point t0) {
+    return std::chrono::duration<float, std::milli>(Clock::now() - t0).count();
+}
 
 // ---- Per-frame lists ------------------------------------------------------------------
 
@@ -456,6 +462,7 @@ bool render_add_fire(Vec3 position, Vec3 colour, float range) {
 // ---- Frame -------------------------------------------------------------------------------------
 
 void render_frame() {
+    const Clock::time_point frame_start = Clock::now();
     stats = RenderStats{};
     if (prog_scene.program == 0) {  // no GPU set-up (tools, unit tests)
         clear_lists();
@@ -466,7 +473,9 @@ void render_frame() {
         build_targets(main_targets, w, h, 1, false);
 
     set_camera(render_camera.eye, render_camera.target, render_camera.fov_degrees, w, h);
+    const Clock::time_point prepare_start = Clock::now();
     prepare_draw_list();
+    stats.prepare_ms = ms_since(prepare_start);
 
     // Shadow pass.
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_shadow);
@@ -542,6 +551,7 @@ void render_frame() {
 
     post_process(main_targets, plat_window_framebuffer(), plat_input.client_width,
                  plat_input.client_height, render_camera.fov_degrees, false);
+    stats.frame_ms = ms_since(frame_start);
 }
 
 void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int height) {

@@ -86,6 +86,8 @@ struct RenderStats {
     int opaque_draws;
     int transparent_draws;
     int cells_drawn;      // group cells that passed culling (all passes)
+    float prepare_ms;     // processor time of sorting and uploading the draw list
+    float frame_ms;       // processor time of the whole render_frame call
 };
 const RenderStats& render_stats();
 int render_draw_count();
