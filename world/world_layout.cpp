@@ -150,6 +150,7 @@ void create_batch_materials() {
 }
 
 void upload_everything() {
+    groups.clear();  // a second build replaces the first one's groups
     // Terrain.
     Material tm;
     material_init(&tm, {1, 1, 1});
