@@ -181,6 +181,70 @@ TEST_F(Mix, MusicVolumeZeroKeepsOnlyTheAmbience) {
     EXPECT_GT(snd_ambience.w, 0.99f);
 }
 
+// Left channel of `seconds` of mix from the current state.
+std::vector<float> mix_left(float seconds) {
+    std::vector<float> left;
+    int16_t out[2 * SND_BUFFER_FRAMES];
+    for (int n = (int)(seconds * SND_RATE); n > 0; n -= SND_BUFFER_FRAMES) {
+        snd_mix(out, SND_BUFFER_FRAMES);
+        for (int f = 0; f < SND_BUFFER_FRAMES; ++f) left.push_back(out[2 * f]);
+    }
+    return left;
+}
+
+// The same stretch of mix twice from one state, with and without music: what
+// differs is the drone alone.
+std::vector<float> drone_alone(float w) {
+    snd_ambience.w = w;
+    snd_ambience.bird_time = snd_ambience.drip_time = -1.0f;
+    Ambience saved = snd_ambience;
+    Rng saved_rng = snd_rng;
+    snd_ambience.music_smoothed = 0.8f;
+    std::vector<float> with = mix_left(1.0f);
+    snd_ambience = saved;
+    snd_rng = saved_rng;
+    snd_ambience.music_smoothed = 0.0f;
+    std::vector<float> without = mix_left(1.0f);
+    for (size_t i = 0; i < with.size(); ++i) with[i] -= without[i];
+    return with;
+}
+
+TEST_F(Mix, DroneFollowsTheMusicAndDropsAnOctaveBelow) {
+    auto rms = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (float v : x) sum += (double)v * v;
+        return std::sqrt(sum / x.size());
+    };
+    auto crossings = [](const std::vector<float>& x) {
+        int n = 0;
+        for (size_t i = 1; i < x.size(); ++i) n += (x[i - 1] < 0.0f) != (x[i] < 0.0f);
+        return n;
+    };
+    std::vector<float> above = drone_alone(0.0f);
+    std::vector<float> below = drone_alone(1.0f);
+    // Level (0.035 + 0.03 w) x 0.8 x tremolo, three sines: hundreds of steps.
+    EXPECT_GT(rms(above), 150.0);
+    EXPECT_GT(rms(below), rms(above));
+    // An octave lower: half as many zero crossings.
+    EXPECT_NEAR((double)crossings(below) / crossings(above), 0.5, 0.08);
+
+    // With the music volume at 0 the smoothed volume falls to 0 and the drone goes.
+    snd_set_music_volume(0.0f);
+    for (int k = 0; k < 600; ++k) snd_events(STEP);
+    EXPECT_EQ(snd_ambience.music_smoothed < 0.001f, true);
+    snd_ambience.w = 0.0f;
+    Ambience saved = snd_ambience;
+    Rng saved_rng = snd_rng;
+    std::vector<float> a = mix_left(0.5f);
+    snd_ambience = saved;
+    snd_rng = saved_rng;
+    snd_ambience.music_smoothed = 0.0f;
+    std::vector<float> b = mix_left(0.5f);
+    EXPECT_EQ(a, b);
+    // The wind is still there.
+    EXPECT_GT(rms(b), 20.0);
+}
+
 TEST_F(Mix, UndergroundHasDripsAndEchoButNoMelodyOrCrackle) {
     underground = 1;
     snd_set_player_position({160.0f, 0.0f, 124.0f});  // the fire's spot, but below it
