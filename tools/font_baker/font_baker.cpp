@@ -69,9 +69,27 @@ double cap_height_em(FT_Face face) {
     return (double)box.yMax / face->units_per_EM;
 }
 
-bool bake_glyph(FT_Face face, double em_px, Glyph& g) {
+int lining_digits = 0;
+
+// Glyph for a code point. With `lining`, digits take the face's lining
+// figures when it has them: old-style figures make "Niveau 1" read "Niveau ı".
+FT_UInt glyph_for(FT_Face face, int32_t code, bool lining) {
+    static const char* const digit_names[10] = {"zero", "one", "two", "three", "four",
+                                                "five", "six", "seven", "eight", "nine"};
+    if (lining && code >= '0' && code <= '9' && FT_HAS_GLYPH_NAMES(face)) {
+        std::string name = std::string(digit_names[code - '0']) + ".lnum";
+        FT_UInt gi = FT_Get_Name_Index(face, name.c_str());
+        if (gi != 0) {
+            ++lining_digits;
+            return gi;
+        }
+    }
+    return FT_Get_Char_Index(face, (FT_ULong)code);
+}
+
+bool bake_glyph(FT_Face face, double em_px, Glyph& g, bool lining = false) {
     FT_Set_Char_Size(face, 0, (FT_F26Dot6)std::lround(em_px * SUPERSAMPLE * 64.0), 72, 72);
-    FT_UInt gi = FT_Get_Char_Index(face, (FT_ULong)g.code);
+    FT_UInt gi = glyph_for(face, g.code, lining);
     if (gi == 0) return false;
     if (FT_Load_Glyph(face, gi, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return false;
     if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) return false;
@@ -201,7 +219,7 @@ int main(int argc, char** argv) {
             Glyph g;
             g.font = font;
             g.code = cp;
-            bool ok = font == 0 ? bake_glyph(body, body_em, g) : bake_glyph(title, title_em, g);
+            bool ok = font == 0 ? bake_glyph(body, body_em, g) : bake_glyph(title, title_em, g, true);
             if (!ok && font == 1) {
                 g = Glyph{};
                 g.font = font;
@@ -261,6 +279,7 @@ int main(int argc, char** argv) {
     std::fprintf(f, "// Font 1 (title): %s, %s, %.3f px/em", face_label(title).c_str(),
                  std::strrchr(title_path, '/') ? std::strrchr(title_path, '/') + 1 : title_path, title_em);
     if (!borrowed.empty()) std::fprintf(f, ";\n//   from %s:%s", face_label(fallback).c_str(), borrowed.c_str());
+    if (lining_digits == 10) std::fprintf(f, ";\n//   digits: the title face's lining figures");
     std::fprintf(f, ".\n// FreeType %d.%d.%d, %dx supersampled, distance spread %d px.\n", FREETYPE_MAJOR,
                  FREETYPE_MINOR, FREETYPE_PATCH, SUPERSAMPLE, SPREAD);
     std::fprintf(f, "#include \"render/font_atlas.h\"\n\n");
