@@ -78,6 +78,19 @@ void move_mouse(int dx, int dy) {
     Sleep(30);
 }
 
+// One key through the system's input queue, as a keyboard sends it (virtual
+// key and scan code), or one character typed as Unicode (as an input method).
+void send_key(WORD vk, WORD scan, bool up, bool unicode = false) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    if (unicode) input.ki.dwFlags = KEYEVENTF_UNICODE;
+    if (up) input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+}
+
 void post(UINT msg, WPARAM wp, LPARAM lp) { PostMessageW(win32_window(), msg, wp, lp); }
 
 bool rect_is(const RECT& r, int left, int top, int right, int bottom) {
@@ -226,6 +239,24 @@ void check_keyboard() {
     EXPECT(strcmp(in.text_input, "aé€b") == 0);
     plat_pump();
     EXPECT(in.text_input_length == 0 && in.text_input[0] == 0);
+    end();
+}
+
+void check_system_input() {
+    InputState& in = plat_input;
+    begin("input queue: scan-code keys and typed characters arrive through translation");
+    SetForegroundWindow(win32_window());
+    plat_pump();
+    send_key('A', 0x1E, false);
+    plat_pump();
+    EXPECT(in.key_down[30] && in.key_pressed[30]);
+    EXPECT(strcmp(in.text_input, "a") == 0);
+    send_key('A', 0x1E, true);
+    send_key(0, 0xE9, false, true);  // é typed as Unicode
+    send_key(0, 0xE9, true, true);
+    plat_pump();
+    EXPECT(!in.key_down[30]);
+    EXPECT(strcmp(in.text_input, "é") == 0);
     end();
 }
 
@@ -445,6 +476,7 @@ int main() {
     int outer_w = 0, outer_h = 0;
     check_window_and_context(outer_w, outer_h);
     check_keyboard();
+    check_system_input();
     check_mouse();
     check_fullscreen_and_sizes(outer_w, outer_h);
     check_key_names();
