@@ -59,7 +59,7 @@ struct View {
 
 const View views[] = {
     {"spawn_clearing", -18, 22, 2.2f, 14, -16, 2.5f},
-    {"lake_shore", -30, -50, 2.4f, -110, -90, 1.0f},
+    {"lake_shore", -50, -64, 2.4f, -120, -92, 1.5f},
     {"pass", 2, -330, 2.2f, -2, -470, 3.0f},
     {"second_zone", 40, -690, 2.0f, 10, -760, 3.5f},
 };
