@@ -42,6 +42,7 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM  # so a timeout still kills Wine and Xvfb
 
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 140); do
