@@ -8,7 +8,6 @@ void landmarks_build() {}
 void catacombs_build() {}
 bool camelot_map_colour(float, float, Vec3*) { return false; }
 void settlements_submit_lights(Vec3, float) {}
-void species_models_build() {}
 void world_initial_population() {}
 void ambience_top_up_camps() {}
 void ambience_wanderers_step() {}

@@ -7,7 +7,6 @@
 void camelot_build();     // walls, houses, castle, market, torches
 void landmarks_build();   // the hamlet and the named wild sites
 void catacombs_build();
-void species_models_build();
 // Fills every camp and site, 14 wanderers and 20 goblins (the ambience rules
 // repeated); also re-run when the player comes back from the catacombs.
 void world_initial_population();

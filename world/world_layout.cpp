@@ -12,6 +12,7 @@
 #include "world/ground_cover.h"
 #include "world/mesh.h"
 #include "world/props.h"
+#include "world/species_models.h"
 #include "world/terrain.h"
 #include "world/terrain_paint.h"
 #include "world/vegetation_images.h"
@@ -290,7 +291,7 @@ void world_build() {
     landmarks_build();
     catacombs_build();
     upload_everything();
-    species_models_build();
+    species_templates_build();
     world_initial_population();
     paint_map();
     world_map_upload();
