@@ -40,11 +40,8 @@ step "tests native" ctest --test-dir "$root/build/native" --output-on-failure -j
 step "tests asan" env ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$root/build/asan" --output-on-failure -j 2 -L unit
 step "fuzz" "$root/scripts/fuzz.sh"
-for script in "$root"/tests/windows/run_wine_tests.sh "$root"/tests/launcher_wine/run_wine_launcher_test.sh \
-              "$root"/tests/sound_wine/check_silent.sh; do
-  [ -e "$script" ] || continue
-  step "wine $(basename "$(dirname "$script")")" bash "$script" "$root/build/windows"
-done
+# The Windows programs under Wine, one at a time (they share the display).
+step "tests windows (Wine)" ctest --test-dir "$root/build/windows" --output-on-failure -j 1
 
 echo "Durée totale : $(( $(date +%s) - start )) s"
 if [ "$failed" -ne 0 ]; then
