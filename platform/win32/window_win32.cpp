@@ -124,6 +124,10 @@ LRESULT CALLBACK win32_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
         plat_input_text(in, (uint32_t)(wp & 0xFFFF));
         return 0;
+    case WM_SYSCHAR:
+        // Alt+Space would open the system menu and Alt+letter would beep for a
+        // missing menu mnemonic: neither belongs in a game.
+        return 0;
     case WM_CLOSE:
     case WM_DESTROY:
         // The loop ends and saves first; the window dies with the process.
