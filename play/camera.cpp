@@ -1,4 +1,5 @@
 #include "play/camera.h"
+#include "sound/sound.h"
 
 #include <cmath>
 
@@ -110,4 +111,5 @@ void camera_publish(Vec3 eye, Vec3 look, float fov) {
     render_camera.eye = eye;
     render_camera.target = look;
     render_camera.fov_degrees = fov;
+    snd_set_listener_view(eye, look);
 }

@@ -9,7 +9,6 @@ void player_action_bar_keys() {}
 void player_target_key() {}
 void player_escape_and_focus() {}
 bool player_window_blocks_clicks() { return false; }
-void player_click(int, int, int) {}
 void player_target_upkeep(float) {}
 bool player_death_step(float) { return player.dead != 0; }
 void player_health_regen(float) {}
@@ -19,14 +18,12 @@ void player_attack_step(float) {}
 void player_interaction_prompt() {}
 void player_arrows_update(float) {}
 void player_traps_update(float) {}
-void player_hud_update(float) {}
 bool player_target_valid() { return false; }
 Vec3 player_target_position() { return {player.pos_x, player.pos_y, player.pos_z}; }
 int player_collect_creature_points(bool, float*, float*, int) { return 0; }
 Vec3 player_catacomb_resolve(Vec3 p, float) { return p; }
 bool player_catacomb_line_clear(Vec3, Vec3) { return true; }
 bool player_catacomb_solid(Vec3) { return false; }
-void player_play_sound_at(int, Vec3, float) {}
 float player_mouse_sensitivity() { return 1.0f; }
 bool player_mouse_inverted() { return false; }
 bool player_presentation_portrait() { return false; }

@@ -560,3 +560,5 @@ void species_model_add_elite_pieces(Model* m, const SpeciesSlots& s, int elite_i
         }
     }
 }
+
+void species_models_build() { species_templates_build(); }

@@ -291,7 +291,7 @@ void world_build() {
     landmarks_build();
     catacombs_build();
     upload_everything();
-    species_templates_build();
+    species_models_build();
     world_initial_population();
     paint_map();
     world_map_upload();

@@ -1,6 +1,8 @@
 // Uploads, dynamic clones and collections on a real GL context.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <cstdlib>
 
 #include "platform/headless/headless.h"
@@ -28,9 +30,10 @@ TEST(MeshGpu, UploadsClonesAndCollections) {
     EXPECT_EQ(clone->shares_ibo, 1u);
     EXPECT_NE(clone->vbo, src->vbo);
     EXPECT_NE(clone->cpu_vertices, src->cpu_vertices);
-    Vertex moved[4] = {};
-    mesh_update_vertices(clone, moved, 4);
-    mesh_update_vertices(clone, moved, 100000);  // clamped to the buffer it owns
+    std::vector<Vertex> moved((size_t)verts);
+    mesh_update_vertices(clone, moved.data(), 4);
+    // A count past the mesh is clamped to the buffer it owns.
+    mesh_update_vertices(clone, moved.data(), 100000);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     // Destroying the clone leaves the source's index buffer alone.
     GLuint ibo = src->ibo;

@@ -223,7 +223,9 @@ TEST(Terrain, GridSweepShortcutsMatchTheQueriesExactly) {
         for (float t = 0; t <= 1.0f; t += 0.05f) {
             float x = s.x0 + (s.x1 - s.x0) * t + 1.7f, z = s.z0 + (s.z1 - s.z0) * t - 0.9f;
             float d = path_distance(x, z);
-            if (d < PATH_NEAR_CAP) ASSERT_EQ(path_distance_near(x, z), d);
+            if (d < PATH_NEAR_CAP) {
+                ASSERT_EQ(path_distance_near(x, z), d);
+            }
         }
     }
 }

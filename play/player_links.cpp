@@ -1,0 +1,36 @@
+// Where the player meets subsystems that are already in place: the sound
+// listener, the HUD's view of the player, and the title overlay's click.
+#include <cmath>
+
+#include "play/player.h"
+#include "play/player_later.h"
+#include "render/hud.h"
+#include "sound/sound.h"
+
+void player_play_sound_at(int effect, Vec3 position, float volume) { snd_play_at(effect, position, volume); }
+
+void player_click(int, int, int) {
+    // The title overlay takes the first click; nothing else is handled with it.
+    if (hud_title_overlay) {
+        hud_title_overlay = 0;
+        hud_message("Bienvenue à Tervanne", 2.0f);
+    }
+}
+
+// Experience needed for the next level.
+static int32_t experience_need(int32_t level) {
+    return (int32_t)std::floor(100.0 * std::pow((double)level, 1.5) + 0.5);
+}
+
+void player_hud_update(float) {
+    Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
+    snd_set_player_position(feet);
+    hud_player.player_class = player.player_class;
+    hud_player.level = player.level;
+    hud_player.health = player.health;
+    hud_player.max_health = player.max_health;
+    hud_player.rage = player.rage;
+    hud_player.experience = player.experience;
+    hud_player.experience_next = player.level >= 20 ? 0 : experience_need(player.level);
+    hud_player.position = feet;
+}
