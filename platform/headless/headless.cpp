@@ -34,10 +34,19 @@ static const InputState* script = nullptr;
 static int script_count = 0;
 static bool fullscreen = false;
 
+static int forced_width = 0, forced_height = 0;
+
+void headless_set_window_size(int width, int height) {
+    forced_width = width;
+    forced_height = height;
+}
 void headless_set_time_step(double seconds) { step = seconds; }
+static int script_start = 0;
+
 void headless_set_input_script(const InputState* frames, int count) {
     script = frames;
     script_count = count;
+    script_start = frame_index;  // the next pump replays the first snapshot
 }
 int headless_frame_index() { return frame_index; }
 bool headless_has_context() { return context != EGL_NO_CONTEXT; }
@@ -69,6 +78,10 @@ static bool make_framebuffer(int w, int h) {
 
 void plat_open_window(const char*, int client_width, int client_height) {
     frame_index = 0;
+    if (forced_width > 0 && forced_height > 0) {
+        client_width = forced_width;
+        client_height = forced_height;
+    }
     plat_input.client_width = client_width;
     plat_input.client_height = client_height;
     plat_input.window_active = 1;
@@ -107,7 +120,8 @@ void plat_open_window(const char*, int client_width, int client_height) {
 void plat_pump() {
     plat_input_begin_frame(plat_input);
     bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
-    if (script && frame_index < script_count) input_script_apply(plat_input, script[frame_index]);
+    int at = frame_index - script_start;
+    if (script && at >= 0 && at < script_count) input_script_apply(plat_input, script[at]);
     else input_script_apply(plat_input, InputState{});
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
     ++frame_index;

@@ -6,6 +6,10 @@
 
 #include "platform/platform.h"
 
+// Size of the offscreen window for the next plat_open_window, whatever the
+// game asks for (0, 0: as asked). Smaller frames keep scripted play quick on
+// a software renderer.
+void headless_set_window_size(int width, int height);
 // Fixed step returned by plat_time between two plat_pump calls (default 1/60 s).
 void headless_set_time_step(double seconds);
 // Snapshots replayed one per plat_pump; past the end the input stays idle.

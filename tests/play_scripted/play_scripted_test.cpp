@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
+#include "render/hud.h"
 #include "render/renderer.h"
 #include "world/model.h"
 #include "world/species_models.h"
@@ -54,6 +55,7 @@ float worst_overlap() {
 
 TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
     headless_set_time_step(kStep);
+    headless_set_window_size(960, 540);
     ASSERT_EQ(game_startup(), 0);
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     player_reset_new();
@@ -68,6 +70,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
         InputState s = idle();
         s.key_down[fwd] = 1;
         s.key_pressed[fwd] = i == 0;
+        s.button_down[0] = i == 0;  // a click closes the title overlay
         script.push_back(s);
     }
     for (int i = 0; i < 20; ++i) {
@@ -112,6 +115,10 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
         }
         top = std::fmax(top, now.y - ground);
         ASSERT_LT(worst_overlap(), 0.02f) << "inside an obstacle at frame " << f;
+        if (f == 2) {
+            EXPECT_EQ(hud_title_overlay, 0);
+            EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
+        }
         if (f == 59) {
             // Straight run along the spawn heading (+x) at up to 6.5 m/s.
             EXPECT_GT(now.x - start.x, 14.0f);
