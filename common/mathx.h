@@ -124,16 +124,19 @@ inline Mat4 mat4_ortho(float l, float r_, float b, float t, float n, float f) {
     r.m[14] = -(f + n) / (f - n);
     return r;
 }
-inline Mat4 mat4_look_at(Vec3 eye, Vec3 target, Vec3 up) {
-    Vec3 f = normalize(target - eye);
-    Vec3 s = normalize(cross(f, up));
-    Vec3 u = cross(s, f);
+// View matrix from an eye and its unit side, up and forward axes.
+inline Mat4 mat4_view_from_axes(Vec3 eye, Vec3 s, Vec3 u, Vec3 f) {
     Mat4 r = mat4_identity();
     r.m[0] = s.x; r.m[4] = s.y; r.m[8] = s.z;
     r.m[1] = u.x; r.m[5] = u.y; r.m[9] = u.z;
     r.m[2] = -f.x; r.m[6] = -f.y; r.m[10] = -f.z;
     r.m[12] = -dot(s, eye); r.m[13] = -dot(u, eye); r.m[14] = dot(f, eye);
     return r;
+}
+inline Mat4 mat4_look_at(Vec3 eye, Vec3 target, Vec3 up) {
+    Vec3 f = normalize(target - eye);
+    Vec3 s = normalize(cross(f, up));
+    return mat4_view_from_axes(eye, s, cross(s, f), f);
 }
 
 // General inverse (cofactor expansion); returns identity for a singular matrix.

@@ -49,13 +49,7 @@ Mat4 look_at_safe(Vec3 eye, Vec3 target) {
     Vec3 s = cross(f, {0, 1, 0});
     // Looking straight up or down: any horizontal side axis will do.
     s = safe_direction(s, {1, 0, 0});
-    Vec3 u = cross(s, f);
-    Mat4 r = mat4_identity();
-    r.m[0] = s.x; r.m[4] = s.y; r.m[8] = s.z;
-    r.m[1] = u.x; r.m[5] = u.y; r.m[9] = u.z;
-    r.m[2] = -f.x; r.m[6] = -f.y; r.m[10] = -f.z;
-    r.m[12] = -dot(s, eye); r.m[13] = -dot(u, eye); r.m[14] = dot(f, eye);
-    return r;
+    return mat4_view_from_axes(eye, s, cross(s, f), f);
 }
 
 Mat4 camera_matrix(Vec3 eye, Vec3 target, float fov_degrees, float aspect) {

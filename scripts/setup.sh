@@ -2,7 +2,7 @@
 # Installs what building, running and testing need on Debian 12, only when missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config ccache python3
+  cmake ninja-build g++ pkg-config ccache python3 zlib1g-dev
   libsdl2-dev libcurl4-openssl-dev libfreetype-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libbenchmark-dev
   xvfb mesa-utils xdotool imagemagick x11-utils

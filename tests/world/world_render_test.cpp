@@ -4,6 +4,8 @@
 // person to look at: world_view_<name>.png.
 #include <gtest/gtest.h>
 
+#include "tests/support/image_io.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,26 +31,6 @@ constexpr int W = 512, H = 288, DOWN = 8, RW = W / DOWN, RH = H / DOWN;
 std::string reference_path(const char* name) {
     std::string f = __FILE__;
     return f.substr(0, f.find_last_of('/') + 1) + "references/world_" + name + ".ppm";
-}
-
-bool read_ppm(const std::string& path, std::vector<uint8_t>& rgb, int& w, int& h) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    int maxv = 0;
-    bool ok = std::fscanf(f, "P6 %d %d %d", &w, &h, &maxv) == 3 && maxv == 255;
-    std::fgetc(f);
-    rgb.resize((size_t)w * h * 3);
-    ok = ok && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
-    std::fclose(f);
-    return ok;
-}
-
-void write_ppm(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    std::fwrite(rgb.data(), 1, rgb.size(), f);
-    std::fclose(f);
 }
 
 struct View {
