@@ -22,10 +22,8 @@ failures=0
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-work=$(mktemp -d /tmp/tervanne-lanceur-wine.XXXXXX)
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/../wine_common.sh"
+wine_prepare tervanne-lanceur-wine
 xvfb_pid=""
 server_pid=""
 launcher_pid=""
@@ -40,15 +38,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Virtual display of our own.
-for n in $(seq 150 199); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; break; fi
-    xvfb_pid=""
-done
-[ -n "${DISPLAY:-}" ] && [ -n "$xvfb_pid" ] || { echo "FAIL: could not start Xvfb"; exit 1; }
+start_private_display 150 199 1280x800x24 || { echo "FAIL: could not start Xvfb"; exit 1; }
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 

@@ -6,9 +6,9 @@ set -u
 exe=${1:?usage: check_gpu_startup.sh Tervanne.exe}
 [ -f "$exe" ] || { echo "FAIL: $exe is missing (build the Tervanne target)"; exit 1; }
 
-work=$(mktemp -d /tmp/tervanne-gpu-wine.XXXXXX)
+source "$(dirname "$0")/../wine_common.sh"
+wine_prepare tervanne-gpu-wine
 cp "$exe" "$work/Tervanne.exe"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
 game_pid=""
 cleanup() {
@@ -19,18 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 141 190); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-        export DISPLAY=":$n"
-        break
-    fi
-    xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || { echo "FAIL: could not start Xvfb"; exit 1; }
+start_private_display 141 190 || { echo "FAIL: could not start Xvfb"; exit 1; }
 
 (cd "$work" && exec wine Tervanne.exe >"$work/wine.out" 2>&1) &
 game_pid=$!

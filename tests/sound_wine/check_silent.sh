@@ -22,10 +22,8 @@ for exe in Tervanne.exe fermer-fenetre.exe; do
     fi
 done
 
-work=$(mktemp -d /tmp/tervanne-son.XXXXXX)
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/../wine_common.sh"
+wine_prepare tervanne-son
 xvfb_pid=""
 game_pid=""
 
@@ -38,24 +36,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 141 190); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
-        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-            export DISPLAY=":$n"
-            break
-        fi
-        xvfb_pid=""
-    done
-    if [ -z "${DISPLAY:-}" ]; then
-        echo "FAIL: could not start Xvfb"
-        exit 1
-    fi
+    start_private_display 141 190 || { echo "FAIL: could not start Xvfb"; exit 1; }
 fi
 
 wineboot -i >"$work/wineboot.log" 2>&1

@@ -22,11 +22,8 @@ for exe in Tervanne.exe fermer-fenetre.exe verifier-plateforme.exe; do
     fi
 done
 
-work=$(mktemp -d /tmp/tervanne-wine.XXXXXX)
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# Keep Wine from asking to install Mono or Gecko in the fresh prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/../wine_common.sh"
+wine_prepare tervanne-wine
 xvfb_pid=""
 game_pid=""
 
@@ -45,24 +42,7 @@ trap cleanup EXIT
 trap "exit 1" INT TERM  # so a timeout still kills Wine and Xvfb
 
 if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
-        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-            export DISPLAY=":$n"
-            break
-        fi
-        xvfb_pid=""
-    done
-    if [ -z "${DISPLAY:-}" ]; then
-        echo "FAIL: could not start Xvfb"
-        exit 1
-    fi
+    start_private_display 90 140 || { echo "FAIL: could not start Xvfb"; exit 1; }
 fi
 echo "display $DISPLAY, prefix $WINEPREFIX"
 
