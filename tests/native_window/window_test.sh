@@ -33,8 +33,7 @@ done
 [ "$code" = 124 ] && kill -KILL "$pid" 2>/dev/null
 check "exit code 0 after the quit event (got $code)" '[ "$code" = 0 ]'
 check "every log line ends with CR LF" '! grep -q -v "$(printf "\r")$" "$log"'
-if grep -q "OpenGL :" "$log"; then
-  check "GL 3.3 or better" 'grep -q "OpenGL : .*" "$log"'
-fi
+check "the GL banner is logged" 'grep -q "^OpenGL : .* — .*, anticrénelage ×[0-9]" "$log"'
+check "no shader error and no missing GL function" '! grep -q -E "Erreur de shader|fonction absente" "$log"'
 cat "$log" | tr -d '\r' | sed 's/^/  log: /'
 exit $fail
