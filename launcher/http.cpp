@@ -15,7 +15,7 @@ bool http_sink_accept(HttpSink* s, const void* data, size_t len) {
     } else if (s->file) {
         // A body longer than announced is cut short here instead of filling
         // the disk; the digest check would refuse it anyway.
-        if (s->limit && s->received + len > s->limit) return false;
+        if (s->received + len > s->limit) return false;
         if (len && !lfs_write(s->file, data, len)) return false;
     } else {
         return false;

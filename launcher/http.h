@@ -11,7 +11,7 @@ struct HttpSink {
     char* mem;          // memory target, or null
     size_t capacity;    // the body must stay below this so a zero fits
     LFile* file;        // file target, or null
-    uint64_t limit;     // file target: more bytes than this fail (0: no limit)
+    uint64_t limit;     // file target: more bytes than this fail (an empty file takes none)
     uint64_t received;  // bytes of this body so far
     uint64_t done;      // bytes of earlier files
     uint64_t total;     // bytes of the whole download, 0: no progress

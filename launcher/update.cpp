@@ -1,5 +1,6 @@
 #include "launcher/update.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +15,7 @@ char launcher_exe_name[LAUNCHER_NAME_BYTES];
 namespace {
 
 bool folder_known;
+std::atomic<bool> worker_busy{false};
 VersionDesc desc;
 char desc_text[VERSION_DESC_CAPACITY];
 
@@ -151,6 +153,18 @@ bool sha256_file(const char* path, char digest[65], uint64_t* size) {
 
 const VersionDesc* launcher_last_description() { return &desc; }
 
+bool launcher_worker_claim() {
+    bool expected = false;
+    return worker_busy.compare_exchange_strong(expected, true);
+}
+
+void launcher_worker_release() { worker_busy.store(false); }
+
+void launcher_worker_body() {
+    run_update_check();
+    launcher_worker_release();
+}
+
 void run_update_check() {
     char text[LAUNCHER_STATUS_BYTES];
     char path[LAUNCHER_PATH_BYTES];
@@ -178,6 +192,7 @@ void run_update_check() {
 
     // 4. Compare each file on disk.
     launcher_status_set_release(desc.version, desc.notes, desc.note_count);
+    launcher_request_repaint();  // the notes show while local files are hashed
     uint64_t total = 0;
     int count = 0;
     for (int i = 0; i < desc.entry_count; i++) {

@@ -27,5 +27,13 @@ bool sha256_file(const char* path, char digest[65], uint64_t* size);
 // The worker thread's body.
 void run_update_check();
 
+// Never two workers at once: they would write the same temporary files. The
+// window claims the worker before starting a thread, whose body is
+// launcher_worker_body (the check, then the claim given back). A press of
+// "Réessayer" while a check still runs is thus ignored.
+bool launcher_worker_claim();
+void launcher_worker_release();  // when the thread could not be started
+void launcher_worker_body();
+
 // The last parsed version description (for tests).
 const VersionDesc* launcher_last_description();

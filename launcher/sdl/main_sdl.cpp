@@ -31,7 +31,10 @@ void post_repaint() {
     SDL_PushEvent(&e);
 }
 
-void start_worker() { std::thread(run_update_check).detach(); }
+void start_worker() {
+    if (!launcher_worker_claim()) return;  // a check is still running
+    std::thread(launcher_worker_body).detach();
+}
 
 void paint() {
     SDL_Surface* surface = SDL_GetWindowSurface(window);
@@ -117,6 +120,12 @@ int main(int, char**) {
         case SDL_QUIT: running = false; break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) paint();
+            // Leaving the window clears the hover, as on Windows.
+            if (e.window.event == SDL_WINDOWEVENT_LEAVE && hover != HOVER_NONE) {
+                hover = HOVER_NONE;
+                SDL_SetCursor(arrow);
+                paint();
+            }
             break;
         case SDL_MOUSEMOTION: {
             int now = launcher_hover_at(scale, w, e.motion.x, e.motion.y);

@@ -25,13 +25,15 @@ void post_repaint() {
 }
 
 DWORD WINAPI worker(void*) {
-    run_update_check();
+    launcher_worker_body();
     return 0;
 }
 
 void start_worker() {
+    if (!launcher_worker_claim()) return;  // a check is still running
     HANDLE h = CreateThread(nullptr, 0, worker, nullptr, 0, nullptr);
     if (h) CloseHandle(h);
+    else launcher_worker_release();
 }
 
 COLORREF colour(uint32_t rgb) { return RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255); }
@@ -150,6 +152,8 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         const int now = launcher_hover_at(scale, client_width(hwnd), (short)LOWORD(lp), (short)HIWORD(lp));
         if (now != hover) {
             hover = now;
+            // The cursor request came before this move: follow the new hover now.
+            SetCursor(hover != HOVER_NONE ? hand_cursor : arrow_cursor);
             InvalidateRect(hwnd, nullptr, FALSE);
         }
         // Asked again after each move so that leaving the window clears the hover.
@@ -192,8 +196,10 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // 1. Paths, and the copy left by a previous self-update.
-    wchar_t module_w[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameW(nullptr, module_w, MAX_PATH + 1);
+    // Room for one unit more than a path may have, so that a longer path
+    // (truncated by the call) is recognised and refused.
+    wchar_t module_w[302];
+    DWORD n = GetModuleFileNameW(nullptr, module_w, 302);
     if (n == 0 || n > 300) module_w[0] = 0;
     else module_w[n] = 0;
     char module[LAUNCHER_PATH_BYTES];

@@ -9,8 +9,10 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "launcher/http.h"
+#include "launcher/launcher_io.h"
 #include "launcher/sha256.h"
 #include "launcher/status.h"
 #include "launcher/update.h"
@@ -152,6 +154,23 @@ TEST_F(UpdateCheck, UpperCaseDigestMatchesTheFileOnDisk) {
     EXPECT_TRUE(file_requests().empty());
 }
 
+// The release notes reach the window before the local files are hashed,
+// which can take a while for a large game.
+std::vector<std::pair<int, int>> seen_notes;  // (state, note count) at each repaint
+void record_notes() {
+    const LauncherStatus st = launcher_status_get();
+    seen_notes.emplace_back(st.state, st.note_count);
+}
+
+TEST_F(UpdateCheck, NotesAreShownWhileStillChecking) {
+    publish("1.0", {{"a.dat", "a"}});
+    put("a.dat", "a");
+    seen_notes.clear();
+    launcher_set_repaint_hook(record_notes);
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(seen_notes, (std::vector<std::pair<int, int>>{{STATE_CHECKING, 0}, {STATE_CHECKING, 1}, {STATE_READY, 1}}));
+}
+
 TEST_F(UpdateCheck, CorruptOrShortDownloadsReplaceNothing) {
     struct Case {
         const char* what;
@@ -266,6 +285,30 @@ TEST_F(UpdateCheck, LockedTargetOffersRetryThatSucceeds) {
     EXPECT_FALSE(exists("c.dat.telechargement"));
 }
 
+// A second press of "Réessayer" while the first retry still runs must not
+// start a second worker on the same temporary files.
+TEST_F(UpdateCheck, RetryRunsOneWorkerAtATime) {
+    publish("2.0", {{"a.dat", "nouveau a"}});
+    fs::create_directories(dir / "a.dat" / "occupe");
+    EXPECT_EQ(check().state, STATE_REPLACE_FAILED);
+    fs::remove_all(dir / "a.dat");
+
+    ASSERT_TRUE(launcher_worker_claim());
+    EXPECT_FALSE(launcher_worker_claim());  // the double press
+    std::thread worker(launcher_worker_body);
+    worker.join();
+    EXPECT_EQ(launcher_status_get().state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), "nouveau a");
+
+    // The worker gave its claim back, whatever the outcome.
+    launcher_base_address[0] = 0;
+    ASSERT_TRUE(launcher_worker_claim());
+    launcher_worker_body();
+    EXPECT_EQ(launcher_status_get().state, STATE_UNREACHABLE);
+    EXPECT_TRUE(launcher_worker_claim());
+    launcher_worker_release();
+}
+
 TEST_F(UpdateCheck, SelfUpdateLeavesOldCopyThatTheNextStartDeletes) {
     publish("2.0", {{"TERVANNE-LANCEUR", "nouveau lanceur"}});
     launcher_set_paths((dir / "tervanne-lanceur").c_str());
@@ -349,6 +392,34 @@ TEST(LauncherPaths, FolderNameAndLengthLimit) {
     EXPECT_FALSE(launcher_path(out, "tervanne-version.txt", ""));
     launcher_set_paths("lanceur-sans-dossier");
     EXPECT_FALSE(launcher_path(out, "tervanne-version.txt", ""));
+}
+
+// Bodies never outgrow their target: the description keeps room for its
+// terminating zero, and a file takes no more bytes than listed, not even
+// for an empty file.
+TEST(HttpBody, MemoryAndFileLimits) {
+    char mem[8];
+    HttpSink m{mem, sizeof mem, nullptr, 0, 0, 0, 0};
+    EXPECT_TRUE(http_sink_accept(&m, "abcd", 4));
+    EXPECT_TRUE(http_sink_accept(&m, "efg", 3));
+    EXPECT_FALSE(http_sink_accept(&m, "h", 1));  // would leave no room for the zero
+    http_sink_finish(&m);
+    EXPECT_STREQ(mem, "abcdefg");
+
+    const std::string path = "/tmp/lanceur-corps-" + std::to_string(getpid());
+    for (uint64_t listed : {0u, 5u}) {
+        SCOPED_TRACE(listed);
+        LFile* f = lfs_create(path.c_str());
+        ASSERT_TRUE(f);
+        HttpSink s{nullptr, 0, f, listed, 0, 0, 0};
+        if (listed) {
+            EXPECT_TRUE(http_sink_accept(&s, "12345", 5));
+        }
+        EXPECT_FALSE(http_sink_accept(&s, "6", 1));
+        EXPECT_TRUE(lfs_close(f));
+        EXPECT_EQ(fs::file_size(path), listed);
+    }
+    unlink(path.c_str());
 }
 
 TEST(Sha256File, DigestAndSizeOfALargeFile) {
