@@ -9,6 +9,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "world/mesh.h"
+#include "world/terrain.h"
 #include "world/world.h"
 #include "world/world_later.h"
 
@@ -91,23 +92,41 @@ const char* zone_banner_step(float player_z) {
 
 void zone_banner_reset() { previous_zone = -1; }
 
-void ambience_update(float dt) {
-    if (underground) return;
-    flicker = fire_flicker_at(game_clock);
-    if (tick(&t_camps, dt, 20.0f)) ambience_top_up_camps();
-    if (tick(&t_wanderers, dt, 10.0f)) ambience_wanderers_step();
-    if (tick(&t_goblins, dt, 15.0f)) ambience_goblins_step();
-    if (player.pos_z < -400.0f) {
-        if (tick(&t_bears, dt, 8.0f)) ambience_gaste_bears_step();
-    }
-    if (tick(&t_guards, dt, 30.0f)) ambience_cave_guards_step();
+unsigned ambience_timers_step(float dt, bool second_zone) {
+    unsigned due = 0;
+    if (tick(&t_camps, dt, 20.0f)) due |= AMB_CAMPS;
+    if (tick(&t_wanderers, dt, 10.0f)) due |= AMB_WANDERERS;
+    if (tick(&t_goblins, dt, 15.0f)) due |= AMB_GOBLINS;
+    // The roamers' timer only runs while the player is in the second zone.
+    if (second_zone && tick(&t_bears, dt, 8.0f)) due |= AMB_GASTE_BEARS;
+    if (tick(&t_guards, dt, 30.0f)) due |= AMB_CAVE_GUARDS;
+    return due;
 }
 
-void zones_update(float) {
+void world_ambience_reset() {
+    t_camps = t_wanderers = t_goblins = t_guards = 0.0f;
+    t_bears = 4.0f;
+    previous_zone = -1;
+}
+
+void world_ambience_step(float dt) {
     if (underground) return;
+    flicker = fire_flicker_at(game_clock);
+    unsigned due = ambience_timers_step(dt, in_gaste(player.pos_z));
+    if (due & AMB_CAMPS) ambience_top_up_camps();
+    if (due & AMB_WANDERERS) ambience_wanderers_step();
+    if (due & AMB_GOBLINS) ambience_goblins_step();
+    if (due & AMB_GASTE_BEARS) ambience_gaste_bears_step();
+    if (due & AMB_CAVE_GUARDS) ambience_cave_guards_step();
     const char* banner = zone_banner_step(player.pos_z);
     if (banner) hud_message(banner, 3.0f);
 }
+
+void ambience_update(float dt) { world_ambience_step(dt); }
+
+// The zone banner is the last step of world_ambience_step, which the main
+// loop runs just before this.
+void zones_update(float) {}
 
 // The flames are part of the world submission; nothing else is drawn here
 // until the ambient creatures bring their own.

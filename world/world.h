@@ -14,7 +14,9 @@ void world_generate();
 
 // ---- Fires ------------------------------------------------------------------
 // A flame drawn flickering each frame; landmark builders add their camp fires
-// here. Their lights are listed in world_submit after Camelot's torches.
+// here. world_submit lists the lights of its own camps and cave torches;
+// those of Camelot, the hamlet and the wild sites are listed by
+// settlements_submit_lights (world_later.h).
 void world_add_fire(Vec3 position, float size);
 int world_fire_count();
 // The flicker value of this frame (2.6 + 0.4 sin 13t + 0.3 sin 7.3t).
@@ -42,6 +44,19 @@ struct WorldBuildReport {
     double t_terrain, t_forests, t_ground_cover, t_props, t_map_image;
 };
 const WorldBuildReport& world_build_report();
+
+// ---- Ambience ------------------------------------------------------------------
+// Once per frame above ground: the fire flicker, the creature top-ups when
+// their timers fire, and the zone banner. Does nothing in the catacombs.
+void world_ambience_step(float dt);
+// The top-ups due this frame, as AMB_* bits; advances the timers (the
+// second-zone roamers' only while second_zone is set).
+enum : unsigned {
+    AMB_CAMPS = 1, AMB_WANDERERS = 2, AMB_GOBLINS = 4, AMB_GASTE_BEARS = 8, AMB_CAVE_GUARDS = 16,
+};
+unsigned ambience_timers_step(float dt, bool second_zone);
+// Timers and the zone banner back to their start-of-game state.
+void world_ambience_reset();
 
 // ---- Zones -----------------------------------------------------------------------
 // The zone banner: 0 first zone, 1 second (z < -400), -1 before the first frame.

@@ -1,6 +1,7 @@
 // Ground heights, the walkable boundary, zones and places, and the obstacle grid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -227,5 +228,59 @@ TEST(Terrain, GridSweepShortcutsMatchTheQueriesExactly) {
                 ASSERT_EQ(path_distance_near(x, z), d);
             }
         }
+    }
+}
+
+namespace {
+
+// The landscape formula in double precision, written out step by step.
+double S(double t) {
+    t = t < 0 ? 0 : (t > 1 ? 1 : t);
+    return t * t * (3 - 2 * t);
+}
+
+double reference_base(double x, double z) {
+    if (x > 950) return 0;
+    double a = 0.5 * x, b = 0.5 * z;
+    double h = 2.4 * std::sin(0.045 * a) * std::cos(0.04 * b) + 1.3 * std::sin(0.1 * a + 1.3) * std::sin(0.085 * b + 0.4) +
+               0.6 * std::sin(0.09 * x + 0.7) * std::cos(0.08 * z) + 0.35 * std::sin(0.31 * x) * std::cos(0.27 * z);
+    double m = 810 - std::fabs(x);
+    double es = std::min({m, -400 - z, 1210 + z}), en = std::min({m, 410 - z, 400 + z});
+    double p = 1;
+    if (z > -600 && z < -200) p = S((std::fabs(x - 6 * std::sin(0.02 * z)) - 10) / 24);
+    h += 20 * std::min({S((100 - en) / 100), S((100 - es) / 100), p});
+    h += 1.6 * S((320 + z) / -220) * std::sin(0.035 * x + 0.6) * std::cos(0.03 * z);
+    h += 2.2 * (1 - S((std::hypot(x + 20, z + 1001) - 4) / 10));
+    double d = std::min(std::hypot(x, z) / 2, std::hypot(x, z + 200) / 2 + 26);
+    h *= 0.25 + 0.75 * S((d - 6) / 20);
+    h *= 0.3 + 0.7 * S((std::hypot(x - 64, z - 52) - 5) / 13);
+    h -= 3.2 * (1 - S((std::hypot(x + 96, z + 76) - 17.6) / 26.4));
+    return h;
+}
+
+double reference_ground(double x, double z) {
+    double b = reference_base(x, z), plateau = reference_base(540, 180) + 1.2;
+    double qx = std::max(std::fabs(x - 540) - 120, 0.0), qz = std::max(std::fabs(z - 180) - 120, 0.0);
+    double d = std::hypot(qx, qz);
+    return d >= 34 ? b : b + (plateau - b) * S((34 - d) / 26);
+}
+
+}  // namespace
+
+TEST(Terrain, HeightsMatchTheLandscapeFormulaEverywhere) {
+    Rng r{2024};
+    for (int i = 0; i < 20000; ++i) {
+        double x = -960 + 1920 * rng_float(r), z = -1360 + 1920 * rng_float(r);
+        // Extra samples where the pieces meet: pass, mound, lake, sword, Camelot's rim.
+        switch (i % 6) {
+            case 1: x = -40 + 80 * rng_float(r); z = -620 + 440 * rng_float(r); break;
+            case 2: x = -20 + 30 * (rng_float(r) - 0.5); z = -1001 + 30 * (rng_float(r) - 0.5); break;
+            case 3: x = -96 + 100 * (rng_float(r) - 0.5); z = -76 + 100 * (rng_float(r) - 0.5); break;
+            case 4: x = 540 + 350 * (rng_float(r) - 0.5); z = 180 + 350 * (rng_float(r) - 0.5); break;
+            case 5: x = 64 + 40 * (rng_float(r) - 0.5); z = 52 + 40 * (rng_float(r) - 0.5); break;
+            default: break;
+        }
+        ASSERT_NEAR(terrain_base((float)x, (float)z), reference_base((float)x, (float)z), 2e-3) << x << ", " << z;
+        ASSERT_NEAR(ground_height((float)x, (float)z), reference_ground((float)x, (float)z), 2e-3) << x << ", " << z;
     }
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/rng.h"
 #include "render/renderer.h"
 #include "world/forest.h"
 #include "world/ground_cover.h"
@@ -190,4 +191,90 @@ TEST(Zones, AtmosphereDarkensTowardTheSecondZone) {
         EXPECT_LE(f, 3.3f);
     }
     EXPECT_FLOAT_EQ(fire_flicker_at(0), 2.6f);
+}
+
+namespace {
+
+// The map pixel at column c, row r as painted from its description: the
+// ground paint under a hill shade, the lake by depth, then every obstacle
+// outside Camelot's square stamped in placement order.
+Vec3 expected_map_pixel(int c, int r) {
+    const float px = WORLD_MAP_SPAN / (float)WORLD_MAP_SIZE;
+    float x = WORLD_MAP_X0 + ((float)c + 0.5f) * px, z = WORLD_MAP_Z0 + ((float)r + 0.5f) * px;
+    float h = ground_height(x, z);
+    Vec3 col;
+    float lx = x + 96.0f, lz = z + 76.0f;
+    if (h < -0.6f && lx * lx + lz * lz < 48.0f * 48.0f) {
+        float d = std::fmin(std::fmax((-0.6f - h) * 0.4f, 0.0f), 1.0f);
+        col = {0.2f - 0.08f * d, 0.45f - 0.15f * d, 0.62f - 0.12f * d};
+    } else {
+        float shade = (ground_height(x - 1, z) - ground_height(x + 1, z)) * 0.35f + 0.85f;
+        shade = std::fmin(std::fmax(shade, 0.6f), 1.2f);
+        col = ground_paint(x, z) * shade;
+    }
+    Vec3 v = {std::fmin(std::fmax(col.x, 0.0f), 1.0f) * 255, std::fmin(std::fmax(col.y, 0.0f), 1.0f) * 255,
+              std::fmin(std::fmax(col.z, 0.0f), 1.0f) * 255};
+    for (int i = 0; i < obstacle_count(); ++i) {
+        const Obstacle& o = obstacle_list()[i];
+        if (std::fabs(o.x - 540) < 120 && std::fabs(o.z - 180) < 120) continue;
+        float radius;
+        Vec3 stamp;
+        if (o.radius > 3) {
+            radius = o.radius;
+            stamp = {91.2f, 87.8f, 82.9f};
+        } else if (o.height >= 5) {
+            radius = 2.2f;
+            stamp = {16.6f, 43.1f, 13.3f};
+        } else {
+            radius = std::fmax(o.radius, 0.8f);
+            stamp = {74.6f, 69.6f, 66.3f};
+        }
+        float dx = x - o.x, dz = z - o.z;
+        if (dx * dx + dz * dz > radius * radius) continue;
+        v = v * 0.35f + stamp;
+    }
+    return v;
+}
+
+}  // namespace
+
+TEST_F(WorldBuild, MapPixelsFollowShadeLakeDepthAndStamps) {
+    const float px = WORLD_MAP_SPAN / (float)WORLD_MAP_SIZE;
+    auto pixel_of = [&](float x, float z, int* c, int* r) {
+        *c = (int)((x - WORLD_MAP_X0) / px);
+        *r = (int)((z - WORLD_MAP_Z0) / px);
+    };
+    std::vector<std::pair<int, int>> probes;
+    // One obstacle of each kind of stamp, and the lake from rim to middle.
+    int tree = -1, small = -1, large = -1;
+    for (int i = 0; i < obstacle_count(); ++i) {
+        const Obstacle& o = obstacle_list()[i];
+        if (o.radius > 3 && large < 0) large = i;
+        if (o.radius <= 3 && o.height >= 5 && tree < 0) tree = i;
+        if (o.radius <= 3 && o.height < 5 && small < 0) small = i;
+    }
+    ASSERT_TRUE(tree >= 0 && small >= 0 && large >= 0);
+    for (int i : {tree, small, large}) {
+        int c, r;
+        pixel_of(obstacle_list()[i].x, obstacle_list()[i].z, &c, &r);
+        for (int k = -3; k <= 3; ++k) probes.push_back({c + k, r});
+    }
+    for (float d = 0; d < 50; d += 2.5f) {
+        int c, r;
+        pixel_of(LAKE_X + d, LAKE_Z + 0.3f * d, &c, &r);
+        probes.push_back({c, r});
+    }
+    // Hillsides, borders and the second zone.
+    Rng rng{4242};
+    for (int i = 0; i < 300; ++i)
+        probes.push_back({(int)(rng_float(rng) * WORLD_MAP_SIZE), (int)(rng_float(rng) * WORLD_MAP_SIZE)});
+
+    for (auto [c, r] : probes) {
+        const uint8_t* p = world_map_pixels() + ((size_t)r * WORLD_MAP_SIZE + (size_t)c) * 4;
+        Vec3 want = expected_map_pixel(c, r);
+        ASSERT_NEAR(p[0], std::fmin(want.x, 255.0f), 2.0f) << c << ", " << r;
+        ASSERT_NEAR(p[1], std::fmin(want.y, 255.0f), 2.0f) << c << ", " << r;
+        ASSERT_NEAR(p[2], std::fmin(want.z, 255.0f), 2.0f) << c << ", " << r;
+        ASSERT_EQ(p[3], 255);
+    }
 }

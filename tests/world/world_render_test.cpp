@@ -168,3 +168,24 @@ TEST_F(WorldRender, FireLightsNearTheCampsWithinTheLimit) {
     EXPECT_EQ(atmosphere.fire_count, 0);
     EXPECT_LE(atmosphere.fire_count, MAX_FIRES);
 }
+
+TEST_F(WorldRender, NothingOfTheSurfaceIsSubmittedUnderground) {
+    ASSERT_TRUE(gl_ready);
+    // Above ground beside the felon camp: terrain, batches, groups, a light.
+    render_camera = {{180, ground_height(180, -830) + 2, -830}, {170, 1, -835}, 60};
+    render_begin_frame();
+    world_submit();
+    EXPECT_GT(render_draw_count(), 0);
+    EXPECT_GT(render_group_count(), 0);
+    EXPECT_GE(atmosphere.fire_count, 1);
+    // In the catacombs the dungeon owns the frame and its atmosphere.
+    underground = 1;
+    render_begin_frame();
+    atmosphere.fog_density = 0.5f;
+    world_submit();
+    underground = 0;
+    EXPECT_EQ(render_draw_count(), 0);
+    EXPECT_EQ(render_group_count(), 0);
+    EXPECT_EQ(atmosphere.fire_count, 0);
+    EXPECT_EQ(atmosphere.fog_density, 0.5f);
+}
