@@ -47,6 +47,9 @@ int game_startup() {
 
 void game_frame() {
     plat_pump();
+    // A close that waited in the queue (say, clicked during the world build)
+    // ends the run here: nothing of this frame runs, the exit steps save.
+    if (plat_input.quit_requested) return;
     double now = plat_time();
     frame_dt = main_loop_clamp_step(now, previous_time);
 

@@ -102,14 +102,21 @@ void plat_key_name_from_utf32(const uint32_t* name, int name_length, int key_ind
         for (int i = 0; i < name_length && w < capacity - 4; ++i) {
             uint32_t c = name[i];
             if (c == 0) break;
+            // A lone UTF-16 half or a value past Unicode is not text.
+            if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
             if (c < 0x80) {
                 out[w++] = (char)c;
             } else if (c < 0x800) {
                 out[w++] = (char)(0xC0 | (c >> 6));
                 out[w++] = (char)(0x80 | (c & 0x3F));
-            } else {
-                if (c > 0xFFFF) c = '?';
+            } else if (c < 0x10000) {
                 out[w++] = (char)(0xE0 | (c >> 12));
+                out[w++] = (char)(0x80 | ((c >> 6) & 0x3F));
+                out[w++] = (char)(0x80 | (c & 0x3F));
+            } else {
+                // Four bytes still fit: fewer than capacity - 4 were written.
+                out[w++] = (char)(0xF0 | (c >> 18));
+                out[w++] = (char)(0x80 | ((c >> 12) & 0x3F));
                 out[w++] = (char)(0x80 | ((c >> 6) & 0x3F));
                 out[w++] = (char)(0x80 | (c & 0x3F));
             }

@@ -8,17 +8,18 @@
 #include "platform/platform.h"
 
 static bool path_beside_program(const char* name, char* out, int capacity) {
-    char exe[512];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return false;
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe);
+    // readlink cuts silently: a full buffer may name another folder.
+    if (n <= 0 || n >= (ssize_t)sizeof exe) return false;
     exe[n] = 0;
     plat_path_beside_program(exe, name, out, capacity);
     return out[0] != 0;
 }
 
 int plat_read_file(const char* name, char* buffer, int capacity) {
-    if (!buffer || capacity <= 0) return -1;
-    char path[1024];
+    if (!name || !buffer || capacity <= 0) return -1;
+    char path[4200];
     if (!path_beside_program(name, path, sizeof path)) return -1;
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
@@ -31,8 +32,8 @@ int plat_read_file(const char* name, char* buffer, int capacity) {
 }
 
 bool plat_write_file(const char* name, const void* data, int length) {
-    if (length < 0 || (!data && length > 0)) return false;
-    char path[1024];
+    if (!name || length < 0 || (!data && length > 0)) return false;
+    char path[4200];
     if (!path_beside_program(name, path, sizeof path)) return false;
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
@@ -54,7 +55,7 @@ static bool log_tried = false;
 void log_printf(const char* fmt, ...) {
     if (!log_tried) {
         log_tried = true;
-        char path[1024];
+        char path[4200];
         if (path_beside_program("tervanne-journal.txt", path, sizeof path))
             log_fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     }

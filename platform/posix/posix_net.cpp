@@ -4,8 +4,10 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -33,7 +35,7 @@ void udp_close() {
 }
 
 bool udp_send(uint32_t address, uint16_t port, const void* data, int length) {
-    if (udp_socket < 0 || length < 0) return false;
+    if (udp_socket < 0 || length < 0 || (!data && length > 0)) return false;
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(address);
@@ -42,19 +44,36 @@ bool udp_send(uint32_t address, uint16_t port, const void* data, int length) {
     return n == length;
 }
 
+// A datagram longer than the buffer is dropped, never handed over cut: the
+// network client would read a partial message as a whole one. The next one
+// waiting is returned instead, as on Windows.
 int udp_receive(void* buffer, int capacity, uint32_t* out_address, uint16_t* out_port) {
-    if (udp_socket < 0 || capacity <= 0) return -1;
-    sockaddr_in from{};
-    socklen_t from_len = sizeof from;
-    ssize_t n = recvfrom(udp_socket, buffer, (size_t)capacity, MSG_DONTWAIT, (sockaddr*)&from, &from_len);
-    if (n < 0) return -1;
-    if (out_address) *out_address = ntohl(from.sin_addr.s_addr);
-    if (out_port) *out_port = ntohs(from.sin_port);
-    return (int)n;
+    if (udp_socket < 0 || !buffer || capacity <= 0) return -1;
+    for (int dropped = 0; dropped < 64; ++dropped) {
+        sockaddr_in from{};
+        iovec iov{buffer, (size_t)capacity};
+        msghdr msg{};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        ssize_t n = recvmsg(udp_socket, &msg, MSG_DONTWAIT);
+        if (n < 0) {
+            // A refused earlier send (ICMP) is reported here; it is not data.
+            if (errno == ECONNREFUSED) continue;
+            return -1;
+        }
+        if (msg.msg_flags & MSG_TRUNC) continue;
+        if (out_address) *out_address = ntohl(from.sin_addr.s_addr);
+        if (out_port) *out_port = ntohs(from.sin_port);
+        return (int)n;
+    }
+    return -1;
 }
 
 bool udp_resolve(const char* host, uint32_t* out_address) {
-    if (!host || !out_address) return false;
+    // An empty name would mean this machine; no address is no server.
+    if (!host || !host[0] || !out_address) return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;

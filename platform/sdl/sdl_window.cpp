@@ -10,6 +10,9 @@
 static SDL_Window* window = nullptr;
 static SDL_GLContext context = nullptr;
 static bool fullscreen = false;
+// Windowed mode's outer rectangle, the one leaving fullscreen returns to
+// (whatever size was set meanwhile), as on Windows.
+static SDL_Rect windowed_rect = {0, 0, 0, 0};
 static int saved_cursor_x = 0, saved_cursor_y = 0;
 static uint64_t clock_zero = 0;
 static double clock_period = 0.0;
@@ -44,8 +47,9 @@ void plat_open_window(const char* title, int client_width, int client_height) {
     SDL_Rect usable{0, 0, client_width, client_height};
     SDL_GetDisplayUsableBounds(0, &usable);
     WindowPlacement place = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
-    window = SDL_CreateWindow(title, usable.x + place.left, usable.y + place.top,
-                              place.right - place.left, place.bottom - place.top,
+    windowed_rect = {usable.x + place.left, usable.y + place.top, place.right - place.left,
+                     place.bottom - place.top};
+    window = SDL_CreateWindow(title, windowed_rect.x, windowed_rect.y, windowed_rect.w, windowed_rect.h,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!window) {
         log_printf("SDL : %s", SDL_GetError());
@@ -90,6 +94,10 @@ void plat_pump() {
                     case SDL_WINDOWEVENT_FOCUS_LOST:
                         plat_input.window_active = 0;
                         plat_set_cursor_captured(false);
+                        // Releases of keys held now go to the other window:
+                        // nothing may stay held (the player would keep walking).
+                        memset(plat_input.key_down, 0, sizeof plat_input.key_down);
+                        memset(plat_input.button_down, 0, sizeof plat_input.button_down);
                         break;
                 }
                 break;
@@ -181,10 +189,16 @@ void plat_set_cursor_captured(bool captured) {
     }
 }
 
+static void place_windowed() {
+    SDL_SetWindowSize(window, windowed_rect.w, windowed_rect.h);
+    SDL_SetWindowPosition(window, windowed_rect.x, windowed_rect.y);
+}
+
 void plat_toggle_fullscreen() {
     if (!window) return;
     fullscreen = !fullscreen;
     SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!fullscreen) place_windowed();
     refresh_client_size();
 }
 
@@ -195,9 +209,9 @@ void plat_set_windowed_size(int client_width, int client_height) {
     SDL_Rect usable{0, 0, client_width, client_height};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable);
     WindowPlacement p = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
-    if (fullscreen) return;  // remembered by SDL for when fullscreen ends
-    SDL_SetWindowSize(window, p.right - p.left, p.bottom - p.top);
-    SDL_SetWindowPosition(window, usable.x + p.left, usable.y + p.top);
+    windowed_rect = {usable.x + p.left, usable.y + p.top, p.right - p.left, p.bottom - p.top};
+    if (fullscreen) return;  // applied when fullscreen ends
+    place_windowed();
     refresh_client_size();
 }
 

@@ -54,15 +54,25 @@ bool udp_send(uint32_t address, uint16_t port, const void* data, int length) {
     return sent == length;
 }
 
+// A datagram longer than the buffer is dropped (Winsock discards it and says
+// so), and the report of a refused earlier send is not data either: both are
+// skipped so that the datagrams waiting behind them still arrive this frame.
 int udp_receive(void* buffer, int capacity, uint32_t* out_address, uint16_t* out_port) {
     if (udp_socket == INVALID_SOCKET || !buffer || capacity <= 0) return -1;
-    sockaddr_in from = {};
-    int from_length = sizeof from;
-    int n = recvfrom(udp_socket, (char*)buffer, capacity, 0, (sockaddr*)&from, &from_length);
-    if (n < 0) return -1;
-    if (out_address) *out_address = ntohl(from.sin_addr.s_addr);
-    if (out_port) *out_port = ntohs(from.sin_port);
-    return n;
+    for (int skipped = 0; skipped < 64; ++skipped) {
+        sockaddr_in from = {};
+        int from_length = sizeof from;
+        int n = recvfrom(udp_socket, (char*)buffer, capacity, 0, (sockaddr*)&from, &from_length);
+        if (n < 0) {
+            int error = WSAGetLastError();
+            if (error == WSAEMSGSIZE || error == WSAECONNRESET) continue;
+            return -1;
+        }
+        if (out_address) *out_address = ntohl(from.sin_addr.s_addr);
+        if (out_port) *out_port = ntohs(from.sin_port);
+        return n;
+    }
+    return -1;
 }
 
 bool udp_resolve(const char* host, uint32_t* out_address) {

@@ -255,6 +255,7 @@ void plat_pump() {
 void plat_swap() { SwapBuffers(device_context); }
 
 double plat_time() {
+    if (counter_frequency.QuadPart <= 0) return 0.0;  // before the window exists
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return (double)(now.QuadPart - counter_start.QuadPart) / (double)counter_frequency.QuadPart;

@@ -1,6 +1,6 @@
 // The real start-up and frame loop on the headless backend: the exit path of
-// a driver without OpenGL 3.3, the pause rule, and a window closed during
-// the world build.
+// a driver without OpenGL 3.3, a window closed during the world build, the
+// pause rule and the step clamp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +10,8 @@
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
+#include "render/hud.h"
+#include "sound/sound_internal.h"
 
 static std::string read_log() {
     static char buf[1 << 16];
@@ -37,6 +39,24 @@ TEST(MainLoop, StartupPauseAndExit) {
     log = read_log();
     EXPECT_NE(log.find("Monde prêt : "), std::string::npos) << log;
 
+    // The window was closed while the world was being built: the close waits
+    // in the queue and is seen by the first frame's pump; nothing else of
+    // that frame runs, and the loop ends there.
+    static InputState closed[1] = {};
+    closed[0].quit_requested = 1;
+    headless_set_input_script(closed, 1);
+    double before_close = game_clock;
+    int frames = 0;
+    while (!plat_input.quit_requested && frames < 5) {
+        game_frame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(game_clock, before_close);
+    EXPECT_EQ(frame_dt, 0.0f);
+    plat_input.quit_requested = 0;  // only so that this test can go on playing
+    game_frame();                   // takes up the real time the close frame skipped
+
     // Ten frames advance the game clock by ten fixed steps.
     double start = game_clock;
     for (int i = 0; i < 10; ++i) game_frame();
@@ -44,16 +64,35 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_NEAR(frame_dt, 1.0 / 60.0, 1e-6);
     EXPECT_FLOAT_EQ(world_dt, frame_dt);
 
-    // Paused: real time still runs, the world step and the clock stand still.
-    paused = 1;
+    // The pause dialog: real time still runs, the world step, the clock and
+    // the message timer stand still, the fade and the sound go on.
+    hud_message("Essai de pause", 3.0f);
+    hud_fade(1.0f);
+    hud_pause();
+    ASSERT_EQ(paused, 1);
     double frozen = game_clock;
-    for (int i = 0; i < 5; ++i) game_frame();
+    float message_left = hud_message_time();
+    for (int i = 0; i < 5; ++i) {
+        Melody melody = snd_melody;
+        game_frame();
+        EXPECT_TRUE(snd_melody.countdown != melody.countdown || snd_melody.beat != melody.beat) << i;
+    }
     EXPECT_EQ(game_clock, frozen);
     EXPECT_EQ(world_dt, 0.0f);
     EXPECT_NEAR(frame_dt, 1.0 / 60.0, 1e-6);
-    paused = 0;
+    EXPECT_EQ(hud_message_time(), message_left);
+    EXPECT_LE(hud_fade_remaining(), 1.0f - 5 * 0.016f + 1e-4f);
+
+    // Escape closes the dialog and the simulation resumes in that same frame.
+    static InputState escape[1] = {};
+    escape[0].key_down[KEY_ESCAPE] = 1;
+    headless_set_input_script(escape, 1);
     game_frame();
-    EXPECT_GT(game_clock, frozen);
+    EXPECT_EQ(paused, 0);
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_NEAR(world_dt, 1.0 / 60.0, 1e-6);
+    EXPECT_NEAR(game_clock - frozen, 1.0 / 60.0, 1e-6);
+    EXPECT_LT(hud_message_time(), message_left);
 
     // A long stall never becomes a step longer than 0.05 s.
     headless_set_time_step(0.5);

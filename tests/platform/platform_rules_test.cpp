@@ -109,6 +109,13 @@ TEST(Keys, NameFallbackAndCapital) {
     // Capacity below 5 always takes the fallback, cut to the capacity.
     plat_key_name_from_utf32(a, 1, 30, out, 4);
     EXPECT_STREQ(out, "tou");
+    // Past the 16-bit plane a name stays valid UTF-8 (four bytes), and a lone
+    // UTF-16 half becomes the replacement character, never stray bytes.
+    const uint32_t odd[] = {'K', 0x1F511, 0xD800};
+    plat_key_name_from_utf32(odd, 3, 5, out, sizeof out);
+    EXPECT_STREQ(out, "K\xF0\x9F\x94\x91\xEF\xBF\xBD");
+    plat_key_name_from_utf32(odd + 1, 1, 5, out, 5);  // exactly room for it and the NUL
+    EXPECT_STREQ(out, "\xF0\x9F\x94\x91");
     // Long names stop before capacity - 4 bytes.
     const uint32_t longname[] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J'};
     plat_key_name_from_utf32(longname, 10, 1, out, 8);

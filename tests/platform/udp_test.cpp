@@ -56,6 +56,21 @@ TEST(Udp, SendReceiveOverLoopback) {
     EXPECT_EQ(src, LOOPBACK);
     EXPECT_EQ(src_port, peer_port);
 
+    // A datagram longer than the buffer is never handed over cut: it is
+    // dropped and the next one waiting arrives whole.
+    char big[200];
+    memset(big, 'g', sizeof big);
+    ASSERT_EQ(sendto(peer, big, sizeof big, 0, (sockaddr*)&from, from_len), (ssize_t)sizeof big);
+    ASSERT_EQ(sendto(peer, "TVN1fin", 7, 0, (sockaddr*)&from, from_len), 7);
+    n = -1;
+    for (int tries = 0; tries < 200 && n < 0; ++tries) {
+        n = udp_receive(buf, sizeof buf, &src, &src_port);
+        if (n < 0) usleep(5000);
+    }
+    ASSERT_EQ(n, 7);
+    EXPECT_EQ(memcmp(buf, "TVN1fin", 7), 0);
+    EXPECT_EQ(udp_receive(buf, sizeof buf, &src, &src_port), -1);
+
     udp_close();
     EXPECT_FALSE(udp_send(LOOPBACK, peer_port, "x", 1));
     ASSERT_TRUE(udp_open());  // may be reopened
@@ -70,4 +85,5 @@ TEST(Udp, ResolveLocalhost) {
     EXPECT_TRUE(udp_resolve("127.0.0.1", &a));
     EXPECT_EQ(a, LOOPBACK);
     EXPECT_FALSE(udp_resolve("nom-inexistant.invalid", &a));
+    EXPECT_FALSE(udp_resolve("", &a));  // no name is no server, not this machine
 }
