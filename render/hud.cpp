@@ -162,7 +162,7 @@ void hud_health_bar(Vec3 p, float fraction, float k) {
     if (!(px * k >= 12.0f)) return;
     float cap = 190.0f * hud_scale;
     if (px > cap) px = cap;
-    float f = fraction < 0.0f ? 0.0f : (fraction > 1.0f ? 1.0f : fraction);
+    float f = fraction > 0.0f ? (fraction < 1.0f ? fraction : 1.0f) : 0.0f;  // NaN too: empty
     float bw = 0.84f * px, bh = 0.11f * px;
     float x0 = at.x - bw * 0.5f, y0 = at.y - bh * 0.5f;
     ui_rect(x0, y0, bw, bh, Vec4{0.05f, 0.05f, 0.04f, 0.85f});
@@ -344,7 +344,19 @@ const char* hud_fmt(const char* fmt, ...) {
     va_start(args, fmt);
     int n = std::vsnprintf(out, HUD_FMT_SIZE, fmt, args);
     va_end(args);
-    if (n < 0) out[0] = 0;
+    if (n < 0) {
+        out[0] = 0;
+    } else if (n >= HUD_FMT_SIZE) {
+        // Cut at 511 bytes: drop a letter the cut split, or it draws as "?".
+        int end = HUD_FMT_SIZE - 1;
+        int lead = end;
+        while (lead > 0 && ((unsigned char)out[lead - 1] & 0xC0) == 0x80 && end - lead < 3) --lead;
+        if (lead > 0) {
+            unsigned char b = (unsigned char)out[lead - 1];
+            int need = (b & 0xE0) == 0xC0 ? 1 : ((b & 0xF0) == 0xE0 ? 2 : ((b & 0xF8) == 0xF0 ? 3 : -1));
+            if (need > end - lead) out[lead - 1] = 0;
+        }
+    }
     return out;
 }
 

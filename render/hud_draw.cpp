@@ -109,7 +109,9 @@ void player_bars() {
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     const float width = 380 * s, x = W * 0.5f - width * 0.5f;
     const Vec4 bar_back = {0.05f, 0.05f, 0.04f, 0.9f};
-    float y = H - 160 * s;
+    // Under the action bar, whose panel reaches down to 126 s above the
+    // bottom (52 s slots topping out 186 s up, 8 s of panel round them).
+    float y = H - 120 * s;
     ui_text(x, y, hud_fmt("Niveau %d", p.level), 17 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 24 * s;
 

@@ -180,11 +180,13 @@ int32_t ui_decode_utf8(const char* text, int* pos) {
 
 int ui_resolve_glyph(int font, int32_t cp) {
     if (font != UI_FONT_TITLE) font = UI_FONT_BODY;
+    // Symbols and everything past them come from the body font; past the
+    // index nothing can be found, so those draw the body font's "?".
+    if (cp >= BODY_ONLY_FROM || cp < 0) font = UI_FONT_BODY;
     if (cp >= INDEX_SIZE || cp < 0) cp = '?';
-    else if (cp >= BODY_ONLY_FROM) font = UI_FONT_BODY;
     int gi = lookup(font, cp);
     if (gi < 0) gi = lookup(UI_FONT_BODY, cp);
-    if (gi < 0) gi = lookup(font, '?');
+    if (gi < 0) gi = lookup(UI_FONT_BODY, '?');
     return gi;
 }
 

@@ -246,6 +246,12 @@ TEST_F(Hud, HealthBarsFollowTheirSizeRules) {
     ASSERT_EQ(q.size(), 2u);
     EXPECT_NEAR(q[0].x1 - q[0].x0, 0.84f * 190.0f, 1e-3);
     EXPECT_NEAR(q[1].x1 - q[1].x0, 0.84f * 190.0f, 1e-3);
+    // A fraction that is not a number draws an empty bar, not a broken quad.
+    ui_batch_clear();
+    hud_health_bar(Vec3{0, 1.7f, -d}, std::nanf(""), 0.84f);
+    q = quads();
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_FLOAT_EQ(q[1].x1 - q[1].x0, 0.0f);
 }
 
 TEST_F(Hud, ShortButtonsAre170WideAndTheRowIsCentred) {
@@ -396,6 +402,12 @@ TEST_F(Hud, FormattingRingKeepsEightResultsAlive) {
     EXPECT_EQ(r[0], r[8]) << "the ninth reuses the first buffer";
     std::string big(600, 'z');
     EXPECT_EQ(std::strlen(hud_fmt("%s", big.c_str())), 511u);
+    // A letter the cut would split is left out whole.
+    std::string accents(509, 'z');
+    accents += "é…";
+    EXPECT_EQ(std::string(hud_fmt("%s", accents.c_str())), std::string(509, 'z') + "é");
+    accents = std::string(508, 'z') + "…";
+    EXPECT_EQ(std::string(hud_fmt("%s", accents.c_str())), std::string(508, 'z') + "…") << "fits exactly";
     EXPECT_STREQ(hud_fmt("%d joueur%s", 2, "s"), "2 joueurs");
 }
 
@@ -448,4 +460,200 @@ TEST_F(Hud, ImagesDrawNothingBeforeTheyExist) {
     ui_rect(0, 0, 1, 1, WHITE);
     ui_flush();
     EXPECT_EQ(ui_batch_count(), 0);
+}
+
+namespace {
+
+bool same_colour(Vec4 a, Vec4 b) {
+    return std::fabs(a.x - b.x) < 1e-5f && std::fabs(a.y - b.y) < 1e-5f && std::fabs(a.z - b.z) < 1e-5f &&
+           std::fabs(a.w - b.w) < 1e-5f;
+}
+
+// Index of the first flat quad of that colour in the batch, or -1.
+int first_quad(Vec4 colour) {
+    std::vector<Quad> q = quads(UI_FLAT);
+    for (size_t i = 0; i < q.size(); ++i)
+        if (same_colour(q[i].colour, colour)) return (int)i;
+    return -1;
+}
+
+// The letters drawn in one colour, read back from the glyphs' atlas boxes
+// (spaces draw nothing, so they are missing).
+std::string drawn_text(Vec4 colour) {
+    std::string out;
+    const UiVertex* v = ui_batch_vertices();
+    for (int i = 0; i + 5 < ui_batch_count(); i += 6) {
+        if ((int)v[i].mode != UI_GLYPH || !same_colour(Vec4{v[i].r, v[i].g, v[i].b, v[i].a}, colour)) continue;
+        for (const GlyphRecord& g : font_glyphs) {
+            if (std::fabs(g.atlas_x / 1024.0f - v[i].u) > 1e-6f || std::fabs(g.atlas_y / 991.0f - v[i].v) > 1e-6f)
+                continue;
+            int32_t c = g.code_point;
+            if (c < 0x80) {
+                out += (char)c;
+            } else if (c < 0x800) {
+                out += (char)(0xC0 | (c >> 6));
+                out += (char)(0x80 | (c & 0x3F));
+            } else {
+                out += (char)(0xE0 | (c >> 12));
+                out += (char)(0x80 | ((c >> 6) & 0x3F));
+                out += (char)(0x80 | (c & 0x3F));
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
+    hud_title_overlay = 1;
+    hud_hit_flash();
+    const char* line[1] = {"Tuer 3 loups"};
+    hud_tracker_set(0, "Le loup gris", line, 1, false);
+    hud_message("Bienvenue", 2.0f);
+    hud_pause();
+    hud_fade(1.0f);
+    hud_update(0.0f);
+    hud_draw();
+    const std::vector<Quad> q = quads();
+    auto find = [&](Vec4 colour, float x0, float y0, float x1) {
+        for (size_t i = 0; i < q.size(); ++i)
+            if (same_colour(q[i].colour, colour) && (x0 < 0 || std::fabs(q[i].x0 - x0) < 0.5f) &&
+                (y0 < 0 || std::fabs(q[i].y0 - y0) < 0.5f) && (x1 < 0 || std::fabs(q[i].x1 - x1) < 0.5f))
+                return (int)i;
+        return -1;
+    };
+    int message = -1;
+    for (size_t i = 0; i < q.size() && message < 0; ++i)
+        if (q[i].mode == UI_GLYPH && same_colour(q[i].colour, HUD_GOLD) && q[i].y0 > 200 && q[i].y0 < 250)
+            message = (int)i;
+    const int order[] = {
+        find(Vec4{0.6f, 0, 0, 0.45f}, 0, 0, 1920),               // hit flash
+        find(HUD_PANEL_FILL, 14, 14, -1),                        // banner
+        find(HUD_PANEL_FILL, -1, 288, 1920 - 14),                // statistics
+        find(Vec4{0.05f, 0.05f, 0.04f, 0.9f}, -1, -1, -1),       // player bars
+        find(HUD_PANEL_FILL, 1920 - 314, -1, 1920 - 14),         // quest tracker
+        message,                                                 // message
+        find(Vec4{0.06f, 0.09f, 0.07f, 0.6f}, 0, 0, 1920),       // title overlay
+        find(Vec4{0.02f, 0.03f, 0.02f, 0.45f}, 0, 0, 1920),      // pause shade
+        find(Vec4{0.07f, 0.1f, 0.08f, 0.94f}, -1, -1, -1),       // dialog
+        (int)q.size() - 1,                                       // fade
+    };
+    for (size_t i = 0; i < sizeof order / sizeof order[0]; ++i) {
+        EXPECT_GE(order[i], 0) << "layer " << i << " missing";
+        if (i > 0) {
+            EXPECT_GT(order[i], order[i - 1]) << "layer " << i << " drawn too early";
+        }
+    }
+    EXPECT_TRUE(same_colour(q.back().colour, Vec4{0, 0, 0, 1})) << "the fade covers everything";
+}
+
+TEST_F(Hud, PlayerBarsShowClassResourceAndSitUnderTheActionBar) {
+    const Vec4 back = {0.05f, 0.05f, 0.04f, 0.9f};
+    const Vec4 low = {0.9f, 0.15f, 0.08f, 1}, healthy = {0.72f, 0.2f, 0.15f, 1};
+    const Vec4 rage = {0.85f, 0.28f, 0.1f, 1}, mana = {0.25f, 0.5f, 0.95f, 1};
+    for (int height : {1080, 720}) {
+        plat_input.client_height = height;
+        plat_input.client_width = height * 16 / 9;
+        hud_update(0);
+        const float s = height / 1080.0f, W = (float)plat_input.client_width;
+        // Warrior at exactly 30 %: the low-health colour; rage 35 of 100.
+        hud_player = HudPlayerView{1, 0, 0, 0, 0, 4, 36.0f, 120.0f, 0, 0, 35.0f, 340, 900, {0, 0, 0}};
+        ui_batch_clear();
+        hud_draw();
+        ASSERT_GE(first_quad(low), 0);
+        EXPECT_EQ(first_quad(healthy), -1);
+        ASSERT_GE(first_quad(rage), 0);
+        const Quad r = quads(UI_FLAT)[first_quad(rage)];
+        EXPECT_NEAR(r.x1 - r.x0, 0.35f * 380 * s, 1e-3);
+        EXPECT_NEAR(r.y1 - r.y0, 10 * s, 1e-3);
+        // Everything of the bars stays in the 380 s column and under the
+        // action bar's panel (52 s slots 186 s up, 8 s round them).
+        for (const Quad& q : quads()) {
+            if (!same_colour(q.colour, back) && !same_colour(q.colour, low) && !same_colour(q.colour, rage)) continue;
+            EXPECT_GE(q.y0, height - 126 * s - 1e-3);
+            EXPECT_LE(q.y1, (float)height);
+            EXPECT_GE(q.x0, W / 2 - 190 * s - 1e-3);
+            EXPECT_LE(q.x1, W / 2 + 190 * s + 1e-3);
+        }
+        std::string text = drawn_text(HUD_PARCHMENT);
+        EXPECT_NE(text.find("Pointsdevie36/120"), std::string::npos) << text;
+        EXPECT_NE(text.find("Rage35"), std::string::npos);
+    }
+    // Above 30 % the usual colour; health is shown rounded up; a druid's mana.
+    hud_player = HudPlayerView{2, 0, 0, 0, 0, 4, 36.2f, 120.0f, 40.0f, 100.0f, 0, 340, 900, {0, 0, 0}};
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_GE(first_quad(healthy), 0);
+    EXPECT_EQ(first_quad(rage), -1);
+    ASSERT_GE(first_quad(mana), 0);
+    const Quad m = quads(UI_FLAT)[first_quad(mana)];
+    EXPECT_NEAR(m.x1 - m.x0, 0.4f * 380 * (720 / 1080.0f), 1e-3);
+    EXPECT_NE(drawn_text(HUD_PARCHMENT).find("Pointsdevie37/120"), std::string::npos);
+    EXPECT_NE(drawn_text(HUD_PARCHMENT).find("Mana40/100"), std::string::npos);
+    // An archer has no resource bar; at the last level the need is at least 1.
+    hud_player = HudPlayerView{0, 0, 0, 0, 0, 20, 500, 500, 0, 0, 0, 40000, 0, {0, 0, 0}};
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(first_quad(mana), -1);
+    EXPECT_EQ(first_quad(rage), -1);
+    ASSERT_GE(first_quad(HUD_GOLD), 0);
+    const Quad xp = quads(UI_FLAT)[first_quad(HUD_GOLD)];
+    EXPECT_NEAR(xp.x1 - xp.x0, 380 * (720 / 1080.0f), 1e-3) << "full, not divided by zero";
+}
+
+TEST_F(Hud, QuestTrackerCentresShortColumnsAndCutsTallOnesToFirstLines) {
+    const float W = 1920;
+    const Vec4 done = {0.6f, 0.85f, 0.5f, 1};
+    auto panels = [&]() {
+        std::vector<Quad> out;
+        for (const Quad& q : quads())
+            if (same_colour(q.colour, HUD_PANEL_FILL) && std::fabs(q.x0 - (W - 314)) < 0.5f) out.push_back(q);
+        return out;
+    };
+    // Top of the column: the line of the header's "Q" (12 px, body font).
+    auto column_top = [&]() {
+        const GlyphRecord& g = font_glyphs[ui_glyph_index(0, 'Q')];
+        for (const Quad& q : quads(UI_GLYPH))
+            if (same_colour(q.colour, HUD_GOLD) && std::fabs(q.x0 - (W - 314 + g.x_offset * 12 / 48.0f)) < 1e-3f)
+                return q.y0 - 12 * ui_baseline_factor(0) - g.y_offset * 12 / 48.0f;
+        return -1.0f;
+    };
+    // One short entry: "QUÊTE", completed lines in green, the column centred.
+    const char* one[1] = {"Retourner voir Merlin"};
+    hud_tracker_set(4, "L'épée dans le roc", one, 1, true);
+    hud_draw();
+    EXPECT_NE(drawn_text(HUD_GOLD).find("QUÊTE"), std::string::npos);
+    EXPECT_EQ(drawn_text(HUD_GOLD).find("QUÊTES"), std::string::npos);
+    EXPECT_EQ(drawn_text(done), "RetournervoirMerlin");
+    std::vector<Quad> p = panels();
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_NEAR(p[0].x1, W - 14, 1e-3);
+    float top = column_top();
+    EXPECT_GT(top, 430.0f);
+    EXPECT_NEAR(top, 1080 - p[0].y1, 1e-2) << "centred";
+
+    // Six entries of four lines are taller than 1080 - 630: one line each,
+    // the column from 430 down, panels 8 apart.
+    const char* four[4] = {"Première ligne", "Deuxième ligne", "Troisième ligne", "Quatrième ligne"};
+    for (int slot = 0; slot < 6; ++slot) hud_tracker_set(slot, "Quête", four, 4, false);
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_NE(drawn_text(HUD_GOLD).find("QUÊTES"), std::string::npos);
+    std::string lines = drawn_text(HUD_PARCHMENT);
+    EXPECT_NE(lines.find("Premièreligne"), std::string::npos);
+    EXPECT_EQ(lines.find("Deuxièmeligne"), std::string::npos) << "only first lines when the column is tall";
+    p = panels();
+    ASSERT_EQ(p.size(), 6u);
+    for (size_t i = 1; i < p.size(); ++i) EXPECT_NEAR(p[i].y0 - p[i - 1].y1, 8, 1e-3);
+    EXPECT_NEAR(column_top(), 430, 1e-3);
+    // Two short entries fit with all their lines.
+    hud_reset();
+    hud_title_overlay = 0;
+    hud_tracker_set(0, "Quête", four, 4, false);
+    hud_tracker_set(1, "Quête", four, 2, false);
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_NE(drawn_text(HUD_PARCHMENT).find("Quatrièmeligne"), std::string::npos);
 }

@@ -170,11 +170,18 @@ TEST_F(Text, CodePointsFromTheSymbolRangeUseTheBodyFont) {
     EXPECT_TRUE(same_texture(g[1], record(0, 0x2014)));
     EXPECT_FALSE(same_texture(g[1], record(1, 0x2014)));
     EXPECT_TRUE(same_texture(g[2], record(1, 'B')));
-    // Beyond the index every code point is a "?" of the asked font; a code
-    // point with no glyph in either font also ends as "?".
-    EXPECT_EQ(ui_resolve_glyph(1, 0x2800), ui_glyph_index(1, '?'));
-    EXPECT_EQ(ui_resolve_glyph(1, 0x0153), ui_glyph_index(1, '?'));  // œ is not baked
+    // Beyond the index a code point is the body font's "?" (it is in the
+    // symbol range too); so is one that neither font has.
+    EXPECT_EQ(ui_resolve_glyph(1, 0x2800), ui_glyph_index(0, '?'));
+    EXPECT_EQ(ui_resolve_glyph(1, 0x4E2D), ui_glyph_index(0, '?'));
+    EXPECT_EQ(ui_resolve_glyph(1, 0x0153), ui_glyph_index(0, '?'));  // œ is not baked
     EXPECT_EQ(ui_resolve_glyph(0, 0x1F600), ui_glyph_index(0, '?'));
+    // A "?" decoded from a four-byte sequence is an ordinary code point: the
+    // asked font draws it.
+    ui_batch_clear();
+    ui_text(0, 0, "\xF0\x9F\x98\x80", 48, WHITE, UI_FONT_TITLE);
+    ASSERT_EQ(glyph_quads().size(), 1u);
+    EXPECT_TRUE(same_texture(glyph_quads()[0], record(1, '?')));
 }
 
 TEST_F(Text, LineFeedEndsTheLineForDrawingAndMeasuring) {
