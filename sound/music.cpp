@@ -43,9 +43,7 @@ void melody_step(float dt) {
     if (m.note > 13) m.note = 13;
     snd_voice_start(&snd_notes[m.note], 1.0f, 0.426f, 0.3479f, true);
     if (m.beat == 0) snd_voice_start(&snd_notes[m.note % 7], 1.0f, 0.1893f, 0.258f, true);
-    // Added rather than set, so frame boundaries do not stretch the tempo.
-    m.countdown += beats * SND_BEAT_SECONDS;
-    if (m.countdown <= 0.0f) m.countdown = beats * SND_BEAT_SECONDS;
+    m.countdown = beats * SND_BEAT_SECONDS;
     m.beat += 1;
     if (m.beat > 3) {
         m.beat = 0;

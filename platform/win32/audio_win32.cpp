@@ -49,7 +49,9 @@ bool plat_audio_open(int sample_rate, int channels, int frames_per_buffer, int c
 
 bool plat_audio_buffer_done(int index) {
     if (!wave || index < 0 || index >= buffer_count) return false;
-    return !submitted[index] || (headers[index].dwFlags & WHDR_DONE) != 0;
+    // The device's own thread sets WHDR_DONE: read the flag afresh every time.
+    DWORD flags = *(volatile DWORD*)&headers[index].dwFlags;
+    return !submitted[index] || (flags & WHDR_DONE) != 0;
 }
 
 int16_t* plat_audio_buffer(int index) {

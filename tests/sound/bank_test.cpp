@@ -122,6 +122,38 @@ TEST_F(Banks, RecipesHaveTheirPitchAndShape) {
     }
 }
 
+float peak_between(const SoundBuffer& b, double from, double to) {
+    float top = 0.0f;
+    for (int i = (int)(from * 44100); i < (int)(to * 44100) && i < b.length; ++i)
+        top = std::fmax(top, std::fabs(b.samples[i]));
+    return top;
+}
+
+TEST_F(Banks, RepeatedStrikesComeOnTime) {
+    struct Strikes {
+        int id;
+        double spacing;
+        int count;
+    };
+    // Coins, chirps and the laugh's pulses: each new strike lifts the sound
+    // well above the dying previous one; halfway between, nothing starts.
+    for (Strikes s : {Strikes{4, 0.07, 3}, Strikes{7, 0.2, 3}, Strikes{31, 0.26, 6}}) {
+        const SoundBuffer& b = snd_effects[s.id];
+        for (int k = 1; k < s.count; ++k) {
+            SCOPED_TRACE(testing::Message() << "id " << s.id << " strike " << k);
+            double at = k * s.spacing;
+            EXPECT_GT(peak_between(b, at + 0.01, at + 0.035), 1.5f * peak_between(b, at - 0.02, at - 0.002));
+            double mid = at - s.spacing / 2;
+            EXPECT_LT(peak_between(b, mid + 0.005, mid + 0.03), 1.1f * peak_between(b, mid - 0.02, mid - 0.002));
+        }
+    }
+    // The laugh weakens pulse by pulse (1 - 0.12 n): the sixth is well under the first.
+    const SoundBuffer& laugh = snd_effects[31];
+    EXPECT_LT(peak_between(laugh, 1.3, 1.4), 0.7f * peak_between(laugh, 0.0, 0.1));
+    // The level-up arpeggio opens on D5 (587.3 Hz: 75 samples a cycle).
+    EXPECT_NEAR(period_of(snd_effects[6].samples + 200, 4000, 60, 90), 44100 / 587.3, 1.0);
+}
+
 TEST_F(Banks, AreTheSameOnEveryRun) {
     uint32_t effects = checksum(snd_effects, SND_EFFECT_COUNT);
     uint32_t notes = checksum(snd_notes, SND_NOTE_COUNT);

@@ -20,6 +20,13 @@ struct Heard {
     float peak = 0.0f;
     std::vector<float> note_times;
     std::vector<int> notes;
+    // Each companion with the melody note started on the same frame (-1: none).
+    std::vector<int> companions, companion_melody;
+    bool gains_ok = true;
+    std::vector<float> drip_starts, bird_starts;
+    float drip_low = 1e9f, drip_high = 0.0f, bird_low = 1e9f, bird_high = 0.0f;
+    bool pans_ok = true;
+    float echo = 0.0f;  // loudest sample held in the echo lines
 };
 
 bool is_voice_of(const Voice& v, const SoundBuffer* bank, int count) {
@@ -40,24 +47,48 @@ Heard run(float seconds) {
         }
         float drip_before = snd_ambience.drip_time, bird_before = snd_ambience.bird_time;
         snd_events(STEP);
-        if (snd_ambience.drip_time == 0.0f && drip_before != 0.0f) ++h.drips;
-        if (snd_ambience.bird_time == 0.0f && bird_before != 0.0f) ++h.birds;
+        const Ambience& a = snd_ambience;
+        if (a.drip_time == 0.0f && drip_before != 0.0f) {
+            ++h.drips;
+            h.drip_starts.push_back(s * STEP);
+            h.drip_low = std::fmin(h.drip_low, a.drip_frequency);
+            h.drip_high = std::fmax(h.drip_high, a.drip_frequency);
+            h.pans_ok = h.pans_ok && std::fabs(a.drip_pan) == 0.9f;
+        }
+        if (a.bird_time == 0.0f && bird_before != 0.0f) {
+            ++h.birds;
+            h.bird_starts.push_back(s * STEP);
+            h.bird_low = std::fmin(h.bird_low, a.bird_frequency);
+            h.bird_high = std::fmax(h.bird_high, a.bird_frequency);
+            h.pans_ok = h.pans_ok && std::fabs(a.bird_pan) == 0.8f;
+        }
+        int melody_now = -1, companion_now = -1;
         for (int i = 0; i < SND_VOICE_COUNT; ++i) {
             const Voice& v = snd_voices[i];
             bool fresh = v.active && v.position == 0.0f &&
                          (!previous[i] || previous_position[i] != 0.0f);
             if (!fresh || !v.music || !is_voice_of(v, snd_notes, SND_NOTE_COUNT)) continue;
+            h.gains_ok = h.gains_ok && v.rate == 1.0f;
             if (v.gain_left > 0.4f) {
                 ++h.melody_notes;
                 h.note_times.push_back(s * STEP);
-                h.notes.push_back((int)(v.sound - snd_notes));
+                melody_now = (int)(v.sound - snd_notes);
+                h.notes.push_back(melody_now);
+                h.gains_ok = h.gains_ok && v.gain_left == 0.426f && v.gain_right == 0.3479f;
             } else {
                 ++h.companion_notes;
+                companion_now = (int)(v.sound - snd_notes);
+                h.gains_ok = h.gains_ok && v.gain_left == 0.1893f && v.gain_right == 0.258f;
             }
+        }
+        if (companion_now >= 0) {
+            h.companions.push_back(companion_now);
+            h.companion_melody.push_back(melody_now);
         }
         h.drone_on = h.drone_on || snd_ambience.music_smoothed > 0.001f;
         snd_mix(out, FRAMES_PER_STEP);
         h.crackle = h.crackle || snd_ambience.crackle_level > 0.0f;
+        for (float x : snd_ambience.echo_left) h.echo = std::fmax(h.echo, std::fabs(x));
         for (int i = 0; i < 2 * FRAMES_PER_STEP; ++i) h.peak = std::fmax(h.peak, (float)std::abs(out[i]));
     }
     return h;
@@ -127,10 +158,24 @@ TEST_F(Mix, MelodyWalksDDorianAtSeventySixBeatsAMinute) {
         EXPECT_LE(h.notes[i], 13);
         if (i == 0) continue;
         EXPECT_LE(std::abs(h.notes[i] - h.notes[i - 1]), 2);
-        // Onsets fall on half beats, give or take one frame.
-        float beats = (h.note_times[i] - h.note_times[0]) / SND_BEAT_SECONDS;
-        float off = std::fabs(beats * 2.0f - std::round(beats * 2.0f)) * SND_BEAT_SECONDS * 0.5f;
-        EXPECT_LT(off, 1.5f * STEP) << "note " << i;
+        // Each beat lasts a half, one, one and a half or two beat units from
+        // the frame it started on, so the next note comes in the frame that
+        // follows that length.
+        float gap = h.note_times[i] - h.note_times[i - 1];
+        bool on_time = false;
+        for (float units : {0.5f, 1.0f, 1.5f, 2.0f}) {
+            float due = units * SND_BEAT_SECONDS;
+            on_time = on_time || (gap > due - 0.01f * STEP && gap < due + 1.01f * STEP);
+        }
+        EXPECT_TRUE(on_time) << "note " << i << " after " << gap << " s";
+    }
+    // Melody and companion have their own fixed gains; the companion is the
+    // melody note folded into the lower octave, and only starts a phrase.
+    EXPECT_TRUE(h.gains_ok);
+    ASSERT_EQ(h.companions.size(), (size_t)h.companion_notes);
+    for (size_t i = 0; i < h.companions.size(); ++i) {
+        ASSERT_GE(h.companion_melody[i], 0) << "companion without a melody note";
+        EXPECT_EQ(h.companions[i], h.companion_melody[i] % 7);
     }
     EXPECT_TRUE(h.drone_on);
     EXPECT_GT(h.birds, 8);  // one every 3-9 s plus the call itself
@@ -160,6 +205,55 @@ TEST_F(Mix, EveryFourthPhraseResolvesTowardsTheMiddle) {
     EXPECT_EQ(snd_melody.note, 4);
     EXPECT_EQ(snd_melody.beat, 0);
     EXPECT_EQ(snd_melody.phrase, 12);
+}
+
+TEST_F(Mix, DripsAndBirdCallsKeepTheirTimingPitchAndPan) {
+    // Every gap is its countdown (0.6-3.1 s for drips, 3-9 s for calls),
+    // rounded up to the next frame: a drip or call never outlasts the next
+    // countdown, so none is held back.
+    auto gaps_within = [](const std::vector<float>& starts, float lo, float hi) {
+        for (size_t i = 1; i < starts.size(); ++i) {
+            float gap = starts[i] - starts[i - 1];
+            if (gap < lo - 0.01f * STEP || gap > hi + 1.01f * STEP) return false;
+        }
+        return true;
+    };
+    Heard above = run(150.0f);
+    ASSERT_GT(above.birds, 14);
+    EXPECT_NEAR(above.bird_starts[0], 2.0f, 1.01f * STEP);
+    EXPECT_TRUE(gaps_within(above.bird_starts, 3.0f, 9.0f));
+    EXPECT_GE(above.bird_low, 2600.0f);
+    EXPECT_LT(above.bird_high, 4400.0f);
+    EXPECT_GT(above.bird_high - above.bird_low, 900.0f);
+
+    snd_reset_state();
+    underground = 1;
+    Heard below = run(60.0f);
+    ASSERT_GT(below.drips, 30);
+    EXPECT_NEAR(below.drip_starts[0], 1.0f, 1.01f * STEP);
+    EXPECT_TRUE(gaps_within(below.drip_starts, 0.6f, 3.1f));
+    EXPECT_GE(below.drip_low, 900.0f);
+    EXPECT_LT(below.drip_high, 1800.0f);
+    EXPECT_GT(below.drip_high - below.drip_low, 450.0f);
+    EXPECT_TRUE(above.pans_ok && below.pans_ok);
+    EXPECT_EQ(above.echo, 0.0f);  // no drips, no echo above ground
+}
+
+TEST_F(Mix, CrossFadeAndMusicVolumeFollowAtTheirRates) {
+    underground = 1;
+    snd_events(0.05f);
+    EXPECT_NEAR(snd_ambience.w, 0.1f, 1e-6f);                       // min(1, 2 dt)
+    EXPECT_NEAR(snd_ambience.music_smoothed, 0.8f * 0.075f, 1e-6f);  // min(1, 1.5 dt)
+    // A long hitch counts as a tenth of a second.
+    snd_events(5.0f);
+    EXPECT_NEAR(snd_ambience.w, 0.1f + 0.9f * 0.2f, 1e-5f);
+    EXPECT_NEAR(snd_ambience.music_smoothed, 0.06f + 0.74f * 0.15f, 1e-5f);
+    // Back up: the fade returns to the surface; music off fades it out.
+    underground = 0;
+    snd_set_music_volume(0.0005f);  // at or below 0.001 counts as off
+    for (int k = 0; k < 600; ++k) snd_events(STEP);
+    EXPECT_LT(snd_ambience.w, 1e-3f);
+    EXPECT_LT(snd_ambience.music_smoothed, 1e-4f);
 }
 
 TEST_F(Mix, MusicVolumeZeroKeepsOnlyTheAmbience) {
@@ -253,10 +347,8 @@ TEST_F(Mix, UndergroundHasDripsAndEchoButNoMelodyOrCrackle) {
     EXPECT_TRUE(h.drone_on);  // the drone stays, an octave lower
     EXPECT_GT(h.drips, 8);
     EXPECT_FALSE(h.crackle);
-    // The echo lines carry the drips.
-    float echo = 0.0f;
-    for (float x : snd_ambience.echo_left) echo = std::fmax(echo, std::fabs(x));
-    EXPECT_GT(echo, 1e-4f);
+    // The echo lines carry the drips (a drip peaks near 0.06 x 0.95).
+    EXPECT_GT(h.echo, 0.01f);
 }
 
 TEST_F(Mix, CrackleOnlyNearAFire) {
