@@ -255,3 +255,49 @@ TEST_F(Render, MapImageTakesItsCornersTextureCoordinates) {
     im = grab();
     EXPECT_NEAR(at(300, 300)[0], 128, 3);
 }
+
+namespace {
+PFN_glDrawArrays_t real_draw_arrays = nullptr;
+PFN_glBufferData_t real_buffer_data = nullptr;
+int draw_calls = 0, uploads = 0, vertices_drawn = 0;
+void GL_APIENTRY counting_draw_arrays(GLenum mode, GLint first, GLsizei count) {
+    ++draw_calls;
+    vertices_drawn += count;
+    real_draw_arrays(mode, first, count);
+}
+void GL_APIENTRY counting_buffer_data(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
+    ++uploads;
+    real_buffer_data(target, size, data, usage);
+}
+}  // namespace
+
+TEST_F(Render, WholeInterfaceIsOneUploadAndOneDrawCall) {
+    hud_title_overlay = 1;
+    hud_player = HudPlayerView{2, 3, 2, 1, 0, 5, 80, 140, 50, 132, 0, 600, 1118, {0, 0, 0}};
+    const char* lines[3] = {"Cueillir 4 herbes", "Parler au marchand", "Revenir"};
+    for (int slot = 0; slot < 5; ++slot) hud_tracker_set(slot, "Quête", lines, 3, slot == 2);
+    hud_message("Niveau 5 !\nNouveau sort", 2.0f);
+    for (int i = 0; i < 10; ++i)
+        hud_float_text(Vec3{(float)i - 5, 1.5f, -6}, "−12", Vec4{1, 0.3f, 0.2f, 1}, 1.0f, 1.0f, 0.3f);
+    hud_pause();
+    hud_fade(1.0f);
+    hud_update(0.016f);
+    render_camera = RenderCamera{{0, 1.7f, 0}, {0, 1.7f, -1}, 60.0f};
+    hud_draw();
+    const int queued = ui_batch_count();
+    ASSERT_GT(queued, 6 * 500) << "a busy frame";
+
+    real_draw_arrays = glDrawArrays;
+    real_buffer_data = glBufferData;
+    glDrawArrays = counting_draw_arrays;
+    glBufferData = counting_buffer_data;
+    draw_calls = uploads = vertices_drawn = 0;
+    ui_flush();
+    glDrawArrays = real_draw_arrays;
+    glBufferData = real_buffer_data;
+    EXPECT_EQ(draw_calls, 1);
+    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(vertices_drawn, queued);
+    EXPECT_EQ(ui_batch_count(), 0);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
