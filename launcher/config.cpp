@@ -77,6 +77,10 @@ void parse_entry(const char* line, size_t n, size_t p, VersionDesc* out) {
         e.digest[i] = c;
     }
     e.digest[64] = 0;
+    // A file listed twice (Windows ignores case) would share one temporary
+    // file and one target: the first listing wins.
+    for (int i = 0; i < out->entry_count; i++)
+        if (file_names_equal(out->entries[i].name, e.name)) return;
     out->entries[out->entry_count++] = e;
 }
 
@@ -160,6 +164,16 @@ void utf8_copy(char* dst, size_t cap, const char* src) {
     size_t n = utf8_prefix_bytes(src, strlen(src), cap - 1);
     memmove(dst, src, n);
     dst[n] = 0;
+}
+
+bool file_names_equal(const char* a, const char* b) {
+    for (;; a++, b++) {
+        char x = *a, y = *b;
+        if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
+        if (x != y) return false;
+        if (!x) return true;
+    }
 }
 
 bool file_name_acceptable(const char* name) {

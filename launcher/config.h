@@ -37,6 +37,8 @@ void version_desc_parse(const char* text, size_t len, VersionDesc* out);
 // True when NAME may be written in the launcher's folder: not empty, no
 // leading full stop, no control character, none of " * / : < > ? \ |.
 bool file_name_acceptable(const char* name);
+// Two file names compared without regard to the case of A-Z.
+bool file_names_equal(const char* a, const char* b);
 
 // Update base address from the contents of "lanceur.txt" (data may be null
 // when the file is missing). Always yields an address ending with "/",

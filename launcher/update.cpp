@@ -19,16 +19,6 @@ std::atomic<bool> worker_busy{false};
 VersionDesc desc;
 char desc_text[VERSION_DESC_CAPACITY];
 
-bool same_name_ignoring_case(const char* a, const char* b) {
-    for (;; a++, b++) {
-        char x = *a, y = *b;
-        if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
-        if (x != y) return false;
-        if (!x) return true;
-    }
-}
-
 // Reads at most cap - 1 bytes of a small file; -1 when it cannot be opened.
 long long read_small(const char* path, char* buf, size_t cap) {
     LFile* f = lfs_open_read(path);
@@ -260,7 +250,7 @@ void run_update_check() {
         launcher_path(temp, e.name, ".telechargement");
         char aside[LAUNCHER_PATH_BYTES];
         bool moved_aside = false;
-        if (same_name_ignoring_case(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
+        if (file_names_equal(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
             // The running launcher cannot be overwritten, but it can be moved.
             lfs_delete(aside);
             moved_aside = lfs_exists(path) && lfs_rename_replace(path, aside);

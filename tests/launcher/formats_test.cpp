@@ -53,10 +53,12 @@ TEST(VersionDescription, BadEntriesAreDroppedAndOthersKept) {
     text += entry("court.dat", "5", std::string(D1).substr(0, 63));
     text += entry("hex.dat", "5", std::string(63, 'a') + "g");
     text += "fichier seul.dat 5\n";
+    text += entry("BON.dat", "11");  // the same file again, in other case
     text += entry(std::string(63, 'm'), "18446744073709551615");
     VersionDesc d = parse(text);
     ASSERT_EQ(d.entry_count, 2);
     EXPECT_STREQ(d.entries[0].name, "bon.dat");
+    EXPECT_EQ(d.entries[0].size, 10u);  // the first listing of a name wins
     EXPECT_EQ(d.entries[1].name, std::string(63, 'm'));
     EXPECT_EQ(d.entries[1].size, UINT64_MAX);
 }

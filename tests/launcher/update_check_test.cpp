@@ -371,6 +371,23 @@ TEST_F(UpdateCheck, PublishedFolderUpdatesAnInstall) {
     EXPECT_EQ(file_requests().size(), 3u);
 }
 
+// What the launcher would drop, the release tool refuses outright.
+TEST_F(UpdateCheck, PublisherRefusesWhatTheLauncherWouldDrop) {
+    const fs::path published = dir / "publie";
+    fs::create_directory(published);
+    std::ofstream(published / "carte.dat") << "a";
+    std::ofstream(published / "Carte.dat") << "b";  // one file on Windows
+    const std::string cmd = "bin/publier '" + published.string() + "' 4.3 2> /dev/null > /dev/null";
+    EXPECT_NE(std::system(cmd.c_str()), 0);
+    EXPECT_FALSE(fs::exists(published / "version.txt"));
+    fs::remove(published / "Carte.dat");
+    std::ofstream(published / "a|b.dat") << "c";
+    EXPECT_NE(std::system(cmd.c_str()), 0);
+    fs::remove(published / "a|b.dat");
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << "run from the build folder: " << cmd;
+    EXPECT_TRUE(fs::exists(published / "version.txt"));
+}
+
 TEST(LauncherPaths, FolderNameAndLengthLimit) {
     char out[LAUNCHER_PATH_BYTES];
     launcher_set_paths("C:\\Jeux\\Tervanne/Tervanne-lanceur.exe");

@@ -84,6 +84,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::sort(names.begin(), names.end());
+    // Windows would see one file where this folder holds two.
+    for (size_t i = 0; i < names.size(); i++)
+        for (size_t j = i + 1; j < names.size(); j++)
+            if (file_names_equal(names[i].c_str(), names[j].c_str())) {
+                fprintf(stderr, "publier : « %s » et « %s » ne diffèrent que par la casse\n", names[i].c_str(),
+                        names[j].c_str());
+                return 1;
+            }
 
     // Digests through the launcher's own code: what it computes is what we publish.
     std::string base = folder;
