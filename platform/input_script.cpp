@@ -25,11 +25,12 @@ void input_script_apply(InputState& live, const InputState& rec) {
     const unsigned char* s = (const unsigned char*)rec.text_input;
     while (*s) {
         uint32_t cp = *s;
-        int n = *s >= 0xE0 ? 3 : *s >= 0xC0 ? 2 : 1;
-        if (n > 1) cp &= n == 3 ? 0x0F : 0x1F;
+        int n = *s >= 0xF0 ? 4 : *s >= 0xE0 ? 3 : *s >= 0xC0 ? 2 : 1;
+        if (n > 1) cp &= n == 4 ? 0x07 : n == 3 ? 0x0F : 0x1F;
         int i = 1;
         for (; i < n && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
-        plat_input_text(live, cp);
+        // A cut or stray sequence in a hand-edited script is no character.
+        if (i == n && (*s & 0xC0) != 0x80) plat_input_text(live, cp);
         s += i;
     }
 }

@@ -198,6 +198,14 @@ TEST(Input, ScriptRoundTripAndReplay) {
     EXPECT_EQ(live.key_down[0x11], 0);
     EXPECT_EQ(live.quit_requested, 1);
     EXPECT_STREQ(live.text_input, "é!");
+
+    // Hand-edited text: a four-byte character (which no keyboard message can
+    // carry), a stray continuation byte and a cut sequence type nothing.
+    InputState odd{};
+    strcpy(odd.text_input, "a\xF0\x9F\x94\x91" "b\x80" "c\xC3");
+    plat_input_begin_frame(live);
+    input_script_apply(live, odd);
+    EXPECT_STREQ(live.text_input, "abc");
 }
 
 TEST(Window, PlacementFallsBackToThreeQuartersAndCentres) {
