@@ -36,6 +36,8 @@
 //      2040 bytes of text then CR LF, written at once; silently off for the
 //      run when the file cannot be created.
 //  udp_*  One non-blocking IPv4 UDP socket; addresses and ports in host order.
+//      udp_receive never hands over a cut datagram: one longer than the
+//      buffer is dropped and the next one waiting is returned instead.
 //
 // Key index: bits 0-6 = set-1 scan code, bit 7 = extended-key flag, with right
 // Shift (54) folded onto left Shift (42). Escape = 1, F11 = 87. Every backend
