@@ -19,13 +19,13 @@
 HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
 HudNetView hud_net = {};
 HudWindows hud_windows = {};
-uint8_t hud_title_overlay = 1;
+uint8_t title_overlay = 1;
 float hud_scale = 1.0f;
 
 // Opens the character choice screen and the options screen; their own parts
 // provide them (stand-ins in pending_screens.cpp until then).
 void character_select_show();
-void options_screen_show();
+void options_open();
 
 namespace {
 
@@ -82,7 +82,7 @@ void pause_change_character() {
     character_select_show();
 }
 
-void pause_options() { options_screen_show(); }
+void pause_options() { options_open(); }
 
 void pause_quit() { plat_input.quit_requested = 1; }
 
@@ -387,7 +387,7 @@ void hud_reset() {
     fps_last = plat_time();
     fps_value = 0;
     hud_windows = HudWindows{};
-    hud_title_overlay = 1;
+    title_overlay = 1;
     hud_scale = (float)plat_input.client_height / 1080.0f;
     if (!(hud_scale > 0.0f)) hud_scale = 1.0f;
 }

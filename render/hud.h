@@ -87,7 +87,7 @@ extern HudPlayerView hud_player;
 struct HudNetView {
     uint8_t active;      // online play chosen
     uint8_t connected;
-    char server[64];     // server text
+    char server[160];    // the network status line (up to 159 bytes)
     int32_t players;
 };
 extern HudNetView hud_net;
@@ -105,8 +105,11 @@ struct HudWindows {
     uint8_t loot;
 };
 extern HudWindows hud_windows;
-// The title overlay shown from start-up until the first click.
-extern uint8_t hud_title_overlay;
+// The title overlay shown from start-up until the first click (the player's
+// first click clears it). hud_title_overlay is the same flag under the name
+// the player code already uses.
+extern uint8_t title_overlay;
+inline uint8_t& hud_title_overlay = title_overlay;
 
 // Interface scale: client height / 1080, updated every frame.
 extern float hud_scale;
@@ -173,16 +176,16 @@ void hud_reset();
 // ---- Screens drawn from hud_draw (each by its own part of the game) -------------
 void character_creation_draw();
 void character_select_draw();
-void remote_players_labels_draw();
+void net_draw_labels();              // other players' names
 void seneschal_labels_draw();
 void merchant_label_draw();
 void lady_label_draw();
 void quest_givers_labels_draw();
 void world_figures_labels_draw();
 void catacombs_portal_labels_draw();
-void creatures_labels_draw();
+void creatures_draw_labels();
 void minimap_draw();
-void action_bar_draw();
+void bar_draw();                     // the action bar
 void character_sheet_draw();   // with the bag
 void quest_journal_draw();
 void spellbook_draw();
@@ -193,4 +196,4 @@ void merchant_window_draw();
 void loot_window_draw();
 void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
 void skill_drag_draw();          // the skill icon being dragged, if any
-void options_screen_draw();
+void options_screen();               // drawn and handled while open

@@ -242,7 +242,7 @@ void prompt() {
     ui_text(x + 12 * s, y + 12 * s, text, 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
 }
 
-void title_overlay() {
+void draw_title_overlay() {
     const float s = hud_scale;
     full_screen(Vec4{0.06f, 0.09f, 0.07f, 0.6f});
     const char* title = "Tervanne";
@@ -283,7 +283,7 @@ void hud_draw() {
         return;
     }
     // 2-5. Over the world.
-    remote_players_labels_draw();
+    net_draw_labels();
     if (!underground) {
         seneschal_labels_draw();
         merchant_label_draw();
@@ -294,7 +294,7 @@ void hud_draw() {
     } else {
         catacombs_portal_labels_draw();
     }
-    creatures_labels_draw();
+    creatures_draw_labels();
     floating_texts();
     // 6. Hit flash.
     float flash = hud_hit_flash_strength();
@@ -308,14 +308,14 @@ void hud_draw() {
     message();
     prompt();
     // 15. Title overlay, or the action bar.
-    if (hud_title_overlay)
-        title_overlay();
+    if (title_overlay)
+        draw_title_overlay();
     else
-        action_bar_draw();
+        bar_draw();
     // 16. Windows.
     if (character_sheet_open) character_sheet_draw();
     if (hud_windows.journal) quest_journal_draw();
-    if (!hud_title_overlay) {
+    if (!title_overlay) {
         if (hud_windows.spellbook) spellbook_draw();
         if (hud_windows.map) map_screen_draw();
         crafting_labels_draw();
@@ -323,12 +323,12 @@ void hud_draw() {
     if (hud_windows.professions) professions_draw();
     if (hud_windows.merchant) merchant_window_draw();
     if (hud_windows.loot) loot_window_draw();
-    if (!paused && !hud_title_overlay) interaction_cursor_draw();
+    if (!paused && !title_overlay) interaction_cursor_draw();
     skill_drag_draw();
     // 17-20. Pause shade, dialog, options, fade.
     if (paused) full_screen(Vec4{0.02f, 0.03f, 0.02f, 0.45f});
     hud_draw_dialog();
-    if (hud_windows.options) options_screen_draw();
+    if (hud_windows.options) options_screen();
     float total = hud_fade_total();
     float remaining = hud_fade_remaining();
     if (remaining > 0.0f && total > 0.0f) {

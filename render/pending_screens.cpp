@@ -5,16 +5,16 @@
 
 void character_creation_draw() {}
 void character_select_draw() {}
-void remote_players_labels_draw() {}
+void net_draw_labels() {}
 void seneschal_labels_draw() {}
 void merchant_label_draw() {}
 void lady_label_draw() {}
 void quest_givers_labels_draw() {}
 void world_figures_labels_draw() {}
 void catacombs_portal_labels_draw() {}
-void creatures_labels_draw() {}
+void creatures_draw_labels() {}
 void minimap_draw() {}
-void action_bar_draw() {}
+void bar_draw() {}
 void character_sheet_draw() {}
 void quest_journal_draw() {}
 void spellbook_draw() {}
@@ -25,11 +25,11 @@ void merchant_window_draw() {}
 void loot_window_draw() {}
 void interaction_cursor_draw() {}
 void skill_drag_draw() {}
-void options_screen_draw() {}
+void options_screen() {}
 
 // Openers used by the pause dialog.
 void character_select_show() { character_select_open = 1; }
-void options_screen_show() {
+void options_open() {
     hud_windows.options = 1;
     paused = 1;
 }

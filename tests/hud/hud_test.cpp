@@ -657,3 +657,43 @@ TEST_F(Hud, QuestTrackerCentresShortColumnsAndCutsTallOnesToFirstLines) {
     hud_draw();
     EXPECT_NE(drawn_text(HUD_PARCHMENT).find("Quatrièmeligne"), std::string::npos);
 }
+
+TEST_F(Hud, OnlineLineAndCatacombEntranceLabel) {
+    const Vec4 online = {0.45f, 0.75f, 1, 1}, trouble = {1, 0.7f, 0.4f, 1};
+    hud_net.active = 1;
+    hud_net.connected = 1;
+    hud_net.players = 1;
+    std::snprintf(hud_net.server, sizeof hud_net.server, "En ligne sur 127.0.0.1");
+    hud_draw();
+    EXPECT_EQ(drawn_text(online), "Enlignesur127.0.0.1·1joueur");
+    hud_net.players = 2;
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(drawn_text(online), "Enlignesur127.0.0.1·2joueurs");
+    // A long status line is shown whole.
+    hud_net.connected = 0;
+    std::snprintf(hud_net.server, sizeof hud_net.server, "Le serveur %s ne répond pas.",
+                  "serveur-de-la-table-ronde.camelot.example.org:27950");
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(drawn_text(trouble), "Leserveurserveur-de-la-table-ronde.camelot.example.org:27950nerépondpas.");
+    EXPECT_EQ(drawn_text(online), "");
+    hud_net = HudNetView{};
+
+    // The catacomb entrance is named within 22 m of (48, 328), above ground.
+    const Vec4 label = {0.95f, 0.75f, 0.45f, 1};
+    render_camera = RenderCamera{{52.3f, 8, 334}, {52.3f, 6, 324}, 60.0f};
+    hud_player.position = Vec3{48 + 21.5f, 0, 328};
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(drawn_text(label), "CatacombesduValsansRetourNiveau10etplus");
+    hud_player.position = Vec3{48, 0, 328 + 22.5f};
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(drawn_text(label), "");
+    hud_player.position = Vec3{48, 0, 328};
+    underground = 1;
+    ui_batch_clear();
+    hud_draw();
+    EXPECT_EQ(drawn_text(label), "");
+}
