@@ -284,6 +284,71 @@ TEST(Noise, RangesContinuityAndZeroOctaves) {
     EXPECT_EQ(fbm2(0.5f, 0.5f, 1, 1), value_noise2(0.5f, 0.5f, 1));  // one octave is the noise itself
 }
 
+namespace {
+
+// The lattice noise written out from its definition, kept apart from the game's
+// own code so a wrong prime, shift or blend shows up here.
+float lattice_reference(int32_t ix, int32_t iz, uint32_t seed) {
+    uint32_t h = (uint32_t)ix * 374761393u + (uint32_t)iz * 668265263u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return (float)((h & 0xFFFFFFu) ^ (h >> 16)) / 16777216.0f;
+}
+
+double noise_reference(double x, double z, uint32_t seed) {
+    double fx = std::floor(x), fz = std::floor(z);
+    int32_t ix = (int32_t)fx, iz = (int32_t)fz;
+    double tx = x - fx, tz = z - fz;
+    tx = tx * tx * (3 - 2 * tx);
+    tz = tz * tz * (3 - 2 * tz);
+    double a = lattice_reference(ix, iz, seed), b = lattice_reference(ix + 1, iz, seed);
+    double c = lattice_reference(ix, iz + 1, seed), d = lattice_reference(ix + 1, iz + 1, seed);
+    double r = (a * (1 - tx) + b * tx) * (1 - tz) + (c * (1 - tx) + d * tx) * tz;
+    return 2 * r - 1;
+}
+
+// Inverse of an odd number modulo 2^32 (Newton's iteration).
+uint32_t inverse_odd(uint32_t a) {
+    uint32_t x = a;
+    for (int i = 0; i < 5; ++i) x *= 2u - a * x;
+    return x;
+}
+
+}  // namespace
+
+TEST(Noise, FollowsTheLatticeHashAndFbmIsItsOctaves) {
+    // On lattice points the noise is exactly the corner hash remapped to [-1, 1].
+    for (int32_t ix : {-70000, -3, -1, 0, 1, 2, 41, 123457})
+        for (int32_t iz : {-9, 0, 5, 90001})
+            for (uint32_t seed : {0u, 3u, 17u, 0xFFFFFFFFu})
+                ASSERT_EQ(value_noise2((float)ix, (float)iz, seed), 2.0f * lattice_reference(ix, iz, seed) - 1.0f)
+                    << ix << " " << iz << " " << seed;
+    // In between, the smoothstep blend of the four corners.
+    for (int i = 0; i < 3000; ++i) {
+        float x = -250.0f + (float)i * 0.1737f, z = 400.0f - (float)i * 0.3119f;
+        ASSERT_NEAR(value_noise2(x, z, 9), noise_reference(x, z, 9), 2e-6) << x << " " << z;
+    }
+    // Octave o of fbm2 lowers the seed term by o * 458722841, which is the
+    // noise of another seed: fbm2 must equal the weighted octaves to the bit,
+    // whatever octave count, over a wide range of coordinates.
+    const uint32_t step = 458722841u * inverse_odd(2246822519u);
+    ASSERT_EQ(step * 2246822519u, 458722841u);
+    for (int octaves = 1; octaves <= 9; ++octaves)
+        for (int i = 0; i < 2000; ++i) {
+            float x = -3000.0f + (float)i * 3.71f + (float)octaves * 0.013f, z = 2500.0f - (float)i * 2.93f;
+            uint32_t seed = 3u + (uint32_t)i % 29u;
+            float sum = 0.0f, amp = 0.5f, total = 0.0f, px = x, pz = z;
+            for (int o = 0; o < octaves; ++o) {
+                sum += value_noise2(px, pz, seed - (uint32_t)o * step) * amp;
+                total += amp;
+                amp *= 0.5f;
+                px = px * 2.03f + 1.7f;
+                pz = pz * 2.03f + 9.2f;
+            }
+            float f = fbm2(x, z, seed, octaves);
+            ASSERT_EQ(f, sum / total) << "octaves " << octaves << " at " << x << ", " << z;
+        }
+}
+
 TEST(Materials, DefaultsAndConstructors) {
     Material m;
     material_init(&m, {0.1f, 0.2f, 0.3f});
