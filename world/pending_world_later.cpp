@@ -1,6 +1,7 @@
 // Stand-ins for what the world build and the ambience step call in subsystems
 // that land later (Camelot and the landmarks, the catacombs, creatures, the
-// options). Each later piece deletes its functions from here.
+// options). Each later piece deletes its functions from here. The creature
+// top-ups find their tables and placement rules in world/ambience_rules.h.
 #include "world/world_later.h"
 
 void camelot_build() {}
