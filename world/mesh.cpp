@@ -119,13 +119,20 @@ void stitch_rings(MeshBuilder* b, uint32_t ring0, uint32_t ring1, int segments, 
 
 void ellipsoid_rings(MeshBuilder* b, float rx, float ry, float rz, const float* thetas, int rings,
                      int n) {
+    // A zero radius (a flat disc or a line) would divide by zero; the same
+    // direction times rx * ry * rz stays finite and still faces outwards.
+    const bool flat = rx == 0.0f || ry == 0.0f || rz == 0.0f;
     for (int i = 0; i < rings; ++i) {
         float st = std::sin(thetas[i]), ct = std::cos(thetas[i]);
         for (int j = 0; j <= n; ++j) {
             float phi = 2.0f * PI * (float)j / (float)n;
             float sp = std::sin(phi), cp = std::cos(phi);
             Vec3 p = {rx * st * sp, ry * ct, rz * st * cp};
-            Vec3 nn = normalize(Vec3{st * sp / rx, ct / ry, st * cp / rz});
+            Vec3 nn = flat ? Vec3{st * sp * ry * rz, ct * rx * rz, st * cp * rx * ry}
+                           : Vec3{st * sp / rx, ct / ry, st * cp / rz};
+            float len = length(nn);
+            // A disc's rim (two radii zero) has no single normal: keep it radial.
+            nn = len > 1e-12f ? nn * (1.0f / len) : normalize(Vec3{st * sp, ct, st * cp});
             mb_add_vertex(b, p, nn, WHITE);
         }
     }

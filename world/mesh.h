@@ -151,7 +151,7 @@ struct GpuMesh {
 // active collection. An empty builder gives a mesh that draws nothing.
 GpuMesh* mesh_upload(MeshBuilder* b);
 void mesh_destroy(GpuMesh* mesh);  // null is ignored
-// New dynamic vertex buffer filled from source, sharing its index buffer.
+// New dynamic vertex buffer filled from source, sharing its index buffer (null gives null).
 GpuMesh* mesh_clone_dynamic(const GpuMesh* source);
 void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count);
 // Largest distance of a vertex from the origin, at least 1.

@@ -71,6 +71,7 @@ void mesh_destroy(GpuMesh* mesh) {
 }
 
 GpuMesh* mesh_clone_dynamic(const GpuMesh* source) {
+    if (!source) return nullptr;
     GpuMesh* m = static_cast<GpuMesh*>(std::calloc(1, sizeof(GpuMesh)));
     size_t bytes = sizeof(Vertex) * (size_t)source->vertex_count;
     // The clone owns its own CPU copy: destroying either mesh must not free the other's.

@@ -42,6 +42,7 @@ TEST(MeshGpu, UploadsClonesAndCollections) {
     mesh_destroy(src);
     EXPECT_FALSE(glIsBuffer(ibo));
     mesh_destroy(nullptr);
+    EXPECT_EQ(mesh_clone_dynamic(nullptr), nullptr);  // a node without a mesh has nothing to deform
 
     // An empty builder uploads to a mesh that draws nothing.
     MeshBuilder empty{};

@@ -197,6 +197,40 @@ TEST(Shapes, EllipsoidCapsuleAndFrustumGeometry) {
     mb_free(&open);
 }
 
+TEST(Shapes, ZeroRadiusEllipsoidsKeepUnitNormals) {
+    // A flat shadow disc (ry = 0) and a flattened band: no NaN, the faces of
+    // the disc point up on its upper rings and down on its lower ones.
+    MeshBuilder disc = shape_ellipsoid(1.0f, 0.0f, 0.8f, 8);
+    for (int i = 0; i < disc.vertex_count; ++i) {
+        const Vec3& n = disc.vertices[i].normal;
+        ASSERT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << i;
+        EXPECT_NEAR(length(n), 1.0f, 1e-4f) << i;
+        int ring = i / 9;
+        if (ring < 2) {
+            EXPECT_GT(n.y, 0.999f) << i;
+        } else if (ring > 2) {
+            EXPECT_LT(n.y, -0.999f) << i;
+        }
+    }
+    mb_free(&disc);
+    MeshBuilder band = shape_ellipsoid_band(0.0f, 1.0f, 1.0f, 0.3f, 1.2f, 10);
+    for (int i = 0; i < band.vertex_count; ++i) {
+        const Vec3& n = band.vertices[i].normal;
+        ASSERT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << i;
+        EXPECT_NEAR(length(n), 1.0f, 1e-4f) << i;
+    }
+    mb_free(&band);
+    // Ordinary radii are untouched: the normal of (x/rx^2, y/ry^2, z/rz^2).
+    MeshBuilder e = shape_ellipsoid(2.0f, 1.0f, 0.5f, 12);
+    for (int i = 0; i < e.vertex_count; ++i) {
+        Vec3 p = e.vertices[i].position;
+        Vec3 expect = Vec3{p.x / 4.0f, p.y, p.z / 0.25f};
+        if (length(expect) < 1e-6f) continue;
+        EXPECT_NEAR(dot(e.vertices[i].normal, normalize(expect)), 1.0f, 1e-5f) << i;
+    }
+    mb_free(&e);
+}
+
 namespace {
 float bulge(float y, float a, void* ctx) { return 1.0f + *(float*)ctx * std::cos(a) * (y > 0.4f ? 1.0f : 0.0f); }
 }  // namespace
