@@ -10,7 +10,7 @@ void player_target_key() {}
 void player_escape_and_focus() {}
 bool player_window_blocks_clicks() { return false; }
 void player_target_upkeep(float) {}
-bool player_death_step(float) { return player.dead != 0; }
+void clear_skills() {}
 void player_health_regen(float) {}
 float player_slow_factor() { return 1.0f; }
 bool player_charge_step(float, float*, float*) { return false; }

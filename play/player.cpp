@@ -44,7 +44,7 @@ void player_reset_new() {
     player.camera_distance = 6.5f;
     player.camera_fov = 60.0f;
     player.camera_pos = {spawn.x, spawn.y + 3.0f, spawn.z - 6.0f};
-    player.camera_forward = {1.0f, 0.0f, 0.0f};
+    player.camera_forward = camera_forward_of(player.camera_yaw, player.camera_pitch);
     player.camera_target = {spawn.x, spawn.y + PLAYER_EYE_HEIGHT, spawn.z};
     player.level = 1;
     player.max_health = 100.0f;

@@ -22,7 +22,13 @@ bool player_window_blocks_clicks();
 void player_click(int button, int x, int y);
 void player_target_upkeep(float dt);
 // Death sequence; true while dead (the rest of the update is skipped).
+// After 3.5 s the player comes to at Camelot or in the catacombs' vestibule.
 bool player_death_step(float dt);
+void player_revive();
+// Skill effects, holds and traps of the player, cleared on death and return.
+void clear_skills();
+// Every living creature except the crypt's lord gives up the chase.
+void calm_all_creatures();
 void player_health_regen(float dt);
 // Slow effects of skills: a factor on the step (1 = none).
 float player_slow_factor();

@@ -7,28 +7,29 @@
 #include "world/mesh.h"
 #include "world/model.h"
 
-// Display colours (linear conversion happens in the shader).
+// Display colours (linear conversion happens in the shader), in the order of
+// the names the character screens show for each choice.
 const Vec3 skin_colours[SKIN_COLOUR_COUNT] = {
-    {0.96f, 0.80f, 0.69f},  // pale
-    {0.90f, 0.72f, 0.58f},  // fair
-    {0.78f, 0.58f, 0.42f},  // olive
-    {0.60f, 0.42f, 0.29f},  // brown
-    {0.40f, 0.27f, 0.18f},  // dark
+    {0.96f, 0.82f, 0.72f},  // Claire
+    {0.95f, 0.74f, 0.66f},  // Rosée
+    {0.80f, 0.60f, 0.44f},  // Hâlée
+    {0.64f, 0.46f, 0.32f},  // Mate
+    {0.40f, 0.27f, 0.18f},  // Foncée
 };
 const Vec3 eye_colours[EYE_COLOUR_COUNT] = {
-    {0.36f, 0.22f, 0.12f},  // brown
-    {0.25f, 0.45f, 0.70f},  // blue
-    {0.33f, 0.50f, 0.28f},  // green
-    {0.45f, 0.47f, 0.50f},  // grey
+    {0.33f, 0.50f, 0.28f},  // Verts
+    {0.25f, 0.45f, 0.70f},  // Bleus
+    {0.36f, 0.22f, 0.12f},  // Bruns
+    {0.45f, 0.47f, 0.50f},  // Gris
 };
 const Vec3 hair_colours[HAIR_COLOUR_COUNT] = {
-    {0.10f, 0.08f, 0.07f},  // black
-    {0.30f, 0.19f, 0.10f},  // dark brown
-    {0.52f, 0.35f, 0.19f},  // chestnut
-    {0.85f, 0.70f, 0.42f},  // blond
-    {0.62f, 0.26f, 0.11f},  // red
-    {0.60f, 0.58f, 0.55f},  // grey
-    {0.92f, 0.90f, 0.86f},  // white
+    {0.10f, 0.08f, 0.07f},  // Noirs
+    {0.22f, 0.14f, 0.08f},  // Bruns foncés
+    {0.36f, 0.23f, 0.12f},  // Bruns
+    {0.52f, 0.35f, 0.19f},  // Châtains
+    {0.62f, 0.26f, 0.11f},  // Roux
+    {0.85f, 0.70f, 0.42f},  // Blonds
+    {0.60f, 0.58f, 0.55f},  // Gris
 };
 
 static int clamp_index(int v, int n) { return v < 0 ? 0 : (v >= n ? n - 1 : v); }

@@ -86,6 +86,20 @@ static int limb(Model* m, int parent, float r_top, float r_bottom, float len, Ma
     return part(m, parent, shape_frustum(r_top, r_bottom, len, 10, true), mat, {0, -len * 0.5f, 0}, {0, 0, 0}, tint);
 }
 
+// A cloth hood over the skull with an opening for the face: the band's front
+// below the brow is folded back toward the cheeks.
+static MeshBuilder hood_mesh(float rx, float ry, float rz) {
+    MeshBuilder b = shape_ellipsoid_band(rx, ry, rz, 0.0f, 2.05f, 18);
+    for (int i = 0; i < b.vertex_count; ++i) {
+        Vec3& p = b.vertices[i].position;
+        if (p.z > 0.0f && p.y < 0.055f) {
+            float k = smoothstepf(0.055f, -0.01f, p.y);
+            p.z -= k * p.z * 0.7f;
+        }
+    }
+    return b;
+}
+
 static void slots_clear(SpeciesSlots& s) { std::memset(&s, 0xFF, sizeof(s)); }
 
 // ---- Four-legged beasts -----------------------------------------------------------
@@ -426,11 +440,12 @@ static void build_armed_human(SpeciesModel& sm, bool knight) {
     sm.materials[sm.material_count++] = cloth;
     Vec3 steel = {0.62f, 0.64f, 0.68f};
     if (!knight) {
-        // Hood and a face cloth; short sword.
-        part(m, r.head, shape_ellipsoid_band(0.105f, 0.125f, 0.115f, 0.0f, 1.9f, 16), m_cloth, {0, 0.1f, 0.0f},
-             {0.1f, 0, 0}, {0.3f, 0.25f, 0.18f});
-        part(m, r.head, shape_frustum(0.09f, 0.1f, 0.07f, 14, false), m_cloth, {0, 0.045f, 0.015f}, {0, 0, 0},
-             {0.25f, 0.2f, 0.15f});
+        // Hood, a cloth over mouth and chin, short sword.
+        part(m, r.head, hood_mesh(0.108f, 0.128f, 0.118f), m_cloth, {0, 0.098f, -0.004f}, {0, 0, 0},
+             {0.3f, 0.25f, 0.18f});
+        int mask = part(m, r.head, shape_frustum(0.088f, 0.094f, 0.07f, 16, false), m_cloth, {0, 0.05f, 0.012f},
+                        {0, 0, 0}, {0.25f, 0.2f, 0.15f});
+        m->nodes[mask].scale = {1.0f, 1.0f, 1.3f};  // over the nose's wings and the chin
         part(m, r.torso, shape_frustum(0.2f, 0.24f, 0.2f, 14, false), m_leather, {0, 0.36f, 0}, {0, 0, 0},
              {0.35f, 0.24f, 0.14f});
         sm.weapon_tip = sword(m, r.hand[1], 0.6f, steel, m_metal);
@@ -451,6 +466,9 @@ static void build_armed_human(SpeciesModel& sm, bool knight) {
 
 void species_templates_build() {
     if (ready) return;
+    // Templates live for the whole run: never part of a rebuilt figure's meshes.
+    bool was = mesh_collection_suspended;
+    mesh_collection_suspended = true;
     materials_init();
     for (int i = 0; i < SPECIES_MODEL_COUNT; ++i) {
         SpeciesModel& sm = species_models[i];
@@ -488,6 +506,7 @@ void species_templates_build() {
         for (Material* c : common)
             if (sm.material_count < 8) sm.materials[sm.material_count++] = c;
     }
+    mesh_collection_suspended = was;
     ready = true;
 }
 
@@ -497,67 +516,111 @@ static void recolour(Model* m, Vec3 k) {
     for (int i = 0; i < m->node_count; ++i) m->nodes[i].tint = m->nodes[i].tint * k;
 }
 
-void species_model_add_elite_pieces(Model* m, const SpeciesSlots& s, int elite_index) {
-    if (!m || elite_index < 1 || elite_index > 9) return;
+// Elites spawn again each time the catacombs or the world are filled, so
+// their pieces are uploaded once and shared by every later copy.
+constexpr int ELITE_PIECES = 4;
+static GpuMesh* elite_meshes[10][ELITE_PIECES];
+static Material* elite_cape[10];
+
+static int elite_part(Model* m, int elite, int k, MeshBuilder b, Material* mat, int parent, Vec3 pos, Vec3 rot,
+                      Vec3 tint) {
+    GpuMesh*& g = elite_meshes[elite][k];
+    if (!g) {
+        bool was = mesh_collection_suspended;
+        mesh_collection_suspended = true;  // never released with a rebuilt figure
+        g = mesh_upload(&b);
+        mesh_collection_suspended = was;
+    } else {
+        mb_free(&b);
+    }
+    int i = model_add_part(m, parent, g, mat, pos);
+    if (i >= 0) {
+        m->nodes[i].rotation = rot;
+        m->nodes[i].tint = tint;
+    }
+    return i;
+}
+
+static MeshBuilder crown_mesh(int spikes, float r, float spike_r, float spike_h, float band_h) {
+    MeshBuilder crown{};
+    for (int k = 0; k < spikes; ++k) {
+        MeshBuilder spike = shape_frustum(0.0f, spike_r, spike_h, 6, true);
+        float a = (float)k * 2.0f * PI / (float)spikes;
+        mb_append(&crown, &spike, mat4_translate({std::sin(a) * r, band_h + spike_h * 0.2f, std::cos(a) * r}),
+                  {1, 1, 1});
+        mb_free(&spike);
+    }
+    MeshBuilder band = shape_frustum(r + 0.004f, r + 0.006f, band_h, 16, false);
+    mb_append(&crown, &band, mat4_identity(), {1, 1, 1});
+    mb_free(&band);
+    return crown;
+}
+
+void species_model_add_elite_pieces(Model* m, const SpeciesSlots& s, int e) {
+    if (!m || e < 1 || e > 9 || s.head < 0 || s.head >= m->node_count) return;
     materials_init();
     Vec3 gold = {0.9f, 0.72f, 0.3f};
-    switch (elite_index) {
+    switch (e) {
         case 1:  // Grognard: horned helmet of the raiders' chief
         case 6: {  // Crocs-Noirs: the same helmet, blackened, and darker skin
-            Vec3 tint = elite_index == 1 ? Vec3{0.6f, 0.6f, 0.62f} : Vec3{0.2f, 0.2f, 0.22f};
-            if (elite_index == 6) recolour(m, {0.75f, 0.8f, 0.75f});
-            part(m, s.head, shape_ellipsoid_band(0.16f, 0.15f, 0.15f, 0.0f, 1.5f, 16), m_metal, {0, 0.17f, 0},
-                 {0, 0, 0}, tint);
+            Vec3 tint = e == 1 ? Vec3{0.6f, 0.6f, 0.62f} : Vec3{0.2f, 0.2f, 0.22f};
+            if (e == 6) recolour(m, {0.75f, 0.8f, 0.75f});
+            elite_part(m, e, 0, shape_ellipsoid_band(0.16f, 0.15f, 0.15f, 0.0f, 1.5f, 16), m_metal, s.head,
+                       {0, 0.17f, 0}, {0, 0, 0}, tint);
             for (int side = -1; side <= 1; side += 2)
-                part(m, s.head, shape_frustum(0.0f, 0.035f, 0.2f, 8, true), m_bone, {side * 0.14f, 0.3f, 0},
-                     {0, 0, -side * 0.6f}, {0.95f, 0.9f, 0.8f});
+                elite_part(m, e, 1, shape_frustum(0.0f, 0.035f, 0.2f, 8, true), m_bone, s.head,
+                           {side * 0.14f, 0.3f, 0}, {0, 0, -side * 0.6f}, {0.95f, 0.9f, 0.8f});
             break;
         }
-        case 2:  // Gueule-Grise: a grizzled mane and a spiked collar
+        case 2:  // Gueule-Grise: a grizzled coat and a spiked collar
         case 9: {  // Blanchecrins: the white wolf
-            if (elite_index == 9) recolour(m, {1.9f, 1.9f, 1.95f});
-            else recolour(m, {0.85f, 0.85f, 0.88f});
-            part(m, s.body, shape_frustum(0.19f, 0.21f, 0.07f, 16, true), m_leather, {0, 0.78f, 0.5f}, {1.1f, 0, 0},
-                 {0.2f, 0.14f, 0.1f});
+            recolour(m, e == 9 ? Vec3{1.9f, 1.9f, 1.95f} : Vec3{0.85f, 0.85f, 0.88f});
+            elite_part(m, e, 0, shape_frustum(0.19f, 0.21f, 0.07f, 16, true), m_leather, s.body, {0, 0.78f, 0.5f},
+                       {1.1f, 0, 0}, {0.2f, 0.14f, 0.1f});
+            for (int k = 0; k < 6; ++k) {
+                // Spikes round the upper half of the tilted collar, pointing out.
+                float a = -1.2f + 0.48f * (float)k;
+                Vec3 out = {std::sin(a), std::cos(a) * std::cos(1.1f - PI * 0.5f),
+                            std::cos(a) * std::sin(1.1f - PI * 0.5f)};
+                elite_part(m, e, 1, shape_frustum(0.0f, 0.014f, 0.06f, 6, true), m_metal, s.body,
+                           Vec3{0, 0.78f, 0.5f} + out * 0.23f, {1.1f - PI * 0.5f, 0, -a}, {0.7f, 0.7f, 0.72f});
+            }
             break;
         }
         case 3:  // Gaudin le Rouge: red mantle and hood
         case 7: {  // Sire Brian des Îles: black mantle of the Black Moon
-            Vec3 colour = elite_index == 3 ? Vec3{0.6f, 0.1f, 0.08f} : Vec3{0.08f, 0.08f, 0.1f};
+            Vec3 colour = e == 3 ? Vec3{0.6f, 0.1f, 0.08f} : Vec3{0.08f, 0.08f, 0.1f};
             int torso = m->nodes[s.head].parent;
-            Material* cape = material_copy(*m_cloth);
-            cape->double_sided = 1;
-            part(m, torso, shape_box({0.46f, 1.1f, 0.02f}), cape, {0, -0.05f, -0.16f}, {0.1f, 0, 0}, colour);
-            part(m, s.head, shape_ellipsoid_band(0.11f, 0.13f, 0.12f, 0.0f, 1.9f, 16), m_cloth, {0, 0.1f, 0},
-                 {0.1f, 0, 0}, colour);
+            if (!elite_cape[e]) {
+                elite_cape[e] = material_copy(*m_cloth);
+                elite_cape[e]->double_sided = 1;
+            }
+            elite_part(m, e, 0, shape_box({0.46f, 1.1f, 0.02f}), elite_cape[e], torso, {0, -0.05f, -0.16f},
+                       {0.1f, 0, 0}, colour);
+            if (e == 3) {  // over the brigand's own hood
+                elite_part(m, e, 1, hood_mesh(0.114f, 0.134f, 0.124f), m_cloth, s.head, {0, 0.098f, -0.004f},
+                           {0, 0, 0}, colour);
+            } else {  // a knight's black plume on the great helm
+                elite_part(m, e, 1, shape_ellipsoid(0.025f, 0.09f, 0.13f, 10), m_cloth, s.head,
+                           {0, 0.27f, -0.02f}, {0, 0, 0}, {0.1f, 0.1f, 0.12f});
+            }
             break;
         }
         case 4:  // Ossian: captain's helmet with a plume
-            part(m, s.head, shape_ellipsoid_band(0.1f, 0.11f, 0.115f, 0.0f, 1.5f, 16), m_metal, {0, 0.13f, 0},
-                 {0, 0, 0}, {0.55f, 0.55f, 0.6f});
-            part(m, s.head, shape_ellipsoid(0.02f, 0.08f, 0.12f, 10), m_cloth, {0, 0.25f, -0.02f}, {0, 0, 0},
-                 {0.7f, 0.12f, 0.1f});
+            elite_part(m, e, 0, shape_ellipsoid_band(0.1f, 0.11f, 0.115f, 0.0f, 1.5f, 16), m_metal, s.head,
+                       {0, 0.13f, 0}, {0, 0, 0}, {0.55f, 0.55f, 0.6f});
+            elite_part(m, e, 1, shape_ellipsoid(0.02f, 0.08f, 0.12f, 10), m_cloth, s.head, {0, 0.25f, -0.02f},
+                       {0, 0, 0}, {0.7f, 0.12f, 0.1f});
             break;
         case 5:  // Le Chevalier Vert: green from helm to boots, holly crest
             recolour(m, {0.55f, 1.1f, 0.5f});
-            part(m, s.head, shape_ellipsoid(0.05f, 0.05f, 0.05f, 10), m_hide, {0, 0.25f, 0}, {0, 0, 0},
-                 {0.15f, 0.5f, 0.15f});
+            elite_part(m, e, 0, shape_ellipsoid(0.05f, 0.05f, 0.05f, 10), m_hide, s.head, {0, 0.25f, 0},
+                       {0, 0, 0}, {0.15f, 0.5f, 0.15f});
             break;
-        case 8: {  // Le roi Rion: the crowned dead
-            MeshBuilder crown{};
-            for (int k = 0; k < 5; ++k) {
-                MeshBuilder spike = shape_frustum(0.0f, 0.022f, 0.08f, 6, true);
-                float a = (float)k * 2.0f * PI / 5.0f;
-                mb_append(&crown, &spike, mat4_translate({std::sin(a) * 0.088f, 0.055f, std::cos(a) * 0.088f}),
-                          {1, 1, 1});
-                mb_free(&spike);
-            }
-            MeshBuilder band = shape_frustum(0.092f, 0.094f, 0.045f, 16, false);
-            mb_append(&crown, &band, mat4_identity(), {1, 1, 1});
-            mb_free(&band);
-            part(m, s.head, crown, m_gold, {0, 0.19f, 0}, {0, 0, 0}, gold);
+        case 8:  // Le roi Rion: the crowned dead
+            elite_part(m, e, 0, crown_mesh(5, 0.088f, 0.022f, 0.08f, 0.045f), m_gold, s.head, {0, 0.19f, 0},
+                       {0, 0, 0}, gold);
             break;
-        }
     }
 }
 

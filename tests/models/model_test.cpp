@@ -230,6 +230,31 @@ TEST(Human, AppearanceTablesAndHeadSculpt) {
     EXPECT_EQ(b.hair_style, 2);
     EXPECT_EQ(b.beard, 0);
 
+    // Each index must show the colour its saved name promises: skin
+    // "Claire" "Rosée" "Hâlée" "Mate" "Foncée"; eyes "Verts" "Bleus" "Bruns"
+    // "Gris"; hair "Noirs" "Bruns foncés" "Bruns" "Châtains" "Roux" "Blonds"
+    // "Gris".
+    auto luma = [](Vec3 c) { return 0.3f * c.x + 0.59f * c.y + 0.11f * c.z; };
+    auto spread = [](Vec3 c) { return std::fmax(c.x, std::fmax(c.y, c.z)) - std::fmin(c.x, std::fmin(c.y, c.z)); };
+    for (int i = 1; i < SKIN_COLOUR_COUNT; ++i) EXPECT_LT(luma(skin_colours[i]), luma(skin_colours[i - 1]) + 0.01f) << i;
+    EXPECT_GT(skin_colours[1].x - skin_colours[1].y, skin_colours[0].x - skin_colours[0].y);  // rosy
+    EXPECT_LT(luma(skin_colours[4]), 0.5f * luma(skin_colours[0]));
+    Vec3 green = eye_colours[0], blue = eye_colours[1], brown = eye_colours[2], grey = eye_colours[3];
+    EXPECT_GT(green.y, std::fmax(green.x, green.z));
+    EXPECT_GT(blue.z, std::fmax(blue.x, blue.y));
+    EXPECT_TRUE(brown.x > brown.y && brown.y > brown.z);
+    EXPECT_LT(spread(grey), 0.08f);
+    for (int i = 1; i <= 3; ++i) EXPECT_GT(luma(hair_colours[i]), luma(hair_colours[i - 1])) << i;
+    Vec3 red = hair_colours[4], blond = hair_colours[5];
+    EXPECT_GT(red.x, 2.0f * red.y);
+    EXPECT_GT(red.x - red.y, hair_colours[3].x - hair_colours[3].y);
+    for (int i = 0; i < HAIR_COLOUR_COUNT; ++i) {
+        if (i == 5) continue;
+        EXPECT_GT(luma(blond), luma(hair_colours[i])) << i;
+    }
+    EXPECT_LT(spread(hair_colours[6]), 0.08f);
+    EXPECT_GT(luma(hair_colours[6]), luma(hair_colours[3]));
+
     // 91 rings of 111 vertices; every position finite and inside a head's size.
     MeshBuilder head = human_head_mesh(a);
     EXPECT_EQ(head.vertex_count, HEAD_RINGS * HEAD_RING_VERTICES);
@@ -392,5 +417,24 @@ TEST(Species, TemplatesMatchHitShapesAndNameTheirSlots) {
     EXPECT_GT(c.node_count, before);
     EXPECT_EQ(species_models[4].model.node_count, before);
     species_model_add_elite_pieces(&c, species_models[4].slots, 42);  // not an elite
+    // Every later elite of the same row shares the pieces' meshes: spawning
+    // again when the catacombs refill uploads nothing new.
+    for (int e = 1; e <= 9; ++e) {
+        SCOPED_TRACE(e);
+        static const int species_of[10] = {0, 1, 2, 3, 4, 10, 1, 10, 4, 2};
+        const SpeciesModel& sm = species_models[species_of[e]];
+        Model a = model_copy(&sm.model), b = model_copy(&sm.model);
+        species_model_add_elite_pieces(&a, sm.slots, e);
+        species_model_add_elite_pieces(&b, sm.slots, e);
+        ASSERT_GT(a.node_count, sm.model.node_count);
+        ASSERT_EQ(a.node_count, b.node_count);
+        for (int i = sm.model.node_count; i < a.node_count; ++i) {
+            EXPECT_EQ(a.nodes[i].mesh, b.nodes[i].mesh);
+            EXPECT_EQ(a.nodes[i].material, b.nodes[i].material);
+            EXPECT_GE(a.nodes[i].parent, 0);
+        }
+        model_free(&a);
+        model_free(&b);
+    }
     model_free(&c);
 }

@@ -12,6 +12,7 @@
 #include "play/camera.h"
 #include "play/player.h"
 #include "play/player_move.h"
+#include "render/hud.h"
 #include "world/terrain.h"
 
 namespace {
@@ -329,4 +330,60 @@ TEST(PlayerStride, PhaseAndWrap) {
     EXPECT_GE(player.stride_phase, 0.0f);
     EXPECT_NEAR(wrap_angle(PI), -PI, 1e-5f);
     EXPECT_NEAR(wrap_angle(3.0f * PI + 0.5f), -PI + 0.5f, 1e-4f);
+}
+
+TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {
+    fresh_player(300.0f, 50.0f);
+    player.dead = 1;
+    player.health = 0.0f;
+    player.max_health = 140.0f;
+    player.heading = 1.0f;
+    hold(bindings[BIND_FORWARD], true);  // keys do nothing while dead
+    hold(bindings[BIND_JUMP], true);
+    float ground = ground_height(300.0f, 50.0f);
+    int frames = 0;
+    while (player.dead && frames < 1000) {
+        frame();
+        ++frames;
+        if (frames == 150) {  // 2.5 s: lying on the ground where he fell
+            EXPECT_NEAR(player.body_pitch, -PI / 2, 1e-3f);
+            EXPECT_NEAR(player.pos_y, ground + 0.15f, 1e-3f);
+            EXPECT_FLOAT_EQ(player.pos_x, 300.0f);
+            EXPECT_FLOAT_EQ(player.pos_z, 50.0f);
+            EXPECT_EQ(player.health, 0.0f);
+        }
+    }
+    EXPECT_NEAR(frames * kDt, 3.5f, 2 * kDt);
+    Vec3 spawn = camelot_point(14.0f, -3.0f);
+    EXPECT_FLOAT_EQ(player.pos_x, spawn.x);
+    EXPECT_FLOAT_EQ(player.pos_z, spawn.z);
+    EXPECT_FLOAT_EQ(player.pos_y, spawn.y);
+    EXPECT_FLOAT_EQ(player.health, 140.0f);
+    EXPECT_EQ(player.body_pitch, 0.0f);
+    EXPECT_EQ(player.on_ground, 1);
+    EXPECT_FLOAT_EQ(player.heading, PI / 2);
+    EXPECT_FLOAT_EQ(player.camera_yaw, PI / 2);
+    EXPECT_FLOAT_EQ(player.camera_pitch, 0.2f);
+    EXPECT_STREQ(hud_message_text(), "Vous revenez à vous à Camelot.");
+    // The camera starts from 3 m behind, 2.2 m up, and only eases from there.
+    EXPECT_NEAR(player.camera_pos.x, spawn.x - 3.0f, 1.5f);
+    EXPECT_LT(player.camera_pos.y - spawn.y, 3.5f);
+    // Alive again: the held keys move him.
+    frame();
+    EXPECT_GT(player.pos_x, spawn.x);
+
+    // Fallen in the catacombs: back in the vestibule, facing 0.
+    fresh_player();
+    clear_input();
+    player.pos_x = 1040.0f;
+    player.pos_z = 40.0f;
+    player.pos_y = 0.0f;
+    player.dead = 1;
+    for (int i = 0; i < 220; ++i) frame();
+    EXPECT_EQ(player.dead, 0);
+    EXPECT_FLOAT_EQ(player.pos_x, 1048.0f);
+    EXPECT_FLOAT_EQ(player.pos_y, 0.0f);
+    EXPECT_FLOAT_EQ(player.pos_z, 5.6f);
+    EXPECT_FLOAT_EQ(player.heading, 0.0f);
+    EXPECT_FLOAT_EQ(player.camera_yaw, 0.0f);
 }
