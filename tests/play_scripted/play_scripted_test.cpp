@@ -136,23 +136,40 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
     EXPECT_EQ(player.on_ground, 1);
     EXPECT_EQ(player.ground_speed, 0.0f);
 
-    // Line-up of every creature template on the flat of Camelot's square.
+    // Line-up of every creature template on the flat of Camelot's square,
+    // the camera centred on the row and far enough back to hold all of it.
     species_templates_build();
     ASSERT_TRUE(species_models_ready());
     Vec3 base = camelot_point(-40.0f, -40.0f);
-    render_camera.eye = {base.x + 9.0f, base.y + 2.2f, base.z - 9.0f};
-    render_camera.target = {base.x + 9.0f, base.y + 1.0f, base.z};
+    float xs[SPECIES_MODEL_COUNT];
+    float x = 0.0f;
+    for (int sp = 0; sp < SPECIES_MODEL_COUNT; ++sp) {
+        xs[sp] = x;
+        x += sp == 9 || sp == 8 ? 2.4f : 1.6f;  // room for the bear's length
+    }
+    float mid = 0.5f * (xs[0] + xs[SPECIES_MODEL_COUNT - 1]);
+    render_camera.eye = {base.x + mid, base.y + 2.4f, base.z - 13.0f};
+    render_camera.target = {base.x + mid, base.y + 0.9f, base.z};
     render_camera.fov_degrees = 55.0f;
     render_begin_frame();
     world_submit();
-    float x = 0.0f;
     for (int sp = 0; sp < SPECIES_MODEL_COUNT; ++sp) {
         Model& m = species_models[sp].model;
-        float gap = sp == 9 ? 2.4f : 1.6f;
-        Mat4 root = mat4_translate({base.x + x, base.y, base.z}) * mat4_rotate_y(PI * 0.8f);
+        Mat4 root = mat4_translate({base.x + xs[sp], base.y, base.z}) * mat4_rotate_y(PI * 0.8f);
         model_evaluate(&m, root);
         model_draw(&m, nullptr, nullptr);
-        x += gap;
+        // Feet and head of every figure inside the picture, with a margin.
+        Vec3 pts[2] = {model_node_position(&m, species_models[sp].slots.body),
+                       model_node_position(&m, species_models[sp].slots.head)};
+        for (Vec3 p : pts) {
+            bool vis = false;
+            Vec3 sc = world_to_screen(p, &vis);
+            EXPECT_TRUE(vis) << sp;
+            EXPECT_GT(sc.x, 30.0f) << sp;
+            EXPECT_LT(sc.x, 930.0f) << sp;
+            EXPECT_GT(sc.y, 30.0f) << sp;
+            EXPECT_LT(sc.y, 510.0f) << sp;
+        }
     }
     render_frame();
     EXPECT_TRUE(headless_screenshot("play_scripted_species_lineup.png"));

@@ -12,6 +12,9 @@
 #include "play/camera.h"
 #include "play/player.h"
 #include "play/player_move.h"
+#include "play/player_pose.h"
+#include "world/human.h"
+#include "world/model.h"
 #include "render/hud.h"
 #include "world/terrain.h"
 
@@ -386,4 +389,77 @@ TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {
     EXPECT_FLOAT_EQ(player.pos_z, 5.6f);
     EXPECT_FLOAT_EQ(player.heading, 0.0f);
     EXPECT_FLOAT_EQ(player.camera_yaw, 0.0f);
+}
+
+namespace {
+// A bare rig with the joints the pose writes (no meshes needed).
+struct BareFigure {
+    Model m{};
+    HumanRig r{};
+    BareFigure() {
+        int root = model_add_node(&m, -1, {0, 0, 0});
+        r.hips = model_add_node(&m, root, {0, 0.95f, 0});
+        r.hip_height = 0.95f;
+        r.torso = model_add_node(&m, r.hips, {0, 0.02f, 0});
+        r.head = model_add_node(&m, r.torso, {0, 0.64f, 0});
+        for (int s = 0; s < 2; ++s) {
+            r.leg[s] = model_add_node(&m, r.hips, {s ? -0.1f : 0.1f, 0, 0});
+            r.knee[s] = model_add_node(&m, r.leg[s], {0, -0.44f, 0});
+            r.arm[s] = model_add_node(&m, r.torso, {s ? -0.2f : 0.2f, 0.48f, 0});
+            r.forearm[s] = model_add_node(&m, r.arm[s], {0, -0.3f, 0});
+            r.hand[s] = model_add_node(&m, r.forearm[s], {0, -0.29f, 0});
+        }
+    }
+    ~BareFigure() { model_free(&m); }
+    float pitch(int node) const { return m.nodes[node].rotation.x; }
+};
+}  // namespace
+
+TEST(PlayerPose, StrideSwingsLegsAndArmsAndActionsDriveTheWeaponArm) {
+    BareFigure f;
+    HumanPose p{};
+    p.on_ground = 1;
+    p.draw_blend = 1.0f;
+    p.player_class = CLASS_WARRIOR;
+    // Standing: legs straight whatever the phase.
+    p.stride_phase = 1.3f;
+    for (int i = 0; i < 60; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_NEAR(f.pitch(f.r.leg[0]), 0.0f, 1e-5f);
+    EXPECT_NEAR(f.pitch(f.r.leg[1]), 0.0f, 1e-5f);
+
+    // Walking at a quarter of the cycle: the legs part, each arm swings
+    // against the leg on its side, and no knee bends the wrong way.
+    p.walk_blend = 1.0f;
+    p.stride_phase = PI / 2;
+    for (int i = 0; i < 60; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    float l0 = f.pitch(f.r.leg[0]), l1 = f.pitch(f.r.leg[1]);
+    EXPECT_GT(std::fabs(l0), 0.3f);
+    EXPECT_NEAR(l0, -l1, 1e-5f);
+    EXPECT_LT(f.pitch(f.r.arm[0]) * l0, 0.0f);
+    EXPECT_LT(f.pitch(f.r.arm[1]) * l1, 0.0f);
+    EXPECT_GE(f.pitch(f.r.knee[0]), 0.0f);
+    EXPECT_GE(f.pitch(f.r.knee[1]), 0.0f);
+    // Half a cycle later the sides have traded places.
+    p.stride_phase = 3 * PI / 2;
+    for (int i = 0; i < 60; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_NEAR(f.pitch(f.r.leg[0]), l1, 1e-5f);
+
+    // A sword blow raises the weapon arm high before it comes down.
+    p.walk_blend = 0.0f;
+    p.swing_progress = 0.4f;
+    for (int i = 0; i < 30; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_LT(f.pitch(f.r.arm[1]), -1.5f);
+    p.swing_progress = 0.98f;
+    for (int i = 0; i < 30; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_GT(f.pitch(f.r.arm[1]), 0.0f);
+    // The raised shield brings the off arm up across the body.
+    p.swing_progress = 0.0f;
+    p.guard_blend = 1.0f;
+    for (int i = 0; i < 60; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_LT(f.pitch(f.r.arm[0]), -1.0f);
+    // An archer at full draw holds both arms up toward the aim.
+    p.player_class = CLASS_ARCHER;
+    for (int i = 0; i < 60; ++i) human_pose_apply(&f.m, f.r, p, kDt);
+    EXPECT_LT(f.pitch(f.r.arm[0]), -1.2f);
+    EXPECT_LT(f.pitch(f.r.arm[1]), -1.2f);
 }
