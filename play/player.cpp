@@ -168,6 +168,9 @@ void player_update(float dt) {
     if (binding_pressed(BIND_INTERACT)) player.interact_requested = 1;
 
     if (player_death_step(dt)) {
+        // A key pressed while lying there is not kept for the return to life.
+        player.attack_requested = 0;
+        player.interact_requested = 0;
         player_arrows_update(dt);
         player_traps_update(dt);
         pose_player(dt);

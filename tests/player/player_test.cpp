@@ -346,8 +346,11 @@ TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {
     float ground = ground_height(300.0f, 50.0f);
     int frames = 0;
     while (player.dead && frames < 1000) {
+        // An attack pressed while lying there is dropped, not kept for later.
+        if (frames == 100) plat_input.key_pressed[bindings[BIND_ATTACK]] = 1;
         frame();
         ++frames;
+        EXPECT_EQ(player.attack_requested, 0);
         if (frames == 150) {  // 2.5 s: lying on the ground where he fell
             EXPECT_NEAR(player.body_pitch, -PI / 2, 1e-3f);
             EXPECT_NEAR(player.pos_y, ground + 0.15f, 1e-3f);
