@@ -409,7 +409,7 @@ int human_build(Model* m, int parent, Appearance* a, HumanRig* rig) {
     }
     // Face parts: eyes (with irises) and brows, placed on the sculpt.
     Vec3 eye_dir = {0.30f, 0.17f, 0.94f};
-    Vec3 eye_pos = skull + head_surface(*a, eye_dir) * 0.93f;
+    Vec3 eye_pos = skull + head_surface(*a, eye_dir) * 0.955f;
     Vec3 brow_dir = {0.30f, 0.30f, 0.90f};
     Vec3 brow_pos = skull + head_surface(*a, brow_dir) * 1.0f;
     a->face_scale = 1.0f + 0.08f * f;
