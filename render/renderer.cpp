@@ -560,6 +560,9 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
         return;
     }
     int w = width < 16 ? 16 : width, h = height < 16 ? 16 : height;
+    // Submitters that follow cull with sphere_in_frustum against the main
+    // view, not against the portrait camera.
+    const Frustum main_frustum = pass_frustum;
     if (preview_targets.fbo_ms == 0 || preview_targets.width != w || preview_targets.height != h)
         build_targets(preview_targets, w, h, 16, true);
     set_camera(eye, target, fov_degrees, w, h);
@@ -582,6 +585,7 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     post_process(preview_targets, preview_targets.fbo_out, w, h, fov_degrees, true);
     glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+    pass_frustum = main_frustum;
     clear_lists();
 }
 

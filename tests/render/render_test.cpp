@@ -298,3 +298,15 @@ TEST_F(Gpu, MinimisedWindowRendersIntoOnePixelTargets) {
     render_frame();
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
+
+TEST_F(Gpu, PreviewDoesNotChangeTheMainViewCulling) {
+    render_frame();
+    // In front of the main camera, and behind it.
+    ASSERT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
+    ASSERT_FALSE(sphere_in_frustum({0, 1, 30}, 0.1f));
+    // A portrait camera looking the other way must not leak into the
+    // submissions of the frame that follows it.
+    render_preview({0, 1, -5}, {0, 1, -10}, 30.0f, 32, 32);
+    EXPECT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
+    EXPECT_FALSE(sphere_in_frustum({0, 1, 30}, 0.1f));
+}
