@@ -26,6 +26,10 @@ void player_hud_update(float) {
     Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
     snd_set_player_position(feet);
     hud_player.player_class = player.player_class;
+    hud_player.attacks_made = player.attacks_made;
+    hud_player.targets_hit = player.targets_hit;
+    hud_player.bullseyes = player.bullseyes;
+    hud_player.kills = player.kills;
     hud_player.level = player.level;
     hud_player.health = player.health;
     hud_player.max_health = player.max_health;
