@@ -130,9 +130,8 @@ void ellipsoid_rings(MeshBuilder* b, float rx, float ry, float rz, const float* 
             Vec3 p = {rx * st * sp, ry * ct, rz * st * cp};
             Vec3 nn = flat ? Vec3{st * sp * ry * rz, ct * rx * rz, st * cp * rx * ry}
                            : Vec3{st * sp / rx, ct / ry, st * cp / rz};
-            float len = length(nn);
-            // A disc's rim (two radii zero) has no single normal: keep it radial.
-            nn = len > 1e-12f ? nn * (1.0f / len) : normalize(Vec3{st * sp, ct, st * cp});
+            // A line (two radii zero) has no single normal: keep it radial.
+            nn = length(nn) > 1e-20f ? normalize(nn) : normalize(Vec3{st * sp, ct, st * cp});
             mb_add_vertex(b, p, nn, WHITE);
         }
     }
