@@ -258,12 +258,11 @@ void synth_effect(int id, float* s, int n) {
         for (int i = 0; i < n; ++i) s[i] = lp.run(s[i]);
         break;
     }
-    case 15: {  // item: a short rustle with a bright tone under the same envelope
+    case 15: {  // item: a short rustle over a steady bright tone
         OnePole lp(4000);
         for (int i = 0; i < n; ++i) {
             double t = i * DT;
-            float e = env(t, 0.02, 0.05);
-            s[i] = lp.run(snd_noise() * e * 0.7f + sine_at(3100, t) * e * 0.3f);
+            s[i] = lp.run(snd_noise() * env(t, 0.02, 0.05) * 0.7f + sine_at(3100, t) * 0.3f);
         }
         break;
     }
