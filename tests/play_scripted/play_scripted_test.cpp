@@ -4,6 +4,8 @@
 // of every creature template are left in the build folder.
 #include <gtest/gtest.h>
 
+#include "tests/support/player_checks.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -34,21 +36,6 @@ InputState idle() {
     s.mouse_x = 480;
     s.mouse_y = 270;
     return s;
-}
-
-// Feet never inside a solid obstacle that reaches them.
-float worst_overlap() {
-    int count = 0;
-    const int32_t* idx = obstacle_query(player.pos_x, player.pos_z, &count);
-    const Obstacle* list = obstacle_list();
-    float worst = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const Obstacle& o = list[idx[i]];
-        if (!(o.base_y + o.height > player.pos_y)) continue;
-        float d = std::hypot(player.pos_x - o.x, player.pos_z - o.z);
-        worst = std::fmax(worst, o.radius + PLAYER_RADIUS - d);
-    }
-    return worst;
 }
 
 }  // namespace
@@ -114,7 +101,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
             left_ground = true;
         }
         top = std::fmax(top, now.y - ground);
-        ASSERT_LT(worst_overlap(), 0.02f) << "inside an obstacle at frame " << f;
+        ASSERT_LT(player_obstacle_overlap(), 0.02f) << "inside an obstacle at frame " << f;
         if (f == 2) {
             EXPECT_EQ(hud_title_overlay, 0);
             EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");

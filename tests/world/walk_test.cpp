@@ -3,6 +3,8 @@
 // walkable the whole way, never through a tree or under the ground.
 #include <gtest/gtest.h>
 
+#include "tests/support/player_checks.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -13,24 +15,6 @@
 #include "play/player.h"
 #include "world/terrain.h"
 #include "world/world.h"
-
-namespace {
-
-float worst_overlap() {
-    int count = 0;
-    const int32_t* idx = obstacle_query(player.pos_x, player.pos_z, &count);
-    const Obstacle* list = obstacle_list();
-    float worst = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const Obstacle& o = list[idx[i]];
-        if (!(o.base_y + o.height > player.pos_y)) continue;
-        float d = std::hypot(player.pos_x - o.x, player.pos_z - o.z);
-        worst = std::fmax(worst, o.radius + PLAYER_RADIUS - d);
-    }
-    return worst;
-}
-
-}  // namespace
 
 TEST(Walk, FromSpawnThroughThePassToTheSecondZone) {
     world_generate();
@@ -64,7 +48,7 @@ TEST(Walk, FromSpawnThroughThePassToTheSecondZone) {
         ++frames;
         float ground = ground_height(player.pos_x, player.pos_z);
         ASSERT_GE(player.pos_y, ground - 1e-3f) << "under the ground at " << player.pos_x << ", " << player.pos_z;
-        ASSERT_LT(worst_overlap(), 0.02f) << "inside an obstacle at " << player.pos_x << ", " << player.pos_z;
+        ASSERT_LT(player_obstacle_overlap(), 0.02f) << "inside an obstacle at " << player.pos_x << ", " << player.pos_z;
         if (player.pos_z < -400.0f) passed_gate_of_pass = true;
     }
     EXPECT_EQ(leg, (int)(sizeof route / sizeof route[0])) << "stuck near " << player.pos_x << ", " << player.pos_z;
