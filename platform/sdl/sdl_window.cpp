@@ -17,6 +17,7 @@ static int saved_cursor_x = 0, saved_cursor_y = 0;
 static uint64_t clock_zero = 0;
 static double clock_period = 0.0;
 static double fixed_step = 0.0;  // tests only: each pump advances the clock by this
+static int forced_width = 0, forced_height = 0;  // tests only: window size whatever is asked
 static long fixed_frames = 0;
 
 static void refresh_client_size() {
@@ -27,6 +28,10 @@ static void refresh_client_size() {
 }
 
 void plat_open_window(const char* title, int client_width, int client_height) {
+    if (forced_width > 0 && forced_height > 0) {
+        client_width = forced_width;
+        client_height = forced_height;
+    }
     clock_zero = SDL_GetPerformanceCounter();
     clock_period = 1.0 / (double)SDL_GetPerformanceFrequency();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
@@ -250,3 +255,8 @@ void sdl_close_window() {
 }
 
 void sdl_set_fixed_step(double seconds) { fixed_step = seconds; }
+
+void sdl_set_window_size(int width, int height) {
+    forced_width = width;
+    forced_height = height;
+}
