@@ -65,12 +65,13 @@ start_launcher() {
     [ -n "$w" ] || { fail "no launcher window"; return 1; }
     sleep 1.5  # the closed site answers at once: state 3
 }
-# Waits for the launcher to end; prints its exit code, or "running".
+# Waits for the launcher to end; sets rc to its exit code, or "running".
+# Not run in a subshell: only this shell can wait for the launcher it started.
 ended() {
-    for _ in $(seq "${1:-50}"); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$launcher_pid" 2>/dev/null; then echo running; return; fi
+    for _ in $(seq "${1:-150}"); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$launcher_pid" 2>/dev/null; then rc=running; return; fi
     wait "$launcher_pid"
-    echo $?
+    rc=$?
     launcher_pid=""
 }
 click() { xdotool mousemove --window "$w" "$1" "$2" click 1 2>/dev/null; }
@@ -81,9 +82,10 @@ start_launcher || exit 1
 geometry=$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "620x410" ] && pass "client area 620 x 410" || fail "client area is $geometry"
 click 484 367  # "Jouer": (W-236..W-36, 346..388)
-[ "$(ended 20)" = running ] && pass "without the game, Jouer does nothing" || fail "the launcher ended without a game"
+ended 20
+[ "$rc" = running ] && pass "without the game, Jouer does nothing" || fail "the launcher ended without a game"
 click 116 367  # "Quitter"
-rc=$(ended)
+ended
 [ "$rc" = 0 ] && pass "Quitter closes the launcher with code 0" || fail "Quitter: $rc"
 
 # --- 3: a stand-in game ------------------------------------------------------
@@ -92,7 +94,7 @@ chmod +x "$game/Tervanne"
 start_launcher || exit 1
 import -window "$w" "$build_dir/lanceur-linux-etat3.png" 2>/dev/null
 click 484 367
-rc=$(ended)
+ended
 [ "$rc" = 0 ] && pass "the launcher quits with code 0 once the game started" || fail "after Jouer: $rc"
 for _ in $(seq 50); do [ -s "$game/lance.txt" ] && break; sleep 0.1; done
 if [ "$(cat "$game/lance.txt" 2>/dev/null)" = "$game"$'\n'0 ]; then
