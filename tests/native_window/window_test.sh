@@ -13,7 +13,7 @@ check() { if eval "$2"; then echo "PASS: $1"; else echo "FAIL: $1"; fail=1; fi; 
 
 SDL_AUDIODRIVER=dummy "$dir/Tervanne" &
 pid=$!
-for _ in $(seq 1 600); do
+for _ in $(seq 1 3000); do  # a cold shader cache takes minutes on llvmpipe
   grep -q "Monde prêt" "$log" 2>/dev/null && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
