@@ -57,7 +57,7 @@ printf 'ancien' >"$game/Tervanne-lanceur.ancien"
 start_launcher() {
     (cd / && exec "$game/Tervanne-lanceur") >"$work/lanceur.log" 2>&1 &
     launcher_pid=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         w=$(xdotool search --name "^Tervanne.*lanceur$" 2>/dev/null | head -1)
         [ -n "$w" ] && break
         sleep 0.1
