@@ -147,16 +147,8 @@ TEST(RenderScene, FixedSceneMatchesTheReference) {
         << "no reference at " << reference_path() << "; the new image is render_scene_small.ppm in the build folder";
     ASSERT_EQ(rw, RW);
     ASSERT_EQ(rh, RH);
-    long total = 0;
-    int far_off = 0;
-    for (size_t i = 0; i < small.size(); i += 3) {
-        int d = 0;
-        for (int c = 0; c < 3; ++c) d += std::abs((int)small[i + c] - (int)ref[i + c]);
-        total += d;
-        if (d > 60) ++far_off;
-    }
-    double mean = (double)total / (double)small.size();
-    EXPECT_LT(mean, 4.0) << "mean difference per channel";
-    EXPECT_LT(far_off, RW * RH / 100) << "blocks that differ strongly";
+    ImageDiff diff = compare_rgb(small, ref);
+    EXPECT_LT(diff.mean, 4.0) << "mean difference per channel";
+    EXPECT_LT(diff.far_off, RW * RH / 100) << "blocks that differ strongly";
     for (GpuMesh* m : {ground, rock, log, crate, orb, card, capsule}) mesh_destroy(m);
 }

@@ -1,6 +1,7 @@
 #include "tests/support/image_io.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 bool read_ppm(const std::string& path, std::vector<uint8_t>& rgb, int& width, int& height) {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -23,4 +24,18 @@ bool write_ppm(const std::string& path, const std::vector<uint8_t>& rgb, int wid
     std::fprintf(f, "P6\n%d %d\n255\n", width, height);
     bool ok = std::fwrite(rgb.data(), 1, rgb.size(), f) == rgb.size();
     return std::fclose(f) == 0 && ok;
+}
+
+ImageDiff compare_rgb(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int far_threshold) {
+    ImageDiff r{0.0, 0};
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    long total = 0;
+    for (size_t i = 0; i + 2 < n; i += 3) {
+        int d = 0;
+        for (int c = 0; c < 3; ++c) d += std::abs((int)a[i + c] - (int)b[i + c]);
+        total += d;
+        if (d > far_threshold) ++r.far_off;
+    }
+    r.mean = n ? (double)total / (double)n : 0.0;
+    return r;
 }

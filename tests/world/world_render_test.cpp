@@ -127,16 +127,9 @@ TEST_F(WorldRender, FixedViewsMatchTheirReferences) {
         }
         ASSERT_EQ(rw, RW);
         ASSERT_EQ(rh, RH);
-        long total = 0;
-        int far_off = 0;
-        for (size_t i = 0; i < small.size(); i += 3) {
-            int d = 0;
-            for (int c = 0; c < 3; ++c) d += std::abs((int)small[i + c] - (int)ref[i + c]);
-            total += d;
-            if (d > 60) ++far_off;
-        }
-        EXPECT_LT((double)total / (double)small.size(), 5.0) << "mean difference per channel";
-        EXPECT_LT(far_off, RW * RH / 50) << "blocks that differ strongly";
+        ImageDiff diff = compare_rgb(small, ref);
+        EXPECT_LT(diff.mean, 5.0) << "mean difference per channel";
+        EXPECT_LT(diff.far_off, RW * RH / 50) << "blocks that differ strongly";
     }
     EXPECT_EQ(missing, 0);
 }
