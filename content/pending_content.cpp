@@ -1,5 +1,6 @@
 // Stand-ins until quests, the merchant and the professions land.
 #include "platform/frame_steps.h"
+#include "play/player_later.h"
 void gathering_build() {}
 void seneschal_update(float) {}
 void merchant_update(float) {}
@@ -11,3 +12,4 @@ void merchant_submit() {}
 void lady_submit() {}
 void quest_figures_submit() {}
 void gathering_submit() {}
+void loot_window_close_for(const Creature*) {}

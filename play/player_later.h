@@ -41,6 +41,17 @@ void player_arrows_update(float dt);
 void player_traps_update(float dt);
 void player_hud_update(float dt);
 
+// The player takes a creature's blow, arrow or slab, coming from `from`
+// (armour, blocks and death are the fighting code's).
+void damage_player(float amount, Vec3 from);
+// Spell damage of the character (the wolf spirit bites for a share of it).
+float player_spell_damage();
+// The wolf spirit's bite lands on a creature as the player's own damage.
+struct Creature;
+void player_companion_hit(Creature* target, float amount);
+// A loot window open on this corpse closes (the corpse is going away).
+void loot_window_close_for(const Creature* corpse);
+
 // Target queries (creatures).
 bool player_target_valid();
 Vec3 player_target_position();

@@ -4,17 +4,22 @@
 
 #include "play/player.h"
 #include "play/player_later.h"
+#include "play/targeting.h"
 #include "render/hud.h"
 #include "sound/sound.h"
 
 void player_play_sound_at(int effect, Vec3 position, float volume) { snd_play_at(effect, position, volume); }
 
-void player_click(int, int, int) {
+void player_click(int button, int, int) {
     // The title overlay takes the first click; nothing else is handled with it.
     if (hud_title_overlay) {
         hud_title_overlay = 0;
         hud_message("Bienvenue à Tervanne", 2.0f);
+        return;
     }
+    // Left: the creature under the cursor, or no target. Right: the creature
+    // under the cursor once nobody there wants to talk.
+    player_click_target(button == 0);
 }
 
 // Experience needed for the next level.

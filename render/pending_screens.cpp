@@ -12,7 +12,6 @@ void lady_label_draw() {}
 void quest_givers_labels_draw() {}
 void world_figures_labels_draw() {}
 void catacombs_portal_labels_draw() {}
-void creatures_draw_labels() {}
 void minimap_draw() {}
 void bar_draw() {}
 void character_sheet_draw() {}

@@ -1,7 +1,6 @@
 // Stand-ins for what the world build and the ambience step call in subsystems
-// that land later (Camelot and the landmarks, the catacombs, creatures, the
-// options). Each later piece deletes its functions from here. The creature
-// top-ups find their tables and placement rules in world/ambience_rules.h.
+// that land later (Camelot and the landmarks, the catacombs, the options).
+// Each later piece deletes its functions from here.
 #include "world/world_later.h"
 
 void camelot_build() {}
@@ -9,10 +8,5 @@ void landmarks_build() {}
 void catacombs_build() {}
 bool camelot_map_colour(float, float, Vec3*) { return false; }
 void settlements_submit_lights(Vec3, float) {}
-void world_initial_population() {}
-void ambience_top_up_camps() {}
-void ambience_wanderers_step() {}
-void ambience_goblins_step() {}
-void ambience_gaste_bears_step() {}
-void ambience_cave_guards_step() {}
 int world_quality_level() { return 1; }
+void catacombs_boss_defeated() {}

@@ -26,3 +26,6 @@ void ambience_cave_guards_step();  // every 30 s: skeletons before the cave
 
 // The graphics quality option (0..2): ambient occlusion is on at 2.
 int world_quality_level();
+
+// The crypt's lord has fallen (the passage opens, the log and the sound).
+void catacombs_boss_defeated();
