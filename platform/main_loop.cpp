@@ -16,6 +16,13 @@ uint8_t character_select_open = 0;
 uint8_t character_sheet_open = 0;
 
 static double previous_time = 0.0;
+static int draw_interval = 1;
+static unsigned frames_since_draw = 0;
+
+void main_loop_set_draw_interval(int n) {
+    draw_interval = n < 1 ? 1 : n;
+    frames_since_draw = 0;
+}
 
 float main_loop_clamp_step(double now, double previous) {
     float dt = (float)(now - previous);
@@ -75,6 +82,10 @@ void game_frame() {
     }
     net_update(frame_dt);
 
+    if (draw_interval > 1 && (frames_since_draw++ % (unsigned)draw_interval) != 0) {
+        previous_time = now;
+        return;
+    }
     render_begin_frame();
     if (character_sheet_open) character_preview_render();
     player_submit();

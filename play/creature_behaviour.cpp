@@ -345,15 +345,17 @@ void other_step(Creature& c, float dt) {
         case CS_RETURN: {
             Vec3 goal = c.world == 0 ? c.anchor : c.home;
             c.health = std::fmin(c.max_health, c.health + 0.33f * c.max_health * dt);
-            c.return_time += dt;
             float near = c.world == 0 ? 4.0f : 1.0f;
             if (hdist(c.pos, goal) < near || c.return_time > 10.0f) {
-                // One caught on a wall gives up and rests where it stands.
+                // One caught on a wall for 10 s gives up and rests where it stands.
                 c.ai_state = CS_IDLE;
                 c.behaviour_timer = 2.0f;
                 c.return_time = 0.0f;
             } else {
+                Vec3 before = c.pos;
                 steer_to(c, goal, d.run_speed, dt, false);
+                bool stuck = hdist(before, c.pos) < 0.2f * d.run_speed * dt;
+                c.return_time = stuck ? c.return_time + dt : 0.0f;
             }
             break;
         }

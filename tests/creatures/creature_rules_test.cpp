@@ -1,0 +1,450 @@
+// The rules of the creature table: spawning, health, experience, damage and
+// its reactions, hit shapes, targeting, poses and the wild population.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/creatures/creature_game.h"
+#include "play/player_later.h"
+#include "play/targeting.h"
+#include "world/ambience_rules.h"
+#include "world/population.h"
+#include "world/species_models.h"
+#include "world/world_later.h"
+
+namespace {
+
+Vec3 ground(float x, float z) { return {x, ground_height(x, z), z}; }
+
+// The open heath north of the goblin camp: flat enough, no camp near.
+const float kX = 60.0f, kZ = 150.0f;
+
+}  // namespace
+
+TEST(CreatureRules, PopulationFillsCampsSitesAndChiefsTheSameWayEveryRun) {
+    ASSERT_TRUE(creature_game());
+    auto snapshot = [](std::vector<float>* out) {
+        clean_table_with_player_at(0.0f, 0.0f);
+        world_initial_population();
+        out->clear();
+        for (const Creature& c : creatures)
+            if (c.in_use) {
+                out->push_back(c.pos.x);
+                out->push_back(c.pos.z);
+                out->push_back((float)c.species);
+            }
+    };
+    std::vector<float> a, b;
+    snapshot(&a);
+    snapshot(&b);
+    EXPECT_EQ(a, b);
+
+    for (const CampRule& camp : ambience_camps) {
+        int n = 0;
+        for (const Creature& c : creatures)
+            if (c.in_use && !c.elite && std::hypot(c.anchor.x - camp.x, c.anchor.z - camp.z) < 60.0f) {
+                ++n;
+                EXPECT_EQ(c.species, camp.species);
+                EXPECT_FALSE(is_lake_water(c.pos.x, c.pos.z));
+            }
+        EXPECT_GE(n, camp.keep) << camp.x << ", " << camp.z;
+    }
+    for (const SiteRule& site : ambience_sites) {
+        int n = 0;
+        for (const Creature& c : creatures)
+            if (c.in_use && !c.elite && c.species == site.species &&
+                std::hypot(c.anchor.x - site.x, c.anchor.z - site.z) < 1.0f) {
+                ++n;
+                EXPECT_GE(c.level, site.level_min);
+                EXPECT_LE(c.level, site.level_max);
+                EXPECT_FLOAT_EQ(c.tint.x, site.tint.x);
+            }
+        EXPECT_EQ(n, site.count) << site.x << ", " << site.z;
+    }
+    int goblins = 0, boars = 0;
+    int elites[ELITE_COUNT + 1] = {};
+    for (const Creature& c : creatures) {
+        if (!c.in_use) continue;
+        if (c.species == SP_GOBLIN && !c.elite && std::hypot(c.anchor.x - 160, c.anchor.z - 124) < 1.0f) ++goblins;
+        if (c.species == SP_BOAR) ++boars;
+        if (c.elite) ++elites[c.elite_index];
+    }
+    EXPECT_EQ(goblins, 20);
+    EXPECT_EQ(boars, 14);
+    for (int e = 1; e <= ELITE_COUNT; ++e) EXPECT_EQ(elites[e], 1) << elite_defs[e].name;
+
+    // A chief that fell comes back to his haunt once the player is far away,
+    // never under his eyes.
+    Creature* gaudin = nullptr;
+    for (Creature& c : creatures)
+        if (c.in_use && c.elite_index == ELITE_GAUDIN) gaudin = &c;
+    ASSERT_NE(gaudin, nullptr);
+    Vec3 haunt = gaudin->anchor;
+    free_creature(gaudin);
+    player.pos_x = haunt.x + 20.0f;
+    player.pos_z = haunt.z;
+    ambience_top_up_camps();
+    for (const Creature& c : creatures) EXPECT_FALSE(c.in_use && c.elite_index == ELITE_GAUDIN);
+    player.pos_x = 500.0f;
+    player.pos_z = 300.0f;
+    ambience_top_up_camps();
+    int back = 0;
+    for (const Creature& c : creatures) back += c.in_use && c.elite_index == ELITE_GAUDIN;
+    EXPECT_EQ(back, 1);
+
+    // Every skeleton of the cave stands before its mouth: five guards come
+    // back one at a time while the graveyard keeps its own.
+    int guards_before = 0;
+    for (const Creature& c : creatures)
+        guards_before += c.in_use && !c.elite && std::hypot(c.anchor.x - 46.11f, c.anchor.z - 319.2f) < 2.0f;
+    for (int i = 0; i < 8; ++i) ambience_cave_guards_step();
+    int guards = 0;
+    for (const Creature& c : creatures)
+        if (c.in_use && !c.elite && std::hypot(c.anchor.x - 46.11f, c.anchor.z - 319.2f) < 2.0f) {
+            ++guards;
+            EXPECT_TRUE(c.species == SP_SKELETON || c.species == SP_SKELETON_ARCHER);
+        }
+    EXPECT_EQ(guards_before, 0);
+    EXPECT_EQ(guards, CAVE_GUARDS_KEEP);
+}
+
+TEST(CreatureRules, SpawnHealthExperienceAndBlows) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    Creature* boar = spawn_creature(SP_BOAR, ground(kX + 5, kZ), ground(kX + 5, kZ));
+    Creature* wolf = spawn_creature(SP_WOLF, ground(kX + 8, kZ), ground(kX + 8, kZ));
+    ASSERT_TRUE(boar && wolf);
+    EXPECT_EQ(boar->serial, 1u);
+    EXPECT_EQ(wolf->serial, 2u);
+    EXPECT_EQ(boar->ai_state, CS_BOAR_IDLE);
+    EXPECT_EQ(wolf->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boar->max_health, 100.0f);
+    EXPECT_GE(wolf->level, 6);
+    EXPECT_LE(wolf->level, 7);
+    EXPECT_FLOAT_EQ(wolf->max_health, std::floor(((wolf->level - 1) * 0.3f + 1.0f) * 75.0f + 0.5f));
+    EXPECT_GE(boar->behaviour_timer, 1.0f);
+    EXPECT_LE(boar->behaviour_timer, 4.0f);
+    EXPECT_GT(wolf->model.node_count, 0);
+
+    // Elites: Grognard's fixed values, the others from their multipliers.
+    Creature* grognard = spawn_elite(ELITE_GROGNARD, ground(kX, kZ + 20), ground(kX, kZ + 20));
+    Creature* alpha = spawn_elite(ELITE_GUEULE_GRISE, ground(kX, kZ + 25), ground(kX, kZ + 25));
+    Creature* crocs = spawn_elite(ELITE_CROCS_NOIRS, ground(kX, kZ + 30), ground(kX, kZ + 30));
+    Creature* knight = spawn_elite(ELITE_GREEN_KNIGHT, ground(kX, kZ + 35), ground(kX, kZ + 35));
+    ASSERT_TRUE(grognard && alpha && crocs && knight);
+    EXPECT_FLOAT_EQ(grognard->max_health, 560.0f);
+    EXPECT_FLOAT_EQ(creature_blow_damage(grognard), 19.2f);
+    EXPECT_EQ(alpha->level, 8);
+    EXPECT_FLOAT_EQ(alpha->max_health, 816.0f);  // floor(233 x 3.5 + 0.5)
+    EXPECT_FLOAT_EQ(creature_blow_damage(crocs), 8.0f * 1.8f);
+    EXPECT_GT(knight->model.node_count, species_models[SP_FELON].model.node_count);
+    EXPECT_STREQ(creature_display_name(alpha), "Gueule-Grise");
+    std::snprintf(wolf->custom_name, sizeof wolf->custom_name, "Loup ensorcelé");
+    EXPECT_STREQ(creature_display_name(wolf), "Loup ensorcelé");
+
+    // Experience: x1.5 at most, a tenth more than six levels below.
+    player.level = 1;
+    set_creature_level(wolf, 7);
+    EXPECT_EQ(creature_xp_value(wolf), 165);
+    player.level = 14;
+    EXPECT_EQ(creature_xp_value(wolf), 11);
+    player.level = 13;
+    EXPECT_EQ(creature_xp_value(wolf), 44);  // six below: 110 x 0.4
+    player.level = 20;
+    EXPECT_EQ(creature_xp_value(boar), 2);
+    player.level = 10;
+    Creature* guardian = spawn_creature(SP_BONE_GUARDIAN, ground(kX, kZ - 20), ground(kX, kZ - 20));
+    ASSERT_TRUE(guardian);
+    EXPECT_EQ(creature_xp_value(guardian), (int)(155 * 1.3f + 0.5f));
+
+    // The Green Knight rises once, at 45 %, and hits harder in his second life.
+    float blow = creature_blow_damage(knight);
+    EXPECT_FALSE(damage_creature(knight, knight->max_health + 10.0f));
+    EXPECT_EQ(knight->phase, 2);
+    EXPECT_NEAR(knight->health, 0.45f * knight->max_health, 0.01f);
+    EXPECT_STREQ(hud_message_text(), "Le Chevalier Vert ramasse sa tête… et se relève en riant !");
+    EXPECT_FLOAT_EQ(creature_blow_damage(knight), blow * 1.25f);
+    EXPECT_TRUE(damage_creature(knight, knight->max_health));
+    EXPECT_EQ(knight->ai_state, CS_DEAD);
+    EXPECT_FALSE(damage_creature(knight, 10.0f));  // a corpse takes nothing
+
+    // A full table places nothing.
+    int placed = creatures_in_use();
+    for (int i = placed; i < CREATURE_CAPACITY; ++i)
+        ASSERT_NE(spawn_creature(SP_GOBLIN, ground(kX + 40, kZ + (float)i * 0.1f), ground(kX + 40, kZ)), nullptr);
+    EXPECT_EQ(spawn_creature(SP_GOBLIN, ground(kX, kZ), ground(kX, kZ)), nullptr);
+    EXPECT_EQ(spawn_elite(ELITE_OSSIAN, ground(kX, kZ), ground(kX, kZ)), nullptr);
+}
+
+TEST(CreatureRules, ReactionsToBlowsAndTheGuardiansShield) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    Creature* weak = spawn_creature(SP_BOAR, ground(kX + 5, kZ), ground(kX + 5, kZ));
+    Creature* strong = spawn_creature(SP_BOAR, ground(kX - 5, kZ), ground(kX - 5, kZ));
+    damage_creature(weak, 75.0f);
+    damage_creature(strong, 20.0f);
+    EXPECT_EQ(weak->ai_state, CS_BOAR_FLEE);
+    EXPECT_FLOAT_EQ(weak->behaviour_timer, 4.0f);
+    EXPECT_EQ(strong->ai_state, CS_BOAR_FIGHT);
+    EXPECT_FLOAT_EQ(strong->behaviour_timer, 9.0f);
+    EXPECT_FLOAT_EQ(strong->hit_flash, 0.15f);
+
+    // One goblin hit: its kin within 14 m join, a far one and a wolf do not.
+    Creature* g0 = spawn_creature(SP_GOBLIN, ground(kX, kZ + 20), ground(kX, kZ + 20));
+    Creature* g1 = spawn_creature(SP_GOBLIN, ground(kX + 10, kZ + 20), ground(kX, kZ + 20));
+    Creature* g2 = spawn_creature(SP_GOBLIN, ground(kX + 20, kZ + 20), ground(kX, kZ + 20));
+    Creature* w = spawn_creature(SP_WOLF, ground(kX + 3, kZ + 20), ground(kX, kZ + 20));
+    damage_creature(g0, 10.0f);
+    EXPECT_EQ(g0->ai_state, CS_FIGHT);
+    EXPECT_EQ(g1->ai_state, CS_FIGHT);
+    EXPECT_EQ(g2->ai_state, CS_IDLE);
+    EXPECT_EQ(w->ai_state, CS_IDLE);
+
+    // The bone guardian turns blows on its front to a fifth, not those from
+    // behind, not while stunned, and never a blow with no direction.
+    player.level = 10;
+    Creature* gd = spawn_creature(SP_BONE_GUARDIAN, ground(kX, kZ - 20), ground(kX, kZ - 20));
+    gd->heading = 0.0f;  // facing +z
+    bool blocked = false;
+    EXPECT_FLOAT_EQ(player_damage_factor(gd, {0, 0, -1}, &blocked), 0.2f);
+    EXPECT_TRUE(blocked);
+    EXPECT_FLOAT_EQ(player_damage_factor(gd, {0, 0, 1}, &blocked), 1.0f);
+    EXPECT_FALSE(blocked);
+    EXPECT_FLOAT_EQ(player_damage_factor(gd, {0, 0, 0}, &blocked), 1.0f);
+    EXPECT_FALSE(blocked);
+    gd->stun_time = 1.0f;
+    player_damage_factor(gd, {0, 0, -1}, &blocked);
+    EXPECT_FALSE(blocked);
+    player.level = 1;
+    EXPECT_FLOAT_EQ(player_damage_factor(gd, {1, 0, 0}, &blocked), 0.46f);
+
+    // Hit shapes follow the facing and the scale.
+    Creature* wolf = spawn_creature(SP_WOLF, ground(kX + 30, kZ), ground(kX + 30, kZ));
+    wolf->heading = PI * 0.5f;  // facing +x
+    Vec3 p = wolf->pos;
+    EXPECT_EQ(hit_part(wolf, p + Vec3{0.7f, 0.74f, 0}), 2);
+    EXPECT_EQ(hit_part(wolf, p + Vec3{-0.4f, 0.64f, 0}), 1);
+    EXPECT_EQ(hit_part(wolf, p + Vec3{0, 0.64f, 0.6f}), 0);
+    EXPECT_EQ(hit_part(wolf, p + Vec3{0, 0.64f, 0.7f}), 0);
+    wolf->body_scale = 2.0f;
+    EXPECT_EQ(hit_part(wolf, p + Vec3{1.4f, 1.48f, 0}), 2);
+    damage_creature(wolf, 1e6f);
+    EXPECT_EQ(hit_part(wolf, p + Vec3{0, 1.28f, 0}), 0);
+}
+
+TEST(CreatureBehaviour, BoarsLeashesAndSight) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    // A boar next to the player minds its own business.
+    Creature* boar = spawn_creature(SP_BOAR, ground(kX + 2, kZ), ground(kX + 2, kZ));
+    step_creatures(12.0f);
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    EXPECT_NE(boar->ai_state, CS_BOAR_FIGHT);
+    // Hit, it fights back for its 9 s.
+    damage_creature(boar, 10.0f);
+    step_creatures(3.0f);
+    EXPECT_LT(player.health, player.max_health);
+
+    // A wolf pulled beyond twice its leash turns back and heals on the way.
+    clean_table_with_player_at(kX, kZ);
+    Vec3 home = ground(kX - 100.0f, kZ);
+    Creature* w = spawn_creature(SP_WOLF, ground(kX - 1.0f, kZ), home);
+    w->ai_state = CS_FIGHT;
+    w->health = 0.5f * w->max_health;
+    step_creatures(0.1f);
+    EXPECT_EQ(w->ai_state, CS_RETURN);
+    float before = w->health;
+    step_creatures(1.0f);
+    EXPECT_GT(w->health, before);
+    step_creatures(20.0f);
+    EXPECT_TRUE(w->ai_state == CS_IDLE || w->ai_state == CS_ROAM) << w->ai_state;
+    EXPECT_FLOAT_EQ(w->health, w->max_health);
+    EXPECT_LT(std::hypot(w->pos.x - home.x, w->pos.z - home.z), 12.0f);
+
+    // Out of sight range the fight ends at once; a dead player ends it too.
+    Creature* far = spawn_creature(SP_BRIGAND, ground(kX + 65, kZ), ground(kX + 65, kZ));
+    far->ai_state = CS_FIGHT;
+    step_creatures(0.05f);
+    EXPECT_EQ(far->ai_state, CS_RETURN);
+    Creature* near = spawn_creature(SP_BRIGAND, ground(kX + 5, kZ + 5), ground(kX + 5, kZ + 5));
+    near->ai_state = CS_FIGHT;
+    player.dead = 1;
+    step_creatures(0.05f);
+    EXPECT_EQ(near->ai_state, CS_RETURN);
+    player.dead = 0;
+
+    // Calm after the return to life: boars rest, the others go home.
+    Creature* b2 = spawn_creature(SP_BOAR, ground(kX + 4, kZ + 4), ground(kX + 4, kZ + 4));
+    b2->ai_state = CS_BOAR_FIGHT;
+    near->ai_state = CS_FIGHT;
+    calm_all_creatures();
+    EXPECT_EQ(b2->ai_state, CS_BOAR_IDLE);
+    EXPECT_EQ(near->ai_state, CS_RETURN);
+    EXPECT_FLOAT_EQ(b2->home.x, b2->pos.x);
+}
+
+TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(1048.0f, 80.0f);
+    player.pos_y = 0.0f;
+    underground = 1;
+    Creature* boss = spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+    ASSERT_NE(boss, nullptr);
+    EXPECT_EQ(boss->world, 1);
+    EXPECT_EQ(boss->phase, 1);  // the first fight has its minions and rage too
+    EXPECT_FLOAT_EQ(boss->body_scale, 1.35f);
+    EXPECT_FLOAT_EQ(boss->max_health, 3200.0f);
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
+
+    auto minions = [] {
+        int n = 0;
+        for (const Creature& c : creatures) n += c.in_use && c.minion && c.ai_state != CS_DEAD;
+        return n;
+    };
+    damage_creature(boss, 0.45f * 3200.0f);
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(minions(), 2);
+    for (Creature& c : creatures)
+        if (c.in_use && c.minion) {
+            EXPECT_FLOAT_EQ(c.max_health, 352.0f);
+            EXPECT_EQ(c.ai_state, CS_FIGHT);
+            damage_creature(&c, 1000.0f);
+        }
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->summons, 1);  // killing them does not bring more
+    EXPECT_EQ(minions(), 0);
+    damage_creature(boss, 0.22f * 3200.0f);  // 33 %
+    step_creatures(0.05f);
+    EXPECT_EQ(minions(), 2);
+    EXPECT_EQ(boss->phase, 2);
+    damage_creature(boss, 0.05f * 3200.0f);  // 28 %
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 3);
+    EXPECT_EQ(boss->summons, 2);
+    for (Creature& c : creatures)
+        if (c.in_use && c.minion) damage_creature(&c, 1000.0f);
+    damage_creature(boss, 0.1f * 3200.0f);
+    step_creatures(1.0f);
+    EXPECT_EQ(minions(), 0);  // never a third pair
+
+    // Out of the room for more than 3 s: back on his throne, whole again.
+    player.pos_x = 1020.0f;
+    step_creatures(2.5f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    step_creatures(0.6f);
+    EXPECT_EQ(boss->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boss->health, 3200.0f);
+    EXPECT_EQ(boss->phase, 1);
+    EXPECT_EQ(boss->summons, 0);
+    EXPECT_FLOAT_EQ(boss->heading, PI);
+    EXPECT_STREQ(hud_message_text(), "Bréhus retourne à son trône…");
+    for (const FallingSlab& s : falling_slabs) EXPECT_FALSE(s.active);
+    underground = 0;
+}
+
+TEST(CreatureTargeting, SelectCyclesLeftToRightAndPicksTheNearestAhead) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    player.camera_yaw = 0.0f;  // looking along +z
+    auto at = [](float bearing, float d) {
+        return ground(kX + std::sin(bearing) * d, kZ + std::cos(bearing) * d);
+    };
+    Creature* left = spawn_creature(SP_WOLF, at(-0.6f, 12.0f), at(-0.6f, 12.0f));
+    Creature* ahead = spawn_creature(SP_WOLF, at(0.1f, 20.0f), at(0.1f, 20.0f));
+    Creature* right = spawn_creature(SP_WOLF, at(0.9f, 10.0f), at(0.9f, 10.0f));
+    Creature* behind = spawn_creature(SP_WOLF, at(3.0f, 8.0f), at(3.0f, 8.0f));
+    Creature* far = spawn_creature(SP_WOLF, at(0.0f, 50.0f), at(0.0f, 50.0f));
+    (void)behind;
+    (void)far;
+    // (1.5 |b| + 1) d: 22.8 left, 23 ahead, 23.5 right.
+    EXPECT_EQ(select_target(false), left);
+    player.target = left;
+    EXPECT_EQ(select_target(true), ahead);
+    player.target = ahead;
+    EXPECT_EQ(select_target(true), right);
+    player.target = right;
+    EXPECT_EQ(select_target(true), left);  // wraps round
+    // Within 3 m a creature behind counts; one alone cycles to itself.
+    clean_table_with_player_at(kX, kZ);
+    player.camera_yaw = 0.0f;
+    Creature* close = spawn_creature(SP_GOBLIN, at(3.0f, 2.0f), at(3.0f, 2.0f));
+    EXPECT_EQ(select_target(false), close);
+    player.target = close;
+    EXPECT_EQ(select_target(true), close);
+    damage_creature(close, 1e6f);
+    EXPECT_EQ(select_target(false), nullptr);
+
+    // The hold: a target that becomes invalid is dropped 1.2 s later.
+    Creature* g = spawn_creature(SP_GOBLIN, at(0.0f, 10.0f), at(0.0f, 10.0f));
+    player.target = g;
+    player.target_hold = 1000000.0f;
+    player.pos_x += 100.0f;
+    for (int i = 0; i < 23; ++i) player_target_upkeep(0.05f);
+    EXPECT_EQ(player.target, g);
+    for (int i = 0; i < 2; ++i) player_target_upkeep(0.05f);
+    EXPECT_EQ(player.target, nullptr);
+}
+
+TEST(CreaturePoses, GaitsStrikesAndTheBowDraw) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    Creature* wolf = spawn_creature(SP_WOLF, ground(kX + 10, kZ), ground(kX + 10, kZ));
+    Creature* gob = spawn_creature(SP_GOBLIN, ground(kX - 10, kZ), ground(kX - 10, kZ));
+    const SpeciesSlots& ws = species_models[SP_WOLF].slots;
+    const SpeciesSlots& gs = species_models[SP_GOBLIN].slots;
+    auto pitch = [](Creature* c, int slot) { return c->model.nodes[slot].rotation.x; };
+
+    // Standing still: straight legs, the phase still turning over.
+    wolf->speed = 0.0f;
+    float p0 = wolf->stride_phase;
+    pose_quadruped(wolf, 0.5f, 1.7f);
+    EXPECT_NEAR(wolf->stride_phase - p0, 1.0f, 1e-5f);
+    for (int s : {ws.front_leg[0], ws.front_leg[1], ws.hind_leg[0], ws.hind_leg[1]})
+        EXPECT_NEAR(pitch(wolf, s), 0.0f, 1e-6f);
+    EXPECT_NEAR(wolf->model.nodes[ws.body].position.y, 0.0f, 1e-6f);
+    gob->speed = 0.0f;
+    pose_biped(gob, 0.5f);
+    EXPECT_NEAR(pitch(gob, gs.leg[0]), 0.0f, 1e-6f);
+    if (gs.knee[0] >= 0) {
+        EXPECT_NEAR(pitch(gob, gs.knee[0]), 0.06f, 1e-6f);
+    }
+
+    // At 7 m/s the wolf gallops: front 1 with hind 2, against front 2 and hind 1.
+    wolf->speed = 7.0f;
+    for (int i = 0; i < 7; ++i) {
+        pose_quadruped(wolf, 0.031f, 1.7f);
+        float f1 = pitch(wolf, ws.front_leg[0]);
+        EXPECT_NEAR(f1, pitch(wolf, ws.hind_leg[1]), 1e-5f);
+        EXPECT_NEAR(-f1, pitch(wolf, ws.front_leg[1]), 1e-5f);
+        EXPECT_NEAR(-f1, pitch(wolf, ws.hind_leg[0]), 1e-5f);
+    }
+    // At a walk the diagonal pairs go together instead.
+    wolf->speed = 1.7f;
+    pose_quadruped(wolf, 0.05f, 1.7f);
+    EXPECT_NEAR(pitch(wolf, ws.front_leg[0]), pitch(wolf, ws.hind_leg[0]), 1e-5f);
+
+    // A goblin's blow: raised to -2.6 halfway, down to +0.4, in 1/2.2 s.
+    gob->attack_anim = 1.0f;
+    float top = 0.0f;
+    int frames = 0;
+    while (gob->attack_anim > 0.0f && frames < 100) {
+        pose_biped(gob, 1.0f / 220.0f);
+        top = std::fmin(top, pitch(gob, gs.weapon_arm));
+        ++frames;
+    }
+    EXPECT_NEAR(frames, 100, 1);
+    EXPECT_NEAR(top, -2.6f, 0.01f);
+    EXPECT_NEAR(pitch(gob, gs.weapon_arm), 0.4f, 1e-4f);
+
+    // A skeleton archer past 0.4 s of draw holds the full draw.
+    Creature* archer = spawn_creature(SP_SKELETON_ARCHER, ground(kX, kZ + 10), ground(kX, kZ + 10));
+    const SpeciesSlots& as = species_models[SP_SKELETON_ARCHER].slots;
+    archer->draw_time = 0.6f;
+    for (int i = 0; i < 20; ++i) pose_biped(archer, 0.05f);
+    EXPECT_NEAR(archer->model.nodes[as.weapon_arm].rotation.y, 0.9f, 1e-5f);
+    EXPECT_NEAR(archer->model.nodes[as.weapon_arm].rotation.z, -0.9f, 1e-5f);
+    EXPECT_NEAR(pitch(archer, as.weapon_arm), -1.4707963f, 1e-3f);
+}
