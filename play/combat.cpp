@@ -191,7 +191,6 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
         hud_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
         hud_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
                        1.3f, 0.9f, 0.26f);
-        c->hit_flash = 0.22f;
         snd_play_at(29, p, 1.0f);
     } else {
         hud_float_text(p + Vec3{0, 0.35f, 0}, head ? hud_fmt("-%d  tête !", (int)d) : hud_fmt("-%d", (int)d),
@@ -199,7 +198,8 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
     }
     snd_play_at(1, p, critical ? 0.7f : 1.0f);
     bool died = damage_creature(c, d);
-    if (critical && c->hit_flash < 0.22f) c->hit_flash = 0.22f;
+    // A critical hit flashes longer than the plain 0.15 s.
+    if (critical && c->in_use) c->hit_flash = 0.22f;
     const SpeciesDef& def = species_defs[c->species];
     if (died) {
         player.kills += 1;
