@@ -10,9 +10,11 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/camera.h"
+#include "play/combat.h"
 #include "play/player_later.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
+#include "play/skills.h"
 #include "render/renderer.h"
 #include "world/human.h"
 #include "world/mesh.h"
@@ -52,6 +54,9 @@ void player_reset_new() {
     player.weapon_factor = 1.0f;
     player.draw_blend = 1.0f;
     player.charge_target = -1;
+    player.max_mana = 100.0f;
+    player.mana = 100.0f;
+    player.swing_multiplier = 1.0f;
 }
 
 // ---- Click tracking and mouse capture --------------------------------------------
@@ -161,7 +166,9 @@ void player_update(float dt) {
         }
     }
     if (!window_acted) player_escape_and_focus();
-    player_mouse_buttons(!window_acted && !player_window_blocks_clicks());
+    // The action bar and the spellbook take their own presses first.
+    bool interface_took = interface_mouse_update();
+    player_mouse_buttons(!window_acted && !player_window_blocks_clicks() && !interface_took);
     player_target_upkeep(dt);
     player_update_capture();
     if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;
@@ -306,4 +313,5 @@ void player_submit() {
     if (!model_built || !same_look(built_look, player_look)) player_model_rebuild();
     model_evaluate(player_model, player_root_matrix());
     model_draw(player_model, human_clothing_material(), cloth_for_class(player.player_class));
+    combat_submit();
 }

@@ -61,6 +61,18 @@ struct Player {
     float walk_blend, run_blend;
     float body_pitch;  // root pitch: 0 standing, -pi/2 laid down (death)
     Vec3 camera_target;
+
+    // Class resources and skill state.
+    float mana, max_mana;         // druid
+    float cast_glow;              // 1 after a cast, fading
+    float life_breath_time;       // heal over time of the druid's first spell
+    float regeneration_time;
+    float war_cry_time;
+    float skill_cooldown[8];
+    int32_t pending_shield_effect;  // 0 none, 1 stun, 2 bleed, 3 execute
+    float swing_multiplier;
+    // Armour of the worn items alone; the warrior's bonus follows the level.
+    int32_t gear_armour;
 };
 
 extern Player player;

@@ -2,6 +2,7 @@
 // listener, the HUD's view of the player, and the title overlay's click.
 #include <cmath>
 
+#include "play/combat.h"
 #include "play/player.h"
 #include "play/player_later.h"
 #include "play/targeting.h"
@@ -22,11 +23,6 @@ void player_click(int button, int, int) {
     player_click_target(button == 0);
 }
 
-// Experience needed for the next level.
-static int32_t experience_need(int32_t level) {
-    return (int32_t)std::floor(100.0 * std::pow((double)level, 1.5) + 0.5);
-}
-
 void player_hud_update(float) {
     Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
     snd_set_player_position(feet);
@@ -39,6 +35,8 @@ void player_hud_update(float) {
     hud_player.health = player.health;
     hud_player.max_health = player.max_health;
     hud_player.rage = player.rage;
+    hud_player.mana = player.mana;
+    hud_player.max_mana = player.max_mana;
     hud_player.experience = player.experience;
     hud_player.experience_next = player.level >= 20 ? 0 : experience_need(player.level);
     hud_player.position = feet;

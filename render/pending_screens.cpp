@@ -13,17 +13,14 @@ void quest_givers_labels_draw() {}
 void world_figures_labels_draw() {}
 void catacombs_portal_labels_draw() {}
 void minimap_draw() {}
-void bar_draw() {}
 void character_sheet_draw() {}
 void quest_journal_draw() {}
-void spellbook_draw() {}
 void map_screen_draw() {}
 void crafting_labels_draw() {}
 void professions_draw() {}
 void merchant_window_draw() {}
 void loot_window_draw() {}
 void interaction_cursor_draw() {}
-void skill_drag_draw() {}
 void options_screen() {}
 
 // Openers used by the pause dialog.

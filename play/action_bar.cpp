@@ -1,0 +1,358 @@
+// The ten-slot action bar: its layout (saved with the character), using a
+// slot, potions, drawing with cooldowns and tooltips, and the presses, drags
+// and drops shared with the spellbook.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/combat_later.h"
+#include "play/player.h"
+#include "play/skills.h"
+#include "render/hud.h"
+#include "render/icons.h"
+#include "render/ui.h"
+#include "sound/sound.h"
+
+int32_t action_bar[BAR_SLOTS] = {0, 1, 2, BAR_POTION_BASE + 26, BAR_POTION_BASE + 27, -1, -1, -1, -1, -1};
+
+void bar_default() {
+    // Keys 1 to 3 hold the first three skills, 4 and 5 the two healing potions.
+    static const int32_t layout[BAR_SLOTS] = {0, 1, 2, BAR_POTION_BASE + 26, BAR_POTION_BASE + 27, -1, -1, -1, -1, -1};
+    std::memcpy(action_bar, layout, sizeof(layout));
+}
+
+int32_t bar_value_sane(long long v) {
+    if (v >= -1 && v < SKILLS_PER_CLASS) return (int32_t)v;
+    if (v >= BAR_POTION_BASE && v <= BAR_POTION_BASE + 100000 && item_is_potion((int)(v - BAR_POTION_BASE)))
+        return (int32_t)v;
+    return -1;
+}
+
+void load_bar(const char* text) {
+    long long values[BAR_SLOTS];
+    bool present[BAR_SLOTS] = {};
+    const char* p = text ? text : "";
+    while (*p) {
+        const char* end = p;
+        while (*end && *end != '\n') ++end;
+        // "barre_<digit> <value>", nothing else on the key.
+        if (end - p > 8 && std::strncmp(p, "barre_", 6) == 0 && p[6] >= '0' && p[6] <= '9' && p[7] == ' ') {
+            int slot = p[6] - '0';
+            char num[32];
+            int n = (int)(end - (p + 8));
+            if (n > 31) n = 31;
+            std::memcpy(num, p + 8, (size_t)n);
+            num[n] = 0;
+            char* stop = nullptr;
+            errno = 0;
+            long long v = std::strtoll(num, &stop, 10);
+            bool ok = stop != num && errno == 0;
+            while (ok && *stop) {
+                if (*stop != '\r' && *stop != ' ') ok = false;
+                ++stop;
+            }
+            values[slot] = ok ? v : -1;
+            present[slot] = true;
+        }
+        p = *end ? end + 1 : end;
+    }
+    if (!present[0]) {
+        bar_default();
+        return;
+    }
+    for (int i = 0; i < BAR_SLOTS; ++i) action_bar[i] = present[i] ? bar_value_sane(values[i]) : -1;
+}
+
+int save_bar(char* out, int capacity) {
+    if (!out || capacity <= 0) return 0;
+    int used = 0;
+    out[0] = 0;
+    for (int i = 0; i < BAR_SLOTS; ++i) {
+        int n = std::snprintf(out + used, (size_t)(capacity - used), "barre_%d %d\r\n", i, (int)action_bar[i]);
+        if (n < 0 || used + n >= capacity) {
+            out[used] = 0;
+            break;
+        }
+        used += n;
+    }
+    return used;
+}
+
+void use_bar_slot(int slot) {
+    if (slot < 0 || slot >= BAR_SLOTS) return;
+    int32_t v = action_bar[slot];
+    if (v < 0) return;
+    if (v < SKILLS_PER_CLASS) {
+        use_skill(v);
+        return;
+    }
+    int id = v - BAR_POTION_BASE;
+    if (bag_count(id) > 0)
+        potion_drink(id);
+    else
+        hud_message(hud_fmt("Plus de %s.", item_name(id)), 1.2f);
+}
+
+void put_item_on_bar(int item, int slot) {
+    if (slot < 0 || slot >= BAR_SLOTS) return;
+    if (!item_is_potion(item)) {
+        hud_message("Seules les potions se rangent dans la barre d'action.", 1.6f);
+        return;
+    }
+    for (int32_t& v : action_bar)
+        if (v == BAR_POTION_BASE + item) v = -1;
+    action_bar[slot] = BAR_POTION_BASE + item;
+    snd_play(8, 0.6f);
+}
+
+// ---- Geometry -----------------------------------------------------------------------------
+
+UiBox bar_slot_box(int i) {
+    float s = hud_scale;
+    float size = 52 * s, gap = 6 * s;
+    float total = BAR_SLOTS * size + (BAR_SLOTS - 1) * gap;
+    float x0 = (float)plat_input.client_width * 0.5f - total * 0.5f;
+    return {x0 + (float)i * (size + gap), (float)plat_input.client_height - 186 * s, size, size};
+}
+
+static bool inside(const UiBox& b, float x, float y) { return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h; }
+
+static int bar_slot_at(float x, float y) {
+    for (int i = 0; i < BAR_SLOTS; ++i)
+        if (inside(bar_slot_box(i), x, y)) return i;
+    return -1;
+}
+
+// ---- Presses, drags and drops -------------------------------------------------------------
+
+namespace {
+
+enum PressOn { PRESS_NONE = 0, PRESS_BAR = 1, PRESS_BOOK = 2, PRESS_WINDOW = 3 };
+int press_on = PRESS_NONE;
+int press_index = -1;
+int press_x = 0, press_y = 0;
+bool dragging = false;
+int32_t drag_content = -1;
+
+int book_cell_at(float x, float y) {
+    for (int i = 0; i < SKILLS_PER_CLASS; ++i)
+        if (inside(spellbook_cell_box(i), x, y)) return i;
+    return -1;
+}
+
+void release_press() {
+    press_on = PRESS_NONE;
+    press_index = -1;
+    dragging = false;
+    drag_content = -1;
+}
+
+void drop(float x, float y) {
+    int j = bar_slot_at(x, y);
+    if (press_on == PRESS_BAR) {
+        if (j >= 0) {
+            if (j != press_index) {
+                int32_t t = action_bar[j];
+                action_bar[j] = action_bar[press_index];
+                action_bar[press_index] = t;
+            }
+            snd_play(8, 0.6f);
+        } else {
+            action_bar[press_index] = -1;
+        }
+    } else if (press_on == PRESS_BOOK && j >= 0) {
+        const SkillDef& def = skill_of(drag_content);
+        if (player.level < def.level) {
+            hud_message(hud_fmt("%s : niveau %d requis.", def.name, def.level), 1.4f);
+            return;
+        }
+        action_bar[j] = drag_content;
+        snd_play(8, 0.6f);
+    }
+}
+
+}  // namespace
+
+bool interface_mouse_update() {
+    if (paused || title_overlay || hud_dialog_state().open) {
+        release_press();
+        return false;
+    }
+    bool down = plat_input.button_down[0] != 0;
+    bool pressed = plat_input.button_pressed[0] != 0 || (down && !plat_input.button_down_prev[0]);
+    float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    if (pressed && press_on == PRESS_NONE) {
+        int slot = bar_slot_at(mx, my);
+        if (slot >= 0) {
+            press_on = PRESS_BAR;
+            press_index = slot;
+        } else if (hud_windows.spellbook) {
+            if (inside(spellbook_close_box(), mx, my)) {
+                spellbook_toggle();
+                press_on = PRESS_WINDOW;
+            } else if (int cell = book_cell_at(mx, my); cell >= 0) {
+                press_on = PRESS_BOOK;
+                press_index = cell;
+            } else if (inside(spellbook_box(), mx, my)) {
+                press_on = PRESS_WINDOW;
+            }
+        }
+        press_x = plat_input.mouse_x;
+        press_y = plat_input.mouse_y;
+    }
+    if (press_on == PRESS_NONE) return false;
+    if (down) {
+        if (!dragging && (std::abs(plat_input.mouse_x - press_x) > 5 || std::abs(plat_input.mouse_y - press_y) > 5)) {
+            if (press_on == PRESS_BAR && action_bar[press_index] >= 0) {
+                dragging = true;
+                drag_content = action_bar[press_index];
+            } else if (press_on == PRESS_BOOK) {
+                int order[SKILLS_PER_CLASS];
+                spellbook_order(order);
+                dragging = true;
+                drag_content = order[press_index];
+            }
+        }
+        return true;
+    }
+    // Released.
+    if (dragging) {
+        drop(mx, my);
+    } else if (press_on == PRESS_BAR) {
+        use_bar_slot(press_index);
+    } else if (press_on == PRESS_BOOK) {
+        int order[SKILLS_PER_CLASS];
+        spellbook_order(order);
+        use_skill(order[press_index]);
+    }
+    release_press();
+    return true;
+}
+
+// ---- Drawing --------------------------------------------------------------------------------------
+
+namespace {
+
+const Vec4 kDim = {0.73f, 0.69f, 0.58f, 1.0f};
+
+void content_icon(int32_t v, float x, float y, float size, float alpha) {
+    if (v >= 0 && v < SKILLS_PER_CLASS) {
+        const SkillDef& d = skill_of(v);
+        icon_draw(d.icon, x, y, size, d.tint, alpha);
+    } else if (v >= BAR_POTION_BASE) {
+        int id = v - BAR_POTION_BASE;
+        icon_draw(item_icon(id), x, y, size, item_colour(id), alpha);
+    }
+}
+
+void tooltip(const UiBox& near, const char* l1, const char* l2, const char* l3) {
+    float s = hud_scale;
+    const char* lines[3] = {l1, l2, l3};
+    float w = 0, h = 12 * s;
+    for (int i = 0; i < 3; ++i) {
+        if (!lines[i]) continue;
+        float size = (i == 0 ? 18 : 15) * s;
+        float lw = ui_text_width(lines[i], size, i == 0 ? UI_FONT_TITLE : UI_FONT_BODY);
+        w = lw > w ? lw : w;
+        h += size * 1.35f;
+    }
+    w += 24 * s;
+    float x = near.x + near.w * 0.5f - w * 0.5f;
+    float maxx = (float)plat_input.client_width - w - 4 * s;
+    x = x < 4 * s ? 4 * s : (x > maxx ? maxx : x);
+    float y = near.y - 10 * s - h;
+    ui_panel(x, y, w, h, Vec4{0.06f, 0.08f, 0.07f, 0.95f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    float ty = y + 6 * s;
+    for (int i = 0; i < 3; ++i) {
+        if (!lines[i]) continue;
+        float size = (i == 0 ? 18 : 15) * s;
+        ui_text(x + 12 * s, ty, lines[i], size, i == 0 ? HUD_GOLD : HUD_PARCHMENT, i == 0 ? UI_FONT_TITLE : UI_FONT_BODY);
+        ty += size * 1.35f;
+    }
+}
+
+void slot_tooltip(int i) {
+    int32_t v = action_bar[i];
+    UiBox b = bar_slot_box(i);
+    if (v >= 0 && v < SKILLS_PER_CLASS) {
+        const SkillDef& d = skill_of(v);
+        const char* locked = player.level < d.level ? hud_fmt("Niveau %d requis", d.level) : nullptr;
+        const char* cost;
+        if (d.cost > 0)
+            cost = hud_fmt("Coûte %d de %s  ·  recharge : %d s", d.cost,
+                           player.player_class == CLASS_DRUID ? "mana" : "rage", (int)d.cooldown);
+        else
+            cost = hud_fmt("Recharge : %d s", (int)d.cooldown);
+        if (locked)
+            tooltip(b, d.name, locked, cost);
+        else
+            tooltip(b, d.name, cost, nullptr);
+    } else if (v >= BAR_POTION_BASE) {
+        int id = v - BAR_POTION_BASE;
+        float cd = potion_cooldown_left();
+        const char* line = cd > 0.0f ? hud_fmt("Dans le sac : %d  ·  recharge commune : %d s", bag_count(id),
+                                               (int)std::ceil(cd))
+                                     : hud_fmt("Dans le sac : %d", bag_count(id));
+        tooltip(b, item_name(id), line, nullptr);
+    }
+}
+
+}  // namespace
+
+void bar_draw() {
+    float s = hud_scale;
+    UiBox first = bar_slot_box(0), last = bar_slot_box(BAR_SLOTS - 1);
+    ui_panel(first.x - 8 * s, first.y - 8 * s, last.x + last.w - first.x + 16 * s, first.h + 16 * s, HUD_PANEL_FILL,
+             HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    int hover = -1;
+    for (int i = 0; i < BAR_SLOTS; ++i) {
+        UiBox b = bar_slot_box(i);
+        bool over = inside(b, mx, my);
+        if (over) hover = i;
+        ui_panel(b.x, b.y, b.w, b.h, Vec4{0.04f, 0.05f, 0.04f, 0.85f},
+                 over ? HUD_GOLD : Vec4{0.83f, 0.68f, 0.24f, 0.3f}, std::fmax(1.0f, s));
+        int32_t v = action_bar[i];
+        float pad = 4 * s, isz = b.w - 2 * pad;
+        float remaining = 0.0f, total = 1.0f;
+        if (v >= 0 && v < SKILLS_PER_CLASS) {
+            const SkillDef& d = skill_of(v);
+            bool locked = player.level < d.level;
+            content_icon(v, b.x + pad, b.y + pad, isz, locked ? 0.45f : 1.0f);
+            if (locked)
+                ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 17 * s, hud_fmt("Niv %d", d.level), 13 * s, HUD_GOLD,
+                                UI_FONT_BODY);
+            remaining = player.skill_cooldown[v];
+            total = d.cooldown;
+        } else if (v >= BAR_POTION_BASE) {
+            int id = v - BAR_POTION_BASE;
+            int count = bag_count(id);
+            content_icon(v, b.x + pad, b.y + pad, isz, count > 0 ? 1.0f : 0.45f);
+            const char* n = hud_fmt("%d", count);
+            float w = ui_text_width(n, 14 * s, UI_FONT_BODY);
+            ui_text(b.x + b.w - w - 4 * s, b.y + b.h - 17 * s, n, 14 * s, HUD_PARCHMENT, UI_FONT_BODY);
+            remaining = potion_cooldown_left();
+            total = 20.0f;
+        }
+        if (remaining > 0.0f && total > 0.0f) {
+            // The shade's top edge sweeps down as the cooldown runs out.
+            float f = clampf(remaining / total, 0.0f, 1.0f);
+            ui_rect(b.x, b.y + b.h * (1.0f - f), b.w, b.h * f, Vec4{0.0f, 0.0f, 0.0f, 0.6f});
+            ui_text_centred(b.x + b.w * 0.5f, b.y + b.h * 0.5f - 11 * s, hud_fmt("%d", (int)std::ceil(remaining)),
+                            22 * s, HUD_PARCHMENT, UI_FONT_TITLE);
+        }
+        ui_text(b.x + 4 * s, b.y + 2 * s, hud_fmt("%d", (i + 1) % 10), 12 * s, kDim, UI_FONT_BODY);
+    }
+    if (hover >= 0 && !dragging) slot_tooltip(hover);
+}
+
+void skill_drag_draw() {
+    if (!dragging || drag_content < 0) return;
+    float s = hud_scale, size = 44 * s;
+    content_icon(drag_content, (float)plat_input.mouse_x - size * 0.5f, (float)plat_input.mouse_y - size * 0.5f, size,
+                 0.85f);
+}

@@ -1,0 +1,380 @@
+// The archer's arrows (a ring of 40: the last ones shot stay where they
+// landed), the small specks of sparks, leaves and ice, and what fighting puts
+// into the frame.
+#include <cmath>
+#include <cstring>
+
+#include "platform/main_loop.h"
+#include "play/combat.h"
+#include "play/combat_later.h"
+#include "play/creatures.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "play/skills.h"
+#include "play/targeting.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "sound/sound.h"
+#include "world/mesh.h"
+#include "world/terrain.h"
+
+PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
+
+namespace {
+
+int next_arrow = 0;
+
+constexpr float kArrowSpeed = 48.0f;
+constexpr float kPiercingSpeed = 67.2f;
+constexpr float kArrowGravity = 5.9f;
+constexpr float kArrowLife = 6.0f;
+
+Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
+
+Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
+
+// Into a creature's own frame (forward, up, side) and back.
+Vec3 to_local(const Creature& c, Vec3 v) {
+    float fx = std::sin(c.heading), fz = std::cos(c.heading);
+    return {v.x * fx + v.z * fz, v.y, v.x * fz - v.z * fx};
+}
+Vec3 to_world(const Creature& c, Vec3 l) {
+    float fx = std::sin(c.heading), fz = std::cos(c.heading);
+    return {l.x * fx + l.z * fz, l.y, l.x * fz - l.z * fx};
+}
+
+void stick_in(PlayerArrow& a, Creature* c) {
+    a.stuck = 1;
+    if (c) {
+        a.stuck_slot = creature_index(c);
+        a.stuck_serial = c->serial;
+        a.stuck_offset = to_local(*c, a.pos - c->pos);
+        a.stuck_dir = to_local(*c, a.dir);
+    } else {
+        a.stuck_slot = -1;
+    }
+}
+
+void stop_in_world(PlayerArrow& a) {
+    stick_in(a, nullptr);
+    snd_play_at(2, a.pos, 0.4f);
+}
+
+bool hits_obstacle(Vec3 p) {
+    int n = 0;
+    const int32_t* idx = obstacle_query(p.x, p.z, &n);
+    const Obstacle* list = obstacle_list();
+    for (int i = 0; i < n; ++i) {
+        const Obstacle& o = list[idx[i]];
+        float dx = p.x - o.x, dz = p.z - o.z;
+        if (dx * dx + dz * dz < o.radius * o.radius && p.y >= o.base_y && p.y <= o.base_y + o.height) return true;
+    }
+    return false;
+}
+
+float arrow_damage(const PlayerArrow& a) { return player_ranged_base() * (a.multiplier > 0.0f ? a.multiplier : 1.0f); }
+
+void arrow_effects(const PlayerArrow& a, Creature* c) {
+    if (!creature_alive(c)) return;
+    float h = 1.9f * std::fmax(c->body_scale, 1.0f);
+    if (a.kind == ARROW_FIRE) {
+        add_damage_over_time(c, 4.0f, 0.35f * player_ranged_base(), DOT_FIRE);
+        hud_float_text(c->pos + Vec3{0, h, 0}, "En flammes !", rgba(1.0f, 0.55f, 0.15f), 1.0f, 0.5f, 0.24f);
+    } else if (a.kind == ARROW_ICE) {
+        c->stun_time = std::fmax(c->stun_time, 3.0f);
+        hud_float_text(c->pos + Vec3{0, h, 0}, "Gelé !", rgba(0.6f, 0.85f, 1.0f), 1.0f, 0.5f, 0.26f);
+        particles_burst(creature_aim_point(c), 14, {0.7f, 0.9f, 1.0f}, 2.5f, 1.0f, 0.8f);
+    }
+}
+
+bool pierced_before(const PlayerArrow& a, const Creature& c) {
+    int slot = creature_index(&c);
+    for (int i = 0; i < a.pierced_count; ++i)
+        if (a.pierced[i] == slot && a.pierced_serial[i] == c.serial) return true;
+    return false;
+}
+
+// Tests the tip against every creature; true when the arrow stopped.
+bool arrow_against_creatures(PlayerArrow& a) {
+    int world = player_world();
+    for (Creature& c : creatures) {
+        if (!c.in_use || c.world != world || c.companion || c.ai_state == CS_DEAD) continue;
+        float dx = c.pos.x - a.pos.x, dz = c.pos.z - a.pos.z;
+        float r = 3.0f * c.body_scale;
+        if (dx * dx + dz * dz > r * r) continue;
+        int part = hit_part(&c, a.pos);
+        if (part == 0) continue;
+        if (a.kind == ARROW_PIERCING) {
+            if (pierced_before(a, c)) continue;
+            if (a.pierced_count < PIERCE_MEMORY) {
+                hit_creature(&c, arrow_damage(a), a.pos, part, a.dir);
+                a.pierced[a.pierced_count] = creature_index(&c);
+                a.pierced_serial[a.pierced_count] = c.serial;
+                a.pierced_count += 1;
+                continue;
+            }
+            // Its memory is full: rather than strike the same creatures again
+            // on every step, the arrow stops in the next one it meets.
+            hit_creature(&c, arrow_damage(a), a.pos, part, a.dir);
+            stick_in(a, &c);
+            return true;
+        }
+        float d = arrow_damage(a) * (part == HIT_HEAD ? 2.0f : 1.0f);
+        hit_creature(&c, d, a.pos, part, a.dir);
+        arrow_effects(a, &c);
+        stick_in(a, &c);
+        return true;
+    }
+    return false;
+}
+
+bool arrow_against_targets(PlayerArrow& a) {
+    Vec3 centre;
+    if (!practice_target_hit(a.pos, &centre)) return false;
+    player.targets_hit += 1;
+    snd_play_at(2, a.pos, 1.0f);
+    float d = length(a.pos - centre);
+    if (d < 0.2f) {
+        player.bullseyes += 1;
+        hud_message("Dans le mille !", 1.8f);
+    } else if (d < 0.5f) {
+        hud_message("Beau tir !", 1.8f);
+    } else {
+        hud_message("Touché", 1.8f);
+    }
+    stick_in(a, nullptr);
+    return true;
+}
+
+void arrow_step(PlayerArrow& a, float h) {
+    Creature* t = nullptr;
+    if (a.homing_slot >= 0 && a.homing_slot < CREATURE_CAPACITY) {
+        t = &creatures[a.homing_slot];
+        if (!creature_alive(t) || t->serial != a.homing_serial) {
+            t = nullptr;
+            a.homing_slot = -1;
+        }
+    }
+    if (t) {
+        Vec3 aim = creature_aim_point(t);
+        Vec3 to = aim - a.pos;
+        float dist = length(to);
+        float travel = kArrowSpeed * h;
+        a.dir = dist > 1e-5f ? to * (1.0f / dist) : a.dir;
+        a.vel = a.dir * kArrowSpeed;
+        if (dist <= travel + 0.35f) {
+            a.pos = aim;
+            int part = hit_part(t, a.pos);
+            float d = arrow_damage(a) * (part == HIT_HEAD ? 2.0f : 1.0f);
+            hit_creature(t, d, a.pos, part == HIT_HEAD ? HIT_HEAD : HIT_BODY, a.dir);
+            arrow_effects(a, t);
+            stick_in(a, t);
+            return;
+        }
+        a.pos += a.vel * h;
+    } else {
+        if (a.kind != ARROW_PIERCING) a.vel.y -= kArrowGravity * h;
+        a.pos += a.vel * h;
+        a.dir = normalize(a.vel);
+        if (a.kind != ARROW_FALLING && arrow_against_creatures(a)) return;
+    }
+    bool below = a.pos.x > 950.0f;
+    if (!below && arrow_against_targets(a)) return;
+    if (below) {
+        if (player_catacomb_solid(a.pos)) stop_in_world(a);
+    } else if (a.pos.y <= ground_height(a.pos.x, a.pos.z)) {
+        a.pos.y = ground_height(a.pos.x, a.pos.z);
+        stop_in_world(a);
+    } else if (hits_obstacle(a.pos)) {
+        stop_in_world(a);
+    }
+}
+
+}  // namespace
+
+Vec3 player_bow_hand() {
+    float fx = std::sin(player.heading), fz = std::cos(player.heading);
+    return feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
+}
+
+PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind) {
+    PlayerArrow& a = player_arrows[next_arrow];
+    next_arrow = (next_arrow + 1) % PLAYER_ARROW_CAPACITY;
+    std::memset(&a, 0, sizeof(a));
+    a.active = 1;
+    a.pos = pos;
+    a.vel = vel;
+    a.dir = normalize(vel);
+    a.multiplier = 1.0f;
+    a.kind = kind;
+    a.homing_slot = -1;
+    a.stuck_slot = -1;
+    return &a;
+}
+
+PlayerArrow* launch_arrow(float offset, float multiplier, int kind, bool counts) {
+    Vec3 hand = player_bow_hand();
+    Creature* t = player.target;
+    bool at_target = false;
+    Vec3 aim;
+    if (target_is_valid(t) && std::hypot(t->pos.x - player.pos_x, t->pos.z - player.pos_z) <= 80.0f) {
+        aim = creature_aim_point(t);
+        at_target = true;
+    } else {
+        aim = feet() + Vec3{std::sin(player.heading) * 30.0f, 1.4f, std::cos(player.heading) * 30.0f};
+    }
+    Vec3 dir = normalize(aim - hand);
+    if (offset != 0.0f) {
+        float c = std::cos(offset), s = std::sin(offset);
+        dir = {dir.x * c + dir.z * s, dir.y, -dir.x * s + dir.z * c};
+    }
+    float speed = kind == ARROW_PIERCING ? kPiercingSpeed : kArrowSpeed;
+    PlayerArrow* a = spawn_arrow(hand, dir * speed, kind);
+    a->multiplier = multiplier;
+    if (kind == ARROW_PLAIN && offset == 0.0f && at_target) {
+        a->homing_slot = creature_index(t);
+        a->homing_serial = t->serial;
+    }
+    if (counts) player.attacks_made += 1;
+    return a;
+}
+
+void arrows_update(float dt) {
+    for (PlayerArrow& a : player_arrows) {
+        if (!a.active) continue;
+        if (a.stuck) {
+            if (a.stuck_slot >= 0) {
+                const Creature& c = creatures[a.stuck_slot];
+                if (c.in_use && c.serial == a.stuck_serial) {
+                    a.pos = c.pos + to_world(c, a.stuck_offset);
+                    a.dir = to_world(c, a.stuck_dir);
+                } else {
+                    a.stuck_slot = -1;  // stays where the creature was
+                }
+            }
+            continue;
+        }
+        a.age += dt;
+        if (a.age > kArrowLife) {
+            stick_in(a, nullptr);
+            continue;
+        }
+        float h = dt * 0.25f;
+        for (int i = 0; i < 4 && !a.stuck; ++i) arrow_step(a, h);
+    }
+}
+
+// ---- Specks ---------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kParticles = 384;
+struct Speck {
+    uint8_t active;
+    Vec3 pos, vel, colour;
+    float age, life;
+};
+Speck specks[kParticles];
+int next_speck = 0;
+// The specks' spread has its own generator so criticals stay where they are.
+Rng speck_rng = {0x5EEDu};
+
+}  // namespace
+
+void particles_burst(Vec3 at, int count, Vec3 colour, float speed, float up, float life) {
+    for (int i = 0; i < count; ++i) {
+        Speck& s = specks[next_speck];
+        next_speck = (next_speck + 1) % kParticles;
+        float a = rng_float(speck_rng) * 2.0f * PI;
+        float r = rng_float(speck_rng) * speed;
+        s.active = 1;
+        s.pos = at;
+        s.vel = {std::cos(a) * r, up * (0.4f + rng_float(speck_rng)), std::sin(a) * r};
+        s.colour = colour;
+        s.age = 0.0f;
+        s.life = life * (0.7f + 0.6f * rng_float(speck_rng));
+    }
+}
+
+void particles_update(float dt) {
+    for (Speck& s : specks) {
+        if (!s.active) continue;
+        s.age += dt;
+        if (s.age >= s.life) {
+            s.active = 0;
+            continue;
+        }
+        s.vel.y -= 1.5f * dt;
+        s.pos += s.vel * dt;
+    }
+}
+
+void particles_clear() { std::memset(specks, 0, sizeof(specks)); }
+
+int particles_alive() {
+    int n = 0;
+    for (const Speck& s : specks) n += s.active;
+    return n;
+}
+
+// ---- Drawing -----------------------------------------------------------------------------------
+
+namespace {
+
+GpuMesh* shaft_mesh = nullptr;
+GpuMesh* head_mesh = nullptr;
+GpuMesh* speck_mesh = nullptr;
+Material* wood = nullptr;
+Material* iron = nullptr;
+Material* glow = nullptr;
+
+void ensure_meshes() {
+    if (shaft_mesh) return;
+    MeshBuilder a = shape_frustum(0.011f, 0.011f, 0.72f, 5, true);
+    shaft_mesh = mesh_upload(&a);
+    MeshBuilder h = shape_frustum(0.0f, 0.03f, 0.09f, 4, true);
+    head_mesh = mesh_upload(&h);
+    MeshBuilder s = shape_ellipsoid(0.05f, 0.05f, 0.05f, 4);
+    speck_mesh = mesh_upload(&s);
+    Material m;
+    material_init(&m, {0.55f, 0.42f, 0.26f});
+    wood = material_copy(m);
+    material_init(&m, {0.6f, 0.6f, 0.62f});
+    iron = material_copy(m);
+    material_init(&m, {1.0f, 1.0f, 1.0f});
+    m.emission = {1.4f, 1.4f, 1.4f};
+    m.light_flag_b = 1;
+    m.no_shadow = 1;
+    glow = material_copy(m);
+}
+
+// The meshes stand centred along y; lay one along the flight, its centre
+// `back` metres behind the tip.
+Mat4 along(Vec3 tip, Vec3 dir, float back) {
+    Vec3 d = normalize(dir);
+    float yaw = std::atan2(d.x, d.z);
+    float pitch = std::asin(clampf(d.y, -1.0f, 1.0f));
+    return mat4_translate(tip - d * back) * mat4_rotate_y(yaw) * mat4_rotate_x(PI * 0.5f - pitch);
+}
+
+}  // namespace
+
+void combat_submit() {
+    ensure_meshes();
+    Vec3 eye = render_camera.eye;
+    static const Vec3 kind_tint[5] = {{1, 1, 1}, {1.6f, 0.7f, 0.3f}, {0.7f, 1.0f, 1.6f}, {0.9f, 0.9f, 1.1f}, {1, 1, 1}};
+    for (const PlayerArrow& a : player_arrows) {
+        if (!a.active) continue;
+        float dx = a.pos.x - eye.x, dz = a.pos.z - eye.z;
+        if (dx * dx + dz * dz > 150.0f * 150.0f) continue;
+        Vec3 tint = kind_tint[a.kind >= 0 && a.kind < 5 ? a.kind : 0];
+        render_add(shaft_mesh, wood, along(a.pos, a.dir, 0.42f), {1, 1, 1});
+        render_add(head_mesh, iron, along(a.pos, a.dir, 0.045f), tint);
+    }
+    for (const Speck& s : specks) {
+        if (!s.active) continue;
+        float k = 1.0f - s.age / s.life;
+        render_add(speck_mesh, glow, mat4_translate(s.pos) * mat4_scale({k, k, k}), s.colour);
+    }
+    skills_submit(speck_mesh, glow);
+}

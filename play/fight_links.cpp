@@ -1,0 +1,137 @@
+// The fighting steps of the player's frame: window and bar keys, Escape and
+// a lost focus, the class's basic attack, and the per-frame updates of
+// arrows, bolts, effects and traps.
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/combat.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "play/skills.h"
+#include "play/targeting.h"
+#include "render/hud.h"
+
+namespace {
+
+void close_all_windows() {
+    hud_windows.map = 0;
+    hud_windows.spellbook = 0;
+    hud_windows.journal = 0;
+    hud_windows.professions = 0;
+    character_sheet_open = 0;
+}
+
+void toggle(uint8_t* flag) {
+    bool open = !*flag;
+    if (open) close_all_windows();
+    *flag = open ? 1 : 0;
+}
+
+bool any_window_open() {
+    return character_sheet_open || hud_windows.loot || hud_windows.merchant || hud_windows.journal ||
+           hud_windows.professions || hud_windows.spellbook || hud_windows.map;
+}
+
+}  // namespace
+
+bool player_window_keys() {
+    if (title_overlay || hud_dialog_state().open) return false;
+    if (binding_pressed(BIND_MAP)) {
+        toggle(&hud_windows.map);
+        return true;
+    }
+    // Lying fallen, only the map opens.
+    if (player.dead) return false;
+    if (binding_pressed(BIND_SPELLBOOK)) {
+        spellbook_toggle();
+        return true;
+    }
+    if (binding_pressed(BIND_CHARACTER) || binding_pressed(BIND_BAG)) {
+        toggle(&character_sheet_open);
+        return true;
+    }
+    if (binding_pressed(BIND_JOURNAL)) {
+        toggle(&hud_windows.journal);
+        return true;
+    }
+    if (binding_pressed(BIND_PROFESSIONS)) {
+        toggle(&hud_windows.professions);
+        return true;
+    }
+    return false;
+}
+
+void player_action_bar_keys() {
+    if (title_overlay || hud_dialog_state().open) return;
+    for (int a = 0; a < BINDING_COUNT; ++a) {
+        int slot = binding_bar_slot(a);
+        if (slot >= 0 && binding_pressed(a)) use_bar_slot(slot);
+    }
+}
+
+void player_escape_and_focus() {
+    // Only the key event counts: the pause dialog consumes the event that
+    // closes it, and the key is still down in that frame.
+    bool escape = plat_input.key_pressed[KEY_ESCAPE] != 0;
+    if (escape && hud_dialog_state().open) {
+        hud_dialog_close();
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        return;
+    }
+    if (paused) return;
+    if (escape && hud_windows.journal) {
+        hud_windows.journal = 0;
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        return;
+    }
+    if (any_window_open()) return;
+    if (escape) {
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        if (target_is_valid(player.target)) {
+            player.target = nullptr;
+            player.target_hold = 0.0f;
+        } else {
+            hud_pause();
+        }
+        return;
+    }
+    if (!plat_input.window_active && !title_overlay && !hud_dialog_state().open) hud_pause();
+}
+
+bool player_window_blocks_clicks() { return any_window_open(); }
+
+// No skill of the game slows its own player; the step keeps its length.
+float player_slow_factor() { return 1.0f; }
+
+void player_attack_step(float dt) {
+    skills_update(dt);
+    if (!player.attack_requested || player.attack_cooldown > 0.0f) return;
+    switch (player.player_class) {
+        case CLASS_DRUID:
+            if (ensure_target_for_attack(45.0f)) {
+                cast_bolt(1.0f, 0);
+                player.attack_cooldown = 0.7f;
+            }
+            break;
+        case CLASS_WARRIOR:
+            if (player.swing_progress > 0.0f || charge_running() || player.whirlwind_progress > 0.0f) break;
+            if (ensure_target_for_attack(1e9f)) start_swing(next_combo_index(), 1.0f);
+            break;
+        default:
+            if (ensure_target_for_attack(45.0f)) {
+                launch_arrow(0.0f, 1.0f, ARROW_PLAIN);
+                player.draw_blend = 0.0f;
+                player.attack_cooldown = 0.55f;
+            }
+            break;
+    }
+}
+
+void player_arrows_update(float dt) {
+    arrows_update(dt);
+    bolts_update(dt);
+    damage_over_time_update(dt);
+    particles_update(dt);
+}
+
+void player_traps_update(float dt) { traps_update(dt); }

@@ -1,0 +1,107 @@
+// The spellbook: the class's eight skills by the level that teaches them,
+// to read, to cast with a click, or to drag onto the action bar.
+#include <cmath>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/player.h"
+#include "play/skills.h"
+#include "render/hud.h"
+#include "render/icons.h"
+#include "render/ui.h"
+
+void spellbook_toggle() {
+    bool open = !hud_windows.spellbook;
+    if (open) {
+        // One window at a time.
+        hud_windows.map = 0;
+        hud_windows.journal = 0;
+        hud_windows.professions = 0;
+        character_sheet_open = 0;
+    }
+    hud_windows.spellbook = open ? 1 : 0;
+}
+
+void spellbook_order(int order[SKILLS_PER_CLASS]) {
+    for (int i = 0; i < SKILLS_PER_CLASS; ++i) order[i] = i;
+    // Insertion sort keeps equal levels in slot order.
+    for (int i = 1; i < SKILLS_PER_CLASS; ++i) {
+        int v = order[i], j = i - 1;
+        while (j >= 0 && skill_of(order[j]).level > skill_of(v).level) {
+            order[j + 1] = order[j];
+            --j;
+        }
+        order[j + 1] = v;
+    }
+}
+
+UiBox spellbook_box() {
+    float s = hud_scale;
+    float w = 1120 * s, h = 690 * s;
+    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
+}
+
+UiBox spellbook_close_box() {
+    float s = hud_scale;
+    UiBox b = spellbook_box();
+    return {b.x + b.w - 28 * s - 10 * s, b.y + 10 * s, 28 * s, 28 * s};
+}
+
+UiBox spellbook_cell_box(int i) {
+    float s = hud_scale;
+    UiBox b = spellbook_box();
+    float gap = 16 * s, left = b.x + 24 * s, top = b.y + 110 * s;
+    float w = (b.w - 48 * s - 3 * gap) / 4.0f, h = (b.h - 134 * s - gap) / 2.0f;
+    int col = i % 4, row = i / 4;
+    return {left + (float)col * (w + gap), top + (float)row * (h + gap), w, h};
+}
+
+void spellbook_draw() {
+    float s = hud_scale;
+    UiBox b = spellbook_box();
+    ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
+    static const char* titles[3] = {"Grimoire de l'archer", "Grimoire du guerrier", "Grimoire du druide"};
+    int cls = player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class);
+    ui_text(b.x + 24 * s, b.y + 20 * s, titles[cls], 32 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(b.x + 24 * s, b.y + 66 * s,
+            "Faites glisser une compétence jusqu'à une case de la barre d'action  ·  clic : la lancer", 16 * s,
+            HUD_PARCHMENT, UI_FONT_BODY);
+    UiBox c = spellbook_close_box();
+    float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
+    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
+    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+
+    int order[SKILLS_PER_CLASS];
+    spellbook_order(order);
+    const Vec4 dim = {0.73f, 0.69f, 0.58f, 0.6f};
+    for (int i = 0; i < SKILLS_PER_CLASS; ++i) {
+        const SkillDef& d = skill_of(order[i]);
+        bool locked = player.level < d.level;
+        UiBox k = spellbook_cell_box(i);
+        bool over = mx >= k.x && my >= k.y && mx < k.x + k.w && my < k.y + k.h;
+        ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
+                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.3f}, std::fmax(1.0f, s));
+        float pad = 14 * s;
+        ui_rect(k.x + pad - 2 * s, k.y + pad - 2 * s, 68 * s, 68 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
+        icon_draw(d.icon, k.x + pad, k.y + pad, 64 * s, d.tint, locked ? 0.45f : 1.0f);
+        float tx = k.x + pad + 64 * s + 12 * s, tw = k.x + k.w - pad - tx;
+        Vec4 name = locked ? Vec4{0.83f, 0.68f, 0.24f, 0.55f} : HUD_GOLD;
+        ui_text(tx, k.y + pad, d.name, 19 * s, name, UI_FONT_TITLE);
+        const char* cost;
+        if (d.cost > 0)
+            cost = hud_fmt("%d de %s  ·  recharge %d s", d.cost, cls == 2 ? "mana" : "rage", (int)d.cooldown);
+        else
+            cost = hud_fmt("Recharge %d s", (int)d.cooldown);
+        ui_text(tx, k.y + pad + 27 * s, cost, 14 * s, locked ? dim : HUD_PARCHMENT, UI_FONT_BODY);
+        if (locked)
+            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Appris au niveau %d", d.level), 14 * s, dim, UI_FONT_BODY);
+        else
+            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Niv %d", d.level), 14 * s, Vec4{0.6f, 0.85f, 0.5f, 1},
+                    UI_FONT_BODY);
+        if (tw > 40 * s)
+            ui_text_wrapped(k.x + pad, k.y + pad + 80 * s, k.w - 2 * pad, d.description, 14 * s,
+                            locked ? dim : Vec4{0.85f, 0.82f, 0.72f, 1}, UI_FONT_BODY, 1.3f);
+    }
+}

@@ -1,0 +1,332 @@
+// Fighting rules with exact numbers: experience and levels, armour and the
+// shield, criticals against a block, arrows, skills' checks, traps and the
+// action bar's saved layout.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/combat.h"
+#include "play/creatures.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "play/skills.h"
+#include "render/hud.h"
+#include "world/terrain.h"
+
+namespace {
+
+void fresh(int cls, int level) {
+    creatures_reset();
+    hud_reset();
+    player_reset_new();
+    clear_skills();
+    combat_rng.state = 12345u;
+    player.player_class = cls;
+    player.pos_x = 40.0f;
+    player.pos_z = 40.0f;
+    player.pos_y = ground_height(40.0f, 40.0f);
+    player.heading = PI * 0.5f;  // facing +x
+    player.camera_yaw = player.heading;
+    player.camera_forward = {1, 0, 0};
+    player_equipment_totals(0, 0, 0, 1.0f);
+    set_level_and_experience(level, 0);
+    title_overlay = 0;
+    std::memset(&plat_input, 0, sizeof(plat_input));
+}
+
+// A creature of the given species and level ahead of the player along +x.
+Creature* ahead(int species, float metres, int level) {
+    float x = player.pos_x + metres, z = player.pos_z;
+    Creature* c = spawn_creature(species, {x, ground_height(x, z), z}, {x, 0, z});
+    set_creature_level(c, level);
+    c->heading = -PI * 0.5f;  // facing the player
+    return c;
+}
+
+float lost(const Creature* c) { return c->max_health - c->health; }
+
+// A blow lands plain or critical (x1.8); true when it is one of the two.
+bool plain_or_critical(float got, float base) {
+    return std::fabs(got - base) < 0.01f * base || std::fabs(got - 1.8f * base) < 0.01f * base;
+}
+
+}  // namespace
+
+TEST(Experience, ConversionsAndTable) {
+    EXPECT_EQ(experience_points(1), 1);
+    EXPECT_EQ(experience_points(2), 1);
+    EXPECT_EQ(experience_points(3), 1);
+    EXPECT_EQ(experience_points(20), 5);
+    EXPECT_EQ(experience_points(0), 0);
+    EXPECT_EQ(experience_points(-7), 0);
+    const int table[10] = {100, 283, 520, 800, 1118, 1470, 1852, 2263, 2700, 3162};
+    for (int l = 1; l <= 10; ++l) EXPECT_EQ(experience_need(l), table[l - 1]) << l;
+    EXPECT_EQ(experience_need(19), 8282);
+}
+
+TEST(Experience, TwoLevelsInOneGainThenNothingAtTwenty) {
+    fresh(CLASS_WARRIOR, 1);
+    int armour1 = player.armour;
+    // 100 + 283 to pass two levels, 10 left over.
+    grant_experience(4 * 393 - 2);
+    EXPECT_EQ(player.level, 3);
+    EXPECT_EQ(player.experience, 10);
+    EXPECT_FLOAT_EQ(player.health, (100.0f + 30.0f) * 1.3f);
+    EXPECT_FLOAT_EQ(player.levelup_glow, 1.0f);
+    EXPECT_STREQ(hud_message_text(), "Niveau 3 !\nPoints de vie +19 · Dégâts +12 %");
+    // The warrior's armour follows the level at once.
+    EXPECT_EQ(player.armour, armour1 + 4);
+
+    set_level_and_experience(19, 8000);
+    grant_experience(4 * 400);
+    EXPECT_EQ(player.level, 20);
+    EXPECT_EQ(player.experience, 0);
+    grant_experience(100000);
+    EXPECT_EQ(player.level, 20);
+    EXPECT_EQ(player.experience, 0);
+
+    set_level_and_experience(0, -4);
+    EXPECT_EQ(player.level, 1);
+    EXPECT_EQ(player.experience, 0);
+    set_level_and_experience(2, 999);
+    EXPECT_EQ(player.experience, 282);
+    set_level_and_experience(99, 50);
+    EXPECT_EQ(player.level, 20);
+    EXPECT_EQ(player.experience, 0);
+}
+
+TEST(Damage, ArmourHalvesAndTheShieldTakesThirtyPercentOfThat) {
+    fresh(CLASS_ARCHER, 1);
+    player_equipment_totals(100, 0, 0, 1.0f);
+    float h = player.health;
+    damage_player(40.0f, {player.pos_x + 2, player.pos_y, player.pos_z});
+    EXPECT_FLOAT_EQ(h - player.health, 20.0f);
+
+    fresh(CLASS_WARRIOR, 1);
+    player_equipment_totals(100 - 12, 0, 0, 1.0f);  // 12 from the warrior's bonus at level 1
+    ASSERT_EQ(player.armour, 100);
+    player.guard_blend = 1.0f;
+    h = player.health;
+    damage_player(40.0f, {player.pos_x + 2, player.pos_y, player.pos_z});  // in front
+    EXPECT_NEAR(h - player.health, 6.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(player.rage, 3.0f);
+    h = player.health;
+    damage_player(40.0f, {player.pos_x - 2, player.pos_y, player.pos_z});  // behind
+    EXPECT_NEAR(h - player.health, 20.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(player.rage, 9.0f);
+
+    // The fall names the place where the player comes to.
+    damage_player(1e6f, {player.pos_x - 2, player.pos_y, player.pos_z});
+    EXPECT_EQ(player.dead, 1);
+    EXPECT_EQ(player.health, 0.0f);
+    EXPECT_STREQ(hud_message_text(), "Vous êtes tombé…\nRetour à Camelot.");
+    h = player.health;
+    damage_player(10.0f, {0, 0, 0});
+    EXPECT_EQ(player.health, h);
+}
+
+TEST(Damage, NoCriticalOnABlockedBlow) {
+    fresh(CLASS_WARRIOR, 10);
+    Creature* g = ahead(SP_BONE_GUARDIAN, 2.0f, 10);
+    g->max_health = g->health = 1e6f;
+    for (int i = 0; i < 60; ++i) {
+        float before = g->health;
+        hit_creature(g, 10.0f, g->pos + Vec3{0, 1, 0}, HIT_BODY, {1, 0, 0});
+        ASSERT_NEAR(before - g->health, 2.0f, 1e-3f) << i;
+    }
+    // From behind the same blows can be critical.
+    int criticals = 0;
+    for (int i = 0; i < 60; ++i) {
+        float before = g->health;
+        hit_creature(g, 10.0f, g->pos + Vec3{0, 1, 0}, HIT_BODY, {-1, 0, 0});
+        criticals += before - g->health > 11.0f;
+    }
+    EXPECT_GT(criticals, 0);
+}
+
+TEST(Arrows, PiercingArrowStrikesEachCreatureOnceAndStopsInTheSeventh) {
+    fresh(CLASS_ARCHER, 8);
+    Creature* line[8];
+    for (int i = 0; i < 8; ++i) {
+        line[i] = ahead(SP_BRIGAND, 4.0f + 1.5f * (float)i, 8);
+        line[i]->max_health = line[i]->health = 1e5f;
+    }
+    player.target = nullptr;
+    PlayerArrow* a = launch_arrow(0.0f, 2.2f, ARROW_PIERCING);
+    EXPECT_EQ(player.attacks_made, 1);
+    for (int f = 0; f < 60; ++f) arrows_update(1.0f / 60.0f);
+    float base = player_ranged_base() * 2.2f;
+    for (int i = 0; i < 7; ++i) EXPECT_TRUE(plain_or_critical(lost(line[i]), base)) << i << " " << lost(line[i]);
+    EXPECT_EQ(lost(line[7]), 0.0f);
+    EXPECT_TRUE(a->stuck);
+    EXPECT_EQ(a->stuck_slot, creature_index(line[6]));
+}
+
+TEST(Skills, ChecksCostsAndCooldowns) {
+    // One level early: the message, and no cooldown.
+    fresh(CLASS_ARCHER, 2);
+    Creature* w = ahead(SP_WOLF, 10.0f, 2);
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_STREQ(hud_message_text(), "Volée de flèches : niveau 3 requis.");
+    EXPECT_EQ(player.skill_cooldown[1], 0.0f);
+    EXPECT_FALSE(use_skill(-5));
+    EXPECT_FALSE(use_skill(8));
+
+    // A volley of five counts one attack.
+    set_level_and_experience(3, 0);
+    player.target = w;
+    EXPECT_TRUE(use_skill(1));
+    EXPECT_EQ(player.attacks_made, 1);
+    int flying = 0;
+    for (const PlayerArrow& a : player_arrows) flying += a.active;
+    EXPECT_EQ(flying, 5);
+    EXPECT_FLOAT_EQ(player.skill_cooldown[1], 7.0f);
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_STREQ(hud_message_text(), "Volée de flèches : encore 7 s.");
+
+    // A failed charge spends nothing.
+    fresh(CLASS_WARRIOR, 3);
+    player.rage = 50.0f;
+    Creature* near = ahead(SP_WOLF, 3.0f, 3);
+    player.target = near;
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_STREQ(hud_message_text(), "Charge : choisissez une cible entre 5 et 25 m.");
+    EXPECT_EQ(player.skill_cooldown[1], 0.0f);
+    EXPECT_FLOAT_EQ(player.rage, 50.0f);
+    near->pos.x = player.pos_x + 30.0f;
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_EQ(player.skill_cooldown[1], 0.0f);
+    near->pos.x = player.pos_x + 10.0f;
+    EXPECT_TRUE(use_skill(1));
+    EXPECT_FLOAT_EQ(player.skill_cooldown[1], 15.0f);
+    EXPECT_TRUE(charge_running());
+
+    // Exactly the mana cost is enough.
+    fresh(CLASS_DRUID, 1);
+    player.mana = 29.5f;
+    EXPECT_FALSE(use_skill(0));
+    EXPECT_STREQ(hud_message_text(), "Souffle de vie : il faut 30 de mana.");
+    player.mana = 30.0f;
+    EXPECT_TRUE(use_skill(0));
+    EXPECT_FLOAT_EQ(player.mana, 0.0f);
+    EXPECT_FLOAT_EQ(player.cast_glow, 1.0f);
+}
+
+TEST(Skills, HealsStopAtTheMaximum) {
+    fresh(CLASS_DRUID, 14);
+    player.health = player.max_health - 5.0f;
+    EXPECT_TRUE(use_skill(7));
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    player.health = player.max_health * 0.5f;
+    EXPECT_TRUE(use_skill(0));  // 30 %, then 3 % a second for 5 s
+    for (int i = 0; i < 600; ++i) skills_update(0.01f);
+    EXPECT_NEAR(player.health, player.max_health * 0.95f, 0.5f);
+    player.mana = player.max_mana - 1.0f;
+    skills_update(1.0f);
+    EXPECT_FLOAT_EQ(player.mana, player.max_mana);
+
+    fresh(CLASS_WARRIOR, 10);
+    player.rage = 100.0f;
+    player.health = player.max_health - 1.0f;
+    EXPECT_TRUE(use_skill(6));
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+}
+
+TEST(Skills, HeroicStrikeKeepsItsMultiplierOnTheThirdBlow) {
+    fresh(CLASS_WARRIOR, 5);
+    Creature* b = ahead(SP_WOLF, 1.5f, 5);
+    b->max_health = b->health = 1e5f;
+    player.target = b;
+    player.rage = 20.0f;
+    ASSERT_TRUE(use_skill(0));
+    EXPECT_EQ(player.combo_index, 2);
+    for (int i = 0; i < 40; ++i) skills_update(0.02f);
+    EXPECT_TRUE(plain_or_critical(lost(b), player_melee_base() * 2.5f)) << lost(b);
+    // A plain third blow of the combo is raised to 1.6.
+    b->health = b->max_health;
+    start_swing(2, 1.0f);
+    for (int i = 0; i < 40; ++i) skills_update(0.02f);
+    EXPECT_TRUE(plain_or_critical(lost(b), player_melee_base() * 1.6f)) << lost(b);
+}
+
+TEST(Skills, WrathSparesTheWolfSpirit) {
+    fresh(CLASS_DRUID, 10);
+    Creature* wolf = ahead(SP_WOLF, 3.0f, 10);
+    Creature* spirit = summon_companion({player.pos_x, player.pos_y, player.pos_z + 1.5f}, 30.0f);
+    ASSERT_NE(spirit, nullptr);
+    float spirit_health = spirit->health;
+    EXPECT_TRUE(use_skill(6));
+    EXPECT_EQ(spirit->health, spirit_health);
+    EXPECT_GT(lost(wolf), 0.0f);
+    EXPECT_STREQ(hud_message_text(), "Courroux de Tervanne : 1 créature frappée");
+}
+
+TEST(Traps, AFourthTrapReplacesTheNewestAndClearingRemovesThem) {
+    fresh(CLASS_ARCHER, 14);
+    for (int i = 0; i < 3; ++i) {
+        player.pos_z = 40.0f + 3.0f * (float)i;
+        player.skill_cooldown[2] = 0.0f;
+        ASSERT_TRUE(use_skill(2));
+        traps_update(1.0f);
+    }
+    player.pos_z = 60.0f;
+    player.skill_cooldown[2] = 0.0f;
+    ASSERT_TRUE(use_skill(2));
+    EXPECT_FLOAT_EQ(traps[0].pos.z, 40.0f);
+    EXPECT_FLOAT_EQ(traps[1].pos.z, 43.0f);
+    EXPECT_FLOAT_EQ(traps[2].pos.z, 60.0f);
+
+    // A creature walking onto one springs it.
+    Creature* boar = spawn_creature(SP_BOAR, traps[0].pos, traps[0].pos);
+    traps_update(0.01f);
+    EXPECT_TRUE(traps[0].sprung);
+    EXPECT_FLOAT_EQ(boar->stun_time, 5.0f);
+    EXPECT_GT(lost(boar), 0.0f);
+
+    Creature* w = ahead(SP_WOLF, 10.0f, 10);
+    player.target = w;
+    ASSERT_TRUE(use_skill(7));
+    EXPECT_TRUE(arrow_rain.active);
+    clear_skills();
+    EXPECT_FALSE(arrow_rain.active);
+    for (const Trap& t : traps) EXPECT_FALSE(t.active);
+}
+
+TEST(ActionBar, SavedLayoutReadsBackSafely) {
+    fresh(CLASS_ARCHER, 1);
+    load_bar("nom Perceval\r\nniveau 3\r\n");
+    // No saved bar: keys 1 to 3 hold the first skills, 4 and 5 the potions.
+    const int32_t def[BAR_SLOTS] = {0, 1, 2, 126, 127, -1, -1, -1, -1, -1};
+    for (int i = 0; i < BAR_SLOTS; ++i) EXPECT_EQ(action_bar[i], def[i]) << i;
+
+    load_bar("barre_0 7\r\nbarre_1 150\r\nbarre_2 -5\r\nbarre_3 126\r\nbarre_4 8\r\nbarre_5 99999999999\r\n"
+             "barre_6 abc\r\nbarre_7 166\r\nbarre_8 -1\r\n");
+    const int32_t want[BAR_SLOTS] = {7, -1, -1, 126, -1, -1, -1, 166, -1, -1};
+    for (int i = 0; i < BAR_SLOTS; ++i) EXPECT_EQ(action_bar[i], want[i]) << i;
+    // A damaged value can never index the skill rows.
+    for (int i = 0; i < BAR_SLOTS; ++i) use_bar_slot(i);
+
+    char text[512];
+    int n = save_bar(text, sizeof(text));
+    EXPECT_GT(n, 0);
+    std::string s(text);
+    EXPECT_NE(s.find("barre_0 7\r\n"), std::string::npos);
+    EXPECT_NE(s.find("barre_9 -1\r\n"), std::string::npos);
+    int32_t saved[BAR_SLOTS];
+    std::memcpy(saved, action_bar, sizeof(saved));
+    bar_default();
+    load_bar(text);
+    for (int i = 0; i < BAR_SLOTS; ++i) EXPECT_EQ(action_bar[i], saved[i]) << i;
+
+    put_item_on_bar(10, 5);
+    EXPECT_STREQ(hud_message_text(), "Seules les potions se rangent dans la barre d'action.");
+    put_item_on_bar(26, 5);
+    EXPECT_EQ(action_bar[5], 126);
+    EXPECT_EQ(action_bar[3], -1);
+    use_bar_slot(5);
+    EXPECT_STREQ(hud_message_text(), "Plus de Potion de soin mineure.");
+}
