@@ -82,7 +82,7 @@ void game_frame() {
     }
     net_update(frame_dt);
 
-    if (draw_interval > 1 && (frames_since_draw++ % (unsigned)draw_interval) != 0) {
+    if (draw_interval > 1 && (++frames_since_draw % (unsigned)draw_interval) != 0) {
         previous_time = now;
         return;
     }

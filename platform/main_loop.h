@@ -20,8 +20,9 @@ float main_loop_clamp_step(double now, double previous);
 int game_startup();
 void game_frame();
 int game_shutdown();
-// Scripted tests of long scenes draw only every n-th frame (1, the default:
-// every frame); the simulation and its fixed step are the same either way.
+// Scripted tests of long scenes draw only every n-th frame counted from this
+// call (1, the default: every frame); the simulation and its fixed step are
+// the same either way.
 void main_loop_set_draw_interval(int n);
 // The whole program: start-up, frames until quit_requested, exit.
 int game_main();

@@ -130,7 +130,7 @@ TEST(CreatureScene, WolfPackChasesBitesLeashesAndGoesHomeHealing) {
     headless_set_input_script(script.data(), (int)script.size());
 
     // The pictures cost a second each on a software renderer: draw one frame
-    // in twenty (frame 100 among them, for the screenshot).
+    // in twenty (frame 99 among them, for the screenshot).
     main_loop_set_draw_interval(20);
     bool noticed = false, bitten = false, all_returned = false, shot = false;
     float health_at_run = 0.0f;
@@ -144,7 +144,7 @@ TEST(CreatureScene, WolfPackChasesBitesLeashesAndGoesHomeHealing) {
         game_frame();
         if (count_state(CS_FIGHT) == 4) noticed = true;
         if (player.health < player.max_health) bitten = true;
-        if (!shot && f == 100) shot = headless_screenshot("creatures_wolf_pack.png");
+        if (!shot && f == 99) shot = headless_screenshot("creatures_wolf_pack.png");
         if (f >= 120 && count_state(CS_RETURN) == 4) all_returned = true;
     }
     main_loop_set_draw_interval(1);
@@ -204,7 +204,7 @@ TEST(CreatureScene, EverySpeciesWalkingAndStriking) {
     ASSERT_TRUE(creature_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     clean_table_with_player_at(540.0f, 140.0f);
-    Vec3 base = camelot_point(-40.0f, -40.0f);
+    Vec3 base = camelot_point(48.0f, -10.0f);  // the open castle court
     Creature* row[SPECIES_COUNT];
     float x = 0.0f;
     for (int sp = 0; sp < SPECIES_COUNT; ++sp) {
