@@ -15,7 +15,6 @@ void player_health_regen(float) {}
 float player_slow_factor() { return 1.0f; }
 bool player_charge_step(float, float*, float*) { return false; }
 void player_attack_step(float) {}
-void player_interaction_prompt() {}
 void player_arrows_update(float) {}
 void player_traps_update(float) {}
 bool player_target_valid() { return false; }

@@ -4,11 +4,7 @@
 // top-ups find their tables and placement rules in world/ambience_rules.h.
 #include "world/world_later.h"
 
-void camelot_build() {}
-void landmarks_build() {}
 void catacombs_build() {}
-bool camelot_map_colour(float, float, Vec3*) { return false; }
-void settlements_submit_lights(Vec3, float) {}
 void world_initial_population() {}
 void ambience_top_up_camps() {}
 void ambience_wanderers_step() {}
