@@ -382,6 +382,7 @@ void camelot_build() {
     camelot_build_workshops();
     camelot_build_landmarks_in_town();
     build_houses();
+    camelot_build_gardens();
     // Whatever inside the walls is left is trodden ground.
     for (int r = 0; r < PLAN_CELLS; ++r)
         for (int c = 0; c < PLAN_CELLS; ++c) {

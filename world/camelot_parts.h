@@ -27,4 +27,5 @@ void camelot_build_walls();      // curtain wall, towers, gatehouse, battlements
 void camelot_build_castle();
 void camelot_build_market();
 void camelot_build_workshops();
-void camelot_build_landmarks_in_town();  // the inn, the chapel, wells and gardens
+void camelot_build_landmarks_in_town();  // the inn and the chapel
+void camelot_build_gardens();            // in the open ground behind the houses

@@ -3,6 +3,8 @@
 // working spots, the inn and the town chapel.
 #include <cmath>
 
+#include "common/rng.h"
+
 #include "world/camelot.h"
 #include "world/camelot_parts.h"
 #include "world/settlement_kit.h"
@@ -458,4 +460,72 @@ void camelot_build_workshops() {
 void camelot_build_landmarks_in_town() {
     inn();
     town_chapel();
+}
+
+// ---- Gardens and orchards behind the houses ------------------------------------------
+
+namespace {
+
+bool ground_free(float cx, float cz, float hx, float hz) {
+    for (float z = cz - hz; z <= cz + hz; z += 0.5f)
+        for (float x = cx - hx; x <= cx + hx; x += 0.5f)
+            if (camelot_plan_at(x, z) != PLAN_NONE) return false;
+    return true;
+}
+
+void vegetable_plot(float cx, float cz, float hx, float hz, Rng& r) {
+    Mat4 f = town_frame(cx, cz, 0.0f);
+    kit_box(SB_STONE, f, {0, 0.02f, 0}, {hx * 2.0f, 0.3f, hz * 2.0f}, {0.3f, 0.24f, 0.17f});
+    const Vec3 greens[3] = {{0.3f, 0.5f, 0.2f}, {0.42f, 0.55f, 0.22f}, {0.25f, 0.42f, 0.28f}};
+    int rows = (int)(hz * 2.0f / 0.9f);
+    for (int i = 0; i < rows; ++i) {
+        float z = -hz + 0.45f + 0.9f * (float)i;
+        Vec3 g = greens[rng_next(r) % 3];
+        for (float x = -hx + 0.4f; x < hx - 0.3f; x += 0.55f)
+            kit_ellipsoid(SB_PLAIN, f, {x, 0.2f, z}, {0.22f, 0.14f, 0.22f}, g * (0.85f + 0.3f * rng_float(r)));
+    }
+    // Wattle fence round it.
+    const Vec3 wattle = {0.42f, 0.33f, 0.22f};
+    for (int s = -1; s <= 1; s += 2) {
+        kit_box(SB_WOOD, f, {0, 0.4f, (float)s * (hz + 0.2f)}, {hx * 2.0f + 0.5f, 0.7f, 0.08f}, wattle);
+        kit_box(SB_WOOD, f, {(float)s * (hx + 0.2f), 0.4f, 0}, {0.08f, 0.7f, hz * 2.0f + 0.5f}, wattle);
+        local_wall(cx - hx - 0.2f, cz + (float)s * (hz + 0.2f), cx + hx + 0.2f, cz + (float)s * (hz + 0.2f), 0.3f, 0.9f);
+        local_wall(cx + (float)s * (hx + 0.2f), cz - hz - 0.2f, cx + (float)s * (hx + 0.2f), cz + hz + 0.2f, 0.3f, 0.9f);
+    }
+}
+
+void fruit_tree(float lx, float lz, Rng& r) {
+    Mat4 f = town_frame(lx, lz, rng_float(r) * 6.28f);
+    float s = 0.8f + 0.4f * rng_float(r);
+    kit_cylinder(SB_WOOD, f, {0, -0.2f, 0}, 0.12f * s, 0.18f * s, 2.2f * s, {0.36f, 0.28f, 0.2f}, 7);
+    Vec3 leaf = Vec3{0.28f, 0.45f, 0.2f} * (0.85f + 0.3f * rng_float(r));
+    kit_ellipsoid(SB_PLAIN, f, {0, 2.6f * s, 0}, Vec3{1.6f, 1.2f, 1.6f} * s, leaf);
+    kit_ellipsoid(SB_PLAIN, f, {0.7f * s, 2.3f * s, 0.4f * s}, Vec3{1.0f, 0.8f, 1.0f} * s, leaf * 0.9f);
+    kit_ellipsoid(SB_PLAIN, f, {-0.6f * s, 2.2f * s, -0.5f * s}, Vec3{1.0f, 0.8f, 1.0f} * s, leaf * 1.05f);
+    if (rng_float(r) < 0.5f)
+        for (int k = 0; k < 6; ++k) {
+            float a = 1.05f * (float)k;
+            kit_ellipsoid(SB_PLAIN, f, {std::sin(a) * 1.3f * s, 2.3f * s + 0.3f * (float)(k & 1), std::cos(a) * 1.3f * s},
+                          {0.09f, 0.09f, 0.09f}, {0.8f, 0.2f, 0.12f});
+        }
+    local_obstacle(lx, lz, 0.25f * s, 2.5f * s);
+}
+
+}  // namespace
+
+void camelot_build_gardens() {
+    Rng r{0x6A7Du};
+    for (float z = -108.0f; z <= 108.0f; z += 9.0f)
+        for (float x = -108.0f; x <= 108.0f; x += 9.0f) {
+            float hx = 2.5f + 1.5f * rng_float(r), hz = 2.0f + 1.0f * rng_float(r);
+            float u = rng_float(r);
+            if (!ground_free(x, z, hx + 2.5f, hz + 2.5f)) continue;
+            if (u < 0.55f) {
+                vegetable_plot(x, z, hx, hz, r);
+            } else {
+                fruit_tree(x - hx * 0.5f, z - hz * 0.4f, r);
+                fruit_tree(x + hx * 0.5f, z + hz * 0.4f, r);
+            }
+            plan_mark_rect(x, z, hx + 0.3f, hz + 0.3f, PLAN_GARDEN);
+        }
 }

@@ -405,7 +405,7 @@ void beech_grove() {
 
 // Along the eastern edge of the first clearing, facing the shooting line
 // at its centre.
-const float target_spots[PRACTICE_TARGET_COUNT][2] = {{19.5f, 6.5f}, {21.0f, 1.5f}, {21.5f, -3.5f}, {20.0f, -8.5f}};
+const float target_spots[PRACTICE_TARGET_COUNT][2] = {{19.5f, 7.0f}, {21.0f, 2.5f}, {21.5f, -2.0f}, {21.0f, -6.5f}};
 const float SHOOTING_LINE_X = 0.0f, SHOOTING_LINE_Z = -1.0f;
 constexpr float FACE_HEIGHT = 1.35f;
 
