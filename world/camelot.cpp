@@ -266,16 +266,14 @@ Vec3 paving_tint(uint8_t kind, int c, int r) {
         case PLAN_MARKET: return Vec3{0.56f, 0.53f, 0.48f} * v;
         case PLAN_CASTLE_COURT: return Vec3{0.58f, 0.55f, 0.49f} * v;
         case PLAN_YARD: return Vec3{0.44f, 0.37f, 0.28f} * v;
-        case PLAN_GROUND: return Vec3{0.4f, 0.39f, 0.28f} * v;
+        case PLAN_GROUND: return Vec3{0.44f, 0.41f, 0.31f} * v;
         default: return Vec3{0.5f, 0.48f, 0.44f} * v;
     }
 }
 
-// Cobbles and flags for streets, the market and the court; trodden earth
-// (with its cracks) for yards and the rest of the ground inside the walls.
-int paving_batch(uint8_t kind) {
-    return kind == PLAN_YARD || kind == PLAN_GROUND ? SB_STONE : SB_TILES;
-}
+// Worn flags for streets, the market, the court and the yards; mossy trodden
+// earth for the rest of the ground inside the walls.
+int paving_batch(uint8_t kind) { return kind == PLAN_GROUND ? SB_OLD_STONE : SB_STONE; }
 
 bool paved(uint8_t k) {
     return k == PLAN_STREET || k == PLAN_MARKET || k == PLAN_CASTLE_COURT || k == PLAN_YARD || k == PLAN_GROUND;

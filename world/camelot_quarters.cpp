@@ -480,9 +480,10 @@ void vegetable_plot(float cx, float cz, float hx, float hz, Rng& r) {
     int rows = (int)(hz * 2.0f / 0.9f);
     for (int i = 0; i < rows; ++i) {
         float z = -hz + 0.45f + 0.9f * (float)i;
-        Vec3 g = greens[rng_next(r) % 3];
-        for (float x = -hx + 0.4f; x < hx - 0.3f; x += 0.55f)
-            kit_ellipsoid(SB_PLAIN, f, {x, 0.2f, z}, {0.22f, 0.14f, 0.22f}, g * (0.85f + 0.3f * rng_float(r)));
+        // A row of greens on its ridge.
+        Vec3 g = greens[rng_next(r) % 3] * (0.85f + 0.3f * rng_float(r));
+        kit_box(SB_PLAIN, f, {0, 0.2f, z}, {hx * 2.0f - 0.5f, 0.2f, 0.4f}, g);
+        kit_box(SB_PLAIN, f, {0, 0.26f, z}, {hx * 2.0f - 0.7f, 0.12f, 0.26f}, g * 1.15f);
     }
     // Wattle fence round it.
     const Vec3 wattle = {0.42f, 0.33f, 0.22f};
@@ -505,8 +506,8 @@ void fruit_tree(float lx, float lz, Rng& r) {
     if (rng_float(r) < 0.5f)
         for (int k = 0; k < 6; ++k) {
             float a = 1.05f * (float)k;
-            kit_ellipsoid(SB_PLAIN, f, {std::sin(a) * 1.3f * s, 2.3f * s + 0.3f * (float)(k & 1), std::cos(a) * 1.3f * s},
-                          {0.09f, 0.09f, 0.09f}, {0.8f, 0.2f, 0.12f});
+            kit_box(SB_PLAIN, f, {std::sin(a) * 1.3f * s, 2.3f * s + 0.3f * (float)(k & 1), std::cos(a) * 1.3f * s},
+                    {0.14f, 0.14f, 0.14f}, {0.8f, 0.2f, 0.12f}, a);
         }
     local_obstacle(lx, lz, 0.25f * s, 2.5f * s);
 }

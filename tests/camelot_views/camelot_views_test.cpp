@@ -110,6 +110,8 @@ TEST_F(CamelotGame, ViewsOfTheTownForAPerson) {
         {"market", -63.0f, -9.0f, 2.0f, -30.0f, 6.0f, 2.0f, false},
         {"castle_court", 38.0f, -22.0f, 2.0f, 98.0f, 4.0f, 9.0f, false},
         {"artisans_quarter", -42.0f, -66.0f, 2.2f, -100.0f, -74.0f, 2.5f, false},
+        {"guards_at_the_gate", -137.0f, 3.0f, 1.7f, -126.0f, 0.0f, 1.4f, false},
+        {"smithy", -95.0f, -63.5f, 1.9f, -99.0f, -55.0f, 1.2f, false},
         {"from_above", -230.0f, -170.0f, 90.0f, -10.0f, 10.0f, 0.0f, false},
         {"hamlet", 330.0f, -40.0f, 2.5f, 365.0f, -5.0f, 2.0f, true},
         {"practice_targets", -2.0f, -2.0f, 1.7f, 20.0f, -1.0f, 1.3f, true},
