@@ -6,6 +6,8 @@
 // look at.
 #include <gtest/gtest.h>
 
+#include "tests/support/image_io.h"
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -23,6 +25,8 @@
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "world/villagers.h"
+#include "world/world_later.h"
+#include "world/world.h"
 
 namespace {
 
@@ -185,4 +189,39 @@ TEST_F(CamelotGame, PromptNamesTheNearestVillagerAndTheSword) {
     player.pos_y = ground_height(100.0f, 100.0f);
     step(false);
     EXPECT_FALSE(hud_prompt_shown());
+}
+
+TEST_F(CamelotGame, MapImageShowsTheTownPlan) {
+    ASSERT_TRUE(started);
+    const uint8_t* px = world_map_pixels();
+    ASSERT_NE(px, nullptr);
+    auto pixel = [&](float lx, float lz) {
+        float x = CAMELOT_X + lx, z = CAMELOT_Z + lz;
+        int c = (int)((x - WORLD_MAP_X0) / WORLD_MAP_SPAN * WORLD_MAP_SIZE);
+        int r = (int)((z - WORLD_MAP_Z0) / WORLD_MAP_SPAN * WORLD_MAP_SIZE);
+        const uint8_t* p = px + ((size_t)r * WORLD_MAP_SIZE + (size_t)c) * 4;
+        Vec3 v = {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
+        return v;
+    };
+    // The painted plan is the plan's own colour where the plan has one.
+    const HouseLot& l = camelot_lots()[3];
+    Vec3 want;
+    ASSERT_TRUE(camelot_map_colour(CAMELOT_X + l.lx, CAMELOT_Z + l.lz, &want));
+    Vec3 got = pixel(l.lx, l.lz);
+    EXPECT_NEAR(got.x, want.x, 0.01f);
+    EXPECT_NEAR(got.y, want.y, 0.01f);
+    Vec3 street = pixel(-100.0f, 0.0f), tower = pixel(120.0f, 120.0f);
+    EXPECT_GT(std::fabs(street.x - got.x) + std::fabs(street.y - got.y), 0.1f);
+    EXPECT_GT(std::fabs(tower.x - got.x) + std::fabs(tower.y - got.y), 0.1f);
+    // The town on the map, for a person to look at.
+    const int half = 150;
+    int c0 = (int)((CAMELOT_X - WORLD_MAP_X0) / WORLD_MAP_SPAN * WORLD_MAP_SIZE) - half;
+    int r0 = (int)((CAMELOT_Z - WORLD_MAP_Z0) / WORLD_MAP_SPAN * WORLD_MAP_SIZE) - half;
+    std::vector<uint8_t> crop((size_t)(2 * half) * (2 * half) * 3);
+    for (int r = 0; r < 2 * half; ++r)
+        for (int c = 0; c < 2 * half; ++c)
+            for (int k = 0; k < 3; ++k)
+                crop[((size_t)(2 * half - 1 - r) * 2 * half + c) * 3 + k] =
+                    px[((size_t)(r0 + r) * WORLD_MAP_SIZE + (size_t)(c0 + c)) * 4 + k];
+    EXPECT_TRUE(write_ppm("camelot_map.ppm", crop, 2 * half, 2 * half));
 }
