@@ -20,6 +20,7 @@
 #include "play/player.h"
 #include "play/practice_scoring.h"
 #include "render/hud.h"
+#include "render/renderer.h"
 #include "world/camelot.h"
 #include "world/landmarks.h"
 #include "world/terrain.h"
@@ -408,4 +409,33 @@ TEST_F(Town, WallsHaveNoGapButTheGates) {
         bool gate = std::fabs(t) < 4.6f - PLAYER_RADIUS;
         EXPECT_EQ(blocked(CAMELOT_X - 120.0f, CAMELOT_Z + t), !gate) << "west " << t;
     }
+}
+
+TEST_F(Town, NearestTorchesAndCampFiresBecomeLightsWithinTheLimit) {
+    // In the west gate: its torches first, nearest first, never past 12.
+    Vec3 eye = camelot_local_to_world(-118.0f, 1.7f, 0.0f);
+    render_begin_frame();
+    settlements_submit_lights(eye, 2.6f);
+    ASSERT_GT(atmosphere.fire_count, 3);
+    EXPECT_LE(atmosphere.fire_count, 8);
+    float previous = 0.0f;
+    for (int i = 0; i < atmosphere.fire_count; ++i) {
+        const FireLight& f = atmosphere.fires[i];
+        float d = std::hypot(f.position.x - eye.x, f.position.z - eye.z);
+        EXPECT_GE(d, previous - 1e-3f) << i;
+        EXPECT_LT(d, 45.0f);
+        previous = d;
+    }
+    // With the list nearly full, the extra lights are dropped, not overrun.
+    render_begin_frame();
+    for (int i = 0; i < 10; ++i) render_add_fire({0, 0, 0}, {1, 1, 1}, 5.0f);
+    settlements_submit_lights(eye, 2.6f);
+    EXPECT_EQ(atmosphere.fire_count, MAX_FIRES);
+    // Far in the forest: nothing of the town; at the hamlet, its fire.
+    render_begin_frame();
+    settlements_submit_lights({0, 2, 0}, 2.6f);
+    EXPECT_EQ(atmosphere.fire_count, 0);
+    render_begin_frame();
+    settlements_submit_lights({355.0f, ground_height(355, -5) + 2, -5.0f}, 2.6f);
+    EXPECT_EQ(atmosphere.fire_count, 1);
 }
