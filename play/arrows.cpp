@@ -10,6 +10,7 @@
 #include "play/creatures.h"
 #include "play/player.h"
 #include "play/player_later.h"
+#include "play/practice_scoring.h"
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
@@ -129,19 +130,7 @@ bool arrow_against_creatures(PlayerArrow& a) {
 }
 
 bool arrow_against_targets(PlayerArrow& a) {
-    Vec3 centre;
-    if (!practice_target_hit(a.pos, &centre)) return false;
-    player.targets_hit += 1;
-    snd_play_at(2, a.pos, 1.0f);
-    float d = length(a.pos - centre);
-    if (d < 0.2f) {
-        player.bullseyes += 1;
-        hud_message("Dans le mille !", 1.8f);
-    } else if (d < 0.5f) {
-        hud_message("Beau tir !", 1.8f);
-    } else {
-        hud_message("Touché", 1.8f);
-    }
+    if (!practice_target_scored(a.pos)) return false;
     stick_in(a, nullptr);
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What fighting tells, or asks of, parts of the game that come later: the
 // quests, professions and loot told of a kill, the item catalogue and the bag
-// the action bar reads, and the practice targets by the first clearing. Until
+// the action bar reads. Until
 // they land, play/pending_fighting.cpp answers for them.
 #include "common/mathx.h"
 
@@ -27,5 +27,3 @@ void potion_drink(int id);
 // Seconds left on the shared potion cooldown.
 float potion_cooldown_left();
 
-// An arrow tip in the straw of a practice target; the face's centre comes back.
-bool practice_target_hit(Vec3 p, Vec3* centre);

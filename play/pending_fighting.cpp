@@ -1,5 +1,5 @@
 // Stand-ins for what fighting tells or asks of the quests, professions, loot,
-// items and the practice targets; each goes when its part of the game lands.
+// items; each goes when its part of the game lands.
 #include "play/combat_later.h"
 
 // Kills: the quests count them, the professions make the corpse skinnable,
@@ -28,4 +28,3 @@ void potion_drink(int) {}
 float potion_cooldown_left() { return 0.0f; }
 
 // The archery butts arrive with Camelot and its surroundings.
-bool practice_target_hit(Vec3, Vec3*) { return false; }

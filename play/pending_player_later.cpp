@@ -4,7 +4,6 @@
 #include "play/player.h"
 #include "play/player_later.h"
 
-void player_interaction_prompt() {}
 Vec3 player_catacomb_resolve(Vec3 p, float) { return p; }
 bool player_catacomb_line_clear(Vec3, Vec3) { return true; }
 bool player_catacomb_solid(Vec3) { return false; }

@@ -247,9 +247,10 @@ void player_update(float dt) {
     player_attack_step(dt);
     player.draw_blend = std::fmin(1.0f, player.draw_blend + 2.5f * dt);
     player.attack_requested = 0;
-    player.interact_requested = 0;
 
+    // The prompt consumes the interaction request of this frame.
     player_interaction_prompt();
+    player.interact_requested = 0;
 
     advance_stride(player, dt);
     pose_player(dt);

@@ -10,6 +10,7 @@
 #include "render/renderer.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/villagers.h"
 #include "world/world.h"
 #include "world/world_later.h"
 
@@ -125,9 +126,8 @@ void world_ambience_step(float dt) {
 void ambience_update(float dt) { world_ambience_step(dt); }
 
 // The zone banner is the last step of world_ambience_step, which the main
-// loop runs just before this.
-void zones_update(float) {}
+// loop runs just before this; the townsfolk of Camelot move here.
+void zones_update(float dt) { villagers_step(dt); }
 
-// The flames are part of the world submission; nothing else is drawn here
-// until the ambient creatures bring their own.
-void ambience_submit() {}
+// The flames are part of the world submission; the townsfolk are drawn here.
+void ambience_submit() { villagers_submit(); }

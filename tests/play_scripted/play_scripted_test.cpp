@@ -123,11 +123,11 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
     EXPECT_EQ(player.on_ground, 1);
     EXPECT_EQ(player.ground_speed, 0.0f);
 
-    // Line-up of every creature template on the flat of Camelot's square,
-    // the camera centred on the row and far enough back to hold all of it.
+    // Line-up of every creature template on the open flat of Camelot's castle
+    // court, the camera centred on the row and far enough back to hold all of it.
     species_templates_build();
     ASSERT_TRUE(species_models_ready());
-    Vec3 base = camelot_point(-40.0f, -40.0f);
+    Vec3 base = camelot_point(48.0f, -10.0f);
     float xs[SPECIES_MODEL_COUNT];
     float x = 0.0f;
     for (int sp = 0; sp < SPECIES_MODEL_COUNT; ++sp) {

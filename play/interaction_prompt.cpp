@@ -1,0 +1,64 @@
+// The interaction prompt: each frame the first source that has something in
+// reach shows its line, and the interaction key (or the click that stands for
+// it) acts on that one. Sources are plain calls in their order of precedence;
+// later ones (Sire Keu, the merchant, the Lady of the Lake, the trainers,
+// corpses to search, the catacombs, gathering, the anvil) slot into the list.
+#include <cmath>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "render/hud.h"
+#include "world/villagers.h"
+
+namespace {
+
+// Walkers stay put this long once someone talks to them.
+constexpr float TALK_HOLD = 6.0f;
+
+const char* interact_key_name() {
+    static char name[48];
+    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
+    return name;
+}
+
+Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
+
+bool villager_prompt(bool pressed) {
+    if (underground) return false;
+    int i = villager_nearest(feet(), 3.2f);
+    if (i < 0) return false;
+    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", interact_key_name(), villager_defs[i].name));
+    // The dialogue itself belongs to the townsfolk's lines; here the villager
+    // turns to the player and a walker stops for the talk.
+    if (pressed) villager_talk_begin(i, feet(), TALK_HOLD);
+    return true;
+}
+
+bool sword_prompt(bool pressed) {
+    const float sx = 64.0f, sz = 52.0f;
+    if (underground || std::hypot(player.pos_x - sx, player.pos_z - sz) > 3.4f) return false;
+    hud_prompt(true, hud_fmt("%s  ·  Tenter de retirer l'épée", interact_key_name()));
+    if (pressed) hud_message("L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.", 3.2f);
+    return true;
+}
+
+// In order; the first that answers wins.
+bool (*const prompt_sources[])(bool pressed) = {
+    // Sire Keu, the merchant, the Lady of the Lake and the trainers go first.
+    villager_prompt,
+    // Corpses to search, the catacombs and gathering come next.
+    sword_prompt,
+};
+
+}  // namespace
+
+void player_interaction_prompt() {
+    bool pressed = player.interact_requested != 0;
+    player.interact_requested = 0;
+    for (auto source : prompt_sources)
+        if (source(pressed)) return;
+    hud_prompt(false, "");
+}

@@ -1,0 +1,18 @@
+// The score of an arrow on a practice target, for the archer's arrows.
+#include "play/practice_scoring.h"
+
+#include "play/player.h"
+#include "render/hud.h"
+#include "sound/sound.h"
+#include "world/landmarks.h"
+
+bool practice_target_scored(Vec3 tip) {
+    Vec3 centre;
+    if (!practice_target_hit(tip, &centre)) return false;
+    PracticeScore s = practice_score(length(tip - centre));
+    player.targets_hit += 1;
+    if (s.bullseye) player.bullseyes += 1;
+    snd_play_at(2, tip, 1.0f);
+    hud_message(s.text, 1.8f);
+    return true;
+}
