@@ -207,7 +207,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     launcher_set_paths(module);
     // 2. Address and installed version.
     launcher_startup();
-    launcher_path(game_path, "Tervanne.exe", "");
+    launcher_path(game_path, LAUNCHER_GAME_FILE, "");
     MultiByteToWideChar(CP_UTF8, 0, game_path, -1, game_path_w, 301);
     MultiByteToWideChar(CP_UTF8, 0, launcher_folder, -1, folder_w, 301);
 
