@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -251,6 +252,13 @@ TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
     EXPECT_LE(render_stats().opaque_draws, 2);
     EXPECT_GE(render_stats().opaque_draws, 1);
     EXPECT_LT(render_stats().cells_drawn, g3->cell_count);
+    render_begin_frame();
+    // Groups live for the whole run in the game; a test gives its own back.
+    for (InstanceGroup* g : {g1, g2, g3}) {
+        glDeleteBuffers(1, &g->instance_buffer);
+        std::free(g->cells);
+        std::free(g);
+    }
     mesh_destroy(small);
 }
 
