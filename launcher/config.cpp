@@ -176,12 +176,57 @@ bool file_names_equal(const char* a, const char* b) {
     }
 }
 
+namespace {
+
+bool ends_with_nocase(const char* s, size_t n, const char* tail) {
+    const size_t t = strlen(tail);
+    if (n < t) return false;
+    char a[32];
+    memcpy(a, s + n - t, t);
+    a[t] = 0;
+    return file_names_equal(a, tail);
+}
+
+// Windows opens a device whatever the folder for these names, with or
+// without an extension ("nul.txt", "COM1.log"), and ignores blanks before
+// the extension ("con .txt").
+bool is_device_name(const char* name) {
+    size_t n = 0;
+    while (name[n] && name[n] != '.') n++;
+    while (n > 0 && name[n - 1] == ' ') n--;
+    char base[16] = {};
+    if (n == 0 || n >= sizeof base) return false;
+    memcpy(base, name, n);
+    base[n] = 0;
+    static const char* const devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"};
+    for (const char* d : devices)
+        if (file_names_equal(base, d)) return true;
+    // COM0-9 and LPT0-9, and the superscript digits ¹ ² ³ that count there too.
+    char stem[4] = {base[0], base[1], base[2], 0};
+    if (!file_names_equal(stem, "com") && !file_names_equal(stem, "lpt")) return false;
+    const unsigned char a = (unsigned char)base[3], b = (unsigned char)base[4];
+    if (n == 4 && a >= '0' && a <= '9') return true;
+    if (n == 5 && a == 0xc2 && (b == 0xb9 || b == 0xb2 || b == 0xb3)) return true;
+    return false;
+}
+
+}  // namespace
+
 bool file_name_acceptable(const char* name) {
     if (!name[0] || name[0] == '.') return false;
+    const size_t n = strlen(name);
     for (const unsigned char* p = (const unsigned char*)name; *p; p++) {
-        if (is_control(*p) || strchr("\"*/:<>?\\|", *p)) return false;
+        // "~" makes 8.3 short names ("TERVAN~1.EXE") that Windows resolves
+        // to another file of the folder.
+        if (is_control(*p) || strchr("\"*/:<>?\\|~", *p)) return false;
     }
-    return true;
+    // Windows drops a trailing dot or blank: "Tervanne-lanceur.exe." is the
+    // launcher itself.
+    if (name[n - 1] == '.' || name[n - 1] == ' ') return false;
+    // The launcher's own working names: "X.telechargement" listed before X
+    // would have X's verified download renamed into place under its name.
+    if (ends_with_nocase(name, n, ".telechargement") || ends_with_nocase(name, n, ".ancien")) return false;
+    return !is_device_name(name);
 }
 
 void version_desc_parse(const char* text, size_t len, VersionDesc* out) {

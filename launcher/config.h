@@ -34,8 +34,11 @@ struct VersionDesc {
 // zero-terminated); every earlier content of out is discarded.
 void version_desc_parse(const char* text, size_t len, VersionDesc* out);
 
-// True when NAME may be written in the launcher's folder: not empty, no
-// leading full stop, no control character, none of " * / : < > ? \ |.
+// True when NAME may be written in the launcher's folder and means the same
+// file on every system: not empty, no leading full stop, no control
+// character, none of " * / : < > ? \ | ~, no trailing full stop or blank, not
+// ending with ".telechargement" or ".ancien", not a Windows device name (CON,
+// PRN, AUX, NUL, COM0-9, LPT0-9, with or without an extension, any case).
 bool file_name_acceptable(const char* name);
 // Two file names compared without regard to the case of A-Z.
 bool file_names_equal(const char* a, const char* b);

@@ -16,4 +16,17 @@ bool lfs_delete(const char* path);
 // Atomic replacement of `to` by `from`, written through to the disk.
 bool lfs_rename_replace(const char* from, const char* to);
 bool lfs_exists(const char* path);        // a regular file
+// Gives a verified download the permissions its target needs to stay usable:
+// those of the file it replaces, or a program's when `program` is set and
+// there is no such file yet. Nothing to do where files carry no such mode.
+void lfs_match_mode(const char* temp, const char* target, bool program);
+// Holds off the other launchers of the same folder while this one checks
+// and writes: waits while another holds it. Where the system's sharing
+// rules already keep two writers apart it may do nothing.
+void lfs_lock_folder(const char* folder);
+void lfs_unlock_folder();
 uint32_t lnc_tick_ms();
+
+// The programs' file names on this system.
+extern const char LAUNCHER_GAME_FILE[];  // "Tervanne.exe" on Windows
+extern const char LAUNCHER_SELF_FILE[];  // "Tervanne-lanceur.exe" on Windows

@@ -81,6 +81,13 @@ int launcher_hover_at(float scale, int client_w, int x, int y) {
     return HOVER_NONE;
 }
 
+int launcher_fit_px(int font_px, int box_w, int (*measure)(int px, const void* ctx), const void* ctx) {
+    const int smallest = (font_px * 3 + 4) / 5;
+    int px = font_px;
+    while (px > smallest && px > 1 && measure(px, ctx) > box_w) px--;
+    return px;
+}
+
 bool can_play(int state, bool game_present) {
     return game_present && (state == STATE_READY || state == STATE_UNREACHABLE || state == STATE_DOWNLOAD_FAILED);
 }
@@ -157,6 +164,8 @@ void launcher_layout(const LauncherStatus& st, bool game_present, int hover, flo
 
     snprintf(line, sizeof line, "Version installée : %s",
              st.installed_version[0] ? st.installed_version : "inconnue");
+    // The box is narrow: a wider face than the intended one (Wine, the Linux
+    // stand-ins) would run under the buttons, so the line shrinks instead.
     b.text(b.px(200), b.px(346), b.right(240), b.px(388), line, FONT_SANS, 15, 400, false, 0x828A80,
-           TEXT_CENTER | TEXT_VCENTER);
+           TEXT_CENTER | TEXT_VCENTER | TEXT_FIT);
 }

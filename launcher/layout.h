@@ -15,7 +15,12 @@ enum TextFlag {
     TEXT_VCENTER = 2,   // one line, vertically centred
     TEXT_WRAP = 4,      // word-wrapped from the top
     TEXT_ELLIPSIS = 8,  // one line cut with "…" at the right edge
+    TEXT_FIT = 16,      // one line, its size lowered until it fits the box's width
 };
+
+// The size of a TEXT_FIT line: the largest from font_px down to 60 % of it
+// whose width (measured by the painter's own fonts) fits box_w.
+int launcher_fit_px(int font_px, int box_w, int (*measure)(int px, const void* ctx), const void* ctx);
 
 enum DrawKind { DRAW_RECT, DRAW_BUTTON, DRAW_TEXT };
 

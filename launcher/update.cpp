@@ -155,6 +155,22 @@ void launcher_worker_body() {
     launcher_worker_release();
 }
 
+bool launcher_is_program(const char* name) {
+    return file_names_equal(name, launcher_exe_name) || file_names_equal(name, LAUNCHER_GAME_FILE) ||
+           file_names_equal(name, LAUNCHER_SELF_FILE);
+}
+
+namespace {
+
+// Held for the whole check: another launcher of the folder must not rename
+// our half-written temporary files into place, nor we its own.
+struct FolderLock {
+    FolderLock() { lfs_lock_folder(launcher_folder); }
+    ~FolderLock() { lfs_unlock_folder(); }
+};
+
+}  // namespace
+
 void run_update_check() {
     char text[LAUNCHER_STATUS_BYTES];
     char path[LAUNCHER_PATH_BYTES];
@@ -163,6 +179,7 @@ void run_update_check() {
     // 1. Checking.
     launcher_status_set(STATE_CHECKING, -1.0f, "Recherche des mises à jour…");
     launcher_request_repaint();
+    const FolderLock lock;
 
     // 2. The version description, with a query that no cache has seen.
     char rel[128];
@@ -250,6 +267,7 @@ void run_update_check() {
         launcher_path(temp, e.name, ".telechargement");
         char aside[LAUNCHER_PATH_BYTES];
         bool moved_aside = false;
+        lfs_match_mode(temp, path, launcher_is_program(e.name));
         if (file_names_equal(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
             // The running launcher cannot be overwritten, but it can be moved.
             lfs_delete(aside);

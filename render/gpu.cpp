@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "render/font_atlas.h"
 #include "render/gl_api.h"
+#include "render/renderer.h"
 #include "world/mesh.h"
 #include "world/vegetation_images.h"
 
@@ -243,10 +244,13 @@ void gpu_init() {
     create_shadow_map();
 
     uint8_t* pixels = static_cast<uint8_t*>(
-        std::malloc((size_t)VEGETATION_SIZE * VEGETATION_SIZE * 4 * VEGETATION_LAYERS));
-    patterns_build(pixels);
+        render_grow(nullptr, (size_t)VEGETATION_SIZE * VEGETATION_SIZE * 4 * VEGETATION_LAYERS));
+    // Without the room to paint them the arrays are made blank: the surfaces
+    // lose their patterns, the game goes on.
+    if (!pixels) log_printf("Mémoire insuffisante : motifs et images de végétation non peints.");
+    if (pixels) patterns_build(pixels);
     create_array(&tex_patterns, PATTERN_SIZE, PATTERN_LAYERS, pixels, GL_REPEAT);
-    vegetation_images_build(pixels);
+    if (pixels) vegetation_images_build(pixels);
     create_array(&tex_vegetation, VEGETATION_SIZE, VEGETATION_LAYERS, pixels, GL_CLAMP_TO_EDGE);
     std::free(pixels);
 

@@ -58,6 +58,11 @@ GLsizeiptr instance_vbo_bytes = 0;
 
 RenderStats stats = {};
 
+// Growth that the memory refuses leaves a list at its capacity: what does not
+// fit is dropped, said once in the log, and the frame goes on.
+size_t growth_limit = 0;  // tests: growing to this many bytes or more fails
+bool full_draws = false, full_groups = false, full_staging = false;
+
 // ---- Matrices of the frame ---------------------------------------------------------------
 
 Mat4 cam_vp = mat4_identity();
@@ -165,8 +170,19 @@ inline bool item_less(const DrawItem& a, const DrawItem& b) {
 void sort_draws() {
     if (draw_count < 2) return;
     if (scratch_cap < draw_count) {
+        void* grown = render_grow(draw_scratch, sizeof(DrawItem) * (size_t)draw_cap);
+        if (!grown) {
+            // No room to merge: the same order from a stable insertion sort in place.
+            for (int i = 1; i < draw_count; ++i) {
+                DrawItem item = draws[i];
+                int j = i;
+                for (; j > 0 && item_less(item, draws[j - 1]); --j) draws[j] = draws[j - 1];
+                draws[j] = item;
+            }
+            return;
+        }
+        draw_scratch = static_cast<DrawItem*>(grown);
         scratch_cap = draw_cap;
-        draw_scratch = static_cast<DrawItem*>(std::realloc(draw_scratch, sizeof(DrawItem) * (size_t)scratch_cap));
     }
     // Already sorted lists (the common case of a steady scene) cost one pass.
     bool sorted = true;
@@ -194,8 +210,15 @@ void prepare_draw_list() {
     sort_draws();
     if (draw_count == 0) return;
     if (staging_cap < draw_count) {
-        staging_cap = draw_cap;
-        staging = static_cast<Instance*>(std::realloc(staging, sizeof(Instance) * (size_t)staging_cap));
+        void* grown = render_grow(staging, sizeof(Instance) * (size_t)draw_cap);
+        if (grown) {
+            staging = static_cast<Instance*>(grown);
+            staging_cap = draw_cap;
+        } else {
+            render_note_full(&full_staging, "le tampon d'instances", staging_cap);
+            draw_count = staging_cap;  // only what has a record is drawn
+            if (draw_count == 0) return;
+        }
     }
     for (int i = 0; i < draw_count; ++i) {
         staging[i].model = draws[i].model;
@@ -422,6 +445,24 @@ int render_height() { return plat_input.client_height > 1 ? plat_input.client_he
 
 }  // namespace
 
+// ---- Growth ----------------------------------------------------------------------------------
+
+void* render_grow(void* block, size_t bytes) {
+    if (growth_limit > 0 && bytes >= growth_limit) return nullptr;
+    return std::realloc(block, bytes);
+}
+
+void render_note_full(bool* said, const char* what, int capacity) {
+    if (*said) return;
+    *said = true;
+    log_printf("Mémoire insuffisante : %s reste à %d éléments, le reste n'est pas dessiné.", what, capacity);
+}
+
+void render_limit_growth(size_t bytes) {
+    growth_limit = bytes;
+    full_draws = full_groups = full_staging = false;
+}
+
 // ---- Submission ------------------------------------------------------------------------------
 
 void render_begin_frame() {
@@ -432,8 +473,14 @@ void render_begin_frame() {
 void render_add_ex(const GpuMesh* mesh, const Material* material, const Mat4& model, Vec3 tint, float w) {
     if (!mesh || !material) return;
     if (draw_count >= draw_cap) {
-        draw_cap = draw_cap == 0 ? 64 : draw_cap * 2;
-        draws = static_cast<DrawItem*>(std::realloc(draws, sizeof(DrawItem) * (size_t)draw_cap));
+        const int cap = draw_cap == 0 ? 64 : draw_cap * 2;
+        void* grown = render_grow(draws, sizeof(DrawItem) * (size_t)cap);
+        if (!grown) {
+            render_note_full(&full_draws, "la liste de dessin", draw_cap);
+            return;
+        }
+        draws = static_cast<DrawItem*>(grown);
+        draw_cap = cap;
     }
     draws[draw_count++] = {mesh, material, model, tint, w};
 }
@@ -445,9 +492,14 @@ void render_add(const GpuMesh* mesh, const Material* material, const Mat4& model
 void render_add_group(const InstanceGroup* group) {
     if (!group) return;
     if (group_count >= group_cap) {
-        group_cap = group_cap == 0 ? 64 : group_cap * 2;
-        groups = static_cast<const InstanceGroup**>(
-            std::realloc(groups, sizeof(InstanceGroup*) * (size_t)group_cap));
+        const int cap = group_cap == 0 ? 64 : group_cap * 2;
+        void* grown = render_grow(groups, sizeof(InstanceGroup*) * (size_t)cap);
+        if (!grown) {
+            render_note_full(&full_groups, "la liste des groupes", group_cap);
+            return;
+        }
+        groups = static_cast<const InstanceGroup**>(grown);
+        group_cap = cap;
     }
     groups[group_count++] = group;
 }

@@ -2,6 +2,7 @@
 // The frame renderer: per-frame draw lists that every subsystem fills, the
 // camera, the atmosphere, fire lights, and the projections between world and
 // screen. Submitters never talk to OpenGL.
+#include <cstddef>
 #include <cstdint>
 
 #include "common/mathx.h"
@@ -78,6 +79,15 @@ Vec3 world_to_screen(Vec3 p, bool* visible = nullptr);
 Vec3 screen_ray(float x, float y, Vec3* origin = nullptr);
 // False as soon as the sphere lies entirely behind one plane of the current pass.
 bool sphere_in_frustum(Vec3 centre, float radius);
+
+// ---- Growth of the render and interface arrays ------------------------------------
+// realloc, or null when the memory (or the test limit) refuses; the block is
+// then unchanged.
+void* render_grow(void* block, size_t bytes);
+// One log line per list and run (flag in *said) when it stays at its capacity.
+void render_note_full(bool* said, const char* what, int capacity);
+// Tests: every growth to `bytes` or more fails as if memory ran out (0: none).
+void render_limit_growth(size_t bytes);
 
 // ---- Inspection (benchmarks, tests, the debug overlay) -----------------------------
 struct RenderStats {

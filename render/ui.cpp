@@ -23,8 +23,12 @@ bool reserve(int n) {
     if (batch_count + n <= batch_capacity) return true;
     int cap = batch_capacity ? batch_capacity : 64;
     while (cap < batch_count + n) cap *= 2;
-    UiVertex* grown = (UiVertex*)std::realloc(batch, sizeof(UiVertex) * (size_t)cap);
-    if (!grown) return false;
+    UiVertex* grown = (UiVertex*)render_grow(batch, sizeof(UiVertex) * (size_t)cap);
+    if (!grown) {
+        static bool said = false;
+        render_note_full(&said, "le lot d'interface", batch_capacity);
+        return false;
+    }
     batch = grown;
     batch_capacity = cap;
     return true;

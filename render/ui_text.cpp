@@ -95,17 +95,21 @@ float wrap(float x, float y, float max_width, const char* text, float size, Vec4
     int line_len = 0;
     line[0] = 0;
     const char* p = text ? text : "";
+    bool continues = false;  // the piece is the rest of a word cut at WORD_MAX
     for (;;) {
         int word_len = 0;
         while (p[word_len] && p[word_len] != ' ' && p[word_len] != '\n') ++word_len;
         int take = utf8_cut(p, word_len, WORD_MAX);
 
-        int cand_len = line_len + (line_len > 0 ? 1 : 0) + take;
+        // The rest of a cut word joins its first piece: no blank that the
+        // text never had.
+        const int gap = line_len > 0 && !continues ? 1 : 0;
+        int cand_len = line_len + gap + take;
         bool fits_buffer = cand_len <= LINE_MAX;
         if (fits_buffer) {
             std::memcpy(candidate, line, line_len);
             int c = line_len;
-            if (line_len > 0) candidate[c++] = ' ';
+            if (gap) candidate[c++] = ' ';
             std::memcpy(candidate + c, p, take);
             candidate[cand_len] = 0;
         }
@@ -122,7 +126,8 @@ float wrap(float x, float y, float max_width, const char* text, float size, Vec4
         }
         line[line_len] = 0;
         p += take;
-        if (take < word_len) continue;  // the rest of an over-long word is a word of its own
+        continues = take < word_len;
+        if (continues) continue;
 
         if (*p == ' ') {
             ++p;

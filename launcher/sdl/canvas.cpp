@@ -128,10 +128,27 @@ void draw_line(Target& t, FT_Face face, const char* s, const char* end, int x, i
     }
 }
 
+struct FitLine {
+    FT_Face face;
+    const char* s;
+};
+
+int width_at(int px, const void* ctx) {
+    const FitLine* f = static_cast<const FitLine*>(ctx);
+    if (FT_Set_Pixel_Sizes(f->face, 0, (FT_UInt)px)) return 0;
+    return width_of(f->face, f->s, f->s + strlen(f->s));
+}
+
 void text(Target& t, const LauncherScene& scene, const DrawOp& op) {
     FT_Face face = pick(op.font, op.weight, op.italic);
-    if (!face || FT_Set_Pixel_Sizes(face, 0, (FT_UInt)op.font_px)) return;
+    if (!face) return;
     const char* s = scene_text(scene, op);
+    int font_px = op.font_px;
+    if (op.flags & TEXT_FIT) {
+        const FitLine line{face, s};
+        font_px = launcher_fit_px(font_px, op.x1 - op.x0, width_at, &line);
+    }
+    if (FT_Set_Pixel_Sizes(face, 0, (FT_UInt)font_px)) return;
     const int ascent = (int)(face->size->metrics.ascender >> 6);
     const int descent = (int)(-face->size->metrics.descender >> 6);
     const int line_h = (int)(face->size->metrics.height >> 6);

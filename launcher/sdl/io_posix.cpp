@@ -1,5 +1,6 @@
 // Files and clock of the Linux launcher.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,6 +11,9 @@
 
 #include "launcher/launcher_io.h"
 
+const char LAUNCHER_GAME_FILE[] = "Tervanne";
+const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur";
+
 struct LFile {
     int fd;
     bool writing;
@@ -19,11 +23,13 @@ namespace {
 
 LFile* open_with(const char* path, int flags, bool writing) {
     int fd;
-    do fd = open(path, flags | O_CLOEXEC, 0644);
+    // Non-blocking only for the open itself: a pipe or a device of that name
+    // would otherwise hold the worker for ever before it is refused below.
+    do fd = open(path, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return nullptr;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         close(fd);
         return nullptr;
     }
@@ -87,6 +93,39 @@ bool lfs_rename_replace(const char* from, const char* to) {
 bool lfs_exists(const char* path) {
     struct stat st;
     return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void lfs_match_mode(const char* temp, const char* target, bool program) {
+    struct stat st;
+    mode_t mode;
+    if (stat(target, &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 0777;
+    } else if (program && stat(temp, &st) == 0) {
+        // Executable by whoever may read it (the creation already applied the umask).
+        mode = (st.st_mode & 0777) | ((st.st_mode & 0444) >> 2);
+    } else {
+        return;
+    }
+    chmod(temp, mode);
+}
+
+namespace {
+int folder_lock = -1;
+}
+
+void lfs_lock_folder(const char* folder) {
+    lfs_unlock_folder();
+    // The folder itself carries the lock: no file of ours is left behind.
+    folder_lock = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_lock < 0) return;
+    while (flock(folder_lock, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+void lfs_unlock_folder() {
+    if (folder_lock < 0) return;
+    close(folder_lock);  // releases the lock
+    folder_lock = -1;
 }
 
 uint32_t lnc_tick_ms() {

@@ -83,7 +83,7 @@ int main(int, char**) {
     self[n > 0 ? n : 0] = 0;
     launcher_set_paths(self);
     launcher_startup();
-    launcher_path(game_path, "Tervanne", "");
+    launcher_path(game_path, LAUNCHER_GAME_FILE, "");
 
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "Tervanne-lanceur : SDL_Init : %s\n", SDL_GetError());

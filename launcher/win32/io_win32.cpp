@@ -3,6 +3,9 @@
 
 #include "launcher/launcher_io.h"
 
+const char LAUNCHER_GAME_FILE[] = "Tervanne.exe";
+const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur.exe";
+
 struct LFile {
     HANDLE h;
     bool writing;
@@ -21,6 +24,12 @@ LFile* open_with(const char* path, DWORD access, DWORD share, DWORD disposition,
     if (!wide(path, w)) return nullptr;
     HANDLE h = CreateFileW(w, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
+    // A console, a printer or a pipe answering to a file name would block
+    // the worker or swallow the download: only files on a disk are used.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return nullptr;
+    }
     return new LFile{h, writing};
 }
 
@@ -72,5 +81,13 @@ bool lfs_exists(const char* path) {
     DWORD a = GetFileAttributesW(w);
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+// Files carry no execute permission here.
+void lfs_match_mode(const char*, const char*, bool) {}
+
+// A second launcher's temporary file cannot be opened while the first one
+// writes it (no write sharing), so two writers never meet.
+void lfs_lock_folder(const char*) {}
+void lfs_unlock_folder() {}
 
 uint32_t lnc_tick_ms() { return GetTickCount(); }

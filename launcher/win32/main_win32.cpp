@@ -38,6 +38,12 @@ void start_worker() {
 
 COLORREF colour(uint32_t rgb) { return RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255); }
 
+HFONT make_font(const DrawOp& op, int px) {
+    return CreateFontW(-px, 0, 0, 0, op.weight, op.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                       op.font == FONT_SERIF ? L"Georgia" : L"Segoe UI");
+}
+
 // Fonts are made once per look and kept for the run.
 HFONT font_for(const DrawOp& op) {
     struct Cached {
@@ -52,11 +58,27 @@ HFONT font_for(const DrawOp& op) {
         if (cache[i].font == op.font && cache[i].px == op.font_px && cache[i].weight == op.weight &&
             cache[i].italic == op.italic)
             return cache[i].handle;
-    HFONT f = CreateFontW(-op.font_px, 0, 0, 0, op.weight, op.italic, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                          op.font == FONT_SERIF ? L"Georgia" : L"Segoe UI");
+    HFONT f = make_font(op, op.font_px);
     if (count < 16) cache[count++] = Cached{op.font, op.font_px, op.weight, op.italic, f};
     return f;
+}
+
+struct FitLine {
+    HDC dc;
+    const DrawOp* op;
+    const wchar_t* text;
+};
+
+// Width of the line at one size, with a font made for the measure only.
+int width_at(int px, const void* ctx) {
+    const FitLine* f = static_cast<const FitLine*>(ctx);
+    HFONT font = make_font(*f->op, px);
+    HGDIOBJ old = SelectObject(f->dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(f->dc, f->text, lstrlenW(f->text), &size);
+    SelectObject(f->dc, old);
+    DeleteObject(font);
+    return size.cx;
 }
 
 void draw_text(HDC dc, const DrawOp& op) {
@@ -67,6 +89,16 @@ void draw_text(HDC dc, const DrawOp& op) {
     if (op.flags & TEXT_WRAP) flags |= DT_WORDBREAK;
     if (op.flags & TEXT_ELLIPSIS) flags |= DT_END_ELLIPSIS | DT_SINGLELINE;
     RECT r{op.x0, op.y0, op.x1, op.y1};
+    if (op.flags & TEXT_FIT) {
+        DrawOp fitted = op;
+        const FitLine line{dc, &op, text};
+        fitted.font_px = launcher_fit_px(op.font_px, op.x1 - op.x0, width_at, &line);
+        flags |= DT_VCENTER | DT_SINGLELINE;
+        SelectObject(dc, font_for(fitted));
+        SetTextColor(dc, colour(op.color));
+        DrawTextW(dc, text, -1, &r, flags);
+        return;
+    }
     SelectObject(dc, font_for(op));
     SetTextColor(dc, colour(op.color));
     DrawTextW(dc, text, -1, &r, flags);
@@ -207,7 +239,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     launcher_set_paths(module);
     // 2. Address and installed version.
     launcher_startup();
-    launcher_path(game_path, "Tervanne.exe", "");
+    launcher_path(game_path, LAUNCHER_GAME_FILE, "");
     MultiByteToWideChar(CP_UTF8, 0, game_path, -1, game_path_w, 301);
     MultiByteToWideChar(CP_UTF8, 0, launcher_folder, -1, folder_w, 301);
 

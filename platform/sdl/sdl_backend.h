@@ -4,7 +4,10 @@
 // Destroys the context and the window and shuts SDL down.
 void sdl_close_window();
 // Scripted play: each plat_pump advances plat_time by this many seconds
-// instead of reading the real clock (0 = real clock).
+// instead of reading the real clock, and the window's focus (which another
+// window of the display can take at any moment) no longer releases held keys
+// and buttons or the cursor: only the pushed events move the game.
+// 0 = real clock and focus.
 void sdl_set_fixed_step(double seconds);
 // Scripted play: the next plat_open_window opens a window of this client
 // size whatever the game asks for (0, 0: as asked); small frames keep a

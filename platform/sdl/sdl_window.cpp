@@ -97,6 +97,10 @@ void plat_pump() {
                     case SDL_WINDOWEVENT_RESTORED: refresh_client_size(); break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED: plat_input.window_active = 1; break;
                     case SDL_WINDOWEVENT_FOCUS_LOST:
+                        // Scripted play: the script is the keyboard and the mouse.
+                        // Another window of the display may take the focus at any
+                        // moment; what the script holds stays held.
+                        if (fixed_step > 0.0) break;
                         plat_input.window_active = 0;
                         plat_set_cursor_captured(false);
                         // Releases of keys held now go to the other window:

@@ -63,6 +63,29 @@ TEST(VersionDescription, BadEntriesAreDroppedAndOthersKept) {
     EXPECT_EQ(d.entries[1].size, UINT64_MAX);
 }
 
+// Names that Windows resolves to another file or to a device, and the
+// launcher's own working names, mean the same thing on every system: dropped.
+TEST(VersionDescription, NamesThatAliasAnotherFileOrADeviceAreDropped) {
+    const char* refused[] = {"x.telechargement", "y.ancien", "Tervanne.exe.TELECHARGEMENT", "a.Ancien",
+                             "Tervanne.exe.", "Tervanne-lanceur.exe.", "donnees.bin ", "a. ", "TERVAN~1.EXE",
+                             "notes~", "CON", "con", "nul.txt", "com1.log", "COM9", "Lpt1.dat", "aux.tar.gz",
+                             "PRN", "con .txt", "CONIN$", "conout$.x", "COM\xc2\xb9", "lpt\xc2\xb2.txt", "con.d\xc3\xa9"};
+    const char* kept[] = {"Tervanne.exe", "x.telechargement.txt", "ancien", "a.ancienne", "console.txt",
+                          "com10.log", "COM", "lpt.txt", "nul_", "auxiliaire.dat", "comA.txt", "d\xc3\xa9" "con.txt"};
+    std::string text = "version 2\n";
+    for (const char* n : refused) {
+        EXPECT_FALSE(file_name_acceptable(n)) << n;
+        if (!strchr(n, ' ')) text += entry(n);  // a blank would end the name in the list
+    }
+    for (const char* n : kept) {
+        EXPECT_TRUE(file_name_acceptable(n)) << n;
+        text += entry(n);
+    }
+    VersionDesc d = parse(text);
+    ASSERT_EQ(d.entry_count, (int)(sizeof kept / sizeof kept[0]));
+    for (int i = 0; i < d.entry_count; i++) EXPECT_STREQ(d.entries[i].name, kept[i]);
+}
+
 TEST(VersionDescription, CapacitiesAndCuts) {
     std::string text = std::string("version ") + std::string(40, 'v') + "\n";
     for (int i = 0; i < 40; i++) text += entry(std::string("f") + std::to_string(i));

@@ -5,7 +5,10 @@
 #  2. without a game beside it, "Jouer" does nothing and the launcher stays;
 #  3. with a stand-in game, "Jouer" starts it in the launcher's folder and the
 #     launcher quits with code 0;
-#  4. "Quitter" closes it with code 0.
+#  4. "Quitter" closes it with code 0;
+#  5. an update that replaces both programs (published with publier, served
+#     on 127.0.0.1) leaves them runnable: "Jouer" starts the new game, and the
+#     new launcher starts and removes the old copy of itself.
 # A screenshot of the state-3 window is written to BUILD_DIR/lanceur-linux-etat3.png.
 # Usage: run_linux_launcher_test.sh BUILD_DIR
 set -u
@@ -13,7 +16,7 @@ set -u
 build_dir=$(cd "${1:?usage: run_linux_launcher_test.sh BUILD_DIR}" && pwd)
 exe="$build_dir/bin/Tervanne-lanceur"
 [ -x "$exe" ] || { echo "FAIL: $exe is missing (build the target Tervanne-lanceur)"; exit 1; }
-for tool in Xvfb xdotool python3; do
+for tool in Xvfb xdotool python3 import; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
@@ -24,8 +27,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 work=$(mktemp -d /tmp/tervanne-lanceur-linux.XXXXXX)
 xvfb_pid=""
 launcher_pid=""
+server_pid=""
 cleanup() {
     [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
@@ -63,7 +68,26 @@ start_launcher() {
         sleep 0.1
     done
     [ -n "$w" ] || { fail "no launcher window"; return 1; }
-    sleep 1.5  # the closed site answers at once: state 3
+}
+# The main button's colour tells the state: enabled "Jouer" is gold (#CEA446,
+# #E8BE5C under the pointer), disabled grey. Polled on the picture, so no
+# guess of how long the check takes.
+main_button_colour() { import -window "$w" -crop 1x1+392+367 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
+wait_play_enabled() {
+    for _ in $(seq "${1:-600}"); do
+        case "$(main_button_colour)" in '#CEA446' | '#E8BE5C') return 0 ;; esac
+        sleep 0.1
+    done
+    return 1
+}
+# State 3 without a game: the button stays grey; the status text of state 3
+# takes two lines where the one of state 0 takes one.
+wait_second_status_line() {
+    for _ in $(seq 600); do
+        import -window "$w" -crop 548x14+36+300 -depth 8 txt:- 2>/dev/null | grep -q '#E2DCCC' && return 0
+        sleep 0.1
+    done
+    return 1
 }
 # Waits for the launcher to end; sets rc to its exit code, or "running".
 # Not run in a subshell: only this shell can wait for the launcher it started.
@@ -78,6 +102,7 @@ click() { xdotool mousemove --window "$w" "$1" "$2" click 1 2>/dev/null; }
 
 # --- 1 and 2: no game beside the launcher ----------------------------------
 start_launcher || exit 1
+wait_second_status_line && pass "state 3 shown" || fail "no state-3 status text"
 [ -e "$game/Tervanne-lanceur.ancien" ] && fail ".ancien not deleted at start" || pass ".ancien deleted at start"
 geometry=$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "620x410" ] && pass "client area 620 x 410" || fail "client area is $geometry"
@@ -92,6 +117,7 @@ ended
 printf '#!/bin/sh\npwd > lance.txt\nprintf "%%s" "$#" >> lance.txt\n' >"$game/Tervanne"
 chmod +x "$game/Tervanne"
 start_launcher || exit 1
+wait_play_enabled || fail "Jouer never enabled with the game present"
 import -window "$w" "$build_dir/lanceur-linux-etat3.png" 2>/dev/null
 click 484 367
 ended
@@ -104,6 +130,44 @@ else
 fi
 [ "$(cat "$game/tervanne-version.txt")" = $'1.3\r' ] && pass "closed site: version file untouched" \
     || fail "version file changed"
+
+# --- 5: an update that replaces both programs --------------------------------
+site="$work/site/depot"
+mkdir -p "$site"
+printf '#!/bin/sh\nprintf "jeu 2" > lance.txt\n' >"$site/Tervanne"
+cp "$exe" "$site/Tervanne-lanceur"
+printf 'mise-a-jour' >>"$site/Tervanne-lanceur"  # still a valid program, another digest
+"$build_dir/bin/publier" "$site" 2.0 "Deux programmes neufs" >/dev/null || fail "publier"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/http.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 100); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$port),1)" 2>/dev/null && break; sleep 0.1; done
+printf 'adresse http://127.0.0.1:%s/depot\r\n' "$port" >"$game/lanceur.txt"
+rm -f "$game/lance.txt"
+start_launcher || exit 1
+# State 2 after the update: "Jouer" turns gold once both programs are in place.
+wait_play_enabled || fail "Jouer never enabled after the update"
+[ "$(cat "$game/tervanne-version.txt")" = $'2.0\r' ] && pass "version 2.0 recorded" || fail "version not recorded"
+cmp -s "$site/Tervanne-lanceur" "$game/Tervanne-lanceur" && pass "the launcher replaced itself" \
+    || fail "the launcher was not replaced"
+[ -x "$game/Tervanne" ] && [ -x "$game/Tervanne-lanceur" ] && pass "both new programs are executable" \
+    || fail "modes after the update: $(stat -c '%A %n' "$game/Tervanne" "$game/Tervanne-lanceur" | tr '\n' ' ')"
+click 484 367
+ended
+[ "$rc" = 0 ] && pass "Jouer after the update: the launcher quits with code 0" || fail "Jouer after the update: $rc"
+for _ in $(seq 100); do [ -s "$game/lance.txt" ] && break; sleep 0.1; done
+[ "$(cat "$game/lance.txt" 2>/dev/null)" = "jeu 2" ] && pass "the updated game started" \
+    || fail "the updated game did not start ('$(cat "$game/lance.txt" 2>/dev/null)')"
+kill "$server_pid" 2>/dev/null
+# The updated launcher starts (the site is gone: state 3) and removes its old copy.
+[ -e "$game/Tervanne-lanceur.ancien" ] && pass "old launcher kept as .ancien" || fail "no .ancien after the self-update"
+start_launcher || exit 1
+wait_second_status_line || fail "the updated launcher shows no state-3 status text"
+[ -e "$game/Tervanne-lanceur.ancien" ] && fail "the updated launcher left .ancien" \
+    || pass "the updated launcher starts and deletes .ancien"
+click 116 367
+ended
+[ "$rc" = 0 ] && pass "the updated launcher quits with code 0" || fail "updated launcher, Quitter: $rc"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -1,5 +1,7 @@
 // The whole update check against a real HTTP server on 127.0.0.1.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -324,6 +326,90 @@ TEST_F(UpdateCheck, SelfUpdateLeavesOldCopyThatTheNextStartDeletes) {
     EXPECT_TRUE(exists("TERVANNE-LANCEUR"));
 }
 
+int mode_of(const fs::path& p) {
+    struct stat st;
+    return stat(p.c_str(), &st) == 0 ? (int)(st.st_mode & 0777) : -1;
+}
+
+// After an update the programs still start: a replaced file keeps the mode
+// of the one it replaces (the running launcher included), a new file named
+// like one of our programs is executable, other new files are not.
+TEST_F(UpdateCheck, ReplacedFilesKeepTheirModeAndNewProgramsRun) {
+    publish("2.0", {{"Tervanne", "jeu 2"}, {"Tervanne-lanceur", "lanceur 2"}, {"reglages.txt", "r 2"},
+                    {"notes.txt", "nouveau"}});
+    put("Tervanne", "jeu 1");
+    put("Tervanne-lanceur", "lanceur 1");
+    put("reglages.txt", "r 1");
+    chmod((dir / "Tervanne").c_str(), 0750);
+    chmod((dir / "Tervanne-lanceur").c_str(), 0755);
+    chmod((dir / "reglages.txt").c_str(), 0600);
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("Tervanne"), "jeu 2");
+    EXPECT_EQ(mode_of(dir / "Tervanne"), 0750);
+    EXPECT_EQ(mode_of(dir / "Tervanne-lanceur"), 0755);
+    EXPECT_EQ(mode_of(dir / "reglages.txt"), 0600);
+    EXPECT_EQ(mode_of(dir / "notes.txt") & 0111, 0);
+
+    // A first install: the game arrives runnable, and so does a launcher
+    // listed under its usual name beside one started under another.
+    fs::remove(dir / "Tervanne");
+    fs::remove(dir / "Tervanne-lanceur");
+    launcher_set_paths((dir / "mon-lanceur").c_str());
+    EXPECT_EQ(check().state, STATE_READY);
+    for (const char* program : {"Tervanne", "Tervanne-lanceur"}) {
+        const int m = mode_of(dir / program);
+        EXPECT_EQ(m & 0100, 0100) << program;
+        EXPECT_EQ((m & 0044) >> 2, m & 0011) << program;  // run by whoever may read it
+        EXPECT_EQ(access((dir / program).c_str(), X_OK), 0) << program;
+    }
+}
+
+// "X.telechargement" listed before X would make the first rename put X's
+// verified download in place under another name: such names never count.
+TEST_F(UpdateCheck, WorkingNamesInTheListAreIgnored) {
+    const std::string good = "le vrai", evil = "remplace";
+    server.set("/site/a.dat", good);
+    server.set("/site/a.dat.telechargement", evil);
+    server.set("/site/b.dat.ancien", evil);
+    server.set("/site/version.txt", "version 2\nfichier a.dat.telechargement 8 " + digest(evil) +
+                                        "\nfichier b.dat.ancien 8 " + digest(evil) + "\nfichier a.dat 7 " +
+                                        digest(good) + "\n");
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), good);
+    EXPECT_EQ(file_requests(), (std::vector<std::string>{"/site/a.dat"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"a.dat", "tervanne-version.txt"}));
+}
+
+// A pipe (or any non-file) under a listed name is neither read nor written
+// through: it would hold the worker for ever. It is simply replaced.
+TEST_F(UpdateCheck, APipeUnderAListedNameDoesNotHoldTheCheck) {
+    publish("2.0", {{"a.dat", "nouveau"}});
+    ASSERT_EQ(mkfifo((dir / "a.dat").c_str(), 0644), 0);
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_TRUE(fs::is_regular_file(dir / "a.dat"));
+    EXPECT_EQ(get("a.dat"), "nouveau");
+}
+
+// Two launchers of one folder: while another holds the folder, the check
+// waits (showing that it is checking) and fetches nothing; it goes on once
+// the other is done.
+TEST_F(UpdateCheck, SecondLauncherWaitsWhileAnotherUpdates) {
+    publish("2.0", {{"a.dat", "nouveau"}});
+    const int other = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    std::thread worker([] { run_update_check(); });
+    for (int i = 0; i < 40 && launcher_status_get().state != STATE_CHECKING; i++) usleep(25000);
+    usleep(500000);  // room to misbehave: any request now would be a second writer
+    EXPECT_EQ(launcher_status_get().state, STATE_CHECKING);
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_FALSE(exists("a.dat.telechargement"));
+    close(other);  // the other launcher is done
+    worker.join();
+    EXPECT_EQ(launcher_status_get().state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), "nouveau");
+}
+
 TEST_F(UpdateCheck, AddressFileWithPortAndSubPath) {
     put("lanceur.txt", "adresse http://127.0.0.1:" + std::to_string(server.port()) + "/depot/tervanne\r\n");
     put("tervanne-version.txt", "0.9\r\nignore");
@@ -381,9 +467,13 @@ TEST_F(UpdateCheck, PublisherRefusesWhatTheLauncherWouldDrop) {
     EXPECT_NE(std::system(cmd.c_str()), 0);
     EXPECT_FALSE(fs::exists(published / "version.txt"));
     fs::remove(published / "Carte.dat");
-    std::ofstream(published / "a|b.dat") << "c";
-    EXPECT_NE(std::system(cmd.c_str()), 0);
-    fs::remove(published / "a|b.dat");
+    // Names Windows takes for a device or for another file are refused too.
+    for (const char* name : {"a|b.dat", "nul.txt", "COM1", "Tervanne.exe.", "TERVAN~1.EXE"}) {
+        std::ofstream(published / name) << "c";
+        EXPECT_NE(std::system(cmd.c_str()), 0) << name;
+        EXPECT_FALSE(fs::exists(published / "version.txt")) << name;
+        fs::remove(published / name);
+    }
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "run from the build folder: " << cmd;
     EXPECT_TRUE(fs::exists(published / "version.txt"));
 }

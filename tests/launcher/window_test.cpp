@@ -199,3 +199,43 @@ TEST(LauncherWindow, PaintedPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+// Columns holding ink of one colour between y0 and y1 (first, last; -1 if none).
+std::pair<int, int> ink_columns(const std::vector<uint32_t>& px, int y0, int y1, uint32_t ink) {
+    int first = -1, last = -1;
+    for (int x = 0; x < 620; x++)
+        for (int y = y0; y < y1; y++)
+            if ((px[y * 620 + x] & 0xFFFFFF) == ink) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+}  // namespace
+
+// The installed version sits between the buttons whatever the face: a
+// line wider than its box is drawn smaller, never cut at the box's edges
+// (or hidden under "Quitter"); one that fits keeps its size.
+TEST(LauncherWindow, InstalledVersionStaysWithinItsBox) {
+    canvas_load_fonts();
+    for (const char* version : {"", "1.0", "2024.12.31-correctif-7"}) {
+        SCOPED_TRACE(version);
+        LauncherStatus st = status_in(STATE_UNREACHABLE);
+        strcpy(st.installed_version, version);
+        Scene* sc = layout(st, true);
+        std::vector<uint32_t> px(620 * 410, 0);
+        canvas_paint(sc->s, px.data(), 620, 410, 620);
+        const auto [first, last] = ink_columns(px, 346, 388, 0x828A80u);
+        ASSERT_GE(first, 0);
+        EXPECT_GT(first, 200);  // box from 200 to W - 240 = 380
+        EXPECT_LT(last, 379);
+    }
+    auto measure = [](int px, const void*) { return px * 10; };
+    EXPECT_EQ(launcher_fit_px(15, 150, measure, nullptr), 15);
+    EXPECT_EQ(launcher_fit_px(15, 120, measure, nullptr), 12);
+    EXPECT_EQ(launcher_fit_px(15, 10, measure, nullptr), 9);  // never below 60 %
+}

@@ -54,6 +54,11 @@ printf 'mise-a-jour' >>"$site/Tervanne-lanceur.exe"  # trailing bytes: still a v
     printf '# publié pour le test\r\nversion 2.0\r\n'
     printf 'note Une forêt plus dense au nord de Camelot.\r\n'
     printf 'note Le marchand vend de nouveaux arcs.\r\n'
+    # Names Windows takes for a device or another file, and the launcher's
+    # working names: dropped, so they can neither block nor redirect the update.
+    for f in x.telechargement y.ancien CON nul.txt com1.log Tervanne.exe. TERVAN~1.EXE; do
+        printf 'fichier %s 3 %s\r\n' "$f" "$(printf abc | sha256sum | cut -c1-64)"
+    done
     for f in donnees.bin notes.txt Tervanne-lanceur.exe; do
         printf 'fichier %s %s %s\r\n' "$f" "$(stat -c %s "$site/$f")" "$(sha256sum "$site/$f" | cut -c1-64)"
     done
@@ -114,6 +119,10 @@ cmp -s "$site/Tervanne-lanceur.exe" "$game/Tervanne-lanceur.exe" && pass "the la
 cmp -s "$exe" "$game/Tervanne-lanceur.exe.ancien" && pass "the old launcher kept as .ancien" \
     || fail "no Tervanne-lanceur.exe.ancien"
 ls "$game"/*.telechargement >/dev/null 2>&1 && fail "temporary files left behind" || pass "no temporary file left"
+grep -q -E 'GET /depot/tervanne/(x\.telechargement|y\.ancien|CON|nul\.txt|com1\.log|Tervanne\.exe\.|TERVAN)' "$work/http.log" \
+    && fail "a refused name was fetched" || pass "device and alias names were not fetched"
+[ -z "$(cd "$game" && ls | grep -i -E '^(con|nul|com1|y\.ancien|x\.telechargement)')" ] \
+    && pass "nothing written under a refused name" || fail "files under refused names: $(ls "$game")"
 grep -q 'GET /depot/tervanne/version.txt?v=[0-9]' "$work/http.log" && pass "version.txt asked with ?v=<ticks>" \
     || fail "no version.txt request with a tick query"
 digest=$(sha256sum "$site/donnees.bin" | cut -c1-8)

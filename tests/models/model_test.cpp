@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -148,7 +149,8 @@ TEST(Model, SkinBendsNearAndGoesRigidFar) {
     Material mat;
     material_init(&mat, {1, 1, 1});
     int root = model_add_node(&m, -1, {0, 0, 0});
-    int body = model_add_part(&m, root, column_mesh(), &mat, {0, 0, 0});
+    GpuMesh* column = column_mesh();
+    int body = model_add_part(&m, root, column, &mat, {0, 0, 0});
     int tip = model_add_node(&m, root, {0, 1, 0});
     model_bind_skin(&m, body, tip);
     ASSERT_NE(m.nodes[body].skin, nullptr);
@@ -212,6 +214,7 @@ TEST(Model, SkinBendsNearAndGoesRigidFar) {
     EXPECT_EQ(c.nodes, nullptr);
     EXPECT_NE(m.nodes[body].skin, nullptr);
     model_free(&m);
+    mesh_destroy(column);  // parts are only referenced by the model
 }
 
 TEST(Human, AppearanceTablesAndHeadSculpt) {
@@ -288,9 +291,13 @@ TEST(Human, FiguresAndFaceExpression) {
     Appearance woman = appearance_from_choice({1, 2, 2, 3, 2, 0});
     Model mm{}, wm{};
     HumanRig rig;
+    // The meshes are the collection's, as for the player's model.
+    MeshCollection meshes{};
+    mesh_collection = &meshes;
     int root = model_add_node(&mm, -1, {0, 0, 0});
     int head = human_build(&mm, root, &man, &rig);
     human_build(&wm, model_add_node(&wm, -1, {0, 0, 0}), &woman, nullptr);
+    mesh_collection = nullptr;
     EXPECT_EQ(head, rig.head);
     EXPECT_GT(man.head_height, 1.7f);
     EXPECT_LT(man.head_height, 1.9f);
@@ -335,6 +342,8 @@ TEST(Human, FiguresAndFaceExpression) {
     }
     model_free(&mm);
     model_free(&wm);
+    mesh_release_all(&meshes);
+    std::free(meshes.meshes);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // The real game on the SDL backend, driven by events pushed through SDL's
 // queue as a keyboard and mouse would send them, at a fixed step: a click
-// closes the title overlay, the forward key runs, the jump key jumps.
+// closes the title overlay, the forward key runs, the jump key jumps. Another
+// window takes the focus meanwhile, as a window of another test on the same
+// display would: scripted play does not depend on it.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -51,12 +53,18 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
     ASSERT_GE(plat_key_index_to_usage(jump), 0);
     Vec3 start = {player.pos_x, player.pos_y, player.pos_z};
     bool left_ground = false;
+    SDL_Window* other = nullptr;
     for (int f = 0; f < 60 && !plat_input.quit_requested; ++f) {
         if (f == 0) push_click(320, 180);
         if (f == 2) push_key(SDL_KEYDOWN, forward);
         if (f == 30) push_key(SDL_KEYDOWN, jump);
         if (f == 34) push_key(SDL_KEYUP, jump);
         if (f == 45) push_key(SDL_KEYUP, forward);
+        if (f == 10) {
+            other = SDL_CreateWindow("autre", 0, 0, 200, 100, 0);
+            ASSERT_NE(other, nullptr);
+            SDL_SetWindowInputFocus(other);
+        }
         game_frame();
         if (f == 0) {
             EXPECT_EQ(hud_title_overlay, 0);
@@ -72,6 +80,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
     EXPECT_NEAR(player.pos_z, start.z, 1.0f);
     EXPECT_TRUE(left_ground);
     EXPECT_EQ(plat_input.key_down[forward], 0);
+    SDL_DestroyWindow(other);
 
     SDL_Event quit{};
     quit.type = SDL_QUIT;

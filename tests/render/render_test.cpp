@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -251,6 +252,13 @@ TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
     EXPECT_LE(render_stats().opaque_draws, 2);
     EXPECT_GE(render_stats().opaque_draws, 1);
     EXPECT_LT(render_stats().cells_drawn, g3->cell_count);
+    render_begin_frame();
+    // Groups live for the whole run in the game; a test gives its own back.
+    for (InstanceGroup* g : {g1, g2, g3}) {
+        glDeleteBuffers(1, &g->instance_buffer);
+        std::free(g->cells);
+        std::free(g);
+    }
     mesh_destroy(small);
 }
 
@@ -309,4 +317,77 @@ TEST_F(Gpu, PreviewDoesNotChangeTheMainViewCulling) {
     render_preview({0, 1, -5}, {0, 1, -10}, 30.0f, 32, 32);
     EXPECT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
     EXPECT_FALSE(sphere_in_frustum({0, 1, 30}, 0.1f));
+}
+
+namespace {
+
+int count_of(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+// Memory that refuses to grow a list leaves it at its capacity: what does not
+// fit is dropped with one log line per list, what fits is drawn, and nothing
+// is written past the end.
+TEST_F(Gpu, ListsThatCannotGrowKeepTheirCapacity) {
+    GpuMesh* box = upload(shape_box({1, 1, 1}));
+    Material m;
+    material_init(&m, {0.6f, 0.5f, 0.4f});
+    auto add = [&](int n) {
+        for (int i = 0; i < n; ++i) render_add(box, &m, mat4_translate({(float)(i % 40), 0, -(float)(i / 40)}), {1, 1, 1});
+    };
+    add(10);
+    render_frame();
+
+    render_limit_growth(1);
+    render_begin_frame();
+    int kept = 0;
+    for (int i = 0; i < 100000 && render_draw_count() == i; ++i) {
+        add(1);
+        kept = render_draw_count();
+    }
+    ASSERT_GT(kept, 0);
+    add(100);
+    EXPECT_EQ(render_draw_count(), kept);
+    InstanceGroup group{};
+    for (int i = 0; i < 100000; ++i) render_add_group(&group);
+    EXPECT_LT(render_group_count(), 100000);
+    render_begin_frame();
+    add(kept + 5);
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    std::string log = read_log();
+    EXPECT_EQ(count_of(log, "Mémoire insuffisante : la liste de dessin reste à " + std::to_string(kept) + " éléments"), 1);
+    EXPECT_EQ(count_of(log, "Mémoire insuffisante : la liste des groupes reste à"), 1);
+
+    // The instance records lag behind the list: a frame whose list grew but
+    // whose records cannot follow draws only what has a record.
+    render_limit_growth(0);
+    render_begin_frame();
+    add(2 * kept + 1);
+    render_limit_growth(1);
+    render_frame();
+    EXPECT_GE(render_draw_count(), kept);
+    EXPECT_LT(render_draw_count(), 2 * kept + 1);
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+    EXPECT_EQ(count_of(read_log(), "Mémoire insuffisante : le tampon d'instances reste à"), 1);
+
+    render_limit_growth(0);
+    render_begin_frame();
+    mesh_destroy(box);
+}
+
+// The start-up textures are painted in one buffer; without it they are made
+// blank and the start-up goes on.
+TEST_F(Gpu, StartupWithoutRoomForThePaintingGoesOn) {
+    render_limit_growth(1);
+    gpu_init();
+    render_limit_growth(0);
+    EXPECT_EQ(count_of(read_log(), "Mémoire insuffisante : motifs et images de végétation non peints."), 1);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    gpu_init();  // painted again for the tests that follow
 }

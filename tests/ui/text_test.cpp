@@ -296,6 +296,22 @@ TEST_F(Text, OverlongWordsAreCutAtCharacterBoundaries) {
     EXPECT_EQ(glyph_quads().size(), 300u);
 }
 
+TEST_F(Text, OverlongWordIsDrawnWithoutAnAddedBlank) {
+    // 600 bytes cut into 250-byte pieces: the pieces join as the text has
+    // them, so the wrapped word is drawn exactly as the plain line is.
+    std::string word;
+    for (int i = 0; i < 600; ++i) word += (char)('a' + i % 26);
+    const std::string text = word + " fin";
+    ui_text(0, 0, text.c_str(), 10, WHITE, 0);
+    const std::vector<Quad> line = glyph_quads();
+    ui_batch_clear();
+    const float h = ui_text_wrapped(0, 0, 100000, text.c_str(), 10, WHITE, 0, 1.3f);
+    EXPECT_FLOAT_EQ(h, 1.3f * 10);
+    const std::vector<Quad> wrapped = glyph_quads();
+    ASSERT_EQ(wrapped.size(), line.size());
+    for (size_t i = 0; i < line.size(); ++i) EXPECT_FLOAT_EQ(wrapped[i].x0, line[i].x0) << i;
+}
+
 TEST_F(Text, PanelsAndQuadsFollowTheVertexOrder) {
     ui_quad(1, 2, 3, 4, 0.1f, 0.2f, 0.3f, 0.4f, WHITE, UI_FLAT);
     ASSERT_EQ(ui_batch_count(), 6);
