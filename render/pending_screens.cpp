@@ -5,7 +5,6 @@
 
 void character_creation_draw() {}
 void character_select_draw() {}
-void net_draw_labels() {}
 void seneschal_labels_draw() {}
 void merchant_label_draw() {}
 void lady_label_draw() {}

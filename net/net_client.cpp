@@ -1,0 +1,274 @@
+// The client side of online play: the settings file, connecting, the frame's
+// datagrams, hellos and poses, and the status line that the character list
+// and the HUD show.
+#include <cstdio>
+#include <cstring>
+
+#include "net/net.h"
+#include "net/net_internal.h"
+#include "net/remote_players.h"
+#include "platform/frame_steps.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "render/hud.h"
+#include "sound/sound.h"
+
+namespace {
+
+const char* const kSettingsFile = "tervanne-reseau.txt";
+// Written first, so that a crash while the main file is rewritten leaves
+// the new address here and the old one there.
+const char* const kSettingsBackup = "tervanne-reseau-secours.txt";
+constexpr int kAddressMax = 63;  // what the character list's field holds
+
+uint8_t net_state;
+bool welcomed;
+int own_id = -1;
+char server_text[kAddressMax + 1] = "127.0.0.1";
+uint32_t server_ip;
+uint16_t server_port;
+char status[160];
+float hello_timer, state_timer, silence, since_connect;
+uint32_t state_sequence;
+
+void set_status(const char* fmt, const char* arg) {
+    snprintf(status, sizeof status, fmt, arg);
+}
+
+// The "serveur" line of a settings file; false when the file or key is missing.
+bool read_settings_file(const char* name, char* out, int capacity) {
+    char text[1024];
+    int n = plat_read_file(name, text, sizeof text);
+    if (n <= 0) return false;
+    const char* line = text;
+    while (*line) {
+        const char* end = line;
+        while (*end && *end != '\n' && *end != '\r') ++end;
+        if (end - line >= 8 && memcmp(line, "serveur ", 8) == 0) {
+            int len = (int)(end - line - 8);
+            if (len > capacity - 1) len = capacity - 1;
+            memcpy(out, line + 8, (size_t)len);
+            out[len] = 0;
+            return true;
+        }
+        line = end;
+        while (*line == '\n' || *line == '\r') ++line;
+    }
+    return false;
+}
+
+void write_settings() {
+    char text[kAddressMax + 16];
+    int n = snprintf(text, sizeof text, "serveur %s\r\n", server_text);
+    if (!plat_write_file(kSettingsBackup, text, n) || !plat_write_file(kSettingsFile, text, n))
+        log_printf("Impossible d'écrire %s.", kSettingsFile);
+}
+
+void send_bytes(const uint8_t* data, int length) { udp_send(server_ip, server_port, data, length); }
+
+void send_hello() {
+    uint8_t buf[NET_HELLO_SIZE];
+    send_bytes(buf, net_write_hello(buf, net_own_identity()));
+}
+
+void send_pose() {
+    uint8_t buf[NET_POSE_SIZE];
+    send_bytes(buf, net_write_pose(buf, ++state_sequence, net_own_pose()));
+}
+
+void close_connection() {
+    remote_clear_all();
+    net_state = 0;
+    welcomed = false;
+    own_id = -1;
+    udp_close();
+}
+
+bool other_player(int number) { return number >= 0 && number < NET_MAX_PLAYERS && number != own_id; }
+
+void handle_world(const uint8_t* d, int length) {
+    int count = d[9] > NET_MAX_PLAYERS ? NET_MAX_PLAYERS : d[9];
+    int room = (length - NET_WORLD_HEADER) / NET_WORLD_ENTRY;
+    if (count > room) count = room;
+    for (int e = 0; e < count; ++e) {
+        const uint8_t* entry = d + NET_WORLD_HEADER + e * NET_WORLD_ENTRY;
+        if (!other_player(entry[0])) continue;
+        NetPose pose = net_read_pose_body(entry + 1);
+        // Non-finite values would reach the model matrices and the map.
+        if (!net_pose_sanitize(&pose)) continue;
+        remote_store_pose(entry[0], pose);
+    }
+}
+
+}  // namespace
+
+// ---- Settings and connection ------------------------------------------------------------
+
+void net_read_settings() {
+    char value[kAddressMax + 1];
+    if (read_settings_file(kSettingsFile, value, sizeof value) ||
+        read_settings_file(kSettingsBackup, value, sizeof value))
+        snprintf(server_text, sizeof server_text, "%s", value);
+}
+
+// The main loop's name for the start-up read.
+void net_read_address() { net_read_settings(); }
+
+void net_connect(const char* address) {
+    net_disconnect();
+    if (!address) address = "";
+    // The whole field (63 characters) is kept, up to the first control
+    // character, so the settings file stays one line.
+    int n = 0;
+    while (n < kAddressMax && (unsigned char)address[n] >= 0x20) {
+        server_text[n] = address[n];
+        ++n;
+    }
+    server_text[n] = 0;
+
+    char host[kAddressMax + 1];
+    uint16_t port = NET_DEFAULT_PORT;
+    uint32_t ip = 0;
+    if (!net_parse_address(server_text, host, sizeof host, &port) ||
+        (!net_numeric_host(host, &ip) && !udp_resolve(host, &ip))) {
+        set_status("Adresse inconnue : %s", server_text);
+        return;
+    }
+    if (!udp_open()) {
+        set_status("%s", "Réseau indisponible sur cet ordinateur.");
+        return;
+    }
+    server_ip = ip;
+    server_port = port;
+    net_state = 1;
+    welcomed = false;
+    own_id = -1;
+    hello_timer = state_timer = silence = since_connect = 0.0f;
+    set_status("Connexion à %s…", server_text);
+    log_printf("Connexion au serveur %s.", server_text);
+    write_settings();
+}
+
+void net_disconnect() {
+    if (net_state == 1) {
+        uint8_t bye[NET_BYE_SIZE];
+        net_write_bye(bye);
+        send_bytes(bye, NET_BYE_SIZE);
+        send_bytes(bye, NET_BYE_SIZE);
+        log_printf("Déconnecté du serveur.");
+    }
+    close_connection();
+    status[0] = 0;
+}
+
+void net_shutdown() { net_disconnect(); }
+
+// ---- Datagrams ----------------------------------------------------------------------------
+
+void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, uint16_t from_port) {
+    if (net_state != 1 || from_address != server_ip || from_port != server_port) return;
+    int type = net_message_type(d, length);
+    if (type < 0) return;
+    if (type != NET_WELCOME && type != NET_FULL && type != NET_WORLD && type != NET_PLAYER &&
+        type != NET_LEFT)
+        return;
+    // Too short for its own fields: malformed, and not a sign of life either.
+    if ((type == NET_WELCOME && length < NET_WELCOME_SIZE) ||
+        (type == NET_WORLD && length < NET_WORLD_HEADER) ||
+        (type == NET_PLAYER && length < NET_PLAYER_SIZE) || (type == NET_LEFT && length < NET_LEFT_SIZE))
+        return;
+    silence = 0.0f;
+    switch (type) {
+        case NET_WELCOME:
+            if (welcomed) break;
+            welcomed = true;
+            own_id = d[5];
+            // A figure heard under our number before the welcome is us.
+            if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
+            set_status("En ligne sur %s", server_text);
+            hud_message(hud_fmt("Connecté à Tervanne (%s)", server_text), 2.5f);
+            log_printf("Connecté au serveur (joueur %d).", own_id);
+            break;
+        case NET_FULL:
+            set_status("%s", "Le serveur est complet (10 joueurs).");
+            hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+            // The figures go with the socket: nothing will move them again.
+            close_connection();
+            break;
+        case NET_WORLD:
+            handle_world(d, length);
+            break;
+        case NET_PLAYER:
+            if (!other_player(d[5])) break;
+            if (remote_store_identity(d[5], net_read_identity(d + 6))) {
+                hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[d[5]].id.name), 2.5f);
+                snd_play(14, 0.4f);
+            }
+            break;
+        case NET_LEFT: {
+            if (!other_player(d[5])) break;
+            char name[NET_NAME_SIZE];
+            if (remote_leave(d[5], name, sizeof name)) hud_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
+            break;
+        }
+    }
+}
+
+// ---- The frame ------------------------------------------------------------------------------
+
+void net_update(float dt) {
+    if (!(dt >= 0.0f)) dt = 0.0f;
+    if (net_state == 1) {
+        // One byte more than the largest message: anything longer is not ours.
+        uint8_t buf[512];
+        uint32_t from = 0;
+        uint16_t port = 0;
+        for (int guard = 0; guard < 4096 && net_state == 1; ++guard) {
+            int n = udp_receive(buf, sizeof buf, &from, &port);
+            if (n < 0) break;
+            net_handle_datagram(buf, n, from, port);
+        }
+    }
+    if (net_state == 1) {
+        silence += dt;
+        since_connect += dt;
+        hello_timer -= dt;
+        state_timer -= dt;
+        if (hello_timer <= 0.0f) {
+            send_hello();
+            hello_timer = welcomed ? 2.0f : 0.7f;
+        }
+        if (welcomed && !character_select_open && !character_creation_open && state_timer <= 0.0f) {
+            send_pose();
+            state_timer = 0.05f;
+        }
+        if (!welcomed) {
+            if (since_connect > 6.0f) set_status("Le serveur %s ne répond pas.", server_text);
+        } else if (silence > 30.0f) {
+            hud_message("Le serveur ne répond plus.", 3.0f);
+            net_disconnect();
+            set_status("%s", "Le serveur ne répond plus.");
+        } else if (silence > 6.0f) {
+            set_status("%s", "Connexion perdue : nouvel essai…");
+        } else {
+            set_status("En ligne sur %s", server_text);
+        }
+    }
+    if (net_state == 1) remote_interpolate(dt);
+
+    hud_net.active = net_state == 1 || status[0] != 0;
+    hud_net.connected = net_state == 1 && welcomed;
+    snprintf(hud_net.server, sizeof hud_net.server, "%s", status);
+    hud_net.players = net_player_count();
+}
+
+// ---- Queries ----------------------------------------------------------------------------------
+
+const char* net_status_text() { return status; }
+const char* net_server_address() { return server_text; }
+bool net_is_on() { return net_state == 1; }
+bool net_is_welcomed() { return net_state == 1 && welcomed; }
+int net_own_id() { return own_id; }
+uint32_t net_server_ip() { return server_ip; }
+uint16_t net_server_port() { return server_port; }
+NetTimers net_timers() { return {hello_timer, state_timer, silence, since_connect, state_sequence}; }

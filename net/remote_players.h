@@ -1,0 +1,39 @@
+#pragma once
+// The table of the other players, indexed by the number the server gives
+// them. The record keeping here needs no GL; the figures (models, drawing,
+// labels) are in remote_figures.cpp.
+#include <cstdint>
+
+#include "net/net_packets.h"
+#include "play/player.h"
+
+struct Model;
+
+struct RemotePlayer {
+    uint8_t present, active, has_pose;
+    NetIdentity id;    // equipment holds only the accepted items
+    NetPose target;    // latest pose from the server, sanitised
+    Vec3 shown;        // displayed feet position
+    float shown_heading;
+    Player pose;       // the animation's record, the same layout as ours
+    Model* model;      // null until built
+};
+extern RemotePlayer remote_players[NET_MAX_PLAYERS];
+
+// Frees every figure and clears the ten records.
+void remote_clear_all();
+// A world entry for player i (0..9, not checked against our own number here).
+void remote_store_pose(int i, const NetPose& pose);
+// A player message; true when it is a newcomer (not present or not active).
+bool remote_store_identity(int i, const NetIdentity& id);
+// A left message: true when the player was active; name_out gets its name.
+bool remote_leave(int i, char* name_out, int capacity);
+// Glides the figures toward their targets and animates them.
+void remote_interpolate(float dt);
+// Whether a record is drawn at all (present, active, posed, with a figure).
+bool remote_drawable(const RemotePlayer& r);
+
+// Figures (GL side).
+void remote_figure_build(int i);  // first build, rebuild on new looks, re-dress
+void remote_figure_free(int i);
+void remote_figure_animate(int i, float dt);

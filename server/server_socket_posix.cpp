@@ -1,0 +1,93 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "server/server_socket.h"
+
+static int sock = -1;
+static volatile sig_atomic_t stop_flag = 0;
+
+bool srv_socket_open(uint16_t port) {
+    sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_UDP);
+    if (sock < 0) {
+        fprintf(stderr, "socket : %s\n", strerror(errno));
+        return false;
+    }
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    any.sin_port = htons(port);
+    if (bind(sock, (sockaddr*)&any, sizeof any) != 0) {
+        fprintf(stderr, "Port UDP %u indisponible : %s\n", port, strerror(errno));
+        close(sock);
+        sock = -1;
+        return false;
+    }
+    return true;
+}
+
+void srv_socket_close() {
+    if (sock >= 0) close(sock);
+    sock = -1;
+}
+
+void srv_socket_wait(double seconds) {
+    pollfd p{sock, POLLIN, 0};
+    int ms = (int)(seconds * 1000.0 + 0.999);
+    poll(&p, 1, ms < 0 ? 0 : ms);
+}
+
+int srv_socket_receive(uint8_t* buffer, int capacity, uint32_t* address, uint16_t* port) {
+    for (int skipped = 0; skipped < 64; ++skipped) {
+        sockaddr_in from{};
+        iovec iov{buffer, (size_t)capacity};
+        msghdr msg{};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        ssize_t n = recvmsg(sock, &msg, MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == ECONNREFUSED || errno == EINTR) continue;  // an ICMP report, not data
+            return -1;
+        }
+        if (msg.msg_flags & MSG_TRUNC) continue;
+        *address = ntohl(from.sin_addr.s_addr);
+        *port = ntohs(from.sin_port);
+        return (int)n;
+    }
+    return -1;
+}
+
+void srv_socket_send(uint32_t address, uint16_t port, const uint8_t* data, int length) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(address);
+    to.sin_port = htons(port);
+    sendto(sock, data, (size_t)length, MSG_NOSIGNAL, (sockaddr*)&to, sizeof to);
+}
+
+double srv_now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double)t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+static void on_stop(int) { stop_flag = 1; }
+
+void srv_install_stop_handler() {
+    struct sigaction sa{};
+    sa.sa_handler = on_stop;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool srv_stop_requested() { return stop_flag != 0; }

@@ -1,0 +1,48 @@
+// tervanne-serveur's rules with datagrams of any size and content from a
+// handful of addresses: no read out of bounds, at most ten players, a player
+// number only ever given once at a time, and nothing sent to an address that
+// never sent a hello larger than what it sent.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "server/server_core.h"
+
+static int largest_from[8];  // largest datagram each address sent
+static bool said_hello[8];
+
+static void on_send(void*, uint32_t address, uint16_t, const uint8_t* data, int length) {
+    if (address >= 8 || length <= 0 || !data) abort();
+    if (!said_hello[address] && length > largest_from[address]) abort();
+    if (length > NET_WORLD_SIZE_MAX) abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Server server;
+    double now = 0.0;
+    server_init(&server, on_send, nullptr, nullptr, now);
+    memset(largest_from, 0, sizeof largest_from);
+    memset(said_hello, 0, sizeof said_hello);
+    // Records: address (3 bits) and time step (5 bits), a length, the bytes.
+    while (size >= 2) {
+        uint32_t address = data[0] & 7;
+        now += (data[0] >> 3) * 0.25;
+        size_t n = data[1];
+        data += 2;
+        size -= 2;
+        if (n > size) n = size;
+        if ((int)n > largest_from[address]) largest_from[address] = (int)n;
+        if (n >= NET_HELLO_SIZE && net_message_type(data, (int)n) == NET_HELLO) said_hello[address] = true;
+        server_datagram(&server, data, (int)n, address, 27950, now);
+        server_tick(&server, now);
+        data += n;
+        size -= n;
+        // One address, one number.
+        for (int i = 0; i < NET_MAX_PLAYERS; ++i)
+            for (int j = i + 1; j < NET_MAX_PLAYERS; ++j)
+                if (server.clients[i].used && server.clients[j].used &&
+                    server.clients[i].address == server.clients[j].address)
+                    abort();
+    }
+    return 0;
+}

@@ -1,0 +1,348 @@
+// Online play with real peers on 127.0.0.1: tervanne-serveur and two real
+// games (headless, fixed step, replayed input) in their own processes. They
+// see each other move; one takes a picture of the other; the server is then
+// stopped under the remaining game. Each game runs from a hard link of this
+// program in its own folder, so that its log and settings file are its own.
+// A second test fills the real server and checks that an eleventh is refused.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "net/net.h"
+#include "net/net_packets.h"
+#include "platform/headless/headless.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/player.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "world/terrain.h"
+
+namespace {
+
+const uint16_t kPort = 37970;
+const uint16_t kFullPort = 37971;
+std::string self_path;
+
+bool exists(const std::string& p) {
+    struct stat st;
+    return stat(p.c_str(), &st) == 0;
+}
+
+void touch(const char* name) {
+    char path[4200];
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    plat_path_beside_program(exe, name, path, sizeof path);
+    FILE* f = fopen(path, "w");
+    if (f) fclose(f);
+}
+
+// ---- One game (child process) -----------------------------------------------------------
+
+std::string report;  // written beside the program as result.txt
+void note(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void note(const char* fmt, ...) {
+    char line[512];
+    va_list a;
+    va_start(a, fmt);
+    vsnprintf(line, sizeof line, fmt, a);
+    va_end(a);
+    report += line;
+    report += "\n";
+}
+
+std::string folder_of_path(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+bool frames_until(int cap, bool (*done)()) {
+    for (int f = 0; f < cap; ++f) {
+        game_frame();
+        if (done()) return true;
+        usleep(1000);  // leaves the other game and the server their share of the two cores
+    }
+    return false;
+}
+
+int other_index() {
+    for (int i = 0; i < 10; ++i)
+        if (i != net_own_id() && net_player_position(i, nullptr)) return i;
+    return -1;
+}
+
+Vec3 other_start;
+bool other_moved() {
+    Vec3 p;
+    int i = other_index();
+    return i >= 0 && net_player_position(i, &p) && std::hypot(p.x - other_start.x, p.z - other_start.z) > 4.0f;
+}
+
+InputState idle() {
+    InputState s{};
+    s.client_width = 320;
+    s.client_height = 180;
+    s.window_active = 1;
+    return s;
+}
+
+int run_game(bool first) {
+    headless_set_time_step(0.05);
+    headless_set_window_size(320, 180);
+    if (game_startup() != 0 || !headless_has_context()) return 3;
+    main_loop_set_draw_interval(25);
+    player_reset_new();
+    bindings_reset();
+    hud_title_overlay = 0;
+    snprintf(player.name, sizeof player.name, "%s", first ? "Arthur" : "Guenièvre");
+    player.player_class = first ? CLASS_WARRIOR : CLASS_ARCHER;
+    player_look = first ? AppearanceChoice{0, 1, 0, 2, 0, 1} : AppearanceChoice{1, 0, 1, 4, 2, 0};
+    if (!first) {
+        // Six metres ahead of the first and a little aside, both facing +x.
+        player.pos_x += 6.0f;
+        player.pos_z += 2.0f;
+        player.pos_y = ground_height(player.pos_x, player.pos_z);
+    }
+    net_connect(("127.0.0.1:" + std::to_string(kPort)).c_str());
+
+    // Welcomed, and the other one is there with a pose.
+    bool ok = frames_until(6000, [] { return net_is_welcomed() && other_index() >= 0; });
+    note("seen %d own %d other %d", ok, net_own_id(), other_index());
+    if (!ok) return 4;
+    net_player_position(other_index(), &other_start);
+    note("status %s", net_status_text());
+    note("count %d", net_player_count());
+
+    // Walk forward 3 s, then wait for the other's figure to have come 4 m.
+    std::vector<InputState> walk(60, idle());
+    for (auto& s : walk) s.key_down[bindings[BIND_FORWARD]] = 1;
+    walk[0].key_pressed[bindings[BIND_FORWARD]] = 1;
+    headless_set_input_script(walk.data(), (int)walk.size());
+    ok = frames_until(6000, other_moved);
+    Vec3 now;
+    net_player_position(other_index(), &now);
+    note("moved %d %.2f", ok, std::hypot(now.x - other_start.x, now.z - other_start.z));
+    if (!ok) return 5;
+
+    if (first) {
+        // Settle, then a drawn frame with the other in front of the camera.
+        frames_until(40, [] { return false; });
+        main_loop_set_draw_interval(1);
+        game_frame();
+        Vec3 feet;
+        net_player_position(other_index(), &feet);
+        bool visible = false;
+        Vec3 sc = world_to_screen(feet + Vec3{0, 1.0f, 0}, &visible);
+        note("on_screen %d %.0f %.0f", visible && sc.x > 0 && sc.x < 320 && sc.y > 0 && sc.y < 180, sc.x, sc.y);
+        headless_screenshot("net_play_seen_by_arthur.png");
+        main_loop_set_draw_interval(25);
+        touch("shot_done");
+        // The other says goodbye once the picture is taken.
+        ok = frames_until(4000, [] { return net_player_count() == 0; });
+        note("left %d %s", ok, hud_message_text());
+        touch("ready_for_stop");
+        // The server is stopped by the test: lost at 6 s, given up at 30 s.
+        ok = frames_until(4000, [] { return strcmp(net_status_text(), "Connexion perdue : nouvel essai…") == 0; });
+        note("lost %d", ok);
+        int frames = 0;
+        while (net_is_on() && frames < 1000) {
+            game_frame();
+            ++frames;
+        }
+        note("gave_up %d frames %d status %s", !net_is_on(), frames, net_status_text());
+    } else {
+        char wait_for[4200];
+        char exe[4096];
+        ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+        exe[n > 0 ? n : 0] = 0;
+        std::string a_dir = std::string(exe);
+        a_dir = a_dir.substr(0, a_dir.rfind('/'));
+        a_dir = a_dir.substr(0, a_dir.rfind('/')) + "/a/shot_done";
+        snprintf(wait_for, sizeof wait_for, "%s", a_dir.c_str());
+        // Keep playing until the first game has its picture.
+        int frames = 0;
+        std::string a_result = folder_of_path(wait_for) + "/result.txt";
+        while (!exists(wait_for) && !exists(a_result) && frames < 20000) {
+            game_frame();
+            usleep(2000);
+            ++frames;
+        }
+        note("waited %d", frames);
+    }
+    game_shutdown();  // says goodbye
+    return 0;
+}
+
+// ---- The test side ------------------------------------------------------------------------
+
+std::string folder_of(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+std::string read_text(const std::string& path) {
+    std::ifstream f(path);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& out) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE* f = freopen(out.c_str(), "w", stdout);
+        (void)f;
+        dup2(1, 2);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back((char*)a.c_str());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for a child, killing it after `seconds` (a hung peer must not hang the suite).
+int wait_child(pid_t pid, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+std::string server_path() { return folder_of(folder_of(folder_of(self_path))) + "/bin/tervanne-serveur"; }
+
+}  // namespace
+
+TEST(OnlinePlay, TwoGamesSeeEachOtherMoveThenTheServerStops) {
+    std::string base = folder_of(self_path) + "/net_play";
+    ASSERT_EQ(system(("rm -rf '" + base + "' && mkdir -p '" + base + "/a' '" + base + "/b'").c_str()), 0);
+    for (const char* who : {"a", "b"}) {
+        std::string link = base + "/" + who + "/net_play_game";
+        if (::link(self_path.c_str(), link.c_str()) != 0) {
+            ASSERT_EQ(system(("cp '" + self_path + "' '" + link + "'").c_str()), 0);
+        }
+    }
+    ASSERT_TRUE(exists(server_path())) << server_path();
+    pid_t server = spawn({server_path(), std::to_string(kPort)}, base + "/server.log");
+    usleep(300000);
+    pid_t a = spawn({base + "/a/net_play_game", "--game=a"}, base + "/a/out.txt");
+    pid_t b = spawn({base + "/b/net_play_game", "--game=b"}, base + "/b/out.txt");
+
+    // Stop the server once the first game has seen the second leave.
+    bool stopped = false;
+    for (int i = 0; i < 6000 && !stopped; ++i) {
+        if (exists(base + "/a/ready_for_stop")) {
+            kill(server, SIGTERM);
+            stopped = true;
+        } else {
+            int status;
+            if (waitpid(a, &status, WNOHANG) == a) {
+                a = -1;
+                break;
+            }
+            usleep(100000);
+        }
+    }
+    int rb = wait_child(b, 600);
+    int ra = a > 0 ? wait_child(a, 600) : -2;
+    if (!stopped) kill(server, SIGTERM);
+    wait_child(server, 10);
+
+    std::string ra_text = read_text(base + "/a/result.txt"), rb_text = read_text(base + "/b/result.txt");
+    std::string log = read_text(base + "/server.log");
+    SCOPED_TRACE("arthur:\n" + ra_text + "guenièvre:\n" + rb_text + "server:\n" + log);
+    EXPECT_EQ(ra, 0);
+    EXPECT_EQ(rb, 0);
+    EXPECT_TRUE(stopped);
+    for (const std::string* r : {&ra_text, &rb_text}) {
+        EXPECT_NE(r->find("seen 1"), std::string::npos);
+        EXPECT_NE(r->find("moved 1"), std::string::npos);
+        EXPECT_NE(r->find("count 1"), std::string::npos);
+        EXPECT_NE(r->find("status En ligne sur 127.0.0.1:37970"), std::string::npos);
+    }
+    EXPECT_NE(ra_text.find("on_screen 1"), std::string::npos);
+    EXPECT_NE(ra_text.find("left 1 Guenièvre a quitté Tervanne."), std::string::npos);
+    EXPECT_NE(ra_text.find("lost 1"), std::string::npos);
+    // From 6 s to 30 s of silence at 0.05 s a frame: about 480 frames.
+    EXPECT_NE(ra_text.find("gave_up 1"), std::string::npos);
+    size_t at = ra_text.find("frames ");
+    ASSERT_NE(at, std::string::npos);
+    int frames = atoi(ra_text.c_str() + at + 7);
+    EXPECT_NEAR(frames, 480, 3);
+    EXPECT_NE(ra_text.find("status Le serveur ne répond plus."), std::string::npos);
+    EXPECT_NE(log.find("arrivé : Arthur"), std::string::npos);
+    EXPECT_NE(log.find("arrivé : Guenièvre"), std::string::npos);
+    EXPECT_NE(log.find("parti (au revoir) : Guenièvre"), std::string::npos);
+    EXPECT_TRUE(exists("net_play_seen_by_arthur.png"));  // the games run in the test's folder
+    EXPECT_NE(read_text(base + "/a/tervanne-journal.txt").find("Connecté au serveur (joueur "), std::string::npos);
+}
+
+TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
+    ASSERT_TRUE(exists(server_path()));
+    std::string base = folder_of(self_path);
+    pid_t server = spawn({server_path(), std::to_string(kFullPort)}, base + "/net_full_server.log");
+    usleep(300000);
+    // Ten players by hand.
+    int socks[10];
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(0x7F000001);
+    to.sin_port = htons(kFullPort);
+    NetIdentity id{};
+    snprintf(id.name, sizeof id.name, "%s", "Écuyer");
+    uint8_t hello[NET_HELLO_SIZE];
+    net_write_hello(hello, id);
+    for (int& s : socks) {
+        s = socket(AF_INET, SOCK_DGRAM, 0);
+        sendto(s, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+    }
+    usleep(200000);
+    // The game's client is the eleventh.
+    net_connect(("127.0.0.1:" + std::to_string(kFullPort)).c_str());
+    for (int f = 0; f < 400 && net_is_on(); ++f) {
+        net_update(0.05f);
+        usleep(5000);
+        if (f % 20 == 0)  // the ten stay alive
+            for (int s : socks) sendto(s, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+    }
+    EXPECT_FALSE(net_is_on());
+    EXPECT_STREQ(net_status_text(), "Le serveur est complet (10 joueurs).");
+    EXPECT_EQ(net_player_count(), 0);
+    for (int s : socks) close(s);
+    kill(server, SIGTERM);
+    EXPECT_EQ(wait_child(server, 10), 0);
+}
+
+int main(int argc, char** argv) {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    self_path = exe;
+    for (int i = 1; i < argc; ++i) {
+        if (!strncmp(argv[i], "--game=", 7)) {
+            int code = run_game(argv[i][7] == 'a');
+            note("exit %d", code);
+            plat_write_file("result.txt", report.data(), (int)report.size());
+            return code;
+        }
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

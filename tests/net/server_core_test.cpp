@@ -1,0 +1,188 @@
+// The server's rules without sockets: numbers, welcome and full, what each
+// client is sent, time-outs, and what strangers get back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "net/net_packets.h"
+#include "server/server_core.h"
+
+namespace {
+
+struct Sent {
+    uint32_t address;
+    uint16_t port;
+    std::vector<uint8_t> data;
+};
+
+struct Harness {
+    Server server;
+    std::vector<Sent> sent;
+    std::vector<std::string> log;
+    double now = 100.0;
+
+    Harness() {
+        server_init(&server, [](void* c, uint32_t a, uint16_t p, const uint8_t* d, int n) {
+            ((Harness*)c)->sent.push_back({a, p, std::vector<uint8_t>(d, d + n)});
+        }, [](void* c, const char* line) { ((Harness*)c)->log.push_back(line); }, this, now);
+    }
+    void hello(uint16_t port, const char* name, uint8_t level = 1) {
+        NetIdentity id{};
+        snprintf(id.name, sizeof id.name, "%s", name);
+        id.level = level;
+        uint8_t d[NET_HELLO_SIZE];
+        net_write_hello(d, id);
+        server_datagram(&server, d, sizeof d, 0x7F000001, port, now);
+    }
+    void pose(uint16_t port, uint32_t seq, float x) {
+        NetPose p{};
+        p.x = x;
+        uint8_t d[NET_POSE_SIZE];
+        net_write_pose(d, seq, p);
+        server_datagram(&server, d, sizeof d, 0x7F000001, port, now);
+    }
+    void bye(uint16_t port) {
+        uint8_t d[NET_BYE_SIZE];
+        net_write_bye(d);
+        server_datagram(&server, d, sizeof d, 0x7F000001, port, now);
+    }
+    void run(double seconds) {
+        for (double t = 0; t < seconds; t += 0.01) {
+            now += 0.01;
+            server_tick(&server, now);
+        }
+    }
+    std::vector<Sent> to(uint16_t port, int type) const {
+        std::vector<Sent> out;
+        for (auto& s : sent)
+            if (s.port == port && net_message_type(s.data.data(), (int)s.data.size()) == type) out.push_back(s);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(Server, WelcomesTenThenFullAndRepeatsPlayers) {
+    Harness h;
+    for (int i = 0; i < 10; ++i) h.hello((uint16_t)(5000 + i), "Chevalier");
+    for (int i = 0; i < 10; ++i) {
+        auto w = h.to((uint16_t)(5000 + i), NET_WELCOME);
+        ASSERT_EQ(w.size(), 1u) << i;
+        EXPECT_EQ(w[0].data.size(), 7u);
+        EXPECT_EQ(w[0].data[5], i);
+    }
+    EXPECT_EQ(h.log.size(), 10u);
+    EXPECT_NE(h.log[0].find("Joueur 0 arrivé : Chevalier, 127.0.0.1:5000"), std::string::npos);
+    // The eleventh is told the server is full, in five bytes.
+    h.hello(6000, "Onzième");
+    auto full = h.to(6000, NET_FULL);
+    ASSERT_EQ(full.size(), 1u);
+    EXPECT_EQ(full[0].data.size(), 5u);
+    EXPECT_EQ(server_player_count(&h.server), 10);
+
+    // Every client learns of the nine others, again and again for newcomers.
+    h.sent.clear();
+    h.run(2.05);
+    for (int i = 0; i < 10; ++i) {
+        auto players = h.to((uint16_t)(5000 + i), NET_PLAYER);
+        std::map<int, int> seen;
+        for (auto& p : players) {
+            ASSERT_EQ(p.data.size(), 60u);
+            ++seen[p.data[5]];
+        }
+        EXPECT_EQ(seen.size(), 9u);
+        EXPECT_EQ(seen.count(i), 0u);
+        for (auto& [who, n] : seen) EXPECT_GE(n, 2) << who;
+    }
+    // A place frees when someone says goodbye; the others are told.
+    h.sent.clear();
+    h.bye(5003);
+    for (int i = 0; i < 10; ++i) {
+        if (i == 3) continue;
+        auto left = h.to((uint16_t)(5000 + i), NET_LEFT);
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].data[5], 3);
+    }
+    h.hello(6000, "Onzième");
+    auto w = h.to(6000, NET_WELCOME);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0].data[5], 3);
+}
+
+TEST(Server, WorldCarriesTheLatestPosesOfTheOthers) {
+    Harness h;
+    h.hello(5000, "A");
+    h.hello(5001, "B");
+    h.hello(5002, "C");
+    h.pose(5001, 7, 11.0f);
+    h.pose(5001, 6, 99.0f);  // older, overtaken on the way: ignored
+    h.pose(5002, 1, 22.0f);
+    // A non-finite pose is not relayed.
+    uint8_t bad[NET_POSE_SIZE];
+    NetPose p{};
+    p.heading = 0.0f / 0.0f;
+    net_write_pose(bad, 2, p);
+    server_datagram(&h.server, bad, sizeof bad, 0x7F000001, 5002, h.now);
+    h.sent.clear();
+    h.run(1.0);
+    auto worlds = h.to(5000, NET_WORLD);
+    EXPECT_GE(worlds.size(), 18u);  // 20 a second
+    EXPECT_LE(worlds.size(), 21u);
+    const auto& last = worlds.back().data;
+    ASSERT_EQ(last[9], 2);
+    ASSERT_EQ(last.size(), 10u + 2 * 35u);
+    std::map<int, float> xs;
+    for (int e = 0; e < 2; ++e) xs[last[10 + 35 * e]] = net_get_f32(last.data() + 10 + 35 * e + 1);
+    EXPECT_EQ(xs[1], 11.0f);
+    EXPECT_EQ(xs[2], 22.0f);
+    // B sees A? A sent no pose yet: only C.
+    EXPECT_EQ(h.to(5001, NET_WORLD).back().data[9], 1);
+}
+
+TEST(Server, StrangersAndSilence) {
+    Harness h;
+    h.hello(5000, "A");
+    h.hello(5001, "B");
+    h.sent.clear();
+    // Poses, byes and bytes of any kind from an address that never said hello.
+    h.pose(7000, 1, 5.0f);
+    h.bye(7000);
+    uint8_t junk[1500];
+    memset(junk, 0xAB, sizeof junk);
+    memcpy(junk, "TVN1", 4);
+    for (int type = 0; type < 256; ++type) {
+        junk[4] = (uint8_t)type;
+        for (int n : {0, 4, 5, 6, 7, 43, 58, 59, 1500}) {
+            if (type == NET_HELLO && n >= NET_HELLO_SIZE) continue;  // that is a real hello
+            server_datagram(&h.server, junk, n, 0x0A000001, 7001, h.now);
+        }
+    }
+    // Nothing goes back to an address that never said hello.
+    for (auto& s : h.sent) EXPECT_TRUE(s.port != 7000 && s.port != 7001) << s.port;
+    EXPECT_EQ(server_player_count(&h.server), 2);
+
+    // A client cannot speak for another: poses from B's address move B only.
+    h.pose(5001, 1, 3.0f);
+    h.run(0.1);
+    auto w = h.to(5000, NET_WORLD).back().data;
+    ASSERT_GE(w[9], 1);
+    EXPECT_EQ(w[10], 1);
+
+    // A keeps talking, B falls silent: B is dropped, told to nobody but A, and
+    // receives nothing more.
+    for (int s = 0; s < 12; ++s) {
+        h.pose(5000, (uint32_t)(s + 1), 1.0f);
+        h.run(1.0);
+    }
+    EXPECT_EQ(h.to(5000, NET_LEFT).size(), 1u);
+    h.sent.clear();
+    h.run(2.0);
+    EXPECT_TRUE(h.to(5001, NET_WORLD).empty());
+    EXPECT_TRUE(h.to(5001, NET_PLAYER).empty());
+    EXPECT_FALSE(h.to(5000, NET_WORLD).empty());
+    bool silence_logged = false;
+    for (auto& line : h.log) silence_logged |= line.find("Joueur 1 parti (silence)") != std::string::npos;
+    EXPECT_TRUE(silence_logged);
+}
