@@ -5,8 +5,6 @@
 
 void camelot_build() {}
 void landmarks_build() {}
-void catacombs_build() {}
 bool camelot_map_colour(float, float, Vec3*) { return false; }
 void settlements_submit_lights(Vec3, float) {}
 int world_quality_level() { return 1; }
-void catacombs_boss_defeated() {}
