@@ -249,13 +249,20 @@ Vec3 catacomb_resolve(Vec3 p, float radius) {
                     lx = cx + dx / d * radius;
                     lz = cz + dz / d * radius;
                 } else {
-                    // The centre is inside the square: out through the nearest side.
-                    float left = lx - x0, right = x1 - lx, down = lz - z0, up = z1 - lz;
-                    float m = std::fmin(std::fmin(left, right), std::fmin(down, up));
-                    if (m == left) lx = x0 - radius;
-                    else if (m == right) lx = x1 + radius;
-                    else if (m == down) lz = z0 - radius;
-                    else lz = z1 + radius;
+                    // The centre is inside the square: out through the nearest
+                    // side that gives onto open floor (any side when none does).
+                    float side[4] = {x1 - lx, lx - x0, z1 - lz, lz - z0};
+                    const int ngx[4] = {gx + 1, gx - 1, gx, gx}, ngz[4] = {gz, gz, gz + 1, gz - 1};
+                    int best = -1;
+                    for (int pass_open = 1; pass_open >= 0 && best < 0; --pass_open)
+                        for (int d = 0; d < 4; ++d) {
+                            if (pass_open && catacomb_grid_at(ngx[d], ngz[d])) continue;
+                            if (best < 0 || side[d] < side[best]) best = d;
+                        }
+                    if (best == 0) lx = x1 + radius;
+                    else if (best == 1) lx = x0 - radius;
+                    else if (best == 2) lz = z1 + radius;
+                    else lz = z0 - radius;
                 }
             }
         p.x = lx + CATACOMB_X0;
