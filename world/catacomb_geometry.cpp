@@ -3,6 +3,7 @@
 // sarcophagi, the lord's throne, the exit portal and the passage. Built once
 // into meshes per 20 m chunk and material, so a frame draws only the chunks
 // near the camera. Dark everywhere but where a brazier burns.
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -620,6 +621,7 @@ void fill_dungeon_atmosphere() {
 
 void catacomb_geometry_build() {
     if (built) return;
+    auto t0 = std::chrono::steady_clock::now();
     catacomb_maze_generate();
     detail.state = 0x5EC0FFEEu;
     report = CatacombGeometryReport{};
@@ -633,6 +635,7 @@ void catacomb_geometry_build() {
     build_materials();
     upload_chunks();
     built = true;
+    report.build_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
 const CatacombGeometryReport& catacomb_geometry_report() { return report; }

@@ -64,6 +64,7 @@ struct CatacombGeometryReport {
     int braziers, pillars, niches, bone_piles, sarcophagi;
     int chunk_meshes;
     int vertices;
+    double build_ms;  // maze, geometry and upload at start-up
 };
 const CatacombGeometryReport& catacomb_geometry_report();
 int catacomb_brazier_count();
