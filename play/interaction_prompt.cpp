@@ -11,6 +11,7 @@
 #include "play/player.h"
 #include "play/player_later.h"
 #include "render/hud.h"
+#include "world/catacombs.h"
 #include "world/villagers.h"
 
 namespace {
@@ -49,8 +50,10 @@ bool sword_prompt(bool pressed) {
 bool (*const prompt_sources[])(bool pressed) = {
     // Sire Keu, the merchant, the Lady of the Lake and the trainers go first.
     villager_prompt,
-    // Corpses to search, the catacombs and gathering come next.
     sword_prompt,
+    // Corpses to search come here, before the catacombs.
+    catacombs_interact,  // the cave mouth, the exit portal, the passage, the ossuary chest
+    // Gathering and the anvil come next.
 };
 
 }  // namespace

@@ -10,7 +10,6 @@ void merchant_label_draw() {}
 void lady_label_draw() {}
 void quest_givers_labels_draw() {}
 void world_figures_labels_draw() {}
-void catacombs_portal_labels_draw() {}
 void minimap_draw() {}
 void character_sheet_draw() {}
 void quest_journal_draw() {}

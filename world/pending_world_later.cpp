@@ -3,6 +3,4 @@
 // Each later piece deletes its functions from here.
 #include "world/world_later.h"
 
-void catacombs_build() {}
 int world_quality_level() { return 1; }
-void catacombs_boss_defeated() {}

@@ -1,0 +1,105 @@
+#pragma once
+// "Les Catacombes du Val sans Retour": a 19 x 19 maze of 5 m cells far east
+// of the landscape (x 1000..1095, ground 0), its wall grid and the queries
+// every mover uses there, entering and leaving, the garrison, the ossuary
+// chest, the passage the crypt's lord opens, room names and the exploration
+// map.
+#include <cstdint>
+
+#include "common/mathx.h"
+
+constexpr int CATACOMB_CELLS = 19;
+constexpr int CATACOMB_GRID = 39;  // 2 * cells + 1: odd squares are cells, even ones wall lines
+constexpr float CATACOMB_X0 = 1000.0f;
+constexpr float CATACOMB_CELL = 5.0f;
+constexpr float CATACOMB_CEILING = 4.6f;
+constexpr int CATACOMB_START_I = 9, CATACOMB_START_J = 0;
+constexpr int CATACOMB_MAP_SIZE = 256;
+
+// Rooms 0 vestibule, 1 ossuary, 2 crypt, 3 and 4 guard rooms (cells inclusive).
+struct CatacombRoom {
+    const char* name;
+    int i0, i1, j0, j1;
+};
+constexpr int CATACOMB_ROOM_COUNT = 5;
+extern const CatacombRoom catacomb_rooms[CATACOMB_ROOM_COUNT];
+enum : int { ROOM_VESTIBULE = 0, ROOM_OSSUARY = 1, ROOM_CRYPT = 2, ROOM_GUARDS_WEST = 3, ROOM_GUARDS_EAST = 4 };
+
+// Directions in the order the carving and the path tracing try them.
+enum : int { DIR_PX = 0, DIR_NX = 1, DIR_PZ = 2, DIR_NZ = 3 };
+
+// ---- The maze (world/catacomb_maze.cpp) ----------------------------------------------
+// Carving, loops, rooms, the crypt's door and the distance map; CPU only.
+void catacomb_maze_generate();
+// 1 = solid; indices outside the grid are solid.
+uint8_t catacomb_grid_at(int gx, int gz);
+// Steps from the start cell, -1 when unreachable or outside.
+int catacomb_distance(int i, int j);
+// Whether the wall between cell (i, j) and its neighbour in direction dir is open.
+bool catacomb_wall_open(int i, int j, int dir);
+bool catacomb_in_crypt_block(int i, int j);
+// Room holding the cell, or -1.
+int catacomb_room_of_cell(int i, int j);
+// Grid index of a local coordinate (x - 1000, or z); may fall outside 0..38.
+int catacomb_grid_index(float c);
+// Cell centre in the world (y 0).
+Vec3 catacomb_cell_centre(int i, int j);
+// The cell a position looks up for names and the map (clamped to the grid).
+void catacomb_lookup_cell(Vec3 p, int* i, int* j);
+// Main path from the cell before the crypt's door (index 0) to the start
+// cell: writes up to capacity cells as i, j pairs and returns the length.
+int catacomb_main_path(int* cells_i, int* cells_j, int capacity);
+
+// Wall queries: solid outside the grid and outside the floor-to-ceiling band.
+bool catacomb_solid(Vec3 p);
+// Pushes a circle out of every solid square it overlaps.
+Vec3 catacomb_resolve(Vec3 p, float radius);
+// False when a point sampled along the segment (every 0.2 m) is solid.
+bool catacomb_line_clear(Vec3 from, Vec3 to);
+
+// ---- Geometry (world/catacomb_geometry.cpp) --------------------------------------------
+// Builds the dungeon's meshes from the maze; needs GL for the upload.
+void catacomb_geometry_build();
+struct CatacombGeometryReport {
+    int braziers, pillars, niches, bone_piles, sarcophagi;
+    int chunk_meshes;
+    int vertices;
+    double build_ms;  // maze, geometry and upload at start-up
+};
+const CatacombGeometryReport& catacomb_geometry_report();
+int catacomb_brazier_count();
+Vec3 catacomb_brazier_flame(int index);
+// The meshes near the camera, the flames, the nearest braziers as lights
+// and the dark atmosphere.
+void catacomb_geometry_submit(bool chest_open, bool passage_open);
+
+// ---- Play (world/catacombs.cpp) -----------------------------------------------------------
+void catacombs_enter();
+void catacombs_leave();
+// The prompt and action of the entry, exit portal, passage and chest; true
+// when a prompt was shown.
+bool catacombs_interact(bool requested);
+void catacombs_step(float dt);
+const char* catacomb_room_name(Vec3 p);
+uint8_t catacomb_cell_seen(Vec3 p);
+
+struct CatacombState {
+    uint8_t chest_opened;
+    uint8_t passage_open;
+    float time_underground;
+    uint8_t seen[CATACOMB_CELLS][CATACOMB_CELLS];  // [i][j]
+};
+const CatacombState& catacombs_state();
+
+// The exploration map, RGBA 256 x 256, rows from z = -2 upward, x from
+// 998 to 1098; painted on entry and whenever a cell is first seen.
+void catacombs_map_paint();
+const uint8_t* catacombs_map_pixels();
+uint32_t catacombs_map_checksum();
+
+// Fixed points.
+constexpr float CATACOMB_ENTRY_X = 48.0f, CATACOMB_ENTRY_Z = 328.0f;
+constexpr float CATACOMB_PORTAL_X = 1048.0f, CATACOMB_PORTAL_Z = 1.05f;
+constexpr float CATACOMB_PASSAGE_X = 1048.0f, CATACOMB_PASSAGE_Z = 82.0f;
+constexpr float CATACOMB_CHEST_X = 1048.0f, CATACOMB_CHEST_Z = 48.0f;
+constexpr float CATACOMB_VESTIBULE_X = 1048.0f, CATACOMB_VESTIBULE_Z = 5.6f;

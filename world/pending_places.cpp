@@ -1,4 +1,0 @@
-// Stand-ins until Camelot's villagers and the catacombs land.
-#include "platform/frame_steps.h"
-void catacombs_update(float) {}
-void catacombs_submit() {}
