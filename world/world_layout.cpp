@@ -41,7 +41,9 @@ GpuMesh* terrain_mesh = nullptr;
 Material* terrain_material = nullptr;
 GpuMesh* lake_mesh = nullptr;
 Material* lake_material = nullptr;
-std::vector<InstanceGroup*> groups;
+// Never destroyed: the renderer reads these groups until the process ends, and
+// a vector torn down at exit would leave them owned by nobody.
+std::vector<InstanceGroup*>& groups = *new std::vector<InstanceGroup*>;
 
 double now_seconds() {
     using namespace std::chrono;

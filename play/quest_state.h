@@ -1,0 +1,25 @@
+#pragma once
+// Where every quest stands. The character file saves and restores these; the
+// quest code owns their meaning and the rules that reset bad values.
+
+struct QuestTriple {
+    int numero;  // which quest of the giver's chain
+    int etat;    // where that quest stands
+    int compte;  // kills or items counted so far
+};
+
+// Sire Keu's chain.
+extern int quete_numero, quete_etat, quete_abattus;
+// Viviane's chain.
+extern int dame_numero, dame_etat, dame_compte;
+
+constexpr int QUEST_GIVER_COUNT = 9;
+// File keys of the nine givers: "dodinel", "yvain", "blaise", "gauvain",
+// "heraut", "arthur", "hugues", "ogrin", "perceval".
+extern const char* const quest_giver_keys[QUEST_GIVER_COUNT];
+extern QuestTriple giver_quest[QUEST_GIVER_COUNT];
+
+// Every quest back to its start (a new character).
+void quests_reset_all();
+// Applies the reset rules to values just read from a file.
+void quests_after_load();
