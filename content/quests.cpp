@@ -98,7 +98,6 @@ Vec3 chain_position(int ch) {
 }
 
 int player_level() { return player.level; }
-Vec3 player_feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 
 // Puts `count` and `plural` into a table text: the first %d takes the count,
 // the first %s the plural; any other % sequence is copied as it stands. The
@@ -205,8 +204,9 @@ void refresh_entry(int ch) {
         std::snprintf(second, sizeof second, "Retournez voir la Dame du Lac, sur la rive");
     } else {
         int at = turn_in_chain(ch, *q);
+        const GiverDef& to = quest_givers[at >= 0 && at < QUEST_GIVER_COUNT ? at : 0];
         std::snprintf(second, sizeof second, at == ch ? "Retournez voir %s, %s" : "Allez voir %s, %s",
-                      quest_givers[at].short_name, quest_givers[at].place);
+                      to.short_name, to.place);
     }
     const char* lines[2] = {first, second};
     hud_tracker_set(slot, q->name, lines, 2, *r.etat == 2);
@@ -466,6 +466,18 @@ void quests_after_load() {
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
         normalise(g, &giver_quest[g].numero, &giver_quest[g].etat, &giver_quest[g].compte);
     quests_refresh_panel();
+}
+
+void quests_migrate_old_lady() {
+    if (dame_numero == 2 || dame_numero == 3) {
+        dame_numero = 2;
+        dame_etat = dame_compte = 0;
+    } else if (dame_numero == 4) {
+        dame_numero = 2;
+    } else if (dame_numero > 4) {
+        dame_numero = dame_etat = 3;
+        dame_compte = 0;
+    }
 }
 
 void quests_refresh_panel() {

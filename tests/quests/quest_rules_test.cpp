@@ -101,6 +101,27 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     EXPECT_STREQ(hud_tracker_get(2 + HUGUES)->lines[0], "Pillards du ravin abattus : 8 / 8");
 }
 
+TEST(QuestState, OldFilesOfVivianesChainAreMigratedBeforeTheRangeCheck) {
+    struct Case {
+        int in[3], out[3];
+    } cases[] = {
+        {{5, 0, 0}, {3, 3, 0}},  // finished in the old numbering
+        {{4, 1, 0}, {2, 1, 0}},  // the Val quest under way keeps its state
+        {{3, 2, 1}, {2, 0, 0}},
+        {{2, 1, 4}, {2, 0, 0}},
+        {{1, 1, 4}, {1, 1, 4}},
+    };
+    for (const Case& c : cases) {
+        fresh_quests(1);
+        dame_numero = c.in[0], dame_etat = c.in[1], dame_compte = c.in[2];
+        quests_migrate_old_lady();
+        quests_after_load();
+        EXPECT_EQ(dame_numero, c.out[0]) << c.in[0];
+        EXPECT_EQ(dame_etat, c.out[1]) << c.in[0];
+        EXPECT_EQ(dame_compte, c.out[2]) << c.in[0];
+    }
+}
+
 TEST(QuestState, KeuCountsTenAndStops) {
     fresh_quests(1);
     talk_to_keu();
@@ -298,9 +319,13 @@ TEST(QuestTables, EveryQuestIsPlayableByItsGoal) {
             press(0);
             EXPECT_EQ(giver_quest[g].numero, n + 1);
             EXPECT_GE(count_in_bag(q.reward), 1);
-            if (q.item) EXPECT_EQ(count_in_bag(q.item), 0);
+            if (q.item) {
+                EXPECT_EQ(count_in_bag(q.item), 0);
+            }
             // Turned in at home with more to come: the next offer follows.
-            if (at == g && n + 1 < d.quest_count) EXPECT_EQ(button_label(0), "Accepter");
+            if (at == g && n + 1 < d.quest_count) {
+                EXPECT_EQ(button_label(0), "Accepter");
+            }
         }
         EXPECT_EQ(giver_quest[g].etat, 3);
         close_dialog();
