@@ -261,9 +261,13 @@ void turn_in(int ch, int at) {
     hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
     snd_play(14, 1.0f);
     grant_experience(q->experience);
-    const char* source = ch == CHAIN_KEU    ? "quête"
-                         : ch == CHAIN_LADY ? "quête de la Dame du Lac"
-                                            : hud_fmt("quête de %s", quest_givers[ch].short_name);
+    char source[96];
+    if (ch == CHAIN_KEU)
+        std::snprintf(source, sizeof source, "quête");
+    else if (ch == CHAIN_LADY)
+        std::snprintf(source, sizeof source, "quête de la Dame du Lac");
+    else
+        std::snprintf(source, sizeof source, "quête de %s", quest_givers[ch].short_name);
     give_item(q->reward, source);
     *r.numero += 1;
     *r.etat = 0;

@@ -19,6 +19,7 @@
 #include "render/renderer.h"
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
+#include "world/villagers.h"
 
 int quest_journal_selected();
 
@@ -264,4 +265,46 @@ TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
     player.pos_x += 2.0f;
     settle(40);
     EXPECT_GT(std::fabs(quest_figure_head_turn(hugues)), 0.1f);
+}
+
+TEST(QuestScene, TownsfolkAndTrainersAnswer) {
+    ASSERT_TRUE(quest_game());
+    fresh_quests(4);
+    close_dialog();
+    // The smith, from too far and then from beside him.
+    Vec3 smith = villager_state(0).position;
+    player.pos_x = smith.x + 9.0f, player.pos_z = smith.z, player.pos_y = smith.y;
+    talk_to_villager(0);
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_STREQ(hud_message_text(), "Approchez-vous de Maître Bertrand.");
+    player.pos_x = smith.x + 2.0f;
+    talk_to_villager(0);
+    EXPECT_EQ(dialog_title(), "Maître Bertrand, Forgeron");
+    std::string body = dialog_body();
+    EXPECT_EQ(body.rfind(trainer_greetings[0], 0), 0u);
+    EXPECT_NE(body.find("\n\nVotre niveau en Forge : "), std::string::npos);
+    EXPECT_EQ(button_label(0), "Voir mes métiers");
+    EXPECT_EQ(button_label(1), "Au revoir");
+    press(0);
+    EXPECT_TRUE(hud_windows.professions);
+    hud_windows.professions = 0;
+
+    // A gate guard says a guard's line by the parity of his place in the list.
+    for (int i = 6; i < 8; ++i) {
+        Vec3 g = villager_state(i).position;
+        player.pos_x = g.x + 2.0f, player.pos_z = g.z, player.pos_y = g.y;
+        talk_to_villager(i);
+        EXPECT_EQ(dialog_title(), std::string(villager_defs[i].name) + ", " + villager_defs[i].title);
+        EXPECT_EQ(dialog_body(), guard_lines[i & 1]);
+        EXPECT_EQ(button_label(0), "Au revoir");
+        close_dialog();
+    }
+    // A walker stops for the talk and says the line of the half-minute.
+    VillagerState& w = villager_state_mut(17);
+    w.pause = 0.0f;
+    player.pos_x = w.position.x + 1.5f, player.pos_z = w.position.z, player.pos_y = w.position.y;
+    talk_to_villager(17);
+    EXPECT_GE(villager_state(17).pause, 5.9f);
+    EXPECT_EQ(dialog_body(), town_lines[((int)(game_clock / 30.0) + 17) % 8]);
+    close_dialog();
 }
