@@ -381,7 +381,13 @@ void normalise(int ch, int* numero, int* etat, int* compte) {
         return;
     }
     if (*etat == 3) *etat = 0;
-    int goal = chain_quest(ch, *numero)->count;
+    const QuestDef& q = *chain_quest(ch, *numero);
+    // A talk quest is met on acceptance; taken but unmet it could never end.
+    if (q.kill_type == QUEST_TALK && *etat == 1) {
+        *etat = 2;
+        *compte = q.count;
+    }
+    int goal = q.count;
     if (*compte < 0) *compte = 0;
     if (*compte > goal) *compte = goal;
     if (*etat == 0) *compte = 0;

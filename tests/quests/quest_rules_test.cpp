@@ -81,7 +81,8 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     giver_quest[ARTHUR] = {-1, 1, 1};
     giver_quest[HUGUES] = {1, 1, 99};   // count held to 8
     giver_quest[OGRIN] = {1, 5, 0};     // unknown state
-    giver_quest[GALESCHIN] = {0, 3, 0}; // state 3 before the end
+    giver_quest[GALESCHIN] = {0, 1, 0}; // a talk quest taken but unmet
+    giver_quest[8] = {1, 3, 0};         // state 3 before the end
     quete_numero = 2, quete_etat = 3;
     dame_numero = 1, dame_etat = 1, dame_compte = 3;
     quests_after_load();
@@ -91,9 +92,11 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     EXPECT_EQ(giver_quest[ARTHUR].numero + giver_quest[ARTHUR].etat + giver_quest[ARTHUR].compte, 0);
     EXPECT_EQ(giver_quest[HUGUES].compte, 8);
     EXPECT_EQ(giver_quest[OGRIN].numero + giver_quest[OGRIN].etat, 0);
-    EXPECT_EQ(giver_quest[GALESCHIN].etat, 0);
+    EXPECT_EQ(giver_quest[8].etat, 0);
+    EXPECT_EQ(giver_quest[GALESCHIN].etat, 2);
+    EXPECT_EQ(giver_quest[GALESCHIN].compte, 1);
     EXPECT_TRUE(keu_chain_done());
-    // The panel is rebuilt: Hugues' and Viviane's quests show, nothing else.
+    // The panel is rebuilt from what was loaded.
     EXPECT_TRUE(hud_tracker_get(1)->shown);
     EXPECT_TRUE(hud_tracker_get(2 + HUGUES)->shown);
     EXPECT_FALSE(hud_tracker_get(0)->shown);
@@ -158,6 +161,7 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     talk_to_giver(GALESCHIN);
     EXPECT_EQ(dialog_title(), "Galeschin le héraut");
     press(0);
+    EXPECT_EQ(giver_quest[8].etat, 0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 2);
     EXPECT_EQ(giver_quest[GALESCHIN].compte, 1);
     EXPECT_STREQ(hud_tracker_get(2 + GALESCHIN)->lines[0], "Parler au roi Arthur, à Camelot");
