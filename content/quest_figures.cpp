@@ -39,6 +39,7 @@ struct Figure {
     float head_turn;
     float blink_wait;  // until the next blink
     float blink_left;  // of the current one
+    bool timers_ready;
 };
 
 Figure figures[FIGURE_COUNT];
@@ -68,6 +69,11 @@ float blink_interval(int f) {
 
 void animate(int f, float dt) {
     Figure& fg = figures[f];
+    // Each figure starts somewhere in its blink cycle rather than all at once.
+    if (!fg.timers_ready) {
+        fg.blink_wait = blink_interval(f);
+        fg.timers_ready = true;
+    }
     Vec3 p = figure_position(f);
     float dx = player.pos_x - p.x, dz = player.pos_z - p.z;
     float reach = f == FIG_LADY ? 12.0f : 10.0f;
@@ -223,14 +229,6 @@ void quest_figures_submit() {
 float quest_figure_head_turn(int f) { return f >= 0 && f < FIGURE_COUNT ? figures[f].head_turn : 0.0f; }
 bool quest_figure_blinking(int f) { return f >= 0 && f < FIGURE_COUNT && figures[f].blink_left > 0.0f; }
 
-void quest_figures_reset() {
-    blink_rng.state = 0x5EC0B11Au;
-    for (int f = 0; f < FIGURE_COUNT; ++f) {
-        figures[f].head_turn = 0.0f;
-        figures[f].blink_left = 0.0f;
-        figures[f].blink_wait = blink_interval(f);
-    }
-}
 
 // ---- Labels and markers ------------------------------------------------------------
 

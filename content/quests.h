@@ -123,5 +123,3 @@ bool quests_right_click(int x, int y);
 // Head turn and blink of a figure, for tests: 0..8 givers, 9 Keu, 10 Viviane.
 float quest_figure_head_turn(int figure);
 bool quest_figure_blinking(int figure);
-// Figures back to rest (tests).
-void quest_figures_reset();
