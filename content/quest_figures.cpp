@@ -147,8 +147,12 @@ void submit_figure(int f) {
     Vec3 p = figure_position(f);
     Vec3 eye = render_camera.eye;
     float dx = p.x - eye.x, dz = p.z - eye.z;
+    // All figures are built at the first drawn frame, not one by one as the
+    // player comes near (no building in the middle of play).
+    if (!figures[f].built)
+        for (int k = 0; k < FIGURE_COUNT; ++k)
+            if (!figures[k].built) build_figure(k);
     if (dx * dx + dz * dz > 110.0f * 110.0f) return;
-    if (!figures[f].built) build_figure(f);
     Figure& fg = figures[f];
     Mat4 root = mat4_translate(p) * mat4_rotate_y(figure_facing(f));
     model_evaluate(&fg.model, root);
