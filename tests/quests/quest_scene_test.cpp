@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/frame_steps.h"
@@ -86,6 +87,12 @@ void click(int button, float x, float y) {
     run(s);
 }
 
+std::string prompt_with_key(const char* rest) {
+    char name[48];
+    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
+    return std::string(name) + rest;
+}
+
 void key(int binding) {
     std::vector<InputState> s(2, idle());
     int k = bindings[binding];
@@ -133,6 +140,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     fresh_quests(1);
     stand_before(keu_position(), keu_facing(), 4.0f, 1);
     EXPECT_EQ(keu_marker(), 1);
+    EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à Sire Keu"));
     ASSERT_TRUE(picture("quest_keu.png"));
 
     // A right click on his chest talks to him.
@@ -212,6 +220,7 @@ TEST(QuestScene, VivianesChainStartsOnceKeuIsDone) {
     ASSERT_TRUE(quest_game());
     fresh_quests(3);
     stand_before(lady_position(), lady_facing(), 3.0f, 3);
+    EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à la Dame du Lac"));
     key(BIND_INTERACT);
     EXPECT_EQ(dialog_title(), "Viviane, la Dame du Lac");
     EXPECT_EQ(button_label(0), "Fermer");
@@ -237,6 +246,7 @@ TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
     const int hugues = 6;
     stand_before(giver_position(hugues), quest_givers[hugues].facing, 3.0f, 2);
     EXPECT_EQ(giver_marker(hugues), 1);
+    EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à Hugues"));
     ASSERT_TRUE(picture("quest_hugues.png"));
     key(BIND_INTERACT);
     EXPECT_EQ(dialog_title(), "Hugues, prévôt de Gué-Fleuri");
