@@ -8,6 +8,8 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
+#include "play/loot.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "play/player_later.h"
 #include "render/hud.h"
@@ -48,10 +50,11 @@ bool sword_prompt(bool pressed) {
 
 // In order; the first that answers wins.
 bool (*const prompt_sources[])(bool pressed) = {
-    // Sire Keu, the merchant, the Lady of the Lake and the trainers go first.
+    // Sire Keu goes first; the Lady of the Lake and the trainers follow the merchant.
+    merchant_prompt,
     villager_prompt,
     sword_prompt,
-    // Corpses to search come here, before the catacombs.
+    loot_prompt,
     catacombs_interact,  // the cave mouth, the exit portal, the passage, the ossuary chest
     // Gathering and the anvil come next.
 };

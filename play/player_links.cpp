@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "play/combat.h"
+#include "play/loot.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "play/player_later.h"
 #include "play/targeting.h"
@@ -18,9 +20,11 @@ void player_click(int button, int, int) {
         hud_message("Bienvenue à Tervanne", 2.0f);
         return;
     }
-    // Left: the creature under the cursor, or no target. Right: the creature
-    // under the cursor once nobody there wants to talk.
-    player_click_target(button == 0);
+    // Left: the creature under the cursor, or no target. Right: the merchant,
+    // then the creature under the cursor, then a corpse to search.
+    if (button == 1 && merchant_click()) return;
+    if (player_click_target(button == 0) || button != 1) return;
+    loot_click();
 }
 
 void player_hud_update(float) {
