@@ -11,7 +11,6 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
-#include "world/catacomb_later.h"
 
 BagSlot bag[BAG_SLOTS];
 int equipment[EQUIPMENT_SLOTS];
@@ -434,11 +433,3 @@ void items_update(float dt) {
 // ---- What other parts of the game ask of the bag ------------------------------------------
 
 int player_equipment_item(int slot) { return slot >= 0 && slot < EQUIPMENT_SLOTS ? equipment[slot] : 0; }
-
-bool give_items_fit(const int* ids, int count, const char* source) {
-    if (!ids || count < 0) return false;
-    // All or nothing: the caller keeps its chest or reward when they do not fit.
-    if (!bag_can_hold(ids, count)) return false;
-    for (int i = 0; i < count; ++i) give_item(ids[i], source);
-    return true;
-}

@@ -104,3 +104,11 @@ struct MerchantOffer {
     int id, price;
 };
 extern const MerchantOffer merchant_stock[MERCHANT_STOCK];
+
+// ---- Worn items on figures -----------------------------------------------------------
+struct Model;
+struct HumanRig;
+// Twelve worn ids (weapon last); needs GL.
+void figure_dress_items(Model* m, const HumanRig& rig, const int* worn);
+// Dresses the player's figure again when what is worn or the figure changed.
+void player_figure_dress();

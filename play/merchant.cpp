@@ -217,6 +217,7 @@ void merchant_update(float dt) {
         loot_close();
     }
     items_windows_update();
+    player_figure_dress();
 }
 
 void merchant_submit() {

@@ -296,7 +296,7 @@ Mat4 player_root_matrix() {
     return r;
 }
 
-static Material* cloth_for_class(int cls) {
+Material* cloth_for_class(int cls) {
     if (cls < 0 || cls > 2) cls = 0;
     if (!class_cloth[cls]) {
         static const Vec3 colours[3] = {

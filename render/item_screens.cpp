@@ -199,7 +199,7 @@ void characteristics(float x, float y, float w) {
     auto row = [&](int i, const char* label, const char* value) {
         float cx = x + (float)(i % 2) * (w * 0.5f), cy = y + (float)(i / 2) * step;
         ui_text(cx, cy, label, size, kDim, UI_FONT_BODY);
-        ui_text(cx + 150 * s, cy, value, size, HUD_PARCHMENT, UI_FONT_BODY);
+        ui_text(cx + 170 * s, cy, value, size, HUD_PARCHMENT, UI_FONT_BODY);
     };
     int armour = player.armour;
     int reduce = armour > 0 ? (int)(100.0f * (float)armour / (100.0f + (float)armour)) : 0;
@@ -245,7 +245,7 @@ void character_sheet_draw() {
         if (!equipment[i]) ui_text_centred(e.x + e.w * 0.5f, e.y + e.h * 0.5f - 7 * s, slot_label(i), 12 * s, kDim,
                                            UI_FONT_BODY);
     }
-    characteristics(b.x + 24 * s, p.y + p.h + 18 * s, p.w + 2 * (56 + 12) * s + 40 * s);
+    characteristics(b.x + 24 * s, p.y + p.h + 18 * s, b.w - 48 * s);
     Box first = sheet_bag_box(0);
     ui_text(first.x, first.y - 36 * s, "Sac", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     button(sheet_sort_box(), "Trier", true);
@@ -262,7 +262,7 @@ void character_sheet_draw() {
                              "feuille de personnage"
                            : "Clic : équiper, boire ou retirer  ·  Maj + clic : jeter\nGlisser : ranger, équiper, ou "
                              "une potion vers la barre  ·  C ou I : fermer";
-    ui_text_wrapped(first.x, b.y + b.h - 64 * s, last.x + last.w - first.x, hint, 14 * s, kDim, UI_FONT_BODY, 1.3f);
+    ui_text_wrapped(b.x + 24 * s, b.y + b.h - 50 * s, b.w - 48 * s, hint, 14 * s, kDim, UI_FONT_BODY, 1.3f);
 }
 
 void merchant_window_draw() {
