@@ -296,7 +296,7 @@ Mat4 player_root_matrix() {
     return r;
 }
 
-Material* cloth_for_class(int cls) {
+static Material* cloth_for_class(int cls) {
     if (cls < 0 || cls > 2) cls = 0;
     if (!class_cloth[cls]) {
         static const Vec3 colours[3] = {
@@ -309,6 +309,8 @@ Material* cloth_for_class(int cls) {
     }
     return class_cloth[cls];
 }
+
+Material* player_class_cloth(int cls) { return cloth_for_class(cls); }
 
 void player_submit() {
     if (!model_built || !same_look(built_look, player_look)) player_model_rebuild();

@@ -97,6 +97,6 @@ const Appearance& player_appearance();
 const HumanRig& player_rig();
 // The tunic's material of a class (the figure's clothing is drawn with it).
 struct Material;
-Material* cloth_for_class(int cls);
+Material* player_class_cloth(int cls);
 // Feet position, heading and the lying pitch of the death sequence.
 Mat4 player_root_matrix();

@@ -22,7 +22,7 @@ void character_preview_render() {
     Vec3 base = {player.pos_x, player.pos_y - 500.0f, player.pos_z};
     float turn = (float)game_clock * 0.6f;
     model_evaluate(player_model, mat4_translate(base) * mat4_rotate_y(turn));
-    model_draw(player_model, human_clothing_material(), cloth_for_class(player.player_class));
+    model_draw(player_model, human_clothing_material(), player_class_cloth(player.player_class));
     float tall = player_look.woman ? 0.96f : 1.0f;
     Vec3 target = base + Vec3{0, 0.98f * tall, 0};
     Vec3 eye = base + Vec3{0, 1.15f * tall, 4.3f};
