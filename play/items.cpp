@@ -8,6 +8,7 @@
 #include "net/net_later.h"
 #include "platform/platform.h"
 #include "play/combat.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
@@ -378,6 +379,8 @@ void equipment_apply() {
 void inventory_clear() {
     std::memset(bag, 0, sizeof(bag));
     std::memset(equipment, 0, sizeof(equipment));
+    // The last sale was the previous character's: it is not offered back to this one.
+    shop_forget();
 }
 
 // ---- Potions ----------------------------------------------------------------------------

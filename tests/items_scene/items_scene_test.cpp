@@ -247,7 +247,10 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     fresh_character();
     Vec3 m = merchant_position();
     stand_at(m.x - 4.0f, m.z - 9.0f, 0.0f);
-    for (BagSlot& s : bag) s = {1, 1};
+    // One item of every kind, so the picture shows every icon.
+    const int assortment[BAG_SLOTS] = {23, 30, 3,  1,  8,  5,  4,  9,  6,  7,  10, 11,
+                                       26, 61, 64, 67, 69, 71, 94, 66, 74, 41, 96, 12};
+    for (int i = 0; i < BAG_SLOTS; ++i) bag[i] = {assortment[i], 1};
     Creature* boar = boar_with_a_tusk();
     ASSERT_NE(boar, nullptr);
     int items = boar->loot_count;
@@ -261,4 +264,9 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     frames(2);
     EXPECT_FALSE(hud_windows.loot);
     free_creature(boar);
+    key(bindings[BIND_BAG]);
+    ASSERT_TRUE(character_sheet_open);
+    frames(1, 10, 10);
+    EXPECT_TRUE(picture("items_every_icon.png"));
+    key(bindings[BIND_BAG]);
 }
