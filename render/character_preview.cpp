@@ -15,11 +15,13 @@
 #include "world/model.h"
 
 void character_preview_render() {
+    // The figure is built by the first drawn frame; the sheet may come first.
+    if (!player_model) player_model_rebuild();
     if (!player_model) return;
     player_figure_dress();
     Box p = sheet_portrait_box();
-    // Far below the world, so that nothing else in the lists shows with it.
-    Vec3 base = {player.pos_x, player.pos_y - 500.0f, player.pos_z};
+    // Alone in the lists, where the player stands (in the light of that place).
+    Vec3 base = {player.pos_x, player.pos_y, player.pos_z};
     float turn = (float)game_clock * 0.6f;
     model_evaluate(player_model, mat4_translate(base) * mat4_rotate_y(turn));
     model_draw(player_model, human_clothing_material(), player_class_cloth(player.player_class));

@@ -248,7 +248,7 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     Vec3 m = merchant_position();
     stand_at(m.x - 4.0f, m.z - 9.0f, 0.0f);
     // One item of every kind, so the picture shows every icon.
-    const int assortment[BAG_SLOTS] = {23, 30, 3,  1,  8,  5,  4,  9,  6,  7,  10, 11,
+    const int assortment[BAG_SLOTS] = {23, 30, 3,  1,  8,  5,  4,  9,  6,  7,  25, 47,
                                        26, 61, 64, 67, 69, 71, 94, 66, 74, 41, 96, 12};
     for (int i = 0; i < BAG_SLOTS; ++i) bag[i] = {assortment[i], 1};
     Creature* boar = boar_with_a_tusk();
