@@ -340,7 +340,7 @@ bool equip_to_slot(int bag_slot, int equipment_slot) {
 }
 
 bool unequip(int equipment_slot) {
-    if (equipment_slot < 0 || equipment_slot >= EQUIPMENT_SLOTS || equipment[equipment_slot] == 0) return false;
+    if (equipment_slot < 0 || equipment_slot >= EQUIPMENT_SLOTS || !valid_id(equipment[equipment_slot])) return false;
     if (!add_to_bag(equipment[equipment_slot])) {
         hud_message("Votre sac est plein.", 1.6f);
         return false;
