@@ -54,7 +54,8 @@ void build_shapes() {
     m[P_FOOT_L] = m[P_FOOT_R] = upload(shape_ellipsoid(0.057f, 0.046f, 0.136f, 12));
     m[P_AMULET] = upload(joined(shape_ellipsoid(0.028f, 0.034f, 0.012f, 10),
                                 shape_frustum(0.004f, 0.004f, 0.12f, 4, false), mat4_translate({0, 0.07f, -0.01f})));
-    // Weapons along the hand's -y (hanging down the arm).
+    // Weapons in the hand's frame (+y runs up the arm): the grip at the hand,
+    // a blade hanging below it, a staff's gem above.
     {
         MeshBuilder bow{};
         for (int s = -1; s <= 1; s += 2) {
@@ -90,7 +91,7 @@ void build_shapes() {
         MeshBuilder staff = shape_frustum(0.02f, 0.025f, 1.7f, 6, true);
         for (int v = 0; v < staff.vertex_count; ++v) staff.vertices[v].colour = {0.5f, 0.36f, 0.22f};
         MeshBuilder gem = shape_ellipsoid(0.045f, 0.06f, 0.045f, 10);
-        mb_append(&staff, &gem, mat4_translate({0, -0.88f, 0}), {1, 1, 1});
+        mb_append(&staff, &gem, mat4_translate({0, 0.88f, 0}), {1, 1, 1});
         mb_free(&gem);
         m[P_STAFF] = upload(staff);
     }
@@ -140,7 +141,7 @@ int add_pieces(Model* m, const HumanRig& r) {
         {r.knee[0], {0, -0.33f, 0}},       {r.knee[1], {0, -0.33f, 0}},
         {r.knee[0], {0, -0.445f, 0.045f}}, {r.knee[1], {0, -0.445f, 0.045f}},
         {r.torso, {0, 0.44f, 0.11f}},      {r.hand[1], {0, -0.02f, 0.02f}},
-        {r.hand[1], {0, -0.3f, 0.02f}},    {r.hand[1], {0, -0.1f, 0.02f}},
+        {r.hand[1], {0, -0.5f, 0.02f}},    {r.hand[1], {0, -0.1f, 0.02f}},
         {r.hand[1], {0, 0.05f, 0.02f}},
     };
     int first = -1;
@@ -150,10 +151,8 @@ int add_pieces(Model* m, const HumanRig& r) {
         if (first < 0) first = n;
         m->nodes[n].visible = 0;
     }
-    // The coat follows the flat of the chest, the sword hangs point down.
+    // The coat follows the flat of the chest.
     m->nodes[first + P_COAT].scale = {1.0f, 1.0f, 0.7f};
-    m->nodes[first + P_SHOULDER_R].rotation.z = 0.0f;
-    m->nodes[first + P_SWORD].rotation.x = PI;
     return first;
 }
 

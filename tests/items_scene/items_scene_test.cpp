@@ -234,6 +234,12 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     equip_from_bag(bag_find(37));
     add_to_bag(30);
     equip_from_bag(bag_find(30));
+    // A helmet and a bow for the portrait.
+    add_to_bag(12);
+    equip_from_bag(bag_find(12));
+    add_to_bag(67);
+    equip_from_bag(bag_find(67));
+    EXPECT_EQ(equipment[11], 67);
     int gloves = bag_find(8);
     Box g = sheet_bag_box(gloves);
     frames(1, g.x + g.w * 0.5f, g.y + g.h * 0.5f);
