@@ -21,6 +21,7 @@
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
+#include "play/skills.h"
 #include "render/hud.h"
 #include "world/model.h"
 #include "world/terrain.h"
@@ -228,6 +229,15 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     // Dragging a worn-slot item back: the bag's potion onto the tunic's slot does nothing.
     drag(sheet_bag_box(bag_find(26)), sheet_equipment_box(3));
     EXPECT_EQ(equipment[3], 24);
+    // A potion dragged onto the action bar takes its place there.
+    UiBox seventh = bar_slot_box(6);
+    drag(sheet_bag_box(bag_find(26)), Box{seventh.x, seventh.y, seventh.w, seventh.h});
+    EXPECT_EQ(action_bar[6], BAR_POTION_BASE + 26);
+    // Dragging within the bag moves the item.
+    int from = bag_find(26);
+    drag(sheet_bag_box(from), sheet_bag_box(20));
+    EXPECT_EQ(bag[20].id, 26);
+    EXPECT_EQ(bag[from].id, 0);
     // Hover over a bought pair of gloves against the worn ones for the comparison.
     add_to_bag(8);
     add_to_bag(37);
