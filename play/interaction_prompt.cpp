@@ -9,6 +9,8 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
+#include "play/loot.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "play/player_later.h"
 #include "render/hud.h"
@@ -45,13 +47,13 @@ bool sword_prompt(bool pressed) {
 // In order; the first that answers wins.
 bool (*const prompt_sources[])(bool pressed) = {
     keu_prompt,
-    // The merchant comes here.
+    merchant_prompt,
     lady_prompt,
     givers_prompt,
     trainers_prompt,
     villager_prompt,
     sword_prompt,
-    // Corpses to search come here, before the catacombs.
+    loot_prompt,
     catacombs_interact,  // the cave mouth, the exit portal, the passage, the ossuary chest
     // Gathering and the anvil come next.
 };

@@ -2,6 +2,9 @@
 // The player's bag and equipment, and the ways other parts of the game put
 // items into the bag or take them out (quest rewards, gathering, crafting,
 // the catacomb chest, the character file).
+#include <cstdint>
+
+#include "common/mathx.h"
 #include "play/combat_later.h"
 
 constexpr int ITEM_LAST = 113;       // ids run 1 .. 113, 0 is no item
@@ -35,3 +38,77 @@ void inventory_clear();
 // Recomputes the character's armour, endurance, agility and weapon factor
 // from what is worn (after a load or an equip).
 void equipment_apply();
+
+// ---- The catalogue ---------------------------------------------------------------
+enum ItemKind : int {
+    KIND_HEAD = 0, KIND_SHOULDERS = 1, KIND_NECK = 2, KIND_CHEST = 3, KIND_HANDS = 4, KIND_WRISTS = 5,
+    KIND_WAIST = 6, KIND_FINGER = 7, KIND_LEGS = 8, KIND_FEET = 9, KIND_MISC = 10, KIND_MATERIAL = 11,
+    KIND_PURSE = 12, KIND_POTION = 13, KIND_HERB = 24, KIND_ORE = 25, KIND_WEAPON = 26,
+};
+
+struct ItemDef {
+    const char* name;
+    uint32_t kind;
+    uint32_t quality;   // 0 grey .. 4 purple
+    uint32_t material;  // 0 none, 1 cloth, 2 leather, 3 metal, 4 fur
+    Vec3 colour, accent;
+    uint32_t armour, endurance, agility;
+    const char* description;  // may be null
+    uint32_t damage_bonus;    // weapons, percent
+    uint32_t icon;            // 0: the icon of the kind
+    uint32_t item_class;      // 0 any, 1 archer, 2 warrior, 3 druid
+    uint32_t reserved;
+};
+extern const ItemDef item_defs[ITEM_LAST + 1];
+
+// Row 0 (empty) for any id outside the catalogue.
+const ItemDef& item_def(int id);
+const char* kind_name(int kind);    // "" for a kind without a name
+int kind_sort_weight(int kind);
+int kind_slot(int kind);            // first equipment slot of the kind, -1 none
+const char* slot_label(int slot);
+int slot_kind(int slot);
+Vec4 quality_colour(int quality);
+bool item_is_equippable(int id);
+int icon_of(const ItemDef& def);
+int sell_price(int id);
+int buy_price(int id);
+
+// ---- Bag and equipment -------------------------------------------------------------
+// Each returns whether anything changed; messages and sounds as the player sees.
+bool equip_from_bag(int bag_slot);
+// Drag of a bag item onto one equipment slot.
+bool equip_to_slot(int bag_slot, int equipment_slot);
+bool unequip(int equipment_slot);
+bool drop_from_bag(int bag_slot);
+bool move_in_bag(int from, int to);
+void sort_bag();
+bool drink(int bag_slot);
+// Sums over the worn items.
+void equipment_totals(int* armour, int* endurance, int* agility);
+float weapon_damage_factor();
+// Empty slots in the bag, and whether a set of items would all fit.
+int bag_free_slots();
+bool bag_can_hold(const int* ids, int count);
+// Shared potion cooldown (seconds left); the frame step counts it down.
+extern float potion_cooldown;
+void items_update(float dt);
+// First bag slot holding the id, -1 none.
+int bag_find(int id);
+// Shows the received item over the player (name, sound, log line).
+void item_received(int id, const char* source);
+
+// ---- The merchant's stock ------------------------------------------------------------
+constexpr int MERCHANT_STOCK = 10;
+struct MerchantOffer {
+    int id, price;
+};
+extern const MerchantOffer merchant_stock[MERCHANT_STOCK];
+
+// ---- Worn items on figures -----------------------------------------------------------
+struct Model;
+struct HumanRig;
+// Twelve worn ids (weapon last); needs GL.
+void figure_dress_items(Model* m, const HumanRig& rig, const int* worn);
+// Dresses the player's figure again when what is worn or the figure changed.
+void player_figure_dress();

@@ -310,6 +310,8 @@ static Material* cloth_for_class(int cls) {
     return class_cloth[cls];
 }
 
+Material* player_class_cloth(int cls) { return cloth_for_class(cls); }
+
 void player_submit() {
     if (!model_built || !same_look(built_look, player_look)) player_model_rebuild();
     model_evaluate(player_model, player_root_matrix());

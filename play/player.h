@@ -95,5 +95,8 @@ struct HumanRig;
 void player_model_rebuild();
 const Appearance& player_appearance();
 const HumanRig& player_rig();
+// The tunic's material of a class (the figure's clothing is drawn with it).
+struct Material;
+Material* player_class_cloth(int cls);
 // Feet position, heading and the lying pitch of the death sequence.
 Mat4 player_root_matrix();

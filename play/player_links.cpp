@@ -4,6 +4,8 @@
 
 #include "content/quests.h"
 #include "play/combat.h"
+#include "play/loot.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "play/player_later.h"
 #include "play/targeting.h"
@@ -19,10 +21,13 @@ void player_click(int button, int x, int y) {
         hud_message("Bienvenue à Tervanne", 2.0f);
         return;
     }
-    // Left: the creature under the cursor, or no target. Right: the creature
-    // under the cursor once nobody there wants to talk.
+    // Left: the creature under the cursor, or no target. Right: the merchant,
+    // then whoever wants to talk, then the creature under the cursor, then a
+    // corpse to search.
+    if (button == 1 && merchant_click()) return;
     if (button == 1 && quests_right_click(x, y)) return;
-    player_click_target(button == 0);
+    if (player_click_target(button == 0) || button != 1) return;
+    loot_click();
 }
 
 void player_hud_update(float) {

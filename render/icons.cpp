@@ -283,6 +283,135 @@ void paint_icon(int icon) {
             arc(12, 21, 3, 1, 200, 340, LIGHT);
             arc(19, 21, 3, 1, 200, 340, LIGHT);
             break;
+        // ---- Items: one picture per kind, tinted by the item's colour ----
+        case 0:  // head: a helmet with a nasal
+            arc(12, 14, 8, 16, 180, 360, BODY);
+            box(4, 13, 20, 16, BODY);
+            arc(12, 14, 6.5f, 1.4f, 200, 260, LIGHT);
+            box(11, 10, 13, 20, SHADE);
+            box(3.5f, 15.5f, 20.5f, 17.5f, SHADE);
+            break;
+        case 1:  // shoulders: a pair of pauldrons
+            oval(6.5f, 10, 5.5f, 4.5f, BODY);
+            oval(17.5f, 10, 5.5f, 4.5f, BODY);
+            arc(6.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
+            arc(17.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
+            box(2, 12.5f, 11, 14, SHADE);
+            box(13, 12.5f, 22, 14, SHADE);
+            box(9, 15, 15, 20, SHADE);
+            break;
+        case 2:  // neck: a pendant on its chain
+            arc(12, 7, 7.5f, 1.2f, 0, 180, STEEL);
+            tri(12, 22, 7, 14, 17, 14, BODY);
+            disc(12, 15.5f, 2.2f, LIGHT);
+            break;
+        case 3:  // chest: a tunic
+            tri(3, 9, 8, 3, 8, 12, BODY);
+            tri(21, 9, 16, 3, 16, 12, BODY);
+            box(7, 3, 17, 21, BODY);
+            tri(9.5f, 3, 14.5f, 3, 12, 7, SHADE);
+            box(7, 12, 17, 13.5f, SHADE);
+            seg(9, 5, 9, 11, 1, LIGHT);
+            break;
+        case 4:  // hands: a glove
+            box(6, 10, 16, 21, BODY);
+            for (int f = 0; f < 4; ++f) box(6.2f + 2.5f * (float)f, 3.5f + (f == 0 || f == 3 ? 1.5f : 0.0f), 8.2f + 2.5f * (float)f, 11, BODY);
+            seg(16, 14, 20, 9.5f, 2.8f, BODY);
+            box(5, 18, 17, 21.5f, SHADE);
+            seg(8, 12, 8, 17, 1, LIGHT);
+            break;
+        case 5:  // wrists: a bracer
+            fill(BODY, [](float x, float y) { return y >= 5 && y <= 19 && std::fabs(x - 12) <= 6.0f + (y - 5) * 0.12f; });
+            box(5, 8, 19.5f, 9.5f, SHADE);
+            box(5, 14.5f, 20, 16, SHADE);
+            seg(8, 6, 8, 18, 1.2f, LIGHT);
+            break;
+        case 6:  // waist: a belt and its buckle
+            box(1, 9, 23, 15, BODY);
+            box(1, 13.5f, 23, 15, SHADE);
+            box(9, 7.5f, 15, 16.5f, STEEL);
+            box(10.5f, 9.5f, 13.5f, 14.5f, SHADE);
+            seg(12, 12, 17, 12, 1, STEEL);
+            break;
+        case 7:  // finger: a ring with its stone
+            arc(12, 14, 6.5f, 2.6f, 0, 360, BODY);
+            arc(12, 14, 6.5f, 1.0f, 190, 260, LIGHT);
+            disc(12, 6.5f, 3.2f, GLOW);
+            disc(11.2f, 5.8f, 1.0f, LIGHT);
+            break;
+        case 8:  // legs: a pair of leggings
+            box(6, 2, 18, 7, BODY);
+            fill(BODY, [](float x, float y) { return y >= 6 && y <= 22 && ((x >= 5 && x <= 11) || (x >= 13 && x <= 19)); });
+            box(6, 2, 18, 3.5f, SHADE);
+            seg(7.5f, 8, 7.5f, 20, 1, LIGHT);
+            seg(14.5f, 8, 14.5f, 20, 1, LIGHT);
+            break;
+        case 9:  // feet: a boot
+            box(7, 2, 14, 17, BODY);
+            fill(BODY, [](float x, float y) { return y >= 14 && y <= 21 && x >= 7 && x <= 20 - (21 - y) * 0.4f; });
+            box(6.5f, 2, 14.5f, 4, SHADE);
+            box(7, 20, 20.5f, 22, SHADE);
+            seg(9, 5, 9, 15, 1, LIGHT);
+            break;
+        case 10:  // trophies: a curved fang
+            fill(BODY, [](float x, float y) {
+                float dx = x - 16, dy = y - 16;
+                float d = std::sqrt(dx * dx + dy * dy);
+                return y <= 16 && d <= 13 && d >= 13 - (16 - y) * 0.45f - 1.0f && x <= 16;
+            });
+            seg(4, 15, 9, 6, 1, LIGHT);
+            break;
+        case 11:  // materials: a stretched hide
+            fill(BODY, [](float x, float y) {
+                float u = (x - 12) / 8.0f, v = (y - 12) / 9.5f;
+                return u * u + v * v <= 1.0f;
+            });
+            tri(2, 4, 7, 7, 5, 9, BODY);
+            tri(22, 4, 17, 7, 19, 9, BODY);
+            tri(2, 20, 7, 17, 5, 15, BODY);
+            tri(22, 20, 17, 17, 19, 15, BODY);
+            oval(10, 10, 2.5f, 3, LIGHT);
+            seg(12, 5, 12, 19, 1, SHADE);
+            break;
+        case 12:  // a purse with its coins
+            oval(12, 15, 8, 6.5f, BODY);
+            tri(8, 10, 16, 10, 12, 13, BODY);
+            box(8, 6, 16, 9.5f, SHADE);
+            tri(7, 3, 11, 7, 9, 7, BODY);
+            tri(17, 3, 13, 7, 15, 7, BODY);
+            oval(9, 15, 2, 2.5f, LIGHT);
+            disc(19.5f, 20, 2.3f, GLOW);
+            break;
+        case 23:  // staff: a crook with a gem
+            seg(7, 22, 15, 5, 2.0f, WOOD);
+            arc(15.5f, 5.5f, 3.2f, 1.6f, 180, 420, WOOD);
+            disc(15.5f, 5.5f, 2.0f, BODY);
+            disc(15, 5, 0.8f, LIGHT);
+            break;
+        case 24:  // herbs: a sprig of leaves
+            seg(12, 22, 12, 5, 1.3f, SHADE);
+            for (int k = 0; k < 3; ++k) {
+                float y = 7.0f + 5.0f * (float)k;
+                oval(8, y, 3.8f, 1.9f, BODY);
+                oval(16, y + 1.5f, 3.8f, 1.9f, BODY);
+                seg(6, y, 10, y, 0.6f, LIGHT);
+            }
+            oval(12, 4, 1.8f, 2.6f, BODY);
+            break;
+        case 25:  // ore: a rock with veins of metal
+            fill(SHADE, [](float x, float y) {
+                float u = (x - 12) / 9.5f, v = (y - 13.5f) / 7.5f;
+                return u * u + v * v <= 1.0f && y >= 7;
+            });
+            tri(6, 9, 12, 5, 16, 9, SHADE);
+            seg(6, 14, 11, 11, 1.6f, BODY);
+            seg(11, 11, 15, 16, 1.6f, BODY);
+            seg(13, 9, 18, 12, 1.4f, BODY);
+            disc(9, 17, 1.3f, LIGHT);
+            break;
+        case 26:  // a plain weapon: a sword
+            sword(4, 20, 20, 4);
+            break;
         default:  // a rune stone
             oval(12, 12.5f, 7.5f, 9, SHADE);
             seg(12, 6.5f, 12, 18.5f, 1.4f, LIGHT);

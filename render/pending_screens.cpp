@@ -5,15 +5,10 @@
 
 void character_creation_draw() {}
 void character_select_draw() {}
-void merchant_label_draw() {}
 void minimap_draw() {}
-void character_sheet_draw() {}
 void map_screen_draw() {}
 void crafting_labels_draw() {}
 void professions_draw() {}
-void merchant_window_draw() {}
-void loot_window_draw() {}
-void interaction_cursor_draw() {}
 void options_screen() {}
 
 // Openers used by the pause dialog.

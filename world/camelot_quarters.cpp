@@ -55,6 +55,7 @@ const Stall stalls[] = {
     {-26.0f, 13.9f, PI, {0.25f, 0.35f, 0.65f}, 2},
     {-26.0f, -13.9f, 0.0f, {0.3f, 0.55f, 0.3f}, 3},
     {-50.0f, 18.9f, PI, {0.62f, 0.4f, 0.6f}, 4},
+    {-30.0f, 18.9f, PI, {0.35f, 0.5f, 0.3f}, 2},  // Maître Anseau
 };
 
 void stall_goods(const Mat4& f, int kind) {

@@ -1,0 +1,295 @@
+// Where the item windows sit on screen and what a press, a drag or a click
+// does in them: equip, unequip, drop, move, sort, sell and buy, take loot.
+#include "play/item_windows.h"
+
+#include <cmath>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/creatures.h"
+#include "play/items.h"
+#include "play/loot.h"
+#include "play/merchant.h"
+#include "play/skills.h"
+#include "render/hud.h"
+
+namespace {
+
+constexpr int KEY_LSHIFT = 0x2A, KEY_RSHIFT = 0x36;
+
+float cw() { return (float)plat_input.client_width; }
+float ch() { return (float)plat_input.client_height; }
+float sc() { return hud_scale > 0.0f ? hud_scale : 1.0f; }
+
+bool shift_held() { return plat_input.key_down[KEY_LSHIFT] || plat_input.key_down[KEY_RSHIFT]; }
+
+enum PressOn { ON_NONE, ON_BAG, ON_WORN, ON_OTHER };
+PressOn press_on = ON_NONE;
+int press_index = -1;
+float press_x = 0, press_y = 0;
+bool dragging = false;
+
+constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 470, GAP = 16, CELL = 56, CELL_GAP = 8;
+
+}  // namespace
+
+Box sheet_box() {
+    float s = sc();
+    float w = SHEET_W * s, h = SHEET_H * s;
+    float x = (cw() - w) * 0.5f;
+    if (shop_is_open()) x = (cw() - w - (SHOP_W + GAP) * s) * 0.5f + (SHOP_W + GAP) * s;
+    return {x, (ch() - h) * 0.5f - 50 * s, w, h};
+}
+
+Box sheet_portrait_box() {
+    float s = sc();
+    Box b = sheet_box();
+    return {b.x + (24 + CELL + 12) * s, b.y + 66 * s, 236 * s, 6 * CELL * s + 5 * CELL_GAP * s};
+}
+
+Box sheet_equipment_box(int slot) {
+    float s = sc();
+    Box b = sheet_box();
+    Box p = sheet_portrait_box();
+    int column = slot < 6 ? 0 : 1, row = slot % 6;
+    float x = column == 0 ? b.x + 24 * s : p.x + p.w + 12 * s;
+    return {x, p.y + (float)row * (CELL + CELL_GAP) * s, CELL * s, CELL * s};
+}
+
+Box sheet_bag_box(int slot) {
+    float s = sc();
+    Box b = sheet_box();
+    float x0 = b.x + b.w - 24 * s - 6 * CELL * s - 5 * CELL_GAP * s, y0 = b.y + 96 * s;
+    int col = slot % 6, row = slot / 6;
+    return {x0 + (float)col * (CELL + CELL_GAP) * s, y0 + (float)row * (CELL + CELL_GAP) * s, CELL * s, CELL * s};
+}
+
+Box sheet_sort_box() {
+    float s = sc();
+    Box last = sheet_bag_box(5);
+    return {last.x + last.w - 90 * s, last.y - 38 * s, 90 * s, 28 * s};
+}
+
+Box shop_box() {
+    float s = sc();
+    Box sheet = sheet_box();
+    return {sheet.x - (SHOP_W + GAP) * s, sheet.y, SHOP_W * s, SHEET_H * s};
+}
+
+Box shop_stock_box(int index) {
+    float s = sc();
+    Box b = shop_box();
+    float w = (b.w - 48 * s - 10 * s) * 0.5f, h = 52 * s;
+    int col = index / 5, row = index % 5;
+    return {b.x + 24 * s + (float)col * (w + 10 * s), b.y + 196 * s + (float)row * (h + 8 * s), w, h};
+}
+
+Box shop_grey_box() {
+    float s = sc();
+    Box b = shop_box();
+    return {b.x + 24 * s, b.y + 500 * s, b.w - 48 * s, 34 * s};
+}
+
+Box shop_buy_back_box() {
+    float s = sc();
+    Box b = shop_box();
+    return {b.x + 24 * s, b.y + 574 * s, b.w - 48 * s, 48 * s};
+}
+
+Box loot_box() {
+    float s = sc();
+    Creature* c = loot_corpse();
+    int rows = c ? c->loot_count + (c->loot_money > 0 ? 1 : 0) : 0;
+    return {cw() * 0.6f, ch() * 0.28f, 340 * s, (58 + 62 * (float)rows + 56) * s};
+}
+
+Box loot_row_box(int row) {
+    float s = sc();
+    Box b = loot_box();
+    return {b.x + 10 * s, b.y + 52 * s + (float)row * 62 * s, b.w - 20 * s, 58 * s};
+}
+
+Box loot_take_all_box() {
+    float s = sc();
+    Box b = loot_box();
+    return {b.x + b.w * 0.5f - 80 * s, b.y + b.h - 46 * s, 160 * s, 34 * s};
+}
+
+Box loot_close_box() {
+    float s = sc();
+    Box b = loot_box();
+    return {b.x + b.w - 34 * s, b.y + 8 * s, 26 * s, 26 * s};
+}
+
+Hover items_hover(float x, float y) {
+    if (hud_windows.loot && loot_corpse()) {
+        Creature* c = loot_corpse();
+        int rows = c->loot_count + (c->loot_money > 0 ? 1 : 0);
+        for (int r = 0; r < rows; ++r)
+            if (box_has(loot_row_box(r), x, y)) return {HOVER_LOOT, r};
+    }
+    if (shop_is_open()) {
+        for (int i = 0; i < MERCHANT_STOCK; ++i)
+            if (box_has(shop_stock_box(i), x, y)) return {HOVER_STOCK, i};
+        if (box_has(shop_buy_back_box(), x, y)) return {HOVER_BUY_BACK, 0};
+    }
+    if (character_sheet_open) {
+        for (int i = 0; i < BAG_SLOTS; ++i)
+            if (box_has(sheet_bag_box(i), x, y)) return {HOVER_BAG, i};
+        for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
+            if (box_has(sheet_equipment_box(i), x, y)) return {HOVER_WORN, i};
+    }
+    return {HOVER_NONE, -1};
+}
+
+bool items_pointer_over_window(float x, float y) {
+    if (character_sheet_open && box_has(sheet_box(), x, y)) return true;
+    if (shop_is_open() && box_has(shop_box(), x, y)) return true;
+    if (hud_windows.loot && box_has(loot_box(), x, y)) return true;
+    return false;
+}
+
+int items_dragged_bag_slot() { return dragging && press_on == ON_BAG ? press_index : (dragging && press_on == ON_WORN ? -2 - press_index : -1); }
+
+namespace {
+
+void release() {
+    press_on = ON_NONE;
+    press_index = -1;
+    dragging = false;
+}
+
+void drop_drag(float x, float y) {
+    if (press_on == ON_BAG) {
+        for (int i = 0; i < BAG_SLOTS; ++i)
+            if (box_has(sheet_bag_box(i), x, y)) {
+                move_in_bag(press_index, i);
+                return;
+            }
+        for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
+            if (box_has(sheet_equipment_box(i), x, y)) {
+                equip_to_slot(press_index, i);
+                return;
+            }
+        for (int i = 0; i < BAR_SLOTS; ++i) {
+            UiBox b = bar_slot_box(i);
+            if (x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h) {
+                put_item_on_bar(bag[press_index].id, i);
+                return;
+            }
+        }
+    } else if (press_on == ON_WORN) {
+        // A worn item dragged to the bag comes off.
+        for (int i = 0; i < BAG_SLOTS; ++i)
+            if (box_has(sheet_bag_box(i), x, y)) {
+                unequip(press_index);
+                return;
+            }
+    }
+}
+
+void click_loot(float x, float y) {
+    if (box_has(loot_close_box(), x, y)) {
+        loot_close();
+        return;
+    }
+    if (box_has(loot_take_all_box(), x, y)) {
+        loot_take_all();
+        return;
+    }
+    Creature* c = loot_corpse();
+    if (!c) return;
+    bool money = c->loot_money > 0;
+    int rows = c->loot_count + (money ? 1 : 0);
+    for (int r = 0; r < rows; ++r) {
+        if (!box_has(loot_row_box(r), x, y)) continue;
+        if (money && r == 0)
+            loot_take_money();
+        else
+            loot_take_item(r - (money ? 1 : 0));
+        return;
+    }
+}
+
+void click(float x, float y) {
+    if (hud_windows.loot && box_has(loot_box(), x, y)) {
+        click_loot(x, y);
+        return;
+    }
+    if (shop_is_open() && box_has(shop_box(), x, y)) {
+        for (int i = 0; i < MERCHANT_STOCK; ++i)
+            if (box_has(shop_stock_box(i), x, y)) {
+                shop_buy(i, shift_held());
+                return;
+            }
+        if (box_has(shop_grey_box(), x, y)) shop_sell_grey();
+        if (box_has(shop_buy_back_box(), x, y)) shop_buy_back();
+        return;
+    }
+    if (!character_sheet_open) return;
+    if (box_has(sheet_sort_box(), x, y)) {
+        sort_bag();
+        return;
+    }
+    for (int i = 0; i < BAG_SLOTS; ++i)
+        if (box_has(sheet_bag_box(i), x, y)) {
+            if (bag[i].id == 0) return;
+            if (shift_held())
+                drop_from_bag(i);
+            else if (shop_is_open())
+                shop_sell(i);
+            else
+                equip_from_bag(i);
+            return;
+        }
+    for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
+        if (box_has(sheet_equipment_box(i), x, y)) {
+            unequip(i);
+            return;
+        }
+}
+
+}  // namespace
+
+void items_windows_update() {
+    if (paused || title_overlay || hud_dialog_state().open ||
+        !(character_sheet_open || hud_windows.loot || shop_is_open())) {
+        release();
+        return;
+    }
+    float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    bool down = plat_input.button_down[0] != 0;
+    bool pressed = plat_input.button_pressed[0] != 0 || (down && !plat_input.button_down_prev[0]);
+    if (pressed && press_on == ON_NONE) {
+        press_on = ON_OTHER;
+        press_index = -1;
+        if (character_sheet_open) {
+            for (int i = 0; i < BAG_SLOTS; ++i)
+                if (box_has(sheet_bag_box(i), mx, my) && bag[i].id) {
+                    press_on = ON_BAG;
+                    press_index = i;
+                }
+            for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
+                if (box_has(sheet_equipment_box(i), mx, my) && equipment[i]) {
+                    press_on = ON_WORN;
+                    press_index = i;
+                }
+        }
+        press_x = mx;
+        press_y = my;
+        dragging = false;
+    }
+    if (press_on == ON_NONE) return;
+    if (down) {
+        float limit = 6.0f * sc();
+        if (!dragging && (press_on == ON_BAG || press_on == ON_WORN) &&
+            (std::fabs(mx - press_x) > limit || std::fabs(my - press_y) > limit))
+            dragging = true;
+        return;
+    }
+    if (dragging)
+        drop_drag(mx, my);
+    else
+        click(press_x, press_y);
+    release();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The windows of the items: the character sheet with the bag, the merchant's
+// panel and the loot window. Layout and mouse handling here; drawing in
+// render/item_screens.cpp. Sizes are design values for a 1080-high window.
+
+struct Box {
+    float x, y, w, h;
+};
+inline bool box_has(const Box& b, float x, float y) { return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h; }
+
+// Character sheet.
+Box sheet_box();
+Box sheet_equipment_box(int slot);
+Box sheet_bag_box(int slot);
+Box sheet_sort_box();
+Box sheet_portrait_box();
+// Merchant.
+Box shop_box();
+Box shop_stock_box(int index);
+Box shop_grey_box();
+Box shop_buy_back_box();
+// Loot window (row 0 is the money row when there is money).
+Box loot_box();
+Box loot_row_box(int row);
+Box loot_take_all_box();
+Box loot_close_box();
+
+// What the pointer is over: a bag slot, a worn slot, a stock row.
+enum HoverKind { HOVER_NONE, HOVER_BAG, HOVER_WORN, HOVER_STOCK, HOVER_BUY_BACK, HOVER_LOOT };
+struct Hover {
+    HoverKind kind;
+    int index;
+};
+Hover items_hover(float x, float y);
+
+// Presses, drags and clicks in the three windows; run each frame after the
+// player's step. The dragged bag item (-1 none) for drawing.
+void items_windows_update();
+int items_dragged_bag_slot();
+// Whether the pointer is over one of these windows (corpses are not picked
+// through them).
+bool items_pointer_over_window(float x, float y);

@@ -1,0 +1,34 @@
+#pragma once
+// Maître Anseau, the merchant of Camelot's market: where he stands, his shop
+// (buying, selling, grey items, buy-back) and his figure.
+#include "common/mathx.h"
+
+const char* merchant_name();
+Vec3 merchant_position();
+// Within 4.6 of him, in three dimensions.
+bool merchant_in_reach();
+bool merchant_hit_by_ray(Vec3 origin, Vec3 direction);
+void open_shop();
+bool shop_is_open();
+void close_shop();
+
+// One purchase from the stock (index 0..9), five with shift. True when at
+// least one was bought.
+bool shop_buy(int stock_index, bool five);
+bool shop_sell(int bag_slot);
+// Every grey item of the bag, in slot order; returns the deniers earned.
+int shop_sell_grey();
+int grey_value();
+bool shop_buy_back();
+
+// The single buy-back entry (count 0: empty).
+struct BuyBack {
+    int id, count, price;
+};
+extern BuyBack buy_back;
+// A character is loaded or made: the last sale was someone else's.
+void shop_forget();
+
+// The right click on him, the interaction key's prompt.
+bool merchant_click();
+bool merchant_prompt(bool pressed);

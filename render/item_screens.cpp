@@ -1,0 +1,402 @@
+// The item windows as the player sees them: the character sheet with the
+// worn items, the portrait and the bag; the merchant's panel; the loot
+// window; the tooltip with its comparison; the bag cursor over a corpse.
+#include <cmath>
+
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/combat.h"
+#include "play/creatures.h"
+#include "play/item_windows.h"
+#include "play/items.h"
+#include "play/loot.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "render/hud.h"
+#include "render/icons.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+
+namespace {
+
+const Vec4 kFill = {0.07f, 0.1f, 0.08f, 0.95f};
+const Vec4 kCell = {0.04f, 0.05f, 0.04f, 0.9f};
+const Vec4 kDim = {0.73f, 0.69f, 0.58f, 1.0f};
+const Vec4 kRed = {0.95f, 0.3f, 0.25f, 1.0f};
+const Vec4 kGreen = {0.35f, 0.95f, 0.35f, 1.0f};
+
+float sc() { return hud_scale > 0.0f ? hud_scale : 1.0f; }
+float mouse_x() { return (float)plat_input.mouse_x; }
+float mouse_y() { return (float)plat_input.mouse_y; }
+const char* plural(int n) { return n >= 2 ? "s" : ""; }
+
+void item_cell(const Box& b, int id, int count, bool hover) {
+    float s = sc();
+    Vec4 border = {0.83f, 0.68f, 0.24f, hover ? 0.9f : 0.3f};
+    if (item_exists(id)) {
+        Vec4 q = quality_colour((int)item_def(id).quality);
+        border = {q.x, q.y, q.z, hover ? 1.0f : 0.7f};
+    }
+    ui_panel(b.x, b.y, b.w, b.h, kCell, border, std::fmax(1.0f, 1.5f * s));
+    if (!item_exists(id)) return;
+    float pad = 4 * s;
+    icon_draw(item_icon(id), b.x + pad, b.y + pad, b.w - 2 * pad, item_colour(id), 1.0f);
+    if (count >= 2) {
+        const char* n = hud_fmt("%d", count);
+        float w = ui_text_width(n, 15 * s, UI_FONT_BODY);
+        ui_text(b.x + b.w - w - 4 * s, b.y + b.h - 19 * s, n, 15 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    }
+}
+
+void button(const Box& b, const char* label, bool enabled) {
+    float s = sc();
+    bool over = enabled && box_has(b, mouse_x(), mouse_y());
+    ui_panel(b.x, b.y, b.w, b.h, over ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+             Vec4{0.83f, 0.68f, 0.24f, enabled ? 0.8f : 0.3f}, std::fmax(1.0f, s));
+    ui_text_centred(b.x + b.w * 0.5f, b.y + (b.h - 17 * s) * 0.5f, label, 17 * s, enabled ? HUD_GOLD : kDim,
+                    UI_FONT_BODY);
+}
+
+// ---- Tooltip -----------------------------------------------------------------------------
+
+struct Line {
+    const char* text;
+    Vec4 colour;
+    float size;
+    int font;
+};
+
+struct Tip {
+    Line lines[24];
+    int count;
+    void add(const char* t, Vec4 c, float size = 15.0f, int font = UI_FONT_BODY) {
+        if (count < 24) lines[count++] = {t, c, size, font};
+    }
+};
+
+const char* class_word(int c) {
+    static const char* const n[3] = {"Archer", "Guerrier", "Druide"};
+    return c >= 1 && c <= 3 ? n[c - 1] : "";
+}
+
+void fill_tip(Tip& t, int id, int count, bool worn, bool compare) {
+    const ItemDef& d = item_def(id);
+    t.add(d.name, quality_colour((int)d.quality), 19.0f, UI_FONT_TITLE);
+    const char* kn = kind_name((int)d.kind);
+    if (kn[0]) t.add(kn, kDim);
+    if (worn) t.add("Porté", HUD_GOLD);
+    if (d.armour) t.add(hud_fmt("%d Armure", (int)d.armour), HUD_PARCHMENT);
+    if (d.endurance) t.add(hud_fmt("+%d Endurance", (int)d.endurance), HUD_PARCHMENT);
+    if (d.damage_bonus) t.add(hud_fmt("+%d %% de dégâts", (int)d.damage_bonus), HUD_PARCHMENT);
+    if (d.agility) t.add(hud_fmt("+%d Agilité", (int)d.agility), HUD_PARCHMENT);
+    if (d.item_class)
+        t.add(hud_fmt("Classe : %s", class_word((int)d.item_class)),
+              (int)d.item_class == player.player_class + 1 ? HUD_PARCHMENT : kRed);
+    if (d.description) t.add(hud_fmt("« %s »", d.description), Vec4{0.85f, 0.8f, 0.55f, 1});
+    if (compare && !worn && item_is_equippable(id)) {
+        int slot = kind_slot((int)d.kind);
+        if (d.kind == KIND_FINGER && equipment[9] && !equipment[10]) slot = 10;
+        int other = equipment[slot];
+        if (!item_exists(other)) {
+            t.add("Emplacement libre : tout est gain", kGreen);
+        } else {
+            const ItemDef& o = item_def(other);
+            t.add(hud_fmt("Comparé à : %s", o.name), kDim);
+            int diffs[3] = {(int)d.armour - (int)o.armour, (int)d.endurance - (int)o.endurance,
+                            (int)d.agility - (int)o.agility};
+            static const char* const names[3] = {"Armure", "Endurance", "Agilité"};
+            bool any = false;
+            for (int i = 0; i < 3; ++i) {
+                if (!diffs[i]) continue;
+                any = true;
+                t.add(hud_fmt("%s%d %s", diffs[i] > 0 ? "+" : "−", std::abs(diffs[i]), names[i]),
+                      diffs[i] > 0 ? kGreen : kRed);
+            }
+            if (!any) t.add("Aucun changement", kDim);
+        }
+    }
+    int unit = sell_price(id);
+    if (count >= 2)
+        t.add(hud_fmt("Prix de vente : %d deniers (×%d : %d)", unit, count, unit * count), HUD_GOLD);
+    else
+        t.add(hud_fmt("Prix de vente : %d denier%s", unit, plural(unit)), HUD_GOLD);
+    if (worn)
+        t.add("Clic : retirer", kDim);
+    else if (d.kind == KIND_POTION)
+        t.add("Clic : boire  ·  Maj + clic : jeter", kDim);
+    else if (item_is_stackable(id))
+        t.add("Maj + clic : jeter", kDim);
+    else
+        t.add("Clic : équiper  ·  Maj + clic : jeter", kDim);
+}
+
+Box tip_size(const Tip& t) {
+    float s = sc(), w = 0, h = 16 * s;
+    for (int i = 0; i < t.count; ++i) {
+        float lw = ui_text_width(t.lines[i].text, t.lines[i].size * s, t.lines[i].font);
+        w = std::fmax(w, lw);
+        h += t.lines[i].size * s * 1.35f;
+    }
+    return {0, 0, w + 28 * s, h};
+}
+
+void draw_tip(const Tip& t, float x, float y) {
+    float s = sc();
+    Box b = tip_size(t);
+    ui_panel(x, y, b.w, b.h, Vec4{0.05f, 0.07f, 0.06f, 0.97f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    float ty = y + 8 * s;
+    for (int i = 0; i < t.count; ++i) {
+        ui_text(x + 14 * s, ty, t.lines[i].text, t.lines[i].size * s, t.lines[i].colour, t.lines[i].font);
+        ty += t.lines[i].size * s * 1.35f;
+    }
+}
+
+void item_tooltip(int id, int count, bool worn, const Box& near, const char* extra) {
+    if (!item_exists(id)) return;
+    float s = sc();
+    Tip t{};
+    fill_tip(t, id, count, worn, true);
+    if (extra) t.add(extra, HUD_GOLD);
+    Box size = tip_size(t);
+    float cw = (float)plat_input.client_width, ch = (float)plat_input.client_height;
+    float x = near.x + near.w + 12 * s, y = near.y;
+    if (x + size.w > cw - 4 * s) x = near.x - size.w - 12 * s;
+    if (y + size.h > ch - 4 * s) y = ch - 4 * s - size.h;
+    if (y < 4 * s) y = 4 * s;
+    draw_tip(t, x, y);
+    // The worn piece of that slot beside it.
+    const ItemDef& d = item_def(id);
+    if (!worn && item_is_equippable(id)) {
+        int slot = kind_slot((int)d.kind);
+        if (d.kind == KIND_FINGER && equipment[9] && !equipment[10]) slot = 10;
+        int other = equipment[slot];
+        if (item_exists(other)) {
+            Tip o{};
+            o.add("Actuellement équipé", kDim, 14.0f);
+            fill_tip(o, other, 1, true, false);
+            Box os = tip_size(o);
+            float ox = x + size.w + 8 * s;
+            if (ox + os.w > cw - 4 * s) ox = x - os.w - 8 * s;
+            draw_tip(o, ox, y);
+        }
+    }
+}
+
+// ---- Character sheet ---------------------------------------------------------------------
+
+const char* class_title() {
+    bool woman = player_look.woman != 0;
+    switch (player.player_class) {
+        case CLASS_DRUID: return woman ? "Druidesse" : "Druide";
+        case CLASS_WARRIOR: return "Guerrier";
+        default: return woman ? "Archère" : "Archer";
+    }
+}
+
+void characteristics(float x, float y, float w) {
+    float s = sc(), size = 16 * s, step = size * 1.55f;
+    auto row = [&](int i, const char* label, const char* value) {
+        float cx = x + (float)(i % 2) * (w * 0.5f), cy = y + (float)(i / 2) * step;
+        ui_text(cx, cy, label, size, kDim, UI_FONT_BODY);
+        ui_text(cx + 170 * s, cy, value, size, HUD_PARCHMENT, UI_FONT_BODY);
+    };
+    int armour = player.armour;
+    int reduce = armour > 0 ? (int)(100.0f * (float)armour / (100.0f + (float)armour)) : 0;
+    row(0, "Niveau", hud_fmt("%d", player.level));
+    row(1, "Armure", hud_fmt("%d  (−%d %% de dégâts)", armour, reduce));
+    row(2, "Vie", hud_fmt("%d / %d", (int)player.health, (int)player.max_health));
+    row(3, "Endurance", hud_fmt("+%d  (+%d PV)", player.endurance, player.endurance * 10));
+    row(4, "Expérience",
+        player.level >= MAX_LEVEL ? "—" : hud_fmt("%d / %d", player.experience, experience_need(player.level)));
+    row(5, "Agilité", hud_fmt("+%d  (+%d %% de dégâts)", player.agility, player.agility * 2));
+    row(6, "Ennemis abattus", hud_fmt("%d", player.kills));
+    switch (player.player_class) {
+        case CLASS_DRUID:
+            row(7, "Trait de lune", hud_fmt("%d  ·  mana %d", (int)player_spell_damage(), (int)player.max_mana));
+            break;
+        case CLASS_WARRIOR:
+            row(7, "Dégâts par coup", hud_fmt("%d  (×1,6 au 3e coup)", (int)player_melee_base()));
+            break;
+        default:
+            row(7, "Dégâts par flèche", hud_fmt("%d  (×2 à la tête)", (int)player_ranged_base()));
+            break;
+    }
+}
+
+}  // namespace
+
+void character_sheet_draw() {
+    float s = sc();
+    Box b = sheet_box();
+    ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    const char* name = player.name[0] ? player.name : "Sans nom";
+    ui_text(b.x + 24 * s, b.y + 18 * s,
+            hud_fmt("%s  ·  %s de la Table ronde  ·  niveau %d", name, class_title(), player.level), 26 * s, HUD_GOLD,
+            UI_FONT_TITLE);
+    float mx = mouse_x(), my = mouse_y();
+    int dragged = items_dragged_bag_slot();
+    Box p = sheet_portrait_box();
+    ui_rect(p.x, p.y, p.w, p.h, Vec4{0.02f, 0.03f, 0.03f, 0.85f});
+    ui_portrait(p.x, p.y, p.w, p.h);
+    for (int i = 0; i < EQUIPMENT_SLOTS; ++i) {
+        Box e = sheet_equipment_box(i);
+        item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, box_has(e, mx, my));
+        if (!equipment[i]) ui_text_centred(e.x + e.w * 0.5f, e.y + e.h * 0.5f - 7 * s, slot_label(i), 12 * s, kDim,
+                                           UI_FONT_BODY);
+    }
+    characteristics(b.x + 24 * s, p.y + p.h + 18 * s, b.w - 48 * s);
+    Box first = sheet_bag_box(0);
+    ui_text(first.x, first.y - 36 * s, "Sac", 22 * s, HUD_GOLD, UI_FONT_TITLE);
+    button(sheet_sort_box(), "Trier", true);
+    for (int i = 0; i < BAG_SLOTS; ++i) {
+        Box c = sheet_bag_box(i);
+        bool hidden = dragged == i;
+        item_cell(c, hidden ? 0 : bag[i].id, bag[i].count, box_has(c, mx, my));
+    }
+    Box last = sheet_bag_box(BAG_SLOTS - 1);
+    ui_text(first.x, last.y + last.h + 16 * s, hud_fmt("Bourse :  %d denier%s", player.purse, plural(player.purse)),
+            18 * s, HUD_GOLD, UI_FONT_BODY);
+    const char* hint = shop_is_open()
+                           ? "Clic : vendre au marchand  ·  Maj + clic : jeter\nÉchap : quitter l'échoppe  ·  C : "
+                             "feuille de personnage"
+                           : "Clic : équiper, boire ou retirer  ·  Maj + clic : jeter\nGlisser : ranger, équiper, ou "
+                             "une potion vers la barre  ·  C ou I : fermer";
+    ui_text_wrapped(b.x + 24 * s, b.y + b.h - 50 * s, b.w - 48 * s, hint, 14 * s, kDim, UI_FONT_BODY, 1.3f);
+}
+
+void merchant_window_draw() {
+    if (!shop_is_open()) return;
+    float s = sc();
+    Box b = shop_box();
+    ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    ui_text(b.x + 24 * s, b.y + 18 * s, merchant_name(), 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(b.x + 24 * s, b.y + 54 * s, "Colporteur de Camelot", 16 * s, kDim, UI_FONT_BODY);
+    ui_text_wrapped(b.x + 24 * s, b.y + 84 * s, b.w - 48 * s,
+                    "Potions, cuir, bonnes bottes… et j'achète tout ce que tu rapportes, archer !", 15 * s,
+                    HUD_PARCHMENT, UI_FONT_BODY, 1.3f);
+    ui_text(b.x + 24 * s, b.y + 160 * s, "À vendre", 20 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(b.x + b.w - 24 * s - ui_text_width("Maj + clic : par 5", 14 * s, UI_FONT_BODY), b.y + 166 * s,
+            "Maj + clic : par 5", 14 * s, kDim, UI_FONT_BODY);
+    float mx = mouse_x(), my = mouse_y();
+    for (int i = 0; i < MERCHANT_STOCK; ++i) {
+        Box r = shop_stock_box(i);
+        const MerchantOffer& o = merchant_stock[i];
+        bool over = box_has(r, mx, my);
+        ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
+                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
+        item_cell(icon, o.id, 1, false);
+        const ItemDef& d = item_def(o.id);
+        ui_text(icon.x + icon.w + 8 * s, r.y + 6 * s, d.name, 14 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        ui_text(icon.x + icon.w + 8 * s, r.y + 27 * s, hud_fmt("%d denier%s", o.price, plural(o.price)), 14 * s,
+                player.purse >= o.price ? HUD_GOLD : kRed, UI_FONT_BODY);
+    }
+    int grey = grey_value();
+    Box g = shop_grey_box();
+    if (grey > 0)
+        button(g, hud_fmt("Vendre les objets gris  (%d denier%s)", grey, plural(grey)), true);
+    else
+        ui_text_centred(g.x + g.w * 0.5f, g.y + 8 * s, "Aucun objet gris à vendre", 16 * s, kDim, UI_FONT_BODY);
+    Box r = shop_buy_back_box();
+    ui_text(r.x, r.y - 28 * s, "Rachat", 18 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(r.x + 80 * s, r.y - 24 * s, "dernier objet vendu", 14 * s, kDim, UI_FONT_BODY);
+    if (buy_back.count > 0 && item_exists(buy_back.id)) {
+        bool over = box_has(r, mx, my);
+        ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
+                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
+        item_cell(icon, buy_back.id, buy_back.count, false);
+        const ItemDef& d = item_def(buy_back.id);
+        ui_text(icon.x + icon.w + 8 * s, r.y + 5 * s, d.name, 15 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        ui_text(icon.x + icon.w + 8 * s, r.y + 25 * s, hud_fmt("%d denier%s", buy_back.price, plural(buy_back.price)),
+                14 * s, HUD_GOLD, UI_FONT_BODY);
+    } else {
+        ui_text(r.x, r.y + 10 * s, "Rien pour l'instant.", 15 * s, kDim, UI_FONT_BODY);
+    }
+    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 12 * s - 14 * s, "Clic sur un objet du sac : le vendre", 14 * s, kDim,
+                    UI_FONT_BODY);
+}
+
+void loot_window_draw() {
+    Creature* c = loot_corpse();
+    if (!c) return;
+    float s = sc();
+    Box b = loot_box();
+    ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    ui_text(b.x + 14 * s, b.y + 12 * s, hud_fmt("Butin : %s", creature_display_name(c)), 20 * s, HUD_GOLD,
+            UI_FONT_TITLE);
+    Box x = loot_close_box();
+    button(x, "×", true);
+    float mx = mouse_x(), my = mouse_y();
+    bool money = c->loot_money > 0;
+    int rows = c->loot_count + (money ? 1 : 0);
+    for (int r = 0; r < rows; ++r) {
+        Box row = loot_row_box(r);
+        bool over = box_has(row, mx, my);
+        ui_panel(row.x, row.y, row.w, row.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
+                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        Box icon = {row.x + 5 * s, row.y + 5 * s, row.h - 10 * s, row.h - 10 * s};
+        if (money && r == 0) {
+            ui_panel(icon.x, icon.y, icon.w, icon.h, kCell, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+            icon_draw(KIND_PURSE, icon.x + 3 * s, icon.y + 3 * s, icon.w - 6 * s, Vec3{0.85f, 0.7f, 0.3f}, 1.0f);
+            ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, hud_fmt("%d denier%s", c->loot_money, plural(c->loot_money)),
+                    17 * s, HUD_GOLD, UI_FONT_BODY);
+        } else {
+            int id = c->loot[r - (money ? 1 : 0)];
+            item_cell(icon, id, 1, false);
+            const ItemDef& d = item_def(id);
+            ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, d.name, 17 * s, quality_colour((int)d.quality),
+                    UI_FONT_BODY);
+        }
+    }
+    button(loot_take_all_box(), "Tout prendre", true);
+}
+
+void interaction_cursor_draw() {
+    float s = sc(), mx = mouse_x(), my = mouse_y();
+    // Tooltips and hints of the item windows, above every window.
+    Hover h = items_hover(mx, my);
+    int dragged = items_dragged_bag_slot();
+    if (dragged == -1) {
+        if (h.kind == HOVER_BAG && bag[h.index].id) {
+            const char* extra = nullptr;
+            if (shop_is_open()) {
+                int n = bag[h.index].count > 1 ? bag[h.index].count : 1;
+                int total = sell_price(bag[h.index].id) * n;
+                extra = hud_fmt("Clic : vendre (%d denier%s)", total, plural(total));
+            }
+            item_tooltip(bag[h.index].id, bag[h.index].count, false, sheet_bag_box(h.index), extra);
+        } else if (h.kind == HOVER_WORN && equipment[h.index]) {
+            item_tooltip(equipment[h.index], 1, true, sheet_equipment_box(h.index), nullptr);
+        } else if (h.kind == HOVER_STOCK) {
+            const MerchantOffer& o = merchant_stock[h.index];
+            item_tooltip(o.id, 1, false, shop_stock_box(h.index),
+                         hud_fmt("Clic : acheter (%d denier%s)", o.price, plural(o.price)));
+        } else if (h.kind == HOVER_BUY_BACK && buy_back.count > 0) {
+            item_tooltip(buy_back.id, buy_back.count, false, shop_buy_back_box(), "Clic : racheter");
+        } else if (h.kind == HOVER_LOOT) {
+            Box r = loot_row_box(h.index);
+            ui_text(r.x + r.w - ui_text_width("Clic : prendre", 13 * s, UI_FONT_BODY) - 8 * s, r.y + r.h - 18 * s,
+                    "Clic : prendre", 13 * s, kDim, UI_FONT_BODY);
+        }
+    } else {
+        int id = dragged >= 0 ? bag[dragged].id : equipment[-2 - dragged];
+        float size = 48 * s;
+        if (item_exists(id)) icon_draw(item_icon(id), mx - size * 0.5f, my - size * 0.5f, size, item_colour(id), 0.85f);
+    }
+    // The bag over a corpse that can be searched.
+    if (hud_dialog_state().open || character_creation_open || character_select_open) return;
+    if (items_pointer_over_window(mx, my)) return;
+    float px = mx, py = my;
+    if (plat_input.cursor_captured) {
+        px = (float)plat_input.client_width * 0.5f;
+        py = (float)plat_input.client_height * 0.5f;
+    }
+    Vec3 origin;
+    Vec3 dir = screen_ray(px, py, &origin);
+    Creature* c = corpse_hit_by_ray(origin, dir);
+    if (!c || c == loot_corpse()) return;
+    float size = 40 * s * (1.0f + 0.06f * std::sin(6.0f * (float)game_clock));
+    icon_draw(KIND_PURSE, px - size * 0.5f, py - size * 0.5f, size, Vec3{0.72f, 0.52f, 0.3f}, 1.0f);
+}
