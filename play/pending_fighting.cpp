@@ -5,7 +5,6 @@
 // Kills: the quests count them, the professions make the corpse skinnable,
 // the loot fills it.
 void quests_creature_killed(int, const Creature*) {}
-void professions_creature_killed(const Creature*) {}
 void loot_roll(Creature*) {}
 
 // The catalogue holds items 1 to 113; the healing potions and the mana
