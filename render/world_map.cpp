@@ -341,12 +341,6 @@ void handle_input() {
         map.dragging = false;
         return;
     }
-    if (plat_input.key_pressed[KEY_ESCAPE]) {
-        // The key that closes the map does not reach the game.
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        big_map_set_open(false);
-        return;
-    }
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     HudRect p = big_map_panel();
     bool down = plat_input.button_down[0] != 0;
