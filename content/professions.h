@@ -20,7 +20,7 @@ constexpr int PROFESSION_LEVEL_MAX = 75;
 struct ProfessionDef {
     const char* name;
     const char* description;
-    int icon;  // item kind icon
+    int icon_item;  // an item of the kind whose icon stands for the profession
 };
 extern const ProfessionDef profession_defs[PROFESSION_COUNT];
 

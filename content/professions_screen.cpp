@@ -133,7 +133,8 @@ void professions_draw() {
         Vec4 fill = selected ? Vec4{0.2f, 0.24f, 0.14f, 0.95f} : hover ? Vec4{0.14f, 0.18f, 0.12f, 0.9f}
                                                                        : Vec4{0.1f, 0.13f, 0.1f, 0.85f};
         ui_panel(r.x, r.y, r.w, r.h, fill, selected ? HUD_GOLD : HUD_PANEL_BORDER, std::fmax(1.0f, s));
-        icon_draw(profession_defs[p].icon, r.x + 10 * s, r.y + 10 * s, 48 * s, Vec3{0.8f, 0.7f, 0.45f}, 1.0f);
+        icon_draw(item_icon(profession_defs[p].icon_item), r.x + 10 * s, r.y + 10 * s, 48 * s,
+                  item_colour(profession_defs[p].icon_item), 1.0f);
         float tx = r.x + 70 * s;
         int level = profession_level[p];
         ui_text(tx, r.y + 8 * s, profession_defs[p].name, 20 * s, HUD_GOLD, UI_FONT_BODY);

@@ -2,12 +2,12 @@
 #include "content/professions.h"
 
 const ProfessionDef profession_defs[PROFESSION_COUNT] = {
-    {"Herboristerie", "Récolte : plantes de la forêt et de la lande", 24},
-    {"Minage", "Récolte : filons de cuivre et de fer", 25},
-    {"Dépeçage", "Récolte : cuirs et fourrures des bêtes abattues", 11},
-    {"Alchimie", "Fabrication : potions, élixirs, bâtons", 13},
-    {"Travail du cuir", "Fabrication : armures de cuir, arcs", 3},
-    {"Forge", "Fabrication : anneaux, armures, épées (à l'enclume)", 26},
+    {"Herboristerie", "Récolte : plantes de la forêt et de la lande", 61},        // herb
+    {"Minage", "Récolte : filons de cuivre et de fer", 64},                       // ore
+    {"Dépeçage", "Récolte : cuirs et fourrures des bêtes abattues", 11},          // material
+    {"Alchimie", "Fabrication : potions, élixirs, bâtons", 26},                    // potion
+    {"Travail du cuir", "Fabrication : armures de cuir, arcs", 34},                // chest
+    {"Forge", "Fabrication : anneaux, armures, épées (à l'enclume)", 69},         // weapon
 };
 
 namespace {

@@ -62,6 +62,8 @@ void map_mark_arrow(float x, float y, float r, float heading) {
             float along = -0.7f * r + t * 1.7f * r;
             float width = (1.0f - t) * 0.75f * r;
             for (int k = -2; k <= 2; ++k) {
+                // A notch in the back makes it read as an arrowhead.
+                if (i < 3 && k == 0) continue;
                 float a = width * (float)k / 2.0f;
                 float cx = x + dx * along + sx * a, cy = y + dy * along + sy * a;
                 float q = 0.16f * r + grow;

@@ -253,7 +253,8 @@ void draw_places(HudRect p) {
     // The zone names with their levels, near the top of each zone.
     for (int zone = 0; zone < 2; ++zone) {
         if (map.view == MAP_ZONE && map.zone != zone) continue;
-        big_map_to_screen(0.0f, zone == 0 ? 380.0f : -440.0f, &sx, &sy);
+        // Toward the quiet western edge, clear of the camps and the moor.
+        big_map_to_screen(-560.0f, zone == 0 ? 360.0f : -460.0f, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
         ui_text_centred(sx, sy, zone_title(zone), 20 * s, HUD_GOLD, UI_FONT_TITLE);
         ui_text_centred(sx, sy + 24 * s, zone_levels(zone), 14 * s, HUD_PARCHMENT, UI_FONT_BODY);
@@ -374,6 +375,8 @@ void handle_input() {
 void draw_column() {
     const float s = hud_scale;
     HudRect first = layer_box(0);
+    ui_panel(first.x - 14 * s, 70 * s, first.w + 24 * s, (float)plat_input.client_height - 140 * s,
+             Vec4{0.05f, 0.07f, 0.06f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
     ui_text(first.x, first.y - 38 * s, "Afficher", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < LAYER_COUNT; ++i) {

@@ -119,10 +119,10 @@ TEST(BigMap, DraggingPansButNeverLeavesTheView) {
     EXPECT_NEAR(vx0 + vw, 820.0f, 0.01f);
     EXPECT_NEAR(vz0 + vh, 420.0f, 0.01f);
 
-    // By the real mouse: press, move, release.
+    // By the real mouse: press, move left, release; the picture follows the pointer.
     std::vector<InputState> drag(3, idle_input());
     for (int f = 0; f < 3; ++f) {
-        drag[f].mouse_x = (int)cx + (f >= 1 ? 40 : 0);
+        drag[f].mouse_x = (int)cx - (f >= 1 ? 40 : 0);
         drag[f].mouse_y = (int)cy;
         drag[f].button_down[0] = f < 2;
         drag[f].button_pressed[0] = f == 0;
