@@ -165,12 +165,15 @@ MeshBuilder plant(Vec3 leaf, Vec3 flower, int leaves, float height, int heads) {
 
 MeshBuilder ore_vein(Vec3 rock, Vec3 fleck, uint32_t seed) {
     MeshBuilder b{};
-    put(&b, shape_rock(0.75f, 0.5f, 0.6f, seed, 0.3f), {0, 0.25f, 0}, {0, 0, 0}, rock);
-    put(&b, shape_rock(0.4f, 0.35f, 0.35f, seed + 1, 0.3f), {0.55f, 0.15f, 0.2f}, {0, 0.6f, 0}, rock * 0.9f);
-    for (int i = 0; i < 7; ++i) {
-        float a = TWO_PI * (float)i / 7.0f + 0.3f;
-        Vec3 p{0.55f * std::sin(a), 0.3f + 0.12f * (float)(i % 3), 0.45f * std::cos(a)};
-        put(&b, shape_ellipsoid(0.09f, 0.07f, 0.06f, 5), p, {0.3f * i, a, 0}, fleck);
+    const Vec3 half{0.9f, 0.6f, 0.7f};
+    put(&b, shape_rock(half.x, half.y, half.z, seed, 0.25f), {0, 0.3f, 0}, {0, 0, 0}, rock);
+    put(&b, shape_rock(0.45f, 0.4f, 0.4f, seed + 1, 0.3f), {0.75f, 0.15f, 0.3f}, {0, 0.6f, 0}, rock * 0.9f);
+    // Metal showing through the stone, on its upper surface.
+    for (int i = 0; i < 9; ++i) {
+        float a = TWO_PI * (float)i / 9.0f + 0.3f;
+        float up = 0.35f + 0.25f * (float)(i % 3);  // polar angle from the top
+        Vec3 p{half.x * std::sin(up) * std::cos(a), 0.3f + half.y * std::cos(up), half.z * std::sin(up) * std::sin(a)};
+        put(&b, shape_ellipsoid(0.14f, 0.08f, 0.11f, 5), p, {0.3f * (float)i, a, 0}, fleck);
     }
     return b;
 }
@@ -311,6 +314,8 @@ void gathering_build() {
 }
 
 bool gather_running() { return action.running; }
+
+void gather_reset() { action.running = false; }
 float gather_progress() { return action.running ? action.progress : 0.0f; }
 
 void gather_cancel() {

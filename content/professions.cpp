@@ -24,7 +24,7 @@ Rng profession_rng{PROFESSION_RNG_SEED};
 void professions_reset() {
     for (int& l : profession_level) l = 1;
     professions_selected = PROF_ALCHEMY;
-    gather_cancel();
+    gather_reset();
 }
 
 float skill_up_chance(int gap, bool crafted) {

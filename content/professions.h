@@ -69,6 +69,8 @@ const char* gather_action_label();  // "Cueillir…", "Dépeçage…"
 void gathering_update(float dt);
 // Stops a running action with "Interrompu.".
 void gather_cancel();
+// Drops a running action without a word (a character change).
+void gather_reset();
 
 // ---- Level rolls -------------------------------------------------------------------
 // Harvest yields, regrowth and level rolls share this generator.

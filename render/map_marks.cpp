@@ -56,17 +56,16 @@ void map_mark_arrow(float x, float y, float r, float heading) {
     for (int pass = 0; pass < 2; ++pass) {
         float grow = pass == 0 ? 1.2f : 0.0f;
         Vec4 c = pass == 0 ? edge : body;
-        // Along the shaft from the tail to the tip, wider at the back.
-        for (int i = 0; i <= 8; ++i) {
-            float t = (float)i / 8.0f;  // 0 tail, 1 tip
-            float along = -0.7f * r + t * 1.7f * r;
-            float width = (1.0f - t) * 0.75f * r;
-            for (int k = -2; k <= 2; ++k) {
-                // A notch in the back makes it read as an arrowhead.
-                if (i < 3 && k == 0) continue;
-                float a = width * (float)k / 2.0f;
+        // From the tail to the tip, wide at the back with a notch in it.
+        for (int i = 0; i <= 14; ++i) {
+            float t = (float)i / 14.0f;  // 0 tail, 1 tip
+            float along = -0.7f * r + t * 1.8f * r;
+            float width = (1.0f - t) * 0.7f * r;
+            for (int k = -4; k <= 4; ++k) {
+                float a = width * (float)k / 4.0f;
+                if (i < 4 && std::fabs(a) < 0.4f * r * (1.0f - (float)i / 4.0f)) continue;
                 float cx = x + dx * along + sx * a, cy = y + dy * along + sy * a;
-                float q = 0.16f * r + grow;
+                float q = 0.11f * r + grow;
                 ui_rect(cx - q, cy - q, 2 * q, 2 * q, c);
             }
         }

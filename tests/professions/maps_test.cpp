@@ -206,3 +206,30 @@ TEST(MapScene, PicturesOfTheMinimapTheBigMapAndTheCatacombs) {
     EXPECT_FALSE(hud_windows.map);
     catacombs_leave();
 }
+
+TEST(MapScene, PictureOfAnOreVeinAndAHerbAsThePlayerSeesThem) {
+    ASSERT_TRUE(professions_game());
+    // A copper vein with a plant near it, seen from 5 m.
+    int best = -1;
+    float best_d = 1e9f;
+    for (int i = 0; i < gather_node_count(); ++i) {
+        const GatherNode& a = gather_nodes()[i];
+        if (a.kind != 3) continue;
+        for (int j = 0; j < gather_node_count(); ++j) {
+            const GatherNode& b = gather_nodes()[j];
+            float d = std::hypot(a.x - b.x, a.z - b.z);
+            if (b.kind < 3 && d < best_d) {
+                best_d = d;
+                best = i;
+            }
+        }
+    }
+    ASSERT_GE(best, 0);
+    const GatherNode& vein = gather_nodes()[best];
+    fresh_player_at(vein.x - 4.0f, vein.z - 3.0f);
+    player.heading = player.camera_yaw = std::atan2(4.0f, 3.0f);
+    idle_frames(2);
+    EXPECT_FALSE(hud_prompt_shown());  // 5 m is out of reach
+    idle_frames(1, 1);
+    EXPECT_TRUE(headless_screenshot("professions_nodes.png"));
+}
