@@ -2,7 +2,7 @@
 // What fighting tells, or asks of, parts of the game that come later: the
 // quests, professions and loot told of a kill, the item catalogue and the bag
 // the action bar reads. Until
-// they land, play/pending_fighting.cpp answers for them.
+// they land, stand-ins answer for them.
 #include "common/mathx.h"
 
 struct Creature;

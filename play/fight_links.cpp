@@ -10,6 +10,7 @@
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
+#include "render/maps.h"
 
 namespace {
 
@@ -37,7 +38,10 @@ bool any_window_open() {
 bool player_window_keys() {
     if (title_overlay || hud_dialog_state().open) return false;
     if (binding_pressed(BIND_MAP)) {
-        toggle(&hud_windows.map);
+        // Each opening starts on the player's own zone at zoom 1.
+        bool open = !hud_windows.map;
+        if (open) close_all_windows();
+        big_map_set_open(open);
         return true;
     }
     // Lying fallen, only the map opens.
@@ -81,6 +85,11 @@ void player_escape_and_focus() {
     if (paused) return;
     if (escape && hud_windows.journal) {
         hud_windows.journal = 0;
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        return;
+    }
+    if (escape && hud_windows.map) {
+        big_map_set_open(false);
         plat_input.key_pressed[KEY_ESCAPE] = 0;
         return;
     }

@@ -5,6 +5,7 @@
 // corpses to search, the catacombs, gathering, the anvil) slot into the list.
 #include <cmath>
 
+#include "content/professions.h"
 #include "content/quests.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -55,7 +56,7 @@ bool (*const prompt_sources[])(bool pressed) = {
     sword_prompt,
     loot_prompt,
     catacombs_interact,  // the cave mouth, the exit portal, the passage, the ossuary chest
-    // Gathering and the anvil come next.
+    gather_prompt,  // plants, ore veins and corpses to skin
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "play/player_move.h"
 #include "play/player_pose.h"
 #include "play/skills.h"
+#include "render/hud.h"
 #include "render/renderer.h"
 #include "world/human.h"
 #include "world/mesh.h"
@@ -190,7 +191,8 @@ void player_update(float dt) {
     if (plat_input.cursor_captured && !paused)
         mouse_look(player, plat_input.mouse_delta[0], plat_input.mouse_delta[1],
                    player_mouse_sensitivity(), player_mouse_inverted());
-    if (plat_input.wheel != 0.0f) wheel_zoom(player, plat_input.wheel);
+    // Over the big map the wheel zooms the map, not the camera.
+    if (plat_input.wheel != 0.0f && !hud_windows.map) wheel_zoom(player, plat_input.wheel);
 
     // Movement.
     float forward = paused ? 0.0f : binding_forward_axis();

@@ -5,10 +5,6 @@
 
 void character_creation_draw() {}
 void character_select_draw() {}
-void minimap_draw() {}
-void map_screen_draw() {}
-void crafting_labels_draw() {}
-void professions_draw() {}
 void options_screen() {}
 
 // Openers used by the pause dialog.

@@ -1,0 +1,225 @@
+// The professions window ("Métiers"): the six professions with their levels
+// on the left, the recipes of the selected craft on the right; and, over the
+// world, the anvil's label and the bar of a running harvest.
+#include <cmath>
+
+#include "content/professions.h"
+#include "content/professions_screen.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/combat_later.h"
+#include "play/items.h"
+#include "play/player.h"
+#include "render/hud.h"
+#include "render/icons.h"
+#include "render/ui.h"
+
+namespace {
+
+constexpr Vec4 DIM = {0.73f, 0.69f, 0.58f, 1.0f};
+constexpr Vec4 PANEL = {0.07f, 0.1f, 0.08f, 0.95f};
+
+bool inside(HudRect r, float x, float y) { return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h; }
+
+Vec3 rgb(Vec4 c) { return {c.x, c.y, c.z}; }
+
+// Recipes of a profession in screen order.
+int recipes_of(int profession, int out[RECIPE_COUNT]) {
+    int n = 0;
+    for (int i = 0; i < RECIPE_COUNT; ++i)
+        if (recipes[i].profession == profession) out[n++] = i;
+    return n;
+}
+
+void tooltip(float x, float y, const char* name, Vec4 name_colour, const char* hint) {
+    const float s = hud_scale;
+    float w = std::fmax(ui_text_width(name, 18 * s, UI_FONT_BODY), ui_text_width(hint, 15 * s, UI_FONT_BODY)) + 24 * s;
+    float h = 60 * s;
+    if (x + w > (float)plat_input.client_width) x = (float)plat_input.client_width - w;
+    ui_panel(x, y, w, h, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    ui_text(x + 12 * s, y + 8 * s, name, 18 * s, name_colour, UI_FONT_BODY);
+    ui_text(x + 12 * s, y + 34 * s, hint, 15 * s, DIM, UI_FONT_BODY);
+}
+
+bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
+
+bool left_click() {
+    return plat_input.button_pressed[0] != 0 ||
+           (plat_input.button_down[0] != 0 && plat_input.button_down_prev[0] == 0);
+}
+
+}  // namespace
+
+Vec4 recipe_level_colour(int gap) {
+    if (gap < 0) return {0.9f, 0.25f, 0.2f, 1.0f};
+    if (gap < 15) return {1.0f, 0.55f, 0.15f, 1.0f};
+    if (gap < 30) return {1.0f, 0.9f, 0.25f, 1.0f};
+    if (gap < 45) return {0.35f, 0.9f, 0.35f, 1.0f};
+    return {0.6f, 0.6f, 0.6f, 1.0f};
+}
+
+HudRect professions_box() {
+    const float s = hud_scale;
+    float w = 1160 * s, h = 760 * s;
+    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 20 * s, w, h};
+}
+
+HudRect professions_close_box() {
+    const float s = hud_scale;
+    HudRect b = professions_box();
+    return {b.x + b.w - 38 * s, b.y + 10 * s, 28 * s, 28 * s};
+}
+
+HudRect profession_row_box(int p) {
+    const float s = hud_scale;
+    HudRect b = professions_box();
+    return {b.x + 20 * s, b.y + 70 * s + (float)p * 104 * s, 430 * s, 96 * s};
+}
+
+HudRect recipe_row_box(int k) {
+    const float s = hud_scale;
+    HudRect b = professions_box();
+    return {b.x + 470 * s, b.y + 110 * s + (float)k * 78 * s, b.w - 490 * s, 72 * s};
+}
+
+HudRect recipe_button_box(int k) {
+    const float s = hud_scale;
+    HudRect r = recipe_row_box(k);
+    return {r.x + r.w - 130 * s, r.y + 18 * s, 118 * s, 34 * s};
+}
+
+int professions_recipe_at_row(int k) {
+    int list[RECIPE_COUNT];
+    int n = recipes_of(professions_selected, list);
+    return k >= 0 && k < n ? list[k] : -1;
+}
+
+void professions_open(bool open) {
+    if (open) {
+        hud_windows.map = 0;
+        hud_windows.spellbook = 0;
+        hud_windows.journal = 0;
+        character_sheet_open = 0;
+    }
+    hud_windows.professions = open ? 1 : 0;
+}
+
+void professions_draw() {
+    const float s = hud_scale;
+    if (professions_selected < PROF_ALCHEMY || professions_selected > PROF_SMITHING) professions_selected = PROF_ALCHEMY;
+    const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
+    const bool click = input_live() && left_click();
+
+    HudRect b = professions_box();
+    ui_panel(b.x, b.y, b.w, b.h, PANEL, HUD_GOLD, 2 * s);
+    ui_text(b.x + 24 * s, b.y + 16 * s, "Métiers", 32 * s, HUD_GOLD, UI_FONT_TITLE);
+    HudRect c = professions_close_box();
+    bool over_close = inside(c, mx, my);
+    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
+    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    if (click && over_close) {
+        professions_open(false);
+        return;
+    }
+
+    // Left: the six professions.
+    for (int p = 0; p < PROFESSION_COUNT; ++p) {
+        HudRect r = profession_row_box(p);
+        bool craft_row = p >= PROF_ALCHEMY;
+        bool selected = craft_row && p == professions_selected;
+        bool hover = craft_row && inside(r, mx, my);
+        if (click && hover) professions_selected = p;
+        Vec4 fill = selected ? Vec4{0.2f, 0.24f, 0.14f, 0.95f} : hover ? Vec4{0.14f, 0.18f, 0.12f, 0.9f}
+                                                                       : Vec4{0.1f, 0.13f, 0.1f, 0.85f};
+        ui_panel(r.x, r.y, r.w, r.h, fill, selected ? HUD_GOLD : HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        icon_draw(item_icon(profession_defs[p].icon_item), r.x + 10 * s, r.y + 10 * s, 48 * s,
+                  item_colour(profession_defs[p].icon_item), 1.0f);
+        float tx = r.x + 70 * s;
+        int level = profession_level[p];
+        ui_text(tx, r.y + 8 * s, profession_defs[p].name, 20 * s, HUD_GOLD, UI_FONT_BODY);
+        const char* lv = hud_fmt("%d / %d", level, PROFESSION_LEVEL_MAX);
+        ui_text(r.x + r.w - 12 * s - ui_text_width(lv, 17 * s, UI_FONT_BODY), r.y + 10 * s, lv, 17 * s, HUD_PARCHMENT,
+                UI_FONT_BODY);
+        float bw = r.w - 82 * s;
+        float fill_frac = clampf((float)level / (float)PROFESSION_LEVEL_MAX, 0.0f, 1.0f);
+        ui_rect(tx, r.y + 38 * s, bw, 10 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
+        ui_rect(tx, r.y + 38 * s, bw * fill_frac, 10 * s, Vec4{0.78f, 0.62f, 0.22f, 1.0f});
+        ui_text(tx, r.y + 56 * s, profession_defs[p].description, 14 * s, DIM, UI_FONT_BODY);
+    }
+
+    // Right: the recipes of the selected craft.
+    HudRect r0 = recipe_row_box(0);
+    ui_text(r0.x, b.y + 70 * s, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s,
+            HUD_GOLD, UI_FONT_TITLE);
+    int list[RECIPE_COUNT];
+    int n = recipes_of(professions_selected, list);
+    const char* hover_reason = nullptr;
+    int hover_product = -1;
+    for (int k = 0; k < n; ++k) {
+        const RecipeDef& rc = recipes[list[k]];
+        HudRect r = recipe_row_box(k);
+        ui_panel(r.x, r.y, r.w, r.h, Vec4{0.1f, 0.13f, 0.1f, 0.85f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        Vec4 qc = profession_quality_colour(profession_item_quality(rc.product));
+        HudRect icon{r.x + 10 * s, r.y + 12 * s, 48 * s, 48 * s};
+        icon_draw(item_icon(rc.product), icon.x, icon.y, icon.w, rgb(qc) * 0.8f, 1.0f);
+        float tx = r.x + 70 * s;
+        float name_w = ui_text(tx, r.y + 8 * s, item_name(rc.product), 19 * s, qc, UI_FONT_BODY);
+        int gap = profession_level[rc.profession] - rc.level;
+        ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, recipe_level_colour(gap),
+                UI_FONT_BODY);
+        float mxp = tx;
+        for (int m = 0; m < 3; ++m) {
+            if (!rc.material[m]) continue;
+            int held = count_in_bag(rc.material[m]);
+            if (held > 99) held = 99;
+            Vec4 col = held >= rc.material_count[m] ? HUD_PARCHMENT : Vec4{0.9f, 0.45f, 0.4f, 1.0f};
+            mxp += ui_text(mxp, r.y + 40 * s, hud_fmt("%s %d/%d", item_name(rc.material[m]), held, rc.material_count[m]),
+                           15 * s, col, UI_FONT_BODY) + 18 * s;
+        }
+        HudRect bt = recipe_button_box(k);
+        const char* reason = craft_refusal(list[k]);
+        bool over = inside(bt, mx, my);
+        Vec4 bfill = reason ? Vec4{0.12f, 0.12f, 0.12f, 0.9f}
+                            : over ? Vec4{0.34f, 0.3f, 0.14f, 1.0f} : Vec4{0.24f, 0.22f, 0.12f, 1.0f};
+        ui_panel(bt.x, bt.y, bt.w, bt.h, bfill, reason ? Vec4{0.4f, 0.4f, 0.4f, 0.6f} : HUD_GOLD, std::fmax(1.0f, s));
+        ui_text_centred(bt.x + bt.w * 0.5f, bt.y + 7 * s, "Fabriquer", 18 * s, reason ? Vec4{0.55f, 0.52f, 0.45f, 1.0f} : HUD_GOLD,
+                        UI_FONT_BODY);
+        if (over && reason) hover_reason = reason;
+        if (click && over && !reason) craft(list[k]);
+        HudRect name_box{r.x + 8 * s, r.y + 4 * s, 70 * s + name_w, 60 * s};
+        if (inside(name_box, mx, my)) hover_product = rc.product;
+    }
+    ui_text_wrapped(b.x + 24 * s, b.y + b.h - 44 * s, b.w - 48 * s,
+                    "Les couleurs : orange, on progresse à coup sûr ; jaune, souvent ; vert, rarement ; gris, plus "
+                    "rien à apprendre.",
+                    15 * s, DIM, UI_FONT_BODY, 1.3f);
+    if (hover_reason) {
+        float w = ui_text_width(hover_reason, 16 * s, UI_FONT_BODY) + 24 * s;
+        float x = std::fmin(mx + 16 * s, (float)plat_input.client_width - w);
+        ui_panel(x, my + 18 * s, w, 34 * s, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        ui_text(x + 12 * s, my + 25 * s, hover_reason, 16 * s, Vec4{0.95f, 0.6f, 0.5f, 1.0f}, UI_FONT_BODY);
+    } else if (hover_product > 0) {
+        tooltip(mx + 16 * s, my + 18 * s, item_name(hover_product),
+                profession_quality_colour(profession_item_quality(hover_product)), "Fabriqué avec les matériaux ci-contre");
+    }
+}
+
+// Over the world: the anvil's name, and the harvest bar.
+void crafting_labels_draw() {
+    // The pause menu breaks a harvest as surely as a step does.
+    if (paused && gather_running()) gather_cancel();
+    if (!underground) {
+        Vec3 a = anvil_position();
+        if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
+            hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
+    }
+    if (!gather_running()) return;
+    const float s = hud_scale;
+    float w = 300 * s, h = 22 * s;
+    float x = ((float)plat_input.client_width - w) * 0.5f, y = (float)plat_input.client_height * 0.66f;
+    ui_panel(x - 3 * s, y - 3 * s, w + 6 * s, h + 6 * s, Vec4{0.03f, 0.04f, 0.03f, 0.85f}, HUD_PANEL_BORDER,
+             std::fmax(1.0f, s));
+    ui_rect(x, y, w * clampf(gather_progress(), 0.0f, 1.0f), h, Vec4{0.78f, 0.62f, 0.22f, 1.0f});
+    ui_text_centred(x + w * 0.5f, y + 2 * s, gather_action_label(), 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Layout of the professions window (also what the tests click on).
+#include "render/hud.h"
+
+HudRect professions_box();
+HudRect professions_close_box();
+HudRect profession_row_box(int profession);
+// Row k of the recipe list and its "Fabriquer" button.
+HudRect recipe_row_box(int k);
+HudRect recipe_button_box(int k);
+// Recipe index shown at row k for the selected craft, or -1.
+int professions_recipe_at_row(int k);
+// Colour of "niveau %d" for a gap of profession level minus recipe level.
+Vec4 recipe_level_colour(int gap);
+// Opens (closing the other windows) or closes the window.
+void professions_open(bool open);
