@@ -3,8 +3,6 @@
 #include "platform/main_loop.h"
 #include "render/hud.h"
 
-void character_creation_draw() {}
-void character_select_draw() {}
 void seneschal_labels_draw() {}
 void merchant_label_draw() {}
 void lady_label_draw() {}
@@ -19,11 +17,3 @@ void professions_draw() {}
 void merchant_window_draw() {}
 void loot_window_draw() {}
 void interaction_cursor_draw() {}
-void options_screen() {}
-
-// Openers used by the pause dialog.
-void character_select_show() { character_select_open = 1; }
-void options_open() {
-    hud_windows.options = 1;
-    paused = 1;
-}
