@@ -453,3 +453,24 @@ TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     EXPECT_STREQ(player.name, "Énide d'Érec");
     character_select_open = 0;
 }
+
+TEST_F(CharacterFile, LongFilesReadUpToTheirBuffer) {
+    // 8 KiB and more: only the first 8191 bytes count, so the last key is
+    // lost and the file is damaged; with no backup it is read as it is.
+    std::string head = "# Tervanne - sauvegarde\r\nniveau 5\r\nclasse 1\r\n# " + std::string(9000, 'x') + "\r\n";
+    std::string text = head + file_with("").substr(std::strlen("# Tervanne - sauvegarde\r\n"));
+    put_file(slot_name(0).c_str(), text);
+    ASSERT_TRUE(character_load(slot_name(0).c_str()));
+    EXPECT_EQ(player.level, 5);
+    EXPECT_EQ(player.player_class, CLASS_WARRIOR);
+    // With a good backup, the backup wins.
+    put_file(backup_of(0).c_str(), file_with("classe 2\r\n"));
+    ASSERT_TRUE(character_load(slot_name(0).c_str()));
+    EXPECT_EQ(player.player_class, CLASS_DRUID);
+    EXPECT_EQ(player.level, 3);
+    // The temporary file of a save never stays behind.
+    ASSERT_TRUE(character_save_to(slot_name(0).c_str()));
+    EXPECT_EQ(read_file((slot_name(0) + ".tmp").c_str()), "");
+    // A damaged slot file never overwrites the good backup.
+    EXPECT_EQ(read_file(backup_of(0).c_str()), file_with("classe 2\r\n"));
+}
