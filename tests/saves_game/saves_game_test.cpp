@@ -41,7 +41,7 @@ InputState blank() {
     return s;
 }
 
-void run(int idle_after = 1) {
+void run(int idle_after = 0) {
     for (int i = 0; i < idle_after; ++i) script.push_back(blank());
     headless_set_input_script(script.data(), (int)script.size());
     for (size_t i = 0; i < script.size(); ++i) game_frame();
@@ -125,7 +125,6 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     ASSERT_FALSE(character_creation_open);
     EXPECT_EQ(current_slot, 0);
     EXPECT_EQ(hero, player.name);
-    EXPECT_TRUE(plat_input.cursor_captured);
     EXPECT_NE(read_file(slot_name(0).c_str()).find("\r\nnom " + hero + "\r\n"), std::string::npos);
 
     // Walk a little.
