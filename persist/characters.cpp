@@ -20,6 +20,7 @@
 CharacterSlot character_slots[CHARACTER_SLOTS];
 int current_slot = -1;
 int selected_slot = -1;
+uint8_t character_list_opened = 0;
 
 // Where a character saved underground stands on the next load: on the heath,
 // outside the cave.
@@ -305,6 +306,7 @@ void character_list_open() {
     }
     character_creation_open = 0;
     character_select_open = 1;
+    character_list_opened = 1;
     hud_windows.options = 0;
     paused = 0;
     selected_slot = slot;

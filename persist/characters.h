@@ -21,6 +21,8 @@ extern CharacterSlot character_slots[CHARACTER_SLOTS];
 extern int current_slot;
 // The row selected in the character list, -1 for none.
 extern int selected_slot;
+// Set each time the list opens (its screen fills the empty server field then).
+extern uint8_t character_list_opened;
 
 // "tervanne-perso-%d.txt" for slot 0..7, and the backup name of any file.
 void character_file_name(int slot, char* out, int capacity);

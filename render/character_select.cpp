@@ -70,7 +70,11 @@ const char* character_select_server_field() { return server_field; }
 void character_select_draw() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    if (!server_field[0]) std::snprintf(server_field, sizeof server_field, "%s", net_server_address());
+    if (character_list_opened) {
+        character_list_opened = 0;
+        const char* saved = net_server_address();
+        if (!server_field[0] && saved) std::snprintf(server_field, sizeof server_field, "%s", saved);
+    }
     bool dialog_open = hud_dialog_state().open;
     if (!dialog_open) server_field_input();
 
