@@ -330,7 +330,7 @@ TEST_F(CharacterFile, AnInterruptedSaveNeverLosesTheCharacter) {
     // Write 1 is the backup, write 2 the slot.
     for (int which = 1; which <= 2; ++which) {
         int length = (int)(which == 1 ? old_slot.size() : new_text.size());
-        for (int k = 0; k < length; k += 7) {
+        for (int k = 0; k < length; ++k) {
             put_file(name.c_str(), old_slot);
             put_file(backup_of(4).c_str(), old_backup);
             set_level_and_experience(level_new, 0);
