@@ -7,6 +7,7 @@
 #include "launcher/http.h"
 #include "launcher/launcher_io.h"
 #include "launcher/sha256.h"
+#include "launcher/signature.h"
 #include "launcher/status.h"
 
 char launcher_folder[LAUNCHER_PATH_BYTES];
@@ -105,10 +106,11 @@ void launcher_startup() {
     char path[LAUNCHER_PATH_BYTES];
     if (launcher_path(path, launcher_exe_name, ".ancien")) lfs_delete(path);
 
-    char buf[512];
+    static char buf[LAUNCHER_CONFIG_READ_BYTES];
     long long n = -1;
-    if (launcher_path(path, "lanceur.txt", "")) n = read_small(path, buf, sizeof buf);
+    if (launcher_path(path, LAUNCHER_CONFIG_FILE, "")) n = read_small(path, buf, sizeof buf);
     config_read_address(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, launcher_base_address);
+    config_read_key(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, &launcher_key);
 
     char installed[LAUNCHER_INSTALLED_BYTES];
     n = -1;
@@ -188,7 +190,19 @@ void run_update_check() {
     const bool fetched = http_get(rel, &sink);
     http_sink_finish(&sink);
     memset(&desc, 0, sizeof desc);
-    if (fetched) version_desc_parse(desc_text, (size_t)sink.received, &desc);
+    size_t use_len = 0;
+    if (fetched && !description_authentic(launcher_key, desc_text, (size_t)sink.received, &use_len)) {
+        // Whoever answered for the address is not the publisher (or the key
+        // cannot tell): nothing from that list is shown, downloaded or recorded.
+        finish(STATE_UNREACHABLE, -1.0f,
+               launcher_key.usable
+                   ? "Le site des mises à jour n'a pas pu être authentifié (signature absente ou invalide). "
+                     "Vous pouvez jouer à la version installée."
+                   : "La clé de lanceur.txt est illisible : le site des mises à jour ne peut pas être authentifié. "
+                     "Vous pouvez jouer à la version installée.");
+        return;
+    }
+    if (fetched) version_desc_parse(desc_text, use_len, &desc);
 
     // 3. Nothing usable: the installed game stays as it is.
     if (!fetched || !desc.version[0] || desc.entry_count == 0) {
@@ -204,6 +218,12 @@ void run_update_check() {
     int count = 0;
     for (int i = 0; i < desc.entry_count; i++) {
         FileEntry& e = desc.entries[i];
+        // The key lives in the address file: a signed update never replaces
+        // it, or the next launcher would stop checking.
+        if (launcher_key.present && file_names_equal(e.name, LAUNCHER_CONFIG_FILE)) {
+            e.needs_download = false;
+            continue;
+        }
         char digest[65];
         uint64_t size = 0;
         e.needs_download = !launcher_path(path, e.name, "") || !sha256_file(path, digest, &size) ||

@@ -13,10 +13,6 @@ const int look_counts[LOOK_FIELDS] = {2, 5, 4, 7, 3, 3};
 static const char* const counter_keys[4] = {"fleches_tirees", "cibles_touchees", "dans_le_mille",
                                             "ennemis_abattus"};
 
-// Goals of the two chains' quests, for clamping the counts read back.
-static const int keu_goal = 10;
-static const int dame_goals[3] = {1, 10, 1};
-
 bool character_text_valid(const char* text) {
     if (!text) return false;
     if (!std::strstr(text, "# Tervanne") && !std::strstr(text, "# Archer de Tervanne")) return false;
@@ -36,31 +32,6 @@ bool character_text_valid(const char* text) {
 
 static int clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-QuestTriple keu_triple_sane(QuestTriple t) {
-    // Two quests of ten kills; (2, 3) is the finished chain.
-    if ((t.numero == 0 || t.numero == 1) && t.etat >= 0 && t.etat <= 3)
-        return {t.numero, t.etat, clamp(t.compte, 0, keu_goal)};
-    if (t.numero == 2 && t.etat == 3) return {2, 3, 0};
-    return {0, 0, 0};
-}
-
-QuestTriple dame_triple_sane(QuestTriple t, int quests_version) {
-    if (quests_version < 2) {
-        // The old chain had five steps; its tail folds into the last quest.
-        if (t.numero == 2 || t.numero == 3)
-            t = {2, 0, 0};
-        else if (t.numero == 4)
-            t.numero = 2;
-        else if (t.numero > 4)
-            t = {3, 3, 0};
-    }
-    if (t.numero >= 0 && t.numero <= 2 && t.etat >= 0 && t.etat <= 3)
-        return {t.numero, t.etat, clamp(t.compte, 0, dame_goals[t.numero])};
-    // Numero 3 is the finished chain, whatever state was stored with it.
-    if (t.numero == 3 && t.etat >= 0 && t.etat <= 3) return {3, 3, 0};
-    return {0, 0, 0};
-}
-
 static QuestTriple read_triple(const char* text, const char* a, const char* b, const char* c) {
     return {kv_int(text, a, 0), kv_int(text, b, 0), kv_int(text, c, 0)};
 }
@@ -72,7 +43,7 @@ void character_record_parse(const char* text, CharacterRecord& r) {
     kv_text(text, "nom", r.name, CHARACTER_NAME_SIZE);
     r.level = kv_int(text, "niveau", 1);
     r.experience = kv_int(text, "experience", 0);
-    r.keu = keu_triple_sane(read_triple(text, "quete_numero", "quete_etat", "quete_abattus"));
+    r.keu = read_triple(text, "quete_numero", "quete_etat", "quete_abattus");
     int32_t* counters[4] = {&r.attacks_made, &r.targets_hit, &r.bullseyes, &r.kills};
     for (int i = 0; i < 4; ++i) {
         int v = kv_int(text, counter_keys[i], 0);
@@ -106,7 +77,7 @@ void character_record_parse(const char* text, CharacterRecord& r) {
         }
     }
     r.quests_version = kv_int(text, "quetes_v", 1);
-    r.dame = dame_triple_sane(read_triple(text, "dame_numero", "dame_etat", "dame_compte"), r.quests_version);
+    r.dame = read_triple(text, "dame_numero", "dame_etat", "dame_compte");
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
         char a[32], b[32], c[32];
         std::snprintf(a, sizeof a, "%s_numero", quest_giver_keys[g]);

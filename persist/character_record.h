@@ -22,14 +22,14 @@ struct CharacterRecord {
     int32_t player_class;
     char name[CHARACTER_NAME_SIZE];  // empty: the class display name
     int32_t level, experience;
-    QuestTriple keu;
+    QuestTriple keu;                 // raw, like the givers' triples
     int32_t attacks_made, targets_hit, bullseyes, kills;
     int32_t look[LOOK_FIELDS];       // -1: absent or out of range
     uint8_t inventory;               // 0: the inventory keys were not read
     int32_t purse;
     int32_t equipment[EQUIPMENT_SLOTS];
     BagSlot bag[BAG_SLOTS];
-    QuestTriple dame;
+    QuestTriple dame;                // raw: migrated and checked by the quest code
     int32_t quests_version;
     QuestTriple givers[QUEST_GIVER_COUNT];  // raw: the quest code applies its own rules
     int32_t professions[PROFESSION_COUNT];
@@ -42,15 +42,11 @@ struct CharacterRecord {
 bool character_text_valid(const char* text);
 
 // Reads every key with its rule. Items are checked against the catalogue
-// (ids, slots, stacks); the quest chains get their ranges and the old quest
-// data its migration.
+// (ids, slots, stacks); quest triples are left as read, for the quest code's
+// own migration and rules.
 void character_record_parse(const char* text, CharacterRecord& r);
 
 // The text of a record in the order of the file. The action bar's lines come
 // from bar_lines (written by the bar's own code), which may be null.
 typedef int (*BarWriter)(char* out, int capacity);
 int character_record_write(const CharacterRecord& r, BarWriter bar_lines, char* out, int capacity);
-
-// Range rules of the two scripted chains, shared with the game's loader.
-QuestTriple keu_triple_sane(QuestTriple t);
-QuestTriple dame_triple_sane(QuestTriple t, int quests_version);

@@ -137,6 +137,9 @@ void character_apply_text(const char* text) {
     dame_numero = r.dame.numero;
     dame_etat = r.dame.etat;
     dame_compte = r.dame.compte;
+    // Files from before the second quest data numbered Viviane's chain
+    // differently; the quest code knows how, and then checks every triple.
+    if (r.quests_version < 2) quests_migrate_old_lady();
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = r.givers[g];
     quests_after_load();
     for (int i = 0; i < PROFESSION_COUNT; ++i) profession_level[i] = r.professions[i];

@@ -5,6 +5,7 @@
 // corpses to search, the catacombs, gathering, the anvil) slot into the list.
 #include <cmath>
 
+#include "content/quests.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
@@ -15,9 +16,6 @@
 #include "world/villagers.h"
 
 namespace {
-
-// Walkers stay put this long once someone talks to them.
-constexpr float TALK_HOLD = 6.0f;
 
 const char* interact_key_name() {
     static char name[48];
@@ -32,9 +30,7 @@ bool villager_prompt(bool pressed) {
     int i = villager_nearest(feet(), 3.2f);
     if (i < 0) return false;
     hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", interact_key_name(), villager_defs[i].name));
-    // The dialogue itself belongs to the townsfolk's lines; here the villager
-    // turns to the player and a walker stops for the talk.
-    if (pressed) villager_talk_begin(i, feet(), TALK_HOLD);
+    if (pressed) talk_to_villager(i);
     return true;
 }
 
@@ -48,7 +44,11 @@ bool sword_prompt(bool pressed) {
 
 // In order; the first that answers wins.
 bool (*const prompt_sources[])(bool pressed) = {
-    // Sire Keu, the merchant, the Lady of the Lake and the trainers go first.
+    keu_prompt,
+    // The merchant comes here.
+    lady_prompt,
+    givers_prompt,
+    trainers_prompt,
     villager_prompt,
     sword_prompt,
     // Corpses to search come here, before the catacombs.

@@ -2,9 +2,7 @@
 // items; each goes when its part of the game lands.
 #include "play/combat_later.h"
 
-// Kills: the quests count them, the professions make the corpse skinnable,
-// the loot fills it.
-void quests_creature_killed(int, const Creature*) {}
+// Kills: the professions make the corpse skinnable, the loot fills it.
 void professions_creature_killed(const Creature*) {}
 void loot_roll(Creature*) {}
 

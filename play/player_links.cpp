@@ -2,6 +2,7 @@
 // listener, the HUD's view of the player, and the title overlay's click.
 #include <cmath>
 
+#include "content/quests.h"
 #include "play/combat.h"
 #include "play/player.h"
 #include "play/player_later.h"
@@ -11,7 +12,7 @@
 
 void player_play_sound_at(int effect, Vec3 position, float volume) { snd_play_at(effect, position, volume); }
 
-void player_click(int button, int, int) {
+void player_click(int button, int x, int y) {
     // The title overlay takes the first click; nothing else is handled with it.
     if (hud_title_overlay) {
         hud_title_overlay = 0;
@@ -20,6 +21,7 @@ void player_click(int button, int, int) {
     }
     // Left: the creature under the cursor, or no target. Right: the creature
     // under the cursor once nobody there wants to talk.
+    if (button == 1 && quests_right_click(x, y)) return;
     player_click_target(button == 0);
 }
 

@@ -23,3 +23,6 @@ extern QuestTriple giver_quest[QUEST_GIVER_COUNT];
 void quests_reset_all();
 // Applies the reset rules to values just read from a file.
 void quests_after_load();
+// Files written before "quetes_v" 2 numbered Viviane's chain differently:
+// call this on the values read from such a file, before quests_after_load.
+void quests_migrate_old_lady();

@@ -3,14 +3,14 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache python3 zlib1g-dev
-  libsdl2-dev libcurl4-openssl-dev libfreetype-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libcurl4-openssl-dev libssl-dev libfreetype-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libbenchmark-dev
   xvfb mesa-utils xdotool imagemagick x11-utils
-  g++-mingw-w64-x86-64-posix wine wine64
+  g++-mingw-w64-x86-64-posix wine wine64 openssl
   fonts-dejavu-core fonts-dejavu-extra clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--game-only" ]; then
-  packages=(cmake ninja-build g++ pkg-config ccache libsdl2-dev libcurl4-openssl-dev libfreetype-dev
+  packages=(cmake ninja-build g++ pkg-config ccache libsdl2-dev libcurl4-openssl-dev libssl-dev libfreetype-dev
             libegl-dev libgl-dev libgl1-mesa-dri fonts-dejavu-core fonts-dejavu-extra libgtest-dev libbenchmark-dev zlib1g-dev)
 fi
 missing=()

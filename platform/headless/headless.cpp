@@ -117,6 +117,8 @@ void plat_open_window(const char*, int client_width, int client_height) {
     if (!make_framebuffer(client_width, client_height)) log_printf("EGL : pas de tampon d'image.");
 }
 
+static bool window_active = true;
+
 void plat_pump() {
     plat_input_begin_frame(plat_input);
     bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
@@ -124,8 +126,11 @@ void plat_pump() {
     if (script && at >= 0 && at < script_count) input_script_apply(plat_input, script[at]);
     else input_script_apply(plat_input, InputState{});
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
+    plat_input.window_active = window_active ? 1 : 0;
     ++frame_index;
 }
+
+void headless_set_window_active(bool active) { window_active = active; }
 
 void plat_swap() {
     auto finish = (PfnVoid)eglGetProcAddress("glFinish");

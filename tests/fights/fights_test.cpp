@@ -274,5 +274,38 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
         EXPECT_GT(player.attacks_made, 4);
         goblins.clear();
     }
+
+    // ---- Escape and a lost focus pause the game ------------------------------------
+    {
+        // The first Escape drops a target, if any; the next one pauses.
+        for (int i = 0; i < 2 && !hud_dialog_state().open; ++i) {
+            begin_input();
+            frame(false);
+            begin_input();
+            press(KEY_ESCAPE);
+            frame(false);
+            EXPECT_EQ(player.target, nullptr);
+        }
+        EXPECT_TRUE(hud_dialog_state().open)
+            << "overlay " << (int)title_overlay << " sheet " << (int)character_sheet_open << " windows "
+            << (int)hud_windows.journal << (int)hud_windows.spellbook << (int)hud_windows.map
+            << (int)hud_windows.professions << (int)hud_windows.merchant << (int)hud_windows.loot << " dead "
+            << (int)player.dead;
+        EXPECT_EQ(paused, 1);
+        begin_input();
+        frame(false);
+        begin_input();
+        press(KEY_ESCAPE);  // Escape again resumes
+        frame(false);
+        EXPECT_FALSE(hud_dialog_state().open);
+        EXPECT_EQ(paused, 0);
+        begin_input();
+        headless_set_window_active(false);  // another window took the focus
+        frame(false);
+        headless_set_window_active(true);
+        EXPECT_TRUE(hud_dialog_state().open);
+        EXPECT_EQ(paused, 1);
+        hud_dialog_close();
+    }
     game_shutdown();
 }

@@ -8,8 +8,15 @@
 #  4. "Quitter" closes it with code 0;
 #  5. an update that replaces both programs (published with publier, served
 #     on 127.0.0.1) leaves them runnable: "Jouer" starts the new game, and the
-#     new launcher starts and removes the old copy of itself.
-# A screenshot of the state-3 window is written to BUILD_DIR/lanceur-linux-etat3.png.
+#     new launcher starts and removes the old copy of itself;
+#  6. with a "cle" line in lanceur.txt (key made by publier --nouvelle-cle),
+#     a list with a flipped byte, one signed by another key, a truncated or
+#     non-hexadecimal signature, a moved signature line and no signature are
+#     refused: only version.txt is fetched, nothing is written, the refusal
+#     text shows (not the closed site's) and "Jouer" starts the installed game;
+#     a list signed by publier --cle is installed and lanceur.txt is kept.
+# Screenshots of the state-3 window and of a refused list are written to
+# BUILD_DIR/lanceur-linux-etat3.png and lanceur-linux-refus.png.
 # Usage: run_linux_launcher_test.sh BUILD_DIR
 set -u
 
@@ -72,7 +79,7 @@ start_launcher() {
 # The main button's colour tells the state: enabled "Jouer" is gold (#CEA446,
 # #E8BE5C under the pointer), disabled grey. Polled on the picture, so no
 # guess of how long the check takes.
-main_button_colour() { import -window "$w" -crop 1x1+392+367 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
+main_button_colour() { timeout 10 import -window "$w" -crop 1x1+392+367 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
 wait_play_enabled() {
     for _ in $(seq "${1:-600}"); do
         case "$(main_button_colour)" in '#CEA446' | '#E8BE5C') return 0 ;; esac
@@ -84,7 +91,7 @@ wait_play_enabled() {
 # takes two lines where the one of state 0 takes one.
 wait_second_status_line() {
     for _ in $(seq 600); do
-        import -window "$w" -crop 548x14+36+300 -depth 8 txt:- 2>/dev/null | grep -q '#E2DCCC' && return 0
+        timeout 10 import -window "$w" -crop 548x14+36+300 -depth 8 txt:- 2>/dev/null | grep -q '#E2DCCC' && return 0
         sleep 0.1
     done
     return 1
@@ -98,6 +105,8 @@ ended() {
     rc=$?
     launcher_pid=""
 }
+# The pixels of the status text box (36..W-36, 278..318), to tell two texts apart.
+status_pixels() { timeout 10 import -window "$w" -crop 548x40+36+278 -depth 8 rgb:- 2>/dev/null | sha256sum | cut -c1-16; }
 click() { xdotool mousemove --window "$w" "$1" "$2" click 1 2>/dev/null; }
 
 # --- 1 and 2: no game beside the launcher ----------------------------------
@@ -118,7 +127,8 @@ printf '#!/bin/sh\npwd > lance.txt\nprintf "%%s" "$#" >> lance.txt\n' >"$game/Te
 chmod +x "$game/Tervanne"
 start_launcher || exit 1
 wait_play_enabled || fail "Jouer never enabled with the game present"
-import -window "$w" "$build_dir/lanceur-linux-etat3.png" 2>/dev/null
+timeout 10 import -window "$w" "$build_dir/lanceur-linux-etat3.png" 2>/dev/null
+closed_status=$(status_pixels)
 click 484 367
 ended
 [ "$rc" = 0 ] && pass "the launcher quits with code 0 once the game started" || fail "after Jouer: $rc"
@@ -168,6 +178,89 @@ wait_second_status_line || fail "the updated launcher shows no state-3 status te
 click 116 367
 ended
 [ "$rc" = 0 ] && pass "the updated launcher quits with code 0" || fail "updated launcher, Quitter: $rc"
+
+# --- 6: signed lists -----------------------------------------------------------
+publier="$build_dir/bin/publier"
+"$publier" --nouvelle-cle "$work/editeur.pem" >"$work/cle.txt" 2>/dev/null || fail "publier --nouvelle-cle"
+"$publier" --nouvelle-cle "$work/intrus.pem" >/dev/null 2>&1 || fail "publier --nouvelle-cle (second key)"
+signed="$work/site/signe"
+mkdir -p "$signed"
+printf '#!/bin/sh\nprintf "jeu 3" > lance.txt\n' >"$signed/Tervanne"
+printf 'adresse http://ailleurs.example/\r\n' >"$signed/lanceur.txt"  # left out by publier --cle
+"$publier" --cle "$work/intrus.pem" "$signed" 3.0 "Liste signée" >/dev/null 2>&1 || fail "publier --cle (other key)"
+other=$(cat "$signed/version.txt"; printf x); other=${other%x}
+"$publier" --cle "$work/editeur.pem" "$signed" 3.0 "Liste signée" >/dev/null 2>&1 || fail "publier --cle"
+good=$(cat "$signed/version.txt"; printf x); good=${good%x}
+sig_line=${good##*$'\n'signature }; sig_line="signature $sig_line"  # the last line
+body=${good%"$sig_line"}
+[ "$body$sig_line" = "$good" ] && [ ${#sig_line} = 140 ] || fail "publier's signature line: '$sig_line'"
+flipped=$(printf '%s' "$good" | python3 -c '
+import sys
+d = bytearray(sys.stdin.buffer.read())
+d[d.index(b"version 3.0") + 10] ^= 1
+sys.stdout.buffer.write(d)'; printf x); flipped=${flipped%x}
+cases=(
+    "un octet changé|$flipped"
+    "une autre clé|$other"
+    "signature tronquée|${body}${sig_line:0:100}"$'\r\n'
+    "signature non hexadécimale|${body}${sig_line:0:136}zz"$'\r\n'
+    "ligne de signature déplacée|$sig_line$body"
+    "sans signature|$body"
+)
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/http6.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 100); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$port),1)" 2>/dev/null && break; sleep 0.1; done
+config="adresse http://127.0.0.1:$port/signe"$'\r\n'"$(cat "$work/cle.txt")"$'\r\n'
+printf '%s' "$config" >"$game/lanceur.txt"
+rm -f "$game/lance.txt"
+snapshot() { (cd "$game" && for f in *; do echo "$f $(stat -c %Y.%s "$f") $(sha256sum <"$f")"; done); }
+before=$(snapshot)
+asked() { grep -c 'GET /signe/' "$work/http6.log"; }
+refusal_status=""
+n=0
+for c in "${cases[@]}"; do
+    what=${c%%|*}
+    printf '%s' "${c#*|}" >"$signed/version.txt"
+    start=$(asked)
+    start_launcher || continue
+    wait_play_enabled || fail "$what: Jouer never enabled"
+    [ "$(asked)" = $((start + 1)) ] && grep 'GET /signe/' "$work/http6.log" | tail -1 | grep -q 'version.txt?v=' \
+        && pass "$what: only version.txt fetched" || fail "$what: requests $(grep 'GET /signe/' "$work/http6.log" | tail -3)"
+    [ "$(snapshot)" = "$before" ] && pass "$what: nothing written" || fail "$what: files changed"
+    now=$(status_pixels)
+    [ -n "$refusal_status" ] || refusal_status=$now
+    [ "$now" = "$refusal_status" ] && [ "$now" != "$closed_status" ] && pass "$what: the refusal text shows" \
+        || fail "$what: status text is not the refusal's"
+    n=$((n + 1))
+    [ "$n" = 1 ] && timeout 10 import -window "$w" "$build_dir/lanceur-linux-refus.png" 2>/dev/null
+    if [ "$n" = "${#cases[@]}" ]; then
+        click 484 367
+        ended
+        for _ in $(seq 100); do [ -s "$game/lance.txt" ] && break; sleep 0.1; done
+        [ "$rc" = 0 ] && [ "$(cat "$game/lance.txt" 2>/dev/null)" = "jeu 2" ] \
+            && pass "after a refusal, Jouer starts the installed game" || fail "after a refusal, Jouer: $rc"
+        rm -f "$game/lance.txt"
+        before=$(snapshot)
+    else
+        click 116 367
+        ended
+        # A launcher that missed the click must not answer for the next case.
+        [ "$rc" = running ] && { fail "$what: Quitter did not close the launcher"; kill "$launcher_pid"; wait "$launcher_pid"; launcher_pid=""; }
+    fi
+done
+printf '%s' "$good" >"$signed/version.txt"
+start_launcher || exit 1
+wait_play_enabled || fail "signed list: Jouer never enabled"
+[ "$(cat "$game/tervanne-version.txt")" = $'3.0\r' ] && pass "signed list: version 3.0 recorded" \
+    || fail "signed list: not installed"
+cmp -s "$signed/Tervanne" "$game/Tervanne" && [ -x "$game/Tervanne" ] && pass "signed list: the game replaced" \
+    || fail "signed list: the game not replaced"
+[ "$(cat "$game/lanceur.txt"; printf x)" = "${config}x" ] && pass "signed list: lanceur.txt and its key kept" \
+    || fail "signed list: lanceur.txt changed"
+click 116 367
+ended
+kill "$server_pid" 2>/dev/null; server_pid=""
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -5,7 +5,14 @@
 #     a new copy of itself), records the version and shows state 2;
 #  2. started again with the site closed, it deletes the old copy of itself,
 #     touches nothing and shows state 3; its Play button then starts a small
-#     stand-in Tervanne.exe in the launcher's folder and the launcher quits.
+#     stand-in Tervanne.exe in the launcher's folder and the launcher quits;
+#  3. with a "cle" line in lanceur.txt (a key made with the openssl tool, so
+#     the check does not rest on our own signing code), it refuses a list with
+#     a flipped byte, one signed by another key, a truncated or non-hexadecimal
+#     signature, a moved signature line and no signature: only version.txt is
+#     fetched, nothing is written, the refusal text shows (another text than
+#     the closed site's) and Play still starts the installed game; then it
+#     installs a correctly signed list and keeps its own lanceur.txt.
 # Screenshots of both windows are written to WINBUILD_DIR/lanceur-etat2.png and
 # lanceur-etat3.png for a person to look at. The Quit button closes it.
 # Usage: run_wine_launcher_test.sh WINBUILD_DIR
@@ -14,7 +21,7 @@ set -u
 build_dir=$(cd "${1:?usage: run_wine_launcher_test.sh WINBUILD_DIR}" && pwd)
 exe="$build_dir/bin/Tervanne-lanceur.exe"
 [ -f "$exe" ] || { echo "FAIL: $exe is missing (build the target Tervanne-lanceur)"; exit 1; }
-for tool in wine python3 Xvfb xdotool import sha256sum; do
+for tool in wine python3 Xvfb xdotool import sha256sum openssl; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
@@ -74,6 +81,8 @@ head -c 1000 /dev/zero >"$game/donnees.bin"
 printf 'adresse http://127.0.0.1:%s/depot/tervanne\r\n' "$port" >"$game/lanceur.txt"
 printf '1.0\r\n' >"$game/tervanne-version.txt"
 
+# The pixels of the status text box (36..W-36, 278..318), to tell two texts apart.
+status_pixels() { import -window "$1" -crop 548x40+36+278 -depth 8 rgb:- 2>/dev/null | sha256sum | cut -c1-16; }
 window_of() { xdotool search --name "Tervanne — lanceur" 2>/dev/null | head -1; }
 wait_window() {
     for _ in $(seq 600); do
@@ -171,6 +180,7 @@ after=$(snapshot)
 if [ -n "${w:-}" ]; then
     import -window "$w" "$build_dir/lanceur-etat3.png" 2>/dev/null && pass "screenshot lanceur-etat3.png" \
         || fail "screenshot of state 3"
+    closed_status=$(status_pixels "$w")
     if [ "$have_game" = 1 ]; then
         # "Jouer": (W-236..W-36, 346..388).
         xdotool mousemove --window "$w" 484 367 click 1 2>/dev/null
@@ -189,7 +199,119 @@ if [ -n "${w:-}" ]; then
     fi
 fi
 
-echo "screenshots: $build_dir/lanceur-etat2.png $build_dir/lanceur-etat3.png"
+# --- 3. Signed lists ------------------------------------------------------------
+# A P-256 key pair made by the openssl tool; "cle" is the point 04||X||Y.
+openssl ecparam -name prime256v1 -genkey -noout -out "$work/editeur.pem" 2>/dev/null
+openssl ecparam -name prime256v1 -genkey -noout -out "$work/intrus.pem" 2>/dev/null
+key_hex=$(openssl ec -in "$work/editeur.pem" -pubout -outform DER 2>/dev/null | tail -c 65 | od -An -tx1 | tr -d ' \n')
+[ ${#key_hex} = 130 ] || fail "no public key from openssl ($key_hex)"
+# signature_of PEM FILE: r||s in hexadecimal, from openssl's DER signature.
+signature_of() {
+    openssl dgst -sha256 -sign "$1" "$2" | python3 -c '
+import sys
+d = sys.stdin.buffer.read()
+assert d[0] == 0x30
+i = 2
+out = b""
+for _ in range(2):
+    assert d[i] == 2
+    n = d[i + 1]
+    v = d[i + 2:i + 2 + n].lstrip(b"\0")
+    out += v.rjust(32, b"\0")
+    i += 2 + n
+print(out.hex())'
+}
+signed_site="$work/site/signe"
+mkdir -p "$signed_site"
+head -c 200000 /dev/urandom >"$signed_site/donnees.bin"
+printf 'adresse http://ailleurs.example/\r\n' >"$signed_site/lanceur.txt"
+{
+    printf 'version 3.0\r\nnote Liste signée\r\n'
+    for f in donnees.bin lanceur.txt; do
+        printf 'fichier %s %s %s\r\n' "$f" "$(stat -c %s "$signed_site/$f")" "$(sha256sum "$signed_site/$f" | cut -c1-64)"
+    done
+} >"$work/corps.txt"
+good_sig=$(signature_of "$work/editeur.pem" "$work/corps.txt")
+other_sig=$(signature_of "$work/intrus.pem" "$work/corps.txt")
+[ ${#good_sig} = 128 ] || fail "no signature from openssl"
+body=$(cat "$work/corps.txt"; printf x); body=${body%x}
+line="signature $good_sig"$'\r\n'
+flipped=$(printf '%s' "$body$line" | python3 -c '
+import sys
+d = bytearray(sys.stdin.buffer.read())
+d[d.index(b"version 3.0") + 10] ^= 1  # 3.0 becomes 3.1
+sys.stdout.buffer.write(d)'; printf x); flipped=${flipped%x}
+cases=(
+    "un octet changé|$flipped"
+    "une autre clé|${body}signature $other_sig"$'\r\n'
+    "signature tronquée|${body}signature ${good_sig:0:100}"$'\r\n'
+    "signature non hexadécimale|${body}signature ${good_sig:0:126}zz"$'\r\n'
+    "ligne de signature déplacée|$line$body"
+    "sans signature|$body"
+)
+port=$(free_port)
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/http3.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 50); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$port),1)" 2>/dev/null && break; sleep 0.1; done
+config=$(printf 'adresse http://127.0.0.1:%s/signe\r\ncle %s\r\n' "$port" "$key_hex")
+printf '%s' "$config" >"$game/lanceur.txt"
+rm -f "$game/lance.txt"
+before=$(snapshot)
+asked() { grep -c 'GET /signe/' "$work/http3.log"; }
+refusal_status=""
+n=0
+for c in "${cases[@]}"; do
+    what=${c%%|*}
+    printf '%s' "${c#*|}" >"$signed_site/version.txt"
+    start=$(asked)
+    (cd "$game" && exec wine "$game/Tervanne-lanceur.exe") >"$work/wine3.log" 2>&1 &
+    launcher_pid=$!
+    w=$(wait_window) || { fail "$what: no launcher window"; continue; }
+    for _ in $(seq 100); do [ "$(asked)" -gt "$start" ] && break; sleep 0.1; done
+    sleep 2
+    [ "$(asked)" = $((start + 1)) ] && grep 'GET /signe/' "$work/http3.log" | tail -1 | grep -q 'version.txt?v=' \
+        && pass "$what: only version.txt fetched" || fail "$what: requests $(grep 'GET /signe/' "$work/http3.log" | tail -3)"
+    [ "$(snapshot)" = "$before" ] && pass "$what: nothing written" || fail "$what: files changed"
+    now=$(status_pixels "$w")
+    [ -n "$refusal_status" ] || refusal_status=$now
+    [ "$now" = "$refusal_status" ] && [ "$now" != "${closed_status:-}" ] && pass "$what: the refusal text shows" \
+        || fail "$what: status text is not the refusal's"
+    n=$((n + 1))
+    if [ "$n" = 1 ]; then
+        import -window "$w" "$build_dir/lanceur-refus.png" 2>/dev/null && pass "screenshot lanceur-refus.png" \
+            || fail "screenshot of the refusal"
+    fi
+    if [ "$n" = "${#cases[@]}" ] && [ "$have_game" = 1 ]; then
+        xdotool mousemove --window "$w" 484 367 click 1 2>/dev/null
+        for _ in $(seq 100); do [ -s "$game/lance.txt" ] && ! kill -0 "$launcher_pid" 2>/dev/null && break; sleep 0.1; done
+        [ -s "$game/lance.txt" ] && pass "after a refusal, Play starts the installed game" \
+            || fail "after a refusal, Play did not start the game"
+        kill -0 "$launcher_pid" 2>/dev/null && quit_launcher "$w" || launcher_pid=""
+        rm -f "$game/lance.txt"
+    else
+        quit_launcher "$w" >/dev/null
+    fi
+done
+
+# The publisher's own signature: installed, lanceur.txt kept.
+printf '%s' "$body$line" >"$signed_site/version.txt"
+(cd "$game" && exec wine "$game/Tervanne-lanceur.exe") >"$work/wine4.log" 2>&1 &
+launcher_pid=$!
+for _ in $(seq 300); do
+    [ "$(cat "$game/tervanne-version.txt" 2>/dev/null)" = $'3.0\r' ] && break
+    sleep 0.1
+done
+[ "$(cat "$game/tervanne-version.txt" 2>/dev/null)" = $'3.0\r' ] && pass "signed list: version 3.0 recorded" \
+    || fail "signed list not installed"
+cmp -s "$signed_site/donnees.bin" "$game/donnees.bin" && pass "signed list: donnees.bin replaced" \
+    || fail "signed list: donnees.bin not replaced"
+[ "$(cat "$game/lanceur.txt")" = "$config" ] && pass "signed list: lanceur.txt and its key kept" \
+    || fail "signed list: lanceur.txt replaced"
+grep -q 'GET /signe/lanceur.txt' "$work/http3.log" && fail "lanceur.txt was fetched" || pass "lanceur.txt not fetched"
+w=$(wait_window) && quit_launcher "$w"
+kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
+
+echo "screenshots: $build_dir/lanceur-etat2.png $build_dir/lanceur-etat3.png $build_dir/lanceur-refus.png"
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
     exit 1

@@ -50,7 +50,7 @@ void make_rich_character() {
     set_level_and_experience(7, 123);
     quete_numero = 1, quete_etat = 2, quete_abattus = 10;
     dame_numero = 2, dame_etat = 1, dame_compte = 0;
-    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, g % 3, 0};
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, (g % 2) * 2, 0};
     player.attacks_made = 41, player.targets_hit = 30, player.bullseyes = 5, player.kills = 17;
     player_look = {1, 4, 3, 6, 2, 0};
     player.purse = 4321;
@@ -176,8 +176,7 @@ TEST(KeyValueLines, ReadRulesClampAndMigrate) {
     ASSERT_GT(plain, 0);
     std::string extra = "classe 7\r\nmetier_0 200\r\nmetier_1 -5\r\nmetier_2 74\r\nfleches_tirees -8\r\n"
                         "bourse -3\r\ninventaire 1\r\napparence_peau 9\r\napparence_yeux 3\r\n"
-                        "apparence_barbe -1\r\nquete_numero 2\r\nquete_etat 3\r\nquete_abattus 7\r\n"
-                        "dame_numero 5\r\ndame_etat 0\r\ndame_compte 4\r\nporte_0 999\r\n";
+                        "apparence_barbe -1\r\nporte_0 999\r\n";
     std::string text = file_with(extra);
     // The bag keys come last in a real file; replace the first two slots' lines.
     text.replace(text.find("sac_0 0\r\nsacq_0 0"), 17, "sac_0 " + std::to_string(potion) + "\r\nsacq_0 50");
@@ -202,26 +201,6 @@ TEST(KeyValueLines, ReadRulesClampAndMigrate) {
     EXPECT_EQ(r.bag[1].count, 1);
     EXPECT_EQ(r.bag[2].id, 0);                      // no such item
     EXPECT_EQ(r.equipment[0], 0);
-    // Sire Keu's finished chain survives; anything else out of range resets.
-    EXPECT_EQ(r.keu.numero, 2);
-    EXPECT_EQ(r.keu.etat, 3);
-    QuestTriple bad = keu_triple_sane({5, 1, 3});
-    EXPECT_EQ(bad.numero + bad.etat + bad.compte, 0);
-    EXPECT_EQ(keu_triple_sane({1, 1, 99}).compte, 10);
-    // Old quest data (no "quetes_v"): Viviane's numero 5 is her finished chain.
-    EXPECT_EQ(r.dame.numero, 3);
-    EXPECT_EQ(r.dame.etat, 3);
-    EXPECT_EQ(r.dame.compte, 0);
-    QuestTriple m = dame_triple_sane({4, 1, 6}, 1);
-    EXPECT_EQ(m.numero, 2);
-    EXPECT_EQ(m.etat, 1);
-    EXPECT_EQ(m.compte, 1);                         // kept, within the quest's goal
-    m = dame_triple_sane({3, 2, 2}, 1);
-    EXPECT_EQ(m.numero * 100 + m.etat * 10 + m.compte, 200);
-    m = dame_triple_sane({3, 2, 2}, 2);             // new data: numero 3 is the end
-    EXPECT_EQ(m.numero * 10 + m.etat, 33);
-    m = dame_triple_sane({1, 4, 2}, 2);
-    EXPECT_EQ(m.numero + m.etat + m.compte, 0);
     // Without "inventaire" the bag is not read at all.
     std::string no_inv = text;
     no_inv.replace(no_inv.find("inventaire 1"), 12, "inventaire 0");
@@ -355,6 +334,36 @@ TEST_F(CharacterFile, AnInterruptedSaveNeverLosesTheCharacter) {
         ASSERT_EQ(player.purse, 4321) << "cut at " << k;
     }
     EXPECT_NE(log_text().find("Impossible d'écrire la sauvegarde tervanne-perso-5.txt.\r\n"), std::string::npos);
+}
+
+// The quest triples go through the quest code's migration and rules.
+TEST_F(CharacterFile, QuestChainsMigrateAndReset) {
+    struct Case {
+        const char* lines;
+        int keu[3], dame[3];
+    } cases[] = {
+        // Sire Keu's finished chain survives a reload; nonsense resets.
+        {"quete_numero 2\r\nquete_etat 3\r\nquete_abattus 7\r\nquetes_v 2\r\n", {2, 3, 0}, {0, 0, 0}},
+        {"quete_numero 5\r\nquete_etat 1\r\nquete_abattus 3\r\nquetes_v 2\r\n", {0, 0, 0}, {0, 0, 0}},
+        {"quete_numero 1\r\nquete_etat 1\r\nquete_abattus 99\r\nquetes_v 2\r\n", {1, 1, 10}, {0, 0, 0}},
+        // Old quest data (no "quetes_v"): numero 5 is Viviane's finished chain.
+        {"dame_numero 5\r\ndame_etat 0\r\ndame_compte 4\r\n", {0, 0, 0}, {3, 3, 0}},
+        {"dame_numero 4\r\ndame_etat 1\r\ndame_compte 6\r\n", {0, 0, 0}, {2, 1, 1}},
+        {"dame_numero 3\r\ndame_etat 2\r\ndame_compte 2\r\n", {0, 0, 0}, {2, 0, 0}},
+        // New data: numero 3 is the end of her chain; a bad state resets.
+        {"dame_numero 3\r\ndame_etat 2\r\ndame_compte 2\r\nquetes_v 2\r\n", {0, 0, 0}, {3, 3, 0}},
+        {"dame_numero 1\r\ndame_etat 4\r\ndame_compte 2\r\nquetes_v 2\r\n", {0, 0, 0}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        put_file(slot_name(0).c_str(), file_with(c.lines));
+        ASSERT_TRUE(character_load(slot_name(0).c_str()));
+        EXPECT_EQ(quete_numero, c.keu[0]) << c.lines;
+        EXPECT_EQ(quete_etat, c.keu[1]) << c.lines;
+        EXPECT_EQ(quete_abattus, c.keu[2]) << c.lines;
+        EXPECT_EQ(dame_numero, c.dame[0]) << c.lines;
+        EXPECT_EQ(dame_etat, c.dame[1]) << c.lines;
+        EXPECT_EQ(dame_compte, c.dame[2]) << c.lines;
+    }
 }
 
 TEST_F(CharacterFile, PlacesOutsideTheDungeonAndAfterDeath) {

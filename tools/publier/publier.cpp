@@ -1,8 +1,11 @@
-// publier DOSSIER VERSION [NOTE ...]
+// publier [--cle CLE.pem] DOSSIER VERSION [NOTE ...]
+// publier --nouvelle-cle CLE.pem | --cle-publique CLE.pem
 // Writes DOSSIER/version.txt for the launcher: the version, one "note" line
 // per NOTE argument and one "fichier" line (name, size, SHA-256) per file of
-// the folder. Everything the launcher would refuse is refused here, loudly,
-// so that an operator never publishes a description that silently drops a file.
+// the folder, then, with a key, the "signature" line that launchers holding
+// the matching "cle" line require. Everything the launcher would refuse is
+// refused here, loudly, so that an operator never publishes a description
+// that silently drops a file.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +16,9 @@
 
 #include "launcher/config.h"
 #include "launcher/launcher_io.h"
+#include "launcher/signature.h"
 #include "launcher/update.h"
+#include "tools/publier/signing.h"
 
 namespace fs = std::filesystem;
 
@@ -21,9 +26,15 @@ namespace {
 
 int usage() {
     fprintf(stderr,
-            "usage : publier DOSSIER VERSION [NOTE ...]\n"
+            "usage : publier [--cle CLE.pem] DOSSIER VERSION [NOTE ...]\n"
             "  écrit DOSSIER/version.txt : la version, une ligne \"note\" par NOTE (8 au plus)\n"
-            "  et la taille et l'empreinte SHA-256 de chaque fichier du dossier (32 au plus).\n");
+            "  et la taille et l'empreinte SHA-256 de chaque fichier du dossier (32 au plus) ;\n"
+            "  avec --cle, la liste est signée par la clé privée CLE.pem.\n"
+            "usage : publier --nouvelle-cle CLE.pem\n"
+            "  crée une paire de clés (CLE.pem, privée, à garder hors du site) et affiche\n"
+            "  la ligne \"cle ...\" à mettre dans le lanceur.txt des joueurs.\n"
+            "usage : publier --cle-publique CLE.pem\n"
+            "  affiche la ligne \"cle ...\" de la clé CLE.pem.\n");
     return 2;
 }
 
@@ -36,10 +47,39 @@ bool is_ours(const std::string& name) {
     return name == "version.txt" || name == "version.txt.nouveau" || ends(".telechargement") || ends(".ancien");
 }
 
+void print_key_line(const uint8_t pub[LAUNCHER_KEY_BYTES]) {
+    char hex[2 * LAUNCHER_KEY_BYTES + 1];
+    hex_encode(pub, LAUNCHER_KEY_BYTES, hex);
+    printf("cle %s\n", hex);
+}
+
+int key_command(const char* command, const char* pem) {
+    uint8_t pub[LAUNCHER_KEY_BYTES];
+    std::string error;
+    const bool fresh = strcmp(command, "--nouvelle-cle") == 0;
+    if (!(fresh ? signing_new_key(pem, pub, &error) : signing_public_key(pem, pub, &error))) {
+        fprintf(stderr, "publier : %s\n", error.c_str());
+        return 1;
+    }
+    if (fresh)
+        fprintf(stderr, "publier : clé privée écrite dans %s ; ligne à ajouter au lanceur.txt des joueurs :\n", pem);
+    print_key_line(pub);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return usage();
+    if (argc == 3 && (strcmp(argv[1], "--nouvelle-cle") == 0 || strcmp(argv[1], "--cle-publique") == 0))
+        return key_command(argv[1], argv[2]);
+    const char* pem = nullptr;
+    if (argc >= 2 && strcmp(argv[1], "--cle") == 0) {
+        if (argc < 3) return usage();
+        pem = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc < 3 || argv[1][0] == '-') return usage();
     const std::string folder = argv[1], version = argv[2];
     if (version.empty() || version.size() > 31 || version.find_first_of(" \t\r\n") != std::string::npos) {
         fprintf(stderr, "publier : la version doit tenir en 31 octets, sans blanc\n");
@@ -65,6 +105,11 @@ int main(int argc, char** argv) {
         if (!it->is_regular_file(ec)) continue;
         std::string name = reinterpret_cast<const char*>(it->path().filename().u8string().c_str());
         if (is_ours(name)) continue;
+        if (pem && file_names_equal(name.c_str(), LAUNCHER_CONFIG_FILE)) {
+            // It holds each installation's key; a launcher that checks signatures never takes it.
+            fprintf(stderr, "publier : %s non publié (chaque installation garde le sien)\n", name.c_str());
+            continue;
+        }
         if (name[0] == '.') {
             fprintf(stderr, "publier : %s ignoré (fichier caché)\n", name.c_str());
             continue;
@@ -109,14 +154,37 @@ int main(int argc, char** argv) {
         text += "fichier " + name + " " + std::to_string(size) + " " + digest + "\r\n";
         printf("%-40s %12llu %s\n", name.c_str(), (unsigned long long)size, digest);
     }
+    size_t parse_len = text.size();
+    uint8_t pub[LAUNCHER_KEY_BYTES];
+    if (pem) {
+        // Signed over every byte written so far; the signature line comes last.
+        uint8_t sig[LAUNCHER_SIGNATURE_BYTES];
+        std::string error;
+        if (!signing_sign(pem, text.data(), text.size(), sig, pub, &error)) {
+            fprintf(stderr, "publier : %s\n", error.c_str());
+            return 1;
+        }
+        char hex[2 * LAUNCHER_SIGNATURE_BYTES + 1];
+        hex_encode(sig, sizeof sig, hex);
+        text += std::string("signature ") + hex + "\r\n";
+    }
     if (text.size() >= VERSION_DESC_CAPACITY) {
         fprintf(stderr, "publier : version.txt dépasserait 32767 octets\n");
         return 1;
     }
+    if (pem) {
+        // Checked as a launcher holding this key will check it.
+        LauncherKey key{true, true, {}};
+        memcpy(key.point, pub, sizeof pub);
+        if (!description_authentic(key, text.data(), text.size(), &parse_len)) {
+            fprintf(stderr, "publier : la signature relue n'est pas valide\n");
+            return 1;
+        }
+    }
 
     // Read back as the launcher will read it.
     VersionDesc check;
-    version_desc_parse(text.data(), text.size(), &check);
+    version_desc_parse(text.data(), parse_len, &check);
     if ((size_t)check.entry_count != names.size() || version != check.version ||
         (size_t)check.note_count != notes.size()) {
         fprintf(stderr, "publier : la description relue ne correspond pas\n");
@@ -135,6 +203,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "publier : impossible d'écrire %s\n", dst);
         return 1;
     }
-    printf("%s : version %s, %zu fichier(s), %zu note(s)\n", dst, version.c_str(), names.size(), notes.size());
+    printf("%s : version %s, %zu fichier(s), %zu note(s)%s\n", dst, version.c_str(), names.size(), notes.size(),
+           pem ? ", signé" : "");
+    if (pem) print_key_line(pub);
     return 0;
 }

@@ -1,0 +1,602 @@
+// The quest state machine: counting kills and bag contents, the dialogues of
+// Sire Keu, Viviane and the nine givers, accepting and turning in, the
+// objective panel entries and the interaction sources that open the talk.
+#include "content/quests.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/frame_steps.h"
+#include "platform/main_loop.h"
+#include "play/combat.h"
+#include "play/creatures.h"
+#include "play/items.h"
+#include "play/player.h"
+#include "render/hud.h"
+#include "sound/sound.h"
+#include "world/terrain.h"
+
+int quete_numero, quete_etat, quete_abattus;
+int dame_numero, dame_etat, dame_compte;
+const char* const quest_giver_keys[QUEST_GIVER_COUNT] = {"dodinel", "yvain",  "blaise", "gauvain", "heraut",
+                                                         "arthur",  "hugues", "ogrin",  "perceval"};
+QuestTriple giver_quest[QUEST_GIVER_COUNT];
+
+namespace {
+
+// Chains: 0..8 the givers, then Keu and Viviane.
+constexpr int CHAIN_KEU = QUEST_GIVER_COUNT;
+constexpr int CHAIN_LADY = QUEST_GIVER_COUNT + 1;
+constexpr int CHAIN_COUNT = QUEST_GIVER_COUNT + 2;
+
+constexpr const char* KEU_NAME = "Sire Keu";
+constexpr const char* LADY_TITLE = "Viviane, la Dame du Lac";
+constexpr const char* LADY_LOCKED =
+    "Les eaux me disent que tu es encore jeune dans Tervanne, archer. Aide d'abord Sire Keu, devant la vieille "
+    "tour ; ensuite, reviens me voir.";
+constexpr const char* LADY_LOW =
+    "Une autre épreuve t'attend, archer, mais tu n'es pas encore prêt. Reviens me voir quand tu auras atteint le "
+    "niveau %d.\n\nEn attendant, d'autres ont besoin d'un bon archer : Sire Dodinel chasse les loups au sud-ouest, "
+    "Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur la lande, au nord.";
+constexpr const char* LADY_DONE =
+    "Ton cœur est droit, archer. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
+constexpr const char* KEU_DONE =
+    "Grâce à toi, Camelot fêtera la Pentecôte en paix.\n\nOn dit que Viviane, la Dame du Lac, te fait demander. "
+    "Elle t'attend sur la rive du lac.";
+
+struct Ref {
+    int* numero;
+    int* etat;
+    int* compte;
+};
+
+Ref ref(int ch) {
+    if (ch == CHAIN_KEU) return {&quete_numero, &quete_etat, &quete_abattus};
+    if (ch == CHAIN_LADY) return {&dame_numero, &dame_etat, &dame_compte};
+    QuestTriple& t = giver_quest[ch];
+    return {&t.numero, &t.etat, &t.compte};
+}
+
+int chain_length(int ch) {
+    if (ch == CHAIN_KEU) return KEU_QUEST_COUNT;
+    if (ch == CHAIN_LADY) return LADY_QUEST_COUNT;
+    return quest_givers[ch].quest_count;
+}
+
+const QuestDef* chain_quest(int ch, int n) {
+    if (n < 0 || n >= chain_length(ch)) return nullptr;
+    if (ch == CHAIN_KEU) return &keu_quests[n];
+    if (ch == CHAIN_LADY) return &lady_quests[n];
+    return &quest_givers[ch].quests[n];
+}
+
+const QuestDef* current(int ch) { return chain_quest(ch, *ref(ch).numero); }
+
+int panel_slot(int ch) {
+    if (ch == CHAIN_KEU) return 0;
+    if (ch == CHAIN_LADY) return 1;
+    return 2 + ch;
+}
+
+// The chain at which the current quest is turned in.
+int turn_in_chain(int ch, const QuestDef& q) {
+    if (ch >= QUEST_GIVER_COUNT || q.turn_in <= 0 || q.turn_in > QUEST_GIVER_COUNT) return ch;
+    return q.turn_in - 1;
+}
+
+const char* chain_title(int ch) {
+    if (ch == CHAIN_KEU) return KEU_NAME;
+    if (ch == CHAIN_LADY) return LADY_TITLE;
+    return quest_givers[ch].full_name;
+}
+
+Vec3 chain_position(int ch) {
+    if (ch == CHAIN_KEU) return keu_position();
+    if (ch == CHAIN_LADY) return lady_position();
+    return giver_position(ch);
+}
+
+int player_level() { return player.level; }
+
+// Puts `count` and `plural` into a table text: the first %d takes the count,
+// the first %s the plural; any other % sequence is copied as it stands. The
+// table's texts are data, never a format string.
+void fill(char* out, size_t cap, const char* text, int count, const char* plural) {
+    size_t n = 0;
+    bool d_done = false, s_done = false;
+    auto put = [&](const char* s) {
+        while (*s && n + 1 < cap) out[n++] = *s++;
+    };
+    for (const char* p = text; *p && n + 1 < cap; ++p) {
+        if (p[0] == '%' && p[1] == 'd' && !d_done) {
+            char num[16];
+            std::snprintf(num, sizeof num, "%d", count);
+            put(num);
+            d_done = true;
+            ++p;
+        } else if (p[0] == '%' && p[1] == 's' && !s_done) {
+            put(plural);
+            s_done = true;
+            ++p;
+        } else {
+            out[n++] = *p;
+        }
+    }
+    out[n] = 0;
+}
+
+bool has_placeholder(const char* text) { return std::strstr(text, "%d") || std::strstr(text, "%s"); }
+
+// Module text ring, so a returned text outlives a few more calls.
+char* text_slot() {
+    static char ring[8][2048];
+    static int next = 0;
+    next = (next + 1) & 7;
+    return ring[next];
+}
+
+const char* progress_text(const QuestDef& q, int compte) {
+    int left = q.count - (compte < q.count ? compte : q.count);
+    if (left < 0) left = 0;
+    char* out = text_slot();
+    fill(out, 2048, q.progress, left, left >= 2 && !q.count_not_plural ? "s" : "");
+    return out;
+}
+
+const char* reward_text(const char* head, const QuestDef& q) {
+    char* out = text_slot();
+    std::snprintf(out, 2048, "%s\n\nRécompense : %d points d'expérience et %s", head,
+                  experience_points(q.experience), item_name(q.reward));
+    return out;
+}
+
+void show_objective_met(int ch, const QuestDef& q) {
+    const char* text;
+    if (ch == CHAIN_KEU) {
+        text = "Objectif accompli !\nRetournez voir Sire Keu.";
+    } else if (ch == CHAIN_LADY) {
+        text = q.boss == ELITE_GROGNARD ? "Grognard est tombé !\nRetournez voir la Dame du Lac."
+                                        : "Objectif accompli !\nRetournez voir la Dame du Lac.";
+    } else {
+        int at = turn_in_chain(ch, q);
+        text = at == ch ? hud_fmt("Objectif accompli !\nRetournez voir %s.", quest_givers[ch].short_name)
+                        : hud_fmt("Objectif accompli !\nAllez voir %s.", quest_givers[at].short_name);
+    }
+    hud_message(text, 3.0f);
+    snd_play(14, 0.8f);
+}
+
+// ---- Panel ---------------------------------------------------------------------
+
+char stories[HUD_TRACKER_SLOTS][1024];
+
+Vec3 map_place(int ch, const QuestDef& q, int etat) {
+    if (etat == 2) return chain_position(turn_in_chain(ch, q));
+    if (q.area_radius > 0.0f) return {q.area_x, ground_height(q.area_x, q.area_z), q.area_z};
+    if (ch == CHAIN_LADY && q.boss == ELITE_GROGNARD) return creature_usual_place(SP_GOBLIN, -1);
+    if (ch == CHAIN_LADY && q.item != 0) return creature_usual_place(SP_BOAR, -1);
+    if (q.kill_type >= 0) return creature_usual_place(q.kill_type, ch < QUEST_GIVER_COUNT ? ch : -1);
+    return chain_position(ch);
+}
+
+void refresh_entry(int ch) {
+    int slot = panel_slot(ch);
+    Ref r = ref(ch);
+    const QuestDef* q = current(ch);
+    if (!q || (*r.etat != 1 && *r.etat != 2)) {
+        hud_tracker_clear(slot);
+        stories[slot][0] = 0;
+        return;
+    }
+    char first[256], second[256];
+    int shown = *r.compte < q->count ? *r.compte : q->count;
+    if (shown < 0) shown = 0;
+    if (q->kill_type == QUEST_TALK)
+        std::snprintf(first, sizeof first, "%s", q->objective);
+    else
+        std::snprintf(first, sizeof first, "%s : %d / %d", q->objective, shown, q->count);
+    if (*r.etat == 1) {
+        std::snprintf(second, sizeof second, "%s", q->tracker);
+    } else if (ch == CHAIN_KEU) {
+        std::snprintf(second, sizeof second, "Retournez voir Sire Keu à la grande porte de Camelot");
+    } else if (ch == CHAIN_LADY) {
+        std::snprintf(second, sizeof second, "Retournez voir la Dame du Lac, sur la rive");
+    } else {
+        int at = turn_in_chain(ch, *q);
+        const GiverDef& to = quest_givers[at >= 0 && at < QUEST_GIVER_COUNT ? at : 0];
+        std::snprintf(second, sizeof second, at == ch ? "Retournez voir %s, %s" : "Allez voir %s, %s",
+                      to.short_name, to.place);
+    }
+    const char* lines[2] = {first, second};
+    hud_tracker_set(slot, q->name, lines, 2, *r.etat == 2);
+    hud_tracker_set_giver(slot, chain_title(ch), (uintptr_t)(ch + 1), map_place(ch, *q, *r.etat));
+    std::snprintf(stories[slot], sizeof stories[slot], "%s", q->offer);
+}
+
+// ---- Accept and turn in -------------------------------------------------------
+
+int dialog_chain = -1;  // the quest the open dialogue's button acts on
+int dialog_at = -1;     // the figure the dialogue belongs to
+
+void open_dialog(int at, const char* body, const char* button, HudAction action) {
+    HudButton b[1] = {{button, action}};
+    hud_dialog(chain_title(at), body, b, 1);
+}
+
+void accept(int ch) {
+    const QuestDef* q = current(ch);
+    Ref r = ref(ch);
+    if (!q || *r.etat != 0) return;
+    *r.etat = 1;
+    *r.compte = 0;
+    if (q->item != 0) {
+        *r.compte = count_in_bag(q->item);
+        if (*r.compte >= q->count) *r.etat = 2;
+    } else if (q->kill_type == QUEST_TALK) {
+        *r.etat = 2;
+        *r.compte = 1;
+    }
+    refresh_entry(ch);
+    hud_message(hud_fmt("Nouvelle quête : %s", q->name), 2.5f);
+    snd_play(14, 0.6f);
+}
+
+// Whether giver g has something to say after a turn-in elsewhere.
+bool giver_has_news(int g);
+void talk_chain(int ch);
+
+void turn_in(int ch, int at) {
+    const QuestDef* q = current(ch);
+    Ref r = ref(ch);
+    if (!q || *r.etat != 2) return;
+    if (q->item != 0 && !remove_from_bag(q->item, q->count)) {
+        hud_message("Il vous manque des objets.", 1.6f);
+        *r.etat = 1;
+        refresh_entry(ch);
+        return;
+    }
+    hud_tracker_clear(panel_slot(ch));
+    stories[panel_slot(ch)][0] = 0;
+    hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
+    snd_play(14, 1.0f);
+    grant_experience(q->experience);
+    char source[96];
+    if (ch == CHAIN_KEU)
+        std::snprintf(source, sizeof source, "quête");
+    else if (ch == CHAIN_LADY)
+        std::snprintf(source, sizeof source, "quête de la Dame du Lac");
+    else
+        std::snprintf(source, sizeof source, "quête de %s", quest_givers[ch].short_name);
+    give_item(q->reward, source);
+    *r.numero += 1;
+    *r.etat = 0;
+    *r.compte = 0;
+    bool more = *r.numero < chain_length(ch);
+    if (!more) *r.etat = 3;
+    if (ch == CHAIN_KEU && !more) {
+        hud_message("Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.", 3.5f);
+        refresh_entry(CHAIN_LADY);
+    }
+    refresh_entry(ch);
+    character_save_current();
+    if (at == ch) {
+        if (more) talk_chain(ch);
+    } else if (at >= 0 && at < QUEST_GIVER_COUNT && giver_has_news(at)) {
+        talk_to_giver(at);
+    }
+}
+
+void accept_action() { accept(dialog_chain); }
+void turn_in_action() { turn_in(dialog_chain, dialog_at); }
+
+void offer_dialog(int at, int ch, const QuestDef& q) {
+    dialog_chain = ch;
+    dialog_at = at;
+    HudButton b[2] = {{"Accepter", accept_action}, {"Refuser", nullptr}};
+    hud_dialog(chain_title(at), reward_text(q.offer, q), b, 2);
+}
+
+void reward_dialog(int at, int ch, const QuestDef& q) {
+    dialog_chain = ch;
+    dialog_at = at;
+    open_dialog(at, reward_text(q.completion, q), "Terminer la quête", turn_in_action);
+}
+
+// The first other giver whose finished quest is turned in at g, or -1.
+int awaiting_at(int g) {
+    for (int j = 0; j < QUEST_GIVER_COUNT; ++j) {
+        if (j == g || giver_quest[j].etat != 2) continue;
+        const QuestDef* q = current(j);
+        if (q && turn_in_chain(j, *q) == g) return j;
+    }
+    return -1;
+}
+
+bool giver_has_news(int g) {
+    if (awaiting_at(g) >= 0) return true;
+    const QuestDef* q = current(g);
+    return q && giver_quest[g].etat == 0 && player_level() >= q->level;
+}
+
+// Steps 2 and 3 of a talk: the figure's own quest, or its last word.
+void own_quest_dialog(int ch, const char* too_low, const char* all_done) {
+    Ref r = ref(ch);
+    const QuestDef* q = current(ch);
+    if (!q || *r.etat == 3) {
+        open_dialog(ch, all_done, "Fermer", nullptr);
+        return;
+    }
+    switch (*r.etat) {
+        case 1:
+            open_dialog(ch, progress_text(*q, *r.compte), "Fermer", nullptr);
+            return;
+        case 2:
+            if (turn_in_chain(ch, *q) == ch) {
+                reward_dialog(ch, ch, *q);
+            } else {
+                // Nothing left to count: a text waiting for a count would read
+                // "encore %d", so the figure names who takes the quest instead.
+                const GiverDef& to = quest_givers[turn_in_chain(ch, *q)];
+                const char* body =
+                    has_placeholder(q->progress)
+                        ? hud_fmt("Tu as ce qu'il faut. Va voir %s, %s.", to.short_name, to.place)
+                        : q->progress;
+                open_dialog(ch, body, "Fermer", nullptr);
+            }
+            return;
+        default:
+            if (player_level() >= q->level) {
+                offer_dialog(ch, ch, *q);
+            } else {
+                char* out = text_slot();
+                fill(out, 2048, too_low, q->level, "");
+                open_dialog(ch, out, "Fermer", nullptr);
+            }
+    }
+}
+
+void talk_chain(int ch) {
+    if (ch == CHAIN_KEU)
+        talk_to_keu();
+    else if (ch == CHAIN_LADY)
+        talk_to_lady();
+    else
+        talk_to_giver(ch);
+}
+
+// ---- State rules ------------------------------------------------------------------
+
+// A triple as the rules allow it: out of range resets it, state 3 exactly when
+// the chain is finished, the count within 0 .. goal.
+void normalise(int ch, int* numero, int* etat, int* compte) {
+    int length = chain_length(ch);
+    if (*numero < 0 || *numero > length || *etat < 0 || *etat > 3) {
+        *numero = *etat = *compte = 0;
+        return;
+    }
+    if (*numero == length) {
+        *etat = 3;
+        *compte = 0;
+        return;
+    }
+    if (*etat == 3) *etat = 0;
+    const QuestDef& q = *chain_quest(ch, *numero);
+    // A talk quest is met on acceptance; taken but unmet it could never end.
+    if (q.kill_type == QUEST_TALK && *etat == 1) {
+        *etat = 2;
+        *compte = q.count;
+    }
+    int goal = q.count;
+    if (*compte < 0) *compte = 0;
+    if (*compte > goal) *compte = goal;
+    if (*etat == 0) *compte = 0;
+}
+
+bool within_area(const QuestDef& q, const Creature* c) {
+    if (q.area_radius <= 0.0f) return true;
+    if (!c) return false;
+    float dx = c->pos.x - q.area_x, dz = c->pos.z - q.area_z;
+    return dx * dx + dz * dz <= q.area_radius * q.area_radius;
+}
+
+bool is_boss(const Creature* c) { return c && (c->elite_index > 0 || c->species == SP_BOSS); }
+// Summoned minions and the druid's wolf spirit never count.
+bool excluded(const Creature* c) { return c && (c->quest_excluded || c->minion || c->companion); }
+
+void count_one(int ch, const QuestDef& q) {
+    Ref r = ref(ch);
+    *r.compte += 1;
+    if (*r.compte >= q.count) {
+        *r.compte = q.count;
+        *r.etat = 2;
+        show_objective_met(ch, q);
+    }
+    refresh_entry(ch);
+}
+
+void recount(int ch) {
+    Ref r = ref(ch);
+    const QuestDef* q = current(ch);
+    if (!q || q->item == 0 || (*r.etat != 1 && *r.etat != 2)) return;
+    int n = count_in_bag(q->item);
+    int st = n >= q->count ? 2 : 1;
+    if (n == *r.compte && st == *r.etat) return;
+    if (*r.etat == 1 && st == 2) show_objective_met(ch, *q);
+    *r.compte = n;
+    *r.etat = st;
+    refresh_entry(ch);
+}
+
+}  // namespace
+
+// ---- State ---------------------------------------------------------------------------
+
+void keu_get_state(int* numero, int* etat, int* compte) {
+    *numero = quete_numero;
+    *etat = quete_etat;
+    *compte = quete_abattus;
+}
+
+void keu_set_state(int numero, int etat, int compte) {
+    // The finished chain stands at (2, 3); it must survive a reload.
+    normalise(CHAIN_KEU, &numero, &etat, &compte);
+    quete_numero = numero;
+    quete_etat = etat;
+    quete_abattus = compte;
+    quests_refresh_panel();
+}
+
+void lady_get_state(int* numero, int* etat, int* compte) {
+    *numero = dame_numero;
+    *etat = dame_etat;
+    *compte = dame_compte;
+}
+
+void lady_set_state(int numero, int etat, int compte) {
+    normalise(CHAIN_LADY, &numero, &etat, &compte);
+    dame_numero = numero;
+    dame_etat = etat;
+    dame_compte = compte;
+    quests_refresh_panel();
+}
+
+bool keu_chain_done() { return quete_numero > 0 && quete_etat == 3; }
+
+void quests_reset_all() {
+    quete_numero = quete_etat = quete_abattus = 0;
+    dame_numero = dame_etat = dame_compte = 0;
+    for (QuestTriple& q : giver_quest) q = QuestTriple{};
+    quests_refresh_panel();
+}
+
+void quests_after_load() {
+    normalise(CHAIN_KEU, &quete_numero, &quete_etat, &quete_abattus);
+    normalise(CHAIN_LADY, &dame_numero, &dame_etat, &dame_compte);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
+        normalise(g, &giver_quest[g].numero, &giver_quest[g].etat, &giver_quest[g].compte);
+    quests_refresh_panel();
+}
+
+void quests_migrate_old_lady() {
+    if (dame_numero == 2 || dame_numero == 3) {
+        dame_numero = 2;
+        dame_etat = dame_compte = 0;
+    } else if (dame_numero == 4) {
+        dame_numero = 2;
+    } else if (dame_numero > 4) {
+        dame_numero = dame_etat = 3;
+        dame_compte = 0;
+    }
+}
+
+void quests_refresh_panel() {
+    for (int ch = 0; ch < CHAIN_COUNT; ++ch) refresh_entry(ch);
+}
+
+const char* quest_panel_story(int slot) {
+    if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return "";
+    return stories[slot];
+}
+
+// ---- Counting ---------------------------------------------------------------------
+
+void quests_on_kill(int species, const Creature* c) {
+    // Sire Keu.
+    if (quete_etat == 1) {
+        const QuestDef* q = current(CHAIN_KEU);
+        if (q && species == q->kill_type) {
+            bool reached = quete_abattus >= 9;
+            quete_abattus = (quete_abattus < 9 ? quete_abattus : 9) + 1;
+            if (reached) {
+                quete_etat = 2;
+                show_objective_met(CHAIN_KEU, *q);
+            }
+            refresh_entry(CHAIN_KEU);
+        }
+    }
+    // Viviane.
+    if (keu_chain_done() && dame_etat == 1 && (dame_numero == 0 || dame_numero == 2)) {
+        const QuestDef& q = lady_quests[dame_numero];
+        bool counts = dame_numero == 0 ? (c && c->elite_index == ELITE_GROGNARD)
+                                       : (species == SP_BOSS && !excluded(c));
+        if (counts) count_one(CHAIN_LADY, q);
+    }
+    // The nine givers.
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        const QuestDef* q = current(g);
+        if (!q || giver_quest[g].etat != 1 || q->item != 0 || q->kill_type == QUEST_TALK) continue;
+        bool counts;
+        if (q->boss != 0)
+            counts = c && c->elite_index == q->boss;
+        else
+            counts = (species == q->kill_type || q->kill_type < 0) && !is_boss(c) && !excluded(c) &&
+                     within_area(*q, c);
+        if (counts) count_one(g, *q);
+    }
+}
+
+void quests_creature_killed(int species, const Creature* c) { quests_on_kill(species, c); }
+
+void lady_recount() { recount(CHAIN_LADY); }
+
+void givers_recount() {
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) recount(g);
+}
+
+// ---- Talk ---------------------------------------------------------------------------
+
+void talk_to_giver(int g) {
+    if (g < 0 || g >= QUEST_GIVER_COUNT) return;
+    int j = awaiting_at(g);
+    if (j >= 0) {
+        reward_dialog(g, j, *current(j));
+        return;
+    }
+    own_quest_dialog(g, quest_givers[g].too_low, quest_givers[g].all_done);
+}
+
+void talk_to_keu() { own_quest_dialog(CHAIN_KEU, "", KEU_DONE); }
+
+void talk_to_lady() {
+    if (!keu_chain_done()) {
+        open_dialog(CHAIN_LADY, LADY_LOCKED, "Fermer", nullptr);
+        return;
+    }
+    own_quest_dialog(CHAIN_LADY, LADY_LOW, LADY_DONE);
+}
+
+// ---- Markers ---------------------------------------------------------------------------
+
+int giver_marker(int g) {
+    if (g < 0 || g >= QUEST_GIVER_COUNT) return 0;
+    if (awaiting_at(g) >= 0) return 2;
+    const QuestDef* q = current(g);
+    if (!q) return 0;
+    switch (giver_quest[g].etat) {
+        case 0: return player_level() >= q->level ? 1 : 0;
+        case 1: return 3;
+        case 2: return turn_in_chain(g, *q) == g ? 2 : 3;
+        default: return 0;
+    }
+}
+
+int keu_marker() {
+    switch (quete_etat) {
+        case 0: return current(CHAIN_KEU) ? 1 : 0;
+        case 1: return 3;
+        case 2: return 2;
+        default: return 0;
+    }
+}
+
+int lady_marker() {
+    const QuestDef* q = current(CHAIN_LADY);
+    if (!keu_chain_done() || !q) return 0;
+    switch (dame_etat) {
+        case 0: return player_level() >= q->level ? 1 : 0;
+        case 1: return 3;
+        case 2: return 2;
+        default: return 0;
+    }
+}

@@ -1,0 +1,125 @@
+#pragma once
+// Quest content and the quest state machine: Sire Keu's and Viviane's chains,
+// the nine givers and their quests, kill and bag counting, talk, accept and
+// turn-in, the objective panel entries, markers and the giver figures.
+#include <cstdint>
+
+#include "common/mathx.h"
+#include "play/quest_state.h"
+
+struct Creature;
+
+// Goal kinds carried by QuestDef::kill_type when it is not a species.
+constexpr int QUEST_KILL_NONE = -1;
+constexpr int QUEST_TALK = -2;
+constexpr int QUEST_KILL_ANY = -3;
+
+struct QuestDef {
+    const char* name;
+    const char* objective;
+    int kill_type;  // species, or one of the QUEST_* values above
+    int boss;       // elite row, 0 none
+    int item;       // item to collect, 0 none
+    int count;
+    int experience;  // raw value, see grant_experience
+    int reward;
+    int level;
+    int reserved;
+    const char* offer;
+    const char* progress;  // %d remaining, %s plural
+    const char* completion;
+    const char* tracker;
+    float area_x, area_z, area_radius;  // radius 0: anywhere
+    int turn_in;                        // 0 the same giver, else giver index + 1
+    // The progress text's %s does not follow the count ("%d à trouver%s"),
+    // so it never takes the plural.
+    bool count_not_plural;
+};
+
+constexpr int GIVER_MAX_QUESTS = 5;
+
+struct GiverDef {
+    const char* full_name;
+    const char* short_name;
+    const char* title;
+    const char* key;
+    const char* place;    // "Retournez voir %s, %s"
+    const char* too_low;  // %d: the level
+    const char* all_done;
+    int quest_count;
+    QuestDef quests[GIVER_MAX_QUESTS];
+    Vec3 colours[5];  // tunic, cloak, trim, hair, belt
+    int style[3];     // woman, hair style, beard
+    float x, z;       // world, or Camelot's frame when in_camelot
+    bool in_camelot;
+    float facing;
+};
+
+extern const GiverDef quest_givers[QUEST_GIVER_COUNT];
+constexpr int KEU_QUEST_COUNT = 2;
+constexpr int LADY_QUEST_COUNT = 3;
+extern const QuestDef keu_quests[KEU_QUEST_COUNT];
+extern const QuestDef lady_quests[LADY_QUEST_COUNT];
+
+// Townsfolk lines.
+extern const char* const guard_lines[2];
+extern const char* const seller_lines[2];
+extern const char* const town_lines[8];
+extern const char* const trainer_greetings[6];
+
+// ---- Places ----------------------------------------------------------------------
+Vec3 giver_position(int g);  // feet, on the ground
+Vec3 keu_position();
+Vec3 lady_position();
+float keu_facing();
+float lady_facing();
+// Where creatures of a species are usually met (map markers); the giver's
+// place for quests that name no species.
+Vec3 creature_usual_place(int species, int giver);
+
+// ---- Scripted chains' state ------------------------------------------------------
+void keu_get_state(int* numero, int* etat, int* compte);
+void keu_set_state(int numero, int etat, int compte);
+void lady_get_state(int* numero, int* etat, int* compte);
+void lady_set_state(int numero, int etat, int compte);
+bool keu_chain_done();
+
+// ---- Counting ----------------------------------------------------------------------
+// The three kill counters, in order (Keu, Viviane, the givers).
+void quests_on_kill(int species, const Creature* c);
+// Collection objectives against the bag; true when anything changed.
+void lady_recount();
+void givers_recount();
+
+// ---- Talk ------------------------------------------------------------------------
+int giver_near(Vec3 player);  // first giver within 6 m, or -1
+bool keu_near(Vec3 player);
+bool lady_near(Vec3 player);
+// The giver (0..8), 9 for Keu, 10 for Viviane, or -1 under the cursor ray.
+int giver_under_ray(Vec3 origin, Vec3 direction, Vec3 player);
+void talk_to_giver(int g);
+void talk_to_keu();
+void talk_to_lady();
+// The townsfolk: a trainer's or a villager's talk (distance checked).
+void talk_to_villager(int i);
+
+// The objective panel entries, rebuilt from the state.
+void quests_refresh_panel();
+// The story (offer text) of panel entry slot, or "".
+const char* quest_panel_story(int slot);
+// Marker kind over a giver: 0 none, 1 gold "!", 2 gold "?", 3 grey "?".
+int giver_marker(int g);
+int keu_marker();
+int lady_marker();
+
+// Interaction sources (the interaction key and the right click).
+bool keu_prompt(bool pressed);
+bool lady_prompt(bool pressed);
+bool givers_prompt(bool pressed);
+bool trainers_prompt(bool pressed);
+// A right click at the cursor: true when someone answered.
+bool quests_right_click(int x, int y);
+
+// Head turn and blink of a figure, for tests: 0..8 givers, 9 Keu, 10 Viviane.
+float quest_figure_head_turn(int figure);
+bool quest_figure_blinking(int figure);

@@ -1,0 +1,174 @@
+// Who answers the interaction key and the right click among the quest
+// figures and the townsfolk, and what the townsfolk and trainers say.
+#include <cmath>
+
+#include "content/quests.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/player.h"
+#include "play/profession_state.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "world/villagers.h"
+
+namespace {
+
+constexpr int TRAINER_COUNT = 6;
+const char* const profession_names[PROFESSION_COUNT] = {"Herboristerie", "Minage", "Dépeçage",
+                                                        "Alchimie",      "Travail du cuir", "Forge"};
+
+Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
+
+float distance3(Vec3 a, Vec3 b) {
+    Vec3 d = a - b;
+    return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+}
+
+float flat_distance(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+const char* key_name() {
+    static char name[48];
+    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
+    return name;
+}
+
+// Stepping 0.1 m along the ray up to 30 m: a point within 0.5 m of the figure
+// in the ground plane and between its feet and `height` above them.
+bool ray_hits(Vec3 origin, Vec3 dir, Vec3 at, float height) {
+    for (float t = 0.0f; t <= 30.0f; t += 0.1f) {
+        Vec3 p = origin + dir * t;
+        if (std::hypot(p.x - at.x, p.z - at.z) <= 0.5f && p.y >= at.y && p.y <= at.y + height) return true;
+    }
+    return false;
+}
+
+void open_professions() {
+    hud_windows.professions = 1;
+}
+
+}  // namespace
+
+bool keu_near(Vec3 p) { return !underground && distance3(p, keu_position()) <= 7.0f; }
+bool lady_near(Vec3 p) { return !underground && distance3(p, lady_position()) <= 6.0f; }
+
+int giver_near(Vec3 p) {
+    if (underground) return -1;
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
+        if (distance3(p, giver_position(g)) <= 6.0f) return g;
+    return -1;
+}
+
+int giver_under_ray(Vec3 origin, Vec3 dir, Vec3 p) {
+    if (underground) return -1;
+    if (distance3(p, keu_position()) <= 7.0f && ray_hits(origin, dir, keu_position(), 2.6f)) return QUEST_GIVER_COUNT;
+    if (distance3(p, lady_position()) <= 6.0f && ray_hits(origin, dir, lady_position(), 2.4f))
+        return QUEST_GIVER_COUNT + 1;
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
+        if (distance3(p, giver_position(g)) <= 6.0f && ray_hits(origin, dir, giver_position(g), 2.6f)) return g;
+    return -1;
+}
+
+void talk_to_villager(int i) {
+    if (i < 0 || i >= VILLAGER_COUNT || underground) return;
+    const VillagerDef& d = villager_defs[i];
+    const VillagerState& s = villager_state(i);
+    if (flat_distance(s.position, feet()) > 6.0f) {
+        hud_message(hud_fmt("Approchez-vous de %s.", d.name), 1.2f);
+        return;
+    }
+    const char* title = hud_fmt("%s, %s", d.name, d.title);
+    if (i < TRAINER_COUNT) {
+        int prof = d.place >= 0 && d.place < PROFESSION_COUNT ? d.place : 0;
+        villager_talk_begin(i, feet(), 0.0f);
+        const char* body = hud_fmt("%s\n\nVotre niveau en %s : %d / 75.", trainer_greetings[i],
+                                   profession_names[prof], profession_level[prof]);
+        HudButton b[2] = {{"Voir mes métiers", open_professions}, {"Au revoir", nullptr}};
+        hud_dialog(title, body, b, 2);
+        return;
+    }
+    // Walkers in the middle of the list stop a while for the talk.
+    villager_talk_begin(i, feet(), i >= 15 && i <= 27 ? 6.0f : 0.0f);
+    const char* line;
+    if (d.behaviour == VB_GUARD)
+        line = guard_lines[i & 1];
+    else if (d.behaviour == VB_STALL)
+        line = seller_lines[i & 1];
+    else
+        line = town_lines[((int)(game_clock / 30.0) + i) % 8];
+    HudButton b[1] = {{"Au revoir", nullptr}};
+    hud_dialog(title, line, b, 1);
+}
+
+// ---- Interaction sources ------------------------------------------------------------
+
+bool keu_prompt(bool pressed) {
+    if (!keu_near(feet())) return false;
+    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), "Sire Keu"));
+    if (pressed) talk_to_keu();
+    return true;
+}
+
+bool lady_prompt(bool pressed) {
+    if (!lady_near(feet())) return false;
+    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à la Dame du Lac", key_name()));
+    if (pressed) talk_to_lady();
+    return true;
+}
+
+bool givers_prompt(bool pressed) {
+    int g = giver_near(feet());
+    if (g < 0) return false;
+    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), quest_givers[g].short_name));
+    if (pressed) talk_to_giver(g);
+    return true;
+}
+
+bool trainers_prompt(bool pressed) {
+    if (underground) return false;
+    for (int i = 0; i < TRAINER_COUNT; ++i) {
+        if (distance3(villager_state(i).position, feet()) > 6.0f) continue;
+        hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), villager_defs[i].name));
+        if (pressed) talk_to_villager(i);
+        return true;
+    }
+    return false;
+}
+
+bool quests_right_click(int x, int y) {
+    if (underground) return false;
+    Vec3 origin;
+    Vec3 dir = screen_ray((float)x, (float)y, &origin);
+    int who = giver_under_ray(origin, dir, feet());
+    if (who == QUEST_GIVER_COUNT) {
+        talk_to_keu();
+        return true;
+    }
+    if (who == QUEST_GIVER_COUNT + 1) {
+        talk_to_lady();
+        return true;
+    }
+    if (who >= 0) {
+        talk_to_giver(who);
+        return true;
+    }
+    // Trainers first, then the other townsfolk.
+    for (int i = 0; i < VILLAGER_COUNT; ++i) {
+        if (ray_hits(origin, dir, villager_state(i).position, 2.2f)) {
+            talk_to_villager(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void world_figures_labels_draw() {
+    Vec3 me = feet();
+    for (int i = 0; i < VILLAGER_COUNT; ++i) {
+        Vec3 p = villager_state(i).position;
+        if (flat_distance(p, me) > 16.0f) continue;
+        hud_world_label(p + Vec3{0, 2.1f, 0}, hud_fmt("%s\n%s", villager_defs[i].name, villager_defs[i].title), 0.13f,
+                        Vec4{0.92f, 0.88f, 0.76f, 1.0f}, UI_FONT_BODY);
+    }
+}
