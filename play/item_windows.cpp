@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "persist/characters.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
@@ -68,6 +69,12 @@ Box sheet_sort_box() {
     float s = sc();
     Box last = sheet_bag_box(5);
     return {last.x + last.w - 90 * s, last.y - 38 * s, 90 * s, 28 * s};
+}
+
+Box sheet_appearance_box() {
+    float s = sc();
+    Box sort = sheet_sort_box();
+    return {sort.x - 122 * s, sort.y, 114 * s, sort.h};
 }
 
 Box shop_box() {
@@ -229,6 +236,11 @@ void click(float x, float y) {
     if (!character_sheet_open) return;
     if (box_has(sheet_sort_box(), x, y)) {
         sort_bag();
+        return;
+    }
+    if (!shop_is_open() && box_has(sheet_appearance_box(), x, y)) {
+        character_sheet_open = 0;
+        character_creation_open_edit();
         return;
     }
     for (int i = 0; i < BAG_SLOTS; ++i)

@@ -13,6 +13,8 @@ Box sheet_box();
 Box sheet_equipment_box(int slot);
 Box sheet_bag_box(int slot);
 Box sheet_sort_box();
+// Opens the creation screen's edit mode to change the character's look.
+Box sheet_appearance_box();
 Box sheet_portrait_box();
 // Merchant.
 Box shop_box();

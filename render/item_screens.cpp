@@ -249,6 +249,7 @@ void character_sheet_draw() {
     Box first = sheet_bag_box(0);
     ui_text(first.x, first.y - 36 * s, "Sac", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     button(sheet_sort_box(), "Trier", true);
+    if (!shop_is_open()) button(sheet_appearance_box(), "Apparence", true);
     for (int i = 0; i < BAG_SLOTS; ++i) {
         Box c = sheet_bag_box(i);
         bool hidden = dragged == i;

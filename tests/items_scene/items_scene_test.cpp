@@ -255,6 +255,24 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     Box g = sheet_bag_box(gloves);
     frames(1, g.x + g.w * 0.5f, g.y + g.h * 0.5f);
     EXPECT_TRUE(picture("items_character_sheet.png"));
+
+    // "Apparence" leaves the sheet for the creation screen's edit mode;
+    // "Annuler" there puts the old look back and returns to play.
+    AppearanceChoice look = player_look;
+    click(sheet_appearance_box());
+    EXPECT_FALSE(character_sheet_open);
+    ASSERT_TRUE(character_creation_open);
+    player_look.skin = (look.skin + 1) % 5;
+    frames(1);
+    EXPECT_TRUE(picture("items_appearance_edit.png"));
+    const float s = hud_scale, cx = W * 0.68f;
+    main_loop_set_draw_interval(1);  // the screen's buttons answer while it is drawn
+    click(Box{cx - 310 * s, H - 130 * s, 300 * s, 56 * s});
+    main_loop_set_draw_interval(100000);
+    EXPECT_FALSE(character_creation_open);
+    EXPECT_EQ(player_look.skin, look.skin);
+    key(bindings[BIND_CHARACTER]);
+    ASSERT_TRUE(character_sheet_open);
     key(bindings[BIND_CHARACTER]);
     EXPECT_FALSE(character_sheet_open);
 }
