@@ -415,8 +415,12 @@ TEST_F(Hud, CharacterScreensReplaceTheWholeInterface) {
     hud_message("Bonjour", 5);
     hud_fade(2);
     character_select_open = 1;
+    character_select_draw();
+    int screen_alone = ui_batch_count();
+    ui_batch_clear();
     hud_draw();
-    EXPECT_EQ(ui_batch_count(), 0);
+    EXPECT_EQ(ui_batch_count(), screen_alone) << "nothing of the play interface under the list";
+    ui_batch_clear();
     character_select_open = 0;
     hud_draw();
     EXPECT_GT(ui_batch_count(), 0);

@@ -64,7 +64,9 @@ void make_rich_character() {
     for (int i = 0; i < PROFESSION_COUNT; ++i) profession_level[i] = 10 + i * 11;
     for (int i = 0; i < BAR_SLOTS; ++i) action_bar[i] = -1;
     action_bar[0] = 3;
-    action_bar[9] = 100 + potion;
+    int drink = 1;
+    while (drink < ITEM_LAST && !item_is_potion(drink)) ++drink;
+    action_bar[9] = 100 + drink;  // only a potion may sit on the bar
     Vec3 spawn = world_spawn_point();
     player.pos_x = spawn.x + 12.345f;
     player.pos_z = spawn.z - 20.5f;
