@@ -1,6 +1,7 @@
 // The creation screen: step 1 the class, step 2 the name and the appearance,
 // with the character turning in the world behind it; the same screen edits
 // the appearance of the character in play.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@ bool edit_mode = false;
 int chosen_class = 0;
 bool portrait_view = false;
 AppearanceChoice look_before_edit;
+float heading_before_edit;
 char name_field[CHARACTER_NAME_SIZE];
 uint32_t name_seed = 1;
 bool turning = false;
@@ -72,6 +74,7 @@ void apply_class(int cls) {
 
 void finish_edit(bool keep) {
     if (!keep) player_look = look_before_edit;
+    player.heading = heading_before_edit;
     character_creation_open = 0;
     paused = 0;
     if (keep) character_save_current();
@@ -237,6 +240,11 @@ void character_creation_open_new() {
 
 void character_creation_open_edit() {
     look_before_edit = player_look;
+    // The preview camera stands in front of the figure: turn him toward where
+    // the play camera was, open ground, rather than into a wall or a stall.
+    heading_before_edit = player.heading;
+    float dx = player.camera_pos.x - player.pos_x, dz = player.camera_pos.z - player.pos_z;
+    if (dx * dx + dz * dz > 0.01f) player.heading = std::atan2(dx, dz);
     step = 2;
     edit_mode = true;
     portrait_view = false;

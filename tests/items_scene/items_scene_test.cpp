@@ -259,6 +259,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     // "Apparence" leaves the sheet for the creation screen's edit mode;
     // "Annuler" there puts the old look back and returns to play.
     AppearanceChoice look = player_look;
+    float heading = player.heading;
     click(sheet_appearance_box());
     EXPECT_FALSE(character_sheet_open);
     ASSERT_TRUE(character_creation_open);
@@ -271,6 +272,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     main_loop_set_draw_interval(100000);
     EXPECT_FALSE(character_creation_open);
     EXPECT_EQ(player_look.skin, look.skin);
+    EXPECT_FLOAT_EQ(player.heading, heading) << "he faces where he faced";
     key(bindings[BIND_CHARACTER]);
     ASSERT_TRUE(character_sheet_open);
     key(bindings[BIND_CHARACTER]);
