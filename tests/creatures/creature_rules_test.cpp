@@ -10,6 +10,7 @@
 #include "world/ambience_rules.h"
 #include "world/population.h"
 #include "world/species_models.h"
+#include "world/catacombs.h"
 #include "world/world_later.h"
 
 namespace {
@@ -281,6 +282,50 @@ TEST(CreatureBehaviour, BoarsLeashesAndSight) {
     EXPECT_EQ(b2->ai_state, CS_BOAR_IDLE);
     EXPECT_EQ(near->ai_state, CS_RETURN);
     EXPECT_FLOAT_EQ(b2->home.x, b2->pos.x);
+}
+
+// Below ground a wall hides the player: the foe keeps the fight for 8 s of
+// lost sight, then goes home; one that cannot reach home gives up after 10 s.
+TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
+    ASSERT_TRUE(creature_game());
+    // Two corridor cells with a wall between them and the longest way round,
+    // so that nothing but the wall decides what the foe sees.
+    int ai = -1, aj = -1, best = 0;
+    for (int i = 1; i < CATACOMB_CELLS - 1; ++i)
+        for (int j = 2; j < CATACOMB_CELLS - 2; ++j) {
+            int detour = std::abs(catacomb_distance(i, j) - catacomb_distance(i, j + 1));
+            if (!catacomb_wall_open(i, j, DIR_PZ) && catacomb_room_of_cell(i, j) < 0 &&
+                catacomb_room_of_cell(i, j + 1) < 0 && !catacomb_in_crypt_block(i, j) &&
+                !catacomb_in_crypt_block(i, j + 1) && catacomb_distance(i, j) >= 0 &&
+                catacomb_distance(i, j + 1) >= 0 && detour > best)
+                ai = i, aj = j, best = detour;
+        }
+    ASSERT_GE(ai, 0) << "no closed wall between two corridor cells";
+    Vec3 here = catacomb_cell_centre(ai, aj), there = catacomb_cell_centre(ai, aj + 1);
+    clean_table_with_player_at(here.x, here.z);
+    player.pos_y = 0.0f;
+    underground = 1;
+    ASSERT_FALSE(player_catacomb_line_clear(there + Vec3{0, 1.5f, 0}, here + Vec3{0, 1.4f, 0}));
+    Creature* z = spawn_creature(SP_SKELETON, there, there);
+    ASSERT_NE(z, nullptr);
+    ASSERT_EQ(z->world, 1);
+    z->ai_state = CS_FIGHT;
+    step_creatures(6.0f);
+    EXPECT_EQ(z->ai_state, CS_FIGHT) << "six seconds out of sight: still hunting";
+    step_creatures(3.0f);
+    EXPECT_NE(z->ai_state, CS_FIGHT) << "past eight seconds it gives up";
+
+    // Sent home through a wall it cannot pass: idle where it stands after 10 s.
+    Creature* w = spawn_creature(SP_SKELETON, there, there);
+    ASSERT_NE(w, nullptr);
+    w->home = here;
+    w->ai_state = CS_RETURN;
+    step_creatures(5.0f);
+    EXPECT_EQ(w->ai_state, CS_RETURN);
+    step_creatures(7.0f);
+    EXPECT_NE(w->ai_state, CS_RETURN) << "caught on the wall, it rests instead";
+    EXPECT_GT(std::hypot(w->pos.x - here.x, w->pos.z - here.z), 1.0f);
+    underground = 0;
 }
 
 TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
