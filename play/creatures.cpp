@@ -502,3 +502,10 @@ Vec3 level_colour(int d) {
     if (d >= -6) return {0.35f, 0.95f, 0.3f};
     return {0.62f, 0.62f, 0.62f};
 }
+
+void creature_take_spare_skins(Model& m) {
+    for (int i = 0; i < m.node_count; ++i) {
+        Node& n = m.nodes[i];
+        if (n.skin && !n.skin_mesh) n.skin_mesh = take_skin(n.mesh);
+    }
+}
