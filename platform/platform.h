@@ -32,6 +32,9 @@
 //  gl_proc(name)  Address of a GL entry point, or null.
 //  plat_read_file / plat_write_file  Whole files beside the program file
 //      (see plat_path_beside_program for the path rule).
+//  plat_replace_file(from, to)  Both names beside the program: flushes from
+//      to disk, then renames it over to in one step (an existing to is
+//      replaced). On failure to is untouched and false is returned.
 //  log_printf  One line of "tervanne-journal.txt" beside the program: at most
 //      2040 bytes of text then CR LF, written at once; silently off for the
 //      run when the file cannot be created.
@@ -92,6 +95,7 @@ void* gl_proc(const char* name);
 
 int plat_read_file(const char* name, char* buffer, int capacity);
 bool plat_write_file(const char* name, const void* data, int length);
+bool plat_replace_file(const char* from_name, const char* to_name);
 void log_printf(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

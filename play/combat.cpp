@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/combat_later.h"
 #include "play/creatures.h"
@@ -87,6 +88,7 @@ void grant_experience(int amount) {
     int g = experience_points(amount);
     if (g <= 0) return;
     player.experience += g;
+    const int level_before = player.level;
     hud_float_text(feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f, 0.3f);
     while (player.level < MAX_LEVEL && player.experience >= experience_need(player.level)) {
         player.experience -= experience_need(player.level);
@@ -102,6 +104,8 @@ void grant_experience(int amount) {
         player.levelup_glow = 1.0f;
     }
     if (player.level >= MAX_LEVEL) player.experience = 0;
+    // A new level is worth keeping even if the game ends badly later.
+    if (player.level != level_before) character_save_current();
 }
 
 // ---- Statistics ------------------------------------------------------------------------

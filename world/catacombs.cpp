@@ -248,6 +248,8 @@ void catacombs_leave() {
     hud_fade(1.4f);
     snd_play(26, 1.0f);
     hud_message("La lande du Val", 2.5f);
+    // Back on the surface: a save keeps what the dungeon gave.
+    character_save_current();
 }
 
 void catacombs_boss_defeated() {

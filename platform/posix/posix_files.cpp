@@ -49,6 +49,32 @@ bool plat_write_file(const char* name, const void* data, int length) {
     return ok;
 }
 
+bool plat_replace_file(const char* from_name, const char* to_name) {
+    if (!from_name || !to_name) return false;
+    char from[4200], to[4200];
+    if (!path_beside_program(from_name, from, sizeof from) || !path_beside_program(to_name, to, sizeof to))
+        return false;
+    // The new bytes must be on disk before the name points at them.
+    int fd = open(from, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = fsync(fd) == 0;
+    close(fd);
+    if (!synced || rename(from, to) != 0) return false;
+    // And the folder entry too, or the rename itself can be lost.
+    char folder[4200];
+    std::snprintf(folder, sizeof folder, "%s", to);
+    char* slash = std::strrchr(folder, '/');
+    if (slash) {
+        *slash = 0;
+        int dir = open(folder[0] ? folder : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+    }
+    return true;
+}
+
 static int log_fd = -1;
 static bool log_tried = false;
 

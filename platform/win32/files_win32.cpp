@@ -78,6 +78,21 @@ bool plat_write_file(const char* name, const void* data, int length) {
     return ok && closed && (int)written == length;
 }
 
+bool plat_replace_file(const char* from_name, const char* to_name) {
+    if (!from_name || !to_name) return false;
+    wchar_t from[kProgramPathCapacity + 64], to[kProgramPathCapacity + 64];
+    if (!win32_path_beside_program(from_name, from, kProgramPathCapacity + 64) ||
+        !win32_path_beside_program(to_name, to, kProgramPathCapacity + 64))
+        return false;
+    // The new bytes must be on disk before the name points at them.
+    HANDLE f = CreateFileW(from, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    BOOL flushed = FlushFileBuffers(f);
+    CloseHandle(f);
+    if (!flushed) return false;
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 void log_printf(const char* fmt, ...) {
     if (!log_tried) {
         log_tried = true;

@@ -39,6 +39,7 @@ protected:
         headless_set_time_step(1.0 / 30.0);
         headless_set_window_size(W, H);
         if (game_startup() != 0) return;
+        character_creation_open = 0;  // no character file here: straight into play
         started = headless_has_context();
         plat_input.client_width = W;
         plat_input.client_height = H;

@@ -18,6 +18,7 @@ inline bool creature_game() {
         headless_set_time_step(0.05);
         headless_set_window_size(480, 270);
         state = game_startup() == 0 ? 1 : 0;
+        character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;
     }
     return state == 1;

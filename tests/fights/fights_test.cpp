@@ -170,6 +170,7 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
     headless_set_time_step(kStep);
     headless_set_window_size(960, 540);
     ASSERT_EQ(game_startup(), 0);
+    character_creation_open = 0;  // no character file here: straight into play
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     bindings_reset();
     player_look = {1, 2, 1, 3, 2, 0};

@@ -35,6 +35,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     // A normal start: the world is built and logged.
     headless_set_time_step(1.0 / 60.0);
     ASSERT_EQ(game_startup(), 0);
+    character_creation_open = 0;  // no character file here: straight into play
     ASSERT_TRUE(headless_has_context());
     log = read_log();
     EXPECT_NE(log.find("Monde prêt : "), std::string::npos) << log;

@@ -26,7 +26,8 @@ if command -v import >/dev/null; then import -window root "$(dirname "$exe")/nat
 # SIGTERM becomes SDL's quit event: the same path as the close button.
 kill -TERM "$pid" 2>/dev/null
 code=124
-for _ in $(seq 1 100); do
+# A frame of the software renderer can take seconds on a loaded machine.
+for _ in $(seq 1 600); do
   if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; break; fi
   sleep 0.1
 done

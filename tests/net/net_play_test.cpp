@@ -105,6 +105,7 @@ int run_game(bool first) {
     headless_set_time_step(0.05);
     headless_set_window_size(320, 180);
     if (game_startup() != 0 || !headless_has_context()) return 3;
+    character_creation_open = 0;  // no character file here: straight into play
     main_loop_set_draw_interval(25);
     player_reset_new();
     bindings_reset();

@@ -44,6 +44,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
     headless_set_time_step(kStep);
     headless_set_window_size(960, 540);
     ASSERT_EQ(game_startup(), 0);
+    character_creation_open = 0;  // no character file here: straight into play
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     player_reset_new();
     player_look = {0, 1, 0, 2, 1, 1};

@@ -46,6 +46,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
     sdl_set_window_size(640, 360);
     sdl_set_fixed_step(0.05);
     ASSERT_EQ(game_startup(), 0);
+    character_creation_open = 0;  // no character file here: straight into play
     ASSERT_EQ(plat_input.client_width, 640);
 
     const int forward = bindings[BIND_FORWARD], jump = bindings[BIND_JUMP];

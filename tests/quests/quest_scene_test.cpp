@@ -34,6 +34,7 @@ bool quest_game() {
         headless_set_time_step(1.0 / 30.0);
         headless_set_window_size(W, H);
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
+        character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;
         bindings_reset();
         // Frames are drawn only for the pictures: the software renderer is slow.

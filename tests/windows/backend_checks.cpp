@@ -128,6 +128,17 @@ void check_files_and_log() {
     EXPECT(plat_read_file(name, buf, sizeof buf) == 0);
     EXPECT(buf[0] == 0);
     EXPECT(!plat_write_file("dossier-absent\\x.txt", "a", 1));
+    // Replacing: the new file takes the old one's name in one step; a
+    // missing source leaves the target as it was.
+    const char* temp = "essai-plateforme.txt.tmp";
+    EXPECT(plat_write_file(name, "ancien", 6));
+    EXPECT(plat_write_file(temp, "nouveau", 7));
+    EXPECT(plat_replace_file(temp, name));
+    EXPECT(plat_read_file(name, buf, sizeof buf) == 7);
+    EXPECT(strcmp(buf, "nouveau") == 0);
+    EXPECT(plat_read_file(temp, buf, sizeof buf) == -1);
+    EXPECT(!plat_replace_file(temp, name));
+    EXPECT(plat_read_file(name, buf, sizeof buf) == 7);
     EXPECT(plat_read_file(name, buf, 0) == -1);
     remove_beside(name);
     end();

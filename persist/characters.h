@@ -1,0 +1,70 @@
+#pragma once
+// The eight character slots beside the game, with their backup copies: the
+// slot list, loading, saving, creating and deleting, the first-run takeover
+// of the old single save, and the moves between the character screens and
+// play.
+#include <cstdint>
+
+#include "persist/character_record.h"
+
+constexpr int CHARACTER_SLOTS = 8;
+
+struct CharacterSlot {
+    uint8_t present;
+    char name[CHARACTER_NAME_SIZE];
+    int32_t player_class;
+    int32_t level;
+    uint8_t woman;
+};
+extern CharacterSlot character_slots[CHARACTER_SLOTS];
+// The slot the live character belongs to, -1 for none (nothing is saved).
+extern int current_slot;
+// The row selected in the character list, -1 for none.
+extern int selected_slot;
+// Set each time the list opens (its screen fills the empty server field then).
+extern uint8_t character_list_opened;
+
+// "tervanne-perso-%d.txt" for slot 0..7, and the backup name of any file.
+void character_file_name(int slot, char* out, int capacity);
+void backup_file_name(const char* name, char* out, int capacity);
+
+// Reads a slot file with the backup rule into buffer (CHARACTER_FILE_SIZE
+// bytes); returns the bytes used, or -1 when neither copy gave anything.
+int character_file_read(const char* name, char* buffer, int capacity);
+
+// The live character to a file: the backup keeps the previous good copy.
+bool character_save_to(const char* name);
+// Saves the current slot (nothing without one).
+void character_save_current();
+// Resets, then applies the file; true when some file was read.
+bool character_load(const char* name);
+// Applies a character text to the live game (after a reset).
+void character_apply_text(const char* text);
+// The state of a new game.
+void character_reset();
+// The live character as a record (position as it would be saved).
+void character_record_of_player(CharacterRecord& r);
+
+void characters_scan();
+int characters_present_count();
+// At start-up: scan, take over the old save, open the list or creation.
+void characters_load();
+// Old single save into slot 1 when no character exists; true when taken over.
+bool characters_migrate_old_save();
+
+// Screen moves.
+void character_list_open();
+// Selects a row and loads its character when it is not the current one;
+// false (and nothing made current) when it cannot be read.
+bool character_select(int slot);
+bool character_delete(int slot);
+// The live character (made on the creation screen) into the first free slot.
+bool character_create();
+// Into the world with the selected character; online also connects.
+bool character_start_play(bool online, const char* server_address);
+
+// Creation screen (render/character_creation.cpp).
+void character_creation_open_new();
+void character_creation_open_edit();
+// Random name for a sex, from the screen's own generator.
+const char* character_random_name(bool woman);

@@ -1,0 +1,34 @@
+#pragma once
+// The options shared by every character: volumes, mouse, window, quality and
+// the 26 key bindings, kept in "tervanne-options.txt".
+#include <cstdint>
+
+constexpr int OPTIONS_FILE_SIZE = 4096;
+constexpr int RESOLUTION_COUNT = 4;
+extern const int resolution_sizes[RESOLUTION_COUNT][2];
+
+struct Options {
+    float music_volume;    // 0 .. 1
+    float effects_volume;  // 0 .. 1
+    float sensitivity;     // 0.25 .. 2.5
+    uint8_t invert_y;
+    uint8_t fullscreen;
+    int32_t resolution;    // 0 .. 3
+    int32_t quality;       // 0 basse, 1 moyenne, 2 haute
+};
+extern Options options;
+
+// Defaults for everything, bindings included.
+void options_defaults();
+// Applies a file's text over the current values with every range rule.
+void options_parse(const char* text);
+// The file's text (fullscreen as given); bytes written, -1 when it did not fit.
+int options_build_text(char* out, int capacity);
+// Whether a key index may be bound (Escape and F11 never are).
+bool options_key_bindable(int key);
+
+bool options_read();
+void options_apply_window();
+void options_write();
+// The volumes to the mixer.
+void options_apply_sound();

@@ -1,0 +1,259 @@
+// The creation screen: step 1 the class, step 2 the name and the appearance,
+// with the character turning in the world behind it; the same screen edits
+// the appearance of the character in play.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "persist/characters.h"
+#include "platform/main_loop.h"
+#include "play/combat.h"
+#include "play/player.h"
+#include "play/player_later.h"
+#include "play/skills.h"
+#include "render/icons.h"
+#include "render/screen_widgets.h"
+
+namespace {
+
+int step = 1;
+bool edit_mode = false;
+int chosen_class = 0;
+bool portrait_view = false;
+AppearanceChoice look_before_edit;
+char name_field[CHARACTER_NAME_SIZE];
+uint32_t name_seed = 1;
+bool turning = false;
+int turn_last_x = 0;
+
+const char* const women_names[12] = {"Énide", "Lunete", "Laudine", "Blanchefleur", "Iseult", "Brangien",
+                                     "Lyonors", "Elaine", "Soredamor", "Florée", "Clarine", "Ysolde"};
+const char* const men_names[12] = {"Gauvain", "Perceval", "Bohort", "Lionel", "Gareth", "Galeschin",
+                                   "Méliant", "Sagremor", "Girflet", "Lucan", "Bédoier", "Carados"};
+const char* const sex_names[2] = {"Homme", "Femme"};
+const char* const skin_names[5] = {"Claire", "Rosée", "Hâlée", "Mate", "Foncée"};
+const char* const eye_names[4] = {"Verts", "Bleus", "Bruns", "Gris"};
+const char* const hair_names[7] = {"Noirs", "Bruns foncés", "Bruns", "Châtains", "Roux", "Blonds", "Gris"};
+const char* const style_names[3] = {"Courts", "Mi-longs", "Longs"};
+const char* const beard_names[3] = {"Aucune", "Courte", "Pleine"};
+const char* const class_words[3] = {"archer", "guerrier", "druide"};
+
+bool name_byte_ok(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80 || c == ' ' || c == '\'' || c == '-';
+}
+
+// Typed characters go in whole: a multi-byte character that would pass the
+// 22-byte limit, or a text that would overflow the field, is refused.
+void name_field_input(float field_width, float size) {
+    int count = plat_input.text_input_length;
+    if (count > (int)sizeof plat_input.text_input) count = (int)sizeof plat_input.text_input;
+    int i = 0;
+    while (i < count) {
+        unsigned char c = (unsigned char)plat_input.text_input[i];
+        int len = c < 0x80 ? 1 : (c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : (c >= 0xC0 ? 2 : 1)));
+        if (i + len > count) break;
+        bool ok = true;
+        for (int k = 0; k < len; ++k) ok = ok && name_byte_ok((unsigned char)plat_input.text_input[i + k]);
+        int n = (int)std::strlen(name_field);
+        if (ok && n + len <= 22) {
+            std::memcpy(name_field + n, plat_input.text_input + i, (size_t)len);
+            name_field[n + len] = 0;
+            if (ui_text_width(name_field, size, UI_FONT_BODY) > field_width) name_field[n] = 0;
+        }
+        i += len;
+    }
+    if (plat_input.key_pressed[KEY_BACKSPACE]) text_backspace(name_field);
+}
+
+void apply_class(int cls) {
+    player.player_class = cls;
+    set_level_and_experience(1, 0);
+}
+
+void finish_edit(bool keep) {
+    if (!keep) player_look = look_before_edit;
+    character_creation_open = 0;
+    paused = 0;
+    if (keep) character_save_current();
+    plat_set_cursor_captured(true);
+}
+
+// One selector row: label, « value »; returns -1, 0 or +1.
+int selector(float x, float y, float w, const char* label, const char* value, bool enabled) {
+    const float s = hud_scale;
+    ui_text(x, y + 6 * s, label, 20 * s, HUD_GOLD, UI_FONT_BODY);
+    float bx = x + 150 * s, bw = 40 * s;
+    int d = 0;
+    if (widget_button({bx, y, bw, 36 * s}, "«", enabled)) d = -1;
+    ui_text_centred(bx + (w - 150 * s) * 0.5f, y + 6 * s, value, 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    if (widget_button({x + w - bw, y, bw, 36 * s}, "»", enabled)) d = 1;
+    return d;
+}
+
+int cycle(int v, int d, int count) { return ((v + d) % count + count) % count; }
+
+void turn_preview(WBox area) {
+    bool down = plat_input.button_down[0] != 0;
+    if (plat_input.button_pressed[0] && widget_hover(area) && !hud_dialog_state().open) {
+        turning = true;
+        turn_last_x = plat_input.mouse_x;
+    }
+    if (!down) turning = false;
+    if (turning) {
+        player.heading += (float)(plat_input.mouse_x - turn_last_x) * 0.012f;
+        turn_last_x = plat_input.mouse_x;
+    }
+}
+
+void draw_step1() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    ui_rect(0, 0, W, H, Vec4{0.02f, 0.03f, 0.02f, 0.55f});
+    ui_text_centred(W * 0.5f, 50 * s, "Nouveau personnage", 48 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text_centred(W * 0.5f, 116 * s, "Étape 1 sur 2  ·  choisissez votre classe", 22 * s, HUD_PARCHMENT,
+                    UI_FONT_BODY);
+    float cw = 500 * s, gap = 40 * s, total = 3 * cw + 2 * gap;
+    for (int c = 0; c < 3; ++c) {
+        WBox card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, 600 * s};
+        bool chosen = c == chosen_class;
+        ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
+                 chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);
+        icon_draw(skill_defs[c * SKILLS_PER_CLASS].icon, card.x + (cw - 96 * s) * 0.5f, card.y + 30 * s, 96 * s,
+                  Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
+        ui_text_centred(card.x + cw * 0.5f, card.y + 140 * s, class_defs[c].name, 36 * s, HUD_GOLD, UI_FONT_TITLE);
+        ui_text_wrapped(card.x + 30 * s, card.y + 200 * s, cw - 60 * s, class_defs[c].description, 19 * s,
+                        HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
+        if (widget_clicked(card)) {
+            chosen_class = c;
+            apply_class(c);
+        }
+    }
+    if (characters_present_count() > 0 && widget_button({W * 0.5f - 330 * s, 830 * s, 300 * s, 56 * s}, "Retour")) {
+        character_list_open();
+        return;
+    }
+    if (widget_button({W * 0.5f + 30 * s, 830 * s, 300 * s, 56 * s}, "Suivant")) {
+        apply_class(chosen_class);
+        step = 2;
+    }
+}
+
+void draw_step2() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    WBox panel = {48 * s, 60 * s, 620 * s, H - 120 * s};
+    widget_panel(panel);
+    float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
+    int cls = player.player_class < 0 || player.player_class > 2 ? 0 : player.player_class;
+    ui_text(x, y, edit_mode ? "Votre personnage" : "Nouveau personnage", 44 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(x, y + 60 * s,
+            edit_mode ? "Modifiez l'apparence de votre personnage."
+                      : hud_fmt("Étape 2 sur 2  ·  le nom et l'apparence de votre %s", class_words[cls]),
+            19 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    y += 110 * s;
+    ui_text(x, y + 6 * s, "Nom", 20 * s, HUD_GOLD, UI_FONT_BODY);
+    WBox field = {x + 150 * s, y, w - 150 * s - 52 * s, 38 * s};
+    if (!edit_mode) {
+        if (!hud_dialog_state().open) name_field_input(field.w - 30 * s, field.h * 0.55f);
+        widget_field(field, name_field, true);
+        if (widget_button({x + w - 42 * s, y, 42 * s, 38 * s}, "?"))
+            std::snprintf(name_field, sizeof name_field, "%s", character_random_name(player_look.woman != 0));
+    } else {
+        widget_field(field, player.name, false);
+    }
+    y += 60 * s;
+    int d;
+    if ((d = selector(x, y, w, "Sexe", sex_names[player_look.woman ? 1 : 0], true)))
+        player_look.woman = cycle(player_look.woman ? 1 : 0, d, 2);
+    y += 48 * s;
+    if ((d = selector(x, y, w, "Peau", skin_names[cycle(player_look.skin, 0, 5)], true)))
+        player_look.skin = cycle(player_look.skin, d, 5);
+    y += 48 * s;
+    if ((d = selector(x, y, w, "Yeux", eye_names[cycle(player_look.eyes, 0, 4)], true)))
+        player_look.eyes = cycle(player_look.eyes, d, 4);
+    y += 48 * s;
+    if ((d = selector(x, y, w, "Cheveux", hair_names[cycle(player_look.hair, 0, 7)], true)))
+        player_look.hair = cycle(player_look.hair, d, 7);
+    y += 48 * s;
+    if ((d = selector(x, y, w, "Coiffure", style_names[cycle(player_look.style, 0, 3)], true)))
+        player_look.style = cycle(player_look.style, d, 3);
+    y += 48 * s;
+    bool man = !player_look.woman;
+    if ((d = selector(x, y, w, "Barbe", man ? beard_names[cycle(player_look.beard, 0, 3)] : "—", man)))
+        player_look.beard = cycle(player_look.beard, d, 3);
+    y += 48 * s;
+    if ((d = selector(x, y, w, "Vue", portrait_view ? "Portrait" : "En pied", true))) portrait_view = !portrait_view;
+    y += 60 * s;
+    ui_text_wrapped(x, y, w, "Faites glisser la souris sur le personnage pour le faire tourner.", 17 * s,
+                    Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY, 1.3f);
+
+    float cx = W * 0.68f;
+    const char* shown = edit_mode ? player.name : name_field;
+    ui_text_centred(cx, 60 * s, hud_fmt("%s de la Table ronde", shown), 34 * s, HUD_GOLD, UI_FONT_TITLE);
+    turn_preview({panel.x + panel.w, 0, W - panel.x - panel.w, H - 150 * s});
+
+    WBox left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = {cx + 10 * s, H - 130 * s, 300 * s, 56 * s};
+    if (edit_mode) {
+        if (widget_button(left, "Annuler")) finish_edit(false);
+        else if (widget_button(right, "Valider")) finish_edit(true);
+        return;
+    }
+    if (widget_button(left, "Retour")) {
+        step = 1;
+        return;
+    }
+    if (widget_button(right, "Commencer")) {
+        if (!name_field[0]) {
+            hud_message("Donnez un nom à votre personnage.", 1.5f);
+        } else {
+            std::snprintf(player.name, sizeof player.name, "%s", name_field);
+            if (!character_create()) hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
+        }
+    }
+}
+
+}  // namespace
+
+const char* character_random_name(bool woman) {
+    name_seed = name_seed * 1103515245u + (uint32_t)(game_clock * 1000.0) + 12345u;
+    return (woman ? women_names : men_names)[(name_seed >> 8) % 12];
+}
+
+void character_creation_open_new() {
+    // No slot is current while a character is being made: going back or
+    // quitting must not save the half-made one over another.
+    current_slot = -1;
+    character_reset();
+    chosen_class = 0;
+    apply_class(0);
+    step = 1;
+    edit_mode = false;
+    portrait_view = false;
+    std::snprintf(name_field, sizeof name_field, "%s", character_random_name(player_look.woman != 0));
+    character_select_open = 0;
+    character_creation_open = 1;
+    plat_set_cursor_captured(false);
+}
+
+void character_creation_open_edit() {
+    look_before_edit = player_look;
+    step = 2;
+    edit_mode = true;
+    portrait_view = false;
+    character_creation_open = 1;
+    plat_set_cursor_captured(false);
+}
+
+bool player_presentation_portrait() { return character_creation_open && step == 2 && portrait_view; }
+
+// Where the screen stands (tests).
+int character_creation_step() { return step; }
+const char* character_creation_name() { return name_field; }
+
+void character_creation_draw() {
+    if (step == 1)
+        draw_step1();
+    else
+        draw_step2();
+    widget_message();
+}

@@ -1,0 +1,163 @@
+// The character list: the first screen after start-up and the way to online
+// play. The live character stands in the world behind it as the preview.
+#include <cstdio>
+#include <cstring>
+
+#include "net/net.h"
+#include "persist/characters.h"
+#include "platform/main_loop.h"
+#include "play/player.h"
+#include "play/skills.h"
+#include "render/hud_internal.h"
+#include "render/icons.h"
+#include "render/screen_widgets.h"
+
+namespace {
+
+char server_field[64];
+double last_row_click = -10.0;
+int last_row_clicked = -1;
+int delete_pending = -1;
+
+// Letters, digits and the separators of host names, addresses and ports.
+bool server_char_ok(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '.' ||
+           c == ':';
+}
+
+void server_field_input() {
+    int n = (int)std::strlen(server_field);
+    for (int i = 0; i < plat_input.text_input_length && i < (int)sizeof plat_input.text_input; ++i) {
+        char c = plat_input.text_input[i];
+        if (server_char_ok(c) && n < 63) {
+            server_field[n++] = c;
+            server_field[n] = 0;
+        }
+    }
+    if (plat_input.key_pressed[KEY_BACKSPACE]) text_backspace(server_field);
+}
+
+void delete_confirmed() {
+    int slot = delete_pending;
+    delete_pending = -1;
+    character_delete(slot);
+    plat_set_cursor_captured(false);
+}
+
+void delete_cancelled() {
+    delete_pending = -1;
+    plat_set_cursor_captured(false);
+}
+
+int class_icon(int cls) {
+    if (cls < 0 || cls > 2) cls = 0;
+    return skill_defs[cls * SKILLS_PER_CLASS].icon;
+}
+
+void play(bool online) {
+    if (character_start_play(online, server_field)) {
+        std::memset(&plat_input.button_pressed, 0, sizeof plat_input.button_pressed);
+    }
+}
+
+}  // namespace
+
+void character_select_show() { character_list_open(); }
+
+// The server field as typed (tests, and the online start).
+const char* character_select_server_field() { return server_field; }
+
+void character_select_draw() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    if (character_list_opened) {
+        character_list_opened = 0;
+        const char* saved = net_server_address();
+        if (!server_field[0] && saved) std::snprintf(server_field, sizeof server_field, "%s", saved);
+    }
+    bool dialog_open = hud_dialog_state().open;
+    if (!dialog_open) server_field_input();
+
+    WBox panel = {48 * s, 60 * s, 600 * s, H - 120 * s};
+    widget_panel(panel);
+    float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
+    ui_text(x, y, "Vos personnages", 44 * s, HUD_GOLD, UI_FONT_TITLE);
+    int present = characters_present_count();
+    ui_text(x, y + 60 * s, hud_fmt("%d / %d  ·  choisissez qui jouer", present, CHARACTER_SLOTS), 20 * s,
+            HUD_PARCHMENT, UI_FONT_BODY);
+    y += 100 * s;
+    for (int slot = 0; slot < CHARACTER_SLOTS; ++slot) {
+        const CharacterSlot& c = character_slots[slot];
+        if (!c.present) continue;
+        WBox row = {x, y, w, 62 * s};
+        bool selected = slot == selected_slot;
+        ui_panel(row.x, row.y, row.w, row.h,
+                 selected ? Vec4{0.3f, 0.24f, 0.08f, 0.9f} : Vec4{0.05f, 0.08f, 0.06f, 0.7f},
+                 selected ? HUD_GOLD : HUD_PANEL_BORDER, 1.5f * s);
+        icon_draw(class_icon(c.player_class), row.x + 8 * s, row.y + 7 * s, 48 * s, Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
+        ui_text(row.x + 68 * s, row.y + 6 * s, c.name, 24 * s, HUD_PARCHMENT, UI_FONT_BODY);
+        const ClassDef& def = class_defs[c.player_class < 0 || c.player_class > 2 ? 0 : c.player_class];
+        ui_text(row.x + 68 * s, row.y + 34 * s, hud_fmt("%s  ·  niveau %d", c.woman ? def.female_name : def.name, c.level),
+                18 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY);
+        if (widget_clicked(row)) {
+            double now = plat_time();
+            if (slot == selected_slot && last_row_clicked == slot && now - last_row_click <= 0.4) {
+                last_row_clicked = -1;
+                play(false);
+                return;
+            }
+            character_select(slot);
+            last_row_clicked = slot;
+            last_row_click = now;
+        }
+        y += 70 * s;
+    }
+
+    y = panel.y + 100 * s + 8 * 70 * s + 6 * s;
+    ui_text(x, y, "Serveur", 20 * s, HUD_GOLD, UI_FONT_BODY);
+    widget_field({x + 110 * s, y - 6 * s, w - 110 * s, 38 * s}, server_field, !dialog_open);
+    y += 44 * s;
+    const char* status = net_status_text();
+    if (!status || !status[0]) status = "Adresse donnée par le serveur (127.0.0.1 sur ce PC).";
+    ui_text(x, y, status, 16 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY);
+    y += 34 * s;
+    bool full = present >= CHARACTER_SLOTS;
+    if (widget_button({x, y, w, 46 * s}, "Créer un nouveau personnage", !full)) {
+        character_creation_open_new();
+        return;
+    }
+    if (full && widget_clicked({x, y, w, 46 * s}))
+        hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
+    y += 56 * s;
+    float half = (w - 12 * s) * 0.5f;
+    bool has_selection = selected_slot >= 0 && character_slots[selected_slot].present;
+    if (widget_button({x, y, half, 46 * s}, "Supprimer", has_selection)) {
+        delete_pending = selected_slot;
+        static const HudButton buttons[2] = {{"Oui, supprimer", delete_confirmed}, {"Annuler", delete_cancelled}};
+        hud_dialog("Vos personnages",
+                   hud_fmt("Supprimer définitivement %s ? Son équipement, ses quêtes et son niveau seront perdus.",
+                           character_slots[selected_slot].name),
+                   buttons, 2);
+    }
+    if (widget_button({x + half + 12 * s, y, half, 46 * s}, "Quitter le jeu")) plat_input.quit_requested = 1;
+
+    // The preview's caption and the two ways into the world.
+    float cx = W * 0.68f;
+    if (has_selection)
+        ui_text_centred(cx, H - 190 * s, hud_fmt("%s de la Table ronde  ·  niveau %d", player.name, player.level),
+                        30 * s, HUD_GOLD, UI_FONT_TITLE);
+    if (widget_button({cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, "Jouer seul", has_selection)) {
+        play(false);
+        return;
+    }
+    if (widget_button({cx + 10 * s, H - 130 * s, 300 * s, 56 * s}, "Jouer en ligne", has_selection)) {
+        play(true);
+        return;
+    }
+    if (has_selection && !dialog_open && (plat_input.key_pressed[KEY_ENTER] || plat_input.key_pressed[KEY_KEYPAD_ENTER])) {
+        play(false);
+        return;
+    }
+    widget_message();
+    hud_draw_dialog();
+}

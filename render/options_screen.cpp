@@ -1,0 +1,193 @@
+// The options screen, opened from the pause menu: sound, mouse, window and
+// quality, and the 26 key bindings with key capture.
+#include <cmath>
+#include <cstdio>
+
+#include "persist/options.h"
+#include "platform/main_loop.h"
+#include "play/bindings.h"
+#include "render/screen_widgets.h"
+#include "sound/sound.h"
+
+namespace {
+
+enum Drag : int { DRAG_NONE, DRAG_MUSIC, DRAG_EFFECTS, DRAG_SENSITIVITY };
+int drag = DRAG_NONE;
+float effects_at_drag = 0.0f;
+int waiting_action = -1;  // the action whose new key is awaited
+int scroll_rows = 0;
+
+const char* const quality_names[3] = {"basse", "moyenne", "haute"};
+
+float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+
+// A slider from 0 to 1; returns the position, changed while dragged.
+float slider(WBox track, float position, int which) {
+    const float s = hud_scale;
+    ui_rect(track.x, track.y + track.h * 0.4f, track.w, track.h * 0.2f, Vec4{0.25f, 0.25f, 0.2f, 0.9f});
+    ui_rect(track.x, track.y + track.h * 0.4f, track.w * position, track.h * 0.2f, HUD_GOLD);
+    ui_rect(track.x + track.w * position - 6 * s, track.y, 12 * s, track.h, HUD_PARCHMENT);
+    if (waiting_action < 0 && widget_clicked(track)) {
+        drag = which;
+        if (which == DRAG_EFFECTS) effects_at_drag = options.effects_volume;
+    }
+    if (drag == which) position = clamp01(((float)plat_input.mouse_x - track.x) / track.w);
+    return position;
+}
+
+const char* volume_text(float v, const char* muted) {
+    if (v < 0.005f) return muted;
+    return hud_fmt("%d %%", (int)std::lround(v * 100.0f));
+}
+
+void close_screen() {
+    options_write();
+    hud_windows.options = 0;
+    drag = DRAG_NONE;
+    waiting_action = -1;
+    hud_pause();
+}
+
+bool bound_elsewhere(int action) {
+    for (int i = 0; i < BINDING_COUNT; ++i)
+        if (i != action && bindings[i] == bindings[action]) return true;
+    return false;
+}
+
+void capture_key() {
+    if (plat_input.key_pressed[KEY_ESCAPE]) {
+        waiting_action = -1;
+        return;
+    }
+    for (int k = 1; k < 256; ++k) {
+        if (!plat_input.key_pressed[k] || !options_key_bindable(k)) continue;
+        bindings[waiting_action] = k;
+        waiting_action = -1;
+        snd_play(8, 0.7f);
+        return;
+    }
+}
+
+}  // namespace
+
+void options_open() {
+    hud_windows.options = 1;
+    paused = 1;
+    drag = DRAG_NONE;
+    waiting_action = -1;
+    plat_set_cursor_captured(false);
+}
+
+// The action waiting for a key, -1 for none (tests).
+int options_waiting_action() { return waiting_action; }
+
+void options_screen() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    if (waiting_action >= 0) capture_key();
+    else if (plat_input.key_pressed[KEY_ESCAPE]) {
+        close_screen();
+        return;
+    }
+
+    WBox panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
+    ui_panel(panel.x, panel.y, panel.w, panel.h, Vec4{0.06f, 0.09f, 0.07f, 0.95f}, HUD_GOLD, 2.0f * s);
+    ui_text_centred(W * 0.5f, panel.y + 18 * s, "Options", 44 * s, HUD_GOLD, UI_FONT_TITLE);
+    float x = panel.x + 40 * s, y = panel.y + 90 * s, w = 600 * s;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+
+    // Sound.
+    ui_text(x, y, "Son", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    y += 44 * s;
+    ui_text(x, y, "Musique", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    options.music_volume = slider({x + 200 * s, y, 280 * s, 26 * s}, options.music_volume, DRAG_MUSIC);
+    ui_text(x + 500 * s, y, volume_text(options.music_volume, "coupée"), 20 * s, dim, UI_FONT_BODY);
+    y += 40 * s;
+    ui_text(x, y, "Effets sonores", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    options.effects_volume = slider({x + 200 * s, y, 280 * s, 26 * s}, options.effects_volume, DRAG_EFFECTS);
+    ui_text(x + 500 * s, y, volume_text(options.effects_volume, "coupés"), 20 * s, dim, UI_FONT_BODY);
+    y += 56 * s;
+
+    // Mouse.
+    ui_text(x, y, "Souris", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    y += 44 * s;
+    ui_text(x, y, "Sensibilité", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    float p = slider({x + 200 * s, y, 280 * s, 26 * s}, (options.sensitivity - 0.25f) / 2.25f, DRAG_SENSITIVITY);
+    options.sensitivity = 0.25f + 2.25f * p;
+    ui_text(x + 500 * s, y, hud_fmt("× %.2f", options.sensitivity), 20 * s, dim, UI_FONT_BODY);
+    y += 40 * s;
+    if (widget_button({x, y, w - 60 * s, 40 * s}, options.invert_y ? "Axe vertical : inversé" : "Axe vertical : normal"))
+        options.invert_y = !options.invert_y;
+    y += 60 * s;
+
+    // Window and quality.
+    ui_text(x, y, "Affichage", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    y += 44 * s;
+    bool full = plat_is_fullscreen();
+    if (widget_button({x, y, w - 60 * s, 40 * s}, full ? "Plein écran  (F11)" : "Fenêtre  (F11)")) {
+        plat_toggle_fullscreen();
+        full = plat_is_fullscreen();
+    }
+    options.fullscreen = full ? 1 : 0;
+    y += 52 * s;
+    ui_text(x, y + 8 * s, "Taille de la fenêtre", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    int r = options.resolution < 0 || options.resolution >= RESOLUTION_COUNT ? 2 : options.resolution;
+    int dr = 0;
+    if (widget_button({x + 240 * s, y, 40 * s, 40 * s}, "<")) dr = -1;
+    ui_text_centred(x + 390 * s, y + 8 * s, hud_fmt("%d × %d", resolution_sizes[r][0], resolution_sizes[r][1]),
+                    20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    if (widget_button({x + 500 * s, y, 40 * s, 40 * s}, ">")) dr = 1;
+    if (dr) {
+        options.resolution = (r + dr + RESOLUTION_COUNT) % RESOLUTION_COUNT;
+        plat_set_windowed_size(resolution_sizes[options.resolution][0], resolution_sizes[options.resolution][1]);
+    }
+    if (full) ui_text(x + 240 * s, y + 44 * s, "(s'applique en mode fenêtre)", 16 * s, dim, UI_FONT_BODY);
+    y += 72 * s;
+    ui_text(x, y + 8 * s, "Qualité graphique", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    int q = options.quality < 0 || options.quality > 2 ? 2 : options.quality;
+    if (widget_button({x + 240 * s, y, 40 * s, 40 * s}, "<")) options.quality = (q + 2) % 3;
+    ui_text_centred(x + 390 * s, y + 8 * s, quality_names[q], 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    if (widget_button({x + 500 * s, y, 40 * s, 40 * s}, ">")) options.quality = (q + 1) % 3;
+
+    // Key bindings.
+    float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
+    ui_text(kx, ky, "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    ui_text(kx + 160 * s, ky + 8 * s, "cliquez une touche pour la changer", 18 * s, dim, UI_FONT_BODY);
+    ky += 48 * s;
+    const float row_h = 36 * s;
+    float list_bottom = panel.y + panel.h - 190 * s;
+    int fit = (int)((list_bottom - ky) / row_h);
+    if (fit < 1) fit = 1;
+    if (fit > BINDING_COUNT) fit = BINDING_COUNT;
+    int max_scroll = BINDING_COUNT - fit;
+    if (plat_input.wheel != 0.0f) scroll_rows += plat_input.wheel > 0.0f ? -1 : 1;
+    scroll_rows = scroll_rows < 0 ? 0 : (scroll_rows > max_scroll ? max_scroll : scroll_rows);
+    for (int row = 0; row < fit; ++row) {
+        int a = scroll_rows + row;
+        float ry = ky + row * row_h;
+        ui_text(kx, ry + 6 * s, binding_table[a].label, 19 * s, HUD_PARCHMENT, UI_FONT_BODY);
+        char key_name[64];
+        plat_key_name(bindings[a], key_name, sizeof key_name);
+        const char* shown = a == waiting_action ? "appuyez…" : key_name;
+        if (widget_button({kx + 360 * s, ry + 2 * s, 220 * s, row_h - 6 * s}, shown, true, a == waiting_action) &&
+            waiting_action < 0) {
+            waiting_action = a;
+            drag = DRAG_NONE;
+        }
+        if (bound_elsewhere(a)) ui_text(kx + 596 * s, ry + 4 * s, "!", 24 * s, Vec4{1.0f, 0.35f, 0.2f, 1.0f}, UI_FONT_BODY);
+    }
+    if (max_scroll > 0)
+        ui_text(kx, ky + fit * row_h + 6 * s, "molette : plus de touches", 16 * s, dim, UI_FONT_BODY);
+    if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
+    (void)kw;
+
+    // Foot.
+    ui_text_centred(W * 0.5f, panel.y + panel.h - 92 * s, "Réglages enregistrés pour tous vos personnages", 18 * s,
+                    dim, UI_FONT_BODY);
+    options_apply_sound();
+    if (drag != DRAG_NONE && !plat_input.button_down[0]) {
+        if (drag == DRAG_EFFECTS && options.effects_volume != effects_at_drag) snd_play(8, 0.8f);
+        drag = DRAG_NONE;
+    }
+    if (widget_button({W * 0.5f - 120 * s, panel.y + panel.h - 60 * s, 240 * s, 46 * s}, "Fermer")) close_screen();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// Small immediate-mode pieces shared by the character and options screens:
+// boxes, buttons that answer a left click, text fields fed by typed text.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/hud.h"
+#include "render/ui.h"
+
+struct WBox {
+    float x, y, w, h;
+    bool contains(float px, float py) const { return px >= x && px < x + w && py >= y && py < y + h; }
+};
+
+constexpr int KEY_BACKSPACE = 14;
+constexpr int KEY_ENTER = 28;
+constexpr int KEY_KEYPAD_ENTER = 28 | 0x80;
+
+inline bool widget_hover(WBox b) { return b.contains((float)plat_input.mouse_x, (float)plat_input.mouse_y); }
+
+// A left press on the box this frame (never while the modal dialog is open).
+inline bool widget_clicked(WBox b) {
+    return plat_input.button_pressed[0] && !hud_dialog_state().open && widget_hover(b);
+}
+
+inline bool widget_button(WBox b, const char* label, bool enabled = true, bool selected = false) {
+    const float s = hud_scale;
+    bool hover = enabled && widget_hover(b);
+    Vec4 fill = selected ? Vec4{0.32f, 0.26f, 0.1f, 0.95f}
+                         : (hover ? Vec4{0.2f, 0.24f, 0.16f, 0.95f} : Vec4{0.1f, 0.14f, 0.11f, 0.92f});
+    ui_panel(b.x, b.y, b.w, b.h, fill, enabled ? HUD_GOLD : Vec4{0.4f, 0.4f, 0.35f, 0.6f}, 1.5f * s);
+    float size = b.h * 0.5f;
+    Vec4 colour = enabled ? HUD_PARCHMENT : Vec4{0.55f, 0.55f, 0.5f, 0.8f};
+    ui_text_centred(b.x + b.w * 0.5f, b.y + (b.h - size * 1.2f) * 0.5f, label, size, colour, UI_FONT_BODY);
+    return enabled && widget_clicked(b);
+}
+
+inline void widget_panel(WBox b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
+
+// Removes the last UTF-8 character of a text.
+inline void text_backspace(char* text) {
+    int n = (int)std::strlen(text);
+    if (n == 0) return;
+    --n;
+    while (n > 0 && ((unsigned char)text[n] & 0xC0) == 0x80) --n;
+    text[n] = 0;
+}
+
+// The field with its blinking caret.
+inline void widget_field(WBox b, const char* text, bool caret) {
+    const float s = hud_scale;
+    ui_panel(b.x, b.y, b.w, b.h, Vec4{0.03f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, 1.5f * s);
+    float size = b.h * 0.55f;
+    float w = ui_text(b.x + 10 * s, b.y + (b.h - size * 1.2f) * 0.5f, text, size, HUD_PARCHMENT, UI_FONT_BODY);
+    if (caret && ((int)(plat_time() * 2.0) & 1) == 0)
+        ui_rect(b.x + 12 * s + w, b.y + b.h * 0.2f, 2 * s, b.h * 0.6f, HUD_GOLD);
+}
+
+// The centred message of the HUD, for screens that replace the HUD.
+inline void widget_message() {
+    if (hud_message_time() <= 0.0f || !hud_message_text()[0]) return;
+    const float s = hud_scale;
+    float y = plat_input.client_height * 0.82f;
+    ui_text_centred(plat_input.client_width * 0.5f, y, hud_message_text(), 28 * s, HUD_GOLD, UI_FONT_BODY);
+}

@@ -1,0 +1,70 @@
+// The options file: ranges, refused keys, defaults and a round trip.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "persist/options.h"
+#include "persist_support.h"
+#include "play/bindings.h"
+
+TEST(OptionsFile, RangesDefaultsAndRefusedKeys) {
+    options_defaults();
+    options_parse("# Tervanne - options\r\nsensibilite 100\r\nresolution 7\r\nqualite -1\r\nt_sauter 0\r\n"
+                  "volume_musique 5000\r\nvolume_effets -3\r\ninverser_y 5\r\nplein_ecran 2\r\n");
+    EXPECT_FLOAT_EQ(options.sensitivity, 0.25f);
+    EXPECT_EQ(options.resolution, 3);
+    EXPECT_EQ(options.quality, 0);
+    EXPECT_EQ(bindings[BIND_JUMP], 57);
+    EXPECT_FLOAT_EQ(options.music_volume, 1.0f);
+    EXPECT_FLOAT_EQ(options.effects_volume, 0.0f);
+    EXPECT_EQ(options.invert_y, 1);
+    EXPECT_EQ(options.fullscreen, 1);
+    options_parse("sensibilite 9000\nt_sauter 300\nt_avancer 1\nt_reculer 87\nt_gauche 200\nt_tirer abc\n");
+    EXPECT_FLOAT_EQ(options.sensitivity, 2.5f);
+    EXPECT_EQ(bindings[BIND_JUMP], 57);
+    EXPECT_EQ(bindings[BIND_FORWARD], 17);  // Escape is never a binding
+    EXPECT_EQ(bindings[BIND_BACK], 31);     // nor F11
+    EXPECT_EQ(bindings[BIND_LEFT], 200);
+    EXPECT_EQ(bindings[BIND_ATTACK], 33);   // not a number: unchanged
+    EXPECT_FALSE(options_key_bindable(KEY_ESCAPE));
+    EXPECT_FALSE(options_key_bindable(KEY_F11));
+    EXPECT_TRUE(options_key_bindable(0x39));
+}
+
+TEST(OptionsFile, MissingFileRoundTripAndLongFile) {
+    put_file("tervanne-options.txt", "");
+    bindings[BIND_JUMP] = 3;
+    EXPECT_FALSE(options_read());
+    EXPECT_EQ(bindings[BIND_JUMP], 57);  // defaults, bindings too
+    EXPECT_EQ(options.resolution, 2);
+    EXPECT_FLOAT_EQ(options.music_volume, 0.8f);
+
+    options.music_volume = 0.337f;
+    options.sensitivity = 1.75f;
+    options.quality = 1;
+    options.invert_y = 1;
+    bindings[BIND_JUMP] = bindings[BIND_FORWARD];  // a shared key is allowed
+    bindings[BIND_MAP] = 0x9C;
+    options_write();
+    std::string text = read_file("tervanne-options.txt");
+    EXPECT_NE(text.find("\r\nvolume_musique 337\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nt_carte 156\r\n"), std::string::npos);
+    EXPECT_LT(text.find("volume_musique"), text.find("t_avancer"));
+    options_defaults();
+    ASSERT_TRUE(options_read());
+    EXPECT_NEAR(options.music_volume, 0.337f, 1e-6f);
+    EXPECT_NEAR(options.sensitivity, 1.75f, 1e-6f);
+    EXPECT_EQ(options.quality, 1);
+    EXPECT_EQ(options.invert_y, 1);
+    EXPECT_EQ(bindings[BIND_JUMP], bindings[BIND_FORWARD]);
+    EXPECT_EQ(bindings[BIND_MAP], 0x9C);
+
+    // Only the first 4095 bytes count: a key past them keeps its default.
+    std::string long_text = "# Tervanne - options\r\n" + std::string(5000, '#') + "\r\nqualite 0\r\n";
+    put_file("tervanne-options.txt", long_text);
+    options.quality = 2;
+    options_read();
+    EXPECT_EQ(options.quality, 2);
+    put_file("tervanne-options.txt", "");
+    options_defaults();
+}

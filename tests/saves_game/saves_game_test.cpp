@@ -1,0 +1,195 @@
+// A first start with no files: the creation screen makes a warrior, he walks
+// a little, a key binding and a setting are changed on the options screen,
+// the game ends and starts again, and the list brings him back where he
+// stood, with the options kept.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "persist/characters.h"
+#include "persist/options.h"
+#include "platform/frame_steps.h"
+#include "platform/headless/headless.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/bindings.h"
+#include "play/player.h"
+#include "render/hud.h"
+#include "../persist/persist_support.h"
+
+int character_creation_step();
+int options_waiting_action();
+const char* character_creation_name();
+
+namespace {
+
+const int W = 640, H = 360;
+const float S = H / 1080.0f;
+std::vector<InputState> script;
+
+InputState blank() {
+    InputState s;
+    std::memset(&s, 0, sizeof s);
+    s.client_width = W;
+    s.client_height = H;
+    s.window_active = 1;
+    s.mouse_x = W / 2;
+    s.mouse_y = H / 2;
+    return s;
+}
+
+void run(int idle_after = 0) {
+    for (int i = 0; i < idle_after; ++i) script.push_back(blank());
+    headless_set_input_script(script.data(), (int)script.size());
+    for (size_t i = 0; i < script.size(); ++i) game_frame();
+    script.clear();
+}
+
+void click(float x, float y) {
+    InputState s = blank();
+    s.mouse_x = (int)x;
+    s.mouse_y = (int)y;
+    s.button_down[0] = 1;
+    script.push_back(s);
+    s.button_down[0] = 0;
+    script.push_back(s);
+    run();
+}
+
+void key(int k, int hold = 1, int times = 1) {
+    InputState s = blank();
+    s.key_down[k] = 1;
+    for (int t = 0; t < times; ++t) {
+        for (int i = 0; i < hold; ++i) script.push_back(s);
+        script.push_back(blank());
+    }
+    run();
+}
+
+void type(const char* text) {
+    InputState s = blank();
+    std::snprintf(s.text_input, sizeof s.text_input, "%s", text);
+    script.push_back(s);
+    run();
+}
+
+void shot(const char* name) {
+    game_frame();
+    headless_screenshot(name);
+}
+
+}  // namespace
+
+TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
+    clear_game_files();
+    headless_set_window_size(W, H);
+    headless_set_time_step(0.05);
+    ASSERT_EQ(game_startup(), 0);
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    hud_title_overlay = 0;
+
+    // No file at all: the creation screen, step 1, and no slot current.
+    ASSERT_TRUE(character_creation_open);
+    EXPECT_EQ(current_slot, -1);
+    EXPECT_FALSE(plat_input.cursor_captured);
+    shot("creation-classe.png");
+    // The warrior's card, then "Suivant".
+    click(W * 0.5f, 300 * S);
+    EXPECT_EQ(player.player_class, CLASS_WARRIOR);
+    click(W * 0.5f + 30 * S + 150 * S, 830 * S + 28 * S);
+    ASSERT_EQ(character_creation_step(), 2);
+
+    // A name of our own, and a darker skin.
+    // The random name loses its last character (a whole UTF-8 one) and gets
+    // a surname typed after it.
+    std::string hero = character_creation_name();
+    ASSERT_FALSE(hero.empty());
+    size_t cut = hero.size() - 1;
+    while (cut > 0 && ((unsigned char)hero[cut] & 0xC0) == 0x80) --cut;
+    hero.resize(cut);
+    key(14);
+    EXPECT_EQ(hero, character_creation_name());
+    type(" d'Ys");
+    hero += " d'Ys";
+    EXPECT_EQ(hero, character_creation_name());
+    int skin = player_look.skin;
+    float sel_x = 48 * S + 28 * S + (620 * S - 56 * S) - 20 * S;
+    float skin_y = 60 * S + 22 * S + 110 * S + 60 * S + 48 * S + 18 * S;
+    click(sel_x, skin_y);
+    EXPECT_EQ(player_look.skin, (skin + 1) % 5);
+    shot("creation-apparence.png");
+    click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);  // "Commencer"
+    ASSERT_FALSE(character_creation_open);
+    EXPECT_EQ(current_slot, 0);
+    EXPECT_EQ(hero, player.name);
+    EXPECT_NE(read_file(slot_name(0).c_str()).find("\r\nnom " + hero + "\r\n"), std::string::npos);
+
+    // Walk a little.
+    float x0 = player.pos_x, z0 = player.pos_z;
+    main_loop_set_draw_interval(10);
+    key(bindings[BIND_FORWARD], 40);
+    main_loop_set_draw_interval(1);
+    float moved = std::hypot(player.pos_x - x0, player.pos_z - z0);
+    EXPECT_GT(moved, 2.0f);
+
+    // Pause, options: jump on another key, the vertical axis inverted.
+    key(KEY_ESCAPE);
+    ASSERT_TRUE(hud_dialog_state().open);
+    DialogLayout l = hud_dialog_layout();
+    click(l.buttons[2].x + l.buttons[2].w * 0.5f, l.buttons[2].y + l.buttons[2].h * 0.5f);
+    ASSERT_TRUE(hud_windows.options);
+    EXPECT_FALSE(plat_input.cursor_captured);
+    float kx = (W - 1400 * S) * 0.5f + 720 * S, ky = 40 * S + 90 * S + 48 * S;
+    click(kx + 360 * S + 110 * S, ky + 4 * 36 * S + 18 * S);  // the "Sauter" row
+    ASSERT_EQ(options_waiting_action(), BIND_JUMP);
+    shot("options.png");
+    key(KEY_F11);  // never taken
+    EXPECT_EQ(options_waiting_action(), BIND_JUMP);
+    key(0x2C);
+    EXPECT_EQ(options_waiting_action(), -1);
+    EXPECT_EQ(bindings[BIND_JUMP], 0x2C);
+    float ox = (W - 1400 * S) * 0.5f + 40 * S;
+    click(ox + 250 * S, 40 * S + 90 * S + 44 * S + 40 * S + 56 * S + 44 * S + 40 * S + 20 * S);
+    EXPECT_EQ(options.invert_y, 1);
+    click(W * 0.5f, 40 * S + (H - 80 * S) - 60 * S + 23 * S);  // "Fermer"
+    EXPECT_FALSE(hud_windows.options);
+    EXPECT_TRUE(hud_dialog_state().open);  // back to the pause menu
+    EXPECT_NE(read_file("tervanne-options.txt").find("\r\nt_sauter 44\r\n"), std::string::npos);
+
+    // Quit the way a player does; everything is saved on the way out.
+    l = hud_dialog_layout();
+    click(l.buttons[3].x + l.buttons[3].w * 0.5f, l.buttons[3].y + l.buttons[3].h * 0.5f);
+    ASSERT_TRUE(plat_input.quit_requested);
+    float x_end = player.pos_x, z_end = player.pos_z, heading_end = player.heading;
+    EXPECT_EQ(game_shutdown(), 0);
+
+    // A new start, as far as the files go: the options first, then the list.
+    player_reset_new();
+    options_defaults();
+    current_slot = selected_slot = -1;
+    plat_input.quit_requested = 0;
+    ASSERT_TRUE(options_read());
+    EXPECT_EQ(bindings[BIND_JUMP], 0x2C);
+    EXPECT_EQ(options.invert_y, 1);
+    characters_load();
+    ASSERT_TRUE(character_select_open);
+    EXPECT_EQ(selected_slot, 0);
+    EXPECT_EQ(characters_present_count(), 1);
+    EXPECT_EQ(hero, character_slots[0].name);
+    EXPECT_EQ(character_slots[0].player_class, CLASS_WARRIOR);
+    EXPECT_FALSE(plat_input.cursor_captured);
+    shot("liste.png");
+    key(28 | 0x80);  // keypad Enter plays the selected one
+    ASSERT_FALSE(character_select_open);
+    EXPECT_NEAR(player.pos_x, x_end, 0.02f);
+    EXPECT_NEAR(player.pos_z, z_end, 0.02f);
+    EXPECT_NEAR(player.heading, heading_end, 0.002f);
+    EXPECT_EQ(hero, player.name);
+    EXPECT_EQ(player_look.skin, (skin + 1) % 5);
+    EXPECT_EQ("Bienvenue à Tervanne, " + hero, hud_message_text());
+    game_shutdown();
+    clear_game_files();
+}
