@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "render/hud.h"
 #include "world/terrain.h"
 
-constexpr int FH_W = 800, FH_H = 450;
+constexpr int FH_W = 640, FH_H = 360;
 
 inline bool first_hour_game() {
     static int state = -1;
@@ -52,8 +53,9 @@ inline void fh_frames(int n, float mx = FH_W * 0.5f, float my = FH_H * 0.5f) {
     fh_play(s);
 }
 
-// A key pressed for `held` frames, then released.
-inline void fh_key(int key, int held = 1) {
+// A key pressed for `held` frames, then released; the character screens
+// read their keys and typed text while they are drawn.
+inline void fh_key(int key, int held = 1, bool drawn = false) {
     std::vector<InputState> s((size_t)held + 2, fh_idle());
     for (int i = 0; i < held; ++i) {
         s[(size_t)i].key_down[key] = 1;
@@ -61,21 +63,31 @@ inline void fh_key(int key, int held = 1) {
         s[(size_t)i].key_down_prev[key] = i > 0;
     }
     s[(size_t)held].key_down_prev[key] = 1;
+    main_loop_set_draw_interval(drawn ? 1 : 100000);
     fh_play(s);
+    main_loop_set_draw_interval(100000);
 }
 
-// A press and release of a mouse button at a point; windows that take their
-// clicks while they are drawn get a drawn press frame.
+inline void fh_type(const char* text) {
+    std::vector<InputState> t(2, fh_idle());
+    std::snprintf(t[0].text_input, sizeof t[0].text_input, "%s", text);
+    t[0].text_input_length = (int32_t)std::strlen(t[0].text_input);
+    main_loop_set_draw_interval(1);
+    fh_play(t);
+    main_loop_set_draw_interval(100000);
+}
+
+// A press and release of a mouse button at a point. Screens that take their
+// clicks while they are drawn (the creation screen, the professions window)
+// get every frame of the click drawn.
 inline void fh_click(float x, float y, int button = 0, bool drawn = false) {
     std::vector<InputState> s(3, fh_idle(x, y));
     s[0].button_down[button] = s[0].button_pressed[button] = 1;
     s[1].button_down_prev[button] = 1;
     headless_set_input_script(s.data(), 3);
     main_loop_set_draw_interval(drawn ? 1 : 100000);
-    game_frame();
+    for (int i = 0; i < 3; ++i) game_frame();
     main_loop_set_draw_interval(100000);
-    game_frame();
-    game_frame();
 }
 
 template <class B>

@@ -1,9 +1,11 @@
 // A new player's first hour, played through the running game with a fixed
-// step: Sire Keu's first quest taken, its boars fought and searched, the
+// step from a folder with no files: an archer named Énide made on the
+// creation screen, Sire Keu's first quest taken, its boars fought and searched, the
 // quest handed in, a potion bought and a tusk sold at Maître Anseau's, sage
 // gathered and brewed, the character sheet, the quest log and the big map
-// looked at, the catacombs' warning at their mouth, and the pause dialog's
-// way out. A picture of every screen is left in the build folder as
+// looked at, the catacombs' warning at their mouth, the pause dialog's way
+// out; then a new start that finds her in the list and brings back where she
+// stood, her bag, purse, quests and professions. A picture of every screen is left in the build folder as
 // first_hour_*.png for a person to look at.
 #include <cmath>
 #include <cstring>
@@ -12,6 +14,8 @@
 #include "content/professions.h"
 #include "content/professions_screen.h"
 #include "content/quests.h"
+#include "persist/characters.h"
+#include "persist/options.h"
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/item_windows.h"
@@ -22,7 +26,11 @@
 #include "play/quest_state.h"
 #include "render/renderer.h"
 #include "tests/first_hour/first_hour_game.h"
+#include "tests/persist/persist_support.h"
 #include "world/catacombs.h"
+
+int character_creation_step();
+const char* character_creation_name();
 
 namespace {
 
@@ -103,23 +111,41 @@ int sage_node(int skip) {
 
 }  // namespace
 
-TEST(FirstHour, FromSireKeuToThePauseDialog) {
+TEST(FirstHour, FromTheCreationScreenToTheRestart) {
+    clear_game_files();
     ASSERT_TRUE(first_hour_game());
-    // The title card waits for the first click.
-    EXPECT_TRUE(hud_title_overlay);
-    EXPECT_TRUE(fh_picture("first_hour_title.png"));
-    fh_click(FH_W * 0.5f, FH_H * 0.5f);
-    EXPECT_FALSE(hud_title_overlay);
+    hud_title_overlay = 0;
+    const float S = FH_H / 1080.0f;  // the screens' scale
 
-    // A new archer.
-    player_reset_new();
-    player.player_class = CLASS_ARCHER;
-    std::strcpy(player.name, "Énide");
-    inventory_clear();
-    equipment_apply();
+    // ---- No file at all: the creation screen. The archer's card, "Suivant".
+    ASSERT_TRUE(character_creation_open);
+    EXPECT_EQ(characters_present_count(), 0);
+    EXPECT_EQ(current_slot, -1);
+    EXPECT_TRUE(fh_picture("first_hour_creation_class.png"));
+    float cw = 500 * S, total = 3 * cw + 2 * 40 * S;
+    // The warrior's card first, then the archer's: the choice follows the click.
+    fh_click(FH_W * 0.5f, 490 * S, 0, true);
+    EXPECT_EQ(player.player_class, CLASS_WARRIOR);
+    fh_click((FH_W - total) * 0.5f + cw * 0.5f, 490 * S, 0, true);
+    EXPECT_EQ(player.player_class, CLASS_ARCHER);
+    fh_click(FH_W * 0.5f + 180 * S, 858 * S, 0, true);
+    ASSERT_EQ(character_creation_step(), 2);
+    // The offered name rubbed out, hers typed.
+    for (int i = 0; i < 30 && character_creation_name()[0]; ++i) fh_key(14, 1, true);
+    EXPECT_STREQ(character_creation_name(), "");
+    fh_type("Énide");
+    EXPECT_STREQ(character_creation_name(), "Énide");
+    EXPECT_TRUE(fh_picture("first_hour_creation_name.png"));
+    fh_click(FH_W * 0.68f + 160 * S, FH_H - 102 * S, 0, true);  // "Commencer"
+    ASSERT_FALSE(character_creation_open);
+    EXPECT_EQ(current_slot, 0);
+    EXPECT_STREQ(player.name, "Énide");
+    EXPECT_EQ(player.player_class, CLASS_ARCHER);
     EXPECT_EQ(player.level, 1);
+    EXPECT_EQ(player.purse, 0);
     EXPECT_EQ(quete_numero, 0);
     EXPECT_EQ(quete_etat, 0);
+    EXPECT_NE(read_file(slot_name(0).c_str()).find("\r\nnom Énide\r\n"), std::string::npos);
 
     // ---- Sire Keu's first quest.
     right_click_keu();
@@ -288,5 +314,55 @@ TEST(FirstHour, FromSireKeuToThePauseDialog) {
     EXPECT_TRUE(fh_picture("first_hour_pause.png"));
     ASSERT_TRUE(fh_press("Quitter le jeu"));
     EXPECT_TRUE(plat_input.quit_requested);
+    float x_end = player.pos_x, z_end = player.pos_z, heading_end = player.heading;
+    int purse_end = player.purse, level_end = player.level, xp_end = player.experience;
+    BagSlot bag_end[BAG_SLOTS];
+    std::memcpy(bag_end, bag, sizeof bag_end);
+    QuestTriple givers_end[QUEST_GIVER_COUNT];
+    std::memcpy(givers_end, giver_quest, sizeof givers_end);
+    int keu_end[3] = {quete_numero, quete_etat, quete_abattus};
+    int professions_end[PROFESSION_COUNT];
+    std::memcpy(professions_end, profession_level, sizeof professions_end);
     EXPECT_EQ(game_shutdown(), 0);
+
+    // ---- A new start as far as the files go: the list shows her alone.
+    player_reset_new();
+    inventory_clear();
+    quests_reset_all();
+    professions_reset();
+    current_slot = selected_slot = -1;
+    plat_input.quit_requested = 0;
+    options_read();
+    characters_load();
+    ASSERT_TRUE(character_select_open);
+    EXPECT_EQ(characters_present_count(), 1);
+    EXPECT_STREQ(character_slots[0].name, "Énide");
+    EXPECT_EQ(character_slots[0].player_class, CLASS_ARCHER);
+    EXPECT_EQ(selected_slot, 0);
+    EXPECT_TRUE(fh_picture("first_hour_character_list.png"));
+    fh_key(28, 1, true);  // Entrée plays the one selected
+    ASSERT_FALSE(character_select_open);
+    EXPECT_STREQ(player.name, "Énide");
+    EXPECT_NEAR(player.pos_x, x_end, 0.02f);
+    EXPECT_NEAR(player.pos_z, z_end, 0.02f);
+    EXPECT_NEAR(player.heading, heading_end, 0.002f);
+    EXPECT_EQ(player.purse, purse_end);
+    EXPECT_EQ(player.level, level_end);
+    EXPECT_EQ(player.experience, xp_end);
+    for (int i = 0; i < BAG_SLOTS; ++i) {
+        EXPECT_EQ(bag[i].id, bag_end[i].id) << "bag slot " << i;
+        EXPECT_EQ(bag[i].count, bag_end[i].count) << "bag slot " << i;
+    }
+    EXPECT_EQ(quete_numero, keu_end[0]);
+    EXPECT_EQ(quete_etat, keu_end[1]);
+    EXPECT_EQ(quete_abattus, keu_end[2]);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        EXPECT_EQ(giver_quest[g].numero, givers_end[g].numero) << "giver " << g;
+        EXPECT_EQ(giver_quest[g].etat, givers_end[g].etat) << "giver " << g;
+    }
+    for (int p = 0; p < PROFESSION_COUNT; ++p) EXPECT_EQ(profession_level[p], professions_end[p]) << "profession " << p;
+    EXPECT_EQ(std::string(hud_message_text()), "Bienvenue à Tervanne, Énide");
+    EXPECT_TRUE(fh_picture("first_hour_back.png"));
+    game_shutdown();
+    clear_game_files();
 }
