@@ -63,8 +63,11 @@ inline void fh_key(int key, int held = 1, bool drawn = false) {
         s[(size_t)i].key_down_prev[key] = i > 0;
     }
     s[(size_t)held].key_down_prev[key] = 1;
-    main_loop_set_draw_interval(drawn ? 1 : 100000);
-    fh_play(s);
+    headless_set_input_script(s.data(), (int)s.size());
+    for (size_t f = 0; f < s.size(); ++f) {
+        main_loop_set_draw_interval(drawn && f == 0 ? 1 : 100000);  // the press
+        game_frame();
+    }
     main_loop_set_draw_interval(100000);
 }
 
@@ -72,9 +75,11 @@ inline void fh_type(const char* text) {
     std::vector<InputState> t(2, fh_idle());
     std::snprintf(t[0].text_input, sizeof t[0].text_input, "%s", text);
     t[0].text_input_length = (int32_t)std::strlen(t[0].text_input);
+    headless_set_input_script(t.data(), 2);
     main_loop_set_draw_interval(1);
-    fh_play(t);
+    game_frame();
     main_loop_set_draw_interval(100000);
+    game_frame();
 }
 
 // A press and release of a mouse button at a point. Screens that take their
@@ -86,8 +91,10 @@ inline void fh_click(float x, float y, int button = 0, bool drawn = false) {
     s[1].button_down_prev[button] = 1;
     headless_set_input_script(s.data(), 3);
     main_loop_set_draw_interval(drawn ? 1 : 100000);
-    for (int i = 0; i < 3; ++i) game_frame();
+    game_frame();  // the press
     main_loop_set_draw_interval(100000);
+    game_frame();
+    game_frame();
 }
 
 template <class B>

@@ -8,6 +8,7 @@
 // stood, her bag, purse, quests and professions. A picture of every screen is left in the build folder as
 // first_hour_*.png for a person to look at.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
