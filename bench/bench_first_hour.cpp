@@ -82,8 +82,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     double startup = ms_since(t0);
-    game_frame();  // the first frame the player can act in, drawn
+    game_frame();  // the first frame the player can act in (the list or the creation screen), drawn
     double first = ms_since(t0);
+    // Into the world as a character in play.
+    character_creation_open = 0;
+    character_select_open = 0;
     std::printf("start to the first interactive frame: %.0f ms (start-up %.0f ms, first frame %.0f ms), "
                 "resident memory %.1f MiB\n",
                 first, startup, first - startup, resident_kib() / 1024.0);
