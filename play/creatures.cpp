@@ -45,10 +45,36 @@ bool ensure_node_pool() {
     return true;
 }
 
+// Deformed copies of skinned meshes outlive the creature that used them: the
+// next creature of the same look takes them back, so the wild population's
+// comings and goings allocate nothing once every look has been seen near.
+struct SpareSkin {
+    const GpuMesh* source;
+    GpuMesh* clone;
+};
+constexpr int kSpareSkins = 1024;
+SpareSkin spare_skins[kSpareSkins];
+int spare_skin_count;
+
+void keep_skin(const GpuMesh* source, GpuMesh* clone) {
+    if (spare_skin_count < kSpareSkins) spare_skins[spare_skin_count++] = {source, clone};
+    else mesh_destroy(clone);
+}
+
+GpuMesh* take_skin(const GpuMesh* source) {
+    for (int i = spare_skin_count - 1; i >= 0; --i)
+        if (spare_skins[i].source == source) {
+            GpuMesh* m = spare_skins[i].clone;
+            spare_skins[i] = spare_skins[--spare_skin_count];
+            return m;
+        }
+    return nullptr;
+}
+
 void release_model(Creature& c) {
     for (int i = 0; i < c.model.node_count; ++i) {
         Node& n = c.model.nodes[i];
-        if (n.skin_mesh) mesh_destroy(n.skin_mesh);
+        if (n.skin_mesh) keep_skin(n.mesh, n.skin_mesh);
         n.skin_mesh = nullptr;
     }
     c.model.node_count = 0;
@@ -62,7 +88,8 @@ void attach_model(Creature& c, int slot) {
     c.model.node_capacity = nodes_per_slot;
     if (t.node_count > nodes_per_slot) return;
     std::memcpy(c.model.nodes, t.nodes, sizeof(Node) * (size_t)t.node_count);
-    for (int i = 0; i < t.node_count; ++i) c.model.nodes[i].skin_mesh = nullptr;
+    for (int i = 0; i < t.node_count; ++i)
+        c.model.nodes[i].skin_mesh = c.model.nodes[i].skin ? take_skin(c.model.nodes[i].mesh) : nullptr;
     c.model.node_count = t.node_count;
     c.model.root_position = t.root_position;
     c.model.owns_skins = 0;
@@ -474,4 +501,11 @@ Vec3 level_colour(int d) {
     if (d >= -2) return {1.0f, 0.88f, 0.25f};
     if (d >= -6) return {0.35f, 0.95f, 0.3f};
     return {0.62f, 0.62f, 0.62f};
+}
+
+void creature_take_spare_skins(Model& m) {
+    for (int i = 0; i < m.node_count; ++i) {
+        Node& n = m.nodes[i];
+        if (n.skin && !n.skin_mesh) n.skin_mesh = take_skin(n.mesh);
+    }
 }

@@ -149,6 +149,9 @@ void set_creature_level(Creature* c, int level);
 void set_creature_tint(Creature* c, Vec3 tint);
 void set_creature_scale(Creature* c, float scale);
 void free_creature(Creature* c);
+// A creature about to be drawn deformed takes the deformed copies that others
+// left behind before the drawing makes new ones.
+void creature_take_spare_skins(Model& m);
 void clear_world_creatures(int world);
 int creature_index(const Creature* c);
 int creatures_in_use();

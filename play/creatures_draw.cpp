@@ -56,6 +56,7 @@ void draw_creature(Creature& c) {
     Model& m = c.model;
     if (m.node_count <= 0 || m.node_count > kMaxTintNodes) return;
     model_evaluate(&m, creature_root_matrix(&c));
+    if (model_skin_active(&m, render_camera.eye)) creature_take_spare_skins(m);
     // Site colouring, the companion's glow and the hit flash ride on the
     // node tints for this one submission.
     float flash = clampf(c.hit_flash / 0.15f, 0.0f, 1.0f);

@@ -77,11 +77,27 @@ bool ui_map_ready() { return map_texture != 0; }
 
 void ui_map_upload(const uint8_t* rgba, int width, int height) {
     if (!rgba || width <= 0 || height <= 0 || !glGenTextures) return;
-    if (map_texture == 0) glGenTextures(1, &map_texture);
+    // The world's map and the catacombs' swap at every trip below and back:
+    // each keeps its own texture, and a new picture of a size already seen
+    // goes into the storage already there instead of a new one.
+    static uint32_t kept[2];
+    static int kept_w[2], kept_h[2];
+    int slot = 0;
+    while (slot < 2 && kept[slot] && (kept_w[slot] != width || kept_h[slot] != height)) ++slot;
+    bool fresh = slot == 2 || !kept[slot];
+    if (slot == 2) slot = 1;
+    if (!kept[slot]) glGenTextures(1, &kept[slot]);
+    map_texture = kept[slot];
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, map_texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (fresh) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        kept_w[slot] = width;
+        kept_h[slot] = height;
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    }
     glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

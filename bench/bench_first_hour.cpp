@@ -1,0 +1,166 @@
+// What a new player waits for and what the busiest place costs:
+//  - start to the first interactive frame with the whole world (town,
+//    landmarks, creatures, gathering nodes), the frame itself included;
+//  - the processor time per frame on the market of Camelot during a fight
+//    (boars and wolves at the player, villagers and the merchant in view),
+//    split into the simulation steps and the draw submissions in the main
+//    loop's order, with the draw calls of a drawn frame there.
+// Usage: bench_first_hour [frames=300] [drawn frames=3]
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/frame_steps.h"
+#include "platform/headless/headless.h"
+#include "platform/main_loop.h"
+#include "platform/platform.h"
+#include "play/creatures.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "world/terrain.h"
+
+using Clock = std::chrono::steady_clock;
+static double ms_since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+static long resident_kib() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
+    std::fclose(f);
+    return kib;
+}
+
+static void simulate(float dt) {
+    hud_update(dt);
+    snd_update(dt);
+    player_update(dt);
+    creatures_update(dt);
+    seneschal_update(dt);
+    merchant_update(dt);
+    lady_quest_update(dt);
+    quests_update(dt);
+    ambience_update(dt);
+    zones_update(dt);
+    crafting_update(dt);
+    catacombs_update(dt);
+    net_update(dt);
+}
+
+static void submit() {
+    render_begin_frame();
+    player_submit();
+    creatures_submit();
+    remote_players_submit();
+    seneschal_submit();
+    merchant_submit();
+    lady_submit();
+    quest_figures_submit();
+    world_submit();
+    ambience_submit();
+    gathering_submit();
+}
+
+int main(int argc, char** argv) {
+    int frames = argc > 1 ? std::atoi(argv[1]) : 300;
+    int drawn = argc > 2 ? std::atoi(argv[2]) : 3;
+    if (frames < 1) frames = 1;
+    if (drawn < 1) drawn = 1;
+    headless_set_window_size(1280, 720);
+    headless_set_time_step(1.0 / 60.0);
+
+    auto t0 = Clock::now();
+    if (game_startup() != 0 || !headless_has_context()) {
+        std::printf("no GL context\n");
+        return 1;
+    }
+    double startup = ms_since(t0);
+    game_frame();  // the first frame the player can act in (the list or the creation screen), drawn
+    double first = ms_since(t0);
+    // Into the world as a character in play.
+    character_creation_open = 0;
+    character_select_open = 0;
+    std::printf("start to the first interactive frame: %.0f ms (start-up %.0f ms, first frame %.0f ms), "
+                "resident memory %.1f MiB\n",
+                first, startup, first - startup, resident_kib() / 1024.0);
+
+    // On the market, looking along it toward the stall.
+    hud_title_overlay = 0;
+    Vec3 m = merchant_position();
+    player.player_class = CLASS_ARCHER;
+    player.pos_x = m.x - 4.0f;
+    player.pos_z = m.z - 12.0f;
+    player.pos_y = ground_height(player.pos_x, player.pos_z);
+    player.heading = player.camera_yaw = std::atan2(m.x - player.pos_x, m.z - player.pos_z);
+    player.camera_pitch = 0.3f;
+    player.max_health = player.health = 1e9f;  // the fight must not end the measure
+
+    Vec3 at = {player.pos_x, player.pos_y, player.pos_z};
+    const int species[6] = {SP_BOAR, SP_BOAR, SP_BOAR, SP_WOLF, SP_WOLF, SP_BOAR};
+    int fighting = 0;
+    Creature* pack[6] = {};
+    for (int i = 0; i < 6; ++i) {
+        float a = (float)i * 1.05f, r = 3.0f + (float)(i % 2) * 2.0f;
+        float x = at.x + std::sin(a) * r, z = at.z + std::cos(a) * r;
+        Creature* c = spawn_creature(species[i], {x, ground_height(x, z), z}, {x, ground_height(x, z), z});
+        if (!c) continue;
+        c->max_health = c->health = 1e9f;
+        alert_pack(c);
+        pack[fighting++] = c;
+    }
+
+    const float dt = 1.0f / 60.0f;
+    double sim = 0, sub = 0, worst_sim = 0, worst_sub = 0;
+    for (int f = 0; f < frames; ++f) {
+        // Whoever broke off (a boar fleeing, a wolf called home) comes back.
+        for (Creature* c : pack)
+            if (c && c->in_use && c->ai_state != CS_FIGHT && c->ai_state != CS_BOAR_FIGHT) {
+                c->anchor = c->pos;
+                alert_pack(c);
+            }
+        plat_pump();
+        hud_dialog_input();
+        auto t = Clock::now();
+        simulate(dt);
+        double s = ms_since(t);
+        t = Clock::now();
+        submit();
+        double u = ms_since(t);
+        ui_batch_clear();
+        sim += s;
+        sub += u;
+        worst_sim = s > worst_sim ? s : worst_sim;
+        worst_sub = u > worst_sub ? u : worst_sub;
+    }
+    int in_fight = 0;
+    for (const Creature& c : creatures)
+        in_fight += c.in_use && (c.ai_state == CS_FIGHT || c.ai_state == CS_BOAR_FIGHT) ? 1 : 0;
+
+    int draws = 0, items = 0;
+    double render_ms = 0;
+    for (int f = 0; f < drawn; ++f) {
+        plat_pump();
+        submit();
+        items = render_draw_count();
+        auto t = Clock::now();
+        render_frame();
+        hud_draw();
+        ui_flush();
+        render_ms += ms_since(t);
+        draws = render_stats().draw_calls;
+    }
+    std::printf("market fight over %d frames (%d creatures set on the player, %d still fighting):\n", frames, fighting,
+                in_fight);
+    std::printf("  simulation %.3f ms per frame (worst %.3f), draw submission %.3f ms per frame (worst %.3f)\n",
+                sim / frames, worst_sim, sub / frames, worst_sub);
+    std::printf("  draw list %d items, %d draw calls in a drawn frame, render_frame+hud %.1f ms (software renderer)\n",
+                items, draws, render_ms / drawn);
+    return 0;
+}
