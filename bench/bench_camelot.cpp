@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -20,11 +21,6 @@
 #include "world/terrain.h"
 #include "world/world.h"
 #include "world/world_later.h"
-
-using Clock = std::chrono::steady_clock;
-static double ms_since(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
 
 static long batch_vertices() {
     long n = 0;

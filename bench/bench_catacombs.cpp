@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -14,11 +15,6 @@
 #include "play/player.h"
 #include "render/renderer.h"
 #include "world/catacombs.h"
-
-using Clock = std::chrono::steady_clock;
-static double ms_since(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 60;

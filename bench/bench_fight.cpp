@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -19,9 +20,6 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
-
-using Clock = std::chrono::steady_clock;
-static double ms_since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
 static void keep_arrows_flying() {
     // Every arrow that has landed is shot again from above the camp.

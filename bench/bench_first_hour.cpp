@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -23,20 +24,6 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
-
-using Clock = std::chrono::steady_clock;
-static double ms_since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
-
-static long resident_kib() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
-    std::fclose(f);
-    return kib;
-}
 
 static void simulate(float dt) {
     hud_update(dt);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -15,22 +16,6 @@
 #include "play/bindings.h"
 #include "play/player.h"
 #include "render/renderer.h"
-
-static long resident_kib() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
-    std::fclose(f);
-    return kib;
-}
-
-using Clock = std::chrono::steady_clock;
-static double ms_since(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 20;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/measure.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/gpu.h"
@@ -15,17 +16,6 @@ bool gl_load();
 void world_build();
 
 #include <chrono>
-
-static long resident_kib() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
-    std::fclose(f);
-    return kib;
-}
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 3;

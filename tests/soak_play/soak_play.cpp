@@ -19,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -90,18 +91,6 @@ void operator delete[](void* p, size_t) noexcept { std::free(p); }
 namespace {
 
 constexpr int W = 480, H = 270;
-using Clock = std::chrono::steady_clock;
-
-long resident_kib() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
-    std::fclose(f);
-    return kib;
-}
 
 bool count_frames = false;
 long frames_run = 0, drawn_allocations = 0, sim_allocations = 0, late_drawn_allocations = 0;
