@@ -9,6 +9,7 @@
 #include "net/net.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
+#include "play/camera.h"
 #include "play/combat.h"
 #include "play/player.h"
 #include "play/player_move.h"
@@ -288,7 +289,7 @@ bool character_select(int slot) {
     current_slot = -1;
     if (!character_load(name)) return false;
     current_slot = slot;
-    player.heading = 0.3f;
+    player.heading = presentation_heading(player, player_look.woman != 0, 0.3f);
     return true;
 }
 
@@ -378,6 +379,7 @@ bool character_start_play(bool online, const char* server_address) {
     character_creation_open = 0;
     plat_set_cursor_captured(true);
     hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
+    log_printf("En jeu : %s, niveau %d.", player.name, player.level);
     if (online) net_connect(server_address);
     return true;
 }

@@ -102,6 +102,42 @@ void camera_presentation(const Player& p, bool woman, bool portrait, Vec3* eye, 
     *fov = portrait ? 30.0f : 40.0f;
 }
 
+static bool presentation_view_clear(Vec3 look, Vec3 eye, bool catacombs) {
+    Vec3 d = eye - look;
+    float len = length(d);
+    if (catacombs) return camera_catacomb_clearance(look, d * (-1.0f / len), len) >= len - 0.01f;
+    const Obstacle* list = obstacle_list();
+    for (float t = 0.6f; t <= len + 0.5f; t += 0.25f) {
+        Vec3 s = look + d * (t / len);
+        if (s.y < ground_height(s.x, s.z) + 0.3f) return false;
+        int count = 0;
+        const int32_t* idx = obstacle_query(s.x, s.z, &count);
+        for (int i = 0; i < count; ++i) {
+            const Obstacle& o = list[idx[i]];
+            if (s.y < o.base_y - 0.3f || s.y > o.base_y + o.height + 0.3f) continue;
+            // Rocks and walls are drawn wider than the circles that stop walkers.
+            float reach = o.radius * 1.3f + 0.4f;
+            float dx = s.x - o.x, dz = s.z - o.z;
+            if (dx * dx + dz * dz < reach * reach) return false;
+        }
+    }
+    return true;
+}
+
+float presentation_heading(const Player& p, bool woman, float preferred) {
+    bool catacombs = p.pos_x > CATACOMB_X;
+    Player q = p;
+    for (int k = 0; k < 16; ++k) {
+        float step = (float)((k + 1) / 2) * (3.14159265f / 8.0f);
+        q.heading = preferred + (k % 2 ? step : -step);
+        Vec3 eye, look;
+        float fov;
+        camera_presentation(q, woman, false, &eye, &look, &fov);
+        if (presentation_view_clear(look, eye, catacombs)) return q.heading;
+    }
+    return preferred;
+}
+
 void camera_update(float dt) {
     camera_place(player, dt, player.pos_x > CATACOMB_X);
     camera_publish(player.camera_pos, player.camera_target, player.camera_fov);

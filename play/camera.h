@@ -22,5 +22,10 @@ void camera_place(Player& p, float dt, bool catacombs);
 void camera_presentation(const Player& p, bool woman, bool portrait, Vec3* eye, Vec3* look,
                          float* fov);
 
+// A heading near `preferred` from which the presentation view sees the figure
+// through open air: a character saved against a rock or a wall would be shown
+// from inside it. `preferred` when no heading is clear.
+float presentation_heading(const Player& p, bool woman, float preferred);
+
 // Hands eye, look-at point and field of view to the renderer.
 void camera_publish(Vec3 eye, Vec3 look, float fov);

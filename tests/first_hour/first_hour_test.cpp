@@ -9,7 +9,10 @@
 // first_hour_*.png for a person to look at.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "content/professions.h"
@@ -108,6 +111,103 @@ int sage_node(int skip) {
         return i;
     }
     return -1;
+}
+
+// The Windows build's Tervanne.exe: given by TERVANNE_WINDOWS_EXE, else the
+// cross build beside this one.
+std::string windows_game() {
+    const char* given = std::getenv("TERVANNE_WINDOWS_EXE");
+    return given && *given ? given : TERVANNE_WINDOWS_BUILD "/bin/Tervanne.exe";
+}
+
+// Her file, as the Linux game left it, played for a few seconds by the
+// Windows build under Wine; what it writes back must load here with the same
+// state, her place aside (she stepped back).
+void play_her_file_under_wine() {
+    std::string given = read_file(slot_name(0).c_str());
+    ASSERT_FALSE(given.empty());
+    std::string exe = windows_game();
+    if (!std::ifstream(exe).good()) {
+        // The test command builds both; a native-only build skips this step.
+        ASSERT_EQ(std::getenv("CI"), nullptr) << exe << " is missing";
+        std::printf("no Windows build at %s: the Wine step is skipped\n", exe.c_str());
+        return;
+    }
+    char folder[] = "/tmp/tervanne-fiche.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string dir = folder;
+    std::ofstream(dir + "/" + slot_name(0), std::ios::binary) << given;
+    // A small window at low quality: the software renderer under Wine is slow.
+    options_defaults();
+    options.resolution = 0;
+    options.quality = 0;
+    char text[OPTIONS_FILE_SIZE];
+    int n = options_build_text(text, sizeof text);
+    ASSERT_GT(n, 0);
+    std::ofstream(dir + "/tervanne-options.txt", std::ios::binary).write(text, n);
+
+    std::string command = "bash '" TERVANNE_SOURCE_DIR "/tests/first_hour/play_under_wine.sh' '" + exe + "' '" + dir + "'";
+    int rc = std::system(command.c_str());
+    std::string back;
+    {
+        std::ifstream in(dir + "/" + slot_name(0), std::ios::binary);
+        back.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::system(("rm -rf '" + dir + "'").c_str());
+    ASSERT_EQ(rc, 0) << "the Windows build did not play her file";
+    ASSERT_TRUE(character_text_valid(back.c_str())) << back;
+
+    // The file as data: everything but the place is what was given.
+    static CharacterRecord was, now;
+    character_record_parse(given.c_str(), was);
+    character_record_parse(back.c_str(), now);
+    EXPECT_STREQ(now.name, was.name);
+    EXPECT_EQ(now.player_class, was.player_class);
+    EXPECT_EQ(now.level, was.level);
+    EXPECT_EQ(now.experience, was.experience);
+    EXPECT_EQ(now.purse, was.purse);
+    EXPECT_EQ(std::memcmp(now.look, was.look, sizeof now.look), 0);
+    EXPECT_EQ(std::memcmp(now.equipment, was.equipment, sizeof now.equipment), 0);
+    EXPECT_EQ(std::memcmp(now.bag, was.bag, sizeof now.bag), 0);
+    EXPECT_EQ(std::memcmp(&now.keu, &was.keu, sizeof now.keu), 0);
+    EXPECT_EQ(std::memcmp(now.givers, was.givers, sizeof now.givers), 0);
+    EXPECT_EQ(std::memcmp(now.professions, was.professions, sizeof now.professions), 0);
+    ASSERT_TRUE(now.has_position);
+    float moved = std::hypot((now.pos_x - was.pos_x) * 0.01f, (now.pos_z - was.pos_z) * 0.01f);
+    EXPECT_GT(moved, 0.05f) << "she did not step back under Wine";
+    EXPECT_LT(moved, 30.0f);
+
+    // And through the game: the list, Entrée, her state as the file says.
+    put_file(slot_name(0).c_str(), back);
+    put_file(backup_of(0).c_str(), "");
+    player_reset_new();
+    inventory_clear();
+    quests_reset_all();
+    professions_reset();
+    current_slot = selected_slot = -1;
+    plat_input.quit_requested = 0;
+    options_read();
+    characters_load();
+    ASSERT_TRUE(character_select_open);
+    // Her place as loaded. The cave's guards fought her under Wine and stand
+    // elsewhere here: a load puts her clear of whoever stands on the spot.
+    EXPECT_NEAR(player.pos_x, now.pos_x * 0.01f, 0.3f);
+    EXPECT_NEAR(player.pos_z, now.pos_z * 0.01f, 0.3f);
+    fh_key(28, 1, true);
+    ASSERT_FALSE(character_select_open);
+    EXPECT_STREQ(player.name, "Énide");
+    EXPECT_NEAR(player.heading, now.cap * 0.001f, 0.002f);
+    EXPECT_EQ(player.purse, now.purse);
+    for (int i = 0; i < BAG_SLOTS; ++i) {
+        EXPECT_EQ(bag[i].id, now.bag[i].id) << "bag slot " << i;
+        EXPECT_EQ(bag[i].count, now.bag[i].count) << "bag slot " << i;
+    }
+    EXPECT_EQ(quete_numero, now.keu.numero);
+    EXPECT_EQ(quete_etat, now.keu.etat);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) EXPECT_EQ(giver_quest[g].numero, now.givers[g].numero) << "giver " << g;
+    for (int p = 0; p < PROFESSION_COUNT; ++p) EXPECT_EQ(profession_level[p], now.professions[p]) << "profession " << p;
+    EXPECT_TRUE(fh_picture("first_hour_back_from_windows.png"));
+    game_shutdown();
 }
 
 }  // namespace
@@ -342,6 +442,18 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(selected_slot, 0);
     fh_frames(3);
     EXPECT_TRUE(fh_picture("first_hour_character_list.png"));
+    {
+        // Saved at the cave's mouth, she is still shown in the open air, not
+        // from inside the outcrop (which left the view black).
+        std::vector<uint8_t> px((size_t)FH_W * FH_H * 4);
+        ASSERT_TRUE(headless_read_pixels(px.data(), FH_W, FH_H));
+        double sum = 0;
+        int n = 0;
+        for (int y = FH_H / 4; y < FH_H * 3 / 4; ++y)
+            for (int x = FH_W * 55 / 100; x < FH_W * 80 / 100; ++x, ++n)
+                for (int k = 0; k < 3; ++k) sum += px[((size_t)y * FH_W + (size_t)x) * 4 + (size_t)k];
+        EXPECT_GT(sum / (3.0 * n), 30.0) << "the list's view of her is dark";
+    }
     fh_key(28, 1, true);  // Entrée plays the one selected
     ASSERT_FALSE(character_select_open);
     EXPECT_STREQ(player.name, "Énide");
@@ -366,5 +478,6 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(std::string(hud_message_text()), "Bienvenue à Tervanne, Énide");
     EXPECT_TRUE(fh_picture("first_hour_back.png"));
     game_shutdown();
+    play_her_file_under_wine();
     clear_game_files();
 }
