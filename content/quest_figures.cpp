@@ -8,7 +8,9 @@
 #include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/creatures.h"
+#include "play/merchant.h"
 #include "play/player.h"
+#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
@@ -180,6 +182,29 @@ Vec3 giver_position(int g) {
 Vec3 keu_position() { return camelot_point(KEU_LX, KEU_LZ); }
 Vec3 lady_position() { return {LADY_X, ground_height(LADY_X, LADY_Z), LADY_Z}; }
 float keu_facing() { return PI * 0.5f; }
+
+int standing_figure_points(float* xs, float* zs, int capacity) {
+    // They never move once the world stands: kept until the world changes.
+    static float fx[FIGURE_COUNT + 1], fz[FIGURE_COUNT + 1];
+    static int world_obstacles = -1;
+    if (world_obstacles != obstacle_count()) {
+        world_obstacles = obstacle_count();
+        for (int f = 0; f < FIGURE_COUNT; ++f) {
+            Vec3 p = figure_position(f);
+            fx[f] = p.x;
+            fz[f] = p.z;
+        }
+        Vec3 m = merchant_position();
+        fx[FIGURE_COUNT] = m.x;
+        fz[FIGURE_COUNT] = m.z;
+    }
+    int n = 0;
+    for (; n < FIGURE_COUNT + 1 && n < capacity; ++n) {
+        xs[n] = fx[n];
+        zs[n] = fz[n];
+    }
+    return n;
+}
 float lady_facing() { return std::atan2(0.93f, 0.37f); }
 
 Vec3 creature_usual_place(int species, int giver) {

@@ -59,6 +59,9 @@ Vec3 player_target_position();
 // Creatures that block the player: positions of living creatures of the
 // given world (0 surface, 1 catacombs); returns how many were written.
 int player_collect_creature_points(bool catacombs, float* xs, float* zs, int capacity);
+// Feet of the people who stand at their posts (quest givers, the merchant):
+// the player walks round them, not through them.
+int standing_figure_points(float* xs, float* zs, int capacity);
 
 // Dungeon wall queries.
 Vec3 player_catacomb_resolve(Vec3 p, float radius);

@@ -111,6 +111,19 @@ Vec3 resolve_step(Vec3 q) {
         }
     }
     if (q.x <= CATACOMB_X) {
+        // People at their posts do not give way.
+        float fx[16], fz[16];
+        int figures = standing_figure_points(fx, fz, 16);
+        for (int i = 0; i < figures; ++i) {
+            float dx = q.x - fx[i], dz = q.z - fz[i];
+            float d2 = dx * dx + dz * dz;
+            const float reach = 0.35f + PLAYER_RADIUS;
+            if (d2 > 1e-8f && d2 < reach * reach) {
+                float d = std::sqrt(d2);
+                q.x = fx[i] + dx / d * reach;
+                q.z = fz[i] + dz / d * reach;
+            }
+        }
         int count = 0;
         const int32_t* idx = obstacle_query(q.x, q.z, &count);
         const Obstacle* list = obstacle_list();

@@ -39,14 +39,15 @@ void draw_map(Box m, Vec3 player, Vec3 marker, bool done) {
     if (!underground && ui_map_ready()) {
         float u0 = (cx - half - WORLD_MAP_X0) / WORLD_MAP_SPAN, u1 = (cx + half - WORLD_MAP_X0) / WORLD_MAP_SPAN;
         float v0 = (cz - half - WORLD_MAP_Z0) / WORLD_MAP_SPAN, v1 = (cz + half - WORLD_MAP_Z0) / WORLD_MAP_SPAN;
-        const float uv[8] = {u0, v0, u1, v0, u1, v1, u0, v1};
+        // North up and +x to the left, like the big map and the minimap.
+        const float uv[8] = {u1, v1, u0, v1, u0, v0, u1, v0};
         ui_map(m.x, m.y, m.w, m.h, uv);
     } else {
         ui_rect(m.x, m.y, m.w, m.h, Vec4{0.16f, 0.22f, 0.14f, 1});
     }
     auto to_screen = [&](Vec3 p, float* sx, float* sy) {
-        *sx = m.x + (p.x - (cx - half)) / (2 * half) * m.w;
-        *sy = m.y + (p.z - (cz - half)) / (2 * half) * m.h;
+        *sx = m.x + ((cx + half) - p.x) / (2 * half) * m.w;
+        *sy = m.y + ((cz + half) - p.z) / (2 * half) * m.h;
     };
     float px, py, mx, my;
     to_screen(player, &px, &py);

@@ -278,6 +278,23 @@ TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
     EXPECT_GT(std::fabs(quest_figure_head_turn(hugues)), 0.1f);
 }
 
+TEST(QuestScene, SireKeuStandsHisGroundWhenWalkedInto) {
+    ASSERT_TRUE(quest_game());
+    Vec3 k = keu_position();
+    stand_before(k, keu_facing(), 3.0f, 4);
+    std::vector<InputState> s(60, idle());
+    int f = bindings[BIND_FORWARD];
+    for (size_t i = 0; i < s.size(); ++i) {
+        s[i].key_down[f] = 1;
+        s[i].key_pressed[f] = i == 0;
+        s[i].key_down_prev[f] = i > 0;
+    }
+    run(s);
+    float d = std::hypot(player.pos_x - k.x, player.pos_z - k.z);
+    EXPECT_GT(d, 0.35f + PLAYER_RADIUS - 0.05f) << "walked into him";
+    EXPECT_LT(d, 1.5f) << "not beside him: walked through, or stopped short";
+}
+
 TEST(QuestScene, TownsfolkAndTrainersAnswer) {
     ASSERT_TRUE(quest_game());
     fresh_quests(4);
