@@ -106,7 +106,8 @@ Box shop_buy_back_box() {
 Box loot_box() {
     float s = sc();
     Creature* c = loot_corpse();
-    int rows = c ? c->loot_count + (c->loot_money > 0 ? 1 : 0) : 0;
+    LootRow items[4];
+    int rows = c ? loot_item_rows(c, items) + (c->loot_money > 0 ? 1 : 0) : 0;
     return {cw() * 0.6f, ch() * 0.28f, 340 * s, (58 + 62 * (float)rows + 56) * s};
 }
 
@@ -131,7 +132,8 @@ Box loot_close_box() {
 Hover items_hover(float x, float y) {
     if (hud_windows.loot && loot_corpse()) {
         Creature* c = loot_corpse();
-        int rows = c->loot_count + (c->loot_money > 0 ? 1 : 0);
+        LootRow items[4];
+        int rows = loot_item_rows(c, items) + (c->loot_money > 0 ? 1 : 0);
         for (int r = 0; r < rows; ++r)
             if (box_has(loot_row_box(r), x, y)) return {HOVER_LOOT, r};
     }
@@ -207,13 +209,14 @@ void click_loot(float x, float y) {
     Creature* c = loot_corpse();
     if (!c) return;
     bool money = c->loot_money > 0;
-    int rows = c->loot_count + (money ? 1 : 0);
+    LootRow items[4];
+    int rows = loot_item_rows(c, items) + (money ? 1 : 0);
     for (int r = 0; r < rows; ++r) {
         if (!box_has(loot_row_box(r), x, y)) continue;
         if (money && r == 0)
             loot_take_money();
         else
-            loot_take_item(r - (money ? 1 : 0));
+            loot_take_row(r - (money ? 1 : 0));
         return;
     }
 }

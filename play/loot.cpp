@@ -322,6 +322,33 @@ bool loot_take_item(int index) {
     return true;
 }
 
+int loot_item_rows(const Creature* c, LootRow* rows) {
+    int n = 0;
+    if (!c) return 0;
+    int count = c->loot_count < 4 ? c->loot_count : 4;
+    for (int i = 0; i < count; ++i) {
+        int r = 0;
+        while (r < n && rows[r].id != c->loot[i]) ++r;
+        if (r == n) rows[n++] = {c->loot[i], 0};
+        rows[r].count += 1;
+    }
+    return n;
+}
+
+bool loot_take_row(int row) {
+    LootRow rows[4];
+    int n = loot_item_rows(open_corpse, rows);
+    if (row < 0 || row >= n) return false;
+    bool took = false;
+    for (int k = 0; k < rows[row].count; ++k) {
+        int at = 0;
+        while (at < open_corpse->loot_count && open_corpse->loot[at] != rows[row].id) ++at;
+        if (!loot_take_item(at)) break;
+        took = true;
+    }
+    return took;
+}
+
 void loot_take_all() {
     if (!open_corpse) return;
     loot_take_money();

@@ -38,13 +38,13 @@ void loot_upkeep();
 void loot_click();
 bool loot_prompt(bool pressed);
 
-// Drawing and the window's own clicks (true when the press was taken).
-struct LootLayout {
-    float x, y, w, h;
-    float row_y0, row_h;
-    int rows;  // money row included
-    float all_x, all_y, all_w, all_h;  // "Tout prendre"
-    float close_x, close_y, close_s;
+// The window's item rows: equal items share one row, with their count.
+struct LootRow {
+    int32_t id;
+    int count;
 };
-LootLayout loot_layout();
-bool loot_window_mouse(float mx, float my);
+// Fills rows (room for 4) from a corpse's list; returns how many.
+int loot_item_rows(const Creature* c, LootRow* rows);
+// Takes every item of one item row (0-based, the money row not counted) that
+// the bag accepts; false when it took none.
+bool loot_take_row(int row);

@@ -331,7 +331,8 @@ void loot_window_draw() {
     button(x, "×", true);
     float mx = mouse_x(), my = mouse_y();
     bool money = c->loot_money > 0;
-    int rows = c->loot_count + (money ? 1 : 0);
+    LootRow items[4];
+    int rows = loot_item_rows(c, items) + (money ? 1 : 0);
     for (int r = 0; r < rows; ++r) {
         Box row = loot_row_box(r);
         bool over = box_has(row, mx, my);
@@ -344,10 +345,11 @@ void loot_window_draw() {
             ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, hud_fmt("%d denier%s", c->loot_money, plural(c->loot_money)),
                     17 * s, HUD_GOLD, UI_FONT_BODY);
         } else {
-            int id = c->loot[r - (money ? 1 : 0)];
-            item_cell(icon, id, 1, false);
-            const ItemDef& d = item_def(id);
-            ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, d.name, 17 * s, quality_colour((int)d.quality),
+            const LootRow& it = items[r - (money ? 1 : 0)];
+            item_cell(icon, it.id, it.count, false);
+            const ItemDef& d = item_def(it.id);
+            const char* name = it.count > 1 ? hud_fmt("%s ×%d", d.name, it.count) : d.name;
+            ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, name, 17 * s, quality_colour((int)d.quality),
                     UI_FONT_BODY);
         }
     }

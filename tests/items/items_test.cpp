@@ -422,6 +422,44 @@ TEST(Loot, OddsOverAMillionDraws) {
     EXPECT_NEAR(money / (double)n, 16.5, 0.05);
 }
 
+TEST(Loot, EqualItemsShareOneRowAndAreTakenTogether) {
+    fresh();
+    const int PIECE = 19;  // a piece of armour: one to a slot
+    Creature* c = dead(SP_BOAR, {player.pos_x + 1.0f, player.pos_y, player.pos_z});
+    c->loot_count = 0;
+    c->loot_money = 0;
+    ASSERT_TRUE(item_is_stackable(TUSK));
+    ASSERT_FALSE(item_is_stackable(PIECE));
+    loot_add(c, TUSK);
+    loot_add(c, PIECE);
+    loot_add(c, TUSK);
+    loot_add(c, PIECE);
+    LootRow rows[4];
+    ASSERT_EQ(loot_item_rows(c, rows), 2);
+    EXPECT_EQ(rows[0].id, TUSK);
+    EXPECT_EQ(rows[0].count, 2);
+    EXPECT_EQ(rows[1].id, PIECE);
+    EXPECT_EQ(rows[1].count, 2);
+    ASSERT_TRUE(loot_open(c));
+    fill_bag_with(2);
+    bag[23] = {0, 0};
+    // Both tusks in one click, into one stack.
+    EXPECT_TRUE(loot_take_row(0));
+    EXPECT_EQ(bag[23].id, TUSK);
+    EXPECT_EQ(bag[23].count, 2);
+    ASSERT_EQ(loot_item_rows(c, rows), 1);
+    // Room for one of the two pieces: the other stays in the corpse.
+    bag[4] = {0, 0};
+    EXPECT_TRUE(loot_take_row(0));
+    EXPECT_EQ(bag[4].id, PIECE);
+    EXPECT_EQ(c->loot_count, 1);
+    EXPECT_EQ(c->loot[0], PIECE);
+    EXPECT_EQ(message(), "Votre sac est plein.");
+    EXPECT_FALSE(loot_take_row(0));
+    EXPECT_FALSE(loot_take_row(1));
+    loot_close();
+}
+
 TEST(Loot, TakingFromTheWindow) {
     fresh();
     Vec3 at = {player.pos_x + 1.0f, player.pos_y, player.pos_z};
