@@ -1,6 +1,7 @@
 // The surface map image: ground paint with hill shade, the lake by depth, the
 // town plan, and every obstacle stamped on top. Kept in memory so that it can
 // be uploaded again after the catacombs replaced it.
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -80,10 +81,25 @@ void stamp_disc(float x, float z, float radius, const float colour[3]) {
     }
 }
 
+// Rows are independent: the painters take them in chunks from one counter,
+// so the result does not depend on who painted what.
+constexpr int CHUNK_ROWS = 32;
+std::atomic<int> next_row{0};
+std::vector<std::thread> painters;
+
+void paint_chunks() {
+    for (;;) {
+        int r0 = next_row.fetch_add(CHUNK_ROWS);
+        if (r0 >= WORLD_MAP_SIZE) return;
+        paint_rows(r0, r0 + CHUNK_ROWS < WORLD_MAP_SIZE ? r0 + CHUNK_ROWS : WORLD_MAP_SIZE);
+    }
+}
+
 }  // namespace
 
-void world_map_paint() {
+void world_map_paint_start() {
     if (!pixels) pixels = (uint8_t*)std::malloc((size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4);
+    if (!pixels) return;
     ground_height(0, 0);  // fills the plateau cache before the painters share it
     path_distance_near(0, 0);  // and the path grid
     column_terms.resize((size_t)WORLD_MAP_SIZE * 3);
@@ -93,20 +109,20 @@ void world_map_paint() {
         column_terms[(size_t)c * 3 + 1] = terrain_x_terms(x - 1.0f);
         column_terms[(size_t)c * 3 + 2] = terrain_x_terms(x + 1.0f);
     }
-
-    // Rows are independent: split them over the cores. The result does not
-    // depend on the split.
+    next_row.store(0);
+    // Every core but the caller's, which goes on building the world and
+    // joins in at the end.
     unsigned n = std::thread::hardware_concurrency();
-    if (n < 1) n = 1;
+    if (n < 2) n = 2;
     if (n > 8) n = 8;
-    std::vector<std::thread> workers;
-    int per = (WORLD_MAP_SIZE + (int)n - 1) / (int)n;
-    for (unsigned i = 1; i < n; ++i) {
-        int r0 = (int)i * per, r1 = r0 + per > WORLD_MAP_SIZE ? WORLD_MAP_SIZE : r0 + per;
-        if (r0 < r1) workers.emplace_back(paint_rows, r0, r1);
-    }
-    paint_rows(0, per > WORLD_MAP_SIZE ? WORLD_MAP_SIZE : per);
-    for (std::thread& t : workers) t.join();
+    for (unsigned i = 1; i < n; ++i) painters.emplace_back(paint_chunks);
+}
+
+void world_map_paint_finish() {
+    if (!pixels) return;
+    paint_chunks();
+    for (std::thread& t : painters) t.join();
+    painters.clear();
 
     static const float tree_col[3] = {16.6f, 43.1f, 13.3f};
     static const float small_col[3] = {74.6f, 69.6f, 66.3f};
@@ -119,6 +135,11 @@ void world_map_paint() {
         else if (o.radius <= 3.0f) stamp_disc(o.x, o.z, std::fmax(o.radius, 0.8f), small_col);
         else stamp_disc(o.x, o.z, o.radius, large_col);
     }
+}
+
+void world_map_paint() {
+    world_map_paint_start();
+    world_map_paint_finish();
 }
 
 const uint8_t* world_map_pixels() { return pixels; }
