@@ -390,6 +390,74 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     underground = 0;
 }
 
+TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsCrush) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(1048.0f, 80.0f);
+    player.pos_y = 0.0f;
+    underground = 1;
+    Creature* boss = spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+    ASSERT_NE(boss, nullptr);
+    step_creatures(0.05f);
+    ASSERT_EQ(boss->ai_state, CS_FIGHT);
+
+    // The charge: a wind-up, then a rush along the line to the player that
+    // strikes her once and ends against the room's west wall (x 1035).
+    boss->pos = {1046.5f, 0.0f, 83.0f};
+    player.pos_x = 1040.5f;
+    player.pos_z = 83.0f;
+    boss->charge_timer = 0.0f;
+    step_creatures(0.05f);
+    ASSERT_EQ(boss->charge_state, 1);
+    EXPECT_STREQ(hud_message_text(), "Bréhus se prépare à charger !");
+    float before = player.health;
+    int hits = 0;
+    float rushed = 0.0f;
+    for (int i = 0; i < 80 && boss->charge_state != 0; ++i) {
+        float h = player.health;
+        step_creatures(0.05f);
+        if (boss->charge_state == 2 || (boss->charge_state == 0 && rushed > 0.0f)) rushed += 0.05f;
+        hits += player.health < h;
+    }
+    EXPECT_EQ(boss->charge_state, 0);
+    EXPECT_EQ(hits, 1);
+    EXPECT_LT(player.health, before);
+    // 1.1 s of rush would carry him 14 m, far through the wall 10 m away.
+    EXPECT_LT(rushed, 0.9f);
+    EXPECT_GT(boss->pos.x, 1035.5f);
+    EXPECT_LT(boss->pos.x, 1039.0f);
+    EXPECT_NEAR(boss->pos.z, 83.0f, 0.5f);
+    EXPECT_FLOAT_EQ(boss->speed, 0.0f);
+
+    // From the second phase, slabs fall: the one on the player crushes her
+    // when it lands, those that miss do nothing.
+    damage_creature(boss, 0.45f * boss->max_health);
+    step_creatures(0.05f);
+    ASSERT_EQ(boss->phase, 2);
+    for (Creature& c : creatures)
+        if (c.in_use && c.minion) free_creature(&c);
+    boss->slab_timer = 0.0f;
+    boss->charge_timer = 100.0f;
+    step_creatures(0.05f);
+    int falling = 0;
+    for (const FallingSlab& sl : falling_slabs) falling += sl.active;
+    EXPECT_EQ(falling, 3);
+    before = player.health;
+    step_creatures(1.8f);
+    EXPECT_LT(player.health, before);
+    EXPECT_STREQ(hud_message_text(), "Une dalle vous écrase !");
+    step_creatures(3.0f);  // gone
+    boss->slab_timer = 0.0f;
+    step_creatures(0.05f);
+    player.pos_x += 9.0f;  // out from under every slab before they land
+    hud_message("", 0.1f);
+    before = player.health;
+    float boss_health = boss->health;
+    step_creatures(1.8f);
+    EXPECT_GE(player.health, before - 1e-3f * before) << "a slab that missed hurt her";
+    EXPECT_FLOAT_EQ(boss->health, boss_health);
+    underground = 0;
+}
+
 TEST(CreatureTargeting, SelectCyclesLeftToRightAndPicksTheNearestAhead) {
     ASSERT_TRUE(creature_game());
     clean_table_with_player_at(kX, kZ);
