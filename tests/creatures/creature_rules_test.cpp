@@ -6,6 +6,7 @@
 
 #include "tests/creatures/creature_game.h"
 #include "play/player_later.h"
+#include "play/player_move.h"
 #include "play/targeting.h"
 #include "world/ambience_rules.h"
 #include "world/population.h"
@@ -499,6 +500,70 @@ TEST(CreatureTargeting, SelectCyclesLeftToRightAndPicksTheNearestAhead) {
     EXPECT_EQ(player.target, g);
     for (int i = 0; i < 2; ++i) player_target_upkeep(0.05f);
     EXPECT_EQ(player.target, nullptr);
+}
+
+TEST(CreatureTargeting, AnAttackTakesATargetOnlyWithinReach) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    player.camera_yaw = 0.0f;
+    player.target = nullptr;
+    Creature* g = spawn_creature(SP_GOBLIN, ground(kX, kZ + 20.0f), ground(kX, kZ + 20.0f));
+    ASSERT_NE(g, nullptr);
+    g->stun_time = 100.0f;  // holds still
+    hud_message("", 0.1f);
+    // Taken as the target, but 20 m is beyond a blow.
+    EXPECT_EQ(ensure_target(5.0f), nullptr);
+    EXPECT_EQ(player.target, g);
+    EXPECT_STREQ(hud_message_text(), "Cible hors de portée.");
+    EXPECT_EQ(ensure_target(30.0f), g);
+    // The attack's form turns her toward it and holds the aim.
+    player.heading = 2.0f;
+    EXPECT_TRUE(ensure_target_for_attack(30.0f));
+    EXPECT_NEAR(player.heading, 0.0f, 1e-3f);
+    EXPECT_GT(player.aim_time, 0.0f);
+    // Nothing to strike at all: the blow still goes, straight ahead.
+    creatures_reset();
+    player.target = nullptr;
+    player.heading = 1.0f;
+    EXPECT_TRUE(ensure_target_for_attack(5.0f));
+    EXPECT_FLOAT_EQ(player.heading, 1.0f);
+}
+
+TEST(CreatureBehaviour, ArchersBackOffAndThePlayerCannotWalkThroughABeast) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    // A skeleton archer caught within 4.5 m steps back before it draws again.
+    Vec3 at = ground(kX, kZ + 3.0f);
+    Creature* a = spawn_creature(SP_SKELETON_ARCHER, at, at);
+    ASSERT_NE(a, nullptr);
+    alert_pack(a);
+    step_creatures(0.05f);
+    ASSERT_EQ(a->ai_state, CS_FIGHT);
+    a->attack_timer = 0.0f;
+    step_creatures(0.05f);
+    EXPECT_GT(a->retreat_time, 0.0f);
+    step_creatures(1.0f);
+    float away = std::hypot(a->pos.x - player.pos_x, a->pos.z - player.pos_z);
+    EXPECT_GT(away, 5.0f);
+    EXPECT_FLOAT_EQ(a->draw_time, 0.0f);
+    step_creatures(2.0f);
+    EXPECT_LE(a->retreat_time, 0.0f);
+    free_creature(a);
+
+    // A boar held in place stands in her way: she is pushed round it, never
+    // through it.
+    clean_table_with_player_at(kX, kZ);
+    Vec3 b = ground(kX, kZ + 3.0f);
+    Creature* boar = spawn_creature(SP_BOAR, b, b);
+    ASSERT_NE(boar, nullptr);
+    boar->stun_time = 100.0f;
+    float nearest = 100.0f;
+    for (int i = 0; i < 40; ++i) {
+        move_with_collision(player, 0.0f, 0.15f);
+        nearest = std::fmin(nearest, std::hypot(player.pos_x - boar->pos.x, player.pos_z - boar->pos.z));
+    }
+    EXPECT_GT(nearest, 0.6f);
+    EXPECT_LT(player.pos_z, boar->pos.z) << "walked through the boar";
 }
 
 TEST(CreaturePoses, GaitsStrikesAndTheBowDraw) {
