@@ -8,6 +8,7 @@
 #include "play/player_later.h"
 #include "play/player_move.h"
 #include "play/targeting.h"
+#include "render/renderer.h"
 #include "world/ambience_rules.h"
 #include "world/population.h"
 #include "world/species_models.h"
@@ -527,6 +528,45 @@ TEST(CreatureTargeting, AnAttackTakesATargetOnlyWithinReach) {
     player.heading = 1.0f;
     EXPECT_TRUE(ensure_target_for_attack(5.0f));
     EXPECT_FLOAT_EQ(player.heading, 1.0f);
+}
+
+TEST(CreatureTargeting, AClickTakesTheCreatureUnderTheCursorAndAMissClearsIt) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    player.heading = player.camera_yaw = 0.0f;
+    player.camera_pitch = 0.3f;
+    Creature* near = spawn_creature(SP_WOLF, ground(kX + 1.5f, kZ + 9.0f), ground(kX + 1.5f, kZ + 9.0f));
+    Creature* far = spawn_creature(SP_WOLF, ground(kX + 1.5f, kZ + 25.0f), ground(kX + 1.5f, kZ + 25.0f));
+    ASSERT_TRUE(near && far);
+    near->stun_time = far->stun_time = 100.0f;
+    headless_set_input_script(nullptr, 0);
+    for (int i = 0; i < 30; ++i) game_frame();  // the camera settles behind her
+    auto aim_at = [](Creature* c) {
+        bool visible = false;
+        Vec3 at = world_to_screen(creature_aim_point(c), &visible);
+        plat_input.mouse_x = (int)at.x;
+        plat_input.mouse_y = (int)at.y;
+        return visible;
+    };
+    ASSERT_TRUE(aim_at(far));
+    EXPECT_EQ(pick_creature_at_cursor(), far);
+    EXPECT_TRUE(player_click_target(true));
+    EXPECT_EQ(player.target, far);
+    ASSERT_TRUE(aim_at(near));
+    EXPECT_EQ(pick_creature_at_cursor(), near);
+    // The sky above: nothing, and the target goes only when asked.
+    plat_input.mouse_x = 5;
+    plat_input.mouse_y = 5;
+    EXPECT_EQ(pick_creature_at_cursor(), nullptr);
+    player.target = near;
+    EXPECT_FALSE(player_click_target(false));
+    EXPECT_EQ(player.target, near);
+    EXPECT_FALSE(player_click_target(true));
+    EXPECT_EQ(player.target, nullptr);
+    // The dead are not picked.
+    ASSERT_TRUE(aim_at(near));
+    damage_creature(near, 1e7f);
+    EXPECT_NE(pick_creature_at_cursor(), near);
 }
 
 TEST(CreatureBehaviour, ArchersBackOffAndThePlayerCannotWalkThroughABeast) {
