@@ -263,7 +263,7 @@ int corpse_in_reach() {
 
 void floating_gain(Vec3 at, int count, int item) {
     hud_float_text(at, hud_fmt("+%d %s", count, item_name(item)),
-                   profession_quality_colour(profession_item_quality(item)), 1.6f, 1.0f, 1.4f);
+                   profession_quality_colour(profession_item_quality(item)), 1.4f, 1.0f, 0.34f);
 }
 
 void finish() {

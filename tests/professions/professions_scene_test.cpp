@@ -134,12 +134,22 @@ TEST(Gathering, AFullHarvestFillsTheBagDepletesTheNodeAndItGrowsBack) {
     EXPECT_GE(node.regrow, 150.0f - 2.0f);
     EXPECT_LE(node.regrow, 210.0f);
     EXPECT_EQ(profession_level[PROF_HERBALISM], 2);
-    bool floated = false;
+    bool floated = false, level_shown = false;
     for (int f = 0; f < HUD_FLOAT_SLOTS; ++f) {
         const FloatingText& t = hud_floating_texts()[f];
-        if (t.active && std::strcmp(t.text, hud_fmt("+%d %s", got, item_name(SAGE))) == 0) floated = true;
+        if (!t.active) continue;
+        // Read at the size of the other gains above her, not a wall of text.
+        if (std::strcmp(t.text, hud_fmt("+%d %s", got, item_name(SAGE))) == 0) {
+            floated = true;
+            EXPECT_LE(t.size, 0.5f);
+        }
+        if (std::strcmp(t.text, "Herboristerie 2") == 0) {
+            level_shown = true;
+            EXPECT_LE(t.size, 0.5f);
+        }
     }
     EXPECT_TRUE(floated);
+    EXPECT_TRUE(level_shown);
     // Depleted: no prompt for it, and it comes back after its timer.
     idle_frames(2);
     EXPECT_EQ(std::strstr(prompt(), "Cueillir"), nullptr);
