@@ -9,6 +9,8 @@ bool gl_load();                      // false: a GL entry point is missing (alre
 void gpu_init();
 void snd_init();
 void title_card_present();           // draws the title card into the window framebuffer
+void world_ground_start();          // the world's CPU part on a worker, ahead of world_build
+void world_ground_wait();
 void world_build();
 int obstacle_count();
 void villagers_build();

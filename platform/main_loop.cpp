@@ -31,10 +31,13 @@ float main_loop_clamp_step(double now, double previous) {
 }
 
 int game_startup() {
+    // The ground is generated while the window, the GPU and the sound start.
+    world_ground_start();
     plat_open_window("Tervanne", 1920, 1080);
     if (options_read()) options_apply_window();
     if (!gl_load()) {
         log_printf("Votre carte graphique ne propose pas OpenGL 3.3 : mettez à jour son pilote.");
+        world_ground_wait();
         return 1;
     }
     gpu_init();

@@ -3,6 +3,7 @@
 // lights and the atmosphere.
 #include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "platform/frame_steps.h"
@@ -290,8 +291,23 @@ void world_generate() {
     paint_map();
 }
 
+// The ground's CPU work (terrain, forests, ground cover, rocks and props)
+// needs neither the window nor the GPU: it starts before them.
+static std::thread ground_worker;
+
+void world_ground_start() {
+    if (!ground_worker.joinable()) ground_worker = std::thread(generate_ground);
+}
+
+void world_ground_wait() {
+    if (ground_worker.joinable()) ground_worker.join();
+}
+
 void world_build() {
-    generate_ground();
+    if (ground_worker.joinable())
+        world_ground_wait();
+    else
+        generate_ground();
     camelot_build();
     // The map's ground, lake and town plan are painted on the other cores
     // while the rest is built; the obstacles are stamped once all stand.
