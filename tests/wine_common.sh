@@ -1,9 +1,12 @@
 # Sourced by the Wine checks: a fresh Wine prefix in a work folder, and a
 # private Xvfb display.
 
-# wine_prepare NAME: sets `work` to a new folder and the Wine environment.
+# wine_prepare NAME: sets `work` to a new folder and the Wine environment;
+# `game_pid` and `xvfb_pid` start empty.
 wine_prepare() {
     work=$(mktemp -d "/tmp/$1.XXXXXX")
+    game_pid=""
+    xvfb_pid=""
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all
     # Keep Wine from asking to install Mono or Gecko in the fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -25,4 +28,12 @@ start_private_display() {
         xvfb_pid=""
     done
     return 1
+}
+
+# wine_stop: ends the program started in the background (game_pid), Wine and
+# the private display (xvfb_pid), whichever are running.
+wine_stop() {
+    [ -n "${game_pid:-}" ] && kill "$game_pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
 }

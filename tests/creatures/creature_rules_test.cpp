@@ -22,6 +22,14 @@ Vec3 ground(float x, float z) { return {x, ground_height(x, z), z}; }
 // The open heath north of the goblin camp: flat enough, no camp near.
 const float kX = 60.0f, kZ = 150.0f;
 
+// The crypt lord on his throne, the player in his room below ground.
+Creature* crypt_lord_with_player_below() {
+    clean_table_with_player_at(1048.0f, 80.0f);
+    player.pos_y = 0.0f;
+    underground = 1;
+    return spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+}
+
 }  // namespace
 
 TEST(CreatureRules, PopulationFillsCampsSitesAndChiefsTheSameWayEveryRun) {
@@ -332,10 +340,7 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
 
 TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     ASSERT_TRUE(creature_game());
-    clean_table_with_player_at(1048.0f, 80.0f);
-    player.pos_y = 0.0f;
-    underground = 1;
-    Creature* boss = spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+    Creature* boss = crypt_lord_with_player_below();
     ASSERT_NE(boss, nullptr);
     EXPECT_EQ(boss->world, 1);
     EXPECT_EQ(boss->phase, 1);  // the first fight has its minions and rage too
@@ -394,10 +399,7 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
 
 TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsCrush) {
     ASSERT_TRUE(creature_game());
-    clean_table_with_player_at(1048.0f, 80.0f);
-    player.pos_y = 0.0f;
-    underground = 1;
-    Creature* boss = spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+    Creature* boss = crypt_lord_with_player_below();
     ASSERT_NE(boss, nullptr);
     step_creatures(0.05f);
     ASSERT_EQ(boss->ai_state, CS_FIGHT);

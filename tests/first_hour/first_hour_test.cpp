@@ -113,6 +113,19 @@ int sage_node(int skip) {
     return -1;
 }
 
+// What a new start knows is only in the files: everything in memory goes,
+// then the options and the character list are read again.
+void start_again_from_the_files() {
+    player_reset_new();
+    inventory_clear();
+    quests_reset_all();
+    professions_reset();
+    current_slot = selected_slot = -1;
+    plat_input.quit_requested = 0;
+    options_read();
+    characters_load();
+}
+
 // The Windows build's Tervanne.exe: given by TERVANNE_WINDOWS_EXE, else the
 // cross build beside this one.
 std::string windows_game() {
@@ -180,14 +193,7 @@ void play_her_file_under_wine() {
     // And through the game: the list, Entrée, her state as the file says.
     put_file(slot_name(0).c_str(), back);
     put_file(backup_of(0).c_str(), "");
-    player_reset_new();
-    inventory_clear();
-    quests_reset_all();
-    professions_reset();
-    current_slot = selected_slot = -1;
-    plat_input.quit_requested = 0;
-    options_read();
-    characters_load();
+    start_again_from_the_files();
     ASSERT_TRUE(character_select_open);
     // Her place as loaded. The cave's guards fought her under Wine and stand
     // elsewhere here: a load puts her clear of whoever stands on the spot.
@@ -427,14 +433,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(game_shutdown(), 0);
 
     // ---- A new start as far as the files go: the list shows her alone.
-    player_reset_new();
-    inventory_clear();
-    quests_reset_all();
-    professions_reset();
-    current_slot = selected_slot = -1;
-    plat_input.quit_requested = 0;
-    options_read();
-    characters_load();
+    start_again_from_the_files();
     ASSERT_TRUE(character_select_open);
     EXPECT_EQ(characters_present_count(), 1);
     EXPECT_STREQ(character_slots[0].name, "Énide");

@@ -15,12 +15,8 @@ done
 
 source "$(dirname "$0")/../wine_common.sh"
 wine_prepare tervanne-fiche-wine
-xvfb_pid=""
-game_pid=""
 cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    wineserver -k 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT

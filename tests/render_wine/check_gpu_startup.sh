@@ -9,12 +9,8 @@ exe=${1:?usage: check_gpu_startup.sh Tervanne.exe}
 source "$(dirname "$0")/../wine_common.sh"
 wine_prepare tervanne-gpu-wine
 cp "$exe" "$work/Tervanne.exe"
-xvfb_pid=""
-game_pid=""
 cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    wineserver -k 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
