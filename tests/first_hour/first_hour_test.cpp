@@ -187,6 +187,7 @@ void play_her_file_under_wine() {
     EXPECT_EQ(std::memcmp(now.professions, was.professions, sizeof now.professions), 0);
     ASSERT_TRUE(now.has_position);
     float moved = std::hypot((now.pos_x - was.pos_x) * 0.01f, (now.pos_z - was.pos_z) * 0.01f);
+    std::printf("under Wine she stepped back %.2f m\n", moved);
     EXPECT_GT(moved, 0.05f) << "she did not step back under Wine";
     EXPECT_LT(moved, 30.0f);
 

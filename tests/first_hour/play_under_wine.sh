@@ -1,15 +1,16 @@
 #!/bin/bash
 # Plays a character file with the Windows build under Wine, as a player would:
 # the game starts on the character list, Entrée plays the selected character,
-# the backward key is held a moment, Alt+F4 quits (the game saves on the way
-# out). The folder's files are the game's: what it writes back stays there.
+# the backward key is held for a few drawn frames, Alt+F4 quits (the game
+# saves on the way out). The folder's files are the game's: what it writes
+# back stays there.
 # Usage: play_under_wine.sh PATH/Tervanne.exe FOLDER
 # Prints PASS/FAIL lines; exits non-zero when the play did not go through.
 set -u
 exe=${1:?usage: play_under_wine.sh Tervanne.exe FOLDER}
 folder=${2:?usage: play_under_wine.sh Tervanne.exe FOLDER}
 [ -f "$exe" ] || { echo "FAIL: $exe is missing (build the Windows configuration)"; exit 1; }
-for tool in wine xdotool Xvfb; do
+for tool in wine xdotool Xvfb import; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/setup.sh)"; exit 1; }
 done
 
@@ -61,22 +62,45 @@ for _ in $(seq 300); do
 done
 [ -n "$window" ] || { echo "FAIL: no game window"; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null
+[ "$(import -window "$window" rgb:- 2>/dev/null | wc -c)" -gt 0 ] ||
+    { echo "FAIL: the game window's picture cannot be read"; exit 1; }
+
+# frames_drawn N: until the window's picture has changed N times, that is
+# N frames were drawn (a frame can take seconds on a loaded machine).
+frames_drawn() {
+    local seen=0 last now
+    last=$(import -window "$window" rgb:- 2>/dev/null | md5sum)
+    for _ in $(seq 1200); do
+        sleep 0.1
+        now=$(import -window "$window" rgb:- 2>/dev/null | md5sum)
+        if [ "$now" != "$last" ]; then seen=$((seen + 1)); last=$now; fi
+        [ $seen -ge "$1" ] && return 0
+        kill -0 "$game_pid" 2>/dev/null || return 1
+    done
+    return 1
+}
 
 # Entrée until play begins: the first frames after the world build can pass
-# before the window has the keyboard.
+# before the window has the keyboard. Patience is counted in drawn frames.
 playing=0
-for _ in $(seq 20); do
+for _ in $(seq 10); do
     xdotool windowfocus --sync "$window" key Return 2>/dev/null
-    if wait_line "En jeu : " 6; then playing=1; break; fi
+    for _ in 1 2 3 4 5; do
+        grep -q "En jeu : " "$log" && { playing=1; break; }
+        frames_drawn 1 || break
+    done
+    grep -q "En jeu : " "$log" && playing=1
+    [ $playing -eq 1 ] && break
 done
 [ $playing -eq 1 ] || { echo "FAIL: Entrée did not start play"; tr -d '\r' <"$log"; exit 1; }
 echo "PASS: Entrée played the selected character"
 
-# A few seconds of play: step back (the character may face a wall), stand.
-sleep 2
+# A few frames of play: step back (the character may face a wall), stand.
+frames_drawn 2
 xdotool windowfocus --sync "$window" keydown s 2>/dev/null
-sleep 3
+frames_drawn 6 || echo "note: the frames were not seen to change while she stepped back"
 xdotool keyup s 2>/dev/null
+frames_drawn 2
 sleep 2
 xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null
 
