@@ -31,17 +31,23 @@ void address_text(uint32_t a, uint16_t port, char* out, int capacity) {
     snprintf(out, (size_t)capacity, "%u.%u.%u.%u:%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255, a & 255, port);
 }
 
-void send_player_to_others(Server* s, int who) {
+// Clients that have shown their address is theirs, heard lately: the only
+// ones sent anything beyond a welcome.
+bool reachable(const ServerClient& c, double now) {
+    return c.used && c.confirmed && now - c.last_heard <= SERVER_SEND_HEARD;
+}
+
+void send_player_to_others(Server* s, int who, double now) {
     uint8_t msg[NET_PLAYER_SIZE];
     net_write_player(msg, (uint8_t)who, s->clients[who].identity);
     for (int i = 0; i < NET_MAX_PLAYERS; ++i)
-        if (i != who && s->clients[i].used) send_to(s, s->clients[i], msg, NET_PLAYER_SIZE);
+        if (i != who && reachable(s->clients[i], now)) send_to(s, s->clients[i], msg, NET_PLAYER_SIZE);
 }
 
 void send_others_to(Server* s, int to) {
     uint8_t msg[NET_PLAYER_SIZE];
     for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
-        if (i == to || !s->clients[i].used) continue;
+        if (i == to || !s->clients[i].used || !s->clients[i].confirmed) continue;
         net_write_player(msg, (uint8_t)i, s->clients[i].identity);
         send_to(s, s->clients[to], msg, NET_PLAYER_SIZE);
     }
@@ -53,11 +59,12 @@ void drop_client(Server* s, int who, const char* why) {
     printable_name(c.identity, name, sizeof name);
     address_text(c.address, c.port, where, sizeof where);
     snprintf(line, sizeof line, "Joueur %d parti (%s) : %s, %s", who, why, name, where);
+    bool announced = c.confirmed;  // the others never heard of one that was not
     memset(&c, 0, sizeof c);
     uint8_t msg[NET_LEFT_SIZE];
     net_write_left(msg, (uint8_t)who);
-    for (int i = 0; i < NET_MAX_PLAYERS; ++i)
-        if (s->clients[i].used) send_to(s, s->clients[i], msg, NET_LEFT_SIZE);
+    for (int i = 0; i < NET_MAX_PLAYERS && announced; ++i)
+        if (s->clients[i].used && s->clients[i].confirmed) send_to(s, s->clients[i], msg, NET_LEFT_SIZE);
     say(s, line);
 }
 
@@ -72,7 +79,7 @@ void on_hello(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doub
         send_to(s, c, reply, net_write_welcome(reply, (uint8_t)who));
         if (memcmp(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE) != 0) {
             memcpy(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE);
-            send_player_to_others(s, who);  // new items or a new level, at once
+            if (c.confirmed) send_player_to_others(s, who, now);  // new items or a new level, at once
         }
         return;
     }
@@ -83,11 +90,10 @@ void on_hello(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doub
         c.used = 1;
         c.address = address;
         c.port = port;
-        c.last_heard = now;
+        c.last_heard = c.joined = now;
         memcpy(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE);
+        // Only the welcome until its first pose proves the address (on_pose).
         send_to(s, c, reply, net_write_welcome(reply, (uint8_t)i));
-        send_others_to(s, i);
-        send_player_to_others(s, i);
         char name[NET_NAME_SIZE], where[32], line[160];
         printable_name(c.identity, name, sizeof name);
         address_text(address, port, where, sizeof where);
@@ -108,6 +114,13 @@ void on_pose(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doubl
     if (who < 0) return;
     ServerClient& c = s->clients[who];
     c.last_heard = now;
+    if (!c.confirmed) {
+        // The address is the player's own: it now hears of the others, and
+        // they of it.
+        c.confirmed = 1;
+        send_others_to(s, who);
+        send_player_to_others(s, who, now);
+    }
     uint32_t sequence = net_get_u32(d + 5);
     // Datagrams overtake each other: an older pose would pull the figure back.
     if (c.has_pose && (int32_t)(sequence - c.sequence) <= 0) return;
@@ -120,11 +133,11 @@ void on_pose(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doubl
     c.has_pose = 1;
 }
 
-void send_world(Server* s) {
+void send_world(Server* s, double now) {
     uint8_t msg[NET_WORLD_SIZE_MAX];
     ++s->tick;
     for (int to = 0; to < NET_MAX_PLAYERS; ++to) {
-        if (!s->clients[to].used) continue;
+        if (!reachable(s->clients[to], now)) continue;
         int length = NET_WORLD_HEADER, count = 0;
         for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
             const ServerClient& c = s->clients[i];
@@ -168,16 +181,19 @@ void server_datagram(Server* s, const uint8_t* data, int length, uint32_t addres
 }
 
 void server_tick(Server* s, double now) {
-    for (int i = 0; i < NET_MAX_PLAYERS; ++i)
-        if (s->clients[i].used && now - s->clients[i].last_heard > SERVER_SILENCE_LIMIT)
-            drop_client(s, i, "silence");
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
+        const ServerClient& c = s->clients[i];
+        // Hellos alone do not hold a place: a pose must follow within the limit.
+        bool unproven = !c.confirmed && now - c.joined > SERVER_CONFIRM_LIMIT;
+        if (c.used && (unproven || now - c.last_heard > SERVER_SILENCE_LIMIT)) drop_client(s, i, "silence");
+    }
     if (now >= s->next_roster) {
         for (int i = 0; i < NET_MAX_PLAYERS; ++i)
-            if (s->clients[i].used) send_others_to(s, i);
+            if (reachable(s->clients[i], now)) send_others_to(s, i);
         s->next_roster = now + SERVER_ROSTER_PERIOD;
     }
     if (now >= s->next_world) {
-        send_world(s);
+        send_world(s, now);
         // Keep the cadence, but never try to catch up a long stall in a burst.
         s->next_world += SERVER_WORLD_PERIOD;
         if (s->next_world < now) s->next_world = now + SERVER_WORLD_PERIOD;

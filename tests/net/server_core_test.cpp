@@ -82,9 +82,15 @@ TEST(Server, WelcomesTenThenFullAndRepeatsPlayers) {
     EXPECT_EQ(full[0].data.size(), 5u);
     EXPECT_EQ(server_player_count(&h.server), 10);
 
-    // Every client learns of the nine others, again and again for newcomers.
+    // Every client, once its first pose has shown the address is its own,
+    // learns of the nine others, again and again for newcomers.
     h.sent.clear();
-    h.run(2.05);
+    for (int i = 0; i < 10; ++i) h.pose((uint16_t)(5000 + i), 1, 0.0f);
+    for (int k = 0; k < 4; ++k) {
+        h.run(0.5);
+        for (int i = 0; i < 10; ++i) h.pose((uint16_t)(5000 + i), (uint32_t)k + 2, 0.0f);
+    }
+    h.run(0.05);
     for (int i = 0; i < 10; ++i) {
         auto players = h.to((uint16_t)(5000 + i), NET_PLAYER);
         std::map<int, int> seen;
@@ -119,12 +125,13 @@ TEST(Server, WorldCarriesTheLatestPosesOfTheOthers) {
     h.pose(5001, 7, 11.0f);
     h.pose(5001, 6, 99.0f);  // older, overtaken on the way: ignored
     h.pose(5002, 1, 22.0f);
-    // A non-finite pose is not relayed.
+    // A non-finite pose is not relayed (A's only pose is one).
     uint8_t bad[NET_POSE_SIZE];
     NetPose p{};
     p.heading = 0.0f / 0.0f;
     net_write_pose(bad, 2, p);
     server_datagram(&h.server, bad, sizeof bad, 0x7F000001, 5002, h.now);
+    server_datagram(&h.server, bad, sizeof bad, 0x7F000001, 5000, h.now);
     h.sent.clear();
     h.run(1.0);
     auto worlds = h.to(5000, NET_WORLD);
@@ -145,6 +152,7 @@ TEST(Server, StrangersAndSilence) {
     Harness h;
     h.hello(5000, "A");
     h.hello(5001, "B");
+    h.pose(5000, 1, 0.0f);
     h.sent.clear();
     // Poses, byes and bytes of any kind from an address that never said hello.
     h.pose(7000, 1, 5.0f);
@@ -166,6 +174,7 @@ TEST(Server, StrangersAndSilence) {
     // A client cannot speak for another: poses from B's address move B only.
     h.pose(5001, 1, 3.0f);
     h.run(0.1);
+    ASSERT_FALSE(h.to(5000, NET_WORLD).empty());
     auto w = h.to(5000, NET_WORLD).back().data;
     ASSERT_GE(w[9], 1);
     EXPECT_EQ(w[10], 1);
@@ -178,6 +187,7 @@ TEST(Server, StrangersAndSilence) {
     }
     EXPECT_EQ(h.to(5000, NET_LEFT).size(), 1u);
     h.sent.clear();
+    h.pose(5000, 20, 1.0f);
     h.run(2.0);
     EXPECT_TRUE(h.to(5001, NET_WORLD).empty());
     EXPECT_TRUE(h.to(5001, NET_PLAYER).empty());
@@ -185,4 +195,43 @@ TEST(Server, StrangersAndSilence) {
     bool silence_logged = false;
     for (auto& line : h.log) silence_logged |= line.find("Joueur 1 parti (silence)") != std::string::npos;
     EXPECT_TRUE(silence_logged);
+}
+
+TEST(Server, AForgedHelloGetsItsWelcomeAndNothingMore) {
+    Harness h;
+    h.hello(5000, "A");
+    h.pose(5000, 1, 1.0f);
+    // A hello whose source is someone else's address: that address gets the
+    // welcome, is never sent the world or the players, and the place frees.
+    h.hello(9000, "Faux");
+    for (int k = 0; k < 60; ++k) {
+        h.pose(5000, (uint32_t)k + 2, 1.0f);
+        if (k < 40) h.hello(9000, "Faux");  // hellos alone do not hold the place
+        h.run(0.1);
+    }
+    for (auto& sent : h.sent) {
+        if (sent.port == 9000) {
+            EXPECT_EQ(net_message_type(sent.data.data(), (int)sent.data.size()), NET_WELCOME);
+        }
+    }
+    EXPECT_EQ(h.to(9000, NET_WORLD).size(), 0u);
+    EXPECT_EQ(h.to(5000, NET_LEFT).size(), 0u);  // A never heard of it, nor is told it left
+    for (auto& pl : h.to(5000, NET_PLAYER)) EXPECT_NE(pl.data[5], 1) << "A was told of the forged player";
+    EXPECT_EQ(server_player_count(&h.server), 1);
+    bool dropped = false;
+    for (auto& line : h.log) dropped |= line.find("Joueur 1 parti (silence)") != std::string::npos;
+    EXPECT_TRUE(dropped);
+
+    // A player that falls quiet is sent nothing after a second of silence,
+    // and keeps its place until the silence limit.
+    h.sent.clear();
+    h.run(3.0);
+    EXPECT_LE(h.to(5000, NET_WORLD).size(), 21u);
+    h.sent.clear();
+    h.run(2.0);
+    EXPECT_TRUE(h.to(5000, NET_WORLD).empty());
+    EXPECT_EQ(server_player_count(&h.server), 1);
+    h.pose(5000, 100, 1.0f);
+    h.run(0.2);
+    EXPECT_FALSE(h.to(5000, NET_WORLD).empty());
 }
