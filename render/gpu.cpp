@@ -30,6 +30,9 @@ uint32_t empty_vao = 0;
 
 int gpu_max_samples = 0;
 int gpu_sample_count = 1;
+int gpu_shadow_size = SHADOW_MAP_SIZE;
+int gpu_samples_cap = 0;
+static int shadow_texture_size = 0;
 
 static_assert(FONT_ATLAS_W == FONT_ATLAS_WIDTH && FONT_ATLAS_H == FONT_ATLAS_HEIGHT,
               "the font atlas texture and the baked atlas agree on size");
@@ -164,10 +167,14 @@ void patterns_build(uint8_t* out) {
 namespace {
 
 void create_shadow_map() {
+    if (tex_shadow) glDeleteTextures(1, &tex_shadow);
+    if (fbo_shadow) glDeleteFramebuffers(1, &fbo_shadow);
+    tex_shadow = fbo_shadow = 0;
+    shadow_texture_size = gpu_shadow_size;
     glGenTextures(1, &tex_shadow);
     glBindTexture(GL_TEXTURE_2D, tex_shadow);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, 4096, 4096, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, shadow_texture_size, shadow_texture_size, 0,
+                 GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -239,7 +246,7 @@ void gpu_init() {
     GLint max_samples = 4;  // kept when the driver does not answer
     glGetIntegerv(GL_MAX_SAMPLES, &max_samples);
     gpu_max_samples = max_samples;
-    gpu_sample_count = gpu_choose_samples(max_samples);
+    gpu_choose_sample_count();
 
     create_shadow_map();
 
@@ -273,4 +280,13 @@ void gpu_init() {
     const GLubyte* version = glGetString(GL_VERSION);
     log_printf("OpenGL : %s — %s, anticrénelage ×%d", renderer ? (const char*)renderer : "?",
                version ? (const char*)version : "?", gpu_sample_count);
+}
+
+void gpu_choose_sample_count() {
+    gpu_sample_count = gpu_choose_samples(gpu_max_samples);
+    if (gpu_samples_cap > 0 && gpu_sample_count > gpu_samples_cap) gpu_sample_count = gpu_samples_cap;
+}
+
+void gpu_fit_shadow_map() {
+    if (tex_shadow && shadow_texture_size != gpu_shadow_size) create_shadow_map();
 }

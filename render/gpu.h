@@ -12,7 +12,7 @@ extern ShaderProgram prog_sky;
 extern ShaderProgram prog_post;
 extern ShaderProgram prog_ui;
 
-extern uint32_t tex_shadow;      // 4096 x 4096 depth, comparison sampling
+extern uint32_t tex_shadow;      // gpu_shadow_size squared depth, comparison sampling
 extern uint32_t fbo_shadow;      // its framebuffer, depth only
 extern uint32_t tex_patterns;    // 2D array 256 x 256 x 5, RGBA8 ("u_motifs")
 extern uint32_t tex_vegetation;  // 2D array 512 x 512 x 5, RGBA8 ("u_vegetaux")
@@ -23,6 +23,8 @@ extern uint32_t empty_vao;       // bound for the full-screen triangles
 
 extern int gpu_max_samples;      // driver's limit as reported
 extern int gpu_sample_count;     // chosen: at most 4, 1 below 2
+extern int gpu_samples_cap;       // 0, or the most samples a test allows
+extern int gpu_shadow_size;      // side of the shadow map: SHADOW_MAP_SIZE unless a test asks less
 
 constexpr int FONT_ATLAS_WIDTH = 1024;
 constexpr int FONT_ATLAS_HEIGHT = 991;
@@ -45,3 +47,8 @@ float pattern_noise(float x, float y, int px, int py, uint32_t seed);
 void gpu_font_atlas_upload(const uint8_t* pixels);
 
 void gpu_init();
+// Gives the shadow map the side gpu_shadow_size now asks for (a no-op when it
+// already has it).
+void gpu_fit_shadow_map();
+// gpu_sample_count from the driver's limit and gpu_samples_cap.
+void gpu_choose_sample_count();

@@ -83,6 +83,8 @@ Targets preview_targets = {};
 GLint fire_range_loc[MAX_FIRES];
 bool fire_locs_ready = false;
 
+int sample_count() { return gpu_sample_count < 1 ? 1 : gpu_sample_count; }
+
 void delete_targets(Targets& t) {
     if (t.fbo_ms) glDeleteFramebuffers(1, &t.fbo_ms);
     if (t.rb_colour) glDeleteRenderbuffers(1, &t.rb_colour);
@@ -101,7 +103,7 @@ void build_targets(Targets& t, int w, int h, int min_side, bool with_output) {
     if (h < min_side) h = min_side;
     t.width = w;
     t.height = h;
-    t.samples = gpu_sample_count < 1 ? 1 : gpu_sample_count;
+    t.samples = sample_count();
     // A single sample is an ordinary renderbuffer (0 asks for no multisampling).
     GLsizei ms = t.samples >= 2 ? t.samples : 0;
 
@@ -521,7 +523,9 @@ void render_frame() {
         return;
     }
     const int w = render_width(), h = render_height();
-    if (main_targets.fbo_ms == 0 || main_targets.width != w || main_targets.height != h)
+    gpu_fit_shadow_map();
+    if (main_targets.fbo_ms == 0 || main_targets.width != w || main_targets.height != h ||
+        main_targets.samples != sample_count())
         build_targets(main_targets, w, h, 1, false);
 
     set_camera(render_camera.eye, render_camera.target, render_camera.fov_degrees, w, h);
@@ -531,7 +535,7 @@ void render_frame() {
 
     // Shadow pass.
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_shadow);
-    glViewport(0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+    glViewport(0, 0, gpu_shadow_size, gpu_shadow_size);
     glDepthMask(GL_TRUE);
     glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
@@ -615,7 +619,8 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
     // Submitters that follow cull with sphere_in_frustum against the main
     // view, not against the portrait camera.
     const Frustum main_frustum = pass_frustum;
-    if (preview_targets.fbo_ms == 0 || preview_targets.width != w || preview_targets.height != h)
+    if (preview_targets.fbo_ms == 0 || preview_targets.width != w || preview_targets.height != h ||
+        preview_targets.samples != sample_count())
         build_targets(preview_targets, w, h, 16, true);
     set_camera(eye, target, fov_degrees, w, h);
     prepare_draw_list();
@@ -669,3 +674,11 @@ int render_draw_count() { return draw_count; }
 int render_group_count() { return group_count; }
 const DrawItem* render_draw_list() { return draws; }
 int render_sample_count() { return gpu_sample_count; }
+
+void render_set_test_economy(int shadow_map_size, int max_samples) {
+    gpu_shadow_size = shadow_map_size > 0 ? shadow_map_size : SHADOW_MAP_SIZE;
+    gpu_samples_cap = max_samples > 0 ? max_samples : 0;
+    // After start-up the choice is made again from the driver's limit; the
+    // shadow map and the targets follow at the next frame.
+    if (gpu_max_samples > 0) gpu_choose_sample_count();
+}

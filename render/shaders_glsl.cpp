@@ -153,7 +153,7 @@ float ombre(vec3 n) {
     vec3 p = v_ombre.xyz / v_ombre.w * 0.5 + 0.5;
     if (p.x < 0.0 || p.x > 1.0 || p.y < 0.0 || p.y > 1.0 || p.z > 1.0) return 1.0;
     float bias = 0.0004 + 0.0009 * (1.0 - abs(dot(n, u_soleil_dir)));
-    float step = 1.6 / 4096.0;
+    float step = 1.6 / float(textureSize(u_carte_ombre, 0).x);
     float s = 0.0;
     for (int y = -1; y <= 1; y++)
         for (int x = -1; x <= 1; x++)

@@ -215,6 +215,12 @@ bool plat_is_fullscreen() { return fullscreen; }
 
 void plat_set_windowed_size(int client_width, int client_height) {
     if (!window) return;
+    // A test's forced size also outlasts the options file's resolution, which
+    // an earlier run of the same test may have written.
+    if (forced_width > 0 && forced_height > 0) {
+        client_width = forced_width;
+        client_height = forced_height;
+    }
     SDL_Rect usable{0, 0, client_width, client_height};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable);
     WindowPlacement p = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);

@@ -69,19 +69,22 @@ printf 'ancien' >"$game/Tervanne-lanceur.ancien"
 start_launcher() {
     (cd / && exec "$game/Tervanne-lanceur") >"$work/lanceur.log" 2>&1 &
     launcher_pid=$!
-    for _ in $(seq 600); do
+    # Patient: on a loaded machine the window can take long to show; a
+    # launcher that ended says so at once.
+    for _ in $(seq 3000); do
         w=$(xdotool search --name "^Tervanne.*lanceur$" 2>/dev/null | head -1)
         [ -n "$w" ] && break
+        kill -0 "$launcher_pid" 2>/dev/null || break
         sleep 0.1
     done
-    [ -n "$w" ] || { fail "no launcher window"; return 1; }
+    [ -n "$w" ] || { fail "no launcher window"; cat "$work/lanceur.log"; return 1; }
 }
 # The main button's colour tells the state: enabled "Jouer" is gold (#CEA446,
 # #E8BE5C under the pointer), disabled grey. Polled on the picture, so no
 # guess of how long the check takes.
 main_button_colour() { timeout 10 import -window "$w" -crop 1x1+392+367 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
 wait_play_enabled() {
-    for _ in $(seq "${1:-600}"); do
+    for _ in $(seq "${1:-3000}"); do
         case "$(main_button_colour)" in '#CEA446' | '#E8BE5C') return 0 ;; esac
         sleep 0.1
     done
@@ -90,7 +93,7 @@ wait_play_enabled() {
 # State 3 without a game: the button stays grey; the status text of state 3
 # takes two lines where the one of state 0 takes one.
 wait_second_status_line() {
-    for _ in $(seq 600); do
+    for _ in $(seq 3000); do
         timeout 10 import -window "$w" -crop 548x14+36+300 -depth 8 txt:- 2>/dev/null | grep -q '#E2DCCC' && return 0
         sleep 0.1
     done
@@ -99,7 +102,7 @@ wait_second_status_line() {
 # Waits for the launcher to end; sets rc to its exit code, or "running".
 # Not run in a subshell: only this shell can wait for the launcher it started.
 ended() {
-    for _ in $(seq "${1:-150}"); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq "${1:-1500}"); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$launcher_pid" 2>/dev/null; then rc=running; return; fi
     wait "$launcher_pid"
     rc=$?

@@ -33,6 +33,7 @@ bool quest_game() {
     if (state < 0) {
         headless_set_time_step(1.0 / 30.0);
         headless_set_window_size(W, H);
+        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;

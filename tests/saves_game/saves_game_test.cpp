@@ -19,6 +19,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "../persist/persist_support.h"
+#include "render/renderer.h"
 
 int character_creation_step();
 int options_waiting_action();
@@ -87,6 +88,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     clear_game_files();
     headless_set_window_size(W, H);
     headless_set_time_step(0.05);
+    render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
     ASSERT_EQ(game_startup(), 0);
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     hud_title_overlay = 0;
