@@ -443,6 +443,12 @@ void clear_lists() {
 }
 
 int render_width() { return plat_input.client_width > 1 ? plat_input.client_width : 1; }
+float scene_scale = 1.0f;  // tests only
+int scene_side(int window_side) {
+    if (scene_scale >= 1.0f) return window_side;
+    const int side = (int)((float)window_side * scene_scale + 0.5f);
+    return side > 16 ? side : 16;
+}
 int render_height() { return plat_input.client_height > 1 ? plat_input.client_height : 1; }
 
 }  // namespace
@@ -522,13 +528,16 @@ void render_frame() {
         clear_lists();
         return;
     }
-    const int w = render_width(), h = render_height();
+    // The scene may be drawn smaller than the window (tests only): the
+    // post-process stretches it, the interface stays sharp.
+    const int w = scene_side(render_width()), h = scene_side(render_height());
     gpu_fit_shadow_map();
     if (main_targets.fbo_ms == 0 || main_targets.width != w || main_targets.height != h ||
         main_targets.samples != sample_count())
         build_targets(main_targets, w, h, 1, false);
 
-    set_camera(render_camera.eye, render_camera.target, render_camera.fov_degrees, w, h);
+    set_camera(render_camera.eye, render_camera.target, render_camera.fov_degrees, render_width(),
+               render_height());
     const Clock::time_point prepare_start = Clock::now();
     prepare_draw_list();
     stats.prepare_ms = ms_since(prepare_start);
@@ -675,7 +684,8 @@ int render_group_count() { return group_count; }
 const DrawItem* render_draw_list() { return draws; }
 int render_sample_count() { return gpu_sample_count; }
 
-void render_set_test_economy(int shadow_map_size, int max_samples) {
+void render_set_test_economy(int shadow_map_size, int max_samples, float scene_scale_) {
+    scene_scale = scene_scale_ > 0.0f && scene_scale_ < 1.0f ? scene_scale_ : 1.0f;
     gpu_shadow_size = shadow_map_size > 0 ? shadow_map_size : SHADOW_MAP_SIZE;
     gpu_samples_cap = max_samples > 0 ? max_samples : 0;
     // After start-up the choice is made again from the driver's limit; the

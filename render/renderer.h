@@ -107,8 +107,8 @@ int render_sample_count();           // chosen multisample count (1..4)
 
 // ---- Cheaper frames for tests ---------------------------------------------------------
 // Scripted scenes whose pictures no reference compares may draw with a smaller
-// shadow map and fewer samples per pixel: the software renderer then draws a
-// frame three to four times faster. Read by the renderer alone, never by game
-// rules. 0 keeps the game's own choice (SHADOW_MAP_SIZE, the driver's samples).
-void render_set_test_economy(int shadow_map_size, int max_samples);
-constexpr int SCENE_SHADOW_MAP_SIZE = 1024;  // what the scripted scenes ask
+// shadow map, fewer samples per pixel and the scene (not the interface) at a
+// fraction of the window's size: the software renderer then draws a frame
+// several times faster. Read by the renderer alone, never by game rules.
+// 0 (and a scale of 1) keep the game's own choice.
+void render_set_test_economy(int shadow_map_size, int max_samples, float scene_scale);

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Sets up, builds everything (native, sanitizers, Windows) and runs every test:
-# unit and render tests (ctest), the same unit tests under ASan+UBSan, and the
-# Windows programs under Wine. Starts its own Xvfb when no display is set.
+# unit suites and scripted scenes (ctest), the same suites under
+# ASan+UBSan+LeakSanitizer, the fuzz targets, and the Windows programs under
+# Wine. Starts its own Xvfb when no display is set. Prints the time of each
+# step and the ten slowest tests at the end.
+#
+#   scripts/test-all.sh           everything (what CI runs)
+#   scripts/test-all.sh --quick   native build, unit suites and one scene
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
 start=$(date +%s)
 "$root/scripts/setup.sh" || exit 1
 
@@ -17,33 +24,75 @@ if [ -z "${DISPLAY:-}" ]; then
       break
     fi
   done
-  sleep 1
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
 fi
+logs=$(mktemp -d /tmp/tervanne-tests.XXXXXX)
+template_pid=""
 cleanup() {
-  command -v wineserver >/dev/null 2>&1 && wineserver -k >/dev/null 2>&1
+  [ -n "$template_pid" ] && kill "$template_pid" 2>/dev/null
+  if command -v wineserver >/dev/null 2>&1; then
+    wineserver -k >/dev/null 2>&1
+    [ -d "$logs/wine-prefix" ] && WINEPREFIX="$logs/wine-prefix" wineserver -k >/dev/null 2>&1
+  fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$logs"
 }
 trap cleanup EXIT
 
 failed=0
+steps=()
 step() {
   local name="$1"; shift
+  local t0 t1 result
+  t0=$(date +%s)
   echo "==== $name"
-  if "$@"; then echo "==== $name : ok"; else echo "==== $name : ÉCHEC"; failed=$((failed + 1)); fi
+  if "$@"; then result="ok"; else result="ÉCHEC"; failed=$((failed + 1)); fi
+  t1=$(date +%s)
+  echo "==== $name : $result ($((t1 - t0)) s)"
+  steps+=("$(printf '%-24s %6d s  %s' "$name" $((t1 - t0)) "$result")")
+}
+# ctest whose lines are kept for the table of the slowest tests.
+run_ctest() {
+  local tag="$1"; shift
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure "$@" 2>&1 | tee "$logs/ctest-$tag.log"
+  return "${PIPESTATUS[0]}"
 }
 
-step "build native" "$root/scripts/build.sh" native
-step "build windows" "$root/scripts/build.sh" windows
-step "build asan" "$root/scripts/build.sh" asan
-step "tests native" ctest --test-dir "$root/build/native" --output-on-failure -j 2
-# Sanitizers on the unit suites, LeakSanitizer included: whatever a test or
-# the game leaves allocated at exit fails the suite.
-step "tests asan" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$root/build/asan" --output-on-failure -j 2 -L unit
-step "fuzz" "$root/scripts/fuzz.sh"
-# The Windows programs under Wine, one at a time (they share the display).
-step "tests windows (Wine)" ctest --test-dir "$root/build/windows" --output-on-failure -j 1
+# One Wine prefix for the whole run, made while the builds run and copied by
+# each Wine check (tests/wine_common.sh).
+if [ "$quick" -eq 0 ]; then
+  source "$root/tests/wine_common.sh"
+  (wine_make_template "$logs/wine-prefix") &
+  template_pid=$!
+fi
 
+step "build native" "$root/scripts/build.sh" native
+if [ "$quick" -eq 1 ]; then
+  step "tests native (quick)" run_ctest native --test-dir "$root/build/native" -j 2 -L unit
+  step "one scene" run_ctest scene --test-dir "$root/build/native" -R '^play_scripted$'
+else
+  step "build windows" "$root/scripts/build.sh" windows
+  step "build asan" "$root/scripts/build.sh" asan
+  if wait "$template_pid"; then export TERVANNE_WINE_TEMPLATE="$logs/wine-prefix"; fi
+  template_pid=""
+  step "tests native" run_ctest native --test-dir "$root/build/native" -j 2
+  # Every suite labelled for it, once, under the sanitizers, LeakSanitizer
+  # included: whatever a test or the game leaves allocated at exit fails it.
+  step "tests asan" run_ctest asan --test-dir "$root/build/asan" -j 2 -L sanitizers
+  step "fuzz" "$root/scripts/fuzz.sh"
+  # The Windows programs under Wine, one at a time (some use the shared display).
+  step "tests windows (Wine)" run_ctest wine --test-dir "$root/build/windows" -j 1
+fi
+
+echo
+echo "Étapes :"
+printf '  %s\n' "${steps[@]}"
+echo "Les dix tests les plus longs :"
+for f in "$logs"/ctest-*.log; do
+  [ -f "$f" ] || continue
+  tag=${f##*/ctest-}
+  sed -n "s/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .* \([0-9.]*\) sec\$/\2 \1 (${tag%.log})/p" "$f"
+done | sort -rn | head -n 10 | awk '{printf "  %-24s %-8s %7.1f s\n", $2, $3, $1}'
 echo "Durée totale : $(( $(date +%s) - start )) s"
 if [ "$failed" -ne 0 ]; then
   echo "$failed étape(s) en échec"

@@ -10,6 +10,22 @@ wine_prepare() {
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all
     # Keep Wine from asking to install Mono or Gecko in the fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    # A prefix made once for the whole run (scripts/test-all.sh) is copied:
+    # making one costs several seconds of wineboot per check.
+    if [ -n "${TERVANNE_WINE_TEMPLATE:-}" ] && [ -f "$TERVANNE_WINE_TEMPLATE/system.reg" ]; then
+        cp -a "$TERVANNE_WINE_TEMPLATE" "$WINEPREFIX"
+    fi
+}
+
+# wine_make_template DIR: a fresh prefix in DIR, ready to be copied by
+# wine_prepare (export TERVANNE_WINE_TEMPLATE=DIR).
+wine_make_template() {
+    (
+        export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        wineboot -i >/dev/null 2>&1
+        wineserver -w 2>/dev/null
+    )
+    [ -f "$1/system.reg" ]
 }
 
 # start_private_display FIRST LAST [SCREEN]: Xvfb on the first free display

@@ -22,6 +22,7 @@
 #include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "world/villagers.h"
@@ -38,7 +39,7 @@ protected:
     static void SetUpTestSuite() {
         headless_set_time_step(1.0 / 30.0);
         headless_set_window_size(W, H);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         if (game_startup() != 0) return;
         character_creation_open = 0;  // no character file here: straight into play
         started = headless_has_context();

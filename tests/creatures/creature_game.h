@@ -12,13 +12,14 @@
 #include "render/hud.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 inline bool creature_game() {
     static int state = -1;
     if (state < 0) {
         headless_set_time_step(0.05);
         headless_set_window_size(480, 270);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;

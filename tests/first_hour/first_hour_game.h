@@ -18,6 +18,7 @@
 #include "render/hud.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 constexpr int FH_W = 640, FH_H = 360;
 
@@ -26,7 +27,7 @@ inline bool first_hour_game() {
     if (state < 0) {
         headless_set_time_step(0.05);
         headless_set_window_size(FH_W, FH_H);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
         // Frames are drawn for the pictures only: the software renderer is slow.
         main_loop_set_draw_interval(100000);

@@ -26,6 +26,7 @@
 #include "world/model.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ bool game() {
     if (state < 0) {
         headless_set_time_step(0.05);
         headless_set_window_size(W, H);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;

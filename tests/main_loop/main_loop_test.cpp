@@ -13,6 +13,7 @@
 #include "render/hud.h"
 #include "sound/sound_internal.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 static std::string read_log() {
     static char buf[1 << 16];
@@ -24,7 +25,7 @@ static std::string read_log() {
 TEST(MainLoop, StartupPauseAndExit) {
     // A driver that lacks a GL 3.3 entry point ends the game with code 1.
     headless_set_window_size(640, 360);  // small frames keep llvmpipe quick
-    render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+    scene_economy();
     headless_hide_gl_function("glBlitFramebuffer");
     EXPECT_EQ(game_startup(), 1);
     std::string log = read_log();

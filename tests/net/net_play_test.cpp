@@ -32,6 +32,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 #include "world/terrain.h"
 
 namespace {
@@ -104,7 +105,7 @@ InputState idle() {
 int run_game(bool first) {
     headless_set_time_step(0.05);
     headless_set_window_size(320, 180);
-    render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+    scene_economy();
     if (game_startup() != 0 || !headless_has_context()) return 3;
     character_creation_open = 0;  // no character file here: straight into play
     main_loop_set_draw_interval(25);

@@ -18,6 +18,7 @@
 #include "tests/support/player_checks.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "no display";
     sdl_set_window_size(640, 360);
     sdl_set_fixed_step(0.05);
-    render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+    scene_economy();
     ASSERT_EQ(game_startup(), 0);
     character_creation_open = 0;  // no character file here: straight into play
     ASSERT_EQ(plat_input.client_width, 640);

@@ -18,6 +18,7 @@
 #include "world/catacombs.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 constexpr int SCENE_W = 1280, SCENE_H = 720;
 
@@ -26,7 +27,7 @@ inline bool professions_game() {
     if (state < 0) {
         headless_set_time_step(0.05);
         headless_set_window_size(SCENE_W, SCENE_H);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;

@@ -18,6 +18,7 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
 #include "world/villagers.h"
@@ -33,7 +34,7 @@ bool quest_game() {
     if (state < 0) {
         headless_set_time_step(1.0 / 30.0);
         headless_set_window_size(W, H);
-        render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+        scene_economy();
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
         hud_title_overlay = 0;

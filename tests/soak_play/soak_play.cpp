@@ -34,6 +34,7 @@
 #include "world/catacombs.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/scene_economy.h"
 
 // Allocations made by the game's own code (the caller of malloc or of
 // operator new lies in this program) while a frame runs on the main thread.
@@ -262,7 +263,7 @@ int main(int argc, char** argv) {
     headless_set_time_step(0.05);
     if (const char* t = std::getenv("SOAK_TRACE")) traces_left = std::atoi(t);
     any_caller = std::getenv("SOAK_ANY") != nullptr;
-    render_set_test_economy(SCENE_SHADOW_MAP_SIZE, 1);  // no reference compares these pictures
+    scene_economy();
     if (game_startup() != 0 || !headless_has_context()) {
         std::printf("ÉCHEC : le jeu ne démarre pas\n");
         return 1;
