@@ -10,6 +10,8 @@ jobs="$(nproc)"
 # ccache hits from any checkout: paths below the root are hashed relative to
 # it, and the working directory is left out of the hash.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+# Lets ccache keep objects built with the precompiled test framework header.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 case "$kind" in
   native)  dir="$root/build/native";  args=(-DCMAKE_BUILD_TYPE=Release) ;;
   debug)   dir="$root/build/debug";   args=(-DCMAKE_BUILD_TYPE=Debug) ;;

@@ -1,0 +1,1 @@
+// The target that holds the precompiled test framework header.
