@@ -18,7 +18,7 @@ xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
       xvfb_pid=$!
       export DISPLAY=":$n"
       break

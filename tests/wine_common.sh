@@ -34,7 +34,7 @@ start_private_display() {
     local n
     for n in $(seq "$1" "$2"); do
         { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-        Xvfb ":$n" -screen 0 "${3:-1920x1080x24}" -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${3:-1920x1080x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
         if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then

@@ -44,9 +44,11 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of our own at 96 dots per inch, so that lengths are the logical ones.
+# -noreset: between two launchers no client is connected, and a resetting
+# server refuses the next one ("x11 not available").
 for n in $(seq 200 249); do
     { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x800x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
