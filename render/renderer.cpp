@@ -443,13 +443,14 @@ void clear_lists() {
 }
 
 int render_width() { return plat_input.client_width > 1 ? plat_input.client_width : 1; }
+int render_height() { return plat_input.client_height > 1 ? plat_input.client_height : 1; }
+
 float scene_scale = 1.0f;  // tests only
 int scene_side(int window_side) {
     if (scene_scale >= 1.0f) return window_side;
     const int side = (int)((float)window_side * scene_scale + 0.5f);
     return side > 16 ? side : 16;
 }
-int render_height() { return plat_input.client_height > 1 ? plat_input.client_height : 1; }
 
 }  // namespace
 

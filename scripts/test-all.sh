@@ -14,17 +14,11 @@ quick=0
 start=$(date +%s)
 "$root/scripts/setup.sh" || exit 1
 
+# The Wine checks' helpers: a private display, a Wine prefix to copy.
+source "$root/tests/wine_common.sh"
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      break
-    fi
-  done
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+  start_private_display 90 120 || { echo "Xvfb ne démarre pas"; exit 1; }
 fi
 logs=$(mktemp -d /tmp/tervanne-tests.XXXXXX)
 template_pid=""
@@ -61,7 +55,6 @@ run_ctest() {
 # One Wine prefix for the whole run, made while the builds run and copied by
 # each Wine check (tests/wine_common.sh).
 if [ "$quick" -eq 0 ]; then
-  source "$root/tests/wine_common.sh"
   (wine_make_template "$logs/wine-prefix") &
   template_pid=$!
 fi
