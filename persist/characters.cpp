@@ -236,8 +236,11 @@ bool character_save_to(const char* name) {
     if (ok) ok = kv_write_file(name, text, length);
     if (ok)
         log_printf("Partie sauvegardée (niveau %d).", player.level);
-    else
+    else {
         log_printf("Impossible d'écrire la sauvegarde %s.", name);
+        // The log alone goes unread: the player must know before quitting.
+        hud_message("La sauvegarde a échoué : votre progression n'est pas enregistrée.", 4.0f);
+    }
     return ok;
 }
 

@@ -120,6 +120,12 @@ int game_shutdown() {
 }
 
 int game_main() {
+    // Two games in one folder would play and save the same characters: the
+    // second one stops before it touches a file, the log included.
+    if (!plat_claim_program_folder()) {
+        plat_alert("Tervanne est déjà lancé dans ce dossier.");
+        return 1;
+    }
     int code = game_startup();
     if (code != 0) return code;
     while (!plat_input.quit_requested) game_frame();

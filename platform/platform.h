@@ -35,6 +35,12 @@
 //  plat_replace_file(from, to)  Both names beside the program: flushes from
 //      to disk, then renames it over to in one step (an existing to is
 //      replaced). On failure to is untouched and false is returned.
+//  plat_claim_program_folder()  Takes, for the rest of the run, the lock that
+//      says a game plays from the program's folder (an exclusive lock on
+//      "tervanne-jeu.verrou" beside it). False only when another running game
+//      holds it; a folder where no lock can be made does not stop the game.
+//  plat_alert(text)  Tells the player something before any window exists: a
+//      message box where there is a screen, and stderr. Waits for the box.
 //  log_printf  One line of "tervanne-journal.txt" beside the program: at most
 //      2040 bytes of text then CR LF, written at once; silently off for the
 //      run when the file cannot be created.
@@ -96,6 +102,8 @@ void* gl_proc(const char* name);
 int plat_read_file(const char* name, char* buffer, int capacity);
 bool plat_write_file(const char* name, const void* data, int length);
 bool plat_replace_file(const char* from_name, const char* to_name);
+bool plat_claim_program_folder();
+void plat_alert(const char* text);
 void log_printf(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -145,6 +145,7 @@ void plat_set_cursor_captured(bool captured) { plat_input.cursor_captured = capt
 void plat_toggle_fullscreen() { fullscreen = !fullscreen; }
 bool plat_is_fullscreen() { return fullscreen; }
 void plat_set_windowed_size(int, int) {}
+void plat_alert(const char* text) { std::fprintf(stderr, "%s\n", text); }
 
 void plat_key_name(int key_index, char* out, int capacity) {
     // No keyboard layout here: letters by their position on a French keyboard

@@ -1,5 +1,7 @@
 // Files beside the program and the run log, for the Linux backends.
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -71,6 +73,22 @@ bool plat_replace_file(const char* from_name, const char* to_name) {
             fsync(dir);
             close(dir);
         }
+    }
+    return true;
+}
+
+bool plat_claim_program_folder() {
+    char path[4200];
+    if (!path_beside_program("tervanne-jeu.verrou", path, sizeof path)) return true;
+    // Never closed: the lock lasts as long as this process, and ends with it
+    // even after a crash.
+    int fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return true;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int e = errno;
+        if (e == EINTR) continue;
+        close(fd);
+        return e != EWOULDBLOCK;
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // SDL events translated into the same InputState the Windows backend fills.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -255,6 +256,12 @@ void plat_key_name(int key_index, char* out, int capacity) {
 }
 
 void* gl_proc(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+void plat_alert(const char* text) {
+    std::fprintf(stderr, "%s\n", text);
+    // Works before SDL_Init; without a display the line above is all there is.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Tervanne", text, nullptr);
+}
 
 void sdl_close_window() {
     if (context) SDL_GL_DeleteContext(context);

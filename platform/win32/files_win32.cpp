@@ -13,6 +13,23 @@ bool log_tried;
 // a cut path would point into a different folder, so that case fails instead.
 const int kProgramPathCapacity = 1024;
 
+// Virus scanners and cloud sync open a file for a moment just after it was
+// written. A save waits for them, about a second at most, before giving up.
+const int kBusyTries = 12;
+const DWORD kBusyWaitMs = 90;
+
+bool busy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+HANDLE open_patiently(const wchar_t* path, DWORD access, DWORD share, DWORD disposition) {
+    for (int attempt = 1;; ++attempt) {
+        HANDLE f = CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f != INVALID_HANDLE_VALUE || attempt == kBusyTries || !busy(GetLastError())) return f;
+        Sleep(kBusyWaitMs);
+    }
+}
+
 }  // namespace
 
 bool win32_to_utf8(const wchar_t* text, char* out, int capacity) {
@@ -53,8 +70,7 @@ int plat_read_file(const char* name, char* buffer, int capacity) {
     if (!name || !buffer || capacity <= 0) return -1;
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(name, path, kProgramPathCapacity + 64)) return -1;
-    HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = open_patiently(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (f == INVALID_HANDLE_VALUE) return -1;
     DWORD got = 0;
     BOOL ok = ReadFile(f, buffer, (DWORD)(capacity - 1), &got, nullptr);
@@ -68,8 +84,7 @@ bool plat_write_file(const char* name, const void* data, int length) {
     if (!name || length < 0 || (!data && length > 0)) return false;
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(name, path, kProgramPathCapacity + 64)) return false;
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    HANDLE f = open_patiently(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = length == 0 || WriteFile(f, data, (DWORD)length, &written, nullptr);
@@ -85,12 +100,33 @@ bool plat_replace_file(const char* from_name, const char* to_name) {
         !win32_path_beside_program(to_name, to, kProgramPathCapacity + 64))
         return false;
     // The new bytes must be on disk before the name points at them.
-    HANDLE f = CreateFileW(from, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = open_patiently(from, GENERIC_WRITE, 0, OPEN_EXISTING);
     if (f == INVALID_HANDLE_VALUE) return false;
     BOOL flushed = FlushFileBuffers(f);
     CloseHandle(f);
     if (!flushed) return false;
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (attempt == kBusyTries || !busy(GetLastError())) return false;
+        Sleep(kBusyWaitMs);
+    }
+}
+
+bool plat_claim_program_folder() {
+    wchar_t path[kProgramPathCapacity + 64];
+    if (!win32_path_beside_program("tervanne-jeu.verrou", path, kProgramPathCapacity + 64)) return true;
+    // Opened without any sharing and never closed: a second game's open fails
+    // until this process ends, even by a crash.
+    HANDLE f = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE) return true;
+    DWORD e = GetLastError();
+    return e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION;
+}
+
+void plat_alert(const char* text) {
+    wchar_t wide[1024];
+    if (!win32_from_utf8(text, wide, 1024)) wide[0] = 0;
+    MessageBoxW(nullptr, wide, L"Tervanne", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 void log_printf(const char* fmt, ...) {

@@ -23,6 +23,15 @@ check "the world is built and logged" 'grep -q "^Monde prêt : [0-9]* obstacles\
 sleep 2
 check "the window exists" 'xwininfo -root -tree 2>/dev/null | grep -q "\"Tervanne\""'
 if command -v import >/dev/null; then import -window root "$(dirname "$exe")/native_window.png" 2>/dev/null; fi
+# A second game in the same folder says so and stops before touching a file:
+# the first one's log and character files stay its own.
+log_before=$(md5sum <"$log")
+SDL_AUDIODRIVER=dummy timeout 60 "$dir/Tervanne" >"$dir/second.out" 2>&1 </dev/null
+second=$?
+check "a second game in the folder stops (exit $second)" '[ "$second" = 1 ]'
+check "and says why" 'grep -q "^Tervanne est déjà lancé dans ce dossier\.$" "$dir/second.out"'
+check "and leaves the log alone" '[ "$(md5sum <"$log")" = "$log_before" ]'
+check "the first game still runs" 'kill -0 "$pid" 2>/dev/null'
 # SIGTERM becomes SDL's quit event: the same path as the close button.
 kill -TERM "$pid" 2>/dev/null
 code=124

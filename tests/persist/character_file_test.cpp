@@ -319,7 +319,10 @@ TEST_F(CharacterFile, AnInterruptedSaveNeverLosesTheCharacter) {
             writes_seen = 0;
             fail_on_write = which;
             write_budget = k;
+            hud_message("", 0.0f);
             EXPECT_FALSE(character_save_to(name.c_str()));
+            // A failed save is told on screen, not only in the log.
+            EXPECT_STREQ(hud_message_text(), "La sauvegarde a échoué : votre progression n'est pas enregistrée.");
             ASSERT_TRUE(character_load(name.c_str()));
             ASSERT_TRUE(player.level == 8 || (player.level == level_new && player.purse == 99))
                 << "write " << which << " cut at " << k << ": level " << player.level;

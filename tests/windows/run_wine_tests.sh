@@ -148,6 +148,47 @@ if command -v import >/dev/null && [ -n "${TERVANNE_SCREENSHOT:-}" ]; then
     import -window root "$TERVANNE_SCREENSHOT" 2>/dev/null && echo "screenshot: $TERVANNE_SCREENSHOT"
 fi
 
+# ---- A second game in the same folder ----------------------------------------
+# It says so in a box and stops before it touches a file: the first game's log
+# and characters stay its own.
+log_sum=$(md5sum <"$log")
+(cd "$game_dir" && exec wine ./Tervanne.exe) >"$work/second.out" 2>&1 &
+second_pid=$!
+box=""
+if command -v xdotool >/dev/null; then
+    for _ in $(seq 600); do
+        for w in $(xdotool search --name '^Tervanne$' 2>/dev/null); do
+            [ "$w" != "${shown:-}" ] && xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && box=$w
+        done
+        [ -n "$box" ] && break
+        kill -0 "$second_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -n "$box" ]; then
+        pass "a second game in the folder shows a box"
+        xdotool windowfocus --sync "$box" key Return 2>/dev/null
+    else
+        fail "no box from a second game in the folder"
+    fi
+fi
+second_rc=124
+for _ in $(seq 300); do
+    if ! kill -0 "$second_pid" 2>/dev/null; then wait "$second_pid"; second_rc=$?; break; fi
+    sleep 0.1
+done
+if [ $second_rc -eq 1 ]; then
+    pass "the second game stopped (exit code 1)"
+else
+    fail "the second game did not stop (code $second_rc)"
+    kill "$second_pid" 2>/dev/null
+fi
+if [ "$(md5sum <"$log")" = "$log_sum" ]; then
+    pass "the first game's log is untouched"
+else
+    fail "the second game wrote to the first one's log"
+fi
+if kill -0 "$game_pid" 2>/dev/null; then pass "the first game still runs"; else fail "the first game is gone"; fi
+
 (cd "$bin" && timeout 60 wine ./fermer-fenetre.exe 30) >"$work/close.out" 2>&1
 if [ $? -eq 0 ]; then
     pass "window of class QuarnFenetre found and asked to close"
