@@ -1,7 +1,8 @@
 // A first start with no files: the creation screen makes a warrior, he walks
 // a little, a key binding and a setting are changed on the options screen,
 // the game ends and starts again, and the list brings him back where he
-// stood, with the options kept.
+// stood, with the options kept; then he gains a level, turns in a quest and
+// leaves the catacombs, and each of those saves him at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,12 +16,17 @@
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
+#include "content/quests.h"
 #include "play/bindings.h"
+#include "play/combat.h"
 #include "play/player.h"
+#include "play/quest_state.h"
 #include "render/hud.h"
 #include "../persist/persist_support.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
+#include "world/catacombs.h"
+#include "world/terrain.h"
 
 int character_creation_step();
 int options_waiting_action();
@@ -76,6 +82,26 @@ void type(const char* text) {
     std::snprintf(s.text_input, sizeof s.text_input, "%s", text);
     script.push_back(s);
     run();
+}
+
+// The player a few metres in front of a spot, facing it.
+void stand_before(Vec3 spot, float facing, float distance) {
+    player.pos_x = spot.x + distance * std::sin(facing);
+    player.pos_z = spot.z + distance * std::cos(facing);
+    player.pos_y = ground_height(player.pos_x, player.pos_z);
+    player.heading = player.camera_yaw = std::atan2(spot.x - player.pos_x, spot.z - player.pos_z);
+    run(3);
+}
+
+void click_dialog_button(int i) {
+    ASSERT_TRUE(hud_dialog_state().open);
+    DialogLayout l = hud_dialog_layout();
+    ASSERT_LT(i, hud_dialog_state().button_count);
+    click(l.buttons[i].x + l.buttons[i].w * 0.5f, l.buttons[i].y + l.buttons[i].h * 0.5f);
+}
+
+bool saved_line(const std::string& line) {
+    return read_file(slot_name(0).c_str()).find("\r\n" + line + "\r\n") != std::string::npos;
 }
 
 void shot(const char* name) {
@@ -193,6 +219,43 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_EQ(hero, player.name);
     EXPECT_EQ(player_look.skin, (skin + 1) % 5);
     EXPECT_EQ("Bienvenue à Tervanne, " + hero, hud_message_text());
+
+    // The game saves by itself at three moments, each with what the moment
+    // brought: a level gained, a quest turned in, the catacombs left. A purse
+    // set just before each shows which save wrote the file.
+    main_loop_set_draw_interval(100000);
+    player.purse = 1111;
+    grant_experience(4 * (experience_need(1) + 5));  // a kill gives a quarter
+    ASSERT_GT(player.level, 1);
+    EXPECT_TRUE(saved_line("niveau " + std::to_string(player.level)));
+    EXPECT_TRUE(saved_line("bourse 1111"));
+
+    player.purse = 2222;
+    quete_numero = 0, quete_etat = 2, quete_abattus = 10;
+    stand_before(keu_position(), keu_facing(), 3.0f);
+    key(bindings[BIND_INTERACT]);
+    ASSERT_TRUE(hud_dialog_state().open);
+    ASSERT_STREQ(hud_dialog_state().buttons[0].label, "Terminer la quête");
+    EXPECT_TRUE(saved_line("quete_numero 0"));
+    click_dialog_button(0);
+    EXPECT_EQ(quete_numero, 1);
+    EXPECT_TRUE(saved_line("quete_numero 1"));
+    if (hud_dialog_state().open) hud_dialog_close();  // Sire Keu's next offer
+
+    player.level = 10;  // no warning at the door
+    stand_before({CATACOMB_ENTRY_X, 0.0f, CATACOMB_ENTRY_Z}, 0.0f, 1.0f);
+    key(bindings[BIND_INTERACT]);
+    ASSERT_TRUE(underground);
+    player.purse = 3333;
+    player.pos_x = CATACOMB_PORTAL_X + 1.0f;
+    player.pos_z = CATACOMB_PORTAL_Z + 1.0f;
+    run(3);
+    EXPECT_FALSE(saved_line("bourse 3333"));
+    key(bindings[BIND_INTERACT]);
+    ASSERT_FALSE(underground);
+    EXPECT_TRUE(saved_line("bourse 3333"));
+    EXPECT_TRUE(saved_line("niveau 10"));
+    main_loop_set_draw_interval(1);
     game_shutdown();
     clear_game_files();
 }
