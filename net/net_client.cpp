@@ -180,7 +180,15 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
     silence = 0.0f;
     switch (type) {
         case NET_WELCOME:
-            if (welcomed) break;
+            if (welcomed && d[5] == own_id) break;  // a repeat: our hello's answer
+            if (welcomed) {
+                // The server dropped us (a long stall) and took us back under
+                // another number: the old one may now be someone else's.
+                own_id = d[5];
+                if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
+                log_printf("Connecté au serveur (joueur %d).", own_id);
+                break;
+            }
             welcomed = true;
             own_id = d[5];
             // A figure heard under our number before the welcome is us.

@@ -1,6 +1,7 @@
 // The other players' figures: built from their looks on first sight,
-// rebuilt when the looks change, dressed again when only the items change,
-// posed from their records, drawn near the camera and labelled near us.
+// rebuilt when the looks change, dressed again when only the items change
+// (either at most once a second, the latest looks winning), posed from their
+// records, drawn near the camera and labelled near us.
 #include <cstring>
 
 #include "net/net.h"
@@ -29,12 +30,18 @@ struct Figure {
     AppearanceChoice look;
     uint16_t dressed[NET_EQUIPMENT_SLOTS];
     bool built;
+    bool stale;          // the record's looks or items changed too soon after the last change
+    float since_change;  // seconds since the figure was last built or dressed
+    int builds;
 };
 Figure figures[NET_MAX_PLAYERS];
 Material* class_cloth[3];
 
 constexpr float kDrawDistance = 160.0f;
 constexpr float kLabelDistance = 60.0f;
+// A whole figure is costly to build: someone changing looks in a loop must
+// not cost every other game a rebuild each frame.
+constexpr float kChangeInterval = 1.0f;
 
 AppearanceChoice look_of(const NetIdentity& id) {
     return {id.woman, id.skin, id.eyes, id.hair, id.style, id.beard};
@@ -99,7 +106,15 @@ void remote_figure_build(int i) {
     Figure& f = figures[i];
     RemotePlayer& r = remote_players[i];
     AppearanceChoice look = look_of(r.id);
-    if (!f.built || !same_look(f.look, look)) {
+    bool new_look = !f.built || !same_look(f.look, look);
+    bool new_items = memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0;
+    if (f.built && (new_look || new_items) && f.since_change < kChangeInterval) {
+        f.stale = true;  // remote_figure_animate catches up when the second is over
+        r.model = &f.model;
+        return;
+    }
+    f.stale = false;
+    if (new_look) {
         remote_figure_free(i);
         f.appearance = appearance_from_choice(look);
         MeshCollection* previous = mesh_collection;
@@ -109,17 +124,32 @@ void remote_figure_build(int i) {
         mesh_collection = previous;
         f.look = look;
         f.built = true;
+        ++f.builds;
         memset(f.dressed, 0xff, sizeof f.dressed);  // dress it below
+        f.since_change = 0.0f;
     }
     if (memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0) {
         figure_dress(&f.model, f.rig, r.id.equipment);
         memcpy(f.dressed, r.id.equipment, sizeof f.dressed);
+        f.since_change = 0.0f;
     }
     r.model = &f.model;
 }
 
+int remote_figure_builds(int i) { return i >= 0 && i < NET_MAX_PLAYERS ? figures[i].builds : 0; }
+
+bool remote_figure_current(int i) {
+    if (i < 0 || i >= NET_MAX_PLAYERS || !figures[i].built) return false;
+    const Figure& f = figures[i];
+    const RemotePlayer& r = remote_players[i];
+    return same_look(f.look, look_of(r.id)) && memcmp(f.dressed, r.id.equipment, sizeof f.dressed) == 0;
+}
+
 void remote_figure_animate(int i, float dt) {
     if (i < 0 || i >= NET_MAX_PLAYERS || !figures[i].built) return;
+    Figure& f = figures[i];
+    if (f.since_change < kChangeInterval) f.since_change += dt;
+    if (f.stale && f.since_change >= kChangeInterval) remote_figure_build(i);
     human_pose_apply(&figures[i].model, figures[i].rig, pose_of(remote_players[i].pose), dt);
 }
 

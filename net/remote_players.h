@@ -37,3 +37,7 @@ bool remote_drawable(const RemotePlayer& r);
 void remote_figure_build(int i);  // first build, rebuild on new looks, re-dress
 void remote_figure_free(int i);
 void remote_figure_animate(int i, float dt);
+// How many times figure i's model has been built (for tests and benchmarks).
+int remote_figure_builds(int i);
+// Whether figure i shows the record's latest looks and items (no change waiting).
+bool remote_figure_current(int i);

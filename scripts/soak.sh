@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Soak run of online play: tervanne-serveur and ten robot clients on
-# 127.0.0.1 sending 20 poses a second each. Reports the poses of the others
+# 127.0.0.2 to 127.0.0.11 (one address each) sending 20 poses a second each. Reports the poses of the others
 # that each robot missed or got late (more than 150 ms after they left), the
 # server's CPU time, and every process's resident memory at the start and end.
 # Usage: scripts/soak.sh [seconds=600] [port=37990] [build dir=build/native]
@@ -24,7 +24,7 @@ sleep 0.3
 epoch=$(date +%s.%N)
 pids=()
 for i in $(seq 0 9); do
-  "$bot" "$port" "$seconds" "$epoch" >"$out/bot$i.txt" 2>&1 &
+  "$bot" "$port" "$seconds" "$epoch" "127.0.0.$((i + 2))" >"$out/bot$i.txt" 2>&1 &
   pids+=($!)
 done
 sleep 2

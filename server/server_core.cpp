@@ -9,8 +9,21 @@ void say(Server* s, const char* line) {
     if (s->log) s->log(s->context, line);
 }
 
-void send_to(Server* s, const ServerClient& c, const uint8_t* data, int length) {
-    if (s->send) s->send(s->context, c.address, c.port, data, length);
+void send_raw(Server* s, uint32_t address, uint16_t port, const uint8_t* data, int length) {
+    if (s->send) s->send(s->context, address, port, data, length);
+}
+
+// Everything a client is sent is paid from what it sent: a forged address
+// gets back at most SERVER_REPLY_FACTOR times the bytes forged for it.
+void send_to(Server* s, ServerClient& c, const uint8_t* data, int length) {
+    if (c.credit < (uint32_t)length) return;
+    c.credit -= (uint32_t)length;
+    send_raw(s, c.address, c.port, data, length);
+}
+
+void earn(ServerClient& c, int length) {
+    uint64_t credit = c.credit + (uint64_t)length * SERVER_REPLY_FACTOR;
+    c.credit = credit > SERVER_CREDIT_MAX ? SERVER_CREDIT_MAX : (uint32_t)credit;
 }
 
 int find_client(const Server* s, uint32_t address, uint16_t port) {
@@ -38,6 +51,8 @@ bool reachable(const ServerClient& c, double now) {
 }
 
 void send_player_to_others(Server* s, int who, double now) {
+    s->clients[who].looks_pending = 0;
+    s->clients[who].looks_sent = now;
     uint8_t msg[NET_PLAYER_SIZE];
     net_write_player(msg, (uint8_t)who, s->clients[who].identity);
     for (int i = 0; i < NET_MAX_PLAYERS; ++i)
@@ -68,45 +83,69 @@ void drop_client(Server* s, int who, const char* why) {
     say(s, line);
 }
 
+// New looks go to the others at once, then at most once a period; changes
+// in between wait, and the latest is the one passed on.
+void pass_on_looks(Server* s, int who, double now) {
+    const ServerClient& c = s->clients[who];
+    if (c.looks_pending && c.confirmed && now - c.looks_sent >= SERVER_LOOKS_PERIOD)
+        send_player_to_others(s, who, now);
+}
+
+// A free place for a newcomer: an empty one, else the oldest that only
+// hellos hold (a squatter's, or a forged address's); -1 when every place is
+// a confirmed player's.
+int place_for_newcomer(Server* s) {
+    int oldest = -1;
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
+        const ServerClient& c = s->clients[i];
+        if (!c.used) return i;
+        if (!c.confirmed && (oldest < 0 || c.joined < s->clients[oldest].joined)) oldest = i;
+    }
+    if (oldest >= 0) drop_client(s, oldest, "place reprise");
+    return oldest;
+}
+
 void on_hello(Server* s, const uint8_t* d, uint32_t address, uint16_t port, double now) {
     uint8_t reply[NET_WELCOME_SIZE];
     int who = find_client(s, address, port);
     if (who >= 0) {
         ServerClient& c = s->clients[who];
         c.last_heard = now;
-        // The welcome may have been lost; a second one is ignored by a
-        // client that already has its number.
+        earn(c, NET_HELLO_SIZE);
+        // The welcome may have been lost, or the client may have been
+        // dropped and welcomed again under another number.
         send_to(s, c, reply, net_write_welcome(reply, (uint8_t)who));
         if (memcmp(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE) != 0) {
             memcpy(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE);
-            if (c.confirmed) send_player_to_others(s, who, now);  // new items or a new level, at once
+            c.looks_pending = 1;
+            pass_on_looks(s, who, now);
         }
         return;
     }
-    for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
-        if (s->clients[i].used) continue;
-        ServerClient& c = s->clients[i];
-        memset(&c, 0, sizeof c);
-        c.used = 1;
-        c.address = address;
-        c.port = port;
-        c.last_heard = c.joined = now;
-        memcpy(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE);
-        // Only the welcome until its first pose proves the address (on_pose).
-        send_to(s, c, reply, net_write_welcome(reply, (uint8_t)i));
-        char name[NET_NAME_SIZE], where[32], line[160];
-        printable_name(c.identity, name, sizeof name);
-        address_text(address, port, where, sizeof where);
-        snprintf(line, sizeof line, "Joueur %d arrivé : %s, %s (%d joueurs)", i, name, where,
-                 server_player_count(s));
-        say(s, line);
+    int held = 0;
+    for (const ServerClient& c : s->clients) held += c.used && c.address == address;
+    int i = held < s->places_per_address ? place_for_newcomer(s) : -1;
+    if (i < 0) {
+        // Five bytes in answer to fifty-nine: nobody can use us to flood another.
+        send_raw(s, address, port, reply, net_write_full(reply));
         return;
     }
-    // Five bytes in answer to fifty-nine: nobody can use us to flood another.
-    ServerClient stranger{};
-    stranger.address = address;
-    stranger.port = port;
-    send_to(s, stranger, reply, net_write_full(reply));
+    ServerClient& c = s->clients[i];
+    memset(&c, 0, sizeof c);
+    c.used = 1;
+    c.address = address;
+    c.port = port;
+    c.last_heard = c.joined = now;
+    c.looks_sent = now - SERVER_LOOKS_PERIOD;
+    earn(c, NET_HELLO_SIZE);
+    memcpy(c.identity, d + NET_HEADER_SIZE, NET_IDENTITY_SIZE);
+    // Only the welcome until its first pose proves the address (on_pose).
+    send_to(s, c, reply, net_write_welcome(reply, (uint8_t)i));
+    char name[NET_NAME_SIZE], where[32], line[160];
+    printable_name(c.identity, name, sizeof name);
+    address_text(address, port, where, sizeof where);
+    snprintf(line, sizeof line, "Joueur %d arrivé : %s, %s (%d joueurs)", i, name, where, server_player_count(s));
+    say(s, line);
 }
 
 void on_pose(Server* s, const uint8_t* d, uint32_t address, uint16_t port, double now) {
@@ -114,6 +153,10 @@ void on_pose(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doubl
     if (who < 0) return;
     ServerClient& c = s->clients[who];
     c.last_heard = now;
+    earn(c, NET_POSE_SIZE);
+    // Each pose buys one world message, nothing more: a client that falls
+    // silent, or an address someone forged once, is not sent a stream.
+    if (c.worlds_owed < SERVER_WORLDS_OWED_MAX) ++c.worlds_owed;
     if (!c.confirmed) {
         // The address is the player's own: it now hears of the others, and
         // they of it.
@@ -123,7 +166,10 @@ void on_pose(Server* s, const uint8_t* d, uint32_t address, uint16_t port, doubl
     }
     uint32_t sequence = net_get_u32(d + 5);
     // Datagrams overtake each other: an older pose would pull the figure back.
-    if (c.has_pose && (int32_t)(sequence - c.sequence) <= 0) return;
+    // One far behind or far ahead is a count started again (a restarted game,
+    // or a forged jump that would otherwise make every later pose look old).
+    int32_t step = (int32_t)(sequence - c.sequence);
+    if (c.has_pose && step <= 0 && step > -SERVER_SEQUENCE_WINDOW) return;
     NetPose pose = net_read_pose_body(d + 9);
     if (!net_pose_sanitize(&pose)) return;
     uint8_t packet[NET_POSE_SIZE];
@@ -137,7 +183,8 @@ void send_world(Server* s, double now) {
     uint8_t msg[NET_WORLD_SIZE_MAX];
     ++s->tick;
     for (int to = 0; to < NET_MAX_PLAYERS; ++to) {
-        if (!reachable(s->clients[to], now)) continue;
+        if (!reachable(s->clients[to], now) || !s->clients[to].worlds_owed) continue;
+        --s->clients[to].worlds_owed;
         int length = NET_WORLD_HEADER, count = 0;
         for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
             const ServerClient& c = s->clients[i];
@@ -160,6 +207,7 @@ void server_init(Server* s, ServerSend send, ServerLog log, void* context, doubl
     s->context = context;
     s->next_world = now;
     s->next_roster = now;
+    s->places_per_address = SERVER_PLACES_PER_ADDRESS;
 }
 
 void server_datagram(Server* s, const uint8_t* data, int length, uint32_t address, uint16_t port, double now) {
@@ -187,6 +235,8 @@ void server_tick(Server* s, double now) {
         bool unproven = !c.confirmed && now - c.joined > SERVER_CONFIRM_LIMIT;
         if (c.used && (unproven || now - c.last_heard > SERVER_SILENCE_LIMIT)) drop_client(s, i, "silence");
     }
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i)
+        if (s->clients[i].used) pass_on_looks(s, i, now);
     if (now >= s->next_roster) {
         for (int i = 0; i < NET_MAX_PLAYERS; ++i)
             if (reachable(s->clients[i], now)) send_others_to(s, i);

@@ -16,6 +16,21 @@ constexpr double SERVER_CONFIRM_LIMIT = 5.0;
 // World and player messages go only to clients heard this recently, so a
 // forged pose cannot turn the server into a stream toward someone else.
 constexpr double SERVER_SEND_HEARD = 1.0;
+// No address is sent more than this many times the bytes it sent us: ten
+// players' world message is about 7.6 times a pose.
+constexpr int SERVER_REPLY_FACTOR = 10;
+// Places one IP address may hold unless set otherwise (players behind one router).
+constexpr int SERVER_PLACES_PER_ADDRESS = 4;
+// What a client may bank of that allowance: a few seconds of a full game.
+constexpr uint32_t SERVER_CREDIT_MAX = 16384;
+// World messages owed to a client: one per pose it sent, a little slack for
+// poses that arrive bunched together.
+constexpr uint8_t SERVER_WORLDS_OWED_MAX = 4;
+// New looks of one player are passed on at most this often.
+constexpr double SERVER_LOOKS_PERIOD = 1.0;
+// Poses this far behind the latest are late ones; farther back, the client
+// has started counting again.
+constexpr int32_t SERVER_SEQUENCE_WINDOW = 64;
 
 struct ServerClient {
     uint8_t used;
@@ -28,6 +43,10 @@ struct ServerClient {
     uint32_t sequence;
     double last_heard;
     double joined;  // when its first hello came
+    uint32_t credit;       // bytes it may still be sent (SERVER_REPLY_FACTOR per byte it sent)
+    uint8_t worlds_owed;   // poses not yet answered by a world message
+    uint8_t looks_pending; // new looks not passed on yet
+    double looks_sent;     // when its looks were last passed on
 };
 
 typedef void (*ServerSend)(void* context, uint32_t address, uint16_t port, const uint8_t* data, int length);
@@ -35,6 +54,7 @@ typedef void (*ServerLog)(void* context, const char* line);
 
 struct Server {
     ServerClient clients[NET_MAX_PLAYERS];
+    int places_per_address;  // a setting, SERVER_PLACES_PER_ADDRESS by default
     uint32_t tick;
     double next_world;
     double next_roster;

@@ -1,5 +1,7 @@
 // tervanne-serveur: the game server that online players connect to.
-// Usage: tervanne-serveur [port]   (UDP, 27950 when none is given)
+// Usage: tervanne-serveur [port] [--par-adresse N]
+//   port: UDP, 27950 when none is given; N: places one IP address may hold
+//   (4 when not given: a few players behind one router, not a squatter's ten)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,27 +24,54 @@ static void log_line(void*, const char* line) {
     fflush(stdout);
 }
 
+static int usage() {
+    fprintf(stderr,
+            "Usage : tervanne-serveur [port] [--par-adresse N]\n"
+            "  port : port UDP, %u par défaut\n"
+            "  N : places qu'une même adresse IP peut occuper (1 à %d, %d par défaut)\n",
+            NET_DEFAULT_PORT, NET_MAX_PLAYERS, SERVER_PLACES_PER_ADDRESS);
+    return 2;
+}
+
+// A whole number from min to max, all of the text.
+static bool read_number(const char* text, long min, long max, long* out) {
+    char* end = nullptr;
+    long v = strtol(text, &end, 10);
+    if (!end || end == text || *end || v < min || v > max) return false;
+    *out = v;
+    return true;
+}
+
 int main(int argc, char** argv) {
-    long port = NET_DEFAULT_PORT;
-    if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "-h") || !strcmp(argv[1], "--help")))) {
-        fprintf(stderr, "Usage : tervanne-serveur [port]   (port UDP, %u par défaut)\n", NET_DEFAULT_PORT);
-        return 2;
-    }
-    if (argc == 2) {
-        char* end = nullptr;
-        port = strtol(argv[1], &end, 10);
-        if (!end || *end || port < 1 || port > 65535) {
-            fprintf(stderr, "Port invalide : %s (1 à 65535)\n", argv[1]);
+    long port = NET_DEFAULT_PORT, per_address = SERVER_PLACES_PER_ADDRESS;
+    bool port_given = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "-h") || !strcmp(argv[i], "--help")) return usage();
+        if (!strcmp(argv[i], "--par-adresse")) {
+            if (i + 1 >= argc || !read_number(argv[i + 1], 1, NET_MAX_PLAYERS, &per_address)) {
+                fprintf(stderr, "Places par adresse invalides : %s (1 à %d)\n", i + 1 < argc ? argv[i + 1] : "",
+                        NET_MAX_PLAYERS);
+                return 2;
+            }
+            ++i;
+            continue;
+        }
+        if (port_given || argv[i][0] == '-') return usage();
+        if (!read_number(argv[i], 1, 65535, &port)) {
+            fprintf(stderr, "Port invalide : %s (1 à 65535)\n", argv[i]);
             return 2;
         }
+        port_given = true;
     }
     if (!srv_socket_open((uint16_t)port)) return 1;
     srv_install_stop_handler();
     static Server server;
     server_init(&server, send_datagram, log_line, nullptr, srv_now());
-    char line[96];
-    snprintf(line, sizeof line, "Serveur Tervanne à l'écoute sur le port UDP %ld (%d joueurs au plus).", port,
-             NET_MAX_PLAYERS);
+    server.places_per_address = (int)per_address;
+    char line[128];
+    snprintf(line, sizeof line,
+             "Serveur Tervanne à l'écoute sur le port UDP %ld (%d joueurs au plus, %ld par adresse IP).", port,
+             NET_MAX_PLAYERS, per_address);
     log_line(nullptr, line);
 
     static uint8_t buffer[65536];  // any datagram fits: none is read cut

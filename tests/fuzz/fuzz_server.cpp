@@ -1,7 +1,9 @@
 // tervanne-serveur's rules with datagrams of any size and content from a
 // handful of addresses: no read out of bounds, at most ten players, a player
-// number only ever given once at a time, and nothing sent to an address that
-// never sent a hello larger than what it sent.
+// number only ever given once at a time, nothing sent to an address that
+// never sent a hello larger than what it sent, and no address sent more than
+// SERVER_REPLY_FACTOR times the bytes that came from it (a forged source must
+// not turn the server into an amplifier).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,9 +12,12 @@
 
 static int largest_from[8];  // largest datagram each address sent
 static bool said_hello[8];
+static long bytes_in[8], bytes_out[8];
 
 static void on_send(void*, uint32_t address, uint16_t, const uint8_t* data, int length) {
     if (address >= 8 || length <= 0 || !data) abort();
+    bytes_out[address] += length;
+    if (bytes_out[address] > SERVER_REPLY_FACTOR * bytes_in[address]) abort();
     if (!said_hello[address] && length > largest_from[address]) abort();
     if (length > NET_WORLD_SIZE_MAX) abort();
 }
@@ -23,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     server_init(&server, on_send, nullptr, nullptr, now);
     memset(largest_from, 0, sizeof largest_from);
     memset(said_hello, 0, sizeof said_hello);
+    memset(bytes_in, 0, sizeof bytes_in);
+    memset(bytes_out, 0, sizeof bytes_out);
     // Records: address (3 bits) and time step (5 bits), a length, the bytes.
     while (size >= 2) {
         uint32_t address = data[0] & 7;
@@ -32,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 2;
         if (n > size) n = size;
         if ((int)n > largest_from[address]) largest_from[address] = (int)n;
+        bytes_in[address] += (long)n;
         if (n >= NET_HELLO_SIZE && net_message_type(data, (int)n) == NET_HELLO) said_hello[address] = true;
         server_datagram(&server, data, (int)n, address, 27950, now);
         server_tick(&server, now);

@@ -513,3 +513,70 @@ TEST_F(NetClient, SilenceFullAndStrangers) {
         EXPECT_TRUE(peer.drain().empty());
     }
 }
+
+// A client the server dropped (a long stall) and welcomed again under another
+// number takes that number: the player who later has the old one is shown,
+// and the record under the new one, which is now ourselves, is forgotten.
+TEST_F(NetClient, AWelcomeWithAnotherNumberIsAdopted) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37967);
+    connect_welcomed(peer, 3);
+    peer.send(player_msg(5, "Gauvain"));
+    peer.send(world_msg({{5, pose_at(10, 10)}}));
+    net_update(kStep);
+    EXPECT_EQ(net_player_count(), 1);
+    peer.send(welcome(3));  // the same number again: nothing changes
+    net_update(kStep);
+    EXPECT_EQ(net_own_id(), 3);
+    EXPECT_EQ(net_player_count(), 1);
+
+    peer.send(welcome(5));
+    net_update(kStep);
+    EXPECT_EQ(net_own_id(), 5);
+    EXPECT_FALSE(remote_players[5].present);
+    EXPECT_EQ(remote_players[5].model, nullptr);
+    EXPECT_EQ(net_player_count(), 0);
+    peer.send(player_msg(3, "Perceval"));
+    peer.send(world_msg({{3, pose_at(12, 10)}, {5, pose_at(0, 0)}}));
+    net_update(kStep);
+    EXPECT_EQ(net_player_count(), 1);
+    EXPECT_TRUE(net_player_position(3, nullptr));
+    EXPECT_FALSE(remote_players[5].present);
+    EXPECT_TRUE(net_is_welcomed());
+}
+
+// A flood of new looks rebuilds a figure at most once a second, and the
+// latest looks are the ones it ends up with; the same looks again rebuild
+// nothing.
+TEST_F(NetClient, RemoteFiguresAreRebuiltAtMostOnceASecond) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37968);
+    connect_welcomed(peer, 0);
+    peer.send(player_msg(4, "Yvain", 1));
+    peer.send(world_msg({{4, pose_at(10, 10)}}));
+    net_update(kStep);
+    int first = remote_figure_builds(4);
+    ASSERT_NE(remote_players[4].model, nullptr);
+    EXPECT_TRUE(remote_figure_current(4));
+    for (int f = 0; f < 120; ++f) {  // 2 s, new looks every frame
+        peer.send(player_msg(4, "Yvain", (uint8_t)(2 + f % 2)));
+        net_update(kStep);
+    }
+    EXPECT_LE(remote_figure_builds(4) - first, 2);
+    peer.send(player_msg(4, "Yvain", 5));
+    net_update(kStep);
+    int settled = remote_figure_builds(4);
+    for (int f = 0; f < 70; ++f) {  // a bit over a second of the same looks
+        peer.send(player_msg(4, "Yvain", 5));
+        net_update(kStep);
+    }
+    EXPECT_TRUE(remote_figure_current(4));
+    EXPECT_LE(remote_figure_builds(4) - settled, 1);
+    int built = remote_figure_builds(4);
+    for (int f = 0; f < 120; ++f) {
+        peer.send(player_msg(4, "Yvain", 5));
+        net_update(kStep);
+    }
+    EXPECT_EQ(remote_figure_builds(4), built);
+    EXPECT_EQ(remote_players[4].id.hair, 5);
+}

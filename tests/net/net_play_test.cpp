@@ -3,7 +3,8 @@
 // see each other move; one takes a picture of the other; the server is then
 // stopped under the remaining game. Each game runs from a hard link of this
 // program in its own folder, so that its log and settings file are its own.
-// A second test fills the real server and checks that an eleventh is refused.
+// Two more fill the real server from hand-made sockets on 127.0.0.x: ten
+// confirmed players refuse an eleventh; ten squatting addresses do not.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -39,6 +40,7 @@ namespace {
 
 const uint16_t kPort = 37970;
 const uint16_t kFullPort = 37971;
+const uint16_t kSquatPort = 37972;
 std::string self_path;
 
 bool exists(const std::string& p) {
@@ -231,6 +233,41 @@ int wait_child(pid_t pid, int seconds) {
 
 std::string server_path() { return folder_of(folder_of(folder_of(self_path))) + "/bin/tervanne-serveur"; }
 
+// A hand-made client socket whose datagrams come from 127.0.0.<last>.
+int socket_from(int last) {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7F000000u | (uint32_t)last);
+    if (bind(s, (sockaddr*)&a, sizeof a) != 0) ADD_FAILURE() << "cannot bind 127.0.0." << last;
+    return s;
+}
+
+sockaddr_in server_at(uint16_t port) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(0x7F000001);
+    to.sin_port = htons(port);
+    return to;
+}
+
+// The type of the first datagram waiting on s within a second, -1 if none.
+int reply_type(int s) {
+    uint8_t buf[512];
+    for (int i = 0; i < 100; ++i) {
+        ssize_t n = recv(s, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) return net_message_type(buf, (int)n);
+        usleep(10000);
+    }
+    return -1;
+}
+
+void drain_socket(int s) {
+    uint8_t buf[512];
+    while (recv(s, buf, sizeof buf, MSG_DONTWAIT) > 0) {
+    }
+}
+
 }  // namespace
 
 TEST(OnlinePlay, TwoGamesSeeEachOtherMoveThenTheServerStops) {
@@ -302,33 +339,84 @@ TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
     std::string base = folder_of(self_path);
     pid_t server = spawn({server_path(), std::to_string(kFullPort)}, base + "/net_full_server.log");
     usleep(300000);
-    // Ten players by hand.
+    // Ten players by hand, each from its own address, each confirmed by a pose.
     int socks[10];
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(0x7F000001);
-    to.sin_port = htons(kFullPort);
+    sockaddr_in to = server_at(kFullPort);
     NetIdentity id{};
     snprintf(id.name, sizeof id.name, "%s", "Écuyer");
-    uint8_t hello[NET_HELLO_SIZE];
+    uint8_t hello[NET_HELLO_SIZE], pose[NET_POSE_SIZE];
     net_write_hello(hello, id);
-    for (int& s : socks) {
-        s = socket(AF_INET, SOCK_DGRAM, 0);
-        sendto(s, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+    uint32_t seq = 0;
+    net_write_pose(pose, ++seq, NetPose{});
+    for (int i = 0; i < 10; ++i) {
+        socks[i] = socket_from(2 + i);
+        sendto(socks[i], hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_type(socks[i]), NET_WELCOME) << i;
+        sendto(socks[i], pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
     }
-    usleep(200000);
     // The game's client is the eleventh.
     net_connect(("127.0.0.1:" + std::to_string(kFullPort)).c_str());
     for (int f = 0; f < 400 && net_is_on(); ++f) {
         net_update(0.05f);
         usleep(5000);
-        if (f % 20 == 0)  // the ten stay alive
-            for (int s : socks) sendto(s, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+        if (f % 20 == 0) {  // the ten stay alive
+            net_write_pose(pose, ++seq, NetPose{});
+            for (int s : socks) {
+                sendto(s, pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
+                drain_socket(s);
+            }
+        }
     }
     EXPECT_FALSE(net_is_on());
     EXPECT_STREQ(net_status_text(), "Le serveur est complet (10 joueurs).");
     EXPECT_EQ(net_player_count(), 0);
     for (int s : socks) close(s);
+    kill(server, SIGTERM);
+    EXPECT_EQ(wait_child(server, 10), 0);
+}
+
+// Squatting: ten addresses that send hellos and never a pose must not keep
+// a real game out, and one address cannot take more than four places.
+TEST(OnlinePlay, SquattersDoNotKeepThePlayerOut) {
+    ASSERT_TRUE(exists(server_path()));
+    std::string base = folder_of(self_path);
+    pid_t server = spawn({server_path(), std::to_string(kSquatPort)}, base + "/net_squat_server.log");
+    usleep(300000);
+    sockaddr_in to = server_at(kSquatPort);
+    NetIdentity id{};
+    snprintf(id.name, sizeof id.name, "%s", "Squatteur");
+    uint8_t hello[NET_HELLO_SIZE];
+    net_write_hello(hello, id);
+    int squatters[10];
+    for (int i = 0; i < 10; ++i) {
+        squatters[i] = socket_from(20 + i);
+        sendto(squatters[i], hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_type(squatters[i]), NET_WELCOME) << i;
+    }
+    // The game connects from 127.0.0.1 while the ten keep saying hello.
+    net_connect(("127.0.0.1:" + std::to_string(kSquatPort)).c_str());
+    for (int f = 0; f < 200 && net_is_on(); ++f) {
+        net_update(0.05f);
+        usleep(5000);
+        if (f % 5 == 0)
+            for (int s : squatters) {
+                sendto(s, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+                drain_socket(s);
+            }
+    }
+    EXPECT_TRUE(net_is_welcomed()) << net_status_text();
+    EXPECT_EQ(net_player_count(), 0);  // nobody it would be shown: the squatters never posed
+    net_disconnect();
+    for (int s : squatters) close(s);
+
+    // Five sockets from one address: the fifth is told the server is full.
+    int crowd[5];
+    for (int i = 0; i < 5; ++i) {
+        crowd[i] = socket_from(40);
+        sendto(crowd[i], hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_type(crowd[i]), i < 4 ? NET_WELCOME : NET_FULL) << i;
+    }
+    for (int s : crowd) close(s);
     kill(server, SIGTERM);
     EXPECT_EQ(wait_child(server, 10), 0);
 }

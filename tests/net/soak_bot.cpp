@@ -1,7 +1,9 @@
 // One soak client: says hello, sends a pose every 50 ms on a schedule shared
 // by all the bots (so a receiver knows when each pose left), and counts the
 // poses of the others that never arrived or arrived late.
-// Usage: soak_bot port seconds epoch   (epoch: CLOCK_REALTIME seconds)
+// Usage: soak_bot port seconds epoch [source]   (epoch: CLOCK_REALTIME seconds;
+// source: the 127.0.0.x address to send from, since the server caps the
+// places one address may hold)
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -21,11 +23,19 @@ static double now_s() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 4) return 2;
+    if (argc != 4 && argc != 5) return 2;
     int port = atoi(argv[1]);
     double seconds = atof(argv[2]), epoch = atof(argv[3]);
     const double period = 0.05, late_after = 0.15;
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (argc == 5) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        if (inet_pton(AF_INET, argv[4], &from.sin_addr) != 1 || bind(fd, (sockaddr*)&from, sizeof from) != 0) {
+            fprintf(stderr, "cannot send from %s\n", argv[4]);
+            return 2;
+        }
+    }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(0x7F000001);
