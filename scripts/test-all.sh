@@ -59,6 +59,8 @@ if [ "$quick" -eq 0 ]; then
   template_pid=$!
 fi
 
+# Seconds, and it fails before any build: an include up the layer order.
+step "layers" python3 "$root/scripts/check-layers.py"
 step "build native" "$root/scripts/build.sh" native
 if [ "$quick" -eq 1 ]; then
   step "tests native (quick)" run_ctest native --test-dir "$root/build/native" -j 2 -L unit

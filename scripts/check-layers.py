@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Fails on an #include that goes up the game's layer order.
+
+The game's folders, bottom to top:
+  common <- platform <- sound <- render <- world <- play <- content <- persist <- net <- ui <- game
+A folder includes its own headers and those of folders below it, never above.
+launcher/, server/ and tools/ stand apart: they use only common/ and platform/
+(and their own files).
+
+scripts/layer-allowlist.txt lists the upward includes still to be mended, one
+"file -> included" per line. The list may only shrink: an upward include not in
+it fails, and so does an entry that no longer happens (take it out).
+
+Usage: scripts/check-layers.py [--report]   (--report: counts by pair of layers)
+"""
+import os
+import re
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ORDER = ["common", "platform", "sound", "render", "world", "play", "content", "persist", "net", "ui", "game"]
+APART = ["launcher", "server", "tools"]
+RANK = {name: i for i, name in enumerate(ORDER)}
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+SOURCE_SUFFIXES = (".cpp", ".h", ".hpp", ".c", ".inc")
+
+
+def source_files():
+    for top in ORDER + APART:
+        base = os.path.join(ROOT, top)
+        if not os.path.isdir(base):
+            continue
+        for folder, _dirs, files in os.walk(base):
+            for name in sorted(files):
+                if name.endswith(SOURCE_SUFFIXES):
+                    yield os.path.relpath(os.path.join(folder, name), ROOT)
+
+
+def upward_includes():
+    found = []
+    for path in source_files():
+        own = path.split(os.sep)[0]
+        with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                m = INCLUDE.match(line)
+                if not m:
+                    continue
+                target = m.group(1)
+                layer = target.split("/")[0] if "/" in target else None
+                if layer is None or layer == own:
+                    continue
+                if own in APART:
+                    if layer in RANK and layer not in ("common", "platform"):
+                        found.append((path, target))
+                elif layer in APART:
+                    found.append((path, target))
+                elif layer in RANK and RANK[layer] > RANK[own]:
+                    found.append((path, target))
+    return found
+
+
+def read_allowlist(name):
+    allowed = set()
+    if not os.path.exists(name):
+        return allowed
+    with open(name, encoding="utf-8") as f:
+        for line in f:
+            line = line.split("#", 1)[0].strip()
+            if not line:
+                continue
+            left, _, right = line.partition("->")
+            allowed.add((left.strip(), right.strip()))
+    return allowed
+
+
+def main():
+    found = upward_includes()
+    if "--report" in sys.argv:
+        pairs = {}
+        for path, target in found:
+            key = (path.split(os.sep)[0], target.split("/")[0])
+            pairs[key] = pairs.get(key, 0) + 1
+        for (a, b), n in sorted(pairs.items(), key=lambda kv: -kv[1]):
+            print(f"{a} -> {b}: {n}")
+        print(f"{len(found)} upward include(s)")
+        return 0
+    allowlist = os.path.join(ROOT, "scripts", "layer-allowlist.txt")
+    allowed = read_allowlist(allowlist)
+    found_set = set(found)
+    new = [pair for pair in found if pair not in allowed]
+    gone = sorted(allowed - found_set)
+    for path, target in new:
+        print(f"FAIL: {path} includes {target}, a layer above its own")
+    for path, target in gone:
+        print(f"FAIL: {path} -> {target} is mended: take it out of scripts/layer-allowlist.txt")
+    if new or gone:
+        return 1
+    print(f"PASS: no new upward include ({len(allowed)} still allowed)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
