@@ -13,7 +13,7 @@
 #include <string>
 
 #include "net/net.h"
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"

@@ -19,7 +19,7 @@
 #include <ctime>
 #include <string>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 
 namespace {
 

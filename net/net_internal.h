@@ -2,7 +2,7 @@
 // Pieces of the client shared by its own files, its tests and its fuzz target.
 #include <cstdint>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 
 // One datagram as udp_receive handed it over.
 void net_handle_datagram(const uint8_t* data, int length, uint32_t from_address, uint16_t from_port);

@@ -4,7 +4,7 @@
 // labels) are in remote_figures.cpp.
 #include <cstdint>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 #include "play/player.h"
 
 struct Model;

@@ -3,7 +3,7 @@
 // sent and when. Single-threaded; fixed tables, nothing allocated per datagram.
 #include <cstdint>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 
 // Silence after which a client is dropped: well under the 30 s after which
 // the game gives up, and long enough for a game busy loading.

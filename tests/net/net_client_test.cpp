@@ -17,7 +17,7 @@
 
 #include "net/net.h"
 #include "net/net_internal.h"
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 #include "net/remote_players.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"

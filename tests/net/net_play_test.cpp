@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "net/net.h"
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 #include "server/server_core.h"
 
 namespace {

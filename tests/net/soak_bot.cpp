@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 
 static double now_s() {
     timespec t;

@@ -1,4 +1,4 @@
-#include "net/net_packets.h"
+#include "common/net_packets.h"
 
 #include <cmath>
 #include <cstring>
