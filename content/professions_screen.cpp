@@ -10,6 +10,7 @@
 #include "play/combat_later.h"
 #include "play/items.h"
 #include "play/player.h"
+#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
@@ -128,15 +129,7 @@ int professions_recipe_at_row(int k) {
     return k >= 0 && k < n ? list[k] : -1;
 }
 
-void professions_open(bool open) {
-    if (open) {
-        hud_windows.map = 0;
-        hud_windows.spellbook = 0;
-        hud_windows.journal = 0;
-        character_sheet_open = 0;
-    }
-    hud_windows.professions = open ? 1 : 0;
-}
+void professions_open(bool open) { professions_window_show(open); }
 
 void professions_draw() {
     const float s = hud_scale;

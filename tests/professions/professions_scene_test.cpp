@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "content/professions_screen.h"
+#include "content/quests.h"
 #include "play/combat.h"
 #include "tests/professions/professions_game.h"
 #include "world/camelot.h"
 #include "world/terrain_paint.h"
+#include "world/villagers.h"
 #include "tests/support/drawn_text.h"
 
 namespace {
@@ -471,4 +473,31 @@ TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
     hud_windows.professions = 0;
     idle_frames(1);
     professions_reset();
+}
+
+// A trainer's "Voir mes métiers" opens the window as its key does: the sheet,
+// the map or the journal open under it close.
+TEST(ProfessionsScreen, TrainersButtonOpensTheWindowAsItsKeyDoes) {
+    ASSERT_TRUE(professions_game());
+    Vec3 smith = villager_state(0).position;
+    for (int opener : {BIND_CHARACTER, BIND_MAP, BIND_JOURNAL}) {
+        fresh_player_at(smith.x + 2.0f, smith.z);
+        idle_frames(2);
+        press_key(bindings[opener], 1);
+        ASSERT_TRUE(character_sheet_open || hud_windows.map || hud_windows.journal) << opener;
+        talk_to_villager(0);
+        ASSERT_TRUE(hud_dialog_state().open);
+        ASSERT_STREQ(hud_dialog_state().buttons[0].label, "Voir mes métiers");
+        DialogLayout l = hud_dialog_layout();
+        click_at(l.buttons[0].x + l.buttons[0].w * 0.5f, l.buttons[0].y + l.buttons[0].h * 0.5f);
+        EXPECT_FALSE(hud_dialog_state().open);
+        EXPECT_TRUE(hud_windows.professions) << opener;
+        EXPECT_FALSE(character_sheet_open) << opener;
+        EXPECT_FALSE(hud_windows.map) << opener;
+        EXPECT_FALSE(hud_windows.journal) << opener;
+        EXPECT_FALSE(plat_input.cursor_captured) << "the window frees the mouse";
+        // And its key closes it again.
+        press_key(bindings[BIND_PROFESSIONS], 1);
+        EXPECT_FALSE(hud_windows.professions);
+    }
 }
