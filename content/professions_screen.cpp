@@ -10,6 +10,7 @@
 #include "play/combat_later.h"
 #include "play/items.h"
 #include "play/player.h"
+#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
@@ -31,14 +32,48 @@ int recipes_of(int profession, int out[RECIPE_COUNT]) {
     return n;
 }
 
-void tooltip(float x, float y, const char* name, Vec4 name_colour, const char* hint) {
+// The materials of a recipe as "name held/needed", kept left of the button:
+// on one line when they fit, else over two lines, and smaller still when
+// even two lines would not hold them.
+void materials_draw(const RecipeDef& rc, HudRect row, float left, float right) {
     const float s = hud_scale;
-    float w = std::fmax(ui_text_width(name, 18 * s, UI_FONT_BODY), ui_text_width(hint, 15 * s, UI_FONT_BODY)) + 24 * s;
-    float h = 60 * s;
-    if (x + w > (float)plat_input.client_width) x = (float)plat_input.client_width - w;
-    ui_panel(x, y, w, h, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
-    ui_text(x + 12 * s, y + 8 * s, name, 18 * s, name_colour, UI_FONT_BODY);
-    ui_text(x + 12 * s, y + 34 * s, hint, 15 * s, DIM, UI_FONT_BODY);
+    const char* text[3];
+    Vec4 colour[3];
+    int n = 0;
+    for (int m = 0; m < 3; ++m) {
+        if (!rc.material[m]) continue;
+        int held = count_in_bag(rc.material[m]);
+        if (held > 99) held = 99;
+        colour[n] = held >= rc.material_count[m] ? HUD_PARCHMENT : Vec4{0.9f, 0.45f, 0.4f, 1.0f};
+        text[n++] = hud_fmt("%s %d/%d", item_name(rc.material[m]), held, rc.material_count[m]);
+    }
+    const float room = right - left;
+    float size = 15 * s, gap = 18 * s;
+    int line[3] = {0, 0, 0}, lines = 1;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        gap = size * (18.0f / 15.0f);
+        lines = 1;
+        float used = 0.0f;
+        bool each_fits = true;
+        for (int i = 0; i < n; ++i) {
+            float w = ui_text_width(text[i], size, UI_FONT_BODY);
+            if (used > 0.0f && used + gap + w > room) {
+                ++lines;
+                used = 0.0f;
+            }
+            line[i] = lines - 1;
+            used += (used > 0.0f ? gap : 0.0f) + w;
+            each_fits = each_fits && w <= room;
+        }
+        if (lines <= 2 && each_fits) break;
+        size *= 0.9f;
+    }
+    float x = left;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && line[i] != line[i - 1]) x = left;
+        float y = lines == 1 ? row.y + 40 * s : row.y + 31 * s + (float)line[i] * size * 1.2f;
+        x += ui_text(x, y, text[i], size, colour[i], UI_FONT_BODY) + gap;
+    }
 }
 
 bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
@@ -94,15 +129,7 @@ int professions_recipe_at_row(int k) {
     return k >= 0 && k < n ? list[k] : -1;
 }
 
-void professions_open(bool open) {
-    if (open) {
-        hud_windows.map = 0;
-        hud_windows.spellbook = 0;
-        hud_windows.journal = 0;
-        character_sheet_open = 0;
-    }
-    hud_windows.professions = open ? 1 : 0;
-}
+void professions_open(bool open) { professions_window_show(open); }
 
 void professions_draw() {
     const float s = hud_scale;
@@ -156,6 +183,7 @@ void professions_draw() {
     int n = recipes_of(professions_selected, list);
     const char* hover_reason = nullptr;
     int hover_product = -1;
+    HudRect hover_box{};
     for (int k = 0; k < n; ++k) {
         const RecipeDef& rc = recipes[list[k]];
         HudRect r = recipe_row_box(k);
@@ -168,16 +196,8 @@ void professions_draw() {
         int gap = profession_level[rc.profession] - rc.level;
         ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, recipe_level_colour(gap),
                 UI_FONT_BODY);
-        float mxp = tx;
-        for (int m = 0; m < 3; ++m) {
-            if (!rc.material[m]) continue;
-            int held = count_in_bag(rc.material[m]);
-            if (held > 99) held = 99;
-            Vec4 col = held >= rc.material_count[m] ? HUD_PARCHMENT : Vec4{0.9f, 0.45f, 0.4f, 1.0f};
-            mxp += ui_text(mxp, r.y + 40 * s, hud_fmt("%s %d/%d", item_name(rc.material[m]), held, rc.material_count[m]),
-                           15 * s, col, UI_FONT_BODY) + 18 * s;
-        }
         HudRect bt = recipe_button_box(k);
+        materials_draw(rc, r, tx, bt.x - 10 * s);
         const char* reason = craft_refusal(list[k]);
         bool over = inside(bt, mx, my);
         Vec4 bfill = reason ? Vec4{0.12f, 0.12f, 0.12f, 0.9f}
@@ -188,7 +208,10 @@ void professions_draw() {
         if (over && reason) hover_reason = reason;
         if (click && over && !reason) craft(list[k]);
         HudRect name_box{r.x + 8 * s, r.y + 4 * s, 70 * s + name_w, 60 * s};
-        if (inside(name_box, mx, my)) hover_product = rc.product;
+        if (inside(name_box, mx, my)) {
+            hover_product = rc.product;
+            hover_box = name_box;
+        }
     }
     ui_text_wrapped(b.x + 24 * s, b.y + b.h - 44 * s, b.w - 48 * s,
                     "Les couleurs : orange, on progresse à coup sûr ; jaune, souvent ; vert, rarement ; gris, plus "
@@ -200,8 +223,7 @@ void professions_draw() {
         ui_panel(x, my + 18 * s, w, 34 * s, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
         ui_text(x + 12 * s, my + 25 * s, hover_reason, 16 * s, Vec4{0.95f, 0.6f, 0.5f, 1.0f}, UI_FONT_BODY);
     } else if (hover_product > 0) {
-        tooltip(mx + 16 * s, my + 18 * s, item_name(hover_product),
-                profession_quality_colour(profession_item_quality(hover_product)), "Fabriqué avec les matériaux ci-contre");
+        item_tooltip_with_hint(hover_product, hover_box, "Fabriqué avec les matériaux ci-contre");
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
+#include "play/player_later.h"
 #include "play/profession_state.h"
 #include "render/hud.h"
 #include "render/renderer.h"
@@ -44,9 +45,7 @@ bool ray_hits(Vec3 origin, Vec3 dir, Vec3 at, float height) {
     return false;
 }
 
-void open_professions() {
-    hud_windows.professions = 1;
-}
+void open_professions() { professions_window_show(true); }
 
 }  // namespace
 

@@ -187,8 +187,12 @@ void character_record_of_player(CharacterRecord& r) {
     r.targets_hit = player.targets_hit;
     r.bullseyes = player.bullseyes;
     r.kills = player.kills;
-    const int32_t look[LOOK_FIELDS] = {player_look.woman, player_look.skin,  player_look.eyes,
-                                       player_look.hair,  player_look.style, player_look.beard};
+    // Looks being tried on the edit screen are not the character's until "Valider".
+    AppearanceChoice chosen = player_look;
+    float heading = player.heading;
+    character_creation_confirmed_look(&chosen, &heading);
+    const int32_t look[LOOK_FIELDS] = {chosen.woman, chosen.skin,  chosen.eyes,
+                                       chosen.hair,  chosen.style, chosen.beard};
     for (int i = 0; i < LOOK_FIELDS; ++i) r.look[i] = look[i];
     r.inventory = 1;
     r.purse = player.purse;
@@ -199,7 +203,7 @@ void character_record_of_player(CharacterRecord& r) {
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) r.givers[g] = giver_quest[g];
     for (int i = 0; i < PROFESSION_COUNT; ++i) r.professions[i] = profession_level[i];
     r.has_position = 1;
-    float x = player.pos_x, z = player.pos_z, heading = player.heading;
+    float x = player.pos_x, z = player.pos_z;
     if (underground) {
         x = kOutsideX;
         z = kOutsideZ;
@@ -249,6 +253,13 @@ void character_save_current() {
     char name[64];
     character_file_name(current_slot, name, sizeof name);
     character_save_to(name);
+}
+
+void character_save_on_quit() {
+    // The list shows its character as the file holds it, only turned to face
+    // the view (play was saved on the way there): nothing new to keep.
+    if (character_select_open) return;
+    character_save_current();
 }
 
 bool characters_migrate_old_save() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "persist/character_record.h"
+#include "world/human.h"
 
 constexpr int CHARACTER_SLOTS = 8;
 
@@ -36,6 +37,8 @@ int character_file_read(const char* name, char* buffer, int capacity);
 bool character_save_to(const char* name);
 // Saves the current slot (nothing without one).
 void character_save_current();
+// The save made when the game ends: only what the player has confirmed.
+void character_save_on_quit();
 // Resets, then applies the file; true when some file was read.
 bool character_load(const char* name);
 // Applies a character text to the live game (after a reset).
@@ -66,5 +69,8 @@ bool character_start_play(bool online, const char* server_address);
 // Creation screen (render/character_creation.cpp).
 void character_creation_open_new();
 void character_creation_open_edit();
+// While the appearance is being edited: the looks and heading from before
+// the edit, which "Valider" has not yet replaced; false otherwise.
+bool character_creation_confirmed_look(AppearanceChoice* look, float* heading);
 // Random name for a sex, from the screen's own generator.
 const char* character_random_name(bool woman);

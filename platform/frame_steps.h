@@ -54,4 +54,5 @@ void ui_flush();
 // Exit.
 void options_write();
 void character_save_current();
+void character_save_on_quit();
 void net_shutdown();

@@ -114,7 +114,7 @@ void game_frame() {
 
 int game_shutdown() {
     options_write();
-    character_save_current();
+    character_save_on_quit();
     net_shutdown();
     return 0;
 }

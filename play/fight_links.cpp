@@ -35,6 +35,11 @@ bool any_window_open() {
 
 }  // namespace
 
+void professions_window_show(bool open) {
+    if (open) close_all_windows();
+    hud_windows.professions = open ? 1 : 0;
+}
+
 bool player_window_keys() {
     if (title_overlay || hud_dialog_state().open) return false;
     if (binding_pressed(BIND_MAP)) {
@@ -59,7 +64,7 @@ bool player_window_keys() {
         return true;
     }
     if (binding_pressed(BIND_PROFESSIONS)) {
-        toggle(&hud_windows.professions);
+        professions_window_show(!hud_windows.professions);
         return true;
     }
     return false;

@@ -11,6 +11,10 @@ constexpr int CREATURE_SLOT_LIMIT = 192;
 // Window keys (map, spellbook, character, journal, professions); true when
 // one acted, which skips the rest of this frame's key and mouse handling.
 bool player_window_keys();
+// Opens the professions window as its key does (closing the map, spellbook,
+// journal and character sheet), or closes it; a trainer's "Voir mes métiers"
+// and the window's own close button come here too.
+void professions_window_show(bool open);
 void player_action_bar_keys();
 void player_target_key();
 // Escape and focus loss (pause dialog, clearing the target).

@@ -252,6 +252,13 @@ void character_creation_open_edit() {
     plat_set_cursor_captured(false);
 }
 
+bool character_creation_confirmed_look(AppearanceChoice* look, float* heading) {
+    if (!character_creation_open || !edit_mode) return false;
+    *look = look_before_edit;
+    *heading = heading_before_edit;
+    return true;
+}
+
 bool player_presentation_portrait() { return character_creation_open && step == 2 && portrait_view; }
 
 // Where the screen stands (tests).

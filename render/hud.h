@@ -195,5 +195,8 @@ void professions_draw();
 void merchant_window_draw();
 void loot_window_draw();
 void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
+// The item's tooltip (statistics, class, comparison, price) beside a box,
+// ending with `hint` in place of the bag's click hint.
+void item_tooltip_with_hint(int id, HudRect beside, const char* hint);
 void skill_drag_draw();          // the skill icon being dragged, if any
 void options_screen();               // drawn and handled while open

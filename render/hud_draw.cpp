@@ -246,7 +246,12 @@ void draw_title_overlay() {
     const float s = hud_scale;
     full_screen(Vec4{0.06f, 0.09f, 0.07f, 0.6f});
     const char* title = "Tervanne";
-    const char* line1 = "Un archer de la Table ronde s'entraîne à l'orée de la forêt.";
+    // The character about to play, by class.
+    static const char* const openings[3] = {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
+                                            "Un guerrier de la Table ronde s'entraîne à l'orée de la forêt.",
+                                            "Un druide de la Table ronde s'entraîne à l'orée de la forêt."};
+    const int cls = hud_player.player_class;
+    const char* line1 = openings[cls >= 0 && cls <= 2 ? cls : 0];
     const char* line2 = "Des cibles l'attendent, et une épée dort dans le roc.";
     const char* click = "Cliquer pour jouer";
     float w = ui_text_width(title, 34 * s, UI_FONT_TITLE);

@@ -80,7 +80,9 @@ const char* class_word(int c) {
     return c >= 1 && c <= 3 ? n[c - 1] : "";
 }
 
-void fill_tip(Tip& t, int id, int count, bool worn, bool compare) {
+// `hint`, when given, stands in for the bag's click hint (a window where a
+// click on the item does something else).
+void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hint = nullptr) {
     const ItemDef& d = item_def(id);
     t.add(d.name, quality_colour((int)d.quality), 19.0f, UI_FONT_TITLE);
     const char* kn = kind_name((int)d.kind);
@@ -121,7 +123,9 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare) {
         t.add(hud_fmt("Prix de vente : %d deniers (×%d : %d)", unit, count, unit * count), HUD_GOLD);
     else
         t.add(hud_fmt("Prix de vente : %d denier%s", unit, plural(unit)), HUD_GOLD);
-    if (worn)
+    if (hint)
+        t.add(hint, kDim);
+    else if (worn)
         t.add("Clic : retirer", kDim);
     else if (d.kind == KIND_POTION)
         t.add("Clic : boire  ·  Maj + clic : jeter", kDim);
@@ -152,11 +156,11 @@ void draw_tip(const Tip& t, float x, float y) {
     }
 }
 
-void item_tooltip(int id, int count, bool worn, const Box& near, const char* extra) {
+void item_tooltip(int id, int count, bool worn, const Box& near, const char* extra, const char* hint = nullptr) {
     if (!item_exists(id)) return;
     float s = sc();
     Tip t{};
-    fill_tip(t, id, count, worn, true);
+    fill_tip(t, id, count, worn, true, hint);
     if (extra) t.add(extra, HUD_GOLD);
     Box size = tip_size(t);
     float cw = (float)plat_input.client_width, ch = (float)plat_input.client_height;
@@ -182,6 +186,14 @@ void item_tooltip(int id, int count, bool worn, const Box& near, const char* ext
         }
     }
 }
+
+}  // namespace
+
+void item_tooltip_with_hint(int id, HudRect beside, const char* hint) {
+    item_tooltip(id, 1, false, Box{beside.x, beside.y, beside.w, beside.h}, nullptr, hint);
+}
+
+namespace {
 
 // ---- Character sheet ---------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "tests/support/drawn_text.h"
 
 namespace {
 
@@ -481,33 +482,6 @@ int first_quad(Vec4 colour) {
     return -1;
 }
 
-// The letters drawn in one colour, read back from the glyphs' atlas boxes
-// (spaces draw nothing, so they are missing).
-std::string drawn_text(Vec4 colour) {
-    std::string out;
-    const UiVertex* v = ui_batch_vertices();
-    for (int i = 0; i + 5 < ui_batch_count(); i += 6) {
-        if ((int)v[i].mode != UI_GLYPH || !same_colour(Vec4{v[i].r, v[i].g, v[i].b, v[i].a}, colour)) continue;
-        for (const GlyphRecord& g : font_glyphs) {
-            if (std::fabs(g.atlas_x / 1024.0f - v[i].u) > 1e-6f || std::fabs(g.atlas_y / 991.0f - v[i].v) > 1e-6f)
-                continue;
-            int32_t c = g.code_point;
-            if (c < 0x80) {
-                out += (char)c;
-            } else if (c < 0x800) {
-                out += (char)(0xC0 | (c >> 6));
-                out += (char)(0x80 | (c & 0x3F));
-            } else {
-                out += (char)(0xE0 | (c >> 12));
-                out += (char)(0x80 | ((c >> 6) & 0x3F));
-                out += (char)(0x80 | (c & 0x3F));
-            }
-            break;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
@@ -700,4 +674,29 @@ TEST_F(Hud, OnlineLineAndCatacombEntranceLabel) {
     ui_batch_clear();
     hud_draw();
     EXPECT_EQ(drawn_text(label), "");
+}
+
+// The title overlay speaks of the character who is about to play, not always
+// of an archer.
+TEST_F(Hud, TitleOverlayNamesTheCharactersClass) {
+    const char* const opening[3] = {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
+                                    "Un guerrier de la Table ronde s'entraîne à l'orée de la forêt.",
+                                    "Un druide de la Table ronde s'entraîne à l'orée de la forêt."};
+    const int saved_class = hud_player.player_class;
+    for (int cls = 0; cls < 3; ++cls) {
+        hud_player.player_class = cls;
+        hud_title_overlay = 1;
+        ui_batch_clear();
+        hud_draw();
+        std::string text = drawn_text(HUD_PARCHMENT);
+        EXPECT_NE(text.find(without_spaces(opening[cls])), std::string::npos) << "class " << cls;
+        EXPECT_NE(text.find(without_spaces("Des cibles l'attendent, et une épée dort dans le roc.")),
+                  std::string::npos);
+        for (int other = 0; other < 3; ++other) {
+            if (other != cls) {
+                EXPECT_EQ(text.find(without_spaces(opening[other])), std::string::npos);
+            }
+        }
+    }
+    hud_player.player_class = saved_class;
 }

@@ -6,10 +6,13 @@
 #include <cstring>
 
 #include "content/professions_screen.h"
+#include "content/quests.h"
 #include "play/combat.h"
 #include "tests/professions/professions_game.h"
 #include "world/camelot.h"
 #include "world/terrain_paint.h"
+#include "world/villagers.h"
+#include "tests/support/drawn_text.h"
 
 namespace {
 
@@ -361,4 +364,140 @@ TEST(ProfessionsScreen, LevelColoursByGap) {
     EXPECT_TRUE(same(recipe_level_colour(15), Vec4{1.0f, 0.9f, 0.25f, 1}));
     EXPECT_TRUE(same(recipe_level_colour(30), Vec4{0.35f, 0.9f, 0.35f, 1}));
     EXPECT_TRUE(same(recipe_level_colour(45), Vec4{0.6f, 0.6f, 0.6f, 1}));
+}
+
+namespace {
+
+const Vec4 MATERIAL_HELD = HUD_PARCHMENT, MATERIAL_MISSING = {0.9f, 0.45f, 0.4f, 1.0f};
+
+// A window size of our own for the layout (the next frame takes the scene's back).
+void window_size(int width, int height) {
+    plat_input.client_width = width;
+    plat_input.client_height = height;
+    hud_scale = (float)height / 1080.0f;
+}
+
+// The professions window alone into the batch, with the pointer at (mx, my).
+void draw_professions_window(float mx, float my) {
+    plat_input.mouse_x = (int)mx;
+    plat_input.mouse_y = (int)my;
+    ui_batch_clear();
+    professions_draw();
+}
+
+}  // namespace
+
+// The materials of every recipe stay inside their row, left of the button,
+// whatever the window size ("Bâton de lune" lists three).
+TEST(ProfessionsScreen, MaterialListsStayInsideTheirRowsAtEveryWindowSize) {
+    ASSERT_TRUE(professions_game());
+    fresh_player_at(100.0f, 40.0f);
+    add_to_bag(MOONFLOWER);  // one held, one missing colour on the same row
+    hud_windows.professions = 1;
+    const int sizes[][2] = {{1280, 720}, {1920, 1080}, {1024, 768}, {800, 600}, {2560, 1080}};
+    for (const auto& size : sizes) {
+        for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
+            professions_selected = p;
+            window_size(size[0], size[1]);
+            draw_professions_window(0.0f, 0.0f);
+            std::vector<DrawnQuad> glyphs = drawn_quads(UI_GLYPH);
+            for (int k = 0; professions_recipe_at_row(k) >= 0; ++k) {
+                HudRect r = recipe_row_box(k), bt = recipe_button_box(k);
+                int letters = 0;
+                float right = 0.0f, top = 1e9f, bottom = 0.0f;
+                for (const DrawnQuad& g : glyphs) {
+                    bool material = drawn_same_colour(g.colour, MATERIAL_HELD) ||
+                                    drawn_same_colour(g.colour, MATERIAL_MISSING);
+                    float mid_y = (g.y0 + g.y1) * 0.5f;
+                    if (!material || g.x0 < r.x || mid_y < r.y || mid_y > r.y + r.h) continue;
+                    ++letters;
+                    right = std::fmax(right, g.x1);
+                    top = std::fmin(top, g.y0);
+                    bottom = std::fmax(bottom, g.y1);
+                }
+                const char* product = item_name(recipes[professions_recipe_at_row(k)].product);
+                EXPECT_LE(right, bt.x) << size[0] << "x" << size[1] << " " << product << ": over the button";
+                EXPECT_GE(top, r.y) << size[0] << "x" << size[1] << " " << product;
+                EXPECT_LE(bottom, r.y + r.h) << size[0] << "x" << size[1] << " " << product << ": below the row";
+                EXPECT_GT(letters, 8) << "row " << k << " lists its materials";
+            }
+        }
+    }
+    ui_batch_clear();  // none of it into the next frame drawn
+    hud_windows.professions = 0;
+    idle_frames(1);
+    professions_reset();
+}
+
+// Hovering a product shows the item's own tooltip (statistics, class,
+// comparison with what is worn, price), with the crafting hint in place of
+// the bag's click hint.
+TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
+    ASSERT_TRUE(professions_game());
+    fresh_player_at(100.0f, 40.0f);
+    hud_windows.professions = 1;
+    professions_selected = PROF_ALCHEMY;
+    ASSERT_EQ(recipes[professions_recipe_at_row(2)].product, 71);  // "Bâton de sauge", druids only
+    window_size(SCENE_W, SCENE_H);
+    HudRect r = recipe_row_box(2);
+    const Vec4 dim = {0.73f, 0.69f, 0.58f, 1.0f}, red = {0.95f, 0.3f, 0.25f, 1.0f}, green = {0.35f, 0.95f, 0.35f, 1.0f};
+    draw_professions_window(r.x + 30.0f, r.y + 20.0f);
+    std::string stats = drawn_text(HUD_PARCHMENT), hints = drawn_text(dim);
+    EXPECT_NE(stats.find("+1Endurance"), std::string::npos) << stats;
+    EXPECT_NE(stats.find("+8%dedégâts"), std::string::npos);
+    EXPECT_NE(stats.find("+1Agilité"), std::string::npos);
+    EXPECT_NE(drawn_text(red).find("Classe:Druide"), std::string::npos) << "an archer cannot wield it";
+    EXPECT_NE(drawn_text(green).find("Emplacementlibre:toutestgain"), std::string::npos);
+    EXPECT_NE(drawn_text(HUD_GOLD).find(without_spaces(hud_fmt("Prix de vente : %d deniers", sell_price(71)))),
+              std::string::npos);
+    EXPECT_NE(hints.find("Fabriquéaveclesmatériauxci-contre"), std::string::npos);
+    EXPECT_EQ(hints.find("Clic:équiper"), std::string::npos) << "a click on the product equips nothing";
+
+    // With a bow worn, the comparison names it.
+    equipment[11] = 67;
+    draw_professions_window(r.x + 30.0f, r.y + 20.0f);
+    EXPECT_NE(drawn_text(dim).find("Comparéà:Arcdechassegainé"), std::string::npos);
+    EXPECT_NE(drawn_text(dim).find("Actuellementéquipé"), std::string::npos);
+    equipment[11] = 0;
+    ui_batch_clear();  // none of it into the next frame drawn
+
+    // A picture of it, for a person to look at.
+    professions_selected = PROF_ALCHEMY;
+    profession_level[PROF_ALCHEMY] = 50;
+    HudRect last = recipe_row_box(4);
+    std::vector<InputState> look(1, idle_input());
+    look[0].mouse_x = (int)(last.x + 30.0f);
+    look[0].mouse_y = (int)(last.y + 20.0f);
+    play(look, 1);
+    EXPECT_TRUE(headless_screenshot("professions_product_tooltip.png"));
+    hud_windows.professions = 0;
+    idle_frames(1);
+    professions_reset();
+}
+
+// A trainer's "Voir mes métiers" opens the window as its key does: the sheet,
+// the map or the journal open under it close.
+TEST(ProfessionsScreen, TrainersButtonOpensTheWindowAsItsKeyDoes) {
+    ASSERT_TRUE(professions_game());
+    Vec3 smith = villager_state(0).position;
+    for (int opener : {BIND_CHARACTER, BIND_MAP, BIND_JOURNAL}) {
+        fresh_player_at(smith.x + 2.0f, smith.z);
+        idle_frames(2);
+        press_key(bindings[opener], 1);
+        ASSERT_TRUE(character_sheet_open || hud_windows.map || hud_windows.journal) << opener;
+        talk_to_villager(0);
+        ASSERT_TRUE(hud_dialog_state().open);
+        ASSERT_STREQ(hud_dialog_state().buttons[0].label, "Voir mes métiers");
+        DialogLayout l = hud_dialog_layout();
+        click_at(l.buttons[0].x + l.buttons[0].w * 0.5f, l.buttons[0].y + l.buttons[0].h * 0.5f);
+        EXPECT_FALSE(hud_dialog_state().open);
+        EXPECT_TRUE(hud_windows.professions) << opener;
+        EXPECT_FALSE(character_sheet_open) << opener;
+        EXPECT_FALSE(hud_windows.map) << opener;
+        EXPECT_FALSE(hud_windows.journal) << opener;
+        EXPECT_FALSE(plat_input.cursor_captured) << "the window frees the mouse";
+        // And its key closes it again.
+        press_key(bindings[BIND_PROFESSIONS], 1);
+        EXPECT_FALSE(hud_windows.professions);
+    }
 }

@@ -19,6 +19,7 @@
 #include "content/quests.h"
 #include "play/bindings.h"
 #include "play/combat.h"
+#include "play/item_windows.h"
 #include "play/player.h"
 #include "play/quest_state.h"
 #include "render/hud.h"
@@ -109,14 +110,31 @@ void shot(const char* name) {
     headless_screenshot(name);
 }
 
+// The game starts once for the whole program.
+bool start_game() {
+    static int state = -1;
+    if (state < 0) {
+        headless_set_window_size(W, H);
+        headless_set_time_step(0.05);
+        scene_economy();
+        state = game_startup() == 0 ? 1 : 0;
+    }
+    return state == 1;
+}
+
+std::string file_key(const std::string& text, const char* key) {
+    std::string k = std::string("\r\n") + key + " ";
+    size_t at = text.find(k);
+    if (at == std::string::npos) return "";
+    at += k.size();
+    return text.substr(at, text.find('\r', at) - at);
+}
+
 }  // namespace
 
 TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     clear_game_files();
-    headless_set_window_size(W, H);
-    headless_set_time_step(0.05);
-    scene_economy();
-    ASSERT_EQ(game_startup(), 0);
+    ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     hud_title_overlay = 0;
 
@@ -257,5 +275,72 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_TRUE(saved_line("niveau 10"));
     main_loop_set_draw_interval(1);
     game_shutdown();
+    clear_game_files();
+}
+
+// Quitting keeps only what the player confirmed: looks tried on the edit
+// screen without "Valider", and the heading the list turns its preview to,
+// stay out of the file, while what was played is still saved.
+TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
+    clear_game_files();
+    ASSERT_TRUE(start_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    hud_title_overlay = 0;
+    current_slot = selected_slot = -1;
+    characters_load();
+    ASSERT_TRUE(character_creation_open);
+
+    // A druid: the third card, "Suivant", "Commencer".
+    click(W * 0.5f + 540 * S, 300 * S);
+    EXPECT_EQ(player.player_class, CLASS_DRUID);
+    click(W * 0.5f + 30 * S + 150 * S, 830 * S + 28 * S);
+    ASSERT_EQ(character_creation_step(), 2);
+    click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);
+    ASSERT_FALSE(character_creation_open);
+    ASSERT_EQ(current_slot, 0);
+    // The overlay a player meets first, for a person to look at.
+    hud_title_overlay = 1;
+    shot("titre-druide.png");
+    hud_title_overlay = 0;
+
+    // Some play, then the appearance screen from the sheet: a new skin tried.
+    player.purse = 123;
+    player.heading = player.camera_yaw = 2.0f;
+    int skin = player_look.skin;
+    key(bindings[BIND_CHARACTER]);
+    ASSERT_TRUE(character_sheet_open);
+    Box look = sheet_appearance_box();
+    click(look.x + look.w * 0.5f, look.y + look.h * 0.5f);
+    ASSERT_TRUE(character_creation_open);
+    float sel_x = 48 * S + 28 * S + (620 * S - 56 * S) - 20 * S;
+    float skin_y = 60 * S + 22 * S + 110 * S + 60 * S + 48 * S + 18 * S;
+    click(sel_x, skin_y);
+    ASSERT_EQ(player_look.skin, (skin + 1) % 5);
+    EXPECT_NE(player.heading, 2.0f) << "the preview turns him to the camera";
+
+    // The window closes there: the play is kept, the skin never chosen is not.
+    game_shutdown();
+    std::string text = read_file(slot_name(0).c_str());
+    EXPECT_EQ(file_key(text, "bourse"), "123");
+    EXPECT_EQ(file_key(text, "apparence_peau"), std::to_string(skin)) << "looks never confirmed were saved";
+    EXPECT_EQ(file_key(text, "cap"), "2000") << "the preview's heading was saved";
+    // "Valider" is what keeps them.
+    click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);
+    ASSERT_FALSE(character_creation_open);
+    EXPECT_EQ(file_key(read_file(slot_name(0).c_str()), "apparence_peau"), std::to_string((skin + 1) % 5));
+    EXPECT_NEAR(player.heading, 2.0f, 1e-6f);
+
+    // A new start: the list turns him to face the view; quitting from there
+    // leaves his file as it was.
+    current_slot = selected_slot = -1;
+    characters_load();
+    ASSERT_TRUE(character_select_open);
+    run(5);
+    EXPECT_GT(std::fabs(player.heading - 2.0f), 0.1f) << "the list's preview faces the view";
+    std::string before = read_file(slot_name(0).c_str());
+    game_shutdown();
+    std::string after = read_file(slot_name(0).c_str());
+    EXPECT_EQ(file_key(after, "cap"), "2000") << "the preview's heading was saved";
+    EXPECT_TRUE(after == before) << "the file changed";
     clear_game_files();
 }
