@@ -250,12 +250,20 @@ void turn_in(int ch, int at) {
     const QuestDef* q = current(ch);
     Ref r = ref(ch);
     if (!q || *r.etat != 2) return;
-    if (q->item != 0 && !remove_from_bag(q->item, q->count)) {
+    if (q->item != 0 && count_in_bag(q->item) < q->count) {
         hud_message("Il vous manque des objets.", 1.6f);
         *r.etat = 1;
         refresh_entry(ch);
         return;
     }
+    // The reward must fit before anything is taken or given: a full bag
+    // leaves the quest waiting, as the ossuary chest waits.
+    int take_id = q->item, take_count = q->count;
+    if (item_exists(q->reward) && !bag_can_hold_after_taking(&take_id, &take_count, q->item != 0 ? 1 : 0, q->reward)) {
+        hud_message("Votre sac est plein.", 1.6f);
+        return;
+    }
+    if (q->item != 0) remove_from_bag(q->item, q->count);
     hud_tracker_clear(panel_slot(ch));
     stories[panel_slot(ch)][0] = 0;
     hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);

@@ -288,15 +288,22 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     EXPECT_TRUE(near_anvil({a.x + 3.9f, 0, a.z}));
     EXPECT_FALSE(near_anvil({a.x + 4.1f, 0, a.z}));
 
-    // A full bag: the materials are gone, the product is lost, no roll.
+    // A full bag refuses the craft before anything is spent: no product is
+    // ever lost, and the window's button says why.
     inventory_clear();
     bag[0] = BagSlot{SAGE, 5};
     for (int s = 1; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
-    EXPECT_TRUE(craft(0));
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein : l'objet tombe à vos pieds et se perd.");
-    EXPECT_EQ(count_in_bag(SAGE), 3);
+    EXPECT_STREQ(craft_refusal(0), "Votre sac est plein.");
+    EXPECT_FALSE(craft(0));
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(count_in_bag(SAGE), 5);
     EXPECT_EQ(count_in_bag(MINOR_POTION), 0);
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 1);
+    // Materials that empty their slot leave room for the product.
+    bag[0] = BagSlot{SAGE, 2};
+    EXPECT_TRUE(craft(0));
+    EXPECT_EQ(bag[0].id, MINOR_POTION);
+    EXPECT_EQ(count_in_bag(SAGE), 0);
 }
 
 TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {

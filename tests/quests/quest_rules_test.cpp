@@ -261,6 +261,57 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     EXPECT_FALSE(hud_dialog_state().open);
 }
 
+// A reward that does not fit is never lost: the turn-in waits, and nothing
+// changes (collected items, experience, the quest's state and panel entry).
+TEST(QuestTurnIn, AFullBagRefusesTheTurnInAndChangesNothing) {
+    fresh_quests(10);
+    giver_quest[DODINEL] = {0, 2, 8};
+    quests_refresh_panel();
+    for (int s = 0; s < BAG_SLOTS; ++s) bag[s] = BagSlot{69, 1};
+    talk_to_giver(DODINEL);
+    ASSERT_EQ(button_label(0), "Terminer la quête");
+    press(0);
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(giver_quest[DODINEL].numero, 0);
+    EXPECT_EQ(giver_quest[DODINEL].etat, 2);
+    EXPECT_EQ(giver_quest[DODINEL].compte, 8);
+    EXPECT_EQ(player.experience, 0);
+    EXPECT_EQ(player.level, 10);
+    EXPECT_EQ(count_in_bag(69), BAG_SLOTS);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->shown);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    // Room made, the same talk turns it in.
+    bag[0] = BagSlot{};
+    talk_to_giver(DODINEL);
+    press(0);
+    EXPECT_EQ(giver_quest[DODINEL].numero, 1);
+    EXPECT_EQ(count_in_bag(39), 1);
+    close_dialog();
+
+    // A collection quest: the stack left after the turn-in still fills the bag.
+    giver_quest[BLAISE] = {1, 1, 0};
+    bag[0] = BagSlot{47, 12};
+    givers_recount();
+    ASSERT_EQ(giver_quest[BLAISE].etat, 2);
+    int experience = player.experience;
+    talk_to_giver(BLAISE);
+    press(0);
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(count_in_bag(47), 12);
+    EXPECT_EQ(giver_quest[BLAISE].numero, 1);
+    EXPECT_EQ(giver_quest[BLAISE].etat, 2);
+    EXPECT_EQ(player.experience, experience);
+    EXPECT_EQ(count_in_bag(27), 0);
+    // Exactly the goal: its slot empties and takes the reward.
+    bag[0] = BagSlot{47, 10};
+    talk_to_giver(BLAISE);
+    press(0);
+    EXPECT_EQ(giver_quest[BLAISE].numero, 2);
+    EXPECT_EQ(bag[0].id, 27);
+    EXPECT_EQ(count_in_bag(47), 0);
+    close_dialog();
+}
+
 TEST(QuestCounting, BossesAreNeverOrdinaryKillsAndAreasHold) {
     fresh_quests(20);
     giver_quest[DODINEL] = {0, 1, 0};
