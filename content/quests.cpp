@@ -399,6 +399,10 @@ void normalise(int ch, int* numero, int* etat, int* compte) {
     if (*compte < 0) *compte = 0;
     if (*compte > goal) *compte = goal;
     if (*etat == 0) *compte = 0;
+    // A kill quest stands where its count says: met at the goal, not met below
+    // it (a file may say "8 / 8" and still ask for a kill). Collection quests
+    // follow the bag at every frame instead.
+    if ((*etat == 1 || *etat == 2) && q.item == 0 && q.kill_type != QUEST_TALK) *etat = *compte >= goal ? 2 : 1;
 }
 
 bool within_area(const QuestDef& q, const Creature* c) {

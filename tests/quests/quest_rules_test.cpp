@@ -4,11 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "persist/characters.h"
 #include "tests/quests/quest_helpers.h"
 
 namespace {
 
-constexpr int DODINEL = 0, BLAISE = 2, GALESCHIN = 4, ARTHUR = 5, HUGUES = 6, OGRIN = 7;
+constexpr int DODINEL = 0, YVAIN = 1, BLAISE = 2, GALESCHIN = 4, ARTHUR = 5, HUGUES = 6, OGRIN = 7;
 
 int goal_species(const QuestDef& q) {
     if (q.boss != 0) return elite_defs[q.boss].species;
@@ -102,6 +103,30 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     EXPECT_FALSE(hud_tracker_get(0)->shown);
     EXPECT_FALSE(hud_tracker_get(2 + DODINEL)->shown);
     EXPECT_STREQ(hud_tracker_get(2 + HUGUES)->lines[0], "Pillards du ravin abattus : 8 / 8");
+}
+
+// After a load a kill quest's state follows its count: at the goal it waits
+// to be turned in, below it the kills still count.
+TEST(QuestState, ALoadedKillQuestStandsWhereItsCountSays) {
+    fresh_quests(10);
+    character_apply_text(
+        "# Tervanne - sauvegarde\r\nversion 2\r\nniveau 10\r\n"
+        "quete_numero 0\r\nquete_etat 1\r\nquete_abattus 10\r\n"
+        "dame_numero 0\r\ndame_etat 2\r\ndame_compte 0\r\nquetes_v 2\r\n"
+        "dodinel_numero 0\r\ndodinel_etat 1\r\ndodinel_compte 8\r\n"
+        "yvain_numero 0\r\nyvain_etat 2\r\nyvain_compte 3\r\n");
+    EXPECT_EQ(quete_etat, 2);
+    EXPECT_EQ(dame_etat, 1);
+    EXPECT_EQ(giver_quest[DODINEL].etat, 2);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    talk_to_giver(DODINEL);
+    EXPECT_EQ(button_label(0), "Terminer la quête");
+    close_dialog();
+    EXPECT_EQ(giver_quest[YVAIN].etat, 1);
+    EXPECT_FALSE(hud_tracker_get(2 + YVAIN)->completed);
+    EXPECT_STREQ(hud_tracker_get(2 + YVAIN)->lines[0], "Brigands abattus : 3 / 8");
+    kill(SP_BRIGAND, -224, -104);
+    EXPECT_EQ(giver_quest[YVAIN].compte, 4);
 }
 
 TEST(QuestState, OldFilesOfVivianesChainAreMigratedBeforeTheRangeCheck) {
