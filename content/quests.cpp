@@ -12,9 +12,11 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/items.h"
+#include "play/loot.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
+#include "world/population.h"
 #include "world/terrain.h"
 
 int quete_numero, quete_etat, quete_abattus;
@@ -177,6 +179,9 @@ Vec3 map_place(int ch, const QuestDef& q, int etat) {
     if (ch == CHAIN_LADY && q.boss == ELITE_GROGNARD) return creature_usual_place(SP_GOBLIN, -1);
     if (ch == CHAIN_LADY && q.item != 0) return creature_usual_place(SP_BOAR, -1);
     if (q.kill_type >= 0) return creature_usual_place(q.kill_type, ch < QUEST_GIVER_COUNT ? ch : -1);
+    // A chief at his haunt; what is collected, where its carriers live.
+    if (q.boss > 0) return chief_haunt(q.boss);
+    if (q.item != 0 && loot_source_species(q.item) >= 0) return creature_usual_place(loot_source_species(q.item), -1);
     return chain_position(ch);
 }
 

@@ -198,6 +198,17 @@ void loot_add(Creature* c, int id) {
     c->loot[c->loot_count++] = id;
 }
 
+int loot_source_species(int id) {
+    // The first drops of each type's row of the table above.
+    static const struct {
+        int id, species;
+    } sources[] = {{10, SP_BOAR}, {11, SP_BOAR}, {41, SP_WOLF},     {42, SP_WOLF}, {47, SP_SKELETON},
+                   {74, SP_BEAR}, {75, SP_BEAR}, {76, SP_FELON}};
+    for (const auto& s : sources)
+        if (s.id == id) return s.species;
+    return -1;
+}
+
 void loot_roll_for_class(Creature* c, int player_class) {
     if (!c) return;
     c->loot_count = 0;

@@ -1,6 +1,7 @@
 // The quest rules without a running game: stored triples, the counters, the
 // talk of each giver in each state, and every quest of the tables played by
 // its goal, from the offer to the reward.
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -449,6 +450,35 @@ TEST(QuestTables, EveryQuestIsPlayableByItsGoal) {
               "Ton cœur est droit, archer. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses "
               "côtés.");
     close_dialog();
+}
+
+// The objective marker of a quest under way points where its goal is: a
+// chief's haunt, or the ground of the creatures that carry what is asked,
+// never the giver the player has just left.
+TEST(QuestPanel, BossAndCollectionQuestsPointWhereTheGoalIs) {
+    constexpr int GAUVAIN = 3;
+    struct Case {
+        int giver, quest;
+        float x, z;
+    } cases[] = {
+        {DODINEL, 1, 208, -156},   // Gueule-Grise's den
+        {YVAIN, 1, -224, -104},    // Gaudin le Rouge's camp
+        {BLAISE, 0, 46, 319},      // Ossian, before the cave
+        {BLAISE, 1, 48, 328},      // bone dust: the skeletons of the cave
+        {GAUVAIN, 2, 170, -835},   // broken blazons: the felons' camp
+        {GAUVAIN, 3, -20, -995},   // the Green Knight's chapel
+    };
+    for (const Case& c : cases) {
+        fresh_quests(20);
+        giver_quest[c.giver] = {c.quest, 0, 0};
+        talk_to_giver(c.giver);
+        press(0);
+        const QuestTrackerEntry* e = hud_tracker_get(2 + c.giver);
+        ASSERT_TRUE(e->shown) << c.giver << " " << c.quest;
+        EXPECT_LT(std::hypot(e->giver_position.x - c.x, e->giver_position.z - c.z), 12.0f)
+            << quest_givers[c.giver].quests[c.quest].name << " points at " << e->giver_position.x << ", "
+            << e->giver_position.z;
+    }
 }
 
 TEST(QuestTalk, ProgressTextsNeverShowARawPlaceholderOrWrongPlural) {
