@@ -187,7 +187,8 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     talk_to_giver(GALESCHIN);
     EXPECT_EQ(dialog_title(), "Galeschin le héraut");
     press(0);
-    EXPECT_EQ(giver_quest[8].etat, 0);
+    // The herald's quest is his own: Arthur, who takes it in, keeps his chain.
+    EXPECT_EQ(giver_quest[ARTHUR].numero + giver_quest[ARTHUR].etat + giver_quest[ARTHUR].compte, 0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 2);
     EXPECT_EQ(giver_quest[GALESCHIN].compte, 1);
     EXPECT_STREQ(hud_tracker_get(2 + GALESCHIN)->lines[0], "Parler au roi Arthur, à Camelot");
@@ -205,6 +206,7 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     EXPECT_NE(dialog_body().find("\n\nRécompense : 63 points d'expérience et "), std::string::npos);
     press(0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 3);
+    EXPECT_EQ(giver_quest[ARTHUR].numero, 0);  // turned in at him, not one of his
     EXPECT_EQ(count_in_bag(27), 1);
     EXPECT_FALSE(hud_tracker_get(2 + GALESCHIN)->shown);
     // At level 5 the king goes on with his own first quest.
