@@ -79,6 +79,8 @@ const char* craft_refusal(int recipe) {
         if (r.material[m] && count_in_bag(r.material[m]) < r.material_count[m]) return "Il manque des matériaux";
     if (r.profession == PROF_SMITHING && !near_anvil({player.pos_x, player.pos_y, player.pos_z}))
         return "Il faut être près d'une enclume (chez le marchand, ou à la forge de Camelot)";
+    // The product must find room once the materials are out, or nothing is spent.
+    if (!bag_can_hold_after_taking(r.material, r.material_count, 3, r.product)) return "Votre sac est plein.";
     return nullptr;
 }
 
@@ -92,11 +94,7 @@ bool craft(int recipe) {
     for (int m = 0; m < 3; ++m)
         if (r.material[m]) remove_from_bag(r.material[m], r.material_count[m]);
     Vec3 feet{player.pos_x, player.pos_y, player.pos_z};
-    if (!add_to_bag(r.product)) {
-        hud_message("Votre sac est plein : l'objet tombe à vos pieds et se perd.", 1.8f);
-        log_printf("Fabrication perdue (sac plein) : %s", item_name(r.product));
-        return true;
-    }
+    add_to_bag(r.product);  // room was checked above
     hud_message(hud_fmt("Fabriqué : %s", item_name(r.product)), 1.4f);
     log_printf("Fabriqué : %s", item_name(r.product));
     int sound = r.profession == PROF_SMITHING ? 23 : r.profession == PROF_ALCHEMY ? 7 : 15;

@@ -12,9 +12,11 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/items.h"
+#include "play/loot.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
+#include "world/population.h"
 #include "world/terrain.h"
 
 int quete_numero, quete_etat, quete_abattus;
@@ -177,6 +179,9 @@ Vec3 map_place(int ch, const QuestDef& q, int etat) {
     if (ch == CHAIN_LADY && q.boss == ELITE_GROGNARD) return creature_usual_place(SP_GOBLIN, -1);
     if (ch == CHAIN_LADY && q.item != 0) return creature_usual_place(SP_BOAR, -1);
     if (q.kill_type >= 0) return creature_usual_place(q.kill_type, ch < QUEST_GIVER_COUNT ? ch : -1);
+    // A chief at his haunt; what is collected, where its carriers live.
+    if (q.boss > 0) return chief_haunt(q.boss);
+    if (q.item != 0 && loot_source_species(q.item) >= 0) return creature_usual_place(loot_source_species(q.item), -1);
     return chain_position(ch);
 }
 
@@ -250,12 +255,20 @@ void turn_in(int ch, int at) {
     const QuestDef* q = current(ch);
     Ref r = ref(ch);
     if (!q || *r.etat != 2) return;
-    if (q->item != 0 && !remove_from_bag(q->item, q->count)) {
+    if (q->item != 0 && count_in_bag(q->item) < q->count) {
         hud_message("Il vous manque des objets.", 1.6f);
         *r.etat = 1;
         refresh_entry(ch);
         return;
     }
+    // The reward must fit before anything is taken or given: a full bag
+    // leaves the quest waiting, as the ossuary chest waits.
+    int take_id = q->item, take_count = q->count;
+    if (item_exists(q->reward) && !bag_can_hold_after_taking(&take_id, &take_count, q->item != 0 ? 1 : 0, q->reward)) {
+        hud_message("Votre sac est plein.", 1.6f);
+        return;
+    }
+    if (q->item != 0) remove_from_bag(q->item, q->count);
     hud_tracker_clear(panel_slot(ch));
     stories[panel_slot(ch)][0] = 0;
     hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
@@ -391,6 +404,10 @@ void normalise(int ch, int* numero, int* etat, int* compte) {
     if (*compte < 0) *compte = 0;
     if (*compte > goal) *compte = goal;
     if (*etat == 0) *compte = 0;
+    // A kill quest stands where its count says: met at the goal, not met below
+    // it (a file may say "8 / 8" and still ask for a kill). Collection quests
+    // follow the bag at every frame instead.
+    if ((*etat == 1 || *etat == 2) && q.item == 0 && q.kill_type != QUEST_TALK) *etat = *compte >= goal ? 2 : 1;
 }
 
 bool within_area(const QuestDef& q, const Creature* c) {

@@ -199,6 +199,17 @@ bool bag_can_hold(const int* ids, int count) {
     return ok;
 }
 
+bool bag_can_hold_after_taking(const int* take_ids, const int* take_counts, int takes, int id) {
+    if (!valid_id(id)) return false;
+    // What is taken may free the slot the new item needs: tried on a copy.
+    BagSlot saved[BAG_SLOTS];
+    std::memcpy(saved, bag, sizeof(bag));
+    for (int i = 0; i < takes && take_ids && take_counts; ++i) remove_from_bag(take_ids[i], take_counts[i]);
+    bool ok = add_to_bag(id);
+    std::memcpy(bag, saved, sizeof(bag));
+    return ok;
+}
+
 int count_in_bag(int id) {
     if (!valid_id(id)) return 0;
     int n = 0;

@@ -90,6 +90,10 @@ float weapon_damage_factor();
 // Empty slots in the bag, and whether a set of items would all fit.
 int bag_free_slots();
 bool bag_can_hold(const int* ids, int count);
+// Whether one more `id` would fit once `take_counts[i]` of each `take_ids[i]`
+// are taken out (a craft's materials, a quest's collected items); the bag is
+// left as it was.
+bool bag_can_hold_after_taking(const int* take_ids, const int* take_counts, int takes, int id);
 // Shared potion cooldown (seconds left); the frame step counts it down.
 extern float potion_cooldown;
 void items_update(float dt);

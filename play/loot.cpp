@@ -176,11 +176,37 @@ float ground_distance(const Creature* c) { return std::hypot(c->pos.x - player.p
 
 bool corpse_in_my_world(const Creature& c) { return c.in_use && c.world == (underground ? 1 : 0); }
 
+bool skinnable_beast(const Creature& c) {
+    return c.species == SP_BOAR || c.species == SP_WOLF || c.species == SP_BEAR;
+}
+
+// The body's fall takes the first half second after death.
+constexpr float CORPSE_SETTLED = 0.5f;
+
+// A beast waits its minute for the skinning knife, and the knife needs the
+// loot taken first: the minute runs from then. Searched late, it would
+// otherwise vanish at the next frame and could never be skinned.
+void keep_for_skinning(Creature* c) {
+    if (c->loot_count > 0 || c->loot_money > 0 || c->skinned || !skinnable_beast(*c)) return;
+    if (c->death_time > CORPSE_SETTLED) c->death_time = CORPSE_SETTLED;
+}
+
 }  // namespace
 
 void loot_add(Creature* c, int id) {
     if (!c || !item_exists(id) || c->loot_count >= 4 || c->loot_count < 0) return;
     c->loot[c->loot_count++] = id;
+}
+
+int loot_source_species(int id) {
+    // The first drops of each type's row of the table above.
+    static const struct {
+        int id, species;
+    } sources[] = {{10, SP_BOAR}, {11, SP_BOAR}, {41, SP_WOLF},     {42, SP_WOLF}, {47, SP_SKELETON},
+                   {74, SP_BEAR}, {75, SP_BEAR}, {76, SP_FELON}};
+    for (const auto& s : sources)
+        if (s.id == id) return s.species;
+    return -1;
 }
 
 void loot_roll_for_class(Creature* c, int player_class) {
@@ -266,8 +292,7 @@ void loot_close() {
     if (same && c->loot_count <= 0 && c->loot_money <= 0) {
         // An emptied corpse does not linger, unless it still waits for the
         // skinning knife.
-        bool beast = c->species == SP_BOAR || c->species == SP_WOLF || c->species == SP_BEAR;
-        bool skinnable = beast && !c->skinned;
+        bool skinnable = skinnable_beast(*c) && !c->skinned;
         float life = skinnable ? 60.0f : 15.0f;
         if (!skinnable && c->death_time < life - 10.0f) c->death_time = life - 10.0f;
     }
@@ -301,6 +326,7 @@ bool loot_take_money() {
     int m = c->loot_money;
     player.purse += m;
     c->loot_money = 0;
+    keep_for_skinning(c);
     snd_play(4, 0.8f);
     hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f, 1.0f,
                    0.34f);
@@ -319,6 +345,7 @@ bool loot_take_item(int index) {
     for (int i = index; i < c->loot_count - 1; ++i) c->loot[i] = c->loot[i + 1];
     c->loot_count -= 1;
     c->loot[c->loot_count] = 0;
+    keep_for_skinning(c);
     return true;
 }
 

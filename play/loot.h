@@ -14,6 +14,9 @@ extern Rng loot_rng;
 void loot_roll_for_class(Creature* c, int player_class);
 // Adds one item to a corpse's list; skipped when it already holds 4.
 void loot_add(Creature* c, int id);
+// The creature type whose own drops are the item (hides, trophies, bone
+// dust, blazons), or -1.
+int loot_source_species(int id);
 
 // A corpse that still holds something.
 bool corpse_lootable(const Creature* c);

@@ -216,3 +216,8 @@ void ambience_cave_guards_step() {
         return;
     }
 }
+
+Vec3 chief_haunt(int elite) {
+    if (elite < 1 || elite > ELITE_COUNT) return {0.0f, ground_height(0.0f, 0.0f), 0.0f};
+    return elite_haunt_centre(elite);
+}

@@ -350,10 +350,11 @@ TEST_F(CharacterFile, QuestChainsMigrateAndReset) {
         // Sire Keu's finished chain survives a reload; nonsense resets.
         {"quete_numero 2\r\nquete_etat 3\r\nquete_abattus 7\r\nquetes_v 2\r\n", {2, 3, 0}, {0, 0, 0}},
         {"quete_numero 5\r\nquete_etat 1\r\nquete_abattus 3\r\nquetes_v 2\r\n", {0, 0, 0}, {0, 0, 0}},
-        {"quete_numero 1\r\nquete_etat 1\r\nquete_abattus 99\r\nquetes_v 2\r\n", {1, 1, 10}, {0, 0, 0}},
+        // A count at the goal is an objective met, whatever state was stored.
+        {"quete_numero 1\r\nquete_etat 1\r\nquete_abattus 99\r\nquetes_v 2\r\n", {1, 2, 10}, {0, 0, 0}},
         // Old quest data (no "quetes_v"): numero 5 is Viviane's finished chain.
         {"dame_numero 5\r\ndame_etat 0\r\ndame_compte 4\r\n", {0, 0, 0}, {3, 3, 0}},
-        {"dame_numero 4\r\ndame_etat 1\r\ndame_compte 6\r\n", {0, 0, 0}, {2, 1, 1}},
+        {"dame_numero 4\r\ndame_etat 1\r\ndame_compte 6\r\n", {0, 0, 0}, {2, 2, 1}},
         {"dame_numero 3\r\ndame_etat 2\r\ndame_compte 2\r\n", {0, 0, 0}, {2, 0, 0}},
         // New data: numero 3 is the end of her chain; a bad state resets.
         {"dame_numero 3\r\ndame_etat 2\r\ndame_compte 2\r\nquetes_v 2\r\n", {0, 0, 0}, {3, 3, 0}},

@@ -8,6 +8,7 @@
 #include "content/professions_screen.h"
 #include "content/quests.h"
 #include "play/combat.h"
+#include "play/loot.h"
 #include "tests/professions/professions_game.h"
 #include "world/camelot.h"
 #include "world/terrain_paint.h"
@@ -219,6 +220,41 @@ TEST(Skinning, OnlyAnEmptiedBoarCorpseOnceAndAtTheLevelNeeded) {
     clear_world_creatures(0);
 }
 
+// A beast waits for the knife once its loot is taken, however late that is:
+// searched two minutes after death it must not vanish before it is skinned.
+TEST(Skinning, ABeastLootedLateStaysToBeSkinned) {
+    ASSERT_TRUE(professions_game());
+    Vec3 at{-150.0f, 0.0f, 40.0f};
+    fresh_player_at(at.x, at.z);
+    clear_world_creatures(0);
+    Creature* boar = spawn_creature(SP_BOAR, at + Vec3{1.5f, 0, 0}, at);
+    ASSERT_NE(boar, nullptr);
+    hit_creature(boar, 1e6f, boar->pos, 0, Vec3{1, 0, 0});
+    ASSERT_EQ(boar->ai_state, CS_DEAD);
+    uint32_t serial = boar->serial;
+    boar->loot[0] = 10;
+    boar->loot_count = 1;
+    boar->loot_money = 3;
+    boar->death_time = 110.0f;  // past its minute, kept for its loot
+    idle_frames(2);
+    ASSERT_TRUE(boar->in_use);
+    press_key(bindings[BIND_INTERACT], 1);
+    ASSERT_EQ(loot_corpse(), boar);
+    loot_take_all();
+    press_key(KEY_ESCAPE, 1);
+    EXPECT_EQ(count_in_bag(10), 1);
+    idle_frames(2);
+    ASSERT_TRUE(boar->in_use && boar->serial == serial && boar->ai_state == CS_DEAD) << "the corpse vanished";
+    EXPECT_NE(std::strstr(prompt(), "Dépecer : Sanglier"), nullptr) << prompt();
+    // Still there well after the loot, and skinned at last.
+    idle_frames(200);
+    ASSERT_TRUE(boar->in_use && boar->serial == serial);
+    press_key(bindings[BIND_INTERACT], 34);
+    EXPECT_GE(count_in_bag(BOAR_HIDE), 1);
+    EXPECT_TRUE(boar->skinned);
+    clear_world_creatures(0);
+}
+
 TEST(LevelRolls, GatheringAndCraftingChancesByGap) {
     EXPECT_EQ(skill_up_chance(24, false), 1.0f);
     EXPECT_EQ(skill_up_chance(25, false), 0.5f);
@@ -291,15 +327,22 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     EXPECT_TRUE(near_anvil({a.x + 3.9f, 0, a.z}));
     EXPECT_FALSE(near_anvil({a.x + 4.1f, 0, a.z}));
 
-    // A full bag: the materials are gone, the product is lost, no roll.
+    // A full bag refuses the craft before anything is spent: no product is
+    // ever lost, and the window's button says why.
     inventory_clear();
     bag[0] = BagSlot{SAGE, 5};
     for (int s = 1; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
-    EXPECT_TRUE(craft(0));
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein : l'objet tombe à vos pieds et se perd.");
-    EXPECT_EQ(count_in_bag(SAGE), 3);
+    EXPECT_STREQ(craft_refusal(0), "Votre sac est plein.");
+    EXPECT_FALSE(craft(0));
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(count_in_bag(SAGE), 5);
     EXPECT_EQ(count_in_bag(MINOR_POTION), 0);
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 1);
+    // Materials that empty their slot leave room for the product.
+    bag[0] = BagSlot{SAGE, 2};
+    EXPECT_TRUE(craft(0));
+    EXPECT_EQ(bag[0].id, MINOR_POTION);
+    EXPECT_EQ(count_in_bag(SAGE), 0);
 }
 
 TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {

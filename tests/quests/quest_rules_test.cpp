@@ -1,14 +1,16 @@
 // The quest rules without a running game: stored triples, the counters, the
 // talk of each giver in each state, and every quest of the tables played by
 // its goal, from the offer to the reward.
+#include <cmath>
 #include <cstring>
 #include <string>
 
+#include "persist/characters.h"
 #include "tests/quests/quest_helpers.h"
 
 namespace {
 
-constexpr int DODINEL = 0, BLAISE = 2, GALESCHIN = 4, ARTHUR = 5, HUGUES = 6, OGRIN = 7;
+constexpr int DODINEL = 0, YVAIN = 1, BLAISE = 2, GALESCHIN = 4, ARTHUR = 5, HUGUES = 6, OGRIN = 7;
 
 int goal_species(const QuestDef& q) {
     if (q.boss != 0) return elite_defs[q.boss].species;
@@ -104,6 +106,30 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     EXPECT_STREQ(hud_tracker_get(2 + HUGUES)->lines[0], "Pillards du ravin abattus : 8 / 8");
 }
 
+// After a load a kill quest's state follows its count: at the goal it waits
+// to be turned in, below it the kills still count.
+TEST(QuestState, ALoadedKillQuestStandsWhereItsCountSays) {
+    fresh_quests(10);
+    character_apply_text(
+        "# Tervanne - sauvegarde\r\nversion 2\r\nniveau 10\r\n"
+        "quete_numero 0\r\nquete_etat 1\r\nquete_abattus 10\r\n"
+        "dame_numero 0\r\ndame_etat 2\r\ndame_compte 0\r\nquetes_v 2\r\n"
+        "dodinel_numero 0\r\ndodinel_etat 1\r\ndodinel_compte 8\r\n"
+        "yvain_numero 0\r\nyvain_etat 2\r\nyvain_compte 3\r\n");
+    EXPECT_EQ(quete_etat, 2);
+    EXPECT_EQ(dame_etat, 1);
+    EXPECT_EQ(giver_quest[DODINEL].etat, 2);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    talk_to_giver(DODINEL);
+    EXPECT_EQ(button_label(0), "Terminer la quête");
+    close_dialog();
+    EXPECT_EQ(giver_quest[YVAIN].etat, 1);
+    EXPECT_FALSE(hud_tracker_get(2 + YVAIN)->completed);
+    EXPECT_STREQ(hud_tracker_get(2 + YVAIN)->lines[0], "Brigands abattus : 3 / 8");
+    kill(SP_BRIGAND, -224, -104);
+    EXPECT_EQ(giver_quest[YVAIN].compte, 4);
+}
+
 TEST(QuestState, OldFilesOfVivianesChainAreMigratedBeforeTheRangeCheck) {
     struct Case {
         int in[3], out[3];
@@ -161,7 +187,8 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     talk_to_giver(GALESCHIN);
     EXPECT_EQ(dialog_title(), "Galeschin le héraut");
     press(0);
-    EXPECT_EQ(giver_quest[8].etat, 0);
+    // The herald's quest is his own: Arthur, who takes it in, keeps his chain.
+    EXPECT_EQ(giver_quest[ARTHUR].numero + giver_quest[ARTHUR].etat + giver_quest[ARTHUR].compte, 0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 2);
     EXPECT_EQ(giver_quest[GALESCHIN].compte, 1);
     EXPECT_STREQ(hud_tracker_get(2 + GALESCHIN)->lines[0], "Parler au roi Arthur, à Camelot");
@@ -179,6 +206,7 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     EXPECT_NE(dialog_body().find("\n\nRécompense : 63 points d'expérience et "), std::string::npos);
     press(0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 3);
+    EXPECT_EQ(giver_quest[ARTHUR].numero, 0);  // turned in at him, not one of his
     EXPECT_EQ(count_in_bag(27), 1);
     EXPECT_FALSE(hud_tracker_get(2 + GALESCHIN)->shown);
     // At level 5 the king goes on with his own first quest.
@@ -259,6 +287,57 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     EXPECT_EQ(count_in_bag(104), 1);
     // Arthur's next quest wants level 7: Blaise has nothing more to say.
     EXPECT_FALSE(hud_dialog_state().open);
+}
+
+// A reward that does not fit is never lost: the turn-in waits, and nothing
+// changes (collected items, experience, the quest's state and panel entry).
+TEST(QuestTurnIn, AFullBagRefusesTheTurnInAndChangesNothing) {
+    fresh_quests(10);
+    giver_quest[DODINEL] = {0, 2, 8};
+    quests_refresh_panel();
+    for (int s = 0; s < BAG_SLOTS; ++s) bag[s] = BagSlot{69, 1};
+    talk_to_giver(DODINEL);
+    ASSERT_EQ(button_label(0), "Terminer la quête");
+    press(0);
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(giver_quest[DODINEL].numero, 0);
+    EXPECT_EQ(giver_quest[DODINEL].etat, 2);
+    EXPECT_EQ(giver_quest[DODINEL].compte, 8);
+    EXPECT_EQ(player.experience, 0);
+    EXPECT_EQ(player.level, 10);
+    EXPECT_EQ(count_in_bag(69), BAG_SLOTS);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->shown);
+    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    // Room made, the same talk turns it in.
+    bag[0] = BagSlot{};
+    talk_to_giver(DODINEL);
+    press(0);
+    EXPECT_EQ(giver_quest[DODINEL].numero, 1);
+    EXPECT_EQ(count_in_bag(39), 1);
+    close_dialog();
+
+    // A collection quest: the stack left after the turn-in still fills the bag.
+    giver_quest[BLAISE] = {1, 1, 0};
+    bag[0] = BagSlot{47, 12};
+    givers_recount();
+    ASSERT_EQ(giver_quest[BLAISE].etat, 2);
+    int experience = player.experience;
+    talk_to_giver(BLAISE);
+    press(0);
+    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_EQ(count_in_bag(47), 12);
+    EXPECT_EQ(giver_quest[BLAISE].numero, 1);
+    EXPECT_EQ(giver_quest[BLAISE].etat, 2);
+    EXPECT_EQ(player.experience, experience);
+    EXPECT_EQ(count_in_bag(27), 0);
+    // Exactly the goal: its slot empties and takes the reward.
+    bag[0] = BagSlot{47, 10};
+    talk_to_giver(BLAISE);
+    press(0);
+    EXPECT_EQ(giver_quest[BLAISE].numero, 2);
+    EXPECT_EQ(bag[0].id, 27);
+    EXPECT_EQ(count_in_bag(47), 0);
+    close_dialog();
 }
 
 TEST(QuestCounting, BossesAreNeverOrdinaryKillsAndAreasHold) {
@@ -373,6 +452,35 @@ TEST(QuestTables, EveryQuestIsPlayableByItsGoal) {
               "Ton cœur est droit, archer. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses "
               "côtés.");
     close_dialog();
+}
+
+// The objective marker of a quest under way points where its goal is: a
+// chief's haunt, or the ground of the creatures that carry what is asked,
+// never the giver the player has just left.
+TEST(QuestPanel, BossAndCollectionQuestsPointWhereTheGoalIs) {
+    constexpr int GAUVAIN = 3;
+    struct Case {
+        int giver, quest;
+        float x, z;
+    } cases[] = {
+        {DODINEL, 1, 208, -156},   // Gueule-Grise's den
+        {YVAIN, 1, -224, -104},    // Gaudin le Rouge's camp
+        {BLAISE, 0, 46, 319},      // Ossian, before the cave
+        {BLAISE, 1, 48, 328},      // bone dust: the skeletons of the cave
+        {GAUVAIN, 2, 170, -835},   // broken blazons: the felons' camp
+        {GAUVAIN, 3, -20, -995},   // the Green Knight's chapel
+    };
+    for (const Case& c : cases) {
+        fresh_quests(20);
+        giver_quest[c.giver] = {c.quest, 0, 0};
+        talk_to_giver(c.giver);
+        press(0);
+        const QuestTrackerEntry* e = hud_tracker_get(2 + c.giver);
+        ASSERT_TRUE(e->shown) << c.giver << " " << c.quest;
+        EXPECT_LT(std::hypot(e->giver_position.x - c.x, e->giver_position.z - c.z), 12.0f)
+            << quest_givers[c.giver].quests[c.quest].name << " points at " << e->giver_position.x << ", "
+            << e->giver_position.z;
+    }
 }
 
 TEST(QuestTalk, ProgressTextsNeverShowARawPlaceholderOrWrongPlural) {
