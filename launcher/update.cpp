@@ -40,18 +40,46 @@ void finish(int state, float progress, const char* text) {
     launcher_request_repaint();
 }
 
-// Records the version that is now installed.
-void record_version(const char* version) {
+// What "tervanne-version.txt" holds: the installed version and, for a
+// launcher with a key, the highest list order it installed.
+struct InstalledRecord {
+    char version[LAUNCHER_INSTALLED_BYTES];
+    uint64_t serie;
+};
+
+InstalledRecord read_installed_record() {
+    InstalledRecord r{};
     char path[LAUNCHER_PATH_BYTES];
-    char line[LAUNCHER_VERSION_BYTES + 2];
-    snprintf(line, sizeof line, "%s\r\n", version);
-    if (launcher_path(path, "tervanne-version.txt", "")) {
-        LFile* f = lfs_create(path);
-        if (f) {
-            lfs_write(f, line, strlen(line));
-            lfs_close(f);
-        }
-    }
+    char buf[256];
+    long long n = -1;
+    if (launcher_path(path, "tervanne-version.txt", "")) n = read_small(path, buf, sizeof buf);
+    config_read_installed(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, r.version);
+    r.serie = config_read_serie(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0);
+    return r;
+}
+
+// Written beside and renamed: a crash never leaves a cut record, which
+// would forget the order and let an older list in.
+bool write_installed_record(const char* version, uint64_t serie) {
+    char path[LAUNCHER_PATH_BYTES], temp[LAUNCHER_PATH_BYTES];
+    char text[LAUNCHER_INSTALLED_BYTES + 40];
+    int n = serie ? snprintf(text, sizeof text, "%s\r\nserie %llu\r\n", version, (unsigned long long)serie)
+                  : snprintf(text, sizeof text, "%s\r\n", version);
+    if (!launcher_path(path, "tervanne-version.txt", "") ||
+        !launcher_path(temp, "tervanne-version.txt", ".telechargement"))
+        return false;
+    LFile* f = lfs_create(temp);
+    if (!f) return false;
+    bool ok = lfs_write(f, text, (size_t)n);
+    ok = lfs_close(f) && ok;
+    if (ok && lfs_rename_replace(temp, path)) return true;
+    lfs_delete(temp);
+    return false;
+}
+
+// Records the version that is now installed.
+void record_version(const char* version, uint64_t serie) {
+    write_installed_record(version, serie);
     launcher_status_set_installed(version);
 }
 
@@ -204,6 +232,21 @@ void run_update_check() {
     }
     if (fetched) version_desc_parse(desc_text, use_len, &desc);
 
+    // Signed lists are ordered: one older than what is installed is a
+    // genuine but outdated list served in place of the current one.
+    InstalledRecord installed = read_installed_record();
+    const bool ordered = launcher_key.present;
+    const uint64_t serie = ordered && desc.serie > installed.serie ? desc.serie : installed.serie;
+    if (fetched && ordered && desc.version[0] && desc.entry_count > 0 && desc.serie < installed.serie) {
+        snprintf(text, sizeof text,
+                 "La version %s proposée par le site (série %llu) est plus ancienne que celle qui est installée. "
+                 "Vous pouvez jouer à la version installée.",
+                 desc.version, (unsigned long long)desc.serie);
+        memset(&desc, 0, sizeof desc);
+        finish(STATE_UNREACHABLE, -1.0f, text);
+        return;
+    }
+
     // 3. Nothing usable: the installed game stays as it is.
     if (!fetched || !desc.version[0] || desc.entry_count == 0) {
         finish(STATE_UNREACHABLE, -1.0f,
@@ -236,7 +279,7 @@ void run_update_check() {
 
     // 5. Up to date.
     if (count == 0) {
-        record_version(desc.version);
+        record_version(desc.version, ordered ? serie : 0);
         snprintf(text, sizeof text, "Le jeu est à jour (version %s).", desc.version);
         finish(STATE_READY, -1.0f, text);
         return;
@@ -279,7 +322,10 @@ void run_update_check() {
         done += size;
     }
 
-    // 7. Everything verified: put the new files in place, in order.
+    // 7. Everything verified: put the new files in place, in order. The
+    // order is recorded first, so that an older list cannot come back
+    // between a crash and the next check.
+    if (ordered && serie > installed.serie) write_installed_record(installed.version, serie);
     for (int i = 0; i < desc.entry_count; i++) {
         const FileEntry& e = desc.entries[i];
         if (!e.needs_download) continue;
@@ -307,7 +353,7 @@ void run_update_check() {
     }
 
     // 8. Recorded.
-    record_version(desc.version);
+    record_version(desc.version, ordered ? serie : 0);
     snprintf(text, sizeof text, "Mise à jour terminée : version %s. Bon jeu !", desc.version);
     finish(STATE_READY, 1.0f, text);
 }
