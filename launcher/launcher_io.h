@@ -17,8 +17,9 @@ bool lfs_delete(const char* path);
 bool lfs_rename_replace(const char* from, const char* to);
 bool lfs_exists(const char* path);        // a regular file
 // Gives a verified download the permissions its target needs to stay usable:
-// those of the file it replaces, or a program's when `program` is set and
-// there is no such file yet. Nothing to do where files carry no such mode.
+// those of the file it replaces (or a new file's), with the run bit added for
+// a program (`program` set, or a file the system recognises as one). Nothing
+// to do where files carry no such mode.
 void lfs_match_mode(const char* temp, const char* target, bool program);
 // Holds off the other launchers of the same folder while this one checks
 // and writes: waits while another holds it. Where the system's sharing
@@ -30,3 +31,4 @@ uint32_t lnc_tick_ms();
 // The programs' file names on this system.
 extern const char LAUNCHER_GAME_FILE[];  // "Tervanne.exe" on Windows
 extern const char LAUNCHER_SELF_FILE[];  // "Tervanne-lanceur.exe" on Windows
+extern const char LAUNCHER_SERVER_FILE[];  // "tervanne-serveur.exe" on Windows

@@ -187,7 +187,7 @@ void launcher_worker_body() {
 
 bool launcher_is_program(const char* name) {
     return file_names_equal(name, launcher_exe_name) || file_names_equal(name, LAUNCHER_GAME_FILE) ||
-           file_names_equal(name, LAUNCHER_SELF_FILE);
+           file_names_equal(name, LAUNCHER_SELF_FILE) || file_names_equal(name, LAUNCHER_SERVER_FILE);
 }
 
 namespace {

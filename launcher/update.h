@@ -24,8 +24,9 @@ void launcher_startup();
 // SHA-256 and size of a file, read in blocks of 65536 bytes.
 bool sha256_file(const char* path, char digest[65], uint64_t* size);
 
-// True for the file names of our programs (the game, the launcher under its
-// usual name or its present one): a new copy of them must be runnable.
+// True for the file names of our programs (the game, the game server, the
+// launcher under its usual name or its present one): a new copy of them must
+// be runnable.
 bool launcher_is_program(const char* name);
 
 // The worker thread's body.

@@ -5,6 +5,7 @@
 
 const char LAUNCHER_GAME_FILE[] = "Tervanne.exe";
 const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur.exe";
+const char LAUNCHER_SERVER_FILE[] = "tervanne-serveur.exe";
 
 struct LFile {
     HANDLE h;

@@ -356,7 +356,20 @@ TEST_F(UpdateCheck, ReplacedFilesKeepTheirModeAndNewProgramsRun) {
     fs::remove(dir / "Tervanne-lanceur");
     launcher_set_paths((dir / "mon-lanceur").c_str());
     EXPECT_EQ(check().state, STATE_READY);
-    for (const char* program : {"Tervanne", "Tervanne-lanceur"}) {
+    // Every program shipped runs after an update: the game server, any
+    // other Linux program, and one whose old copy had lost its run bit.
+    const std::string elf = std::string("\x7f" "ELF\x02\x01\x01", 7) + std::string(100, '\0');
+    publish("3.0", {{"Tervanne", "jeu 3"}, {"tervanne-serveur", "serveur 3"}, {"outil", elf}, {"notes.txt", "n 3"}});
+    put("tervanne-serveur", "serveur 2");
+    chmod((dir / "tervanne-serveur").c_str(), 0644);
+    chmod((dir / "Tervanne").c_str(), 0640);
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(mode_of(dir / "tervanne-serveur"), 0755);
+    EXPECT_EQ(mode_of(dir / "Tervanne"), 0750);
+    EXPECT_EQ(mode_of(dir / "notes.txt") & 0111, 0);
+    fs::remove(dir / "tervanne-serveur");  // and a first install of it
+    EXPECT_EQ(check().state, STATE_READY);
+    for (const char* program : {"Tervanne", "Tervanne-lanceur", "tervanne-serveur", "outil"}) {
         const int m = mode_of(dir / program);
         EXPECT_EQ(m & 0100, 0100) << program;
         EXPECT_EQ((m & 0044) >> 2, m & 0011) << program;  // run by whoever may read it
