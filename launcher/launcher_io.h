@@ -16,6 +16,8 @@ bool lfs_delete(const char* path);
 // Atomic replacement of `to` by `from`, written through to the disk.
 bool lfs_rename_replace(const char* from, const char* to);
 bool lfs_exists(const char* path);        // a regular file
+// Renames `from` to `to` only when nothing is named `to`; false otherwise.
+bool lfs_rename_no_replace(const char* from, const char* to);
 // Gives a verified download the permissions its target needs to stay usable:
 // those of the file it replaces (or a new file's), with the run bit added for
 // a program (`program` set, or a file the system recognises as one). Nothing
@@ -32,3 +34,7 @@ uint32_t lnc_tick_ms();
 extern const char LAUNCHER_GAME_FILE[];  // "Tervanne.exe" on Windows
 extern const char LAUNCHER_SELF_FILE[];  // "Tervanne-lanceur.exe" on Windows
 extern const char LAUNCHER_SERVER_FILE[];  // "tervanne-serveur.exe" on Windows
+// True where the file of a running program may be replaced by a rename
+// (Linux): the launcher then replaces itself in one step, with no moment
+// where no launcher bears its name.
+extern const bool LAUNCHER_RENAME_OVER_RUNNING;

@@ -131,8 +131,15 @@ bool launcher_path(char* out, const char* name, const char* suffix) {
 }
 
 void launcher_startup() {
-    char path[LAUNCHER_PATH_BYTES];
-    if (launcher_path(path, launcher_exe_name, ".ancien")) lfs_delete(path);
+    char path[LAUNCHER_PATH_BYTES], aside[LAUNCHER_PATH_BYTES];
+    // A launcher stopped between moving itself aside and renaming its new
+    // copy in left no launcher under its usual name: its old copy goes back.
+    if (launcher_path(path, LAUNCHER_SELF_FILE, "") && launcher_path(aside, LAUNCHER_SELF_FILE, ".ancien") &&
+        !lfs_exists(path) && lfs_exists(aside))
+        lfs_rename_no_replace(aside, path);
+    if (launcher_path(path, launcher_exe_name, "") && launcher_path(aside, launcher_exe_name, ".ancien") &&
+        lfs_exists(path))
+        lfs_delete(aside);
 
     static char buf[LAUNCHER_CONFIG_READ_BYTES];
     long long n = -1;
@@ -334,8 +341,11 @@ void run_update_check() {
         char aside[LAUNCHER_PATH_BYTES];
         bool moved_aside = false;
         lfs_match_mode(temp, path, launcher_is_program(e.name));
-        if (file_names_equal(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
+        if (!LAUNCHER_RENAME_OVER_RUNNING && file_names_equal(e.name, launcher_exe_name) &&
+            launcher_path(aside, e.name, ".ancien")) {
             // The running launcher cannot be overwritten, but it can be moved.
+            // Should we stop before the rename below, the next start of the
+            // launcher or of the game puts this copy back.
             lfs_delete(aside);
             moved_aside = lfs_exists(path) && lfs_rename_replace(path, aside);
         }

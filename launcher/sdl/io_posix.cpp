@@ -14,6 +14,7 @@
 const char LAUNCHER_GAME_FILE[] = "Tervanne";
 const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur";
 const char LAUNCHER_SERVER_FILE[] = "tervanne-serveur";
+const bool LAUNCHER_RENAME_OVER_RUNNING = true;
 
 struct LFile {
     int fd;
@@ -87,6 +88,14 @@ bool lfs_delete(const char* path) { return unlink(path) == 0; }
 
 bool lfs_rename_replace(const char* from, const char* to) {
     if (rename(from, to) != 0) return false;
+    sync_folder_of(to);
+    return true;
+}
+
+bool lfs_rename_no_replace(const char* from, const char* to) {
+    // link refuses an existing target, where rename would replace it.
+    if (link(from, to) != 0) return false;
+    unlink(from);
     sync_folder_of(to);
     return true;
 }

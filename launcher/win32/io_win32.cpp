@@ -6,6 +6,8 @@
 const char LAUNCHER_GAME_FILE[] = "Tervanne.exe";
 const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur.exe";
 const char LAUNCHER_SERVER_FILE[] = "tervanne-serveur.exe";
+// A running program can be renamed but not replaced.
+const bool LAUNCHER_RENAME_OVER_RUNNING = false;
 
 struct LFile {
     HANDLE h;
@@ -74,6 +76,11 @@ bool lfs_delete(const char* path) {
 bool lfs_rename_replace(const char* from, const char* to) {
     wchar_t a[301], b[301];
     return wide(from, a) && wide(to, b) && MoveFileExW(a, b, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool lfs_rename_no_replace(const char* from, const char* to) {
+    wchar_t a[301], b[301];
+    return wide(from, a) && wide(to, b) && MoveFileExW(a, b, MOVEFILE_WRITE_THROUGH);
 }
 
 bool lfs_exists(const char* path) {

@@ -311,19 +311,39 @@ TEST_F(UpdateCheck, RetryRunsOneWorkerAtATime) {
     launcher_worker_release();
 }
 
-TEST_F(UpdateCheck, SelfUpdateLeavesOldCopyThatTheNextStartDeletes) {
+// Linux replaces the running launcher in one rename: there is no moment
+// without a launcher under its name, and no old copy to clean up.
+TEST_F(UpdateCheck, SelfUpdateReplacesTheRunningLauncherInOneRename) {
     publish("2.0", {{"TERVANNE-LANCEUR", "nouveau lanceur"}});
     launcher_set_paths((dir / "tervanne-lanceur").c_str());
     put("TERVANNE-LANCEUR", "ancien lanceur");
     EXPECT_EQ(check().state, STATE_READY);
     EXPECT_EQ(get("TERVANNE-LANCEUR"), "nouveau lanceur");
-    EXPECT_EQ(get("TERVANNE-LANCEUR.ancien"), "ancien lanceur");
+    EXPECT_FALSE(exists("TERVANNE-LANCEUR.ancien"));
 
-    // The next start removes the copy named after its own full path.
+    // A copy left by an earlier launcher is removed at the next start; the
+    // copy is named after the launcher's own full path.
+    put("TERVANNE-LANCEUR.ancien", "ancien lanceur");
     launcher_set_paths((dir / "TERVANNE-LANCEUR").c_str());
     launcher_startup();
     EXPECT_FALSE(exists("TERVANNE-LANCEUR.ancien"));
-    EXPECT_TRUE(exists("TERVANNE-LANCEUR"));
+    EXPECT_EQ(get("TERVANNE-LANCEUR"), "nouveau lanceur");
+}
+
+// A launcher stopped between moving itself aside and renaming its new copy
+// in (Windows) leaves only Tervanne-lanceur.ancien: the next start puts it
+// back, and never over a launcher that is there.
+TEST_F(UpdateCheck, StartWithoutLauncherPutsTheOldCopyBack) {
+    put("Tervanne-lanceur.ancien", "ancien lanceur");
+    put("Tervanne-lanceur.telechargement", "nouveau lanceur");
+    launcher_set_paths((dir / "copie-du-lanceur").c_str());
+    launcher_startup();
+    EXPECT_EQ(get("Tervanne-lanceur"), "ancien lanceur");
+    EXPECT_FALSE(exists("Tervanne-lanceur.ancien"));
+
+    put("Tervanne-lanceur.ancien", "plus ancien");
+    launcher_startup();
+    EXPECT_EQ(get("Tervanne-lanceur"), "ancien lanceur");
 }
 
 int mode_of(const fs::path& p) {
