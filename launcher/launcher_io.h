@@ -24,8 +24,8 @@ bool lfs_rename_no_replace(const char* from, const char* to);
 // to do where files carry no such mode.
 void lfs_match_mode(const char* temp, const char* target, bool program);
 // Holds off the other launchers of the same folder while this one checks
-// and writes: waits while another holds it. Where the system's sharing
-// rules already keep two writers apart it may do nothing.
+// and writes: waits while another holds it (flock on the folder, a named
+// mutex on Windows). Taken and given back by the same thread.
 void lfs_lock_folder(const char* folder);
 void lfs_unlock_folder();
 uint32_t lnc_tick_ms();

@@ -338,6 +338,17 @@ void run_update_check() {
         if (!e.needs_download) continue;
         launcher_path(path, e.name, "");
         launcher_path(temp, e.name, ".telechargement");
+        // Checked again at the last moment: what is renamed is what was verified.
+        char digest[65];
+        uint64_t size = 0;
+        if (!sha256_file(temp, digest, &size) || size != e.size || strcmp(digest, e.digest) != 0) {
+            lfs_delete(temp);
+            snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.",
+                     e.name);
+            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
+            launcher_request_repaint();
+            return;
+        }
         char aside[LAUNCHER_PATH_BYTES];
         bool moved_aside = false;
         lfs_match_mode(temp, path, launcher_is_program(e.name));

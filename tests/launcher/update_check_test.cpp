@@ -443,6 +443,27 @@ TEST_F(UpdateCheck, SecondLauncherWaitsWhileAnotherUpdates) {
     EXPECT_EQ(get("a.dat"), "nouveau");
 }
 
+// A verified temporary file rewritten before its rename (another writer of
+// the folder) is hashed again just before it and never put in place.
+fs::path tamper_folder;
+void rewrite_verified_temporary() {
+    if (fs::exists(tamper_folder / "a.dat.telechargement") && fs::exists(tamper_folder / "b.dat.telechargement"))
+        std::ofstream(tamper_folder / "a.dat.telechargement", std::ios::binary) << "falsifie!";
+}
+
+TEST_F(UpdateCheck, TemporaryFileRewrittenAfterItsCheckIsNotInstalled) {
+    publish("2.0", {{"a.dat", "nouveau a"}, {"b.dat", std::string(1000, 'b')}});
+    put("a.dat", "ancien a");
+    tamper_folder = dir;
+    launcher_set_repaint_hook(rewrite_verified_temporary);  // runs while b.dat downloads
+    const LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_DOWNLOAD_FAILED);
+    EXPECT_STREQ(st.status_text, "Le téléchargement de a.dat a échoué ou est abîmé. Réessayez plus tard.");
+    EXPECT_EQ(get("a.dat"), "ancien a");
+    EXPECT_FALSE(exists("a.dat.telechargement"));
+    EXPECT_FALSE(exists("tervanne-version.txt"));
+}
+
 TEST_F(UpdateCheck, AddressFileWithPortAndSubPath) {
     put("lanceur.txt", "adresse http://127.0.0.1:" + std::to_string(server.port()) + "/depot/tervanne\r\n");
     put("tervanne-version.txt", "0.9\r\nignore");
