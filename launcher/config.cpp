@@ -105,6 +105,14 @@ void parse_line(const char* line, size_t n, VersionDesc* out) {
         out->version[keep] = 0;
     } else if (strcmp(key, "fichier") == 0) {
         parse_entry(line, n, p, out);
+    } else if (strcmp(key, "serie") == 0) {
+        // A whole number alone on its line; anything else is not an order.
+        const char* value;
+        size_t value_len;
+        uint64_t serie;
+        if (next_token(line, n, &p, &value, &value_len) && digits_to_u64(value, value_len, &serie) &&
+            !next_token(line, n, &p, &value, &value_len))
+            out->serie = serie;
     } else if (strcmp(key, "note") == 0) {
         if (out->note_count >= LAUNCHER_MAX_NOTES) return;
         while (p < n && is_blank((unsigned char)line[p])) p++;
@@ -284,4 +292,17 @@ void config_read_installed(const char* data, size_t len, char out[LAUNCHER_INSTA
     if (utf8_utf16_length(data, n) < 0) return;
     memcpy(out, data, n);
     out[n] = 0;
+}
+
+uint64_t config_read_serie(const char* data, size_t len) {
+    if (!data) return 0;
+    for (size_t i = 0; i < len;) {
+        size_t end = i;
+        while (end < len && data[end] != '\n' && data[end] != '\r') end++;
+        uint64_t serie;
+        if (end - i > 6 && memcmp(data + i, "serie ", 6) == 0 && digits_to_u64(data + i + 6, end - i - 6, &serie))
+            return serie;
+        i = end + 1;
+    }
+    return 0;
 }

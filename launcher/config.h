@@ -28,6 +28,7 @@ struct VersionDesc {
     int entry_count;
     char notes[LAUNCHER_MAX_NOTES][LAUNCHER_NOTE_BYTES];
     int note_count;
+    uint64_t serie;  // "serie N": the order of signed lists, 0 without one
 };
 
 // Parses the version description (at most len bytes, need not be
@@ -52,6 +53,10 @@ void config_read_address(const char* data, size_t len, char out[LAUNCHER_ADDRESS
 // Installed version from the contents of "tervanne-version.txt": the text up
 // to the first CR or LF of at most 63 bytes; empty when none.
 void config_read_installed(const char* data, size_t len, char out[LAUNCHER_INSTALLED_BYTES]);
+
+// The highest list order installed, from the "serie N" line that the
+// launcher writes after the version in "tervanne-version.txt"; 0 when none.
+uint64_t config_read_serie(const char* data, size_t len);
 
 // UTF-8 helpers shared with the window code.
 // Number of UTF-16 units of a valid UTF-8 text, or -1 when it is not valid.

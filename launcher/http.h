@@ -40,3 +40,7 @@ bool http_full_url(const char* relative, char* out, size_t cap);
 
 // Implemented by the backend.
 bool http_get(const char* relative, HttpSink* sink);
+
+// Linux backend: trust only the certificates of this PEM file instead of
+// the system's (null: the system's again). For tests with a site of their own.
+void http_trust_only(const char* pem_path);

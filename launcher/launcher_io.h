@@ -16,13 +16,16 @@ bool lfs_delete(const char* path);
 // Atomic replacement of `to` by `from`, written through to the disk.
 bool lfs_rename_replace(const char* from, const char* to);
 bool lfs_exists(const char* path);        // a regular file
+// Renames `from` to `to` only when nothing is named `to`; false otherwise.
+bool lfs_rename_no_replace(const char* from, const char* to);
 // Gives a verified download the permissions its target needs to stay usable:
-// those of the file it replaces, or a program's when `program` is set and
-// there is no such file yet. Nothing to do where files carry no such mode.
+// those of the file it replaces (or a new file's), with the run bit added for
+// a program (`program` set, or a file the system recognises as one). Nothing
+// to do where files carry no such mode.
 void lfs_match_mode(const char* temp, const char* target, bool program);
 // Holds off the other launchers of the same folder while this one checks
-// and writes: waits while another holds it. Where the system's sharing
-// rules already keep two writers apart it may do nothing.
+// and writes: waits while another holds it (flock on the folder, a named
+// mutex on Windows). Taken and given back by the same thread.
 void lfs_lock_folder(const char* folder);
 void lfs_unlock_folder();
 uint32_t lnc_tick_ms();
@@ -30,3 +33,8 @@ uint32_t lnc_tick_ms();
 // The programs' file names on this system.
 extern const char LAUNCHER_GAME_FILE[];  // "Tervanne.exe" on Windows
 extern const char LAUNCHER_SELF_FILE[];  // "Tervanne-lanceur.exe" on Windows
+extern const char LAUNCHER_SERVER_FILE[];  // "tervanne-serveur.exe" on Windows
+// True where the file of a running program may be replaced by a rename
+// (Linux): the launcher then replaces itself in one step, with no moment
+// where no launcher bears its name.
+extern const bool LAUNCHER_RENAME_OVER_RUNNING;

@@ -40,18 +40,46 @@ void finish(int state, float progress, const char* text) {
     launcher_request_repaint();
 }
 
-// Records the version that is now installed.
-void record_version(const char* version) {
+// What "tervanne-version.txt" holds: the installed version and, for a
+// launcher with a key, the highest list order it installed.
+struct InstalledRecord {
+    char version[LAUNCHER_INSTALLED_BYTES];
+    uint64_t serie;
+};
+
+InstalledRecord read_installed_record() {
+    InstalledRecord r{};
     char path[LAUNCHER_PATH_BYTES];
-    char line[LAUNCHER_VERSION_BYTES + 2];
-    snprintf(line, sizeof line, "%s\r\n", version);
-    if (launcher_path(path, "tervanne-version.txt", "")) {
-        LFile* f = lfs_create(path);
-        if (f) {
-            lfs_write(f, line, strlen(line));
-            lfs_close(f);
-        }
-    }
+    char buf[256];
+    long long n = -1;
+    if (launcher_path(path, "tervanne-version.txt", "")) n = read_small(path, buf, sizeof buf);
+    config_read_installed(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0, r.version);
+    r.serie = config_read_serie(n >= 0 ? buf : nullptr, n >= 0 ? (size_t)n : 0);
+    return r;
+}
+
+// Written beside and renamed: a crash never leaves a cut record, which
+// would forget the order and let an older list in.
+bool write_installed_record(const char* version, uint64_t serie) {
+    char path[LAUNCHER_PATH_BYTES], temp[LAUNCHER_PATH_BYTES];
+    char text[LAUNCHER_INSTALLED_BYTES + 40];
+    int n = serie ? snprintf(text, sizeof text, "%s\r\nserie %llu\r\n", version, (unsigned long long)serie)
+                  : snprintf(text, sizeof text, "%s\r\n", version);
+    if (!launcher_path(path, "tervanne-version.txt", "") ||
+        !launcher_path(temp, "tervanne-version.txt", ".telechargement"))
+        return false;
+    LFile* f = lfs_create(temp);
+    if (!f) return false;
+    bool ok = lfs_write(f, text, (size_t)n);
+    ok = lfs_close(f) && ok;
+    if (ok && lfs_rename_replace(temp, path)) return true;
+    lfs_delete(temp);
+    return false;
+}
+
+// Records the version that is now installed.
+void record_version(const char* version, uint64_t serie) {
+    write_installed_record(version, serie);
     launcher_status_set_installed(version);
 }
 
@@ -103,8 +131,15 @@ bool launcher_path(char* out, const char* name, const char* suffix) {
 }
 
 void launcher_startup() {
-    char path[LAUNCHER_PATH_BYTES];
-    if (launcher_path(path, launcher_exe_name, ".ancien")) lfs_delete(path);
+    char path[LAUNCHER_PATH_BYTES], aside[LAUNCHER_PATH_BYTES];
+    // A launcher stopped between moving itself aside and renaming its new
+    // copy in left no launcher under its usual name: its old copy goes back.
+    if (launcher_path(path, LAUNCHER_SELF_FILE, "") && launcher_path(aside, LAUNCHER_SELF_FILE, ".ancien") &&
+        !lfs_exists(path) && lfs_exists(aside))
+        lfs_rename_no_replace(aside, path);
+    if (launcher_path(path, launcher_exe_name, "") && launcher_path(aside, launcher_exe_name, ".ancien") &&
+        lfs_exists(path))
+        lfs_delete(aside);
 
     static char buf[LAUNCHER_CONFIG_READ_BYTES];
     long long n = -1;
@@ -159,7 +194,7 @@ void launcher_worker_body() {
 
 bool launcher_is_program(const char* name) {
     return file_names_equal(name, launcher_exe_name) || file_names_equal(name, LAUNCHER_GAME_FILE) ||
-           file_names_equal(name, LAUNCHER_SELF_FILE);
+           file_names_equal(name, LAUNCHER_SELF_FILE) || file_names_equal(name, LAUNCHER_SERVER_FILE);
 }
 
 namespace {
@@ -204,6 +239,21 @@ void run_update_check() {
     }
     if (fetched) version_desc_parse(desc_text, use_len, &desc);
 
+    // Signed lists are ordered: one older than what is installed is a
+    // genuine but outdated list served in place of the current one.
+    InstalledRecord installed = read_installed_record();
+    const bool ordered = launcher_key.present;
+    const uint64_t serie = ordered && desc.serie > installed.serie ? desc.serie : installed.serie;
+    if (fetched && ordered && desc.version[0] && desc.entry_count > 0 && desc.serie < installed.serie) {
+        snprintf(text, sizeof text,
+                 "La version %s proposée par le site (série %llu) est plus ancienne que celle qui est installée. "
+                 "Vous pouvez jouer à la version installée.",
+                 desc.version, (unsigned long long)desc.serie);
+        memset(&desc, 0, sizeof desc);
+        finish(STATE_UNREACHABLE, -1.0f, text);
+        return;
+    }
+
     // 3. Nothing usable: the installed game stays as it is.
     if (!fetched || !desc.version[0] || desc.entry_count == 0) {
         finish(STATE_UNREACHABLE, -1.0f,
@@ -236,7 +286,7 @@ void run_update_check() {
 
     // 5. Up to date.
     if (count == 0) {
-        record_version(desc.version);
+        record_version(desc.version, ordered ? serie : 0);
         snprintf(text, sizeof text, "Le jeu est à jour (version %s).", desc.version);
         finish(STATE_READY, -1.0f, text);
         return;
@@ -279,17 +329,34 @@ void run_update_check() {
         done += size;
     }
 
-    // 7. Everything verified: put the new files in place, in order.
+    // 7. Everything verified: put the new files in place, in order. The
+    // order is recorded first, so that an older list cannot come back
+    // between a crash and the next check.
+    if (ordered && serie > installed.serie) write_installed_record(installed.version, serie);
     for (int i = 0; i < desc.entry_count; i++) {
         const FileEntry& e = desc.entries[i];
         if (!e.needs_download) continue;
         launcher_path(path, e.name, "");
         launcher_path(temp, e.name, ".telechargement");
+        // Checked again at the last moment: what is renamed is what was verified.
+        char digest[65];
+        uint64_t size = 0;
+        if (!sha256_file(temp, digest, &size) || size != e.size || strcmp(digest, e.digest) != 0) {
+            lfs_delete(temp);
+            snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.",
+                     e.name);
+            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
+            launcher_request_repaint();
+            return;
+        }
         char aside[LAUNCHER_PATH_BYTES];
         bool moved_aside = false;
         lfs_match_mode(temp, path, launcher_is_program(e.name));
-        if (file_names_equal(e.name, launcher_exe_name) && launcher_path(aside, e.name, ".ancien")) {
+        if (!LAUNCHER_RENAME_OVER_RUNNING && file_names_equal(e.name, launcher_exe_name) &&
+            launcher_path(aside, e.name, ".ancien")) {
             // The running launcher cannot be overwritten, but it can be moved.
+            // Should we stop before the rename below, the next start of the
+            // launcher or of the game puts this copy back.
             lfs_delete(aside);
             moved_aside = lfs_exists(path) && lfs_rename_replace(path, aside);
         }
@@ -307,7 +374,7 @@ void run_update_check() {
     }
 
     // 8. Recorded.
-    record_version(desc.version);
+    record_version(desc.version, ordered ? serie : 0);
     snprintf(text, sizeof text, "Mise à jour terminée : version %s. Bon jeu !", desc.version);
     finish(STATE_READY, 1.0f, text);
 }

@@ -17,15 +17,18 @@ void launcher_set_paths(const char* exe_full_path);
 // folder + name + suffix into out; false when longer than 300 UTF-16 units.
 bool launcher_path(char* out, const char* name, const char* suffix);
 
-// Start-up: removes the copy left by a previous self-update, then reads the
-// address file and the installed version into the status record.
+// Start-up: puts the launcher's old copy back when no launcher bears its
+// usual name (a self-update stopped half-way), removes the copy left by a
+// previous self-update, then reads the address file and the installed
+// version into the status record.
 void launcher_startup();
 
 // SHA-256 and size of a file, read in blocks of 65536 bytes.
 bool sha256_file(const char* path, char digest[65], uint64_t* size);
 
-// True for the file names of our programs (the game, the launcher under its
-// usual name or its present one): a new copy of them must be runnable.
+// True for the file names of our programs (the game, the game server, the
+// launcher under its usual name or its present one): a new copy of them must
+// be runnable.
 bool launcher_is_program(const char* name);
 
 // The worker thread's body.

@@ -7,6 +7,7 @@
 #include "net/net.h"
 #include "net/net_internal.h"
 #include "net/remote_players.h"
+#include "persist/keyvalue.h"
 #include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -16,8 +17,8 @@
 namespace {
 
 const char* const kSettingsFile = "tervanne-reseau.txt";
-// Written first, so that a crash while the main file is rewritten leaves
-// the new address here and the old one there.
+// Written first; both files are replaced whole like the character files,
+// so a crash never leaves a cut address that would read as valid.
 const char* const kSettingsBackup = "tervanne-reseau-secours.txt";
 constexpr int kAddressMax = 63;  // what the character list's field holds
 
@@ -60,7 +61,7 @@ bool read_settings_file(const char* name, char* out, int capacity) {
 void write_settings() {
     char text[kAddressMax + 16];
     int n = snprintf(text, sizeof text, "serveur %s\r\n", server_text);
-    if (!plat_write_file(kSettingsBackup, text, n) || !plat_write_file(kSettingsFile, text, n))
+    if (!kv_write_file(kSettingsBackup, text, n) || !kv_write_file(kSettingsFile, text, n))
         log_printf("Impossible d'écrire %s.", kSettingsFile);
 }
 

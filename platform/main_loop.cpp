@@ -31,6 +31,9 @@ float main_loop_clamp_step(double now, double previous) {
 }
 
 int game_startup() {
+    // Players start the game directly too: a launcher that stopped while
+    // replacing itself is put back before anything else can fail.
+    if (plat_restore_launcher()) log_printf("Lanceur remis en place depuis sa copie de secours.");
     // The ground is generated while the window, the GPU and the sound start.
     world_ground_start();
     plat_open_window("Tervanne", 1920, 1080);

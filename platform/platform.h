@@ -104,6 +104,10 @@ bool plat_write_file(const char* name, const void* data, int length);
 bool plat_replace_file(const char* from_name, const char* to_name);
 bool plat_claim_program_folder();
 void plat_alert(const char* text);
+// The launcher moves itself aside ("<name>.ancien") before renaming its new
+// copy in; stopped in between, it leaves no launcher. Puts the old copy back
+// under the launcher's name, never over a file of that name. True when done.
+bool plat_restore_launcher();
 void log_printf(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "launcher/http.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 CURL* session;
 std::once_flag session_once;
+std::string trusted_file;
 
 struct Transfer {
     HttpSink* sink;
@@ -31,6 +33,8 @@ size_t on_body(char* data, size_t size, size_t count, void* user) {
 }
 
 }  // namespace
+
+void http_trust_only(const char* pem_path) { trusted_file = pem_path ? pem_path : ""; }
 
 bool http_get(const char* relative, HttpSink* sink) {
     char url[2048];
@@ -55,7 +59,9 @@ bool http_get(const char* relative, HttpSink* sink) {
     curl_easy_setopt(c, CURLOPT_USERAGENT, "Tervanne-lanceur/1.0");
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A secure address stays secure: like WinHTTP, a redirection from https
+    // to plain http is refused (and the request fails).
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, parts.secure ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(c, CURLOPT_NOPROXY, "127.0.0.1,localhost");
@@ -67,6 +73,7 @@ bool http_get(const char* relative, HttpSink* sink) {
     curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 65536L);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, on_body);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+    if (!trusted_file.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, trusted_file.c_str());
 
     CURLcode rc = curl_easy_perform(c);
     long code = 0;

@@ -13,6 +13,8 @@
 
 const char LAUNCHER_GAME_FILE[] = "Tervanne";
 const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur";
+const char LAUNCHER_SERVER_FILE[] = "tervanne-serveur";
+const bool LAUNCHER_RENAME_OVER_RUNNING = true;
 
 struct LFile {
     int fd;
@@ -90,22 +92,47 @@ bool lfs_rename_replace(const char* from, const char* to) {
     return true;
 }
 
+bool lfs_rename_no_replace(const char* from, const char* to) {
+    // link refuses an existing target, where rename would replace it.
+    if (link(from, to) != 0) return false;
+    unlink(from);
+    sync_folder_of(to);
+    return true;
+}
+
 bool lfs_exists(const char* path) {
     struct stat st;
     return stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+namespace {
+
+// A Linux program, whatever its name: the ELF signature.
+bool looks_like_program(const char* path) {
+    char head[4] = {};
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    const ssize_t n = read(fd, head, sizeof head);
+    close(fd);
+    return n == 4 && memcmp(head, "\x7f" "ELF", 4) == 0;
+}
+
+}  // namespace
+
 void lfs_match_mode(const char* temp, const char* target, bool program) {
     struct stat st;
     mode_t mode;
+    program = program || looks_like_program(temp);
     if (stat(target, &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 0777;
-    } else if (program && stat(temp, &st) == 0) {
-        // Executable by whoever may read it (the creation already applied the umask).
-        mode = (st.st_mode & 0777) | ((st.st_mode & 0444) >> 2);
+    } else if (stat(temp, &st) == 0) {
+        mode = st.st_mode & 0777;  // the creation already applied the umask
     } else {
         return;
     }
+    // A program keeps or gets its run bit, for whoever may read it: an old
+    // copy that had lost it must not pass that on.
+    if (program) mode |= (mode & 0444) >> 2;
     chmod(temp, mode);
 }
 

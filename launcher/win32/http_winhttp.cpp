@@ -20,6 +20,9 @@ bool open_session() {
     }
     if (!session) return false;
     WinHttpSetTimeouts(session, 10000, 10000, 20000, 30000);
+    // The default already, said out loud: https never continues in the clear.
+    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+    WinHttpSetOption(session, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
     return true;
 }
 

@@ -5,6 +5,9 @@
 
 const char LAUNCHER_GAME_FILE[] = "Tervanne.exe";
 const char LAUNCHER_SELF_FILE[] = "Tervanne-lanceur.exe";
+const char LAUNCHER_SERVER_FILE[] = "tervanne-serveur.exe";
+// A running program can be renamed but not replaced.
+const bool LAUNCHER_RENAME_OVER_RUNNING = false;
 
 struct LFile {
     HANDLE h;
@@ -75,6 +78,11 @@ bool lfs_rename_replace(const char* from, const char* to) {
     return wide(from, a) && wide(to, b) && MoveFileExW(a, b, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+bool lfs_rename_no_replace(const char* from, const char* to) {
+    wchar_t a[301], b[301];
+    return wide(from, a) && wide(to, b) && MoveFileExW(a, b, MOVEFILE_WRITE_THROUGH);
+}
+
 bool lfs_exists(const char* path) {
     wchar_t w[301];
     if (!wide(path, w)) return false;
@@ -85,9 +93,47 @@ bool lfs_exists(const char* path) {
 // Files carry no execute permission here.
 void lfs_match_mode(const char*, const char*, bool) {}
 
-// A second launcher's temporary file cannot be opened while the first one
-// writes it (no write sharing), so two writers never meet.
-void lfs_lock_folder(const char*) {}
-void lfs_unlock_folder() {}
+namespace {
+HANDLE folder_mutex;
+}
+
+// One named mutex per game folder, held by the worker for the whole check:
+// between a verified temporary file's close and its rename, a second
+// launcher could otherwise rewrite it. The name comes from the folder's
+// identity (volume serial and file index), so every spelling of the path
+// (case, short names, another drive letter) meets the same lock.
+void lfs_lock_folder(const char* folder) {
+    lfs_unlock_folder();
+    wchar_t w[301];
+    if (!wide(folder[0] ? folder : ".", w)) return;
+    HANDLE dir = CreateFileW(w, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (dir == INVALID_HANDLE_VALUE) return;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(dir, &info);
+    CloseHandle(dir);
+    if (!known) return;
+    wchar_t name[64] = L"Local\\Tervanne-lanceur-";
+    const DWORD parts[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    int n = lstrlenW(name);
+    for (DWORD part : parts)
+        for (int shift = 28; shift >= 0; shift -= 4) name[n++] = L"0123456789abcdef"[(part >> shift) & 15];
+    name[n] = 0;
+    folder_mutex = CreateMutexW(nullptr, FALSE, name);
+    if (!folder_mutex) return;
+    // A launcher that ended while holding it leaves it abandoned: ours then.
+    const DWORD r = WaitForSingleObject(folder_mutex, INFINITE);
+    if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) {
+        CloseHandle(folder_mutex);
+        folder_mutex = nullptr;
+    }
+}
+
+void lfs_unlock_folder() {
+    if (!folder_mutex) return;
+    ReleaseMutex(folder_mutex);
+    CloseHandle(folder_mutex);
+    folder_mutex = nullptr;
+}
 
 uint32_t lnc_tick_ms() { return GetTickCount(); }

@@ -93,6 +93,17 @@ bool plat_claim_program_folder() {
     return true;
 }
 
+bool plat_restore_launcher() {
+    char from[4200], to[4200];
+    if (!path_beside_program("Tervanne-lanceur.ancien", from, sizeof from) ||
+        !path_beside_program("Tervanne-lanceur", to, sizeof to))
+        return false;
+    // link refuses an existing launcher, where rename would replace it.
+    if (link(from, to) != 0) return false;
+    unlink(from);
+    return true;
+}
+
 static int log_fd = -1;
 static bool log_tried = false;
 

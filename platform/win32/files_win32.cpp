@@ -129,6 +129,15 @@ void plat_alert(const char* text) {
     MessageBoxW(nullptr, wide, L"Tervanne", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
+bool plat_restore_launcher() {
+    wchar_t from[kProgramPathCapacity + 64], to[kProgramPathCapacity + 64];
+    if (!win32_path_beside_program("Tervanne-lanceur.exe.ancien", from, kProgramPathCapacity + 64) ||
+        !win32_path_beside_program("Tervanne-lanceur.exe", to, kProgramPathCapacity + 64))
+        return false;
+    // Without MOVEFILE_REPLACE_EXISTING an existing launcher stays.
+    return MoveFileExW(from, to, MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 void log_printf(const char* fmt, ...) {
     if (!log_tried) {
         log_tried = true;

@@ -149,6 +149,20 @@ TEST(InstalledVersionFile, FirstLineAtMost63Bytes) {
     EXPECT_STREQ(out, "");
 }
 
+// "serie" orders signed lists: a whole number, the last valid line counts;
+// anything else leaves the list without an order (0).
+TEST(VersionDescription, SerieIsAWholeNumber) {
+    EXPECT_EQ(parse("version 2\nserie 12\n").serie, 12u);
+    EXPECT_EQ(parse("serie 3\nserie 18446744073709551615\n").serie, 18446744073709551615u);
+    for (const char* bad : {"serie\n", "serie -4\n", "serie 4x\n", "serie 4 5\n", "serie 18446744073709551616\n"})
+        EXPECT_EQ(parse(std::string("serie 7\n") + bad).serie, 7u) << bad;
+    EXPECT_EQ(parse("version 2\n").serie, 0u);
+    // The installed record keeps it on its second line.
+    EXPECT_EQ(config_read_serie("2.0\r\nserie 41\r\n", 15), 41u);
+    EXPECT_EQ(config_read_serie("2.0\r\n", 5), 0u);
+    EXPECT_EQ(config_read_serie(nullptr, 0), 0u);
+}
+
 TEST(Url, SchemeHostPortAndPath) {
     UrlParts u;
     ASSERT_TRUE(url_split("http://127.0.0.1:8080/sous/chemin/version.txt?v=1", &u));

@@ -174,8 +174,11 @@ for _ in $(seq 100); do [ -s "$game/lance.txt" ] && break; sleep 0.1; done
 [ "$(cat "$game/lance.txt" 2>/dev/null)" = "jeu 2" ] && pass "the updated game started" \
     || fail "the updated game did not start ('$(cat "$game/lance.txt" 2>/dev/null)')"
 kill "$server_pid" 2>/dev/null
-# The updated launcher starts (the site is gone: state 3) and removes its old copy.
-[ -e "$game/Tervanne-lanceur.ancien" ] && pass "old launcher kept as .ancien" || fail "no .ancien after the self-update"
+# Replaced in one rename: no old copy aside. The updated launcher starts
+# (the site is gone: state 3) and removes a copy left by an older launcher.
+[ -e "$game/Tervanne-lanceur.ancien" ] && fail "a .ancien copy after the self-update" \
+    || pass "the running launcher was replaced in one rename (no .ancien)"
+cp "$game/Tervanne-lanceur" "$game/Tervanne-lanceur.ancien"
 start_launcher || exit 1
 wait_second_status_line || fail "the updated launcher shows no state-3 status text"
 [ -e "$game/Tervanne-lanceur.ancien" ] && fail "the updated launcher left .ancien" \
@@ -257,8 +260,10 @@ done
 printf '%s' "$good" >"$signed/version.txt"
 start_launcher || exit 1
 wait_play_enabled || fail "signed list: Jouer never enabled"
-[ "$(cat "$game/tervanne-version.txt")" = $'3.0\r' ] && pass "signed list: version 3.0 recorded" \
-    || fail "signed list: not installed"
+# publier numbered the folder's second list "serie 2", which is remembered.
+[ "$(od -An -c "$game/tervanne-version.txt" | tr -s ' \n' ' ')" = " 3 . 0 \r \n s e r i e 2 \r \n " ] \
+    && pass "signed list: version 3.0 and serie 2 recorded" \
+    || fail "signed list: not installed ($(od -An -c "$game/tervanne-version.txt" | tr -s ' \n' ' '))"
 cmp -s "$signed/Tervanne" "$game/Tervanne" && [ -x "$game/Tervanne" ] && pass "signed list: the game replaced" \
     || fail "signed list: the game not replaced"
 [ "$(cat "$game/lanceur.txt"; printf x)" = "${config}x" ] && pass "signed list: lanceur.txt and its key kept" \

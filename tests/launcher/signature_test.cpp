@@ -320,13 +320,39 @@ TEST_F(SignedUpdate, PublisherSignsWhatTheLauncherAccepts) {
                             "' 5.0 'Signé' > '" + (dir / "sortie.txt").string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "run from the build folder: " << cmd;
     EXPECT_NE(get("sortie.txt").find("cle " + hex(keys().ours_point, 65)), std::string::npos);
-    std::ifstream in(published / "version.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str().find("lanceur.txt"), std::string::npos);
+    auto published_list = [&] {
+        std::ifstream in(published / "version.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    const std::string first = published_list();
+    EXPECT_EQ(first.find("lanceur.txt"), std::string::npos);
+    EXPECT_NE(first.find("\r\nserie 1\r\n"), std::string::npos);
     server.set("/site/a.dat", "publie a");
-    EXPECT_EQ(check(text.str()).state, STATE_READY);
+    EXPECT_EQ(check(first).state, STATE_READY);
     EXPECT_EQ(get("a.dat"), "publie a");
+
+    // The next release of the folder comes next in order: once it is
+    // installed, the first one can no longer be served in its place.
+    std::ofstream(published / "a.dat", std::ios::binary) << "publie a 2";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    EXPECT_NE(published_list().find("\r\nserie 2\r\n"), std::string::npos);
+    server.set("/site/a.dat", "publie a 2");
+    EXPECT_EQ(check(published_list()).state, STATE_READY);
+    EXPECT_EQ(check(first).state, STATE_UNREACHABLE);
+    EXPECT_EQ(get("a.dat"), "publie a 2");
+    // A release made in a fresh folder continues a series given by hand.
+    const fs::path fresh = dir / "neuf";
+    fs::create_directory(fresh);
+    std::ofstream(fresh / "a.dat", std::ios::binary) << "publie a 3";
+    const std::string by_hand = "bin/publier --cle '" + keys().ours + "' --serie 40 '" + fresh.string() +
+                                "' 5.2 > /dev/null 2>&1";
+    ASSERT_EQ(std::system(by_hand.c_str()), 0) << by_hand;
+    std::ifstream in(fresh / "version.txt", std::ios::binary);
+    std::stringstream third;
+    third << in.rdbuf();
+    EXPECT_NE(third.str().find("\r\nserie 40\r\n"), std::string::npos);
 
     // A new key is never written over an existing file.
     const std::string again = "bin/publier --nouvelle-cle '" + keys().ours + "' >/dev/null 2>&1";
@@ -335,4 +361,56 @@ TEST_F(SignedUpdate, PublisherSignsWhatTheLauncherAccepts) {
     std::string err;
     ASSERT_TRUE(signing_public_key(keys().ours.c_str(), pub, &err));
     EXPECT_EQ(memcmp(pub, keys().ours_point, 65), 0);
+}
+
+// Rollback: a genuinely signed but older list (a lower "serie" than the one
+// installed, or none at all once one was installed) installs nothing.
+TEST_F(SignedUpdate, OlderSerieIsRefusedAndTheHighestRemembered) {
+    auto list = [&](const std::string& version, const std::string& serie, const std::string& a) {
+        server.set("/site/a.dat", a);
+        return signed_by(keys().ours, "version " + version + "\r\n" + serie + "fichier a.dat " +
+                                          std::to_string(a.size()) + " " + digest(a) + "\r\n");
+    };
+    const std::string v5 = list("2.0", "serie 5\r\n", "a de la 2.0");
+    const std::string v4 = list("1.5", "serie 4\r\n", "a de la 1.5"), unnumbered = list("1.2", "", "a de la 1.2");
+    server.set("/site/a.dat", "a de la 2.0");
+    EXPECT_EQ(check(v5).state, STATE_READY);
+    EXPECT_EQ(get("tervanne-version.txt"), "2.0\r\nserie 5\r\n");
+    launcher_status_set_installed("2.0");
+
+    for (const auto& [older, text] :
+         {std::pair{v4, "La version 1.5 proposée par le site (série 4) est plus ancienne que celle qui est installée. "
+                        "Vous pouvez jouer à la version installée."},
+          std::pair{unnumbered, "La version 1.2 proposée par le site (série 0) est plus ancienne que celle qui est "
+                                "installée. Vous pouvez jouer à la version installée."}}) {
+        server.set("/site/a.dat", older == v4 ? "a de la 1.5" : "a de la 1.2");
+        launcher_status_reset();
+        const auto before = snapshot();
+        const size_t asked = file_requests();
+        const LauncherStatus st = check(older);
+        EXPECT_EQ(st.state, STATE_UNREACHABLE);
+        EXPECT_STREQ(st.status_text, text);
+        EXPECT_EQ(st.note_count, 0);
+        EXPECT_STREQ(st.new_version, "");
+        EXPECT_STREQ(st.installed_version, "2.0");
+        EXPECT_EQ(file_requests(), asked);
+        EXPECT_EQ(snapshot(), before);
+    }
+
+    // The same list again is fine, a higher one installs and is remembered.
+    server.set("/site/a.dat", "a de la 2.0");
+    EXPECT_EQ(check(v5).state, STATE_READY);
+    EXPECT_EQ(check(list("2.1", "serie 6\r\n", "a de la 2.1")).state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), "a de la 2.1");
+    EXPECT_EQ(get("tervanne-version.txt"), "2.1\r\nserie 6\r\n");
+    put("tervanne-version.txt", "2.1\r\nserie 9\r\n");  // what another launcher of the folder installed
+    server.set("/site/a.dat", "a de la 2.1");
+    EXPECT_EQ(check(list("2.1", "serie 8\r\n", "a de la 2.1")).state, STATE_UNREACHABLE);
+
+    // Without a key, the order means nothing: every list installs as before.
+    launcher_key = LauncherKey{};
+    server.set("/site/a.dat", "a de la 1.5");
+    EXPECT_EQ(check(v4).state, STATE_READY);
+    EXPECT_EQ(get("a.dat"), "a de la 1.5");
+    EXPECT_EQ(get("tervanne-version.txt"), "1.5\r\n");
 }

@@ -311,19 +311,39 @@ TEST_F(UpdateCheck, RetryRunsOneWorkerAtATime) {
     launcher_worker_release();
 }
 
-TEST_F(UpdateCheck, SelfUpdateLeavesOldCopyThatTheNextStartDeletes) {
+// Linux replaces the running launcher in one rename: there is no moment
+// without a launcher under its name, and no old copy to clean up.
+TEST_F(UpdateCheck, SelfUpdateReplacesTheRunningLauncherInOneRename) {
     publish("2.0", {{"TERVANNE-LANCEUR", "nouveau lanceur"}});
     launcher_set_paths((dir / "tervanne-lanceur").c_str());
     put("TERVANNE-LANCEUR", "ancien lanceur");
     EXPECT_EQ(check().state, STATE_READY);
     EXPECT_EQ(get("TERVANNE-LANCEUR"), "nouveau lanceur");
-    EXPECT_EQ(get("TERVANNE-LANCEUR.ancien"), "ancien lanceur");
+    EXPECT_FALSE(exists("TERVANNE-LANCEUR.ancien"));
 
-    // The next start removes the copy named after its own full path.
+    // A copy left by an earlier launcher is removed at the next start; the
+    // copy is named after the launcher's own full path.
+    put("TERVANNE-LANCEUR.ancien", "ancien lanceur");
     launcher_set_paths((dir / "TERVANNE-LANCEUR").c_str());
     launcher_startup();
     EXPECT_FALSE(exists("TERVANNE-LANCEUR.ancien"));
-    EXPECT_TRUE(exists("TERVANNE-LANCEUR"));
+    EXPECT_EQ(get("TERVANNE-LANCEUR"), "nouveau lanceur");
+}
+
+// A launcher stopped between moving itself aside and renaming its new copy
+// in (Windows) leaves only Tervanne-lanceur.ancien: the next start puts it
+// back, and never over a launcher that is there.
+TEST_F(UpdateCheck, StartWithoutLauncherPutsTheOldCopyBack) {
+    put("Tervanne-lanceur.ancien", "ancien lanceur");
+    put("Tervanne-lanceur.telechargement", "nouveau lanceur");
+    launcher_set_paths((dir / "copie-du-lanceur").c_str());
+    launcher_startup();
+    EXPECT_EQ(get("Tervanne-lanceur"), "ancien lanceur");
+    EXPECT_FALSE(exists("Tervanne-lanceur.ancien"));
+
+    put("Tervanne-lanceur.ancien", "plus ancien");
+    launcher_startup();
+    EXPECT_EQ(get("Tervanne-lanceur"), "ancien lanceur");
 }
 
 int mode_of(const fs::path& p) {
@@ -356,7 +376,20 @@ TEST_F(UpdateCheck, ReplacedFilesKeepTheirModeAndNewProgramsRun) {
     fs::remove(dir / "Tervanne-lanceur");
     launcher_set_paths((dir / "mon-lanceur").c_str());
     EXPECT_EQ(check().state, STATE_READY);
-    for (const char* program : {"Tervanne", "Tervanne-lanceur"}) {
+    // Every program shipped runs after an update: the game server, any
+    // other Linux program, and one whose old copy had lost its run bit.
+    const std::string elf = std::string("\x7f" "ELF\x02\x01\x01", 7) + std::string(100, '\0');
+    publish("3.0", {{"Tervanne", "jeu 3"}, {"tervanne-serveur", "serveur 3"}, {"outil", elf}, {"notes.txt", "n 3"}});
+    put("tervanne-serveur", "serveur 2");
+    chmod((dir / "tervanne-serveur").c_str(), 0644);
+    chmod((dir / "Tervanne").c_str(), 0640);
+    EXPECT_EQ(check().state, STATE_READY);
+    EXPECT_EQ(mode_of(dir / "tervanne-serveur"), 0755);
+    EXPECT_EQ(mode_of(dir / "Tervanne"), 0750);
+    EXPECT_EQ(mode_of(dir / "notes.txt") & 0111, 0);
+    fs::remove(dir / "tervanne-serveur");  // and a first install of it
+    EXPECT_EQ(check().state, STATE_READY);
+    for (const char* program : {"Tervanne", "Tervanne-lanceur", "tervanne-serveur", "outil"}) {
         const int m = mode_of(dir / program);
         EXPECT_EQ(m & 0100, 0100) << program;
         EXPECT_EQ((m & 0044) >> 2, m & 0011) << program;  // run by whoever may read it
@@ -408,6 +441,27 @@ TEST_F(UpdateCheck, SecondLauncherWaitsWhileAnotherUpdates) {
     worker.join();
     EXPECT_EQ(launcher_status_get().state, STATE_READY);
     EXPECT_EQ(get("a.dat"), "nouveau");
+}
+
+// A verified temporary file rewritten before its rename (another writer of
+// the folder) is hashed again just before it and never put in place.
+fs::path tamper_folder;
+void rewrite_verified_temporary() {
+    if (fs::exists(tamper_folder / "a.dat.telechargement") && fs::exists(tamper_folder / "b.dat.telechargement"))
+        std::ofstream(tamper_folder / "a.dat.telechargement", std::ios::binary) << "falsifie!";
+}
+
+TEST_F(UpdateCheck, TemporaryFileRewrittenAfterItsCheckIsNotInstalled) {
+    publish("2.0", {{"a.dat", "nouveau a"}, {"b.dat", std::string(1000, 'b')}});
+    put("a.dat", "ancien a");
+    tamper_folder = dir;
+    launcher_set_repaint_hook(rewrite_verified_temporary);  // runs while b.dat downloads
+    const LauncherStatus st = check();
+    EXPECT_EQ(st.state, STATE_DOWNLOAD_FAILED);
+    EXPECT_STREQ(st.status_text, "Le téléchargement de a.dat a échoué ou est abîmé. Réessayez plus tard.");
+    EXPECT_EQ(get("a.dat"), "ancien a");
+    EXPECT_FALSE(exists("a.dat.telechargement"));
+    EXPECT_FALSE(exists("tervanne-version.txt"));
 }
 
 TEST_F(UpdateCheck, AddressFileWithPortAndSubPath) {

@@ -12,7 +12,9 @@
 #     signature, a moved signature line and no signature: only version.txt is
 #     fetched, nothing is written, the refusal text shows (another text than
 #     the closed site's) and Play still starts the installed game; then it
-#     installs a correctly signed list and keeps its own lanceur.txt.
+#     installs a correctly signed list and keeps its own lanceur.txt;
+#  4. while another process holds the folder's update lock, a launcher waits
+#     without fetching anything, and goes on once the lock is given back.
 # Screenshots of both windows are written to WINBUILD_DIR/lanceur-etat2.png and
 # lanceur-etat3.png for a person to look at. The Quit button closes it.
 # Usage: run_wine_launcher_test.sh WINBUILD_DIR
@@ -309,6 +311,36 @@ cmp -s "$signed_site/donnees.bin" "$game/donnees.bin" && pass "signed list: donn
     || fail "signed list: lanceur.txt replaced"
 grep -q 'GET /signe/lanceur.txt' "$work/http3.log" && fail "lanceur.txt was fetched" || pass "lanceur.txt not fetched"
 w=$(wait_window) && quit_launcher "$w"
+
+# --- 4. One lock per folder -------------------------------------------------------
+# Another process holds the folder's update lock (the launcher's own code in
+# lanceur-verrou.exe, as a second launcher would): the launcher waits in
+# "checking" without fetching anything, and goes on once the lock is given back.
+holder="$build_dir/bin/lanceur-verrou.exe"
+if [ -f "$holder" ]; then
+    cp "$holder" "$game/lanceur-verrou.exe"
+    rm -f "$game/verrou-pris" "$game/verrou-lache"
+    (cd "$game" && exec wine "$game/lanceur-verrou.exe") >"$work/wine5.log" 2>&1 &
+    holder_pid=$!
+    for _ in $(seq 300); do [ -e "$game/verrou-pris" ] && break; sleep 0.1; done
+    [ -e "$game/verrou-pris" ] || fail "the lock holder did not start"
+    start=$(asked)
+    (cd "$game" && exec wine "$game/Tervanne-lanceur.exe") >"$work/wine6.log" 2>&1 &
+    launcher_pid=$!
+    w=$(wait_window) || fail "no launcher window while the folder is locked"
+    sleep 4
+    [ "$(asked)" = "$start" ] && pass "a second launcher of the folder waits for the lock, fetching nothing" \
+        || fail "the launcher fetched $(( $(asked) - start )) file(s) while another held the folder"
+    touch "$game/verrou-lache"
+    wait "$holder_pid" 2>/dev/null
+    for _ in $(seq 100); do [ "$(asked)" -gt "$start" ] && break; sleep 0.1; done
+    [ "$(asked)" -gt "$start" ] && pass "once the lock is given back, the check goes on" \
+        || fail "the check did not go on after the lock was given back"
+    [ -n "${w:-}" ] && quit_launcher "$w"
+    rm -f "$game/lanceur-verrou.exe" "$game/verrou-pris" "$game/verrou-lache"
+else
+    fail "$holder is missing (build the target lanceur-verrou)"
+fi
 kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
 
 echo "screenshots: $build_dir/lanceur-etat2.png $build_dir/lanceur-etat3.png $build_dir/lanceur-refus.png"

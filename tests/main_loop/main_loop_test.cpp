@@ -2,6 +2,7 @@
 // a driver without OpenGL 3.3, a window closed during the world build, the
 // pause rule and the step clamp.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -15,6 +16,18 @@
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
 
+// The launcher's name beside the game on this system, and its old copy.
+static const char LAUNCHER_NAME[] = "Tervanne-lanceur";
+static const char LAUNCHER_ASIDE[] = "Tervanne-lanceur.ancien";
+
+static std::string beside_program(const char* name) {
+    char exe[4096], path[4200];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    plat_path_beside_program(exe, name, path, sizeof path);
+    return path;
+}
+
 static std::string read_log() {
     static char buf[1 << 16];
     int n = plat_read_file("tervanne-journal.txt", buf, sizeof buf);
@@ -23,6 +36,12 @@ static std::string read_log() {
 
 // One process, one start-up: the steps run in the order a player meets them.
 TEST(MainLoop, StartupPauseAndExit) {
+    // A launcher stopped while it replaced itself left only its old copy:
+    // the game's start puts it back, whatever happens next.
+    char launcher[32];
+    plat_write_file(LAUNCHER_ASIDE, "ancien lanceur", 14);
+    unlink(beside_program(LAUNCHER_NAME).c_str());
+
     // A driver that lacks a GL 3.3 entry point ends the game with code 1.
     headless_set_window_size(640, 360);  // small frames keep llvmpipe quick
     scene_economy();
@@ -33,6 +52,9 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_NE(log.find("Votre carte graphique ne propose pas OpenGL 3.3 : mettez à jour son pilote.\r\n"),
               std::string::npos);
     EXPECT_EQ(log.find("Monde prêt"), std::string::npos);  // nothing else ran
+    EXPECT_EQ(plat_read_file(LAUNCHER_NAME, launcher, sizeof launcher), 14);
+    EXPECT_STREQ(launcher, "ancien lanceur");
+    EXPECT_LT(plat_read_file(LAUNCHER_ASIDE, launcher, sizeof launcher), 0);
     headless_hide_gl_function(nullptr);
 
     // A normal start: the world is built and logged.

@@ -19,6 +19,7 @@
 #include "net/net_internal.h"
 #include "common/net_packets.h"
 #include "net/remote_players.h"
+#include "persist/keyvalue.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -308,6 +309,28 @@ TEST_F(NetClient, SettingsFileAndFailedAddresses) {
     EXPECT_STREQ(net_status_text(), "Adresse inconnue : ");
     net_read_settings();
     EXPECT_STREQ(net_server_address(), "localhost:70000");
+}
+
+// The address file is replaced, never rewritten in place: a write cut
+// short (a crash, a full disk) leaves the whole previous address, not a
+// piece of the new one that would read as valid.
+bool write_half_then_fail(const char* name, const void* data, int length) {
+    plat_write_file(name, data, length / 2);
+    return false;
+}
+
+TEST_F(NetClient, SettingsFileWriteCutShortKeepsThePreviousAddress) {
+    net_connect("localhost:37998");
+    net_disconnect();
+    kv_set_file_writer(write_half_then_fail);
+    net_connect("127.0.0.1:37999");
+    net_disconnect();
+    kv_set_file_writer(nullptr);
+    char text[128] = {};
+    ASSERT_GT(plat_read_file("tervanne-reseau.txt", text, sizeof text), 0);
+    EXPECT_STREQ(text, "serveur localhost:37998\r\n");
+    net_read_settings();
+    EXPECT_STREQ(net_server_address(), "localhost:37998");
 }
 
 TEST_F(NetClient, WelcomeFiguresAndTheirMovement) {

@@ -1,7 +1,8 @@
-// publier [--cle CLE.pem] DOSSIER VERSION [NOTE ...]
+// publier [--cle CLE.pem] [--serie N] DOSSIER VERSION [NOTE ...]
 // publier --nouvelle-cle CLE.pem | --cle-publique CLE.pem
 // Writes DOSSIER/version.txt for the launcher: the version, one "note" line
-// per NOTE argument and one "fichier" line (name, size, SHA-256) per file of
+// per NOTE argument, the "serie" line that orders the folder's lists (one
+// more than the folder's last one, or N), one "fichier" line (name, size, SHA-256) per file of
 // the folder, then, with a key, the "signature" line that launchers holding
 // the matching "cle" line require. Everything the launcher would refuse is
 // refused here, loudly, so that an operator never publishes a description
@@ -26,8 +27,9 @@ namespace {
 
 int usage() {
     fprintf(stderr,
-            "usage : publier [--cle CLE.pem] DOSSIER VERSION [NOTE ...]\n"
-            "  écrit DOSSIER/version.txt : la version, une ligne \"note\" par NOTE (8 au plus)\n"
+            "usage : publier [--cle CLE.pem] [--serie N] DOSSIER VERSION [NOTE ...]\n"
+            "  écrit DOSSIER/version.txt : la version, une ligne \"note\" par NOTE (8 au plus),\n"
+            "  la série (celle de la version.txt du dossier plus un, ou N)\n"
             "  et la taille et l'empreinte SHA-256 de chaque fichier du dossier (32 au plus) ;\n"
             "  avec --cle, la liste est signée par la clé privée CLE.pem.\n"
             "usage : publier --nouvelle-cle CLE.pem\n"
@@ -73,9 +75,21 @@ int main(int argc, char** argv) {
     if (argc == 3 && (strcmp(argv[1], "--nouvelle-cle") == 0 || strcmp(argv[1], "--cle-publique") == 0))
         return key_command(argv[1], argv[2]);
     const char* pem = nullptr;
-    if (argc >= 2 && strcmp(argv[1], "--cle") == 0) {
+    uint64_t serie = 0;
+    while (argc >= 2 && (strcmp(argv[1], "--cle") == 0 || strcmp(argv[1], "--serie") == 0)) {
         if (argc < 3) return usage();
-        pem = argv[2];
+        if (strcmp(argv[1], "--cle") == 0) {
+            pem = argv[2];
+        } else {
+            VersionDesc given{};
+            const std::string line = std::string("serie ") + argv[2];
+            version_desc_parse(line.data(), line.size(), &given);
+            if (given.serie == 0) {
+                fprintf(stderr, "publier : --serie attend un nombre entier supérieur à 0\n");
+                return usage();
+            }
+            serie = given.serie;
+        }
         argc -= 2;
         argv += 2;
     }
@@ -142,7 +156,31 @@ int main(int argc, char** argv) {
     std::string base = folder;
     if (base.back() != '/' && base.back() != '\\') base += '/';
     launcher_set_paths((base + "x").c_str());
-    std::string text = "# écrit par publier\r\nversion " + version + "\r\n";
+    // Launchers holding a key refuse a list older than the one they
+    // installed: each release of the folder comes after the last one.
+    if (!serie) {
+        char last[LAUNCHER_PATH_BYTES];
+        static char previous[VERSION_DESC_CAPACITY];
+        size_t got = 0;
+        if (LFile* f = launcher_path(last, "version.txt", "") ? lfs_open_read(last) : nullptr) {
+            long long r;
+            while (got + 1 < sizeof previous && (r = lfs_read(f, previous + got, sizeof previous - 1 - got)) > 0)
+                got += (size_t)r;
+            lfs_close(f);
+        }
+        static VersionDesc before;
+        version_desc_parse(previous, got, &before);
+        if (before.serie == UINT64_MAX) {
+            fprintf(stderr, "publier : la série de %s ne peut plus croître\n", last);
+            return 1;
+        }
+        serie = before.serie + 1;
+        if (!got)
+            fprintf(stderr,
+                    "publier : pas de version.txt dans le dossier : série 1 (--serie N pour continuer une série "
+                    "publiée ailleurs)\n");
+    }
+    std::string text = "# écrit par publier\r\nversion " + version + "\r\nserie " + std::to_string(serie) + "\r\n";
     for (const std::string& n : notes) text += "note " + n + "\r\n";
     for (const std::string& name : names) {
         char path[LAUNCHER_PATH_BYTES], digest[65];
@@ -185,7 +223,7 @@ int main(int argc, char** argv) {
     // Read back as the launcher will read it.
     VersionDesc check;
     version_desc_parse(text.data(), parse_len, &check);
-    if ((size_t)check.entry_count != names.size() || version != check.version ||
+    if ((size_t)check.entry_count != names.size() || version != check.version || check.serie != serie ||
         (size_t)check.note_count != notes.size()) {
         fprintf(stderr, "publier : la description relue ne correspond pas\n");
         return 1;
@@ -203,8 +241,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "publier : impossible d'écrire %s\n", dst);
         return 1;
     }
-    printf("%s : version %s, %zu fichier(s), %zu note(s)%s\n", dst, version.c_str(), names.size(), notes.size(),
-           pem ? ", signé" : "");
+    printf("%s : version %s, série %llu, %zu fichier(s), %zu note(s)%s\n", dst, version.c_str(),
+           (unsigned long long)serie, names.size(), notes.size(), pem ? ", signé" : "");
     if (pem) print_key_line(pub);
     return 0;
 }
