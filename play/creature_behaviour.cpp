@@ -54,6 +54,8 @@ bool humanoid(int species) {
 // and the edge of the land (or the dungeon's walls). False when refused.
 bool move_creature(Creature& c, float sx, float sz, bool roaming) {
     if (!(sx == sx) || !(sz == sz)) return false;
+    // Held (stunned, frozen, trapped, in brambles): the feet stay, the rest goes on.
+    if (c.stun_time > 0.0f) return false;
     Vec3 p = {c.pos.x + sx, c.pos.y, c.pos.z + sz};
     float r = creature_radius(&c);
     if (c.world == 0) {
@@ -666,18 +668,17 @@ void creatures_update(float dt) {
             continue;
         }
         c.attack_timer -= dt;
+        if (c.species == SP_BOSS)
+            boss_step(c, dt);
+        else if (c.species == SP_BOAR)
+            boar_step(c, dt);
+        else
+            other_step(c, dt);
         if (c.stun_time > 0.0f) {
-            // Stunned: held in place, no blow, no draw.
+            // A hold stops the feet only (move_creature refuses every step):
+            // it still turns, strikes and shoots what is in reach.
             c.stun_time -= dt;
             c.speed = 0.0f;
-            c.blow_pending = 0;
-            c.draw_time = 0.0f;
-        } else if (c.species == SP_BOSS) {
-            boss_step(c, dt);
-        } else if (c.species == SP_BOAR) {
-            boar_step(c, dt);
-        } else {
-            other_step(c, dt);
         }
         c.stagger = std::fmax(0.0f, c.stagger - 1.6f * dt);
         if (c.in_use) creature_pose(&c, dt);

@@ -338,6 +338,64 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     underground = 0;
 }
 
+// A hold (stun, ice, trap, brambles) stops the feet only: the held foe still
+// turns, strikes and shoots what is in reach, and the lord still wakes,
+// calls his dead and goes back to his throne.
+TEST(CreatureBehaviour, AHoldStopsTheFeetButNotTheBlowsNorTheLordsPhases) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    Creature* brigand = spawn_creature(SP_BRIGAND, ground(kX + 1.5f, kZ), ground(kX + 1.5f, kZ));
+    ASSERT_NE(brigand, nullptr);
+    brigand->heading = 0.0f;  // looking away, along +z
+    brigand->ai_state = CS_FIGHT;
+    brigand->stun_time = 3.0f;  // an ice arrow
+    Vec3 held_at = brigand->pos;
+    step_creatures(2.5f);
+    EXPECT_LT(player.health, player.max_health) << "a frozen brigand within reach still strikes";
+    EXPECT_FLOAT_EQ(brigand->pos.x, held_at.x);
+    EXPECT_FLOAT_EQ(brigand->pos.z, held_at.z);
+    EXPECT_NEAR(brigand->heading, -PI * 0.5f, 0.05f) << "it turns toward the player";
+
+    // Out of reach it stays where the hold caught it.
+    clean_table_with_player_at(kX, kZ);
+    Creature* far = spawn_creature(SP_BRIGAND, ground(kX + 8.0f, kZ), ground(kX + 8.0f, kZ));
+    far->ai_state = CS_FIGHT;
+    far->stun_time = 4.0f;  // brambles
+    step_creatures(3.5f);
+    EXPECT_NEAR(far->pos.x, kX + 8.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    step_creatures(1.5f);
+    EXPECT_LT(far->pos.x, kX + 7.0f) << "free again, it comes on";
+
+    // A trapped archer still shoots.
+    clean_table_with_player_at(kX, kZ);
+    Creature* archer = spawn_creature(SP_SKELETON_ARCHER, ground(kX, kZ + 10.0f), ground(kX, kZ + 10.0f));
+    archer->ai_state = CS_FIGHT;
+    archer->stun_time = 5.0f;
+    bool loosed = false;
+    for (int i = 0; i < 60 && !loosed; ++i) {
+        step_creatures(0.05f);
+        for (const CreatureArrow& a : creature_arrows) loosed = loosed || a.active;
+    }
+    EXPECT_TRUE(loosed);
+
+    // The lord held from the start: he wakes, calls his dead, and resets.
+    Creature* boss = crypt_lord_with_player_below();
+    ASSERT_NE(boss, nullptr);
+    boss->stun_time = 30.0f;
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    damage_creature(boss, 0.45f * 3200.0f);
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(boss->summons, 1);
+    player.pos_x = 1020.0f;
+    step_creatures(3.2f);
+    EXPECT_EQ(boss->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boss->health, 3200.0f);
+    underground = 0;
+}
+
 TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     ASSERT_TRUE(creature_game());
     Creature* boss = crypt_lord_with_player_below();
