@@ -270,11 +270,13 @@ void fight_step(Creature& c, const Sight& s, float dt) {
         return;
     }
     Vec3 pf = player_feet();
-    float dist = hdist(c.pos, pf);
     if (c.species == SP_SKELETON_ARCHER) {
-        archer_fight(c, s, dist, dt);
+        archer_fight(c, s, hdist(c.pos, pf), dt);
         return;
     }
+    // Unseen (behind a catacomb wall) counts as out of reach: no blow
+    // starts or lands through the stone.
+    float dist = s.d;
     float reach = d.reach * c.body_scale;
     if (c.blow_pending && c.attack_anim <= 0.55f) {
         c.blow_pending = 0;

@@ -30,6 +30,23 @@ Creature* crypt_lord_with_player_below() {
     return spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
 }
 
+// Two corridor cells (i, j) and (i, j + 1) with a wall between them and the
+// longest way round, so that nothing but the wall decides what a foe sees.
+bool walled_corridor_cells(int* ai, int* aj) {
+    int best = 0;
+    *ai = *aj = -1;
+    for (int i = 1; i < CATACOMB_CELLS - 1; ++i)
+        for (int j = 2; j < CATACOMB_CELLS - 2; ++j) {
+            int detour = std::abs(catacomb_distance(i, j) - catacomb_distance(i, j + 1));
+            if (!catacomb_wall_open(i, j, DIR_PZ) && catacomb_room_of_cell(i, j) < 0 &&
+                catacomb_room_of_cell(i, j + 1) < 0 && !catacomb_in_crypt_block(i, j) &&
+                !catacomb_in_crypt_block(i, j + 1) && catacomb_distance(i, j) >= 0 &&
+                catacomb_distance(i, j + 1) >= 0 && detour > best)
+                *ai = i, *aj = j, best = detour;
+        }
+    return *ai >= 0;
+}
+
 }  // namespace
 
 TEST(CreatureRules, PopulationFillsCampsSitesAndChiefsTheSameWayEveryRun) {
@@ -298,19 +315,8 @@ TEST(CreatureBehaviour, BoarsLeashesAndSight) {
 // lost sight, then goes home; one that cannot reach home gives up after 10 s.
 TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     ASSERT_TRUE(creature_game());
-    // Two corridor cells with a wall between them and the longest way round,
-    // so that nothing but the wall decides what the foe sees.
-    int ai = -1, aj = -1, best = 0;
-    for (int i = 1; i < CATACOMB_CELLS - 1; ++i)
-        for (int j = 2; j < CATACOMB_CELLS - 2; ++j) {
-            int detour = std::abs(catacomb_distance(i, j) - catacomb_distance(i, j + 1));
-            if (!catacomb_wall_open(i, j, DIR_PZ) && catacomb_room_of_cell(i, j) < 0 &&
-                catacomb_room_of_cell(i, j + 1) < 0 && !catacomb_in_crypt_block(i, j) &&
-                !catacomb_in_crypt_block(i, j + 1) && catacomb_distance(i, j) >= 0 &&
-                catacomb_distance(i, j + 1) >= 0 && detour > best)
-                ai = i, aj = j, best = detour;
-        }
-    ASSERT_GE(ai, 0) << "no closed wall between two corridor cells";
+    int ai = -1, aj = -1;
+    ASSERT_TRUE(walled_corridor_cells(&ai, &aj)) << "no closed wall between two corridor cells";
     Vec3 here = catacomb_cell_centre(ai, aj), there = catacomb_cell_centre(ai, aj + 1);
     clean_table_with_player_at(here.x, here.z);
     player.pos_y = 0.0f;
@@ -393,6 +399,39 @@ TEST(CreatureBehaviour, AHoldStopsTheFeetButNotTheBlowsNorTheLordsPhases) {
     step_creatures(3.2f);
     EXPECT_EQ(boss->ai_state, CS_IDLE);
     EXPECT_FLOAT_EQ(boss->health, 3200.0f);
+    underground = 0;
+}
+
+// A foe that cannot see the player counts him out of reach: a skeleton and
+// the player 1.8 m apart on the two sides of a 1 m wall never trade blows.
+TEST(CreatureBehaviour, NoBlowThroughACatacombWall) {
+    ASSERT_TRUE(creature_game());
+    int ai = -1, aj = -1;
+    ASSERT_TRUE(walled_corridor_cells(&ai, &aj));
+    Vec3 here = catacomb_cell_centre(ai, aj);
+    float wall_z = 5.0f * (float)(aj + 1);  // the wall line spans [wall_z, wall_z + 1)
+    clean_table_with_player_at(here.x, wall_z - 0.4f);
+    player.pos_y = 0.0f;
+    underground = 1;
+    Vec3 beyond = {here.x, 0.0f, wall_z + 1.45f};
+    ASSERT_TRUE(player_catacomb_solid({here.x, 1.0f, wall_z + 0.5f}));
+    Creature* z = spawn_creature(SP_SKELETON, beyond, beyond);
+    ASSERT_NE(z, nullptr);
+    ASSERT_LT(std::hypot(z->pos.x - player.pos_x, z->pos.z - player.pos_z), 1.9f);  // within its reach
+    z->ai_state = CS_FIGHT;
+    bool swung = false;
+    for (int i = 0; i < 80; ++i) {
+        step_creatures(0.05f);
+        swung = swung || z->blow_pending;
+    }
+    EXPECT_FALSE(swung) << "a blow started through the wall";
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    EXPECT_EQ(z->ai_state, CS_FIGHT);  // still hunting, under 8 s out of sight
+
+    // The same distance with nothing between: it strikes.
+    player.pos_z = z->pos.z + 1.5f;
+    step_creatures(2.0f);
+    EXPECT_LT(player.health, player.max_health);
     underground = 0;
 }
 
