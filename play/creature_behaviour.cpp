@@ -224,25 +224,27 @@ void archer_fight(Creature& c, const Sight& s, float dist, float dt) {
         steer(c, c.pos.x - pf.x, c.pos.z - pf.z, 1.8f * d.walk_speed, dt, false);
         return;
     }
-    if (s.seen && dist <= reach) {
-        if (dist < 4.5f && c.attack_timer < 0.8f) {
-            c.retreat_time = 1.3f;
-            c.draw_time = 0.0f;
-            return;
-        }
+    bool in_reach = s.seen && dist <= reach;
+    if (in_reach && dist < 4.5f && c.attack_timer < 0.8f) {
+        c.retreat_time = 1.3f;
+        c.draw_time = 0.0f;
+        return;
+    }
+    if (c.draw_time > 0.0f) {
+        // A draw once begun runs its 0.8 s; the arrow leaves if the player
+        // is still in sight and within reach + 3 m.
         stand_facing(c, pf, dt);
-        if (c.draw_time > 0.0f) {
-            c.draw_time += dt;
-            if (c.draw_time >= 0.8f) {
-                c.draw_time = 0.0f;
-                if (s.seen && dist <= reach + 3.0f) {
-                    shoot_arrow(c);
-                    c.attack_timer = d.attack_interval;
-                }
+        c.draw_time += dt;
+        if (c.draw_time >= 0.8f) {
+            c.draw_time = 0.0f;
+            if (s.seen && dist <= reach + 3.0f) {
+                shoot_arrow(c);
+                c.attack_timer = d.attack_interval;
             }
-        } else if (c.attack_timer <= 0.0f) {
-            c.draw_time = 1e-4f;
         }
+    } else if (in_reach) {
+        stand_facing(c, pf, dt);
+        if (c.attack_timer <= 0.0f) c.draw_time = 1e-4f;
     } else {
         c.draw_time = 0.0f;
         steer_to(c, pf, d.run_speed, dt, false);

@@ -689,6 +689,28 @@ TEST(CreatureBehaviour, ArchersBackOffAndThePlayerCannotWalkThroughABeast) {
     EXPECT_LE(a->retreat_time, 0.0f);
     free_creature(a);
 
+    // A draw begun within 17 m is loosed while the player is still within
+    // 17 + 3 m; beyond that the arrow stays on the string.
+    for (float stepped_back : {2.5f, 4.5f}) {
+        clean_table_with_player_at(kX, kZ);
+        Vec3 post = ground(kX, kZ + 16.5f);
+        Creature* bow = spawn_creature(SP_SKELETON_ARCHER, post, post);
+        ASSERT_NE(bow, nullptr);
+        set_creature_level(bow, 10);
+        bow->ai_state = CS_FIGHT;
+        bow->attack_timer = 0.0f;
+        step_creatures(0.3f);
+        ASSERT_GT(bow->draw_time, 0.0f);
+        player.pos_z = kZ - stepped_back;
+        player.pos_y = ground_height(player.pos_x, player.pos_z);
+        bool loosed = false;
+        for (int i = 0; i < 14; ++i) {
+            step_creatures(0.05f);
+            for (const CreatureArrow& k : creature_arrows) loosed = loosed || k.active;
+        }
+        EXPECT_EQ(loosed, stepped_back < 3.0f) << "player " << 16.5f + stepped_back << " m away";
+    }
+
     // A boar held in place stands in her way: she is pushed round it, never
     // through it.
     clean_table_with_player_at(kX, kZ);
