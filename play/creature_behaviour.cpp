@@ -490,15 +490,7 @@ void boss_step(Creature& c, float dt) {
     c.show_bar = (!player.dead && player_world() == 1 && dist < 20.0f) ? 1 : 0;
     if (c.ai_state != CS_FIGHT) {
         steer(c, 0, 0, 0.0f, dt, false);
-        if (in_room) {
-            c.ai_state = CS_FIGHT;
-            c.charge_timer = 6.0f;
-            c.slab_timer = 5.0f;
-            c.attack_timer = 1.0f;
-            c.outside_time = 0.0f;
-            hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
-            snd_play_at(27, c.pos, 1.0f);
-        }
+        if (in_room) boss_wake(&c);
         return;
     }
     if (!in_room) {
@@ -655,6 +647,17 @@ void slabs_step(float dt) {
 }
 
 }  // namespace
+
+void boss_wake(Creature* c) {
+    if (!creature_alive(c) || c->species != SP_BOSS || c->ai_state == CS_FIGHT) return;
+    c->ai_state = CS_FIGHT;
+    c->charge_timer = 6.0f;
+    c->slab_timer = 5.0f;
+    c->attack_timer = 1.0f;
+    c->outside_time = 0.0f;
+    hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
+    snd_play_at(27, c->pos, 1.0f);
+}
 
 void creatures_update(float dt) {
     if (!(dt > 0.0f)) return;

@@ -494,6 +494,30 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     underground = 0;
 }
 
+// A blow wakes the lord as if the player had come in: shot from the doorway
+// he rises, calls his dead, and with the player still outside he goes back
+// to his throne whole: he cannot be worn down from the corridor.
+TEST(CreatureBehaviour, ABlowFromTheDoorwayWakesTheCryptLord) {
+    ASSERT_TRUE(creature_game());
+    Creature* boss = crypt_lord_with_player_below();
+    ASSERT_NE(boss, nullptr);
+    player.pos_z = 74.0f;  // before the crypt's door, outside the room
+    ASSERT_FALSE(player_in_crypt());
+    step_creatures(1.0f);
+    ASSERT_EQ(boss->ai_state, CS_IDLE);
+    hud_message("", 0.1f);
+    damage_creature(boss, 0.45f * 3200.0f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(boss->summons, 1);
+    step_creatures(3.1f);
+    EXPECT_EQ(boss->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boss->health, 3200.0f);
+    underground = 0;
+}
+
 TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsCrush) {
     ASSERT_TRUE(creature_game());
     Creature* boss = crypt_lord_with_player_below();
