@@ -459,7 +459,10 @@ void summon_pair(Creature& b) {
         m->heading = b.heading;
     }
     ++b.summons;
+    // Each pair rises with the call and the roar.
     snd_play_at(26, b.pos, 1.0f);
+    hud_message("Bréhus appelle ses morts !", 3.0f);
+    snd_play_at(27, b.pos, 1.0f);
 }
 
 void drop_slabs(const Creature& b) {
@@ -508,8 +511,6 @@ void boss_step(Creature& c, float dt) {
     if (c.phase <= 1 && h < 0.6f) {
         c.phase = 2;
         summon_pair(c);
-        hud_message("Bréhus appelle ses morts !", 3.0f);
-        snd_play_at(27, c.pos, 1.0f);
     }
     if (c.phase == 2 && h < 0.35f && c.summons < 2) summon_pair(c);
     if (c.phase == 2 && h < 0.3f) {

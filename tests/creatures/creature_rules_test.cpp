@@ -9,6 +9,7 @@
 #include "play/player_move.h"
 #include "play/targeting.h"
 #include "render/renderer.h"
+#include "sound/sound_internal.h"
 #include "world/ambience_rules.h"
 #include "world/population.h"
 #include "world/species_models.h"
@@ -466,8 +467,16 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_EQ(boss->summons, 1);  // killing them does not bring more
     EXPECT_EQ(minions(), 0);
     damage_creature(boss, 0.22f * 3200.0f);  // 33 %
+    // The second pair rises with the same call and roar as the first.
+    hud_message("", 0.1f);
+    snd_reset_state();
+    snd_set_listener(boss->pos, {1, 0, 0});
     step_creatures(0.05f);
     EXPECT_EQ(minions(), 2);
+    EXPECT_STREQ(hud_message_text(), "Bréhus appelle ses morts !");
+    int roars = 0;
+    for (const Voice& v : snd_voices) roars += v.active && v.sound == &snd_effects[27];
+    EXPECT_EQ(roars, 1) << "sound 27 with the second pair";
     EXPECT_EQ(boss->phase, 2);
     damage_creature(boss, 0.05f * 3200.0f);  // 28 %
     step_creatures(0.05f);
