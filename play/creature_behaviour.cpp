@@ -54,6 +54,8 @@ bool humanoid(int species) {
 // and the edge of the land (or the dungeon's walls). False when refused.
 bool move_creature(Creature& c, float sx, float sz, bool roaming) {
     if (!(sx == sx) || !(sz == sz)) return false;
+    // Held (stunned, frozen, trapped, in brambles): the feet stay, the rest goes on.
+    if (c.stun_time > 0.0f) return false;
     Vec3 p = {c.pos.x + sx, c.pos.y, c.pos.z + sz};
     float r = creature_radius(&c);
     if (c.world == 0) {
@@ -222,25 +224,27 @@ void archer_fight(Creature& c, const Sight& s, float dist, float dt) {
         steer(c, c.pos.x - pf.x, c.pos.z - pf.z, 1.8f * d.walk_speed, dt, false);
         return;
     }
-    if (s.seen && dist <= reach) {
-        if (dist < 4.5f && c.attack_timer < 0.8f) {
-            c.retreat_time = 1.3f;
-            c.draw_time = 0.0f;
-            return;
-        }
+    bool in_reach = s.seen && dist <= reach;
+    if (in_reach && dist < 4.5f && c.attack_timer < 0.8f) {
+        c.retreat_time = 1.3f;
+        c.draw_time = 0.0f;
+        return;
+    }
+    if (c.draw_time > 0.0f) {
+        // A draw once begun runs its 0.8 s; the arrow leaves if the player
+        // is still in sight and within reach + 3 m.
         stand_facing(c, pf, dt);
-        if (c.draw_time > 0.0f) {
-            c.draw_time += dt;
-            if (c.draw_time >= 0.8f) {
-                c.draw_time = 0.0f;
-                if (s.seen && dist <= reach + 3.0f) {
-                    shoot_arrow(c);
-                    c.attack_timer = d.attack_interval;
-                }
+        c.draw_time += dt;
+        if (c.draw_time >= 0.8f) {
+            c.draw_time = 0.0f;
+            if (s.seen && dist <= reach + 3.0f) {
+                shoot_arrow(c);
+                c.attack_timer = d.attack_interval;
             }
-        } else if (c.attack_timer <= 0.0f) {
-            c.draw_time = 1e-4f;
         }
+    } else if (in_reach) {
+        stand_facing(c, pf, dt);
+        if (c.attack_timer <= 0.0f) c.draw_time = 1e-4f;
     } else {
         c.draw_time = 0.0f;
         steer_to(c, pf, d.run_speed, dt, false);
@@ -268,11 +272,13 @@ void fight_step(Creature& c, const Sight& s, float dt) {
         return;
     }
     Vec3 pf = player_feet();
-    float dist = hdist(c.pos, pf);
     if (c.species == SP_SKELETON_ARCHER) {
-        archer_fight(c, s, dist, dt);
+        archer_fight(c, s, hdist(c.pos, pf), dt);
         return;
     }
+    // Unseen (behind a catacomb wall) counts as out of reach: no blow
+    // starts or lands through the stone.
+    float dist = s.d;
     float reach = d.reach * c.body_scale;
     if (c.blow_pending && c.attack_anim <= 0.55f) {
         c.blow_pending = 0;
@@ -453,7 +459,10 @@ void summon_pair(Creature& b) {
         m->heading = b.heading;
     }
     ++b.summons;
+    // Each pair rises with the call and the roar.
     snd_play_at(26, b.pos, 1.0f);
+    hud_message("Bréhus appelle ses morts !", 3.0f);
+    snd_play_at(27, b.pos, 1.0f);
 }
 
 void drop_slabs(const Creature& b) {
@@ -484,15 +493,7 @@ void boss_step(Creature& c, float dt) {
     c.show_bar = (!player.dead && player_world() == 1 && dist < 20.0f) ? 1 : 0;
     if (c.ai_state != CS_FIGHT) {
         steer(c, 0, 0, 0.0f, dt, false);
-        if (in_room) {
-            c.ai_state = CS_FIGHT;
-            c.charge_timer = 6.0f;
-            c.slab_timer = 5.0f;
-            c.attack_timer = 1.0f;
-            c.outside_time = 0.0f;
-            hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
-            snd_play_at(27, c.pos, 1.0f);
-        }
+        if (in_room) boss_wake(&c);
         return;
     }
     if (!in_room) {
@@ -510,8 +511,6 @@ void boss_step(Creature& c, float dt) {
     if (c.phase <= 1 && h < 0.6f) {
         c.phase = 2;
         summon_pair(c);
-        hud_message("Bréhus appelle ses morts !", 3.0f);
-        snd_play_at(27, c.pos, 1.0f);
     }
     if (c.phase == 2 && h < 0.35f && c.summons < 2) summon_pair(c);
     if (c.phase == 2 && h < 0.3f) {
@@ -650,6 +649,17 @@ void slabs_step(float dt) {
 
 }  // namespace
 
+void boss_wake(Creature* c) {
+    if (!creature_alive(c) || c->species != SP_BOSS || c->ai_state == CS_FIGHT) return;
+    c->ai_state = CS_FIGHT;
+    c->charge_timer = 6.0f;
+    c->slab_timer = 5.0f;
+    c->attack_timer = 1.0f;
+    c->outside_time = 0.0f;
+    hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
+    snd_play_at(27, c->pos, 1.0f);
+}
+
 void creatures_update(float dt) {
     if (!(dt > 0.0f)) return;
     for (Creature& c : creatures) {
@@ -666,18 +676,17 @@ void creatures_update(float dt) {
             continue;
         }
         c.attack_timer -= dt;
+        if (c.species == SP_BOSS)
+            boss_step(c, dt);
+        else if (c.species == SP_BOAR)
+            boar_step(c, dt);
+        else
+            other_step(c, dt);
         if (c.stun_time > 0.0f) {
-            // Stunned: held in place, no blow, no draw.
+            // A hold stops the feet only (move_creature refuses every step):
+            // it still turns, strikes and shoots what is in reach.
             c.stun_time -= dt;
             c.speed = 0.0f;
-            c.blow_pending = 0;
-            c.draw_time = 0.0f;
-        } else if (c.species == SP_BOSS) {
-            boss_step(c, dt);
-        } else if (c.species == SP_BOAR) {
-            boar_step(c, dt);
-        } else {
-            other_step(c, dt);
         }
         c.stagger = std::fmax(0.0f, c.stagger - 1.6f * dt);
         if (c.in_use) creature_pose(&c, dt);

@@ -389,7 +389,9 @@ bool damage_creature(Creature* c, float amount) {
     if (c->companion) return false;
     if (c->species == SP_BOAR)
         boar_react(c);
-    else if (c->species != SP_BOSS)
+    else if (c->species == SP_BOSS)
+        boss_wake(c);  // a blow from the doorway wakes him as if the player had come in
+    else
         alert_pack(c);
     return false;
 }

@@ -182,6 +182,9 @@ Creature* summon_companion(Vec3 position, float lifetime);
 Creature* creature_companion();
 void calm_all_creatures();
 void reset_boss();
+// The lord rises from his throne: the player came into the crypt, or a blow
+// reached him from afar. Nothing when he already fights.
+void boss_wake(Creature* c);
 Creature* creature_boss();
 bool creature_alive(const Creature* c);
 // 0 surface, 1 catacombs: the side of the map the player is on.

@@ -57,10 +57,11 @@ void float_heal(float gained) {
 }
 
 // A skill that needs a target: the current one or a new one within range.
-// With no creature at all the skill's own words say so.
+// With none, or one too far, the skill's own words say so (in place of the
+// basic attack's "Cible hors de portée.").
 Creature* skill_target(float range, const char* none_text) {
     Creature* t = ensure_target(range);
-    if (!t && none_text && !target_is_valid(player.target)) hud_message(none_text, 1.4f);
+    if (!t && none_text) hud_message(none_text, 1.4f);
     return t;
 }
 
@@ -160,13 +161,7 @@ bool warrior_skill(int s) {
             snd_play_at(23, feet(), 1.3f);
             return true;
         case 1: {
-            if (!t) {
-                t = select_target(false);
-                if (t) {
-                    player.target = t;
-                    player.target_hold = 1000000.0f;
-                }
-            }
+            // Only a target the player chose: the charge never picks one.
             float d = t ? hdist(t->pos, feet()) : 0.0f;
             bool ok = t && d >= 4.5f && d <= 25.0f;
             if (ok && player.pos_x > 950.0f)

@@ -244,7 +244,7 @@ void catacombs_leave() {
     clear_world_creatures(1);
     place_player({MOUTH_X, ground_height(MOUTH_X, MOUTH_Z), MOUTH_Z}, MOUTH_HEADING);
     world_map_upload();
-    world_initial_population();
+    world_population_on_return();
     hud_fade(1.4f);
     snd_play(26, 1.0f);
     hud_message("La lande du Val", 2.5f);

@@ -144,29 +144,44 @@ int goblins_step() {
     return spawn_creature(SP_GOBLIN, p, centre) ? 1 : 0;
 }
 
-}  // namespace
-
-int population_round() { return add_camps_and_sites() + wanderers_step() + goblins_step(); }
-
-void world_initial_population() {
-    // The ambience rules repeated until every camp is full; a round that adds
-    // nothing means no room is left, so the loop always ends.
-    for (int round = 0; round < 64; ++round)
-        if (population_round() == 0) break;
-    for (int e = 1; e <= ELITE_COUNT; ++e)
-        if (!elite_present(e)) place_elite(e, 0.0f);
-    log_printf("Créatures : %d au départ.", creatures_in_use());
-}
-
-void ambience_top_up_camps() {
-    add_camps_and_sites();
-    // A fallen chief comes back once his corpse is gone and the player is away.
+// A fallen chief comes back once his corpse is gone and the player is away.
+void return_far_chiefs() {
     for (int e = 1; e <= ELITE_COUNT; ++e) {
         if (elite_present(e)) continue;
         Vec3 centre = elite_haunt_centre(e);
         if (dist2(player_spot(), centre.x, centre.z) < 90.0f * 90.0f) continue;
         place_elite(e, 60.0f);
     }
+}
+
+void fill_camps() {
+    // The ambience rules repeated until every camp is full; a round that adds
+    // nothing means no room is left, so the loop always ends.
+    for (int round = 0; round < 64; ++round)
+        if (population_round() == 0) break;
+}
+
+}  // namespace
+
+int population_round() { return add_camps_and_sites() + wanderers_step() + goblins_step(); }
+
+void world_initial_population() {
+    fill_camps();
+    for (int e = 1; e <= ELITE_COUNT; ++e)
+        if (!elite_present(e)) place_elite(e, 0.0f);
+    log_printf("Créatures : %d au départ.", creatures_in_use());
+}
+
+void world_population_on_return() {
+    // Not the start's placement: Ossian would stand again before the cave
+    // mouth, within his aggro radius of the player coming up.
+    fill_camps();
+    return_far_chiefs();
+}
+
+void ambience_top_up_camps() {
+    add_camps_and_sites();
+    return_far_chiefs();
 }
 
 void ambience_wanderers_step() { wanderers_step(); }

@@ -8,8 +8,11 @@ void camelot_build();     // walls, houses, castle, market, torches
 void landmarks_build();   // the hamlet and the named wild sites
 void catacombs_build();
 // Fills every camp and site, 14 wanderers and 20 goblins (the ambience rules
-// repeated); also re-run when the player comes back from the catacombs.
+// repeated), and places every chief at his haunt.
 void world_initial_population();
+// The same fill when the player comes back from the catacombs; a fallen
+// chief returns only to a haunt far from the player, as in every top-up.
+void world_population_on_return();
 
 // The town plan's colour for the map image at (x, z), when it applies there.
 bool camelot_map_colour(float x, float z, Vec3* rgb);

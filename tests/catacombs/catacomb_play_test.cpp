@@ -232,6 +232,33 @@ TEST(CatacombPlay, VisitsLeaveTheTableAsTheyFoundIt) {
     world_initial_population();
 }
 
+// Coming up tops the heath up like any round of the ambience: a fallen chief
+// returns only to a haunt far from the player, never Ossian before the cave
+// mouth, inside his own aggro radius.
+TEST(CatacombPlay, LeavingBringsBackOnlyTheChiefsFarFromThePlayer) {
+    ASSERT_TRUE(catacomb_game());
+    enter_at_level(12);
+    for (Creature& c : creatures)
+        if (c.in_use && c.elite) free_creature(&c);
+    catacombs_leave();
+    int ossian = 0, gaudin = 0;
+    for (const Creature& c : creatures) {
+        if (!c.in_use || !c.elite) continue;
+        ossian += c.elite_index == ELITE_OSSIAN;
+        gaudin += c.elite_index == ELITE_GAUDIN;
+        EXPECT_GT(std::hypot(c.pos.x - player.pos_x, c.pos.z - player.pos_z), 60.0f) << elite_defs[c.elite_index].name;
+    }
+    EXPECT_EQ(ossian, 0) << "Ossian rose again before the cave mouth";
+    EXPECT_EQ(gaudin, 1) << "a chief far away comes back";
+    // Once the player is far from the cave, the next top-up brings Ossian back.
+    player.pos_x = 400.0f;
+    player.pos_z = -300.0f;
+    ambience_top_up_camps();
+    ossian = 0;
+    for (const Creature& c : creatures) ossian += c.in_use && c.elite_index == ELITE_OSSIAN;
+    EXPECT_EQ(ossian, 1);
+}
+
 TEST(CatacombPlay, OssuaryChestGuardedWithinSevenMetresAndOpenedOncePerVisit) {
     ASSERT_TRUE(catacomb_game());
     enter_at_level(12);

@@ -216,6 +216,36 @@ TEST(Skills, ChecksCostsAndCooldowns) {
     EXPECT_FLOAT_EQ(player.cast_glow, 1.0f);
 }
 
+// A druid's targeted spell out of range says its own words, not the basic
+// attack's; the charge needs a target chosen beforehand and takes none itself.
+TEST(Skills, OutOfRangeSpellsSayTheirOwnWordsAndTheChargeNeedsAChosenTarget) {
+    fresh(CLASS_DRUID, 7);
+    Creature* far = ahead(SP_WOLF, 35.0f, 7);
+    player.target = far;
+    player.target_hold = 1000000.0f;
+    player.mana = player.max_mana;
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_STREQ(hud_message_text(), "Ronces : choisissez une cible (30 m au plus).");
+    EXPECT_FALSE(use_skill(5));
+    EXPECT_STREQ(hud_message_text(), "Essaim de lucioles : choisissez une cible (30 m au plus).");
+    far->pos.x = player.pos_x + 50.0f;
+    EXPECT_FALSE(use_skill(3));
+    EXPECT_STREQ(hud_message_text(), "Colère du soleil : choisissez une cible.");
+    EXPECT_FLOAT_EQ(player.mana, player.max_mana);  // nothing spent
+    EXPECT_EQ(player.skill_cooldown[1] + player.skill_cooldown[3] + player.skill_cooldown[5], 0.0f);
+
+    fresh(CLASS_WARRIOR, 3);
+    player.rage = 50.0f;
+    Creature* wolf = ahead(SP_WOLF, 10.0f, 3);
+    ASSERT_NE(wolf, nullptr);
+    player.target = nullptr;
+    EXPECT_FALSE(use_skill(1));
+    EXPECT_STREQ(hud_message_text(), "Charge : choisissez une cible entre 5 et 25 m.");
+    EXPECT_EQ(player.target, nullptr) << "the failed charge chose a target by itself";
+    EXPECT_FALSE(charge_running());
+    EXPECT_EQ(player.skill_cooldown[1], 0.0f);
+}
+
 TEST(Skills, HealsStopAtTheMaximum) {
     fresh(CLASS_DRUID, 14);
     player.health = player.max_health - 5.0f;

@@ -9,6 +9,7 @@
 #include "play/player_move.h"
 #include "play/targeting.h"
 #include "render/renderer.h"
+#include "sound/sound_internal.h"
 #include "world/ambience_rules.h"
 #include "world/population.h"
 #include "world/species_models.h"
@@ -28,6 +29,23 @@ Creature* crypt_lord_with_player_below() {
     player.pos_y = 0.0f;
     underground = 1;
     return spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
+}
+
+// Two corridor cells (i, j) and (i, j + 1) with a wall between them and the
+// longest way round, so that nothing but the wall decides what a foe sees.
+bool walled_corridor_cells(int* ai, int* aj) {
+    int best = 0;
+    *ai = *aj = -1;
+    for (int i = 1; i < CATACOMB_CELLS - 1; ++i)
+        for (int j = 2; j < CATACOMB_CELLS - 2; ++j) {
+            int detour = std::abs(catacomb_distance(i, j) - catacomb_distance(i, j + 1));
+            if (!catacomb_wall_open(i, j, DIR_PZ) && catacomb_room_of_cell(i, j) < 0 &&
+                catacomb_room_of_cell(i, j + 1) < 0 && !catacomb_in_crypt_block(i, j) &&
+                !catacomb_in_crypt_block(i, j + 1) && catacomb_distance(i, j) >= 0 &&
+                catacomb_distance(i, j + 1) >= 0 && detour > best)
+                *ai = i, *aj = j, best = detour;
+        }
+    return *ai >= 0;
 }
 
 }  // namespace
@@ -298,19 +316,8 @@ TEST(CreatureBehaviour, BoarsLeashesAndSight) {
 // lost sight, then goes home; one that cannot reach home gives up after 10 s.
 TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     ASSERT_TRUE(creature_game());
-    // Two corridor cells with a wall between them and the longest way round,
-    // so that nothing but the wall decides what the foe sees.
-    int ai = -1, aj = -1, best = 0;
-    for (int i = 1; i < CATACOMB_CELLS - 1; ++i)
-        for (int j = 2; j < CATACOMB_CELLS - 2; ++j) {
-            int detour = std::abs(catacomb_distance(i, j) - catacomb_distance(i, j + 1));
-            if (!catacomb_wall_open(i, j, DIR_PZ) && catacomb_room_of_cell(i, j) < 0 &&
-                catacomb_room_of_cell(i, j + 1) < 0 && !catacomb_in_crypt_block(i, j) &&
-                !catacomb_in_crypt_block(i, j + 1) && catacomb_distance(i, j) >= 0 &&
-                catacomb_distance(i, j + 1) >= 0 && detour > best)
-                ai = i, aj = j, best = detour;
-        }
-    ASSERT_GE(ai, 0) << "no closed wall between two corridor cells";
+    int ai = -1, aj = -1;
+    ASSERT_TRUE(walled_corridor_cells(&ai, &aj)) << "no closed wall between two corridor cells";
     Vec3 here = catacomb_cell_centre(ai, aj), there = catacomb_cell_centre(ai, aj + 1);
     clean_table_with_player_at(here.x, here.z);
     player.pos_y = 0.0f;
@@ -335,6 +342,97 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     step_creatures(7.0f);
     EXPECT_NE(w->ai_state, CS_RETURN) << "caught on the wall, it rests instead";
     EXPECT_GT(std::hypot(w->pos.x - here.x, w->pos.z - here.z), 1.0f);
+    underground = 0;
+}
+
+// A hold (stun, ice, trap, brambles) stops the feet only: the held foe still
+// turns, strikes and shoots what is in reach, and the lord still wakes,
+// calls his dead and goes back to his throne.
+TEST(CreatureBehaviour, AHoldStopsTheFeetButNotTheBlowsNorTheLordsPhases) {
+    ASSERT_TRUE(creature_game());
+    clean_table_with_player_at(kX, kZ);
+    Creature* brigand = spawn_creature(SP_BRIGAND, ground(kX + 1.5f, kZ), ground(kX + 1.5f, kZ));
+    ASSERT_NE(brigand, nullptr);
+    brigand->heading = 0.0f;  // looking away, along +z
+    brigand->ai_state = CS_FIGHT;
+    brigand->stun_time = 3.0f;  // an ice arrow
+    Vec3 held_at = brigand->pos;
+    step_creatures(2.5f);
+    EXPECT_LT(player.health, player.max_health) << "a frozen brigand within reach still strikes";
+    EXPECT_FLOAT_EQ(brigand->pos.x, held_at.x);
+    EXPECT_FLOAT_EQ(brigand->pos.z, held_at.z);
+    EXPECT_NEAR(brigand->heading, -PI * 0.5f, 0.05f) << "it turns toward the player";
+
+    // Out of reach it stays where the hold caught it.
+    clean_table_with_player_at(kX, kZ);
+    Creature* far = spawn_creature(SP_BRIGAND, ground(kX + 8.0f, kZ), ground(kX + 8.0f, kZ));
+    far->ai_state = CS_FIGHT;
+    far->stun_time = 4.0f;  // brambles
+    step_creatures(3.5f);
+    EXPECT_NEAR(far->pos.x, kX + 8.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    step_creatures(1.5f);
+    EXPECT_LT(far->pos.x, kX + 7.0f) << "free again, it comes on";
+
+    // A trapped archer still shoots.
+    clean_table_with_player_at(kX, kZ);
+    Creature* archer = spawn_creature(SP_SKELETON_ARCHER, ground(kX, kZ + 10.0f), ground(kX, kZ + 10.0f));
+    archer->ai_state = CS_FIGHT;
+    archer->stun_time = 5.0f;
+    bool loosed = false;
+    for (int i = 0; i < 60 && !loosed; ++i) {
+        step_creatures(0.05f);
+        for (const CreatureArrow& a : creature_arrows) loosed = loosed || a.active;
+    }
+    EXPECT_TRUE(loosed);
+
+    // The lord held from the start: he wakes, calls his dead, and resets.
+    Creature* boss = crypt_lord_with_player_below();
+    ASSERT_NE(boss, nullptr);
+    boss->stun_time = 30.0f;
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    damage_creature(boss, 0.45f * 3200.0f);
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(boss->summons, 1);
+    player.pos_x = 1020.0f;
+    step_creatures(3.2f);
+    EXPECT_EQ(boss->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boss->health, 3200.0f);
+    underground = 0;
+}
+
+// A foe that cannot see the player counts him out of reach: a skeleton and
+// the player 1.8 m apart on the two sides of a 1 m wall never trade blows.
+TEST(CreatureBehaviour, NoBlowThroughACatacombWall) {
+    ASSERT_TRUE(creature_game());
+    int ai = -1, aj = -1;
+    ASSERT_TRUE(walled_corridor_cells(&ai, &aj));
+    Vec3 here = catacomb_cell_centre(ai, aj);
+    float wall_z = 5.0f * (float)(aj + 1);  // the wall line spans [wall_z, wall_z + 1)
+    clean_table_with_player_at(here.x, wall_z - 0.4f);
+    player.pos_y = 0.0f;
+    underground = 1;
+    Vec3 beyond = {here.x, 0.0f, wall_z + 1.45f};
+    ASSERT_TRUE(player_catacomb_solid({here.x, 1.0f, wall_z + 0.5f}));
+    Creature* z = spawn_creature(SP_SKELETON, beyond, beyond);
+    ASSERT_NE(z, nullptr);
+    ASSERT_LT(std::hypot(z->pos.x - player.pos_x, z->pos.z - player.pos_z), 1.9f);  // within its reach
+    z->ai_state = CS_FIGHT;
+    bool swung = false;
+    for (int i = 0; i < 80; ++i) {
+        step_creatures(0.05f);
+        swung = swung || z->blow_pending;
+    }
+    EXPECT_FALSE(swung) << "a blow started through the wall";
+    EXPECT_FLOAT_EQ(player.health, player.max_health);
+    EXPECT_EQ(z->ai_state, CS_FIGHT);  // still hunting, under 8 s out of sight
+
+    // The same distance with nothing between: it strikes.
+    player.pos_z = z->pos.z + 1.5f;
+    step_creatures(2.0f);
+    EXPECT_LT(player.health, player.max_health);
     underground = 0;
 }
 
@@ -369,8 +467,16 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_EQ(boss->summons, 1);  // killing them does not bring more
     EXPECT_EQ(minions(), 0);
     damage_creature(boss, 0.22f * 3200.0f);  // 33 %
+    // The second pair rises with the same call and roar as the first.
+    hud_message("", 0.1f);
+    snd_reset_state();
+    snd_set_listener(boss->pos, {1, 0, 0});
     step_creatures(0.05f);
     EXPECT_EQ(minions(), 2);
+    EXPECT_STREQ(hud_message_text(), "Bréhus appelle ses morts !");
+    int roars = 0;
+    for (const Voice& v : snd_voices) roars += v.active && v.sound == &snd_effects[27];
+    EXPECT_EQ(roars, 1) << "sound 27 with the second pair";
     EXPECT_EQ(boss->phase, 2);
     damage_creature(boss, 0.05f * 3200.0f);  // 28 %
     step_creatures(0.05f);
@@ -394,6 +500,30 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_FLOAT_EQ(boss->heading, PI);
     EXPECT_STREQ(hud_message_text(), "Bréhus retourne à son trône…");
     for (const FallingSlab& s : falling_slabs) EXPECT_FALSE(s.active);
+    underground = 0;
+}
+
+// A blow wakes the lord as if the player had come in: shot from the doorway
+// he rises, calls his dead, and with the player still outside he goes back
+// to his throne whole: he cannot be worn down from the corridor.
+TEST(CreatureBehaviour, ABlowFromTheDoorwayWakesTheCryptLord) {
+    ASSERT_TRUE(creature_game());
+    Creature* boss = crypt_lord_with_player_below();
+    ASSERT_NE(boss, nullptr);
+    player.pos_z = 74.0f;  // before the crypt's door, outside the room
+    ASSERT_FALSE(player_in_crypt());
+    step_creatures(1.0f);
+    ASSERT_EQ(boss->ai_state, CS_IDLE);
+    hud_message("", 0.1f);
+    damage_creature(boss, 0.45f * 3200.0f);
+    EXPECT_EQ(boss->ai_state, CS_FIGHT);
+    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
+    step_creatures(0.05f);
+    EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(boss->summons, 1);
+    step_creatures(3.1f);
+    EXPECT_EQ(boss->ai_state, CS_IDLE);
+    EXPECT_FLOAT_EQ(boss->health, 3200.0f);
     underground = 0;
 }
 
@@ -591,6 +721,28 @@ TEST(CreatureBehaviour, ArchersBackOffAndThePlayerCannotWalkThroughABeast) {
     step_creatures(2.0f);
     EXPECT_LE(a->retreat_time, 0.0f);
     free_creature(a);
+
+    // A draw begun within 17 m is loosed while the player is still within
+    // 17 + 3 m; beyond that the arrow stays on the string.
+    for (float stepped_back : {2.5f, 4.5f}) {
+        clean_table_with_player_at(kX, kZ);
+        Vec3 post = ground(kX, kZ + 16.5f);
+        Creature* bow = spawn_creature(SP_SKELETON_ARCHER, post, post);
+        ASSERT_NE(bow, nullptr);
+        set_creature_level(bow, 10);
+        bow->ai_state = CS_FIGHT;
+        bow->attack_timer = 0.0f;
+        step_creatures(0.3f);
+        ASSERT_GT(bow->draw_time, 0.0f);
+        player.pos_z = kZ - stepped_back;
+        player.pos_y = ground_height(player.pos_x, player.pos_z);
+        bool loosed = false;
+        for (int i = 0; i < 14; ++i) {
+            step_creatures(0.05f);
+            for (const CreatureArrow& k : creature_arrows) loosed = loosed || k.active;
+        }
+        EXPECT_EQ(loosed, stepped_back < 3.0f) << "player " << 16.5f + stepped_back << " m away";
+    }
 
     // A boar held in place stands in her way: she is pushed round it, never
     // through it.

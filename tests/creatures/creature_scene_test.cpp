@@ -129,9 +129,27 @@ TEST(CreatureScene, WolfPackChasesBitesLeashesAndGoesHomeHealing) {
     for (size_t i = 1; i < script.size(); ++i) std::memcpy(script[i].key_down_prev, script[i - 1].key_down, 256);
     headless_set_input_script(script.data(), (int)script.size());
 
+    // Every loss of health while she stands is some of the four bites of
+    // that frame: each wolf's blow times its level factor, after armour.
+    float armour = (float)(player.armour > 0 ? player.armour : 0);
+    float bite[4];
+    for (int i = 0; i < 4; ++i)
+        bite[i] = creature_blow_damage(pack[i]) * creature_level_factor(pack[i]) * (1.0f - armour / (100.0f + armour));
+    auto bites_in = [&](float drop) {
+        for (int set = 1; set < 16; ++set) {
+            float sum = 0.0f;
+            int n = 0;
+            for (int i = 0; i < 4; ++i)
+                if (set & (1 << i)) sum += bite[i], ++n;
+            if (std::fabs(sum - drop) < 0.02f) return n;
+        }
+        return 0;
+    };
+
     // Only frame 99 is looked at (the screenshot): the others are not drawn.
     bool noticed = false, bitten = false, all_returned = false, shot = false;
     float health_at_run = 0.0f;
+    int bites_standing = 0, odd_losses = 0;
     for (int f = 0; f < (int)script.size(); ++f) {
         if (f == 120) {
             // The player struck back before fleeing: the pack is hurt.
@@ -140,7 +158,13 @@ TEST(CreatureScene, WolfPackChasesBitesLeashesAndGoesHomeHealing) {
             player.camera_yaw = yaw;
         }
         main_loop_set_draw_interval(f == 99 ? 1 : 100000);
+        float before = player.health;
         game_frame();
+        if (f < 120 && player.health < before) {
+            int n = bites_in(before - player.health);
+            bites_standing += n;
+            odd_losses += n == 0;
+        }
         if (count_state(CS_FIGHT) == 4) noticed = true;
         if (player.health < player.max_health) bitten = true;
         if (!shot && f == 99) shot = headless_screenshot("creatures_wolf_pack.png");
@@ -151,7 +175,12 @@ TEST(CreatureScene, WolfPackChasesBitesLeashesAndGoesHomeHealing) {
     EXPECT_TRUE(bitten);
     EXPECT_TRUE(all_returned);
     EXPECT_GT(std::hypot(player.pos_x - kCampX, player.pos_z - kCampZ), 96.0f);
-    EXPECT_GT(health_at_run, 0.0f);
+    // Bitten while standing, by whole bites, each wolf no faster than its
+    // 1.2 s interval allows in 6 s.
+    EXPECT_EQ(odd_losses, 0);
+    EXPECT_GE(bites_standing, 1);
+    EXPECT_LE(bites_standing, 4 * 6);
+    EXPECT_LT(health_at_run, 5000.0f);
     for (Creature* w : pack) {
         EXPECT_NE(w->ai_state, CS_FIGHT);
         EXPECT_NE(w->ai_state, CS_RETURN);

@@ -222,7 +222,24 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
         pack.add(spawn_at(SP_WOLF, den, 2.0f, 3.0f, 6));
         pack.add(spawn_at(SP_WOLF, den, 2.5f, -3.0f, 6));
         int xp0 = player.experience, hits0 = player.targets_hit;
+        // Each spell cast in a frame takes its cost from the mana of that
+        // frame (less the regeneration of one step), and mana never passes
+        // its maximum.
+        float mana_before = player.mana;
+        float cooldown_before[SKILLS_PER_CLASS] = {};
+        int casts = 0, wrong_costs = 0, over_maximum = 0;
         Outcome o = fight(pack, "fight_druid_wolves.png", 45, 600, [&](int f) {
+            for (int s = 0; s < SKILLS_PER_CLASS; ++s) {
+                if (player.skill_cooldown[s] > cooldown_before[s]) {
+                    ++casts;
+                    float spent = mana_before - player.mana;
+                    float cost = (float)skill_of(s).cost;
+                    if (spent < cost - 9.0f * (float)kStep - 0.01f || spent > cost + 0.01f) ++wrong_costs;
+                }
+                cooldown_before[s] = player.skill_cooldown[s];
+            }
+            if (player.mana > player.max_mana + 1e-3f) ++over_maximum;
+            mana_before = player.mana;
             if (f == 1) press(bar_key(2));  // the wolf spirit
             else if (player.health < 0.5f * player.max_health && f % 2 == 0) press(bar_key(0));
             else if (f % 60 == 21) press(bar_key(1));  // brambles
@@ -233,7 +250,10 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
         EXPECT_TRUE(player.experience > xp0 || player.level > 12);
         EXPECT_GE(player.kills - kills0, 1);
         EXPECT_GT(player.targets_hit, hits0);
-        EXPECT_LT(player.mana, player.max_mana + 0.01f);
+        EXPECT_GE(casts, 2);  // the wolf spirit and brambles at least
+        EXPECT_EQ(wrong_costs, 0);
+        EXPECT_EQ(over_maximum, 0);
+        EXPECT_FLOAT_EQ(player.max_mana, 100.0f + 8.0f * (float)(player.level - 1));
         EXPECT_EQ(hud_player.max_mana, player.max_mana);
         pack.clear();
     }
