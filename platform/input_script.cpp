@@ -21,6 +21,11 @@ void input_script_apply(InputState& live, const InputState& rec) {
     live.mouse_x = rec.mouse_x;
     live.mouse_y = rec.mouse_y;
     if (rec.quit_requested) live.quit_requested = 1;
+    // The pad is polled, not evented: the recorded reading is the reading.
+    uint32_t prev = live.pad.buttons_prev;
+    live.pad = rec.pad;
+    live.pad.buttons_prev = prev;
+    if (live.pad.connected) pad_update_trigger_buttons(live.pad);
     // Typed text goes through the same code-point rule as a keyboard.
     const unsigned char* s = (const unsigned char*)rec.text_input;
     while (*s) {
@@ -48,9 +53,15 @@ int input_script_write(const InputState* frames, int count, char* out, int capac
         put("%s", "k");
         for (int k = 0; k < 256; ++k)
             if (s.key_down[k]) put(" %d", k);
-        put(" | b %d%d%d | m %g %g | w %g | c %d %d | q %d | t ", s.button_down[0], s.button_down[1],
+        put(" | b %d%d%d | m %g %g | w %g | c %d %d | q %d | ", s.button_down[0], s.button_down[1],
             s.button_down[2], (double)s.mouse_delta[0], (double)s.mouse_delta[1], (double)s.wheel,
             s.mouse_x, s.mouse_y, s.quit_requested);
+        // Only frames with a pad carry its field, so older scripts read the same.
+        if (s.pad.connected)
+            put("p %x %g %g %g %g %g %g | ", s.pad.buttons & ((1u << PAD_LT) - 1), (double)s.pad.axes[0],
+                (double)s.pad.axes[1], (double)s.pad.axes[2], (double)s.pad.axes[3], (double)s.pad.axes[4],
+                (double)s.pad.axes[5]);
+        put("%s", "t ");
         for (const unsigned char* t = (const unsigned char*)s.text_input; *t; ++t) put("%02x", *t);
         put("%s", "\n");
     }
@@ -79,9 +90,28 @@ int input_script_read(const char* text, InputState* frames, int capacity) {
         int b0, b1, b2, qflag, consumed = 0;
         float mx, my, wh;
         int cx, cy;
-        if (sscanf(q, "| b %1d%1d%1d | m %f %f | w %f | c %d %d | q %d | t %n", &b0, &b1, &b2, &mx, &my,
+        if (sscanf(q, "| b %1d%1d%1d | m %f %f | w %f | c %d %d | q %d | %n", &b0, &b1, &b2, &mx, &my,
                    &wh, &cx, &cy, &qflag, &consumed) != 9 || consumed == 0)
             return -1;
+        q += consumed;
+        if (*q == 'p') {
+            unsigned pb = 0;
+            float a[PAD_AXIS_COUNT];
+            consumed = 0;
+            if (sscanf(q, "p %x %f %f %f %f %f %f | %n", &pb, &a[0], &a[1], &a[2], &a[3], &a[4], &a[5],
+                       &consumed) != 7 || consumed == 0)
+                return -1;
+            s.pad.connected = 1;
+            s.pad.buttons = pb & ((1u << PAD_LT) - 1);
+            for (int i = 0; i < PAD_AXIS_COUNT; ++i) {
+                float lo = i >= PAD_LTRIGGER ? 0.0f : -1.0f;
+                // A hand-edited script cannot push a stick past its gate.
+                s.pad.axes[i] = !(a[i] >= lo) ? lo : a[i] > 1.0f ? 1.0f : a[i];
+            }
+            q += consumed;
+        }
+        consumed = 0;
+        if (q[0] != 't' || sscanf(q, "t %n", &consumed) < 0 || consumed == 0) return -1;
         s.button_down[0] = (uint8_t)(b0 != 0);
         s.button_down[1] = (uint8_t)(b1 != 0);
         s.button_down[2] = (uint8_t)(b2 != 0);

@@ -44,6 +44,12 @@
 //  log_printf  One line of "tervanne-journal.txt" beside the program: at most
 //      2040 bytes of text then CR LF, written at once; silently off for the
 //      run when the file cannot be created.
+//  Pads: plat_pump also polls the first connected game pad once (SDL's game
+//      controller API on Linux with its hot-plug events, XInput loaded at run
+//      time on Windows) into plat_input.pad through plat_pad_* helpers below;
+//      with none connected pad.connected is 0 and everything else stays 0.
+//  plat_pad_rumble(low, high, seconds)  Shakes the pad's two motors (0..1)
+//      for that long when it has them; nothing otherwise.
 //  udp_*  One non-blocking IPv4 UDP socket; addresses and ports in host order.
 //      udp_receive never hands over a cut datagram: one longer than the
 //      buffer is dropped and the next one waiting is returned instead.
@@ -54,6 +60,23 @@
 
 #include <cstdarg>
 #include <cstdint>
+
+// The buttons of a pad, in the places of an Xbox pad; the triggers also count
+// as buttons once pressed past half-way.
+enum PadButton : int {
+    PAD_A, PAD_B, PAD_X, PAD_Y, PAD_BACK, PAD_START, PAD_LSTICK, PAD_RSTICK, PAD_LB, PAD_RB,
+    PAD_UP, PAD_DOWN, PAD_LEFT, PAD_RIGHT, PAD_LT, PAD_RT, PAD_BUTTON_COUNT
+};
+enum PadAxis : int { PAD_LX, PAD_LY, PAD_RX, PAD_RY, PAD_LTRIGGER, PAD_RTRIGGER, PAD_AXIS_COUNT };
+
+struct PadState {
+    uint8_t connected;
+    uint8_t can_rumble;
+    uint32_t buttons;       // bit (1 << PadButton) held now
+    uint32_t buttons_prev;  // the same one frame before
+    // Sticks -1..1 with y positive downward, raw (no dead zone); triggers 0..1.
+    float axes[PAD_AXIS_COUNT];
+};
 
 struct InputState {
     int32_t client_width, client_height;
@@ -71,6 +94,10 @@ struct InputState {
     uint8_t window_active;
     char text_input[64];
     int32_t text_input_length;
+    PadState pad;
+    // Which the player touched last, the pad (1) or the keyboard and mouse
+    // (0): the hints on screen follow it.
+    uint8_t pad_used_last;
 };
 
 // The one input snapshot of the game; valid from the end of one plat_pump to
@@ -98,6 +125,7 @@ bool plat_is_fullscreen();
 void plat_set_windowed_size(int client_width, int client_height);
 void plat_key_name(int key_index, char* out, int capacity);
 void* gl_proc(const char* name);
+void plat_pad_rumble(float low, float high, float seconds);
 
 int plat_read_file(const char* name, char* buffer, int capacity);
 bool plat_write_file(const char* name, const void* data, int length);
@@ -149,6 +177,29 @@ void plat_path_beside_program(const char* program_path, const char* name, char* 
 // single lowercase ASCII letter.
 void plat_key_name_from_utf32(const uint32_t* name, int name_length, int key_index, char* out,
                               int capacity);
+
+// ---- Pads (platform_pad.cpp, portable) ---------------------------------------
+bool pad_held(const PadState& pad, int button);
+bool pad_pressed(const PadState& pad, int button);
+// A stick with a round dead zone (0..0.9): inside it 0, beyond it the rest of
+// the travel rescaled to 0..1 so the speed starts from nothing at its edge.
+void pad_stick(float x, float y, float dead_zone, float* out_x, float* out_y);
+// Trigger buttons with a little hysteresis, so a trigger resting near
+// half-way does not chatter: down above 0.55, up again below 0.45.
+void pad_update_trigger_buttons(PadState& pad);
+// Any button went down or a stick left its rest this frame.
+bool pad_active(const PadState& pad);
+// End of a pump: which device the player used last (keys or mouse touched
+// during this pump, or the pad moved).
+void pad_note_last_used(InputState& in, bool keyboard_or_mouse);
+// The fields of XINPUT_GAMEPAD, as XInputGetState fills them.
+struct XInputGamepadRecord {
+    uint16_t buttons;
+    uint8_t left_trigger, right_trigger;
+    int16_t thumb_lx, thumb_ly, thumb_rx, thumb_ry;
+};
+// One XInput reading into the pad (prev kept for the trigger hysteresis).
+void pad_from_xinput(const XInputGamepadRecord& x, PadState& pad);
 
 struct WindowPlacement {
     int left, top, right, bottom;  // outer rectangle, windowed mode

@@ -16,6 +16,7 @@ void plat_input_begin_frame(InputState& in) {
     memset(in.button_pressed, 0, sizeof in.button_pressed);
     in.text_input_length = 0;
     in.text_input[0] = 0;
+    in.pad.buttons_prev = in.pad.buttons;
 }
 
 int plat_key_index(int scan_code, bool extended) {

@@ -123,8 +123,13 @@ void plat_pump() {
     plat_input_begin_frame(plat_input);
     bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
     int at = frame_index - script_start;
-    if (script && at >= 0 && at < script_count) input_script_apply(plat_input, script[at]);
-    else input_script_apply(plat_input, InputState{});
+    const InputState idle{};
+    const InputState& rec = script && at >= 0 && at < script_count ? script[at] : idle;
+    input_script_apply(plat_input, rec);
+    bool keyboard_or_mouse = false;
+    for (int k = 0; k < 256; ++k) keyboard_or_mouse |= plat_input.key_pressed[k] != 0;
+    for (int b = 0; b < 3; ++b) keyboard_or_mouse |= plat_input.button_pressed[b] != 0;
+    pad_note_last_used(plat_input, keyboard_or_mouse);
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
     plat_input.window_active = window_active ? 1 : 0;
     ++frame_index;
@@ -143,6 +148,18 @@ uint32_t plat_window_framebuffer() { return fbo; }
 
 void plat_set_cursor_captured(bool captured) { plat_input.cursor_captured = captured ? 1 : 0; }
 void plat_toggle_fullscreen() { fullscreen = !fullscreen; }
+
+static float rumble_low, rumble_high;
+void plat_pad_rumble(float low, float high, float seconds) {
+    if (!plat_input.pad.connected || seconds <= 0.0f) return;
+    rumble_low = low;
+    rumble_high = high;
+}
+void headless_last_rumble(float* low, float* high) {
+    *low = rumble_low;
+    *high = rumble_high;
+    rumble_low = rumble_high = 0.0f;
+}
 bool plat_is_fullscreen() { return fullscreen; }
 void plat_set_windowed_size(int, int) {}
 void plat_alert(const char* text) { std::fprintf(stderr, "%s\n", text); }

@@ -27,3 +27,6 @@ bool headless_screenshot(const char* path);
 void headless_hide_gl_function(const char* name);
 // Whether plat_open_window got a GL context.
 bool headless_has_context();
+// The motors asked for by the last plat_pad_rumble since the previous call
+// (0, 0: none); reading clears them.
+void headless_last_rumble(float* low, float* high);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -20,6 +21,62 @@ static double clock_period = 0.0;
 static double fixed_step = 0.0;  // tests only: each pump advances the clock by this
 static int forced_width = 0, forced_height = 0;  // tests only: window size whatever is asked
 static long fixed_frames = 0;
+static SDL_GameController* pad = nullptr;
+
+// The first game controller that SDL's mapping database knows becomes the pad.
+static void pad_open_first() {
+    if (pad) return;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (!SDL_IsGameController(i)) continue;
+        pad = SDL_GameControllerOpen(i);
+        if (pad) {
+            log_printf("Manette : %s", SDL_GameControllerName(pad) ? SDL_GameControllerName(pad) : "?");
+            return;
+        }
+    }
+}
+
+static void pad_poll() {
+    PadState& p = plat_input.pad;
+    if (!pad) {
+        uint32_t prev = p.buttons_prev;
+        p = PadState{};
+        p.buttons_prev = prev;
+        return;
+    }
+    static const SDL_GameControllerButton order[PAD_LT] = {
+        SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,         SDL_CONTROLLER_BUTTON_X,
+        SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,
+        SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+        SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+        SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+    };
+    uint32_t b = 0;
+    for (int i = 0; i < PAD_LT; ++i)
+        if (SDL_GameControllerGetButton(pad, order[i])) b |= 1u << i;
+    p.connected = 1;
+    p.can_rumble = SDL_GameControllerHasRumble(pad) ? 1 : 0;
+    p.buttons = b;
+    auto axis = [](SDL_GameControllerAxis a) {
+        Sint16 v = SDL_GameControllerGetAxis(pad, a);
+        return v < 0 ? (float)v / 32768.0f : (float)v / 32767.0f;
+    };
+    p.axes[PAD_LX] = axis(SDL_CONTROLLER_AXIS_LEFTX);
+    p.axes[PAD_LY] = axis(SDL_CONTROLLER_AXIS_LEFTY);
+    p.axes[PAD_RX] = axis(SDL_CONTROLLER_AXIS_RIGHTX);
+    p.axes[PAD_RY] = axis(SDL_CONTROLLER_AXIS_RIGHTY);
+    p.axes[PAD_LTRIGGER] = axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+    p.axes[PAD_RTRIGGER] = axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    if (p.axes[PAD_LTRIGGER] < 0.0f) p.axes[PAD_LTRIGGER] = 0.0f;
+    if (p.axes[PAD_RTRIGGER] < 0.0f) p.axes[PAD_RTRIGGER] = 0.0f;
+    pad_update_trigger_buttons(p);
+}
+
+void plat_pad_rumble(float low, float high, float seconds) {
+    if (!pad || seconds <= 0.0f) return;
+    auto level = [](float v) { return (Uint16)(v <= 0.0f ? 0 : v >= 1.0f ? 65535 : v * 65535.0f); };
+    SDL_GameControllerRumble(pad, level(low), level(high), (Uint32)(seconds * 1000.0f));
+}
 
 static void refresh_client_size() {
     int w = 0, h = 0;
@@ -72,6 +129,8 @@ void plat_open_window(const char* title, int client_width, int client_height) {
         SDL_GL_SetSwapInterval(1);
     }
     SDL_StartTextInput();
+    // No pad support (a system without it) only means no pad.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) pad_open_first();
     refresh_client_size();
     plat_input.window_active = 1;
     if (!place.fits) plat_toggle_fullscreen();
@@ -81,9 +140,22 @@ void plat_pump() {
     ++fixed_frames;
     plat_input_begin_frame(plat_input);
     bool f11_at_start = plat_input.key_down[KEY_F11] != 0;
+    bool keyboard_or_mouse = false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEWHEEL ||
+            (e.type == SDL_MOUSEMOTION && (std::abs(e.motion.xrel) + std::abs(e.motion.yrel)) > 2))
+            keyboard_or_mouse = true;
         switch (e.type) {
+            case SDL_CONTROLLERDEVICEADDED: pad_open_first(); break;
+            case SDL_CONTROLLERDEVICEREMOVED:
+                if (pad && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == e.cdevice.which) {
+                    SDL_GameControllerClose(pad);
+                    pad = nullptr;
+                    log_printf("Manette débranchée.");
+                    pad_open_first();
+                }
+                break;
             case SDL_QUIT:
                 plat_input.quit_requested = 1;
                 break;
@@ -171,6 +243,8 @@ void plat_pump() {
             default: break;
         }
     }
+    pad_poll();
+    pad_note_last_used(plat_input, keyboard_or_mouse);
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
 }
 
@@ -264,6 +338,8 @@ void plat_alert(const char* text) {
 }
 
 void sdl_close_window() {
+    if (pad) SDL_GameControllerClose(pad);
+    pad = nullptr;
     if (context) SDL_GL_DeleteContext(context);
     if (window) SDL_DestroyWindow(window);
     context = nullptr;

@@ -15,3 +15,6 @@ bool win32_from_utf8(const char* text, wchar_t* out, int capacity);
 // Full path of a file beside the program file; false when the program path
 // or the result does not fit (the caller then fails as for a missing file).
 bool win32_path_beside_program(const char* name, wchar_t* out, int capacity);
+
+// Polls the pad into plat_input.pad (pad_xinput.cpp); once per pump.
+void win32_pad_poll();

@@ -249,6 +249,11 @@ void plat_pump() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    bool keyboard_or_mouse = plat_input.wheel != 0.0f;
+    for (int k = 0; k < 256; ++k) keyboard_or_mouse |= plat_input.key_pressed[k] != 0;
+    for (int b = 0; b < 3; ++b) keyboard_or_mouse |= plat_input.button_pressed[b] != 0;
+    win32_pad_poll();
+    pad_note_last_used(plat_input, keyboard_or_mouse);
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
 }
 
