@@ -4,6 +4,7 @@
 
 void bindings_reset() {
     for (int i = 0; i < BINDING_COUNT; ++i) bindings[i] = binding_table[i].default_key;
+    pad_bindings_reset();
 }
 
 bool key_index_held(int key) {
@@ -19,12 +20,12 @@ bool key_index_pressed(int key) {
 
 bool binding_held(int action) {
     if (action < 0 || action >= BINDING_COUNT) return false;
-    return key_index_held(bindings[action]);
+    return key_index_held(bindings[action]) || pad_play_held(pad_bindings[action]);
 }
 
 bool binding_pressed(int action) {
     if (action < 0 || action >= BINDING_COUNT) return false;
-    return key_index_pressed(bindings[action]);
+    return key_index_pressed(bindings[action]) || pad_play_pressed(pad_bindings[action]);
 }
 
 int binding_bar_slot(int action) {
@@ -33,16 +34,109 @@ int binding_bar_slot(int action) {
     return -1;
 }
 
+static float clamp1(float v) { return v < -1.0f ? -1.0f : v > 1.0f ? 1.0f : v; }
+
+// Keys give whole steps; the stick adds its analogue share, so half a push
+// walks at half the speed.
 float binding_forward_axis() {
     float f = 0.0f;
     if (binding_held(BIND_FORWARD) || key_index_held(KEY_ARROW_UP)) f += 1.0f;
     if (binding_held(BIND_BACK) || key_index_held(KEY_ARROW_DOWN)) f -= 1.0f;
-    return f;
+    float pf, ps;
+    pad_move_axes(&pf, &ps);
+    return clamp1(f + pf);
 }
 
 float binding_strafe_axis() {
     float s = 0.0f;
     if (binding_held(BIND_LEFT) || key_index_held(KEY_ARROW_LEFT)) s -= 1.0f;
     if (binding_held(BIND_RIGHT) || key_index_held(KEY_ARROW_RIGHT)) s += 1.0f;
-    return s;
+    float pf, ps;
+    pad_move_axes(&pf, &ps);
+    return clamp1(s + ps);
+}
+
+// ---- The pad -------------------------------------------------------------------
+
+const int32_t pad_binding_defaults[BINDING_COUNT] = {
+    -1, -1, -1, -1,   // the left stick walks
+    PAD_A,            // jump
+    PAD_LSTICK,       // walk (hold the stick in)
+    PAD_Y,            // interact
+    PAD_X,            // attack
+    PAD_B,            // raise the shield
+    PAD_UP,           // character sheet
+    -1,               // the bag is in the sheet
+    PAD_RIGHT,        // quest journal
+    -1, -1, -1, -1, -1,  // bar slots: trigger pages
+    PAD_LEFT,         // professions
+    PAD_RB,           // next target
+    PAD_RSTICK,       // spellbook
+    PAD_DOWN,         // map
+    -1, -1, -1, -1, -1,
+};
+int32_t pad_bindings[BINDING_COUNT];
+PadTuning pad_tuning = {0.2f, 1.0f, 0, 1};
+bool pad_plays = true;
+const int pad_bar_buttons[5] = {PAD_X, PAD_Y, PAD_B, PAD_A, PAD_RB};
+
+void pad_bindings_reset() {
+    for (int i = 0; i < BINDING_COUNT; ++i) pad_bindings[i] = pad_binding_defaults[i];
+}
+
+bool pad_action_bindable(int action) {
+    return action >= 0 && action < BINDING_COUNT && pad_binding_defaults[action] >= 0;
+}
+
+bool pad_button_bindable(int button) {
+    return button >= 0 && button < PAD_BUTTON_COUNT && button != PAD_BACK && button != PAD_START &&
+           button != PAD_LT && button != PAD_RT;
+}
+
+const char* pad_button_name(int button) {
+    static const char* const names[PAD_BUTTON_COUNT] = {
+        "A", "B", "X", "Y", "Back", "Start", "L3", "R3", "LB", "RB", "Haut", "Bas", "Gauche", "Droite", "LT", "RT"};
+    if (button < 0 || button >= PAD_BUTTON_COUNT) return "—";
+    return names[button];
+}
+
+int pad_bar_page() {
+    if (!pad_plays || !plat_input.pad.connected) return 0;
+    if (pad_held(plat_input.pad, PAD_LT)) return 1;
+    if (pad_held(plat_input.pad, PAD_RT)) return 2;
+    return 0;
+}
+
+static bool page_takes(int button) {
+    if (pad_bar_page() == 0) return false;
+    for (int b : pad_bar_buttons)
+        if (b == button) return true;
+    return false;
+}
+
+bool pad_play_held(int button) {
+    if (!pad_plays || page_takes(button)) return false;
+    return pad_held(plat_input.pad, button);
+}
+
+bool pad_play_pressed(int button) {
+    if (!pad_plays || page_takes(button)) return false;
+    return pad_pressed(plat_input.pad, button);
+}
+
+int pad_bar_slot_pressed() {
+    int page = pad_bar_page();
+    if (page == 0) return -1;
+    for (int i = 0; i < 5; ++i)
+        if (pad_pressed(plat_input.pad, pad_bar_buttons[i])) return (page - 1) * 5 + i;
+    return -1;
+}
+
+void pad_move_axes(float* forward, float* strafe) {
+    *forward = *strafe = 0.0f;
+    if (!pad_plays || !plat_input.pad.connected) return;
+    float x, y;
+    pad_stick(plat_input.pad.axes[PAD_LX], plat_input.pad.axes[PAD_LY], pad_tuning.dead_zone, &x, &y);
+    *forward = -y;
+    *strafe = x;
 }

@@ -63,3 +63,42 @@ int binding_bar_slot(int action);
 // strafe left -1 / right +1.
 float binding_forward_axis();
 float binding_strafe_axis();
+
+// ---- The pad -------------------------------------------------------------------
+// Pad button of each action (PadButton, or -1 for none), saved by the options
+// file beside the keys. Movement rides the left stick, the bar slots the
+// trigger pages, Back and Start are the map and the pause: those are fixed.
+extern int32_t pad_bindings[BINDING_COUNT];
+extern const int32_t pad_binding_defaults[BINDING_COUNT];
+void pad_bindings_reset();
+// Whether an action takes a pad button at all (the options list these).
+bool pad_action_bindable(int action);
+// Whether a button may be given to an action (not Back, Start or a trigger).
+bool pad_button_bindable(int button);
+// Short name of a pad button for hints and the options screen ("A", "LB"...).
+const char* pad_button_name(int button);
+
+// The pad plays (drives bindings) only while no screen has its focus; the
+// screens' focus code switches this each frame.
+extern bool pad_plays;
+// A pad button held or pressed for play: not while a screen has the focus,
+// and the face buttons and the right bumper not while a trigger holds the
+// action bar's page open.
+bool pad_play_held(int button);
+bool pad_play_pressed(int button);
+// The bar slot (0..9) pressed this frame through the trigger pages, or -1.
+int pad_bar_slot_pressed();
+// The open trigger page: 0 none, 1 slots 1-5 (left trigger), 2 slots 6-10.
+int pad_bar_page();
+// The button of the page that uses a slot's place (0..4).
+extern const int pad_bar_buttons[5];
+// Live pad tuning from the options: stick dead zone, camera speed, axis.
+struct PadTuning {
+    float dead_zone;    // 0.05 .. 0.5
+    float sensitivity;  // 0.25 .. 2.5
+    uint8_t invert_y;
+    uint8_t vibration;
+};
+extern PadTuning pad_tuning;
+// The left stick through the dead zone, in play (0 while a screen has focus).
+void pad_move_axes(float* forward, float* strafe);

@@ -42,7 +42,8 @@ void professions_window_show(bool open) {
 
 bool player_window_keys() {
     if (title_overlay || hud_dialog_state().open) return false;
-    if (binding_pressed(BIND_MAP)) {
+    // The pad's Back button is the map as well.
+    if (binding_pressed(BIND_MAP) || pad_play_pressed(PAD_BACK)) {
         // Each opening starts on the player's own zone at zoom 1.
         bool open = !hud_windows.map;
         if (open) close_all_windows();
@@ -76,12 +77,20 @@ void player_action_bar_keys() {
         int slot = binding_bar_slot(a);
         if (slot >= 0 && binding_pressed(a)) use_bar_slot(slot);
     }
+    int pad_slot = pad_bar_slot_pressed();
+    if (pad_slot >= 0) use_bar_slot(pad_slot);
 }
 
 void player_escape_and_focus() {
     // Only the key event counts: the pause dialog consumes the event that
     // closes it, and the key is still down in that frame.
     bool escape = plat_input.key_pressed[KEY_ESCAPE] != 0;
+    // Start pauses the game from play, as Escape does with nothing targeted.
+    if (!escape && pad_play_pressed(PAD_START) && !paused && !hud_dialog_state().open && !title_overlay &&
+        !any_window_open()) {
+        hud_pause();
+        return;
+    }
     if (escape && hud_dialog_state().open) {
         hud_dialog_close();
         plat_input.key_pressed[KEY_ESCAPE] = 0;

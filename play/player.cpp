@@ -191,6 +191,12 @@ void player_update(float dt) {
     if (plat_input.cursor_captured && !paused)
         mouse_look(player, plat_input.mouse_delta[0], plat_input.mouse_delta[1],
                    player_mouse_sensitivity(), player_mouse_inverted());
+    if (pad_plays && plat_input.pad.connected && !paused) {
+        float rx, ry;
+        pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &rx, &ry);
+        if (rx != 0.0f || ry != 0.0f)
+            pad_look(player, rx, ry, dt, pad_tuning.sensitivity, pad_tuning.invert_y != 0);
+    }
     // Over the big map the wheel zooms the map, not the camera.
     if (plat_input.wheel != 0.0f && !hud_windows.map) wheel_zoom(player, plat_input.wheel);
 

@@ -61,6 +61,13 @@ void mouse_look(Player& p, float dx, float dy, float sensitivity, bool invert_y)
     p.camera_yaw = wrap_angle(p.camera_yaw);
 }
 
+void pad_look(Player& p, float x, float y, float dt, float sensitivity, bool invert_y) {
+    // A full push turns 2.6 rad/s sideways and 1.6 rad/s up or down at
+    // sensitivity 1; the shield's slowdown is the mouse's.
+    const float per_second = 2.6f / 0.0025f;
+    mouse_look(p, x * per_second * dt, y * per_second * (1.6f / 2.6f) * dt, sensitivity, invert_y);
+}
+
 void wheel_zoom(Player& p, float wheel) {
     p.camera_distance = clampf(p.camera_distance - 0.8f * wheel, ZOOM_MIN, ZOOM_MAX);
     if (!std::isfinite(p.camera_distance)) p.camera_distance = 6.5f;

@@ -34,6 +34,8 @@ int substep_count(float step_length);
 // Mouse look and wheel zoom with their limits.
 void mouse_look(Player& p, float dx, float dy, float sensitivity, bool invert_y);
 void wheel_zoom(Player& p, float wheel);
+// The right stick (after its dead zone, -1..1) turning the camera over dt.
+void pad_look(Player& p, float x, float y, float dt, float sensitivity, bool invert_y);
 
 // Jump (when asked and standing) and gravity against the ground height.
 void jump_and_gravity(Player& p, bool jump_held, float dt, float ground);

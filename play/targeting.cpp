@@ -30,10 +30,13 @@ float horizontal(const Creature* c) {
     return std::sqrt(dx * dx + dz * dz);
 }
 
+// Cycling leftward (the pad's left bumper) is cycling rightward in a mirror.
+float bearing_sign = 1.0f;
+
 // Off the camera's forward direction, positive to the right.
 float bearing_of(const Creature* c) {
     float dx = c->pos.x - player.pos_x, dz = c->pos.z - player.pos_z;
-    return wrapped(std::atan2(dx, dz) - player.camera_yaw);
+    return bearing_sign * wrapped(std::atan2(dx, dz) - player.camera_yaw);
 }
 
 bool candidate(const Creature* c) {
@@ -162,8 +165,12 @@ Creature* pick_creature_at_cursor() {
 }
 
 void player_target_key() {
-    if (title_overlay || !binding_pressed(BIND_TARGET)) return;
+    if (title_overlay) return;
+    bool back = pad_play_pressed(PAD_LB);
+    if (!back && !binding_pressed(BIND_TARGET)) return;
+    bearing_sign = back ? -1.0f : 1.0f;
     Creature* c = select_target(true);
+    bearing_sign = 1.0f;
     if (c) {
         player.target = c;
         player.target_hold = 1000000.0f;

@@ -68,3 +68,41 @@ TEST(OptionsFile, MissingFileRoundTripAndLongFile) {
     put_file("tervanne-options.txt", "");
     options_defaults();
 }
+
+// The pad's section: clamps, defaults, refused buttons and a round trip.
+TEST(OptionsFile, PadSectionClampsAndRoundTrip) {
+    options_defaults();
+    EXPECT_FLOAT_EQ(pad_tuning.dead_zone, 0.2f);
+    EXPECT_EQ(pad_tuning.vibration, 1);
+    EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_A);
+    options_parse("manette_sensibilite 100\r\nmanette_zone_morte 2000\r\nmanette_inverser_y 3\r\n"
+                  "manette_vibration 0\r\nm_sauter 5\r\nm_tirer 15\r\nm_viser 99\r\nm_interagir 2\r\n"
+                  "m_avancer 1\r\n");
+    EXPECT_FLOAT_EQ(pad_tuning.sensitivity, 0.25f);
+    EXPECT_FLOAT_EQ(pad_tuning.dead_zone, 0.5f);
+    EXPECT_EQ(pad_tuning.invert_y, 1);
+    EXPECT_EQ(pad_tuning.vibration, 0);
+    EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_A);      // Start is the pause
+    EXPECT_EQ(pad_bindings[BIND_ATTACK], PAD_X);    // a trigger is a bar page
+    EXPECT_EQ(pad_bindings[BIND_GUARD], PAD_B);     // no such button
+    EXPECT_EQ(pad_bindings[BIND_INTERACT], PAD_X);  // shared with attack: allowed
+    EXPECT_EQ(pad_bindings[BIND_FORWARD], -1);      // the stick walks
+    options_parse("manette_zone_morte 1\r\nmanette_sensibilite 9000\r\n");
+    EXPECT_FLOAT_EQ(pad_tuning.dead_zone, 0.05f);
+    EXPECT_FLOAT_EQ(pad_tuning.sensitivity, 2.5f);
+
+    pad_tuning.dead_zone = 0.3f;
+    pad_bindings[BIND_MAP] = PAD_Y;
+    options_write();
+    std::string text = read_file("tervanne-options.txt");
+    EXPECT_NE(text.find("\r\nmanette_zone_morte 300\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nm_carte 3\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("m_avancer"), std::string::npos);
+    options_defaults();
+    ASSERT_TRUE(options_read());
+    EXPECT_FLOAT_EQ(pad_tuning.dead_zone, 0.3f);
+    EXPECT_EQ(pad_bindings[BIND_MAP], PAD_Y);
+    EXPECT_EQ(pad_bindings[BIND_INTERACT], PAD_X);
+    put_file("tervanne-options.txt", "");
+    options_defaults();
+}
