@@ -19,6 +19,8 @@ void net_read_address();
 void characters_load();
 
 // Per frame.
+void ui_focus_frame();               // the pad's focus on screens, right after the pump
+void ui_focus_draw();
 void hud_dialog_input();
 void hud_update(float dt);
 void snd_update(float dt);

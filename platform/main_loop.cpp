@@ -60,6 +60,7 @@ int game_startup() {
 
 void game_frame() {
     plat_pump();
+    ui_focus_frame();
     // A close that waited in the queue (say, clicked during the world build)
     // ends the run here: nothing of this frame runs, the exit steps save.
     if (plat_input.quit_requested) return;
@@ -110,6 +111,7 @@ void game_frame() {
     }
     render_frame();
     hud_draw();
+    ui_focus_draw();
     ui_flush();
     plat_swap();
     previous_time = now;

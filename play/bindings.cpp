@@ -1,6 +1,7 @@
 #include "play/bindings.h"
 
 #include "platform/platform.h"
+#include "render/ui_focus.h"
 
 void bindings_reset() {
     for (int i = 0; i < BINDING_COUNT; ++i) bindings[i] = binding_table[i].default_key;
@@ -77,7 +78,6 @@ const int32_t pad_binding_defaults[BINDING_COUNT] = {
 };
 int32_t pad_bindings[BINDING_COUNT];
 PadTuning pad_tuning = {0.2f, 1.0f, 0, 1};
-bool pad_plays = true;
 const int pad_bar_buttons[5] = {PAD_X, PAD_Y, PAD_B, PAD_A, PAD_RB};
 
 void pad_bindings_reset() {
@@ -101,7 +101,7 @@ const char* pad_button_name(int button) {
 }
 
 int pad_bar_page() {
-    if (!pad_plays || !plat_input.pad.connected) return 0;
+    if (ui_focus_has_pad() || !plat_input.pad.connected) return 0;
     if (pad_held(plat_input.pad, PAD_LT)) return 1;
     if (pad_held(plat_input.pad, PAD_RT)) return 2;
     return 0;
@@ -115,12 +115,12 @@ static bool page_takes(int button) {
 }
 
 bool pad_play_held(int button) {
-    if (!pad_plays || page_takes(button)) return false;
+    if (ui_focus_has_pad() || page_takes(button)) return false;
     return pad_held(plat_input.pad, button);
 }
 
 bool pad_play_pressed(int button) {
-    if (!pad_plays || page_takes(button)) return false;
+    if (ui_focus_has_pad() || page_takes(button)) return false;
     return pad_pressed(plat_input.pad, button);
 }
 
@@ -134,7 +134,7 @@ int pad_bar_slot_pressed() {
 
 void pad_move_axes(float* forward, float* strafe) {
     *forward = *strafe = 0.0f;
-    if (!pad_plays || !plat_input.pad.connected) return;
+    if (ui_focus_has_pad() || !plat_input.pad.connected) return;
     float x, y;
     pad_stick(plat_input.pad.axes[PAD_LX], plat_input.pad.axes[PAD_LY], pad_tuning.dead_zone, &x, &y);
     *forward = -y;

@@ -78,10 +78,7 @@ bool pad_button_bindable(int button);
 // Short name of a pad button for hints and the options screen ("A", "LB"...).
 const char* pad_button_name(int button);
 
-// The pad plays (drives bindings) only while no screen has its focus; the
-// screens' focus code switches this each frame.
-extern bool pad_plays;
-// A pad button held or pressed for play: not while a screen has the focus,
+// A pad button held or pressed for play: not while a screen has the pad,
 // and the face buttons and the right bumper not while a trigger holds the
 // action bar's page open.
 bool pad_play_held(int button);

@@ -11,6 +11,7 @@
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "render/maps.h"
+#include "render/ui_focus.h"
 
 namespace {
 
@@ -104,6 +105,14 @@ void player_escape_and_focus() {
     }
     if (escape && hud_windows.map) {
         big_map_set_open(false);
+        plat_input.key_pressed[KEY_ESCAPE] = 0;
+        return;
+    }
+    // The pad's B backs out of the windows Escape leaves open for the keyboard
+    // (the shop and the loot window close on Escape themselves).
+    if (ui_focus_back_pressed() && !hud_windows.merchant && !hud_windows.loot &&
+        (character_sheet_open || hud_windows.spellbook || hud_windows.professions)) {
+        close_all_windows();
         plat_input.key_pressed[KEY_ESCAPE] = 0;
         return;
     }

@@ -17,6 +17,7 @@
 #include "play/skills.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "render/ui_focus.h"
 #include "world/human.h"
 #include "world/mesh.h"
 #include "world/model.h"
@@ -191,7 +192,7 @@ void player_update(float dt) {
     if (plat_input.cursor_captured && !paused)
         mouse_look(player, plat_input.mouse_delta[0], plat_input.mouse_delta[1],
                    player_mouse_sensitivity(), player_mouse_inverted());
-    if (pad_plays && plat_input.pad.connected && !paused) {
+    if (!ui_focus_has_pad() && plat_input.pad.connected && !paused) {
         float rx, ry;
         pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &rx, &ry);
         if (rx != 0.0f || ry != 0.0f)

@@ -2,6 +2,7 @@
 // world, quest tracker, hit flash, fade, the modal dialog with its input and
 // the pause dialog, the per-frame timers and the formatting ring.
 #include "render/hud.h"
+#include "render/ui_focus.h"
 #include "render/hud_internal.h"
 
 #include <cmath>
@@ -302,8 +303,10 @@ void hud_draw_dialog() {
                     18.0f * s, HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     const float border = s > 1.0f ? s : 1.0f;
+    ui_focus_modal();
     for (int i = 0; i < dialog.button_count; ++i) {
         const HudRect& r = l.buttons[i];
+        ui_focus_add(r.x, r.y, r.w, r.h);
         bool hover = inside(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, hover ? Vec4{0.22f, 0.28f, 0.18f, 1.0f} : Vec4{0.12f, 0.17f, 0.13f, 1.0f},
                  Vec4{0.83f, 0.68f, 0.24f, 0.8f}, border);

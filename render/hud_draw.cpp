@@ -7,6 +7,7 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "render/hud.h"
+#include "render/ui_focus.h"
 #include "render/hud_internal.h"
 #include "render/ui.h"
 #include "world/terrain.h"
@@ -253,7 +254,7 @@ void draw_title_overlay() {
     const int cls = hud_player.player_class;
     const char* line1 = openings[cls >= 0 && cls <= 2 ? cls : 0];
     const char* line2 = "Des cibles l'attendent, et une épée dort dans le roc.";
-    const char* click = "Cliquer pour jouer";
+    const char* click = ui_focus_pad_hints() ? "A pour jouer" : "Cliquer pour jouer";
     float w = ui_text_width(title, 34 * s, UI_FONT_TITLE);
     float widths[3] = {ui_text_width(line1, 17 * s, UI_FONT_BODY), ui_text_width(line2, 17 * s, UI_FONT_BODY),
                        ui_text_width(click, 20 * s, UI_FONT_BODY)};
@@ -265,6 +266,7 @@ void draw_title_overlay() {
     float cx = plat_input.client_width * 0.5f;
     float x = cx - pw * 0.5f, y = (plat_input.client_height - ph) * 0.5f;
     standard_panel(x, y, pw, ph);
+    ui_focus_add(x, y, pw, ph);
     float ty = y + m;
     ui_text_centred(cx, ty, title, 34 * s, HUD_GOLD, UI_FONT_TITLE);
     ty += 34 * s * 1.3f + 12 * s;

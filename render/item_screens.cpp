@@ -17,6 +17,8 @@
 #include "render/icons.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "render/ui_focus.h"
+#include "play/skills.h"
 
 namespace {
 
@@ -27,6 +29,8 @@ const Vec4 kRed = {0.95f, 0.3f, 0.25f, 1.0f};
 const Vec4 kGreen = {0.35f, 0.95f, 0.35f, 1.0f};
 
 float sc() { return hud_scale > 0.0f ? hud_scale : 1.0f; }
+
+void place(const Box& b, int kind = UI_PLACE_PLAIN) { ui_focus_add(b.x, b.y, b.w, b.h, kind); }
 float mouse_x() { return (float)plat_input.mouse_x; }
 float mouse_y() { return (float)plat_input.mouse_y; }
 const char* plural(int n) { return n >= 2 ? "s" : ""; }
@@ -253,6 +257,7 @@ void character_sheet_draw() {
     ui_portrait(p.x, p.y, p.w, p.h);
     for (int i = 0; i < EQUIPMENT_SLOTS; ++i) {
         Box e = sheet_equipment_box(i);
+        place(e, UI_PLACE_CARRY);
         item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, box_has(e, mx, my));
         if (!equipment[i]) ui_text_centred(e.x + e.w * 0.5f, e.y + e.h * 0.5f - 7 * s, slot_label(i), 12 * s, kDim,
                                            UI_FONT_BODY);
@@ -261,16 +266,31 @@ void character_sheet_draw() {
     Box first = sheet_bag_box(0);
     ui_text(first.x, first.y - 36 * s, "Sac", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     button(sheet_sort_box(), "Trier", true);
-    if (!shop_is_open()) button(sheet_appearance_box(), "Apparence", true);
+    place(sheet_sort_box());
+    if (!shop_is_open()) {
+        button(sheet_appearance_box(), "Apparence", true);
+        place(sheet_appearance_box());
+    }
+    // A potion carried by the pad may be put down on the action bar.
+    if (items_dragged_bag_slot() >= 0)
+        for (int i = 0; i < BAR_SLOTS; ++i) {
+            UiBox bar = bar_slot_box(i);
+            ui_focus_add(bar.x, bar.y, bar.w, bar.h);
+        }
     for (int i = 0; i < BAG_SLOTS; ++i) {
         Box c = sheet_bag_box(i);
+        place(c, UI_PLACE_CARRY);
         bool hidden = dragged == i;
         item_cell(c, hidden ? 0 : bag[i].id, bag[i].count, box_has(c, mx, my));
     }
     Box last = sheet_bag_box(BAG_SLOTS - 1);
     ui_text(first.x, last.y + last.h + 16 * s, hud_fmt("Bourse :  %d denier%s", player.purse, plural(player.purse)),
             18 * s, HUD_GOLD, UI_FONT_BODY);
-    const char* hint = shop_is_open()
+    const char* hint = ui_focus_pad_hints()
+                           ? (shop_is_open() ? "X : vendre au marchand  ·  B : quitter l'échoppe"
+                                             : "X : équiper, boire ou retirer  ·  A : prendre, puis A : poser (sur "
+                                               "place : équiper ou boire)\nB : fermer")
+                           : shop_is_open()
                            ? "Clic : vendre au marchand  ·  Maj + clic : jeter\nÉchap : quitter l'échoppe  ·  C : "
                              "feuille de personnage"
                            : "Clic : équiper, boire ou retirer  ·  Maj + clic : jeter\nGlisser : ranger, équiper, ou "
@@ -294,6 +314,7 @@ void merchant_window_draw() {
     float mx = mouse_x(), my = mouse_y();
     for (int i = 0; i < MERCHANT_STOCK; ++i) {
         Box r = shop_stock_box(i);
+        place(r);
         const MerchantOffer& o = merchant_stock[i];
         bool over = box_has(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
@@ -307,6 +328,7 @@ void merchant_window_draw() {
     }
     int grey = grey_value();
     Box g = shop_grey_box();
+    if (grey > 0) place(g);
     if (grey > 0)
         button(g, hud_fmt("Vendre les objets gris  (%d denier%s)", grey, plural(grey)), true);
     else
@@ -315,6 +337,7 @@ void merchant_window_draw() {
     ui_text(r.x, r.y - 28 * s, "Rachat", 18 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(r.x + 80 * s, r.y - 24 * s, "dernier objet vendu", 14 * s, kDim, UI_FONT_BODY);
     if (buy_back.count > 0 && item_exists(buy_back.id)) {
+        place(r);
         bool over = box_has(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
@@ -341,12 +364,14 @@ void loot_window_draw() {
             UI_FONT_TITLE);
     Box x = loot_close_box();
     button(x, "×", true);
+    place(x);
     float mx = mouse_x(), my = mouse_y();
     bool money = c->loot_money > 0;
     LootRow items[4];
     int rows = loot_item_rows(c, items) + (money ? 1 : 0);
     for (int r = 0; r < rows; ++r) {
         Box row = loot_row_box(r);
+        place(row);
         bool over = box_has(row, mx, my);
         ui_panel(row.x, row.y, row.w, row.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
@@ -366,6 +391,7 @@ void loot_window_draw() {
         }
     }
     button(loot_take_all_box(), "Tout prendre", true);
+    place(loot_take_all_box());
 }
 
 void interaction_cursor_draw() {

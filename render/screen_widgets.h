@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "render/hud.h"
 #include "render/ui.h"
+#include "render/ui_focus.h"
 
 struct WBox {
     float x, y, w, h;
@@ -20,6 +21,7 @@ inline bool widget_hover(WBox b) { return b.contains((float)plat_input.mouse_x, 
 
 // A left press on the box this frame (never while the modal dialog is open).
 inline bool widget_clicked(WBox b) {
+    ui_focus_add(b.x, b.y, b.w, b.h);
     return plat_input.button_pressed[0] && !hud_dialog_state().open && widget_hover(b);
 }
 
@@ -49,6 +51,7 @@ inline void text_backspace(char* text) {
 // The field with its blinking caret.
 inline void widget_field(WBox b, const char* text, bool caret) {
     const float s = hud_scale;
+    if (caret) ui_focus_add(b.x, b.y, b.w, b.h, UI_PLACE_TEXT);
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.03f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, 1.5f * s);
     float size = b.h * 0.55f;
     float w = ui_text(b.x + 10 * s, b.y + (b.h - size * 1.2f) * 0.5f, text, size, HUD_PARCHMENT, UI_FONT_BODY);

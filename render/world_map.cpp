@@ -16,6 +16,7 @@
 #include "render/map_marks.h"
 #include "render/maps.h"
 #include "render/ui.h"
+#include "render/ui_focus.h"
 #include "sound/sound.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
@@ -337,6 +338,24 @@ HudRect close_box() {
 
 bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
 
+// The pad: the left stick pans the map (a full push crosses the panel in
+// about a second and a half), the right trigger zooms in, the left one out,
+// both about the panel's centre.
+void pad_pan_and_zoom(HudRect p) {
+    const PadState& pad = plat_input.pad;
+    if (!pad.connected || map.dragging) return;
+    float cx = p.x + p.w * 0.5f, cy = p.y + p.h * 0.5f;
+    if (pad_pressed(pad, PAD_RT)) big_map_wheel(1.0f, cx, cy);
+    if (pad_pressed(pad, PAD_LT)) big_map_wheel(-1.0f, cx, cy);
+    float x, y;
+    pad_stick(pad.axes[PAD_LX], pad.axes[PAD_LY], 0.2f, &x, &y);
+    if (x == 0.0f && y == 0.0f) return;
+    float step = 0.7f * p.w * (frame_dt > 0.0f ? frame_dt : 1.0f / 60.0f);
+    big_map_drag_begin(cx, cy);
+    big_map_drag_to(cx - x * step, cy - y * step);
+    map.dragging = false;
+}
+
 void handle_input() {
     if (!input_live()) {
         map.dragging = false;
@@ -370,6 +389,7 @@ void handle_input() {
     }
     if (right && inside(p, mx, my)) big_map_right_click();
     if (plat_input.wheel != 0.0f && inside(p, mx, my)) big_map_wheel(plat_input.wheel, mx, my);
+    pad_pan_and_zoom(p);
 }
 
 void draw_column() {
@@ -458,6 +478,13 @@ void map_screen_draw() {
         ui_map(p.x, p.y, p.w, p.h, uv);
     }
     HudRect c = close_box();
+    ui_focus_claim_stick();
+    ui_focus_add(c.x, c.y, c.w, c.h);
+    for (int i = 0; i < LAYER_COUNT; ++i) {
+        HudRect b = layer_box(i);
+        ui_focus_add(b.x, b.y, b.w, b.h);
+    }
+    ui_focus_add(p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f);
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     ui_panel(c.x, c.y, c.w, c.h, inside(c, mx, my) ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
