@@ -56,7 +56,7 @@ inline float dist2d(float ax, float az, float bx, float bz) { return std::hypot(
 
 const char* interact_key_name() {
     static char name[48];
-    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
+    binding_hint_name(BIND_INTERACT, name, (int)sizeof name);
     return name;
 }
 

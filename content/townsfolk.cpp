@@ -29,12 +29,6 @@ float distance3(Vec3 a, Vec3 b) {
 
 float flat_distance(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
 
-const char* key_name() {
-    static char name[48];
-    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
-    return name;
-}
-
 // Stepping 0.1 m along the ray up to 30 m: a point within 0.5 m of the figure
 // in the ground plane and between its feet and `height` above them.
 bool ray_hits(Vec3 origin, Vec3 dir, Vec3 at, float height) {
@@ -104,14 +98,14 @@ void talk_to_villager(int i) {
 
 bool keu_prompt(bool pressed) {
     if (!keu_near(feet())) return false;
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), "Sire Keu"));
+    hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), "Sire Keu"));
     if (pressed) talk_to_keu();
     return true;
 }
 
 bool lady_prompt(bool pressed) {
     if (!lady_near(feet())) return false;
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à la Dame du Lac", key_name()));
+    hud_prompt(true, hud_fmt("%s  ·  Parler à la Dame du Lac", interact_hint()));
     if (pressed) talk_to_lady();
     return true;
 }
@@ -119,7 +113,7 @@ bool lady_prompt(bool pressed) {
 bool givers_prompt(bool pressed) {
     int g = giver_near(feet());
     if (g < 0) return false;
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), quest_givers[g].short_name));
+    hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), quest_givers[g].short_name));
     if (pressed) talk_to_giver(g);
     return true;
 }
@@ -128,7 +122,7 @@ bool trainers_prompt(bool pressed) {
     if (underground) return false;
     for (int i = 0; i < TRAINER_COUNT; ++i) {
         if (distance3(villager_state(i).position, feet()) > 6.0f) continue;
-        hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", key_name(), villager_defs[i].name));
+        hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
         if (pressed) talk_to_villager(i);
         return true;
     }

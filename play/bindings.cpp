@@ -1,5 +1,7 @@
 #include "play/bindings.h"
 
+#include <cstdio>
+
 #include "platform/platform.h"
 #include "render/ui_focus.h"
 
@@ -139,4 +141,28 @@ void pad_move_axes(float* forward, float* strafe) {
     pad_stick(plat_input.pad.axes[PAD_LX], plat_input.pad.axes[PAD_LY], pad_tuning.dead_zone, &x, &y);
     *forward = -y;
     *strafe = x;
+}
+
+void pad_shake(float low, float high, float seconds) {
+    if (!pad_tuning.vibration || !plat_input.pad.connected) return;
+    plat_pad_rumble(low, high, seconds);
+}
+
+void binding_hint_name(int action, char* out, int capacity) {
+    if (capacity <= 0) return;
+    if (action >= 0 && action < BINDING_COUNT && plat_input.pad.connected && plat_input.pad_used_last &&
+        pad_bindings[action] >= 0) {
+        std::snprintf(out, (size_t)capacity, "%s", pad_button_name(pad_bindings[action]));
+        return;
+    }
+    plat_key_name(action >= 0 && action < BINDING_COUNT ? bindings[action] : 0, out, capacity);
+}
+
+const char* interact_hint() {
+    static char text[80];
+    char name[48];
+    binding_hint_name(BIND_INTERACT, name, (int)sizeof name);
+    bool pad = plat_input.pad.connected && plat_input.pad_used_last && pad_bindings[BIND_INTERACT] >= 0;
+    std::snprintf(text, sizeof text, pad ? "%s" : "%s ou clic droit", name);
+    return text;
 }

@@ -99,3 +99,11 @@ struct PadTuning {
 extern PadTuning pad_tuning;
 // The left stick through the dead zone, in play (0 while a screen has focus).
 void pad_move_axes(float* forward, float* strafe);
+// Shakes the pad (its two motors 0..1) when it has motors and the option
+// allows it.
+void pad_shake(float low, float high, float seconds);
+// The name an on-screen hint gives an action: its pad button when the pad
+// was used last and the action has one, else its key's name.
+void binding_hint_name(int action, char* out, int capacity);
+// The interaction's hint before "·": "E ou clic droit", or the pad's button.
+const char* interact_hint();

@@ -10,6 +10,7 @@
 
 #include "platform/frame_steps.h"
 #include "platform/main_loop.h"
+#include "play/bindings.h"
 #include "play/combat_later.h"
 #include "play/creatures.h"
 #include "play/player.h"
@@ -192,6 +193,7 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
         snd_play_at(24, p, 1.0f);
     }
     if (critical) {
+        pad_shake(0.15f, 0.7f, 0.15f);  // a short, sharp tick
         hud_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
         hud_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
                        1.3f, 0.9f, 0.26f);
@@ -252,6 +254,9 @@ void damage_player(float a, Vec3 s) {
     player.health = std::fmax(0.0f, player.health - a);
     player.since_hurt = 0.0f;
     hud_hit_flash();
+    // The heavier the blow against the whole health, the harder the shake.
+    float share = player.max_health > 0.0f ? a / player.max_health : 0.0f;
+    pad_shake(0.35f + std::fmin(0.65f, share * 3.0f), 0.25f, 0.22f);
     if (player.health <= 0.0f) {
         player.dead = 1;
         player.death_time = 0.0f;

@@ -5,6 +5,7 @@
 
 #include "platform/frame_steps.h"
 #include "platform/main_loop.h"
+#include "play/bindings.h"
 #include "play/creatures.h"
 #include "play/player.h"
 #include "play/player_later.h"
@@ -466,6 +467,8 @@ void summon_pair(Creature& b) {
 }
 
 void drop_slabs(const Creature& b) {
+    // The lord's slabs are felt in the hands before they land.
+    pad_shake(0.9f, 0.5f, 0.6f);
     float lx0 = 1036.5f, lx1 = 1059.5f, lz0 = 76.5f, lz1 = 89.5f;
     for (int k = 0; k < 3; ++k) {
         Vec3 p = player_feet();

@@ -22,7 +22,7 @@ namespace {
 
 const char* interact_key_name() {
     static char name[48];
-    plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
+    binding_hint_name(BIND_INTERACT, name, (int)sizeof name);
     return name;
 }
 
@@ -32,7 +32,7 @@ bool villager_prompt(bool pressed) {
     if (underground) return false;
     int i = villager_nearest(feet(), 3.2f);
     if (i < 0) return false;
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Parler à %s", interact_key_name(), villager_defs[i].name));
+    hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
     if (pressed) talk_to_villager(i);
     return true;
 }

@@ -406,9 +406,7 @@ bool loot_prompt(bool pressed) {
     if (hud_windows.loot) return false;
     Creature* c = corpse_nearest();
     if (!c) return false;
-    char key[48];
-    plat_key_name(bindings[BIND_INTERACT], key, (int)sizeof key);
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Fouiller : %s", key, creature_display_name(c)));
+    hud_prompt(true, hud_fmt("%s  ·  Fouiller : %s", interact_hint(), creature_display_name(c)));
     if (pressed) loot_open(c);
     return true;
 }

@@ -190,9 +190,7 @@ bool merchant_click() {
 
 bool merchant_prompt(bool pressed) {
     if (open || !merchant_in_reach()) return false;
-    char key[48];
-    plat_key_name(bindings[BIND_INTERACT], key, (int)sizeof key);
-    hud_prompt(true, hud_fmt("%s ou clic droit  ·  Commercer avec %s", key, merchant_name()));
+    hud_prompt(true, hud_fmt("%s  ·  Commercer avec %s", interact_hint(), merchant_name()));
     if (pressed) open_shop();
     return true;
 }

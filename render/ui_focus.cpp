@@ -183,6 +183,8 @@ bool ui_focus_centre(float* x, float* y) {
     return true;
 }
 
+int ui_focus_board_key() { return board_open ? board_focus : -1; }
+
 void ui_focus_frame() {
     PadState& pad = plat_input.pad;
     back_pressed = false;

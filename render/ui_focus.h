@@ -34,3 +34,5 @@ bool ui_focus_back_pressed();
 bool ui_focus_pad_hints();
 // The centre of the focus (tests, pictures).
 bool ui_focus_centre(float* x, float* y);
+// The letter board's focused key (row × 10 + column), -1 while it is closed.
+int ui_focus_board_key();
