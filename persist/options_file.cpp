@@ -15,6 +15,7 @@ void options_defaults() {
     options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2};
     pad_tuning = {0.2f, 1.0f, 0, 1};
     bindings_reset();
+    pad_bindings_reset();
 }
 
 // "t_sauter" gives "m_sauter": the pad's key of the same action.

@@ -7,7 +7,6 @@
 
 void bindings_reset() {
     for (int i = 0; i < BINDING_COUNT; ++i) bindings[i] = binding_table[i].default_key;
-    pad_bindings_reset();
 }
 
 bool key_index_held(int key) {

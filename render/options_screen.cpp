@@ -7,14 +7,17 @@
 #include "platform/main_loop.h"
 #include "play/bindings.h"
 #include "render/screen_widgets.h"
+#include "render/ui_focus.h"
 #include "sound/sound.h"
 
 namespace {
 
-enum Drag : int { DRAG_NONE, DRAG_MUSIC, DRAG_EFFECTS, DRAG_SENSITIVITY };
+enum Drag : int { DRAG_NONE, DRAG_MUSIC, DRAG_EFFECTS, DRAG_SENSITIVITY, DRAG_PAD_SENSITIVITY, DRAG_DEAD_ZONE };
 int drag = DRAG_NONE;
 float effects_at_drag = 0.0f;
 int waiting_action = -1;  // the action whose new key is awaited
+bool pad_page = false;    // the right column shows the pad's buttons
+int waiting_pad = -1;     // the action whose new pad button is awaited
 int scroll_rows = 0;
 
 const char* const quality_names[3] = {"basse", "moyenne", "haute"};
@@ -27,7 +30,14 @@ float slider(WBox track, float position, int which) {
     ui_rect(track.x, track.y + track.h * 0.4f, track.w, track.h * 0.2f, Vec4{0.25f, 0.25f, 0.2f, 0.9f});
     ui_rect(track.x, track.y + track.h * 0.4f, track.w * position, track.h * 0.2f, HUD_GOLD);
     ui_rect(track.x + track.w * position - 6 * s, track.y, 12 * s, track.h, HUD_PARCHMENT);
-    if (waiting_action < 0 && widget_clicked(track)) {
+    bool clicked = widget_clicked(track);
+    // With the pad the bumpers move a slider; its A would throw it to the middle.
+    if (ui_focus_pad_hints()) {
+        if (widget_hover(track) && pad_pressed(plat_input.pad, PAD_LB)) position = clamp01(position - 0.05f);
+        if (widget_hover(track) && pad_pressed(plat_input.pad, PAD_RB)) position = clamp01(position + 0.05f);
+        clicked = false;
+    }
+    if (waiting_action < 0 && clicked) {
         drag = which;
         if (which == DRAG_EFFECTS) effects_at_drag = options.effects_volume;
     }
@@ -45,6 +55,8 @@ void close_screen() {
     hud_windows.options = 0;
     drag = DRAG_NONE;
     waiting_action = -1;
+    waiting_pad = -1;
+    ui_focus_set_capture(false);
     hud_pause();
 }
 
@@ -68,6 +80,82 @@ void capture_key() {
     }
 }
 
+// ---- The pad ------------------------------------------------------------------------
+
+bool pad_bound_elsewhere(int action) {
+    for (int i = 0; i < BINDING_COUNT; ++i)
+        if (i != action && pad_action_bindable(i) && pad_bindings[i] == pad_bindings[action]) return true;
+    return false;
+}
+
+void capture_pad_button() {
+    const PadState& pad = plat_input.pad;
+    // Start (never bound) or Escape gives up the wait.
+    bool cancel = pad_pressed(pad, PAD_START) || plat_input.key_pressed[KEY_ESCAPE] || !pad.connected;
+    if (cancel) plat_input.key_pressed[KEY_ESCAPE] = 0;
+    for (int b = 0; b < PAD_BUTTON_COUNT && !cancel; ++b) {
+        if (!pad_pressed(pad, b) || !pad_button_bindable(b)) continue;
+        pad_bindings[waiting_pad] = b;
+        snd_play(8, 0.7f);
+        cancel = true;
+    }
+    if (cancel) {
+        waiting_pad = -1;
+        ui_focus_set_capture(false);
+    }
+}
+
+// The "Manette" settings, under the display's in the left column.
+void pad_settings(float x, float y, float w) {
+    const float s = hud_scale;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+    ui_text(x, y, "Manette", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    if (!plat_input.pad.connected)
+        ui_text(x + 140 * s, y + 8 * s, "aucune manette branchée", 16 * s, dim, UI_FONT_BODY);
+    y += 44 * s;
+    ui_text(x, y, "Sensibilité", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    float p = slider({x + 200 * s, y, 280 * s, 26 * s}, (pad_tuning.sensitivity - 0.25f) / 2.25f, DRAG_PAD_SENSITIVITY);
+    pad_tuning.sensitivity = 0.25f + 2.25f * p;
+    ui_text(x + 500 * s, y, hud_fmt("× %.2f", pad_tuning.sensitivity), 20 * s, dim, UI_FONT_BODY);
+    y += 40 * s;
+    ui_text(x, y, "Zone morte", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    float z = slider({x + 200 * s, y, 280 * s, 26 * s}, (pad_tuning.dead_zone - 0.05f) / 0.45f, DRAG_DEAD_ZONE);
+    pad_tuning.dead_zone = 0.05f + 0.45f * z;
+    ui_text(x + 500 * s, y, hud_fmt("%d %%", (int)std::lround(pad_tuning.dead_zone * 100.0f)), 20 * s, dim,
+            UI_FONT_BODY);
+    y += 40 * s;
+    float half = (w - 60 * s - 12 * s) * 0.5f;
+    if (widget_button({x, y, half, 40 * s}, pad_tuning.invert_y ? "Axe vertical : inversé" : "Axe vertical : normal"))
+        pad_tuning.invert_y = !pad_tuning.invert_y;
+    if (widget_button({x + half + 12 * s, y, half, 40 * s}, pad_tuning.vibration ? "Vibrations : oui" : "Vibrations : non"))
+        pad_tuning.vibration = !pad_tuning.vibration;
+}
+
+// The pad's buttons of the actions, in place of the key list.
+void pad_bindings_list(float kx, float ky, float list_bottom) {
+    const float s = hud_scale;
+    const float row_h = 36 * s;
+    int row = 0;
+    for (int a = 0; a < BINDING_COUNT; ++a) {
+        if (!pad_action_bindable(a)) continue;
+        float ry = ky + row++ * row_h;
+        if (ry + row_h > list_bottom + 36 * s) break;
+        ui_text(kx, ry + 6 * s, binding_table[a].label, 19 * s, HUD_PARCHMENT, UI_FONT_BODY);
+        const char* shown = a == waiting_pad ? "appuyez…" : pad_button_name(pad_bindings[a]);
+        if (widget_button({kx + 360 * s, ry + 2 * s, 220 * s, row_h - 6 * s}, shown, true, a == waiting_pad) &&
+            waiting_pad < 0 && waiting_action < 0) {
+            waiting_pad = a;
+            drag = DRAG_NONE;
+            ui_focus_set_capture(true);
+        }
+        if (pad_bound_elsewhere(a))
+            ui_text(kx + 596 * s, ry + 4 * s, "!", 24 * s, Vec4{1.0f, 0.35f, 0.2f, 1.0f}, UI_FONT_BODY);
+    }
+    ui_text(kx, list_bottom + 6 * s, "Back : carte  ·  Start : pause  ·  gâchettes : barre d'action 1-5 et 6-10",
+            15 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY);
+    if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Boutons par défaut")) pad_bindings_reset();
+}
+
 }  // namespace
 
 void options_open() {
@@ -75,6 +163,8 @@ void options_open() {
     paused = 1;
     drag = DRAG_NONE;
     waiting_action = -1;
+    waiting_pad = -1;
+    ui_focus_set_capture(false);
     plat_set_cursor_captured(false);
 }
 
@@ -84,7 +174,9 @@ int options_waiting_action() { return waiting_action; }
 void options_screen() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    if (waiting_action >= 0) capture_key();
+    ui_focus_modal();
+    if (waiting_pad >= 0) capture_pad_button();
+    else if (waiting_action >= 0) capture_key();
     else if (plat_input.key_pressed[KEY_ESCAPE]) {
         close_screen();
         return;
@@ -148,14 +240,21 @@ void options_screen() {
     if (widget_button({x + 240 * s, y, 40 * s, 40 * s}, "<")) options.quality = (q + 2) % 3;
     ui_text_centred(x + 390 * s, y + 8 * s, quality_names[q], 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
     if (widget_button({x + 500 * s, y, 40 * s, 40 * s}, ">")) options.quality = (q + 1) % 3;
+    pad_settings(x, y + 60 * s, w);
 
-    // Key bindings.
+    // Key bindings, or the pad's buttons.
     float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
-    ui_text(kx, ky, "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    if (widget_button({kx + 470 * s, ky - 2 * s, 170 * s, 34 * s}, pad_page ? "Voir les touches" : "Voir la manette") &&
+        waiting_action < 0 && waiting_pad < 0)
+        pad_page = !pad_page;
+    ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    if (!pad_page)
     ui_text(kx + 160 * s, ky + 8 * s, "cliquez une touche pour la changer", 18 * s, dim, UI_FONT_BODY);
     ky += 48 * s;
     const float row_h = 36 * s;
     float list_bottom = panel.y + panel.h - 190 * s;
+    if (pad_page) pad_bindings_list(kx, ky, list_bottom);
+    if (!pad_page) {
     int fit = (int)((list_bottom - ky) / row_h);
     if (fit < 1) fit = 1;
     if (fit > BINDING_COUNT) fit = BINDING_COUNT;
@@ -179,6 +278,7 @@ void options_screen() {
     if (max_scroll > 0)
         ui_text(kx, ky + fit * row_h + 6 * s, "molette : plus de touches", 16 * s, dim, UI_FONT_BODY);
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
+    }
     (void)kw;
 
     // Foot.

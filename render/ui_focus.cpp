@@ -20,7 +20,7 @@ Place building[MAX_PLACES], offered[MAX_PLACES];
 int building_count, offered_count;
 bool building_stick, offered_stick;
 
-bool has_pad, back_pressed;
+bool has_pad, back_pressed, capture;
 float focus_x = -1.0f, focus_y = -1.0f;  // the focus's centre, -1 none yet
 int focus = -1;
 bool carrying;                           // left button held by a pick-up
@@ -172,6 +172,7 @@ void ui_focus_add(float x, float y, float w, float h, int kind) {
 }
 
 void ui_focus_modal() { building_count = 0; }
+void ui_focus_set_capture(bool on) { capture = on; }
 void ui_focus_claim_stick() { building_stick = true; }
 bool ui_focus_has_pad() { return has_pad; }
 bool ui_focus_back_pressed() { return back_pressed; }
@@ -196,6 +197,10 @@ void ui_focus_frame() {
         release_buttons();
         board_open = false;
         focus = -1;
+        return;
+    }
+    if (capture) {
+        release_buttons();
         return;
     }
     int dir = asked_direction(!offered_stick || board_open);

@@ -26,6 +26,10 @@ void ui_focus_frame();
 // the places drawn in this frame become those the pad moves between.
 void ui_focus_draw();
 
+// A screen waits for a pad button of its own (a binding being changed):
+// while set, the pad's buttons move and click nothing.
+void ui_focus_set_capture(bool on);
+
 // A screen has the pad this frame (the pad does not play meanwhile).
 bool ui_focus_has_pad();
 // B (or Start) was pressed on a screen this frame: back out of it.

@@ -13,3 +13,6 @@ void sdl_set_fixed_step(double seconds);
 // size whatever the game asks for (0, 0: as asked); small frames keep a
 // software renderer quick.
 void sdl_set_window_size(int width, int height);
+// Scripted play: the next plat_swap first writes the frame it presents to
+// this PNG file (beside nothing: the path as given). Null cancels.
+void sdl_picture_next_swap(const char* path);

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "common/png_write.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -248,8 +250,42 @@ void plat_pump() {
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
 }
 
+static char picture_path[512];
+
+void sdl_picture_next_swap(const char* path) { std::snprintf(picture_path, sizeof picture_path, "%s", path ? path : ""); }
+
+// The back buffer about to be presented, as a PNG (a test's picture).
+static void take_picture() {
+    using ReadPixels = void (*)(int, int, int, int, unsigned, unsigned, void*);
+    using PixelStore = void (*)(unsigned, int);
+    using BindFb = void (*)(unsigned, unsigned);
+    using ReadBuffer = void (*)(unsigned);
+    auto read = (ReadPixels)SDL_GL_GetProcAddress("glReadPixels");
+    auto store = (PixelStore)SDL_GL_GetProcAddress("glPixelStorei");
+    auto bind = (BindFb)SDL_GL_GetProcAddress("glBindFramebuffer");
+    auto read_buffer = (ReadBuffer)SDL_GL_GetProcAddress("glReadBuffer");
+    int w = plat_input.client_width, h = plat_input.client_height;
+    if (!read || !store || !bind || !read_buffer || w <= 0 || h <= 0) return;
+    bind(0x8CA8, 0);      // the window's framebuffer
+    read_buffer(0x0405);  // its back buffer
+    store(0x0D05, 1);
+    std::vector<uint8_t> px((size_t)w * (size_t)h * 4), rows(px.size());
+    read(0, 0, w, h, 0x1908, 0x1401, px.data());
+    size_t row = (size_t)w * 4;
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(&rows[row * (size_t)y], &px[row * (size_t)(h - 1 - y)], row);
+        for (size_t x = 3; x < row; x += 4) rows[row * (size_t)y + x] = 255;
+    }
+    png_write_rgba(picture_path, rows.data(), w, h);
+}
+
 void plat_swap() {
-    if (window) SDL_GL_SwapWindow(window);
+    if (!window) return;
+    if (picture_path[0]) {
+        take_picture();
+        picture_path[0] = 0;
+    }
+    SDL_GL_SwapWindow(window);
 }
 
 double plat_time() {

@@ -14,7 +14,6 @@
 #include <cstring>
 #include <vector>
 
-#include "common/png_write.h"
 #include "content/quests.h"
 #include "persist/options.h"
 #include "platform/main_loop.h"
@@ -124,26 +123,14 @@ bool board_type(const char* text) {
     return true;
 }
 
-// The window's last presented frame as a PNG beside the program.
+// One more frame, drawn, kept as a PNG in the test's folder.
 bool picture(const char* file) {
-    using ReadBuffer = void (*)(unsigned);
-    using ReadPixels = void (*)(int, int, int, int, unsigned, unsigned, void*);
-    using PixelStore = void (*)(unsigned, int);
-    using BindFb = void (*)(unsigned, unsigned);
-    auto read_buffer = (ReadBuffer)gl_proc("glReadBuffer");
-    auto read = (ReadPixels)gl_proc("glReadPixels");
-    auto store = (PixelStore)gl_proc("glPixelStorei");
-    auto bind = (BindFb)gl_proc("glBindFramebuffer");
-    if (!read_buffer || !read || !store || !bind) return false;
-    bind(0x8CA8, 0);          // GL_READ_FRAMEBUFFER: the window
-    read_buffer(0x0404);      // GL_FRONT: what was presented
-    store(0x0D05, 1);
-    std::vector<uint8_t> px((size_t)W * H * 4), flipped(px.size());
-    read(0, 0, W, H, 0x1908, 0x1401, px.data());
-    read_buffer(0x0405);      // GL_BACK again
-    for (int y = 0; y < H; ++y)
-        std::memcpy(&flipped[(size_t)y * W * 4], &px[(size_t)(H - 1 - y) * W * 4], (size_t)W * 4);
-    return png_write_rgba(file, flipped.data(), W, H);
+    std::remove(file);
+    sdl_picture_next_swap(file);
+    frames(1);
+    FILE* f = std::fopen(file, "rb");
+    if (f) std::fclose(f);
+    return f != nullptr;
 }
 
 void clear_files() {
