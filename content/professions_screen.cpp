@@ -14,6 +14,7 @@
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
+#include "render/ui_focus.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ void professions_draw() {
     ui_panel(b.x, b.y, b.w, b.h, PANEL, HUD_GOLD, 2 * s);
     ui_text(b.x + 24 * s, b.y + 16 * s, "Métiers", 32 * s, HUD_GOLD, UI_FONT_TITLE);
     HudRect c = professions_close_box();
+    ui_focus_add(c.x, c.y, c.w, c.h);
     bool over_close = inside(c, mx, my);
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
@@ -156,6 +158,7 @@ void professions_draw() {
         bool craft_row = p >= PROF_ALCHEMY;
         bool selected = craft_row && p == professions_selected;
         bool hover = craft_row && inside(r, mx, my);
+        if (craft_row) ui_focus_add(r.x, r.y, r.w, r.h);
         if (click && hover) professions_selected = p;
         Vec4 fill = selected ? Vec4{0.2f, 0.24f, 0.14f, 0.95f} : hover ? Vec4{0.14f, 0.18f, 0.12f, 0.9f}
                                                                        : Vec4{0.1f, 0.13f, 0.1f, 0.85f};
@@ -197,6 +200,7 @@ void professions_draw() {
         ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, recipe_level_colour(gap),
                 UI_FONT_BODY);
         HudRect bt = recipe_button_box(k);
+        ui_focus_add(bt.x, bt.y, bt.w, bt.h);
         materials_draw(rc, r, tx, bt.x - 10 * s);
         const char* reason = craft_refusal(list[k]);
         bool over = inside(bt, mx, my);

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "play/combat_later.h"
 #include "play/player.h"
+#include "play/bindings.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "render/icons.h"
@@ -310,6 +311,7 @@ void bar_draw() {
              HUD_PANEL_BORDER, std::fmax(1.0f, s));
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     int hover = -1;
+    const bool pad_hints = plat_input.pad.connected && plat_input.pad_used_last;
     for (int i = 0; i < BAR_SLOTS; ++i) {
         UiBox b = bar_slot_box(i);
         bool over = inside(b, mx, my);
@@ -345,7 +347,16 @@ void bar_draw() {
             ui_text_centred(b.x + b.w * 0.5f, b.y + b.h * 0.5f - 11 * s, hud_fmt("%d", (int)std::ceil(remaining)),
                             22 * s, HUD_PARCHMENT, UI_FONT_TITLE);
         }
-        ui_text(b.x + 4 * s, b.y + 2 * s, hud_fmt("%d", (i + 1) % 10), 12 * s, kDim, UI_FONT_BODY);
+        if (pad_hints) {
+            // The pad's button for the slot, bright on the page its trigger holds open.
+            bool open = pad_bar_page() == i / 5 + 1;
+            const char* button = pad_button_name(pad_bar_buttons[i % 5]);
+            ui_text(b.x + 4 * s, b.y + 2 * s, hud_fmt("%s%s", i < 5 ? "LT " : "RT ", button), 11 * s,
+                    open ? HUD_GOLD : kDim, UI_FONT_BODY);
+            if (open) ui_panel(b.x, b.y, b.w, b.h, Vec4{0, 0, 0, 0}, HUD_PARCHMENT, 2.0f * s);
+        } else {
+            ui_text(b.x + 4 * s, b.y + 2 * s, hud_fmt("%d", (i + 1) % 10), 12 * s, kDim, UI_FONT_BODY);
+        }
     }
     if (hover >= 0 && !dragging) slot_tooltip(hover);
 }

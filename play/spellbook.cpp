@@ -9,6 +9,7 @@
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
+#include "render/ui_focus.h"
 
 void spellbook_toggle() {
     bool open = !hud_windows.spellbook;
@@ -67,6 +68,12 @@ void spellbook_draw() {
             "Faites glisser une compétence jusqu'à une case de la barre d'action  ·  clic : la lancer", 16 * s,
             HUD_PARCHMENT, UI_FONT_BODY);
     UiBox c = spellbook_close_box();
+    ui_focus_add(c.x, c.y, c.w, c.h);
+    // With the pad a skill is picked up with A and put down on a bar slot.
+    for (int i = 0; i < BAR_SLOTS; ++i) {
+        UiBox bar = bar_slot_box(i);
+        ui_focus_add(bar.x, bar.y, bar.w, bar.h);
+    }
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
@@ -80,6 +87,7 @@ void spellbook_draw() {
         const SkillDef& d = skill_of(order[i]);
         bool locked = player.level < d.level;
         UiBox k = spellbook_cell_box(i);
+        ui_focus_add(k.x, k.y, k.w, k.h, UI_PLACE_CARRY);
         bool over = mx >= k.x && my >= k.y && mx < k.x + k.w && my < k.y + k.h;
         ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.3f}, std::fmax(1.0f, s));

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "render/hud.h"
+#include "render/ui_focus.h"
 #include "render/ui.h"
 #include "world/world.h"
 
@@ -93,6 +94,7 @@ void quest_journal_draw() {
         const QuestTrackerEntry& e = *hud_tracker_get(slots[k]);
         Box r = {b.x + 20 * s, top + (float)k * (row_h + 6 * s), list_w, row_h};
         bool over = r.contains(mx, my);
+        ui_focus_add(r.x, r.y, r.w, r.h);
         if (over && plat_input.button_pressed[0]) selected = slots[k];
         bool sel = selected == slots[k];
         ui_panel(r.x, r.y, r.w, r.h, sel ? Vec4{0.16f, 0.2f, 0.13f, 1} : Vec4{0.1f, 0.13f, 0.1f, over ? 1.0f : 0.9f},

@@ -220,6 +220,9 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_GT(half, 0.5f);
     EXPECT_GT(full, half * 1.5f) << "the stick's push sets the speed";
     EXPECT_EQ(player.ground_speed, 0.0f);
+    press(PAD_A, 2);
+    EXPECT_FALSE(player.on_ground) << "A jumps";
+    frames(30);
 
     main_loop_set_draw_interval(1);
 
@@ -321,9 +324,32 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     press(PAD_B);
     EXPECT_FALSE(hud_windows.map);
 
-    // ---- Start pauses; "Quitter le jeu" with A.
+    // ---- Start pauses; "Options", the pad's page, "Sauter" given to Y (both
+    // rows then marked), the defaults back, B out again.
     press(PAD_START);
     ASSERT_TRUE(paused);
+    ASSERT_TRUE(hud_dialog_state().open);
+    int options_button = -1;
+    for (int i = 0; i < hud_dialog_state().button_count; ++i)
+        if (!std::strcmp(hud_dialog_state().buttons[i].label, "Options")) options_button = i;
+    ASSERT_GE(options_button, 0);
+    ASSERT_TRUE(focus_to(hud_dialog_layout().buttons[options_button]));
+    press(PAD_A);
+    ASSERT_TRUE(hud_windows.options);
+    float px = (W - 1400 * S) * 0.5f, kx = px + 720 * S, ky = 40 * S + 90 * S;
+    ASSERT_TRUE(focus_to(SDL_FRect{kx + 470 * S, ky - 2 * S, 170 * S, 34 * S}));  // "Voir la manette"
+    press(PAD_A);
+    ASSERT_TRUE(focus_to(SDL_FRect{kx + 360 * S, ky + 50 * S, 220 * S, 30 * S}));  // "Sauter"
+    press(PAD_A);
+    press(PAD_Y);  // the button waited for, not a move of the focus
+    EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_Y);
+    EXPECT_TRUE(hud_windows.options);
+    EXPECT_TRUE(picture("pad_options.png"));
+    ASSERT_TRUE(focus_to(SDL_FRect{kx, H - 230 * S + 40 * S, 300 * S, 44 * S}));  // "Boutons par défaut"
+    press(PAD_A);
+    EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_A);
+    press(PAD_B);
+    EXPECT_FALSE(hud_windows.options);
     ASSERT_TRUE(hud_dialog_state().open);
     int quit = -1;
     for (int i = 0; i < hud_dialog_state().button_count; ++i)
