@@ -10,11 +10,13 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/combat_later.h"
+#include "play/item_windows.h"
 #include "play/player.h"
 #include "play/bindings.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "render/icons.h"
+#include "render/ui_focus.h"
 #include "render/ui.h"
 #include "sound/sound.h"
 
@@ -312,8 +314,11 @@ void bar_draw() {
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     int hover = -1;
     const bool pad_hints = plat_input.pad.connected && plat_input.pad_used_last;
+    // A skill or a bag item carried by the pad is put down on a slot.
+    const bool offered = hud_windows.spellbook || items_dragged_bag_slot() >= 0;
     for (int i = 0; i < BAR_SLOTS; ++i) {
         UiBox b = bar_slot_box(i);
+        if (offered) ui_focus_add(b.x, b.y, b.w, b.h);
         bool over = inside(b, mx, my);
         if (over) hover = i;
         ui_panel(b.x, b.y, b.w, b.h, Vec4{0.04f, 0.05f, 0.04f, 0.85f},

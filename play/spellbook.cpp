@@ -69,11 +69,6 @@ void spellbook_draw() {
             HUD_PARCHMENT, UI_FONT_BODY);
     UiBox c = spellbook_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
-    // With the pad a skill is picked up with A and put down on a bar slot.
-    for (int i = 0; i < BAR_SLOTS; ++i) {
-        UiBox bar = bar_slot_box(i);
-        ui_focus_add(bar.x, bar.y, bar.w, bar.h);
-    }
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},

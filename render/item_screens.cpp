@@ -18,7 +18,6 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "render/ui_focus.h"
-#include "play/skills.h"
 
 namespace {
 
@@ -271,12 +270,6 @@ void character_sheet_draw() {
         button(sheet_appearance_box(), "Apparence", true);
         place(sheet_appearance_box());
     }
-    // A potion carried by the pad may be put down on the action bar.
-    if (items_dragged_bag_slot() >= 0)
-        for (int i = 0; i < BAR_SLOTS; ++i) {
-            UiBox bar = bar_slot_box(i);
-            ui_focus_add(bar.x, bar.y, bar.w, bar.h);
-        }
     for (int i = 0; i < BAG_SLOTS; ++i) {
         Box c = sheet_bag_box(i);
         place(c, UI_PLACE_CARRY);

@@ -86,8 +86,10 @@ void stick(float x, float y) {
 // when it cannot get there.
 template <class B>
 bool focus_to(const B& b) {
+    float x, y;
+    // A screen opened by the last frame's draw takes the pad at the next.
+    for (int wait = 0; wait < 3 && !ui_focus_centre(&x, &y); ++wait) frames(1);
     for (int step = 0; step < 40; ++step) {
-        float x, y;
         if (!ui_focus_centre(&x, &y)) return false;
         if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return true;
         float tx = b.x + b.w * 0.5f, ty = b.y + b.h * 0.5f;
