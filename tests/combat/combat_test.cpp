@@ -8,7 +8,9 @@
 #include <string>
 
 #include "platform/main_loop.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
@@ -359,4 +361,46 @@ TEST(ActionBar, SavedLayoutReadsBackSafely) {
     EXPECT_EQ(action_bar[3], -1);
     use_bar_slot(5);
     EXPECT_STREQ(hud_message_text(), "Plus de Potion de soin mineure.");
+}
+
+// The pad shakes on a blow taken and on a critical, only with a pad and the
+// option on; a plain blow dealt does not shake it.
+TEST(PadVibration, BlowsTakenAndCriticalsShakeThePadWhenAllowed) {
+    fresh(CLASS_WARRIOR, 10);
+    float low, high;
+    headless_last_rumble(&low, &high);
+    plat_input.pad.connected = 1;
+    pad_tuning.vibration = 1;
+    damage_player(10.0f, {player.pos_x + 1.0f, 0, player.pos_z});
+    headless_last_rumble(&low, &high);
+    EXPECT_GT(low, 0.3f);
+    // A heavier blow shakes harder.
+    damage_player(player.max_health * 0.3f, {player.pos_x + 1.0f, 0, player.pos_z});
+    float heavy;
+    headless_last_rumble(&heavy, &high);
+    EXPECT_GT(heavy, low);
+    pad_tuning.vibration = 0;
+    damage_player(10.0f, {player.pos_x + 1.0f, 0, player.pos_z});
+    headless_last_rumble(&low, &high);
+    EXPECT_EQ(low, 0.0f);
+    pad_tuning.vibration = 1;
+
+    Creature* g = ahead(SP_BONE_GUARDIAN, 2.0f, 10);
+    g->max_health = g->health = 1e6f;
+    int criticals = 0, ticks = 0;
+    for (int i = 0; i < 60; ++i) {
+        float before = g->health;
+        hit_creature(g, 10.0f, g->pos + Vec3{0, 1, 0}, HIT_BODY, {-1, 0, 0});
+        criticals += before - g->health > 11.0f;
+        headless_last_rumble(&low, &high);
+        ticks += high > 0.0f;
+    }
+    EXPECT_GT(criticals, 0);
+    EXPECT_EQ(ticks, criticals);
+    // Without a pad nothing is asked of the backend.
+    plat_input.pad.connected = 0;
+    damage_player(10.0f, {player.pos_x + 1.0f, 0, player.pos_z});
+    headless_last_rumble(&low, &high);
+    EXPECT_EQ(low, 0.0f);
+    std::memset(&plat_input, 0, sizeof(plat_input));
 }
