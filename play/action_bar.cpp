@@ -10,7 +10,6 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/combat_later.h"
-#include "play/item_windows.h"
 #include "play/player.h"
 #include "play/bindings.h"
 #include "play/skills.h"
@@ -315,7 +314,7 @@ void bar_draw() {
     int hover = -1;
     const bool pad_hints = plat_input.pad.connected && plat_input.pad_used_last;
     // A skill or a bag item carried by the pad is put down on a slot.
-    const bool offered = hud_windows.spellbook || items_dragged_bag_slot() >= 0;
+    const bool offered = ui_focus_carrying();
     for (int i = 0; i < BAR_SLOTS; ++i) {
         UiBox b = bar_slot_box(i);
         if (offered) ui_focus_add(b.x, b.y, b.w, b.h);

@@ -175,6 +175,7 @@ void ui_focus_modal() { building_count = 0; }
 void ui_focus_set_capture(bool on) { capture = on; }
 void ui_focus_claim_stick() { building_stick = true; }
 bool ui_focus_has_pad() { return has_pad; }
+bool ui_focus_carrying() { return has_pad && carrying; }
 bool ui_focus_back_pressed() { return back_pressed; }
 bool ui_focus_pad_hints() { return plat_input.pad.connected && plat_input.pad_used_last; }
 

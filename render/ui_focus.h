@@ -30,6 +30,9 @@ void ui_focus_draw();
 // while set, the pad's buttons move and click nothing.
 void ui_focus_set_capture(bool on);
 
+// Something is carried by the pad (picked up with A, not yet put down).
+bool ui_focus_carrying();
+
 // A screen has the pad this frame (the pad does not play meanwhile).
 bool ui_focus_has_pad();
 // B (or Start) was pressed on a screen this frame: back out of it.
