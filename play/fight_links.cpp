@@ -10,7 +10,7 @@
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
-#include "render/maps.h"
+#include "ui/maps.h"
 
 namespace {
 

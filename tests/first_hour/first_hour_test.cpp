@@ -16,13 +16,13 @@
 #include <string>
 
 #include "content/professions.h"
-#include "content/professions_screen.h"
+#include "ui/professions_screen.h"
 #include "content/quests.h"
 #include "persist/characters.h"
 #include "persist/options.h"
 #include "play/combat.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"

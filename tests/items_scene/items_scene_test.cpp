@@ -16,7 +16,7 @@
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"

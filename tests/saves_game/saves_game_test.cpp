@@ -19,7 +19,7 @@
 #include "content/quests.h"
 #include "play/bindings.h"
 #include "play/combat.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/player.h"
 #include "play/quest_state.h"
 #include "render/hud.h"

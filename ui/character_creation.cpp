@@ -13,7 +13,7 @@
 #include "play/player_later.h"
 #include "play/skills.h"
 #include "render/icons.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "content/professions_screen.h"
+#include "ui/professions_screen.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/combat_later.h"

@@ -6,7 +6,7 @@
 #include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/player.h"
 #include "render/hud.h"

@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"

@@ -6,7 +6,7 @@
 #include "persist/options.h"
 #include "platform/main_loop.h"
 #include "play/bindings.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 #include "sound/sound.h"
 
 namespace {

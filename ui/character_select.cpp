@@ -10,7 +10,7 @@
 #include "play/skills.h"
 #include "render/hud_internal.h"
 #include "render/icons.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
