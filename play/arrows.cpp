@@ -6,10 +6,8 @@
 
 #include "platform/main_loop.h"
 #include "play/combat.h"
-#include "play/combat_later.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/practice_scoring.h"
 #include "play/skills.h"
 #include "play/targeting.h"
@@ -18,6 +16,7 @@
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/catacombs.h"
 
 PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
 
@@ -170,7 +169,7 @@ void arrow_step(PlayerArrow& a, float h) {
     bool below = a.pos.x > 950.0f;
     if (!below && arrow_against_targets(a)) return;
     if (below) {
-        if (player_catacomb_solid(a.pos)) stop_in_world(a);
+        if (catacomb_solid(a.pos)) stop_in_world(a);
     } else if (a.pos.y <= ground_height(a.pos.x, a.pos.z)) {
         a.pos.y = ground_height(a.pos.x, a.pos.z);
         stop_in_world(a);

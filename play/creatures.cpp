@@ -9,12 +9,12 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/species_models.h"
-#include "world/world_later.h"
+#include "play/loot.h"
+#include "world/catacombs.h"
 
 Creature creatures[CREATURE_CAPACITY];
 CreatureArrow creature_arrows[CREATURE_ARROW_CAPACITY];

@@ -11,13 +11,13 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/catacombs.h"
 
 Trap traps[TRAP_CAPACITY];
 ArrowRain arrow_rain;
@@ -165,7 +165,7 @@ bool warrior_skill(int s) {
             float d = t ? hdist(t->pos, feet()) : 0.0f;
             bool ok = t && d >= 4.5f && d <= 25.0f;
             if (ok && player.pos_x > 950.0f)
-                ok = player_catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
+                ok = catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
                 hud_message("Charge : choisissez une cible entre 5 et 25 m.", 1.4f);
                 return false;
@@ -454,7 +454,7 @@ void bolts_update(float dt) {
             }
             b.pos += b.vel * h;
             bool below = b.pos.x > 950.0f;
-            if (below ? player_catacomb_solid(b.pos) : b.pos.y <= ground_height(b.pos.x, b.pos.z)) {
+            if (below ? catacomb_solid(b.pos) : b.pos.y <= ground_height(b.pos.x, b.pos.z)) {
                 b.active = 0;
                 break;
             }

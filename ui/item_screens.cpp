@@ -12,7 +12,6 @@
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/renderer.h"

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "content/professions_later.h"
 #include "net/net.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -17,6 +16,7 @@
 #include "world/catacombs.h"
 #include "world/terrain.h"
 #include "world/world.h"
+#include "content/quests.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The options screen, opened from the pause menu: sound, mouse, window and
 // quality, and the 26 key bindings with key capture.
+#include "ui/options_screen.h"
+
 #include <cmath>
 #include <cstdio>
 

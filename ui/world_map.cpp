@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "content/professions.h"
-#include "content/professions_later.h"
 #include "net/net.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -20,6 +19,8 @@
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "world/world.h"
+#include "content/quests.h"
+#include "play/merchant.h"
 
 namespace {
 

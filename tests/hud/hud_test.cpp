@@ -48,7 +48,7 @@ class Hud : public ::testing::Test {
         underground = 0;
         character_creation_open = character_select_open = character_sheet_open = 0;
         hud_reset();
-        hud_title_overlay = 0;
+        title_overlay = 0;
         ui_batch_clear();
         action_runs = 0;
         // Looking down -z from 1.7 m, 60 degrees vertical.
@@ -485,7 +485,7 @@ int first_quad(Vec4 colour) {
 }  // namespace
 
 TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
-    hud_title_overlay = 1;
+    title_overlay = 1;
     hud_hit_flash();
     const char* line[1] = {"Tuer 3 loups"};
     hud_tracker_set(0, "Le loup gris", line, 1, false);
@@ -628,7 +628,7 @@ TEST_F(Hud, QuestTrackerCentresShortColumnsAndCutsTallOnesToFirstLines) {
     EXPECT_NEAR(column_top(), 430, 1e-3);
     // Two short entries fit with all their lines.
     hud_reset();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     hud_tracker_set(0, "Quête", four, 4, false);
     hud_tracker_set(1, "Quête", four, 2, false);
     ui_batch_clear();
@@ -685,7 +685,7 @@ TEST_F(Hud, TitleOverlayNamesTheCharactersClass) {
     const int saved_class = hud_player.player_class;
     for (int cls = 0; cls < 3; ++cls) {
         hud_player.player_class = cls;
-        hud_title_overlay = 1;
+        title_overlay = 1;
         ui_batch_clear();
         hud_draw();
         std::string text = drawn_text(HUD_PARCHMENT);
