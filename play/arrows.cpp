@@ -166,7 +166,7 @@ void arrow_step(PlayerArrow& a, float h) {
         a.dir = normalize(a.vel);
         if (a.kind != ARROW_FALLING && arrow_against_creatures(a)) return;
     }
-    bool below = a.pos.x > 950.0f;
+    bool below = in_catacombs(a.pos.x);
     if (!below && arrow_against_targets(a)) return;
     if (below) {
         if (catacomb_solid(a.pos)) stop_in_world(a);

@@ -18,6 +18,7 @@
 #include "play/play_calls.h"
 #include "play/loot.h"
 #include "world/catacombs.h"
+#include "world/terrain.h"
 
 Rng combat_rng = {12345u};
 
@@ -257,7 +258,7 @@ void damage_player(float a, Vec3 s) {
         player.death_time = 0.0f;
         // The words name where the player really comes to (Camelot on the
         // surface, the vestibule below).
-        hud_message(underground || player.pos_x > 950.0f ? "Vous êtes tombé…\nRetour au vestibule."
+        hud_message(underground || in_catacombs(player.pos_x) ? "Vous êtes tombé…\nRetour au vestibule."
                                                          : "Vous êtes tombé…\nRetour à Camelot.",
                     3.5f);
     }
@@ -365,7 +366,7 @@ int next_combo_index() { return player.combo_window > 0.0f ? (player.combo_index
 
 int swing_hit(float m, float reach, float cone) {
     int world = player_world();
-    bool below = player.pos_x > 950.0f;
+    bool below = in_catacombs(player.pos_x);
     Vec3 f = facing();
     Vec3 eye = feet() + Vec3{0, 1.2f, 0};
     int hits = 0;

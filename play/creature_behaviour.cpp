@@ -612,7 +612,7 @@ void arrows_step(float dt) {
         }
         for (int k = 0; k < 4 && a.active; ++k) {
             a.pos += a.vel * (dt * 0.25f);
-            bool wall = a.pos.x > 950.0f ? catacomb_solid(a.pos) : a.pos.y < ground_height(a.pos.x, a.pos.z);
+            bool wall = in_catacombs(a.pos.x) ? catacomb_solid(a.pos) : a.pos.y < ground_height(a.pos.x, a.pos.z);
             if (wall) {
                 snd_play_at(2, a.pos, 0.6f);
                 a.active = 0;

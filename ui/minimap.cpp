@@ -124,7 +124,7 @@ void minimap_draw() {
     }
     for (int i = 0; i < net_max_players(); ++i) {
         Vec3 p;
-        if (net_player_position(i, &p) && (p.x > 950.0f) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
+        if (net_player_position(i, &p) && in_catacombs(p.x) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
             map_mark_other_player(sx, sy, 4.0f * s);
     }
     map_mark_arrow(r.x + r.w * 0.5f, r.y + r.h * 0.5f, 9.0f * s, player.heading);

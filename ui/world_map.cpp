@@ -279,7 +279,7 @@ void draw_people(HudRect p) {
     }
     for (int i = 0; i < net_max_players(); ++i) {
         Vec3 q;
-        if (!net_player_position(i, &q) || (q.x > 950.0f) != under) continue;
+        if (!net_player_position(i, &q) || in_catacombs(q.x) != under) continue;
         big_map_to_screen(q.x, q.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
         map_mark_other_player(sx, sy, 4.5f * s);
@@ -299,7 +299,7 @@ void draw_objectives(HudRect p) {
         Vec3 at;
         bool turn_in = false;
         if (!quest_panel_marker(slot, &at, &turn_in)) continue;
-        if ((at.x > 950.0f) != (map.view == MAP_CATACOMBS)) continue;
+        if (in_catacombs(at.x) != (map.view == MAP_CATACOMBS)) continue;
         big_map_to_screen(at.x, at.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
         ui_rect(sx - 8 * s, sy - 11 * s, 16 * s, 22 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/layer_calls.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "render/font_atlas.h"
@@ -41,6 +42,8 @@ void count_action() { ++action_runs; }
 class Hud : public ::testing::Test {
   protected:
     void SetUp() override {
+        // The pause menu's buttons open the real screens.
+        game_connect_layers();
         std::memset(&plat_input, 0, sizeof plat_input);
         plat_input.client_width = 1920;
         plat_input.client_height = 1080;
