@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -20,7 +19,8 @@
 #include "world/mesh.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "world/ambience.h"
+#include "world/villagers.h"
 
 static long batch_vertices() {
     long n = 0;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     // In the market, looking north-east over the roofs toward the castle.
     bindings_reset();
     player_reset_new();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     Vec3 p = camelot_point(-52.0f, -10.0f);
     player.pos_x = p.x;
     player.pos_y = p.y;

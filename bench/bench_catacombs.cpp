@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -15,6 +14,7 @@
 #include "play/player.h"
 #include "render/renderer.h"
 #include "world/catacombs.h"
+#include "render/hud.h"
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 60;

@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -20,6 +19,8 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "world/ambience.h"
+#include "world/world.h"
 
 static void keep_arrows_flying() {
     // Every arrow that has landed is shot again from above the camp.

@@ -13,7 +13,6 @@
 #include <cstring>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -24,6 +23,15 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "content/gathering.h"
+#include "content/professions.h"
+#include "content/quest_figures.h"
+#include "net/net.h"
+#include "net/remote_players.h"
+#include "sound/sound.h"
+#include "world/ambience.h"
+#include "world/catacombs.h"
+#include "world/world.h"
 
 static void simulate(float dt) {
     hud_update(dt);
@@ -79,7 +87,7 @@ int main(int argc, char** argv) {
                 first, startup, first - startup, resident_kib() / 1024.0);
 
     // On the market, looking along it toward the stall.
-    hud_title_overlay = 0;
+    title_overlay = 0;
     Vec3 m = merchant_position();
     player.player_class = CLASS_ARCHER;
     player.pos_x = m.x - 4.0f;

@@ -4,9 +4,7 @@
 
 #include "persist/keyvalue.h"
 #include "platform/platform.h"
-#include "play/player_later.h"
 #include "sound/sound.h"
-#include "world/world_later.h"
 
 static const char* const kOptionsFile = "tervanne-options.txt";
 

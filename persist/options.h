@@ -32,3 +32,8 @@ void options_apply_window();
 void options_write();
 // The volumes to the mixer.
 void options_apply_sound();
+
+float player_mouse_sensitivity();
+bool player_mouse_inverted();
+// The graphics quality option (0..2): ambient occlusion is on at 2.
+int world_quality_level();

@@ -1,12 +1,14 @@
 // The options screen, opened from the pause menu: sound, mouse, window and
 // quality, and the 26 key bindings with key capture.
+#include "ui/options_screen.h"
+
 #include <cmath>
 #include <cstdio>
 
 #include "persist/options.h"
 #include "platform/main_loop.h"
 #include "play/bindings.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 #include "sound/sound.h"
 
 namespace {

@@ -9,13 +9,13 @@
 
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/combat_later.h"
 #include "play/player.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
 #include "sound/sound.h"
+#include "play/items.h"
 
 int32_t action_bar[BAR_SLOTS] = {0, 1, 2, BAR_POTION_BASE + 26, BAR_POTION_BASE + 27, -1, -1, -1, -1, -1};
 

@@ -3,8 +3,31 @@
 // wrote (the renderer draws the lists that the submissions filled).
 #include "platform/main_loop.h"
 
-#include "platform/frame_steps.h"
+#include "content/gathering.h"
+#include "content/professions.h"
+#include "content/quest_figures.h"
+#include "game/layer_calls.h"
+#include "net/net.h"
+#include "net/remote_players.h"
+#include "persist/characters.h"
+#include "persist/options.h"
 #include "platform/platform.h"
+#include "play/creatures.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "render/gl_api.h"
+#include "render/gpu.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "sound/sound.h"
+#include "ui/character_preview.h"
+#include "ui/title_card.h"
+#include "world/ambience.h"
+#include "world/catacombs.h"
+#include "world/terrain.h"
+#include "world/villagers.h"
+#include "world/world.h"
 
 double game_clock = 0.0;
 uint8_t paused = 0;
@@ -31,6 +54,7 @@ float main_loop_clamp_step(double now, double previous) {
 }
 
 int game_startup() {
+    game_connect_layers();
     // Players start the game directly too: a launcher that stopped while
     // replacing itself is put back before anything else can fail.
     if (plat_restore_launcher()) log_printf("Lanceur remis en place depuis sa copie de secours.");

@@ -1,0 +1,8 @@
+#include "render/render_calls.h"
+
+RenderCalls render_calls = {
+    [] {},
+    [] {},
+    [] {},
+    [] {},
+};
