@@ -6,12 +6,14 @@
 //    split into the simulation steps and the draw submissions in the main
 //    loop's order, with the draw calls of a drawn frame there.
 // Usage: bench_first_hour [frames=300] [drawn frames=3]
+// Then the drawn frames again at each quality, with the GPU time of each pass.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
@@ -149,5 +151,12 @@ int main(int argc, char** argv) {
                 sim / frames, worst_sim, sub / frames, worst_sub);
     std::printf("  draw list %d items, %d draw calls in a drawn frame, render_frame+hud %.1f ms (software renderer)\n",
                 items, draws, render_ms / drawn);
+    measure_qualities("market fight at 1280x720", drawn, [] {
+        plat_pump();
+        submit();
+        render_frame();
+        hud_draw();
+        ui_flush();
+    });
     return 0;
 }
