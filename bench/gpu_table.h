@@ -49,7 +49,7 @@ inline void print_quality_table(const char* where, const QualityRun* runs, int c
     std::printf("%s, GPU time per pass in ms (timer queries, average of the measured frames):\n", where);
     std::printf("  %-8s", "qualite");
     for (int p = 0; p < GPU_PASS_COUNT; ++p) std::printf(" %11.11s", gpu_pass_name(p));
-    std::printf(" %9s %9s %6s %6s %6s %6s\n", "GPU sum", "frame", "draws", "shadow", "opaque", "transp");
+    std::printf(" %9s %9s %6s %6s %6s %6s %6s\n", "GPU sum", "frame", "draws", "shadow", "opaque", "transp", "groups");
     for (int i = 0; i < count; ++i) {
         const QualityRun& r = runs[i];
         double sum = 0.0;
@@ -58,8 +58,8 @@ inline void print_quality_table(const char* where, const QualityRun* runs, int c
             sum += r.gpu.ms[p];
             std::printf(" %11.1f", r.gpu.ms[p]);
         }
-        std::printf(" %9.1f %9.1f %6d %6d %6d %6d\n", sum, r.frame_ms, r.stats.draw_calls, r.stats.shadow_draws,
-                    r.stats.opaque_draws, r.stats.transparent_draws);
+        std::printf(" %9.1f %9.1f %6d %6d %6d %6d %6d\n", sum, r.frame_ms, r.stats.draw_calls, r.stats.shadow_draws,
+                    r.stats.opaque_draws, r.stats.transparent_draws, r.stats.group_draws);
     }
     if (count >= 2 && runs[count - 1].frame_ms > 0.0)
         std::printf("  %s frame / %s frame = %.2f\n", names[runs[0].quality], names[runs[count - 1].quality],

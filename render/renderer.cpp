@@ -264,6 +264,10 @@ void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, in
     else ++stats.transparent_draws;
 }
 
+// Most instances of frustum-culled cells a group draw may carry to join two
+// visible runs.
+constexpr int MAX_BRIDGED_INSTANCES = 2048;
+
 inline float veg_layer(const Material* m) {
     return m->vegetation_kind >= 1 && m->vegetation_kind <= 5 ? (float)(m->vegetation_kind - 1) : -1.0f;
 }
@@ -330,20 +334,40 @@ void draw_pass(int mode) {
             apply_material(grp->material);
         if (coverage) glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
         float limit = mode == 0 ? 1e9f : grp->draw_distance;
-        int run_first = -1, run_count = 0;
+        // A run of visible cells goes on across cells outside the frustum:
+        // they give no pixel, so one draw replaces several with the same
+        // picture. A cell in view but beyond the draw distance ends the run,
+        // as does a long gap (its vertices would cost more than the draw
+        // saved).
+        int run_first = -1, run_count = 0, gap = 0;
         for (int c = 0; c < grp->cell_count; ++c) {
             const InstanceCell& cell = grp->cells[c];
-            bool visible = cell_visible(cell, cam_eye, limit, pass_frustum);
+            const bool in_view =
+                frustum_sphere(pass_frustum, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius);
+            const bool visible = in_view && cell_visible(cell, cam_eye, limit, pass_frustum);
             if (visible) ++stats.cells_drawn;
-            if (visible && run_first >= 0 && run_first + run_count == cell.first) {
-                run_count += cell.count;
+            const bool contiguous = run_first >= 0 && run_first + run_count + gap == cell.first;
+            if (visible && contiguous) {
+                run_count += gap + cell.count;
+                gap = 0;
                 continue;
             }
-            if (run_first >= 0) draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+            if (!in_view && contiguous && gap + cell.count <= MAX_BRIDGED_INSTANCES) {
+                gap += cell.count;
+                continue;
+            }
+            if (run_first >= 0) {
+                draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+                ++stats.group_draws;
+            }
             run_first = visible ? cell.first : -1;
             run_count = visible ? cell.count : 0;
+            gap = 0;
         }
-        if (run_first >= 0) draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+        if (run_first >= 0) {
+            draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+            ++stats.group_draws;
+        }
         if (coverage) glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
     }
     glBindVertexArray(0);

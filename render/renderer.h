@@ -96,6 +96,7 @@ struct RenderStats {
     int opaque_draws;
     int transparent_draws;
     int cells_drawn;      // group cells that passed culling (all passes)
+    int group_draws;      // draws of instance groups (all passes)
     float prepare_ms;     // processor time of sorting and uploading the draw list
     float frame_ms;       // processor time of the whole render_frame call
 };

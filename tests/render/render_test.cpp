@@ -254,9 +254,24 @@ TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
     EXPECT_LE(render_stats().opaque_draws, 2);
     EXPECT_GE(render_stats().opaque_draws, 1);
     EXPECT_LT(render_stats().cells_drawn, g3->cell_count);
+
+    // Visible cells joined across cells outside the view are one draw (those
+    // cells give no pixel); a cell in view beyond the draw distance is never
+    // drawn.
+    many.clear();
+    for (float z : {8.0f, 56.0f})
+        for (int k = -2; k <= 2; ++k) many.push_back({mat4_translate({24.0f + 48.0f * k, 1, z}), {1, 1, 1}, 1});
+    many.push_back({mat4_translate({24.0f, 1, 200.0f}), {1, 1, 1}, 1});
+    InstanceGroup* g4 = instance_group_build(small, &m, many.data(), (int)many.size());
+    render_camera = {{24, 1, -40}, {24, 1, 72}, 20.0f};
+    render_begin_frame();
+    render_add_group(g4);
+    render_frame();
+    EXPECT_EQ(render_stats().cells_drawn, 2);
+    EXPECT_EQ(render_stats().opaque_draws, 1);
     render_begin_frame();
     // Groups live for the whole run in the game; a test gives its own back.
-    for (InstanceGroup* g : {g1, g2, g3}) {
+    for (InstanceGroup* g : {g1, g2, g3, g4}) {
         glDeleteBuffers(1, &g->instance_buffer);
         std::free(g->cells);
         std::free(g);
