@@ -6,6 +6,7 @@
 bool options_read();                 // true when the options file was read
 void options_apply_window();         // windowed size and fullscreen from the options
 bool gl_load();                      // false: a GL entry point is missing (already logged)
+void gpu_init_interface();  // what the title card needs
 void gpu_init();
 void snd_init();
 void title_card_present();           // draws the title card into the window framebuffer
