@@ -1,11 +1,14 @@
 // Camelot's share of the start-up and of a frame: the town and landmark
 // builders on the CPU, the townsfolk's figures, the whole world build, and a
 // frame looking over the town from the market (simulation and submission
-// time on the processor, draw calls, what the town adds to the lists).
+// time on the processor, draw calls, what the town adds to the lists), then
+// the same view at each quality with the GPU time of each pass.
+// Usage: bench_camelot [frames=30] [frames per quality=2]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
@@ -14,6 +17,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "render/ui.h"
 #include "world/camelot.h"
 #include "world/landmarks.h"
 #include "world/mesh.h"
@@ -106,5 +110,16 @@ int main(int argc, char** argv) {
     std::printf("draw list %d items (%d of them townsfolk parts), draw calls %d in all passes; the town's static "
                 "geometry is in the %d world batches\n",
                 listed, town_listed, draws, WORLD_BATCH_COUNT);
+    const int drawn = argc > 2 ? std::atoi(argv[2]) : 2;
+    measure_qualities("market view at 1280x720", drawn < 1 ? 1 : drawn, [] {
+        plat_pump();
+        render_begin_frame();
+        player_submit();
+        world_submit();
+        ambience_submit();
+        render_frame();
+        hud_draw();
+        ui_flush();
+    });
     return 0;
 }

@@ -19,6 +19,7 @@ void game_connect_layers() {
     render_calls.net_shutdown = net_shutdown;
     render_calls.character_select_show = character_select_show;
     render_calls.options_open = options_open;
+    render_calls.quality_level = world_quality_level;
 
     world_calls.quality_level = world_quality_level;
     world_calls.save_character = character_save_current;

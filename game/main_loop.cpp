@@ -3,6 +3,8 @@
 // wrote (the renderer draws the lists that the submissions filled).
 #include "platform/main_loop.h"
 
+#include <chrono>
+
 #include "content/gathering.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
@@ -53,7 +55,10 @@ float main_loop_clamp_step(double now, double previous) {
     return dt > 0.05f ? 0.05f : dt;
 }
 
+double startup_title_card_ms = 0.0;
+
 int game_startup() {
+    const auto start = std::chrono::steady_clock::now();
     game_connect_layers();
     // Players start the game directly too: a launcher that stopped while
     // replacing itself is put back before anything else can fail.
@@ -67,11 +72,16 @@ int game_startup() {
         world_ground_wait();
         return 1;
     }
-    gpu_init();
-    snd_init();
+    // The title card first: it needs only the interface program and the
+    // font, so the player sees the game start before the scene programs,
+    // the painted textures and the sound bank are made.
+    gpu_init_interface();
     plat_pump();
     title_card_present();
     plat_swap();
+    startup_title_card_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    gpu_init();
+    snd_init();
     world_build();
     villagers_build();
     gathering_build();

@@ -15,7 +15,10 @@ struct Options {
     uint8_t fullscreen;
     int32_t resolution;    // 0 .. 3
     int32_t quality;       // 0 basse, 1 moyenne, 2 haute
+    uint8_t gpu_timing;    // logs the GPU time of each pass once a minute
 };
+// How often the GPU times are logged when "mesures_gpu" is on, in seconds.
+constexpr double GPU_TIMING_LOG_PERIOD = 60.0;
 extern Options options;
 
 // Defaults for everything, bindings included.

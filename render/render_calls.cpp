@@ -5,4 +5,5 @@ RenderCalls render_calls = {
     [] {},
     [] {},
     [] {},
+    [] { return 2; },
 };

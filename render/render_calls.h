@@ -7,5 +7,6 @@ struct RenderCalls {
     void (*net_shutdown)();    // ...and leaves the server
     void (*character_select_show)();
     void (*options_open)();
+    int (*quality_level)();  // the "qualite" option: 0 basse, 1 moyenne, 2 haute
 };
 extern RenderCalls render_calls;

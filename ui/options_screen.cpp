@@ -150,6 +150,9 @@ void options_screen() {
     if (widget_button({x + 240 * s, y, 40 * s, 40 * s}, "<")) options.quality = (q + 2) % 3;
     ui_text_centred(x + 390 * s, y + 8 * s, quality_names[q], 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
     if (widget_button({x + 500 * s, y, 40 * s, 40 * s}, ">")) options.quality = (q + 1) % 3;
+    if (options.quality == 0)
+        ui_text(x, y + 48 * s, "ombres moins fines, sans anticrénelage ni occlusion ambiante", 16 * s, dim,
+                UI_FONT_BODY);
 
     // Key bindings.
     float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
