@@ -6,15 +6,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/gpu_table.h"
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"
 #include "render/renderer.h"
+#include "render/hud.h"
+#include "render/ui.h"
 #include "world/catacombs.h"
+#include "render/hud.h"
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 60;
@@ -82,5 +85,16 @@ int main(int argc, char** argv) {
                 frames, fighting, sim / frames, worst_sim, submit / frames, worst_submit, render / frames);
     std::printf("draw calls in the last frame: %d, fire lights %d\n", render_stats().draw_calls,
                 atmosphere.fire_count);
+    const int drawn = argc > 2 ? std::atoi(argv[2]) : 2;
+    measure_qualities("ossuary at 1280x720", drawn < 1 ? 1 : drawn, [] {
+        plat_pump();
+        render_begin_frame();
+        player_submit();
+        creatures_submit();
+        catacombs_submit();
+        render_frame();
+        hud_draw();
+        ui_flush();
+    });
     return 0;
 }

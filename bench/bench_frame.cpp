@@ -9,13 +9,16 @@
 #include <cstring>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
 #include "render/renderer.h"
+#include "play/creatures.h"
+#include "render/hud.h"
+#include "world/ambience.h"
+#include "world/world.h"
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 20;

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/bindings.h"

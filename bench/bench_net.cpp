@@ -14,12 +14,12 @@
 
 #include "net/net.h"
 #include "common/net_packets.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
+#include "render/gpu.h"
 
 int main() {
     plat_open_window("banc", 320, 240);

@@ -1,11 +1,12 @@
 // Gathering: the plants and ore veins placed once at start-up, their meshes,
 // depletion and regrowth, the prompt, and the 1.6 s harvest or skinning
 // action that a step, a death or the pause menu interrupts.
+#include "content/gathering.h"
+
 #include <cmath>
 #include <cstring>
 
 #include "content/professions.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"

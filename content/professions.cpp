@@ -3,11 +3,8 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "content/professions_later.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/combat_later.h"
 #include "play/creatures.h"
 #include "play/items.h"
 #include "play/player.h"
@@ -15,6 +12,7 @@
 #include "sound/sound.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
+#include "play/merchant.h"
 
 int profession_level[PROFESSION_COUNT] = {1, 1, 1, 1, 1, 1};
 int professions_selected = PROF_ALCHEMY;

@@ -1,16 +1,16 @@
 // The quest figures: where Sire Keu, Viviane and the nine givers stand, their
 // bodies, head turns, breathing and blinks, their names and markers, and the
 // per-frame steps that keep the objectives in step with the bag.
+#include "content/quest_figures.h"
+
 #include <cmath>
 
 #include "common/rng.h"
 #include "content/quests.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/creatures.h"
 #include "play/merchant.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"

@@ -1,6 +1,5 @@
 // What the maps read of the quests: the givers' names for the hover text and
 // the objective panel's markers.
-#include "content/professions_later.h"
 #include "content/quests.h"
 #include "render/hud.h"
 

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/combat.h"
 #include "play/creatures.h"
@@ -18,6 +17,7 @@
 #include "sound/sound.h"
 #include "world/population.h"
 #include "world/terrain.h"
+#include "content/content_calls.h"
 
 int quete_numero, quete_etat, quete_abattus;
 int dame_numero, dame_etat, dame_compte;
@@ -292,7 +292,7 @@ void turn_in(int ch, int at) {
         refresh_entry(CHAIN_LADY);
     }
     refresh_entry(ch);
-    character_save_current();
+    content_calls.save_character();
     if (at == ch) {
         if (more) talk_chain(ch);
     } else if (at >= 0 && at < QUEST_GIVER_COUNT && giver_has_news(at)) {

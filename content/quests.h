@@ -123,3 +123,10 @@ bool quests_right_click(int x, int y);
 // Head turn and blink of a figure, for tests: 0..8 givers, 9 Keu, 10 Viviane.
 float quest_figure_head_turn(int figure);
 bool quest_figure_blinking(int figure);
+
+// A creature died by the player's hand.
+void quests_creature_killed(int species, const Creature* c);
+const char* giver_map_name(int g);
+// The map marker of objective panel entry slot: where to go, or where to turn
+// the quest in (*turn_in); false when the entry has none.
+bool quest_panel_marker(int slot, Vec3* where, bool* turn_in);

@@ -7,12 +7,12 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/profession_state.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/villagers.h"
+#include "play/player_input.h"
 
 namespace {
 

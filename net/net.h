@@ -33,3 +33,6 @@ bool net_is_on();
 bool net_is_welcomed();
 // Our player number, -1 until welcomed.
 int net_own_id();
+
+void net_read_address();
+void net_shutdown();

@@ -8,7 +8,6 @@
 #include "net/net_internal.h"
 #include "net/remote_players.h"
 #include "persist/keyvalue.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "render/hud.h"

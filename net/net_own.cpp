@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "net/net_internal.h"
-#include "net/net_later.h"
 #include "play/player.h"
+#include "play/items.h"
 
 static uint8_t small(int v, int hi) { return (uint8_t)(v < 0 ? 0 : (v > hi ? hi : v)); }
 

@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "net/net.h"
-#include "net/net_later.h"
 #include "net/remote_players.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/player.h"
 #include "play/player_move.h"
@@ -19,6 +17,7 @@
 #include "world/human.h"
 #include "world/mesh.h"
 #include "world/model.h"
+#include "play/items.h"
 
 namespace {
 

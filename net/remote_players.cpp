@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "net/net.h"
-#include "net/net_later.h"
 #include "play/player_move.h"
+#include "play/items.h"
 
 RemotePlayer remote_players[NET_MAX_PLAYERS];
 

@@ -41,3 +41,5 @@ void remote_figure_animate(int i, float dt);
 int remote_figure_builds(int i);
 // Whether figure i shows the record's latest looks and items (no change waiting).
 bool remote_figure_current(int i);
+
+void remote_players_submit();

@@ -1,10 +1,10 @@
 // Reading and writing one character file's keys.
 #include "persist/character_record.h"
+#include "play/items.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "play/combat_later.h"
 
 const char* const look_keys[LOOK_FIELDS] = {"apparence_femme",    "apparence_peau",     "apparence_yeux",
                                             "apparence_cheveux", "apparence_coiffure", "apparence_barbe"};

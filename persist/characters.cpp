@@ -148,7 +148,7 @@ void character_apply_text(const char* text) {
     if (r.has_position) {
         float x = (float)r.pos_x / 100.0f, z = (float)r.pos_z / 100.0f;
         float heading = (float)r.cap / 1000.0f;
-        if (!(x > 950.0f)) {
+        if (!in_catacombs(x)) {
             Vec3 p = resolve_step({x, 0.0f, z});
             player.pos_x = p.x;
             player.pos_z = p.z;

@@ -66,7 +66,7 @@ bool character_create();
 // Into the world with the selected character; online also connects.
 bool character_start_play(bool online, const char* server_address);
 
-// Creation screen (render/character_creation.cpp).
+// Creation screen (ui/character_creation.cpp).
 void character_creation_open_new();
 void character_creation_open_edit();
 // While the appearance is being edited: the looks and heading from before

@@ -4,9 +4,8 @@
 
 #include "persist/keyvalue.h"
 #include "platform/platform.h"
-#include "play/player_later.h"
+#include "render/renderer.h"
 #include "sound/sound.h"
-#include "world/world_later.h"
 
 static const char* const kOptionsFile = "tervanne-options.txt";
 
@@ -16,6 +15,7 @@ bool options_read() {
     int got = plat_read_file(kOptionsFile, text, sizeof text);
     if (got > 0) options_parse(text);
     options_apply_sound();
+    render_gpu_log_every(options.gpu_timing ? GPU_TIMING_LOG_PERIOD : 0.0);
     return got > 0;
 }
 

@@ -15,7 +15,10 @@ struct Options {
     uint8_t fullscreen;
     int32_t resolution;    // 0 .. 3
     int32_t quality;       // 0 basse, 1 moyenne, 2 haute
+    uint8_t gpu_timing;    // logs the GPU time of each pass once a minute
 };
+// How often the GPU times are logged when "mesures_gpu" is on, in seconds.
+constexpr double GPU_TIMING_LOG_PERIOD = 60.0;
 extern Options options;
 
 // Defaults for everything, bindings included.
@@ -32,3 +35,8 @@ void options_apply_window();
 void options_write();
 // The volumes to the mixer.
 void options_apply_sound();
+
+float player_mouse_sensitivity();
+bool player_mouse_inverted();
+// The graphics quality option (0..2): ambient occlusion is on at 2.
+int world_quality_level();

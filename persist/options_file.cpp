@@ -51,6 +51,8 @@ void options_parse(const char* text) {
     if (found) options.resolution = clampi(v, 0, RESOLUTION_COUNT - 1);
     v = kv_int(text, "qualite", 0, &found);
     if (found) options.quality = clampi(v, 0, 2);
+    v = kv_int(text, "mesures_gpu", 0, &found);
+    if (found) options.gpu_timing = v != 0 ? 1 : 0;
     for (int i = 0; i < BINDING_COUNT; ++i) {
         v = kv_int(text, binding_table[i].option_key, 0, &found);
         if (!found) continue;
@@ -86,6 +88,8 @@ int options_build_text(char* out, int capacity) {
     kv_line(w, "plein_ecran", options.fullscreen ? 1 : 0);
     kv_line(w, "resolution", options.resolution);
     kv_line(w, "qualite", options.quality);
+    // A measuring aid, off for players: the line is kept only while it is on.
+    if (options.gpu_timing) kv_line(w, "mesures_gpu", 1);
     for (int i = 0; i < BINDING_COUNT; ++i) kv_line(w, binding_table[i].option_key, bindings[i]);
     kv_line(w, "manette_sensibilite", (int)std::lround(pad_tuning.sensitivity * 1000.0f));
     kv_line(w, "manette_inverser_y", pad_tuning.invert_y ? 1 : 0);

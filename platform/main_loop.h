@@ -18,6 +18,8 @@ float main_loop_clamp_step(double now, double previous);
 // loop around them, and tests drive them frame by frame.
 // game_startup returns 0 to go on, or the exit code to return at once.
 int game_startup();
+// Milliseconds from the start of game_startup to the title card on screen.
+extern double startup_title_card_ms;
 void game_frame();
 int game_shutdown();
 // Scripted tests of long scenes draw only every n-th frame counted from this

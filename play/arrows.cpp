@@ -6,10 +6,8 @@
 
 #include "platform/main_loop.h"
 #include "play/combat.h"
-#include "play/combat_later.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/practice_scoring.h"
 #include "play/skills.h"
 #include "play/targeting.h"
@@ -18,6 +16,7 @@
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/catacombs.h"
 
 PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
 
@@ -167,10 +166,10 @@ void arrow_step(PlayerArrow& a, float h) {
         a.dir = normalize(a.vel);
         if (a.kind != ARROW_FALLING && arrow_against_creatures(a)) return;
     }
-    bool below = a.pos.x > 950.0f;
+    bool below = in_catacombs(a.pos.x);
     if (!below && arrow_against_targets(a)) return;
     if (below) {
-        if (player_catacomb_solid(a.pos)) stop_in_world(a);
+        if (catacomb_solid(a.pos)) stop_in_world(a);
     } else if (a.pos.y <= ground_height(a.pos.x, a.pos.z)) {
         a.pos.y = ground_height(a.pos.x, a.pos.z);
         stop_in_world(a);

@@ -1,7 +1,6 @@
 // The catacomb chest's all-or-nothing gift, alone in its file so that a test
 // of the catacombs can stand in for it.
 #include "play/items.h"
-#include "world/catacomb_later.h"
 
 bool give_items_fit(const int* ids, int count, const char* source) {
     if (!ids || count < 0) return false;

@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/player_move.h"
 #include "render/renderer.h"
 #include "world/terrain.h"
+#include "world/catacombs.h"
 
 static float frac(float k, float dt) {
     float f = k * dt;
@@ -46,10 +46,10 @@ float camera_catacomb_clearance(Vec3 look, Vec3 f, float d) {
     for (float t = 0.1f; t <= d + 1e-4f; t += 0.1f) {
         Vec3 s = look - f * t;
         if (s.y > 4.25f) s.y = 4.25f;
-        if (player_catacomb_solid(s) || player_catacomb_solid({s.x + 0.22f, s.y, s.z}) ||
-            player_catacomb_solid({s.x - 0.22f, s.y, s.z}) ||
-            player_catacomb_solid({s.x, s.y, s.z + 0.22f}) ||
-            player_catacomb_solid({s.x, s.y, s.z - 0.22f})) {
+        if (catacomb_solid(s) || catacomb_solid({s.x + 0.22f, s.y, s.z}) ||
+            catacomb_solid({s.x - 0.22f, s.y, s.z}) ||
+            catacomb_solid({s.x, s.y, s.z + 0.22f}) ||
+            catacomb_solid({s.x, s.y, s.z - 0.22f})) {
             float c = t - 0.15f;
             return c > 0.3f ? c : 0.3f;
         }

@@ -8,17 +8,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/bindings.h"
-#include "play/combat_later.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "sound/sound.h"
+#include "play/play_calls.h"
+#include "play/loot.h"
+#include "world/catacombs.h"
+#include "world/terrain.h"
 
 Rng combat_rng = {12345u};
 
@@ -106,7 +107,7 @@ void grant_experience(int amount) {
     }
     if (player.level >= MAX_LEVEL) player.experience = 0;
     // A new level is worth keeping even if the game ends badly later.
-    if (player.level != level_before) character_save_current();
+    if (player.level != level_before) play_calls.save_character();
 }
 
 // ---- Statistics ------------------------------------------------------------------------
@@ -211,8 +212,8 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
         player.kills += 1;
         hud_message(hud_fmt("%s abattu !", creature_display_name(c)), 1.8f);
         snd_play_at(def.death_sound, c->pos, 1.0f);
-        quests_creature_killed(c->species, c);
-        professions_creature_killed(c);
+        play_calls.quests_creature_killed(c->species, c);
+        play_calls.professions_creature_killed(c);
         grant_experience(creature_xp_value(c));
         loot_roll(c);
     } else if (head) {
@@ -262,7 +263,7 @@ void damage_player(float a, Vec3 s) {
         player.death_time = 0.0f;
         // The words name where the player really comes to (Camelot on the
         // surface, the vestibule below).
-        hud_message(underground || player.pos_x > 950.0f ? "Vous êtes tombé…\nRetour au vestibule."
+        hud_message(underground || in_catacombs(player.pos_x) ? "Vous êtes tombé…\nRetour au vestibule."
                                                          : "Vous êtes tombé…\nRetour à Camelot.",
                     3.5f);
     }
@@ -370,7 +371,7 @@ int next_combo_index() { return player.combo_window > 0.0f ? (player.combo_index
 
 int swing_hit(float m, float reach, float cone) {
     int world = player_world();
-    bool below = player.pos_x > 950.0f;
+    bool below = in_catacombs(player.pos_x);
     Vec3 f = facing();
     Vec3 eye = feet() + Vec3{0, 1.2f, 0};
     int hits = 0;
@@ -383,7 +384,7 @@ int swing_hit(float m, float reach, float cone) {
             float dot = ((c.pos.x - player.pos_x) * f.x + (c.pos.z - player.pos_z) * f.z) / d;
             if (dot < cone) continue;
         }
-        if (below && !player_catacomb_line_clear(eye, c.pos + Vec3{0, 1.0f, 0})) continue;
+        if (below && !catacomb_line_clear(eye, c.pos + Vec3{0, 1.0f, 0})) continue;
         float k = m;
         if (player.pending_shield_effect == 3) k = c.health < 0.25f * c.max_health ? 4.0f : 1.5f;
         Vec3 dir = c.pos - feet();

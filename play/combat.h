@@ -104,3 +104,11 @@ void particles_burst(Vec3 at, int count, Vec3 colour, float speed, float up, flo
 void particles_update(float dt);
 void particles_clear();
 int particles_alive();
+
+void player_health_regen(float dt);
+// The player takes a creature's blow, arrow or slab, coming from `from`
+// (armour, blocks and death are the fighting code's).
+void damage_player(float amount, Vec3 from);
+// Spell damage of the character (the wolf spirit bites for a share of it).
+float player_spell_damage();
+void player_companion_hit(Creature* target, float amount);

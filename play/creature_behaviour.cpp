@@ -3,15 +3,15 @@
 // skeletons' arrows and the falling slabs.
 #include <cmath>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "sound/sound.h"
 #include "world/terrain.h"
+#include "play/combat.h"
+#include "world/catacombs.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ Sight look_at_player(const Creature& c) {
     s.away = player.dead || c.world != player_world() || d >= 60.0f;
     s.seen = !s.away;
     if (s.seen && c.world == 1)
-        s.seen = player_catacomb_line_clear(c.pos + Vec3{0, 1.5f, 0}, player_feet() + Vec3{0, 1.4f, 0});
+        s.seen = catacomb_line_clear(c.pos + Vec3{0, 1.5f, 0}, player_feet() + Vec3{0, 1.4f, 0});
     s.d = s.seen ? d : 999.0f;
     return s;
 }
@@ -93,7 +93,7 @@ bool move_creature(Creature& c, float sx, float sz, bool roaming) {
         p = resolve_surface_bounds(p, roaming ? 10.0f : 2.0f);
         p.y = ground_height(p.x, p.z);
     } else {
-        p = player_catacomb_resolve(p, r);
+        p = catacomb_resolve(p, r);
         p.y = 0.0f;
     }
     c.pos = p;
@@ -615,7 +615,7 @@ void arrows_step(float dt) {
         }
         for (int k = 0; k < 4 && a.active; ++k) {
             a.pos += a.vel * (dt * 0.25f);
-            bool wall = a.pos.x > 950.0f ? player_catacomb_solid(a.pos) : a.pos.y < ground_height(a.pos.x, a.pos.z);
+            bool wall = in_catacombs(a.pos.x) ? catacomb_solid(a.pos) : a.pos.y < ground_height(a.pos.x, a.pos.z);
             if (wall) {
                 snd_play_at(2, a.pos, 0.6f);
                 a.active = 0;

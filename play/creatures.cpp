@@ -9,12 +9,13 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/species_models.h"
-#include "world/world_later.h"
+#include "play/loot.h"
+#include "world/catacombs.h"
+#include "world/terrain.h"
 
 Creature creatures[CREATURE_CAPACITY];
 CreatureArrow creature_arrows[CREATURE_ARROW_CAPACITY];
@@ -122,7 +123,7 @@ int creatures_in_use() {
 
 bool creature_alive(const Creature* c) { return c && c->in_use && c->ai_state != CS_DEAD; }
 
-int player_world() { return player.pos_x > 950.0f ? 1 : 0; }
+int player_world() { return in_catacombs(player.pos_x) ? 1 : 0; }
 
 bool player_in_crypt() {
     float lx = player.pos_x - 1000.0f;
@@ -182,7 +183,7 @@ Creature* spawn_creature(int species, Vec3 position, Vec3 anchor) {
     c.behaviour_timer = 1.0f + rng_float(creature_rng) * (boar ? 3.0f : 4.0f);
     c.companion_target = -1;
     c.tint = {1, 1, 1};
-    c.world = position.x > 950.0f ? 1 : 0;
+    c.world = in_catacombs(position.x) ? 1 : 0;
     // The crypt's lord starts his first fight in phase 1.
     if (species == SP_BOSS) c.phase = 1;
     attach_model(c, slot);

@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"

@@ -13,7 +13,6 @@
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "world/catacombs.h"
 #include "world/villagers.h"

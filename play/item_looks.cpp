@@ -4,7 +4,6 @@
 // once and shown or hidden as the items change.
 #include <cstring>
 
-#include "net/net_later.h"
 #include "play/items.h"
 #include "play/player.h"
 #include "world/human.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "net/net_later.h"
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/merchant.h"

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "common/mathx.h"
-#include "play/combat_later.h"
 
 constexpr int ITEM_LAST = 113;       // ids run 1 .. 113, 0 is no item
 constexpr int BAG_SLOTS = 24;
@@ -116,3 +115,25 @@ struct HumanRig;
 void figure_dress_items(Model* m, const HumanRig& rig, const int* worn);
 // Dresses the player's figure again when what is worn or the figure changed.
 void player_figure_dress();
+
+// Items: whether an id names an item of the catalogue, whether it is a potion.
+bool item_exists(int id);
+bool item_is_potion(int id);
+const char* item_name(int id);
+// Icon number and colour of an item (the icon drawer is shared with skills).
+int item_icon(int id);
+Vec3 item_colour(int id);
+// How many of an item the bag holds.
+int bag_count(int id);
+// Drinks from the first stack of that potion (the item code applies the
+// shared potion cooldown and its messages).
+void potion_drink(int id);
+// Seconds left on the shared potion cooldown.
+float potion_cooldown_left();
+// Gives every one of the items (with the source text of the log line) when
+// the bag can hold them all; otherwise gives none and returns false.
+bool give_items_fit(const int* ids, int count, const char* source);
+// The player's worn item in equipment slot 0..10 (0 for none).
+int player_equipment_item(int slot);
+// Dresses a human figure in the items it wears (11 slots, 0 = none).
+void figure_dress(Model* m, const HumanRig& rig, const uint16_t* equipment);

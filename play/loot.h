@@ -51,3 +51,7 @@ int loot_item_rows(const Creature* c, LootRow* rows);
 // Takes every item of one item row (0-based, the money row not counted) that
 // the bag accepts; false when it took none.
 bool loot_take_row(int row);
+
+// A loot window open on this corpse closes (the corpse is going away).
+void loot_window_close_for(const Creature* corpse);
+void loot_roll(Creature* c);

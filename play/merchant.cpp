@@ -4,11 +4,10 @@
 
 #include <cmath>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/player.h"

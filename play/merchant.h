@@ -32,3 +32,6 @@ void shop_forget();
 // The right click on him, the interaction key's prompt.
 bool merchant_click();
 bool merchant_prompt(bool pressed);
+
+void merchant_update(float dt);
+void merchant_submit();

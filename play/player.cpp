@@ -5,13 +5,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/camera.h"
 #include "play/combat.h"
-#include "play/player_later.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
 #include "play/skills.h"
@@ -22,6 +20,9 @@
 #include "world/mesh.h"
 #include "world/model.h"
 #include "world/terrain.h"
+#include "play/play_calls.h"
+#include "play/player_input.h"
+#include "play/targeting.h"
 
 Player player;
 AppearanceChoice player_look = {0, 1, 0, 1, 0, 0};
@@ -142,7 +143,7 @@ static void presentation(float dt) {
     advance_stride(player, dt);
     Vec3 eye, look;
     float fov;
-    camera_presentation(player, player_look.woman != 0, player_presentation_portrait(), &eye,
+    camera_presentation(player, player_look.woman != 0, play_calls.presentation_portrait(), &eye,
                         &look, &fov);
     player.camera_pos = eye;
     player.camera_target = look;
@@ -191,7 +192,7 @@ void player_update(float dt) {
     // Mouse look and zoom.
     if (plat_input.cursor_captured && !paused)
         mouse_look(player, plat_input.mouse_delta[0], plat_input.mouse_delta[1],
-                   player_mouse_sensitivity(), player_mouse_inverted());
+                   play_calls.mouse_sensitivity(), play_calls.mouse_inverted());
     if (!ui_focus_has_pad() && plat_input.pad.connected && !paused) {
         float rx, ry;
         pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &rx, &ry);
@@ -237,9 +238,6 @@ void player_update(float dt) {
     player.heading = wrap_angle(player.heading);
     if (player.aim_time > 0.0f) player.aim_time = std::fmax(0.0f, player.aim_time - dt);
 
-    float slow = player_slow_factor();
-    step_x *= slow;
-    step_z *= slow;
     if (player.swing_progress > 0.0f || player.whirlwind_progress > 0.0f) {
         step_x *= 0.4f;
         step_z *= 0.4f;

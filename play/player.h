@@ -100,3 +100,17 @@ struct Material;
 Material* player_class_cloth(int cls);
 // Feet position, heading and the lying pitch of the death sequence.
 Mat4 player_root_matrix();
+
+void player_update(float dt);
+void player_submit();
+// A click (press and release without a drag) of the left (0) or right (1)
+// button at the cursor.
+void player_click(int button, int x, int y);
+// Death sequence; true while dead (the rest of the update is skipped).
+// After 3.5 s the player comes to at Camelot or in the catacombs' vestibule.
+bool player_death_step(float dt);
+void player_revive();
+void player_interaction_prompt();
+void player_hud_update(float dt);
+// Sound and mouse options.
+void player_play_sound_at(int effect, Vec3 position, float volume);

@@ -3,10 +3,11 @@
 #include <cmath>
 
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/player_move.h"
 #include "render/hud.h"
 #include "world/terrain.h"
+#include "play/creatures.h"
+#include "play/skills.h"
 
 // The catacombs' vestibule, where a player who fell underground wakes.
 static const Vec3 kVestibule = {1048.0f, 0.0f, 5.6f};

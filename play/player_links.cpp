@@ -1,4 +1,4 @@
-// Where the player meets subsystems that are already in place: the sound
+// Where the player meets the rest of the game each frame: the sound
 // listener, the HUD's view of the player, and the title overlay's click.
 #include <cmath>
 
@@ -7,7 +7,6 @@
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "sound/sound.h"
@@ -16,8 +15,8 @@ void player_play_sound_at(int effect, Vec3 position, float volume) { snd_play_at
 
 void player_click(int button, int x, int y) {
     // The title overlay takes the first click; nothing else is handled with it.
-    if (hud_title_overlay) {
-        hud_title_overlay = 0;
+    if (title_overlay) {
+        title_overlay = 0;
         hud_message("Bienvenue à Tervanne", 2.0f);
         return;
     }

@@ -2,8 +2,11 @@
 
 #include <cmath>
 
+#include "play/creatures.h"
+#include "play/play_calls.h"
 #include "play/player.h"
-#include "play/player_later.h"
+#include "play/targeting.h"
+#include "world/catacombs.h"
 #include "world/terrain.h"
 
 float wrap_angle(float a) {
@@ -105,8 +108,8 @@ void advance_stride(Player& p, float dt) {
 
 Vec3 resolve_step(Vec3 q) {
     // Creatures: a soft push of at most 0.15 m per sub-step.
-    float cx[CREATURE_SLOT_LIMIT], cz[CREATURE_SLOT_LIMIT];
-    int n = player_collect_creature_points(q.x > CATACOMB_X, cx, cz, CREATURE_SLOT_LIMIT);
+    float cx[CREATURE_CAPACITY], cz[CREATURE_CAPACITY];
+    int n = player_collect_creature_points(q.x > CATACOMB_X, cx, cz, CREATURE_CAPACITY);
     for (int i = 0; i < n; ++i) {
         float dx = q.x - cx[i], dz = q.z - cz[i];
         float d = std::sqrt(dx * dx + dz * dz);
@@ -120,7 +123,7 @@ Vec3 resolve_step(Vec3 q) {
     if (q.x <= CATACOMB_X) {
         // People at their posts do not give way.
         float fx[16], fz[16];
-        int figures = standing_figure_points(fx, fz, 16);
+        int figures = play_calls.standing_figure_points(fx, fz, 16);
         for (int i = 0; i < figures; ++i) {
             float dx = q.x - fx[i], dz = q.z - fz[i];
             float d2 = dx * dx + dz * dz;
@@ -148,7 +151,7 @@ Vec3 resolve_step(Vec3 q) {
         }
         q = resolve_surface_bounds(q, 0.0f);
     } else {
-        q = player_catacomb_resolve(q, PLAYER_RADIUS);
+        q = catacomb_resolve(q, PLAYER_RADIUS);
     }
     return q;
 }
@@ -168,8 +171,8 @@ void move_with_collision(Player& p, float step_x, float step_z) {
     if (q.x > CATACOMB_X) {
         float lx = q.x - 1000.0f;
         bool inside = lx >= 1.0f && lx <= 95.0f && q.z >= 1.0f && q.z <= 95.0f;
-        if (!inside || !player_catacomb_line_clear(start, q) ||
-            player_catacomb_solid({q.x, q.y + 1.0f, q.z}))
+        if (!inside || !catacomb_line_clear(start, q) ||
+            catacomb_solid({q.x, q.y + 1.0f, q.z}))
             return;
     }
     p.pos_x = q.x;

@@ -2,6 +2,7 @@
 // The movement maths of the player, kept free of input and rendering so the
 // rules can be checked on their own.
 #include "common/mathx.h"
+#include "world/terrain.h"
 
 struct Player;
 
@@ -13,7 +14,6 @@ constexpr float GRAVITY = 22.0f;
 constexpr float SUBSTEP_LENGTH = 0.15f;
 constexpr float PITCH_MIN = -0.45f, PITCH_MAX = 1.2f;
 constexpr float ZOOM_MIN = 3.0f, ZOOM_MAX = 14.0f;
-constexpr float CATACOMB_X = 950.0f;  // beyond this x the player is in the dungeon
 
 // Brings an angle into [-pi, pi).
 float wrap_angle(float a);

@@ -11,13 +11,13 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
 #include "world/mesh.h"
 #include "world/terrain.h"
+#include "world/catacombs.h"
 
 Trap traps[TRAP_CAPACITY];
 ArrowRain arrow_rain;
@@ -164,8 +164,8 @@ bool warrior_skill(int s) {
             // Only a target the player chose: the charge never picks one.
             float d = t ? hdist(t->pos, feet()) : 0.0f;
             bool ok = t && d >= 4.5f && d <= 25.0f;
-            if (ok && player.pos_x > 950.0f)
-                ok = player_catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
+            if (ok && in_catacombs(player.pos_x))
+                ok = catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
                 hud_message("Charge : choisissez une cible entre 5 et 25 m.", 1.4f);
                 return false;
@@ -453,8 +453,8 @@ void bolts_update(float dt) {
                 continue;
             }
             b.pos += b.vel * h;
-            bool below = b.pos.x > 950.0f;
-            if (below ? player_catacomb_solid(b.pos) : b.pos.y <= ground_height(b.pos.x, b.pos.z)) {
+            bool below = in_catacombs(b.pos.x);
+            if (below ? catacomb_solid(b.pos) : b.pos.y <= ground_height(b.pos.x, b.pos.z)) {
                 b.active = 0;
                 break;
             }
@@ -617,7 +617,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
     }
     // Underground a wall that stops the rush ends it.
     Vec3 now = feet();
-    if (player.pos_x > 950.0f && charge_expected > 0.02f && hdist(now, charge_from) < 0.25f * charge_expected) {
+    if (in_catacombs(player.pos_x) && charge_expected > 0.02f && hdist(now, charge_from) < 0.25f * charge_expected) {
         end_charge();
         return false;
     }

@@ -118,3 +118,6 @@ UiBox spellbook_cell_box(int i);
 UiBox spellbook_close_box();
 // Skill slots in the book's order (level, then slot).
 void spellbook_order(int order[SKILLS_PER_CLASS]);
+
+// Warrior charge: true when the charge replaced this frame's step.
+bool player_charge_step(float dt, float* step_x, float* step_z);

@@ -9,10 +9,10 @@
 #include "play/bindings.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
+#include "world/catacombs.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ bool candidate(const Creature* c) {
     if (d > 45.0f) return false;
     if (d > 3.0f && std::fabs(bearing_of(c)) > 1.25f) return false;
     if (c->world == 1 &&
-        !player_catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, c->pos + Vec3{0, 1.0f, 0}))
+        !catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, c->pos + Vec3{0, 1.0f, 0}))
         return false;
     return true;
 }

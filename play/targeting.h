@@ -1,4 +1,5 @@
 #pragma once
+#include "common/mathx.h"
 // The player's target: choosing it, keeping it, and picking under the cursor.
 struct Creature;
 
@@ -15,3 +16,12 @@ Creature* pick_creature_at_cursor();
 // Targets the creature under the cursor; true when one was hit. A miss
 // clears the target when asked.
 bool player_click_target(bool clear_on_miss);
+
+void player_target_key();
+void player_target_upkeep(float dt);
+// Target queries (creatures).
+bool player_target_valid();
+Vec3 player_target_position();
+// Creatures that block the player: positions of living creatures of the
+// given world (0 surface, 1 catacombs); returns how many were written.
+int player_collect_creature_points(bool catacombs, float* xs, float* zs, int capacity);

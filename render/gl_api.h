@@ -203,6 +203,11 @@ enum : GLenum {
     GL_SAMPLES = 0x80A9,
     GL_SAMPLE_BUFFERS = 0x80A8,
     GL_MAX_COLOR_ATTACHMENTS = 0x8CDF,
+
+    GL_TEXTURE_WIDTH = 0x1000,
+    GL_TIME_ELAPSED = 0x88BF,
+    GL_QUERY_RESULT = 0x8866,
+    GL_QUERY_RESULT_AVAILABLE = 0x8867,
 };
 // GL_TRUE/GL_FALSE as GLboolean values.
 constexpr GLboolean GL_TRUE = 1;
@@ -331,7 +336,14 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glGetFloatv, (GLenum pname, GLfloat * data))                                         \
     X(GLboolean, glIsBuffer, (GLuint buffer))                                                    \
     X(void, glGetTexImage,                                                                       \
-      (GLenum target, GLint level, GLenum format, GLenum type, void* pixels))
+      (GLenum target, GLint level, GLenum format, GLenum type, void* pixels))                    \
+    X(void, glGenQueries, (GLsizei n, GLuint * ids))                                             \
+    X(void, glDeleteQueries, (GLsizei n, const GLuint* ids))                                     \
+    X(void, glBeginQuery, (GLenum target, GLuint id))                                            \
+    X(void, glEndQuery, (GLenum target))                                                         \
+    X(void, glGetQueryObjectiv, (GLuint id, GLenum pname, GLint * params))                       \
+    X(void, glGetQueryObjectui64v, (GLuint id, GLenum pname, uint64_t * params))                \
+    X(void, glGetTexLevelParameteriv, (GLenum target, GLint level, GLenum pname, GLint * params))
 
 #define GL_DECLARE_POINTER(ret, name, params)         \
     typedef ret(GL_APIENTRY* PFN_##name##_t) params; \

@@ -234,14 +234,35 @@ void gpu_font_atlas_upload(const uint8_t* pixels) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+static bool interface_fresh = false;  // made by gpu_init_interface, not yet taken by gpu_init
+
+void gpu_init_interface() {
+    interface_fresh = true;
+    prog_ui = shader_build(GLSL_UI_VS, &GLSL_UI_FS, 1);
+    // The atlas is constant data of the program; a damaged one leaves the
+    // texture blank (text then draws nothing) rather than stopping the game.
+    const uint8_t* atlas = font_atlas_pixels();
+    if (atlas) {
+        gpu_font_atlas_upload(atlas);
+    } else {
+        uint8_t* blank = static_cast<uint8_t*>(std::calloc((size_t)FONT_ATLAS_WIDTH * FONT_ATLAS_HEIGHT, 1));
+        gpu_font_atlas_upload(blank);
+        std::free(blank);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    create_ui_vertex_array();
+}
+
 void gpu_init() {
+    // The interface may already be up for the title card.
+    if (!interface_fresh) gpu_init_interface();
+    interface_fresh = false;
     const char* scene_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SCENE_FS};
     const char* sky_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SKY_FS};
     prog_scene = shader_build(GLSL_SCENE_VS, scene_fs, 3);
     prog_shadow = shader_build(GLSL_SHADOW_VS, &GLSL_SHADOW_FS, 1);
     prog_sky = shader_build(GLSL_SKY_VS, sky_fs, 3);
     prog_post = shader_build(GLSL_POST_VS, &GLSL_POST_FS, 1);
-    prog_ui = shader_build(GLSL_UI_VS, &GLSL_UI_FS, 1);
 
     GLint max_samples = 4;  // kept when the driver does not answer
     glGetIntegerv(GL_MAX_SAMPLES, &max_samples);
@@ -261,20 +282,7 @@ void gpu_init() {
     create_array(&tex_vegetation, VEGETATION_SIZE, VEGETATION_LAYERS, pixels, GL_CLAMP_TO_EDGE);
     std::free(pixels);
 
-    // The atlas is constant data of the program; a damaged one leaves the
-    // texture blank (text then draws nothing) rather than stopping the game.
-    const uint8_t* atlas = font_atlas_pixels();
-    if (atlas) {
-        gpu_font_atlas_upload(atlas);
-    } else {
-        uint8_t* blank = static_cast<uint8_t*>(std::calloc((size_t)FONT_ATLAS_WIDTH * FONT_ATLAS_HEIGHT, 1));
-        gpu_font_atlas_upload(blank);
-        std::free(blank);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-
-    create_ui_vertex_array();
 
     const GLubyte* renderer = glGetString(GL_RENDERER);
     const GLubyte* version = glGetString(GL_VERSION);

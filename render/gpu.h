@@ -46,6 +46,9 @@ float pattern_noise(float x, float y, int px, int py, uint32_t seed);
 // replaces its content; the text code calls it when its atlas is ready.
 void gpu_font_atlas_upload(const uint8_t* pixels);
 
+// The interface program, the font atlas and the interface vertex array: all
+// the title card needs. gpu_init does it too when it was not done before.
+void gpu_init_interface();
 void gpu_init();
 // Gives the shadow map the side gpu_shadow_size now asks for (a no-op when it
 // already has it).

@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "sound/sound.h"
+#include "render/render_calls.h"
 
 HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
 HudNetView hud_net = {};
@@ -23,10 +23,6 @@ HudWindows hud_windows = {};
 uint8_t title_overlay = 1;
 float hud_scale = 1.0f;
 
-// Opens the character choice screen and the options screen; their own parts
-// provide them (stand-ins in pending_screens.cpp until then).
-void character_select_show();
-void options_open();
 
 namespace {
 
@@ -78,12 +74,12 @@ void pause_resume() {}
 
 void pause_change_character() {
     paused = 0;
-    character_save_current();
-    net_shutdown();
-    character_select_show();
+    render_calls.save_character();
+    render_calls.net_shutdown();
+    render_calls.character_select_show();
 }
 
-void pause_options() { options_open(); }
+void pause_options() { render_calls.options_open(); }
 
 void pause_quit() { plat_input.quit_requested = 1; }
 

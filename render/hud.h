@@ -106,10 +106,8 @@ struct HudWindows {
 };
 extern HudWindows hud_windows;
 // The title overlay shown from start-up until the first click (the player's
-// first click clears it). hud_title_overlay is the same flag under the name
-// the player code already uses.
+// first click clears it).
 extern uint8_t title_overlay;
-inline uint8_t& hud_title_overlay = title_overlay;
 
 // Interface scale: client height / 1080, updated every frame.
 extern float hud_scale;

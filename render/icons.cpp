@@ -99,326 +99,461 @@ void sword(float x0, float y0, float x1, float y1) {
     disc(x0, y0, 1.4f, BODY);
 }
 
-void paint_icon(int icon) {
-    switch (icon) {
-        case 13:  // a potion flask
-            disc(12, 15.5f, 6.5f, BODY);
-            box(10, 5, 14, 10, LIGHT);
-            box(9.5f, 2.5f, 14.5f, 5, WOOD);
-            disc(9.5f, 13.5f, 1.6f, LIGHT);
-            break;
-        case 14:  // Tir puissant: a bow at full draw
-            arc(15, 12, 10, 2.2f, 112, 248, WOOD);
-            seg(11.2f, 2.8f, 7, 12, 0.8f, LIGHT);
-            seg(11.2f, 21.2f, 7, 12, 0.8f, LIGHT);
-            arrow(6, 12, 22, 12, BODY, STEEL);
-            break;
-        case 15:  // Volée de flèches: a fan of arrows
-            arrow(3, 21, 21, 6, BODY, STEEL);
-            arrow(3, 21, 12, 3, BODY, STEEL);
-            arrow(3, 21, 21, 15, BODY, STEEL);
-            break;
-        case 16:  // Piège à mâchoires: open jaws with teeth
-            arc(12, 12, 8, 2.2f, 200, 340, STEEL);
-            arc(12, 12, 8, 2.2f, 20, 160, STEEL);
-            for (int i = 0; i < 4; ++i) {
-                float x = 7.0f + 3.3f * (float)i;
-                tri(x - 1.3f, 6.2f, x + 1.3f, 6.2f, x, 10.5f, BODY);
-                tri(x - 1.3f, 17.8f, x + 1.3f, 17.8f, x, 13.5f, BODY);
-            }
-            box(2, 11, 6, 13, SHADE);
-            box(18, 11, 22, 13, SHADE);
-            break;
-        case 17:  // Frappe héroïque: a sword
-            sword(4, 20, 21, 3);
-            break;
-        case 18:  // Charge: chevrons rushing forward
-            for (int i = 0; i < 3; ++i) {
-                float x = 5.0f + 5.5f * (float)i;
-                seg(x, 5, x + 5, 12, 2.4f, i == 2 ? LIGHT : BODY);
-                seg(x + 5, 12, x, 19, 2.4f, i == 2 ? LIGHT : BODY);
-            }
-            seg(1, 9, 4, 9, 1, SHADE);
-            seg(1, 15, 4, 15, 1, SHADE);
-            break;
-        case 19:  // Tourbillon: a blade whirling round
-            arc(12, 12, 9, 2.2f, -30, 240, BODY);
-            arc(12, 12, 4.5f, 1.8f, 150, 420, LIGHT);
-            tri(19.8f, 7.5f, 23, 12, 17, 12.5f, STEEL);
-            disc(12, 12, 1.6f, STEEL);
-            break;
-        case 20:  // Souffle de vie: a leaf
-            fill(BODY, [](float x, float y) {
-                float a = (x - 7) * (x - 7) + (y - 7) * (y - 7), b = (x - 17) * (x - 17) + (y - 17) * (y - 17);
-                return a <= 132.0f && b <= 132.0f;
-            });
-            seg(5.5f, 18.5f, 18, 6, 1.0f, SHADE);
-            seg(11, 13, 8, 10, 0.8f, SHADE);
-            seg(13, 11, 16, 14, 0.8f, SHADE);
-            seg(2.5f, 21.5f, 6, 18, 1.6f, WOOD);
-            break;
-        case 21:  // Ronces: a thorny branch
-            seg(2, 21, 11, 12, 2.2f, SHADE);
-            seg(11, 12, 21, 3, 2.2f, SHADE);
-            tri(6, 16, 4, 12.5f, 8, 15, BODY);
-            tri(9, 13.5f, 11.5f, 17.5f, 10.5f, 12.5f, BODY);
-            tri(14, 9, 12, 5.5f, 16, 8, BODY);
-            tri(17, 6.5f, 20, 10, 18.5f, 5.5f, BODY);
-            oval(17, 15, 3, 2, LIGHT);
-            oval(6, 7, 3, 2, LIGHT);
-            break;
-        case 22:  // Esprit du loup: a paw
-            oval(12, 16, 5.5f, 4.5f, BODY);
-            oval(5.5f, 10, 2.3f, 2.8f, BODY);
-            oval(9.5f, 6, 2.4f, 3, BODY);
-            oval(14.5f, 6, 2.4f, 3, BODY);
-            oval(18.5f, 10, 2.3f, 2.8f, BODY);
-            disc(10.5f, 15, 1.3f, LIGHT);
-            break;
-        case 27:  // Flèche enflammée
-            arrow(3, 21, 17, 7, BODY, STEEL);
-            disc(18.5f, 5.5f, 4, FIRE);
-            tri(15, 4, 22, 1, 20, 8, FIRE);
-            disc(18.5f, 5.5f, 2, GLOW);
-            break;
-        case 28:  // Flèche de givre
-            arrow(3, 21, 15, 9, BODY, STEEL);
-            for (int i = 0; i < 3; ++i) {
-                float a = (float)i * 1.0472f;
-                float c = std::cos(a) * 5, s = std::sin(a) * 5;
-                seg(17.5f - c, 6.5f - s, 17.5f + c, 6.5f + s, 1.3f, ICE);
-            }
-            disc(17.5f, 6.5f, 1.3f, LIGHT);
-            break;
-        case 29:  // Flèches jumelles
-            arrow(2, 17, 17, 2, BODY, STEEL);
-            arrow(7, 22, 22, 7, BODY, STEEL);
-            break;
-        case 30:  // Flèche perforante: through two rings
-            arc(9, 12, 4.5f, 1.6f, -180, 180, SHADE);
-            arc(16, 12, 4.5f, 1.6f, -180, 180, SHADE);
-            arrow(1, 12, 23, 12, BODY, STEEL);
-            break;
-        case 31:  // Pluie de flèches: arrows falling
-            for (int i = 0; i < 4; ++i) {
-                float x = 4.0f + 5.3f * (float)i, top = 1.0f + 3.0f * (float)(i % 2);
-                arrow(x, top, x, top + 15, BODY, STEEL);
-            }
-            box(1, 21.5f, 23, 23, EARTH);
-            break;
-        case 32:  // Coup d'écu: a shield
-            box(5, 3, 19, 12, BODY);
-            tri(5, 12, 19, 12, 12, 22, BODY);
-            seg(12, 4.5f, 12, 18.5f, 1.6f, LIGHT);
-            seg(6.5f, 9, 17.5f, 9, 1.6f, LIGHT);
-            disc(12, 9, 1.8f, STEEL);
-            break;
-        case 33:  // Cri de guerre: a shout rolling out
-            tri(3, 12, 11, 6, 11, 18, BODY);
-            box(1.5f, 10, 4, 14, SHADE);
-            arc(11, 12, 4.5f, 1.5f, -50, 50, LIGHT);
-            arc(11, 12, 8, 1.5f, -50, 50, LIGHT);
-            arc(11, 12, 11.5f, 1.5f, -45, 45, LIGHT);
-            break;
-        case 34:  // Pourfendre: a blade and drops of blood
-            sword(4, 20, 20, 4);
-            disc(18, 16, 1.8f, BLOOD);
-            tri(16.5f, 15.5f, 19.5f, 15.5f, 18, 12, BLOOD);
-            disc(13, 20, 1.5f, BLOOD);
-            tri(11.7f, 19.6f, 14.3f, 19.6f, 13, 16.8f, BLOOD);
-            break;
-        case 35:  // Second souffle: a heart
-            disc(8, 9, 4.6f, BODY);
-            disc(16, 9, 4.6f, BODY);
-            tri(3.6f, 10.8f, 20.4f, 10.8f, 12, 21, BODY);
-            disc(7, 8, 1.5f, LIGHT);
-            break;
-        case 36:  // Exécution: an axe
-            seg(5, 22, 15, 4, 1.8f, WOOD);
-            tri(13, 3, 21, 1.5f, 19.5f, 13, STEEL);
-            disc(18.5f, 7.5f, 4.2f, STEEL);
-            seg(21.5f, 4, 21.5f, 11, 0.9f, LIGHT);
-            break;
-        case 37:  // Colère du soleil: the sun
-            for (int i = 0; i < 8; ++i) {
-                float a = (float)i * 0.7854f;
-                seg(12 + std::cos(a) * 7.5f, 12 + std::sin(a) * 7.5f, 12 + std::cos(a) * 11, 12 + std::sin(a) * 11, 1.8f,
-                    LIGHT);
-            }
-            disc(12, 12, 5.5f, BODY);
-            disc(10.5f, 10.5f, 1.6f, GLOW);
-            break;
-        case 38:  // Régénération: a drop of sap and a shoot
-            disc(11, 15, 5.5f, BODY);
-            tri(11, 3, 6, 13, 16, 13, BODY);
-            disc(9, 15, 1.5f, LIGHT);
-            seg(18, 22, 18, 14, 1.2f, SHADE);
-            oval(20, 13, 2.5f, 1.4f, LIGHT);
-            break;
-        case 39:  // Essaim de lucioles: a swarm of sparks
-            disc(6, 7, 2.2f, BODY);
-            disc(15, 5, 1.8f, BODY);
-            disc(19, 12, 2.4f, BODY);
-            disc(9, 15, 2.0f, BODY);
-            disc(15, 19, 1.6f, BODY);
-            disc(4, 20, 1.4f, BODY);
-            disc(12, 10.5f, 1.3f, BODY);
-            disc(6, 7, 1, GLOW);
-            disc(19, 12, 1.1f, GLOW);
-            disc(9, 15, 0.9f, GLOW);
-            break;
-        case 40:  // Courroux de Tervanne: the earth heaving
-            box(1, 17, 23, 22, EARTH);
-            tri(2.5f, 17.5f, 7, 7, 11, 17.5f, BODY);
-            tri(9, 17.5f, 14, 3, 18.5f, 17.5f, BODY);
-            tri(16.5f, 17.5f, 20, 9, 22.5f, 17.5f, BODY);
-            seg(14, 6, 13, 12, 0.8f, LIGHT);
-            seg(5, 20, 9, 19, 0.8f, SHADE);
-            seg(14, 21, 18, 19.5f, 0.8f, SHADE);
-            break;
-        case 41:  // Bénédiction de Viviane: a sword rising from the lake
-            sword(12, 15, 12, 1.5f);
-            box(1, 17, 23, 22.5f, BODY);
-            arc(5, 21, 3, 1, 200, 340, LIGHT);
-            arc(12, 21, 3, 1, 200, 340, LIGHT);
-            arc(19, 21, 3, 1, 200, 340, LIGHT);
-            break;
-        // ---- Items: one picture per kind, tinted by the item's colour ----
-        case 0:  // head: a helmet with a nasal
-            arc(12, 14, 8, 16, 180, 360, BODY);
-            box(4, 13, 20, 16, BODY);
-            arc(12, 14, 6.5f, 1.4f, 200, 260, LIGHT);
-            box(11, 10, 13, 20, SHADE);
-            box(3.5f, 15.5f, 20.5f, 17.5f, SHADE);
-            break;
-        case 1:  // shoulders: a pair of pauldrons
-            oval(6.5f, 10, 5.5f, 4.5f, BODY);
-            oval(17.5f, 10, 5.5f, 4.5f, BODY);
-            arc(6.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
-            arc(17.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
-            box(2, 12.5f, 11, 14, SHADE);
-            box(13, 12.5f, 22, 14, SHADE);
-            box(9, 15, 15, 20, SHADE);
-            break;
-        case 2:  // neck: a pendant on its chain
-            arc(12, 7, 7.5f, 1.2f, 0, 180, STEEL);
-            tri(12, 22, 7, 14, 17, 14, BODY);
-            disc(12, 15.5f, 2.2f, LIGHT);
-            break;
-        case 3:  // chest: a tunic
-            tri(3, 9, 8, 3, 8, 12, BODY);
-            tri(21, 9, 16, 3, 16, 12, BODY);
-            box(7, 3, 17, 21, BODY);
-            tri(9.5f, 3, 14.5f, 3, 12, 7, SHADE);
-            box(7, 12, 17, 13.5f, SHADE);
-            seg(9, 5, 9, 11, 1, LIGHT);
-            break;
-        case 4:  // hands: a glove
-            box(6, 10, 16, 21, BODY);
-            for (int f = 0; f < 4; ++f) box(6.2f + 2.5f * (float)f, 3.5f + (f == 0 || f == 3 ? 1.5f : 0.0f), 8.2f + 2.5f * (float)f, 11, BODY);
-            seg(16, 14, 20, 9.5f, 2.8f, BODY);
-            box(5, 18, 17, 21.5f, SHADE);
-            seg(8, 12, 8, 17, 1, LIGHT);
-            break;
-        case 5:  // wrists: a bracer
-            fill(BODY, [](float x, float y) { return y >= 5 && y <= 19 && std::fabs(x - 12) <= 6.0f + (y - 5) * 0.12f; });
-            box(5, 8, 19.5f, 9.5f, SHADE);
-            box(5, 14.5f, 20, 16, SHADE);
-            seg(8, 6, 8, 18, 1.2f, LIGHT);
-            break;
-        case 6:  // waist: a belt and its buckle
-            box(1, 9, 23, 15, BODY);
-            box(1, 13.5f, 23, 15, SHADE);
-            box(9, 7.5f, 15, 16.5f, STEEL);
-            box(10.5f, 9.5f, 13.5f, 14.5f, SHADE);
-            seg(12, 12, 17, 12, 1, STEEL);
-            break;
-        case 7:  // finger: a ring with its stone
-            arc(12, 14, 6.5f, 2.6f, 0, 360, BODY);
-            arc(12, 14, 6.5f, 1.0f, 190, 260, LIGHT);
-            disc(12, 6.5f, 3.2f, GLOW);
-            disc(11.2f, 5.8f, 1.0f, LIGHT);
-            break;
-        case 8:  // legs: a pair of leggings
-            box(6, 2, 18, 7, BODY);
-            fill(BODY, [](float x, float y) { return y >= 6 && y <= 22 && ((x >= 5 && x <= 11) || (x >= 13 && x <= 19)); });
-            box(6, 2, 18, 3.5f, SHADE);
-            seg(7.5f, 8, 7.5f, 20, 1, LIGHT);
-            seg(14.5f, 8, 14.5f, 20, 1, LIGHT);
-            break;
-        case 9:  // feet: a boot
-            box(7, 2, 14, 17, BODY);
-            fill(BODY, [](float x, float y) { return y >= 14 && y <= 21 && x >= 7 && x <= 20 - (21 - y) * 0.4f; });
-            box(6.5f, 2, 14.5f, 4, SHADE);
-            box(7, 20, 20.5f, 22, SHADE);
-            seg(9, 5, 9, 15, 1, LIGHT);
-            break;
-        case 10:  // trophies: a curved fang
-            fill(BODY, [](float x, float y) {
-                float dx = x - 16, dy = y - 16;
-                float d = std::sqrt(dx * dx + dy * dy);
-                return y <= 16 && d <= 13 && d >= 13 - (16 - y) * 0.45f - 1.0f && x <= 16;
-            });
-            seg(4, 15, 9, 6, 1, LIGHT);
-            break;
-        case 11:  // materials: a stretched hide
-            fill(BODY, [](float x, float y) {
-                float u = (x - 12) / 8.0f, v = (y - 12) / 9.5f;
-                return u * u + v * v <= 1.0f;
-            });
-            tri(2, 4, 7, 7, 5, 9, BODY);
-            tri(22, 4, 17, 7, 19, 9, BODY);
-            tri(2, 20, 7, 17, 5, 15, BODY);
-            tri(22, 20, 17, 17, 19, 15, BODY);
-            oval(10, 10, 2.5f, 3, LIGHT);
-            seg(12, 5, 12, 19, 1, SHADE);
-            break;
-        case 12:  // a purse with its coins
-            oval(12, 15, 8, 6.5f, BODY);
-            tri(8, 10, 16, 10, 12, 13, BODY);
-            box(8, 6, 16, 9.5f, SHADE);
-            tri(7, 3, 11, 7, 9, 7, BODY);
-            tri(17, 3, 13, 7, 15, 7, BODY);
-            oval(9, 15, 2, 2.5f, LIGHT);
-            disc(19.5f, 20, 2.3f, GLOW);
-            break;
-        case 23:  // staff: a crook with a gem
-            seg(7, 22, 15, 5, 2.0f, WOOD);
-            arc(15.5f, 5.5f, 3.2f, 1.6f, 180, 420, WOOD);
-            disc(15.5f, 5.5f, 2.0f, BODY);
-            disc(15, 5, 0.8f, LIGHT);
-            break;
-        case 24:  // herbs: a sprig of leaves
-            seg(12, 22, 12, 5, 1.3f, SHADE);
-            for (int k = 0; k < 3; ++k) {
-                float y = 7.0f + 5.0f * (float)k;
-                oval(8, y, 3.8f, 1.9f, BODY);
-                oval(16, y + 1.5f, 3.8f, 1.9f, BODY);
-                seg(6, y, 10, y, 0.6f, LIGHT);
-            }
-            oval(12, 4, 1.8f, 2.6f, BODY);
-            break;
-        case 25:  // ore: a rock with veins of metal
-            fill(SHADE, [](float x, float y) {
-                float u = (x - 12) / 9.5f, v = (y - 13.5f) / 7.5f;
-                return u * u + v * v <= 1.0f && y >= 7;
-            });
-            tri(6, 9, 12, 5, 16, 9, SHADE);
-            seg(6, 14, 11, 11, 1.6f, BODY);
-            seg(11, 11, 15, 16, 1.6f, BODY);
-            seg(13, 9, 18, 12, 1.4f, BODY);
-            disc(9, 17, 1.3f, LIGHT);
-            break;
-        case 26:  // a plain weapon: a sword
-            sword(4, 20, 20, 4);
-            break;
-        default:  // a rune stone
-            oval(12, 12.5f, 7.5f, 9, SHADE);
-            seg(12, 6.5f, 12, 18.5f, 1.4f, LIGHT);
-            seg(12, 9, 16, 6.5f, 1.4f, LIGHT);
-            seg(12, 13, 8, 10.5f, 1.4f, LIGHT);
-            break;
+// A potion flask
+void potion() {
+    disc(12, 15.5f, 6.5f, BODY);
+    box(10, 5, 14, 10, LIGHT);
+    box(9.5f, 2.5f, 14.5f, 5, WOOD);
+    disc(9.5f, 13.5f, 1.6f, LIGHT);
+}
+
+// Tir puissant: a bow at full draw
+void power_shot() {
+    arc(15, 12, 10, 2.2f, 112, 248, WOOD);
+    seg(11.2f, 2.8f, 7, 12, 0.8f, LIGHT);
+    seg(11.2f, 21.2f, 7, 12, 0.8f, LIGHT);
+    arrow(6, 12, 22, 12, BODY, STEEL);
+}
+
+// Volée de flèches: a fan of arrows
+void volley() {
+    arrow(3, 21, 21, 6, BODY, STEEL);
+    arrow(3, 21, 12, 3, BODY, STEEL);
+    arrow(3, 21, 21, 15, BODY, STEEL);
+}
+
+// Piège à mâchoires: open jaws with teeth
+void jaw_trap() {
+    arc(12, 12, 8, 2.2f, 200, 340, STEEL);
+    arc(12, 12, 8, 2.2f, 20, 160, STEEL);
+    for (int i = 0; i < 4; ++i) {
+        float x = 7.0f + 3.3f * (float)i;
+        tri(x - 1.3f, 6.2f, x + 1.3f, 6.2f, x, 10.5f, BODY);
+        tri(x - 1.3f, 17.8f, x + 1.3f, 17.8f, x, 13.5f, BODY);
     }
+    box(2, 11, 6, 13, SHADE);
+    box(18, 11, 22, 13, SHADE);
+}
+
+// Frappe héroïque: a sword
+void heroic_strike() {
+    sword(4, 20, 21, 3);
+}
+
+// Charge: chevrons rushing forward
+void charge() {
+    for (int i = 0; i < 3; ++i) {
+        float x = 5.0f + 5.5f * (float)i;
+        seg(x, 5, x + 5, 12, 2.4f, i == 2 ? LIGHT : BODY);
+        seg(x + 5, 12, x, 19, 2.4f, i == 2 ? LIGHT : BODY);
+    }
+    seg(1, 9, 4, 9, 1, SHADE);
+    seg(1, 15, 4, 15, 1, SHADE);
+}
+
+// Tourbillon: a blade whirling round
+void whirlwind() {
+    arc(12, 12, 9, 2.2f, -30, 240, BODY);
+    arc(12, 12, 4.5f, 1.8f, 150, 420, LIGHT);
+    tri(19.8f, 7.5f, 23, 12, 17, 12.5f, STEEL);
+    disc(12, 12, 1.6f, STEEL);
+}
+
+// Souffle de vie: a leaf
+void breath_of_life() {
+    fill(BODY, [](float x, float y) {
+        float a = (x - 7) * (x - 7) + (y - 7) * (y - 7), b = (x - 17) * (x - 17) + (y - 17) * (y - 17);
+        return a <= 132.0f && b <= 132.0f;
+    });
+    seg(5.5f, 18.5f, 18, 6, 1.0f, SHADE);
+    seg(11, 13, 8, 10, 0.8f, SHADE);
+    seg(13, 11, 16, 14, 0.8f, SHADE);
+    seg(2.5f, 21.5f, 6, 18, 1.6f, WOOD);
+}
+
+// Ronces: a thorny branch
+void brambles() {
+    seg(2, 21, 11, 12, 2.2f, SHADE);
+    seg(11, 12, 21, 3, 2.2f, SHADE);
+    tri(6, 16, 4, 12.5f, 8, 15, BODY);
+    tri(9, 13.5f, 11.5f, 17.5f, 10.5f, 12.5f, BODY);
+    tri(14, 9, 12, 5.5f, 16, 8, BODY);
+    tri(17, 6.5f, 20, 10, 18.5f, 5.5f, BODY);
+    oval(17, 15, 3, 2, LIGHT);
+    oval(6, 7, 3, 2, LIGHT);
+}
+
+// Esprit du loup: a paw
+void wolf_spirit() {
+    oval(12, 16, 5.5f, 4.5f, BODY);
+    oval(5.5f, 10, 2.3f, 2.8f, BODY);
+    oval(9.5f, 6, 2.4f, 3, BODY);
+    oval(14.5f, 6, 2.4f, 3, BODY);
+    oval(18.5f, 10, 2.3f, 2.8f, BODY);
+    disc(10.5f, 15, 1.3f, LIGHT);
+}
+
+// Flèche enflammée
+void fire_arrow() {
+    arrow(3, 21, 17, 7, BODY, STEEL);
+    disc(18.5f, 5.5f, 4, FIRE);
+    tri(15, 4, 22, 1, 20, 8, FIRE);
+    disc(18.5f, 5.5f, 2, GLOW);
+}
+
+// Flèche de givre
+void frost_arrow() {
+    arrow(3, 21, 15, 9, BODY, STEEL);
+    for (int i = 0; i < 3; ++i) {
+        float a = (float)i * 1.0472f;
+        float c = std::cos(a) * 5, s = std::sin(a) * 5;
+        seg(17.5f - c, 6.5f - s, 17.5f + c, 6.5f + s, 1.3f, ICE);
+    }
+    disc(17.5f, 6.5f, 1.3f, LIGHT);
+}
+
+// Flèches jumelles
+void twin_arrows() {
+    arrow(2, 17, 17, 2, BODY, STEEL);
+    arrow(7, 22, 22, 7, BODY, STEEL);
+}
+
+// Flèche perforante: through two rings
+void piercing_arrow() {
+    arc(9, 12, 4.5f, 1.6f, -180, 180, SHADE);
+    arc(16, 12, 4.5f, 1.6f, -180, 180, SHADE);
+    arrow(1, 12, 23, 12, BODY, STEEL);
+}
+
+// Pluie de flèches: arrows falling
+void arrow_rain() {
+    for (int i = 0; i < 4; ++i) {
+        float x = 4.0f + 5.3f * (float)i, top = 1.0f + 3.0f * (float)(i % 2);
+        arrow(x, top, x, top + 15, BODY, STEEL);
+    }
+    box(1, 21.5f, 23, 23, EARTH);
+}
+
+// Coup d'écu: a shield
+void shield_bash() {
+    box(5, 3, 19, 12, BODY);
+    tri(5, 12, 19, 12, 12, 22, BODY);
+    seg(12, 4.5f, 12, 18.5f, 1.6f, LIGHT);
+    seg(6.5f, 9, 17.5f, 9, 1.6f, LIGHT);
+    disc(12, 9, 1.8f, STEEL);
+}
+
+// Cri de guerre: a shout rolling out
+void war_cry() {
+    tri(3, 12, 11, 6, 11, 18, BODY);
+    box(1.5f, 10, 4, 14, SHADE);
+    arc(11, 12, 4.5f, 1.5f, -50, 50, LIGHT);
+    arc(11, 12, 8, 1.5f, -50, 50, LIGHT);
+    arc(11, 12, 11.5f, 1.5f, -45, 45, LIGHT);
+}
+
+// Pourfendre: a blade and drops of blood
+void cleave() {
+    sword(4, 20, 20, 4);
+    disc(18, 16, 1.8f, BLOOD);
+    tri(16.5f, 15.5f, 19.5f, 15.5f, 18, 12, BLOOD);
+    disc(13, 20, 1.5f, BLOOD);
+    tri(11.7f, 19.6f, 14.3f, 19.6f, 13, 16.8f, BLOOD);
+}
+
+// Second souffle: a heart
+void second_wind() {
+    disc(8, 9, 4.6f, BODY);
+    disc(16, 9, 4.6f, BODY);
+    tri(3.6f, 10.8f, 20.4f, 10.8f, 12, 21, BODY);
+    disc(7, 8, 1.5f, LIGHT);
+}
+
+// Exécution: an axe
+void execution() {
+    seg(5, 22, 15, 4, 1.8f, WOOD);
+    tri(13, 3, 21, 1.5f, 19.5f, 13, STEEL);
+    disc(18.5f, 7.5f, 4.2f, STEEL);
+    seg(21.5f, 4, 21.5f, 11, 0.9f, LIGHT);
+}
+
+// Colère du soleil: the sun
+void sun_wrath() {
+    for (int i = 0; i < 8; ++i) {
+        float a = (float)i * 0.7854f;
+        seg(12 + std::cos(a) * 7.5f, 12 + std::sin(a) * 7.5f, 12 + std::cos(a) * 11, 12 + std::sin(a) * 11, 1.8f,
+            LIGHT);
+    }
+    disc(12, 12, 5.5f, BODY);
+    disc(10.5f, 10.5f, 1.6f, GLOW);
+}
+
+// Régénération: a drop of sap and a shoot
+void regeneration() {
+    disc(11, 15, 5.5f, BODY);
+    tri(11, 3, 6, 13, 16, 13, BODY);
+    disc(9, 15, 1.5f, LIGHT);
+    seg(18, 22, 18, 14, 1.2f, SHADE);
+    oval(20, 13, 2.5f, 1.4f, LIGHT);
+}
+
+// Essaim de lucioles: a swarm of sparks
+void firefly_swarm() {
+    disc(6, 7, 2.2f, BODY);
+    disc(15, 5, 1.8f, BODY);
+    disc(19, 12, 2.4f, BODY);
+    disc(9, 15, 2.0f, BODY);
+    disc(15, 19, 1.6f, BODY);
+    disc(4, 20, 1.4f, BODY);
+    disc(12, 10.5f, 1.3f, BODY);
+    disc(6, 7, 1, GLOW);
+    disc(19, 12, 1.1f, GLOW);
+    disc(9, 15, 0.9f, GLOW);
+}
+
+// Courroux de Tervanne: the earth heaving
+void tervanne_wrath() {
+    box(1, 17, 23, 22, EARTH);
+    tri(2.5f, 17.5f, 7, 7, 11, 17.5f, BODY);
+    tri(9, 17.5f, 14, 3, 18.5f, 17.5f, BODY);
+    tri(16.5f, 17.5f, 20, 9, 22.5f, 17.5f, BODY);
+    seg(14, 6, 13, 12, 0.8f, LIGHT);
+    seg(5, 20, 9, 19, 0.8f, SHADE);
+    seg(14, 21, 18, 19.5f, 0.8f, SHADE);
+}
+
+// Bénédiction de Viviane: a sword rising from the lake
+void viviane_blessing() {
+    sword(12, 15, 12, 1.5f);
+    box(1, 17, 23, 22.5f, BODY);
+    arc(5, 21, 3, 1, 200, 340, LIGHT);
+    arc(12, 21, 3, 1, 200, 340, LIGHT);
+    arc(19, 21, 3, 1, 200, 340, LIGHT);
+}
+
+// ---- Items: one picture per kind, tinted by the item's colour ----
+
+// Head: a helmet with a nasal
+void helmet() {
+    arc(12, 14, 8, 16, 180, 360, BODY);
+    box(4, 13, 20, 16, BODY);
+    arc(12, 14, 6.5f, 1.4f, 200, 260, LIGHT);
+    box(11, 10, 13, 20, SHADE);
+    box(3.5f, 15.5f, 20.5f, 17.5f, SHADE);
+}
+
+// Shoulders: a pair of pauldrons
+void pauldrons() {
+    oval(6.5f, 10, 5.5f, 4.5f, BODY);
+    oval(17.5f, 10, 5.5f, 4.5f, BODY);
+    arc(6.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
+    arc(17.5f, 10, 3.5f, 1.2f, 200, 300, LIGHT);
+    box(2, 12.5f, 11, 14, SHADE);
+    box(13, 12.5f, 22, 14, SHADE);
+    box(9, 15, 15, 20, SHADE);
+}
+
+// Neck: a pendant on its chain
+void pendant() {
+    arc(12, 7, 7.5f, 1.2f, 0, 180, STEEL);
+    tri(12, 22, 7, 14, 17, 14, BODY);
+    disc(12, 15.5f, 2.2f, LIGHT);
+}
+
+// Chest: a tunic
+void tunic() {
+    tri(3, 9, 8, 3, 8, 12, BODY);
+    tri(21, 9, 16, 3, 16, 12, BODY);
+    box(7, 3, 17, 21, BODY);
+    tri(9.5f, 3, 14.5f, 3, 12, 7, SHADE);
+    box(7, 12, 17, 13.5f, SHADE);
+    seg(9, 5, 9, 11, 1, LIGHT);
+}
+
+// Hands: a glove
+void glove() {
+    box(6, 10, 16, 21, BODY);
+    for (int f = 0; f < 4; ++f) box(6.2f + 2.5f * (float)f, 3.5f + (f == 0 || f == 3 ? 1.5f : 0.0f), 8.2f + 2.5f * (float)f, 11, BODY);
+    seg(16, 14, 20, 9.5f, 2.8f, BODY);
+    box(5, 18, 17, 21.5f, SHADE);
+    seg(8, 12, 8, 17, 1, LIGHT);
+}
+
+// Wrists: a bracer
+void bracer() {
+    fill(BODY, [](float x, float y) { return y >= 5 && y <= 19 && std::fabs(x - 12) <= 6.0f + (y - 5) * 0.12f; });
+    box(5, 8, 19.5f, 9.5f, SHADE);
+    box(5, 14.5f, 20, 16, SHADE);
+    seg(8, 6, 8, 18, 1.2f, LIGHT);
+}
+
+// Waist: a belt and its buckle
+void belt() {
+    box(1, 9, 23, 15, BODY);
+    box(1, 13.5f, 23, 15, SHADE);
+    box(9, 7.5f, 15, 16.5f, STEEL);
+    box(10.5f, 9.5f, 13.5f, 14.5f, SHADE);
+    seg(12, 12, 17, 12, 1, STEEL);
+}
+
+// Finger: a ring with its stone
+void ring() {
+    arc(12, 14, 6.5f, 2.6f, 0, 360, BODY);
+    arc(12, 14, 6.5f, 1.0f, 190, 260, LIGHT);
+    disc(12, 6.5f, 3.2f, GLOW);
+    disc(11.2f, 5.8f, 1.0f, LIGHT);
+}
+
+// Legs: a pair of leggings
+void leggings() {
+    box(6, 2, 18, 7, BODY);
+    fill(BODY, [](float x, float y) { return y >= 6 && y <= 22 && ((x >= 5 && x <= 11) || (x >= 13 && x <= 19)); });
+    box(6, 2, 18, 3.5f, SHADE);
+    seg(7.5f, 8, 7.5f, 20, 1, LIGHT);
+    seg(14.5f, 8, 14.5f, 20, 1, LIGHT);
+}
+
+// Feet: a boot
+void boot() {
+    box(7, 2, 14, 17, BODY);
+    fill(BODY, [](float x, float y) { return y >= 14 && y <= 21 && x >= 7 && x <= 20 - (21 - y) * 0.4f; });
+    box(6.5f, 2, 14.5f, 4, SHADE);
+    box(7, 20, 20.5f, 22, SHADE);
+    seg(9, 5, 9, 15, 1, LIGHT);
+}
+
+// Trophies: a curved fang
+void fang() {
+    fill(BODY, [](float x, float y) {
+        float dx = x - 16, dy = y - 16;
+        float d = std::sqrt(dx * dx + dy * dy);
+        return y <= 16 && d <= 13 && d >= 13 - (16 - y) * 0.45f - 1.0f && x <= 16;
+    });
+    seg(4, 15, 9, 6, 1, LIGHT);
+}
+
+// Materials: a stretched hide
+void hide() {
+    fill(BODY, [](float x, float y) {
+        float u = (x - 12) / 8.0f, v = (y - 12) / 9.5f;
+        return u * u + v * v <= 1.0f;
+    });
+    tri(2, 4, 7, 7, 5, 9, BODY);
+    tri(22, 4, 17, 7, 19, 9, BODY);
+    tri(2, 20, 7, 17, 5, 15, BODY);
+    tri(22, 20, 17, 17, 19, 15, BODY);
+    oval(10, 10, 2.5f, 3, LIGHT);
+    seg(12, 5, 12, 19, 1, SHADE);
+}
+
+// A purse with its coins
+void purse() {
+    oval(12, 15, 8, 6.5f, BODY);
+    tri(8, 10, 16, 10, 12, 13, BODY);
+    box(8, 6, 16, 9.5f, SHADE);
+    tri(7, 3, 11, 7, 9, 7, BODY);
+    tri(17, 3, 13, 7, 15, 7, BODY);
+    oval(9, 15, 2, 2.5f, LIGHT);
+    disc(19.5f, 20, 2.3f, GLOW);
+}
+
+// Staff: a crook with a gem
+void staff() {
+    seg(7, 22, 15, 5, 2.0f, WOOD);
+    arc(15.5f, 5.5f, 3.2f, 1.6f, 180, 420, WOOD);
+    disc(15.5f, 5.5f, 2.0f, BODY);
+    disc(15, 5, 0.8f, LIGHT);
+}
+
+// Herbs: a sprig of leaves
+void herbs() {
+    seg(12, 22, 12, 5, 1.3f, SHADE);
+    for (int k = 0; k < 3; ++k) {
+        float y = 7.0f + 5.0f * (float)k;
+        oval(8, y, 3.8f, 1.9f, BODY);
+        oval(16, y + 1.5f, 3.8f, 1.9f, BODY);
+        seg(6, y, 10, y, 0.6f, LIGHT);
+    }
+    oval(12, 4, 1.8f, 2.6f, BODY);
+}
+
+// Ore: a rock with veins of metal
+void ore() {
+    fill(SHADE, [](float x, float y) {
+        float u = (x - 12) / 9.5f, v = (y - 13.5f) / 7.5f;
+        return u * u + v * v <= 1.0f && y >= 7;
+    });
+    tri(6, 9, 12, 5, 16, 9, SHADE);
+    seg(6, 14, 11, 11, 1.6f, BODY);
+    seg(11, 11, 15, 16, 1.6f, BODY);
+    seg(13, 9, 18, 12, 1.4f, BODY);
+    disc(9, 17, 1.3f, LIGHT);
+}
+
+// A plain weapon: a sword
+void plain_weapon() {
+    sword(4, 20, 20, 4);
+}
+
+// A rune stone
+void rune_stone() {
+    oval(12, 12.5f, 7.5f, 9, SHADE);
+    seg(12, 6.5f, 12, 18.5f, 1.4f, LIGHT);
+    seg(12, 9, 16, 6.5f, 1.4f, LIGHT);
+    seg(12, 13, 8, 10.5f, 1.4f, LIGHT);
+}
+
+// The painters by icon number: item kinds 0-12 and 23-26, skills 13-22 and 27-41.
+void (*const painters[ICON_COUNT])() = {
+    helmet,
+    pauldrons,
+    pendant,
+    tunic,
+    glove,
+    bracer,
+    belt,
+    ring,
+    leggings,
+    boot,
+    fang,
+    hide,
+    purse,
+    potion,
+    power_shot,
+    volley,
+    jaw_trap,
+    heroic_strike,
+    charge,
+    whirlwind,
+    breath_of_life,
+    brambles,
+    wolf_spirit,
+    staff,
+    herbs,
+    ore,
+    plain_weapon,
+    fire_arrow,
+    frost_arrow,
+    twin_arrows,
+    piercing_arrow,
+    arrow_rain,
+    shield_bash,
+    war_cry,
+    cleave,
+    second_wind,
+    execution,
+    sun_wrath,
+    regeneration,
+    firefly_swarm,
+    tervanne_wrath,
+    viviane_blessing,
+};
+
+void paint_icon(int icon) {
+    if (icon >= 0 && icon < ICON_COUNT)
+        painters[icon]();
+    else
+        rune_stone();
 }
 
 // An outline grows on every empty cell touching the shape.

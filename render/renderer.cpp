@@ -14,6 +14,7 @@
 #include "render/gl_api.h"
 #include "render/gpu.h"
 #include "render/renderer_math.h"
+#include "render/render_calls.h"
 
 RenderCamera render_camera = {{0.0f, 1.8f, 6.0f}, {0.0f, 1.0f, 0.0f}, 60.0f};
 
@@ -41,6 +42,8 @@ using Clock = std::chrono::steady_clock;
 inline float ms_since(Clock::time_point t0) {
     return std::chrono::duration<float, std::milli>(Clock::now() - t0).count();
 }
+
+int quality_level();
 
 // ---- Per-frame lists ------------------------------------------------------------------
 
@@ -261,6 +264,10 @@ void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, in
     else ++stats.transparent_draws;
 }
 
+// Most instances of frustum-culled cells a group draw may carry to join two
+// visible runs.
+constexpr int MAX_BRIDGED_INSTANCES = 2048;
+
 inline float veg_layer(const Material* m) {
     return m->vegetation_kind >= 1 && m->vegetation_kind <= 5 ? (float)(m->vegetation_kind - 1) : -1.0f;
 }
@@ -327,20 +334,40 @@ void draw_pass(int mode) {
             apply_material(grp->material);
         if (coverage) glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
         float limit = mode == 0 ? 1e9f : grp->draw_distance;
-        int run_first = -1, run_count = 0;
+        // A run of visible cells goes on across cells outside the frustum:
+        // they give no pixel, so one draw replaces several with the same
+        // picture. A cell in view but beyond the draw distance ends the run,
+        // as does a long gap (its vertices would cost more than the draw
+        // saved).
+        int run_first = -1, run_count = 0, gap = 0;
         for (int c = 0; c < grp->cell_count; ++c) {
             const InstanceCell& cell = grp->cells[c];
-            bool visible = cell_visible(cell, cam_eye, limit, pass_frustum);
+            const bool in_view =
+                frustum_sphere(pass_frustum, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius);
+            const bool visible = in_view && cell_visible(cell, cam_eye, limit, pass_frustum);
             if (visible) ++stats.cells_drawn;
-            if (visible && run_first >= 0 && run_first + run_count == cell.first) {
-                run_count += cell.count;
+            const bool contiguous = run_first >= 0 && run_first + run_count + gap == cell.first;
+            if (visible && contiguous) {
+                run_count += gap + cell.count;
+                gap = 0;
                 continue;
             }
-            if (run_first >= 0) draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+            if (!in_view && contiguous && gap + cell.count <= MAX_BRIDGED_INSTANCES) {
+                gap += cell.count;
+                continue;
+            }
+            if (run_first >= 0) {
+                draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+                ++stats.group_draws;
+            }
             run_first = visible ? cell.first : -1;
             run_count = visible ? cell.count : 0;
+            gap = 0;
         }
-        if (run_first >= 0) draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+        if (run_first >= 0) {
+            draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
+            ++stats.group_draws;
+        }
         if (coverage) glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
     }
     glBindVertexArray(0);
@@ -420,7 +447,7 @@ void post_process(const Targets& t, GLuint target_fbo, int vw, int vh, float fov
     float aspect = (float)t.width / (float)t.height;
     glUniform4f(p.u[U_PROJ], th * aspect, th, CAMERA_NEAR, CAMERA_FAR);
     glUniform2f(p.u[U_TEXEL], 1.0f / (float)t.width, 1.0f / (float)t.height);
-    glUniform1f(p.u[U_AO], atmosphere.ao);
+    glUniform1f(p.u[U_AO], render_quality_settings(quality_level()).ambient_occlusion ? atmosphere.ao : 0.0f);
     glUniform1f(p.u[U_EXPO], atmosphere.exposure);
     glUniform1f(p.u[U_SAT], atmosphere.saturation);
     glUniform1f(p.u[U_CONTRASTE], atmosphere.contrast);
@@ -445,11 +472,36 @@ void clear_lists() {
 int render_width() { return plat_input.client_width > 1 ? plat_input.client_width : 1; }
 int render_height() { return plat_input.client_height > 1 ? plat_input.client_height : 1; }
 
-float scene_scale = 1.0f;  // tests only
+// What a test asked for (0: the game's own choice).
+float economy_scale = 1.0f;
+int economy_shadow = 0, economy_samples = 0;
+float scene_scale = 1.0f;
 int scene_side(int window_side) {
     if (scene_scale >= 1.0f) return window_side;
     const int side = (int)((float)window_side * scene_scale + 0.5f);
     return side > 16 ? side : 16;
+}
+
+int quality_level() {
+    const int q = render_calls.quality_level();
+    return q < 0 ? 0 : (q > 2 ? 2 : q);
+}
+
+// The quality option and a test's economy choose the shadow map, the samples
+// per pixel and the scene's share of the window; the targets and the shadow
+// map follow at the frame that uses them.
+void apply_quality() {
+    const QualitySettings& qs = render_quality_settings(quality_level());
+    int shadow = economy_shadow > 0 ? economy_shadow : SHADOW_MAP_SIZE;
+    if (shadow > qs.shadow_map_size) shadow = qs.shadow_map_size;
+    int samples = economy_samples;
+    if (qs.max_samples > 0 && (samples == 0 || samples > qs.max_samples)) samples = qs.max_samples;
+    gpu_shadow_size = shadow;
+    scene_scale = economy_scale < qs.scene_scale ? economy_scale : qs.scene_scale;
+    if (samples != gpu_samples_cap) {
+        gpu_samples_cap = samples;
+        if (gpu_max_samples > 0) gpu_choose_sample_count();
+    }
 }
 
 }  // namespace
@@ -529,8 +581,9 @@ void render_frame() {
         clear_lists();
         return;
     }
-    // The scene may be drawn smaller than the window (tests only): the
-    // post-process stretches it, the interface stays sharp.
+    // The scene may be drawn smaller than the window: the post-process
+    // stretches it, the interface stays sharp.
+    apply_quality();
     const int w = scene_side(render_width()), h = scene_side(render_height());
     gpu_fit_shadow_map();
     if (main_targets.fbo_ms == 0 || main_targets.width != w || main_targets.height != h ||
@@ -542,8 +595,10 @@ void render_frame() {
     const Clock::time_point prepare_start = Clock::now();
     prepare_draw_list();
     stats.prepare_ms = ms_since(prepare_start);
+    gpu_timing_frame_start();
 
     // Shadow pass.
+    gpu_pass_begin(GPU_PASS_SHADOW);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_shadow);
     glViewport(0, 0, gpu_shadow_size, gpu_shadow_size);
     glDepthMask(GL_TRUE);
@@ -563,7 +618,8 @@ void render_frame() {
     draw_pass(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
 
-    // Scene.
+    // Scene (its clear counts with the sky).
+    gpu_pass_begin(GPU_PASS_SKY);
     glBindFramebuffer(GL_FRAMEBUFFER, main_targets.fbo_ms);
     glViewport(0, 0, w, h);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -593,6 +649,7 @@ void render_frame() {
     }
 
     // Opaque.
+    gpu_pass_begin(GPU_PASS_OPAQUE);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);
@@ -601,6 +658,7 @@ void render_frame() {
     draw_pass(1);
 
     // Transparent.
+    gpu_pass_begin(GPU_PASS_TRANSPARENT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDepthMask(GL_FALSE);
@@ -610,13 +668,16 @@ void render_frame() {
     glDisable(GL_CULL_FACE);
 
     // Resolve: colour, then depth.
+    gpu_pass_begin(GPU_PASS_RESOLVE);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, main_targets.fbo_ms);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, main_targets.fbo_resolve);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
 
+    gpu_pass_begin(GPU_PASS_POST);
     post_process(main_targets, plat_window_framebuffer(), plat_input.client_width,
                  plat_input.client_height, render_camera.fov_degrees, false);
+    gpu_pass_end();
     stats.frame_ms = ms_since(frame_start);
 }
 
@@ -626,6 +687,7 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
         return;
     }
     int w = width < 16 ? 16 : width, h = height < 16 ? 16 : height;
+    apply_quality();
     // Submitters that follow cull with sphere_in_frustum against the main
     // view, not against the portrait camera.
     const Frustum main_frustum = pass_frustum;
@@ -686,10 +748,22 @@ const DrawItem* render_draw_list() { return draws; }
 int render_sample_count() { return gpu_sample_count; }
 
 void render_set_test_economy(int shadow_map_size, int max_samples, float scene_scale_) {
-    scene_scale = scene_scale_ > 0.0f && scene_scale_ < 1.0f ? scene_scale_ : 1.0f;
-    gpu_shadow_size = shadow_map_size > 0 ? shadow_map_size : SHADOW_MAP_SIZE;
-    gpu_samples_cap = max_samples > 0 ? max_samples : 0;
+    economy_scale = scene_scale_ > 0.0f && scene_scale_ < 1.0f ? scene_scale_ : 1.0f;
+    economy_shadow = shadow_map_size > 0 ? shadow_map_size : 0;
+    economy_samples = max_samples > 0 ? max_samples : 0;
     // After start-up the choice is made again from the driver's limit; the
     // shadow map and the targets follow at the next frame.
+    apply_quality();
     if (gpu_max_samples > 0) gpu_choose_sample_count();
+}
+
+const QualitySettings& render_quality_settings(int quality) {
+    // "moyenne" and "haute" differ only by the ambient occlusion the world
+    // asks for; "basse" gives up what the software renderer pays most for.
+    static const QualitySettings table[3] = {
+        {LOW_SHADOW_MAP_SIZE, 1, 1.0f, false},
+        {SHADOW_MAP_SIZE, 0, 1.0f, true},
+        {SHADOW_MAP_SIZE, 0, 1.0f, true},
+    };
+    return table[quality < 0 ? 0 : (quality > 2 ? 2 : quality)];
 }

@@ -96,6 +96,7 @@ struct RenderStats {
     int opaque_draws;
     int transparent_draws;
     int cells_drawn;      // group cells that passed culling (all passes)
+    int group_draws;      // draws of instance groups (all passes)
     float prepare_ms;     // processor time of sorting and uploading the draw list
     float frame_ms;       // processor time of the whole render_frame call
 };
@@ -104,6 +105,50 @@ int render_draw_count();
 int render_group_count();
 const DrawItem* render_draw_list();  // in submission order until render_frame sorts it
 int render_sample_count();           // chosen multisample count (1..4)
+
+// ---- GPU time per pass ---------------------------------------------------------------
+// Timer queries around each pass, read back GPU_TIMING_LAG frames later and
+// only once the driver has them, so the processor never waits. Off by default.
+enum GpuPass {
+    GPU_PASS_SHADOW,
+    GPU_PASS_SKY,
+    GPU_PASS_OPAQUE,
+    GPU_PASS_TRANSPARENT,
+    GPU_PASS_RESOLVE,
+    GPU_PASS_POST,
+    GPU_PASS_INTERFACE,
+    GPU_PASS_COUNT
+};
+constexpr int GPU_TIMING_LAG = 3;
+struct GpuPassTimes {
+    double ms[GPU_PASS_COUNT];
+    int frames;  // frames summed in ms (1 for the last frame read back)
+};
+const char* gpu_pass_name(int pass);  // French name used in the log and the benchmarks
+void render_gpu_timing(bool on);
+bool render_gpu_timing_on();  // on and supported by the driver
+// Logs the average of each pass every `seconds` of the clock (0: never); turns
+// the timing on when positive.
+void render_gpu_log_every(double seconds);
+const GpuPassTimes& render_gpu_last();    // the last frame read back
+const GpuPassTimes& render_gpu_totals();  // summed since the last reset or log line
+void render_gpu_reset_totals();
+// Waits for the GPU and reads every frame still pending (benchmarks and tests).
+void render_gpu_collect();
+// Used by the renderer and the interface batch.
+void gpu_timing_frame_start();
+void gpu_pass_begin(int pass);
+void gpu_pass_end();
+
+// ---- Graphics quality ("qualite": 0 basse, 1 moyenne, 2 haute) ------------------------
+constexpr int LOW_SHADOW_MAP_SIZE = 2048;
+struct QualitySettings {
+    int shadow_map_size;     // largest side of the shadow map
+    int max_samples;         // most samples per pixel, 0 for the driver's choice
+    float scene_scale;       // the 3D scene's share of the window's side
+    bool ambient_occlusion;  // the world's ambient occlusion is applied
+};
+const QualitySettings& render_quality_settings(int quality);
 
 // ---- Cheaper frames for tests ---------------------------------------------------------
 // Scripted scenes whose pictures no reference compares may draw with a smaller

@@ -133,6 +133,7 @@ void ui_flush() {
         const uint8_t* pixels = font_atlas_pixels();
         if (pixels) gpu_font_atlas_upload(pixels);
     }
+    gpu_pass_begin(GPU_PASS_INTERFACE);
     const int w = plat_input.client_width, h = plat_input.client_height;
     glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
     glViewport(0, 0, w, h);
@@ -159,6 +160,7 @@ void ui_flush() {
         glBindVertexArray(0);
     }
     glDisable(GL_BLEND);
+    gpu_pass_end();
 }
 
 int ui_batch_count() { return batch_count; }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/audio_out.h"
-#include "platform/frame_steps.h"
 #include "platform/platform.h"
 #include "sound/sound_internal.h"
 

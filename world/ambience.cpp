@@ -1,9 +1,10 @@
 // The world ambience step (fire flicker, creature top-up timers), the zone
 // banner, and the per-frame fire flames.
+#include "world/ambience.h"
+
 #include <cmath>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -12,7 +13,7 @@
 #include "world/terrain.h"
 #include "world/villagers.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "world/population.h"
 
 namespace {
 

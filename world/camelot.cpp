@@ -15,7 +15,6 @@
 #include "world/settlement_kit.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_later.h"
 
 const CamelotStreet camelot_streets[CAMELOT_STREET_COUNT] = {
     {-134, 0, 27, 0, 5.0f},     // west gate to the castle

@@ -1,7 +1,7 @@
 #pragma once
 // Camelot: the town's local frame, its districts and streets, the house lots,
 // the workshops of the artisans' quarter and the torches. camelot_build
-// (world_later.h) builds it all into the world batches and obstacles.
+// builds it all into the world batches and obstacles.
 //
 // Local frame: world = (540 + lx, y, 180 + lz); the town stands on the flat
 // of the levelled square, at camelot_base_height().
@@ -72,3 +72,10 @@ CamelotPlan camelot_plan_at(float lx, float lz);
 
 // Timber framing of a wall face of width w: how many equal panels (at least one).
 int timber_panel_count(float width);
+
+void camelot_build();     // walls, houses, castle, market, torches
+// The town plan's colour for the map image at (x, z), when it applies there.
+bool camelot_map_colour(float x, float z, Vec3* rgb);
+// Camelot's torches and the hamlet's and wild sites' fires become lights here,
+// in that order, between the cave torches and the last light.
+void settlements_submit_lights(Vec3 eye, float flicker);

@@ -14,7 +14,7 @@
 #include "render/renderer.h"
 #include "world/catacombs.h"
 #include "world/mesh.h"
-#include "world/world_later.h"
+#include "world/world_calls.h"
 
 namespace {
 
@@ -612,7 +612,7 @@ void fill_dungeon_atmosphere() {
     a.saturation = 0.95f;
     a.contrast = 1.06f;
     a.exposure = 1.15f;
-    a.ao = world_quality_level() == 2 ? 0.85f : 0.0f;
+    a.ao = world_calls.quality_level() == 2 ? 0.85f : 0.0f;
     a.shadow_focus = {player.pos_x, player.pos_y, player.pos_z};
     a.time = (float)game_clock;
 }

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "common/rng.h"
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
@@ -17,10 +16,11 @@
 #include "render/hud.h"
 #include "render/ui.h"
 #include "sound/sound.h"
-#include "world/catacomb_later.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "world/world_calls.h"
+#include "play/items.h"
+#include "world/population.h"
 
 namespace {
 
@@ -249,7 +249,7 @@ void catacombs_leave() {
     snd_play(26, 1.0f);
     hud_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
-    character_save_current();
+    world_calls.save_character();
 }
 
 void catacombs_boss_defeated() {

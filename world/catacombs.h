@@ -103,3 +103,9 @@ constexpr float CATACOMB_PORTAL_X = 1048.0f, CATACOMB_PORTAL_Z = 1.05f;
 constexpr float CATACOMB_PASSAGE_X = 1048.0f, CATACOMB_PASSAGE_Z = 82.0f;
 constexpr float CATACOMB_CHEST_X = 1048.0f, CATACOMB_CHEST_Z = 48.0f;
 constexpr float CATACOMB_VESTIBULE_X = 1048.0f, CATACOMB_VESTIBULE_Z = 5.6f;
+
+void catacombs_update(float dt);
+void catacombs_submit();
+void catacombs_build();
+// The crypt's lord has fallen (the passage opens, the log and the sound).
+void catacombs_boss_defeated();

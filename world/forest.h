@@ -30,7 +30,7 @@ struct TreePlacement {
 // HSV (hue in turns) to RGB.
 Vec3 hsv_to_rgb(float h, float s, float v);
 
-// Steps 3 and 4 of the build: appends the trees of both zones, drawing from
+// Appends the trees of both zones, drawing from
 // the world generator, and adds one obstacle per tree.
 void forest_place(Rng& world_rng, std::vector<TreePlacement>& out);
 

@@ -30,7 +30,7 @@ struct GroundCoverPlacement {
 // True where a plant may not stand: on a path, in water, deep in the second
 // zone, or where vegetation_free says no.
 bool ground_cover_blocked(float x, float z);
-// Step 5 of the build: 190 000 candidates from the world generator.
+// 190 000 candidates from the world generator.
 void ground_cover_place(Rng& world_rng, std::vector<GroundCoverPlacement>& out);
 // The card mesh of one kind (object space, foot at the origin).
 MeshBuilder ground_cover_model(int kind);

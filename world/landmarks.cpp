@@ -12,7 +12,6 @@
 #include "world/settlement_kit.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_later.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The hamlet of Gué-Fleuri, the wild sites and the archery butts by the
-// first clearing. landmarks_build (world_later.h) builds them into the world
+// first clearing. landmarks_build builds them into the world
 // batches, the obstacles and the fire list.
 #include "common/mathx.h"
 
@@ -25,3 +25,5 @@ struct PracticeScore {
     bool bullseye;
 };
 PracticeScore practice_score(float distance_from_centre);
+
+void landmarks_build();   // the hamlet and the named wild sites

@@ -12,7 +12,7 @@
 #include "world/terrain_fast.h"
 #include "world/terrain_paint.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "world/camelot.h"
 
 namespace {
 

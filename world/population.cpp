@@ -10,7 +10,6 @@
 #include "play/player.h"
 #include "world/ambience_rules.h"
 #include "world/terrain.h"
-#include "world/world_later.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-// Scattered props and the small landmarks of both zones (step 6 of the build,
-// before Camelot and the hamlet).
+// Scattered props and the small landmarks of both zones (built before Camelot
+// and the hamlet).
 #include "common/rng.h"
 
 struct PropsReport {

@@ -41,7 +41,7 @@ TerrainZTerms terrain_z_terms(float z) {
 }
 
 float terrain_base_terms(float x, float z, const TerrainXTerms& xt, const TerrainZTerms& zt) {
-    if (x > 950.0f) return 0.0f;
+    if (in_catacombs(x)) return 0.0f;
 
     // Rolling hills.
     float h = 2.4f * xt.s1 * zt.c1 + 1.3f * xt.s2 * zt.s2 + 0.6f * xt.s3 * zt.c3 + 0.35f * xt.s4 * zt.c4;
@@ -80,7 +80,7 @@ float terrain_base_terms(float x, float z, const TerrainXTerms& xt, const Terrai
 }
 
 float terrain_base(float x, float z) {
-    if (x > 950.0f) return 0.0f;
+    if (in_catacombs(x)) return 0.0f;
     return terrain_base_terms(x, z, terrain_x_terms(x), terrain_z_terms(z));
 }
 
@@ -95,7 +95,7 @@ float ground_height_terms(float x, float z, const TerrainXTerms& xt, const Terra
 }
 
 float ground_height(float x, float z) {
-    if (x > 950.0f) return ground_height_terms(x, z, TerrainXTerms{}, TerrainZTerms{});
+    if (in_catacombs(x)) return ground_height_terms(x, z, TerrainXTerms{}, TerrainZTerms{});
     return ground_height_terms(x, z, terrain_x_terms(x), terrain_z_terms(z));
 }
 

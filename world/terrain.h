@@ -11,6 +11,11 @@
 
 #include "common/mathx.h"
 
+// Beyond this x a point is in the catacombs, not in the landscape: the one
+// answer to "which world is it in" for the player, creatures and missiles.
+constexpr float CATACOMB_X = 950.0f;
+inline bool in_catacombs(float x) { return x > CATACOMB_X; }
+
 // ---- Heights and zones -------------------------------------------------------
 float terrain_base(float x, float z);        // landscape before levelling
 float ground_height(float x, float z);       // walkable ground, levelled around Camelot

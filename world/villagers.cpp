@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "play/player.h"
 #include "play/player_pose.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The 32 townsfolk of Camelot: who they are, where they stand or walk, and
-// their figures. villagers_build (frame_steps.h) makes the figures (needs GL);
+// their figures. villagers_build makes the figures (needs GL);
 // the state alone can be reset without them.
 #include <cstdint>
 
@@ -68,3 +68,5 @@ int villager_nearest(Vec3 p, float reach);
 
 // Whether figures were built (GL); the step runs either way.
 bool villagers_have_figures();
+
+void villagers_build();

@@ -6,17 +6,18 @@
 
 #include "common/mathx.h"
 
-// Start-up (frame_steps.h): world_build() = world_generate() + GPU uploads and
-// the start-up content of other subsystems. world_generate() is the CPU part
-// alone (terrain, forests, ground cover, props, map image) and needs no GL
-// context; it resets and rebuilds everything it owns, obstacles included.
+// Start-up: world_build() = world_generate() + GPU uploads and the start-up
+// content of other subsystems. world_generate() is the CPU part alone
+// (terrain, forests, ground cover, props, map image) and needs no GL context;
+// it resets and rebuilds everything it owns, obstacles included.
 void world_generate();
+void world_build();
 
 // ---- Fires ------------------------------------------------------------------
 // A flame drawn flickering each frame; landmark builders add their camp fires
 // here. world_submit lists the lights of its own camps and cave torches;
 // those of Camelot, the hamlet and the wild sites are listed by
-// settlements_submit_lights (world_later.h).
+// settlements_submit_lights (world/camelot.h).
 void world_add_fire(Vec3 position, float size);
 int world_fire_count();
 // The flicker value of this frame (2.6 + 0.4 sin 13t + 0.3 sin 7.3t).
@@ -67,3 +68,7 @@ void zone_banner_reset();
 // The atmosphere record for a camera at camera_z: forest values, blended
 // toward the second zone's gloom south of z = -320.
 void fill_atmosphere(float camera_z);
+
+void world_ground_start();          // the world's CPU part on a worker, ahead of world_build
+void world_ground_wait();
+void world_submit();

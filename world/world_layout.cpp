@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "render/renderer.h"
 #include "world/forest.h"
@@ -18,7 +17,11 @@
 #include "world/terrain_paint.h"
 #include "world/vegetation_images.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "world/world_calls.h"
+#include "world/camelot.h"
+#include "world/catacombs.h"
+#include "world/landmarks.h"
+#include "world/population.h"
 
 // Defined beside the ambience step and the map painter.
 void world_fires_clear();
@@ -73,7 +76,7 @@ void release_cpu_state() {
     world_fires_clear();
 }
 
-// Steps 1 and 3-6 of the build (the parts this module owns), all on the CPU.
+// The parts of the build this module owns, all on the CPU.
 void generate_ground() {
     release_cpu_state();
     report = WorldBuildReport{};
@@ -221,7 +224,7 @@ void upload_everything() {
         groups.push_back(instance_group_build(mesh, mat, inst.data(), (int)inst.size()));
     }
 
-    // Step 7: the batch materials, and every batch that received something.
+    // The batch materials, and every batch that received something.
     create_batch_materials();
     for (int i = 0; i < WORLD_BATCH_COUNT; ++i) {
         world_batch_meshes[i] = world_batches[i].index_count > 0 ? mesh_upload(&world_batches[i]) : nullptr;
@@ -272,7 +275,7 @@ void fill_atmosphere(float camera_z) {
     a.saturation = 1.03f;
     a.contrast = 1.04f;
     a.exposure = 1.0f;
-    a.ao = world_quality_level() == 2 ? 0.85f : 0.0f;
+    a.ao = world_calls.quality_level() == 2 ? 0.85f : 0.0f;
     float s = sstep((320.0f + camera_z) / -220.0f);
     if (s > 0.0f) {
         a.sun_colour = {1.0f - 0.154f * s, 0.91f - 0.077f * s, 0.76f - 0.014f * s};

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
@@ -26,7 +25,6 @@
 #include "world/terrain.h"
 #include "world/villagers.h"
 #include "world/world.h"
-#include "world/world_later.h"
 
 namespace {
 
@@ -352,7 +350,7 @@ TEST_F(Town, WalkFromTheSpawnThroughTheWestGateToTheMarketAndTheCastleCourt) {
     bindings_reset();
     paused = 0;
     player_reset_new();
-    hud_title_overlay = 0;
+    title_overlay = 0;
 
     // Local waypoints: down street 0, out of the gate, back to the market,
     // then through the castle gate into the court.

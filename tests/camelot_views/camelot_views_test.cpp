@@ -13,21 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "world/villagers.h"
-#include "world/world_later.h"
 #include "world/world.h"
+#include "world/ambience.h"
 
 namespace {
 
@@ -47,7 +45,7 @@ protected:
         plat_input.client_height = H;
         bindings_reset();
         player_reset_new();
-        hud_title_overlay = 0;
+        title_overlay = 0;
     }
 };
 

@@ -3,7 +3,6 @@
 // GL context are built once), and a player put where a test needs him.
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -24,7 +23,7 @@ inline bool catacomb_game() {
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
-        hud_title_overlay = 0;
+        title_overlay = 0;
     }
     return state == 1;
 }
@@ -34,7 +33,7 @@ inline void surface_player_at(float x, float z, int level) {
     if (underground) catacombs_leave();
     if (hud_dialog_state().open) hud_dialog_close();
     player_reset_new();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     player.level = level;
     player.pos_x = x;
     player.pos_z = z;

@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "tests/catacombs/catacomb_game.h"
-#include "world/catacomb_later.h"
 #include "world/population.h"
-#include "world/world_later.h"
+#include "play/items.h"
 
 // The bag lands with the items; here it is a switch and a record.
 static bool bag_has_room = true;

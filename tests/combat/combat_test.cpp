@@ -14,7 +14,6 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "world/terrain.h"

@@ -3,7 +3,6 @@
 // species templates and the GL context are built once.
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -22,7 +21,7 @@ inline bool creature_game() {
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
-        hud_title_overlay = 0;
+        title_overlay = 0;
     }
     return state == 1;
 }
@@ -31,7 +30,7 @@ inline bool creature_game() {
 inline void clean_table_with_player_at(float x, float z) {
     creatures_reset();
     player_reset_new();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     underground = 0;
     player.pos_x = x;
     player.pos_z = z;

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "tests/creatures/creature_game.h"
-#include "play/player_later.h"
 #include "play/player_move.h"
 #include "play/targeting.h"
 #include "render/renderer.h"
@@ -14,7 +13,7 @@
 #include "world/population.h"
 #include "world/species_models.h"
 #include "world/catacombs.h"
-#include "world/world_later.h"
+#include "play/creatures.h"
 
 namespace {
 
@@ -322,7 +321,7 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     clean_table_with_player_at(here.x, here.z);
     player.pos_y = 0.0f;
     underground = 1;
-    ASSERT_FALSE(player_catacomb_line_clear(there + Vec3{0, 1.5f, 0}, here + Vec3{0, 1.4f, 0}));
+    ASSERT_FALSE(catacomb_line_clear(there + Vec3{0, 1.5f, 0}, here + Vec3{0, 1.4f, 0}));
     Creature* z = spawn_creature(SP_SKELETON, there, there);
     ASSERT_NE(z, nullptr);
     ASSERT_EQ(z->world, 1);
@@ -415,7 +414,7 @@ TEST(CreatureBehaviour, NoBlowThroughACatacombWall) {
     player.pos_y = 0.0f;
     underground = 1;
     Vec3 beyond = {here.x, 0.0f, wall_z + 1.45f};
-    ASSERT_TRUE(player_catacomb_solid({here.x, 1.0f, wall_z + 0.5f}));
+    ASSERT_TRUE(catacomb_solid({here.x, 1.0f, wall_z + 0.5f}));
     Creature* z = spawn_creature(SP_SKELETON, beyond, beyond);
     ASSERT_NE(z, nullptr);
     ASSERT_LT(std::hypot(z->pos.x - player.pos_x, z->pos.z - player.pos_z), 1.9f);  // within its reach

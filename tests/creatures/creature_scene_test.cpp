@@ -11,11 +11,12 @@
 
 #include "tests/creatures/creature_game.h"
 #include "play/bindings.h"
-#include "play/player_later.h"
 #include "render/renderer.h"
 #include "world/species_models.h"
 #include "world/world.h"
-#include "world/world_later.h"
+#include "play/creatures.h"
+#include "play/targeting.h"
+#include "world/population.h"
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Counting allocations: every C and C++ allocation of the process goes

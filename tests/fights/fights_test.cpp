@@ -15,7 +15,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -23,7 +22,6 @@
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "world/ambience_rules.h"

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"

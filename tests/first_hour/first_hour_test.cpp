@@ -16,13 +16,13 @@
 #include <string>
 
 #include "content/professions.h"
-#include "content/professions_screen.h"
+#include "ui/professions_screen.h"
 #include "content/quests.h"
 #include "persist/characters.h"
 #include "persist/options.h"
 #include "play/combat.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"
@@ -222,7 +222,7 @@ void play_her_file_under_wine() {
 TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     clear_game_files();
     ASSERT_TRUE(first_hour_game());
-    hud_title_overlay = 0;
+    title_overlay = 0;
     const float S = FH_H / 1080.0f;  // the screens' scale
 
     // ---- No file at all: the creation screen. The archer's card, "Suivant".

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/layer_calls.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "render/font_atlas.h"
@@ -41,6 +42,8 @@ void count_action() { ++action_runs; }
 class Hud : public ::testing::Test {
   protected:
     void SetUp() override {
+        // The pause menu's buttons open the real screens.
+        game_connect_layers();
         std::memset(&plat_input, 0, sizeof plat_input);
         plat_input.client_width = 1920;
         plat_input.client_height = 1080;
@@ -48,7 +51,7 @@ class Hud : public ::testing::Test {
         underground = 0;
         character_creation_open = character_select_open = character_sheet_open = 0;
         hud_reset();
-        hud_title_overlay = 0;
+        title_overlay = 0;
         ui_batch_clear();
         action_runs = 0;
         // Looking down -z from 1.7 m, 60 degrees vertical.
@@ -485,7 +488,7 @@ int first_quad(Vec4 colour) {
 }  // namespace
 
 TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
-    hud_title_overlay = 1;
+    title_overlay = 1;
     hud_hit_flash();
     const char* line[1] = {"Tuer 3 loups"};
     hud_tracker_set(0, "Le loup gris", line, 1, false);
@@ -628,7 +631,7 @@ TEST_F(Hud, QuestTrackerCentresShortColumnsAndCutsTallOnesToFirstLines) {
     EXPECT_NEAR(column_top(), 430, 1e-3);
     // Two short entries fit with all their lines.
     hud_reset();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     hud_tracker_set(0, "Quête", four, 4, false);
     hud_tracker_set(1, "Quête", four, 2, false);
     ui_batch_clear();
@@ -685,7 +688,7 @@ TEST_F(Hud, TitleOverlayNamesTheCharactersClass) {
     const int saved_class = hud_player.player_class;
     for (int cls = 0; cls < 3; ++cls) {
         hud_player.player_class = cls;
-        hud_title_overlay = 1;
+        title_overlay = 1;
         ui_batch_clear();
         hud_draw();
         std::string text = drawn_text(HUD_PARCHMENT);

@@ -15,7 +15,6 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/catacomb_later.h"
 #include "world/terrain.h"
 
 namespace {

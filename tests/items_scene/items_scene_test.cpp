@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"
@@ -40,7 +39,7 @@ bool game() {
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
-        hud_title_overlay = 0;
+        title_overlay = 0;
     }
     return state == 1;
 }
@@ -123,7 +122,7 @@ void fresh_character() {
     equipment_apply();
     shop_forget();
     bindings_reset();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     hud_message("", 0.0f);
     main_loop_set_draw_interval(100000);
 }

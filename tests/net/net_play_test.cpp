@@ -113,7 +113,7 @@ int run_game(bool first) {
     main_loop_set_draw_interval(25);
     player_reset_new();
     bindings_reset();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     snprintf(player.name, sizeof player.name, "%s", first ? "Arthur" : "Guenièvre");
     player.player_class = first ? CLASS_WARRIOR : CLASS_ARCHER;
     player_look = first ? AppearanceChoice{0, 1, 0, 2, 0, 1} : AppearanceChoice{1, 0, 1, 4, 2, 0};

@@ -21,13 +21,13 @@
 #include "platform/sdl/sdl_backend.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/player.h"
 #include "play/quest_state.h"
 #include "render/hud.h"
-#include "render/maps.h"
+#include "ui/maps.h"
 #include "render/ui_focus.h"
 #include "tests/support/scene_economy.h"
 #include "world/terrain.h"
@@ -202,8 +202,8 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     press(PAD_A);
     ASSERT_FALSE(character_creation_open);
     EXPECT_STREQ(player.name, "Enide");
-    if (hud_title_overlay) press(PAD_A);
-    EXPECT_FALSE(hud_title_overlay);
+    if (title_overlay) press(PAD_A);
+    EXPECT_FALSE(title_overlay);
 
     // ---- The left stick walks, at the speed of its push. Play needs no
     // picture: frames are drawn again for the screens.

@@ -12,7 +12,6 @@
 #include "persist_support.h"
 #include "platform/main_loop.h"
 #include "play/combat.h"
-#include "play/combat_later.h"
 #include "play/items.h"
 #include "play/player.h"
 #include "play/skills.h"

@@ -31,6 +31,22 @@ TEST(OptionsFile, RangesDefaultsAndRefusedKeys) {
     EXPECT_TRUE(options_key_bindable(0x39));
 }
 
+// "mesures_gpu 1" asks for the GPU times in the log; players' files never
+// carry the line, and a file with it keeps it.
+TEST(OptionsFile, GpuTimingLineIsReadAndKeptOnlyWhileOn) {
+    options_defaults();
+    char text[OPTIONS_FILE_SIZE];
+    ASSERT_GT(options_build_text(text, sizeof text), 0);
+    EXPECT_EQ(std::string(text).find("mesures_gpu"), std::string::npos);
+    options_parse("qualite 1\r\nmesures_gpu 7\r\n");
+    EXPECT_EQ(options.gpu_timing, 1);
+    ASSERT_GT(options_build_text(text, sizeof text), 0);
+    EXPECT_NE(std::string(text).find("\r\nmesures_gpu 1\r\n"), std::string::npos) << text;
+    options_parse("mesures_gpu 0\r\n");
+    EXPECT_EQ(options.gpu_timing, 0);
+    options_defaults();
+}
+
 TEST(OptionsFile, MissingFileRoundTripAndLongFile) {
     put_file("tervanne-options.txt", "");
     bindings[BIND_JUMP] = 3;

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -22,6 +21,7 @@
 #include "world/model.h"
 #include "world/species_models.h"
 #include "world/terrain.h"
+#include "world/world.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
         top = std::fmax(top, now.y - ground);
         ASSERT_LT(player_obstacle_overlap(), 0.02f) << "inside an obstacle at frame " << f;
         if (f == 2) {
-            EXPECT_EQ(hud_title_overlay, 0);
+            EXPECT_EQ(title_overlay, 0);
             EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
         }
         if (f == 59) {

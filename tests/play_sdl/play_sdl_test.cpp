@@ -71,7 +71,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
         }
         game_frame();
         if (f == 0) {
-            EXPECT_EQ(hud_title_overlay, 0);
+            EXPECT_EQ(title_overlay, 0);
             EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
         }
         float ground = ground_height(player.pos_x, player.pos_z);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 
 TEST(PlayerHud, ViewFollowsThePlayerRecord) {

@@ -3,7 +3,7 @@
 // view, the zone click and the way back; pictures of each.
 #include <gtest/gtest.h>
 
-#include "render/maps.h"
+#include "ui/maps.h"
 #include "tests/professions/professions_game.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "content/professions.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -30,7 +29,7 @@ inline bool professions_game() {
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
-        hud_title_overlay = 0;
+        title_overlay = 0;
     }
     return state == 1;
 }
@@ -56,7 +55,7 @@ inline void fresh_player_at(float x, float z) {
     inventory_clear();
     hud_windows = HudWindows{};
     character_sheet_open = 0;
-    hud_title_overlay = 0;
+    title_overlay = 0;
     paused = 0;
     bindings_reset();
     player.pos_x = x;

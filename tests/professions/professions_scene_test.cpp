@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "content/professions_screen.h"
+#include "ui/professions_screen.h"
 #include "content/quests.h"
 #include "play/combat.h"
 #include "play/loot.h"

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -22,6 +21,7 @@
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
 #include "world/villagers.h"
+#include "content/quests.h"
 
 int quest_journal_selected();
 
@@ -37,7 +37,7 @@ bool quest_game() {
         scene_economy();
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
         character_creation_open = 0;  // no character file here: straight into play
-        hud_title_overlay = 0;
+        title_overlay = 0;
         bindings_reset();
         // Frames are drawn only for the pictures: the software renderer is slow.
         main_loop_set_draw_interval(100000);
@@ -109,7 +109,7 @@ void key(int binding) {
 void stand_before(Vec3 who, float facing, float distance, int level) {
     close_dialog();
     player_reset_new();
-    hud_title_overlay = 0;
+    title_overlay = 0;
     player.level = level;
     player.max_health = player.health = 1e6f;
     player.pos_x = who.x + distance * std::sin(facing);

@@ -11,13 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "persist/options.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/gl_api.h"
 #include "render/gpu.h"
+#include "render/render_calls.h"
 #include "render/renderer.h"
 #include "render/renderer_math.h"
 #include "render/shaders.h"
+#include "render/ui.h"
 #include "world/mesh.h"
 #include "world/vegetation_images.h"
 
@@ -252,9 +255,24 @@ TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
     EXPECT_LE(render_stats().opaque_draws, 2);
     EXPECT_GE(render_stats().opaque_draws, 1);
     EXPECT_LT(render_stats().cells_drawn, g3->cell_count);
+
+    // Visible cells joined across cells outside the view are one draw (those
+    // cells give no pixel); a cell in view beyond the draw distance is never
+    // drawn.
+    many.clear();
+    for (float z : {8.0f, 56.0f})
+        for (int k = -2; k <= 2; ++k) many.push_back({mat4_translate({24.0f + 48.0f * k, 1, z}), {1, 1, 1}, 1});
+    many.push_back({mat4_translate({24.0f, 1, 200.0f}), {1, 1, 1}, 1});
+    InstanceGroup* g4 = instance_group_build(small, &m, many.data(), (int)many.size());
+    render_camera = {{24, 1, -40}, {24, 1, 72}, 20.0f};
+    render_begin_frame();
+    render_add_group(g4);
+    render_frame();
+    EXPECT_EQ(render_stats().cells_drawn, 2);
+    EXPECT_EQ(render_stats().opaque_draws, 1);
     render_begin_frame();
     // Groups live for the whole run in the game; a test gives its own back.
-    for (InstanceGroup* g : {g1, g2, g3}) {
+    for (InstanceGroup* g : {g1, g2, g3, g4}) {
         glDeleteBuffers(1, &g->instance_buffer);
         std::free(g->cells);
         std::free(g);
@@ -390,4 +408,81 @@ TEST_F(Gpu, StartupWithoutRoomForThePaintingGoesOn) {
     EXPECT_EQ(count_of(read_log(), "Mémoire insuffisante : motifs et images de végétation non peints."), 1);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     gpu_init();  // painted again for the tests that follow
+}
+
+// Timer queries: a frame's pass times come back only some frames later (the
+// processor never waits for them), every pass is measured, nothing is asked
+// of the driver while the timing is off, and the log gets one average line
+// per period of the clock.
+TEST_F(Gpu, PassTimesComeBackLaterAndAreLoggedOncePerPeriod) {
+    GpuMesh* box = upload(shape_box({1, 1, 1}));
+    Material m;
+    material_init(&m, {0.7f, 0.6f, 0.5f});
+    auto frame = [&] {
+        plat_pump();
+        render_begin_frame();
+        render_add(box, &m, mat4_translate({0, 1, 0}), {1, 1, 1});
+        render_frame();
+        ui_rect(4, 4, 20, 20, {1, 1, 1, 1});
+        ui_flush();
+    };
+    render_gpu_timing(false);
+    frame();
+    render_gpu_collect();
+    EXPECT_EQ(render_gpu_totals().frames, 0) << "no query while the timing is off";
+
+    render_gpu_timing(true);
+    ASSERT_TRUE(glGenQueries && glGetQueryObjectui64v) << "the driver lacks timer queries";
+    for (int f = 0; f < GPU_TIMING_LAG; ++f) frame();
+    EXPECT_TRUE(render_gpu_timing_on());
+    EXPECT_EQ(render_gpu_totals().frames, 0) << "a frame was read back before it was " << GPU_TIMING_LAG << " old";
+    render_gpu_collect();
+    const GpuPassTimes t = render_gpu_totals();
+    EXPECT_EQ(t.frames, GPU_TIMING_LAG);
+    for (int p : {GPU_PASS_SHADOW, GPU_PASS_SKY, GPU_PASS_OPAQUE, GPU_PASS_POST, GPU_PASS_INTERFACE})
+        EXPECT_GT(t.ms[p], 0.0) << gpu_pass_name(p);
+    render_gpu_reset_totals();
+
+    headless_set_time_step(1.0);
+    render_gpu_log_every(5.0);
+    for (int f = 0; f < 8; ++f) frame();
+    render_gpu_log_every(0.0);
+    render_gpu_timing(false);
+    headless_set_time_step(1.0 / 60.0);
+    std::string log = read_log();
+    size_t at = log.find("Temps GPU par passe (moyenne de ");
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("Temps GPU par passe", at + 1), std::string::npos) << "more than one line in 8 s";
+    std::string line = log.substr(at, log.find("\r\n", at) - at);
+    for (int p = 0; p < GPU_PASS_COUNT; ++p) EXPECT_NE(line.find(gpu_pass_name(p)), std::string::npos) << line;
+    EXPECT_NE(line.find(", total "), std::string::npos) << line;
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    mesh_destroy(box);
+}
+
+// "basse": a 2048 shadow map and one sample per pixel; the other two keep the
+// full map and the driver's samples, and going back restores them.
+TEST_F(Gpu, LowQualityHalvesTheShadowMapAndDropsMultisampling) {
+    static int quality = 2;
+    const auto saved = render_calls.quality_level;
+    render_calls.quality_level = [] { return quality; };
+    GpuMesh* box = upload(shape_box({1, 1, 1}));
+    Material m;
+    material_init(&m, {0.7f, 0.6f, 0.5f});
+    const int full_samples = gpu_choose_samples(gpu_max_samples);
+    for (int q : {2, 0, 1, 2}) {
+        quality = q;
+        render_begin_frame();
+        render_add(box, &m, mat4_translate({0, 1, 0}), {1, 1, 1});
+        render_frame();
+        GLint side = 0;
+        glBindTexture(GL_TEXTURE_2D, tex_shadow);
+        if (glGetTexLevelParameteriv) glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &side);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(side, q == 0 ? 2048 : 4096) << "quality " << q;
+        EXPECT_EQ(render_sample_count(), q == 0 ? 1 : full_samples) << "quality " << q;
+    }
+    render_calls.quality_level = saved;
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    mesh_destroy(box);
 }

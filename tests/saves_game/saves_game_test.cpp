@@ -12,14 +12,13 @@
 
 #include "persist/characters.h"
 #include "persist/options.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "content/quests.h"
 #include "play/bindings.h"
 #include "play/combat.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/player.h"
 #include "play/quest_state.h"
 #include "render/hud.h"
@@ -136,7 +135,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     clear_game_files();
     ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    hud_title_overlay = 0;
+    title_overlay = 0;
 
     // No file at all: the creation screen, step 1, and no slot current.
     ASSERT_TRUE(character_creation_open);
@@ -285,7 +284,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     clear_game_files();
     ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    hud_title_overlay = 0;
+    title_overlay = 0;
     current_slot = selected_slot = -1;
     characters_load();
     ASSERT_TRUE(character_creation_open);
@@ -299,9 +298,9 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     ASSERT_FALSE(character_creation_open);
     ASSERT_EQ(current_slot, 0);
     // The overlay a player meets first, for a person to look at.
-    hud_title_overlay = 1;
+    title_overlay = 1;
     shot("titre-druide.png");
-    hud_title_overlay = 0;
+    title_overlay = 0;
 
     // Some play, then the appearance screen from the sheet: a new skin tried.
     player.purse = 123;

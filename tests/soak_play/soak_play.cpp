@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "bench/measure.h"
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -268,7 +267,7 @@ int main(int argc, char** argv) {
         std::printf("ÉCHEC : le jeu ne démarre pas\n");
         return 1;
     }
-    hud_title_overlay = 0;
+    title_overlay = 0;
     bindings_reset();
     player.player_class = CLASS_ARCHER;
     set_level_and_experience(12, 0);

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/frame_steps.h"
 #include "platform/headless/headless.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
@@ -17,6 +16,8 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "render/gpu.h"
+#include "ui/title_card.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST_F(Render, TitleCard) {
 }
 
 TEST_F(Render, HudFrameWithDialogMessageFloatingTextsAndLabels) {
-    hud_title_overlay = 0;
+    title_overlay = 0;
     hud_update(0.0f);
     plat_input.mouse_x = 5;
     plat_input.mouse_y = 5;
@@ -272,7 +273,7 @@ void GL_APIENTRY counting_buffer_data(GLenum target, GLsizeiptr size, const void
 }  // namespace
 
 TEST_F(Render, WholeInterfaceIsOneUploadAndOneDrawCall) {
-    hud_title_overlay = 1;
+    title_overlay = 1;
     hud_player = HudPlayerView{2, 3, 2, 1, 0, 5, 80, 140, 50, 132, 0, 600, 1118, {0, 0, 0}};
     const char* lines[3] = {"Cueillir 4 herbes", "Parler au marchand", "Revenir"};
     for (int slot = 0; slot < 5; ++slot) hud_tracker_set(slot, "Quête", lines, 3, slot == 2);

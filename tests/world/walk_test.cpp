@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"

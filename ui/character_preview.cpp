@@ -1,12 +1,13 @@
 // The turning portrait of the character sheet: the player's own figure,
 // dressed in what it wears, rendered alone into the portrait image before
 // the frame's own submissions.
+#include "ui/character_preview.h"
+
 #include <cmath>
 
-#include "platform/frame_steps.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/player.h"
 #include "render/hud.h"

@@ -1,12 +1,14 @@
 // The options screen, opened from the pause menu: sound, mouse, window and
 // quality, and the 26 key bindings with key capture.
+#include "ui/options_screen.h"
+
 #include <cmath>
 #include <cstdio>
 
 #include "persist/options.h"
 #include "platform/main_loop.h"
 #include "play/bindings.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 #include "render/ui_focus.h"
 #include "sound/sound.h"
 
@@ -240,7 +242,10 @@ void options_screen() {
     if (widget_button({x + 240 * s, y, 40 * s, 40 * s}, "<")) options.quality = (q + 2) % 3;
     ui_text_centred(x + 390 * s, y + 8 * s, quality_names[q], 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
     if (widget_button({x + 500 * s, y, 40 * s, 40 * s}, ">")) options.quality = (q + 1) % 3;
-    pad_settings(x, y + 60 * s, w);
+    if (options.quality == 0)
+        ui_text(x, y + 48 * s, "ombres moins fines, sans anticrénelage ni occlusion ambiante", 16 * s, dim,
+                UI_FONT_BODY);
+    pad_settings(x, y + 76 * s, w);
 
     // Key bindings, or the pad's buttons.
     float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;

@@ -2,7 +2,7 @@
 // the interface batch like everything else.
 #include <cmath>
 
-#include "render/map_marks.h"
+#include "ui/map_marks.h"
 #include "render/ui.h"
 
 namespace {

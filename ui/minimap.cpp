@@ -4,19 +4,19 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "content/professions_later.h"
 #include "net/net.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "play/quest_state.h"
-#include "render/maps.h"
-#include "render/map_marks.h"
+#include "ui/maps.h"
+#include "ui/map_marks.h"
 #include "render/ui.h"
 #include "world/camelot.h"
 #include "world/catacombs.h"
 #include "world/terrain.h"
 #include "world/world.h"
+#include "content/quests.h"
 
 namespace {
 
@@ -124,7 +124,7 @@ void minimap_draw() {
     }
     for (int i = 0; i < net_max_players(); ++i) {
         Vec3 p;
-        if (net_player_position(i, &p) && (p.x > 950.0f) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
+        if (net_player_position(i, &p) && in_catacombs(p.x) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
             map_mark_other_player(sx, sy, 4.0f * s);
     }
     map_mark_arrow(r.x + r.w * 0.5f, r.y + r.h * 0.5f, 9.0f * s, player.heading);

@@ -1,6 +1,8 @@
 // The creation screen: step 1 the class, step 2 the name and the appearance,
 // with the character turning in the world behind it; the same screen edits
 // the appearance of the character in play.
+#include "ui/character_creation.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,10 +12,9 @@
 #include "platform/main_loop.h"
 #include "play/combat.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/skills.h"
 #include "render/icons.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 

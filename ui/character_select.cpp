@@ -1,5 +1,7 @@
 // The character list: the first screen after start-up and the way to online
 // play. The live character stands in the world behind it as the preview.
+#include "ui/character_select.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -10,7 +12,7 @@
 #include "play/skills.h"
 #include "render/hud_internal.h"
 #include "render/icons.h"
-#include "render/screen_widgets.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 

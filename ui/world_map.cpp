@@ -6,21 +6,22 @@
 #include <cstring>
 
 #include "content/professions.h"
-#include "content/professions_later.h"
 #include "net/net.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
 #include "play/quest_state.h"
-#include "render/map_marks.h"
-#include "render/maps.h"
+#include "ui/map_marks.h"
+#include "ui/maps.h"
 #include "render/ui.h"
 #include "render/ui_focus.h"
 #include "sound/sound.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "world/world.h"
+#include "content/quests.h"
+#include "play/merchant.h"
 
 namespace {
 
@@ -279,7 +280,7 @@ void draw_people(HudRect p) {
     }
     for (int i = 0; i < net_max_players(); ++i) {
         Vec3 q;
-        if (!net_player_position(i, &q) || (q.x > 950.0f) != under) continue;
+        if (!net_player_position(i, &q) || in_catacombs(q.x) != under) continue;
         big_map_to_screen(q.x, q.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
         map_mark_other_player(sx, sy, 4.5f * s);
@@ -299,7 +300,7 @@ void draw_objectives(HudRect p) {
         Vec3 at;
         bool turn_in = false;
         if (!quest_panel_marker(slot, &at, &turn_in)) continue;
-        if ((at.x > 950.0f) != (map.view == MAP_CATACOMBS)) continue;
+        if (in_catacombs(at.x) != (map.view == MAP_CATACOMBS)) continue;
         big_map_to_screen(at.x, at.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
         ui_rect(sx - 8 * s, sy - 11 * s, 16 * s, 22 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});

@@ -1,6 +1,6 @@
 // Where the item windows sit on screen and what a press, a drag or a click
 // does in them: equip, unequip, drop, move, sort, sell and buy, take loot.
-#include "play/item_windows.h"
+#include "ui/item_windows.h"
 
 #include <cmath>
 

@@ -1,5 +1,6 @@
 // The single frame shown while the world is being built.
-#include "platform/frame_steps.h"
+#include "ui/title_card.h"
+
 #include "platform/platform.h"
 #include "render/gl_api.h"
 #include "render/hud.h"

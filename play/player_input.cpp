@@ -1,16 +1,17 @@
 // The fighting steps of the player's frame: window and bar keys, Escape and
 // a lost focus, the class's basic attack, and the per-frame updates of
 // arrows, bolts, effects and traps.
+#include "play/player_input.h"
+
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
-#include "render/maps.h"
+#include "ui/maps.h"
 #include "render/ui_focus.h"
 
 namespace {
@@ -131,9 +132,6 @@ void player_escape_and_focus() {
 }
 
 bool player_window_blocks_clicks() { return any_window_open(); }
-
-// No skill of the game slows its own player; the step keeps its length.
-float player_slow_factor() { return 1.0f; }
 
 void player_attack_step(float dt) {
     skills_update(dt);

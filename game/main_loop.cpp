@@ -3,8 +3,34 @@
 // wrote (the renderer draws the lists that the submissions filled).
 #include "platform/main_loop.h"
 
-#include "platform/frame_steps.h"
+#include <chrono>
+
+#include "content/gathering.h"
+#include "content/professions.h"
+#include "content/quest_figures.h"
+#include "game/layer_calls.h"
+#include "net/net.h"
+#include "net/remote_players.h"
+#include "persist/characters.h"
+#include "persist/options.h"
 #include "platform/platform.h"
+#include "play/creatures.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "render/gl_api.h"
+#include "render/gpu.h"
+#include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "render/ui_focus.h"
+#include "sound/sound.h"
+#include "ui/character_preview.h"
+#include "ui/title_card.h"
+#include "world/ambience.h"
+#include "world/catacombs.h"
+#include "world/terrain.h"
+#include "world/villagers.h"
+#include "world/world.h"
 
 double game_clock = 0.0;
 uint8_t paused = 0;
@@ -30,7 +56,11 @@ float main_loop_clamp_step(double now, double previous) {
     return dt > 0.05f ? 0.05f : dt;
 }
 
+double startup_title_card_ms = 0.0;
+
 int game_startup() {
+    const auto start = std::chrono::steady_clock::now();
+    game_connect_layers();
     // Players start the game directly too: a launcher that stopped while
     // replacing itself is put back before anything else can fail.
     if (plat_restore_launcher()) log_printf("Lanceur remis en place depuis sa copie de secours.");
@@ -43,11 +73,16 @@ int game_startup() {
         world_ground_wait();
         return 1;
     }
-    gpu_init();
-    snd_init();
+    // The title card first: it needs only the interface program and the
+    // font, so the player sees the game start before the scene programs,
+    // the painted textures and the sound bank are made.
+    gpu_init_interface();
     plat_pump();
     title_card_present();
     plat_swap();
+    startup_title_card_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    gpu_init();
+    snd_init();
     world_build();
     villagers_build();
     gathering_build();

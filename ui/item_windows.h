@@ -1,7 +1,7 @@
 #pragma once
 // The windows of the items: the character sheet with the bag, the merchant's
 // panel and the loot window. Layout and mouse handling here; drawing in
-// render/item_screens.cpp. Sizes are design values for a 1080-high window.
+// ui/item_screens.cpp. Sizes are design values for a 1080-high window.
 
 struct Box {
     float x, y, w, h;

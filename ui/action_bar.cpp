@@ -9,7 +9,6 @@
 
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/combat_later.h"
 #include "play/player.h"
 #include "play/bindings.h"
 #include "play/skills.h"
@@ -18,6 +17,7 @@
 #include "render/ui_focus.h"
 #include "render/ui.h"
 #include "sound/sound.h"
+#include "play/items.h"
 
 int32_t action_bar[BAR_SLOTS] = {0, 1, 2, BAR_POTION_BASE + 26, BAR_POTION_BASE + 27, -1, -1, -1, -1, -1};
 

@@ -4,16 +4,15 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "content/professions_screen.h"
+#include "ui/professions_screen.h"
 #include "platform/main_loop.h"
 #include "platform/platform.h"
-#include "play/combat_later.h"
 #include "play/items.h"
 #include "play/player.h"
-#include "play/player_later.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"
+#include "play/player_input.h"
 #include "render/ui_focus.h"
 
 namespace {

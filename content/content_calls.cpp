@@ -1,0 +1,5 @@
+#include "content/content_calls.h"
+
+ContentCalls content_calls = {
+    [] {},
+};

@@ -1,0 +1,36 @@
+#include "game/layer_calls.h"
+
+#include "content/content_calls.h"
+#include "content/professions.h"
+#include "content/quest_figures.h"
+#include "content/quests.h"
+#include "net/net.h"
+#include "persist/characters.h"
+#include "persist/options.h"
+#include "play/play_calls.h"
+#include "render/render_calls.h"
+#include "ui/character_creation.h"
+#include "ui/character_select.h"
+#include "ui/options_screen.h"
+#include "world/world_calls.h"
+
+void game_connect_layers() {
+    render_calls.save_character = character_save_current;
+    render_calls.net_shutdown = net_shutdown;
+    render_calls.character_select_show = character_select_show;
+    render_calls.options_open = options_open;
+    render_calls.quality_level = world_quality_level;
+
+    world_calls.quality_level = world_quality_level;
+    world_calls.save_character = character_save_current;
+
+    play_calls.quests_creature_killed = quests_creature_killed;
+    play_calls.professions_creature_killed = professions_creature_killed;
+    play_calls.standing_figure_points = standing_figure_points;
+    play_calls.mouse_sensitivity = player_mouse_sensitivity;
+    play_calls.mouse_inverted = player_mouse_inverted;
+    play_calls.presentation_portrait = player_presentation_portrait;
+    play_calls.save_character = character_save_current;
+
+    content_calls.save_character = character_save_current;
+}

@@ -1,0 +1,11 @@
+#include "play/play_calls.h"
+
+PlayCalls play_calls = {
+    [](int, const Creature*) {},
+    [](const Creature*) {},
+    [](float*, float*, int) { return 0; },
+    [] { return 1.0f; },
+    [] { return false; },
+    [] { return false; },
+    [] {},
+};

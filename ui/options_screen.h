@@ -1,0 +1,4 @@
+#pragma once
+// The options screen, opened from the pause menu.
+
+void options_open();
