@@ -8,11 +8,11 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 
-Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2};
+Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
 const int resolution_sizes[RESOLUTION_COUNT][2] = {{1280, 720}, {1600, 900}, {1920, 1080}, {2560, 1440}};
 
 void options_defaults() {
-    options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2};
+    options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
     pad_tuning = {0.2f, 1.0f, 0, 1};
     bindings_reset();
     pad_bindings_reset();
