@@ -41,6 +41,32 @@ inline float smoothstepf(float e0, float e1, float x) {
     float t = clampf((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
 }
+// The same ease on 0..1 (t clamped first).
+inline float sstep(float t) {
+    t = clampf(t, 0.0f, 1.0f);
+    return t * t * (3.0f - 2.0f * t);
+}
+// Share of the way an ease of rate k covers in a step dt: k dt, at most 1.
+inline float ease_step(float k, float dt) {
+    float f = k * dt;
+    return f < 1.0f ? f : 1.0f;
+}
+
+// Distances on the ground plane (y left out), and their squares.
+inline float hdist2(float x, float z, float cx, float cz) {
+    float dx = x - cx, dz = z - cz;
+    return dx * dx + dz * dz;
+}
+inline float hdist2(Vec3 a, float x, float z) { return hdist2(a.x, a.z, x, z); }
+inline float hdist2(Vec3 a, Vec3 b) { return hdist2(a.x, a.z, b.x, b.z); }
+inline float hdist(float x, float z, float cx, float cz) { return std::sqrt(hdist2(x, z, cx, cz)); }
+inline float hdist(Vec3 a, float x, float z) { return std::sqrt(hdist2(a, x, z)); }
+inline float hdist(Vec3 a, Vec3 b) { return std::sqrt(hdist2(a, b)); }
+// The same through std::hypot, which rounds differently in the last bit one
+// time in six: the fights, the gathering and the townsfolk have always
+// measured with it, and the world must come out the same to the bit.
+inline float hdist_hypot(float x, float z, float cx, float cz) { return std::hypot(x - cx, z - cz); }
+inline float hdist_hypot(Vec3 a, Vec3 b) { return hdist_hypot(a.x, a.z, b.x, b.z); }
 
 inline Mat4 mat4_identity() {
     Mat4 r{};

@@ -53,8 +53,6 @@ struct Action {
 };
 Action action;
 
-inline float dist2d(float ax, float az, float bx, float bz) { return std::hypot(ax - bx, az - bz); }
-
 const char* interact_key_name() {
     static char name[48];
     binding_hint_name(BIND_INTERACT, name, (int)sizeof name);
@@ -88,7 +86,7 @@ bool candidate(int kind, float u, float r, float* x, float* z) {
     *x = cx + d * std::cos(a);
     *z = cz + d * std::sin(a);
     // Herbs and copper of the woods keep off the moor.
-    if ((kind == 0 || kind == 3) && dist2d(*x, *z, MOOR_X, MOOR_Z) < MOOR_R) return false;
+    if ((kind == 0 || kind == 3) && hdist_hypot(*x, *z, MOOR_X, MOOR_Z) < MOOR_R) return false;
     return true;
 }
 
@@ -99,14 +97,15 @@ const char* gather_spot_refusal(float x, float z) {
     if (ground_height(x, z) < -0.45f) return "dans l'eau";
     // Nothing grows on the trodden earth of a path.
     if (path_distance(x, z) < path_half_width(x, z) + 0.5f) return "sur un chemin";
-    if (dist2d(x, z, 0, 0) < 24.0f || dist2d(x, z, 160, -124) < 28.0f || dist2d(x, z, -224, -104) < 28.0f)
+    if (hdist_hypot(x, z, 0, 0) < 24.0f || hdist_hypot(x, z, 160, -124) < 28.0f ||
+        hdist_hypot(x, z, -224, -104) < 28.0f)
         return "trop près d'un lieu gardé";
     int n = 0;
     const int32_t* idx = obstacle_query(x, z, &n);
     const Obstacle* obs = obstacle_list();
     for (int i = 0; i < n; ++i) {
         const Obstacle& o = obs[idx[i]];
-        if (dist2d(x, z, o.x, o.z) < o.radius + 0.8f) return "dans un obstacle";
+        if (hdist_hypot(x, z, o.x, o.z) < o.radius + 0.8f) return "dans un obstacle";
     }
     return nullptr;
 }
@@ -124,7 +123,7 @@ int gather_nodes_place(GatherNode* out) {
             if (!candidate(kind, u, r, &x, &z)) continue;
             if (gather_spot_refusal(x, z)) continue;
             bool crowded = false;
-            for (int i = 0; i < count && !crowded; ++i) crowded = dist2d(x, z, out[i].x, out[i].z) < 6.0f;
+            for (int i = 0; i < count && !crowded; ++i) crowded = hdist_hypot(x, z, out[i].x, out[i].z) < 6.0f;
             if (crowded) continue;
             out[count++] = GatherNode{kind, x, ground_height(x, z), z, rng_float(rng) * TWO_PI, 0.0f};
             ++placed;
@@ -242,7 +241,7 @@ int nearest_node() {
     for (int i = 0; i < node_count; ++i) {
         const GatherNode& n = nodes[i];
         if (n.regrow > 0.0f) continue;
-        float d = dist2d(player.pos_x, player.pos_z, n.x, n.z) - (node_kind_is_ore(n.kind) ? ORE_BONUS : 0.0f);
+        float d = hdist_hypot(player.pos_x, player.pos_z, n.x, n.z) - (node_kind_is_ore(n.kind) ? ORE_BONUS : 0.0f);
         if (d <= NODE_REACH && d < best_d) {
             best_d = d;
             best = i;
@@ -257,7 +256,7 @@ int corpse_in_reach() {
         int item, level;
         if (!skinnable(c, &item, &level)) continue;
         float size = c.body_scale > 1.0f ? c.body_scale : 1.0f;
-        if (dist2d(player.pos_x, player.pos_z, c.pos.x, c.pos.z) <= 2.6f * size) return i;
+        if (hdist_hypot(player.pos_x, player.pos_z, c.pos.x, c.pos.z) <= 2.6f * size) return i;
     }
     return -1;
 }
@@ -275,7 +274,7 @@ void finish() {
         if (!c || !skinning_yield(c->species, &item, &level)) return;
         int n = add_to_bag(item) ? 1 : 0;
         if (n && rng_float(profession_rng) < 0.5f && add_to_bag(item)) ++n;
-        snd_play_at(5, c->pos, 0.7f);
+        snd_play_at(SFX_PICK_UP, c->pos, 0.7f);
         // A full bag leaves the hide on the body for later.
         if (n) creatures[action.slot].skinned = 1;
         if (n) {
@@ -300,7 +299,7 @@ void finish() {
     }
     node.regrow = 150.0f + rng_float(profession_rng) * 60.0f;
     Vec3 at{node.x, node.y, node.z};
-    snd_play_at(node_kind_is_ore(node.kind) ? 25 : 5, at, 0.7f);
+    snd_play_at(node_kind_is_ore(node.kind) ? SFX_RUMBLE : SFX_PICK_UP, at, 0.7f);
     floating_gain(at + Vec3{0, 0.8f, 0}, n, k.item);
     skill_up(k.profession, k.level, false);
 }
@@ -376,12 +375,12 @@ void gathering_submit() {
     if (underground) return;
     const Vec3 eye = render_camera.eye;
     Vec3 a = anvil_position();
-    if (anvil_mesh && dist2d(eye.x, eye.z, a.x, a.z) < DRAW_RANGE)
+    if (anvil_mesh && hdist_hypot(eye.x, eye.z, a.x, a.z) < DRAW_RANGE)
         render_add(anvil_mesh, anvil_material, mat4_from_prs(a, {0, 0.3f, 0}, {1, 1, 1}), {1, 1, 1});
     for (int i = 0; i < node_count; ++i) {
         const GatherNode& n = nodes[i];
         if (n.regrow > 0.0f) continue;
-        if (dist2d(eye.x, eye.z, n.x, n.z) > DRAW_RANGE) continue;
+        if (hdist_hypot(eye.x, eye.z, n.x, n.z) > DRAW_RANGE) continue;
         Mat4 m = mat4_from_prs({n.x, n.y, n.z}, {0, n.yaw, 0}, {1, 1, 1});
         render_add(kind_mesh[n.kind], kind_material[n.kind], m, {1, 1, 1});
         if (n.kind == 1) render_add(glow_mesh, glow_material, m, {1, 1, 1});

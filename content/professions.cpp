@@ -95,7 +95,9 @@ bool craft(int recipe) {
     add_to_bag(r.product);  // room was checked above
     hud_message(hud_fmt("Fabriqué : %s", item_name(r.product)), 1.4f);
     log_printf("Fabriqué : %s", item_name(r.product));
-    int sound = r.profession == PROF_SMITHING ? 23 : r.profession == PROF_ALCHEMY ? 7 : 15;
+    int sound = r.profession == PROF_SMITHING  ? SFX_SWEEP
+                : r.profession == PROF_ALCHEMY ? SFX_RISING_CHIRPS
+                                               : SFX_ITEM_RUSTLE;
     snd_play_at(sound, feet, 0.9f);
     skill_up(r.profession, r.level, true);
     return true;

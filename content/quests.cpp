@@ -166,7 +166,7 @@ void show_objective_met(int ch, const QuestDef& q) {
                         : hud_fmt("Objectif accompli !\nAllez voir %s.", quest_givers[at].short_name);
     }
     hud_message(text, 3.0f);
-    snd_play(14, 0.8f);
+    snd_play(SFX_FANFARE, 0.8f);
 }
 
 // ---- Panel ---------------------------------------------------------------------
@@ -244,7 +244,7 @@ void accept(int ch) {
     }
     refresh_entry(ch);
     hud_message(hud_fmt("Nouvelle quête : %s", q->name), 2.5f);
-    snd_play(14, 0.6f);
+    snd_play(SFX_FANFARE, 0.6f);
 }
 
 // Whether giver g has something to say after a turn-in elsewhere.
@@ -272,7 +272,7 @@ void turn_in(int ch, int at) {
     hud_tracker_clear(panel_slot(ch));
     stories[panel_slot(ch)][0] = 0;
     hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
-    snd_play(14, 1.0f);
+    snd_play(SFX_FANFARE, 1.0f);
     grant_experience(q->experience);
     char source[96];
     if (ch == CHAIN_KEU)

@@ -27,8 +27,6 @@ float distance3(Vec3 a, Vec3 b) {
     return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
 }
 
-float flat_distance(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
-
 // Stepping 0.1 m along the ray up to 30 m: a point within 0.5 m of the figure
 // in the ground plane and between its feet and `height` above them.
 bool ray_hits(Vec3 origin, Vec3 dir, Vec3 at, float height) {
@@ -67,7 +65,7 @@ void talk_to_villager(int i) {
     if (i < 0 || i >= VILLAGER_COUNT || underground) return;
     const VillagerDef& d = villager_defs[i];
     const VillagerState& s = villager_state(i);
-    if (flat_distance(s.position, feet()) > 6.0f) {
+    if (hdist_hypot(s.position, feet()) > 6.0f) {
         hud_message(hud_fmt("Approchez-vous de %s.", d.name), 1.2f);
         return;
     }
@@ -160,7 +158,7 @@ void world_figures_labels_draw() {
     Vec3 me = feet();
     for (int i = 0; i < VILLAGER_COUNT; ++i) {
         Vec3 p = villager_state(i).position;
-        if (flat_distance(p, me) > 16.0f) continue;
+        if (hdist_hypot(p, me) > 16.0f) continue;
         hud_world_label(p + Vec3{0, 2.1f, 0}, hud_fmt("%s\n%s", villager_defs[i].name, villager_defs[i].title), 0.13f,
                         Vec4{0.92f, 0.88f, 0.76f, 1.0f}, UI_FONT_BODY);
     }

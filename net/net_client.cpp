@@ -210,7 +210,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             if (!other_player(d[5])) break;
             if (remote_store_identity(d[5], net_read_identity(d + 6))) {
                 hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[d[5]].id.name), 2.5f);
-                snd_play(14, 0.4f);
+                snd_play(SFX_FANFARE, 0.4f);
             }
             break;
         case NET_LEFT: {

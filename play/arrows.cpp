@@ -57,7 +57,7 @@ void stick_in(PlayerArrow& a, Creature* c) {
 
 void stop_in_world(PlayerArrow& a) {
     stick_in(a, nullptr);
-    snd_play_at(2, a.pos, 0.4f);
+    snd_play_at(SFX_ARROW_TICK, a.pos, 0.4f);
 }
 
 bool hits_obstacle(Vec3 p) {

@@ -9,11 +9,6 @@
 #include "world/terrain.h"
 #include "world/catacombs.h"
 
-static float frac(float k, float dt) {
-    float f = k * dt;
-    return f < 1.0f ? f : 1.0f;
-}
-
 Vec3 camera_forward_of(float yaw, float pitch) {
     float cp = std::cos(pitch);
     return {cp * std::sin(yaw), -std::sin(pitch), cp * std::cos(yaw)};
@@ -66,7 +61,7 @@ void camera_place(Player& p, float dt, bool catacombs) {
     if (!catacombs && desired.y < floor_y) desired.y = floor_y;
 
     if (!catacombs) {
-        p.camera_pos = lerp(p.camera_pos, desired, frac(14.0f, dt));
+        p.camera_pos = lerp(p.camera_pos, desired, ease_step(14.0f, dt));
         float c = camera_surface_clearance(look, f, p.camera_pitch, d);
         if (c < d - 0.05f && length(p.camera_pos - look) > c + 0.05f) {
             Vec3 q = look - f * c;
@@ -79,12 +74,12 @@ void camera_place(Player& p, float dt, bool catacombs) {
         Vec3 q = look - f * c;
         if (c < 2.6f) q.y += (2.6f - c) * 0.45f;
         q.y = clampf(q.y, 0.3f, 4.25f);
-        p.camera_pos = lerp(p.camera_pos, q, frac(14.0f, dt));
+        p.camera_pos = lerp(p.camera_pos, q, ease_step(14.0f, dt));
         // Never let the smoothing drag the eye through a wall.
         if (c < d - 0.05f && length(p.camera_pos - look) > c + 0.05f) p.camera_pos = q;
         p.camera_pos.y = clampf(p.camera_pos.y, 0.3f, 4.25f);
     }
-    p.camera_fov += (60.0f - p.camera_fov) * frac(8.0f, dt);
+    p.camera_fov += (60.0f - p.camera_fov) * ease_step(8.0f, dt);
     p.camera_forward = f;
     p.camera_target = look;
 }

@@ -40,8 +40,6 @@ DamageOverTime dots[DOT_CAPACITY];
 Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 Vec3 facing() { return {std::sin(player.heading), 0.0f, std::cos(player.heading)}; }
 
-float hdist(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
-
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
 }  // namespace
@@ -99,7 +97,7 @@ void grant_experience(int amount) {
         player.max_health = player_full_health(player.level);
         player.health = player.max_health;
         player.max_mana = 100.0f + 8.0f * (float)(player.level - 1);
-        snd_play(6, 1.0f);
+        snd_play(SFX_LEVEL_UP, 1.0f);
         hud_message(hud_fmt("Niveau %d !\nPoints de vie +%d · Dégâts +%d %%", player.level,
                             player.player_class == CLASS_WARRIOR ? 19 : 15, 12),
                     3.5f);
@@ -191,19 +189,19 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
     creature_stagger(c, critical ? 1.5f : (head ? 1.2f : 1.0f), direction);
     if (blocked) {
         hud_float_text(p + Vec3{0, 0.6f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
-        snd_play_at(24, p, 1.0f);
+        snd_play_at(SFX_ANVIL_STRIKE, p, 1.0f);
     }
     if (critical) {
         pad_shake(0.15f, 0.7f, 0.15f);  // a short, sharp tick
         hud_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
         hud_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
                        1.3f, 0.9f, 0.26f);
-        snd_play_at(29, p, 1.0f);
+        snd_play_at(SFX_BONE_KNOCK, p, 1.0f);
     } else {
         hud_float_text(p + Vec3{0, 0.35f, 0}, head ? hud_fmt("-%d  tête !", (int)d) : hud_fmt("-%d", (int)d),
                        head ? rgba(1.0f, 0.8f, 0.25f) : rgba(1.0f, 0.95f, 0.85f), 0.9f, 0.9f, 0.32f);
     }
-    snd_play_at(1, p, critical ? 0.7f : 1.0f);
+    snd_play_at(SFX_HIT_THUD, p, critical ? 0.7f : 1.0f);
     bool died = damage_creature(c, d);
     // A critical hit flashes longer than the plain 0.15 s.
     if (critical && c->in_use) c->hit_flash = 0.22f;
@@ -244,14 +242,14 @@ void damage_player(float a, Vec3 s) {
         bool frontal = len < 0.01f || (dx * f.x + dz * f.z) / len > 0.25f;
         if (player.guard_blend > 0.5f && frontal && !charge_running()) {
             a *= 0.3f;
-            snd_play(24, 1.0f);
+            snd_play(SFX_ANVIL_STRIKE, 1.0f);
             hud_float_text(feet() + Vec3{0, 2.0f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
             player_gain_rage(3.0f);
         } else {
             player_gain_rage(6.0f);
         }
     }
-    snd_play(12, 0.8f);
+    snd_play(SFX_THUMP, 0.8f);
     player.health = std::fmax(0.0f, player.health - a);
     player.since_hurt = 0.0f;
     hud_hit_flash();
@@ -329,7 +327,7 @@ static void face_point(Vec3 p) {
 
 void start_swing(int i, float m) {
     Creature* t = player.target;
-    if (target_is_valid(t) && hdist(t->pos, feet()) < 4.5f) {
+    if (target_is_valid(t) && hdist_hypot(t->pos, feet()) < 4.5f) {
         face_point(t->pos);
     } else {
         // The nearest creature in front of the camera within reach.
@@ -340,7 +338,7 @@ void start_swing(int i, float m) {
         int world = player_world();
         for (Creature& c : creatures) {
             if (!creature_alive(&c) || c.companion || c.world != world) continue;
-            float d = hdist(c.pos, feet());
+            float d = hdist_hypot(c.pos, feet());
             float gap = d - 0.4f * c.body_scale;
             if (gap > 4.5f || gap < -1.0f) continue;
             if (d > 0.01f && cl > 1e-4f) {
@@ -364,7 +362,7 @@ void start_swing(int i, float m) {
     player.pending_shield_effect = 0;
     player.attack_cooldown = i == 2 ? 0.72f : 0.48f;
     player.attacks_made += 1;
-    snd_play_at(23, feet(), 0.9f);
+    snd_play_at(SFX_SWEEP, feet(), 0.9f);
 }
 
 int next_combo_index() { return player.combo_window > 0.0f ? (player.combo_index + 1) % 3 : 0; }
@@ -378,7 +376,7 @@ int swing_hit(float m, float reach, float cone) {
     float base = player_melee_base();
     for (Creature& c : creatures) {
         if (!creature_alive(&c) || c.companion || c.world != world) continue;
-        float d = hdist(c.pos, feet());
+        float d = hdist_hypot(c.pos, feet());
         if (d - 0.45f * c.body_scale > reach) continue;
         if (d > 0.3f) {
             float dot = ((c.pos.x - player.pos_x) * f.x + (c.pos.z - player.pos_z) * f.z) / d;

@@ -15,11 +15,6 @@
 
 namespace {
 
-float hdist(Vec3 a, Vec3 b) {
-    float dx = a.x - b.x, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dz * dz);
-}
-
 float wrap(float a) {
     if (!(a == a) || std::fabs(a) > 1e6f) return 0.0f;
     while (a > PI) a -= 2.0f * PI;
@@ -210,7 +205,7 @@ void shoot_arrow(Creature& c) {
         a.vel = dir * 30.0f;
         a.age = 0.0f;
         a.damage = creature_blow_damage(&c) * creature_level_factor(&c);
-        snd_play_at(0, c.pos, 1.0f);
+        snd_play_at(SFX_HEAVY_BLOW, c.pos, 1.0f);
         return;
     }
 }
@@ -294,7 +289,7 @@ void fight_step(Creature& c, const Sight& s, float dt) {
             c.attack_anim = 1.0f;
             c.attack_timer = d.attack_interval;
             c.blow_pending = 1;
-            if (humanoid(c.species)) snd_play_at(23, c.pos, 0.8f);
+            if (humanoid(c.species)) snd_play_at(SFX_SWEEP, c.pos, 0.8f);
         }
     } else if (!c.blow_pending) {
         steer_to(c, pf, d.run_speed, dt, false);
@@ -383,7 +378,7 @@ bool companion_may_bite(const Creature& c, const Creature* t) {
 void companion_step(Creature& c, float dt) {
     c.behaviour_timer -= dt;
     if (c.behaviour_timer <= 0.0f || player.dead || c.world != player_world()) {
-        snd_play_at(17, c.pos, 1.0f);
+        snd_play_at(SFX_WOBBLE_CRY, c.pos, 1.0f);
         free_creature(&c);
         return;
     }
@@ -428,7 +423,7 @@ void companion_step(Creature& c, float dt) {
     if (c.attack_timer <= 0.0f) {
         c.attack_timer = 1.1f;
         c.attack_anim = 1.0f;
-        snd_play_at(17, c.pos, 0.8f);
+        snd_play_at(SFX_WOBBLE_CRY, c.pos, 0.8f);
         player_companion_hit(t, 0.55f * player_spell_damage());
     }
 }
@@ -461,9 +456,9 @@ void summon_pair(Creature& b) {
     }
     ++b.summons;
     // Each pair rises with the call and the roar.
-    snd_play_at(26, b.pos, 1.0f);
+    snd_play_at(SFX_PORTAL_HUM, b.pos, 1.0f);
     hud_message("Bréhus appelle ses morts !", 3.0f);
-    snd_play_at(27, b.pos, 1.0f);
+    snd_play_at(SFX_CRYPT_DRONE, b.pos, 1.0f);
 }
 
 void drop_slabs(const Creature& b) {
@@ -519,7 +514,7 @@ void boss_step(Creature& c, float dt) {
     if (c.phase == 2 && h < 0.3f) {
         c.phase = 3;
         hud_message("Bréhus entre dans une rage noire !", 3.0f);
-        snd_play_at(27, c.pos, 1.0f);
+        snd_play_at(SFX_CRYPT_DRONE, c.pos, 1.0f);
     }
     float m = c.phase == 3 ? 1.35f : 1.0f;
     float f = creature_level_factor(&c);
@@ -539,7 +534,7 @@ void boss_step(Creature& c, float dt) {
             c.charge_phase_time = 0.8f;
             c.blow_pending = 0;
             hud_message("Bréhus se prépare à charger !", 1.4f);
-            snd_play_at(27, c.pos, 1.0f);
+            snd_play_at(SFX_CRYPT_DRONE, c.pos, 1.0f);
         }
     }
     if (c.charge_state == 1) {
@@ -565,7 +560,7 @@ void boss_step(Creature& c, float dt) {
         if (!c.charge_hit && !player.dead && hdist(c.pos, pf) < 1.8f) {
             c.charge_hit = 1;
             hurt_player(c, 65.0f * f * m);
-            snd_play_at(25, c.pos, 1.0f);
+            snd_play_at(SFX_RUMBLE, c.pos, 1.0f);
         }
         c.charge_phase_time -= dt;
         // Stopped by a wall: well short of the step it was given.
@@ -592,7 +587,7 @@ void boss_step(Creature& c, float dt) {
             c.attack_anim = 1.0f;
             c.attack_timer = 2.2f / m;
             c.blow_pending = 1;
-            snd_play_at(23, c.pos, 1.0f);
+            snd_play_at(SFX_SWEEP, c.pos, 1.0f);
         }
     }
 }
@@ -617,7 +612,7 @@ void arrows_step(float dt) {
             a.pos += a.vel * (dt * 0.25f);
             bool wall = in_catacombs(a.pos.x) ? catacomb_solid(a.pos) : a.pos.y < ground_height(a.pos.x, a.pos.z);
             if (wall) {
-                snd_play_at(2, a.pos, 0.6f);
+                snd_play_at(SFX_ARROW_TICK, a.pos, 0.6f);
                 a.active = 0;
                 break;
             }
@@ -639,7 +634,7 @@ void slabs_step(float dt) {
         s.age += dt;
         if (!s.landed && s.age >= 1.7f) {
             s.landed = 1;
-            snd_play_at(25, s.pos, 1.0f);
+            snd_play_at(SFX_RUMBLE, s.pos, 1.0f);
             if (!player.dead && player_world() == 1 && hdist(s.pos, player_feet()) < 1.8f) {
                 float f = boss ? creature_level_factor(boss) : 1.0f;
                 damage_player(45.0f * f, s.pos + Vec3{0, 3, 0});
@@ -660,7 +655,7 @@ void boss_wake(Creature* c) {
     c->attack_timer = 1.0f;
     c->outside_time = 0.0f;
     hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
-    snd_play_at(27, c->pos, 1.0f);
+    snd_play_at(SFX_CRYPT_DRONE, c->pos, 1.0f);
 }
 
 void creatures_update(float dt) {

@@ -371,7 +371,7 @@ bool damage_creature(Creature* c, float amount) {
             c->health = 0.45f * c->max_health;
             c->attack_timer = 1.6f;
             hud_message("Le Chevalier Vert ramasse sa tête… et se relève en riant !", 3.5f);
-            snd_play_at(31, c->pos, 1.3f);
+            snd_play_at(SFX_LAUGHTER, c->pos, 1.3f);
             if (c->ai_state != CS_FIGHT) alert_pack(c);
             return false;
         }

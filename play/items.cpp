@@ -167,7 +167,7 @@ bool add_to_bag(int id) {
 void item_received(int id, const char* source) {
     const ItemDef& d = item_def(id);
     hud_float_text(feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
-    snd_play(5, 0.7f);
+    snd_play(SFX_PICK_UP, 0.7f);
     if (source) log_printf("Objet reçu (%s) : %s", source, d.name);
 }
 
@@ -255,7 +255,7 @@ bool move_in_bag(int from, int to) {
         a = b;
         b = t;
     }
-    snd_play(8, 0.5f);
+    snd_play(SFX_CLICK, 0.5f);
     return true;
 }
 
@@ -316,7 +316,7 @@ void put_on(int bag_slot, int slot) {
     bag[bag_slot].id = worn;
     bag[bag_slot].count = worn ? 1 : 0;
     stats_changed();
-    snd_play(15, 0.8f);
+    snd_play(SFX_ITEM_RUSTLE, 0.8f);
 }
 
 }  // namespace
@@ -357,7 +357,7 @@ bool unequip(int equipment_slot) {
     }
     equipment[equipment_slot] = 0;
     stats_changed();
-    snd_play(15, 0.6f);
+    snd_play(SFX_ITEM_RUSTLE, 0.6f);
     return true;
 }
 
@@ -422,7 +422,7 @@ bool drink(int bag_slot) {
                        1.0f, 0.34f);
     }
     potion_cooldown = POTION_COOLDOWN;
-    snd_play_at(7, feet(), 1.0f);
+    snd_play_at(SFX_RISING_CHIRPS, feet(), 1.0f);
     BagSlot& s = bag[bag_slot];
     s.count = count_of(s) - 1;
     if (s.count <= 0) {

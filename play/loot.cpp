@@ -281,7 +281,7 @@ bool loot_open(Creature* c) {
     open_corpse = c;
     open_serial = c->serial;
     hud_windows.loot = 1;
-    snd_play_at(5, c->pos, 0.6f);
+    snd_play_at(SFX_PICK_UP, c->pos, 0.6f);
     plat_set_cursor_captured(false);
     return true;
 }
@@ -327,7 +327,7 @@ bool loot_take_money() {
     player.purse += m;
     c->loot_money = 0;
     keep_for_skinning(c);
-    snd_play(4, 0.8f);
+    snd_play(SFX_COINS, 0.8f);
     hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f, 1.0f,
                    0.34f);
     return true;

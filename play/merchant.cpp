@@ -118,7 +118,7 @@ bool shop_buy(int stock_index, bool five) {
         hud_message(poor ? "Vous n'avez pas assez de deniers." : "Votre sac est plein.", 1.6f);
         return false;
     }
-    snd_play(4, 0.8f);
+    snd_play(SFX_COINS, 0.8f);
     return true;
 }
 
@@ -131,7 +131,7 @@ bool shop_sell(int bag_slot) {
     buy_back = {s.id, count, price};
     s.id = 0;
     s.count = 0;
-    snd_play(4, 0.7f);
+    snd_play(SFX_COINS, 0.7f);
     hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d denier%s", price, plural(price)),
                    Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.4f, 1.0f, 0.34f);
     return true;
@@ -167,7 +167,7 @@ bool shop_buy_back() {
             player.purse -= buy_back.price;
             // Bought back once: the entry is gone.
             buy_back = {0, 0, 0};
-            snd_play(4, 0.8f);
+            snd_play(SFX_COINS, 0.8f);
             return true;
         }
     hud_message("Votre sac est plein.", 1.6f);

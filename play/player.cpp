@@ -16,6 +16,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui_focus.h"
+#include "sound/sound.h"
 #include "world/human.h"
 #include "world/mesh.h"
 #include "world/model.h"
@@ -104,13 +105,11 @@ static void player_update_capture() {
 
 // ---- The frame -----------------------------------------------------------------------
 
-static float frac(float k, float dt) { return std::fmin(1.0f, k * dt); }
-
 static void footsteps() {
     float sn = std::sin(player.stride_phase);
     if (player.on_ground && player.ground_speed > 0.8f &&
         ((sn >= 0.0f) != (player.last_stride_sine >= 0.0f))) {
-        int effect = player.pos_x > CATACOMB_X ? 28 : 3;
+        int effect = in_catacombs(player.pos_x) ? SFX_STONE_STEP : SFX_FOOTSTEP;
         player_play_sound_at(effect, {player.pos_x, player.pos_y, player.pos_z},
                              0.35f + 0.08f * player.ground_speed);
     }
@@ -139,7 +138,7 @@ static void pose_player(float dt) {
 }
 
 static void presentation(float dt) {
-    player.ground_speed += (0.0f - player.ground_speed) * frac(10.0f, dt);
+    player.ground_speed += (0.0f - player.ground_speed) * ease_step(10.0f, dt);
     advance_stride(player, dt);
     Vec3 eye, look;
     float fov;
@@ -210,7 +209,7 @@ void player_update(float dt) {
     bool guarding = player.player_class == CLASS_WARRIOR && !paused && binding_held(BIND_GUARD);
     bool aiming = player.player_class != CLASS_WARRIOR && player.aim_time > 0.0f;
     float gt = (guarding || aiming) ? 1.0f : 0.0f;
-    player.guard_blend += (gt - player.guard_blend) * frac(10.0f, dt);
+    player.guard_blend += (gt - player.guard_blend) * ease_step(10.0f, dt);
     float target_speed = target_ground_speed(guarding, binding_held(BIND_WALK), amount);
     player.ground_speed = ease_ground_speed(player.ground_speed, target_speed, dt);
 
@@ -220,7 +219,7 @@ void player_update(float dt) {
         step_z = dir.y * player.ground_speed * dt;
         if (player.aim_time <= 0.0f && !guarding) {
             float want = std::atan2(dir.x, dir.y);
-            player.heading += wrap_angle(want - player.heading) * frac(12.0f, dt);
+            player.heading += wrap_angle(want - player.heading) * ease_step(12.0f, dt);
         }
     }
     // Facing overrides: the target while aiming, the target or the camera
@@ -230,10 +229,10 @@ void player_update(float dt) {
     float tdx = tp.x - player.pos_x, tdz = tp.z - player.pos_z;
     bool target_near = target_ok && tdx * tdx + tdz * tdz < 80.0f * 80.0f;
     if (player.aim_time > 0.0f && target_near) {
-        player.heading += wrap_angle(std::atan2(tdx, tdz) - player.heading) * frac(18.0f, dt);
+        player.heading += wrap_angle(std::atan2(tdx, tdz) - player.heading) * ease_step(18.0f, dt);
     } else if (guarding) {
         float want = target_near ? std::atan2(tdx, tdz) : player.camera_yaw;
-        player.heading += wrap_angle(want - player.heading) * frac(18.0f, dt);
+        player.heading += wrap_angle(want - player.heading) * ease_step(18.0f, dt);
     }
     player.heading = wrap_angle(player.heading);
     if (player.aim_time > 0.0f) player.aim_time = std::fmax(0.0f, player.aim_time - dt);

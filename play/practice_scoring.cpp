@@ -12,7 +12,7 @@ bool practice_target_scored(Vec3 tip) {
     PracticeScore s = practice_score(length(tip - centre));
     player.targets_hit += 1;
     if (s.bullseye) player.bullseyes += 1;
-    snd_play_at(2, tip, 1.0f);
+    snd_play_at(SFX_ARROW_TICK, tip, 1.0f);
     hud_message(s.text, 1.8f);
     return true;
 }

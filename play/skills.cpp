@@ -36,7 +36,6 @@ uint8_t whirlwind_struck = 0;
 
 Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
-float hdist(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
 
 int class_index() { return player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class); }
 
@@ -85,7 +84,7 @@ bool archer_skill(int s) {
         t->active = 1;
         t->pos = feet();
         t->world = (uint8_t)player_world();
-        snd_play_at(13, feet(), 0.6f);
+        snd_play_at(SFX_METALLIC_HIT, feet(), 0.6f);
         hud_message("Piège posé.", 1.0f);
         return true;
     }
@@ -97,21 +96,21 @@ bool archer_skill(int s) {
     switch (s) {
         case 0:
             launch_arrow(0.0f, 3.0f, ARROW_PLAIN);
-            snd_play_at(0, hand, 1.3f);
+            snd_play_at(SFX_HEAVY_BLOW, hand, 1.3f);
             break;
         case 1: {
             static const float offsets[5] = {-0.18f, -0.09f, 0.0f, 0.09f, 0.18f};
             for (int i = 0; i < 5; ++i) launch_arrow(offsets[i], 0.8f, ARROW_PLAIN, i == 0);
-            snd_play_at(16, hand, 1.0f);
+            snd_play_at(SFX_TRIPLE_BLOW, hand, 1.0f);
             break;
         }
         case 3:
             launch_arrow(0.0f, 1.6f, ARROW_FIRE);
-            snd_play_at(0, hand, 1.1f);
+            snd_play_at(SFX_HEAVY_BLOW, hand, 1.1f);
             break;
         case 4:
             launch_arrow(0.0f, 1.2f, ARROW_ICE);
-            snd_play_at(0, hand, 1.1f);
+            snd_play_at(SFX_HEAVY_BLOW, hand, 1.1f);
             break;
         case 5: {
             float fx = std::sin(player.heading), fz = std::cos(player.heading);
@@ -120,12 +119,12 @@ bool archer_skill(int s) {
             a->pos += side * 0.12f + Vec3{0, 0.05f, 0};
             PlayerArrow* b = launch_arrow(0.0f, 1.0f, ARROW_PLAIN, false);
             b->pos += side * -0.12f + Vec3{0, -0.05f, 0};
-            snd_play_at(16, hand, 0.8f);
+            snd_play_at(SFX_TRIPLE_BLOW, hand, 0.8f);
             break;
         }
         case 6:
             launch_arrow(0.0f, 2.2f, ARROW_PIERCING);
-            snd_play_at(0, hand, 1.5f);
+            snd_play_at(SFX_HEAVY_BLOW, hand, 1.5f);
             break;
         case 7: {
             arrow_rain.active = 1;
@@ -140,7 +139,7 @@ bool archer_skill(int s) {
                 a->vel = a->vel * 0.6f + Vec3{0, 22.0f, 0};
                 a->dir = normalize(a->vel);
             }
-            snd_play_at(16, hand, 1.2f);
+            snd_play_at(SFX_TRIPLE_BLOW, hand, 1.2f);
             break;
         }
         default:
@@ -158,11 +157,11 @@ bool warrior_skill(int s) {
     switch (s) {
         case 0:
             start_swing(2, 2.5f);
-            snd_play_at(23, feet(), 1.3f);
+            snd_play_at(SFX_SWEEP, feet(), 1.3f);
             return true;
         case 1: {
             // Only a target the player chose: the charge never picks one.
-            float d = t ? hdist(t->pos, feet()) : 0.0f;
+            float d = t ? hdist_hypot(t->pos, feet()) : 0.0f;
             bool ok = t && d >= 4.5f && d <= 25.0f;
             if (ok && in_catacombs(player.pos_x))
                 ok = catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
@@ -176,7 +175,7 @@ bool warrior_skill(int s) {
             charge_expected = 0.0f;
             charge_from = feet();
             face(t);
-            snd_play_at(3, feet(), 1.2f);
+            snd_play_at(SFX_FOOTSTEP, feet(), 1.2f);
             hud_message("Charge !", 0.8f);
             return true;
         }
@@ -184,39 +183,39 @@ bool warrior_skill(int s) {
             player.whirlwind_progress = 0.001f;
             whirlwind_struck = 0;
             player.heading = player.camera_yaw;
-            snd_play_at(16, feet(), 1.0f);
+            snd_play_at(SFX_TRIPLE_BLOW, feet(), 1.0f);
             return true;
         case 3:
             face(t);
             start_swing(1, 1.2f);
             player.pending_shield_effect = 1;
-            snd_play_at(24, feet(), 1.0f);
+            snd_play_at(SFX_ANVIL_STRIKE, feet(), 1.0f);
             return true;
         case 4:
             player.war_cry_time = 10.0f;
             player_gain_rage(25.0f);
             player.levelup_glow = 0.8f;
             hud_message("Cri de guerre ! Vos coups redoublent.", 1.4f);
-            snd_play(6, 0.8f);
+            snd_play(SFX_LEVEL_UP, 0.8f);
             return true;
         case 5:
             face(t);
             start_swing(0, 0.8f);
             player.pending_shield_effect = 2;
-            snd_play_at(23, feet(), 1.2f);
+            snd_play_at(SFX_SWEEP, feet(), 1.2f);
             return true;
         case 6: {
             float g = player_heal(0.3f * player.max_health);
             float_heal(g);
             particles_burst(feet() + Vec3{0, 1.0f, 0}, 18, {0.4f, 1.0f, 0.45f}, 1.6f, 1.5f, 0.9f);
-            snd_play(7, 1.0f);
+            snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
         }
         case 7:
             face(t);
             start_swing(2, 1.5f);
             player.pending_shield_effect = 3;
-            snd_play_at(23, feet(), 1.4f);
+            snd_play_at(SFX_SWEEP, feet(), 1.4f);
             return true;
         default:
             return false;
@@ -231,7 +230,7 @@ bool druid_skill(int s) {
             float g = player_heal(0.3f * player.max_health);
             player.life_breath_time = 5.0f;
             float_heal(g);
-            snd_play(7, 1.0f);
+            snd_play(SFX_RISING_CHIRPS, 1.0f);
             particles_burst(feet() + Vec3{0, 1.0f, 0}, 28, {0.35f, 0.8f, 0.25f}, 1.8f, 1.4f, 1.2f);
             return true;
         }
@@ -251,7 +250,7 @@ bool druid_skill(int s) {
             h->remaining = 4.0f;
             h->tick = 1.0f;
             t->stun_time = std::fmax(t->stun_time, 4.0f);
-            snd_play_at(13, t->pos, 1.0f);
+            snd_play_at(SFX_METALLIC_HIT, t->pos, 1.0f);
             hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
                            rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
             Vec3 dir = t->pos - feet();
@@ -262,7 +261,7 @@ bool druid_skill(int s) {
             float a = player.heading + 1.2f;
             Vec3 at = feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
             if (!summon_companion(at, 30.0f)) return false;
-            snd_play_at(17, at, 1.0f);
+            snd_play_at(SFX_WOBBLE_CRY, at, 1.0f);
             hud_message("Un loup-esprit répond à votre appel !", 1.4f);
             return true;
         }
@@ -271,13 +270,13 @@ bool druid_skill(int s) {
             if (!t) return false;
             face(t);
             cast_bolt(1.8f, 1);
-            snd_play_at(26, feet(), 1.0f);
+            snd_play_at(SFX_PORTAL_HUM, feet(), 1.0f);
             return true;
         }
         case 4:
             player.regeneration_time = 12.0f;
             hud_message("La sève de Tervanne vous parcourt.", 1.4f);
-            snd_play(7, 1.0f);
+            snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
         case 5: {
             Creature* t = skill_target(30.0f, "Essaim de lucioles : choisissez une cible (30 m au plus).");
@@ -286,7 +285,7 @@ bool druid_skill(int s) {
             add_damage_over_time(t, 8.0f, 0.4f * player_ranged_base(), DOT_FIREFLIES);
             hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Lucioles !",
                            rgba(1.0f, 0.95f, 0.4f), 1.0f, 0.5f, 0.26f);
-            snd_play_at(26, t->pos, 1.0f);
+            snd_play_at(SFX_PORTAL_HUM, t->pos, 1.0f);
             return true;
         }
         case 6: {
@@ -296,7 +295,7 @@ bool druid_skill(int s) {
             for (Creature& c : creatures) {
                 // The wolf spirit fights beside the druid: the wave spares it.
                 if (!creature_alive(&c) || c.companion || c.world != world) continue;
-                if (hdist(c.pos, feet()) > 7.0f) continue;
+                if (hdist_hypot(c.pos, feet()) > 7.0f) continue;
                 Vec3 out = c.pos - feet();
                 hit_creature(&c, dmg, c.pos + Vec3{0, 0.9f * std::fmax(c.body_scale, 1.0f), 0}, HIT_BODY, out);
                 hit += 1;
@@ -306,7 +305,7 @@ bool druid_skill(int s) {
                 }
             }
             particles_burst(feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
-            snd_play(24, 1.0f);
+            snd_play(SFX_ANVIL_STRIKE, 1.0f);
             if (hit > 0)
                 hud_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
                                     hit > 1 ? "s" : ""),
@@ -319,7 +318,7 @@ bool druid_skill(int s) {
             float g = player_heal(0.6f * player.max_health);
             float_heal(g);
             particles_burst(feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
-            snd_play(6, 0.7f);
+            snd_play(SFX_LEVEL_UP, 0.7f);
             hud_message("La Dame du Lac veille sur vous.", 1.4f);
             return true;
         }
@@ -410,7 +409,7 @@ void cast_bolt(float multiplier, int kind) {
     if (dir.x * dir.x + dir.z * dir.z > 1e-6f) player.heading = std::atan2(dir.x, dir.z);
     player.attacks_made += 1;
     player.cast_glow = 1.0f;
-    snd_play_at(26, tip, 0.35f);
+    snd_play_at(SFX_PORTAL_HUM, tip, 0.35f);
     Vec3 colour = kind == 1 ? Vec3{1.0f, 0.8f, 0.3f} : Vec3{0.6f, 0.75f, 1.0f};
     particles_burst(tip, kind == 1 ? 14 : 6, colour, 1.2f, 0.8f, 0.5f);
 }
@@ -542,7 +541,7 @@ static void rain_volley() {
     float dmg = 0.6f * player_ranged_base();
     for (Creature& k : creatures) {
         if (!creature_alive(&k) || k.companion || k.world != world) continue;
-        if (hdist(k.pos, c) > 5.5f) continue;
+        if (hdist_hypot(k.pos, c) > 5.5f) continue;
         hit_creature(&k, dmg, k.pos + Vec3{0, 0.9f * k.body_scale, 0}, HIT_BODY, Vec3{0, -1, 0});
     }
 }
@@ -561,11 +560,11 @@ void traps_update(float dt) {
         }
         for (Creature& c : creatures) {
             if (!creature_alive(&c) || c.companion || c.world != t.world) continue;
-            if (hdist(c.pos, t.pos) > std::fmax(c.body_scale, 1.0f)) continue;
+            if (hdist_hypot(c.pos, t.pos) > std::fmax(c.body_scale, 1.0f)) continue;
             t.sprung = 1;
             t.age = 0.0f;
             c.stun_time = 5.0f;
-            snd_play_at(13, t.pos, 1.0f);
+            snd_play_at(SFX_METALLIC_HIT, t.pos, 1.0f);
             hud_message(hud_fmt("%s est pris au piège !", creature_display_name(&c)), 1.4f);
             hit_creature(&c, 1.6f * player_ranged_base(), c.pos + Vec3{0, 0.4f, 0}, HIT_BODY, Vec3{0, 0, 0});
             break;
@@ -617,7 +616,8 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
     }
     // Underground a wall that stops the rush ends it.
     Vec3 now = feet();
-    if (in_catacombs(player.pos_x) && charge_expected > 0.02f && hdist(now, charge_from) < 0.25f * charge_expected) {
+    if (in_catacombs(player.pos_x) && charge_expected > 0.02f &&
+        hdist_hypot(now, charge_from) < 0.25f * charge_expected) {
         end_charge();
         return false;
     }
@@ -627,7 +627,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
         return false;
     }
     face(t);
-    float d = hdist(t->pos, now);
+    float d = hdist_hypot(t->pos, now);
     float contact = 1.3f + 0.45f * t->body_scale;
     if (d <= contact) {
         t->stun_time = std::fmax(t->stun_time, 1.5f);
@@ -636,7 +636,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
         hit_creature(t, 0.5f * player_melee_base(), t->pos + Vec3{0, 1.1f * t->body_scale, 0}, HIT_BODY,
                      t->pos - now);
         player_gain_rage(20.0f);
-        snd_play_at(24, now, 0.8f);
+        snd_play_at(SFX_ANVIL_STRIKE, now, 0.8f);
         end_charge();
         *step_x = 0.0f;
         *step_z = 0.0f;

@@ -174,7 +174,7 @@ void player_target_key() {
     if (c) {
         player.target = c;
         player.target_hold = 1000000.0f;
-        snd_play(8, 0.4f);
+        snd_play(SFX_CLICK, 0.4f);
     } else {
         hud_message("Aucune créature devant vous.", 1.0f);
     }

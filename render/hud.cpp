@@ -278,7 +278,7 @@ void hud_dialog_input() {
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < dialog.button_count; ++i) {
         if (!inside(l.buttons[i], mx, my)) continue;
-        snd_play(8, 0.7f);
+        snd_play(SFX_CLICK, 0.7f);
         HudAction action = dialog.buttons[i].action;
         hud_dialog_close();
         if (action) action();

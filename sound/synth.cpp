@@ -253,7 +253,7 @@ void item_rustle(float* s, int n) {
 
 // Built from the finished heavy blow, which comes first in the bank.
 void triple_blow(float* s, int n) {
-    const SoundBuffer& blow = snd_effects[0];
+    const SoundBuffer& blow = snd_effects[SFX_HEAVY_BLOW];
     const int offsets[3] = {0, 2600, 5200};
     const float levels[3] = {1.0f, 0.85f, 0.7f};
     for (int k = 0; k < 3; ++k)
@@ -435,8 +435,8 @@ void laughter(float* s, int n) {
     }
 }
 
-// The bank, by id: length in seconds, peak of the finished sound (0.8 unless
-// a recipe says otherwise), recipe.
+// The bank, in the order of SoundEffect: length in seconds, peak of the
+// finished sound (0.8 unless a recipe says otherwise), recipe.
 struct EffectRecipe {
     double seconds;
     float peak;

@@ -108,7 +108,7 @@ void put_item_on_bar(int item, int slot) {
     for (int32_t& v : action_bar)
         if (v == BAR_POTION_BASE + item) v = -1;
     action_bar[slot] = BAR_POTION_BASE + item;
-    snd_play(8, 0.6f);
+    snd_play(SFX_CLICK, 0.6f);
 }
 
 // ---- Geometry -----------------------------------------------------------------------------
@@ -162,7 +162,7 @@ void drop(float x, float y) {
                 action_bar[j] = action_bar[press_index];
                 action_bar[press_index] = t;
             }
-            snd_play(8, 0.6f);
+            snd_play(SFX_CLICK, 0.6f);
         } else {
             action_bar[press_index] = -1;
         }
@@ -173,7 +173,7 @@ void drop(float x, float y) {
             return;
         }
         action_bar[j] = drag_content;
-        snd_play(8, 0.6f);
+        snd_play(SFX_CLICK, 0.6f);
     }
 }
 

@@ -77,7 +77,7 @@ void capture_key() {
         if (!plat_input.key_pressed[k] || !options_key_bindable(k)) continue;
         bindings[waiting_action] = k;
         waiting_action = -1;
-        snd_play(8, 0.7f);
+        snd_play(SFX_CLICK, 0.7f);
         return;
     }
 }
@@ -98,7 +98,7 @@ void capture_pad_button() {
     for (int b = 0; b < PAD_BUTTON_COUNT && !cancel; ++b) {
         if (!pad_pressed(pad, b) || !pad_button_bindable(b)) continue;
         pad_bindings[waiting_pad] = b;
-        snd_play(8, 0.7f);
+        snd_play(SFX_CLICK, 0.7f);
         cancel = true;
     }
     if (cancel) {
@@ -291,7 +291,7 @@ void options_screen() {
                     dim, UI_FONT_BODY);
     options_apply_sound();
     if (drag != DRAG_NONE && !plat_input.button_down[0]) {
-        if (drag == DRAG_EFFECTS && options.effects_volume != effects_at_drag) snd_play(8, 0.8f);
+        if (drag == DRAG_EFFECTS && options.effects_volume != effects_at_drag) snd_play(SFX_CLICK, 0.8f);
         drag = DRAG_NONE;
     }
     if (widget_button({W * 0.5f - 120 * s, panel.y + panel.h - 60 * s, 240 * s, 46 * s}, "Fermer")) close_screen();

@@ -194,13 +194,13 @@ void big_map_left_click(float pointer_x, float pointer_y) {
         zone = 1;
     else
         return;
-    snd_play(8, 0.6f);
+    snd_play(SFX_CLICK, 0.6f);
     show_view(MAP_ZONE, zone);
 }
 
 void big_map_right_click() {
     if (map.view != MAP_ZONE) return;
-    snd_play(8, 0.6f);
+    snd_play(SFX_CLICK, 0.6f);
     show_view(MAP_ALL_ZONES, 0);
 }
 

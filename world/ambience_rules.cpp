@@ -23,20 +23,6 @@ const SiteRule ambience_sites[AMBIENCE_SITE_COUNT] = {
     {560, -950, 2, 7, 17, 19, {0.32f, 0.3f, 0.3f}, 1.2f, 8, 40},
 };
 
-namespace {
-
-inline float sstep(float t) {
-    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    return t * t * (3.0f - 2.0f * t);
-}
-
-inline float dist2(float x, float z, float cx, float cz) {
-    float dx = x - cx, dz = z - cz;
-    return dx * dx + dz * dz;
-}
-
-}  // namespace
-
 bool ambience_obstacle_clear(float x, float z, float extra) {
     // The grid enters an obstacle only 1.5 m beyond its radius, so look at the
     // neighbouring cells too: a cell is 16 m, more than any clearance here.
@@ -48,7 +34,7 @@ bool ambience_obstacle_clear(float x, float z, float extra) {
             for (int k = 0; k < n; ++k) {
                 const Obstacle& o = list[idx[k]];
                 float r = o.radius + extra;
-                if (dist2(x, z, o.x, o.z) < r * r) return false;
+                if (hdist2(x, z, o.x, o.z) < r * r) return false;
             }
         }
     return true;
@@ -60,7 +46,7 @@ bool ambience_place_around(Rng& rng, float cx, float cz, float d_min, float d_ma
         float a = 2.0f * PI * rng_float(rng);
         float d = d_min + (d_max - d_min) * rng_float(rng);
         float x = cx + std::sin(a) * d, z = cz + std::cos(a) * d;
-        if (dist2(x, z, player.x, player.z) < min_player * min_player) continue;
+        if (hdist2(x, z, player.x, player.z) < min_player * min_player) continue;
         if (!ambience_obstacle_clear(x, z, clearance)) continue;
         *out = {x, ground_height(x, z), z};
         return true;
@@ -83,7 +69,7 @@ bool ambience_place_goblin(Rng& rng, Vec3 player, Vec3* out) {
 bool ambience_wanderer_spot_ok(float x, float z) {
     if (std::fabs(x) > 795.0f || z > 395.0f) return false;
     if (ground_height(x, z) < -0.4f) return false;  // the lake
-    if (dist2(x, z, GOBLIN_CAMP_X, GOBLIN_CAMP_Z) < 48.0f * 48.0f) return false;
+    if (hdist2(x, z, GOBLIN_CAMP_X, GOBLIN_CAMP_Z) < 48.0f * 48.0f) return false;
     if (sstep((z + 320.0f) / -220.0f) > 0.2f) return false;
     if (in_camelot_square(x, z, 8.0f)) return false;
     return ambience_obstacle_clear(x, z, 1.2f);
@@ -103,8 +89,8 @@ bool ambience_place_wanderer(Rng& rng, Vec3 player, Vec3* out) {
 
 bool ambience_gaste_bear_spot_ok(float x, float z) {
     if (z < -1140.0f || z > -470.0f || std::fabs(x) > 740.0f) return false;
-    if (dist2(x, z, 170, -835) < 60.0f * 60.0f) return false;
-    if (dist2(x, z, -165, -715) < 45.0f * 45.0f) return false;
+    if (hdist2(x, z, 170, -835) < 60.0f * 60.0f) return false;
+    if (hdist2(x, z, -165, -715) < 45.0f * 45.0f) return false;
     return ambience_obstacle_clear(x, z, 2.0f);
 }
 

@@ -142,7 +142,6 @@ void wall_face(Vec3 origin, Vec3 along, float width, Vec3 n) {
 }
 
 void build_walls() {
-    const int dgx[4] = {1, -1, 0, 0}, dgz[4] = {0, 0, 1, -1};
     for (int gx = 0; gx < CATACOMB_GRID; ++gx)
         for (int gz = 0; gz < CATACOMB_GRID; ++gz) {
             if (!solid(gx, gz)) continue;
@@ -152,7 +151,7 @@ void build_walls() {
             x0 += CATACOMB_X0;
             x1 += CATACOMB_X0;
             for (int d = 0; d < 4; ++d) {
-                int ngx = gx + dgx[d], ngz = gz + dgz[d];
+                int ngx = gx + DIR_DX[d], ngz = gz + DIR_DZ[d];
                 if (ngx < 0 || ngz < 0 || ngx >= CATACOMB_GRID || ngz >= CATACOMB_GRID || solid(ngx, ngz)) continue;
                 // Seen from the open side, "along" runs to the viewer's right.
                 switch (d) {
@@ -200,7 +199,6 @@ void build_floor_and_vault() {
 
 // Skirting and cornice along every long face; pilasters at the jambs.
 void build_trims_and_pillars() {
-    const int dgx[4] = {1, -1, 0, 0}, dgz[4] = {0, 0, 1, -1};
     for (int gx = 0; gx < CATACOMB_GRID; ++gx)
         for (int gz = 0; gz < CATACOMB_GRID; ++gz) {
             if (!solid(gx, gz)) continue;
@@ -212,13 +210,13 @@ void build_trims_and_pillars() {
             Vec3 mid = {0.5f * (x0 + x1), 0, 0.5f * (z0 + z1)};
             int open_sides = 0;
             for (int d = 0; d < 4; ++d) {
-                int ngx = gx + dgx[d], ngz = gz + dgz[d];
+                int ngx = gx + DIR_DX[d], ngz = gz + DIR_DZ[d];
                 if (ngx < 0 || ngz < 0 || ngx >= CATACOMB_GRID || ngz >= CATACOMB_GRID || solid(ngx, ngz)) continue;
                 ++open_sides;
                 bool along_x = d >= 2;
                 float len = along_x ? x1 - x0 : z1 - z0;
                 if (len < 2.0f) continue;
-                Vec3 n = {(float)dgx[d], 0, (float)dgz[d]};
+                Vec3 n = {(float)DIR_DX[d], 0, (float)DIR_DZ[d]};
                 float hx = along_x ? 0.5f * len : 0.5f * (x1 - x0);
                 float hz = along_x ? 0.5f * (z1 - z0) : 0.5f * len;
                 Vec3 face = mid + Vec3{n.x * hx, 0, n.z * hz};
@@ -283,7 +281,6 @@ void niche(Vec3 centre, Vec3 along, Vec3 n) {
 }
 
 void build_niches_and_bones() {
-    const int dgx[4] = {1, -1, 0, 0}, dgz[4] = {0, 0, 1, -1};
     for (int i = 0; i < CATACOMB_CELLS; ++i)
         for (int j = 0; j < CATACOMB_CELLS; ++j) {
             int room = catacomb_room_of_cell(i, j);
@@ -295,9 +292,9 @@ void build_niches_and_bones() {
                 // The ossuary's walls are lined with the dead; elsewhere one face in four.
                 float chance = room == ROOM_OSSUARY ? 1.0f : (room == ROOM_CRYPT || room == ROOM_VESTIBULE ? 0.0f : 0.28f);
                 if (rng_float(detail) >= chance) continue;
-                Vec3 n = {-(float)dgx[d], 0, -(float)dgz[d]};
+                Vec3 n = {-(float)DIR_DX[d], 0, -(float)DIR_DZ[d]};
                 Vec3 along = {n.z, 0, -n.x};
-                Vec3 face = c + Vec3{(float)dgx[d] * 2.0f, 0, (float)dgz[d] * 2.0f};
+                Vec3 face = c + Vec3{(float)DIR_DX[d] * 2.0f, 0, (float)DIR_DZ[d] * 2.0f};
                 niche(face + Vec3{0, 1.0f, 0} + along * detail_offset(), along, n);
                 if (room == ROOM_OSSUARY || rng_float(detail) < 0.5f) niche(face + Vec3{0, 1.9f, 0}, along, n);
             }
@@ -358,7 +355,6 @@ void build_braziers() {
         }
     }
     // Corridors: one cell in three holds a bracket on one of its walls.
-    const int dgx[4] = {1, -1, 0, 0}, dgz[4] = {0, 0, 1, -1};
     for (int i = 0; i < CATACOMB_CELLS; ++i)
         for (int j = 0; j < CATACOMB_CELLS; ++j) {
             if (catacomb_room_of_cell(i, j) >= 0) continue;
@@ -368,7 +364,7 @@ void build_braziers() {
                 int d = (first + t) & 3;
                 if (catacomb_wall_open(i, j, d)) continue;
                 Vec3 c = catacomb_cell_centre(i, j);
-                Vec3 n = {-(float)dgx[d], 0, -(float)dgz[d]};
+                Vec3 n = {-(float)DIR_DX[d], 0, -(float)DIR_DZ[d]};
                 brazier_bracket(c - n * 2.0f, n);
                 break;
             }
@@ -595,11 +591,6 @@ void upload_chunks() {
         }
 }
 
-float dist2(Vec3 a, Vec3 b) {
-    float dx = a.x - b.x, dz = a.z - b.z;
-    return dx * dx + dz * dz;
-}
-
 void fill_dungeon_atmosphere() {
     Atmosphere& a = atmosphere;
     a.sun_dir = {0.0f, 1.0f, 0.0f};
@@ -653,14 +644,14 @@ void catacomb_geometry_submit(bool chest_open_now, bool passage_open) {
         for (int c = 0; c < CHUNKS; ++c) {
             const Chunk& ch = chunks[a][c];
             float reach = DRAW_RANGE + ch.radius;
-            if (dist2(ch.centre, eye) > reach * reach) continue;
+            if (hdist2(ch.centre, eye) > reach * reach) continue;
             // The frustum is the last frame's: a margin covers a turning camera.
             if (!sphere_in_frustum(ch.centre, ch.radius + 6.0f)) continue;
             for (int m = 0; m < M_COUNT; ++m)
                 if (ch.mesh[m]) render_add(ch.mesh[m], materials[m], mat4_identity(), {1, 1, 1});
         }
     Vec3 chest = {CATACOMB_CHEST_X, 0, CATACOMB_CHEST_Z};
-    if (dist2(chest, eye) < 60.0f * 60.0f) {
+    if (hdist2(chest, eye) < 60.0f * 60.0f) {
         render_add(chest_open_now ? chest_open : chest_closed, materials[M_WOOD], mat4_identity(), {1, 1, 1});
         render_add(chest_metal, materials[M_METAL], mat4_identity(), {1, 1, 1});
     }
@@ -680,7 +671,7 @@ void catacomb_geometry_submit(bool chest_open_now, bool passage_open) {
     int best_n = 0;
     for (size_t i = 0; i < braziers.size(); ++i) {
         const Brazier& b = braziers[i];
-        float d2e = dist2(b.flame, eye);
+        float d2e = hdist2(b.flame, eye);
         // A flame in the camera's face would fill the screen.
         if (d2e < 38.0f * 38.0f && d2e > 1.2f * 1.2f) {
             float fi = (float)i;
@@ -688,7 +679,7 @@ void catacomb_geometry_submit(bool chest_open_now, bool passage_open) {
             Mat4 m = mat4_from_prs(b.flame, {0, 0, 0}, {b.size, b.size * hs, b.size});
             render_add(flame_mesh, flame_material, m, {1, 1, 1});
         }
-        float d = std::sqrt(dist2(b.flame, feet));
+        float d = hdist(b.flame, feet);
         if (d > 24.0f) continue;
         if (!catacomb_line_clear(b.flame + Vec3{0, 0.3f, 0}, feet)) d += 8.0f;
         int at = best_n < MAX_FIRES ? best_n++ : MAX_FIRES;

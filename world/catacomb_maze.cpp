@@ -21,15 +21,12 @@ uint8_t grid[CATACOMB_GRID][CATACOMB_GRID];  // [gx][gz]
 int16_t distance[CATACOMB_CELLS][CATACOMB_CELLS];
 bool generated = false;
 
-const int DI[4] = {1, -1, 0, 0};
-const int DJ[4] = {0, 0, 1, -1};
-
 bool cell_exists(int i, int j) { return i >= 0 && i < CATACOMB_CELLS && j >= 0 && j < CATACOMB_CELLS; }
 
 // The wall square between a cell and its neighbour in direction d.
 void wall_square(int i, int j, int d, int* gx, int* gz) {
-    *gx = 2 * i + 1 + DI[d];
-    *gz = 2 * j + 1 + DJ[d];
+    *gx = 2 * i + 1 + DIR_DX[d];
+    *gz = 2 * j + 1 + DIR_DZ[d];
 }
 
 void carve(Rng& rng) {
@@ -44,7 +41,7 @@ void carve(Rng& rng) {
         int i = stack_i[top - 1], j = stack_j[top - 1];
         int options[4], n = 0;
         for (int d = 0; d < 4; ++d) {
-            int ni = i + DI[d], nj = j + DJ[d];
+            int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
             if (!cell_exists(ni, nj) || visited[ni][nj] || catacomb_in_crypt_block(ni, nj)) continue;
             options[n++] = d;
         }
@@ -56,7 +53,7 @@ void carve(Rng& rng) {
         int gx, gz;
         wall_square(i, j, d, &gx, &gz);
         grid[gx][gz] = 0;
-        int ni = i + DI[d], nj = j + DJ[d];
+        int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
         visited[ni][nj] = true;
         stack_i[top] = ni;
         stack_j[top] = nj;
@@ -72,7 +69,7 @@ void add_loops(Rng& rng) {
         int i = (int)(rng_next(rng) % 19u);
         int j = (int)(rng_next(rng) % 19u);
         int d = (int)(rng_next(rng) & 3u);
-        int ni = i + DI[d], nj = j + DJ[d];
+        int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
         if (!cell_exists(ni, nj) || catacomb_in_crypt_block(i, j) || catacomb_in_crypt_block(ni, nj)) continue;
         int gx, gz;
         wall_square(i, j, d, &gx, &gz);
@@ -93,7 +90,7 @@ void compute_distances() {
     while (head < tail) {
         int i = qi[head], j = qj[head++];
         for (int d = 0; d < 4; ++d) {
-            int ni = i + DI[d], nj = j + DJ[d];
+            int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
             if (!cell_exists(ni, nj) || distance[ni][nj] >= 0 || !catacomb_wall_open(i, j, d)) continue;
             distance[ni][nj] = (int16_t)(distance[i][j] + 1);
             qi[tail] = ni;
@@ -155,7 +152,7 @@ int catacomb_distance(int i, int j) {
 }
 
 bool catacomb_wall_open(int i, int j, int dir) {
-    if (dir < 0 || dir > 3 || !cell_exists(i, j) || !cell_exists(i + DI[dir], j + DJ[dir])) return false;
+    if (dir < 0 || dir > 3 || !cell_exists(i, j) || !cell_exists(i + DIR_DX[dir], j + DIR_DZ[dir])) return false;
     int gx, gz;
     wall_square(i, j, dir, &gx, &gz);
     return catacomb_grid_at(gx, gz) == 0;
@@ -205,7 +202,7 @@ int catacomb_main_path(int* cells_i, int* cells_j, int capacity) {
         if (here == 0) break;
         bool moved = false;
         for (int d = 0; d < 4 && !moved; ++d) {
-            int ni = i + DI[d], nj = j + DJ[d];
+            int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
             if (catacomb_wall_open(i, j, d) && catacomb_distance(ni, nj) == here - 1) {
                 i = ni;
                 j = nj;

@@ -28,17 +28,9 @@ CatacombState state;
 Rng garrison{0xC4A7AC0Bu};
 uint8_t* map_pixels = nullptr;
 
-const int DI[4] = {1, -1, 0, 0};
-const int DJ[4] = {0, 0, 1, -1};
-
 // Where the player comes out on the heath, facing away from the cave.
 constexpr float MOUTH_X = 47.06f, MOUTH_Z = 323.6f;
 const float MOUTH_HEADING = std::atan2(-0.2095f, -0.9778f);
-
-float hdist(Vec3 a, float x, float z) {
-    float dx = a.x - x, dz = a.z - z;
-    return std::sqrt(dx * dx + dz * dz);
-}
 
 Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 
@@ -104,9 +96,9 @@ void garrison_main_path(bool on_path[CATACOMB_CELLS][CATACOMB_CELLS]) {
 void step_toward_start(int* i, int* j) {
     int here = catacomb_distance(*i, *j);
     for (int d = 0; d < 4; ++d)
-        if (catacomb_wall_open(*i, *j, d) && catacomb_distance(*i + DI[d], *j + DJ[d]) == here - 1) {
-            *i += DI[d];
-            *j += DJ[d];
+        if (catacomb_wall_open(*i, *j, d) && catacomb_distance(*i + DIR_DX[d], *j + DIR_DZ[d]) == here - 1) {
+            *i += DIR_DX[d];
+            *j += DIR_DZ[d];
             return;
         }
 }
@@ -231,7 +223,7 @@ void catacombs_enter() {
     underground = 1;
     place_player({CATACOMB_VESTIBULE_X, 0.0f, CATACOMB_VESTIBULE_Z}, 0.0f);
     hud_fade(1.4f);
-    snd_play(26, 1.0f);
+    snd_play(SFX_PORTAL_HUM, 1.0f);
     hud_message("Les Catacombes du Val sans Retour", 3.2f);
     catacombs_step(0.0f);
     catacombs_map_paint();
@@ -246,7 +238,7 @@ void catacombs_leave() {
     world_map_upload();
     world_population_on_return();
     hud_fade(1.4f);
-    snd_play(26, 1.0f);
+    snd_play(SFX_PORTAL_HUM, 1.0f);
     hud_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
     world_calls.save_character();
@@ -257,7 +249,7 @@ void catacombs_boss_defeated() {
     for (Creature& c : creatures)
         if (c.minion && creature_alive(&c)) damage_creature(&c, c.health + 1.0f);
     hud_message("Bréhus sans Pitié est vaincu !\nUn passage s'ouvre au fond de la crypte.", 4.0f);
-    snd_play(14, 1.0f);
+    snd_play(SFX_FANFARE, 1.0f);
 }
 
 // ---- Prompts --------------------------------------------------------------------------------------------
@@ -289,7 +281,7 @@ static void open_chest() {
     int money = 40 + (int)std::floor(30.0f * rng_float(creature_rng));
     player.purse += money;
     hud_message(hud_fmt("Le coffre contenait %d deniers.", money), 2.0f);
-    snd_play(4, 1.0f);
+    snd_play(SFX_COINS, 1.0f);
 }
 
 bool catacombs_interact(bool requested) {
@@ -337,7 +329,7 @@ void catacombs_step(float dt) {
     catacomb_lookup_cell(feet(), &i, &j);
     bool fresh = mark_with_room(i, j);
     for (int d = 0; d < 4; ++d)
-        if (catacomb_wall_open(i, j, d)) fresh = mark_with_room(i + DI[d], j + DJ[d]) || fresh;
+        if (catacomb_wall_open(i, j, d)) fresh = mark_with_room(i + DIR_DX[d], j + DIR_DZ[d]) || fresh;
     if (fresh && dt > 0.0f) catacombs_map_paint();
 }
 

@@ -27,6 +27,9 @@ enum : int { ROOM_VESTIBULE = 0, ROOM_OSSUARY = 1, ROOM_CRYPT = 2, ROOM_GUARDS_W
 
 // Directions in the order the carving and the path tracing try them.
 enum : int { DIR_PX = 0, DIR_NX = 1, DIR_PZ = 2, DIR_NZ = 3 };
+// One step in each direction: along x (cells i, grid gx), along z (j, gz).
+inline constexpr int DIR_DX[4] = {1, -1, 0, 0};
+inline constexpr int DIR_DZ[4] = {0, 0, 1, -1};
 
 // ---- The maze (world/catacomb_maze.cpp) ----------------------------------------------
 // Carving, loops, rooms, the crypt's door and the distance map; CPU only.

@@ -8,11 +8,6 @@
 
 namespace {
 
-inline float sstep(float t) {
-    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    return t * t * (3.0f - 2.0f * t);
-}
-
 // The attribute draws of one accepted tree: always eight values, whatever
 // kind the tree turns out to be, so one tree never shifts the next.
 void finish_tree(Rng& rng, float x, float z, float scale_base, float scale_span, uint8_t zone,

@@ -15,11 +15,6 @@ namespace {
 
 Vec3 player_spot() { return {player.pos_x, player.pos_y, player.pos_z}; }
 
-float dist2(Vec3 a, float x, float z) {
-    float dx = a.x - x, dz = a.z - z;
-    return dx * dx + dz * dz;
-}
-
 bool counts_for_camps(const Creature& c) {
     return c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite && !c.companion;
 }
@@ -64,7 +59,7 @@ bool place_elite(int e, float min_player) {
     bool ok;
     if (e == ELITE_OSSIAN) {
         p = centre;
-        ok = dist2(player_spot(), p.x, p.z) >= min_player * min_player;
+        ok = hdist2(player_spot(), p.x, p.z) >= min_player * min_player;
     } else {
         ok = ambience_place_around(creature_rng, centre.x, centre.z, haunts[e].d_min, haunts[e].d_max, 0.9f,
                                    player_spot(), min_player, 40, &p);
@@ -82,7 +77,7 @@ int add_camps_and_sites() {
     for (const CampRule& camp : ambience_camps) {
         int n = 0;
         for (const Creature& c : creatures)
-            if (counts_for_camps(c) && dist2(c.anchor, camp.x, camp.z) <= CAMP_ANCHOR_RADIUS * CAMP_ANCHOR_RADIUS) ++n;
+            if (counts_for_camps(c) && hdist2(c.anchor, camp.x, camp.z) <= CAMP_ANCHOR_RADIUS * CAMP_ANCHOR_RADIUS) ++n;
         if (n >= camp.keep) continue;
         Vec3 p;
         if (!ambience_place_camp(creature_rng, camp, pl, &p)) continue;
@@ -94,7 +89,7 @@ int add_camps_and_sites() {
         // Two kinds share the graveyard: each keeps its own count.
         for (const Creature& c : creatures)
             if (counts_for_camps(c) && c.species == site.species &&
-                dist2(c.anchor, site.x, site.z) <= SITE_ANCHOR_RADIUS * SITE_ANCHOR_RADIUS)
+                hdist2(c.anchor, site.x, site.z) <= SITE_ANCHOR_RADIUS * SITE_ANCHOR_RADIUS)
                 ++n;
         if (n >= site.count) continue;
         Vec3 p;
@@ -118,7 +113,7 @@ int wanderers_step() {
     for (Creature& c : creatures) {
         if (!c.in_use || c.species != SP_BOAR || c.ai_state == CS_DEAD || c.world != 0) continue;
         if (c.ai_state != CS_BOAR_FIGHT &&
-            dist2(c.pos, pl.x, pl.z) > WANDERER_DROP_DISTANCE * WANDERER_DROP_DISTANCE) {
+            hdist2(c.pos, pl.x, pl.z) > WANDERER_DROP_DISTANCE * WANDERER_DROP_DISTANCE) {
             free_creature(&c);
             continue;
         }
@@ -134,7 +129,7 @@ int goblins_step() {
     int n = 0;
     for (const Creature& c : creatures)
         if (c.in_use && c.species == SP_GOBLIN && !c.elite && c.ai_state != CS_DEAD &&
-            dist2(c.anchor, GOBLIN_CAMP_X, GOBLIN_CAMP_Z) <= 1.0f)
+            hdist2(c.anchor, GOBLIN_CAMP_X, GOBLIN_CAMP_Z) <= 1.0f)
             ++n;
     if (n >= GOBLIN_KEEP) return 0;
     Vec3 p;
@@ -148,7 +143,7 @@ void return_far_chiefs() {
     for (int e = 1; e <= ELITE_COUNT; ++e) {
         if (elite_present(e)) continue;
         Vec3 centre = elite_haunt_centre(e);
-        if (dist2(player_spot(), centre.x, centre.z) < 90.0f * 90.0f) continue;
+        if (hdist2(player_spot(), centre.x, centre.z) < 90.0f * 90.0f) continue;
         place_elite(e, 60.0f);
     }
 }
@@ -191,7 +186,7 @@ void ambience_gaste_bears_step() {
     int roaming = 0;
     for (const Creature& c : creatures)
         if (c.in_use && c.species == SP_BEAR && c.ai_state != CS_DEAD &&
-            dist2(c.anchor, -165.0f, -715.0f) >= 60.0f * 60.0f)
+            hdist2(c.anchor, -165.0f, -715.0f) >= 60.0f * 60.0f)
             ++roaming;
     if (roaming > GASTE_ROAMERS_MAX) return;
     Vec3 p;
@@ -206,17 +201,17 @@ void ambience_cave_guards_step() {
     for (const Creature& c : creatures)
         if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite &&
             (c.species == SP_SKELETON || c.species == SP_SKELETON_ARCHER) &&
-            dist2(c.anchor, 46.11f, 319.2f) <= 4.0f)
+            hdist2(c.anchor, 46.11f, 319.2f) <= 4.0f)
             ++skeletons;
     if (skeletons >= CAVE_GUARDS_KEEP) return;
     Vec3 pl = player_spot();
     for (int i = 0; i < CAVE_GUARD_POINTS; ++i) {
         Vec3 p = cave_guard_point(i);
-        if (dist2(pl, p.x, p.z) < CAVE_GUARD_MIN_PLAYER * CAVE_GUARD_MIN_PLAYER) continue;
+        if (hdist2(pl, p.x, p.z) < CAVE_GUARD_MIN_PLAYER * CAVE_GUARD_MIN_PLAYER) continue;
         bool taken = false;
         for (const Creature& c : creatures)
             if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 &&
-                dist2(c.pos, p.x, p.z) < CAVE_GUARD_FREE_RADIUS * CAVE_GUARD_FREE_RADIUS) {
+                hdist2(c.pos, p.x, p.z) < CAVE_GUARD_FREE_RADIUS * CAVE_GUARD_FREE_RADIUS) {
                 taken = true;
                 break;
             }

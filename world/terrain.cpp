@@ -8,16 +8,6 @@
 
 namespace {
 
-inline float sstep(float t) {
-    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    return t * t * (3.0f - 2.0f * t);
-}
-
-inline float dist2d(float x, float z, float cx, float cz) {
-    float dx = x - cx, dz = z - cz;
-    return std::sqrt(dx * dx + dz * dz);
-}
-
 inline bool within(float x, float z, float cx, float cz, float r) {
     float dx = x - cx, dz = z - cz;
     return dx * dx + dz * dz < r * r;
@@ -60,21 +50,21 @@ float terrain_base_terms(float x, float z, const TerrainXTerms& xt, const Terrai
     h += 1.6f * sstep((320.0f + z) / -220.0f) * xt.s5 * zt.c5;
 
     // Burial mound.
-    float d = dist2d(x, z, -20.0f, -1001.0f);
+    float d = hdist(x, z, -20.0f, -1001.0f);
     h += 2.2f * (1.0f - sstep((d - 4.0f) / 10.0f));
 
     // Flat centre where the paths meet, stretched toward the pass.
     float d0 = std::sqrt(x * x + z * z) * 0.5f;
-    float d1 = dist2d(x, z, 0.0f, -200.0f) * 0.5f + 26.0f;
+    float d1 = hdist(x, z, 0.0f, -200.0f) * 0.5f + 26.0f;
     d = std::fmin(d0, d1);
     h *= 0.25f + 0.75f * sstep((d - 6.0f) / 20.0f);
 
     // Clearing of the sword.
-    d = dist2d(x, z, 64.0f, 52.0f);
+    d = hdist(x, z, 64.0f, 52.0f);
     h *= 0.3f + 0.7f * sstep((d - 5.0f) / 13.0f);
 
     // Lake basin.
-    d = dist2d(x, z, LAKE_X, LAKE_Z);
+    d = hdist(x, z, LAKE_X, LAKE_Z);
     h -= 3.2f * (1.0f - sstep((d - 17.6f) / 26.4f));
     return h;
 }

@@ -7,15 +7,6 @@
 #include "world/terrain.h"
 #include "world/terrain_fast.h"
 
-namespace {
-
-inline float sstep(float t) {
-    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    return t * t * (3.0f - 2.0f * t);
-}
-
-}  // namespace
-
 float path_half_width(float x, float z) { return 1.4f + 0.6f * value_noise2(0.15f * x, 0.15f * z, 9); }
 
 Vec3 ground_paint(float x, float z) {

@@ -265,7 +265,7 @@ void villagers_step(float dt) {
         if (i == 0) {
             int cycle = (int)std::floor(t / 1.15f);
             if (cycle != smith_cycle) {
-                if (smith_cycle >= 0 && dx * dx + dz * dz < 30.0f * 30.0f) snd_play_at(24, s.position, 0.25f);
+                if (smith_cycle >= 0 && dx * dx + dz * dz < 30.0f * 30.0f) snd_play_at(SFX_ANVIL_STRIKE, s.position, 0.25f);
                 smith_cycle = cycle;
             }
         }

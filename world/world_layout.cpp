@@ -57,11 +57,6 @@ double now_seconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-inline float sstep(float t) {
-    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    return t * t * (3.0f - 2.0f * t);
-}
-
 void release_cpu_state() {
     mb_free(&terrain_builder);
     for (TreeModel& m : tree_models) {

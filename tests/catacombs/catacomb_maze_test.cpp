@@ -26,14 +26,13 @@ uint32_t grid_checksum() {
 int reachable(int shut_i = -1, int shut_j = -1, int shut_dir = -1) {
     bool seen[CATACOMB_CELLS][CATACOMB_CELLS] = {};
     int qi[400], qj[400], head = 0, tail = 0;
-    const int di[4] = {1, -1, 0, 0}, dj[4] = {0, 0, 1, -1};
     seen[CATACOMB_START_I][CATACOMB_START_J] = true;
     qi[tail] = CATACOMB_START_I;
     qj[tail++] = CATACOMB_START_J;
     while (head < tail) {
         int i = qi[head], j = qj[head++];
         for (int d = 0; d < 4; ++d) {
-            int ni = i + di[d], nj = j + dj[d];
+            int ni = i + DIR_DX[d], nj = j + DIR_DZ[d];
             if (!catacomb_wall_open(i, j, d) || seen[ni][nj]) continue;
             bool shut = (i == shut_i && j == shut_j && d == shut_dir) ||
                         (ni == shut_i && nj == shut_j && (d ^ 1) == shut_dir);
@@ -83,8 +82,7 @@ TEST(CatacombMaze, CryptOnlyThroughItsDoor) {
     for (int i = 7; i <= 11; ++i)
         for (int j = 15; j <= 17; ++j)
             for (int d = 0; d < 4; ++d) {
-                const int di[4] = {1, -1, 0, 0}, dj[4] = {0, 0, 1, -1};
-                if (catacomb_in_crypt_block(i + di[d], j + dj[d])) continue;
+                if (catacomb_in_crypt_block(i + DIR_DX[d], j + DIR_DZ[d])) continue;
                 if (!catacomb_wall_open(i, j, d)) continue;
                 ++openings;
                 EXPECT_TRUE(i == 9 && j == 15 && d == DIR_NZ) << i << ", " << j << " dir " << d;
