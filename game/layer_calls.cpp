@@ -8,6 +8,7 @@
 #include "persist/characters.h"
 #include "persist/options.h"
 #include "play/play_calls.h"
+#include "play/population.h"
 #include "render/render_calls.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
@@ -22,7 +23,7 @@ void game_connect_layers() {
     render_calls.quality_level = world_quality_level;
 
     world_calls.quality_level = world_quality_level;
-    world_calls.save_character = character_save_current;
+    world_calls.populate = world_initial_population;
 
     play_calls.quests_creature_killed = quests_creature_killed;
     play_calls.professions_creature_killed = professions_creature_killed;

@@ -15,7 +15,7 @@
 #include "play/player_move.h"
 #include "play/skills.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 
 CharacterSlot character_slots[CHARACTER_SLOTS];

@@ -14,8 +14,8 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
-#include "world/villagers.h"
+#include "play/catacomb_visits.h"
+#include "play/villagers.h"
 
 namespace {
 

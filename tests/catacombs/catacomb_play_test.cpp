@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/catacombs/catacomb_game.h"
-#include "world/population.h"
+#include "play/population.h"
 #include "play/items.h"
 
 // The bag lands with the items; here it is a switch and a record.

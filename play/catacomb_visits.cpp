@@ -1,7 +1,7 @@
 // Going down into the catacombs and coming back: the garrison placed on each
 // entry, the prompts of the cave, the portal, the passage and the ossuary
 // chest, the fall of the crypt's lord, room names and the exploration map.
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -12,15 +12,15 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
+#include "play/play_calls.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/ui.h"
 #include "sound/sound.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_calls.h"
 #include "play/items.h"
-#include "world/population.h"
+#include "play/population.h"
 
 namespace {
 
@@ -202,11 +202,6 @@ int axis_cells(int g, int out[2]) {
 
 // ---- Entering and leaving ---------------------------------------------------------------------------
 
-void catacombs_build() {
-    catacomb_maze_generate();
-    catacomb_geometry_build();
-}
-
 void catacombs_enter() {
     if (underground) return;
     close_dialog();
@@ -249,7 +244,7 @@ void catacombs_leave() {
     snd_play(26, 1.0f);
     hud_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
-    world_calls.save_character();
+    play_calls.save_character();
 }
 
 void catacombs_boss_defeated() {
@@ -347,7 +342,7 @@ void catacombs_update(float dt) {
 
 void catacombs_submit() {
     if (!underground) return;
-    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0);
+    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, feet());
 }
 
 void catacombs_portal_labels_draw() {
