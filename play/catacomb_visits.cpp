@@ -276,7 +276,7 @@ static void open_chest() {
     int index = (int)(rng_float(creature_rng) * 6.0f);
     int items[2] = {pick[index > 5 ? 5 : index], 27};
     // Nothing is lost to a full bag: the chest waits until both fit.
-    if (!give_items_fit(items, 2, "coffre de l'ossuaire")) {
+    if (!play_calls.give_items_fit(items, 2, "coffre de l'ossuaire")) {
         hud_message("Votre sac est plein.", 1.6f);
         return;
     }
