@@ -23,8 +23,8 @@
 #include "world/mesh.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/ambience.h"
-#include "world/villagers.h"
+#include "play/ambience.h"
+#include "play/villagers.h"
 
 static long batch_vertices() {
     long n = 0;

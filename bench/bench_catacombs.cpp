@@ -16,7 +16,7 @@
 #include "render/renderer.h"
 #include "render/hud.h"
 #include "render/ui.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "render/hud.h"
 
 int main(int argc, char** argv) {

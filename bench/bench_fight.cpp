@@ -20,7 +20,7 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
-#include "world/ambience.h"
+#include "play/ambience.h"
 #include "world/world.h"
 
 static void keep_arrows_flying() {

@@ -32,8 +32,8 @@
 #include "net/net.h"
 #include "net/remote_players.h"
 #include "sound/sound.h"
-#include "world/ambience.h"
-#include "world/catacombs.h"
+#include "play/ambience.h"
+#include "play/catacomb_visits.h"
 #include "world/world.h"
 
 static void simulate(float dt) {

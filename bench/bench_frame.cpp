@@ -17,7 +17,7 @@
 #include "render/renderer.h"
 #include "play/creatures.h"
 #include "render/hud.h"
-#include "world/ambience.h"
+#include "play/ambience.h"
 #include "world/world.h"
 
 int main(int argc, char** argv) {

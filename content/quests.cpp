@@ -15,7 +15,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
-#include "world/population.h"
+#include "play/population.h"
 #include "world/terrain.h"
 #include "content/content_calls.h"
 

@@ -11,7 +11,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "play/player_input.h"
 
 namespace {

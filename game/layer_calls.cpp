@@ -1,16 +1,21 @@
 #include "game/layer_calls.h"
 
 #include "content/content_calls.h"
+#include "content/interaction_prompt.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
 #include "content/quests.h"
 #include "net/net.h"
 #include "persist/characters.h"
 #include "persist/options.h"
+#include "persist/persist_calls.h"
 #include "play/play_calls.h"
+#include "play/population.h"
 #include "render/render_calls.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
+#include "ui/item_windows.h"
+#include "ui/maps.h"
 #include "ui/options_screen.h"
 #include "world/world_calls.h"
 
@@ -22,7 +27,7 @@ void game_connect_layers() {
     render_calls.quality_level = world_quality_level;
 
     world_calls.quality_level = world_quality_level;
-    world_calls.save_character = character_save_current;
+    world_calls.populate = world_initial_population;
 
     play_calls.quests_creature_killed = quests_creature_killed;
     play_calls.professions_creature_killed = professions_creature_killed;
@@ -31,6 +36,12 @@ void game_connect_layers() {
     play_calls.mouse_inverted = player_mouse_inverted;
     play_calls.presentation_portrait = player_presentation_portrait;
     play_calls.save_character = character_save_current;
+    play_calls.interaction_prompt = player_interaction_prompt;
+    play_calls.quests_right_click = quests_right_click;
+    play_calls.big_map_set_open = big_map_set_open;
+    play_calls.items_windows_update = items_windows_update;
 
     content_calls.save_character = character_save_current;
+
+    persist_calls.net_connect = net_connect;
 }

@@ -26,10 +26,10 @@
 #include "sound/sound.h"
 #include "ui/character_preview.h"
 #include "ui/title_card.h"
-#include "world/ambience.h"
-#include "world/catacombs.h"
+#include "play/ambience.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "world/world.h"
 
 double game_clock = 0.0;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "net/net.h"
 #include "platform/main_loop.h"
+#include "persist/persist_calls.h"
 #include "platform/platform.h"
 #include "play/camera.h"
 #include "play/combat.h"
@@ -15,7 +15,7 @@
 #include "play/player_move.h"
 #include "play/skills.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 
 CharacterSlot character_slots[CHARACTER_SLOTS];
@@ -394,6 +394,6 @@ bool character_start_play(bool online, const char* server_address) {
     plat_set_cursor_captured(true);
     hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
     log_printf("En jeu : %s, niveau %d.", player.name, player.level);
-    if (online) net_connect(server_address);
+    if (online) persist_calls.net_connect(server_address);
     return true;
 }

@@ -1,5 +1,5 @@
-// The catacomb chest's all-or-nothing gift, alone in its file so that a test
-// of the catacombs can stand in for it.
+// The all-or-nothing gift of a chest or a reward (the catacomb chest reaches
+// it through play_calls, where a test may put a bag of its own).
 #include "play/items.h"
 
 bool give_items_fit(const int* ids, int count, const char* source) {

@@ -14,7 +14,7 @@
 #include "world/mesh.h"
 #include "world/species_models.h"
 #include "play/loot.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 
 Creature creatures[CREATURE_CAPACITY];

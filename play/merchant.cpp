@@ -7,7 +7,7 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
-#include "ui/item_windows.h"
+#include "play/play_calls.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/player.h"
@@ -213,7 +213,7 @@ void merchant_update(float dt) {
         plat_input.key_pressed[KEY_ESCAPE] = 0;
         loot_close();
     }
-    items_windows_update();
+    play_calls.items_windows_update();
     player_figure_dress();
 }
 

@@ -1,5 +1,7 @@
 #include "play/play_calls.h"
 
+#include "play/items.h"
+
 PlayCalls play_calls = {
     [](int, const Creature*) {},
     [](const Creature*) {},
@@ -7,5 +9,10 @@ PlayCalls play_calls = {
     [] { return 1.0f; },
     [] { return false; },
     [] { return false; },
+    [] {},
+    give_items_fit,
+    [] {},
+    [](int, int) { return false; },
+    [](bool) {},
     [] {},
 };

@@ -16,5 +16,17 @@ struct PlayCalls {
     // True while the character screens show the close portrait view.
     bool (*presentation_portrait)();
     void (*save_character)();
+    // The catacomb chest's all-or-nothing gift; the real one by default, a
+    // test puts a bag of its own here.
+    bool (*give_items_fit)(const int* ids, int count, const char* source);
+    // The interaction prompt of the frame (its sources reach up to the quests
+    // and the professions).
+    void (*interaction_prompt)();
+    // A right click: true when someone with a quest answered it.
+    bool (*quests_right_click)(int x, int y);
+    void (*big_map_set_open)(bool open);
+    // The bag, sheet and shop windows after the merchant's step (they close
+    // with the shop); the player is dressed right after.
+    void (*items_windows_update)();
 };
 extern PlayCalls play_calls;

@@ -255,7 +255,7 @@ void player_update(float dt) {
     player.attack_requested = 0;
 
     // The prompt consumes the interaction request of this frame.
-    player_interaction_prompt();
+    play_calls.interaction_prompt();
     player.interact_requested = 0;
 
     advance_stride(player, dt);

@@ -110,7 +110,6 @@ void player_click(int button, int x, int y);
 // After 3.5 s the player comes to at Camelot or in the catacombs' vestibule.
 bool player_death_step(float dt);
 void player_revive();
-void player_interaction_prompt();
 void player_hud_update(float dt);
 // Sound and mouse options.
 void player_play_sound_at(int effect, Vec3 position, float volume);

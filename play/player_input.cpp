@@ -6,12 +6,12 @@
 #include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
+#include "play/play_calls.h"
 #include "play/combat.h"
 #include "play/player.h"
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
-#include "ui/maps.h"
 #include "render/ui_focus.h"
 
 namespace {
@@ -49,7 +49,7 @@ bool player_window_keys() {
         // Each opening starts on the player's own zone at zoom 1.
         bool open = !hud_windows.map;
         if (open) close_all_windows();
-        big_map_set_open(open);
+        play_calls.big_map_set_open(open);
         return true;
     }
     // Lying fallen, only the map opens.
@@ -105,7 +105,7 @@ void player_escape_and_focus() {
         return;
     }
     if (escape && hud_windows.map) {
-        big_map_set_open(false);
+        play_calls.big_map_set_open(false);
         plat_input.key_pressed[KEY_ESCAPE] = 0;
         return;
     }

@@ -2,9 +2,9 @@
 // listener, the HUD's view of the player, and the title overlay's click.
 #include <cmath>
 
-#include "content/quests.h"
 #include "play/combat.h"
 #include "play/loot.h"
+#include "play/play_calls.h"
 #include "play/merchant.h"
 #include "play/player.h"
 #include "play/targeting.h"
@@ -24,7 +24,7 @@ void player_click(int button, int x, int y) {
     // then whoever wants to talk, then the creature under the cursor, then a
     // corpse to search.
     if (button == 1 && merchant_click()) return;
-    if (button == 1 && quests_right_click(x, y)) return;
+    if (button == 1 && play_calls.quests_right_click(x, y)) return;
     if (player_click_target(button == 0) || button != 1) return;
     loot_click();
 }

@@ -13,7 +13,7 @@
 #include "ui/map_marks.h"
 #include "render/ui.h"
 #include "world/camelot.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 #include "world/world.h"
 #include "content/quests.h"

@@ -10,7 +10,6 @@
 
 #include "common/rng.h"
 #include "platform/main_loop.h"
-#include "play/player.h"
 #include "render/renderer.h"
 #include "world/catacombs.h"
 #include "world/mesh.h"
@@ -591,7 +590,7 @@ void upload_chunks() {
         }
 }
 
-void fill_dungeon_atmosphere() {
+void fill_dungeon_atmosphere(Vec3 focus) {
     Atmosphere& a = atmosphere;
     a.sun_dir = {0.0f, 1.0f, 0.0f};
     a.sun_colour = {0.0f, 0.0f, 0.0f};
@@ -604,7 +603,7 @@ void fill_dungeon_atmosphere() {
     a.contrast = 1.06f;
     a.exposure = 1.15f;
     a.ao = world_calls.quality_level() == 2 ? 0.85f : 0.0f;
-    a.shadow_focus = {player.pos_x, player.pos_y, player.pos_z};
+    a.shadow_focus = focus;
     a.time = (float)game_clock;
 }
 
@@ -636,8 +635,8 @@ Vec3 catacomb_brazier_flame(int index) {
     return braziers[(size_t)index].flame;
 }
 
-void catacomb_geometry_submit(bool chest_open_now, bool passage_open) {
-    fill_dungeon_atmosphere();
+void catacomb_geometry_submit(bool chest_open_now, bool passage_open, Vec3 player_feet) {
+    fill_dungeon_atmosphere(player_feet);
     if (!built) return;
     Vec3 eye = render_camera.eye;
     for (int a = 0; a < CHUNKS; ++a)
@@ -665,7 +664,7 @@ void catacomb_geometry_submit(bool chest_open_now, bool passage_open) {
     // one hidden behind a wall counts as farther, so the room the player
     // stands in is lit first.
     double t = game_clock;
-    Vec3 feet = {player.pos_x, player.pos_y + 1.2f, player.pos_z};
+    Vec3 feet = {player_feet.x, player_feet.y + 1.2f, player_feet.z};
     float best_d[MAX_FIRES];
     int best_i[MAX_FIRES];
     int best_n = 0;

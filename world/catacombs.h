@@ -1,9 +1,8 @@
 #pragma once
 // "Les Catacombes du Val sans Retour": a 19 x 19 maze of 5 m cells far east
-// of the landscape (x 1000..1095, ground 0), its wall grid and the queries
-// every mover uses there, entering and leaving, the garrison, the ossuary
-// chest, the passage the crypt's lord opens, room names and the exploration
-// map.
+// of the landscape (x 1000..1095, ground 0), its wall grid, the queries every
+// mover uses there, its geometry and its fixed points. The visits themselves
+// (garrison, prompts, exploration map) are in play/catacomb_visits.h.
 #include <cstdint>
 
 #include "common/mathx.h"
@@ -74,31 +73,8 @@ int catacomb_brazier_count();
 Vec3 catacomb_brazier_flame(int index);
 // The meshes near the camera, the flames, the nearest braziers as lights
 // and the dark atmosphere.
-void catacomb_geometry_submit(bool chest_open, bool passage_open);
-
-// ---- Play (world/catacombs.cpp) -----------------------------------------------------------
-void catacombs_enter();
-void catacombs_leave();
-// The prompt and action of the entry, exit portal, passage and chest; true
-// when a prompt was shown.
-bool catacombs_interact(bool requested);
-void catacombs_step(float dt);
-const char* catacomb_room_name(Vec3 p);
-uint8_t catacomb_cell_seen(Vec3 p);
-
-struct CatacombState {
-    uint8_t chest_opened;
-    uint8_t passage_open;
-    float time_underground;
-    uint8_t seen[CATACOMB_CELLS][CATACOMB_CELLS];  // [i][j]
-};
-const CatacombState& catacombs_state();
-
-// The exploration map, RGBA 256 x 256, rows from z = -2 upward, x from
-// 998 to 1098; painted on entry and whenever a cell is first seen.
-void catacombs_map_paint();
-const uint8_t* catacombs_map_pixels();
-uint32_t catacombs_map_checksum();
+// feet: the player's, for the shadow focus and the nearest braziers.
+void catacomb_geometry_submit(bool chest_open, bool passage_open, Vec3 feet);
 
 // Fixed points.
 constexpr float CATACOMB_ENTRY_X = 48.0f, CATACOMB_ENTRY_Z = 328.0f;
@@ -106,9 +82,3 @@ constexpr float CATACOMB_PORTAL_X = 1048.0f, CATACOMB_PORTAL_Z = 1.05f;
 constexpr float CATACOMB_PASSAGE_X = 1048.0f, CATACOMB_PASSAGE_Z = 82.0f;
 constexpr float CATACOMB_CHEST_X = 1048.0f, CATACOMB_CHEST_Z = 48.0f;
 constexpr float CATACOMB_VESTIBULE_X = 1048.0f, CATACOMB_VESTIBULE_Z = 5.6f;
-
-void catacombs_update(float dt);
-void catacombs_submit();
-void catacombs_build();
-// The crypt's lord has fallen (the passage opens, the log and the sound).
-void catacombs_boss_defeated();

@@ -23,6 +23,8 @@ int world_fire_count();
 // The flicker value of this frame (2.6 + 0.4 sin 13t + 0.3 sin 7.3t).
 float world_fire_flicker();
 float fire_flicker_at(double t);
+// Once per frame above ground, by the ambience step: the flicker of game time t.
+void world_fires_step(double t);
 
 // ---- Map image ----------------------------------------------------------------
 constexpr int WORLD_MAP_SIZE = 2048;
@@ -46,25 +48,7 @@ struct WorldBuildReport {
 };
 const WorldBuildReport& world_build_report();
 
-// ---- Ambience ------------------------------------------------------------------
-// Once per frame above ground: the fire flicker, the creature top-ups when
-// their timers fire, and the zone banner. Does nothing in the catacombs.
-void world_ambience_step(float dt);
-// The top-ups due this frame, as AMB_* bits; advances the timers (the
-// second-zone roamers' only while second_zone is set).
-enum : unsigned {
-    AMB_CAMPS = 1, AMB_WANDERERS = 2, AMB_GOBLINS = 4, AMB_GASTE_BEARS = 8, AMB_CAVE_GUARDS = 16,
-};
-unsigned ambience_timers_step(float dt, bool second_zone);
-// Timers and the zone banner back to their start-of-game state.
-void world_ambience_reset();
-
-// ---- Zones -----------------------------------------------------------------------
-// The zone banner: 0 first zone, 1 second (z < -400), -1 before the first frame.
-// Returns the banner text when the zone changed since the previous call, else null.
-const char* zone_banner_step(float player_z);
-void zone_banner_reset();
-
+// ---- Atmosphere--------------------------------------------------------------------
 // The atmosphere record for a camera at camera_z: forest values, blended
 // toward the second zone's gloom south of z = -320.
 void fill_atmosphere(float camera_z);

@@ -4,6 +4,8 @@
 // builds the same alone (tests, benchmarks); tests assign fakes.
 struct WorldCalls {
     int (*quality_level)();    // the graphics quality option, 0..2 (ambient occlusion at 2)
-    void (*save_character)();  // after a visit's chest or the crypt's lord
+    // The start's wild population, placed in the middle of world_build
+    // (while the map paints), where its random draws have always been.
+    void (*populate)();
 };
 extern WorldCalls world_calls;

@@ -21,9 +21,8 @@
 #include "world/camelot.h"
 #include "world/catacombs.h"
 #include "world/landmarks.h"
-#include "world/population.h"
 
-// Defined beside the ambience step and the map painter.
+// Defined beside the fires and the map painter.
 void world_fires_clear();
 Vec3 world_fire_position(int i);
 void world_flames_upload();
@@ -313,10 +312,12 @@ void world_build() {
     world_map_paint_start();
     double started = now_seconds() - t;
     landmarks_build();
-    catacombs_build();
+    catacomb_maze_generate();
+    catacomb_geometry_build();
     upload_everything();
     species_models_build();
-    world_initial_population();
+    // The wild population is placed while the map paints.
+    world_calls.populate();
     t = now_seconds();
     world_map_paint_finish();
     report.t_map_image = started + (now_seconds() - t);

@@ -23,7 +23,7 @@
 #include "world/camelot.h"
 #include "world/landmarks.h"
 #include "world/terrain.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "world/world.h"
 
 namespace {

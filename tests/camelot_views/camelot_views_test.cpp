@@ -23,9 +23,9 @@
 #include "tests/support/scene_economy.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "world/world.h"
-#include "world/ambience.h"
+#include "play/ambience.h"
 
 namespace {
 

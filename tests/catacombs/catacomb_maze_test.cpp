@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "common/rng.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 
 namespace {
 

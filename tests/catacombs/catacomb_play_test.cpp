@@ -10,21 +10,22 @@
 #include <vector>
 
 #include "tests/catacombs/catacomb_game.h"
-#include "world/population.h"
+#include "play/population.h"
 #include "play/items.h"
+#include "play/play_calls.h"
 
-// The bag lands with the items; here it is a switch and a record.
-static bool bag_has_room = true;
-static std::vector<int> items_given;
-static std::string last_source;
-bool give_items_fit(const int* ids, int count, const char* source) {
+namespace {
+
+// The chest test's bag: a switch and a record, put in the chest's table entry.
+bool bag_has_room = true;
+std::vector<int> items_given;
+std::string last_source;
+bool fake_give_items_fit(const int* ids, int count, const char* source) {
     if (!bag_has_room) return false;
     for (int i = 0; i < count; ++i) items_given.push_back(ids[i]);
     last_source = source ? source : "";
     return true;
 }
-
-namespace {
 
 std::string key_name() {
     char name[48];
@@ -266,6 +267,11 @@ TEST(CatacombPlay, OssuaryChestGuardedWithinSevenMetresAndOpenedOncePerVisit) {
     int purse = player.purse;
     items_given.clear();
     bag_has_room = true;
+    struct FakeBag {
+        decltype(play_calls.give_items_fit) real = play_calls.give_items_fit;
+        FakeBag() { play_calls.give_items_fit = fake_give_items_fit; }
+        ~FakeBag() { play_calls.give_items_fit = real; }
+    } fake_bag;
 
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Ouvrir le coffre de l'ossuaire");
     Creature* g = spawn_creature(SP_BONE_GUARDIAN, {1048.0f + 6.9f, 0, 48.0f}, {1054.9f, 0, 48.0f});

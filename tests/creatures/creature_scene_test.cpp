@@ -13,10 +13,11 @@
 #include "play/bindings.h"
 #include "render/renderer.h"
 #include "world/species_models.h"
+#include "play/ambience.h"
 #include "world/world.h"
 #include "play/creatures.h"
 #include "play/targeting.h"
-#include "world/population.h"
+#include "play/population.h"
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Counting allocations: every C and C++ allocation of the process goes

@@ -24,7 +24,7 @@
 #include "play/player.h"
 #include "play/skills.h"
 #include "render/hud.h"
-#include "world/ambience_rules.h"
+#include "play/ambience_rules.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"

@@ -14,7 +14,7 @@
 #include "play/items.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"

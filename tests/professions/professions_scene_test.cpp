@@ -12,7 +12,7 @@
 #include "tests/professions/professions_game.h"
 #include "world/camelot.h"
 #include "world/terrain_paint.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "tests/support/drawn_text.h"
 
 namespace {

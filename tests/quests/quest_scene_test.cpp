@@ -20,7 +20,7 @@
 #include "tests/support/scene_economy.h"
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
-#include "world/villagers.h"
+#include "play/villagers.h"
 #include "content/quests.h"
 
 int quest_journal_selected();

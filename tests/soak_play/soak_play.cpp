@@ -30,7 +30,7 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"

@@ -10,8 +10,9 @@
 #include "platform/main_loop.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/ambience_rules.h"
+#include "play/ambience_rules.h"
 #include "world/terrain.h"
+#include "play/ambience.h"
 #include "world/world.h"
 
 namespace {

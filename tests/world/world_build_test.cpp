@@ -13,6 +13,7 @@
 #include "world/ground_cover.h"
 #include "world/terrain.h"
 #include "world/terrain_paint.h"
+#include "play/ambience.h"
 #include "world/world.h"
 
 namespace {

@@ -3,6 +3,8 @@
 // it) acts on that one. Sources are plain calls in their order of precedence;
 // later ones (Sire Keu, the merchant, the Lady of the Lake, the trainers,
 // corpses to search, the catacombs, gathering, the anvil) slot into the list.
+#include "content/interaction_prompt.h"
+
 #include <cmath>
 
 #include "content/professions.h"
@@ -14,8 +16,8 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
-#include "world/catacombs.h"
-#include "world/villagers.h"
+#include "play/catacomb_visits.h"
+#include "play/villagers.h"
 
 namespace {
 

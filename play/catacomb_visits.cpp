@@ -1,7 +1,7 @@
 // Going down into the catacombs and coming back: the garrison placed on each
 // entry, the prompts of the cave, the portal, the passage and the ossuary
 // chest, the fall of the crypt's lord, room names and the exploration map.
-#include "world/catacombs.h"
+#include "play/catacomb_visits.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -12,15 +12,15 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
+#include "play/play_calls.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/ui.h"
 #include "sound/sound.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world/world_calls.h"
 #include "play/items.h"
-#include "world/population.h"
+#include "play/population.h"
 
 namespace {
 
@@ -194,11 +194,6 @@ int axis_cells(int g, int out[2]) {
 
 // ---- Entering and leaving ---------------------------------------------------------------------------
 
-void catacombs_build() {
-    catacomb_maze_generate();
-    catacomb_geometry_build();
-}
-
 void catacombs_enter() {
     if (underground) return;
     close_dialog();
@@ -241,7 +236,7 @@ void catacombs_leave() {
     snd_play(SFX_PORTAL_HUM, 1.0f);
     hud_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
-    world_calls.save_character();
+    play_calls.save_character();
 }
 
 void catacombs_boss_defeated() {
@@ -273,7 +268,7 @@ static void open_chest() {
     int index = (int)(rng_float(creature_rng) * 6.0f);
     int items[2] = {pick[index > 5 ? 5 : index], 27};
     // Nothing is lost to a full bag: the chest waits until both fit.
-    if (!give_items_fit(items, 2, "coffre de l'ossuaire")) {
+    if (!play_calls.give_items_fit(items, 2, "coffre de l'ossuaire")) {
         hud_message("Votre sac est plein.", 1.6f);
         return;
     }
@@ -339,7 +334,7 @@ void catacombs_update(float dt) {
 
 void catacombs_submit() {
     if (!underground) return;
-    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0);
+    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, feet());
 }
 
 void catacombs_portal_labels_draw() {

@@ -2,7 +2,7 @@
 // stall keepers at the market, walkers on their rounds, a few idlers. Each
 // frame they walk, pause at the ends of their routes, turn their heads
 // toward a passing player and gesture; the smith hammers at his anvil.
-#include "world/villagers.h"
+#include "play/villagers.h"
 
 #include <cmath>
 

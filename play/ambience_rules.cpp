@@ -1,7 +1,7 @@
 // Placement rules of the ambience top-ups: the camps, the guarded sites, the
 // wandering boars, the goblins, the bears of the second zone and the cave
 // guards.
-#include "world/ambience_rules.h"
+#include "play/ambience_rules.h"
 
 #include <cmath>
 

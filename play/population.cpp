@@ -1,14 +1,14 @@
 // The wild population: the camps and guarded sites kept full, the wandering
 // boars round the player, the goblin camp, the bears roaming the Gaste, the
 // skeletons before the cave, and the nine named chiefs at their haunts.
-#include "world/population.h"
+#include "play/population.h"
 
 #include <cmath>
 
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "world/ambience_rules.h"
+#include "play/ambience_rules.h"
 #include "world/terrain.h"
 
 namespace {
