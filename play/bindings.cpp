@@ -60,40 +60,6 @@ float binding_strafe_axis() {
 
 // ---- The pad -------------------------------------------------------------------
 
-const int32_t pad_binding_defaults[BINDING_COUNT] = {
-    -1, -1, -1, -1,   // the left stick walks
-    PAD_A,            // jump
-    PAD_LSTICK,       // walk (hold the stick in)
-    PAD_Y,            // interact
-    PAD_X,            // attack
-    PAD_B,            // raise the shield
-    PAD_UP,           // character sheet
-    -1,               // the bag is in the sheet
-    PAD_RIGHT,        // quest journal
-    -1, -1, -1, -1, -1,  // bar slots: trigger pages
-    PAD_LEFT,         // professions
-    PAD_RB,           // next target
-    PAD_RSTICK,       // spellbook
-    PAD_DOWN,         // map
-    -1, -1, -1, -1, -1,
-};
-int32_t pad_bindings[BINDING_COUNT];
-PadTuning pad_tuning = {0.2f, 1.0f, 0, 1};
-const int pad_bar_buttons[5] = {PAD_X, PAD_Y, PAD_B, PAD_A, PAD_RB};
-
-void pad_bindings_reset() {
-    for (int i = 0; i < BINDING_COUNT; ++i) pad_bindings[i] = pad_binding_defaults[i];
-}
-
-bool pad_action_bindable(int action) {
-    return action >= 0 && action < BINDING_COUNT && pad_binding_defaults[action] >= 0;
-}
-
-bool pad_button_bindable(int button) {
-    return button >= 0 && button < PAD_BUTTON_COUNT && button != PAD_BACK && button != PAD_START &&
-           button != PAD_LT && button != PAD_RT;
-}
-
 const char* pad_button_name(int button) {
     static const char* const names[PAD_BUTTON_COUNT] = {
         "A", "B", "X", "Y", "Back", "Start", "L3", "R3", "LB", "RB", "Haut", "Bas", "Gauche", "Droite", "LT", "RT"};

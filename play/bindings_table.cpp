@@ -2,6 +2,8 @@
 // positions; the label list of the options screen reads this table.
 #include "play/bindings.h"
 
+#include "platform/platform.h"
+
 const BindingInfo binding_table[BINDING_COUNT] = {
     {"Avancer", "t_avancer", 0x11},
     {"Reculer", "t_reculer", 0x1F},
@@ -35,3 +37,39 @@ int32_t bindings[BINDING_COUNT] = {
     0x11, 0x1F, 0x1E, 0x20, 0x39, 0x2A, 0x12, 0x21, 0x2D, 0x2E, 0x17, 0x24, 0x02,
     0x03, 0x04, 0x05, 0x06, 0x25, 0x0F, 0x19, 0x27, 0x07, 0x08, 0x09, 0x0A, 0x0B,
 };
+
+// ---- The pad: default buttons and which actions and buttons may be bound ----------------
+
+const int32_t pad_binding_defaults[BINDING_COUNT] = {
+    -1, -1, -1, -1,   // the left stick walks
+    PAD_A,            // jump
+    PAD_LSTICK,       // walk (hold the stick in)
+    PAD_Y,            // interact
+    PAD_X,            // attack
+    PAD_B,            // raise the shield
+    PAD_UP,           // character sheet
+    -1,               // the bag is in the sheet
+    PAD_RIGHT,        // quest journal
+    -1, -1, -1, -1, -1,  // bar slots: trigger pages
+    PAD_LEFT,         // professions
+    PAD_RB,           // next target
+    PAD_RSTICK,       // spellbook
+    PAD_DOWN,         // map
+    -1, -1, -1, -1, -1,
+};
+int32_t pad_bindings[BINDING_COUNT];
+PadTuning pad_tuning = {0.2f, 1.0f, 0, 1};
+const int pad_bar_buttons[5] = {PAD_X, PAD_Y, PAD_B, PAD_A, PAD_RB};
+
+void pad_bindings_reset() {
+    for (int i = 0; i < BINDING_COUNT; ++i) pad_bindings[i] = pad_binding_defaults[i];
+}
+
+bool pad_action_bindable(int action) {
+    return action >= 0 && action < BINDING_COUNT && pad_binding_defaults[action] >= 0;
+}
+
+bool pad_button_bindable(int button) {
+    return button >= 0 && button < PAD_BUTTON_COUNT && button != PAD_BACK && button != PAD_START &&
+           button != PAD_LT && button != PAD_RT;
+}
