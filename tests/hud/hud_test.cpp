@@ -20,21 +20,9 @@ namespace {
 
 const Vec4 WHITE = {1, 1, 1, 1};
 
-struct Quad {
-    float x0, y0, x1, y1;
-    Vec4 colour;
-    int mode;
-};
+using Quad = DrawnQuad;
 
-std::vector<Quad> quads(int mode = -1) {
-    std::vector<Quad> out;
-    const UiVertex* v = ui_batch_vertices();
-    for (int i = 0; i + 5 < ui_batch_count(); i += 6)
-        if (mode < 0 || (int)v[i].mode == mode)
-            out.push_back({v[i].x, v[i].y, v[i + 2].x, v[i + 2].y, Vec4{v[i].r, v[i].g, v[i].b, v[i].a},
-                           (int)v[i].mode});
-    return out;
-}
+std::vector<Quad> quads(int mode = -1) { return drawn_quads(mode); }
 
 int action_runs = 0;
 void count_action() { ++action_runs; }
