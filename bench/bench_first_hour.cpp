@@ -52,20 +52,6 @@ static void simulate(float dt) {
     net_update(dt);
 }
 
-static void submit() {
-    render_begin_frame();
-    player_submit();
-    creatures_submit();
-    remote_players_submit();
-    seneschal_submit();
-    merchant_submit();
-    lady_submit();
-    quest_figures_submit();
-    world_submit();
-    ambience_submit();
-    gathering_submit();
-}
-
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 300;
     int drawn = argc > 2 ? std::atoi(argv[2]) : 3;
@@ -134,7 +120,7 @@ int main(int argc, char** argv) {
         simulate(dt);
         double s = ms_since(t);
         t = Clock::now();
-        submit();
+        game_submit();
         double u = ms_since(t);
         ui_batch_clear();
         sim += s;
@@ -150,7 +136,7 @@ int main(int argc, char** argv) {
     double render_ms = 0;
     for (int f = 0; f < drawn; ++f) {
         plat_pump();
-        submit();
+        game_submit();
         items = render_draw_count();
         auto t = Clock::now();
         render_frame();
@@ -167,7 +153,7 @@ int main(int argc, char** argv) {
                 items, draws, render_ms / drawn);
     measure_qualities("market fight at 1280x720", drawn, [] {
         plat_pump();
-        submit();
+        game_submit();
         render_frame();
         hud_draw();
         ui_flush();

@@ -93,6 +93,25 @@ int game_startup() {
     return 0;
 }
 
+void game_submit() {
+    render_begin_frame();
+    if (character_sheet_open) character_preview_render();
+    player_submit();
+    creatures_submit();
+    remote_players_submit();
+    if (!underground) {
+        seneschal_submit();
+        merchant_submit();
+        lady_submit();
+        quest_figures_submit();
+        world_submit();
+        ambience_submit();
+        gathering_submit();
+    } else {
+        catacombs_submit();
+    }
+}
+
 void game_frame() {
     plat_pump();
     ui_focus_frame();
@@ -128,22 +147,7 @@ void game_frame() {
         previous_time = now;
         return;
     }
-    render_begin_frame();
-    if (character_sheet_open) character_preview_render();
-    player_submit();
-    creatures_submit();
-    remote_players_submit();
-    if (!underground) {
-        seneschal_submit();
-        merchant_submit();
-        lady_submit();
-        quest_figures_submit();
-        world_submit();
-        ambience_submit();
-        gathering_submit();
-    } else {
-        catacombs_submit();
-    }
+    game_submit();
     render_frame();
     hud_draw();
     ui_focus_draw();

@@ -21,6 +21,8 @@ int game_startup();
 // Milliseconds from the start of game_startup to the title card on screen.
 extern double startup_title_card_ms;
 void game_frame();
+// The frame's draw lists, in the frame's order (game_frame draws them).
+void game_submit();
 int game_shutdown();
 // Scripted tests of long scenes draw only every n-th frame counted from this
 // call (1, the default: every frame); the simulation and its fixed step are

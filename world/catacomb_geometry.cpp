@@ -13,6 +13,7 @@
 #include "render/renderer.h"
 #include "world/catacombs.h"
 #include "world/mesh.h"
+#include "world/world.h"
 #include "world/world_calls.h"
 
 namespace {
@@ -548,15 +549,7 @@ void build_materials() {
     m.alpha = 0.7f;
     materials[M_GLOW] = material_copy(m);
 
-    MeshBuilder f = shape_ellipsoid(0.28f, 0.55f, 0.28f, 10);
-    for (int i = 0; i < f.vertex_count; ++i) {
-        Vec3& q = f.vertices[i].position;
-        float k = 1.0f - 0.75f * clampf((q.y + 0.1f) / 0.65f, 0.0f, 1.0f);
-        q.x *= k;
-        q.z *= k;
-        q.y += 0.5f;
-        f.vertices[i].colour = lerp(Vec3{1.0f, 0.55f, 0.15f}, Vec3{1.0f, 0.9f, 0.5f}, clampf(1.0f - q.y, 0, 1));
-    }
+    MeshBuilder f = world_flame_shape();
     flame_mesh = mesh_upload(&f);
     material_init(&m, {1.0f, 0.7f, 0.3f});
     m.emission = {2.4f, 1.1f, 0.25f};

@@ -32,8 +32,7 @@ Vec3 world_fire_position(int i) { return fires[(size_t)i].position; }
 
 void world_fires_clear() { fires.clear(); }
 
-void world_flames_upload() {
-    if (flame_mesh) return;
+MeshBuilder world_flame_shape() {
     MeshBuilder b = shape_ellipsoid(0.28f, 0.55f, 0.28f, 10);
     // Narrow the top into a tongue of flame.
     for (int i = 0; i < b.vertex_count; ++i) {
@@ -44,6 +43,12 @@ void world_flames_upload() {
         p.y += 0.5f;
         b.vertices[i].colour = lerp(Vec3{1.0f, 0.55f, 0.15f}, Vec3{1.0f, 0.9f, 0.5f}, clampf(1.0f - p.y, 0, 1));
     }
+    return b;
+}
+
+void world_flames_upload() {
+    if (flame_mesh) return;
+    MeshBuilder b = world_flame_shape();
     flame_mesh = mesh_upload(&b);
     Material m;
     material_init(&m, {1.0f, 0.7f, 0.3f});

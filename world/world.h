@@ -19,6 +19,9 @@ void world_build();
 // those of Camelot, the hamlet and the wild sites are listed by
 // settlements_submit_lights (world/camelot.h).
 void world_add_fire(Vec3 position, float size);
+struct MeshBuilder;
+// The flame's shape, shared by the camp fires and the catacomb braziers.
+MeshBuilder world_flame_shape();
 int world_fire_count();
 // The flicker value of this frame (2.6 + 0.4 sin 13t + 0.3 sin 7.3t).
 float world_fire_flicker();
