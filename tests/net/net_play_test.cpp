@@ -72,8 +72,6 @@ void note(const char* fmt, ...) {
     report += "\n";
 }
 
-std::string folder_of_path(const std::string& path) { return path.substr(0, path.rfind('/')); }
-
 bool frames_until(int cap, bool (*done)()) {
     for (int f = 0; f < cap; ++f) {
         game_frame();
@@ -90,6 +88,18 @@ int other_index() {
 }
 
 Vec3 other_start;
+int walk_ends_at;
+
+// A file in the test's folder, beside both games' folders.
+std::string sibling_file(const char* name) {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    std::string dir(exe);
+    dir = dir.substr(0, dir.rfind('/'));
+    return dir.substr(0, dir.rfind('/')) + "/" + name;
+}
+
 bool other_moved() {
     Vec3 p;
     int i = other_index();
@@ -138,6 +148,7 @@ int run_game(bool first) {
     for (auto& s : walk) s.key_down[bindings[BIND_FORWARD]] = 1;
     walk[0].key_pressed[bindings[BIND_FORWARD]] = 1;
     headless_set_input_script(walk.data(), (int)walk.size());
+    walk_ends_at = headless_frame_index() + (int)walk.size();
     ok = frames_until(6000, other_moved);
     Vec3 now;
     net_player_position(other_index(), &now);
@@ -145,8 +156,18 @@ int run_game(bool first) {
     if (!ok) return 5;
 
     if (first) {
-        // Settle, then a drawn frame with the other in front of the camera.
-        frames_until(40, [] { return false; });
+        // The picture waits for both walks to end and for the other's figure to
+        // stand where she says she stopped: a loaded machine may start her late.
+        ok = frames_until(20000, [] {
+            float x, z;
+            Vec3 p;
+            FILE* f = fopen(sibling_file("b/walked.txt").c_str(), "r");
+            bool read = f && fscanf(f, "%f %f", &x, &z) == 2;
+            if (f) fclose(f);
+            return read && headless_frame_index() >= walk_ends_at && net_player_position(other_index(), &p) &&
+                   std::hypot(p.x - x, p.z - z) < 0.3f;
+        });
+        note("settled %d", ok);
         main_loop_set_draw_interval(1);
         game_frame();
         Vec3 feet;
@@ -171,17 +192,17 @@ int run_game(bool first) {
         }
         note("gave_up %d frames %d status %s", !net_is_on(), frames, net_status_text());
     } else {
-        char wait_for[4200];
-        char exe[4096];
-        ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-        exe[n > 0 ? n : 0] = 0;
-        std::string a_dir = std::string(exe);
-        a_dir = a_dir.substr(0, a_dir.rfind('/'));
-        a_dir = a_dir.substr(0, a_dir.rfind('/')) + "/a/shot_done";
-        snprintf(wait_for, sizeof wait_for, "%s", a_dir.c_str());
+        // Tell the first game where this walk ended.
+        frames_until(6000, [] { return headless_frame_index() >= walk_ends_at; });
+        FILE* f = fopen(sibling_file("b/walked.txt").c_str(), "w");
+        if (f) {
+            fprintf(f, "%.3f %.3f\n", player.pos_x, player.pos_z);
+            fclose(f);
+        }
+        std::string wait_for = sibling_file("a/shot_done");
         // Keep playing until the first game has its picture.
         int frames = 0;
-        std::string a_result = folder_of_path(wait_for) + "/result.txt";
+        std::string a_result = sibling_file("a/result.txt");
         while (!exists(wait_for) && !exists(a_result) && frames < 20000) {
             game_frame();
             usleep(2000);
