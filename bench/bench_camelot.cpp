@@ -11,7 +11,7 @@
 #include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
@@ -20,11 +20,12 @@
 #include "render/ui.h"
 #include "world/camelot.h"
 #include "world/landmarks.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/terrain.h"
 #include "world/world.h"
 #include "play/ambience.h"
 #include "play/villagers.h"
+#include "ui/hud_draw.h"
 
 static long batch_vertices() {
     long n = 0;

@@ -9,7 +9,7 @@
 #include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"
@@ -18,6 +18,7 @@
 #include "render/ui.h"
 #include "play/catacomb_visits.h"
 #include "render/hud.h"
+#include "ui/hud_draw.h"
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 60;

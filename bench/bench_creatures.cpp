@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"

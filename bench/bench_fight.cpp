@@ -10,7 +10,7 @@
 #include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/creatures.h"
@@ -22,6 +22,7 @@
 #include "world/terrain.h"
 #include "play/ambience.h"
 #include "world/world.h"
+#include "ui/hud_draw.h"
 
 static void keep_arrows_flying() {
     // Every arrow that has landed is shot again from above the camp.

@@ -17,7 +17,8 @@
 #include "bench/gpu_table.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/merchant.h"
@@ -35,9 +36,11 @@
 #include "play/ambience.h"
 #include "play/catacomb_visits.h"
 #include "world/world.h"
+#include "ui/hud_draw.h"
 
 static void simulate(float dt) {
     hud_update(dt);
+    snd_set_underground(underground);
     snd_update(dt);
     player_update(dt);
     creatures_update(dt);

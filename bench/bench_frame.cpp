@@ -10,7 +10,7 @@
 
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"

@@ -11,7 +11,7 @@
 #include "play/player.h"
 #include "render/gl_api.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "world/species_models.h"
 #include "world/terrain.h"

@@ -13,7 +13,7 @@
 #include "render/gl_api.h"
 #include "render/gpu.h"
 #include "render/renderer.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 namespace {
 

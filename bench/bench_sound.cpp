@@ -3,7 +3,6 @@
 // under 0.25 ms).
 #include <benchmark/benchmark.h>
 
-#include "platform/main_loop.h"
 #include "sound/sound_internal.h"
 
 namespace {
@@ -43,7 +42,7 @@ void mix_benchmark(benchmark::State& state, bool below) {
     if (!snd_effects[0].samples) snd_build_banks();
     snd_reset_state();
     snd_set_music_volume(0.8f);
-    underground = below ? 1 : 0;
+    snd_set_underground(below);
     snd_set_player_position({160.0f, 0.0f, 130.0f});  // by a camp fire (heard above ground)
     for (int k = 0; k < 100; ++k) snd_events(0.05f);  // music faded in, cross-fade settled
     static int16_t out[2 * SND_BUFFER_FRAMES];
@@ -52,7 +51,7 @@ void mix_benchmark(benchmark::State& state, bool below) {
         snd_mix(out, SND_BUFFER_FRAMES);
         benchmark::DoNotOptimize(out[100]);
     }
-    underground = 0;
+    snd_set_underground(false);
 }
 
 void BM_MixBuffer40VoicesSurface(benchmark::State& state) { mix_benchmark(state, false); }

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "content/professions.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
@@ -16,7 +16,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/terrain.h"
 #include "world/terrain_paint.h"
 

@@ -9,7 +9,7 @@
 
 #include "content/professions.h"
 #include "content/quests.h"
-#include "platform/main_loop.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/loot.h"

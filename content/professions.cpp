@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "content/professions.h"
-#include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/items.h"

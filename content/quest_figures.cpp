@@ -7,7 +7,7 @@
 
 #include "common/rng.h"
 #include "content/quests.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/creatures.h"
 #include "play/merchant.h"
 #include "play/player.h"

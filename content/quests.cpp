@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/main_loop.h"
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/items.h"

@@ -130,3 +130,5 @@ const char* giver_map_name(int g);
 // The map marker of objective panel entry slot: where to go, or where to turn
 // the quest in (*turn_in); false when the entry has none.
 bool quest_panel_marker(int slot, Vec3* where, bool* turn_in);
+// Names over the townsfolk and trainers (HUD pass).
+void world_figures_labels_draw();

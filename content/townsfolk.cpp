@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "content/quests.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"

@@ -12,6 +12,7 @@
 #include "play/play_calls.h"
 #include "play/population.h"
 #include "render/render_calls.h"
+#include "ui/action_bar.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
 #include "ui/item_windows.h"
@@ -40,8 +41,12 @@ void game_connect_layers() {
     play_calls.quests_right_click = quests_right_click;
     play_calls.big_map_set_open = big_map_set_open;
     play_calls.items_windows_update = items_windows_update;
+    play_calls.interface_mouse_update = interface_mouse_update;
+    play_calls.spellbook_toggle = spellbook_toggle;
 
     content_calls.save_character = character_save_current;
 
     persist_calls.net_connect = net_connect;
+    persist_calls.character_creation_open_new = character_creation_open_new;
+    persist_calls.character_creation_confirmed_look = character_creation_confirmed_look;
 }

@@ -1,7 +1,9 @@
 // The main routine: start-up, one fixed sequence of steps per frame, exit.
 // The order is binding: later steps read what earlier steps of the same frame
 // wrote (the renderer draws the lists that the submissions filled).
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 
 #include <chrono>
 
@@ -31,15 +33,8 @@
 #include "world/terrain.h"
 #include "play/villagers.h"
 #include "world/world.h"
+#include "ui/hud_draw.h"
 
-double game_clock = 0.0;
-uint8_t paused = 0;
-float frame_dt = 0.0f;
-float world_dt = 0.0f;
-uint8_t underground = 0;
-uint8_t character_creation_open = 0;
-uint8_t character_select_open = 0;
-uint8_t character_sheet_open = 0;
 
 static double previous_time = 0.0;
 static int draw_interval = 1;
@@ -127,6 +122,7 @@ void game_frame() {
     world_dt = paused ? 0.0f : frame_dt;
     game_clock += world_dt;
     hud_update(world_dt);
+    snd_set_underground(underground);
     snd_update(frame_dt);
 
     if (!paused) {

@@ -36,3 +36,5 @@ int net_own_id();
 
 void net_read_address();
 void net_shutdown();
+// Other players' names over their heads (HUD pass).
+void net_draw_labels();

@@ -8,7 +8,7 @@
 #include "net/net_internal.h"
 #include "net/remote_players.h"
 #include "persist/keyvalue.h"
-#include "platform/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "render/hud.h"
 #include "sound/sound.h"

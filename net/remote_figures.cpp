@@ -6,7 +6,6 @@
 
 #include "net/net.h"
 #include "net/remote_players.h"
-#include "platform/main_loop.h"
 #include "play/player.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
@@ -15,7 +14,7 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "play/items.h"
 
@@ -79,7 +78,7 @@ HumanPose pose_of(const Player& p) {
     return h;
 }
 
-bool same_world_as_player(const Vec3& p) { return (p.x > CATACOMB_X) == (player.pos_x > CATACOMB_X); }
+bool same_world_as_player(const Vec3& p) { return in_catacombs(p.x) == in_catacombs(player.pos_x); }
 
 Mat4 root_of(const Player& p) {
     Mat4 r = mat4_translate({p.pos_x, p.pos_y, p.pos_z}) * mat4_rotate_y(p.heading);

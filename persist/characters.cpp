@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "persist/persist_calls.h"
 #include "platform/platform.h"
 #include "play/camera.h"
@@ -190,7 +191,7 @@ void character_record_of_player(CharacterRecord& r) {
     // Looks being tried on the edit screen are not the character's until "Valider".
     AppearanceChoice chosen = player_look;
     float heading = player.heading;
-    character_creation_confirmed_look(&chosen, &heading);
+    persist_calls.character_creation_confirmed_look(&chosen, &heading);
     const int32_t look[LOOK_FIELDS] = {chosen.woman, chosen.skin,  chosen.eyes,
                                        chosen.hair,  chosen.style, chosen.beard};
     for (int i = 0; i < LOOK_FIELDS; ++i) r.look[i] = look[i];
@@ -289,7 +290,7 @@ void characters_load() {
     }
     current_slot = -1;
     character_reset();
-    character_creation_open_new();
+    persist_calls.character_creation_open_new();
 }
 
 bool character_select(int slot) {
@@ -319,7 +320,7 @@ void character_list_open() {
     if (slot < 0) {
         current_slot = -1;
         character_reset();
-        character_creation_open_new();
+        persist_calls.character_creation_open_new();
         return;
     }
     character_creation_open = 0;
@@ -347,7 +348,7 @@ bool character_delete(int slot) {
         selected_slot = -1;
         character_select_open = 0;
         character_reset();
-        character_creation_open_new();
+        persist_calls.character_creation_open_new();
     } else {
         character_select(first);
     }

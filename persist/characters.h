@@ -66,11 +66,3 @@ bool character_create();
 // Into the world with the selected character; online also connects.
 bool character_start_play(bool online, const char* server_address);
 
-// Creation screen (ui/character_creation.cpp).
-void character_creation_open_new();
-void character_creation_open_edit();
-// While the appearance is being edited: the looks and heading from before
-// the edit, which "Valider" has not yet replaced; false otherwise.
-bool character_creation_confirmed_look(AppearanceChoice* look, float* heading);
-// Random name for a sex, from the screen's own generator.
-const char* character_random_name(bool woman);

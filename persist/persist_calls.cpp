@@ -2,4 +2,6 @@
 
 PersistCalls persist_calls = {
     [](const char*) {},
+    [] {},
+    [](AppearanceChoice*, float*) { return false; },
 };

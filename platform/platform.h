@@ -17,6 +17,8 @@
 //  plat_pump()  Start of frame: plat_input_begin_frame(), then dispatch every
 //      waiting event into plat_input (keys as key indices, see below), then
 //      toggle fullscreen if key 87 (F11) went down during this pump.
+//  plat_close_window()  At exit: the GL context and the window go, the cursor
+//      is set free, and the pad is let go. Nothing happens without a window.
 //  plat_swap()  Present the back buffer (waits for the retrace).
 //  plat_time()  Seconds since plat_open_window began, f64, monotonic source.
 //  plat_window_framebuffer()  GL framebuffer that stands for "the window":
@@ -116,6 +118,7 @@ enum : int {
 // ---- Backend calls ----------------------------------------------------------
 void plat_open_window(const char* title, int client_width, int client_height);
 void plat_pump();
+void plat_close_window();
 void plat_swap();
 double plat_time();
 uint32_t plat_window_framebuffer();

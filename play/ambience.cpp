@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "world/terrain.h"

@@ -120,7 +120,7 @@ static bool presentation_view_clear(Vec3 look, Vec3 eye, bool catacombs) {
 }
 
 float presentation_heading(const Player& p, bool woman, float preferred) {
-    bool catacombs = p.pos_x > CATACOMB_X;
+    bool catacombs = in_catacombs(p.pos_x);
     Player q = p;
     for (int k = 0; k < 16; ++k) {
         float step = (float)((k + 1) / 2) * (3.14159265f / 8.0f);
@@ -134,7 +134,7 @@ float presentation_heading(const Player& p, bool woman, float preferred) {
 }
 
 void camera_update(float dt) {
-    camera_place(player, dt, player.pos_x > CATACOMB_X);
+    camera_place(player, dt, in_catacombs(player.pos_x));
     camera_publish(player.camera_pos, player.camera_target, player.camera_fov);
 }
 

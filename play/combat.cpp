@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/main_loop.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
 #include "play/player.h"

@@ -3,7 +3,6 @@
 // skeletons' arrows and the falling slabs.
 #include <cmath>
 
-#include "platform/main_loop.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
 #include "play/player.h"

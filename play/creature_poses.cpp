@@ -3,7 +3,7 @@
 // crypt lord's lean while he charges.
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/creatures.h"
 #include "world/species_models.h"
 #include "world/terrain.h"

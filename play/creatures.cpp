@@ -6,12 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/species_models.h"
 #include "play/loot.h"
 #include "play/catacomb_visits.h"

@@ -208,3 +208,4 @@ Mat4 creature_root_matrix(const Creature* c);
 
 // Label colour for a level difference (creature - player).
 Vec3 level_colour(int difference);
+void creatures_draw_labels();  // names and health bars (HUD pass)

@@ -5,14 +5,14 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "play/items.h"
 #include "play/player.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 
 namespace {

@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/play_calls.h"
@@ -17,7 +17,7 @@
 #include "sound/sound.h"
 #include "world/camelot.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "world/terrain.h"
 

@@ -35,3 +35,4 @@ bool merchant_prompt(bool pressed);
 
 void merchant_update(float dt);
 void merchant_submit();
+void merchant_label_draw();  // the merchant's name (HUD pass)

@@ -15,4 +15,6 @@ PlayCalls play_calls = {
     [](int, int) { return false; },
     [](bool) {},
     [] {},
+    [] { return false; },
+    [] {},
 };

@@ -28,5 +28,9 @@ struct PlayCalls {
     // The bag, sheet and shop windows after the merchant's step (they close
     // with the shop); the player is dressed right after.
     void (*items_windows_update)();
+    // The bar's and the spellbook's presses and drags: true while they own
+    // the left button.
+    bool (*interface_mouse_update)();
+    void (*spellbook_toggle)();
 };
 extern PlayCalls play_calls;

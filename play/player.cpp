@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/camera.h"
@@ -18,7 +18,7 @@
 #include "render/ui_focus.h"
 #include "sound/sound.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "world/terrain.h"
 #include "play/play_calls.h"
@@ -169,7 +169,7 @@ void player_update(float dt) {
     }
     if (!window_acted) player_escape_and_focus();
     // The action bar and the spellbook take their own presses first.
-    bool interface_took = interface_mouse_update();
+    bool interface_took = play_calls.interface_mouse_update();
     player_mouse_buttons(!window_acted && !player_window_blocks_clicks() && !interface_took);
     player_target_upkeep(dt);
     player_update_capture();

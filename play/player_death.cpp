@@ -13,7 +13,7 @@
 static const Vec3 kVestibule = {1048.0f, 0.0f, 5.6f};
 
 void player_revive() {
-    bool below = player.pos_x > CATACOMB_X;
+    bool below = in_catacombs(player.pos_x);
     player.dead = 0;
     player.death_time = 0.0f;
     player.health = player.max_health;

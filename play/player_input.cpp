@@ -3,7 +3,7 @@
 // arrows, bolts, effects and traps.
 #include "play/player_input.h"
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/play_calls.h"
@@ -13,6 +13,10 @@
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "render/ui_focus.h"
+
+uint8_t character_creation_open = 0;
+uint8_t character_select_open = 0;
+uint8_t character_sheet_open = 0;
 
 namespace {
 
@@ -55,7 +59,7 @@ bool player_window_keys() {
     // Lying fallen, only the map opens.
     if (player.dead) return false;
     if (binding_pressed(BIND_SPELLBOOK)) {
-        spellbook_toggle();
+        play_calls.spellbook_toggle();
         return true;
     }
     if (binding_pressed(BIND_CHARACTER) || binding_pressed(BIND_BAG)) {

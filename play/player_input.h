@@ -1,6 +1,13 @@
 #pragma once
 // The player's input of a frame: window and bar keys, Escape and a lost
 // focus, the class's basic attack, and the updates of arrows and traps.
+#include <cstdint>
+
+// The screens that take the player's input away from play; the screens in ui/
+// open and close them, play and the network read them.
+extern uint8_t character_creation_open;
+extern uint8_t character_select_open;
+extern uint8_t character_sheet_open;
 
 // Window keys (map, spellbook, character, journal, professions); true when
 // one acted, which skips the rest of this frame's key and mouse handling.

@@ -109,7 +109,7 @@ void advance_stride(Player& p, float dt) {
 Vec3 resolve_step(Vec3 q) {
     // Creatures: a soft push of at most 0.15 m per sub-step.
     float cx[CREATURE_CAPACITY], cz[CREATURE_CAPACITY];
-    int n = player_collect_creature_points(q.x > CATACOMB_X, cx, cz, CREATURE_CAPACITY);
+    int n = player_collect_creature_points(in_catacombs(q.x), cx, cz, CREATURE_CAPACITY);
     for (int i = 0; i < n; ++i) {
         float dx = q.x - cx[i], dz = q.z - cz[i];
         float d = std::sqrt(dx * dx + dz * dz);
@@ -120,7 +120,7 @@ Vec3 resolve_step(Vec3 q) {
             q.z += dz / d * push;
         }
     }
-    if (q.x <= CATACOMB_X) {
+    if (!in_catacombs(q.x)) {
         // People at their posts do not give way.
         float fx[16], fz[16];
         int figures = play_calls.standing_figure_points(fx, fz, 16);
@@ -168,7 +168,7 @@ void move_with_collision(Player& p, float step_x, float step_z) {
         q.z += sz;
         q = resolve_step(q);
     }
-    if (q.x > CATACOMB_X) {
+    if (in_catacombs(q.x)) {
         float lx = q.x - 1000.0f;
         bool inside = lx >= 1.0f && lx <= 95.0f && q.z >= 1.0f && q.z <= 95.0f;
         if (!inside || !catacomb_line_clear(start, q) ||

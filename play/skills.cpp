@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/main_loop.h"
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
@@ -15,7 +14,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/terrain.h"
 #include "world/catacombs.h"
 

@@ -103,21 +103,5 @@ int save_bar(char* out, int capacity);
 void use_bar_slot(int slot);
 void put_item_on_bar(int item, int slot);
 
-// ---- Windows ------------------------------------------------------------------------------
-void spellbook_toggle();
-// Presses, drags and releases on the bar and the spellbook. Returns true
-// while the interface owns the left button (the world then ignores it).
-bool interface_mouse_update();
-// Rectangles, for tests: slot i of the bar, cell i (sorted order) of the book.
-struct UiBox {
-    float x, y, w, h;
-};
-UiBox bar_slot_box(int i);
-UiBox spellbook_box();
-UiBox spellbook_cell_box(int i);
-UiBox spellbook_close_box();
-// Skill slots in the book's order (level, then slot).
-void spellbook_order(int order[SKILLS_PER_CLASS]);
-
 // Warrior charge: true when the charge replaced this frame's step.
 bool player_charge_step(float dt, float* step_x, float* step_z);

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"

@@ -6,14 +6,14 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/player.h"
 #include "play/player_pose.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
 #include "world/camelot.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "world/terrain.h"
 

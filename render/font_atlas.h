@@ -23,7 +23,7 @@ static_assert(sizeof(GlyphRecord) == 28, "glyph records are 28 bytes");
 
 extern const GlyphRecord font_glyphs[FONT_GLYPH_COUNT];
 
-// The atlas as packed text (see render/ui_atlas_codec.h).
+// The atlas as packed text (see common/font_atlas_codec.h).
 extern const long font_atlas_text_length;
 extern const char font_atlas_text[];
 

@@ -10,8 +10,8 @@
 #include "render/font_atlas.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
-#include "world/mesh.h"
-#include "world/vegetation_images.h"
+#include "render/mesh.h"
+#include "render/vegetation_images.h"
 
 ShaderProgram prog_scene;
 ShaderProgram prog_shadow;

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "render/renderer.h"
 #include "render/ui.h"

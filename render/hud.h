@@ -1,8 +1,8 @@
 #pragma once
 // The HUD: the services every part of the game uses to speak to the player
 // (centred message, prompt, floating texts, labels and bars over the world,
-// quest tracker, hit flash, fade, modal dialog, pause dialog), and the
-// per-frame dispatch that decides which screens are drawn and in what order.
+// quest tracker, hit flash, fade, modal dialog, pause dialog). The screens
+// drawn over them and their order are ui/'s (ui/hud_draw.h).
 #include <cstdint>
 
 #include "common/mathx.h"
@@ -139,7 +139,6 @@ void hud_pause();
 
 void hud_dialog_input();
 void hud_update(float dt);
-void hud_draw();
 
 // printf into one of 8 rotating 512-byte buffers; valid until 8 more calls.
 const char* hud_fmt(const char* fmt, ...)
@@ -170,31 +169,3 @@ float hud_fade_total();
 int hud_fps();
 // Back to the start-up state (tests).
 void hud_reset();
-
-// ---- Screens drawn from hud_draw (each by its own part of the game) -------------
-void character_creation_draw();
-void character_select_draw();
-void net_draw_labels();              // other players' names
-void seneschal_labels_draw();
-void merchant_label_draw();
-void lady_label_draw();
-void quest_givers_labels_draw();
-void world_figures_labels_draw();
-void catacombs_portal_labels_draw();
-void creatures_draw_labels();
-void minimap_draw();
-void bar_draw();                     // the action bar
-void character_sheet_draw();   // with the bag
-void quest_journal_draw();
-void spellbook_draw();
-void map_screen_draw();
-void crafting_labels_draw();
-void professions_draw();
-void merchant_window_draw();
-void loot_window_draw();
-void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
-// The item's tooltip (statistics, class, comparison, price) beside a box,
-// ending with `hint` in place of the bag's click hint.
-void item_tooltip_with_hint(int id, HudRect beside, const char* hint);
-void skill_drag_draw();          // the skill icon being dragged, if any
-void options_screen();               // drawn and handled while open

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "common/mathx.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 constexpr int MAX_FIRES = 12;
 constexpr float CAMERA_NEAR = 0.1f;

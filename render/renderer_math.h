@@ -2,7 +2,7 @@
 // The renderer's pure geometry: camera and sun matrices, frustum planes,
 // culling rules and projections. No GL here, so it is checked on its own.
 #include "common/mathx.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 struct Frustum {
     Vec4 planes[6];  // (normal, d): inside when dot(normal, p) + d >= 0

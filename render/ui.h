@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "common/mathx.h"
-#include "world/mesh.h"  // UiVertex
+#include "render/mesh.h"  // UiVertex
 
 // Colours are (r, g, b, a) in 0..1, straight alpha.
 enum UiMode : int { UI_FLAT = 0, UI_GLYPH = 1, UI_SHADOW = 2, UI_PORTRAIT = 3, UI_MAP = 4 };

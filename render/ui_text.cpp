@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "render/font_atlas.h"
 #include "render/ui.h"
-#include "render/ui_atlas_codec.h"
+#include "common/font_atlas_codec.h"
 
 namespace {
 

@@ -11,10 +11,16 @@ scripts/layer-allowlist.txt lists the upward includes still to be mended, one
 "file -> included" per line. The list may only shrink: an upward include not in
 it fails, and so does an entry that no longer happens (take it out).
 
-Usage: scripts/check-layers.py [--report]   (--report: counts by pair of layers)
+With --archives BUILD_DIR it checks the built libraries instead: a symbol
+that a folder's library uses and a library above it defines is a call up the
+order (the static libraries link in order, but an object that something else
+already pulled in would hide it). No allowlist there: it must stay clean.
+
+Usage: scripts/check-layers.py [--report | --archives BUILD_DIR]
 """
 import os
 import re
+import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -73,7 +79,48 @@ def read_allowlist(name):
     return allowed
 
 
+def archive_symbols(path, *flags):
+    """(member, kind, symbol) for each line of nm -A: "lib.a:member.o:ADDRESS KIND NAME"."""
+    prefix = path + ":"
+    out = subprocess.run(["nm", "-C", "-A", *flags, path], capture_output=True, text=True, check=True).stdout
+    for line in out.splitlines():
+        if not line.startswith(prefix):
+            continue
+        member, _, rest = line[len(prefix):].partition(":")
+        if rest.lstrip().startswith("U "):
+            yield member, "U", rest.lstrip()[2:].strip()
+            continue
+        fields = rest.split(None, 2)
+        if len(fields) == 3:
+            yield member, fields[1], fields[2]
+
+
+def upward_calls(build_dir):
+    defined = {}
+    for layer in ORDER:
+        path = os.path.join(build_dir, f"libtervanne_{layer}.a")
+        for _member, kind, name in archive_symbols(path, "--defined-only"):
+            if kind in "TDBR":  # code and data, not weak or inline copies
+                defined.setdefault(name, layer)
+    found = []
+    for layer in ORDER:
+        path = os.path.join(build_dir, f"libtervanne_{layer}.a")
+        for member, _kind, name in archive_symbols(path, "-u"):
+            owner = defined.get(name)
+            if owner and RANK[owner] > RANK[layer]:
+                found.append(f"{layer}/{member} uses {name} from {owner}/")
+    return found
+
+
 def main():
+    if "--archives" in sys.argv:
+        found = upward_calls(sys.argv[sys.argv.index("--archives") + 1])
+        for line in sorted(set(found)):
+            print("FAIL:", line)
+        if found:
+            return 1
+        print("PASS: no library calls a layer above its own")
+        return 0
     found = upward_includes()
     if "--report" in sys.argv:
         pairs = {}

@@ -2,7 +2,6 @@
 // 16-bit stereo frames for the output buffers.
 #include <cmath>
 
-#include "platform/main_loop.h"
 #include "sound/sound_internal.h"
 
 Voice snd_voices[SND_VOICE_COUNT];
@@ -167,7 +166,7 @@ void mix_bird(float* left, float* right, int frames) {
 
 void mix_crackle(float* left, float* right, int frames) {
     Ambience& a = snd_ambience;
-    if (underground) return;
+    if (snd_underground) return;
     float distance = snd_fire_distance();
     if (!(distance < 30.0f)) return;
     float near = (1.0f - distance / 30.0f) * 0.5f;

@@ -1,6 +1,5 @@
 // The generative melody (plucked notes in D Dorian at 76 beats a minute) and
 // the timing of the ambience events; the mixer renders what is set here.
-#include "platform/main_loop.h"
 #include "sound/sound_internal.h"
 
 Melody snd_melody;
@@ -60,11 +59,11 @@ void snd_events(float dt) {
     float music = snd_music_volume();
     bool music_on = music > 0.001f;
     a.music_smoothed = approach(a.music_smoothed, music_on ? music : 0.0f, 1.5f * dt);
-    a.w = approach(a.w, underground ? 1.0f : 0.0f, 2.0f * dt);
+    a.w = approach(a.w, snd_underground ? 1.0f : 0.0f, 2.0f * dt);
 
-    if (music_on && !underground) melody_step(dt);
+    if (music_on && !snd_underground) melody_step(dt);
 
-    if (underground) {
+    if (snd_underground) {
         a.drip_countdown -= dt;
         if (a.drip_countdown <= 0.0f && a.drip_time < 0.0f) {
             a.drip_countdown = 0.6f + 2.5f * rng_float(snd_rng);

@@ -30,6 +30,9 @@ void snd_reset_state() {
     snd_melody = Melody{7, 0, 0, 0, 1.5f};
 }
 
+uint8_t snd_underground = 0;
+void snd_set_underground(bool below) { snd_underground = below ? 1 : 0; }
+
 void snd_init() {
     snd_build_banks();
     snd_reset_state();

@@ -61,6 +61,9 @@ void snd_set_listener(Vec3 eye, Vec3 right);
 void snd_set_listener_view(Vec3 eye, Vec3 look);
 // The player's feet, for the camp-fire crackle.
 void snd_set_player_position(Vec3 position);
+// The player's world: below, the caves' drips and echoes replace the birds,
+// the camp fires and the melody.
+void snd_set_underground(bool below);
 
 // Volumes 0..1 (clamped); defaults 0.9 effects, 0.8 music. Music counts as
 // on while its volume is above 0.001.

@@ -70,6 +70,7 @@ extern Voice snd_voices[SND_VOICE_COUNT];
 extern Ambience snd_ambience;
 extern Melody snd_melody;
 extern Listener snd_listener;
+extern uint8_t snd_underground;  // snd_set_underground
 extern Rng snd_rng;  // one generator for all of the game's sound
 
 // The three camp fires (x, z) whose crackle is heard within 30 m.

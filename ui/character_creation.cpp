@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "persist/characters.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "play/combat.h"
 #include "play/player.h"
 #include "play/skills.h"

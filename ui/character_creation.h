@@ -1,5 +1,15 @@
 #pragma once
-// The creation screen, as the player's camera sees it.
+// The creation screen.
+#include "play/player.h"
+
+void character_creation_open_new();
+void character_creation_open_edit();
+// While the appearance is being edited: the looks and heading from before
+// the edit, which "Valider" has not yet replaced; false otherwise.
+bool character_creation_confirmed_look(AppearanceChoice* look, float* heading);
+// Random name for a sex, from the screen's own generator.
+const char* character_random_name(bool woman);
 
 // True while the character screens show the close portrait view.
 bool player_presentation_portrait();
+void character_creation_draw();

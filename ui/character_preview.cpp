@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "ui/item_windows.h"
 #include "play/items.h"

@@ -7,7 +7,7 @@
 
 #include "net/net.h"
 #include "persist/characters.h"
-#include "platform/main_loop.h"
+#include "ui/character_creation.h"
 #include "play/player.h"
 #include "play/skills.h"
 #include "render/hud_internal.h"

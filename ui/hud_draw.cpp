@@ -4,13 +4,28 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "render/hud.h"
 #include "render/ui_focus.h"
 #include "render/hud_internal.h"
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "content/quest_figures.h"
+#include "content/quests.h"
+#include "net/net.h"
+#include "play/catacomb_visits.h"
+#include "play/creatures.h"
+#include "play/merchant.h"
+#include "ui/action_bar.h"
+#include "ui/character_creation.h"
+#include "ui/character_select.h"
+#include "ui/item_windows.h"
+#include "ui/maps.h"
+#include "ui/options_screen.h"
+#include "ui/professions_screen.h"
+#include "ui/quest_journal.h"
 
 namespace {
 

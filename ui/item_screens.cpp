@@ -3,7 +3,8 @@
 // window; the tooltip with its comparison; the bag cursor over a corpse.
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/creatures.h"

@@ -5,13 +5,16 @@
 #include <cmath>
 
 #include "persist/characters.h"
-#include "platform/main_loop.h"
+#include "ui/character_creation.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/skills.h"
+#include "ui/action_bar.h"
 #include "render/hud.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // The windows of the items: the character sheet with the bag, the merchant's
 // panel and the loot window. Layout and mouse handling here; drawing in
 // ui/item_screens.cpp. Sizes are design values for a 1080-high window.
+#include "render/hud.h"
 
 struct Box {
     float x, y, w, h;
@@ -42,3 +43,10 @@ int items_dragged_bag_slot();
 // Whether the pointer is over one of these windows (corpses are not picked
 // through them).
 bool items_pointer_over_window(float x, float y);
+void character_sheet_draw();  // with the bag
+void merchant_window_draw();
+void loot_window_draw();
+void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
+// The item's tooltip (statistics, class, comparison, price) beside a box,
+// ending with `hint` in place of the bag's click hint.
+void item_tooltip_with_hint(int id, HudRect beside, const char* hint);

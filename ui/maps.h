@@ -56,3 +56,5 @@ void big_map_right_click();
 void big_map_set_layer(int layer, bool on);
 // Every frame: notices a map closed from outside (its key, a character load).
 void big_map_frame_check();
+void minimap_draw();
+void map_screen_draw();

@@ -5,7 +5,6 @@
 
 #include "content/professions.h"
 #include "net/net.h"
-#include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "play/quest_state.h"

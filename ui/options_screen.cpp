@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "persist/options.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/bindings.h"
 #include "ui/screen_widgets.h"
 #include "render/ui_focus.h"

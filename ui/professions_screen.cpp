@@ -5,7 +5,8 @@
 
 #include "content/professions.h"
 #include "ui/professions_screen.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "play/items.h"
 #include "play/player.h"
@@ -14,6 +15,7 @@
 #include "render/ui.h"
 #include "play/player_input.h"
 #include "render/ui_focus.h"
+#include "ui/item_windows.h"
 
 namespace {
 

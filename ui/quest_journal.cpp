@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "content/quests.h"
-#include "platform/main_loop.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "render/hud.h"

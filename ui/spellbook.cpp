@@ -2,10 +2,11 @@
 // to read, to cast with a click, or to drag onto the action bar.
 #include <cmath>
 
-#include "platform/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "play/skills.h"
+#include "ui/action_bar.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/ui.h"

@@ -7,7 +7,7 @@
 
 #include "content/professions.h"
 #include "net/net.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"

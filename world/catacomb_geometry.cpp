@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "common/rng.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "render/renderer.h"
 #include "world/catacombs.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/world.h"
 #include "world/world_calls.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "render/renderer.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/world.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "common/mathx.h"
 #include "common/rng.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 constexpr int FIRST_ZONE_TREES = 3500;
 constexpr int SECOND_ZONE_MAX_TREES = 5000;

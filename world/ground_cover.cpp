@@ -7,7 +7,7 @@
 #include "world/terrain.h"
 #include "world/terrain_fast.h"
 #include "world/terrain_paint.h"
-#include "world/vegetation_images.h"
+#include "render/vegetation_images.h"
 
 bool ground_cover_blocked(float x, float z) {
     // The painted path is wider than its centre line: keep both the centre

@@ -5,7 +5,7 @@
 
 #include "common/mathx.h"
 #include "common/rng.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 constexpr int GROUND_COVER_CANDIDATES = 190000;
 constexpr int GROUND_COVER_WIDE = 110000;  // over the whole land; the rest near the centre

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 
 // Display colours (linear conversion happens in the shader), in the order of

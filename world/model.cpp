@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "render/renderer.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 static Node* model_grow(Model* m) {
     if (m->node_count >= m->node_capacity) {

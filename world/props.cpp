@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "world/terrain.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/world.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "common/mathx.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 // The world batches by what they look like.
 enum SettlementBatch : int {

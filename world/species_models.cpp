@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 SpeciesModel species_models[SPECIES_MODEL_COUNT];
 static bool ready;

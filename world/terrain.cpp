@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+uint8_t underground = 0;
+
 namespace {
 
 inline bool within(float x, float z, float cx, float cz, float r) {

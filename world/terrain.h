@@ -15,6 +15,8 @@
 // answer to "which world is it in" for the player, creatures and missiles.
 constexpr float CATACOMB_X = 950.0f;
 inline bool in_catacombs(float x) { return x > CATACOMB_X; }
+// The world the player is in: set on the way down into the catacombs and back.
+extern uint8_t underground;
 
 // ---- Heights and zones -------------------------------------------------------
 float terrain_base(float x, float z);        // landscape before levelling

@@ -2,7 +2,7 @@
 // The ground paint (terrain vertex colours and the map's base colour) and the
 // terrain mesh.
 #include "common/mathx.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 // Display-space colour of the ground at (x, z): grass, heath, the darker
 // second zone and the paths, layered in that order.

@@ -6,16 +6,16 @@
 #include <thread>
 #include <vector>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "render/renderer.h"
 #include "world/forest.h"
 #include "world/ground_cover.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/props.h"
 #include "world/species_models.h"
 #include "world/terrain.h"
 #include "world/terrain_paint.h"
-#include "world/vegetation_images.h"
+#include "render/vegetation_images.h"
 #include "world/world.h"
 #include "world/world_calls.h"
 #include "world/camelot.h"

@@ -117,6 +117,20 @@ void plat_open_window(const char*, int client_width, int client_height) {
     if (!make_framebuffer(client_width, client_height)) log_printf("EGL : pas de tampon d'image.");
 }
 
+// The context is kept for the process (tests open the window again); the
+// window image goes.
+void plat_close_window() {
+    if (context == EGL_NO_CONTEXT || !fbo) return;
+    using PfnDelete = void (*)(int, const GLuint_*);
+    auto delete_fb = (PfnDelete)eglGetProcAddress("glDeleteFramebuffers");
+    auto delete_rb = (PfnDelete)eglGetProcAddress("glDeleteRenderbuffers");
+    if (delete_fb) delete_fb(1, &fbo);
+    GLuint_ rbs[2] = {color_rb, depth_rb};
+    if (delete_rb) delete_rb(2, rbs);
+    fbo = color_rb = depth_rb = 0;
+    fb_width = fb_height = 0;
+}
+
 static bool window_active = true;
 
 void plat_pump() {

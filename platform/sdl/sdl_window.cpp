@@ -373,6 +373,8 @@ void plat_alert(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Tervanne", text, nullptr);
 }
 
+void plat_close_window() { sdl_close_window(); }
+
 void sdl_close_window() {
     if (pad) SDL_GameControllerClose(pad);
     pad = nullptr;

@@ -306,6 +306,19 @@ void plat_set_cursor_captured(bool captured) {
     plat_input.cursor_captured = captured ? 1 : 0;
 }
 
+void plat_close_window() {
+    if (!window) return;
+    plat_set_cursor_captured(false);
+    HGLRC context = wglGetCurrentContext();
+    wglMakeCurrent(nullptr, nullptr);
+    if (context) wglDeleteContext(context);
+    ReleaseDC(window, device_context);
+    HWND closing = window;
+    window = nullptr;
+    device_context = nullptr;
+    DestroyWindow(closing);
+}
+
 void plat_key_name(int key_index, char* out, int capacity) {
     if (!out || capacity <= 0) return;
     key_index &= 0xFF;

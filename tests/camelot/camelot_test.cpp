@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"

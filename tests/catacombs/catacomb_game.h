@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"

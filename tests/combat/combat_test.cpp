@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/main_loop.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/bindings.h"

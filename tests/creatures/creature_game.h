@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/player.h"

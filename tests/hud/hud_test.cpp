@@ -8,13 +8,17 @@
 #include <vector>
 
 #include "game/layer_calls.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "render/font_atlas.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "tests/support/drawn_text.h"
+#include "ui/character_select.h"
+#include "ui/hud_draw.h"
 
 namespace {
 

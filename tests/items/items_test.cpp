@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/main_loop.h"
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/creatures.h"

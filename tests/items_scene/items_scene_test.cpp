@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/combat.h"
@@ -21,6 +22,7 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "play/skills.h"
+#include "ui/action_bar.h"
 #include "render/hud.h"
 #include "world/model.h"
 #include "world/terrain.h"

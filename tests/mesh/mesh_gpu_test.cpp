@@ -8,7 +8,7 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "render/gl_api.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 TEST(MeshGpu, UploadsClonesAndCollections) {
     plat_open_window("Tervanne", 64, 64);

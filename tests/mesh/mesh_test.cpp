@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 namespace {
 

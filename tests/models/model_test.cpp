@@ -13,7 +13,7 @@
 #include "render/gl_api.h"
 #include "render/renderer.h"
 #include "world/human.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 #include "world/model.h"
 #include "world/species_models.h"
 

@@ -21,7 +21,7 @@
 #include "net/remote_players.h"
 #include "persist/keyvalue.h"
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "render/gl_api.h"

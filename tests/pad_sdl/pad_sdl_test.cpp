@@ -16,7 +16,9 @@
 
 #include "content/quests.h"
 #include "persist/options.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "play/bindings.h"

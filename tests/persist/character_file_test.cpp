@@ -8,9 +8,11 @@
 
 #include "persist/character_record.h"
 #include "persist/characters.h"
+#include "game/layer_calls.h"
+#include "ui/character_creation.h"
 #include "persist/keyvalue.h"
 #include "persist_support.h"
-#include "platform/main_loop.h"
+#include "play/player_input.h"
 #include "play/combat.h"
 #include "play/items.h"
 #include "play/player.h"
@@ -126,6 +128,7 @@ void expect_same(const Snapshot& a, const Snapshot& b) {
 class CharacterFile : public ::testing::Test {
 protected:
     void SetUp() override {
+        game_connect_layers();  // the list opens the creation screen through persist_calls
         clear_game_files();
         kv_set_file_writer(nullptr);
         underground = 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/input_script.h"
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "platform/platform.h"
 
 static std::string format_line(const char* fmt, ...) {

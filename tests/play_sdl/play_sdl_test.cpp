@@ -9,7 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "play/bindings.h"

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/camera.h"

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "game/main_loop.h"
+#include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/combat.h"

@@ -21,8 +21,8 @@
 #include "render/renderer_math.h"
 #include "render/shaders.h"
 #include "render/ui.h"
-#include "world/mesh.h"
-#include "world/vegetation_images.h"
+#include "render/mesh.h"
+#include "render/vegetation_images.h"
 
 namespace {
 

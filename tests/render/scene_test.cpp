@@ -17,8 +17,8 @@
 #include "render/gl_api.h"
 #include "render/gpu.h"
 #include "render/renderer.h"
-#include "world/mesh.h"
-#include "world/vegetation_images.h"
+#include "render/mesh.h"
+#include "render/vegetation_images.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "render/gpu.h"
-#include "world/vegetation_images.h"
+#include "render/vegetation_images.h"
 
 namespace {
 

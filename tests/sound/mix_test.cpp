@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/main_loop.h"
 #include "sound/sound_internal.h"
 
 namespace {
@@ -99,12 +98,12 @@ protected:
     static void SetUpTestSuite() { snd_build_banks(); }
     void SetUp() override {
         snd_reset_state();
-        underground = 0;
+        snd_set_underground(false);
         snd_set_effects_volume(0.9f);
         snd_set_music_volume(0.8f);
         snd_set_player_position({0.0f, 0.0f, 400.0f});  // far from any camp fire
     }
-    void TearDown() override { underground = 0; }
+    void TearDown() override { snd_set_underground(false); }
 };
 
 TEST(Limiter, SaturatesWithoutWrapping) {
@@ -227,7 +226,7 @@ TEST_F(Mix, DripsAndBirdCallsKeepTheirTimingPitchAndPan) {
     EXPECT_GT(above.bird_high - above.bird_low, 900.0f);
 
     snd_reset_state();
-    underground = 1;
+    snd_set_underground(true);
     Heard below = run(60.0f);
     ASSERT_GT(below.drips, 30);
     EXPECT_NEAR(below.drip_starts[0], 1.0f, 1.01f * STEP);
@@ -240,7 +239,7 @@ TEST_F(Mix, DripsAndBirdCallsKeepTheirTimingPitchAndPan) {
 }
 
 TEST_F(Mix, CrossFadeAndMusicVolumeFollowAtTheirRates) {
-    underground = 1;
+    snd_set_underground(true);
     snd_events(0.05f);
     EXPECT_NEAR(snd_ambience.w, 0.1f, 1e-6f);                       // min(1, 2 dt)
     EXPECT_NEAR(snd_ambience.music_smoothed, 0.8f * 0.075f, 1e-6f);  // min(1, 1.5 dt)
@@ -249,7 +248,7 @@ TEST_F(Mix, CrossFadeAndMusicVolumeFollowAtTheirRates) {
     EXPECT_NEAR(snd_ambience.w, 0.1f + 0.9f * 0.2f, 1e-5f);
     EXPECT_NEAR(snd_ambience.music_smoothed, 0.06f + 0.74f * 0.15f, 1e-5f);
     // Back up: the fade returns to the surface; music off fades it out.
-    underground = 0;
+    snd_set_underground(false);
     snd_set_music_volume(0.0005f);  // at or below 0.001 counts as off
     for (int k = 0; k < 600; ++k) snd_events(STEP);
     EXPECT_LT(snd_ambience.w, 1e-3f);
@@ -266,7 +265,7 @@ TEST_F(Mix, MusicVolumeZeroKeepsOnlyTheAmbience) {
     EXPECT_TRUE(above.crackle);
     EXPECT_GT(above.peak, 0.0f);
 
-    underground = 1;
+    snd_set_underground(true);
     Heard below = run(30.0f);
     EXPECT_EQ(below.melody_notes + below.companion_notes, 0);
     EXPECT_FALSE(below.drone_on);
@@ -340,7 +339,7 @@ TEST_F(Mix, DroneFollowsTheMusicAndDropsAnOctaveBelow) {
 }
 
 TEST_F(Mix, UndergroundHasDripsAndEchoButNoMelodyOrCrackle) {
-    underground = 1;
+    snd_set_underground(true);
     snd_set_player_position({160.0f, 0.0f, 124.0f});  // the fire's spot, but below it
     Heard h = run(30.0f);
     EXPECT_EQ(h.melody_notes, 0);

@@ -17,7 +17,6 @@
 #include "sound/sound_internal.h"
 
 // The sound module's links to the rest of the game, provided by the test.
-uint8_t underground = 0;
 static std::vector<std::string> log_lines;
 void log_printf(const char* fmt, ...) {
     char line[2048];
@@ -81,8 +80,8 @@ TEST(SoundOutput, ScriptedMinuteNeverRunsDry) {
         if (k % 97 == 0) snd_play(8, 0.7f);
         if (k % 600 == 300) snd_play(14, 0.8f);
         if (k == 1200) snd_set_player_position({160.0f, 0.0f, 130.0f});
-        if (k == 1800) underground = 1;
-        if (k == 2700) underground = 0;
+        if (k == 1800) snd_set_underground(true);
+        if (k == 2700) snd_set_underground(false);
         int done = buffers_done();
         if (k > 0 && done == SND_BUFFER_COUNT) ++underruns;
         snd_update((float)step);

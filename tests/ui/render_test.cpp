@@ -9,7 +9,9 @@
 #include <string>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
+#include "play/player_input.h"
+#include "world/terrain.h"
 #include "platform/platform.h"
 #include "png_io.h"
 #include "render/gl_api.h"
@@ -18,6 +20,7 @@
 #include "render/ui.h"
 #include "render/gpu.h"
 #include "ui/title_card.h"
+#include "ui/hud_draw.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "play/ambience_rules.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"

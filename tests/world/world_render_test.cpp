@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
-#include "platform/main_loop.h"
+#include "common/game_time.h"
 #include "platform/platform.h"
 #include "render/gl_api.h"
 #include "render/gpu.h"

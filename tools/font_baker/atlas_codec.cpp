@@ -4,7 +4,7 @@
 #include <queue>
 #include <vector>
 
-#include "render/ui_atlas_codec.h"
+#include "common/font_atlas_codec.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "atlas_codec.h"
-#include "render/ui_atlas_codec.h"
+#include "common/font_atlas_codec.h"
 #include "sdf.h"
 
 namespace {

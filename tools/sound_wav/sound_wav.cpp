@@ -11,7 +11,6 @@
 #include "sound/sound_internal.h"
 
 // The sound module's only links to the rest of the game, provided here.
-uint8_t underground = 0;
 void log_printf(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
@@ -114,7 +113,7 @@ int main(int argc, char** argv) {
     // Catacombs: drips with their echo, deeper drone, stronger wind.
     snd_reset_state();
     snd_set_music_volume(0.8f);
-    underground = 1;
+    snd_set_underground(true);
     ok = write_minute(folder, "ambiance-catacombes.wav") && ok;
     std::printf("%s\n", ok ? "sound_wav: done" : "sound_wav: some files could not be written");
     return ok ? 0 : 1;

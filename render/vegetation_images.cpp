@@ -1,7 +1,7 @@
 // The five vegetation images, painted at start-up with two brushes: a soft
 // tapered stroke between two points and a soft round blot. Each layer has its
 // own fixed seed so the forest looks the same on every run.
-#include "world/vegetation_images.h"
+#include "render/vegetation_images.h"
 
 #include <cmath>
 #include <cstring>

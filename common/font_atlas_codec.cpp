@@ -1,6 +1,6 @@
-// Decoder of the packed font atlas (format in ui_atlas_codec.h). Also
+// Decoder of the packed font atlas (format in font_atlas_codec.h). Also
 // compiled into tools/font_baker, which checks every bake against it.
-#include "render/ui_atlas_codec.h"
+#include "common/font_atlas_codec.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // CPU side of the geometry kit: builders, appending, shape generators, noise
 // and materials. The GL side (upload, groups) is in mesh_gpu.cpp.
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 #include <cstdlib>
 #include <cstring>

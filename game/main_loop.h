@@ -1,16 +1,5 @@
 #pragma once
-#include <cstdint>
-
-// Simulation time and the frame's steps, shared by every subsystem.
-extern double game_clock;      // advances by world_dt only
-extern uint8_t paused;         // set by the pause and options screens
-extern float frame_dt;         // real step, clamped to [0, 0.05]
-extern float world_dt;         // frame_dt, or 0 while paused
-extern uint8_t underground;    // the player is in the catacombs
-extern uint8_t character_creation_open;
-extern uint8_t character_select_open;
-extern uint8_t character_sheet_open;
-
+// The game's program: start-up, the frame in its fixed order, shutdown.
 // Clamps a real step: a clock that goes backwards gives 0, a stall at most 0.05 s.
 float main_loop_clamp_step(double now, double previous);
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "render/gl_api.h"
-#include "world/mesh.h"
+#include "render/mesh.h"
 
 MeshCollection* mesh_collection = nullptr;
 bool mesh_collection_suspended = false;

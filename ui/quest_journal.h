@@ -1,0 +1,3 @@
+#pragma once
+// The quest log window.
+void quest_journal_draw();
