@@ -94,7 +94,7 @@ extern HudNetView hud_net;
 
 // Which windows are open. Each window's own code opens and closes itself
 // through these flags; the character sheet's flag is character_sheet_open, and
-// the character screens have theirs in platform/main_loop.h too.
+// the character screens have theirs in play/player_input.h too.
 struct HudWindows {
     uint8_t options;
     uint8_t journal;

@@ -10,6 +10,7 @@
 
 #include "persist/characters.h"
 #include "common/game_time.h"
+#include "play/bindings.h"
 #include "play/player_input.h"
 #include "play/combat.h"
 #include "play/player.h"
@@ -108,6 +109,14 @@ void turn_preview(WBox area) {
         player.heading += (float)(plat_input.mouse_x - turn_last_x) * 0.012f;
         turn_last_x = plat_input.mouse_x;
     }
+    // The pad turns her with the right stick, which no screen moves the focus
+    // with: a full push makes about half a turn a second, the same way as a
+    // drag to the right.
+    if (plat_input.pad.connected && !hud_dialog_state().open) {
+        float x, y;
+        pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &x, &y);
+        player.heading += x * 3.0f * frame_dt;
+    }
 }
 
 void draw_step1() {
@@ -189,8 +198,10 @@ void draw_step2() {
     y += 48 * s;
     if ((d = selector(x, y, w, "Vue", portrait_view ? "Portrait" : "En pied", true))) portrait_view = !portrait_view;
     y += 60 * s;
-    ui_text_wrapped(x, y, w, "Faites glisser la souris sur le personnage pour le faire tourner.", 17 * s,
-                    Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY, 1.3f);
+    ui_text_wrapped(x, y, w,
+                    ui_focus_pad_hints() ? "Stick droit : faire tourner le personnage."
+                                         : "Faites glisser la souris sur le personnage pour le faire tourner.",
+                    17 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY, 1.3f);
 
     float cx = W * 0.68f;
     const char* shown = edit_mode ? player.name : name_field;

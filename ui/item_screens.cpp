@@ -126,16 +126,18 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hi
         t.add(hud_fmt("Prix de vente : %d deniers (×%d : %d)", unit, count, unit * count), HUD_GOLD);
     else
         t.add(hud_fmt("Prix de vente : %d denier%s", unit, plural(unit)), HUD_GOLD);
+    // With the pad, X uses the item and Y held with it stands for Maj.
+    const bool pad = ui_focus_pad_hints();
     if (hint)
         t.add(hint, kDim);
     else if (worn)
-        t.add("Clic : retirer", kDim);
+        t.add(pad ? "X : retirer" : "Clic : retirer", kDim);
     else if (d.kind == KIND_POTION)
-        t.add("Clic : boire  ·  Maj + clic : jeter", kDim);
+        t.add(pad ? "X : boire  ·  Y + X : jeter" : "Clic : boire  ·  Maj + clic : jeter", kDim);
     else if (item_is_stackable(id))
-        t.add("Maj + clic : jeter", kDim);
+        t.add(pad ? "Y + X : jeter" : "Maj + clic : jeter", kDim);
     else
-        t.add("Clic : équiper  ·  Maj + clic : jeter", kDim);
+        t.add(pad ? "X : équiper  ·  Y + X : jeter" : "Clic : équiper  ·  Maj + clic : jeter", kDim);
 }
 
 Box tip_size(const Tip& t) {
@@ -280,9 +282,9 @@ void character_sheet_draw() {
     ui_text(first.x, last.y + last.h + 16 * s, hud_fmt("Bourse :  %d denier%s", player.purse, plural(player.purse)),
             18 * s, HUD_GOLD, UI_FONT_BODY);
     const char* hint = ui_focus_pad_hints()
-                           ? (shop_is_open() ? "X : vendre au marchand  ·  B : quitter l'échoppe"
+                           ? (shop_is_open() ? "X : vendre au marchand  ·  Y + X : jeter  ·  B : quitter l'échoppe"
                                              : "X : équiper, boire ou retirer  ·  A : prendre, puis A : poser (sur "
-                                               "place : équiper ou boire)\nB : fermer")
+                                               "place : équiper ou boire)\nY + X : jeter  ·  B : fermer")
                            : shop_is_open()
                            ? "Clic : vendre au marchand  ·  Maj + clic : jeter\nÉchap : quitter l'échoppe  ·  C : "
                              "feuille de personnage"
@@ -302,8 +304,10 @@ void merchant_window_draw() {
                     "Potions, cuir, bonnes bottes… et j'achète tout ce que tu rapportes, archer !", 15 * s,
                     HUD_PARCHMENT, UI_FONT_BODY, 1.3f);
     ui_text(b.x + 24 * s, b.y + 160 * s, "À vendre", 20 * s, HUD_GOLD, UI_FONT_TITLE);
-    ui_text(b.x + b.w - 24 * s - ui_text_width("Maj + clic : par 5", 14 * s, UI_FONT_BODY), b.y + 166 * s,
-            "Maj + clic : par 5", 14 * s, kDim, UI_FONT_BODY);
+    const bool pad = ui_focus_pad_hints();
+    const char* by_five = pad ? "Y + A : par 5" : "Maj + clic : par 5";
+    ui_text(b.x + b.w - 24 * s - ui_text_width(by_five, 14 * s, UI_FONT_BODY), b.y + 166 * s, by_five, 14 * s, kDim,
+            UI_FONT_BODY);
     float mx = mouse_x(), my = mouse_y();
     for (int i = 0; i < MERCHANT_STOCK; ++i) {
         Box r = shop_stock_box(i);
@@ -343,7 +347,8 @@ void merchant_window_draw() {
     } else {
         ui_text(r.x, r.y + 10 * s, "Rien pour l'instant.", 15 * s, kDim, UI_FONT_BODY);
     }
-    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 12 * s - 14 * s, "Clic sur un objet du sac : le vendre", 14 * s, kDim,
+    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 12 * s - 14 * s,
+                    pad ? "X sur un objet du sac : le vendre" : "Clic sur un objet du sac : le vendre", 14 * s, kDim,
                     UI_FONT_BODY);
 }
 
@@ -389,6 +394,7 @@ void loot_window_draw() {
 
 void interaction_cursor_draw() {
     float s = sc(), mx = mouse_x(), my = mouse_y();
+    const bool pad = ui_focus_pad_hints();
     // Tooltips and hints of the item windows, above every window.
     Hover h = items_hover(mx, my);
     int dragged = items_dragged_bag_slot();
@@ -398,7 +404,7 @@ void interaction_cursor_draw() {
             if (shop_is_open()) {
                 int n = bag[h.index].count > 1 ? bag[h.index].count : 1;
                 int total = sell_price(bag[h.index].id) * n;
-                extra = hud_fmt("Clic : vendre (%d denier%s)", total, plural(total));
+                extra = hud_fmt(pad ? "X : vendre (%d denier%s)" : "Clic : vendre (%d denier%s)", total, plural(total));
             }
             item_tooltip(bag[h.index].id, bag[h.index].count, false, sheet_bag_box(h.index), extra);
         } else if (h.kind == HOVER_WORN && equipment[h.index]) {
@@ -406,13 +412,16 @@ void interaction_cursor_draw() {
         } else if (h.kind == HOVER_STOCK) {
             const MerchantOffer& o = merchant_stock[h.index];
             item_tooltip(o.id, 1, false, shop_stock_box(h.index),
-                         hud_fmt("Clic : acheter (%d denier%s)", o.price, plural(o.price)));
+                         hud_fmt(pad ? "A : acheter (%d denier%s)" : "Clic : acheter (%d denier%s)", o.price,
+                                 plural(o.price)));
         } else if (h.kind == HOVER_BUY_BACK && buy_back.count > 0) {
-            item_tooltip(buy_back.id, buy_back.count, false, shop_buy_back_box(), "Clic : racheter");
+            item_tooltip(buy_back.id, buy_back.count, false, shop_buy_back_box(),
+                         pad ? "A : racheter" : "Clic : racheter");
         } else if (h.kind == HOVER_LOOT) {
             Box r = loot_row_box(h.index);
-            ui_text(r.x + r.w - ui_text_width("Clic : prendre", 13 * s, UI_FONT_BODY) - 8 * s, r.y + r.h - 18 * s,
-                    "Clic : prendre", 13 * s, kDim, UI_FONT_BODY);
+            const char* take = pad ? "A : prendre" : "Clic : prendre";
+            ui_text(r.x + r.w - ui_text_width(take, 13 * s, UI_FONT_BODY) - 8 * s, r.y + r.h - 18 * s, take, 13 * s,
+                    kDim, UI_FONT_BODY);
         }
     } else {
         int id = dragged >= 0 ? bag[dragged].id : equipment[-2 - dragged];

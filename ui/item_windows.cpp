@@ -16,6 +16,7 @@
 #include "play/skills.h"
 #include "ui/action_bar.h"
 #include "render/hud.h"
+#include "render/ui_focus.h"
 
 namespace {
 
@@ -25,7 +26,11 @@ float cw() { return (float)plat_input.client_width; }
 float ch() { return (float)plat_input.client_height; }
 float sc() { return hud_scale > 0.0f ? hud_scale : 1.0f; }
 
-bool shift_held() { return plat_input.key_down[KEY_LSHIFT] || plat_input.key_down[KEY_RSHIFT]; }
+// Y held on a screen is the pad's Maj: Y + X throws away, Y + A buys five.
+bool shift_held() {
+    return plat_input.key_down[KEY_LSHIFT] || plat_input.key_down[KEY_RSHIFT] ||
+           (ui_focus_has_pad() && pad_held(plat_input.pad, PAD_Y));
+}
 
 enum PressOn { ON_NONE, ON_BAG, ON_WORN, ON_OTHER };
 PressOn press_on = ON_NONE;

@@ -281,7 +281,9 @@ void options_screen() {
         if (bound_elsewhere(a)) ui_text(kx + 596 * s, ry + 4 * s, "!", 24 * s, Vec4{1.0f, 0.35f, 0.2f, 1.0f}, UI_FONT_BODY);
     }
     if (max_scroll > 0)
-        ui_text(kx, ky + fit * row_h + 6 * s, "molette : plus de touches", 16 * s, dim, UI_FONT_BODY);
+        ui_text(kx, ky + fit * row_h + 6 * s,
+                ui_focus_pad_hints() ? "gâchettes : plus de touches" : "molette : plus de touches", 16 * s, dim,
+                UI_FONT_BODY);
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
     }
     (void)kw;

@@ -79,8 +79,12 @@ void quest_journal_draw() {
     if (count == 0) {
         selected = -1;
         ui_text_wrapped(b.x + 40 * s, top + 20 * s, b.w - 80 * s,
-                        "Aucune quête en cours.\n\nLes personnages marqués d'un « ! » doré ont du travail pour "
-                        "vous : parlez-leur (clic droit).",
+                        ui_focus_pad_hints()
+                            ? hud_fmt("Aucune quête en cours.\n\nLes personnages marqués d'un « ! » doré ont du "
+                                      "travail pour vous : parlez-leur (%s).",
+                                      interact_hint())
+                            : "Aucune quête en cours.\n\nLes personnages marqués d'un « ! » doré ont du travail pour "
+                              "vous : parlez-leur (clic droit).",
                         18 * s, HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
         return;
     }

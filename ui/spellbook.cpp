@@ -66,8 +66,10 @@ void spellbook_draw() {
     int cls = player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class);
     ui_text(b.x + 24 * s, b.y + 20 * s, titles[cls], 32 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(b.x + 24 * s, b.y + 66 * s,
-            "Faites glisser une compétence jusqu'à une case de la barre d'action  ·  clic : la lancer", 16 * s,
-            HUD_PARCHMENT, UI_FONT_BODY);
+            ui_focus_pad_hints()
+                ? "A : prendre une compétence, puis A sur une case de la barre d'action  ·  X : la lancer"
+                : "Faites glisser une compétence jusqu'à une case de la barre d'action  ·  clic : la lancer",
+            16 * s, HUD_PARCHMENT, UI_FONT_BODY);
     UiBox c = spellbook_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;

@@ -485,7 +485,20 @@ void map_screen_draw() {
         HudRect b = layer_box(i);
         ui_focus_add(b.x, b.y, b.w, b.h);
     }
-    ui_focus_add(p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f);
+    if (map.view == MAP_ALL_ZONES) {
+        // Each zone is a place of its own: A on it shows it.
+        for (int zone = 0; zone < 2; ++zone) {
+            float x0, w, z0, h, ax, ay, bx, by;
+            big_map_view_rect(MAP_ZONE, zone, &x0, &w, &z0, &h);
+            big_map_to_screen(x0 + w, z0 + h, &ax, &ay);
+            big_map_to_screen(x0, z0, &bx, &by);
+            ax = std::fmax(ax, p.x), ay = std::fmax(ay, p.y);
+            bx = std::fmin(bx, p.x + p.w), by = std::fmin(by, p.y + p.h);
+            ui_focus_add(ax, ay, bx - ax, by - ay);
+        }
+    } else {
+        ui_focus_add(p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f);
+    }
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     ui_panel(c.x, c.y, c.w, c.h, inside(c, mx, my) ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
@@ -517,12 +530,19 @@ void map_screen_draw() {
     }
     draw_column();
 
-    const char* hint = map.view == MAP_ALL_ZONES
-                           ? "Survolez une zone, clic gauche pour l'afficher  ·  M ou Échap : fermer"
-                       : map.view == MAP_ZONE
-                           ? "Molette : zoom  ·  glisser : déplacer la carte  ·  clic droit : toutes les zones  ·  M "
-                             "ou Échap : fermer"
-                           : "Molette : zoom  ·  glisser : déplacer la carte  ·  M ou Échap : fermer";
+    const char* hint;
+    if (ui_focus_pad_hints())
+        hint = map.view == MAP_ALL_ZONES ? "Choisissez une zone, A pour l'afficher  ·  B : fermer"
+               : map.view == MAP_ZONE
+                   ? "Gâchettes : zoom  ·  stick gauche : déplacer la carte  ·  X : toutes les zones  ·  B : fermer"
+                   : "Gâchettes : zoom  ·  stick gauche : déplacer la carte  ·  B : fermer";
+    else
+        hint = map.view == MAP_ALL_ZONES
+                   ? "Survolez une zone, clic gauche pour l'afficher  ·  M ou Échap : fermer"
+               : map.view == MAP_ZONE
+                   ? "Molette : zoom  ·  glisser : déplacer la carte  ·  clic droit : toutes les zones  ·  M "
+                     "ou Échap : fermer"
+                   : "Molette : zoom  ·  glisser : déplacer la carte  ·  M ou Échap : fermer";
     ui_text_centred(W * 0.5f, H - 36 * s, hint, 16 * s, Vec4{0.73f, 0.69f, 0.58f, 1}, UI_FONT_BODY);
 }
 

@@ -10,6 +10,7 @@
 #include "render/renderer.h"
 #include "sound/sound_internal.h"
 #include "play/ambience_rules.h"
+#include "play/bindings.h"
 #include "play/population.h"
 #include "world/species_models.h"
 #include "world/catacombs.h"
@@ -579,6 +580,28 @@ TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsC
     EXPECT_LT(player.health, before);
     EXPECT_STREQ(hud_message_text(), "Une dalle vous écrase !");
     step_creatures(3.0f);  // gone
+    // The slabs shake a pad that has the option on, hard on the heavy motor,
+    // as they start to fall; without the option or without a pad, nothing.
+    float low = 0.0f, high = 0.0f;
+    auto slabs_shake = [&](bool connected, bool allowed) {
+        plat_input.pad.connected = connected;
+        pad_tuning.vibration = allowed;
+        headless_last_rumble(&low, &high);  // forget what came before
+        boss->slab_timer = 0.0f;
+        step_creatures(0.05f);
+        headless_last_rumble(&low, &high);
+        plat_input.pad.connected = 0;
+        pad_tuning.vibration = 1;
+        step_creatures(3.0f);  // the slabs land and are gone
+    };
+    slabs_shake(true, false);
+    EXPECT_EQ(low, 0.0f) << "the vibration option is off";
+    slabs_shake(false, true);
+    EXPECT_EQ(low, 0.0f) << "no pad to shake";
+    slabs_shake(true, true);
+    EXPECT_GT(low, 0.8f) << "the lord's slabs do not shake the pad";
+    EXPECT_GT(high, 0.0f);
+    player.health = player.max_health;
     boss->slab_timer = 0.0f;
     step_creatures(0.05f);
     player.pos_x += 9.0f;  // out from under every slab before they land

@@ -2,9 +2,11 @@
 // virtual joystick and the real SDL backend, at a fixed step; no keyboard or
 // mouse event is ever sent. A new archer is made (her name written with the
 // pad's letter board), Sire Keu's quest taken, a boar fought, its body
-// searched and its boots worn from the bag, the map opened, the game paused
-// and left. Every step waits on the game's state; pictures of the focus on
-// each screen are left as pad_*.png beside the program.
+// searched and its boots worn from the bag, a potion thrown away, the shop and
+// the spellbook looked at, the map opened, the game paused and left. Every
+// step waits on the game's state; pictures of the focus on each screen are
+// left as pad_*.png beside the program. The hints on every screen name the
+// pad's buttons, never the mouse, since the pad was used last.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "content/quests.h"
@@ -26,11 +29,14 @@
 #include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
+#include "play/merchant.h"
 #include "play/player.h"
 #include "play/quest_state.h"
 #include "render/hud.h"
 #include "ui/maps.h"
+#include "render/ui.h"
 #include "render/ui_focus.h"
+#include "tests/support/drawn_text.h"
 #include "tests/support/scene_economy.h"
 #include "world/terrain.h"
 
@@ -41,7 +47,9 @@ namespace {
 
 constexpr int W = 640, H = 360;
 constexpr float S = H / 1080.0f;
-constexpr int PIRATE_BOOTS = 15, FEET_SLOT = 8;
+constexpr int PIRATE_BOOTS = 15, FEET_SLOT = 8, MINOR_POTION = 26;
+const Vec4 HINT_DIM = {0.73f, 0.69f, 0.58f, 1.0f};        // the item windows' and the map's hints
+const Vec4 CREATION_HINT = {0.75f, 0.72f, 0.62f, 1.0f};  // the creation screen's
 
 SDL_Joystick* joy = nullptr;
 int rumbles = 0;
@@ -83,6 +91,24 @@ void stick(float x, float y) {
     SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTX, (Sint16)(x * 32767));
     SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, (Sint16)(y * 32767));
 }
+
+void right_stick(float x, float y) {
+    SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_RIGHTX, (Sint16)(x * 32767));
+    SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_RIGHTY, (Sint16)(y * 32767));
+}
+
+// The letters (spaces dropped) of one colour in one more drawing of the
+// interface, as the last frame left it; call with no button held. The places
+// this drawing offers the focus are dropped again.
+std::string drawn_hints(Vec4 colour) {
+    hud_draw();
+    std::string text = drawn_text(colour);
+    ui_batch_clear();
+    ui_focus_modal();
+    return text;
+}
+
+bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // The focus walked with the d-pad onto a box, the larger gap first; false
 // when it cannot get there.
@@ -199,6 +225,20 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_TRUE(picture("pad_creation_name.png"));
     press(PAD_B);
     EXPECT_EQ(ui_focus_board_key(), -1);
+
+    // The right stick turns the figure (the mouse drags it); the hint says so.
+    std::string hint = drawn_hints(CREATION_HINT);
+    EXPECT_TRUE(has(hint, "Stickdroit:fairetournerlepersonnage.")) << hint;
+    EXPECT_FALSE(has(hint, "souris")) << hint;
+    float heading = player.heading;
+    right_stick(1.0f, 0.0f);
+    frames(10);
+    right_stick(0.0f, 0.0f);
+    frames(1);
+    EXPECT_GT(player.heading - heading, 0.5f) << "the right stick does not turn the figure";
+    float turned = player.heading;
+    frames(5);
+    EXPECT_EQ(player.heading, turned) << "the figure goes on turning with the stick let go";
     ASSERT_TRUE(focus_to(SDL_FRect{W * 0.68f + 10 * S, H - 130 * S, 300 * S, 56 * S}));  // "Commencer"
     EXPECT_TRUE(picture("pad_creation_start.png"));
     press(PAD_A);
@@ -286,6 +326,10 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     frames(3);
     press(PAD_Y);
     ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(focus_to(loot_row_box(0)));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "A:prendre")) << hint;
+    EXPECT_FALSE(has(hint, "Clic")) << hint;
     ASSERT_TRUE(focus_to(loot_take_all_box()));
     EXPECT_TRUE(picture("pad_loot.png"));
     press(PAD_A);
@@ -300,6 +344,10 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     press(PAD_UP);
     ASSERT_TRUE(character_sheet_open);
     ASSERT_TRUE(focus_to(sheet_bag_box(boots)));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "X:équiper·Y+X:jeter")) << "the boots' tooltip: " << hint;
+    EXPECT_FALSE(has(hint, "Clic")) << hint;
+    EXPECT_FALSE(has(hint, "Maj")) << hint;
     press(PAD_A);
     EXPECT_EQ(items_dragged_bag_slot(), -1);  // not moved yet: a pick-up, no drag
     ASSERT_TRUE(focus_to(sheet_equipment_box(FEET_SLOT)));
@@ -309,8 +357,55 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_EQ(equipment[FEET_SLOT], PIRATE_BOOTS);
     EXPECT_EQ(bag_find(PIRATE_BOOTS), -1);
     EXPECT_TRUE(picture("pad_sheet_worn.png"));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "X:retirer")) << "the worn boots' tooltip: " << hint;
+
+    // Y held is the pad's Maj: Y + X on a potion throws it away.
+    ASSERT_TRUE(give_item(MINOR_POTION, nullptr));
+    int potion = bag_find(MINOR_POTION);
+    ASSERT_GE(potion, 0);
+    ASSERT_TRUE(focus_to(sheet_bag_box(potion)));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "X:boire·Y+X:jeter")) << "the potion's tooltip: " << hint;
+    SDL_JoystickSetVirtualButton(joy, SDL_CONTROLLER_BUTTON_Y, 1);
+    press(PAD_X);
+    SDL_JoystickSetVirtualButton(joy, SDL_CONTROLLER_BUTTON_Y, 0);
+    frames(1);
+    EXPECT_EQ(bag_find(MINOR_POTION), -1) << "Y + X does not throw the potion away";
+    EXPECT_TRUE(character_sheet_open);
     press(PAD_B);
     EXPECT_FALSE(character_sheet_open);
+
+    // The shop's hints: A buys, Y + A buys five, X sells from the bag.
+    Vec3 m = merchant_position();
+    player.pos_x = m.x;
+    player.pos_z = m.z + 2.0f;
+    player.pos_y = ground_height(player.pos_x, player.pos_z);
+    frames(2);
+    open_shop();
+    frames(2);
+    ASSERT_TRUE(focus_to(shop_stock_box(0)));
+    EXPECT_TRUE(has(drawn_hints(HUD_GOLD), "A:acheter("));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "Y+A:par5")) << hint;
+    EXPECT_TRUE(has(hint, "Xsurunobjetdusac:levendre")) << hint;
+    EXPECT_FALSE(has(hint, "Clic")) << hint;
+    EXPECT_FALSE(has(hint, "Maj")) << hint;
+    EXPECT_TRUE(picture("pad_shop.png"));
+    press(PAD_B);
+    EXPECT_FALSE(shop_is_open());
+    if (character_sheet_open) press(PAD_B);
+    ASSERT_FALSE(character_sheet_open);
+
+    // The spellbook (the right stick's press): A carries a skill, X casts it.
+    press(PAD_RSTICK);
+    ASSERT_TRUE(hud_windows.spellbook);
+    hint = drawn_hints(HUD_PARCHMENT);
+    EXPECT_TRUE(has(hint, "A:prendreunecompétence,puisAsurunecasedelabarred'action·X:lalancer")) << hint;
+    EXPECT_FALSE(has(hint, "glisser")) << hint;
+    EXPECT_TRUE(picture("pad_spellbook.png"));
+    press(PAD_B);
+    EXPECT_FALSE(hud_windows.spellbook);
 
     // ---- Back opens the map; the right trigger zooms, the stick pans.
     press(PAD_BACK);
@@ -325,6 +420,26 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     frames(1);
     EXPECT_NE(big_map_state().centre_x, cx);
     EXPECT_TRUE(picture("pad_map.png"));
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "Gâchettes:zoom·stickgauche:déplacerlacarte·X:toutesleszones·B:fermer")) << hint;
+    EXPECT_FALSE(has(hint, "Molette")) << hint;
+    // X on the map: every zone; each zone a place of its own, A shows it.
+    HudRect p = big_map_panel();
+    ASSERT_TRUE(focus_to(SDL_FRect{p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f}));
+    press(PAD_X);
+    ASSERT_EQ(big_map_state().view, MAP_ALL_ZONES);
+    hint = drawn_hints(HINT_DIM);
+    EXPECT_TRUE(has(hint, "Choisissezunezone,Apourl'afficher·B:fermer")) << hint;
+    float zx0, zw, zz0, zh, ax, ay, bx, by;
+    big_map_view_rect(MAP_ZONE, 1, &zx0, &zw, &zz0, &zh);
+    big_map_to_screen(zx0 + zw, zz0 + zh, &ax, &ay);
+    big_map_to_screen(zx0, zz0, &bx, &by);
+    ax = std::fmax(ax, p.x), ay = std::fmax(ay, p.y), bx = std::fmin(bx, p.x + p.w), by = std::fmin(by, p.y + p.h);
+    EXPECT_TRUE(focus_to(SDL_FRect{ax, ay, bx - ax, by - ay})) << "the focus cannot reach La Gaste Forêt";
+    EXPECT_TRUE(picture("pad_map_zones.png"));
+    press(PAD_A);
+    EXPECT_EQ(big_map_state().view, MAP_ZONE);
+    EXPECT_EQ(big_map_state().zone, 1);
     press(PAD_B);
     EXPECT_FALSE(hud_windows.map);
 
