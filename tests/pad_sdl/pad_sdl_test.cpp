@@ -26,6 +26,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
+#include "ui/hud_draw.h"
 #include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
