@@ -287,7 +287,7 @@ void hud_dialog_input() {
     }
 }
 
-// Draws the open dialog (step 18 of the HUD order).
+// Draws the open dialog (over every window: see ui/hud_draw.cpp).
 void hud_draw_dialog() {
     if (!dialog.open) return;
     const float s = hud_scale;

@@ -16,7 +16,7 @@ void headless_set_time_step(double seconds);
 // The array must outlive the replay.
 void headless_set_input_script(const InputState* frames, int count);
 int headless_frame_index();
-// Focus of the stand-in window from the next plat_pump on (a focus event).
+// Focus of the headless window from the next plat_pump on (a focus event).
 void headless_set_window_active(bool active);
 // The window framebuffer's pixels, RGBA, top row first; false without a context.
 bool headless_read_pixels(uint8_t* rgba, int width, int height);
