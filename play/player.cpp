@@ -110,8 +110,8 @@ static void footsteps() {
     if (player.on_ground && player.ground_speed > 0.8f &&
         ((sn >= 0.0f) != (player.last_stride_sine >= 0.0f))) {
         int effect = in_catacombs(player.pos_x) ? SFX_STONE_STEP : SFX_FOOTSTEP;
-        player_play_sound_at(effect, {player.pos_x, player.pos_y, player.pos_z},
-                             0.35f + 0.08f * player.ground_speed);
+        snd_play_at(effect, {player.pos_x, player.pos_y, player.pos_z},
+                    0.35f + 0.08f * player.ground_speed);
     }
     player.last_stride_sine = sn;
 }

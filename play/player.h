@@ -111,5 +111,3 @@ void player_click(int button, int x, int y);
 bool player_death_step(float dt);
 void player_revive();
 void player_hud_update(float dt);
-// Sound and mouse options.
-void player_play_sound_at(int effect, Vec3 position, float volume);

@@ -1,5 +1,5 @@
-// Where the player meets the rest of the game each frame: the sound
-// listener, the HUD's view of the player, and the title overlay's click.
+// The player's clicks in the world (the title overlay, the merchant, quest
+// givers, targets, corpses) and what the HUD and the sound see of the player.
 #include <cmath>
 
 #include "play/combat.h"
@@ -10,8 +10,6 @@
 #include "play/targeting.h"
 #include "render/hud.h"
 #include "sound/sound.h"
-
-void player_play_sound_at(int effect, Vec3 position, float volume) { snd_play_at(effect, position, volume); }
 
 void player_click(int button, int x, int y) {
     // The title overlay takes the first click; nothing else is handled with it.
