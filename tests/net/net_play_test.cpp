@@ -39,9 +39,21 @@
 
 namespace {
 
-const uint16_t kPort = 37970;
-const uint16_t kFullPort = 37971;
-const uint16_t kSquatPort = 37972;
+// Ports the system has free at the test's start, so that two runs on one
+// machine do not meet on the same server.
+uint16_t kPort, kFullPort, kSquatPort;
+uint16_t free_udp_port() {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7F000001);
+    socklen_t len = sizeof a;
+    uint16_t port = 0;
+    if (s >= 0 && bind(s, (sockaddr*)&a, sizeof a) == 0 && getsockname(s, (sockaddr*)&a, &len) == 0)
+        port = ntohs(a.sin_port);
+    if (s >= 0) close(s);
+    return port;
+}
 std::string self_path;
 
 bool exists(const std::string& p) {
@@ -302,10 +314,13 @@ TEST(OnlinePlay, TwoGamesSeeEachOtherMoveThenTheServerStops) {
         }
     }
     ASSERT_TRUE(exists(server_path())) << server_path();
+    kPort = free_udp_port();
+    ASSERT_NE(kPort, 0);
     pid_t server = spawn({server_path(), std::to_string(kPort)}, base + "/server.log");
     usleep(300000);
-    pid_t a = spawn({base + "/a/net_play_game", "--game=a"}, base + "/a/out.txt");
-    pid_t b = spawn({base + "/b/net_play_game", "--game=b"}, base + "/b/out.txt");
+    std::string port_arg = "--port=" + std::to_string(kPort);
+    pid_t a = spawn({base + "/a/net_play_game", port_arg, "--game=a"}, base + "/a/out.txt");
+    pid_t b = spawn({base + "/b/net_play_game", port_arg, "--game=b"}, base + "/b/out.txt");
 
     // Stop the server once the first game has seen the second leave.
     bool stopped = false;
@@ -337,7 +352,7 @@ TEST(OnlinePlay, TwoGamesSeeEachOtherMoveThenTheServerStops) {
         EXPECT_NE(r->find("seen 1"), std::string::npos);
         EXPECT_NE(r->find("moved 1"), std::string::npos);
         EXPECT_NE(r->find("count 1"), std::string::npos);
-        EXPECT_NE(r->find("status En ligne sur 127.0.0.1:37970"), std::string::npos);
+        EXPECT_NE(r->find("status En ligne sur 127.0.0.1:" + std::to_string(kPort)), std::string::npos);
     }
     EXPECT_NE(ra_text.find("on_screen 1"), std::string::npos);
     EXPECT_NE(ra_text.find("left 1 Guenièvre a quitté Tervanne."), std::string::npos);
@@ -359,6 +374,8 @@ TEST(OnlinePlay, TwoGamesSeeEachOtherMoveThenTheServerStops) {
 TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
     ASSERT_TRUE(exists(server_path()));
     std::string base = folder_of(self_path);
+    kFullPort = free_udp_port();
+    ASSERT_NE(kFullPort, 0);
     pid_t server = spawn({server_path(), std::to_string(kFullPort)}, base + "/net_full_server.log");
     usleep(300000);
     // Ten players by hand, each from its own address, each confirmed by a pose.
@@ -402,6 +419,8 @@ TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
 TEST(OnlinePlay, SquattersDoNotKeepThePlayerOut) {
     ASSERT_TRUE(exists(server_path()));
     std::string base = folder_of(self_path);
+    kSquatPort = free_udp_port();
+    ASSERT_NE(kSquatPort, 0);
     pid_t server = spawn({server_path(), std::to_string(kSquatPort)}, base + "/net_squat_server.log");
     usleep(300000);
     sockaddr_in to = server_at(kSquatPort);
@@ -449,6 +468,7 @@ int main(int argc, char** argv) {
     exe[n > 0 ? n : 0] = 0;
     self_path = exe;
     for (int i = 1; i < argc; ++i) {
+        if (!strncmp(argv[i], "--port=", 7)) kPort = (uint16_t)atoi(argv[i] + 7);
         if (!strncmp(argv[i], "--game=", 7)) {
             int code = run_game(argv[i][7] == 'a');
             note("exit %d", code);
