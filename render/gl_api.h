@@ -174,6 +174,9 @@ enum : GLenum {
 
     GL_ARRAY_BUFFER = 0x8892,
     GL_COPY_READ_BUFFER = 0x8F36,
+    GL_TEXTURE_BUFFER = 0x8C2A,
+    GL_MAX_TEXTURE_BUFFER_SIZE = 0x8C2B,
+    GL_RGBA32F = 0x8814,
     GL_COPY_WRITE_BUFFER = 0x8F37,
     GL_ELEMENT_ARRAY_BUFFER = 0x8893,
     GL_ARRAY_BUFFER_BINDING = 0x8894,
@@ -274,6 +277,7 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glMultiDrawElementsBaseVertex,                                                       \
       (GLenum mode, const GLsizei* count, GLenum type, const void* const* indices,                \
        GLsizei drawcount, const GLint* basevertex))                                              \
+    X(void, glTexBuffer, (GLenum target, GLenum internalformat, GLuint buffer))                  \
     X(void, glCopyBufferSubData,                                                                 \
       (GLenum read_target, GLenum write_target, GLintptr read_offset, GLintptr write_offset,     \
        GLsizeiptr size))                                                                         \
@@ -364,7 +368,7 @@ GL_EXTRA_FUNCTIONS(GL_DECLARE_POINTER)
 #undef GL_DECLARE_POINTER
 
 // Number of entry points the game needs; a missing one stops the start-up.
-constexpr int GL_CORE_COUNT = 78;
+constexpr int GL_CORE_COUNT = 79;
 
 // Looks every entry point up through gl_proc; logs "OpenGL : fonction absente %s"
 // for each missing required one and returns false if any was missing.

@@ -334,15 +334,18 @@ void apply_material(const Material* m) {
 
 void group_runs_clear() { group_run_count = 0; }
 
+void group_runs_flush(const InstanceGroup* grp, int mode);
+
 // False when the run must be drawn on its own (batching off, or no room to
-// remember it).
-bool group_run_add(int first, int count) {
+// remember it: what waits is drawn first, so the order stays).
+bool group_run_add(const InstanceGroup* grp, int first, int count, int mode) {
     if (!batching_on) return false;
     if (group_run_count >= group_run_cap) {
         const int cap = group_run_cap == 0 ? 64 : group_run_cap * 2;
         void* grown = render_grow(group_runs, sizeof(GroupRun) * (size_t)cap);
         if (!grown) {
             render_note_full(&full_group_runs, "la liste des suites de cellules", group_run_cap);
+            group_runs_flush(grp, mode);
             return false;
         }
         group_runs = static_cast<GroupRun*>(grown);
@@ -420,6 +423,9 @@ float shader_displacement(const Material& m, const GpuMesh& mesh) {
 // falling outside it darkens no pixel.
 Vec3 receivers_lo = {0, 0, 0}, receivers_hi = {0, 0, 0};
 bool receivers_any = false, receivers_unbounded = false;
+// The portrait is drawn before the frame with the map of the frame before:
+// while it is shown the map keeps every caster in the sun's box.
+bool portrait_shown = false;
 
 void receivers_add(Vec3 c, float r) {
     const Vec3 lo = {c.x - r, c.y - r, c.z - r}, hi = {c.x + r, c.y + r, c.z + r};
@@ -466,11 +472,12 @@ bool item_reaches_pass(const DrawItem& d, int mode);
 // passes will draw. An item without bounds leaves the box open.
 void gather_receivers() {
     receivers_any = false;
-    receivers_unbounded = !batching_on;
+    receivers_unbounded = !batching_on || portrait_shown;
     if (receivers_unbounded) return;
     pass_frustum = view_frustum;
     for (int i = 0; i < draw_count; ++i) {
         const DrawItem& d = draws[i];
+        if (d.mesh->index_count == 0) continue;  // draws nothing
         if (!(d.mesh->bound_radius > 0.0f)) {
             receivers_unbounded = true;
             return;
@@ -512,6 +519,7 @@ bool item_reaches_pass(const DrawItem& d, int mode) {
     if (!(r < 1e30f) || c.x != c.x || c.y != c.y || c.z != c.z) return true;
     if (mode != 0) return frustum_sphere(pass_frustum, c, r + shader_displacement(*d.material, mesh));
     if (!frustum_sphere(pass_frustum, c, r)) return false;
+    if (receivers_unbounded) return true;
     // The sphere swept along the sun's axis: outside one plane of the view
     // at both ends, its shadow misses the view.
     r += SHADOW_CAST_MARGIN;
@@ -566,22 +574,26 @@ const void** range_offsets = nullptr;
 GLint* range_bases = nullptr;
 int range_cap = 0;
 
+// The three arrays of a multi-draw hold n entries; false when memory refuses.
+bool ranges_fit(int n) {
+    if (n <= range_cap) return true;
+    void* c = render_grow(range_counts, sizeof(GLsizei) * (size_t)n);
+    if (c) range_counts = static_cast<GLsizei*>(c);
+    void* o = c ? render_grow(range_offsets, sizeof(void*) * (size_t)n) : nullptr;
+    if (o) range_offsets = static_cast<const void**>(o);
+    void* b = o ? render_grow(range_bases, sizeof(GLint) * (size_t)n) : nullptr;
+    if (b) range_bases = static_cast<GLint*>(b);
+    if (!b) return false;
+    range_cap = n;
+    return true;
+}
+
 void draw_ranges(int first, int end, int mode) {
-    const int n = end - first;
-    if (n > range_cap) {
-        void* c = render_grow(range_counts, sizeof(GLsizei) * (size_t)n);
-        if (c) range_counts = static_cast<GLsizei*>(c);
-        void* o = c ? render_grow(range_offsets, sizeof(void*) * (size_t)n) : nullptr;
-        if (o) range_offsets = static_cast<const void**>(o);
-        void* b = o ? render_grow(range_bases, sizeof(GLint) * (size_t)n) : nullptr;
-        if (b) range_bases = static_cast<GLint*>(b);
-        if (!b) {
-            // No room for the arrays: one draw per range, the same picture.
-            for (int k = first; k < end; ++k)
-                if (item_reaches_pass(draws[k], mode)) draw_instanced(draws[k].mesh, instance_vbo, k, 1, mode);
-            return;
-        }
-        range_cap = n;
+    if (!ranges_fit(end - first)) {
+        // No room for the arrays: one draw per range, the same picture.
+        for (int k = first; k < end; ++k)
+            if (k == first || item_reaches_pass(draws[k], mode)) draw_instanced(draws[k].mesh, instance_vbo, k, 1, mode);
+        return;
     }
     int used = 0;
     for (int k = first; k < end; ++k) {
@@ -601,16 +613,145 @@ void draw_ranges(int first, int end, int mode) {
     else ++stats.transparent_draws;
 }
 
+// ---- The shadow pass's meshes in one draw ---------------------------------------------------
+// Depth alone is written there, and the nearest depth wins whatever the
+// order, so every caster without an alpha cut-out is copied (vertices and
+// indices, on the GPU) into buffers of the frame, each vertex naming its
+// item, and drawn with one call.
+
+GLuint pulled_vao = 0, pulled_vbo = 0, pulled_ids = 0, pulled_ibo = 0, tex_instances = 0;
+float* pulled_id_data = nullptr;
+size_t pulled_id_cap = 0;
+int* pulled_items = nullptr;
+int pulled_item_cap = 0;
+bool full_pulled = false;
+
+bool pullable(const DrawItem& d) {
+    return render_casts_shadow(*d.material) && veg_layer(d.material) < 0.0f && d.mesh->index_count > 0 &&
+           d.mesh->vbo != 0 && d.mesh->ibo != 0 && d.mesh->vertex_count > 0;
+}
+
+bool pulling_ready() {
+    return batching_on && prog_shadow_pulled.program != 0 && draw_count > 0 &&
+           (long long)draw_count * 5 <= (long long)gpu_texture_buffer_size;
+}
+
+template <typename T>
+bool grow_to(T** block, size_t* cap, size_t wanted) {
+    if (*cap >= wanted) return true;
+    void* grown = render_grow(*block, sizeof(T) * wanted);
+    if (!grown) return false;
+    *block = static_cast<T*>(grown);
+    *cap = wanted;
+    return true;
+}
+
+// Draws the pullable casters that reach the shadow pass; false when it could
+// not (no room), the runs then draw them one by one.
+bool draw_pulled_shadows() {
+    size_t item_cap = (size_t)pulled_item_cap;
+    if (!grow_to(&pulled_items, &item_cap, (size_t)draw_count)) {
+        render_note_full(&full_pulled, "la liste des ombres", pulled_item_cap);
+        return false;
+    }
+    pulled_item_cap = (int)item_cap;
+    int n = 0;
+    size_t vertices = 0, indices = 0;
+    for (int k = 0; k < draw_count; ++k) {
+        const DrawItem& d = draws[k];
+        if (!pullable(d) || !item_reaches_pass(d, 0)) continue;
+        pulled_items[n++] = k;
+        vertices += (size_t)d.mesh->vertex_count;
+        if (n == 1 || draws[pulled_items[n - 2]].mesh != d.mesh) indices += d.mesh->index_count;
+    }
+    if (n == 0) return true;
+    if (!grow_to(&pulled_id_data, &pulled_id_cap, vertices) || !ranges_fit(n)) {
+        render_note_full(&full_pulled, "la liste des ombres", n);
+        return false;
+    }
+
+    if (pulled_vao == 0) {
+        glGenVertexArrays(1, &pulled_vao);
+        glGenBuffers(1, &pulled_vbo);
+        glGenBuffers(1, &pulled_ids);
+        glGenBuffers(1, &pulled_ibo);
+        glGenTextures(1, &tex_instances);
+        glBindVertexArray(pulled_vao);
+        glBindBuffer(GL_ARRAY_BUFFER, pulled_vbo);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Vertex), nullptr);
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Vertex), reinterpret_cast<const void*>(24));
+        glBindBuffer(GL_ARRAY_BUFFER, pulled_ids);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(float), nullptr);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, pulled_ibo);
+        glBindVertexArray(0);
+    }
+    // Vertices, then indices (once per mesh in a row of the same mesh).
+    glBindBuffer(GL_COPY_WRITE_BUFFER, pulled_vbo);
+    glBufferData(GL_COPY_WRITE_BUFFER, (GLsizeiptr)(vertices * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+    size_t v = 0;
+    for (int q = 0; q < n; ++q) {
+        const DrawItem& d = draws[pulled_items[q]];
+        const GpuMesh* mesh = d.mesh;
+        glBindBuffer(GL_COPY_READ_BUFFER, mesh->vbo);
+        glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER,
+                            (GLintptr)mesh->base_vertex * (GLintptr)sizeof(Vertex), (GLintptr)(v * sizeof(Vertex)),
+                            (GLsizeiptr)mesh->vertex_count * (GLsizeiptr)sizeof(Vertex));
+        for (int t = 0; t < mesh->vertex_count; ++t) pulled_id_data[v + (size_t)t] = (float)pulled_items[q];
+        range_bases[q] = (GLint)v;
+        v += (size_t)mesh->vertex_count;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, pulled_ids);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices * sizeof(float)), pulled_id_data, GL_STREAM_DRAW);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, pulled_ibo);
+    glBufferData(GL_COPY_WRITE_BUFFER, (GLsizeiptr)(indices * 4), nullptr, GL_STREAM_DRAW);
+    size_t at = 0;
+    for (int q = 0; q < n; ++q) {
+        const GpuMesh* mesh = draws[pulled_items[q]].mesh;
+        if (q > 0 && draws[pulled_items[q - 1]].mesh == mesh) {
+            range_offsets[q] = range_offsets[q - 1];
+        } else {
+            glBindBuffer(GL_COPY_READ_BUFFER, mesh->ibo);
+            glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, (GLintptr)mesh->first_index * 4,
+                                (GLintptr)(at * 4), (GLsizeiptr)mesh->index_count * 4);
+            range_offsets[q] = reinterpret_cast<const void*>((uintptr_t)(at * 4));
+            at += mesh->index_count;
+        }
+        range_counts[q] = (GLsizei)mesh->index_count;
+    }
+
+    const ShaderProgram& p = prog_shadow_pulled;
+    glUseProgram(p.program);
+    glUniformMatrix4fv(p.u[U_VP], 1, GL_FALSE, sun_vp.m);
+    glUniform1f(p.u[U_VEGETAL], -1.0f);
+    glUniform1i(p.u[U_VEGETAUX], 2);
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_BUFFER, tex_instances);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, instance_vbo);
+    glUniform1i(glGetUniformLocation(p.program, "u_instances"), 3);
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(pulled_vao);
+    glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, n, range_bases);
+    ++stats.draw_calls;
+    ++stats.shadow_draws;
+    glBindVertexArray(0);
+    glUseProgram(prog_shadow.program);
+    return true;
+}
+
 void draw_pass(int mode) {
     view_frustum = frustum_from_matrix(cam_vp);
     sun_axis = safe_direction(atmosphere.sun_dir, {0, 1, 0});
     if (mode == 0) gather_receivers();
     pass_frustum = frustum_from_matrix(mode == 0 ? sun_vp : cam_vp);
+    const bool pulled = mode == 0 && pulling_ready() && draw_pulled_shadows();
     for (int i = 0; i < draw_count;) {
         int j = i + 1;
         while (j < draw_count && draws[j].mesh == draws[i].mesh && draws[j].material == draws[i].material) ++j;
         const Material* m = draws[i].material;
-        if (takes(m, mode) && run_reaches_pass(i, j, mode)) {
+        if (takes(m, mode) && !(pulled && pullable(draws[i])) && run_reaches_pass(i, j, mode)) {
             if (mode == 0)
                 glUniform1f(prog_shadow.u[U_VEGETAL], veg_layer(m));
             else
@@ -658,7 +799,7 @@ void draw_pass(int mode) {
                 gap += cell.count;
                 continue;
             }
-            if (run_first >= 0 && !group_run_add(run_first, run_count)) {
+            if (run_first >= 0 && !group_run_add(grp, run_first, run_count, mode)) {
                 draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
                 ++stats.group_draws;
             }
@@ -666,7 +807,7 @@ void draw_pass(int mode) {
             run_count = visible ? cell.count : 0;
             gap = 0;
         }
-        if (run_first >= 0 && !group_run_add(run_first, run_count)) {
+        if (run_first >= 0 && !group_run_add(grp, run_first, run_count, mode)) {
             draw_instanced(grp->mesh, grp->instance_buffer, run_first, run_count, mode);
             ++stats.group_draws;
         }
@@ -981,6 +1122,7 @@ void render_frame() {
     post_process(main_targets, plat_window_framebuffer(), plat_input.client_width,
                  plat_input.client_height, render_camera.fov_degrees, false);
     gpu_pass_end();
+    portrait_shown = false;
     stats.frame_ms = ms_since(frame_start);
 }
 
@@ -990,6 +1132,7 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
         return;
     }
     int w = width < 16 ? 16 : width, h = height < 16 ? 16 : height;
+    portrait_shown = true;
     apply_quality();
     // Submitters that follow cull with sphere_in_frustum against the main
     // view, not against the portrait camera.
