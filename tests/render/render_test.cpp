@@ -593,3 +593,34 @@ TEST_F(Gpu, BatchingKeepsThePictureAndCutsTheDraws) {
     mesh_destroy(body);
     mesh_destroy(limb);
 }
+
+// Culling rule: a part deformed on the processor is culled by where its
+// vertices are now, not where they were built (a bent neck stays drawn).
+TEST_F(Gpu, DeformedMeshIsCulledByItsNewVertices) {
+    GpuMesh* source = upload(shape_box({0.5f, 0.5f, 0.5f}));
+    GpuMesh* bent = mesh_clone_dynamic(source);
+    ASSERT_NE(bent, nullptr);
+    EXPECT_NEAR(bent->bound_radius, source->bound_radius, 1e-6f);
+    Material m;
+    material_init(&m, {0.6f, 0.6f, 0.6f});
+    // Built 40 m behind the camera, moved in front of it by the update.
+    std::vector<Vertex> moved(bent->cpu_vertices, bent->cpu_vertices + bent->vertex_count);
+    for (Vertex& v : moved) v.position = v.position + Vec3{0, 1, -40};
+    const Mat4 behind = mat4_translate({0, 0, 40});
+    render_add(bent, &m, behind, {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 0) << "out of view before the update";
+    mesh_update_vertices(bent, moved.data(), (int)moved.size());
+    EXPECT_NEAR(bent->bound_centre.z, -40.0f, 1e-4f);
+    render_begin_frame();
+    render_add(bent, &m, behind, {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1) << "in view after it";
+    EXPECT_EQ(render_stats().shadow_draws, 1);
+    // A partial update (four vertices back home) keeps the others' place inside the sphere.
+    mesh_update_vertices(bent, source->cpu_vertices, 4);
+    EXPECT_GE(bent->bound_radius, 39.0f);
+    render_begin_frame();
+    mesh_destroy(bent);
+    mesh_destroy(source);
+}
