@@ -81,7 +81,6 @@ GLuint frame_group_vbo = 0;
 GLsizeiptr frame_group_bytes = 0;  // storage of the buffer
 GLsizeiptr frame_group_used = 0;   // bytes written since the last prepare_draw_list
 
-
 // ---- Matrices of the frame ---------------------------------------------------------------
 
 Mat4 cam_vp = mat4_identity();
@@ -331,7 +330,6 @@ void apply_material(const Material* m) {
 // the same order, one call. A group with a single run draws from its own
 // buffer as before.
 
-
 void group_runs_clear() { group_run_count = 0; }
 
 void group_runs_flush(const InstanceGroup* grp, int mode);
@@ -367,10 +365,13 @@ void group_runs_flush(const InstanceGroup* grp, int mode) {
     for (int r = 0; r < group_run_count; ++r) bytes += (GLsizeiptr)group_runs[r].count * (GLsizeiptr)sizeof(Instance);
     if (frame_group_vbo == 0) glGenBuffers(1, &frame_group_vbo);
     glBindBuffer(GL_COPY_WRITE_BUFFER, frame_group_vbo);
-    if (frame_group_used + bytes > frame_group_bytes) {
-        // New storage; the draws already issued keep reading the old one.
-        const GLsizeiptr wanted = (frame_group_used + bytes) * 2;
-        frame_group_bytes = wanted > frame_group_bytes * 2 ? wanted : frame_group_bytes * 2;
+    if (frame_group_used == 0 || frame_group_used + bytes > frame_group_bytes) {
+        // New storage (at each frame's first copy too): the draws already
+        // issued keep reading the old one, nothing waits for them.
+        if (frame_group_used + bytes > frame_group_bytes) {
+            const GLsizeiptr wanted = (frame_group_used + bytes) * 2;
+            frame_group_bytes = wanted > frame_group_bytes * 2 ? wanted : frame_group_bytes * 2;
+        }
         glBufferData(GL_COPY_WRITE_BUFFER, frame_group_bytes, nullptr, GL_STREAM_DRAW);
         frame_group_used = 0;
     }
@@ -406,7 +407,7 @@ Vec3 sun_axis = {0, 1, 0};
 // Reach of the shadow lookups around a point (filter kernel, linear
 // filtering, the map's coarsest texel), with room to spare.
 constexpr float SHADOW_CAST_MARGIN = 0.5f;
-constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the sun's box both ways
+constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the far side of the sun's box
 
 // The farthest a vertex can move in the scene program's vertex stage.
 float shader_displacement(const Material& m, const GpuMesh& mesh) {
