@@ -173,6 +173,11 @@ enum : GLenum {
     GL_ACTIVE_TEXTURE = 0x84E0,
 
     GL_ARRAY_BUFFER = 0x8892,
+    GL_COPY_READ_BUFFER = 0x8F36,
+    GL_TEXTURE_BUFFER = 0x8C2A,
+    GL_MAX_TEXTURE_BUFFER_SIZE = 0x8C2B,
+    GL_RGBA32F = 0x8814,
+    GL_COPY_WRITE_BUFFER = 0x8F37,
     GL_ELEMENT_ARRAY_BUFFER = 0x8893,
     GL_ARRAY_BUFFER_BINDING = 0x8894,
     GL_STREAM_DRAW = 0x88E0,
@@ -266,6 +271,16 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glVertexAttrib4f, (GLuint index, GLfloat x, GLfloat y, GLfloat z, GLfloat w))        \
     X(void, glDrawElementsInstanced,                                                             \
       (GLenum mode, GLsizei count, GLenum type, const void* indices, GLsizei instancecount))     \
+    X(void, glDrawElementsInstancedBaseVertex,                                                   \
+      (GLenum mode, GLsizei count, GLenum type, const void* indices, GLsizei instancecount,      \
+       GLint basevertex))                                                                        \
+    X(void, glMultiDrawElementsBaseVertex,                                                       \
+      (GLenum mode, const GLsizei* count, GLenum type, const void* const* indices,                \
+       GLsizei drawcount, const GLint* basevertex))                                              \
+    X(void, glTexBuffer, (GLenum target, GLenum internalformat, GLuint buffer))                  \
+    X(void, glCopyBufferSubData,                                                                 \
+      (GLenum read_target, GLenum write_target, GLintptr read_offset, GLintptr write_offset,     \
+       GLsizeiptr size))                                                                         \
     X(GLuint, glCreateShader, (GLenum type))                                                     \
     X(void, glShaderSource,                                                                      \
       (GLuint shader, GLsizei count, const GLchar* const* strings, const GLint* lengths))        \
@@ -353,7 +368,7 @@ GL_EXTRA_FUNCTIONS(GL_DECLARE_POINTER)
 #undef GL_DECLARE_POINTER
 
 // Number of entry points the game needs; a missing one stops the start-up.
-constexpr int GL_CORE_COUNT = 75;
+constexpr int GL_CORE_COUNT = 79;
 
 // Looks every entry point up through gl_proc; logs "OpenGL : fonction absente %s"
 // for each missing required one and returns false if any was missing.

@@ -15,6 +15,8 @@
 
 ShaderProgram prog_scene;
 ShaderProgram prog_shadow;
+ShaderProgram prog_shadow_pulled;
+int gpu_texture_buffer_size = 0;
 ShaderProgram prog_sky;
 ShaderProgram prog_post;
 ShaderProgram prog_ui;
@@ -261,6 +263,11 @@ void gpu_init() {
     const char* sky_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SKY_FS};
     prog_scene = shader_build(GLSL_SCENE_VS, scene_fs, 3);
     prog_shadow = shader_build(GLSL_SHADOW_VS, &GLSL_SHADOW_FS, 1);
+    prog_shadow_pulled = shader_build(GLSL_SHADOW_PULLED_VS, &GLSL_SHADOW_FS, 1);
+    if (!shader_last_ok()) prog_shadow_pulled = ShaderProgram{};
+    GLint buffer_texels = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &buffer_texels);
+    gpu_texture_buffer_size = buffer_texels;
     prog_sky = shader_build(GLSL_SKY_VS, sky_fs, 3);
     prog_post = shader_build(GLSL_POST_VS, &GLSL_POST_FS, 1);
 

@@ -8,6 +8,10 @@
 
 extern ShaderProgram prog_scene;
 extern ShaderProgram prog_shadow;
+// The shadow program that reads each vertex's item record from a buffer
+// texture (0 when the driver refused it: the pass then draws run by run).
+extern ShaderProgram prog_shadow_pulled;
+extern int gpu_texture_buffer_size;  // most texels of a buffer texture
 extern ShaderProgram prog_sky;
 extern ShaderProgram prog_post;
 extern ShaderProgram prog_ui;

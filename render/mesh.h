@@ -145,12 +145,32 @@ struct GpuMesh {
     Vertex* cpu_vertices;  // owned
     int32_t vertex_count;
     uint32_t shares_ibo;   // 1: ibo belongs to another mesh
+    // Bounding sphere in the mesh's own space (radius 0: unknown, never culled).
+    Vec3 bound_centre;
+    float bound_radius;
+    // A range of a pool (mesh_upload_pool): its indices start at first_index
+    // of the pool's index buffer and count from base_vertex; vao, vbo and ibo
+    // belong to the pool.
+    uint32_t pooled;
+    uint32_t first_index;
+    int32_t base_vertex;
 };
+
+// The sphere around count vertices (centre of their box, farthest vertex).
+void mesh_bound_sphere(const Vertex* vertices, int count, Vec3* centre, float* radius);
 
 // Takes the builder's arrays (the builder is zeroed); registers the mesh in the
 // active collection. An empty builder gives a mesh that draws nothing.
 GpuMesh* mesh_upload(MeshBuilder* b);
 void mesh_destroy(GpuMesh* mesh);  // null is ignored
+// Uploads count builders into one vertex and one index buffer (static
+// geometry that is drawn piece by piece). out[i] is builder i's range, null
+// for an empty builder; the ranges sit in one array in builder order, so
+// ranges of one material sort together and the renderer draws neighbours
+// with one call. Every builder is emptied. The pool lives until the process
+// ends (mesh_destroy on a range only frees its CPU copy); it is never
+// recorded in the active collection.
+void mesh_upload_pool(MeshBuilder* builders, int count, GpuMesh** out);
 // New dynamic vertex buffer filled from source, sharing its index buffer (null gives null).
 GpuMesh* mesh_clone_dynamic(const GpuMesh* source);
 void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count);

@@ -55,14 +55,80 @@ GpuMesh* mesh_upload(MeshBuilder* b) {
     m->cpu_vertices = b->vertices;
     m->vertex_count = b->vertex_count;
     m->shares_ibo = 0;
+    mesh_bound_sphere(m->cpu_vertices, m->vertex_count, &m->bound_centre, &m->bound_radius);
     std::free(b->indices);
     *b = MeshBuilder{};
     if (mesh_collection && !mesh_collection_suspended) mesh_collection_add(mesh_collection, m);
     return m;
 }
 
+void mesh_upload_pool(MeshBuilder* builders, int count, GpuMesh** out) {
+    if (count <= 0) return;
+    size_t vertices = 0, indices = 0;
+    for (int i = 0; i < count; ++i) {
+        out[i] = nullptr;
+        if (builders[i].index_count == 0) continue;
+        vertices += (size_t)builders[i].vertex_count;
+        indices += (size_t)builders[i].index_count;
+    }
+    GpuMesh* ranges = static_cast<GpuMesh*>(std::calloc((size_t)count, sizeof(GpuMesh)));
+    if (!ranges || indices == 0) {
+        std::free(ranges);
+        for (int i = 0; i < count; ++i) mb_free(&builders[i]);
+        return;
+    }
+    GLuint vao = 0, vbo = 0, ibo = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices * sizeof(Vertex)), nullptr, GL_STATIC_DRAW);
+    bind_vertex_layout();
+    glGenBuffers(1, &ibo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices * 4), nullptr, GL_STATIC_DRAW);
+    size_t at_vertex = 0, at_index = 0;
+    for (int i = 0; i < count; ++i) {
+        MeshBuilder& b = builders[i];
+        if (b.index_count == 0) {
+            mb_free(&b);
+            continue;
+        }
+        glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)(at_vertex * sizeof(Vertex)),
+                        (GLsizeiptr)b.vertex_count * (GLsizeiptr)sizeof(Vertex), b.vertices);
+        glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, (GLintptr)(at_index * 4), (GLsizeiptr)b.index_count * 4,
+                        b.indices);
+        GpuMesh* m = &ranges[i];
+        m->vao = vao;
+        m->vbo = vbo;
+        m->ibo = ibo;
+        m->index_count = (uint32_t)b.index_count;
+        m->cpu_vertices = b.vertices;
+        m->vertex_count = b.vertex_count;
+        m->shares_ibo = 1;
+        m->pooled = 1;
+        m->first_index = (uint32_t)at_index;
+        m->base_vertex = (int32_t)at_vertex;
+        mesh_bound_sphere(m->cpu_vertices, m->vertex_count, &m->bound_centre, &m->bound_radius);
+        at_vertex += (size_t)b.vertex_count;
+        at_index += (size_t)b.index_count;
+        std::free(b.indices);
+        b = MeshBuilder{};
+        out[i] = m;
+    }
+    glBindVertexArray(0);
+}
+
 void mesh_destroy(GpuMesh* mesh) {
     if (!mesh) return;
+    if (mesh->pooled) {
+        // The record and the buffers belong to the pool.
+        std::free(mesh->cpu_vertices);
+        mesh->cpu_vertices = nullptr;
+        mesh->vertex_count = 0;
+        mesh->index_count = 0;
+        return;
+    }
     glDeleteVertexArrays(1, &mesh->vao);
     glDeleteBuffers(1, &mesh->vbo);
     if (!mesh->shares_ibo) glDeleteBuffers(1, &mesh->ibo);
@@ -81,6 +147,9 @@ GpuMesh* mesh_clone_dynamic(const GpuMesh* source) {
     m->index_count = source->index_count;
     m->ibo = source->ibo;
     m->shares_ibo = 1;
+    m->first_index = source->first_index;  // the shared indices count from this clone's own vertex 0
+    m->bound_centre = source->bound_centre;
+    m->bound_radius = source->bound_radius;
     glGenVertexArrays(1, &m->vao);
     glBindVertexArray(m->vao);
     glGenBuffers(1, &m->vbo);
@@ -96,8 +165,43 @@ void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count) {
     if (!mesh || !vertices || count <= 0) return;
     // Never write past the buffer that was allocated for the mesh.
     if (count > mesh->vertex_count) count = mesh->vertex_count;
+    // The renderer culls by the sphere: it follows the vertices (a partial
+    // update keeps the old sphere inside the new one).
+    Vec3 c;
+    float r;
+    mesh_bound_sphere(vertices, count, &c, &r);
+    if (count < mesh->vertex_count && mesh->bound_radius > 0.0f) {
+        const float reach = length(mesh->bound_centre - c) + mesh->bound_radius;
+        if (reach > r) r = reach;
+    }
+    mesh->bound_centre = c;
+    mesh->bound_radius = r;
     glBindBuffer(GL_ARRAY_BUFFER, mesh->vbo);
     glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)count * (GLsizeiptr)sizeof(Vertex), vertices);
+}
+
+void mesh_bound_sphere(const Vertex* vertices, int count, Vec3* centre, float* radius) {
+    if (!vertices || count <= 0) {
+        *centre = {0, 0, 0};
+        *radius = 0.0f;
+        return;
+    }
+    Vec3 lo = vertices[0].position, hi = lo;
+    for (int i = 1; i < count; ++i) {
+        const Vec3 p = vertices[i].position;
+        lo = {std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
+        hi = {std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
+    }
+    const Vec3 c = (lo + hi) * 0.5f;
+    float r2 = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const Vec3 d = vertices[i].position - c;
+        const float k = dot(d, d);
+        if (k > r2) r2 = k;
+    }
+    *centre = c;
+    // A hair more than the farthest vertex: the rounding of the sphere test.
+    *radius = std::sqrt(r2) * 1.0001f + 1e-4f;
 }
 
 float mesh_radius(const GpuMesh* mesh) {

@@ -157,3 +157,11 @@ const QualitySettings& render_quality_settings(int quality);
 // several times faster. Read by the renderer alone, never by game rules.
 // 0 (and a scale of 1) keep the game's own choice.
 void render_set_test_economy(int shadow_map_size, int max_samples, float scene_scale);
+
+// ---- Batching ------------------------------------------------------------------------------
+// On by default: runs that give no pixel to a pass are skipped, a group's
+// runs of cells are gathered into one draw, meshes that share one buffer and
+// one instance record are drawn in one call. Off, every run is drawn on its
+// own: tests compare the two pictures.
+void render_set_batching(bool on);
+bool render_batching();

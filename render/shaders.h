@@ -39,6 +39,7 @@ extern const char* const GLSL_SCENE_VS;
 extern const char* const GLSL_SCENE_FS;   // body, after the version line and the noise library
 extern const char* const GLSL_SHADOW_VS;
 extern const char* const GLSL_SHADOW_FS;
+extern const char* const GLSL_SHADOW_PULLED_VS;
 extern const char* const GLSL_SKY_VS;
 extern const char* const GLSL_SKY_FS;     // body, after the version line and the noise library
 extern const char* const GLSL_POST_VS;

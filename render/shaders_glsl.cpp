@@ -401,6 +401,24 @@ void main() {
 }
 )GLSL";
 
+// The shadow pass for many meshes in one draw: each vertex names its item,
+// whose record is read from the frame's instance buffer (five texels: the
+// matrix columns, then tint and alpha). The same product as above.
+const char* const GLSL_SHADOW_PULLED_VS = R"GLSL(#version 330 core
+layout(location = 0) in vec3 a_pos;
+layout(location = 1) in float a_item;
+layout(location = 2) in vec3 a_col;
+uniform mat4 u_vp;
+uniform samplerBuffer u_instances;
+out vec2 v_uv;
+void main() {
+    int b = int(a_item) * 5;
+    v_uv = a_col.xy;
+    gl_Position = u_vp * (mat4(texelFetch(u_instances, b), texelFetch(u_instances, b + 1),
+                               texelFetch(u_instances, b + 2), texelFetch(u_instances, b + 3)) * vec4(a_pos, 1.0));
+}
+)GLSL";
+
 const char* const GLSL_SHADOW_FS = R"GLSL(#version 330 core
 in vec2 v_uv;
 uniform sampler2DArray u_vegetaux;

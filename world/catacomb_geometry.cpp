@@ -570,17 +570,19 @@ void upload_chunks() {
             ch.centre = {0.5f * (x0 + x1), 2.3f, 0.5f * (z0 + z1)};
             ch.radius = 0.5f * std::sqrt((x1 - x0) * (x1 - x0) + (z1 - z0) * (z1 - z0) + 4.6f * 4.6f) + 1.0f;
             for (int m = 0; m < M_COUNT; ++m) {
-                MeshBuilder& b = builders[a][c][m];
-                if (b.index_count == 0) {
-                    mb_free(&b);
-                    ch.mesh[m] = nullptr;
-                    continue;
-                }
+                const MeshBuilder& b = builders[a][c][m];
+                if (b.index_count == 0) continue;
                 report.vertices += b.vertex_count;
-                ch.mesh[m] = mesh_upload(&b);
                 ++report.chunk_meshes;
             }
         }
+    // The chunks never change: one pool holds them all, and the chunks of
+    // one material in view are drawn with one call.
+    static GpuMesh* ranges[CHUNKS * CHUNKS * M_COUNT];
+    mesh_upload_pool(&builders[0][0][0], CHUNKS * CHUNKS * M_COUNT, ranges);
+    for (int a = 0; a < CHUNKS; ++a)
+        for (int c = 0; c < CHUNKS; ++c)
+            for (int m = 0; m < M_COUNT; ++m) chunks[a][c].mesh[m] = ranges[(a * CHUNKS + c) * M_COUNT + m];
 }
 
 void fill_dungeon_atmosphere(Vec3 focus) {

@@ -129,6 +129,16 @@ TEST_F(CamelotGame, ViewsOfTheTownForAPerson) {
         std::vector<uint8_t> px = render_view(v);
         // Something stands in front of the camera in every view.
         EXPECT_GT(solid_share(px), 0.4f);
+        if (std::strcmp(v.name, "market") != 0) continue;
+        // Batching: the market, its townsfolk and the trees beyond in at most
+        // 200 draw calls, and the very picture of every run drawn alone.
+        const int batched = render_stats().draw_calls;
+        EXPECT_LE(batched, 200);
+        render_set_batching(false);
+        std::vector<uint8_t> plain = render_view(v);
+        render_set_batching(true);
+        EXPECT_TRUE(px == plain) << "the market's picture changed with batching";
+        EXPECT_LT(batched, render_stats().draw_calls / 2) << "at least halved";
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/main_loop.h"
 #include "render/renderer.h"
 #include "tests/catacombs/catacomb_game.h"
 
@@ -138,6 +139,21 @@ TEST(CatacombScene, PicturesOfACorridorALitRoomAndTheCryptAwake) {
     brightness(&mean, &bright);
     EXPECT_GT(bright, 100.0f);
     EXPECT_GT(mean, corridor_mean);
+    // Batching: the ossuary, its guards and its braziers in at most 200 draw
+    // calls, all passes, and the very picture of every run drawn on its own.
+    EXPECT_LE(render_stats().draw_calls, 200);
+    std::vector<uint8_t> plain(640 * 360 * 4), batched(640 * 360 * 4);
+    render_set_batching(false);
+    game_submit();
+    render_frame();
+    const int unbatched = render_stats().draw_calls;
+    ASSERT_TRUE(headless_read_pixels(plain.data(), 640, 360));
+    render_set_batching(true);
+    game_submit();
+    render_frame();
+    ASSERT_TRUE(headless_read_pixels(batched.data(), 640, 360));
+    EXPECT_TRUE(batched == plain) << "the ossuary's picture changed with batching";
+    EXPECT_LE(render_stats().draw_calls, 200) << unbatched << " without batching; shadow " << render_stats().shadow_draws << ", opaque " << render_stats().opaque_draws << ", transparent " << render_stats().transparent_draws;
 
     // The crypt: stepping in wakes its lord. Only he is left, for a clear view.
     for (Creature& c : creatures)

@@ -486,3 +486,141 @@ TEST_F(Gpu, LowQualityHalvesTheShadowMapAndDropsMultisampling) {
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     mesh_destroy(box);
 }
+
+namespace {
+
+std::vector<uint8_t> window_picture() {
+    std::vector<uint8_t> rgba((size_t)W * H * 4);
+    EXPECT_TRUE(headless_read_pixels(rgba.data(), W, H));
+    return rgba;
+}
+
+}  // namespace
+
+// Batching rule: the draws it saves change no pixel. A crowd of figures
+// (shared parts, one mesh of its own each, half of them behind the camera),
+// a group whose visible cells fall into two runs, and static pieces of one
+// pool are drawn with batching on and off; the pictures are equal and the
+// calls far fewer.
+TEST_F(Gpu, BatchingKeepsThePictureAndCutsTheDraws) {
+    GpuMesh* body = upload(shape_capsule(0.25f, 0.9f));
+    GpuMesh* limb = upload(shape_box({0.12f, 0.6f, 0.12f}));
+    std::vector<GpuMesh*> heads;
+    Material cloth, skin, leaf, stone;
+    material_init(&cloth, {0.5f, 0.3f, 0.25f});
+    cloth.skin_flag_a = 1;
+    material_init(&skin, {0.85f, 0.65f, 0.55f});
+    skin.skin_flag_a = 1;
+    material_init(&leaf, {0.3f, 0.55f, 0.25f});
+    leaf.no_shadow = 1;
+    material_init(&stone, {0.55f, 0.55f, 0.5f}, 2.0f, 0.3f);
+    stone.surface_kind = 1;
+    for (int i = 0; i < 24; ++i) heads.push_back(upload(shape_ellipsoid(0.12f, 0.15f + 0.002f * i, 0.13f, 10)));
+
+    // Static pieces: three builders in one pool, placed once.
+    MeshBuilder pieces[3] = {shape_box({6, 0.2f, 6}), shape_box({0.4f, 2, 6}), shape_box({6, 2, 0.4f})};
+    Mat4 place[3] = {mat4_translate({0, -0.1f, 0}), mat4_translate({-3, 1, 0}), mat4_translate({0, 1, -3})};
+    for (int p = 0; p < 3; ++p)
+        for (int v = 0; v < pieces[p].vertex_count; ++v)
+            pieces[p].vertices[v].position = mat4_mul_point(place[p], pieces[p].vertices[v].position);
+    const int first_vertices = pieces[0].vertex_count, first_indices = pieces[0].index_count;
+    GpuMesh* ranges[3];
+    mesh_upload_pool(pieces, 3, ranges);
+    ASSERT_TRUE(ranges[0] && ranges[1] && ranges[2]);
+    EXPECT_EQ(ranges[1]->base_vertex, first_vertices);
+    EXPECT_EQ(ranges[1]->first_index, (uint32_t)first_indices);
+    EXPECT_EQ(pieces[1].vertices, nullptr) << "the pool empties its builders";
+
+    // Cells in rows of z sorted by x: looking along +x, the row z = 0 has a
+    // cell in view beyond the draw distance between two visible stretches.
+    std::vector<Instance> cells;
+    for (float z : {0.0f, 48.0f})
+        for (float x : {8.0f, 56.0f, 104.0f, 200.0f})
+            cells.push_back({mat4_translate({x, 0.5f, z}), {1, 1, 1}, 1});
+    InstanceGroup* grp = instance_group_build(limb, &leaf, cells.data(), (int)cells.size());
+
+    auto submit = [&] {
+        render_begin_frame();
+        for (int p = 0; p < 3; ++p) render_add(ranges[p], &stone, mat4_identity(), {1, 1, 1});
+        for (int i = 0; i < 24; ++i) {
+            // Half the crowd stands behind the camera.
+            const float x = -4.0f + 2.0f * (float)(i % 6), z = (i < 12 ? 2.0f : 16.0f) + 2.0f * (float)(i / 6 % 2);
+            const Mat4 root = mat4_translate({x, 0, z});
+            render_add(body, &cloth, root * mat4_translate({0, 1.1f, 0}), {1, 1, 1});
+            render_add(limb, &cloth, root * mat4_translate({0.12f, 0.3f, 0}), {0.4f, 0.4f, 0.4f});
+            render_add(limb, &cloth, root * mat4_translate({-0.12f, 0.3f, 0}), {0.4f, 0.4f, 0.4f});
+            render_add(heads[(size_t)i], &skin, root * mat4_translate({0, 1.8f, 0}), {1, 1, 1});
+        }
+        render_add_group(grp);
+    };
+    // Looking from the crowd towards -z, with the group seen in a second frame.
+    render_camera = {{0.5f, 2.5f, 8.0f}, {0.0f, 1.0f, 0.0f}, 55.0f};
+    render_set_batching(false);
+    submit();
+    render_frame();
+    const RenderStats unbatched = render_stats();
+    const std::vector<uint8_t> plain = window_picture();
+    render_set_batching(true);
+    submit();
+    render_frame();
+    const RenderStats batched = render_stats();
+    EXPECT_TRUE(window_picture() == plain) << "the crowd's picture changed with batching";
+    // The pool's three pieces in one call, the heads behind the camera
+    // neither in the view nor (their shadows fall away from it) in the map.
+    EXPECT_LT(batched.opaque_draws, unbatched.opaque_draws - 12) << unbatched.opaque_draws;
+    EXPECT_LT(batched.shadow_draws, unbatched.shadow_draws - 6) << unbatched.shadow_draws;
+
+    render_camera = {{-40.0f, 6.0f, 24.0f}, {100.0f, 0.5f, 24.0f}, 50.0f};
+    render_set_batching(false);
+    submit();
+    render_frame();
+    const int group_runs = render_stats().group_draws;
+    const std::vector<uint8_t> plain_group = window_picture();
+    render_set_batching(true);
+    submit();
+    render_frame();
+    EXPECT_TRUE(window_picture() == plain_group) << "the group's picture changed with batching";
+    EXPECT_GE(group_runs, 2);
+    EXPECT_EQ(render_stats().group_draws, 1) << "two runs of one group are one draw";
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    render_begin_frame();
+    glDeleteBuffers(1, &grp->instance_buffer);
+    std::free(grp->cells);
+    std::free(grp);
+    for (GpuMesh* h : heads) mesh_destroy(h);
+    for (GpuMesh* r : ranges) mesh_destroy(r);
+    mesh_destroy(body);
+    mesh_destroy(limb);
+}
+
+// Culling rule: a part deformed on the processor is culled by where its
+// vertices are now, not where they were built (a bent neck stays drawn).
+TEST_F(Gpu, DeformedMeshIsCulledByItsNewVertices) {
+    GpuMesh* source = upload(shape_box({0.5f, 0.5f, 0.5f}));
+    GpuMesh* bent = mesh_clone_dynamic(source);
+    ASSERT_NE(bent, nullptr);
+    EXPECT_NEAR(bent->bound_radius, source->bound_radius, 1e-6f);
+    Material m;
+    material_init(&m, {0.6f, 0.6f, 0.6f});
+    // Built 40 m behind the camera, moved in front of it by the update.
+    std::vector<Vertex> moved(bent->cpu_vertices, bent->cpu_vertices + bent->vertex_count);
+    for (Vertex& v : moved) v.position = v.position + Vec3{0, 1, -40};
+    const Mat4 behind = mat4_translate({0, 0, 40});
+    render_add(bent, &m, behind, {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 0) << "out of view before the update";
+    mesh_update_vertices(bent, moved.data(), (int)moved.size());
+    EXPECT_NEAR(bent->bound_centre.z, -40.0f, 1e-4f);
+    render_begin_frame();
+    render_add(bent, &m, behind, {1, 1, 1});
+    render_frame();
+    EXPECT_EQ(render_stats().opaque_draws, 1) << "in view after it";
+    EXPECT_EQ(render_stats().shadow_draws, 1);
+    // A partial update (four vertices back home) keeps the others' place inside the sphere.
+    mesh_update_vertices(bent, source->cpu_vertices, 4);
+    EXPECT_GE(bent->bound_radius, 39.0f);
+    render_begin_frame();
+    mesh_destroy(bent);
+    mesh_destroy(source);
+}
