@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/main_loop.h"
+#include "game/main_loop.h"
 #include "render/renderer.h"
 #include "tests/catacombs/catacomb_game.h"
 
