@@ -5,17 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <chrono>
+
 #include "bench/measure.h"
+#include "game/layer_calls.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "render/gl_api.h"
 #include "render/gpu.h"
 #include "world/terrain.h"
 #include "world/world.h"
-
-bool gl_load();
-void world_build();
-
-#include <chrono>
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 3;
@@ -36,10 +35,12 @@ int main(int argc, char** argv) {
                 world_map_checksum());
     std::printf("resident memory after the CPU build: %.1f MiB\n", (double)resident_kib() / 1024.0);
 
-    // The start-up build as the game runs it: GPU uploads, instance groups and
-    // the map texture included (needs the headless EGL context).
+    // The start-up build as the game runs it: GPU uploads, instance groups, the
+    // map texture and the first population included (needs the headless EGL
+    // context).
     plat_open_window("Tervanne", 320, 180);
     if (headless_has_context() && gl_load()) {
+        game_connect_layers();  // the build ends with the first population, as in the game
         gpu_init();
         auto t0 = std::chrono::steady_clock::now();
         world_build();
