@@ -16,6 +16,7 @@
 #include "render/gpu.h"
 #include "render/renderer_math.h"
 #include "render/render_calls.h"
+#include "render/renderer_internal.h"
 
 RenderCamera render_camera = {{0.0f, 1.8f, 6.0f}, {0.0f, 1.0f, 0.0f}, 60.0f};
 
@@ -37,6 +38,53 @@ Atmosphere atmosphere = {
     0.0f,
 };
 
+// ---- The frame's state, shared with render/draw_batching.cpp ---------------------------
+
+namespace renderer_frame {
+
+DrawItem* draws = nullptr;
+int draw_count = 0;
+const InstanceGroup** groups = nullptr;
+int group_count = 0;
+GLuint instance_vbo = 0;
+RenderStats stats = {};
+bool batching_on = true;
+Mat4 cam_vp = mat4_identity();
+Mat4 sun_vp = mat4_identity();
+Vec3 cam_eye = {0, 0, 0};
+Frustum pass_frustum = {};
+
+void point_instances(GLuint buffer, int first) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    uintptr_t base = (uintptr_t)first * sizeof(Instance);
+    for (GLuint k = 0; k < 5; ++k) {
+        glEnableVertexAttribArray(3 + k);
+        glVertexAttribPointer(3 + k, 4, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Instance),
+                              reinterpret_cast<const void*>(base + k * 16));
+        glVertexAttribDivisor(3 + k, 1);
+    }
+}
+
+void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, int mode) {
+    if (!mesh || mesh->index_count == 0 || count <= 0) return;
+    glBindVertexArray(mesh->vao);
+    point_instances(buffer, first);
+    const void* offset = reinterpret_cast<const void*>((uintptr_t)mesh->first_index * 4u);
+    if (mesh->base_vertex != 0)
+        glDrawElementsInstancedBaseVertex(GL_TRIANGLES, (GLsizei)mesh->index_count, GL_UNSIGNED_INT, offset,
+                                          count, mesh->base_vertex);
+    else
+        glDrawElementsInstanced(GL_TRIANGLES, (GLsizei)mesh->index_count, GL_UNSIGNED_INT, offset, count);
+    ++stats.draw_calls;
+    if (mode == 0) ++stats.shadow_draws;
+    else if (mode == 1) ++stats.opaque_draws;
+    else ++stats.transparent_draws;
+}
+
+}  // namespace renderer_frame
+
+using namespace renderer_frame;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -48,28 +96,17 @@ int quality_level();
 
 // ---- Per-frame lists ------------------------------------------------------------------
 
-DrawItem* draws = nullptr;
-int draw_count = 0, draw_cap = 0;
 DrawItem* draw_scratch = nullptr;
-int scratch_cap = 0;
-const InstanceGroup** groups = nullptr;
-int group_count = 0, group_cap = 0;
-
+int draw_cap = 0, scratch_cap = 0, group_cap = 0;
 Instance* staging = nullptr;
 int staging_cap = 0;
-GLuint instance_vbo = 0;
 GLsizeiptr instance_vbo_bytes = 0;
-
-RenderStats stats = {};
 
 // Growth that the memory refuses leaves a list at its capacity: what does not
 // fit is dropped, said once in the log, and the frame goes on.
 size_t growth_limit = 0;  // tests: growing to this many bytes or more fails
 bool full_draws = false, full_groups = false, full_staging = false;
 
-// Off: every run of the draw list and of a group is its own draw, as a check
-// that the batching leaves the picture unchanged.
-bool batching_on = true;
 
 struct GroupRun {
     int first, count;
@@ -81,12 +118,6 @@ GLuint frame_group_vbo = 0;
 GLsizeiptr frame_group_bytes = 0;  // storage of the buffer
 GLsizeiptr frame_group_used = 0;   // bytes written since the last prepare_draw_list
 
-// ---- Matrices of the frame ---------------------------------------------------------------
-
-Mat4 cam_vp = mat4_identity();
-Mat4 sun_vp = mat4_identity();
-Vec3 cam_eye = {0, 0, 0};
-Frustum pass_frustum = {};
 
 // ---- Render targets ---------------------------------------------------------------------
 
@@ -258,40 +289,9 @@ void prepare_draw_list() {
 
 // ---- Passes --------------------------------------------------------------------------------
 
-void point_instances(GLuint buffer, int first) {
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    uintptr_t base = (uintptr_t)first * sizeof(Instance);
-    for (GLuint k = 0; k < 5; ++k) {
-        glEnableVertexAttribArray(3 + k);
-        glVertexAttribPointer(3 + k, 4, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Instance),
-                              reinterpret_cast<const void*>(base + k * 16));
-        glVertexAttribDivisor(3 + k, 1);
-    }
-}
-
-void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, int mode) {
-    if (!mesh || mesh->index_count == 0 || count <= 0) return;
-    glBindVertexArray(mesh->vao);
-    point_instances(buffer, first);
-    const void* offset = reinterpret_cast<const void*>((uintptr_t)mesh->first_index * 4u);
-    if (mesh->base_vertex != 0)
-        glDrawElementsInstancedBaseVertex(GL_TRIANGLES, (GLsizei)mesh->index_count, GL_UNSIGNED_INT, offset,
-                                          count, mesh->base_vertex);
-    else
-        glDrawElementsInstanced(GL_TRIANGLES, (GLsizei)mesh->index_count, GL_UNSIGNED_INT, offset, count);
-    ++stats.draw_calls;
-    if (mode == 0) ++stats.shadow_draws;
-    else if (mode == 1) ++stats.opaque_draws;
-    else ++stats.transparent_draws;
-}
-
 // Most instances of frustum-culled cells a group draw may carry to join two
 // visible runs.
 constexpr int MAX_BRIDGED_INSTANCES = 2048;
-
-inline float veg_layer(const Material* m) {
-    return m->vegetation_kind >= 1 && m->vegetation_kind <= 5 ? (float)(m->vegetation_kind - 1) : -1.0f;
-}
 
 void apply_material(const Material* m) {
     const ShaderProgram& p = prog_scene;
@@ -395,351 +395,6 @@ bool takes(const Material* m, int mode) {
     if (!m) return false;
     if (mode == 0) return render_casts_shadow(*m);
     return mode == 1 ? render_is_opaque(*m) : !render_is_opaque(*m);
-}
-
-// ---- Culling of the draw list ---------------------------------------------------------------
-// A run whose every item gives no pixel to the pass is skipped: in the view
-// passes an item outside the frustum, in the shadow pass one outside the
-// sun's box or whose shadow cannot fall into the view.
-
-Frustum view_frustum = {};
-Vec3 sun_axis = {0, 1, 0};
-// Reach of the shadow lookups around a point (filter kernel, linear
-// filtering, the map's coarsest texel), with room to spare.
-constexpr float SHADOW_CAST_MARGIN = 0.5f;
-constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the far side of the sun's box
-
-// The farthest a vertex can move in the scene program's vertex stage.
-float shader_displacement(const Material& m, const GpuMesh& mesh) {
-    float extra = 0.0f;
-    if (m.sway_on) extra += length(m.balance) + length(m.float_motion);
-    if (m.vegetation_kind >= 1 && m.vegetation_kind <= 5) {
-        const float top = std::fabs(mesh.bound_centre.y) + mesh.bound_radius;
-        extra += std::fabs(m.wind) * top * 2.0f;
-    }
-    return extra;
-}
-
-// The box around everything the view passes draw this frame: a shadow
-// falling outside it darkens no pixel.
-Vec3 receivers_lo = {0, 0, 0}, receivers_hi = {0, 0, 0};
-bool receivers_any = false, receivers_unbounded = false;
-// The portrait is drawn before the frame with the map of the frame before:
-// while it is shown the map keeps every caster in the sun's box.
-bool portrait_shown = false;
-
-void receivers_add(Vec3 c, float r) {
-    const Vec3 lo = {c.x - r, c.y - r, c.z - r}, hi = {c.x + r, c.y + r, c.z + r};
-    if (!receivers_any) {
-        receivers_lo = lo;
-        receivers_hi = hi;
-        receivers_any = true;
-        return;
-    }
-    receivers_lo = {std::fmin(receivers_lo.x, lo.x), std::fmin(receivers_lo.y, lo.y), std::fmin(receivers_lo.z, lo.z)};
-    receivers_hi = {std::fmax(receivers_hi.x, hi.x), std::fmax(receivers_hi.y, hi.y), std::fmax(receivers_hi.z, hi.z)};
-}
-
-// Cuts the segment e0-e1 to the receivers' box grown by r; false when
-// nothing of it is left.
-bool clip_to_receivers(Vec3* e0, Vec3* e1, float r) {
-    if (receivers_unbounded) return true;
-    if (!receivers_any) return false;
-    const float a[3] = {e0->x, e0->y, e0->z}, b[3] = {e1->x, e1->y, e1->z};
-    const float lo[3] = {receivers_lo.x - r, receivers_lo.y - r, receivers_lo.z - r};
-    const float hi[3] = {receivers_hi.x + r, receivers_hi.y + r, receivers_hi.z + r};
-    float t0 = 0.0f, t1 = 1.0f;
-    for (int k = 0; k < 3; ++k) {
-        const float d = b[k] - a[k];
-        if (std::fabs(d) < 1e-12f) {
-            if (a[k] < lo[k] || a[k] > hi[k]) return false;
-            continue;
-        }
-        float u = (lo[k] - a[k]) / d, v = (hi[k] - a[k]) / d;
-        if (u > v) std::swap(u, v);
-        t0 = std::fmax(t0, u);
-        t1 = std::fmin(t1, v);
-        if (t0 > t1) return false;
-    }
-    const Vec3 from = *e0, along = *e1 - *e0;
-    *e0 = from + along * t0;
-    *e1 = from + along * t1;
-    return true;
-}
-
-bool item_reaches_pass(const DrawItem& d, int mode);
-
-// Before the shadow pass: the box of the items and group cells the view
-// passes will draw. An item without bounds leaves the box open.
-void gather_receivers() {
-    receivers_any = false;
-    receivers_unbounded = !batching_on || portrait_shown;
-    if (receivers_unbounded) return;
-    pass_frustum = view_frustum;
-    for (int i = 0; i < draw_count; ++i) {
-        const DrawItem& d = draws[i];
-        if (d.mesh->index_count == 0) continue;  // draws nothing
-        if (!(d.mesh->bound_radius > 0.0f)) {
-            receivers_unbounded = true;
-            return;
-        }
-        if (!item_reaches_pass(d, 1)) continue;
-        const float* a = d.model.m;
-        const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-        const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-        const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-        const float r = d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f +
-                        shader_displacement(*d.material, *d.mesh);
-        receivers_add(mat4_mul_point(d.model, d.mesh->bound_centre), r);
-    }
-    for (int g = 0; g < group_count; ++g) {
-        const InstanceGroup* grp = groups[g];
-        if (!grp || !grp->material) continue;
-        for (int c = 0; c < grp->cell_count; ++c) {
-            const InstanceCell& cell = grp->cells[c];
-            if (!frustum_sphere(view_frustum, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius) ||
-                !cell_visible(cell, cam_eye, grp->draw_distance, view_frustum))
-                continue;
-            // The cell's sphere holds its instances; the wind may move them further.
-            receivers_add({cell.centre_x, cell.centre_y, cell.centre_z},
-                          cell.radius + shader_displacement(*grp->material, *grp->mesh) + 1.0f);
-        }
-    }
-}
-
-bool item_reaches_pass(const DrawItem& d, int mode) {
-    const GpuMesh& mesh = *d.mesh;
-    if (!(mesh.bound_radius > 0.0f)) return true;
-    const float* a = d.model.m;
-    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-    const float scale = std::sqrt(std::fmax(sx, std::fmax(sy, sz)));
-    const Vec3 c = mat4_mul_point(d.model, mesh.bound_centre);
-    float r = mesh.bound_radius * scale * 1.0001f;
-    if (!(r < 1e30f) || c.x != c.x || c.y != c.y || c.z != c.z) return true;
-    if (mode != 0) return frustum_sphere(pass_frustum, c, r + shader_displacement(*d.material, mesh));
-    if (!frustum_sphere(pass_frustum, c, r)) return false;
-    if (receivers_unbounded) return true;
-    // The sphere swept along the sun's axis: outside one plane of the view
-    // at both ends, its shadow misses the view.
-    r += SHADOW_CAST_MARGIN;
-    // Only what lies further from the sun is darkened (a step towards it
-    // covers the depth bias), and only a receiver drawn in the view counts.
-    Vec3 e0 = c + sun_axis * r, e1 = c - sun_axis * SHADOW_CAST_LENGTH;
-    if (!clip_to_receivers(&e0, &e1, r)) return false;
-    for (const Vec4& p : view_frustum.planes) {
-        const float d0 = p.x * e0.x + p.y * e0.y + p.z * e0.z + p.w;
-        const float d1 = p.x * e1.x + p.y * e1.y + p.z * e1.z + p.w;
-        if (d0 < -r && d1 < -r) return false;
-    }
-    return true;
-}
-
-bool run_reaches_pass(int first, int end, int mode) {
-    if (!batching_on) return true;
-    for (int k = first; k < end; ++k)
-        if (item_reaches_pass(draws[k], mode)) return true;
-    return false;
-}
-
-// ---- Ranges of one pool drawn in one call ---------------------------------------------------
-// Single items of one material whose meshes are ranges of the same pool and
-// whose instance records are equal (static geometry placed once) go in one
-// multi-draw, in the order of the sorted list.
-
-bool same_record(const DrawItem& a, const DrawItem& b) {
-    return std::memcmp(&a.model, &b.model, sizeof(Mat4)) == 0 && a.tint.x == b.tint.x && a.tint.y == b.tint.y &&
-           a.tint.z == b.tint.z && a.w == b.w;
-}
-
-bool pool_neighbour(const DrawItem& head, const DrawItem& d) {
-    return d.material == head.material && d.mesh->pooled && d.mesh->vao == head.mesh->vao &&
-           d.mesh->index_count > 0 && same_record(head, d);
-}
-
-// End of the items from first that join the run [first, end) in one call
-// (end itself when none does). Items of the list are single runs here:
-// a pooled mesh is listed once per frame.
-int pooled_ranges(int first, int end) {
-    if (!batching_on || end != first + 1 || !draws[first].mesh->pooled) return end;
-    int k = end;
-    while (k < draw_count && pool_neighbour(draws[first], draws[k]) &&
-           (k + 1 >= draw_count || draws[k + 1].mesh != draws[k].mesh))
-        ++k;
-    return k;
-}
-
-GLsizei* range_counts = nullptr;
-const void** range_offsets = nullptr;
-GLint* range_bases = nullptr;
-int range_cap = 0;
-
-// The three arrays of a multi-draw hold n entries; false when memory refuses.
-bool ranges_fit(int n) {
-    if (n <= range_cap) return true;
-    void* c = render_grow(range_counts, sizeof(GLsizei) * (size_t)n);
-    if (c) range_counts = static_cast<GLsizei*>(c);
-    void* o = c ? render_grow(range_offsets, sizeof(void*) * (size_t)n) : nullptr;
-    if (o) range_offsets = static_cast<const void**>(o);
-    void* b = o ? render_grow(range_bases, sizeof(GLint) * (size_t)n) : nullptr;
-    if (b) range_bases = static_cast<GLint*>(b);
-    if (!b) return false;
-    range_cap = n;
-    return true;
-}
-
-void draw_ranges(int first, int end, int mode) {
-    if (!ranges_fit(end - first)) {
-        // No room for the arrays: one draw per range, the same picture.
-        for (int k = first; k < end; ++k)
-            if (k == first || item_reaches_pass(draws[k], mode)) draw_instanced(draws[k].mesh, instance_vbo, k, 1, mode);
-        return;
-    }
-    int used = 0;
-    for (int k = first; k < end; ++k) {
-        const GpuMesh* mesh = draws[k].mesh;
-        if (k != first && !item_reaches_pass(draws[k], mode)) continue;
-        range_counts[used] = (GLsizei)mesh->index_count;
-        range_offsets[used] = reinterpret_cast<const void*>((uintptr_t)mesh->first_index * 4u);
-        range_bases[used] = mesh->base_vertex;
-        ++used;
-    }
-    glBindVertexArray(draws[first].mesh->vao);
-    point_instances(instance_vbo, first);
-    glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, used, range_bases);
-    ++stats.draw_calls;
-    if (mode == 0) ++stats.shadow_draws;
-    else if (mode == 1) ++stats.opaque_draws;
-    else ++stats.transparent_draws;
-}
-
-// ---- The shadow pass's meshes in one draw ---------------------------------------------------
-// Depth alone is written there, and the nearest depth wins whatever the
-// order, so every caster without an alpha cut-out is copied (vertices and
-// indices, on the GPU) into buffers of the frame, each vertex naming its
-// item, and drawn with one call.
-
-GLuint pulled_vao = 0, pulled_vbo = 0, pulled_ids = 0, pulled_ibo = 0, tex_instances = 0;
-float* pulled_id_data = nullptr;
-size_t pulled_id_cap = 0;
-int* pulled_items = nullptr;
-int pulled_item_cap = 0;
-bool full_pulled = false;
-
-bool pullable(const DrawItem& d) {
-    return render_casts_shadow(*d.material) && veg_layer(d.material) < 0.0f && d.mesh->index_count > 0 &&
-           d.mesh->vbo != 0 && d.mesh->ibo != 0 && d.mesh->vertex_count > 0;
-}
-
-bool pulling_ready() {
-    return batching_on && prog_shadow_pulled.program != 0 && draw_count > 0 &&
-           (long long)draw_count * 5 <= (long long)gpu_texture_buffer_size;
-}
-
-template <typename T>
-bool grow_to(T** block, size_t* cap, size_t wanted) {
-    if (*cap >= wanted) return true;
-    void* grown = render_grow(*block, sizeof(T) * wanted);
-    if (!grown) return false;
-    *block = static_cast<T*>(grown);
-    *cap = wanted;
-    return true;
-}
-
-// Draws the pullable casters that reach the shadow pass; false when it could
-// not (no room), the runs then draw them one by one.
-bool draw_pulled_shadows() {
-    size_t item_cap = (size_t)pulled_item_cap;
-    if (!grow_to(&pulled_items, &item_cap, (size_t)draw_count)) {
-        render_note_full(&full_pulled, "la liste des ombres", pulled_item_cap);
-        return false;
-    }
-    pulled_item_cap = (int)item_cap;
-    int n = 0;
-    size_t vertices = 0, indices = 0;
-    for (int k = 0; k < draw_count; ++k) {
-        const DrawItem& d = draws[k];
-        if (!pullable(d) || !item_reaches_pass(d, 0)) continue;
-        pulled_items[n++] = k;
-        vertices += (size_t)d.mesh->vertex_count;
-        if (n == 1 || draws[pulled_items[n - 2]].mesh != d.mesh) indices += d.mesh->index_count;
-    }
-    if (n == 0) return true;
-    if (!grow_to(&pulled_id_data, &pulled_id_cap, vertices) || !ranges_fit(n)) {
-        render_note_full(&full_pulled, "la liste des ombres", n);
-        return false;
-    }
-
-    if (pulled_vao == 0) {
-        glGenVertexArrays(1, &pulled_vao);
-        glGenBuffers(1, &pulled_vbo);
-        glGenBuffers(1, &pulled_ids);
-        glGenBuffers(1, &pulled_ibo);
-        glGenTextures(1, &tex_instances);
-        glBindVertexArray(pulled_vao);
-        glBindBuffer(GL_ARRAY_BUFFER, pulled_vbo);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Vertex), nullptr);
-        glEnableVertexAttribArray(2);
-        glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(Vertex), reinterpret_cast<const void*>(24));
-        glBindBuffer(GL_ARRAY_BUFFER, pulled_ids);
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, (GLsizei)sizeof(float), nullptr);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, pulled_ibo);
-        glBindVertexArray(0);
-    }
-    // Vertices, then indices (once per mesh in a row of the same mesh).
-    glBindBuffer(GL_COPY_WRITE_BUFFER, pulled_vbo);
-    glBufferData(GL_COPY_WRITE_BUFFER, (GLsizeiptr)(vertices * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
-    size_t v = 0;
-    for (int q = 0; q < n; ++q) {
-        const DrawItem& d = draws[pulled_items[q]];
-        const GpuMesh* mesh = d.mesh;
-        glBindBuffer(GL_COPY_READ_BUFFER, mesh->vbo);
-        glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER,
-                            (GLintptr)mesh->base_vertex * (GLintptr)sizeof(Vertex), (GLintptr)(v * sizeof(Vertex)),
-                            (GLsizeiptr)mesh->vertex_count * (GLsizeiptr)sizeof(Vertex));
-        for (int t = 0; t < mesh->vertex_count; ++t) pulled_id_data[v + (size_t)t] = (float)pulled_items[q];
-        range_bases[q] = (GLint)v;
-        v += (size_t)mesh->vertex_count;
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, pulled_ids);
-    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices * sizeof(float)), pulled_id_data, GL_STREAM_DRAW);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, pulled_ibo);
-    glBufferData(GL_COPY_WRITE_BUFFER, (GLsizeiptr)(indices * 4), nullptr, GL_STREAM_DRAW);
-    size_t at = 0;
-    for (int q = 0; q < n; ++q) {
-        const GpuMesh* mesh = draws[pulled_items[q]].mesh;
-        if (q > 0 && draws[pulled_items[q - 1]].mesh == mesh) {
-            range_offsets[q] = range_offsets[q - 1];
-        } else {
-            glBindBuffer(GL_COPY_READ_BUFFER, mesh->ibo);
-            glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, (GLintptr)mesh->first_index * 4,
-                                (GLintptr)(at * 4), (GLsizeiptr)mesh->index_count * 4);
-            range_offsets[q] = reinterpret_cast<const void*>((uintptr_t)(at * 4));
-            at += mesh->index_count;
-        }
-        range_counts[q] = (GLsizei)mesh->index_count;
-    }
-
-    const ShaderProgram& p = prog_shadow_pulled;
-    glUseProgram(p.program);
-    glUniformMatrix4fv(p.u[U_VP], 1, GL_FALSE, sun_vp.m);
-    glUniform1f(p.u[U_VEGETAL], -1.0f);
-    glUniform1i(p.u[U_VEGETAUX], 2);
-    glActiveTexture(GL_TEXTURE3);
-    glBindTexture(GL_TEXTURE_BUFFER, tex_instances);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, instance_vbo);
-    glUniform1i(glGetUniformLocation(p.program, "u_instances"), 3);
-    glActiveTexture(GL_TEXTURE0);
-    glBindVertexArray(pulled_vao);
-    glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, n, range_bases);
-    ++stats.draw_calls;
-    ++stats.shadow_draws;
-    glBindVertexArray(0);
-    glUseProgram(prog_shadow.program);
-    return true;
 }
 
 void draw_pass(int mode) {
