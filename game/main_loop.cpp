@@ -59,13 +59,10 @@ int game_startup() {
     // Players start the game directly too: a launcher that stopped while
     // replacing itself is put back before anything else can fail.
     if (plat_restore_launcher()) log_printf("Lanceur remis en place depuis sa copie de secours.");
-    // The ground is generated while the window, the GPU and the sound start.
-    world_ground_start();
     plat_open_window("Tervanne", 1920, 1080);
     if (options_read()) options_apply_window();
     if (!gl_load()) {
         log_printf("Votre carte graphique ne propose pas OpenGL 3.3 : mettez à jour son pilote.");
-        world_ground_wait();
         return 1;
     }
     // The title card first: it needs only the interface program and the
@@ -75,6 +72,9 @@ int game_startup() {
     plat_pump();
     title_card_present();
     plat_swap();
+    // The ground is generated on another core while the GPU and the sound
+    // start; not before the card, which it would slow on a two-core machine.
+    world_ground_start();
     startup_title_card_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     gpu_init();
     snd_init();
