@@ -58,7 +58,7 @@ void character_record_parse(const char* text, CharacterRecord& r) {
     if (r.inventory) {
         int purse = kv_int(text, "bourse", 0);
         r.purse = purse < 0 ? 0 : purse;
-        char key[16];
+        char key[32];
         for (int s = 0; s < EQUIPMENT_SLOTS; ++s) {
             std::snprintf(key, sizeof key, "porte_%d", s);
             int id = kv_int(text, key, 0);
@@ -86,7 +86,7 @@ void character_record_parse(const char* text, CharacterRecord& r) {
         r.givers[g] = read_triple(text, a, b, c);
     }
     for (int i = 0; i < PROFESSION_COUNT; ++i) {
-        char key[16];
+        char key[32];
         std::snprintf(key, sizeof key, "metier_%d", i);
         r.professions[i] = clamp(kv_int(text, key, 1), 1, 75);
     }

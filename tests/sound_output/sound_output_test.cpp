@@ -104,7 +104,9 @@ TEST(SoundOutput, SdlQueuePlaysBuffersWholeAndInOrder) {
         int v = pcm[2 * i];
         if (v == 0) continue;
         if (order.empty() || order.back() != v / 1000 || run == frames) {
-            if (!order.empty()) EXPECT_EQ(run, frames) << "buffer " << order.back() << " cut";
+            if (!order.empty()) {
+                EXPECT_EQ(run, frames) << "buffer " << order.back() << " cut";
+            }
             order.push_back(v / 1000);
             run = 0;
         }
