@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "bench/gpu_table.h"
+#include "common/game_time.h"
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
 #include "game/main_loop.h"
@@ -39,20 +40,9 @@
 #include "ui/hud_draw.h"
 
 static void simulate(float dt) {
-    hud_update(dt);
-    snd_set_underground(underground);
-    snd_update(dt);
-    player_update(dt);
-    creatures_update(dt);
-    seneschal_update(dt);
-    merchant_update(dt);
-    lady_quest_update(dt);
-    quests_update(dt);
-    ambience_update(dt);
-    zones_update(dt);
-    crafting_update(dt);
-    catacombs_update(dt);
-    net_update(dt);
+    frame_dt = dt;
+    world_dt = dt;
+    game_simulate();
 }
 
 int main(int argc, char** argv) {

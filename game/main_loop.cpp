@@ -107,6 +107,25 @@ void game_submit() {
     }
 }
 
+void game_simulate() {
+    hud_update(world_dt);
+    snd_set_underground(underground);
+    snd_update(frame_dt);
+    if (!paused) {
+        player_update(world_dt);
+        if (!character_creation_open && !character_select_open) creatures_update(world_dt);
+        seneschal_update(world_dt);
+        merchant_update(world_dt);
+        lady_quest_update(world_dt);
+        quests_update(world_dt);
+        ambience_update(world_dt);
+        zones_update(world_dt);
+        crafting_update(world_dt);
+        catacombs_update(world_dt);
+    }
+    net_update(frame_dt);
+}
+
 void game_frame() {
     plat_pump();
     ui_focus_frame();
@@ -121,23 +140,7 @@ void game_frame() {
     hud_dialog_input();
     world_dt = paused ? 0.0f : frame_dt;
     game_clock += world_dt;
-    hud_update(world_dt);
-    snd_set_underground(underground);
-    snd_update(frame_dt);
-
-    if (!paused) {
-        player_update(world_dt);
-        if (!character_creation_open && !character_select_open) creatures_update(world_dt);
-        seneschal_update(world_dt);
-        merchant_update(world_dt);
-        lady_quest_update(world_dt);
-        quests_update(world_dt);
-        ambience_update(world_dt);
-        zones_update(world_dt);
-        crafting_update(world_dt);
-        catacombs_update(world_dt);
-    }
-    net_update(frame_dt);
+    game_simulate();
 
     if (draw_interval > 1 && (++frames_since_draw % (unsigned)draw_interval) != 0) {
         previous_time = now;

@@ -10,6 +10,9 @@ int game_startup();
 // Milliseconds from the start of game_startup to the title card on screen.
 extern double startup_title_card_ms;
 void game_frame();
+// The frame's simulation steps in their order, with frame_dt and world_dt as
+// they stand (game_frame sets them; a benchmark may set them itself).
+void game_simulate();
 // The frame's draw lists, in the frame's order (game_frame draws them).
 void game_submit();
 int game_shutdown();

@@ -24,6 +24,17 @@ constexpr float SHADOW_CAST_MARGIN = 0.5f;
 constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the far side of the sun's box
 
 // The farthest a vertex can move in the scene program's vertex stage.
+// The item's bounding sphere where its model matrix puts it (the largest
+// axis scale grows the radius); returns the radius.
+static float world_sphere(const DrawItem& d, Vec3* centre) {
+    const float* a = d.model.m;
+    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
+    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
+    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
+    *centre = mat4_mul_point(d.model, d.mesh->bound_centre);
+    return d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
+}
+
 static float shader_displacement(const Material& m, const GpuMesh& mesh) {
     float extra = 0.0f;
     if (m.sway_on) extra += length(m.balance) + length(m.float_motion);
@@ -94,13 +105,9 @@ void gather_receivers() {
             return;
         }
         if (!item_reaches_pass(d, 1)) continue;
-        const float* a = d.model.m;
-        const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-        const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-        const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-        const float r = d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f +
-                        shader_displacement(*d.material, *d.mesh);
-        receivers_add(mat4_mul_point(d.model, d.mesh->bound_centre), r);
+        Vec3 c;
+        const float r = world_sphere(d, &c) + shader_displacement(*d.material, *d.mesh);
+        receivers_add(c, r);
     }
     for (int g = 0; g < group_count; ++g) {
         const InstanceGroup* grp = groups[g];
@@ -120,13 +127,8 @@ void gather_receivers() {
 bool item_reaches_pass(const DrawItem& d, int mode) {
     const GpuMesh& mesh = *d.mesh;
     if (!(mesh.bound_radius > 0.0f)) return true;
-    const float* a = d.model.m;
-    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-    const float scale = std::sqrt(std::fmax(sx, std::fmax(sy, sz)));
-    const Vec3 c = mat4_mul_point(d.model, mesh.bound_centre);
-    float r = mesh.bound_radius * scale * 1.0001f;
+    Vec3 c;
+    float r = world_sphere(d, &c);
     if (!(r < 1e30f) || c.x != c.x || c.y != c.y || c.z != c.z) return true;
     if (mode != 0) return frustum_sphere(pass_frustum, c, r + shader_displacement(*d.material, mesh));
     if (!frustum_sphere(pass_frustum, c, r)) return false;
@@ -218,10 +220,7 @@ void draw_ranges(int first, int end, int mode) {
     glBindVertexArray(draws[first].mesh->vao);
     point_instances(instance_vbo, first);
     glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, used, range_bases);
-    ++stats.draw_calls;
-    if (mode == 0) ++stats.shadow_draws;
-    else if (mode == 1) ++stats.opaque_draws;
-    else ++stats.transparent_draws;
+    count_draw(mode);
 }
 
 // ---- The shadow pass's meshes in one draw ---------------------------------------------------
@@ -345,8 +344,7 @@ bool draw_pulled_shadows() {
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(pulled_vao);
     glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, n, range_bases);
-    ++stats.draw_calls;
-    ++stats.shadow_draws;
+    count_draw(0);
     glBindVertexArray(0);
     glUseProgram(prog_shadow.program);
     return true;

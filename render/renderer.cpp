@@ -54,6 +54,13 @@ Mat4 sun_vp = mat4_identity();
 Vec3 cam_eye = {0, 0, 0};
 Frustum pass_frustum = {};
 
+void count_draw(int mode) {
+    ++stats.draw_calls;
+    if (mode == 0) ++stats.shadow_draws;
+    else if (mode == 1) ++stats.opaque_draws;
+    else ++stats.transparent_draws;
+}
+
 void point_instances(GLuint buffer, int first) {
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     uintptr_t base = (uintptr_t)first * sizeof(Instance);
@@ -75,10 +82,7 @@ void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, in
                                           count, mesh->base_vertex);
     else
         glDrawElementsInstanced(GL_TRIANGLES, (GLsizei)mesh->index_count, GL_UNSIGNED_INT, offset, count);
-    ++stats.draw_calls;
-    if (mode == 0) ++stats.shadow_draws;
-    else if (mode == 1) ++stats.opaque_draws;
-    else ++stats.transparent_draws;
+    count_draw(mode);
 }
 
 }  // namespace renderer_frame

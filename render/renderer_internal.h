@@ -29,6 +29,8 @@ extern bool portrait_shown;
 inline float veg_layer(const Material* m) {
     return m->vegetation_kind >= 1 && m->vegetation_kind <= 5 ? (float)(m->vegetation_kind - 1) : -1.0f;
 }
+// One draw call of a pass (mode 0 shadow, 1 opaque, 2 transparent) in the stats.
+void count_draw(int mode);
 void point_instances(GLuint buffer, int first);
 void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, int mode);
 
