@@ -60,18 +60,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     double startup = ms_since(t0);
+    const double startup_cpu = (double)(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC;
     game_frame();  // the first frame the player can act in (the list or the creation screen), drawn
     double first = ms_since(t0);
     const double first_cpu = (double)(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC;
     // Into the world as a character in play.
     character_creation_open = 0;
     character_select_open = 0;
+    world_map_step(true);  // the map the HUD shows in play
     std::printf("start to the first interactive frame: %.0f ms (start-up %.0f ms, first frame %.0f ms), "
                 "resident memory %.1f MiB\n",
                 first, startup, first - startup, resident_kib() / 1024.0);
     std::printf("  title card on screen after %.0f ms; processor time to the first interactive frame %.0f ms "
-                "(all threads)\n",
-                startup_title_card_ms, first_cpu);
+                "(all threads): start-up %.0f ms, the first frame %.0f ms\n",
+                startup_title_card_ms, first_cpu, startup_cpu, first_cpu - startup_cpu);
 
     // On the market, looking along it toward the stall.
     title_overlay = 0;

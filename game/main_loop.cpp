@@ -132,6 +132,9 @@ void game_frame() {
     // A close that waited in the queue (say, clicked during the world build)
     // ends the run here: nothing of this frame runs, the exit steps save.
     if (plat_input.quit_requested) return;
+    // In play the HUD shows the map: painted now if the screens before play
+    // did not leave it the time.
+    if (!character_creation_open && !character_select_open) world_map_step(true);
     double now = plat_time();
     frame_dt = main_loop_clamp_step(now, previous_time);
 
@@ -144,6 +147,7 @@ void game_frame() {
 
     if (draw_interval > 1 && (++frames_since_draw % (unsigned)draw_interval) != 0) {
         previous_time = now;
+        world_map_step(false);
         return;
     }
     game_submit();
@@ -153,6 +157,8 @@ void game_frame() {
     ui_flush();
     plat_swap();
     previous_time = now;
+    // After the frame is shown, so that the first one is not slowed by it.
+    world_map_step(false);
 }
 
 int game_shutdown() {

@@ -196,6 +196,9 @@ int axis_cells(int g, int out[2]) {
 
 void catacombs_enter() {
     if (underground) return;
+    // Made at the first descent, not at start-up: most visits to the game
+    // never go below.
+    catacomb_geometry_build();
     close_dialog();
     std::memset(state.seen, 0, sizeof(state.seen));
     state.chest_opened = 0;

@@ -632,6 +632,7 @@ Vec3 catacomb_brazier_flame(int index) {
 
 void catacomb_geometry_submit(bool chest_open_now, bool passage_open, Vec3 player_feet) {
     fill_dungeon_atmosphere(player_feet);
+    if (!built) catacomb_geometry_build();
     if (!built) return;
     Vec3 eye = render_camera.eye;
     for (int a = 0; a < CHUNKS; ++a)

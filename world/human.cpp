@@ -356,6 +356,25 @@ static int add(Model* m, int parent, GpuMesh* mesh, Material* mat, Vec3 pos, Vec
     return i;
 }
 
+// Without a beard the head's vertex colours are relative to the skin (the
+// node's tint gives it): every such man has the same head mesh, and so has
+// every woman. Those two are made once, outside any mesh collection like the
+// body's; a bearded head takes the hair's colour and is each figure's own.
+static GpuMesh* head_mesh(const Appearance& a) {
+    int shared = -1;
+    if (a.femininity == 1.0f) shared = 1;
+    else if (a.femininity == 0.0f && a.beard < 1) shared = 0;
+    static GpuMesh* heads[2];
+    if (shared >= 0 && heads[shared]) return heads[shared];
+    bool was = mesh_collection_suspended;
+    if (shared >= 0) mesh_collection_suspended = true;
+    MeshBuilder hb = human_head_mesh(a);
+    GpuMesh* mesh = mesh_upload(&hb);
+    mesh_collection_suspended = was;
+    if (shared >= 0) heads[shared] = mesh;
+    return mesh;
+}
+
 int human_build(Model* m, int parent, Appearance* a, HumanRig* rig) {
     materials_init();
     float f = clampf(a->femininity, 0.0f, 1.0f);
@@ -402,8 +421,7 @@ int human_build(Model* m, int parent, Appearance* a, HumanRig* rig) {
     r.head = model_add_node(m, r.torso, {0.0f, 0.64f, 0.0f});
     Vec3 skull = {0.0f, 0.095f, 0.012f};
     {
-        MeshBuilder hb = human_head_mesh(*a);
-        add(m, r.head, mesh_upload(&hb), mat_skin, skull, skin);
+        add(m, r.head, head_mesh(*a), mat_skin, skull, skin);
         MeshBuilder hair = hair_mesh(*a);
         add(m, r.head, mesh_upload(&hair), mat_hair, skull, a->hair);
     }

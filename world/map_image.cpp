@@ -85,21 +85,65 @@ void stamp_disc(float x, float z, float radius, const float colour[3]) {
 // so the result does not depend on who painted what.
 constexpr int CHUNK_ROWS = 32;
 std::atomic<int> next_row{0};
+std::atomic<int> rows_painted{0};
 std::vector<std::thread> painters;
+// Waiting: the world is built and its obstacles kept, nothing painted yet.
+enum class MapState { none, waiting, painting, painted } state = MapState::none;
+bool uploaded = false;  // the painted picture is the HUD's map image
+// The obstacles stamped on the map: those standing when the world build
+// ended, so that a map painted later shows what one painted then would.
+std::vector<Obstacle> kept_obstacles;
+bool obstacles_kept = false;
 
 void paint_chunks() {
     for (;;) {
         int r0 = next_row.fetch_add(CHUNK_ROWS);
         if (r0 >= WORLD_MAP_SIZE) return;
-        paint_rows(r0, r0 + CHUNK_ROWS < WORLD_MAP_SIZE ? r0 + CHUNK_ROWS : WORLD_MAP_SIZE);
+        int r1 = r0 + CHUNK_ROWS < WORLD_MAP_SIZE ? r0 + CHUNK_ROWS : WORLD_MAP_SIZE;
+        paint_rows(r0, r1);
+        rows_painted.fetch_add(r1 - r0);
     }
 }
 
-}  // namespace
+void join_painters() {
+    for (std::thread& t : painters) t.join();
+    painters.clear();
+}
 
-void world_map_paint_start() {
+void stop_painters() {
+    next_row.store(WORLD_MAP_SIZE);
+    join_painters();
+}
+
+void stamp_obstacles(const Obstacle* obs, int count) {
+    static const float tree_col[3] = {16.6f, 43.1f, 13.3f};
+    static const float small_col[3] = {74.6f, 69.6f, 66.3f};
+    static const float large_col[3] = {91.2f, 87.8f, 82.9f};
+    for (int i = 0; i < count; ++i) {
+        const Obstacle& o = obs[i];
+        if (in_camelot_square(o.x, o.z, 0.0f)) continue;
+        if (o.radius <= 3.0f && o.height >= 5.0f) stamp_disc(o.x, o.z, 2.2f, tree_col);
+        else if (o.radius <= 3.0f) stamp_disc(o.x, o.z, std::fmax(o.radius, 0.8f), small_col);
+        else stamp_disc(o.x, o.z, o.radius, large_col);
+    }
+}
+
+// Every core but the caller's.
+unsigned other_cores() {
+    unsigned n = std::thread::hardware_concurrency();
+    if (n < 2) n = 2;
+    if (n > 8) n = 8;
+    return n - 1;
+}
+
+void start_painters(unsigned helpers) {
+    // A picture half painted for an earlier build is dropped.
+    stop_painters();
     if (!pixels) pixels = (uint8_t*)std::malloc((size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4);
-    if (!pixels) return;
+    if (!pixels) {
+        state = MapState::none;
+        return;
+    }
     ground_height(0, 0);  // fills the plateau cache before the painters share it
     path_distance_near(0, 0);  // and the path grid
     column_terms.resize((size_t)WORLD_MAP_SIZE * 3);
@@ -110,31 +154,41 @@ void world_map_paint_start() {
         column_terms[(size_t)c * 3 + 2] = terrain_x_terms(x + 1.0f);
     }
     next_row.store(0);
-    // Every core but the caller's, which goes on building the world and
-    // joins in at the end.
-    unsigned n = std::thread::hardware_concurrency();
-    if (n < 2) n = 2;
-    if (n > 8) n = 8;
-    for (unsigned i = 1; i < n; ++i) painters.emplace_back(paint_chunks);
+    rows_painted.store(0);
+    state = MapState::painting;
+    uploaded = false;
+    for (unsigned i = 0; i < helpers; ++i) painters.emplace_back(paint_chunks);
+    // Painters still running at exit would read the world as it is
+    // destroyed: they stop first (what they read was made before this).
+    static bool stop_at_exit = std::atexit(stop_painters) == 0;
+    (void)stop_at_exit;
+}
+
+// The caller paints what is left with the painters, then stamps.
+void finish_painting() {
+    paint_chunks();
+    join_painters();
+    if (obstacles_kept) stamp_obstacles(kept_obstacles.data(), (int)kept_obstacles.size());
+    else stamp_obstacles(obstacle_list(), obstacle_count());
+    state = MapState::painted;
+}
+
+// The picture, painted now on every core if it is not yet.
+bool map_painted() {
+    if (state == MapState::waiting) start_painters(other_cores());
+    if (state == MapState::painting) finish_painting();
+    return state == MapState::painted;
+}
+
+}  // namespace
+
+void world_map_paint_start() {
+    obstacles_kept = false;
+    start_painters(other_cores());
 }
 
 void world_map_paint_finish() {
-    if (!pixels) return;
-    paint_chunks();
-    for (std::thread& t : painters) t.join();
-    painters.clear();
-
-    static const float tree_col[3] = {16.6f, 43.1f, 13.3f};
-    static const float small_col[3] = {74.6f, 69.6f, 66.3f};
-    static const float large_col[3] = {91.2f, 87.8f, 82.9f};
-    const Obstacle* obs = obstacle_list();
-    for (int i = 0; i < obstacle_count(); ++i) {
-        const Obstacle& o = obs[i];
-        if (in_camelot_square(o.x, o.z, 0.0f)) continue;
-        if (o.radius <= 3.0f && o.height >= 5.0f) stamp_disc(o.x, o.z, 2.2f, tree_col);
-        else if (o.radius <= 3.0f) stamp_disc(o.x, o.z, std::fmax(o.radius, 0.8f), small_col);
-        else stamp_disc(o.x, o.z, o.radius, large_col);
-    }
+    if (state == MapState::painting) finish_painting();
 }
 
 void world_map_paint() {
@@ -142,14 +196,49 @@ void world_map_paint() {
     world_map_paint_finish();
 }
 
-const uint8_t* world_map_pixels() { return pixels; }
+void world_map_drop() {
+    stop_painters();
+    state = MapState::none;
+    uploaded = false;
+}
+
+void world_map_paint_later() {
+    stop_painters();
+    kept_obstacles.assign(obstacle_list(), obstacle_list() + obstacle_count());
+    obstacles_kept = true;
+    state = MapState::waiting;
+    uploaded = false;
+}
+
+void world_map_step(bool needed_now) {
+    if (uploaded || state == MapState::none) return;
+    if (!needed_now) {
+        // Behind the screen in front of play: on the other cores, gathered
+        // once every row is done.
+        if (state == MapState::waiting) start_painters(other_cores());
+        if (state == MapState::painting && rows_painted.load() < WORLD_MAP_SIZE) return;
+    }
+    // Below ground the catacombs' map is shown: the surface's goes up on the
+    // way out (catacombs_leave).
+    if (underground) {
+        map_painted();
+        return;
+    }
+    world_map_upload();
+}
+
+bool world_map_ready() { return state == MapState::painted; }
+
+const uint8_t* world_map_pixels() { return map_painted() ? pixels : nullptr; }
 
 void world_map_upload() {
-    if (pixels) ui_map_upload(pixels, WORLD_MAP_SIZE, WORLD_MAP_SIZE);
+    if (!map_painted()) return;
+    ui_map_upload(pixels, WORLD_MAP_SIZE, WORLD_MAP_SIZE);
+    uploaded = true;
 }
 
 uint32_t world_map_checksum() {
-    if (!pixels) return 0;
+    if (!map_painted()) return 0;
     uint32_t h = 2166136261u;
     size_t n = (size_t)WORLD_MAP_SIZE * WORLD_MAP_SIZE * 4;
     for (size_t i = 0; i < n; ++i) {

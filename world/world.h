@@ -32,10 +32,21 @@ void world_fires_step(double t);
 // ---- Map image ----------------------------------------------------------------
 constexpr int WORLD_MAP_SIZE = 2048;
 constexpr float WORLD_MAP_X0 = -910.0f, WORLD_MAP_Z0 = -1310.0f, WORLD_MAP_SPAN = 1820.0f;
+// world_build leaves the map unpainted: the screens before play do not show
+// it. It is painted on the other cores from world_map_step(false), or on
+// every core at once by any call below that needs it.
 // RGBA, rows from z = -1310 upward, WORLD_MAP_SIZE^2 * 4 bytes; null before the build.
 const uint8_t* world_map_pixels();
 // Uploads the surface map as the HUD's map image (again after the catacombs).
 void world_map_upload();
+// Once a frame: needed_now paints what is left and uploads; otherwise the
+// painting goes on behind and the picture is uploaded once it is done.
+void world_map_step(bool needed_now);
+// The end of world_build: the obstacles standing now are the ones the map
+// will show, however late it is painted.
+void world_map_paint_later();
+// Whether the picture is painted (it may not be uploaded yet).
+bool world_map_ready();
 // FNV-1a of the map pixels: tests compare it between runs.
 uint32_t world_map_checksum();
 

@@ -28,9 +28,8 @@ Vec3 world_fire_position(int i);
 void world_flames_upload();
 void world_flames_submit(double t);
 void world_map_paint();
-// The same in two halves, the rest of the build between them.
-void world_map_paint_start();
-void world_map_paint_finish();
+// Stops the painters of an earlier build before the world they read changes.
+void world_map_drop();
 
 namespace {
 
@@ -284,6 +283,7 @@ void fill_atmosphere(float camera_z) {
 }
 
 void world_generate() {
+    world_map_drop();
     generate_ground();
     paint_map();
 }
@@ -293,6 +293,7 @@ void world_generate() {
 static std::thread ground_worker;
 
 void world_ground_start() {
+    world_map_drop();
     if (!ground_worker.joinable()) ground_worker = std::thread(generate_ground);
 }
 
@@ -301,27 +302,22 @@ void world_ground_wait() {
 }
 
 void world_build() {
+    world_map_drop();
     if (ground_worker.joinable())
         world_ground_wait();
     else
         generate_ground();
     camelot_build();
-    // The map's ground, lake and town plan are painted on the other cores
-    // while the rest is built; the obstacles are stamped once all stand.
-    double t = now_seconds();
-    world_map_paint_start();
-    double started = now_seconds() - t;
     landmarks_build();
     catacomb_maze_generate();
-    catacomb_geometry_build();
+    // The catacombs' geometry is made at the first descent.
     upload_everything();
     species_models_build();
-    // The wild population is placed while the map paints.
     world_calls.populate();
-    t = now_seconds();
-    world_map_paint_finish();
-    report.t_map_image = started + (now_seconds() - t);
-    world_map_upload();
+    // The map image is not needed on the screens before play: it is painted
+    // behind them (or when first asked for), with the obstacles of now.
+    world_map_paint_later();
+    report.t_map_image = 0.0;
 }
 
 void world_submit() {

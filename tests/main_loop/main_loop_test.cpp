@@ -16,6 +16,8 @@
 #include "render/hud.h"
 #include "sound/sound_internal.h"
 #include "render/renderer.h"
+#include "render/ui.h"
+#include "world/world.h"
 #include "tests/support/scene_economy.h"
 
 // The launcher's name beside the game on this system, and its old copy.
@@ -59,13 +61,16 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_LT(plat_read_file(LAUNCHER_ASIDE, launcher, sizeof launcher), 0);
     headless_hide_gl_function(nullptr);
 
-    // A normal start: the world is built and logged.
+    // A normal start: the world is built and logged; the map image, which no
+    // screen before play shows, is left for later.
     headless_set_time_step(1.0 / 60.0);
     ASSERT_EQ(game_startup(), 0);
-    character_creation_open = 0;  // no character file here: straight into play
     ASSERT_TRUE(headless_has_context());
     log = read_log();
     EXPECT_NE(log.find("Monde prêt : "), std::string::npos) << log;
+    EXPECT_FALSE(world_map_ready());
+    EXPECT_FALSE(ui_map_ready());
+    character_creation_open = 0;  // no character file here: straight into play
 
     // The window was closed while the world was being built: the close waits
     // in the queue and is seen by the first frame's pump; nothing else of
@@ -84,6 +89,8 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_EQ(frame_dt, 0.0f);
     plat_input.quit_requested = 0;  // only so that this test can go on playing
     game_frame();                   // takes up the real time the close frame skipped
+    // The first frame in play has the map the HUD shows.
+    EXPECT_TRUE(ui_map_ready());
 
     // Ten frames advance the game clock by ten fixed steps.
     double start = game_clock;

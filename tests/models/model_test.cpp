@@ -296,7 +296,8 @@ TEST(Human, FiguresAndFaceExpression) {
     mesh_collection = &meshes;
     int root = model_add_node(&mm, -1, {0, 0, 0});
     int head = human_build(&mm, root, &man, &rig);
-    human_build(&wm, model_add_node(&wm, -1, {0, 0, 0}), &woman, nullptr);
+    HumanRig woman_rig;
+    human_build(&wm, model_add_node(&wm, -1, {0, 0, 0}), &woman, &woman_rig);
     mesh_collection = nullptr;
     EXPECT_EQ(head, rig.head);
     EXPECT_GT(man.head_height, 1.7f);
@@ -340,10 +341,31 @@ TEST(Human, FiguresAndFaceExpression) {
         EXPECT_NEAR(length(mm.nodes[man.face_nodes[i]].position - rest[i]), 0.0f, 1e-7f);
         EXPECT_NEAR(length(mm.nodes[man.face_nodes[i]].scale - rest_scale[i]), 0.0f, 1e-7f);
     }
+    // Every woman's head, like every beardless man's, is one mesh made once,
+    // outside the collection (the player's is released at each change of
+    // looks); a beard makes a head of the figure's own.
+    Appearance other_woman = appearance_from_choice({1, 4, 0, 6, 0, 0});
+    Appearance other_man = appearance_from_choice({0, 1, 1, 2, 1, 1});
+    Model ow{}, om{};
+    HumanRig other_woman_rig, other_man_rig;
+    MeshCollection others{};
+    mesh_collection = &others;
+    human_build(&ow, model_add_node(&ow, -1, {0, 0, 0}), &other_woman, &other_woman_rig);
+    human_build(&om, model_add_node(&om, -1, {0, 0, 0}), &other_man, &other_man_rig);
+    mesh_collection = nullptr;
+    const GpuMesh* shared_head = wm.nodes[woman_rig.head + 1].mesh;
+    ASSERT_NE(shared_head, nullptr);
+    EXPECT_EQ(ow.nodes[other_woman_rig.head + 1].mesh, shared_head);
+    EXPECT_NE(om.nodes[other_man_rig.head + 1].mesh, mm.nodes[rig.head + 1].mesh);
     model_free(&mm);
     model_free(&wm);
     mesh_release_all(&meshes);
     std::free(meshes.meshes);
+    model_free(&ow);
+    model_free(&om);
+    mesh_release_all(&others);
+    std::free(others.meshes);
+    EXPECT_TRUE(glIsBuffer(shared_head->vbo));
 }
 
 namespace {

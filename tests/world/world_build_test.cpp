@@ -3,7 +3,9 @@
 // atmosphere of the second zone.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <cstring>
 #include <vector>
 
@@ -141,6 +143,27 @@ TEST_F(WorldBuild, MapImageShowsLakeTreesAndShade) {
     // Paths paint the ground in earth tones, not green.
     const uint8_t* road = map_pixel(0.3f, -300.0f);
     EXPECT_GT(road[0], 60);
+}
+
+// The game paints the map behind the screens before play, after the build:
+// painted that way, with obstacles added since, it is the same picture.
+TEST_F(WorldBuild, MapPaintedLaterIsTheSamePicture) {
+    world_map_paint_later();
+    const Obstacle late = {LAKE_X + 30.0f, LAKE_Z, 6.0f, 2.0f, 0.0f};
+    obstacle_add(late.x, late.z, late.radius, late.height, late.base_y);
+    int steps = 0;
+    // Without a GL context nothing is uploaded: the step ends once painted.
+    for (; steps < 100000 && !world_map_ready(); ++steps) {
+        world_map_step(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the frames between
+    }
+    EXPECT_GT(steps, 1);  // painted behind, not on the first step
+    EXPECT_EQ(world_map_checksum(), first_run.checksum);
+    // Asked for at once, it is painted on the spot.
+    world_generate();  // without the late obstacle
+    world_map_paint_later();
+    EXPECT_FALSE(world_map_ready());
+    EXPECT_EQ(world_map_checksum(), first_run.checksum);
 }
 
 TEST_F(WorldBuild, TwoRunsGiveTheSameWorld) {
