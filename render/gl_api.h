@@ -95,6 +95,7 @@ enum : GLenum {
     GL_RENDERER = 0x1F01,
     GL_VERSION = 0x1F02,
     GL_EXTENSIONS = 0x1F03,
+    GL_NUM_EXTENSIONS = 0x821D,
     GL_SHADING_LANGUAGE_VERSION = 0x8B8C,
     GL_MAJOR_VERSION = 0x821B,
     GL_MINOR_VERSION = 0x821C,
@@ -358,7 +359,10 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glEndQuery, (GLenum target))                                                         \
     X(void, glGetQueryObjectiv, (GLuint id, GLenum pname, GLint * params))                       \
     X(void, glGetQueryObjectui64v, (GLuint id, GLenum pname, uint64_t * params))                \
-    X(void, glGetTexLevelParameteriv, (GLenum target, GLint level, GLenum pname, GLint * params))
+    X(void, glGetTexLevelParameteriv, (GLenum target, GLint level, GLenum pname, GLint * params)) \
+    X(const GLubyte*, glGetStringi, (GLenum name, GLuint index))                                \
+    X(void, glMaxShaderCompilerThreadsKHR, (GLuint count))                                       \
+    X(void, glMaxShaderCompilerThreadsARB, (GLuint count))
 
 #define GL_DECLARE_POINTER(ret, name, params)         \
     typedef ret(GL_APIENTRY* PFN_##name##_t) params; \

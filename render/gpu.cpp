@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "render/font_atlas.h"
@@ -236,6 +237,26 @@ void gpu_font_atlas_upload(const uint8_t* pixels) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+// A driver that can compile on threads of its own is told to use as many as
+// it likes (some use none until asked).
+static void allow_parallel_compiling() {
+    if (!glGetStringi) return;
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        const char* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, (GLuint)i));
+        if (!name) continue;
+        if (std::strcmp(name, "GL_KHR_parallel_shader_compile") == 0 && glMaxShaderCompilerThreadsKHR) {
+            glMaxShaderCompilerThreadsKHR(0xFFFFFFFFu);
+            return;
+        }
+        if (std::strcmp(name, "GL_ARB_parallel_shader_compile") == 0 && glMaxShaderCompilerThreadsARB) {
+            glMaxShaderCompilerThreadsARB(0xFFFFFFFFu);
+            return;
+        }
+    }
+}
+
 static bool interface_fresh = false;  // made by gpu_init_interface, not yet taken by gpu_init
 
 void gpu_init_interface() {
@@ -261,15 +282,18 @@ void gpu_init() {
     interface_fresh = false;
     const char* scene_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SCENE_FS};
     const char* sky_fs[3] = {GLSL_VERSION_LINE, GLSL_NOISE_LIB, GLSL_SKY_FS};
-    prog_scene = shader_build(GLSL_SCENE_VS, scene_fs, 3);
-    prog_shadow = shader_build(GLSL_SHADOW_VS, &GLSL_SHADOW_FS, 1);
-    prog_shadow_pulled = shader_build(GLSL_SHADOW_PULLED_VS, &GLSL_SHADOW_FS, 1);
-    if (!shader_last_ok()) prog_shadow_pulled = ShaderProgram{};
+    // Every program goes to the driver first and is asked about last: the
+    // textures are painted meanwhile, while a driver that compiles on its
+    // own threads does so.
+    allow_parallel_compiling();
+    const PendingProgram scene = shader_begin(GLSL_SCENE_VS, scene_fs, 3);
+    const PendingProgram shadow = shader_begin(GLSL_SHADOW_VS, &GLSL_SHADOW_FS, 1);
+    const PendingProgram shadow_pulled = shader_begin(GLSL_SHADOW_PULLED_VS, &GLSL_SHADOW_FS, 1);
+    const PendingProgram sky = shader_begin(GLSL_SKY_VS, sky_fs, 3);
+    const PendingProgram post = shader_begin(GLSL_POST_VS, &GLSL_POST_FS, 1);
     GLint buffer_texels = 0;
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &buffer_texels);
     gpu_texture_buffer_size = buffer_texels;
-    prog_sky = shader_build(GLSL_SKY_VS, sky_fs, 3);
-    prog_post = shader_build(GLSL_POST_VS, &GLSL_POST_FS, 1);
 
     GLint max_samples = 4;  // kept when the driver does not answer
     glGetIntegerv(GL_MAX_SAMPLES, &max_samples);
@@ -290,6 +314,13 @@ void gpu_init() {
     std::free(pixels);
 
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+
+    prog_scene = shader_end(scene);
+    prog_shadow = shader_end(shadow);
+    prog_shadow_pulled = shader_end(shadow_pulled);
+    if (!shader_last_ok()) prog_shadow_pulled = ShaderProgram{};
+    prog_sky = shader_end(sky);
+    prog_post = shader_end(post);
 
     const GLubyte* renderer = glGetString(GL_RENDERER);
     const GLubyte* version = glGetString(GL_VERSION);

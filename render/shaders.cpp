@@ -36,6 +36,10 @@ GLuint compile_stage(GLenum type, const char* const* pieces, int count) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, count, pieces, nullptr);
     glCompileShader(s);
+    return s;
+}
+
+void check_stage(GLuint s) {
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
     if (!ok) {
@@ -49,7 +53,6 @@ GLuint compile_stage(GLenum type, const char* const* pieces, int count) {
         last_ok = false;
         remember_log(len ? log : "compilation refused without a log");
     }
-    return s;
 }
 
 }  // namespace
@@ -59,17 +62,24 @@ const char* uniform_slot_name(int slot) {
     return uniform_names[slot];
 }
 
-ShaderProgram shader_build(const char* vertex_source, const char* const* fragment_pieces,
-                           int piece_count) {
+PendingProgram shader_begin(const char* vertex_source, const char* const* fragment_pieces, int piece_count) {
+    PendingProgram p;
+    p.vs = compile_stage(GL_VERTEX_SHADER, &vertex_source, 1);
+    p.fs = compile_stage(GL_FRAGMENT_SHADER, fragment_pieces, piece_count);
+    p.program = glCreateProgram();
+    glAttachShader(p.program, p.vs);
+    glAttachShader(p.program, p.fs);
+    glLinkProgram(p.program);
+    return p;
+}
+
+ShaderProgram shader_end(const PendingProgram& pending) {
     last_ok = true;
     last_log[0] = 0;
+    check_stage(pending.vs);
+    check_stage(pending.fs);
     ShaderProgram p;
-    GLuint vs = compile_stage(GL_VERTEX_SHADER, &vertex_source, 1);
-    GLuint fs = compile_stage(GL_FRAGMENT_SHADER, fragment_pieces, piece_count);
-    p.program = glCreateProgram();
-    glAttachShader(p.program, vs);
-    glAttachShader(p.program, fs);
-    glLinkProgram(p.program);
+    p.program = pending.program;
     GLint ok = 0;
     glGetProgramiv(p.program, GL_LINK_STATUS, &ok);
     if (!ok) {
@@ -85,12 +95,17 @@ ShaderProgram shader_build(const char* vertex_source, const char* const* fragmen
     }
     // The stages are no longer needed once linked into the program.
     if (glDeleteShader) {
-        glDeleteShader(vs);
-        glDeleteShader(fs);
+        glDeleteShader(pending.vs);
+        glDeleteShader(pending.fs);
     }
     for (int i = 0; i < UNIFORM_SLOT_COUNT; ++i)
         p.u[i] = glGetUniformLocation(p.program, uniform_names[i]);
     return p;
+}
+
+ShaderProgram shader_build(const char* vertex_source, const char* const* fragment_pieces,
+                           int piece_count) {
+    return shader_end(shader_begin(vertex_source, fragment_pieces, piece_count));
 }
 
 bool shader_last_ok() { return last_ok; }

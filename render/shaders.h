@@ -27,6 +27,15 @@ const char* uniform_slot_name(int slot);
 // pieces), links, and looks the fifty names up. Errors are logged, not fatal.
 ShaderProgram shader_build(const char* vertex_source, const char* const* fragment_pieces,
                            int piece_count);
+// The same in two halves. shader_begin hands the sources to the driver and
+// links without asking how it went; shader_end asks, logs and looks the names
+// up. Work done between them overlaps a driver that compiles on threads of
+// its own.
+struct PendingProgram {
+    uint32_t program, vs, fs;
+};
+PendingProgram shader_begin(const char* vertex_source, const char* const* fragment_pieces, int piece_count);
+ShaderProgram shader_end(const PendingProgram& pending);
 // Whether the last shader_build compiled and linked cleanly, and the first
 // driver log it produced (empty when clean); tests read these.
 bool shader_last_ok();
