@@ -213,9 +213,11 @@ void world_map_paint_later() {
 void world_map_step(bool needed_now) {
     if (uploaded || state == MapState::none) return;
     if (!needed_now) {
-        // Behind the screen in front of play: on the other cores, gathered
-        // once every row is done.
-        if (state == MapState::waiting) start_painters(other_cores());
+        // Behind the screen in front of play, on half the other cores (at
+        // least one) so that its frames keep their pace; gathered once every
+        // row is done.
+        unsigned helpers = other_cores() / 2;
+        if (state == MapState::waiting) start_painters(helpers > 0 ? helpers : 1);
         if (state == MapState::painting && rows_painted.load() < WORLD_MAP_SIZE) return;
     }
     // Below ground the catacombs' map is shown: the surface's goes up on the
