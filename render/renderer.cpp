@@ -578,6 +578,7 @@ int render_height() { return plat_input.client_height > 1 ? plat_input.client_he
 
 // What a test asked for (0: the game's own choice).
 float economy_scale = 1.0f;
+bool scene_left_out = false;  // render_leave_out_scene
 int economy_shadow = 0, economy_samples = 0;
 float scene_scale = 1.0f;
 int scene_side(int window_side) {
@@ -699,6 +700,16 @@ void render_frame() {
     const Clock::time_point prepare_start = Clock::now();
     prepare_draw_list();
     stats.prepare_ms = ms_since(prepare_start);
+    if (scene_left_out) {
+        glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+        glViewport(0, 0, plat_input.client_width, plat_input.client_height);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        clear_lists();
+        portrait_shown = false;
+        stats.frame_ms = ms_since(frame_start);
+        return;
+    }
     gpu_timing_frame_start();
 
     // Shadow pass.
@@ -862,6 +873,8 @@ void render_set_test_economy(int shadow_map_size, int max_samples, float scene_s
     apply_quality();
     if (gpu_max_samples > 0) gpu_choose_sample_count();
 }
+
+void render_leave_out_scene(bool on) { scene_left_out = on; }
 
 void render_set_batching(bool on) { batching_on = on; }
 bool render_batching() { return batching_on; }

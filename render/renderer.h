@@ -157,6 +157,11 @@ const QualitySettings& render_quality_settings(int quality);
 // several times faster. Read by the renderer alone, never by game rules.
 // 0 (and a scale of 1) keep the game's own choice.
 void render_set_test_economy(int shadow_map_size, int max_samples, float scene_scale);
+// For scenes that drive hundreds of frames through menus and look at a few:
+// render_frame leaves the 3D passes out (the window is cleared, the lists
+// emptied, the camera and the draw list's figures still made); the interface
+// is drawn over it as ever.
+void render_leave_out_scene(bool on);
 
 // ---- Batching ------------------------------------------------------------------------------
 // On by default: runs that give no pixel to a pass are skipped, a group's
