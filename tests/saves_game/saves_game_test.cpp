@@ -105,8 +105,12 @@ bool saved_line(const std::string& line) {
     return read_file(slot_name(0).c_str()).find("\r\n" + line + "\r\n") != std::string::npos;
 }
 
+// One frame drawn with the town behind the screens, kept as a PNG; the
+// others leave the town out, since the checks read the game and its files.
 void shot(const char* name) {
+    render_leave_out_scene(false);
     game_frame();
+    render_leave_out_scene(true);
     headless_screenshot(name);
 }
 
@@ -118,6 +122,7 @@ bool start_game() {
         headless_set_time_step(0.05);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
+        render_leave_out_scene(true);
     }
     return state == 1;
 }
