@@ -23,7 +23,6 @@ Vec3 sun_axis = {0, 1, 0};
 constexpr float SHADOW_CAST_MARGIN = 0.5f;
 constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the far side of the sun's box
 
-// The farthest a vertex can move in the scene program's vertex stage.
 // The item's bounding sphere where its model matrix puts it (the largest
 // axis scale grows the radius); returns the radius.
 static float world_sphere(const DrawItem& d, Vec3* centre) {
@@ -35,6 +34,7 @@ static float world_sphere(const DrawItem& d, Vec3* centre) {
     return d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
 }
 
+// The farthest a vertex can move in the scene program's vertex stage.
 static float shader_displacement(const Material& m, const GpuMesh& mesh) {
     float extra = 0.0f;
     if (m.sway_on) extra += length(m.balance) + length(m.float_motion);
@@ -340,7 +340,14 @@ bool draw_pulled_shadows() {
     glActiveTexture(GL_TEXTURE3);
     glBindTexture(GL_TEXTURE_BUFFER, tex_instances);
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, instance_vbo);
-    glUniform1i(glGetUniformLocation(p.program, "u_instances"), 3);
+    // Looked up once per program, not every frame.
+    static GLuint located_in = 0;
+    static GLint instances_at = -1;
+    if (located_in != p.program) {
+        instances_at = glGetUniformLocation(p.program, "u_instances");
+        located_in = p.program;
+    }
+    glUniform1i(instances_at, 3);
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(pulled_vao);
     glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, n, range_bases);

@@ -402,9 +402,12 @@ bool takes(const Material* m, int mode) {
 }
 
 void draw_pass(int mode) {
-    view_frustum = frustum_from_matrix(cam_vp);
-    sun_axis = safe_direction(atmosphere.sun_dir, {0, 1, 0});
-    if (mode == 0) gather_receivers();
+    if (mode == 0) {
+        // What the shadow pass culls against: the view and the sun's axis.
+        view_frustum = frustum_from_matrix(cam_vp);
+        sun_axis = safe_direction(atmosphere.sun_dir, {0, 1, 0});
+        gather_receivers();
+    }
     pass_frustum = frustum_from_matrix(mode == 0 ? sun_vp : cam_vp);
     const bool pulled = mode == 0 && pulling_ready() && draw_pulled_shadows();
     for (int i = 0; i < draw_count;) {

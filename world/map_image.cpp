@@ -93,7 +93,6 @@ bool uploaded = false;  // the painted picture is the HUD's map image
 // The obstacles stamped on the map: those standing when the world build
 // ended, so that a map painted later shows what one painted then would.
 std::vector<Obstacle> kept_obstacles;
-bool obstacles_kept = false;
 
 void paint_chunks() {
     for (;;) {
@@ -168,8 +167,7 @@ void start_painters(unsigned helpers) {
 void finish_painting() {
     paint_chunks();
     join_painters();
-    if (obstacles_kept) stamp_obstacles(kept_obstacles.data(), (int)kept_obstacles.size());
-    else stamp_obstacles(obstacle_list(), obstacle_count());
+    stamp_obstacles(kept_obstacles.data(), (int)kept_obstacles.size());
     state = MapState::painted;
 }
 
@@ -182,18 +180,9 @@ bool map_painted() {
 
 }  // namespace
 
-void world_map_paint_start() {
-    obstacles_kept = false;
-    start_painters(other_cores());
-}
-
-void world_map_paint_finish() {
-    if (state == MapState::painting) finish_painting();
-}
-
 void world_map_paint() {
-    world_map_paint_start();
-    world_map_paint_finish();
+    world_map_paint_later();
+    map_painted();
 }
 
 void world_map_drop() {
@@ -205,7 +194,6 @@ void world_map_drop() {
 void world_map_paint_later() {
     stop_painters();
     kept_obstacles.assign(obstacle_list(), obstacle_list() + obstacle_count());
-    obstacles_kept = true;
     state = MapState::waiting;
     uploaded = false;
 }
