@@ -34,17 +34,6 @@ static float world_sphere(const DrawItem& d, Vec3* centre) {
     return d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
 }
 
-// The farthest a vertex can move in the scene program's vertex stage.
-static float shader_displacement(const Material& m, const GpuMesh& mesh) {
-    float extra = 0.0f;
-    if (m.sway_on) extra += length(m.balance) + length(m.float_motion);
-    if (m.vegetation_kind >= 1 && m.vegetation_kind <= 5) {
-        const float top = std::fabs(mesh.bound_centre.y) + mesh.bound_radius;
-        extra += std::fabs(m.wind) * top * 2.0f;
-    }
-    return extra;
-}
-
 // The box around everything the view passes draw this frame: a shadow
 // falling outside it darkens no pixel.
 static Vec3 receivers_lo = {0, 0, 0}, receivers_hi = {0, 0, 0};
@@ -94,7 +83,7 @@ static bool clip_to_receivers(Vec3* e0, Vec3* e1, float r) {
 // passes will draw. An item without bounds leaves the box open.
 void gather_receivers() {
     receivers_any = false;
-    receivers_unbounded = !batching_on || portrait_shown;
+    receivers_unbounded = !batching_on || !culling_on || portrait_shown;
     if (receivers_unbounded) return;
     pass_frustum = view_frustum;
     for (int i = 0; i < draw_count; ++i) {
@@ -106,7 +95,7 @@ void gather_receivers() {
         }
         if (!item_reaches_pass(d, 1)) continue;
         Vec3 c;
-        const float r = world_sphere(d, &c) + shader_displacement(*d.material, *d.mesh);
+        const float r = world_sphere(d, &c) + render_vertex_displacement(*d.material, *d.mesh);
         receivers_add(c, r);
     }
     for (int g = 0; g < group_count; ++g) {
@@ -114,23 +103,24 @@ void gather_receivers() {
         if (!grp || !grp->material) continue;
         for (int c = 0; c < grp->cell_count; ++c) {
             const InstanceCell& cell = grp->cells[c];
-            if (!frustum_sphere(view_frustum, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius) ||
-                !cell_visible(cell, cam_eye, grp->draw_distance, view_frustum))
-                continue;
-            // The cell's sphere holds its instances; the wind may move them further.
-            receivers_add({cell.centre_x, cell.centre_y, cell.centre_z},
-                          cell.radius + shader_displacement(*grp->material, *grp->mesh) + 1.0f);
+            if (!cell_visible(cell, cam_eye, grp->draw_distance, view_frustum)) continue;
+            if (!(cell.bound_radius < UNBOUNDED_RADIUS)) {
+                receivers_unbounded = true;
+                return;
+            }
+            // The cell's bound holds its meshes, the wind's reach included.
+            receivers_add({cell.bound_x, cell.bound_y, cell.bound_z}, cell.bound_radius + 1.0f);
         }
     }
 }
 
 bool item_reaches_pass(const DrawItem& d, int mode) {
     const GpuMesh& mesh = *d.mesh;
-    if (!(mesh.bound_radius > 0.0f)) return true;
+    if (!culling_on || !(mesh.bound_radius > 0.0f)) return true;
     Vec3 c;
     float r = world_sphere(d, &c);
     if (!(r < 1e30f) || c.x != c.x || c.y != c.y || c.z != c.z) return true;
-    if (mode != 0) return frustum_sphere(pass_frustum, c, r + shader_displacement(*d.material, mesh));
+    if (mode != 0) return frustum_sphere(pass_frustum, c, r + render_vertex_displacement(*d.material, mesh));
     if (!frustum_sphere(pass_frustum, c, r)) return false;
     if (receivers_unbounded) return true;
     // The sphere swept along the sun's axis: outside one plane of the view
@@ -225,7 +215,7 @@ void draw_ranges(int first, int end, int mode) {
 
 // ---- The shadow pass's meshes in one draw ---------------------------------------------------
 // Depth alone is written there, and the nearest depth wins whatever the
-// order, so every caster without an alpha cut-out is copied (vertices and
+// order, so every small caster without an alpha cut-out is copied (vertices and
 // indices, on the GPU) into buffers of the frame, each vertex naming its
 // item, and drawn with one call.
 
@@ -236,9 +226,16 @@ static int* pulled_items = nullptr;
 static int pulled_item_cap = 0;
 static bool full_pulled = false;
 
+// A mesh this large is a draw of its own at little cost, and copying it
+// every frame would cost the GPU far more than the call saves (the town's
+// static batches hold hundreds of thousands of vertices): it stays with the
+// runs.
+constexpr int PULLED_MAX_VERTICES = 4096;
+
 bool pullable(const DrawItem& d) {
     return render_casts_shadow(*d.material) && veg_layer(d.material) < 0.0f && d.mesh->index_count > 0 &&
-           d.mesh->vbo != 0 && d.mesh->ibo != 0 && d.mesh->vertex_count > 0;
+           d.mesh->vbo != 0 && d.mesh->ibo != 0 && d.mesh->vertex_count > 0 &&
+           d.mesh->vertex_count <= PULLED_MAX_VERTICES;
 }
 
 bool pulling_ready() {
@@ -275,6 +272,7 @@ bool draw_pulled_shadows() {
         if (n == 1 || draws[pulled_items[n - 2]].mesh != d.mesh) indices += d.mesh->index_count;
     }
     if (n == 0) return true;
+    stats.shadow_copied_vertices = (int)vertices;
     if (!grow_to(&pulled_id_data, &pulled_id_cap, vertices) || !ranges_fit(n)) {
         render_note_full(&full_pulled, "la liste des ombres", n);
         return false;

@@ -198,9 +198,17 @@ constexpr float DRAW_DISTANCE_FAR = 650.0f;
 struct InstanceCell {
     int32_t first;
     int32_t count;
+    // Around the instances' origins, grown by their scale: the draw distance
+    // is measured from it.
     float centre_x, centre_y, centre_z;
     float radius;
+    // Holds every instance's mesh where its matrix puts it, and what the
+    // vertex stage may move it by: what the frustum tests.
+    float bound_x, bound_y, bound_z;
+    float bound_radius;
 };
+// A cell bound this large is unknown (a mesh without bounds): never culled.
+constexpr float UNBOUNDED_RADIUS = 1e30f;
 
 struct InstanceGroup {
     GpuMesh* mesh;          // shared
@@ -216,9 +224,11 @@ struct InstanceGroup {
 InstanceGroup* instance_group_build(GpuMesh* mesh, Material* material, const Instance* instances,
                                     int count);
 // The CPU half of the build: sorted copy into out (count entries) and the cells
-// (at most count entries); returns the cell count.
-int instance_cells_arrange(const Instance* instances, int count, Instance* out,
-                           InstanceCell* cells);
+// (at most count entries); returns the cell count. The mesh's own sphere
+// (radius 0: unknown) and the vertex stage's farthest displacement in world
+// metres give each cell's frustum bound.
+int instance_cells_arrange(const Instance* instances, int count, Instance* out, InstanceCell* cells,
+                           Vec3 mesh_centre, float mesh_radius, float displacement);
 float draw_distance_for_radius(float radius);
 
 // ---- World batches: static props merged by material ------------------------------

@@ -5,6 +5,7 @@
 
 #include "render/gl_api.h"
 #include "render/mesh.h"
+#include "render/renderer_math.h"
 
 MeshCollection* mesh_collection = nullptr;
 bool mesh_collection_suspended = false;
@@ -219,8 +220,19 @@ float draw_distance_for_radius(float radius) {
     return radius >= 3.0f ? DRAW_DISTANCE_FAR : DRAW_DISTANCE_NEAR;
 }
 
-int instance_cells_arrange(const Instance* instances, int count, Instance* out,
-                           InstanceCell* cells) {
+// The instance's mesh sphere where its matrix puts it (the widest axis
+// scale grows the radius).
+static float instance_sphere(const Instance& in, Vec3 mesh_centre, float mesh_r, Vec3* centre) {
+    const float* a = in.model.m;
+    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
+    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
+    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
+    *centre = mat4_mul_point(in.model, mesh_centre);
+    return mesh_r * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
+}
+
+int instance_cells_arrange(const Instance* instances, int count, Instance* out, InstanceCell* cells,
+                           Vec3 mesh_centre, float mesh_r, float displacement) {
     if (count <= 0) return 0;
     int32_t* kx = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
     int32_t* kz = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (size_t)count));
@@ -302,6 +314,34 @@ int instance_cells_arrange(const Instance* instances, int count, Instance* out,
         c.centre_y = (lo.y + hi.y) * 0.5f;
         c.centre_z = (lo.z + hi.z) * 0.5f;
         c.radius = length(hi - lo) * 0.5f + reach;
+        // The sphere around the instances' own spheres: a tree stands on its
+        // origin, its crown is metres above it.
+        if (!(mesh_r > 0.0f)) {
+            c.bound_x = c.centre_x;
+            c.bound_y = c.centre_y;
+            c.bound_z = c.centre_z;
+            c.bound_radius = UNBOUNDED_RADIUS;
+        } else {
+            Vec3 blo = {1e30f, 1e30f, 1e30f}, bhi = {-1e30f, -1e30f, -1e30f};
+            for (int k = i; k < j; ++k) {
+                Vec3 s;
+                const float r = instance_sphere(out[k], mesh_centre, mesh_r, &s);
+                blo = {std::fmin(blo.x, s.x - r), std::fmin(blo.y, s.y - r), std::fmin(blo.z, s.z - r)};
+                bhi = {std::fmax(bhi.x, s.x + r), std::fmax(bhi.y, s.y + r), std::fmax(bhi.z, s.z + r)};
+            }
+            const Vec3 mid = (blo + bhi) * 0.5f;
+            float reach_all = 0.0f;
+            for (int k = i; k < j; ++k) {
+                Vec3 s;
+                const float r = instance_sphere(out[k], mesh_centre, mesh_r, &s);
+                reach_all = std::fmax(reach_all, length(s - mid) + r);
+            }
+            c.bound_x = mid.x;
+            c.bound_y = mid.y;
+            c.bound_z = mid.z;
+            c.bound_radius = reach_all * 1.0001f + displacement;
+            if (!(c.bound_radius < UNBOUNDED_RADIUS)) c.bound_radius = UNBOUNDED_RADIUS;
+        }
         i = j;
     }
     std::free(order);
@@ -323,7 +363,9 @@ InstanceGroup* instance_group_build(GpuMesh* mesh, Material* material, const Ins
     Instance* sorted = static_cast<Instance*>(std::malloc(sizeof(Instance) * (size_t)(count + 1)));
     InstanceCell* cells =
         static_cast<InstanceCell*>(std::malloc(sizeof(InstanceCell) * (size_t)(count + 1)));
-    g->cell_count = instance_cells_arrange(instances, count, sorted, cells);
+    g->cell_count = instance_cells_arrange(instances, count, sorted, cells, mesh ? mesh->bound_centre : Vec3{},
+                                           mesh ? mesh->bound_radius : 0.0f,
+                                           mesh && material ? render_vertex_displacement(*material, *mesh) : 0.0f);
     g->cells = static_cast<InstanceCell*>(
         std::realloc(cells, sizeof(InstanceCell) * (size_t)(g->cell_count + 1)));
     glGenBuffers(1, &g->instance_buffer);

@@ -49,6 +49,7 @@ int group_count = 0;
 GLuint instance_vbo = 0;
 RenderStats stats = {};
 bool batching_on = true;
+bool culling_on = true;
 Mat4 cam_vp = mat4_identity();
 Mat4 sun_vp = mat4_identity();
 Vec3 cam_eye = {0, 0, 0};
@@ -448,9 +449,8 @@ void draw_pass(int mode) {
         int run_first = -1, run_count = 0, gap = 0;
         for (int c = 0; c < grp->cell_count; ++c) {
             const InstanceCell& cell = grp->cells[c];
-            const bool in_view =
-                frustum_sphere(pass_frustum, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius);
-            const bool visible = in_view && cell_visible(cell, cam_eye, limit, pass_frustum);
+            const bool in_view = !culling_on || cell_in_frustum(cell, pass_frustum);
+            const bool visible = in_view && cell_within_distance(cell, cam_eye, limit);
             if (visible) ++stats.cells_drawn;
             const bool contiguous = run_first >= 0 && run_first + run_count + gap == cell.first;
             if (visible && contiguous) {
@@ -568,7 +568,7 @@ void post_process(const Targets& t, GLuint target_fbo, int vw, int vh, float fov
 void set_camera(Vec3 eye, Vec3 target, float fov_deg, int w, int h) {
     cam_eye = eye;
     cam_vp = camera_matrix(eye, target, fov_deg, (float)w / (float)h);
-    sun_vp = sun_matrix(atmosphere.shadow_focus, atmosphere.sun_dir);
+    sun_vp = sun_matrix(atmosphere.shadow_focus, atmosphere.sun_dir, gpu_shadow_size);
 }
 
 void clear_lists() {
@@ -808,9 +808,6 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
     int w = width < 16 ? 16 : width, h = height < 16 ? 16 : height;
     portrait_shown = true;
     apply_quality();
-    // Submitters that follow cull with sphere_in_frustum against the main
-    // view, not against the portrait camera.
-    const Frustum main_frustum = pass_frustum;
     if (preview_targets.fbo_ms == 0 || preview_targets.width != w || preview_targets.height != h ||
         preview_targets.samples != sample_count())
         build_targets(preview_targets, w, h, 16, true);
@@ -834,7 +831,6 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     post_process(preview_targets, preview_targets.fbo_out, w, h, fov_degrees, true);
     glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
-    pass_frustum = main_frustum;
     clear_lists();
 }
 
@@ -857,7 +853,22 @@ Vec3 screen_ray(float x, float y, Vec3* origin) {
                       (float)(w > 1 ? w : 1), (float)(h > 1 ? h : 1), x, y, origin);
 }
 
-bool sphere_in_frustum(Vec3 centre, float radius) { return frustum_sphere(pass_frustum, centre, radius); }
+bool sphere_in_frustum(Vec3 centre, float radius) {
+    if (!culling_on) return true;
+    // Made again only when the camera or the window changed since the last call.
+    static RenderCamera seen = {};
+    static int seen_w = 0, seen_h = 0;
+    static Frustum view = {};
+    const int w = render_width(), h = render_height();
+    if (std::memcmp(&seen, &render_camera, sizeof seen) != 0 || w != seen_w || h != seen_h) {
+        seen = render_camera;
+        seen_w = w;
+        seen_h = h;
+        view = frustum_from_matrix(
+            camera_matrix(render_camera.eye, render_camera.target, render_camera.fov_degrees, (float)w / (float)h));
+    }
+    return frustum_sphere(view, centre, radius);
+}
 
 // ---- Inspection --------------------------------------------------------------------------------------
 
@@ -880,6 +891,8 @@ void render_set_test_economy(int shadow_map_size, int max_samples, float scene_s
 void render_leave_out_scene(bool on) { scene_left_out = on; }
 
 void render_set_batching(bool on) { batching_on = on; }
+void render_set_culling(bool on) { culling_on = on; }
+bool render_culling() { return culling_on; }
 bool render_batching() { return batching_on; }
 
 const QualitySettings& render_quality_settings(int quality) {

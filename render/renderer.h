@@ -77,7 +77,9 @@ int render_portrait_height();
 Vec3 world_to_screen(Vec3 p, bool* visible = nullptr);
 // Unit world direction through pixel (x, y); origin receives the eye.
 Vec3 screen_ray(float x, float y, Vec3* origin = nullptr);
-// False as soon as the sphere lies entirely behind one plane of the current pass.
+// False as soon as the sphere lies entirely behind one plane of the view being
+// drawn: the camera as it stands now (render_camera at the window's aspect),
+// so a submitter culls against this frame's view, never the last one's.
 bool sphere_in_frustum(Vec3 centre, float radius);
 
 // ---- Growth of the render and interface arrays ------------------------------------
@@ -97,6 +99,7 @@ struct RenderStats {
     int transparent_draws;
     int cells_drawn;      // group cells that passed culling (all passes)
     int group_draws;      // draws of instance groups (all passes)
+    int shadow_copied_vertices;  // copied on the GPU for the shadow pass's single draw
     float prepare_ms;     // processor time of sorting and uploading the draw list
     float frame_ms;       // processor time of the whole render_frame call
 };
@@ -170,3 +173,7 @@ void render_leave_out_scene(bool on);
 // own: tests compare the two pictures.
 void render_set_batching(bool on);
 bool render_batching();
+// Off, nothing is culled by the view or the sun's box (the draw distance of
+// groups stays): tests compare the picture with culling on and off.
+void render_set_culling(bool on);
+bool render_culling();

@@ -17,6 +17,9 @@ extern RenderStats stats;
 // Off: every run of the draw list and of a group is its own draw, as a check
 // that the batching leaves the picture unchanged.
 extern bool batching_on;
+// Off: nothing is culled by a frustum, as a check that culling leaves the
+// picture unchanged.
+extern bool culling_on;
 extern Mat4 cam_vp, sun_vp;
 extern Vec3 cam_eye;
 extern Frustum pass_frustum;  // of the pass being drawn

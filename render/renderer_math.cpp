@@ -27,10 +27,29 @@ bool frustum_sphere(const Frustum& f, Vec3 c, float radius) {
     return true;
 }
 
-bool cell_visible(const InstanceCell& cell, Vec3 eye, float limit, const Frustum& f) {
+bool cell_in_frustum(const InstanceCell& cell, const Frustum& f) {
+    return frustum_sphere(f, {cell.bound_x, cell.bound_y, cell.bound_z}, cell.bound_radius);
+}
+
+bool cell_within_distance(const InstanceCell& cell, Vec3 eye, float limit) {
     float dx = cell.centre_x - eye.x, dz = cell.centre_z - eye.z;
-    if (std::sqrt(dx * dx + dz * dz) - cell.radius >= limit) return false;
-    return frustum_sphere(f, {cell.centre_x, cell.centre_y, cell.centre_z}, cell.radius);
+    return std::sqrt(dx * dx + dz * dz) - cell.radius < limit;
+}
+
+bool cell_visible(const InstanceCell& cell, Vec3 eye, float limit, const Frustum& f) {
+    return cell_within_distance(cell, eye, limit) && cell_in_frustum(cell, f);
+}
+
+float render_vertex_displacement(const Material& m, const GpuMesh& mesh) {
+    float extra = 0.0f;
+    if (m.sway_on) extra += length(m.balance) + length(m.float_motion);
+    if (m.vegetation_kind >= 1 && m.vegetation_kind <= 5) {
+        // The wind moves a vertex by up to 1.4 x wind x its height along
+        // x and along z: under twice that in all.
+        const float top = std::fabs(mesh.bound_centre.y) + mesh.bound_radius;
+        extra += std::fabs(m.wind) * top * 2.0f;
+    }
+    return extra;
 }
 
 bool render_is_opaque(const Material& m) { return m.alpha >= 0.999f; }
@@ -58,14 +77,15 @@ Mat4 camera_matrix(Vec3 eye, Vec3 target, float fov_degrees, float aspect) {
     return proj * look_at_safe(eye, target);
 }
 
-Mat4 sun_matrix(Vec3 focus, Vec3 sun_dir) {
+Mat4 sun_matrix(Vec3 focus, Vec3 sun_dir, int map_size) {
     Vec3 dir = safe_direction(sun_dir, {0, 1, 0});
     // Orientation only: the focus keeps its light-space position, which is
     // snapped so the map moves in whole texels and does not shimmer.
     Mat4 rot = look_at_safe({0, 0, 0}, -dir);
     Vec3 fl = mat4_mul_point(rot, focus);
-    float sx = std::floor(fl.x / SHADOW_TEXEL) * SHADOW_TEXEL;
-    float sy = std::floor(fl.y / SHADOW_TEXEL) * SHADOW_TEXEL;
+    const float texel = SHADOW_EXTENT / (float)(map_size > 0 ? map_size : 4096);
+    float sx = std::floor(fl.x / texel) * texel;
+    float sy = std::floor(fl.y / texel) * texel;
     // The eye sits 80 m from the focus towards the sun.
     Mat4 view = mat4_translate({-sx, -sy, -(fl.z + 80.0f)}) * rot;
     const float h = SHADOW_EXTENT * 0.5f;

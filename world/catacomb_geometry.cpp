@@ -640,7 +640,7 @@ void catacomb_geometry_submit(bool chest_open_now, bool passage_open, Vec3 playe
             const Chunk& ch = chunks[a][c];
             float reach = DRAW_RANGE + ch.radius;
             if (hdist2(ch.centre, eye) > reach * reach) continue;
-            // The frustum is the last frame's: a margin covers a turning camera.
+            // This frame's view, with room for the walls just beside it.
             if (!sphere_in_frustum(ch.centre, ch.radius + 6.0f)) continue;
             for (int m = 0; m < M_COUNT; ++m)
                 if (ch.mesh[m]) render_add(ch.mesh[m], materials[m], mat4_identity(), {1, 1, 1});

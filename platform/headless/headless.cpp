@@ -49,6 +49,31 @@ void headless_set_input_script(const InputState* frames, int count) {
     script_start = frame_index;  // the next pump replays the first snapshot
 }
 int headless_frame_index() { return frame_index; }
+// A 3.3 compatibility context without any surface on that display; false
+// (and the display given back) when it has none.
+static bool any_display = false;  // one display at least was there, for the log line
+static bool egl_context_on(EGLDisplay candidate) {
+    if (candidate == EGL_NO_DISPLAY || !eglInitialize(candidate, nullptr, nullptr)) return false;
+    any_display = true;
+    eglBindAPI(EGL_OPENGL_API);
+    const EGLint config_attribs[] = {EGL_SURFACE_TYPE, 0, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint n = 0;
+    if (!eglChooseConfig(candidate, config_attribs, &config, 1, &n) || n < 1) config = nullptr;
+    const EGLint ctx_attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                  EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    EGLContext made = eglCreateContext(candidate, config, EGL_NO_CONTEXT, ctx_attribs);
+    if (made == EGL_NO_CONTEXT || !eglMakeCurrent(candidate, EGL_NO_SURFACE, EGL_NO_SURFACE, made)) {
+        if (made != EGL_NO_CONTEXT) eglDestroyContext(candidate, made);
+        eglTerminate(candidate);
+        return false;
+    }
+    display = candidate;
+    context = made;
+    return true;
+}
+
 bool headless_has_context() { return context != EGL_NO_CONTEXT; }
 
 static bool make_framebuffer(int w, int h) {
@@ -91,29 +116,27 @@ void plat_open_window(const char*, int client_width, int client_height) {
         if (fb_width != client_width || fb_height != client_height) make_framebuffer(client_width, client_height);
         return;
     }
+    // Mesa's surfaceless platform first; where it is missing (a machine with
+    // a graphics card's own driver and no display), each EGL device in turn;
+    // the default display last.
     auto get_platform_display =
         (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
     if (get_platform_display)
-        display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (display == EGL_NO_DISPLAY) display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-        log_printf("EGL : aucun affichage.");
-        return;
+        egl_context_on(get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr));
+    auto query_devices = (PFNEGLQUERYDEVICESEXTPROC)eglGetProcAddress("eglQueryDevicesEXT");
+    if (context == EGL_NO_CONTEXT && get_platform_display && query_devices) {
+        EGLDeviceEXT devices[16];
+        EGLint count = 0;
+        if (query_devices(16, devices, &count))
+            for (EGLint i = 0; i < count && context == EGL_NO_CONTEXT; ++i)
+                if (egl_context_on(get_platform_display(EGL_PLATFORM_DEVICE_EXT, devices[i], nullptr)))
+                    log_printf("EGL : périphérique %d.", (int)i);
     }
-    eglBindAPI(EGL_OPENGL_API);
-    const EGLint config_attribs[] = {EGL_SURFACE_TYPE, 0, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint n = 0;
-    if (!eglChooseConfig(display, config_attribs, &config, 1, &n) || n < 1) config = nullptr;
-    const EGLint ctx_attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                  EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    context = eglCreateContext(display, config, EGL_NO_CONTEXT, ctx_attribs);
+    if (context == EGL_NO_CONTEXT) egl_context_on(eglGetDisplay(EGL_DEFAULT_DISPLAY));
     if (context == EGL_NO_CONTEXT) {
-        log_printf("EGL : pas de contexte OpenGL 3.3.");
+        log_printf(any_display ? "EGL : pas de contexte OpenGL 3.3." : "EGL : aucun affichage.");
         return;
     }
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context);
     if (!make_framebuffer(client_width, client_height)) log_printf("EGL : pas de tampon d'image.");
 }
 

@@ -22,7 +22,9 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "tests/support/culling_check.h"
 #include "tests/support/scene_economy.h"
+#include "world/forest.h"
 #include "world/camelot.h"
 #include "world/terrain.h"
 #include "play/villagers.h"
@@ -139,6 +141,41 @@ TEST_F(CamelotGame, ViewsOfTheTownForAPerson) {
         render_set_batching(true);
         EXPECT_TRUE(px == plain) << "the market's picture changed with batching";
         EXPECT_LT(batched, render_stats().draw_calls / 2) << "at least halved";
+    }
+}
+
+// What the camera looks at is drawn: under trees looking up at their crowns
+// (their feet below the view), with crowns across every edge of the screen,
+// and over the market, the picture with culling and batching on is the
+// picture with both off.
+TEST_F(CamelotGame, CullingLosesNothingTheCameraSees) {
+    ASSERT_TRUE(started);
+    game_clock = 41.0;
+    put_player(-63.0f, -9.0f, 0.0f);
+    struct Pose {
+        const char* name;
+        Vec3 eye, target;
+    };
+    std::vector<Pose> poses;
+    const std::vector<TreePlacement>& trees = world_trees();
+    ASSERT_GT(trees.size(), 2000u);
+    const size_t picks[] = {40, 1200};
+    const char* names[] = {"up_north", "up_east", "up_south", "up_west"};
+    for (size_t t : picks) {
+        const TreePlacement& tree = trees[t];
+        for (int k = 0; k < 4; ++k) {
+            const float a = (float)k * PI * 0.5f + 0.4f;
+            const Vec3 eye = {tree.x - std::sin(a) * 4.0f, tree.y + 1.7f, tree.z - std::cos(a) * 4.0f};
+            poses.push_back({names[k], eye, eye + Vec3{std::sin(a) * 4.0f, 9.0f, std::cos(a) * 4.0f}});
+        }
+    }
+    const Vec3 market_eye = camelot_local_to_world(-63.0f, 2.0f, -9.0f);
+    poses.push_back({"market", market_eye, camelot_local_to_world(-30.0f, 2.0f, 6.0f)});
+    for (const Pose& p : poses) {
+        SCOPED_TRACE(p.name);
+        render_camera = {p.eye, p.target, 60.0f};
+        const PictureDifference d = culled_against_whole(W, H);
+        EXPECT_TRUE(picture_matches(d)) << d.pixels << " of " << d.total << " pixels differ";
     }
 }
 

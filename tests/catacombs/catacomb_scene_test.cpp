@@ -9,6 +9,7 @@
 #include "game/main_loop.h"
 #include "render/renderer.h"
 #include "tests/catacombs/catacomb_game.h"
+#include "tests/support/culling_check.h"
 
 namespace {
 
@@ -130,6 +131,22 @@ TEST(CatacombScene, PicturesOfACorridorALitRoomAndTheCryptAwake) {
     // Dark, but lit somewhere.
     EXPECT_LT(mean, 70.0f);
     EXPECT_GT(bright, 60.0f);
+    {
+        // A jump back to the vestibule, far behind the last frame's camera
+        // (as waking there after a death): its first frame has every wall.
+        Vec3 c = catacomb_cell_centre(pi[n - 1], pj[n - 1]);
+        EXPECT_GT(std::hypot(c.x - a.x, c.z - a.z), 30.0f);
+        Vec3 d = catacomb_cell_centre(pi[n - 2], pj[n - 2]);
+        put_player(c.x, c.z, std::atan2(d.x - c.x, d.z - c.z));
+        std::vector<InputState> still(10, idle_frame());
+        headless_set_input_script(still.data(), (int)still.size());
+        main_loop_set_draw_interval(100000);  // the camera settles there, nothing is drawn
+        for (int f = 0; f < 10; ++f) game_frame();
+        main_loop_set_draw_interval(1);
+        const PictureDifference diff = culled_against_whole(640, 360);
+        EXPECT_TRUE(picture_matches(diff)) << diff.pixels << " of " << diff.total << " pixels lost after the jump";
+        headless_screenshot("catacombs_after_jump.png");
+    }
 
     // The ossuary from its south door, braziers burning in its corners.
     put_player(1048.0f, 42.5f, 0.0f);

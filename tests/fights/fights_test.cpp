@@ -29,6 +29,7 @@
 #include "play/ambience_rules.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
+#include "tests/support/culling_check.h"
 #include "tests/support/scene_economy.h"
 
 namespace {
@@ -150,6 +151,9 @@ Outcome fight(Foes& foes, const char* picture, int shot_frame, int max_frames, P
         frame(draw);
         if (f == shot_frame) {
             EXPECT_TRUE(headless_screenshot(picture));
+            // Nothing of the fight is lost to culling.
+            const PictureDifference d = culled_against_whole(960, 540);
+            EXPECT_TRUE(picture_matches(d)) << picture << ": " << d.pixels << " pixels differ";
         }
         if (player.dead) break;
     }

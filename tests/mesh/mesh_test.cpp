@@ -415,7 +415,7 @@ TEST(InstanceCells, SortedByCellStableAndBounded) {
         }
     std::vector<Instance> out(in.size());
     std::vector<InstanceCell> cells(in.size());
-    int n = instance_cells_arrange(in.data(), (int)in.size(), out.data(), cells.data());
+    int n = instance_cells_arrange(in.data(), (int)in.size(), out.data(), cells.data(), {}, 0.0f, 0.0f);
     ASSERT_EQ(n, 3);  // cells (0,0), (1,0) and (-1,-1); (47,47) moves to (1,0) at x 48
     int total = 0;
     for (int c = 0; c < n; ++c) {
@@ -451,11 +451,45 @@ TEST(InstanceCells, SortedByCellStableAndBounded) {
                        {mat4_translate({1e6f + 1, 0, 1e6f}), {2, 0, 0}, 1}};
     Instance far_out[3];
     InstanceCell far_cells[3];
-    ASSERT_EQ(instance_cells_arrange(far, 3, far_out, far_cells), 2);
+    ASSERT_EQ(instance_cells_arrange(far, 3, far_out, far_cells, {}, 0.0f, 0.0f), 2);
     EXPECT_EQ(far_cells[0].count, 1);
     EXPECT_EQ(far_cells[1].count, 2);
     EXPECT_EQ(far_out[1].tint.x, 0.0f);
     EXPECT_EQ(far_out[2].tint.x, 2.0f);
+}
+
+// A tree stands on its origin: the cell's frustum bound must hold the crown
+// of every instance, leaning, scaled and swaying, not only the feet.
+TEST(InstanceCells, FrustumBoundHoldsEveryInstancesMesh) {
+    MeshBuilder pole = shape_box({0.3f, 6.0f, 0.3f});
+    for (int v = 0; v < pole.vertex_count; ++v) pole.vertices[v].position.y += 6.0f;  // foot at the origin
+    Vec3 centre;
+    float radius;
+    mesh_bound_sphere(pole.vertices, pole.vertex_count, &centre, &radius);
+    std::vector<Instance> in;
+    for (int i = 0; i < 9; ++i) {
+        const Vec3 at = {(float)(i % 3) * 14.0f + 1.0f, (float)i * 0.7f, (float)(i / 3) * 15.0f + 2.0f};
+        in.push_back({mat4_translate(at) * mat4_rotate_x(0.1f * (float)i) * mat4_scale({1, 0.8f + 0.1f * i, 1}),
+                      {1, 1, 1}, 1});
+    }
+    std::vector<Instance> out(in.size());
+    std::vector<InstanceCell> cells(in.size());
+    const float sway = 0.75f;
+    const int n = instance_cells_arrange(in.data(), (int)in.size(), out.data(), cells.data(), centre, radius, sway);
+    ASSERT_EQ(n, 1);
+    const InstanceCell& c = cells[0];
+    const Vec3 mid = {c.bound_x, c.bound_y, c.bound_z};
+    float farthest = 0.0f;
+    for (const Instance& inst : in)
+        for (int v = 0; v < pole.vertex_count; ++v)
+            farthest = std::fmax(farthest, length(mat4_mul_point(inst.model, pole.vertices[v].position) - mid));
+    EXPECT_LE(farthest + sway, c.bound_radius);
+    EXPECT_GT(farthest, c.radius) << "the origins' sphere alone misses the crowns";
+    EXPECT_LT(c.bound_radius, farthest * 1.5f + sway) << "and the bound stays tight enough to cull";
+    // A mesh without bounds is never culled by the frustum.
+    instance_cells_arrange(in.data(), (int)in.size(), out.data(), cells.data(), {}, 0.0f, 0.0f);
+    EXPECT_GE(cells[0].bound_radius, UNBOUNDED_RADIUS);
+    mb_free(&pole);
 }
 
 TEST(InstanceCells, DrawDistanceFollowsTheMeshReach) {

@@ -66,6 +66,22 @@ TEST(SunCamera, FocusProjectsNearTheCentreAndSnapsToTexels) {
     Mat4 c = sun_matrix({10.0f + SHADOW_TEXEL * 1.5f, 0, 10.0f}, {0, 1, 0});
     for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(a.m[i], b.m[i]);
     EXPECT_NE(a.m[12], c.m[12]);
+    // Walking: a ground point keeps its place inside its texel, at every map
+    // size (a 2048 map snapped to 4096 texels would shimmer).
+    for (int size : {4096, 2048, 1024}) {
+        SCOPED_TRACE(size);
+        const Vec3 ground = {3.3f, 0.0f, -7.1f};
+        float first = -1.0f;
+        for (int step = 0; step < 40; ++step) {
+            const Vec3 focus = {step * 0.037f, 0.0f, step * 0.021f};
+            Vec4 p = mat4_mul_vec4(sun_matrix(focus, sun, size), {ground.x, ground.y, ground.z, 1});
+            const float texel_x = (p.x * 0.5f + 0.5f) * (float)size;
+            const float frac = texel_x - std::floor(texel_x);
+            if (first < 0.0f) first = frac;
+            const float off = std::fabs(frac - first);
+            EXPECT_LT(std::fmin(off, 1.0f - off), 0.02f) << "step " << step;
+        }
+    }
 }
 
 TEST(Culling, FrustumPlanesAndCellLimit) {
@@ -76,10 +92,15 @@ TEST(Culling, FrustumPlanesAndCellLimit) {
     EXPECT_FALSE(frustum_sphere(f, {0, 1, -800}, 50.0f));  // past the far plane (700)
     EXPECT_TRUE(frustum_sphere(f, {0, 1, 1.0f}, 1.5f));   // straddles the near plane
     EXPECT_FALSE(frustum_sphere(f, {300, 1, -20}, 1.0f));  // far to the side
-    InstanceCell cell = {0, 1, 0, 1, -132, 2};
+    InstanceCell cell = {0, 1, 0, 1, -132, 2, 0, 1, -132, 2};
     EXPECT_FALSE(cell_visible(cell, {0, 1, 0}, 130, f));  // exactly at limit + radius
-    cell.centre_z = -131.9f;
+    cell.centre_z = cell.bound_z = -131.9f;
     EXPECT_TRUE(cell_visible(cell, {0, 1, 0}, 130, f));
-    cell.centre_y = 500;  // height does not count towards the distance limit, only the frustum
+    cell.bound_y = 500;  // height does not count towards the distance limit, only the frustum
     EXPECT_FALSE(cell_visible(cell, {0, 1, 0}, 130, f));
+    // The frustum tests the meshes' bound, not the origins': feet below the
+    // view, crowns in it.
+    cell.centre_y = -40;
+    cell.bound_y = 1;
+    EXPECT_TRUE(cell_visible(cell, {0, 1, 0}, 130, f));
 }

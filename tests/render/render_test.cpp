@@ -325,16 +325,22 @@ TEST_F(Gpu, MinimisedWindowRendersIntoOnePixelTargets) {
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
-TEST_F(Gpu, PreviewDoesNotChangeTheMainViewCulling) {
+// Submitters cull against the view of the frame being made: a camera that
+// jumped since the last frame, or a portrait drawn before it, changes nothing.
+TEST_F(Gpu, SubmittersCullAgainstTheCameraOfNow) {
     render_frame();
-    // In front of the main camera, and behind it.
     ASSERT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
     ASSERT_FALSE(sphere_in_frustum({0, 1, 30}, 0.1f));
-    // A portrait camera looking the other way must not leak into the
-    // submissions of the frame that follows it.
     render_preview({0, 1, -5}, {0, 1, -10}, 30.0f, 32, 32);
     EXPECT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
     EXPECT_FALSE(sphere_in_frustum({0, 1, 30}, 0.1f));
+    // Turned round with no frame drawn since.
+    render_camera = {{0, 3, 10}, {0, 1, 40}, 55.0f};
+    EXPECT_FALSE(sphere_in_frustum({0, 1, 0}, 0.1f));
+    EXPECT_TRUE(sphere_in_frustum({0, 1, 30}, 0.1f));
+    render_set_culling(false);
+    EXPECT_TRUE(sphere_in_frustum({0, 1, 0}, 0.1f));
+    render_set_culling(true);
 }
 
 namespace {
@@ -623,4 +629,78 @@ TEST_F(Gpu, DeformedMeshIsCulledByItsNewVertices) {
     render_begin_frame();
     mesh_destroy(bent);
     mesh_destroy(source);
+}
+
+// A tall mesh stands on its origin: a group of one culled by its feet would
+// lose the whole pole when the feet are below the view, and its shadow with it.
+TEST_F(Gpu, GroupOfOneDrawsWhatThePlainItemDraws) {
+    MeshBuilder b = shape_box({0.4f, 6.0f, 0.4f});
+    for (int v = 0; v < b.vertex_count; ++v) b.vertices[v].position.y += 6.0f;
+    GpuMesh* pole = upload(b);
+    Material m;
+    material_init(&m, {0.7f, 0.5f, 0.3f});
+    // Looking level: the foot is 7 m below the view's lower edge, the top in it.
+    render_camera = {{0, 2, 0}, {0, 2, -10}, 55.0f};
+    atmosphere.shadow_focus = {0, 0, -10};
+    const Instance at = {mat4_translate({0.5f, -10.0f, -10.0f}), {1, 1, 1}, 1};
+    InstanceGroup* grp = instance_group_build(pole, &m, &at, 1);
+    render_begin_frame();
+    render_frame();
+    const std::vector<uint8_t> empty = window_picture();
+    render_begin_frame();
+    render_add(pole, &m, at.model, {1, 1, 1});
+    render_frame();
+    const std::vector<uint8_t> plain = window_picture();
+    int differ = 0;
+    for (size_t i = 0; i < plain.size(); i += 4) differ += plain[i] != empty[i] || plain[i + 1] != empty[i + 1];
+    EXPECT_GT(differ, 200) << "the pole is in view";
+    render_begin_frame();
+    render_add_group(grp);
+    render_frame();
+    EXPECT_TRUE(window_picture() == plain) << "the group of one lost what the plain item draws";
+    EXPECT_EQ(render_stats().opaque_draws, 1);
+    render_begin_frame();
+    glDeleteBuffers(1, &grp->instance_buffer);
+    std::free(grp->cells);
+    std::free(grp);
+    mesh_destroy(pole);
+}
+
+// The shadow pass's single draw copies the small casters of the frame; a
+// large static mesh (the town's batches) keeps its own draw instead of being
+// copied on the GPU every frame, and the shadows stay the same.
+TEST_F(Gpu, ShadowPassCopiesOnlySmallCasters) {
+    GpuMesh* ground = upload(shape_ellipsoid(8.0f, 0.3f, 8.0f, 90));
+    ASSERT_GT(ground->vertex_count, 4096);
+    std::vector<GpuMesh*> posts;
+    int small_vertices = 0;
+    for (int i = 0; i < 6; ++i) {
+        posts.push_back(upload(shape_box({0.3f, 1.5f + 0.1f * (float)i, 0.3f})));
+        small_vertices += posts.back()->vertex_count;
+    }
+    Material stone, wood;
+    material_init(&stone, {0.6f, 0.6f, 0.55f});
+    material_init(&wood, {0.5f, 0.35f, 0.2f});
+    auto submit = [&] {
+        render_begin_frame();
+        render_add(ground, &stone, mat4_identity(), {1, 1, 1});
+        for (int i = 0; i < 6; ++i)
+            render_add(posts[(size_t)i], &wood, mat4_translate({-3.0f + 1.2f * (float)i, 1.0f, -1.0f}), {1, 1, 1});
+    };
+    render_camera = {{0.0f, 4.0f, 9.0f}, {0.0f, 0.5f, 0.0f}, 55.0f};
+    atmosphere.shadow_focus = {0, 0, 0};
+    render_set_batching(false);
+    submit();
+    render_frame();
+    const std::vector<uint8_t> plain = window_picture();
+    render_set_batching(true);
+    submit();
+    render_frame();
+    EXPECT_TRUE(window_picture() == plain) << "the shadows changed";
+    const RenderStats st = render_stats();
+    EXPECT_EQ(st.shadow_copied_vertices, small_vertices) << "the large mesh is copied every frame";
+    EXPECT_EQ(st.shadow_draws, 2);
+    render_begin_frame();
+    for (GpuMesh* p : posts) mesh_destroy(p);
+    mesh_destroy(ground);
 }
