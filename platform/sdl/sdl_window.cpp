@@ -397,23 +397,23 @@ void plat_set_windowed_size(int client_width, int client_height) {
 void plat_key_name(int key_index, char* out, int capacity) {
     uint32_t wide[48];
     int n = 0;
+    // SDL names the keys that print nothing in English ("Left Shift"): the
+    // game's own French names stand in for them, as on a French Windows.
+    const char* name = plat_key_french_name(key_index);
     int usage = plat_key_index_to_usage(key_index);
-    if (usage >= 0) {
-        const char* name = SDL_GetKeyName(SDL_GetKeyFromScancode((SDL_Scancode)usage));
-        // Back to code points so the shared rules (cut, fallback, capital) apply.
-        const unsigned char* s = (const unsigned char*)name;
-        while (s && *s && n < 48) {
-            uint32_t cp = *s;
-            int len = 1;
-            if (*s >= 0xF0) { cp = *s & 0x07; len = 4; }
-            else if (*s >= 0xE0) { cp = *s & 0x0F; len = 3; }
-            else if (*s >= 0xC0) { cp = *s & 0x1F; len = 2; }
-            int i = 1;
-            for (; i < len && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
-            wide[n++] = cp;
-            s += i;
-        }
-        // SDL names letters in capitals already; keep the system's text otherwise.
+    if (!name && usage >= 0) name = SDL_GetKeyName(SDL_GetKeyFromScancode((SDL_Scancode)usage));
+    // Back to code points so the shared rules (cut, fallback, capital) apply.
+    const unsigned char* s = (const unsigned char*)name;
+    while (s && *s && n < 48) {
+        uint32_t cp = *s;
+        int len = 1;
+        if (*s >= 0xF0) { cp = *s & 0x07; len = 4; }
+        else if (*s >= 0xE0) { cp = *s & 0x0F; len = 3; }
+        else if (*s >= 0xC0) { cp = *s & 0x1F; len = 2; }
+        int i = 1;
+        for (; i < len && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
+        wide[n++] = cp;
+        s += i;
     }
     plat_key_name_from_utf32(wide, n, key_index, out, capacity);
 }

@@ -189,6 +189,26 @@ TEST_F(SdlWindow, KeyNamesAndFixedClock) {
     EXPECT_TRUE(name[0] >= 'A' && name[0] <= 'Z') << name;
     plat_key_name(0x7E, name, sizeof name);  // no key has this index
     EXPECT_STREQ(name, "touche 126");
+    // Keys that print nothing are named in French, as a French Windows does;
+    // the others by the character they type.
+    const struct {
+        int key;
+        const char* name;
+    } french[] = {
+        {0x39, "Espace"},        {KEY_LSHIFT, "Maj gauche"}, {0x1D, "Ctrl gauche"},   {0x1D | 0x80, "Ctrl droite"},
+        {0x38, "Alt"},           {0x38 | 0x80, "Alt Gr"},    {0x1C, "Entrée"},        {KEY_ESCAPE, "Échap"},
+        {0x0F, "Tab"},           {0x0E, "Retour arrière"},   {0x48 | 0x80, "Haut"},   {0x4B | 0x80, "Gauche"},
+        {0x53 | 0x80, "Suppr"},  {0x49 | 0x80, "Page préc."}, {0x45 | 0x80, "Verr num"}, {0x52, "0 (pavé num.)"},
+        {0x1C | 0x80, "Entrée (pavé num.)"}, {0x3B, "F1"},   {KEY_F11, "F11"},        {0x58, "F12"},
+    };
+    for (const auto& k : french) {
+        plat_key_name(k.key, name, sizeof name);
+        EXPECT_STREQ(name, k.name) << "key " << k.key;
+    }
+    plat_key_name(0x02, name, sizeof name);  // the digit row prints its character
+    EXPECT_TRUE(strlen(name) >= 1 && strlen(name) <= 2 && strstr(name, "touche") == nullptr) << name;
+    plat_key_name(0x39, name, 8);  // cut like any name, never past the buffer
+    EXPECT_STREQ(name, "Espa");
 
     sdl_set_fixed_step(0.02);
     double t0 = plat_time();
