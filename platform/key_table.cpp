@@ -52,3 +52,35 @@ int plat_key_index_to_usage(int key_index) {
         if (plat_usage_to_key_index(sc) == key_index) return sc;
     return -1;
 }
+
+// Names of the keys that print no character, as a French Windows gives them;
+// the others are named by the layout (the character they type).
+struct KeyName {
+    uint8_t index;
+    const char* name;
+};
+static const KeyName french_names[] = {
+    {0x01, "Échap"}, {0x0E, "Retour arrière"}, {0x0F, "Tab"}, {0x1C, "Entrée"}, {0x39, "Espace"},
+    {0x2A, "Maj gauche"}, {0x36, "Maj droite"}, {0x1D, "Ctrl gauche"}, {0x1D | 0x80, "Ctrl droite"},
+    {0x38, "Alt"}, {0x38 | 0x80, "Alt Gr"}, {0x5B | 0x80, "Windows gauche"}, {0x5C | 0x80, "Windows droite"},
+    {0x5D | 0x80, "Application"}, {0x3A, "Verr maj"}, {0x45 | 0x80, "Verr num"}, {0x46, "Arrêt défil"},
+    {0x45, "Pause"}, {0x37 | 0x80, "Impr. écran"},
+    // The block above the arrows, and the arrows.
+    {0x52 | 0x80, "Inser"}, {0x53 | 0x80, "Suppr"}, {0x47 | 0x80, "Début"}, {0x4F | 0x80, "Fin"},
+    {0x49 | 0x80, "Page préc."}, {0x51 | 0x80, "Page suiv."},
+    {0x48 | 0x80, "Haut"}, {0x50 | 0x80, "Bas"}, {0x4B | 0x80, "Gauche"}, {0x4D | 0x80, "Droite"},
+    // The keypad.
+    {0x52, "0 (pavé num.)"}, {0x4F, "1 (pavé num.)"}, {0x50, "2 (pavé num.)"}, {0x51, "3 (pavé num.)"},
+    {0x4B, "4 (pavé num.)"}, {0x4C, "5 (pavé num.)"}, {0x4D, "6 (pavé num.)"}, {0x47, "7 (pavé num.)"},
+    {0x48, "8 (pavé num.)"}, {0x49, "9 (pavé num.)"}, {0x53, ". (pavé num.)"}, {0x35 | 0x80, "/ (pavé num.)"},
+    {0x37, "* (pavé num.)"}, {0x4A, "- (pavé num.)"}, {0x4E, "+ (pavé num.)"},
+    {0x1C | 0x80, "Entrée (pavé num.)"},
+    {0x3B, "F1"}, {0x3C, "F2"}, {0x3D, "F3"}, {0x3E, "F4"}, {0x3F, "F5"}, {0x40, "F6"},
+    {0x41, "F7"}, {0x42, "F8"}, {0x43, "F9"}, {0x44, "F10"}, {0x57, "F11"}, {0x58, "F12"},
+};
+
+const char* plat_key_french_name(int key_index) {
+    for (const KeyName& k : french_names)
+        if (k.index == key_index) return k.name;
+    return nullptr;
+}

@@ -160,6 +160,10 @@ int plat_key_index(int scan_code, bool extended);
 // for keys the game does not know; and back (first usage giving the index).
 int plat_usage_to_key_index(int usage);
 int plat_key_index_to_usage(int key_index);
+// French display name of a key that prints no character (Espace, Maj gauche,
+// Entrée, the arrows, the keypad, F1-F12...), null for the others, which the
+// keyboard layout names.
+const char* plat_key_french_name(int key_index);
 // Key went down (auto-repeat does not set key_pressed again).
 void plat_input_key_down(InputState& in, int key_index);
 void plat_input_key_up(InputState& in, int key_index);

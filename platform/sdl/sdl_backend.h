@@ -16,3 +16,7 @@ void sdl_set_window_size(int width, int height);
 // Scripted play: the next plat_swap first writes the frame it presents to
 // this PNG file (beside nothing: the path as given). Null cancels.
 void sdl_picture_next_swap(const char* path);
+// How many times the window was asked to switch between fullscreen and
+// windowed (F11, the options): on a display where fullscreen never takes,
+// the only trace of a request.
+int sdl_fullscreen_requests();

@@ -10,6 +10,7 @@
 #include "common/png_write.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_x11.h"
 
 static SDL_Window* window = nullptr;
 static SDL_GLContext context = nullptr;
@@ -23,6 +24,7 @@ static double clock_period = 0.0;
 static double fixed_step = 0.0;  // tests only: each pump advances the clock by this
 static int forced_width = 0, forced_height = 0;  // tests only: window size whatever is asked
 static long fixed_frames = 0;
+static int fullscreen_requests = 0;
 static SDL_GameController* pad = nullptr;
 
 // The first game controller that SDL's mapping database knows becomes the pad.
@@ -80,11 +82,16 @@ void plat_pad_rumble(float low, float high, float seconds) {
     SDL_GameControllerRumble(pad, level(low), level(high), (Uint32)(seconds * 1000.0f));
 }
 
+// What the picture is drawn into. On X11 SDL reports the size it asked for
+// (the monitor's, after a fullscreen request nobody carried out), so the
+// server is asked; elsewhere SDL's drawable size is the real one.
+static void drawable_size(int* w, int* h) {
+    *w = *h = 0;
+    if (!sdl_x11_window_size(window, w, h)) SDL_GL_GetDrawableSize(window, w, h);
+}
+
 static void refresh_client_size() {
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    plat_input.client_width = w;
-    plat_input.client_height = h;
+    drawable_size(&plat_input.client_width, &plat_input.client_height);
 }
 
 void plat_open_window(const char* title, int client_width, int client_height) {
@@ -164,12 +171,17 @@ void plat_pump() {
             case SDL_WINDOWEVENT:
                 switch (e.window.event) {
                     case SDL_WINDOWEVENT_CLOSE: plat_input.quit_requested = 1; break;
+                    // SDL's sizes in these may be the ones it asked for: the
+                    // drawable is measured again instead.
                     case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    case SDL_WINDOWEVENT_RESIZED: refresh_client_size(); break;
+                    case SDL_WINDOWEVENT_RESIZED:
+                    case SDL_WINDOWEVENT_SHOWN:
+                    case SDL_WINDOWEVENT_MAXIMIZED:
+                    case SDL_WINDOWEVENT_RESTORED:
+                    case SDL_WINDOWEVENT_DISPLAY_CHANGED: refresh_client_size(); break;
                     case SDL_WINDOWEVENT_MINIMIZED:
                         plat_input.client_width = plat_input.client_height = 0;
                         break;
-                    case SDL_WINDOWEVENT_RESTORED: refresh_client_size(); break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED: plat_input.window_active = 1; break;
                     case SDL_WINDOWEVENT_FOCUS_LOST:
                         // Scripted play: the script is the keyboard and the mouse.
@@ -314,11 +326,52 @@ static void place_windowed() {
     SDL_SetWindowPosition(window, windowed_rect.x, windowed_rect.y);
 }
 
+// A window manager carries a fullscreen request out in its own time; one
+// that has not after this long has refused it.
+static const int kFullscreenWaitMs = 1000;
+
+static bool covers_display() {
+    SDL_Rect b;
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &b) != 0) return false;
+    int w, h;
+    drawable_size(&w, &h);
+    return w >= b.w && h >= b.h;
+}
+
+// Whether the request just made took. On X11 only the server's answer
+// counts: SDL marks the window fullscreen the moment it asks.
+static bool fullscreen_took(int x11_support) {
+    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) return false;
+    if (x11_support < 0) return true;
+    for (int waited = 0;; waited += 10) {
+        if (covers_display()) return true;
+        if (waited >= kFullscreenWaitMs) return false;
+        SDL_Delay(10);
+    }
+}
+
 void plat_toggle_fullscreen() {
     if (!window) return;
-    fullscreen = !fullscreen;
-    SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!fullscreen) place_windowed();
+    ++fullscreen_requests;
+    if (fullscreen) {
+        fullscreen = false;
+        SDL_SetWindowFullscreen(window, 0);
+        place_windowed();
+    } else {
+        // Without a window manager that can do it nothing would happen but
+        // SDL taking the monitor's size for the window's: do not even ask.
+        int x11_support = sdl_x11_fullscreen_support(window);
+        if (x11_support != 0) {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            fullscreen = fullscreen_took(x11_support);
+        }
+        if (!fullscreen) {
+            // Stay the window the player had, whole.
+            if (x11_support != 0) SDL_SetWindowFullscreen(window, 0);
+            place_windowed();
+            log_printf("Plein écran refusé : le jeu reste en fenêtre.");
+        }
+    }
     refresh_client_size();
 }
 
@@ -344,23 +397,23 @@ void plat_set_windowed_size(int client_width, int client_height) {
 void plat_key_name(int key_index, char* out, int capacity) {
     uint32_t wide[48];
     int n = 0;
+    // SDL names the keys that print nothing in English ("Left Shift"): the
+    // game's own French names stand in for them, as on a French Windows.
+    const char* name = plat_key_french_name(key_index);
     int usage = plat_key_index_to_usage(key_index);
-    if (usage >= 0) {
-        const char* name = SDL_GetKeyName(SDL_GetKeyFromScancode((SDL_Scancode)usage));
-        // Back to code points so the shared rules (cut, fallback, capital) apply.
-        const unsigned char* s = (const unsigned char*)name;
-        while (s && *s && n < 48) {
-            uint32_t cp = *s;
-            int len = 1;
-            if (*s >= 0xF0) { cp = *s & 0x07; len = 4; }
-            else if (*s >= 0xE0) { cp = *s & 0x0F; len = 3; }
-            else if (*s >= 0xC0) { cp = *s & 0x1F; len = 2; }
-            int i = 1;
-            for (; i < len && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
-            wide[n++] = cp;
-            s += i;
-        }
-        // SDL names letters in capitals already; keep the system's text otherwise.
+    if (!name && usage >= 0) name = SDL_GetKeyName(SDL_GetKeyFromScancode((SDL_Scancode)usage));
+    // Back to code points so the shared rules (cut, fallback, capital) apply.
+    const unsigned char* s = (const unsigned char*)name;
+    while (s && *s && n < 48) {
+        uint32_t cp = *s;
+        int len = 1;
+        if (*s >= 0xF0) { cp = *s & 0x07; len = 4; }
+        else if (*s >= 0xE0) { cp = *s & 0x0F; len = 3; }
+        else if (*s >= 0xC0) { cp = *s & 0x1F; len = 2; }
+        int i = 1;
+        for (; i < len && (s[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (s[i] & 0x3F);
+        wide[n++] = cp;
+        s += i;
     }
     plat_key_name_from_utf32(wide, n, key_index, out, capacity);
 }
@@ -386,6 +439,8 @@ void sdl_close_window() {
 }
 
 void sdl_set_fixed_step(double seconds) { fixed_step = seconds; }
+
+int sdl_fullscreen_requests() { return fullscreen_requests; }
 
 void sdl_set_window_size(int width, int height) {
     forced_width = width;

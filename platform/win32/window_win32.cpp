@@ -41,9 +41,19 @@ WindowPlacement place_for_client(int client_width, int client_height) {
                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
+// The client size is what the window really got, never what was asked for:
+// a placement the system trims or refuses sends no WM_SIZE of the asked size.
+void read_client_size() {
+    RECT client;
+    if (!GetClientRect(window, &client)) return;
+    plat_input.client_width = client.right - client.left;
+    plat_input.client_height = client.bottom - client.top;
+}
+
 void place_window(const RECT& r) {
     SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_FRAMECHANGED);
+    read_client_size();
 }
 
 // Some drivers return small integers or -1 instead of null for functions they
@@ -231,10 +241,7 @@ void plat_open_window(const char* title, int client_width, int client_height) {
     mouse.hwndTarget = window;
     RegisterRawInputDevices(&mouse, 1, sizeof mouse);
 
-    RECT client;
-    GetClientRect(window, &client);
-    plat_input.client_width = client.right - client.left;
-    plat_input.client_height = client.bottom - client.top;
+    read_client_size();
     plat_input.window_active = 1;
 
     if (!p.fits) plat_toggle_fullscreen();

@@ -93,6 +93,37 @@ TEST(Keys, UsageTableGivesScanCodeIndices) {
     }
 }
 
+TEST(Keys, FrenchNamesForEveryKeyThatPrintsNothing) {
+    // Usages of keys that type a character: letters, digit row, punctuation,
+    // the key left of W. The layout names those.
+    auto prints = [](int u) { return (u >= 4 && u <= 39) || (u >= 45 && u <= 56) || u == 100; };
+    const char* seen[256] = {};
+    for (int u = 0; u < 256; ++u) {
+        int k = plat_usage_to_key_index(u);
+        if (k < 0) continue;
+        const char* name = plat_key_french_name(k);
+        if (prints(u)) {
+            EXPECT_EQ(name, nullptr) << "usage " << u << " is named by the layout";
+            continue;
+        }
+        ASSERT_NE(name, nullptr) << "usage " << u << " (key " << k << ") has no French name";
+        // Two keys with one name could not be told apart in the options.
+        for (int other = 0; other < 256; ++other) {
+            if (seen[other] && other != k) {
+                EXPECT_STRNE(seen[other], name) << "keys " << other << " and " << k;
+            }
+        }
+        seen[k] = name;
+    }
+    EXPECT_STREQ(plat_key_french_name(KEY_RSHIFT), "Maj droite");
+    // A keypad key and the one it stands for without Verr num differ by the
+    // extended flag only.
+    EXPECT_STREQ(plat_key_french_name(0x47), "7 (pavé num.)");
+    EXPECT_STREQ(plat_key_french_name(0x47 | KEY_EXTENDED), "Début");
+    EXPECT_STREQ(plat_key_french_name(0x51 | KEY_EXTENDED), "Page suiv.");
+    EXPECT_EQ(plat_key_french_name(0x7E), nullptr);
+}
+
 TEST(Keys, NameFallbackAndCapital) {
     char out[32];
     plat_key_name_from_utf32(nullptr, 0, 57, out, sizeof out);

@@ -1,11 +1,14 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
+// After the test framework: Xlib's macros (None, Bool...) would break it.
+#include <SDL_syswm.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "render/hud.h"
 
 static void push_key(Uint32 type, SDL_Scancode sc, bool repeat = false) {
     SDL_Event e{};
@@ -103,16 +106,20 @@ TEST_F(SdlWindow, TextMouseAndWheel) {
 }
 
 TEST_F(SdlWindow, F11TogglesFullscreenOnce) {
+    // Whether fullscreen takes depends on the display's window manager; that
+    // each press asks exactly once does not.
     bool before = plat_is_fullscreen();
+    int asked = sdl_fullscreen_requests();
     push_key(SDL_KEYDOWN, SDL_SCANCODE_F11);
     plat_pump();
-    EXPECT_NE(plat_is_fullscreen(), before);
+    EXPECT_EQ(sdl_fullscreen_requests(), asked + 1);
     push_key(SDL_KEYDOWN, SDL_SCANCODE_F11, true);
     plat_pump();
-    EXPECT_NE(plat_is_fullscreen(), before);
+    EXPECT_EQ(sdl_fullscreen_requests(), asked + 1);
     push_key(SDL_KEYUP, SDL_SCANCODE_F11);
     push_key(SDL_KEYDOWN, SDL_SCANCODE_F11);
     plat_pump();
+    EXPECT_EQ(sdl_fullscreen_requests(), asked + 2);
     EXPECT_EQ(plat_is_fullscreen(), before);
     push_key(SDL_KEYUP, SDL_SCANCODE_F11);
     plat_pump();
@@ -155,11 +162,19 @@ TEST_F(SdlWindow, WindowedSizeSetWhileFullscreenIsUsedOnReturn) {
     EXPECT_EQ(plat_input.client_height, 500);
     plat_toggle_fullscreen();
     plat_pump();
-    // The options screen changes the size while fullscreen: kept for later.
-    plat_set_windowed_size(640, 400);
-    EXPECT_TRUE(plat_is_fullscreen());
-    plat_toggle_fullscreen();
-    for (int i = 0; i < 5; ++i) plat_pump();
+    if (plat_is_fullscreen()) {
+        // The options screen changes the size while fullscreen: kept for later.
+        plat_set_windowed_size(640, 400);
+        EXPECT_TRUE(plat_is_fullscreen());
+        plat_toggle_fullscreen();
+        for (int i = 0; i < 5; ++i) plat_pump();
+    } else {
+        // Refused (no window manager here): the same window, applied at once.
+        EXPECT_EQ(plat_input.client_width, 800);
+        EXPECT_EQ(plat_input.client_height, 500);
+        plat_set_windowed_size(640, 400);
+        plat_pump();
+    }
     EXPECT_FALSE(plat_is_fullscreen());
     EXPECT_EQ(plat_input.client_width, 640);
     EXPECT_EQ(plat_input.client_height, 400);
@@ -174,6 +189,26 @@ TEST_F(SdlWindow, KeyNamesAndFixedClock) {
     EXPECT_TRUE(name[0] >= 'A' && name[0] <= 'Z') << name;
     plat_key_name(0x7E, name, sizeof name);  // no key has this index
     EXPECT_STREQ(name, "touche 126");
+    // Keys that print nothing are named in French, as a French Windows does;
+    // the others by the character they type.
+    const struct {
+        int key;
+        const char* name;
+    } french[] = {
+        {0x39, "Espace"},        {KEY_LSHIFT, "Maj gauche"}, {0x1D, "Ctrl gauche"},   {0x1D | 0x80, "Ctrl droite"},
+        {0x38, "Alt"},           {0x38 | 0x80, "Alt Gr"},    {0x1C, "Entrée"},        {KEY_ESCAPE, "Échap"},
+        {0x0F, "Tab"},           {0x0E, "Retour arrière"},   {0x48 | 0x80, "Haut"},   {0x4B | 0x80, "Gauche"},
+        {0x53 | 0x80, "Suppr"},  {0x49 | 0x80, "Page préc."}, {0x45 | 0x80, "Verr num"}, {0x52, "0 (pavé num.)"},
+        {0x1C | 0x80, "Entrée (pavé num.)"}, {0x3B, "F1"},   {KEY_F11, "F11"},        {0x58, "F12"},
+    };
+    for (const auto& k : french) {
+        plat_key_name(k.key, name, sizeof name);
+        EXPECT_STREQ(name, k.name) << "key " << k.key;
+    }
+    plat_key_name(0x02, name, sizeof name);  // the digit row prints its character
+    EXPECT_TRUE(strlen(name) >= 1 && strlen(name) <= 2 && strstr(name, "touche") == nullptr) << name;
+    plat_key_name(0x39, name, 8);  // cut like any name, never past the buffer
+    EXPECT_STREQ(name, "Espa");
 
     sdl_set_fixed_step(0.02);
     double t0 = plat_time();
@@ -192,4 +227,64 @@ TEST_F(SdlWindow, QuitEventSetsTheQuitFlag) {
     EXPECT_EQ(plat_input.quit_requested, 1);
     plat_pump();
     EXPECT_EQ(plat_input.quit_requested, 1);  // never cleared
+}
+
+// The real size of the window on the X server, asked directly.
+static bool x_window_size(int* w, int* h) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &a)) return false;
+    *w = a.width;
+    *h = a.height;
+    return true;
+}
+
+// Asked for more than the screen: the game goes fullscreen at once, and where
+// that does not take (this display has no window manager) it must stay a whole
+// window, drawn and laid out for the size it really has, not the monitor's.
+class SdlWindowTooBig : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "no display";
+        plat_open_window("Tervanne", 8000, 6000);
+    }
+    static void TearDownTestSuite() { sdl_close_window(); }
+};
+
+TEST_F(SdlWindowTooBig, PictureFollowsTheRealWindowSize) {
+    int w = 0, h = 0;
+    if (!x_window_size(&w, &h)) GTEST_SKIP() << "not an X11 window";
+    SDL_Rect screen, usable;
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0);
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &usable), 0);
+    plat_pump();
+    EXPECT_EQ(plat_input.client_width, w);
+    EXPECT_EQ(plat_input.client_height, h);
+    if (plat_is_fullscreen()) {
+        EXPECT_EQ(w, screen.w);
+        EXPECT_EQ(h, screen.h);
+    } else {
+        EXPECT_EQ(w, usable.w * 3 / 4);
+        EXPECT_EQ(h, usable.h * 3 / 4);
+    }
+    // The interface is laid out for that height.
+    hud_update(0.0f);
+    EXPECT_FLOAT_EQ(hud_scale, (float)h / 1080.0f);
+
+    // Resized from outside (the player's window manager, a tiling one): the
+    // picture follows once the server says so.
+    if (plat_is_fullscreen()) plat_toggle_fullscreen();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GL_GetCurrentWindow(), &info));
+    XResizeWindow(info.info.x11.display, info.info.x11.window, 700, 400);
+    for (int i = 0; i < 50 && plat_input.client_width != 700; ++i) {
+        XSync(info.info.x11.display, False);
+        plat_pump();
+    }
+    EXPECT_EQ(plat_input.client_width, 700);
+    EXPECT_EQ(plat_input.client_height, 400);
 }
