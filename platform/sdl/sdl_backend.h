@@ -20,3 +20,5 @@ void sdl_picture_next_swap(const char* path);
 // windowed (F11, the options): on a display where fullscreen never takes,
 // the only trace of a request.
 int sdl_fullscreen_requests();
+// A fullscreen request the window manager has neither carried out nor refused yet.
+bool sdl_fullscreen_pending();

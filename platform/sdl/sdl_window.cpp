@@ -15,6 +15,7 @@
 static SDL_Window* window = nullptr;
 static SDL_GLContext context = nullptr;
 static bool fullscreen = false;
+static void fullscreen_settle();
 // Windowed mode's outer rectangle, the one leaving fullscreen returns to
 // (whatever size was set meanwhile), as on Windows.
 static SDL_Rect windowed_rect = {0, 0, 0, 0};
@@ -260,6 +261,7 @@ void plat_pump() {
     pad_poll();
     pad_note_last_used(plat_input, keyboard_or_mouse);
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
+    fullscreen_settle();
 }
 
 static char picture_path[512];
@@ -327,8 +329,11 @@ static void place_windowed() {
 }
 
 // A window manager carries a fullscreen request out in its own time; one
-// that has not after this long has refused it.
-static const int kFullscreenWaitMs = 1000;
+// that has not after this long has refused it. The frames go on meanwhile,
+// drawn at whatever size the window really has.
+static const double kFullscreenWait = 1.0;
+static bool fullscreen_pending = false;
+static double fullscreen_asked_at = 0.0;
 
 static bool covers_display() {
     SDL_Rect b;
@@ -338,42 +343,56 @@ static bool covers_display() {
     return w >= b.w && h >= b.h;
 }
 
-// Whether the request just made took. On X11 only the server's answer
-// counts: SDL marks the window fullscreen the moment it asks.
-static bool fullscreen_took(int x11_support) {
-    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) return false;
-    if (x11_support < 0) return true;
-    for (int waited = 0;; waited += 10) {
-        if (covers_display()) return true;
-        if (waited >= kFullscreenWaitMs) return false;
-        SDL_Delay(10);
+// Stay the window the player had, whole.
+static void fullscreen_refused(bool asked) {
+    fullscreen_pending = false;
+    if (asked) SDL_SetWindowFullscreen(window, 0);
+    place_windowed();
+    log_printf("Plein écran refusé : le jeu reste en fenêtre.");
+}
+
+// Once a frame while a request waits: on X11 only the server's answer
+// counts, SDL marks the window fullscreen the moment it asks.
+static void fullscreen_settle() {
+    if (!fullscreen_pending) return;
+    if (covers_display()) {
+        fullscreen_pending = false;
+        fullscreen = true;
+    } else if (plat_time() - fullscreen_asked_at >= kFullscreenWait) {
+        fullscreen_refused(true);
     }
+    refresh_client_size();
 }
 
 void plat_toggle_fullscreen() {
     if (!window) return;
     ++fullscreen_requests;
-    if (fullscreen) {
-        fullscreen = false;
+    if (fullscreen || fullscreen_pending) {
+        fullscreen = fullscreen_pending = false;
         SDL_SetWindowFullscreen(window, 0);
         place_windowed();
     } else {
         // Without a window manager that can do it nothing would happen but
         // SDL taking the monitor's size for the window's: do not even ask.
-        int x11_support = sdl_x11_fullscreen_support(window);
-        if (x11_support != 0) {
+        const int x11_support = sdl_x11_fullscreen_support(window);
+        if (x11_support == 0) {
+            fullscreen_refused(false);
+        } else {
             SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-            fullscreen = fullscreen_took(x11_support);
-        }
-        if (!fullscreen) {
-            // Stay the window the player had, whole.
-            if (x11_support != 0) SDL_SetWindowFullscreen(window, 0);
-            place_windowed();
-            log_printf("Plein écran refusé : le jeu reste en fenêtre.");
+            if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+                fullscreen_refused(true);
+            } else if (x11_support < 0) {
+                fullscreen = true;  // not X11: SDL's word is the system's
+            } else {
+                fullscreen_pending = true;
+                fullscreen_asked_at = plat_time();
+            }
         }
     }
     refresh_client_size();
 }
+
+bool sdl_fullscreen_pending() { return fullscreen_pending; }
 
 bool plat_is_fullscreen() { return fullscreen; }
 
@@ -389,7 +408,7 @@ void plat_set_windowed_size(int client_width, int client_height) {
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable);
     WindowPlacement p = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
     windowed_rect = {usable.x + p.left, usable.y + p.top, p.right - p.left, p.bottom - p.top};
-    if (fullscreen) return;  // applied when fullscreen ends
+    if (fullscreen || fullscreen_pending) return;  // applied when fullscreen ends or is refused
     place_windowed();
     refresh_client_size();
 }
