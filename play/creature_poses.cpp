@@ -189,7 +189,16 @@ void creature_pose(Creature* c, float dt) {
 
 Mat4 creature_root_matrix(const Creature* c) {
     float s = c->body_scale;
-    Mat4 r = mat4_translate(c->pos) * mat4_rotate_y(c->heading);
+    // Translation and heading written out (the product of the two is exactly this).
+    const float sy = std::sin(c->heading), cy = std::cos(c->heading);
+    Mat4 r = mat4_identity();
+    r.m[0] = cy;
+    r.m[2] = -sy;
+    r.m[8] = sy;
+    r.m[10] = cy;
+    r.m[12] = c->pos.x;
+    r.m[13] = c->pos.y;
+    r.m[14] = c->pos.z;
     const SpeciesDef& d = species_defs[c->species];
     if (c->ai_state == CS_DEAD) {
         // Falls onto its side over half a second and lies there.
@@ -212,5 +221,7 @@ Mat4 creature_root_matrix(const Creature* c) {
             r = r * mat4_rotate_x(lean);
         }
     }
-    return r * mat4_scale({s, s, s});
+    // The uniform scale: r is affine, so scaling its three axes is the product.
+    for (int i = 0; i < 12; ++i) r.m[i] *= s;
+    return r;
 }

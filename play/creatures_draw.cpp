@@ -48,25 +48,15 @@ void ensure_meshes() {
     arrow_material = material_copy(m);
 }
 
-constexpr int kMaxTintNodes = 256;
-Vec3 saved_tints[kMaxTintNodes];
-
 void draw_creature(Creature& c) {
     Model& m = c.model;
-    if (m.node_count <= 0 || m.node_count > kMaxTintNodes) return;
+    if (m.node_count <= 0) return;
     model_evaluate(&m, creature_root_matrix(&c));
     if (model_skin_active(&m, render_camera.eye)) creature_take_spare_skins(m);
     // Site colouring, the companion's glow and the hit flash ride on the
-    // node tints for this one submission.
+    // part tints for this one submission.
     float flash = clampf(c.hit_flash / 0.15f, 0.0f, 1.0f);
-    Vec3 k = c.tint;
-    for (int i = 0; i < m.node_count; ++i) {
-        saved_tints[i] = m.nodes[i].tint;
-        Vec3 t = m.nodes[i].tint * k;
-        m.nodes[i].tint = lerp(t, Vec3{2.2f, 1.6f, 1.5f}, 0.6f * flash);
-    }
-    model_draw(&m, nullptr, nullptr);
-    for (int i = 0; i < m.node_count; ++i) m.nodes[i].tint = saved_tints[i];
+    model_draw_tinted(&m, nullptr, nullptr, c.tint, Vec3{2.2f, 1.6f, 1.5f}, 0.6f * flash);
 }
 
 const char* fmt(const char* f, ...) __attribute__((format(printf, 1, 2)));

@@ -174,6 +174,11 @@ void mesh_upload_pool(MeshBuilder* builders, int count, GpuMesh** out);
 // New dynamic vertex buffer filled from source, sharing its index buffer (null gives null).
 GpuMesh* mesh_clone_dynamic(const GpuMesh* source);
 void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count);
+// The same for a caller that already walked the vertices: (centre, radius)
+// must hold every one of them and becomes the mesh's bound. Any other count
+// than the mesh's (a partial update) falls back to mesh_update_vertices.
+void mesh_update_vertices_bounded(GpuMesh* mesh, const Vertex* vertices, int count, Vec3 centre,
+                                  float radius);
 // Largest distance of a vertex from the origin, at least 1.
 float mesh_radius(const GpuMesh* mesh);
 

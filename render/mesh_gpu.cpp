@@ -181,6 +181,18 @@ void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count) {
     glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)count * (GLsizeiptr)sizeof(Vertex), vertices);
 }
 
+void mesh_update_vertices_bounded(GpuMesh* mesh, const Vertex* vertices, int count, Vec3 centre,
+                                  float radius) {
+    if (!mesh || !vertices || count <= 0 || count != mesh->vertex_count) {
+        mesh_update_vertices(mesh, vertices, count);
+        return;
+    }
+    mesh->bound_centre = centre;
+    mesh->bound_radius = radius;
+    glBindBuffer(GL_ARRAY_BUFFER, mesh->vbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)count * (GLsizeiptr)sizeof(Vertex), vertices);
+}
+
 void mesh_bound_sphere(const Vertex* vertices, int count, Vec3* centre, float* radius) {
     if (!vertices || count <= 0) {
         *centre = {0, 0, 0};

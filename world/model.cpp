@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "render/renderer.h"
 #include "render/mesh.h"
@@ -42,20 +45,96 @@ int model_add_part(Model* m, int parent, GpuMesh* mesh, Material* material, Vec3
     return i;
 }
 
+// Most angles of a figure are zero: those need no sine.
+static inline void sin_cos(float a, float* s, float* c) {
+    if (a == 0.0f) {
+        *s = a;
+        *c = 1.0f;
+    } else {
+        *s = std::sin(a);
+        *c = std::cos(a);
+    }
+}
+
+// T * Ry * Rx * Rz * S written out: the same products summed in the same
+// order as the four matrix products (only the terms that are zero are left
+// out), so the result is the same to the bit at a fraction of the cost.
+static Mat4 prs_matrix(Vec3 t, Vec3 r, Vec3 k) {
+    float sx, cx, sy, cy, sz, cz;
+    sin_cos(r.x, &sx, &cx);
+    sin_cos(r.y, &sy, &cy);
+    sin_cos(r.z, &sz, &cz);
+    const float syx = sy * sx, cyx = cy * sx;
+    Mat4 m;
+    m.m[0] = (cy * cz + syx * sz) * k.x;
+    m.m[1] = (cx * sz) * k.x;
+    m.m[2] = (-sy * cz + cyx * sz) * k.x;
+    m.m[3] = 0.0f;
+    m.m[4] = (cy * -sz + syx * cz) * k.y;
+    m.m[5] = (cx * cz) * k.y;
+    m.m[6] = (-sy * -sz + cyx * cz) * k.y;
+    m.m[7] = 0.0f;
+    m.m[8] = (sy * cx) * k.z;
+    m.m[9] = (-sx) * k.z;
+    m.m[10] = (cy * cx) * k.z;
+    m.m[11] = 0.0f;
+    m.m[12] = t.x;
+    m.m[13] = t.y;
+    m.m[14] = t.z;
+    m.m[15] = 1.0f;
+    return m;
+}
+
 Mat4 model_local_matrix(const Node& n) {
     if (n.use_matrix) return n.local_matrix;
-    return mat4_from_prs(n.position, n.rotation, n.scale);
+    return prs_matrix(n.position, n.rotation, n.scale);
+}
+
+static inline bool affine(const Mat4& a) {
+    return a.m[3] == 0.0f && a.m[7] == 0.0f && a.m[11] == 0.0f && a.m[15] == 1.0f;
+}
+
+// a * b for two matrices whose last row is (0, 0, 0, 1): the general
+// product's nonzero terms in its order, so again the same to the bit (four
+// lanes of single-precision products and sums round as one lane does).
+static inline void affine_mul(const Mat4& a, const Mat4& b, Mat4& r) {
+#if defined(__SSE2__)
+    const __m128 a0 = _mm_loadu_ps(a.m), a1 = _mm_loadu_ps(a.m + 4), a2 = _mm_loadu_ps(a.m + 8);
+    for (int c = 0; c < 4; ++c) {
+        __m128 s = _mm_add_ps(_mm_add_ps(_mm_mul_ps(a0, _mm_set1_ps(b.m[c * 4])),
+                                         _mm_mul_ps(a1, _mm_set1_ps(b.m[c * 4 + 1]))),
+                              _mm_mul_ps(a2, _mm_set1_ps(b.m[c * 4 + 2])));
+        if (c == 3) s = _mm_add_ps(s, _mm_loadu_ps(a.m + 12));
+        _mm_storeu_ps(r.m + c * 4, s);
+    }
+#else
+    for (int c = 0; c < 4; ++c) {
+        const float b0 = b.m[c * 4], b1 = b.m[c * 4 + 1], b2 = b.m[c * 4 + 2];
+        for (int row = 0; row < 3; ++row) {
+            float s = a.m[row] * b0 + a.m[4 + row] * b1 + a.m[8 + row] * b2;
+            if (c == 3) s += a.m[12 + row];
+            r.m[c * 4 + row] = s;
+        }
+    }
+#endif
+    r.m[3] = r.m[7] = r.m[11] = 0.0f;
+    r.m[15] = 1.0f;
 }
 
 void model_evaluate(Model* m, const Mat4& root) {
     m->root_position = {root.m[12], root.m[13], root.m[14]};
+    const bool root_affine = affine(root);
     for (int i = 0; i < m->node_count; ++i) {
         Node& n = m->nodes[i];
         Mat4 local = model_local_matrix(n);
         // A parent index that does not precede the node is treated as a root
         // rather than read before it was computed.
         bool has_parent = n.parent >= 0 && n.parent < i;
-        n.world_matrix = has_parent ? m->nodes[n.parent].world_matrix * local : root * local;
+        const Mat4& above = has_parent ? m->nodes[n.parent].world_matrix : root;
+        if ((has_parent ? affine(above) : root_affine) && (!n.use_matrix || affine(local)))
+            affine_mul(above, local, n.world_matrix);
+        else
+            n.world_matrix = above * local;
         n.world_visible = n.visible && (!has_parent || m->nodes[n.parent].world_visible);
     }
 }
@@ -135,7 +214,10 @@ void model_bind_skin(Model* m, int node, int other_node) {
     m->owns_skins = 1;
 }
 
-void model_skin_deform(const Model* m, int node, Vertex* out) {
+// Deforms a skinned part into out; with centre set, also gives the sphere
+// round the new vertices, the one mesh_bound_sphere would find, without a
+// second walk for the box.
+static void skin_deform(const Model* m, int node, Vertex* out, Vec3* centre, float* radius) {
     const Node& n = m->nodes[node];
     const SkinBinding* s = n.skin;
     if (!s) return;
@@ -143,6 +225,8 @@ void model_skin_deform(const Model* m, int node, Vertex* out) {
     // Where the rest vertex would be if it rode on the bound node, in the
     // part's own frame.
     Mat4 d = mat4_inverse(n.world_matrix) * o.world_matrix * s->rest_relative;
+    const int coloured = n.mesh ? n.mesh->vertex_count : 0;
+    Vec3 lo = {0, 0, 0}, hi = {0, 0, 0};
     for (int i = 0; i < s->vertex_count; ++i) {
         float w = s->weights[i];
         Vec3 p = s->rest_positions[i];
@@ -151,12 +235,27 @@ void model_skin_deform(const Model* m, int node, Vertex* out) {
         Vec3 nq = mat4_mul_dir(d, nr);
         Vec3 blended = normalize(lerp(nr, nq, w));
         if (dot(blended, blended) < 0.5f) blended = nr;
-        out[i].position = lerp(p, q, w);
+        const Vec3 at = lerp(p, q, w);
+        out[i].position = at;
         out[i].normal = blended;
-        out[i].colour = n.mesh && i < n.mesh->vertex_count ? n.mesh->cpu_vertices[i].colour
-                                                           : Vec3{1, 1, 1};
+        out[i].colour = i < coloured ? n.mesh->cpu_vertices[i].colour : Vec3{1, 1, 1};
+        if (i == 0) lo = hi = at;
+        lo = {at.x < lo.x ? at.x : lo.x, at.y < lo.y ? at.y : lo.y, at.z < lo.z ? at.z : lo.z};
+        hi = {at.x > hi.x ? at.x : hi.x, at.y > hi.y ? at.y : hi.y, at.z > hi.z ? at.z : hi.z};
     }
+    if (!centre) return;
+    const Vec3 c = (lo + hi) * 0.5f;
+    float r2 = 0.0f;
+    for (int i = 0; i < s->vertex_count; ++i) {
+        const Vec3 e = out[i].position - c;
+        const float k = dot(e, e);
+        if (k > r2) r2 = k;
+    }
+    *centre = c;
+    *radius = s->vertex_count > 0 ? std::sqrt(r2) * 1.0001f + 1e-4f : 0.0f;
 }
+
+void model_skin_deform(const Model* m, int node, Vertex* out) { skin_deform(m, node, out, nullptr, nullptr); }
 
 bool model_skin_active(const Model* m, Vec3 eye) {
     return length(m->root_position - eye) <= SKIN_DISTANCE;
@@ -195,6 +294,11 @@ static Vertex* skin_scratch;
 static int skin_scratch_capacity;
 
 void model_draw(Model* m, const Material* material_from, Material* material_to) {
+    model_draw_tinted(m, material_from, material_to, {1, 1, 1}, {0, 0, 0}, 0.0f);
+}
+
+void model_draw_tinted(Model* m, const Material* material_from, Material* material_to, Vec3 multiply,
+                       Vec3 mix_to, float mix) {
     bool near = model_skin_active(m, render_camera.eye);
     for (int i = 0; i < m->node_count; ++i) {
         Node& n = m->nodes[i];
@@ -216,8 +320,11 @@ void model_draw(Model* m, const Material* material_from, Material* material_to) 
                     }
                 }
                 if (count <= skin_scratch_capacity) {
-                    model_skin_deform(m, i, skin_scratch);
-                    mesh_update_vertices(n.skin_mesh, skin_scratch, count);
+                    // The renderer culls the part by this sphere.
+                    Vec3 centre;
+                    float radius;
+                    skin_deform(m, i, skin_scratch, &centre, &radius);
+                    mesh_update_vertices_bounded(n.skin_mesh, skin_scratch, count, centre, radius);
                     mesh = n.skin_mesh;
                 }
             }
@@ -226,7 +333,7 @@ void model_draw(Model* m, const Material* material_from, Material* material_to) 
             mat = model_double_sided_twin(mat);
             mat->skin_flag_a = 1;
         }
-        render_add(mesh, mat, n.world_matrix, n.tint);
+        render_add(mesh, mat, n.world_matrix, lerp(n.tint * multiply, mix_to, mix));
     }
 }
 

@@ -58,6 +58,10 @@ void model_evaluate(Model* m, const Mat4& root);
 // Submits every visible part; a part whose material is material_from is drawn
 // with material_to (null from = no substitution).
 void model_draw(Model* m, const Material* material_from, Material* material_to);
+// The same with every part's tint multiplied by multiply, then moved toward
+// mix_to by mix (a hit flash), for this submission only.
+void model_draw_tinted(Model* m, const Material* material_from, Material* material_to, Vec3 multiply,
+                       Vec3 mix_to, float mix);
 // Local matrix whose y axis spans a -> b, origin at the midpoint.
 void model_span_node(Model* m, int node, Vec3 a, Vec3 b);
 // Binds a part's mesh to a second node so that it bends between the two.
