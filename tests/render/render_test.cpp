@@ -67,6 +67,13 @@ protected:
 
 GpuMesh* upload(MeshBuilder b) { return mesh_upload(&b); }
 
+// Groups live for the whole run in the game; a test gives its own back.
+void free_group(InstanceGroup* g) {
+    glDeleteBuffers(1, &g->instance_buffer);
+    std::free(g->cells);
+    std::free(g);
+}
+
 }  // namespace
 
 TEST(GlLoad, MissingEntryPointsAreLoggedByNameAndFailTheLoad) {
@@ -271,12 +278,7 @@ TEST_F(Gpu, GroupCellAtDrawDistancePlusRadiusIsNotDrawn) {
     EXPECT_EQ(render_stats().cells_drawn, 2);
     EXPECT_EQ(render_stats().opaque_draws, 1);
     render_begin_frame();
-    // Groups live for the whole run in the game; a test gives its own back.
-    for (InstanceGroup* g : {g1, g2, g3, g4}) {
-        glDeleteBuffers(1, &g->instance_buffer);
-        std::free(g->cells);
-        std::free(g);
-    }
+    for (InstanceGroup* g : {g1, g2, g3, g4}) free_group(g);
     mesh_destroy(small);
 }
 
@@ -591,9 +593,7 @@ TEST_F(Gpu, BatchingKeepsThePictureAndCutsTheDraws) {
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 
     render_begin_frame();
-    glDeleteBuffers(1, &grp->instance_buffer);
-    std::free(grp->cells);
-    std::free(grp);
+    free_group(grp);
     for (GpuMesh* h : heads) mesh_destroy(h);
     for (GpuMesh* r : ranges) mesh_destroy(r);
     mesh_destroy(body);
@@ -660,9 +660,7 @@ TEST_F(Gpu, GroupOfOneDrawsWhatThePlainItemDraws) {
     EXPECT_TRUE(window_picture() == plain) << "the group of one lost what the plain item draws";
     EXPECT_EQ(render_stats().opaque_draws, 1);
     render_begin_frame();
-    glDeleteBuffers(1, &grp->instance_buffer);
-    std::free(grp->cells);
-    std::free(grp);
+    free_group(grp);
     mesh_destroy(pole);
 }
 
