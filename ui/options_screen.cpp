@@ -170,6 +170,12 @@ void options_open() {
     plat_set_cursor_captured(false);
 }
 
+HudRect options_page_button_box() {
+    const float s = hud_scale;
+    const float kx = ((float)plat_input.client_width - 1400 * s) * 0.5f + 720 * s, ky = 40 * s + 90 * s;
+    return {kx + 470 * s, ky - 2 * s, 170 * s, 34 * s};
+}
+
 // The action waiting for a key, -1 for none (tests).
 int options_waiting_action() { return waiting_action; }
 
@@ -186,10 +192,14 @@ void options_screen() {
 
     WBox panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
     ui_panel(panel.x, panel.y, panel.w, panel.h, Vec4{0.06f, 0.09f, 0.07f, 0.95f}, HUD_GOLD, 2.0f * s);
+    UiBoxScope window(panel.x, panel.y, panel.w, panel.h, UI_BOX_LAYER, 2.0f * s);
     ui_text_centred(W * 0.5f, panel.y + 18 * s, "Options", 44 * s, HUD_GOLD, UI_FONT_TITLE);
     float x = panel.x + 40 * s, y = panel.y + 90 * s, w = 600 * s;
     const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+    const float columns_top = panel.y + 84 * s, columns_h = panel.h - 184 * s;
 
+    {
+    UiBoxScope column(x, columns_top, 660 * s, columns_h);
     // Sound.
     ui_text(x, y, "Son", 28 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 44 * s;
@@ -246,10 +256,14 @@ void options_screen() {
         ui_text(x, y + 48 * s, "ombres moins fines, sans anticrénelage ni occlusion ambiante", 16 * s, dim,
                 UI_FONT_BODY);
     pad_settings(x, y + 76 * s, w);
+    }
 
     // Key bindings, or the pad's buttons.
     float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
-    if (widget_button({kx + 470 * s, ky - 2 * s, 170 * s, 34 * s}, pad_page ? "Voir les touches" : "Voir la manette") &&
+    {
+    UiBoxScope column(kx, columns_top, kw, columns_h);
+    HudRect page = options_page_button_box();
+    if (widget_button({page.x, page.y, page.w, page.h}, pad_page ? "Voir les touches" : "Voir la manette") &&
         waiting_action < 0 && waiting_pad < 0)
         pad_page = !pad_page;
     ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -286,7 +300,7 @@ void options_screen() {
                 UI_FONT_BODY);
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
     }
-    (void)kw;
+    }
 
     // Foot.
     ui_text_centred(W * 0.5f, panel.y + panel.h - 92 * s, "Réglages enregistrés pour tous vos personnages", 18 * s,

@@ -62,6 +62,7 @@ void spellbook_draw() {
     float s = hud_scale;
     UiBox b = spellbook_box();
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     static const char* titles[3] = {"Grimoire de l'archer", "Grimoire du guerrier", "Grimoire du druide"};
     int cls = player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class);
     ui_text(b.x + 24 * s, b.y + 20 * s, titles[cls], 32 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -76,7 +77,10 @@ void spellbook_draw() {
     bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    {
+        UiBoxScope close(c.x, c.y, c.w, c.h);
+        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    }
 
     int order[SKILLS_PER_CLASS];
     spellbook_order(order);
@@ -89,6 +93,7 @@ void spellbook_draw() {
         bool over = mx >= k.x && my >= k.y && mx < k.x + k.w && my < k.y + k.h;
         ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.3f}, std::fmax(1.0f, s));
+        UiBoxScope cell(k.x, k.y, k.w, k.h, 0, std::fmax(1.0f, s));
         float pad = 14 * s;
         ui_rect(k.x + pad - 2 * s, k.y + pad - 2 * s, 68 * s, 68 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
         icon_draw(d.icon, k.x + pad, k.y + pad, 64 * s, d.tint, locked ? 0.45f : 1.0f);

@@ -1,0 +1,245 @@
+// Every screen and window of the game at 800 x 600, 1280 x 720, 1920 x 1080
+// and 2560 x 1440: no text leaves the box it belongs to, runs over another
+// box of its window or over another text of its box. The tests run in order
+// in one game: the creation screens make the character the others play.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "common/game_time.h"
+#include "content/professions.h"
+#include "content/quests.h"
+#include "persist/characters.h"
+#include "play/bindings.h"
+#include "play/creatures.h"
+#include "play/items.h"
+#include "play/loot.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "play/player_input.h"
+#include "play/quest_state.h"
+#include "play/skills.h"
+#include "play/villagers.h"
+#include "tests/text_boxes/text_boxes_game.h"
+#include "ui/action_bar.h"
+#include "ui/character_creation.h"
+#include "ui/character_select.h"
+#include "ui/item_windows.h"
+#include "ui/maps.h"
+#include "ui/options_screen.h"
+#include "ui/professions_screen.h"
+#include "world/terrain.h"
+
+int character_creation_step();
+
+namespace {
+
+void centre_of(HudRect r, float* x, float* y) {
+    *x = r.x + r.w * 0.5f;
+    *y = r.y + r.h * 0.5f;
+}
+
+void pad_hints(bool on) {
+    plat_input.pad.connected = on ? 1 : 0;
+    plat_input.pad_used_last = on ? 1 : 0;
+}
+
+// The player at (x, z) facing the point (tx, tz), nothing open.
+void stand_facing(float x, float z, float tx, float tz) {
+    player.pos_x = x;
+    player.pos_z = z;
+    player.pos_y = ground_height(x, z);
+    player.heading = player.camera_yaw = std::atan2(tx - x, tz - z);
+    player.camera_pitch = 0.0f;
+    std::vector<InputState> s(3, idle_at(0, 0));
+    run_frames(s);
+}
+
+// A character in play, made here if the creation screens were not walked
+// first (a test run alone).
+void ensure_in_play() {
+    if (character_creation_open) {
+        std::snprintf(player.name, sizeof player.name, "%s", "Énide");
+        ASSERT_TRUE(character_create());
+    }
+    if (character_select_open) ASSERT_TRUE(character_start_play(false, ""));
+}
+
+void close_everything() {
+    ensure_in_play();
+    if (hud_dialog_state().open) hud_dialog_close();
+    if (shop_is_open()) close_shop();
+    if (loot_corpse()) loot_close();
+    hud_windows = HudWindows{};
+    character_sheet_open = 0;
+    paused = 0;
+    title_overlay = 0;
+    pad_hints(false);
+}
+
+}  // namespace
+
+TEST(TextBoxes, CreationScreens) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    ASSERT_TRUE(character_creation_open);
+    Looks l;
+    l.look("creation, the class");
+    pad_hints(true);
+    l.look("creation, the class (pad)");
+    pad_hints(false);
+    float x, y;
+    centre_of(character_creation_next_box(), &x, &y);
+    click_at(x, y);
+    ASSERT_EQ(character_creation_step(), 2);
+    l.look("creation, name and looks");
+    pad_hints(true);
+    l.look("creation, name and looks (pad)");
+    pad_hints(false);
+    centre_of(character_creation_finish_box(), &x, &y);
+    click_at(x, y);
+    ASSERT_FALSE(character_creation_open);
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    Looks l;
+    character_select_show();
+    l.look("character list");
+    character_creation_open_new();
+    l.look("creation with a list, the class");
+    character_select_show();
+    ASSERT_TRUE(character_start_play(false, ""));
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, HudTitleBarsTrackerPromptAndActionBar) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    title_overlay = 1;
+    l.look("title overlay");
+    pad_hints(true);
+    l.look("title overlay (pad)");
+    close_everything();
+
+    // By the merchant: his label and the prompt; a message and floating texts.
+    Vec3 m = merchant_position();
+    stand_facing(m.x + 3.0f, m.z, m.x, m.z);
+    hud_message("Objectif accompli : Les loups de la forêt de Tervanne", 3.0f);
+    hud_float_text(m + Vec3{0, 1.5f, 0}, "+120 XP", Vec4{0.9f, 0.8f, 0.3f, 1}, 2.0f, 1.0f, 0.35f);
+    l.look("HUD by the merchant");
+
+    // Every quest in hand: the tracker's column full.
+    keu_set_state(0, 1, 3);
+    lady_set_state(0, 1, 0);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, 1, 0};
+    quests_refresh_panel();
+    l.look("HUD with every quest in hand");
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, 2, 0};
+    quests_refresh_panel();
+    l.look("HUD with every quest to hand in");
+    for (int cls : {CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        l.look(cls == CLASS_WARRIOR ? "HUD of a warrior" : "HUD of a druid");
+    }
+    player.player_class = CLASS_ARCHER;
+
+    // The action bar's tooltips: a skill, a locked one, a potion.
+    put_item_on_bar(26, 4);
+    add_to_bag(26);
+    for (int slot : {0, 3, 4}) {
+        auto over_slot = [slot](float* x, float* y) {
+            UiBox b = bar_slot_box(slot);
+            *x = b.x + b.w * 0.5f;
+            *y = b.y + b.h * 0.5f;
+        };
+        l.look("action bar, slot " + std::to_string(slot), over_slot);
+        pad_hints(true);
+        l.look("action bar with the pad, slot " + std::to_string(slot), over_slot);
+        pad_hints(false);
+    }
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, Dialogs) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    hud_pause();
+    l.look("pause");
+    close_everything();
+    quests_reset_all();
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        talk_to_giver(g);
+        l.look(std::string("talk with ") + quest_givers[g].short_name);
+        close_everything();
+    }
+    talk_to_keu();
+    l.look("talk with Keu");
+    close_everything();
+    talk_to_lady();
+    l.look("talk with Viviane");
+    close_everything();
+    for (int i = 0; i < 8; ++i) {
+        Vec3 p = villager_state(i).position;
+        stand_facing(p.x + 2.0f, p.z, p.x, p.z);
+        talk_to_villager(i);
+        l.look(std::string("talk with ") + villager_defs[i].name);
+        close_everything();
+    }
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+// The labels over the figures: a giver's marker stands above his name,
+// never over it, near or far.
+TEST(TextBoxes, LabelsOverTheFiguresAndTheirMarkers) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    quests_reset_all();
+    player.level = 20;  // every giver has work for him
+    quests_refresh_panel();
+    Looks l;
+    std::string name;
+    int seen = 0;
+    l.after = [&](const std::string& where) {
+        const UiRecordedText *label = nullptr, *mark = nullptr;
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            const UiRecordedText& t = ui_recorded_texts()[i];
+            if (name == t.text) label = &t;
+            bool is_mark = !std::strcmp(t.text, "!") || !std::strcmp(t.text, "?");
+            // The marker of this label: the one drawn just after it, over it.
+            float mid = (t.x0 + t.x1) * 0.5f;
+            if (label && !mark && is_mark && mid > label->x0 && mid < label->x1) mark = &t;
+        }
+        if (!label || !mark) return;
+        ++seen;
+        EXPECT_LE(mark->y1, label->y0) << where << ": the marker's foot at " << mark->y1 << ", the name's top at "
+                                       << label->y0;
+    };
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        if (giver_marker(g) == 0) continue;
+        name = quest_givers[g].full_name;
+        Vec3 p = giver_position(g);
+        for (float d : {3.0f, 7.0f, 15.0f, 30.0f}) {
+            stand_facing(p.x + d, p.z, p.x, p.z);
+            l.look(name + " from " + std::to_string((int)d) + " m");
+        }
+    }
+    name = "Sire Keu";
+    Vec3 k = keu_position();
+    for (float d : {3.0f, 10.0f}) {
+        stand_facing(k.x + d, k.z, k.x, k.z);
+        l.look("Keu from " + std::to_string((int)d) + " m");
+    }
+    player.level = 1;
+    EXPECT_GT(seen, 30) << "names and markers seen together";
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
