@@ -39,7 +39,7 @@ bool reserve(int n) {
 constexpr int RECORD_BOXES = 4096, RECORD_TEXTS = 8192, BOX_DEPTH = 32;
 UiRecordedBox recorded_boxes[RECORD_BOXES];
 UiRecordedText recorded_texts[RECORD_TEXTS];
-int recorded_box_count = 0, recorded_text_count = 0, record_faults = 0;
+int recorded_box_count = 0, recorded_text_count = 0, record_faults = 0, record_order = 0;
 bool recording = false;
 int box_stack[BOX_DEPTH];
 int box_depth = 0;  // counted while not recording too, so that ends match begins
@@ -182,7 +182,8 @@ void ui_box_begin(float x, float y, float w, float h, int flags, float inset) {
     int index = -1;
     if (recorded_box_count < RECORD_BOXES) {
         index = recorded_box_count++;
-        recorded_boxes[index] = {x, y, w, h, inset, box_depth > 1 ? box_stack[box_depth - 2] : -1, flags};
+        recorded_boxes[index] = {x, y, w, h, inset, box_depth > 1 ? box_stack[box_depth - 2] : -1, flags,
+                                 record_order++};
     } else {
         ++record_faults;
     }
@@ -211,6 +212,7 @@ void ui_record_text(const char* text, int length, float x0, float y0, float x1, 
     t.x1 = x1;
     t.y1 = y1;
     t.size = size;
+    t.order = record_order++;
     int depth = box_depth < BOX_DEPTH ? box_depth : BOX_DEPTH;
     t.box = depth > 0 ? box_stack[depth - 1] : -1;
     int n = length < (int)sizeof t.text - 1 ? length : (int)sizeof t.text - 1;
@@ -220,7 +222,7 @@ void ui_record_text(const char* text, int length, float x0, float y0, float x1, 
 }
 
 void ui_record_begin() {
-    recorded_box_count = recorded_text_count = record_faults = 0;
+    recorded_box_count = recorded_text_count = record_faults = record_order = 0;
     box_depth = 0;
     recording = true;
 }

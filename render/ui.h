@@ -83,11 +83,13 @@ struct UiRecordedBox {
     float x, y, w, h, inset;
     int parent;  // -1: the screen
     int flags;   // UiBoxFlags
+    int order;   // when it began, counted with the texts
 };
 struct UiRecordedText {
     float x0, y0, x1, y1;  // the letters' ink
     float size;
     int box;               // -1: the screen
+    int order;             // when it was drawn, counted with the boxes
     char text[64];         // the line, cut
 };
 void ui_record_begin();

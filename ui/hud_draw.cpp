@@ -312,6 +312,23 @@ void draw_title_overlay() {
     ui_text_centred(cx, ty, click, 20 * s, HUD_GOLD, UI_FONT_BODY);
 }
 
+void world_labels() {
+    net_draw_labels();
+    if (!underground) {
+        seneschal_labels_draw();
+        merchant_label_draw();
+        lady_label_draw();
+        quest_givers_labels_draw();
+        world_figures_labels_draw();
+        catacomb_entrance_label();
+        anvil_label_draw();
+    } else {
+        catacombs_portal_labels_draw();
+    }
+    creatures_draw_labels();
+    floating_texts();
+}
+
 }  // namespace
 
 void hud_draw() {
@@ -324,20 +341,9 @@ void hud_draw() {
         character_select_draw();
         return;
     }
-    // 2-5. Over the world.
-    net_draw_labels();
-    if (!underground) {
-        seneschal_labels_draw();
-        merchant_label_draw();
-        lady_label_draw();
-        quest_givers_labels_draw();
-        world_figures_labels_draw();
-        catacomb_entrance_label();
-    } else {
-        catacombs_portal_labels_draw();
-    }
-    creatures_draw_labels();
-    floating_texts();
+    // 2-5. Over the world; not while the big map covers it (they would show
+    // through its shade).
+    if (!(hud_windows.map && !title_overlay)) world_labels();
     // 6. Hit flash.
     float flash = hud_hit_flash_strength();
     if (flash > 0.0f) full_screen(Vec4{0.6f, 0.0f, 0.0f, flash});

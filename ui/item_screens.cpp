@@ -330,7 +330,9 @@ void merchant_window_draw() {
         Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, o.id, 1, false);
         const ItemDef& d = item_def(o.id);
-        ui_text(icon.x + icon.w + 8 * s, r.y + 6 * s, d.name, 14 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        // The tooltip names the item whole, should a name ever outgrow its row.
+        const float text_x = icon.x + icon.w + 8 * s, room = r.x + r.w - 6 * s - text_x;
+        ui_text_fitted(text_x, r.y + 6 * s, room, d.name, 14 * s, quality_colour((int)d.quality), UI_FONT_BODY);
         ui_text(icon.x + icon.w + 8 * s, r.y + 27 * s, hud_fmt("%d denier%s", o.price, plural(o.price)), 14 * s,
                 player.purse >= o.price ? HUD_GOLD : kRed, UI_FONT_BODY);
     }
@@ -353,13 +355,14 @@ void merchant_window_draw() {
         Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, buy_back.id, buy_back.count, false);
         const ItemDef& d = item_def(buy_back.id);
-        ui_text(icon.x + icon.w + 8 * s, r.y + 5 * s, d.name, 15 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        ui_text_fitted(icon.x + icon.w + 8 * s, r.y + 5 * s, r.x + r.w - 14 * s - icon.x - icon.w, d.name, 15 * s,
+                       quality_colour((int)d.quality), UI_FONT_BODY);
         ui_text(icon.x + icon.w + 8 * s, r.y + 25 * s, hud_fmt("%d denier%s", buy_back.price, plural(buy_back.price)),
                 14 * s, HUD_GOLD, UI_FONT_BODY);
     } else {
         ui_text(r.x, r.y + 10 * s, "Rien pour l'instant.", 15 * s, kDim, UI_FONT_BODY);
     }
-    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 12 * s - 14 * s,
+    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 22 * s,
                     pad ? "X sur un objet du sac : le vendre" : "Clic sur un objet du sac : le vendre", 14 * s, kDim,
                     UI_FONT_BODY);
 }

@@ -243,15 +243,18 @@ void professions_draw() {
     }
 }
 
-// Over the world: the anvil's name, and the harvest bar.
+// The anvil's name, with the other labels over the world (under the windows).
+void anvil_label_draw() {
+    if (underground) return;
+    Vec3 a = anvil_position();
+    if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
+        hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
+}
+
+// The bar of a running harvest.
 void crafting_labels_draw() {
     // The pause menu breaks a harvest as surely as a step does.
     if (paused && gather_running()) gather_cancel();
-    if (!underground) {
-        Vec3 a = anvil_position();
-        if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
-            hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
-    }
     if (!gather_running()) return;
     const float s = hud_scale;
     float w = 300 * s, h = 22 * s;

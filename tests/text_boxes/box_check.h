@@ -76,7 +76,16 @@ inline std::vector<std::string> faults(float screen_w, float screen_h) {
             if (overlap(t.x0, t.x1, u.x0, u.x1) > TOLERANCE && overlap(t.y0, t.y1, u.y0, u.y1) > TOLERANCE)
                 out.push_back(text_name(t) + " and " + text_name(u) + " cover each other");
         }
-        if (is_free(t.box)) continue;  // over the world: anywhere on screen or off it
+        if (is_free(t.box)) {
+            // Over the world: anywhere on screen or off it, but under the windows.
+            for (int b = 0; b < nb; ++b) {
+                const UiRecordedBox& r = *box_at(b);
+                if (!(r.flags & UI_BOX_LAYER) || is_free(b) || r.order > t.order) continue;
+                if (overlap(t.x0, t.x1, r.x, r.x + r.w) > TOLERANCE && overlap(t.y0, t.y1, r.y, r.y + r.h) > TOLERANCE)
+                    out.push_back(text_name(t) + ", a label over the world, is drawn over the window " + box_name(b));
+            }
+            continue;
+        }
         if (!ink_inside(t, 0, 0, screen_w, screen_h, 0.0f)) out.push_back(text_name(t) + " leaves the screen");
         // Its box and those around it, up to the first that is drawn over
         // the others (a tooltip is not bound by the window it came from).

@@ -4,6 +4,7 @@
 // in one game: the creation screens make the character the others play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -241,5 +242,112 @@ TEST(TextBoxes, LabelsOverTheFiguresAndTheirMarkers) {
     }
     player.level = 1;
     EXPECT_GT(seen, 30) << "names and markers seen together";
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+namespace {
+
+// Items by the length of their names, longest first.
+std::vector<int> items_by_name_length() {
+    std::vector<int> ids;
+    for (int id = 1; id < 200; ++id)
+        if (item_exists(id)) ids.push_back(id);
+    std::stable_sort(ids.begin(), ids.end(), [](int a, int b) {
+        return ui_text_width(item_name(a), 20, UI_FONT_BODY) > ui_text_width(item_name(b), 20, UI_FONT_BODY);
+    });
+    return ids;
+}
+
+// The bag full of the longest names and the longest of each slot worn.
+void dress_with_long_names() {
+    inventory_clear();
+    std::vector<int> ids = items_by_name_length();
+    for (int slot = 0; slot < EQUIPMENT_SLOTS; ++slot)
+        for (int id : ids)
+            if (item_fits_equipment_slot(id, slot)) {
+                equipment[slot] = id;
+                break;
+            }
+    for (int i = 0; i < BAG_SLOTS && i < (int)ids.size(); ++i) {
+        bag[i].id = ids[i];
+        bag[i].count = item_is_stackable(ids[i]) ? 17 : 1;
+    }
+    equipment_apply();
+}
+
+Pointer over(Box (*box)(int), int i) {
+    return [box, i](float* x, float* y) {
+        Box b = box(i);
+        *x = b.x + b.w * 0.5f;
+        *y = b.y + b.h * 0.5f;
+    };
+}
+
+}  // namespace
+
+TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    inventory_clear();
+    equipment_apply();
+    character_sheet_open = 1;
+    l.look("sheet, nothing worn");
+    dress_with_long_names();
+    player.purse = 123456;
+    l.look("sheet, the longest names");
+    for (int i : {0, 5, 18, 23}) l.look("sheet, bag slot " + std::to_string(i), over(sheet_bag_box, i));
+    for (int i : {0, 6, 11}) l.look("sheet, worn slot " + std::to_string(i), over(sheet_equipment_box, i));
+    pad_hints(true);
+    l.look("sheet (pad)");
+    pad_hints(false);
+    for (int cls : {CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        l.look(cls == CLASS_WARRIOR ? "sheet of a warrior" : "sheet of a druid");
+    }
+    player.player_class = CLASS_ARCHER;
+
+    Vec3 m = merchant_position();
+    stand_facing(m.x + 3.0f, m.z, m.x, m.z);
+    open_shop();
+    player.purse = 20;
+    l.look("shop, nothing to buy back");
+    for (int i = 0; i < MERCHANT_STOCK; ++i) l.look("shop, stock row " + std::to_string(i), over(shop_stock_box, i));
+    ASSERT_TRUE(shop_sell(0));
+    l.look("shop, something to buy back", [](float* x, float* y) {
+        Box b = shop_buy_back_box();
+        *x = b.x + b.w * 0.5f;
+        *y = b.y + b.h * 0.5f;
+    });
+    for (int i : {1, 23}) l.look("shop, bag slot " + std::to_string(i), over(sheet_bag_box, i));
+    pad_hints(true);
+    l.look("shop (pad)");
+    pad_hints(false);
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, LootWindow) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    inventory_clear();
+    Looks l;
+    Vec3 at = {player.pos_x + 1.0f, player.pos_y, player.pos_z};
+    Creature* c = spawn_creature(0, at, at);
+    ASSERT_NE(c, nullptr);
+    c->ai_state = CS_DEAD;
+    c->health = 0;
+    c->loot_count = 0;
+    std::vector<int> ids = items_by_name_length();
+    for (int i = 0; i < 4; ++i) loot_add(c, ids[i]);
+    c->loot_money = 1234;
+    ASSERT_TRUE(loot_open(c));
+    l.look("loot");
+    for (int r = 0; r < 5; ++r) l.look("loot, row " + std::to_string(r), over(loot_row_box, r));
+    loot_close();
+    free_creature(c);
+    close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }

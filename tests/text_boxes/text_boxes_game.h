@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -77,6 +78,12 @@ inline void click_at(float x, float y) {
 // already that size's).
 using Pointer = std::function<void(float* x, float* y)>;
 
+inline std::string picture_name(const std::string& what) {
+    std::string out = "look-";
+    for (char c : what) out += (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ? c : (c >= 'A' && c <= 'Z') ? c + 32 : '-';
+    return out + ".png";
+}
+
 struct Looks {
     std::vector<std::string> faults;
     int looks = 0;
@@ -99,6 +106,9 @@ struct Looks {
             for (const std::string& f : box_check::faults((float)size.w, (float)size.h))
                 faults.push_back(where + ": " + f);
             if (after) after(where);
+            // TEXT_BOXES_PICTURES=1: each look at the offscreen window's own
+            // size kept as a PNG, for a person to look at.
+            if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) headless_screenshot(picture_name(what).c_str());
         }
         window_size(w0, h0);
     }
