@@ -199,7 +199,9 @@ void options_screen() {
     const float columns_top = panel.y + 84 * s, columns_h = panel.h - 184 * s;
 
     {
-    UiBoxScope column(x, columns_top, 660 * s, columns_h);
+    // The columns' boxes reach a little past their texts' start, where a
+    // letter such as "J" hangs.
+    UiBoxScope column(x - 10 * s, columns_top, 680 * s, columns_h);
     // Sound.
     ui_text(x, y, "Son", 28 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 44 * s;
@@ -261,14 +263,18 @@ void options_screen() {
     // Key bindings, or the pad's buttons.
     float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
     {
-    UiBoxScope column(kx, columns_top, kw, columns_h);
+    UiBoxScope column(kx - 10 * s, columns_top, kw + 20 * s, columns_h);
     HudRect page = options_page_button_box();
     if (widget_button({page.x, page.y, page.w, page.h}, pad_page ? "Voir les touches" : "Voir la manette") &&
         waiting_action < 0 && waiting_pad < 0)
         pad_page = !pad_page;
-    ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
-    if (!pad_page)
-    ui_text(kx + 160 * s, ky + 8 * s, "cliquez une touche pour la changer", 18 * s, dim, UI_FONT_BODY);
+    float title_w = ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    // The hint follows the title and stops short of the page's button.
+    if (!pad_page) {
+        float hint_x = kx + title_w + 18 * s;
+        ui_text_fitted(hint_x, ky + 8 * s, page.x - 12 * s - hint_x, "cliquez une touche pour la changer", 18 * s,
+                       dim, UI_FONT_BODY);
+    }
     ky += 48 * s;
     const float row_h = 36 * s;
     float list_bottom = panel.y + panel.h - 190 * s;

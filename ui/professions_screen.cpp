@@ -182,7 +182,14 @@ void professions_draw() {
         float fill_frac = clampf((float)level / (float)PROFESSION_LEVEL_MAX, 0.0f, 1.0f);
         ui_rect(tx, r.y + 38 * s, bw, 10 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
         ui_rect(tx, r.y + 38 * s, bw * fill_frac, 10 * s, Vec4{0.78f, 0.62f, 0.22f, 1.0f});
-        ui_text(tx, r.y + 56 * s, profession_defs[p].description, 14 * s, DIM, UI_FONT_BODY);
+        // The description wraps inside the row (the Forge's takes two lines),
+        // a little smaller should even two lines not hold it.
+        const float room_w = r.x + r.w - 12 * s - tx, room_h = r.h - 56 * s - 4 * s;
+        float size = 14 * s;
+        while (size > 11 * s && ui_text_wrapped_height(room_w, profession_defs[p].description, size, UI_FONT_BODY,
+                                                       1.25f) > room_h)
+            size *= 0.94f;
+        ui_text_wrapped(tx, r.y + 56 * s, room_w, profession_defs[p].description, size, DIM, UI_FONT_BODY, 1.25f);
     }
 
     // Right: the recipes of the selected craft.

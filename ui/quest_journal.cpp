@@ -22,7 +22,11 @@ struct Box {
 
 Box journal_box() {
     float s = hud_scale;
-    float w = 900 * s, h = 620 * s;
+    // Taller when the list of quests needs it: every row stays inside.
+    int count = 0;
+    for (int i = 0; i < HUD_TRACKER_SLOTS; ++i)
+        if (hud_tracker_get(i)->shown) ++count;
+    float w = 900 * s, h = std::fmax(620.0f, 70.0f + (float)count * 64.0f + 56.0f) * s;
     return {(plat_input.client_width - w) * 0.5f, (plat_input.client_height - h) * 0.5f, w, h};
 }
 

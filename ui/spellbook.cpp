@@ -39,7 +39,9 @@ void spellbook_order(int order[SKILLS_PER_CLASS]) {
 
 UiBox spellbook_box() {
     float s = hud_scale;
-    float w = 1120 * s, h = 690 * s;
+    // Wide enough for the longest skill names beside their icons; still
+    // whole on a 4:3 screen.
+    float w = 1280 * s, h = 690 * s;
     return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
 }
 
@@ -99,20 +101,32 @@ void spellbook_draw() {
         icon_draw(d.icon, k.x + pad, k.y + pad, 64 * s, d.tint, locked ? 0.45f : 1.0f);
         float tx = k.x + pad + 64 * s + 12 * s, tw = k.x + k.w - pad - tx;
         Vec4 name = locked ? Vec4{0.83f, 0.68f, 0.24f, 0.55f} : HUD_GOLD;
-        ui_text(tx, k.y + pad, d.name, 19 * s, name, UI_FONT_TITLE);
+        ui_text_fitted(tx, k.y + pad, tw, d.name, 19 * s, name, UI_FONT_TITLE);
+        // The cost on one line beside the icon, or, when the cell is too
+        // narrow, cut after its dot: what it costs, then its recharge.
+        const Vec4 cost_colour = locked ? dim : HUD_PARCHMENT;
+        float ty = k.y + pad + 27 * s;
         const char* cost;
         if (d.cost > 0)
             cost = hud_fmt("%d de %s  ·  recharge %d s", d.cost, cls == 2 ? "mana" : "rage", (int)d.cooldown);
         else
             cost = hud_fmt("Recharge %d s", (int)d.cooldown);
-        ui_text(tx, k.y + pad + 27 * s, cost, 14 * s, locked ? dim : HUD_PARCHMENT, UI_FONT_BODY);
-        if (locked)
-            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Appris au niveau %d", d.level), 14 * s, dim, UI_FONT_BODY);
-        else
-            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Niv %d", d.level), 14 * s, Vec4{0.6f, 0.85f, 0.5f, 1},
+        if (d.cost > 0 && ui_text_width(cost, 14 * s, UI_FONT_BODY) > tw) {
+            ui_text(tx, ty, hud_fmt("%d de %s  ·", d.cost, cls == 2 ? "mana" : "rage"), 14 * s, cost_colour,
                     UI_FONT_BODY);
+            ty += 14 * s * 1.2f;
+            ui_text(tx, ty, hud_fmt("recharge %d s", (int)d.cooldown), 14 * s, cost_colour, UI_FONT_BODY);
+        } else {
+            ui_text_fitted(tx, ty, tw, cost, 14 * s, cost_colour, UI_FONT_BODY);
+        }
+        ty += 20 * s;
+        if (locked)
+            ui_text(tx, ty, hud_fmt("Appris au niveau %d", d.level), 14 * s, dim, UI_FONT_BODY);
+        else
+            ui_text(tx, ty, hud_fmt("Niv %d", d.level), 14 * s, Vec4{0.6f, 0.85f, 0.5f, 1}, UI_FONT_BODY);
+        float below = std::fmax(k.y + pad + 80 * s, ty + 14 * s * 1.2f + 10 * s);
         if (tw > 40 * s)
-            ui_text_wrapped(k.x + pad, k.y + pad + 80 * s, k.w - 2 * pad, d.description, 14 * s,
+            ui_text_wrapped(k.x + pad, below, k.w - 2 * pad, d.description, 14 * s,
                             locked ? dim : Vec4{0.85f, 0.82f, 0.72f, 1}, UI_FONT_BODY, 1.3f);
     }
 }

@@ -212,9 +212,41 @@ namespace {
 
 bool visible_on_panel(HudRect p, float sx, float sy) { return inside(p, sx, sy); }
 
-// A short label beside a marker, always on the map.
+// The places' names wait until the quests' markers are down, so that a
+// name under a marker can step below it.
+struct PendingLabel {
+    float x, y;
+    const char* text;
+    float size;
+};
+constexpr int MAX_LABELS = 16;
+PendingLabel labels[MAX_LABELS];
+int label_count = 0;
+HudRect objective_boxes[HUD_TRACKER_SLOTS];
+int objective_count = 0;
+
+// A short label under a marker.
 void place_label(float sx, float sy, const char* text, float size) {
-    ui_text_centred(sx, sy + 6 * hud_scale, text, size, HUD_PARCHMENT, UI_FONT_BODY);
+    if (label_count < MAX_LABELS) labels[label_count++] = {sx, sy + 6 * hud_scale, text, size};
+}
+
+// The names, each kept on the map and clear of the quests' markers.
+void draw_place_labels(HudRect p) {
+    const float s = hud_scale;
+    for (int i = 0; i < label_count; ++i) {
+        const PendingLabel& l = labels[i];
+        float w = ui_text_width(l.text, l.size, UI_FONT_BODY), h = l.size * 1.25f;
+        float x = clampf(l.x - w * 0.5f, p.x + 3 * s, p.x + p.w - 3 * s - w), y = l.y;
+        for (int k = 0; k < objective_count; ++k) {
+            const HudRect& o = objective_boxes[k];
+            if (x < o.x + o.w && x + w > o.x && y < o.y + o.h && y + h > o.y) y = o.y + o.h + 2 * s;
+        }
+        // Above its marker when the foot of the map would cut it.
+        if (y + h > p.y + p.h - 2 * s) y = l.y - 12 * s - h;
+        ui_text(x, y, l.text, l.size, HUD_PARCHMENT, UI_FONT_BODY);
+    }
+    label_count = 0;
+    objective_count = 0;
 }
 
 void draw_places(HudRect p) {
@@ -303,7 +335,11 @@ void draw_objectives(HudRect p) {
         if (in_catacombs(at.x) != (map.view == MAP_CATACOMBS)) continue;
         big_map_to_screen(at.x, at.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
+        // A marker at the edge is pulled in to show whole.
+        sx = clampf(sx, p.x + 8 * s, p.x + p.w - 8 * s);
+        sy = clampf(sy, p.y + 11 * s, p.y + p.h - 11 * s);
         ui_rect(sx - 8 * s, sy - 11 * s, 16 * s, 22 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});
+        objective_boxes[objective_count++] = HudRect{sx - 8 * s, sy - 11 * s, 16 * s, 22 * s};
         ui_text_centred(sx, sy - 11 * s, turn_in ? "?" : "!", 20 * s, HUD_GOLD, UI_FONT_TITLE);
         const QuestTrackerEntry* e = hud_tracker_get(slot);
         add_mark(sx, sy, 11 * s, e ? e->title : nullptr);
@@ -518,6 +554,7 @@ void map_screen_draw() {
         if (map.layer[LAYER_NODES]) draw_nodes(p);
         if (map.layer[LAYER_PLACES]) draw_places(p);
         if (map.layer[LAYER_OBJECTIVES]) draw_objectives(p);
+        draw_place_labels(p);
         if (map.layer[LAYER_PEOPLE]) draw_people(p);
     }
 

@@ -14,6 +14,7 @@
 #include "content/quests.h"
 #include "persist/characters.h"
 #include "play/bindings.h"
+#include "play/catacomb_visits.h"
 #include "play/creatures.h"
 #include "play/items.h"
 #include "play/loot.h"
@@ -66,6 +67,13 @@ void ensure_in_play() {
         ASSERT_TRUE(character_create());
     }
     if (character_select_open) ASSERT_TRUE(character_start_play(false, ""));
+}
+
+// In the all-zones view, a click on a world point shows its zone.
+void big_map_left_click_at_world(float x, float z) {
+    float sx, sy;
+    big_map_to_screen(x, z, &sx, &sy);
+    big_map_left_click(sx, sy);
 }
 
 void close_everything() {
@@ -348,6 +356,160 @@ TEST(TextBoxes, LootWindow) {
     for (int r = 0; r < 5; ++r) l.look("loot, row " + std::to_string(r), over(loot_row_box, r));
     loot_close();
     free_creature(c);
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    for (int cls : {CLASS_ARCHER, CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        for (int level : {1, 60}) {
+            player.level = level;
+            hud_windows.spellbook = 1;
+            const std::string what = "spellbook of class " + std::to_string(cls) + " at level " + std::to_string(level);
+            l.look(what);
+            pad_hints(true);
+            l.look(what + " (pad)");
+            pad_hints(false);
+        }
+    }
+    player.player_class = CLASS_ARCHER;
+    player.level = 1;
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+// The big map shows no label over the world behind its shade.
+TEST(TextBoxes, MapsAndTheQuestLog) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    keu_set_state(0, 1, 3);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, g % 2 ? 2 : 1, 0};
+    quests_refresh_panel();
+    // Among the townsfolk, whose labels show.
+    Vec3 v = villager_state(0).position;
+    stand_facing(v.x + 4.0f, v.z, v.x, v.z);
+    int world_labels = 0;
+    l.after = [&](const std::string& where) {
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            const UiRecordedText& t = ui_recorded_texts()[i];
+            if (!box_check::is_free(t.box)) continue;
+            if (hud_windows.map)
+                ADD_FAILURE() << where << ": \"" << t.text << "\" over the world behind the big map";
+            else
+                ++world_labels;
+        }
+    };
+    l.look("town, no window");
+    EXPECT_GT(world_labels, 0) << "labels over the world to begin with";
+    big_map_set_open(true);
+    l.look("big map, the zone");
+    l.look("big map, the zone, pointer on the player", [](float* x, float* y) {
+        big_map_to_screen(player.pos_x, player.pos_z, x, y);
+    });
+    big_map_right_click();
+    l.look("big map, every zone");
+    l.look("big map, every zone, a zone under the pointer", [](float* x, float* y) {
+        big_map_to_screen(0.0f, 0.0f, x, y);
+    });
+    pad_hints(true);
+    l.look("big map (pad)");
+    pad_hints(false);
+    // Zoomed in on places, which then lie near the map's edges.
+    const float places[][2] = {{48, 328}, {-20, -995}, {0, 0}};
+    for (const auto& at : places) {
+        for (int notches : {2, 5}) {
+            big_map_set_open(false);
+            big_map_set_open(true);
+            if (at[1] < -400.0f) big_map_right_click();
+            if (at[1] < -400.0f) big_map_left_click_at_world(at[0], at[1]);
+            float sx, sy;
+            big_map_to_screen(at[0], at[1], &sx, &sy);
+            big_map_wheel((float)notches, sx, sy);
+            l.look("big map zoomed " + std::to_string(notches) + " on " + std::to_string((int)at[0]) + ", " +
+                   std::to_string((int)at[1]));
+        }
+    }
+    big_map_set_open(false);
+
+    hud_windows.journal = 1;
+    l.look("quest log");
+    pad_hints(true);
+    l.look("quest log (pad)");
+    pad_hints(false);
+    quests_reset_all();
+    quests_refresh_panel();
+    l.look("quest log, empty");
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, ProfessionsWithEveryCraft) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    inventory_clear();
+    professions_open(true);
+    for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
+        professions_selected = p;
+        const std::string what = std::string("professions, ") + profession_defs[p].name;
+        l.look(what);
+        // The first recipe's product and its button (refused: nothing held).
+        l.look(what + ", a product", [](float* x, float* y) {
+            HudRect r = recipe_row_box(0);
+            *x = r.x + 30 * hud_scale;
+            *y = r.y + 20 * hud_scale;
+        });
+        l.look(what + ", a button", [](float* x, float* y) {
+            HudRect b = recipe_button_box(0);
+            centre_of(b, x, y);
+        });
+    }
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, OptionsWithBothPages) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    options_open();
+    l.look("options, the keys");
+    float x, y;
+    centre_of(options_page_button_box(), &x, &y);
+    click_at(x, y);
+    l.look("options, the pad's buttons");
+    pad_hints(true);
+    l.look("options, the pad's buttons, a pad plugged");
+    pad_hints(false);
+    centre_of(options_page_button_box(), &x, &y);
+    click_at(x, y);
+    l.look("options, the keys again");
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, Underground) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    catacombs_enter();
+    std::vector<InputState> settle(3, idle_at(0, 0));
+    run_frames(settle);
+    l.look("catacombs");
+    big_map_set_open(true);
+    l.look("big map of the catacombs");
+    big_map_set_open(false);
+    catacombs_leave();
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }

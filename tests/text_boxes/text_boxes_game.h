@@ -4,6 +4,7 @@
 // record on, the faults of each kept under the name of what was shown.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -113,9 +114,46 @@ struct Looks {
         window_size(w0, h0);
     }
 
+    // The faults, each once with the sizes it showed at: the same fault at
+    // four sizes differs only in its figures.
     std::string report() const {
+        std::vector<std::string> keys, sizes;
+        for (const std::string& f : faults) {
+            std::string key, size;
+            bool in_figures = false;
+            for (size_t i = 0; i < f.size(); ++i) {
+                if (f.compare(i, 4, " at ") == 0 && size.empty() && std::isdigit((unsigned char)f[i + 4])) {
+                    size_t end = f.find(':', i);
+                    size = f.substr(i + 4, end - i - 4);
+                    i = end - 1;
+                    continue;
+                }
+                // Figures (pixels, ink, boxes) differ from size to size.
+                char c = f[i];
+                bool figure = std::isdigit((unsigned char)c) || (in_figures && (c == '.' || c == ',' || c == 'x'));
+                if (figure) {
+                    if (!in_figures) key += '#';
+                    in_figures = true;
+                } else {
+                    in_figures = false;
+                    key += c;
+                }
+            }
+            size_t k = 0;
+            while (k < keys.size() && keys[k] != key) ++k;
+            if (k == keys.size()) {
+                keys.push_back(key);
+                sizes.push_back(size);
+            } else {
+                sizes[k] += ", " + size;
+            }
+        }
         std::string out;
-        for (const std::string& f : faults) out += "  " + f + "\n";
+        if (std::getenv("TEXT_BOXES_FULL"))  // every fault with its figures
+            for (const std::string& f : faults) out += "  " + f + "\n";
+        for (size_t k = 0; k < keys.size(); ++k) out += "  [" + sizes[k] + "] " + keys[k] + "\n";
+        out += "  (in full: " + std::to_string(faults.size()) + " faults; the first: " +
+               (faults.empty() ? std::string("none") : faults[0]) + ")\n";
         return out;
     }
 };
