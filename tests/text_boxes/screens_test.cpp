@@ -76,6 +76,33 @@ void big_map_left_click_at_world(float x, float z) {
     big_map_left_click(sx, sy);
 }
 
+// On the class step: the button row ("Suivant", with "Retour" when shown)
+// stands centred under the three cards.
+void expect_buttons_centred_under_the_cards(const std::string& where) {
+    float cards0 = 1e9f, cards1 = -1e9f, row0 = 1e9f, row1 = -1e9f;
+    int cards = 0, buttons = 0;
+    for (int i = 0; i < ui_recorded_text_count(); ++i) {
+        const UiRecordedText& t = ui_recorded_texts()[i];
+        if (t.box < 0) continue;
+        const UiRecordedBox& b = ui_recorded_boxes()[t.box];
+        bool card = false;
+        for (int c = 0; c < 3; ++c) card = card || !std::strcmp(t.text, class_defs[c].name);
+        if (card) {
+            ++cards;
+            cards0 = std::fmin(cards0, b.x);
+            cards1 = std::fmax(cards1, b.x + b.w);
+        }
+        if (!std::strcmp(t.text, "Suivant") || !std::strcmp(t.text, "Retour")) {
+            ++buttons;
+            row0 = std::fmin(row0, b.x);
+            row1 = std::fmax(row1, b.x + b.w);
+        }
+    }
+    ASSERT_EQ(cards, 3) << where;
+    ASSERT_GE(buttons, 1) << where;
+    EXPECT_NEAR((row0 + row1) * 0.5f, (cards0 + cards1) * 0.5f, 1.0f) << where << ": the buttons' row is off-centre";
+}
+
 void close_everything() {
     ensure_in_play();
     if (hud_dialog_state().open) hud_dialog_close();
@@ -95,6 +122,7 @@ TEST(TextBoxes, CreationScreens) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     ASSERT_TRUE(character_creation_open);
     Looks l;
+    l.after = expect_buttons_centred_under_the_cards;
     l.look("creation, the class");
     pad_hints(true);
     l.look("creation, the class (pad)");
@@ -103,6 +131,7 @@ TEST(TextBoxes, CreationScreens) {
     centre_of(character_creation_next_box(), &x, &y);
     click_at(x, y);
     ASSERT_EQ(character_creation_step(), 2);
+    l.after = nullptr;
     l.look("creation, name and looks");
     pad_hints(true);
     l.look("creation, name and looks (pad)");
@@ -120,7 +149,9 @@ TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
     character_select_show();
     l.look("character list");
     character_creation_open_new();
+    l.after = expect_buttons_centred_under_the_cards;
     l.look("creation with a list, the class");
+    l.after = nullptr;
     character_select_show();
     ASSERT_TRUE(character_start_play(false, ""));
     EXPECT_TRUE(l.faults.empty()) << l.report();
@@ -510,6 +541,33 @@ TEST(TextBoxes, Underground) {
     l.look("big map of the catacombs");
     big_map_set_open(false);
     catacombs_leave();
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, AHarvestUnderWayAndTheLooksEditedInPlay) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    // Beside a grown node, the harvest started: its bar with its label.
+    const GatherNode& n = gather_nodes()[0];
+    gather_nodes()[0].regrow = 0.0f;
+    stand_facing(n.x + 1.0f, n.z, n.x, n.z);
+    ASSERT_TRUE(gather_prompt(true));
+    ASSERT_TRUE(gather_running());
+    l.look("a harvest under way");
+    gather_reset();
+
+    character_creation_open_edit();
+    l.look("the looks edited in play");
+    pad_hints(true);
+    l.look("the looks edited in play (pad)");
+    pad_hints(false);
+    float x, y;
+    centre_of(character_creation_finish_box(), &x, &y);
+    click_at(x, y);
+    EXPECT_FALSE(character_creation_open);
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
