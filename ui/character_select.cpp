@@ -118,7 +118,9 @@ void character_select_draw() {
         y += 70 * s;
     }
 
-    y = panel.y + 100 * s + 8 * 70 * s + 6 * s;
+    // Under the list's room for every slot (it starts under the title, 22 s
+    // below the panel's top).
+    y = panel.y + 22 * s + 100 * s + CHARACTER_SLOTS * 70 * s + 6 * s;
     ui_text(x, y, "Serveur", 20 * s, HUD_GOLD, UI_FONT_BODY);
     widget_field({x + 110 * s, y - 6 * s, w - 110 * s, 38 * s}, server_field, !dialog_open);
     y += 44 * s;

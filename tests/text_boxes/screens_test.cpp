@@ -66,7 +66,9 @@ void ensure_in_play() {
         std::snprintf(player.name, sizeof player.name, "%s", "Énide");
         ASSERT_TRUE(character_create());
     }
-    if (character_select_open) ASSERT_TRUE(character_start_play(false, ""));
+    if (character_select_open) {
+        ASSERT_TRUE(character_start_play(false, ""));
+    }
 }
 
 // In the all-zones view, a click on a world point shows its zone.
@@ -148,6 +150,20 @@ TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
     Looks l;
     character_select_show();
     l.look("character list");
+    // The list full, of the longest names a character may have.
+    const char* const names[] = {"Blanchefleur de Ysaÿe", "Perceval le Gallois", "Lancelot du Lac",
+                                 "Guenièvre Léodagan", "Iseult aux Blanches", "Bédoier de Bretagne",
+                                 "Méliant de Lis"};
+    const std::string first = player.name;
+    for (int i = 0; characters_present_count() < CHARACTER_SLOTS && i < 8; ++i) {
+        std::snprintf(player.name, sizeof player.name, "%s", names[i % 7]);
+        if (!character_create()) break;
+    }
+    std::snprintf(player.name, sizeof player.name, "%s", first.c_str());
+    character_select_show();
+    ASSERT_EQ(characters_present_count(), CHARACTER_SLOTS);
+    hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
+    l.look("character list, full");
     character_creation_open_new();
     l.after = expect_buttons_centred_under_the_cards;
     l.look("creation with a list, the class");
