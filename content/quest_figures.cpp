@@ -161,11 +161,19 @@ void submit_figure(int f) {
     model_draw(&fg.model, nullptr, nullptr);
 }
 
-void draw_marker(Vec3 feet, int kind, float height) {
-    if (kind == 0) return;
-    float bob = kind == 3 ? 0.0f : 0.06f * std::sin(2.5f * (float)game_clock);
-    Vec3 at = feet + Vec3{0, height + bob, 0};
-    hud_world_label(at, kind == 1 ? "!" : "?", 0.64f, kind == 3 ? GREY_MARK : GOLD_MARK, UI_FONT_TITLE);
+// A figure's name label with its marker, kept above the label.
+void draw_label_and_marker(Vec3 feet, float label_height, const char* label, int kind, float height) {
+    HudMark mark = {};
+    if (kind != 0) {
+        mark.at = feet + Vec3{0, height, 0};
+        mark.text = kind == 1 ? "!" : "?";
+        mark.size = 0.64f;
+        mark.colour = kind == 3 ? GREY_MARK : GOLD_MARK;
+        mark.font = UI_FONT_TITLE;
+        mark.bob_amplitude = kind == 3 ? 0.0f : 0.06f;
+        mark.bob = mark.bob_amplitude * std::sin(2.5f * (float)game_clock);
+    }
+    hud_world_label_marked(feet + Vec3{0, label_height, 0}, label, 0.144f, LABEL_COLOUR, UI_FONT_BODY, mark);
 }
 
 }  // namespace
@@ -262,15 +270,11 @@ bool quest_figure_blinking(int f) { return f >= 0 && f < FIGURE_COUNT && figures
 // ---- Labels and markers ------------------------------------------------------------
 
 void seneschal_labels_draw() {
-    Vec3 p = keu_position();
-    hud_world_label(p + Vec3{0, 2.18f, 0}, "Sire Keu\nSénéchal de Camelot", 0.144f, LABEL_COLOUR, UI_FONT_BODY);
-    draw_marker(p, keu_marker(), 2.45f);
+    draw_label_and_marker(keu_position(), 2.18f, "Sire Keu\nSénéchal de Camelot", keu_marker(), 2.45f);
 }
 
 void lady_label_draw() {
-    Vec3 p = lady_position();
-    hud_world_label(p + Vec3{0, 2.15f, 0}, "Viviane\nDame du Lac", 0.144f, LABEL_COLOUR, UI_FONT_BODY);
-    draw_marker(p, lady_marker(), 2.42f);
+    draw_label_and_marker(lady_position(), 2.15f, "Viviane\nDame du Lac", lady_marker(), 2.42f);
 }
 
 void quest_givers_labels_draw() {
@@ -279,8 +283,6 @@ void quest_givers_labels_draw() {
         float dx = p.x - player.pos_x, dz = p.z - player.pos_z;
         if (dx * dx + dz * dz > 60.0f * 60.0f) continue;
         const GiverDef& d = quest_givers[g];
-        hud_world_label(p + Vec3{0, 2.18f, 0}, hud_fmt("%s\n%s", d.full_name, d.title), 0.144f, LABEL_COLOUR,
-                        UI_FONT_BODY);
-        draw_marker(p, giver_marker(g), 2.45f);
+        draw_label_and_marker(p, 2.18f, hud_fmt("%s\n%s", d.full_name, d.title), giver_marker(g), 2.45f);
     }
 }

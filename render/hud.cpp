@@ -119,20 +119,32 @@ void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime
     }
 }
 
-void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
-    if (!text) return;
+namespace {
+
+// Where a world label lands on screen: its text size, and the top of its
+// first line (false when it is not drawn at all).
+bool world_label_place(Vec3 p, float k, float* px_out, Vec3* at_out) {
     float d = view_depth(p);
-    if (!(d > 0.3f)) return;
+    if (!(d > 0.3f)) return false;
     const float s = hud_scale;
     float px = pixels_per_metre(d) * k;
-    if (!(px >= 7.0f)) return;
+    if (!(px >= 7.0f)) return false;
     float cap = (k <= 0.4f ? 30.0f : 140.0f) * s;
     if (px > cap) px = cap;
-    Vec3 at = world_to_screen(p);
+    *px_out = px;
+    *at_out = world_to_screen(p);
+    return true;
+}
+
+int line_count(const char* text) {
     int lines = 1;
     for (const char* c = text; *c; ++c)
         if (*c == '\n') ++lines;
-    float y = at.y - lines * px * 1.15f * 0.5f;
+    return lines;
+}
+
+// The lines of a label centred on x, the first with its top at y.
+void label_lines(float x, float y, const char* text, float px, Vec4 colour, int font) {
     const char* line = text;
     char buf[256];
     for (;;) {
@@ -142,11 +154,56 @@ void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
         while (keep < n && keep > 0 && ((unsigned char)line[keep] & 0xC0) == 0x80) --keep;
         std::memcpy(buf, line, keep);
         buf[keep] = 0;
-        ui_text_centred(at.x, y, buf, px, colour, font);
+        ui_text_centred(x, y, buf, px, colour, font);
         y += 1.15f * px;
         if (!line[n]) break;
         line += n + 1;
     }
+}
+
+}  // namespace
+
+void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+    if (!text) return;
+    float px;
+    Vec3 at;
+    if (!world_label_place(p, k, &px, &at)) return;
+    // Each label is a group of its own: labels of figures behind one another
+    // may cover each other, its own lines may not.
+    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
+    label_lines(at.x, at.y - line_count(text) * px * 1.15f * 0.5f, text, px, colour, font);
+}
+
+void hud_world_label_marked(Vec3 p, const char* text, float k, Vec4 colour, int font, const HudMark& mark) {
+    if (!text) return;
+    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
+    float px = 0.0f;
+    Vec3 at;
+    bool label = world_label_place(p, k, &px, &at);
+    float label_top = 0.0f;
+    if (label) {
+        float y = at.y - line_count(text) * px * 1.15f * 0.5f;
+        label_lines(at.x, y, text, px, colour, font);
+        float ink_top, ink_bottom;
+        ui_text_ink_rows(text, px, font, &ink_top, &ink_bottom);
+        label_top = y + ink_top;
+    }
+    if (!mark.text) return;
+    float mpx;
+    Vec3 mat;
+    if (!world_label_place(mark.at, mark.size, &mpx, &mat)) return;
+    float y = mat.y - mpx * 1.15f * 0.5f;
+    if (label) {
+        // Lifted clear of the label's first line, with room for the bob
+        // (which moves the mark by bob / size of its height).
+        float ink_top, ink_bottom;
+        ui_text_ink_rows(mark.text, mpx, mark.font, &ink_top, &ink_bottom);
+        float bob_room = mark.size > 0.0f ? std::fabs(mark.bob_amplitude) / mark.size * mpx : 0.0f;
+        float highest = label_top - 0.04f * mpx - bob_room - ink_bottom;
+        if (y > highest) y = highest;
+    }
+    y -= mark.size > 0.0f ? mark.bob / mark.size * mpx : 0.0f;
+    ui_text_centred(mat.x, y, mark.text, mpx, mark.colour, mark.font);
 }
 
 void hud_health_bar(Vec3 p, float fraction, float k) {
@@ -294,6 +351,7 @@ void hud_draw_dialog() {
     DialogLayout l = hud_dialog_layout();
     const float m = l.margin;
     ui_panel(l.panel.x, l.panel.y, l.panel.w, l.panel.h, Vec4{0.07f, 0.1f, 0.08f, 0.94f}, HUD_GOLD, 2.0f * s);
+    UiBoxScope box(l.panel.x, l.panel.y, l.panel.w, l.panel.h, UI_BOX_LAYER, 2.0f * s);
     ui_text(l.panel.x + m, l.panel.y + m, dialog.title, 26.0f * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text_wrapped(l.panel.x + m, l.panel.y + m + 26.0f * s * 1.3f + 14.0f * s, 500.0f * s, dialog.body,
                     18.0f * s, HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
@@ -306,6 +364,7 @@ void hud_draw_dialog() {
         bool hover = inside(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, hover ? Vec4{0.22f, 0.28f, 0.18f, 1.0f} : Vec4{0.12f, 0.17f, 0.13f, 1.0f},
                  Vec4{0.83f, 0.68f, 0.24f, 0.8f}, border);
+        UiBoxScope button(r.x, r.y, r.w, r.h, 0, border);
         ui_text_centred(r.x + r.w * 0.5f, r.y + (r.h - 18.0f * s) * 0.5f, dialog.buttons[i].label, 18.0f * s,
                         hover ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
     }

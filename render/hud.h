@@ -122,6 +122,18 @@ void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime
                     float size);
 // Draw at once: a multi-line label centred over a world point, a health bar.
 void hud_world_label(Vec3 position, const char* text, float size, Vec4 colour, int font);
+// A figure's label with a marker over it (a quest's "!" or "?"): the marker
+// stands at its own point (raised by bob, metres) but always clear above the
+// label's first line. A null mark text draws the label alone.
+struct HudMark {
+    Vec3 at;
+    const char* text;
+    float size;
+    Vec4 colour;
+    int font;
+    float bob, bob_amplitude;  // metres, now and at most
+};
+void hud_world_label_marked(Vec3 position, const char* text, float size, Vec4 colour, int font, const HudMark& mark);
 void hud_health_bar(Vec3 position, float fraction, float size);
 
 // Quest tracker slots 0-10 (others are ignored; get returns null).

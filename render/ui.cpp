@@ -9,6 +9,7 @@
 #include "render/gpu.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "render/ui_internal.h"
 
 namespace {
 
@@ -33,6 +34,15 @@ bool reserve(int n) {
     batch_capacity = cap;
     return true;
 }
+
+// The record of boxes and texts (tests): fixed tables, filled only while on.
+constexpr int RECORD_BOXES = 4096, RECORD_TEXTS = 8192, BOX_DEPTH = 32;
+UiRecordedBox recorded_boxes[RECORD_BOXES];
+UiRecordedText recorded_texts[RECORD_TEXTS];
+int recorded_box_count = 0, recorded_text_count = 0, record_faults = 0, record_order = 0;
+bool recording = false;
+int box_stack[BOX_DEPTH];
+int box_depth = 0;  // counted while not recording too, so that ends match begins
 
 inline UiVertex vert(float x, float y, float u, float v, Vec4 c, float mode) {
     return UiVertex{x, y, u, v, c.x, c.y, c.z, c.w, mode};
@@ -127,6 +137,9 @@ void ui_map(float x, float y, float w, float h, const float uv[8]) {
 void ui_flush() {
     const int count = batch_count;
     batch_count = 0;
+    // A box left open would own the next frame's texts.
+    if (box_depth != 0 && recording) ++record_faults;
+    box_depth = 0;
     if (!glDrawArrays || prog_ui.program == 0) return;  // no GL (unit tests): just empty
     if (tex_font == 0) {
         // gpu_init normally creates it; never draw text from an empty unit.
@@ -162,6 +175,64 @@ void ui_flush() {
     glDisable(GL_BLEND);
     gpu_pass_end();
 }
+
+void ui_box_begin(float x, float y, float w, float h, int flags, float inset) {
+    ++box_depth;
+    if (!recording || box_depth > BOX_DEPTH) return;
+    int index = -1;
+    if (recorded_box_count < RECORD_BOXES) {
+        index = recorded_box_count++;
+        recorded_boxes[index] = {x, y, w, h, inset, box_depth > 1 ? box_stack[box_depth - 2] : -1, flags,
+                                 record_order++};
+    } else {
+        ++record_faults;
+    }
+    box_stack[box_depth - 1] = index;
+}
+
+void ui_box_end() {
+    if (box_depth > 0) {
+        --box_depth;
+    } else if (recording) {
+        ++record_faults;
+    }
+}
+
+bool ui_recording() { return recording; }
+
+void ui_record_text(const char* text, int length, float x0, float y0, float x1, float y1, float size) {
+    if (!recording) return;
+    if (recorded_text_count >= RECORD_TEXTS) {
+        ++record_faults;
+        return;
+    }
+    UiRecordedText& t = recorded_texts[recorded_text_count++];
+    t.x0 = x0;
+    t.y0 = y0;
+    t.x1 = x1;
+    t.y1 = y1;
+    t.size = size;
+    t.order = record_order++;
+    int depth = box_depth < BOX_DEPTH ? box_depth : BOX_DEPTH;
+    t.box = depth > 0 ? box_stack[depth - 1] : -1;
+    int n = length < (int)sizeof t.text - 1 ? length : (int)sizeof t.text - 1;
+    while (n > 0 && n < length && ((unsigned char)text[n] & 0xC0) == 0x80) --n;
+    std::memcpy(t.text, text, (size_t)n);
+    t.text[n] = 0;
+}
+
+void ui_record_begin() {
+    recorded_box_count = recorded_text_count = record_faults = record_order = 0;
+    box_depth = 0;
+    recording = true;
+}
+
+void ui_record_end() { recording = false; }
+int ui_recorded_box_count() { return recorded_box_count; }
+const UiRecordedBox* ui_recorded_boxes() { return recorded_boxes; }
+int ui_recorded_text_count() { return recorded_text_count; }
+const UiRecordedText* ui_recorded_texts() { return recorded_texts; }
+int ui_record_faults() { return record_faults; }
 
 int ui_batch_count() { return batch_count; }
 const UiVertex* ui_batch_vertices() { return batch; }

@@ -31,6 +31,12 @@ float ui_text_wrapped(float x, float y, float max_width, const char* text, float
                       int font, float line_spacing);
 float ui_text_wrapped_height(float max_width, const char* text, float size, int font,
                              float line_spacing);
+// One line kept within max_width: when wider, it is cut at a letter and ends
+// with "…" (say the whole text elsewhere, in a tooltip). Returns the width drawn.
+float ui_text_fitted(float x, float y, float max_width, const char* text, float size, Vec4 colour, int font);
+// The letters' ink of one line, from the line's top: where the highest
+// letter starts and the lowest ends (both 0 for a text with no ink).
+void ui_text_ink_rows(const char* text, float size, int font, float* top, float* bottom);
 
 // The character preview image, upright; nothing before the first preview.
 void ui_portrait(float x, float y, float w, float h);
@@ -45,10 +51,56 @@ bool ui_map_ready();
 // Draws the batch over the window framebuffer in one call and empties it.
 void ui_flush();
 
+// ---- Boxes ---------------------------------------------------------------------
+// The box that the texts drawn next belong to: a window, a row, a button, a
+// tooltip. Boxes nest and draw nothing; they cost nothing unless a record is
+// kept (tests), which then holds every text drawn with its box, so a check can
+// find a text that leaves its box or runs over another box of its window.
+enum UiBoxFlags : int {
+    UI_BOX_LAYER = 1,  // drawn over what came before (a window, a tooltip): a group of its own
+    UI_BOX_FREE = 2,   // groups texts without bounding them (a label over the world)
+};
+// inset: the border inside the box that its texts keep off.
+void ui_box_begin(float x, float y, float w, float h, int flags = 0, float inset = 0.0f);
+void ui_box_end();
+struct UiBoxScope {
+    UiBoxScope(float x, float y, float w, float h, int flags = 0, float inset = 0.0f) {
+        ui_box_begin(x, y, w, h, flags, inset);
+    }
+    ~UiBoxScope() { ui_box_end(); }
+    UiBoxScope(const UiBoxScope&) = delete;
+    UiBoxScope& operator=(const UiBoxScope&) = delete;
+};
+
 // ---- Inspection (tests, benchmarks) -------------------------------------------
 int ui_batch_count();                // vertices waiting for the next flush
 const UiVertex* ui_batch_vertices();
 void ui_batch_clear();
+
+// The record of texts and boxes: kept from ui_record_begin (which empties it)
+// to ui_record_end, over as many frames as are drawn meanwhile.
+struct UiRecordedBox {
+    float x, y, w, h, inset;
+    int parent;  // -1: the screen
+    int flags;   // UiBoxFlags
+    int order;   // when it began, counted with the texts
+};
+struct UiRecordedText {
+    float x0, y0, x1, y1;  // the letters' ink
+    float size;
+    int box;               // -1: the screen
+    int order;             // when it was drawn, counted with the boxes
+    char text[64];         // the line, cut
+};
+void ui_record_begin();
+void ui_record_end();
+int ui_recorded_box_count();
+const UiRecordedBox* ui_recorded_boxes();
+int ui_recorded_text_count();
+const UiRecordedText* ui_recorded_texts();
+// Boxes begun and not ended when a batch was flushed, and records that did
+// not fit: both 0 in a sound record.
+int ui_record_faults();
 
 // ---- Fonts -------------------------------------------------------------------
 // Baseline of a line in text sizes below its top.

@@ -319,6 +319,7 @@ void ui_focus_draw() {
         if (board_open) {
             ui_rect(0, 0, (float)plat_input.client_width, (float)plat_input.client_height,
                     Vec4{0.0f, 0.0f, 0.0f, 0.35f});
+            UiBoxScope board(0, 0, (float)plat_input.client_width, (float)plat_input.client_height, UI_BOX_LAYER);
             for (int k = 0; k < BOARD_KEYS; ++k) {
                 if (!board_valid(k)) continue;
                 float x, y, w, h;
@@ -326,6 +327,7 @@ void ui_focus_draw() {
                 bool on = k == board_focus;
                 ui_panel(x, y, w, h, on ? Vec4{0.32f, 0.26f, 0.1f, 0.97f} : Vec4{0.08f, 0.12f, 0.1f, 0.95f},
                          on ? HUD_PARCHMENT : HUD_GOLD, (on ? 3.0f : 1.5f) * s);
+                UiBoxScope key(x, y, w, h, 0, (on ? 3.0f : 1.5f) * s);
                 ui_text_centred(x + w * 0.5f, y + h * 0.25f, board_label(k), 22 * s, HUD_PARCHMENT, UI_FONT_BODY);
             }
             float x, y, w, h;

@@ -1,12 +1,14 @@
 // Text drawing with the two baked distance-field fonts: UTF-8 decoding, glyph
 // lookup with its fallbacks, single lines with their drop shadow, measuring
 // and greedy word wrap.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
 #include "render/font_atlas.h"
 #include "render/ui.h"
+#include "render/ui_internal.h"
 #include "common/font_atlas_codec.h"
 
 namespace {
@@ -16,6 +18,7 @@ constexpr int32_t BODY_ONLY_FROM = 8192;  // symbols come from the body font
 constexpr float BASELINE[2] = {0.9323f, 1.0104f};
 constexpr int WORD_MAX = 250;   // bytes of one word in the wrap
 constexpr int LINE_MAX = 2048;  // bytes of one wrapped line
+constexpr float GLYPH_PAD = 8.0f;  // empty atlas pixels the baker leaves around each glyph's ink
 
 int16_t glyph_index[2][INDEX_SIZE];
 bool index_built = false;
@@ -37,9 +40,15 @@ inline int lookup(int font, int32_t cp) {
     return glyph_index[font][cp];
 }
 
+struct Ink {
+    float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    bool any() const { return x1 >= x0; }
+};
+
 // Draws (when draw is set) or only measures one line; returns its width.
+// With ink given, the letters' ink is gathered into it.
 float text_line(float x, float y, const char* text, int length, float size, Vec4 colour, int font,
-                int mode, bool draw) {
+                int mode, bool draw, Ink* ink = nullptr) {
     if (!text) return 0.0f;
     if (font != UI_FONT_TITLE) font = UI_FONT_BODY;
     const float s = size / FONT_DESIGN_SIZE;
@@ -52,6 +61,13 @@ float text_line(float x, float y, const char* text, int length, float size, Vec4
         int gi = ui_resolve_glyph(font, cp);
         if (gi < 0) continue;
         const GlyphRecord& g = font_glyphs[gi];
+        if (ink && g.width > 2 * GLYPH_PAD && g.height > 2 * GLYPH_PAD) {
+            float x0 = pen + (g.x_offset + GLYPH_PAD) * s, y0 = baseline + (g.y_offset + GLYPH_PAD) * s;
+            ink->x0 = std::fmin(ink->x0, x0);
+            ink->y0 = std::fmin(ink->y0, y0);
+            ink->x1 = std::fmax(ink->x1, x0 + (g.width - 2 * GLYPH_PAD) * s);
+            ink->y1 = std::fmax(ink->y1, y0 + (g.height - 2 * GLYPH_PAD) * s);
+        }
         if (draw && g.width > 0) {
             float x0 = pen + g.x_offset * s, y0 = baseline + g.y_offset * s;
             ui_quad(x0, y0, x0 + g.width * s, y0 + g.height * s, g.atlas_x / (float)FONT_ATLAS_W,
@@ -68,7 +84,11 @@ float shadowed_line(float x, float y, const char* text, int length, float size, 
     if (colour.w <= 0.0f) return text_line(x, y, text, length, size, colour, font, UI_GLYPH, false);
     Vec4 shadow = {0.0f, 0.0f, 0.0f, 0.75f * colour.w};
     text_line(x + 0.04f * size, y + 0.06f * size, text, length, size, shadow, font, UI_SHADOW, true);
-    return text_line(x, y, text, length, size, colour, font, UI_GLYPH, true);
+    if (!ui_recording()) return text_line(x, y, text, length, size, colour, font, UI_GLYPH, true);
+    Ink ink;
+    float w = text_line(x, y, text, length, size, colour, font, UI_GLYPH, true, &ink);
+    if (ink.any()) ui_record_text(text, length, ink.x0, ink.y0, ink.x1, ink.y1, size);
+    return w;
 }
 
 int line_length(const char* text) {
@@ -205,6 +225,37 @@ void ui_text_centred(float centre_x, float y, const char* text, float size, Vec4
     int n = line_length(text);
     float w = text_line(0, 0, text, n, size, colour, font, UI_GLYPH, false);
     shadowed_line(centre_x - w * 0.5f, y, text, n, size, colour, font);
+}
+
+float ui_text_fitted(float x, float y, float max_width, const char* text, float size, Vec4 colour, int font) {
+    if (!text) return 0.0f;
+    int n = line_length(text);
+    if (text_line(0, 0, text, n, size, colour, font, UI_GLYPH, false) <= max_width)
+        return shadowed_line(x, y, text, n, size, colour, font);
+    // The longest run of whole letters that leaves room for the ellipsis.
+    static const char ELLIPSIS[] = "…";
+    const float room = max_width - text_line(0, 0, ELLIPSIS, 3, size, colour, font, UI_GLYPH, false);
+    char cut[LINE_MAX + 4];
+    int keep = 0, pos = 0;
+    while (pos < n && pos < LINE_MAX) {
+        int next = pos;
+        if (ui_decode_utf8(text, &next) < 0 || next > LINE_MAX) break;
+        if (text_line(0, 0, text, next, size, colour, font, UI_GLYPH, false) > room) break;
+        pos = next;
+        // No blank just before the ellipsis.
+        if (text[pos - 1] != ' ') keep = pos;
+    }
+    std::memcpy(cut, text, (size_t)keep);
+    std::memcpy(cut + keep, ELLIPSIS, 3);
+    cut[keep + 3] = 0;
+    return shadowed_line(x, y, cut, keep + 3, size, colour, font);
+}
+
+void ui_text_ink_rows(const char* text, float size, int font, float* top, float* bottom) {
+    Ink ink;
+    if (text) text_line(0, 0, text, line_length(text), size, Vec4{1, 1, 1, 1}, font, UI_GLYPH, false, &ink);
+    *top = ink.any() ? ink.y0 : 0.0f;
+    *bottom = ink.any() ? ink.y1 : 0.0f;
 }
 
 float ui_text_width(const char* text, float size, int font) {

@@ -176,6 +176,7 @@ void tooltip(const UiBox& near, const char* l1, const char* l2, const char* l3) 
     x = x < 4 * s ? 4 * s : (x > maxx ? maxx : x);
     float y = near.y - 10 * s - h;
     ui_panel(x, y, w, h, Vec4{0.06f, 0.08f, 0.07f, 0.95f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    UiBoxScope box(x, y, w, h, UI_BOX_LAYER, std::fmax(1.0f, s));
     float ty = y + 6 * s;
     for (int i = 0; i < 3; ++i) {
         if (!lines[i]) continue;
@@ -218,6 +219,7 @@ void bar_draw() {
     UiBox first = bar_slot_box(0), last = bar_slot_box(BAR_SLOTS - 1);
     ui_panel(first.x - 8 * s, first.y - 8 * s, last.x + last.w - first.x + 16 * s, first.h + 16 * s, HUD_PANEL_FILL,
              HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    UiBoxScope bar(first.x - 8 * s, first.y - 8 * s, last.x + last.w - first.x + 16 * s, first.h + 16 * s);
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     int hover = -1;
     const bool pad_hints = plat_input.pad.connected && plat_input.pad_used_last;
@@ -230,6 +232,7 @@ void bar_draw() {
         if (over) hover = i;
         ui_panel(b.x, b.y, b.w, b.h, Vec4{0.04f, 0.05f, 0.04f, 0.85f},
                  over ? HUD_GOLD : Vec4{0.83f, 0.68f, 0.24f, 0.3f}, std::fmax(1.0f, s));
+        UiBoxScope slot(b.x, b.y, b.w, b.h, 0, std::fmax(1.0f, s));
         int32_t v = action_bar[i];
         float pad = 4 * s, isz = b.w - 2 * pad;
         float remaining = 0.0f, total = 1.0f;

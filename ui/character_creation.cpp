@@ -91,7 +91,10 @@ int selector(float x, float y, float w, const char* label, const char* value, bo
     float bx = x + 150 * s, bw = 40 * s;
     int d = 0;
     if (widget_button({bx, y, bw, 36 * s}, "«", enabled)) d = -1;
-    ui_text_centred(bx + (w - 150 * s) * 0.5f, y + 6 * s, value, 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    {
+        UiBoxScope between(bx + bw, y, w - 150 * s - 2 * bw, 36 * s);
+        ui_text_centred(bx + (w - 150 * s) * 0.5f, y + 6 * s, value, 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    }
     if (widget_button({x + w - bw, y, bw, 36 * s}, "»", enabled)) d = 1;
     return d;
 }
@@ -126,12 +129,14 @@ void draw_step1() {
     ui_text_centred(W * 0.5f, 50 * s, "Nouveau personnage", 48 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text_centred(W * 0.5f, 116 * s, "Étape 1 sur 2  ·  choisissez votre classe", 22 * s, HUD_PARCHMENT,
                     UI_FONT_BODY);
-    float cw = 500 * s, gap = 40 * s, total = 3 * cw + 2 * gap;
+    // Narrower cards on a narrow screen: all three always show whole.
+    float gap = 40 * s, cw = std::fmin(500 * s, (W - 2 * gap - 80 * s) / 3.0f), total = 3 * cw + 2 * gap;
     for (int c = 0; c < 3; ++c) {
         WBox card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, 600 * s};
         bool chosen = c == chosen_class;
         ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
                  chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);
+        UiBoxScope box(card.x, card.y, card.w, card.h, 0, (chosen ? 3.0f : 2.0f) * s);
         icon_draw(skill_defs[c * SKILLS_PER_CLASS].icon, card.x + (cw - 96 * s) * 0.5f, card.y + 30 * s, 96 * s,
                   Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
         ui_text_centred(card.x + cw * 0.5f, card.y + 140 * s, class_defs[c].name, 36 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -146,7 +151,8 @@ void draw_step1() {
         character_list_open();
         return;
     }
-    if (widget_button({W * 0.5f + 30 * s, 830 * s, 300 * s, 56 * s}, "Suivant")) {
+    HudRect next = character_creation_next_box();
+    if (widget_button({next.x, next.y, next.w, next.h}, "Suivant")) {
         apply_class(chosen_class);
         step = 2;
     }
@@ -158,6 +164,7 @@ void draw_step2() {
     WBox panel = {48 * s, 60 * s, 620 * s, H - 120 * s};
     widget_panel(panel);
     float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
+    ui_box_begin(panel.x, panel.y, panel.w, panel.h, 0, 2.0f * s);
     int cls = player.player_class < 0 || player.player_class > 2 ? 0 : player.player_class;
     ui_text(x, y, edit_mode ? "Votre personnage" : "Nouveau personnage", 44 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(x, y + 60 * s,
@@ -202,13 +209,15 @@ void draw_step2() {
                     ui_focus_pad_hints() ? "Stick droit : faire tourner le personnage."
                                          : "Faites glisser la souris sur le personnage pour le faire tourner.",
                     17 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY, 1.3f);
+    ui_box_end();
 
     float cx = W * 0.68f;
     const char* shown = edit_mode ? player.name : name_field;
     ui_text_centred(cx, 60 * s, hud_fmt("%s de la Table ronde", shown), 34 * s, HUD_GOLD, UI_FONT_TITLE);
     turn_preview({panel.x + panel.w, 0, W - panel.x - panel.w, H - 150 * s});
 
-    WBox left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = {cx + 10 * s, H - 130 * s, 300 * s, 56 * s};
+    HudRect finish = character_creation_finish_box();
+    WBox left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = {finish.x, finish.y, finish.w, finish.h};
     if (edit_mode) {
         if (widget_button(left, "Annuler")) finish_edit(false);
         else if (widget_button(right, "Valider")) finish_edit(true);
@@ -229,6 +238,20 @@ void draw_step2() {
 }
 
 }  // namespace
+
+HudRect character_creation_next_box() {
+    const float s = hud_scale, W = (float)plat_input.client_width;
+    // Beside "Retour" when there is a list to go back to, else alone under
+    // the middle card.
+    float x = characters_present_count() > 0 ? W * 0.5f + 30 * s : W * 0.5f - 150 * s;
+    return {x, 830 * s, 300 * s, 56 * s};
+}
+
+HudRect character_creation_finish_box() {
+    const float s = hud_scale;
+    return {(float)plat_input.client_width * 0.68f + 10 * s, (float)plat_input.client_height - 130 * s, 300 * s,
+            56 * s};
+}
 
 const char* character_random_name(bool woman) {
     name_seed = name_seed * 1103515245u + (uint32_t)(game_clock * 1000.0) + 12345u;
@@ -279,9 +302,13 @@ int character_creation_step() { return step; }
 const char* character_creation_name() { return name_field; }
 
 void character_creation_draw() {
-    if (step == 1)
+    const float s = hud_scale, W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    if (step == 1) {
         draw_step1();
-    else
+        widget_message(W * 0.5f, H * 0.82f, 20 * s, W - 20 * s);
+    } else {
         draw_step2();
-    widget_message();
+        // Under the two buttons, beside the panel.
+        widget_message(W * 0.68f, H - 62 * s, (48 + 620 + 20) * s, W - 20 * s);
+    }
 }

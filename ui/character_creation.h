@@ -1,6 +1,7 @@
 #pragma once
 // The creation screen.
 #include "play/player.h"
+#include "render/hud.h"
 
 void character_creation_open_new();
 void character_creation_open_edit();
@@ -13,3 +14,7 @@ const char* character_random_name(bool woman);
 // True while the character screens show the close portrait view.
 bool player_presentation_portrait();
 void character_creation_draw();
+// Where the buttons that go forward stand: "Suivant" on the class step,
+// "Commencer" (or "Valider") on the second.
+HudRect character_creation_next_box();
+HudRect character_creation_finish_box();

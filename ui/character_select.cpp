@@ -83,6 +83,7 @@ void character_select_draw() {
     WBox panel = {48 * s, 60 * s, 600 * s, H - 120 * s};
     widget_panel(panel);
     float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
+    ui_box_begin(panel.x, panel.y, panel.w, panel.h, 0, 2.0f * s);
     ui_text(x, y, "Vos personnages", 44 * s, HUD_GOLD, UI_FONT_TITLE);
     int present = characters_present_count();
     ui_text(x, y + 60 * s, hud_fmt("%d / %d  ·  choisissez qui jouer", present, CHARACTER_SLOTS), 20 * s,
@@ -96,6 +97,7 @@ void character_select_draw() {
         ui_panel(row.x, row.y, row.w, row.h,
                  selected ? Vec4{0.3f, 0.24f, 0.08f, 0.9f} : Vec4{0.05f, 0.08f, 0.06f, 0.7f},
                  selected ? HUD_GOLD : HUD_PANEL_BORDER, 1.5f * s);
+        UiBoxScope row_box(row.x, row.y, row.w, row.h, 0, 1.5f * s);
         icon_draw(class_icon(c.player_class), row.x + 8 * s, row.y + 7 * s, 48 * s, Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
         ui_text(row.x + 68 * s, row.y + 6 * s, c.name, 24 * s, HUD_PARCHMENT, UI_FONT_BODY);
         const ClassDef& def = class_defs[c.player_class < 0 || c.player_class > 2 ? 0 : c.player_class];
@@ -105,6 +107,7 @@ void character_select_draw() {
             double now = plat_time();
             if (slot == selected_slot && last_row_clicked == slot && now - last_row_click <= 0.4) {
                 last_row_clicked = -1;
+                ui_box_end();
                 play(false);
                 return;
             }
@@ -115,7 +118,9 @@ void character_select_draw() {
         y += 70 * s;
     }
 
-    y = panel.y + 100 * s + 8 * 70 * s + 6 * s;
+    // Under the list's room for every slot (it starts under the title, 22 s
+    // below the panel's top).
+    y = panel.y + 22 * s + 100 * s + CHARACTER_SLOTS * 70 * s + 6 * s;
     ui_text(x, y, "Serveur", 20 * s, HUD_GOLD, UI_FONT_BODY);
     widget_field({x + 110 * s, y - 6 * s, w - 110 * s, 38 * s}, server_field, !dialog_open);
     y += 44 * s;
@@ -125,6 +130,7 @@ void character_select_draw() {
     y += 34 * s;
     bool full = present >= CHARACTER_SLOTS;
     if (widget_button({x, y, w, 46 * s}, "Créer un nouveau personnage", !full)) {
+        ui_box_end();
         character_creation_open_new();
         return;
     }
@@ -142,6 +148,7 @@ void character_select_draw() {
                    buttons, 2);
     }
     if (widget_button({x + half + 12 * s, y, half, 46 * s}, "Quitter le jeu")) plat_input.quit_requested = 1;
+    ui_box_end();
 
     // The preview's caption and the two ways into the world.
     float cx = W * 0.68f;
@@ -160,6 +167,7 @@ void character_select_draw() {
         play(false);
         return;
     }
-    widget_message();
+    // Under the two buttons, beside the list.
+    widget_message(cx, H - 62 * s, panel.x + panel.w + 20 * s, W - 20 * s);
     hud_draw_dialog();
 }

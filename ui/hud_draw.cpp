@@ -31,9 +31,10 @@ namespace {
 
 const Vec4 GREY_TEXT = {0.73f, 0.69f, 0.58f, 1.0f};
 
+float border() { return hud_scale > 1.0f ? hud_scale : 1.0f; }
+
 void standard_panel(float x, float y, float w, float h) {
-    float s = hud_scale;
-    ui_panel(x, y, w, h, HUD_PANEL_FILL, HUD_PANEL_BORDER, s > 1.0f ? s : 1.0f);
+    ui_panel(x, y, w, h, HUD_PANEL_FILL, HUD_PANEL_BORDER, border());
 }
 
 void full_screen(Vec4 colour) {
@@ -72,6 +73,7 @@ float banner() {
     if (w2 > w) w = w2;
     float x = 14 * s, y = 14 * s, h = 1.3f * 22 * s + 1.3f * 13 * s + 24 * s;
     standard_panel(x, y, w + 24 * s, h);
+    UiBoxScope box(x, y, w + 24 * s, h, 0, border());
     ui_text(x + 12 * s, y + 12 * s, title, 22 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(x + 12 * s, y + 12 * s + 1.35f * 22 * s, engine, 13 * s, GREY_TEXT, UI_FONT_BODY);
     return y + h;
@@ -111,12 +113,22 @@ void statistics() {
     float pw = w + 2 * margin, ph = 4 * step + 1.3f * size + 2 * margin;
     float x = plat_input.client_width - 14 * s - pw, y = 274 * s + 14 * s;
     standard_panel(x, y, pw, ph);
+    UiBoxScope box(x, y, pw, ph, 0, border());
     for (int i = 0; i < 5; ++i) ui_text(x + margin, y + margin + i * step, lines[i], size, HUD_PARCHMENT, UI_FONT_BODY);
 }
 
-void bar_label_right(float right, float y, float bar_h, const char* text, float size) {
+// The bar's figures, right-aligned in it; a label a little taller than its
+// bar (the resource bar's, with a descender) is moved just enough to keep its
+// letters on the bar.
+void bar_label_right(float x, float width, float y, float bar_h, const char* text, float size) {
+    UiBoxScope box(x, y, width, bar_h);
     float w = ui_text_width(text, size, UI_FONT_BODY);
-    ui_text(right - w, y + (bar_h - size) * 0.5f, text, size, HUD_PARCHMENT, UI_FONT_BODY);
+    float top, bottom;
+    ui_text_ink_rows(text, size, UI_FONT_BODY, &top, &bottom);
+    float ty = y + (bar_h - size) * 0.5f;
+    if (ty + bottom > y + bar_h) ty = y + bar_h - bottom;
+    if (ty + top < y) ty = bottom - top <= bar_h ? y - top : y + (bar_h - (bottom - top)) * 0.5f - top;
+    ui_text(x + width - 6 * hud_scale - w, ty, text, size, HUD_PARCHMENT, UI_FONT_BODY);
 }
 
 void player_bars() {
@@ -125,6 +137,7 @@ void player_bars() {
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     const float width = 380 * s, x = W * 0.5f - width * 0.5f;
     const Vec4 bar_back = {0.05f, 0.05f, 0.04f, 0.9f};
+    UiBoxScope block(x, H - 120 * s, width, 120 * s);
     // Under the action bar, whose panel reaches down to 126 s above the
     // bottom (52 s slots topping out 186 s up, 8 s of panel round them).
     float y = H - 120 * s;
@@ -139,7 +152,7 @@ void player_bars() {
     Vec4 fill = p.health > 0.3f * p.max_health ? Vec4{0.72f, 0.2f, 0.15f, 1} : Vec4{0.9f, 0.15f, 0.08f, 1};
     ui_rect(x, y, width * frac, hh, fill);
     ui_rect(x, y, width * frac, hh * 0.35f, Vec4{1, 1, 1, 0.12f});
-    bar_label_right(x + width - 6 * s, y, hh,
+    bar_label_right(x, width, y, hh,
                     hud_fmt("Points de vie   %d / %d", (int)std::ceil(p.health), (int)std::lround(p.max_health)),
                     15 * s);
     y += hh + 4 * s;
@@ -162,7 +175,7 @@ void player_bars() {
         rf = rf < 0 ? 0 : (rf > 1 ? 1 : rf);
         ui_rect(x, y, width, rh, bar_back);
         ui_rect(x, y, width * rf, rh, rc);
-        bar_label_right(x + width - 6 * s, y, rh, label, 11 * s);
+        bar_label_right(x, width, y, rh, label, 11 * s);
         y += rh + 4 * s;
     }
 
@@ -216,7 +229,11 @@ void quest_tracker() {
         const QuestTrackerEntry& e = *hud_tracker_get(i);
         if (!e.shown) continue;
         float ph = tracker_panel_height(e, first_only);
+        // Even one line each may not all fit: the entries past the screen's
+        // foot wait in the journal, which lists them all.
+        if (y + ph > H - 14 * s) break;
         standard_panel(x, y, 300 * s, ph);
+        UiBoxScope box(x, y, 300 * s, ph, 0, border());
         float ty = y + 8 * s;
         ui_text(x + 10 * s, ty, e.title, 19 * s, HUD_GOLD, UI_FONT_TITLE);
         ty += 19 * s * 1.3f;
@@ -255,12 +272,14 @@ void prompt() {
     float h = 1.3f * 16 * s + 24 * s;
     float x = (plat_input.client_width - w) * 0.5f, y = plat_input.client_height - 267 * s;
     standard_panel(x, y, w, h);
+    UiBoxScope box(x, y, w, h, 0, border());
     ui_text(x + 12 * s, y + 12 * s, text, 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
 }
 
 void draw_title_overlay() {
     const float s = hud_scale;
     full_screen(Vec4{0.06f, 0.09f, 0.07f, 0.6f});
+    UiBoxScope shade(0, 0, (float)plat_input.client_width, (float)plat_input.client_height, UI_BOX_LAYER);
     const char* title = "Tervanne";
     // The character about to play, by class.
     static const char* const openings[3] = {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
@@ -281,6 +300,7 @@ void draw_title_overlay() {
     float cx = plat_input.client_width * 0.5f;
     float x = cx - pw * 0.5f, y = (plat_input.client_height - ph) * 0.5f;
     standard_panel(x, y, pw, ph);
+    UiBoxScope box(x, y, pw, ph, 0, border());
     ui_focus_add(x, y, pw, ph);
     float ty = y + m;
     ui_text_centred(cx, ty, title, 34 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -290,6 +310,23 @@ void draw_title_overlay() {
     ui_text_centred(cx, ty, line2, 17 * s, HUD_PARCHMENT, UI_FONT_BODY);
     ty += 1.35f * 17 * s + 14 * s;
     ui_text_centred(cx, ty, click, 20 * s, HUD_GOLD, UI_FONT_BODY);
+}
+
+void world_labels() {
+    net_draw_labels();
+    if (!underground) {
+        seneschal_labels_draw();
+        merchant_label_draw();
+        lady_label_draw();
+        quest_givers_labels_draw();
+        world_figures_labels_draw();
+        catacomb_entrance_label();
+        anvil_label_draw();
+    } else {
+        catacombs_portal_labels_draw();
+    }
+    creatures_draw_labels();
+    floating_texts();
 }
 
 }  // namespace
@@ -304,20 +341,9 @@ void hud_draw() {
         character_select_draw();
         return;
     }
-    // 2-5. Over the world.
-    net_draw_labels();
-    if (!underground) {
-        seneschal_labels_draw();
-        merchant_label_draw();
-        lady_label_draw();
-        quest_givers_labels_draw();
-        world_figures_labels_draw();
-        catacomb_entrance_label();
-    } else {
-        catacombs_portal_labels_draw();
-    }
-    creatures_draw_labels();
-    floating_texts();
+    // 2-5. Over the world; not while the big map covers it (they would show
+    // through its shade).
+    if (!(hud_windows.map && !title_overlay)) world_labels();
     // 6. Hit flash.
     float flash = hud_hit_flash_strength();
     if (flash > 0.0f) full_screen(Vec4{0.6f, 0.0f, 0.0f, flash});

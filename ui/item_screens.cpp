@@ -43,6 +43,7 @@ void item_cell(const Box& b, int id, int count, bool hover) {
     }
     ui_panel(b.x, b.y, b.w, b.h, kCell, border, std::fmax(1.0f, 1.5f * s));
     if (!item_exists(id)) return;
+    UiBoxScope box(b.x, b.y, b.w, b.h);
     float pad = 4 * s;
     icon_draw(item_icon(id), b.x + pad, b.y + pad, b.w - 2 * pad, item_colour(id), 1.0f);
     if (count >= 2) {
@@ -57,6 +58,7 @@ void button(const Box& b, const char* label, bool enabled) {
     bool over = enabled && box_has(b, mouse_x(), mouse_y());
     ui_panel(b.x, b.y, b.w, b.h, over ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, enabled ? 0.8f : 0.3f}, std::fmax(1.0f, s));
+    UiBoxScope box(b.x, b.y, b.w, b.h, 0, std::fmax(1.0f, s));
     ui_text_centred(b.x + b.w * 0.5f, b.y + (b.h - 17 * s) * 0.5f, label, 17 * s, enabled ? HUD_GOLD : kDim,
                     UI_FONT_BODY);
 }
@@ -154,6 +156,7 @@ void draw_tip(const Tip& t, float x, float y) {
     float s = sc();
     Box b = tip_size(t);
     ui_panel(x, y, b.w, b.h, Vec4{0.05f, 0.07f, 0.06f, 0.97f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    UiBoxScope box(x, y, b.w, b.h, UI_BOX_LAYER, std::fmax(1.0f, s));
     float ty = y + 8 * s;
     for (int i = 0; i < t.count; ++i) {
         ui_text(x + 14 * s, ty, t.lines[i].text, t.lines[i].size * s, t.lines[i].colour, t.lines[i].font);
@@ -215,7 +218,11 @@ void characteristics(float x, float y, float w) {
     float s = sc(), size = 16 * s, step = size * 1.55f;
     auto row = [&](int i, const char* label, const char* value) {
         float cx = x + (float)(i % 2) * (w * 0.5f), cy = y + (float)(i / 2) * step;
-        ui_text(cx, cy, label, size, kDim, UI_FONT_BODY);
+        {
+            UiBoxScope cell(cx, cy, 170 * s - 8 * s, step);
+            ui_text(cx, cy, label, size, kDim, UI_FONT_BODY);
+        }
+        UiBoxScope cell(cx + 170 * s, cy, w * 0.5f - 170 * s, step);
         ui_text(cx + 170 * s, cy, value, size, HUD_PARCHMENT, UI_FONT_BODY);
     };
     int armour = player.armour;
@@ -247,6 +254,7 @@ void character_sheet_draw() {
     float s = sc();
     Box b = sheet_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     const char* name = player.name[0] ? player.name : "Sans nom";
     ui_text(b.x + 24 * s, b.y + 18 * s,
             hud_fmt("%s  ·  %s de la Table ronde  ·  niveau %d", name, class_title(), player.level), 26 * s, HUD_GOLD,
@@ -260,6 +268,7 @@ void character_sheet_draw() {
         Box e = sheet_equipment_box(i);
         place(e, UI_PLACE_CARRY);
         item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, box_has(e, mx, my));
+        UiBoxScope cell(e.x, e.y, e.w, e.h);
         if (!equipment[i]) ui_text_centred(e.x + e.w * 0.5f, e.y + e.h * 0.5f - 7 * s, slot_label(i), 12 * s, kDim,
                                            UI_FONT_BODY);
     }
@@ -298,6 +307,7 @@ void merchant_window_draw() {
     float s = sc();
     Box b = shop_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 18 * s, merchant_name(), 28 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(b.x + 24 * s, b.y + 54 * s, "Colporteur de Camelot", 16 * s, kDim, UI_FONT_BODY);
     ui_text_wrapped(b.x + 24 * s, b.y + 84 * s, b.w - 48 * s,
@@ -316,10 +326,13 @@ void merchant_window_draw() {
         bool over = box_has(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, o.id, 1, false);
         const ItemDef& d = item_def(o.id);
-        ui_text(icon.x + icon.w + 8 * s, r.y + 6 * s, d.name, 14 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        // The tooltip names the item whole, should a name ever outgrow its row.
+        const float text_x = icon.x + icon.w + 8 * s, room = r.x + r.w - 6 * s - text_x;
+        ui_text_fitted(text_x, r.y + 6 * s, room, d.name, 14 * s, quality_colour((int)d.quality), UI_FONT_BODY);
         ui_text(icon.x + icon.w + 8 * s, r.y + 27 * s, hud_fmt("%d denier%s", o.price, plural(o.price)), 14 * s,
                 player.purse >= o.price ? HUD_GOLD : kRed, UI_FONT_BODY);
     }
@@ -338,16 +351,18 @@ void merchant_window_draw() {
         bool over = box_has(r, mx, my);
         ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, buy_back.id, buy_back.count, false);
         const ItemDef& d = item_def(buy_back.id);
-        ui_text(icon.x + icon.w + 8 * s, r.y + 5 * s, d.name, 15 * s, quality_colour((int)d.quality), UI_FONT_BODY);
+        ui_text_fitted(icon.x + icon.w + 8 * s, r.y + 5 * s, r.x + r.w - 14 * s - icon.x - icon.w, d.name, 15 * s,
+                       quality_colour((int)d.quality), UI_FONT_BODY);
         ui_text(icon.x + icon.w + 8 * s, r.y + 25 * s, hud_fmt("%d denier%s", buy_back.price, plural(buy_back.price)),
                 14 * s, HUD_GOLD, UI_FONT_BODY);
     } else {
         ui_text(r.x, r.y + 10 * s, "Rien pour l'instant.", 15 * s, kDim, UI_FONT_BODY);
     }
-    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 12 * s - 14 * s,
+    ui_text_centred(b.x + b.w * 0.5f, b.y + b.h - 22 * s,
                     pad ? "X sur un objet du sac : le vendre" : "Clic sur un objet du sac : le vendre", 14 * s, kDim,
                     UI_FONT_BODY);
 }
@@ -358,6 +373,7 @@ void loot_window_draw() {
     float s = sc();
     Box b = loot_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 14 * s, b.y + 12 * s, hud_fmt("Butin : %s", creature_display_name(c)), 20 * s, HUD_GOLD,
             UI_FONT_TITLE);
     Box x = loot_close_box();
@@ -373,6 +389,7 @@ void loot_window_draw() {
         bool over = box_has(row, mx, my);
         ui_panel(row.x, row.y, row.w, row.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        UiBoxScope row_box(row.x, row.y, row.w, row.h, 0, std::fmax(1.0f, s));
         Box icon = {row.x + 5 * s, row.y + 5 * s, row.h - 10 * s, row.h - 10 * s};
         if (money && r == 0) {
             ui_panel(icon.x, icon.y, icon.w, icon.h, kCell, HUD_PANEL_BORDER, std::fmax(1.0f, s));
@@ -386,6 +403,11 @@ void loot_window_draw() {
             const char* name = it.count > 1 ? hud_fmt("%s ×%d", d.name, it.count) : d.name;
             ui_text(icon.x + icon.w + 10 * s, row.y + 18 * s, name, 17 * s, quality_colour((int)d.quality),
                     UI_FONT_BODY);
+        }
+        if (over && items_dragged_bag_slot() == -1) {
+            const char* take = ui_focus_pad_hints() ? "A : prendre" : "Clic : prendre";
+            ui_text(row.x + row.w - ui_text_width(take, 13 * s, UI_FONT_BODY) - 8 * s, row.y + row.h - 18 * s, take,
+                    13 * s, kDim, UI_FONT_BODY);
         }
     }
     button(loot_take_all_box(), "Tout prendre", true);
@@ -417,11 +439,6 @@ void interaction_cursor_draw() {
         } else if (h.kind == HOVER_BUY_BACK && buy_back.count > 0) {
             item_tooltip(buy_back.id, buy_back.count, false, shop_buy_back_box(),
                          pad ? "A : racheter" : "Clic : racheter");
-        } else if (h.kind == HOVER_LOOT) {
-            Box r = loot_row_box(h.index);
-            const char* take = pad ? "A : prendre" : "Clic : prendre";
-            ui_text(r.x + r.w - ui_text_width(take, 13 * s, UI_FONT_BODY) - 8 * s, r.y + r.h - 18 * s, take, 13 * s,
-                    kDim, UI_FONT_BODY);
         }
     } else {
         int id = dragged >= 0 ? bag[dragged].id : equipment[-2 - dragged];

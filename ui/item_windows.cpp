@@ -38,7 +38,9 @@ int press_index = -1;
 float press_x = 0, press_y = 0;
 bool dragging = false;
 
-constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 470, GAP = 16, CELL = 56, CELL_GAP = 8;
+// The shop is wide enough for the longest name of its stock on one line
+// beside its icon, and with the sheet still fits a 4:3 screen.
+constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 510, GAP = 16, CELL = 56, CELL_GAP = 8;
 
 }  // namespace
 
@@ -102,13 +104,14 @@ Box shop_stock_box(int index) {
 Box shop_grey_box() {
     float s = sc();
     Box b = shop_box();
-    return {b.x + 24 * s, b.y + 500 * s, b.w - 48 * s, 34 * s};
+    return {b.x + 24 * s, b.y + 496 * s, b.w - 48 * s, 34 * s};
 }
 
 Box shop_buy_back_box() {
     float s = sc();
     Box b = shop_box();
-    return {b.x + 24 * s, b.y + 574 * s, b.w - 48 * s, 48 * s};
+    // Clear of the foot hint under it.
+    return {b.x + 24 * s, b.y + 566 * s, b.w - 48 * s, 46 * s};
 }
 
 Box loot_box() {

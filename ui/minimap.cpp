@@ -127,7 +127,10 @@ void minimap_draw() {
             map_mark_other_player(sx, sy, 4.0f * s);
     }
     map_mark_arrow(r.x + r.w * 0.5f, r.y + r.h * 0.5f, 9.0f * s, player.heading);
-    ui_text_centred(r.x + r.w * 0.5f, r.y + 2 * s, "N", 15 * s, HUD_GOLD, UI_FONT_TITLE);
+    {
+        UiBoxScope square(r.x, r.y, r.w, r.h);
+        ui_text_centred(r.x + r.w * 0.5f, r.y + 2 * s, "N", 15 * s, HUD_GOLD, UI_FONT_TITLE);
+    }
 
     const char* name = minimap_place_name(px, pz, under);
     float w = ui_text_width(name, 16 * s, UI_FONT_BODY) + 20 * s;
@@ -135,5 +138,6 @@ void minimap_draw() {
     float y = r.y + r.h + FRAME * s + 4 * s;
     ui_panel(r.x + (r.w - w) * 0.5f, y, w, 24 * s, Vec4{0.04f, 0.05f, 0.04f, 0.85f}, HUD_PANEL_BORDER,
              std::fmax(1.0f, s));
+    UiBoxScope place(r.x + (r.w - w) * 0.5f, y, w, 24 * s, 0, std::fmax(1.0f, s));
     ui_text_centred(r.x + r.w * 0.5f, y + 3 * s, name, 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
 }

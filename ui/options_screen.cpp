@@ -158,38 +158,10 @@ void pad_bindings_list(float kx, float ky, float list_bottom) {
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Boutons par défaut")) pad_bindings_reset();
 }
 
-}  // namespace
-
-void options_open() {
-    hud_windows.options = 1;
-    paused = 1;
-    drag = DRAG_NONE;
-    waiting_action = -1;
-    waiting_pad = -1;
-    ui_focus_set_capture(false);
-    plat_set_cursor_captured(false);
-}
-
-// The action waiting for a key, -1 for none (tests).
-int options_waiting_action() { return waiting_action; }
-
-void options_screen() {
+// Sound, mouse, display and quality, then the pad's settings.
+void settings_column(float x, float y, float w) {
     const float s = hud_scale;
-    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    ui_focus_modal();
-    if (waiting_pad >= 0) capture_pad_button();
-    else if (waiting_action >= 0) capture_key();
-    else if (plat_input.key_pressed[KEY_ESCAPE]) {
-        close_screen();
-        return;
-    }
-
-    WBox panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
-    ui_panel(panel.x, panel.y, panel.w, panel.h, Vec4{0.06f, 0.09f, 0.07f, 0.95f}, HUD_GOLD, 2.0f * s);
-    ui_text_centred(W * 0.5f, panel.y + 18 * s, "Options", 44 * s, HUD_GOLD, UI_FONT_TITLE);
-    float x = panel.x + 40 * s, y = panel.y + 90 * s, w = 600 * s;
     const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
-
     // Sound.
     ui_text(x, y, "Son", 28 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 44 * s;
@@ -246,20 +218,13 @@ void options_screen() {
         ui_text(x, y + 48 * s, "ombres moins fines, sans anticrénelage ni occlusion ambiante", 16 * s, dim,
                 UI_FONT_BODY);
     pad_settings(x, y + 76 * s, w);
+}
 
-    // Key bindings, or the pad's buttons.
-    float kx = panel.x + 720 * s, ky = panel.y + 90 * s, kw = 640 * s;
-    if (widget_button({kx + 470 * s, ky - 2 * s, 170 * s, 34 * s}, pad_page ? "Voir les touches" : "Voir la manette") &&
-        waiting_action < 0 && waiting_pad < 0)
-        pad_page = !pad_page;
-    ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
-    if (!pad_page)
-    ui_text(kx + 160 * s, ky + 8 * s, "cliquez une touche pour la changer", 18 * s, dim, UI_FONT_BODY);
-    ky += 48 * s;
+// The 26 keys, as many as fit with the wheel for the rest.
+void key_bindings_list(float kx, float ky, float list_bottom) {
+    const float s = hud_scale;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
     const float row_h = 36 * s;
-    float list_bottom = panel.y + panel.h - 190 * s;
-    if (pad_page) pad_bindings_list(kx, ky, list_bottom);
-    if (!pad_page) {
     int fit = (int)((list_bottom - ky) / row_h);
     if (fit < 1) fit = 1;
     if (fit > BINDING_COUNT) fit = BINDING_COUNT;
@@ -285,8 +250,81 @@ void options_screen() {
                 ui_focus_pad_hints() ? "gâchettes : plus de touches" : "molette : plus de touches", 16 * s, dim,
                 UI_FONT_BODY);
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
+}
+
+// The right column: the keys or the pad's buttons, and the page's button.
+void bindings_column(float kx, float ky, float list_bottom) {
+    const float s = hud_scale;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+    HudRect page = options_page_button_box();
+    if (widget_button({page.x, page.y, page.w, page.h}, pad_page ? "Voir les touches" : "Voir la manette") &&
+        waiting_action < 0 && waiting_pad < 0)
+        pad_page = !pad_page;
+    float title_w = ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+    // The hint follows the title and stops short of the page's button.
+    if (!pad_page) {
+        float hint_x = kx + title_w + 18 * s;
+        ui_text_fitted(hint_x, ky + 8 * s, page.x - 12 * s - hint_x, "cliquez une touche pour la changer", 18 * s,
+                       dim, UI_FONT_BODY);
     }
-    (void)kw;
+    ky += 48 * s;
+    if (pad_page)
+        pad_bindings_list(kx, ky, list_bottom);
+    else
+        key_bindings_list(kx, ky, list_bottom);
+}
+
+}  // namespace
+
+void options_open() {
+    hud_windows.options = 1;
+    paused = 1;
+    drag = DRAG_NONE;
+    waiting_action = -1;
+    waiting_pad = -1;
+    ui_focus_set_capture(false);
+    plat_set_cursor_captured(false);
+}
+
+HudRect options_page_button_box() {
+    const float s = hud_scale;
+    const float kx = ((float)plat_input.client_width - 1400 * s) * 0.5f + 720 * s, ky = 40 * s + 90 * s;
+    return {kx + 470 * s, ky - 2 * s, 170 * s, 34 * s};
+}
+
+// The action waiting for a key, -1 for none (tests).
+int options_waiting_action() { return waiting_action; }
+
+void options_screen() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    ui_focus_modal();
+    if (waiting_pad >= 0) capture_pad_button();
+    else if (waiting_action >= 0) capture_key();
+    else if (plat_input.key_pressed[KEY_ESCAPE]) {
+        close_screen();
+        return;
+    }
+
+    WBox panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
+    ui_panel(panel.x, panel.y, panel.w, panel.h, Vec4{0.06f, 0.09f, 0.07f, 0.95f}, HUD_GOLD, 2.0f * s);
+    UiBoxScope window(panel.x, panel.y, panel.w, panel.h, UI_BOX_LAYER, 2.0f * s);
+    ui_text_centred(W * 0.5f, panel.y + 18 * s, "Options", 44 * s, HUD_GOLD, UI_FONT_TITLE);
+    float x = panel.x + 40 * s, y = panel.y + 90 * s, w = 600 * s;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+    const float columns_top = panel.y + 84 * s, columns_h = panel.h - 184 * s;
+
+    // The columns' boxes reach a little past their texts' start, where a
+    // letter such as "J" hangs.
+    {
+        UiBoxScope column(x - 10 * s, columns_top, 680 * s, columns_h);
+        settings_column(x, y, w);
+    }
+    float kx = panel.x + 720 * s, kw = 640 * s;
+    {
+        UiBoxScope column(kx - 10 * s, columns_top, kw + 20 * s, columns_h);
+        bindings_column(kx, panel.y + 90 * s, panel.y + panel.h - 190 * s);
+    }
 
     // Foot.
     ui_text_centred(W * 0.5f, panel.y + panel.h - 92 * s, "Réglages enregistrés pour tous vos personnages", 18 * s,

@@ -141,13 +141,18 @@ void professions_draw() {
 
     HudRect b = professions_box();
     ui_panel(b.x, b.y, b.w, b.h, PANEL, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 16 * s, "Métiers", 32 * s, HUD_GOLD, UI_FONT_TITLE);
     HudRect c = professions_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
     bool over_close = inside(c, mx, my);
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    {
+        UiBoxScope close(c.x, c.y, c.w, c.h);
+        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD,
+                        UI_FONT_BODY);
+    }
     if (click && over_close) {
         professions_open(false);
         return;
@@ -164,6 +169,7 @@ void professions_draw() {
         Vec4 fill = selected ? Vec4{0.2f, 0.24f, 0.14f, 0.95f} : hover ? Vec4{0.14f, 0.18f, 0.12f, 0.9f}
                                                                        : Vec4{0.1f, 0.13f, 0.1f, 0.85f};
         ui_panel(r.x, r.y, r.w, r.h, fill, selected ? HUD_GOLD : HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         icon_draw(item_icon(profession_defs[p].icon_item), r.x + 10 * s, r.y + 10 * s, 48 * s,
                   item_colour(profession_defs[p].icon_item), 1.0f);
         float tx = r.x + 70 * s;
@@ -176,7 +182,14 @@ void professions_draw() {
         float fill_frac = clampf((float)level / (float)PROFESSION_LEVEL_MAX, 0.0f, 1.0f);
         ui_rect(tx, r.y + 38 * s, bw, 10 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
         ui_rect(tx, r.y + 38 * s, bw * fill_frac, 10 * s, Vec4{0.78f, 0.62f, 0.22f, 1.0f});
-        ui_text(tx, r.y + 56 * s, profession_defs[p].description, 14 * s, DIM, UI_FONT_BODY);
+        // The description wraps inside the row (the Forge's takes two lines),
+        // a little smaller should even two lines not hold it.
+        const float room_w = r.x + r.w - 12 * s - tx, room_h = r.h - 56 * s - 4 * s;
+        float size = 14 * s;
+        while (size > 11 * s && ui_text_wrapped_height(room_w, profession_defs[p].description, size, UI_FONT_BODY,
+                                                       1.25f) > room_h)
+            size *= 0.94f;
+        ui_text_wrapped(tx, r.y + 56 * s, room_w, profession_defs[p].description, size, DIM, UI_FONT_BODY, 1.25f);
     }
 
     // Right: the recipes of the selected craft.
@@ -192,6 +205,7 @@ void professions_draw() {
         const RecipeDef& rc = recipes[list[k]];
         HudRect r = recipe_row_box(k);
         ui_panel(r.x, r.y, r.w, r.h, Vec4{0.1f, 0.13f, 0.1f, 0.85f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         Vec4 qc = profession_quality_colour(profession_item_quality(rc.product));
         HudRect icon{r.x + 10 * s, r.y + 12 * s, 48 * s, 48 * s};
         icon_draw(item_icon(rc.product), icon.x, icon.y, icon.w, rgb(qc) * 0.8f, 1.0f);
@@ -208,8 +222,11 @@ void professions_draw() {
         Vec4 bfill = reason ? Vec4{0.12f, 0.12f, 0.12f, 0.9f}
                             : over ? Vec4{0.34f, 0.3f, 0.14f, 1.0f} : Vec4{0.24f, 0.22f, 0.12f, 1.0f};
         ui_panel(bt.x, bt.y, bt.w, bt.h, bfill, reason ? Vec4{0.4f, 0.4f, 0.4f, 0.6f} : HUD_GOLD, std::fmax(1.0f, s));
-        ui_text_centred(bt.x + bt.w * 0.5f, bt.y + 7 * s, "Fabriquer", 18 * s, reason ? Vec4{0.55f, 0.52f, 0.45f, 1.0f} : HUD_GOLD,
-                        UI_FONT_BODY);
+        {
+            UiBoxScope button(bt.x, bt.y, bt.w, bt.h, 0, std::fmax(1.0f, s));
+            ui_text_centred(bt.x + bt.w * 0.5f, bt.y + 7 * s, "Fabriquer", 18 * s,
+                            reason ? Vec4{0.55f, 0.52f, 0.45f, 1.0f} : HUD_GOLD, UI_FONT_BODY);
+        }
         if (over && reason) hover_reason = reason;
         if (click && over && !reason) craft(list[k]);
         HudRect name_box{r.x + 8 * s, r.y + 4 * s, 70 * s + name_w, 60 * s};
@@ -226,27 +243,32 @@ void professions_draw() {
         float w = ui_text_width(hover_reason, 16 * s, UI_FONT_BODY) + 24 * s;
         float x = std::fmin(mx + 16 * s, (float)plat_input.client_width - w);
         ui_panel(x, my + 18 * s, w, 34 * s, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        UiBoxScope tip(x, my + 18 * s, w, 34 * s, UI_BOX_LAYER, std::fmax(1.0f, s));
         ui_text(x + 12 * s, my + 25 * s, hover_reason, 16 * s, Vec4{0.95f, 0.6f, 0.5f, 1.0f}, UI_FONT_BODY);
     } else if (hover_product > 0) {
         item_tooltip_with_hint(hover_product, hover_box, "Fabriqué avec les matériaux ci-contre");
     }
 }
 
-// Over the world: the anvil's name, and the harvest bar.
+// The anvil's name, with the other labels over the world (under the windows).
+void anvil_label_draw() {
+    if (underground) return;
+    Vec3 a = anvil_position();
+    if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
+        hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
+}
+
+// The bar of a running harvest.
 void crafting_labels_draw() {
     // The pause menu breaks a harvest as surely as a step does.
     if (paused && gather_running()) gather_cancel();
-    if (!underground) {
-        Vec3 a = anvil_position();
-        if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
-            hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
-    }
     if (!gather_running()) return;
     const float s = hud_scale;
     float w = 300 * s, h = 22 * s;
     float x = ((float)plat_input.client_width - w) * 0.5f, y = (float)plat_input.client_height * 0.66f;
     ui_panel(x - 3 * s, y - 3 * s, w + 6 * s, h + 6 * s, Vec4{0.03f, 0.04f, 0.03f, 0.85f}, HUD_PANEL_BORDER,
              std::fmax(1.0f, s));
+    UiBoxScope bar(x - 3 * s, y - 3 * s, w + 6 * s, h + 6 * s, 0, std::fmax(1.0f, s));
     ui_rect(x, y, w * clampf(gather_progress(), 0.0f, 1.0f), h, Vec4{0.78f, 0.62f, 0.22f, 1.0f});
     ui_text_centred(x + w * 0.5f, y + 2 * s, gather_action_label(), 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
 }

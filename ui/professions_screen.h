@@ -14,5 +14,6 @@ int professions_recipe_at_row(int k);
 Vec4 recipe_level_colour(int gap);
 // Opens (closing the other windows) or closes the window.
 void professions_open(bool open);
-void crafting_labels_draw();  // over the workshops (HUD pass)
+void anvil_label_draw();      // over the world, with the figures' labels
+void crafting_labels_draw();  // the harvest's bar (HUD pass)
 void professions_draw();

@@ -22,7 +22,11 @@ struct Box {
 
 Box journal_box() {
     float s = hud_scale;
-    float w = 900 * s, h = 620 * s;
+    // Taller when the list of quests needs it: every row stays inside.
+    int count = 0;
+    for (int i = 0; i < HUD_TRACKER_SLOTS; ++i)
+        if (hud_tracker_get(i)->shown) ++count;
+    float w = 900 * s, h = std::fmax(620.0f, 70.0f + (float)count * 64.0f + 56.0f) * s;
     return {(plat_input.client_width - w) * 0.5f, (plat_input.client_height - h) * 0.5f, w, h};
 }
 
@@ -32,6 +36,7 @@ const Vec4 DONE_GREEN = {0.6f, 0.85f, 0.5f, 1.0f};
 // The small map: a square of world around the player and the marker.
 void draw_map(Box m, Vec3 player, Vec3 marker, bool done) {
     float s = hud_scale;
+    UiBoxScope box(m.x, m.y, m.w, m.h);
     ui_panel(m.x - 2 * s, m.y - 2 * s, m.w + 4 * s, m.h + 4 * s, Vec4{0.05f, 0.07f, 0.05f, 1}, HUD_PANEL_BORDER,
              std::fmax(1.0f, s));
     float cx = (player.x + marker.x) * 0.5f, cz = (player.z + marker.z) * 0.5f;
@@ -64,6 +69,7 @@ void quest_journal_draw() {
     float s = hud_scale;
     Box b = journal_box();
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 18 * s, "Journal de quêtes", 30 * s, HUD_GOLD, UI_FONT_TITLE);
 
     char key[48];
@@ -103,6 +109,7 @@ void quest_journal_draw() {
         bool sel = selected == slots[k];
         ui_panel(r.x, r.y, r.w, r.h, sel ? Vec4{0.16f, 0.2f, 0.13f, 1} : Vec4{0.1f, 0.13f, 0.1f, over ? 1.0f : 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, sel ? 0.8f : 0.3f}, std::fmax(1.0f, s));
+        UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         ui_text(r.x + 10 * s, r.y + 7 * s, e.title, 17 * s, HUD_GOLD, UI_FONT_TITLE);
         const char* sub = e.completed ? "Accomplie : à rendre" : (e.line_count > 0 ? e.lines[0] : "");
         ui_text(r.x + 10 * s, r.y + 32 * s, sub, 14 * s, e.completed ? DONE_GREEN : HUD_PARCHMENT, UI_FONT_BODY);

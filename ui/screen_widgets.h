@@ -31,6 +31,7 @@ inline bool widget_button(WBox b, const char* label, bool enabled = true, bool s
     Vec4 fill = selected ? Vec4{0.32f, 0.26f, 0.1f, 0.95f}
                          : (hover ? Vec4{0.2f, 0.24f, 0.16f, 0.95f} : Vec4{0.1f, 0.14f, 0.11f, 0.92f});
     ui_panel(b.x, b.y, b.w, b.h, fill, enabled ? HUD_GOLD : Vec4{0.4f, 0.4f, 0.35f, 0.6f}, 1.5f * s);
+    UiBoxScope box(b.x, b.y, b.w, b.h, 0, 1.5f * s);
     float size = b.h * 0.5f;
     Vec4 colour = enabled ? HUD_PARCHMENT : Vec4{0.55f, 0.55f, 0.5f, 0.8f};
     ui_text_centred(b.x + b.w * 0.5f, b.y + (b.h - size * 1.2f) * 0.5f, label, size, colour, UI_FONT_BODY);
@@ -53,16 +54,22 @@ inline void widget_field(WBox b, const char* text, bool caret) {
     const float s = hud_scale;
     if (caret) ui_focus_add(b.x, b.y, b.w, b.h, UI_PLACE_TEXT);
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.03f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, 1.5f * s);
+    UiBoxScope box(b.x, b.y, b.w, b.h, 0, 1.5f * s);
     float size = b.h * 0.55f;
     float w = ui_text(b.x + 10 * s, b.y + (b.h - size * 1.2f) * 0.5f, text, size, HUD_PARCHMENT, UI_FONT_BODY);
     if (caret && ((int)(plat_time() * 2.0) & 1) == 0)
         ui_rect(b.x + 12 * s + w, b.y + b.h * 0.2f, 2 * s, b.h * 0.6f, HUD_GOLD);
 }
 
-// The centred message of the HUD, for screens that replace the HUD.
-inline void widget_message() {
+// The HUD's centred message, for screens that replace the HUD: centred on
+// cx with its top at y, kept between left and right.
+inline void widget_message(float cx, float y, float left, float right) {
     if (hud_message_time() <= 0.0f || !hud_message_text()[0]) return;
     const float s = hud_scale;
-    float y = plat_input.client_height * 0.82f;
-    ui_text_centred(plat_input.client_width * 0.5f, y, hud_message_text(), 28 * s, HUD_GOLD, UI_FONT_BODY);
+    const char* text = hud_message_text();
+    float w = ui_text_width(text, 28 * s, UI_FONT_BODY);
+    float x = cx - w * 0.5f;
+    if (x + w > right) x = right - w;
+    if (x < left) x = left;
+    ui_text_fitted(x, y, right - x, text, 28 * s, HUD_GOLD, UI_FONT_BODY);
 }

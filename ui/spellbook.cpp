@@ -39,7 +39,9 @@ void spellbook_order(int order[SKILLS_PER_CLASS]) {
 
 UiBox spellbook_box() {
     float s = hud_scale;
-    float w = 1120 * s, h = 690 * s;
+    // Wide enough for the longest skill names beside their icons; still
+    // whole on a 4:3 screen.
+    float w = 1280 * s, h = 690 * s;
     return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
 }
 
@@ -62,6 +64,7 @@ void spellbook_draw() {
     float s = hud_scale;
     UiBox b = spellbook_box();
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
+    UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     static const char* titles[3] = {"Grimoire de l'archer", "Grimoire du guerrier", "Grimoire du druide"};
     int cls = player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class);
     ui_text(b.x + 24 * s, b.y + 20 * s, titles[cls], 32 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -76,7 +79,10 @@ void spellbook_draw() {
     bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
     ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    {
+        UiBoxScope close(c.x, c.y, c.w, c.h);
+        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    }
 
     int order[SKILLS_PER_CLASS];
     spellbook_order(order);
@@ -89,25 +95,38 @@ void spellbook_draw() {
         bool over = mx >= k.x && my >= k.y && mx < k.x + k.w && my < k.y + k.h;
         ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.3f}, std::fmax(1.0f, s));
+        UiBoxScope cell(k.x, k.y, k.w, k.h, 0, std::fmax(1.0f, s));
         float pad = 14 * s;
         ui_rect(k.x + pad - 2 * s, k.y + pad - 2 * s, 68 * s, 68 * s, Vec4{0.03f, 0.04f, 0.03f, 0.9f});
         icon_draw(d.icon, k.x + pad, k.y + pad, 64 * s, d.tint, locked ? 0.45f : 1.0f);
         float tx = k.x + pad + 64 * s + 12 * s, tw = k.x + k.w - pad - tx;
         Vec4 name = locked ? Vec4{0.83f, 0.68f, 0.24f, 0.55f} : HUD_GOLD;
-        ui_text(tx, k.y + pad, d.name, 19 * s, name, UI_FONT_TITLE);
+        ui_text_fitted(tx, k.y + pad, tw, d.name, 19 * s, name, UI_FONT_TITLE);
+        // The cost on one line beside the icon, or, when the cell is too
+        // narrow, cut after its dot: what it costs, then its recharge.
+        const Vec4 cost_colour = locked ? dim : HUD_PARCHMENT;
+        float ty = k.y + pad + 27 * s;
         const char* cost;
         if (d.cost > 0)
             cost = hud_fmt("%d de %s  ·  recharge %d s", d.cost, cls == 2 ? "mana" : "rage", (int)d.cooldown);
         else
             cost = hud_fmt("Recharge %d s", (int)d.cooldown);
-        ui_text(tx, k.y + pad + 27 * s, cost, 14 * s, locked ? dim : HUD_PARCHMENT, UI_FONT_BODY);
-        if (locked)
-            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Appris au niveau %d", d.level), 14 * s, dim, UI_FONT_BODY);
-        else
-            ui_text(tx, k.y + pad + 47 * s, hud_fmt("Niv %d", d.level), 14 * s, Vec4{0.6f, 0.85f, 0.5f, 1},
+        if (d.cost > 0 && ui_text_width(cost, 14 * s, UI_FONT_BODY) > tw) {
+            ui_text(tx, ty, hud_fmt("%d de %s  ·", d.cost, cls == 2 ? "mana" : "rage"), 14 * s, cost_colour,
                     UI_FONT_BODY);
+            ty += 14 * s * 1.2f;
+            ui_text(tx, ty, hud_fmt("recharge %d s", (int)d.cooldown), 14 * s, cost_colour, UI_FONT_BODY);
+        } else {
+            ui_text_fitted(tx, ty, tw, cost, 14 * s, cost_colour, UI_FONT_BODY);
+        }
+        ty += 20 * s;
+        if (locked)
+            ui_text(tx, ty, hud_fmt("Appris au niveau %d", d.level), 14 * s, dim, UI_FONT_BODY);
+        else
+            ui_text(tx, ty, hud_fmt("Niv %d", d.level), 14 * s, Vec4{0.6f, 0.85f, 0.5f, 1}, UI_FONT_BODY);
+        float below = std::fmax(k.y + pad + 80 * s, ty + 14 * s * 1.2f + 10 * s);
         if (tw > 40 * s)
-            ui_text_wrapped(k.x + pad, k.y + pad + 80 * s, k.w - 2 * pad, d.description, 14 * s,
+            ui_text_wrapped(k.x + pad, below, k.w - 2 * pad, d.description, 14 * s,
                             locked ? dim : Vec4{0.85f, 0.82f, 0.72f, 1}, UI_FONT_BODY, 1.3f);
     }
 }

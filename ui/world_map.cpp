@@ -212,9 +212,41 @@ namespace {
 
 bool visible_on_panel(HudRect p, float sx, float sy) { return inside(p, sx, sy); }
 
-// A short label beside a marker, always on the map.
+// The places' names wait until the quests' markers are down, so that a
+// name under a marker can step below it.
+struct PendingLabel {
+    float x, y;
+    const char* text;
+    float size;
+};
+constexpr int MAX_LABELS = 16;
+PendingLabel labels[MAX_LABELS];
+int label_count = 0;
+HudRect objective_boxes[HUD_TRACKER_SLOTS];
+int objective_count = 0;
+
+// A short label under a marker.
 void place_label(float sx, float sy, const char* text, float size) {
-    ui_text_centred(sx, sy + 6 * hud_scale, text, size, HUD_PARCHMENT, UI_FONT_BODY);
+    if (label_count < MAX_LABELS) labels[label_count++] = {sx, sy + 6 * hud_scale, text, size};
+}
+
+// The names, each kept on the map and clear of the quests' markers.
+void draw_place_labels(HudRect p) {
+    const float s = hud_scale;
+    for (int i = 0; i < label_count; ++i) {
+        const PendingLabel& l = labels[i];
+        float w = ui_text_width(l.text, l.size, UI_FONT_BODY), h = l.size * 1.25f;
+        float x = clampf(l.x - w * 0.5f, p.x + 3 * s, p.x + p.w - 3 * s - w), y = l.y;
+        for (int k = 0; k < objective_count; ++k) {
+            const HudRect& o = objective_boxes[k];
+            if (x < o.x + o.w && x + w > o.x && y < o.y + o.h && y + h > o.y) y = o.y + o.h + 2 * s;
+        }
+        // Above its marker when the foot of the map would cut it.
+        if (y + h > p.y + p.h - 2 * s) y = l.y - 12 * s - h;
+        ui_text(x, y, l.text, l.size, HUD_PARCHMENT, UI_FONT_BODY);
+    }
+    label_count = 0;
+    objective_count = 0;
 }
 
 void draw_places(HudRect p) {
@@ -303,7 +335,11 @@ void draw_objectives(HudRect p) {
         if (in_catacombs(at.x) != (map.view == MAP_CATACOMBS)) continue;
         big_map_to_screen(at.x, at.z, &sx, &sy);
         if (!visible_on_panel(p, sx, sy)) continue;
+        // A marker at the edge is pulled in to show whole.
+        sx = clampf(sx, p.x + 8 * s, p.x + p.w - 8 * s);
+        sy = clampf(sy, p.y + 11 * s, p.y + p.h - 11 * s);
         ui_rect(sx - 8 * s, sy - 11 * s, 16 * s, 22 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});
+        objective_boxes[objective_count++] = HudRect{sx - 8 * s, sy - 11 * s, 16 * s, 22 * s};
         ui_text_centred(sx, sy - 11 * s, turn_in ? "?" : "!", 20 * s, HUD_GOLD, UI_FONT_TITLE);
         const QuestTrackerEntry* e = hud_tracker_get(slot);
         add_mark(sx, sy, 11 * s, e ? e->title : nullptr);
@@ -398,6 +434,8 @@ void draw_column() {
     HudRect first = layer_box(0);
     ui_panel(first.x - 14 * s, 70 * s, first.w + 24 * s, (float)plat_input.client_height - 140 * s,
              Vec4{0.05f, 0.07f, 0.06f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+    UiBoxScope column(first.x - 14 * s, 70 * s, first.w + 24 * s, (float)plat_input.client_height - 140 * s, 0,
+                      std::fmax(1.0f, s));
     ui_text(first.x, first.y - 38 * s, "Afficher", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < LAYER_COUNT; ++i) {
@@ -449,6 +487,7 @@ void draw_zone_hover(HudRect p) {
             float cx = (ax + bx) * 0.5f, cy = (ay + by) * 0.5f;
             ui_panel(cx - tw * 0.5f, cy - 26 * s, tw, 58 * s, Vec4{0.04f, 0.05f, 0.04f, 0.85f}, HUD_PANEL_BORDER,
                      std::fmax(1.0f, s));
+            UiBoxScope name_box(cx - tw * 0.5f, cy - 26 * s, tw, 58 * s, UI_BOX_LAYER, std::fmax(1.0f, s));
             ui_text_centred(cx, cy - 22 * s, name, 22 * s, HUD_GOLD, UI_FONT_TITLE);
             ui_text_centred(cx, cy + 6 * s, zone_levels(zone), 15 * s, HUD_PARCHMENT, UI_FONT_BODY);
         }
@@ -464,6 +503,7 @@ void map_screen_draw() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     ui_rect(0, 0, W, H, Vec4{0.01f, 0.02f, 0.02f, 0.82f});
+    UiBoxScope screen(0, 0, W, H, UI_BOX_LAYER);
     HudRect p = big_map_panel();
     ui_text(p.x, p.y - 44 * s, big_map_title(), 30 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_rect(p.x - 4 * s, p.y - 4 * s, p.w + 8 * s, p.h + 8 * s, Vec4{0.04f, 0.05f, 0.04f, 1.0f});
@@ -502,14 +542,21 @@ void map_screen_draw() {
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     ui_panel(c.x, c.y, c.w, c.h, inside(c, mx, my) ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, HUD_GOLD, UI_FONT_BODY);
+    {
+        UiBoxScope close(c.x, c.y, c.w, c.h);
+        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, HUD_GOLD, UI_FONT_BODY);
+    }
 
     mark_count = 0;
-    draw_zone_hover(p);
-    if (map.layer[LAYER_NODES]) draw_nodes(p);
-    if (map.layer[LAYER_PLACES]) draw_places(p);
-    if (map.layer[LAYER_OBJECTIVES]) draw_objectives(p);
-    if (map.layer[LAYER_PEOPLE]) draw_people(p);
+    {
+        UiBoxScope on_map(p.x, p.y, p.w, p.h);
+        draw_zone_hover(p);
+        if (map.layer[LAYER_NODES]) draw_nodes(p);
+        if (map.layer[LAYER_PLACES]) draw_places(p);
+        if (map.layer[LAYER_OBJECTIVES]) draw_objectives(p);
+        draw_place_labels(p);
+        if (map.layer[LAYER_PEOPLE]) draw_people(p);
+    }
 
     // The marker nearest to the pointer, within its radius, is named.
     map.hovered = -1;
@@ -526,6 +573,7 @@ void map_screen_draw() {
         float tw = ui_text_width(map.hover_text, 16 * s, UI_FONT_BODY) + 20 * s;
         float x = std::fmin(mx + 16 * s, W - tw);
         ui_panel(x, my + 14 * s, tw, 28 * s, Vec4{0.04f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
+        UiBoxScope tip(x, my + 14 * s, tw, 28 * s, UI_BOX_LAYER, std::fmax(1.0f, s));
         ui_text(x + 10 * s, my + 18 * s, map.hover_text, 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
     }
     draw_column();

@@ -236,7 +236,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(player.player_class, CLASS_WARRIOR);
     fh_click((FH_W - total) * 0.5f + cw * 0.5f, 490 * S, 0, true);
     EXPECT_EQ(player.player_class, CLASS_ARCHER);
-    fh_click(FH_W * 0.5f + 180 * S, 858 * S, 0, true);
+    fh_click(FH_W * 0.5f, 858 * S, 0, true);  // "Suivant", alone under the middle card
     ASSERT_EQ(character_creation_step(), 2);
     // The offered name rubbed out, hers typed.
     for (int i = 0; i < 30 && character_creation_name()[0]; ++i) fh_key(14, 1, true);

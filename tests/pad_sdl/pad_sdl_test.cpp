@@ -219,7 +219,7 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_EQ(player.player_class, CLASS_ARCHER);
     EXPECT_TRUE(ui_focus_pad_hints());
     EXPECT_TRUE(picture("pad_creation_class.png"));
-    ASSERT_TRUE(focus_to(SDL_FRect{W * 0.5f + 30 * S, 830 * S, 300 * S, 56 * S}));
+    ASSERT_TRUE(focus_to(SDL_FRect{W * 0.5f - 150 * S, 830 * S, 300 * S, 56 * S}));  // "Suivant", centred
     press(PAD_A);
     ASSERT_EQ(character_creation_step(), 2);
 

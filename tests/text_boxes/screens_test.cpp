@@ -1,0 +1,589 @@
+// Every screen and window of the game at 800 x 600, 1280 x 720, 1920 x 1080
+// and 2560 x 1440: no text leaves the box it belongs to, runs over another
+// box of its window or over another text of its box. The tests run in order
+// in one game: the creation screens make the character the others play.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "common/game_time.h"
+#include "content/professions.h"
+#include "content/quests.h"
+#include "persist/characters.h"
+#include "play/bindings.h"
+#include "play/catacomb_visits.h"
+#include "play/creatures.h"
+#include "play/items.h"
+#include "play/loot.h"
+#include "play/merchant.h"
+#include "play/player.h"
+#include "play/player_input.h"
+#include "play/quest_state.h"
+#include "play/skills.h"
+#include "play/villagers.h"
+#include "tests/text_boxes/text_boxes_game.h"
+#include "ui/action_bar.h"
+#include "ui/character_creation.h"
+#include "ui/character_select.h"
+#include "ui/item_windows.h"
+#include "ui/maps.h"
+#include "ui/options_screen.h"
+#include "ui/professions_screen.h"
+#include "world/terrain.h"
+
+int character_creation_step();
+
+namespace {
+
+void centre_of(HudRect r, float* x, float* y) {
+    *x = r.x + r.w * 0.5f;
+    *y = r.y + r.h * 0.5f;
+}
+
+void pad_hints(bool on) {
+    plat_input.pad.connected = on ? 1 : 0;
+    plat_input.pad_used_last = on ? 1 : 0;
+}
+
+// The player at (x, z) facing the point (tx, tz), nothing open.
+void stand_facing(float x, float z, float tx, float tz) {
+    player.pos_x = x;
+    player.pos_z = z;
+    player.pos_y = ground_height(x, z);
+    player.heading = player.camera_yaw = std::atan2(tx - x, tz - z);
+    player.camera_pitch = 0.0f;
+    std::vector<InputState> s(3, idle_at(0, 0));
+    run_frames(s);
+}
+
+// A character in play, made here if the creation screens were not walked
+// first (a test run alone).
+void ensure_in_play() {
+    if (character_creation_open) {
+        std::snprintf(player.name, sizeof player.name, "%s", "Énide");
+        ASSERT_TRUE(character_create());
+    }
+    if (character_select_open) {
+        ASSERT_TRUE(character_start_play(false, ""));
+    }
+}
+
+// In the all-zones view, a click on a world point shows its zone.
+void big_map_left_click_at_world(float x, float z) {
+    float sx, sy;
+    big_map_to_screen(x, z, &sx, &sy);
+    big_map_left_click(sx, sy);
+}
+
+// On the class step: the button row ("Suivant", with "Retour" when shown)
+// stands centred under the three cards.
+void expect_buttons_centred_under_the_cards(const std::string& where) {
+    float cards0 = 1e9f, cards1 = -1e9f, row0 = 1e9f, row1 = -1e9f;
+    int cards = 0, buttons = 0;
+    for (int i = 0; i < ui_recorded_text_count(); ++i) {
+        const UiRecordedText& t = ui_recorded_texts()[i];
+        if (t.box < 0) continue;
+        const UiRecordedBox& b = ui_recorded_boxes()[t.box];
+        bool card = false;
+        for (int c = 0; c < 3; ++c) card = card || !std::strcmp(t.text, class_defs[c].name);
+        if (card) {
+            ++cards;
+            cards0 = std::fmin(cards0, b.x);
+            cards1 = std::fmax(cards1, b.x + b.w);
+        }
+        if (!std::strcmp(t.text, "Suivant") || !std::strcmp(t.text, "Retour")) {
+            ++buttons;
+            row0 = std::fmin(row0, b.x);
+            row1 = std::fmax(row1, b.x + b.w);
+        }
+    }
+    ASSERT_EQ(cards, 3) << where;
+    ASSERT_GE(buttons, 1) << where;
+    EXPECT_NEAR((row0 + row1) * 0.5f, (cards0 + cards1) * 0.5f, 1.0f) << where << ": the buttons' row is off-centre";
+}
+
+void close_everything() {
+    ensure_in_play();
+    if (hud_dialog_state().open) hud_dialog_close();
+    if (shop_is_open()) close_shop();
+    if (loot_corpse()) loot_close();
+    hud_windows = HudWindows{};
+    character_sheet_open = 0;
+    paused = 0;
+    title_overlay = 0;
+    pad_hints(false);
+}
+
+}  // namespace
+
+TEST(TextBoxes, CreationScreens) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    ASSERT_TRUE(character_creation_open);
+    Looks l;
+    l.after = expect_buttons_centred_under_the_cards;
+    l.look("creation, the class");
+    pad_hints(true);
+    l.look("creation, the class (pad)");
+    pad_hints(false);
+    float x, y;
+    centre_of(character_creation_next_box(), &x, &y);
+    click_at(x, y);
+    ASSERT_EQ(character_creation_step(), 2);
+    l.after = nullptr;
+    l.look("creation, name and looks");
+    pad_hints(true);
+    l.look("creation, name and looks (pad)");
+    pad_hints(false);
+    centre_of(character_creation_finish_box(), &x, &y);
+    click_at(x, y);
+    ASSERT_FALSE(character_creation_open);
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    Looks l;
+    character_select_show();
+    l.look("character list");
+    // The list full, of the longest names a character may have.
+    const char* const names[] = {"Blanchefleur de Ysaÿe", "Perceval le Gallois", "Lancelot du Lac",
+                                 "Guenièvre Léodagan", "Iseult aux Blanches", "Bédoier de Bretagne",
+                                 "Méliant de Lis"};
+    const std::string first = player.name;
+    for (int i = 0; characters_present_count() < CHARACTER_SLOTS && i < 8; ++i) {
+        std::snprintf(player.name, sizeof player.name, "%s", names[i % 7]);
+        if (!character_create()) break;
+    }
+    std::snprintf(player.name, sizeof player.name, "%s", first.c_str());
+    character_select_show();
+    ASSERT_EQ(characters_present_count(), CHARACTER_SLOTS);
+    hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
+    l.look("character list, full");
+    character_creation_open_new();
+    l.after = expect_buttons_centred_under_the_cards;
+    l.look("creation with a list, the class");
+    l.after = nullptr;
+    character_select_show();
+    ASSERT_TRUE(character_start_play(false, ""));
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, HudTitleBarsTrackerPromptAndActionBar) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    title_overlay = 1;
+    l.look("title overlay");
+    pad_hints(true);
+    l.look("title overlay (pad)");
+    close_everything();
+
+    // By the merchant: his label and the prompt; a message and floating texts.
+    Vec3 m = merchant_position();
+    stand_facing(m.x + 3.0f, m.z, m.x, m.z);
+    hud_message("Objectif accompli : Les loups de la forêt de Tervanne", 3.0f);
+    hud_float_text(m + Vec3{0, 1.5f, 0}, "+120 XP", Vec4{0.9f, 0.8f, 0.3f, 1}, 2.0f, 1.0f, 0.35f);
+    l.look("HUD by the merchant");
+
+    // Every quest in hand: the tracker's column full.
+    keu_set_state(0, 1, 3);
+    lady_set_state(0, 1, 0);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, 1, 0};
+    quests_refresh_panel();
+    l.look("HUD with every quest in hand");
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, 2, 0};
+    quests_refresh_panel();
+    l.look("HUD with every quest to hand in");
+    for (int cls : {CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        l.look(cls == CLASS_WARRIOR ? "HUD of a warrior" : "HUD of a druid");
+    }
+    player.player_class = CLASS_ARCHER;
+
+    // The action bar's tooltips: a skill, a locked one, a potion.
+    put_item_on_bar(26, 4);
+    add_to_bag(26);
+    for (int slot : {0, 3, 4}) {
+        auto over_slot = [slot](float* x, float* y) {
+            UiBox b = bar_slot_box(slot);
+            *x = b.x + b.w * 0.5f;
+            *y = b.y + b.h * 0.5f;
+        };
+        l.look("action bar, slot " + std::to_string(slot), over_slot);
+        pad_hints(true);
+        l.look("action bar with the pad, slot " + std::to_string(slot), over_slot);
+        pad_hints(false);
+    }
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, Dialogs) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    hud_pause();
+    l.look("pause");
+    close_everything();
+    quests_reset_all();
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        talk_to_giver(g);
+        l.look(std::string("talk with ") + quest_givers[g].short_name);
+        close_everything();
+    }
+    talk_to_keu();
+    l.look("talk with Keu");
+    close_everything();
+    talk_to_lady();
+    l.look("talk with Viviane");
+    close_everything();
+    for (int i = 0; i < 8; ++i) {
+        Vec3 p = villager_state(i).position;
+        stand_facing(p.x + 2.0f, p.z, p.x, p.z);
+        talk_to_villager(i);
+        l.look(std::string("talk with ") + villager_defs[i].name);
+        close_everything();
+    }
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+// The labels over the figures: a giver's marker stands above his name,
+// never over it, near or far.
+TEST(TextBoxes, LabelsOverTheFiguresAndTheirMarkers) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    quests_reset_all();
+    player.level = 20;  // every giver has work for him
+    quests_refresh_panel();
+    Looks l;
+    std::string name;
+    int seen = 0;
+    l.after = [&](const std::string& where) {
+        const UiRecordedText *label = nullptr, *mark = nullptr;
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            const UiRecordedText& t = ui_recorded_texts()[i];
+            if (name == t.text) label = &t;
+            bool is_mark = !std::strcmp(t.text, "!") || !std::strcmp(t.text, "?");
+            // The marker of this label: the one drawn just after it, over it.
+            float mid = (t.x0 + t.x1) * 0.5f;
+            if (label && !mark && is_mark && mid > label->x0 && mid < label->x1) mark = &t;
+        }
+        if (!label || !mark) return;
+        ++seen;
+        EXPECT_LE(mark->y1, label->y0) << where << ": the marker's foot at " << mark->y1 << ", the name's top at "
+                                       << label->y0;
+    };
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
+        if (giver_marker(g) == 0) continue;
+        name = quest_givers[g].full_name;
+        Vec3 p = giver_position(g);
+        for (float d : {3.0f, 7.0f, 15.0f, 30.0f}) {
+            stand_facing(p.x + d, p.z, p.x, p.z);
+            l.look(name + " from " + std::to_string((int)d) + " m");
+        }
+    }
+    name = "Sire Keu";
+    Vec3 k = keu_position();
+    for (float d : {3.0f, 10.0f}) {
+        stand_facing(k.x + d, k.z, k.x, k.z);
+        l.look("Keu from " + std::to_string((int)d) + " m");
+    }
+    player.level = 1;
+    EXPECT_GT(seen, 30) << "names and markers seen together";
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+namespace {
+
+// Items by the length of their names, longest first.
+std::vector<int> items_by_name_length() {
+    std::vector<int> ids;
+    for (int id = 1; id < 200; ++id)
+        if (item_exists(id)) ids.push_back(id);
+    std::stable_sort(ids.begin(), ids.end(), [](int a, int b) {
+        return ui_text_width(item_name(a), 20, UI_FONT_BODY) > ui_text_width(item_name(b), 20, UI_FONT_BODY);
+    });
+    return ids;
+}
+
+// The bag full of the longest names and the longest of each slot worn.
+void dress_with_long_names() {
+    inventory_clear();
+    std::vector<int> ids = items_by_name_length();
+    for (int slot = 0; slot < EQUIPMENT_SLOTS; ++slot)
+        for (int id : ids)
+            if (item_fits_equipment_slot(id, slot)) {
+                equipment[slot] = id;
+                break;
+            }
+    for (int i = 0; i < BAG_SLOTS && i < (int)ids.size(); ++i) {
+        bag[i].id = ids[i];
+        bag[i].count = item_is_stackable(ids[i]) ? 17 : 1;
+    }
+    equipment_apply();
+}
+
+Pointer over(Box (*box)(int), int i) {
+    return [box, i](float* x, float* y) {
+        Box b = box(i);
+        *x = b.x + b.w * 0.5f;
+        *y = b.y + b.h * 0.5f;
+    };
+}
+
+}  // namespace
+
+TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    inventory_clear();
+    equipment_apply();
+    character_sheet_open = 1;
+    l.look("sheet, nothing worn");
+    dress_with_long_names();
+    player.purse = 123456;
+    l.look("sheet, the longest names");
+    for (int i : {0, 5, 18, 23}) l.look("sheet, bag slot " + std::to_string(i), over(sheet_bag_box, i));
+    for (int i : {0, 6, 11}) l.look("sheet, worn slot " + std::to_string(i), over(sheet_equipment_box, i));
+    pad_hints(true);
+    l.look("sheet (pad)");
+    pad_hints(false);
+    for (int cls : {CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        l.look(cls == CLASS_WARRIOR ? "sheet of a warrior" : "sheet of a druid");
+    }
+    player.player_class = CLASS_ARCHER;
+
+    Vec3 m = merchant_position();
+    stand_facing(m.x + 3.0f, m.z, m.x, m.z);
+    open_shop();
+    player.purse = 20;
+    l.look("shop, nothing to buy back");
+    for (int i = 0; i < MERCHANT_STOCK; ++i) l.look("shop, stock row " + std::to_string(i), over(shop_stock_box, i));
+    ASSERT_TRUE(shop_sell(0));
+    l.look("shop, something to buy back", [](float* x, float* y) {
+        Box b = shop_buy_back_box();
+        *x = b.x + b.w * 0.5f;
+        *y = b.y + b.h * 0.5f;
+    });
+    for (int i : {1, 23}) l.look("shop, bag slot " + std::to_string(i), over(sheet_bag_box, i));
+    pad_hints(true);
+    l.look("shop (pad)");
+    pad_hints(false);
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, LootWindow) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    inventory_clear();
+    Looks l;
+    Vec3 at = {player.pos_x + 1.0f, player.pos_y, player.pos_z};
+    Creature* c = spawn_creature(0, at, at);
+    ASSERT_NE(c, nullptr);
+    c->ai_state = CS_DEAD;
+    c->health = 0;
+    c->loot_count = 0;
+    std::vector<int> ids = items_by_name_length();
+    for (int i = 0; i < 4; ++i) loot_add(c, ids[i]);
+    c->loot_money = 1234;
+    ASSERT_TRUE(loot_open(c));
+    l.look("loot");
+    for (int r = 0; r < 5; ++r) l.look("loot, row " + std::to_string(r), over(loot_row_box, r));
+    loot_close();
+    free_creature(c);
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    for (int cls : {CLASS_ARCHER, CLASS_WARRIOR, CLASS_DRUID}) {
+        player.player_class = cls;
+        for (int level : {1, 60}) {
+            player.level = level;
+            hud_windows.spellbook = 1;
+            const std::string what = "spellbook of class " + std::to_string(cls) + " at level " + std::to_string(level);
+            l.look(what);
+            pad_hints(true);
+            l.look(what + " (pad)");
+            pad_hints(false);
+        }
+    }
+    player.player_class = CLASS_ARCHER;
+    player.level = 1;
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+// The big map shows no label over the world behind its shade.
+TEST(TextBoxes, MapsAndTheQuestLog) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    keu_set_state(0, 1, 3);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, g % 2 ? 2 : 1, 0};
+    quests_refresh_panel();
+    // Among the townsfolk, whose labels show.
+    Vec3 v = villager_state(0).position;
+    stand_facing(v.x + 4.0f, v.z, v.x, v.z);
+    int world_labels = 0;
+    l.after = [&](const std::string& where) {
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            const UiRecordedText& t = ui_recorded_texts()[i];
+            if (!box_check::is_free(t.box)) continue;
+            if (hud_windows.map)
+                ADD_FAILURE() << where << ": \"" << t.text << "\" over the world behind the big map";
+            else
+                ++world_labels;
+        }
+    };
+    l.look("town, no window");
+    EXPECT_GT(world_labels, 0) << "labels over the world to begin with";
+    big_map_set_open(true);
+    l.look("big map, the zone");
+    l.look("big map, the zone, pointer on the player", [](float* x, float* y) {
+        big_map_to_screen(player.pos_x, player.pos_z, x, y);
+    });
+    big_map_right_click();
+    l.look("big map, every zone");
+    l.look("big map, every zone, a zone under the pointer", [](float* x, float* y) {
+        big_map_to_screen(0.0f, 0.0f, x, y);
+    });
+    pad_hints(true);
+    l.look("big map (pad)");
+    pad_hints(false);
+    // Zoomed in on places, which then lie near the map's edges.
+    const float places[][2] = {{48, 328}, {-20, -995}, {0, 0}};
+    for (const auto& at : places) {
+        for (int notches : {2, 5}) {
+            big_map_set_open(false);
+            big_map_set_open(true);
+            if (at[1] < -400.0f) big_map_right_click();
+            if (at[1] < -400.0f) big_map_left_click_at_world(at[0], at[1]);
+            float sx, sy;
+            big_map_to_screen(at[0], at[1], &sx, &sy);
+            big_map_wheel((float)notches, sx, sy);
+            l.look("big map zoomed " + std::to_string(notches) + " on " + std::to_string((int)at[0]) + ", " +
+                   std::to_string((int)at[1]));
+        }
+    }
+    big_map_set_open(false);
+
+    hud_windows.journal = 1;
+    l.look("quest log");
+    pad_hints(true);
+    l.look("quest log (pad)");
+    pad_hints(false);
+    quests_reset_all();
+    quests_refresh_panel();
+    l.look("quest log, empty");
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, ProfessionsWithEveryCraft) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    inventory_clear();
+    professions_open(true);
+    for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
+        professions_selected = p;
+        const std::string what = std::string("professions, ") + profession_defs[p].name;
+        l.look(what);
+        // The first recipe's product and its button (refused: nothing held).
+        l.look(what + ", a product", [](float* x, float* y) {
+            HudRect r = recipe_row_box(0);
+            *x = r.x + 30 * hud_scale;
+            *y = r.y + 20 * hud_scale;
+        });
+        l.look(what + ", a button", [](float* x, float* y) {
+            HudRect b = recipe_button_box(0);
+            centre_of(b, x, y);
+        });
+    }
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, OptionsWithBothPages) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    options_open();
+    l.look("options, the keys");
+    float x, y;
+    centre_of(options_page_button_box(), &x, &y);
+    click_at(x, y);
+    l.look("options, the pad's buttons");
+    pad_hints(true);
+    l.look("options, the pad's buttons, a pad plugged");
+    pad_hints(false);
+    centre_of(options_page_button_box(), &x, &y);
+    click_at(x, y);
+    l.look("options, the keys again");
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, Underground) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    catacombs_enter();
+    std::vector<InputState> settle(3, idle_at(0, 0));
+    run_frames(settle);
+    l.look("catacombs");
+    big_map_set_open(true);
+    l.look("big map of the catacombs");
+    big_map_set_open(false);
+    catacombs_leave();
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
+
+TEST(TextBoxes, AHarvestUnderWayAndTheLooksEditedInPlay) {
+    ASSERT_TRUE(text_boxes_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    close_everything();
+    Looks l;
+    // Beside a grown node, the harvest started: its bar with its label.
+    const GatherNode& n = gather_nodes()[0];
+    gather_nodes()[0].regrow = 0.0f;
+    stand_facing(n.x + 1.0f, n.z, n.x, n.z);
+    ASSERT_TRUE(gather_prompt(true));
+    ASSERT_TRUE(gather_running());
+    l.look("a harvest under way");
+    gather_reset();
+
+    character_creation_open_edit();
+    l.look("the looks edited in play");
+    pad_hints(true);
+    l.look("the looks edited in play (pad)");
+    pad_hints(false);
+    float x, y;
+    centre_of(character_creation_finish_box(), &x, &y);
+    click_at(x, y);
+    EXPECT_FALSE(character_creation_open);
+    close_everything();
+    EXPECT_TRUE(l.faults.empty()) << l.report();
+}
