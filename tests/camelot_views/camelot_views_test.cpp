@@ -22,7 +22,9 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "render/gl_api.h"
 #include "tests/support/culling_check.h"
+#include "ui/character_preview.h"
 #include "tests/support/scene_economy.h"
 #include "world/forest.h"
 #include "world/camelot.h"
@@ -146,8 +148,8 @@ TEST_F(CamelotGame, ViewsOfTheTownForAPerson) {
 
 // What the camera looks at is drawn: under trees looking up at their crowns
 // (their feet below the view), with crowns across every edge of the screen,
-// and over the market, the picture with culling and batching on is the
-// picture with both off.
+// over the market and in the sheet's portrait, the picture with culling and
+// batching on is the picture with both off.
 TEST_F(CamelotGame, CullingLosesNothingTheCameraSees) {
     ASSERT_TRUE(started);
     game_clock = 41.0;
@@ -177,6 +179,25 @@ TEST_F(CamelotGame, CullingLosesNothingTheCameraSees) {
         const PictureDifference d = culled_against_whole(W, H);
         EXPECT_TRUE(picture_matches(d)) << d.pixels << " of " << d.total << " pixels differ";
     }
+    // The sheet's portrait, culled by its own camera.
+    auto portrait = [] {
+        render_begin_frame();
+        character_preview_render();
+        std::vector<uint8_t> px((size_t)render_portrait_width() * render_portrait_height() * 4);
+        glBindTexture(GL_TEXTURE_2D, render_portrait_texture());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return px;
+    };
+    const std::vector<uint8_t> culled = portrait();
+    render_set_culling(false);
+    render_set_batching(false);
+    const std::vector<uint8_t> whole = portrait();
+    render_set_culling(true);
+    render_set_batching(true);
+    const PictureDifference d = picture_difference(culled, whole);
+    EXPECT_GT(d.total, 1000);
+    EXPECT_TRUE(picture_matches(d)) << "portrait: " << d.pixels << " of " << d.total << " pixels differ";
 }
 
 TEST_F(CamelotGame, TownsfolkStandWhereTheyBelongAndAreDrawnNearby) {
