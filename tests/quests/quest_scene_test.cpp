@@ -23,6 +23,7 @@
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
 #include "play/villagers.h"
+#include "content/dialogue_words.h"
 #include "content/quests.h"
 
 int quest_journal_selected();
@@ -187,7 +188,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     EXPECT_FALSE(hud_tracker_get(0)->shown);
     ASSERT_TRUE(hud_dialog_state().open);
     EXPECT_EQ(button_label(0), "Accepter");
-    EXPECT_EQ(dialog_body().rfind(keu_quests[1].offer, 0), 0u);
+    EXPECT_EQ(dialog_body().rfind(words_for_player(keu_quests[1].offer), 0), 0u);
     click_dialog_button(0);
     EXPECT_EQ(quete_etat, 1);
     EXPECT_STREQ(hud_tracker_get(0)->title, "Les pillards de Tervanne");
@@ -327,7 +328,7 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
         player.pos_x = g.x + 2.0f, player.pos_z = g.z, player.pos_y = g.y;
         talk_to_villager(i);
         EXPECT_EQ(dialog_title(), std::string(villager_defs[i].name) + ", " + villager_defs[i].title);
-        EXPECT_EQ(dialog_body(), guard_lines[i & 1]);
+        EXPECT_EQ(dialog_body(), words_for_player(guard_lines[i & 1]));
         EXPECT_EQ(button_label(0), "Au revoir");
         close_dialog();
     }
