@@ -25,6 +25,10 @@
 #include "play/villagers.h"
 #include "content/dialogue_words.h"
 #include "content/quests.h"
+#include "render/font_atlas.h"
+#include "render/ui.h"
+#include "ui/hud_draw.h"
+#include "ui/maps.h"
 
 int quest_journal_selected();
 
@@ -137,6 +141,20 @@ void slay(int species, int elite = 0) {
     ASSERT_NE(c, nullptr);
     hit_creature(c, 1e7f, c->pos + Vec3{0, 0.5f, 0}, HIT_BODY, {0, 0, 1});
     EXPECT_EQ(c->ai_state, CS_DEAD);
+}
+
+// Centres of the gold "!" marks drawn into the interface batch.
+std::vector<Vec3> gold_marks() {
+    const GlyphRecord& g = font_glyphs[ui_glyph_index(UI_FONT_TITLE, '!')];
+    std::vector<Vec3> out;
+    const UiVertex* v = ui_batch_vertices();
+    for (int i = 0; i + 5 < ui_batch_count(); i += 6) {
+        if ((int)v[i].mode != UI_GLYPH || std::fabs(v[i].u - g.atlas_x / (float)FONT_ATLAS_W) > 1e-6f ||
+            std::fabs(v[i].v - g.atlas_y / (float)FONT_ATLAS_H) > 1e-6f || std::fabs(v[i].r - HUD_GOLD.x) > 1e-5f)
+            continue;
+        out.push_back(Vec3{(v[i].x + v[i + 2].x) * 0.5f, (v[i].y + v[i + 2].y) * 0.5f, 0});
+    }
+    return out;
 }
 
 }  // namespace
@@ -340,4 +358,70 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
     EXPECT_GE(villager_state(17).pause, 5.9f);
     EXPECT_EQ(dialog_body(), town_lines[((int)(game_clock / 30.0) + 17) % 8]);
     close_dialog();
+}
+
+// A woman archer, as a new player found her: Sire Keu greets her as one, and
+// once the king has sent her on, the tracker and both maps point at Keu.
+// Pictures: quest_keu_greets_her.png, quest_king_sends_her.png,
+// quest_way_to_keu.png (tracker and minimap), quest_way_to_keu_map.png.
+TEST(QuestScene, AWomanArcherIsGreetedAsOneAndTheKingSendsHerOnToKeu) {
+    ASSERT_TRUE(quest_game());
+    fresh_quests(1);
+    player_look.woman = 1;
+    player_model_rebuild();
+    stand_before(keu_position(), keu_facing(), 4.0f, 1);
+    talk_to_keu();
+    EXPECT_EQ(dialog_body().rfind("Ah, une archère ! Il était temps.", 0), 0u) << dialog_body();
+    ASSERT_TRUE(picture("quest_keu_greets_her.png"));
+    close_dialog();
+
+    constexpr int HERALD = 4, KING = 5;
+    talk_to_giver(HERALD);
+    press(0);
+    stand_before(giver_position(KING), quest_givers[KING].facing, 4.0f, 1);
+    talk_to_giver(KING);
+    press(0);
+    talk_to_giver(KING);
+    EXPECT_EQ(dialog_body().rfind("Tu es vaillante, mais pas encore prête.", 0), 0u) << dialog_body();
+    ASSERT_TRUE(picture("quest_king_sends_her.png"));
+    close_dialog();
+    hud_message("", 0.0f);
+    ASSERT_TRUE(hud_tracker_get(0)->shown);
+    EXPECT_STREQ(hud_tracker_get(0)->lines[0], "Parler à Sire Keu");
+    ASSERT_TRUE(picture("quest_way_to_keu.png"));
+
+    // Keu is beyond the minimap's reach from the castle court: his "!" sits
+    // on its edge, on the line from the player toward him.
+    const Vec3 keu = keu_position();
+    ui_batch_clear();
+    hud_draw();
+    HudRect r = minimap_rect();
+    const float cx = r.x + r.w * 0.5f, cy = r.y + r.h * 0.5f;
+    int on_minimap = 0;
+    for (Vec3 m : gold_marks()) {
+        if (m.x < r.x || m.x > r.x + r.w || m.y < r.y || m.y > r.y + r.h) continue;
+        ++on_minimap;
+        // North up, east to the left: screen (-dx, -dz).
+        float dx = keu.x - player.pos_x, dz = keu.z - player.pos_z, n = std::hypot(dx, dz);
+        float mx = m.x - cx, my = m.y - cy, mn = std::hypot(mx, my);
+        EXPECT_GT((-dx * mx - dz * my) / (n * mn), 0.98f) << "toward Keu";
+        EXPECT_GT(std::fmax(std::fabs(mx), std::fabs(my)), 0.8f * r.w * 0.5f) << "on the edge";
+    }
+    EXPECT_EQ(on_minimap, 1);
+
+    big_map_set_open(true);
+    ASSERT_TRUE(picture("quest_way_to_keu_map.png"));
+    ui_batch_clear();
+    hud_draw();
+    float sx, sy;
+    big_map_to_screen(keu.x, keu.z, &sx, &sy);
+    bool at_keu = false;
+    for (Vec3 m : gold_marks()) at_keu = at_keu || std::hypot(m.x - sx, m.y - sy) < 12.0f;
+    EXPECT_TRUE(at_keu) << "the big map's \"!\" at Keu";
+    ui_batch_clear();
+    big_map_set_open(false);
+
+    player_look.woman = 0;
+    player_model_rebuild();
+    fresh_quests(1);
 }

@@ -1,7 +1,7 @@
 // What the figures say fits the character: every quest and dialogue text,
 // heard in the dialogues by each class and sex, names the class and agrees
-// with the sex, and wrapped at any width never starts a line with a mark that
-// belongs to the word before it. The king's errand shows the way to Sire Keu.
+// with the sex, and wrapped at any width (the class cards too) never starts a
+// line with a mark that belongs to the word before it. The king's errand shows the way to Sire Keu.
 #include <cmath>
 #include <map>
 #include <set>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "content/dialogue_words.h"
+#include "play/skills.h"
 #include "render/font_atlas.h"
 #include "render/ui.h"
 #include "tests/quests/quest_helpers.h"
@@ -218,9 +219,14 @@ TEST(QuestWords, NoWrappedLineStartsWithAMarkOfTheWordBefore) {
         play_as(c);
         for (const std::string& t : spoken_texts()) texts.insert(t);
     }
+    // The class cards of the creation screen too.
+    for (const ClassDef& d : class_defs) texts.insert(d.description);
+    std::vector<float> widths;
+    for (float width = 140; width <= 520; width += 11) widths.push_back(width);
+    widths.push_back(440.0f * 18 / 19);  // a card's text: 440 wide at 19, at every screen size
     const std::set<int32_t> marks = {';', ':', '!', '?', '%', 0xBB};
     for (const std::string& t : texts) {
-        for (float width = 140; width <= 520; width += 11) {
+        for (float width : widths) {
             ui_batch_clear();
             ui_text_wrapped(0, 0, width, t.c_str(), 18, Vec4{1, 1, 1, 1}, UI_FONT_BODY, 1.35f);
             for (int32_t cp : line_starts()) {
