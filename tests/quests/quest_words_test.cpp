@@ -212,6 +212,17 @@ TEST(QuestWords, EveryTextNamesTheClassAndAgreesWithTheSex) {
     fresh_quests(1);
 }
 
+TEST(QuestWords, BracesThatAreNotWordsStayAndACutNeverSplitsALetter) {
+    char out[64];
+    EXPECT_STREQ(words_for(out, sizeof out, "{x} {a|b|c} {a|b {classe", 0, true), "{x} {a|b|c} {a|b {classe");
+    EXPECT_STREQ(words_for(out, sizeof out, "{|e}{un|une} {classe}", 1, true), "eune guerrière");
+    EXPECT_STREQ(words_for(out, sizeof out, "{classe}", 7, false), "archer") << "an unknown class reads as 0";
+    // "archère" cut inside its "è" keeps "arch" only.
+    EXPECT_STREQ(words_for(out, 6, "{classe}", 0, true), "arch");
+    EXPECT_STREQ(words_for(out, 1, "{classe}", 0, true), "");
+    EXPECT_STREQ(words_for(out, sizeof out, nullptr, 0, true), "");
+}
+
 TEST(QuestWords, NoWrappedLineStartsWithAMarkOfTheWordBefore) {
     const Character saved = {player.player_class, player_look.woman != 0};
     std::set<std::string> texts;
