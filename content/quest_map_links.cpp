@@ -12,7 +12,8 @@ const char* giver_map_name(int g) {
 // turned in once done (the panel keeps that place with the entry).
 bool quest_panel_marker(int slot, Vec3* where, bool* turn_in) {
     const QuestTrackerEntry* e = hud_tracker_get(slot);
-    if (!e || !e->shown) return false;
+    // An entry nobody filled in with a place has none to show.
+    if (!e || !e->shown || e->giver_ref == 0) return false;
     *where = e->giver_position;
     *turn_in = e->completed != 0;
     return true;

@@ -17,6 +17,7 @@
 #include "play/population.h"
 #include "world/terrain.h"
 #include "content/content_calls.h"
+#include "content/dialogue_words.h"
 
 int quete_numero, quete_etat, quete_abattus;
 int dame_numero, dame_etat, dame_compte;
@@ -34,14 +35,21 @@ constexpr int CHAIN_COUNT = QUEST_GIVER_COUNT + 2;
 constexpr const char* KEU_NAME = "Sire Keu";
 constexpr const char* LADY_TITLE = "Viviane, la Dame du Lac";
 constexpr const char* LADY_LOCKED =
-    "Les eaux me disent que tu es encore jeune dans Tervanne, archer. Aide d'abord Sire Keu, devant la vieille "
+    "Les eaux me disent que tu es encore jeune dans Tervanne, {classe}. Aide d'abord Sire Keu, devant la vieille "
     "tour ; ensuite, reviens me voir.";
 constexpr const char* LADY_LOW =
-    "Une autre épreuve t'attend, archer, mais tu n'es pas encore prêt. Reviens me voir quand tu auras atteint le "
-    "niveau %d.\n\nEn attendant, d'autres ont besoin d'un bon archer : Sire Dodinel chasse les loups au sud-ouest, "
-    "Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur la lande, au nord.";
+    "Une autre épreuve t'attend, {classe}, mais tu n'es pas encore prêt{|e}. Reviens me voir quand tu auras "
+    "atteint le niveau %d.\n\nEn attendant, d'autres ont besoin d'{un bon|une bonne} {classe} : Sire Dodinel "
+    "chasse les loups au sud-ouest, Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur "
+    "la lande, au nord.";
 constexpr const char* LADY_DONE =
-    "Ton cœur est droit, archer. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
+    "Ton cœur est droit, {classe}. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
+// The king sends the player on to his seneschal once the herald's call is
+// answered: until Keu's first quest is taken, his entry shows the way.
+constexpr int HERALD = 4, KING = 5;  // givers: Galeschin, Arthur
+constexpr const char* WAY_TO_KEU_TITLE = "Le sénéchal de Camelot";
+constexpr const char* WAY_TO_KEU_STORY =
+    "Va trouver Sire Keu, mon sénéchal : il se tient à la grande porte de la ville.";
 constexpr const char* KEU_DONE =
     "Grâce à toi, Camelot fêtera la Pentecôte en paix.\n\nOn dit que Viviane, la Dame du Lac, te fait demander. "
     "Elle t'attend sur la rive du lac.";
@@ -184,10 +192,27 @@ Vec3 map_place(int ch, const QuestDef& q, int etat) {
     return chain_position(ch);
 }
 
+bool sent_to_keu() {
+    return quete_numero == 0 && quete_etat == 0 &&
+           giver_quest[HERALD].numero >= quest_givers[HERALD].quest_count;
+}
+
+void show_way_to_keu() {
+    const int slot = panel_slot(CHAIN_KEU);
+    const char* lines[2] = {"Parler à Sire Keu", "La grande porte de Camelot"};
+    hud_tracker_set(slot, WAY_TO_KEU_TITLE, lines, 2, false);
+    hud_tracker_set_giver(slot, quest_givers[KING].full_name, (uintptr_t)(CHAIN_KEU + 1), keu_position());
+    std::snprintf(stories[slot], sizeof stories[slot], "%s", WAY_TO_KEU_STORY);
+}
+
 void refresh_entry(int ch) {
     int slot = panel_slot(ch);
     Ref r = ref(ch);
     const QuestDef* q = current(ch);
+    if (ch == CHAIN_KEU && sent_to_keu()) {
+        show_way_to_keu();
+        return;
+    }
     if (!q || (*r.etat != 1 && *r.etat != 2)) {
         hud_tracker_clear(slot);
         stories[slot][0] = 0;
@@ -225,7 +250,7 @@ int dialog_at = -1;     // the figure the dialogue belongs to
 
 void open_dialog(int at, const char* body, const char* button, HudAction action) {
     HudButton b[1] = {{button, action}};
-    hud_dialog(chain_title(at), body, b, 1);
+    hud_dialog(chain_title(at), words_for_player(body), b, 1);
 }
 
 void accept(int ch) {
@@ -291,6 +316,8 @@ void turn_in(int ch, int at) {
         refresh_entry(CHAIN_LADY);
     }
     refresh_entry(ch);
+    // The herald's call answered at the king points on to Sire Keu.
+    if (ch != CHAIN_KEU) refresh_entry(CHAIN_KEU);
     content_calls.save_character();
     if (at == ch) {
         if (more) talk_chain(ch);
@@ -306,7 +333,7 @@ void offer_dialog(int at, int ch, const QuestDef& q) {
     dialog_chain = ch;
     dialog_at = at;
     HudButton b[2] = {{"Accepter", accept_action}, {"Refuser", nullptr}};
-    hud_dialog(chain_title(at), reward_text(q.offer, q), b, 2);
+    hud_dialog(chain_title(at), words_for_player(reward_text(q.offer, q)), b, 2);
 }
 
 void reward_dialog(int at, int ch, const QuestDef& q) {
@@ -512,7 +539,8 @@ void quests_refresh_panel() {
 
 const char* quest_panel_story(int slot) {
     if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return "";
-    return stories[slot];
+    // Worded when read: the sheet's appearance may change while a quest runs.
+    return words_for_player(stories[slot]);
 }
 
 // ---- Counting ---------------------------------------------------------------------

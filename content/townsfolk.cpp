@@ -2,6 +2,7 @@
 // figures and the townsfolk, and what the townsfolk and trainers say.
 #include <cmath>
 
+#include "content/dialogue_words.h"
 #include "content/quests.h"
 #include "common/game_time.h"
 #include "world/terrain.h"
@@ -77,7 +78,7 @@ void talk_to_villager(int i) {
         const char* body = hud_fmt("%s\n\nVotre niveau en %s : %d / 75.", trainer_greetings[i],
                                    profession_names[prof], profession_level[prof]);
         HudButton b[2] = {{"Voir mes métiers", open_professions}, {"Au revoir", nullptr}};
-        hud_dialog(title, body, b, 2);
+        hud_dialog(title, words_for_player(body), b, 2);
         return;
     }
     // Walkers in the middle of the list stop a while for the talk.
@@ -90,7 +91,7 @@ void talk_to_villager(int i) {
     else
         line = town_lines[((int)(game_clock / 30.0) + i) % 8];
     HudButton b[1] = {{"Au revoir", nullptr}};
-    hud_dialog(title, line, b, 1);
+    hud_dialog(title, words_for_player(line), b, 1);
 }
 
 // ---- Interaction sources ------------------------------------------------------------

@@ -6,7 +6,7 @@ const ClassDef class_defs[3] = {
     {"Archer", "Archère",
      "Combat à distance. Choisissez une cible (clic ou Tab) et décochez avec F : ses flèches filent droit sur "
      "elle.\nCompétences : Tir puissant, Volée de flèches, Piège à mâchoires."},
-    {"Guerrier", "Guerrier",
+    {"Guerrier", "Guerrière",
      "Combat au corps à corps, l'épée et l'écu. Trois coups de suite (F) font un enchaînement ; la touche X lève "
      "l'écu, qui arrête 70 % des coups de face. 30 % de points de vie en plus et une armure renforcée ; la Rage, "
      "gagnée au combat, nourrit ses compétences.\nCompétences : Frappe héroïque, Charge, Tourbillon."},

@@ -105,6 +105,16 @@ int utf8_cut(const char* s, int length, int max) {
     return n > 0 ? n : max;
 }
 
+// French typography: the space before ; : ! ? » and % and the one after «
+// do not break, so no line starts with one of them.
+bool unbreakable_space(const char* p, int at) {
+    const unsigned char* s = (const unsigned char*)p;
+    const unsigned char* next = s + at + 1;
+    if (*next == ';' || *next == ':' || *next == '!' || *next == '?' || *next == '%') return true;
+    if (next[0] == 0xC2 && next[1] == 0xBB) return true;          // »
+    return at >= 2 && s[at - 2] == 0xC2 && s[at - 1] == 0xAB;     // «
+}
+
 // Greedy wrap; draws when draw is set. Returns the height used.
 float wrap(float x, float y, float max_width, const char* text, float size, Vec4 colour, int font,
            float spacing, bool draw) {
@@ -118,7 +128,11 @@ float wrap(float x, float y, float max_width, const char* text, float size, Vec4
     bool continues = false;  // the piece is the rest of a word cut at WORD_MAX
     for (;;) {
         int word_len = 0;
-        while (p[word_len] && p[word_len] != ' ' && p[word_len] != '\n') ++word_len;
+        for (;;) {
+            while (p[word_len] && p[word_len] != ' ' && p[word_len] != '\n') ++word_len;
+            if (p[word_len] != ' ' || !unbreakable_space(p, word_len)) break;
+            ++word_len;
+        }
         int take = utf8_cut(p, word_len, WORD_MAX);
 
         // The rest of a cut word joins its first piece: no blank that the

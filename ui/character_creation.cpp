@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "content/dialogue_words.h"
 #include "persist/characters.h"
 #include "common/game_time.h"
 #include "play/bindings.h"
@@ -41,7 +42,6 @@ const char* const eye_names[4] = {"Verts", "Bleus", "Bruns", "Gris"};
 const char* const hair_names[7] = {"Noirs", "Bruns foncés", "Bruns", "Châtains", "Roux", "Blonds", "Gris"};
 const char* const style_names[3] = {"Courts", "Mi-longs", "Longs"};
 const char* const beard_names[3] = {"Aucune", "Courte", "Pleine"};
-const char* const class_words[3] = {"archer", "guerrier", "druide"};
 
 bool name_byte_ok(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80 || c == ' ' || c == '\'' || c == '-';
@@ -169,7 +169,8 @@ void draw_step2() {
     ui_text(x, y, edit_mode ? "Votre personnage" : "Nouveau personnage", 44 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(x, y + 60 * s,
             edit_mode ? "Modifiez l'apparence de votre personnage."
-                      : hud_fmt("Étape 2 sur 2  ·  le nom et l'apparence de votre %s", class_words[cls]),
+                      : hud_fmt("Étape 2 sur 2  ·  le nom et l'apparence de votre %s",
+                                class_noun(cls, player_look.woman != 0)),
             19 * s, HUD_PARCHMENT, UI_FONT_BODY);
     y += 110 * s;
     ui_text(x, y + 6 * s, "Nom", 20 * s, HUD_GOLD, UI_FONT_BODY);

@@ -12,12 +12,14 @@
 #include "render/hud_internal.h"
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "content/dialogue_words.h"
 #include "content/quest_figures.h"
 #include "content/quests.h"
 #include "net/net.h"
 #include "play/catacomb_visits.h"
 #include "play/creatures.h"
 #include "play/merchant.h"
+#include "play/player.h"
 #include "ui/action_bar.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
@@ -281,12 +283,10 @@ void draw_title_overlay() {
     full_screen(Vec4{0.06f, 0.09f, 0.07f, 0.6f});
     UiBoxScope shade(0, 0, (float)plat_input.client_width, (float)plat_input.client_height, UI_BOX_LAYER);
     const char* title = "Tervanne";
-    // The character about to play, by class.
-    static const char* const openings[3] = {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
-                                            "Un guerrier de la Table ronde s'entraîne à l'orée de la forêt.",
-                                            "Un druide de la Table ronde s'entraîne à l'orée de la forêt."};
-    const int cls = hud_player.player_class;
-    const char* line1 = openings[cls >= 0 && cls <= 2 ? cls : 0];
+    // The character about to play, by class and sex.
+    char line1[128];
+    words_for(line1, sizeof line1, "{Un|Une} {classe} de la Table ronde s'entraîne à l'orée de la forêt.",
+              hud_player.player_class, player_look.woman != 0);
     const char* line2 = "Des cibles l'attendent, et une épée dort dans le roc.";
     const char* click = ui_focus_pad_hints() ? "A pour jouer" : "Cliquer pour jouer";
     float w = ui_text_width(title, 34 * s, UI_FONT_TITLE);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/game_time.h"
+#include "content/dialogue_words.h"
 #include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/combat.h"
@@ -209,7 +210,7 @@ const char* class_title() {
     bool woman = player_look.woman != 0;
     switch (player.player_class) {
         case CLASS_DRUID: return woman ? "Druidesse" : "Druide";
-        case CLASS_WARRIOR: return "Guerrier";
+        case CLASS_WARRIOR: return woman ? "Guerrière" : "Guerrier";
         default: return woman ? "Archère" : "Archer";
     }
 }
@@ -311,8 +312,8 @@ void merchant_window_draw() {
     ui_text(b.x + 24 * s, b.y + 18 * s, merchant_name(), 28 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(b.x + 24 * s, b.y + 54 * s, "Colporteur de Camelot", 16 * s, kDim, UI_FONT_BODY);
     ui_text_wrapped(b.x + 24 * s, b.y + 84 * s, b.w - 48 * s,
-                    "Potions, cuir, bonnes bottes… et j'achète tout ce que tu rapportes, archer !", 15 * s,
-                    HUD_PARCHMENT, UI_FONT_BODY, 1.3f);
+                    words_for_player("Potions, cuir, bonnes bottes… et j'achète tout ce que tu rapportes, {classe} !"),
+                    15 * s, HUD_PARCHMENT, UI_FONT_BODY, 1.3f);
     ui_text(b.x + 24 * s, b.y + 160 * s, "À vendre", 20 * s, HUD_GOLD, UI_FONT_TITLE);
     const bool pad = ui_focus_pad_hints();
     const char* by_five = pad ? "Y + A : par 5" : "Maj + clic : par 5";

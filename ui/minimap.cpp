@@ -1,6 +1,6 @@
 // The minimap: the world around the player, north up, in the top-right
-// corner, with the gathering spots, the quest givers, the other players, the
-// player's arrow, and the name of the place under it.
+// corner, with the gathering spots, the quest givers, the objectives, the
+// other players, the player's arrow, and the name of the place under it.
 #include <cmath>
 
 #include "content/professions.h"
@@ -47,6 +47,28 @@ const Disc first_zone_places[] = {
 bool in_disc(float x, float z, const Disc& d) { return std::hypot(x - d.x, z - d.z) <= d.r; }
 
 float half_size(bool under) { return under ? 26.0f : 100.0f; }
+
+// The objective panel's marks ("!" where to go, "?" where to turn in); one
+// near or beyond the square's edge sits just inside it, toward the place.
+void objective_marks(float px, float pz, bool under) {
+    const float s = hud_scale;
+    const float half = 0.9f * half_size(under);
+    for (int slot = 0; slot < HUD_TRACKER_SLOTS; ++slot) {
+        Vec3 at;
+        bool turn_in = false;
+        if (!quest_panel_marker(slot, &at, &turn_in) || in_catacombs(at.x) != under) continue;
+        float dx = at.x - px, dz = at.z - pz;
+        float far = std::fmax(std::fabs(dx), std::fabs(dz)) / half;
+        if (far > 1.0f) {
+            dx /= far;
+            dz /= far;
+        }
+        float sx, sy;
+        if (!minimap_project(px, pz, px + dx, pz + dz, under, &sx, &sy)) continue;
+        ui_rect(sx - 6 * s, sy - 8 * s, 12 * s, 16 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});
+        ui_text_centred(sx, sy - 8 * s, turn_in ? "?" : "!", 15 * s, HUD_GOLD, UI_FONT_TITLE);
+    }
+}
 
 }  // namespace
 
@@ -126,6 +148,7 @@ void minimap_draw() {
         if (net_player_position(i, &p) && in_catacombs(p.x) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
             map_mark_other_player(sx, sy, 4.0f * s);
     }
+    objective_marks(px, pz, under);
     map_mark_arrow(r.x + r.w * 0.5f, r.y + r.h * 0.5f, 9.0f * s, player.heading);
     {
         UiBoxScope square(r.x, r.y, r.w, r.h);

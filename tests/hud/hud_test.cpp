@@ -19,6 +19,8 @@
 #include "tests/support/drawn_text.h"
 #include "ui/character_select.h"
 #include "ui/hud_draw.h"
+#include "ui/maps.h"
+#include "play/player.h"
 
 namespace {
 
@@ -672,26 +674,77 @@ TEST_F(Hud, OnlineLineAndCatacombEntranceLabel) {
 }
 
 // The title overlay speaks of the character who is about to play, not always
-// of an archer.
-TEST_F(Hud, TitleOverlayNamesTheCharactersClass) {
-    const char* const opening[3] = {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
-                                    "Un guerrier de la Table ronde s'entraîne à l'orée de la forêt.",
-                                    "Un druide de la Table ronde s'entraîne à l'orée de la forêt."};
-    const int saved_class = hud_player.player_class;
+// of an archer, and not always of a man.
+TEST_F(Hud, TitleOverlayNamesTheCharactersClassAndSex) {
+    const char* const opening[3][2] = {
+        {"Un archer de la Table ronde s'entraîne à l'orée de la forêt.",
+         "Une archère de la Table ronde s'entraîne à l'orée de la forêt."},
+        {"Un guerrier de la Table ronde s'entraîne à l'orée de la forêt.",
+         "Une guerrière de la Table ronde s'entraîne à l'orée de la forêt."},
+        {"Un druide de la Table ronde s'entraîne à l'orée de la forêt.",
+         "Une druidesse de la Table ronde s'entraîne à l'orée de la forêt."}};
+    const int saved_class = hud_player.player_class, saved_woman = player_look.woman;
     for (int cls = 0; cls < 3; ++cls) {
-        hud_player.player_class = cls;
-        title_overlay = 1;
-        ui_batch_clear();
-        hud_draw();
-        std::string text = drawn_text(HUD_PARCHMENT);
-        EXPECT_NE(text.find(without_spaces(opening[cls])), std::string::npos) << "class " << cls;
-        EXPECT_NE(text.find(without_spaces("Des cibles l'attendent, et une épée dort dans le roc.")),
-                  std::string::npos);
-        for (int other = 0; other < 3; ++other) {
-            if (other != cls) {
-                EXPECT_EQ(text.find(without_spaces(opening[other])), std::string::npos);
+        for (int woman = 0; woman < 2; ++woman) {
+            hud_player.player_class = cls;
+            player_look.woman = woman;
+            title_overlay = 1;
+            ui_batch_clear();
+            hud_draw();
+            std::string text = drawn_text(HUD_PARCHMENT);
+            EXPECT_NE(text.find(without_spaces(opening[cls][woman])), std::string::npos) << cls << " " << woman;
+            EXPECT_NE(text.find(without_spaces("Des cibles l'attendent, et une épée dort dans le roc.")),
+                      std::string::npos);
+            for (int other = 0; other < 6; ++other) {
+                if (other != cls * 2 + woman) {
+                    EXPECT_EQ(text.find(without_spaces(opening[other / 2][other % 2])), std::string::npos);
+                }
             }
         }
     }
     hud_player.player_class = saved_class;
+    player_look.woman = saved_woman;
+}
+
+// The minimap shows where each quest leads: "!" where to go, "?" where to
+// hand it in; a place beyond its reach is marked on its edge, toward it.
+TEST_F(Hud, MinimapMarksObjectivesAndPointsAtThoseBeyondItsEdge) {
+    const float saved_x = player.pos_x, saved_z = player.pos_z;
+    player.pos_x = 0;
+    player.pos_z = 0;
+    hud_update(0.0f);
+    const char* line[1] = {"Objectif"};
+    hud_tracker_set(4, "Près", line, 1, false);
+    hud_tracker_set_giver(4, "Sire Dodinel", 1, Vec3{30, 0, 40});
+    hud_tracker_set(6, "Loin", line, 1, true);
+    hud_tracker_set_giver(6, "Frère Ogrin", 8, Vec3{-20, 0, 900});
+    hud_tracker_set(8, "Sans lieu", line, 1, false);  // nobody gave it a place
+    ui_batch_clear();
+    minimap_draw();
+    // Centres of the gold title-font glyphs of one mark.
+    auto marks = [](int32_t cp) {
+        const GlyphRecord& g = font_glyphs[ui_glyph_index(UI_FONT_TITLE, cp)];
+        std::vector<Vec3> out;
+        for (const Quad& q : quads(UI_GLYPH)) {
+            if (!drawn_same_colour(q.colour, HUD_GOLD)) continue;
+            float w = g.width * (15.0f / FONT_DESIGN_SIZE), h = g.height * (15.0f / FONT_DESIGN_SIZE);
+            if (std::fabs((q.x1 - q.x0) - w) < 0.01f && std::fabs((q.y1 - q.y0) - h) < 0.01f)
+                out.push_back(Vec3{(q.x0 + q.x1) * 0.5f, (q.y0 + q.y1) * 0.5f, 0});
+        }
+        return out;
+    };
+    std::vector<Vec3> go = marks('!'), back = marks('?');
+    ASSERT_EQ(go.size(), 1u) << "the entry without a place has no mark";
+    ASSERT_EQ(back.size(), 1u);
+    float sx, sy;
+    ASSERT_TRUE(minimap_project(0, 0, 30, 40, false, &sx, &sy));
+    EXPECT_NEAR(go[0].x, sx, 3.0f);
+    EXPECT_NEAR(go[0].y, sy, 8.0f);
+    // Far to the north: just inside the top edge, on the line toward it.
+    HudRect r = minimap_rect();
+    EXPECT_GT(back[0].y, r.y);
+    EXPECT_LT(back[0].y, r.y + 0.12f * r.h);
+    EXPECT_NEAR(back[0].x, r.x + r.w * 0.5f, 4.0f);
+    player.pos_x = saved_x;
+    player.pos_z = saved_z;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "content/dialogue_words.h"
 #include "persist/characters.h"
 #include "tests/quests/quest_helpers.h"
 
@@ -212,7 +213,7 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     // At level 5 the king goes on with his own first quest.
     EXPECT_EQ(dialog_title(), "Le roi Arthur");
     EXPECT_EQ(button_label(0), "Accepter");
-    EXPECT_EQ(dialog_body().rfind(quest_givers[ARTHUR].quests[0].offer, 0), 0u);
+    EXPECT_EQ(dialog_body().rfind(words_for_player(quest_givers[ARTHUR].quests[0].offer), 0), 0u);
     close_dialog();
 
     // Below level 5 he has nothing to add after the herald's quest.
@@ -413,7 +414,7 @@ TEST(QuestTables, EveryQuestIsPlayableByItsGoal) {
         EXPECT_EQ(giver_quest[g].etat, 3);
         close_dialog();
         talk_to_giver(g);
-        EXPECT_EQ(dialog_body(), d.all_done);
+        EXPECT_EQ(dialog_body(), words_for_player(d.all_done));
         close_dialog();
     }
 

@@ -23,7 +23,12 @@
 #include "tests/quests/quest_helpers.h"
 #include "world/terrain.h"
 #include "play/villagers.h"
+#include "content/dialogue_words.h"
 #include "content/quests.h"
+#include "render/font_atlas.h"
+#include "render/ui.h"
+#include "ui/hud_draw.h"
+#include "ui/maps.h"
 
 int quest_journal_selected();
 
@@ -138,6 +143,20 @@ void slay(int species, int elite = 0) {
     EXPECT_EQ(c->ai_state, CS_DEAD);
 }
 
+// Centres of the gold "!" marks drawn into the interface batch.
+std::vector<Vec3> gold_marks() {
+    const GlyphRecord& g = font_glyphs[ui_glyph_index(UI_FONT_TITLE, '!')];
+    std::vector<Vec3> out;
+    const UiVertex* v = ui_batch_vertices();
+    for (int i = 0; i + 5 < ui_batch_count(); i += 6) {
+        if ((int)v[i].mode != UI_GLYPH || std::fabs(v[i].u - g.atlas_x / (float)FONT_ATLAS_W) > 1e-6f ||
+            std::fabs(v[i].v - g.atlas_y / (float)FONT_ATLAS_H) > 1e-6f || std::fabs(v[i].r - HUD_GOLD.x) > 1e-5f)
+            continue;
+        out.push_back(Vec3{(v[i].x + v[i + 2].x) * 0.5f, (v[i].y + v[i + 2].y) * 0.5f, 0});
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
@@ -187,7 +206,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     EXPECT_FALSE(hud_tracker_get(0)->shown);
     ASSERT_TRUE(hud_dialog_state().open);
     EXPECT_EQ(button_label(0), "Accepter");
-    EXPECT_EQ(dialog_body().rfind(keu_quests[1].offer, 0), 0u);
+    EXPECT_EQ(dialog_body().rfind(words_for_player(keu_quests[1].offer), 0), 0u);
     click_dialog_button(0);
     EXPECT_EQ(quete_etat, 1);
     EXPECT_STREQ(hud_tracker_get(0)->title, "Les pillards de Tervanne");
@@ -327,7 +346,7 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
         player.pos_x = g.x + 2.0f, player.pos_z = g.z, player.pos_y = g.y;
         talk_to_villager(i);
         EXPECT_EQ(dialog_title(), std::string(villager_defs[i].name) + ", " + villager_defs[i].title);
-        EXPECT_EQ(dialog_body(), guard_lines[i & 1]);
+        EXPECT_EQ(dialog_body(), words_for_player(guard_lines[i & 1]));
         EXPECT_EQ(button_label(0), "Au revoir");
         close_dialog();
     }
@@ -339,4 +358,52 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
     EXPECT_GE(villager_state(17).pause, 5.9f);
     EXPECT_EQ(dialog_body(), town_lines[((int)(game_clock / 30.0) + 17) % 8]);
     close_dialog();
+}
+
+// A woman archer, as a new player found her: Sire Keu greets her as one, and
+// once the king has sent her on, the tracker and both maps point at Keu.
+// Pictures: quest_keu_greets_her.png, quest_king_sends_her.png,
+// quest_way_to_keu.png (tracker and minimap), quest_way_to_keu_map.png.
+TEST(QuestScene, AWomanArcherIsGreetedAsOneAndTheKingSendsHerOnToKeu) {
+    ASSERT_TRUE(quest_game());
+    fresh_quests(1);
+    player_look.woman = 1;
+    player_model_rebuild();
+    stand_before(keu_position(), keu_facing(), 4.0f, 1);
+    talk_to_keu();
+    EXPECT_EQ(dialog_body().rfind("Ah, une archère ! Il était temps.", 0), 0u) << dialog_body();
+    ASSERT_TRUE(picture("quest_keu_greets_her.png"));
+    close_dialog();
+
+    constexpr int HERALD = 4, KING = 5;
+    talk_to_giver(HERALD);
+    press(0);
+    stand_before(giver_position(KING), quest_givers[KING].facing, 4.0f, 1);
+    talk_to_giver(KING);
+    press(0);
+    talk_to_giver(KING);
+    EXPECT_EQ(dialog_body().rfind("Tu es vaillante, mais pas encore prête.", 0), 0u) << dialog_body();
+    ASSERT_TRUE(picture("quest_king_sends_her.png"));
+    close_dialog();
+    hud_message("", 0.0f);
+    ASSERT_TRUE(hud_tracker_get(0)->shown);
+    EXPECT_STREQ(hud_tracker_get(0)->lines[0], "Parler à Sire Keu");
+    ASSERT_TRUE(picture("quest_way_to_keu.png"));
+
+    const Vec3 keu = keu_position();
+    big_map_set_open(true);
+    ASSERT_TRUE(picture("quest_way_to_keu_map.png"));
+    ui_batch_clear();
+    hud_draw();
+    float sx, sy;
+    big_map_to_screen(keu.x, keu.z, &sx, &sy);
+    bool at_keu = false;
+    for (Vec3 m : gold_marks()) at_keu = at_keu || std::hypot(m.x - sx, m.y - sy) < 12.0f;
+    EXPECT_TRUE(at_keu) << "the big map's \"!\" at Keu";
+    ui_batch_clear();
+    big_map_set_open(false);
+
+    player_look.woman = 0;
+    player_model_rebuild();
+    fresh_quests(1);
 }

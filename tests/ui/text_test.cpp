@@ -270,6 +270,73 @@ TEST_F(Text, WrapKeepsWordsTogetherUpToTheWidth) {
     EXPECT_FLOAT_EQ(p.x0, record(0, 'p').x_offset * size / 48.0f);
 }
 
+namespace {
+
+// The first glyph of each wrapped line (each line draws its shadow, then its
+// glyphs), as its code point in the body font.
+std::vector<int32_t> wrapped_line_starts(float width, const char* text) {
+    ui_batch_clear();
+    ui_text_wrapped(0, 0, width, text, 18, WHITE, 0, 1.35f);
+    std::vector<int32_t> out;
+    int previous = -1;
+    for (const Quad& q : quads()) {
+        if (q.mode == UI_GLYPH && previous != UI_GLYPH) {
+            int32_t cp = -1;
+            for (const GlyphRecord& g : font_glyphs)
+                if (g.font == 0 && g.width > 0 && same_texture(q, g)) cp = g.code_point;
+            out.push_back(cp);
+        }
+        previous = q.mode;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Text, WrapKeepsFrenchMarksWithTheWordBeforeAndQuotesWithTheirText) {
+    struct Case {
+        const char* fits;  // what one line can just hold
+        const char* text;
+        int32_t second;    // the first letter of the second line
+    } cases[] = {
+        {"Abats-en dix, archer", "Abats-en dix, archer : je ne veux pas", 'a'},
+        {"Ah, un archer", "Ah, un archer ! Il était temps.", 'a'},
+        {"Tu veux chasser", "Tu veux chasser ? Ils te dévoreraient.", 'c'},
+        {"un enchaînement", "un enchaînement ; la touche X", 'e'},
+        {"qui arrête 70", "qui arrête 70 % des coups", '7'},
+        {"de Bréhus", "de Bréhus » et", 'B'},
+        // An opening quote goes down with the word it opens.
+        {"prévient : «", "prévient : « Ici dorment", 0xAB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        float width = ui_text_width(c.fits, 18, 0) + 0.5f;
+        std::vector<int32_t> starts = wrapped_line_starts(width, c.text);
+        ASSERT_GE(starts.size(), 2u);
+        EXPECT_EQ(starts[1], c.second);
+    }
+    // Narrower and narrower, no line ever starts with one of the marks.
+    const char* text = "Combat au corps à corps. Trois coups (F) font un enchaînement ; la touche X lève l'écu, "
+                       "qui arrête 70 % des coups : « Ici dorment les félons » ! Prêt ? Oui !";
+    for (float width = 20; width < 700; width += 3) {
+        for (int32_t cp : wrapped_line_starts(width, text)) {
+            EXPECT_TRUE(cp != ';' && cp != ':' && cp != '!' && cp != '?' && cp != '%' && cp != 0xBB) << width;
+        }
+    }
+}
+
+TEST_F(Text, NoBreakSpaceDrawsAsASpaceAndNeverBreaks) {
+    for (int font = 0; font < 2; ++font) {
+        EXPECT_FLOAT_EQ(record(font, 0xA0).advance, record(font, ' ').advance) << font;
+        EXPECT_EQ(record(font, 0xA0).width, 0) << "nothing to draw";
+    }
+    EXPECT_FLOAT_EQ(ui_text_width("archer\u00a0:", 18, 0), ui_text_width("archer :", 18, 0));
+    EXPECT_FLOAT_EQ(ui_text_wrapped_height(1.0f, "archer\u00a0: oui", 18, 0, 1.35f), 2 * 1.35f * 18);
+    ui_batch_clear();
+    ui_text(0, 0, "a\u00a0b", 18, WHITE, 0);
+    EXPECT_EQ(glyph_quads().size(), 2u);
+}
+
 TEST_F(Text, WrappedHeightsCountLines) {
     const float size = 10, sp = 1.3f;
     EXPECT_FLOAT_EQ(ui_text_wrapped_height(300, "", size, 0, sp), sp * size) << "empty text is one line";
