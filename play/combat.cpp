@@ -260,9 +260,11 @@ void damage_player(float a, Vec3 s) {
         player.death_time = 0.0f;
         // The words name where the player really comes to (Camelot on the
         // surface, the vestibule below).
-        hud_message(underground || in_catacombs(player.pos_x) ? "Vous êtes tombé…\nRetour au vestibule."
-                                                         : "Vous êtes tombé…\nRetour à Camelot.",
-                    3.5f);
+        const bool below = underground || in_catacombs(player.pos_x);
+        const char* text = player_look.woman
+                               ? (below ? "Vous êtes tombée…\nRetour au vestibule." : "Vous êtes tombée…\nRetour à Camelot.")
+                               : (below ? "Vous êtes tombé…\nRetour au vestibule." : "Vous êtes tombé…\nRetour à Camelot.");
+        hud_message(text, 3.5f);
     }
 }
 

@@ -49,10 +49,14 @@ bool in_disc(float x, float z, const Disc& d) { return std::hypot(x - d.x, z - d
 float half_size(bool under) { return under ? 26.0f : 100.0f; }
 
 // The objective panel's marks ("!" where to go, "?" where to turn in); one
-// near or beyond the square's edge sits just inside it, toward the place.
-void objective_marks(float px, float pz, bool under) {
+// near or beyond the square's edge sits just inside it, toward the place,
+// clear of the north letter. Objectives at one place (a giver's several
+// quests) show one mark, the first the tracker lists.
+void objective_marks(float px, float pz, bool under, const HudRect& r) {
     const float s = hud_scale;
     const float half = 0.9f * half_size(under);
+    float drawn_x[HUD_TRACKER_SLOTS], drawn_y[HUD_TRACKER_SLOTS];
+    int drawn = 0;
     for (int slot = 0; slot < HUD_TRACKER_SLOTS; ++slot) {
         Vec3 at;
         bool turn_in = false;
@@ -65,6 +69,16 @@ void objective_marks(float px, float pz, bool under) {
         }
         float sx, sy;
         if (!minimap_project(px, pz, px + dx, pz + dz, under, &sx, &sy)) continue;
+        // The "N" stands at the top's middle: a mark there goes just below it.
+        const float centre = r.x + r.w * 0.5f;
+        if (sy - 8 * s < r.y + 20 * s && std::fabs(sx - centre) < 16 * s) sy = r.y + 28 * s;
+        bool shown = false;
+        for (int k = 0; k < drawn && !shown; ++k)
+            shown = std::fabs(drawn_x[k] - sx) < 13 * s && std::fabs(drawn_y[k] - sy) < 17 * s;
+        if (shown) continue;
+        drawn_x[drawn] = sx;
+        drawn_y[drawn] = sy;
+        ++drawn;
         ui_rect(sx - 6 * s, sy - 8 * s, 12 * s, 16 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});
         ui_text_centred(sx, sy - 8 * s, turn_in ? "?" : "!", 15 * s, HUD_GOLD, UI_FONT_TITLE);
     }
@@ -148,10 +162,10 @@ void minimap_draw() {
         if (net_player_position(i, &p) && in_catacombs(p.x) == under && minimap_project(px, pz, p.x, p.z, under, &sx, &sy))
             map_mark_other_player(sx, sy, 4.0f * s);
     }
-    objective_marks(px, pz, under);
     map_mark_arrow(r.x + r.w * 0.5f, r.y + r.h * 0.5f, 9.0f * s, player.heading);
     {
         UiBoxScope square(r.x, r.y, r.w, r.h);
+        objective_marks(px, pz, under, r);
         ui_text_centred(r.x + r.w * 0.5f, r.y + 2 * s, "N", 15 * s, HUD_GOLD, UI_FONT_TITLE);
     }
 

@@ -124,6 +124,13 @@ TEST(Damage, ArmourHalvesAndTheShieldTakesThirtyPercentOfThat) {
     EXPECT_EQ(player.dead, 1);
     EXPECT_EQ(player.health, 0.0f);
     EXPECT_STREQ(hud_message_text(), "Vous êtes tombé…\nRetour à Camelot.");
+    // And she falls as a woman.
+    player.dead = 0;
+    player.health = player.max_health;
+    player_look.woman = 1;
+    damage_player(1e6f, {player.pos_x - 2, player.pos_y, player.pos_z});
+    EXPECT_STREQ(hud_message_text(), "Vous êtes tombée…\nRetour à Camelot.");
+    player_look.woman = 0;
     h = player.health;
     damage_player(10.0f, {0, 0, 0});
     EXPECT_EQ(player.health, h);
