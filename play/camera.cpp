@@ -2,6 +2,7 @@
 #include "sound/sound.h"
 
 #include <cmath>
+#include <utility>
 
 #include "play/player.h"
 #include "play/player_move.h"
@@ -45,19 +46,32 @@ Vec3 bounded(Vec3 eye, bool catacombs) {
 bool sees(Vec3 look, Vec3 eye, bool catacombs) { return camera_view_free(look, eye, catacombs) >= 0.999f; }
 
 // Where the walls leave less room than the shoulders' distance behind the
-// player: the first of a few views from that distance, from higher up or
-// further round, that sees the head; the straight one when none does.
+// player: of the views from that distance, turned further round and from
+// higher up or lower down, the nearest to the asked one that sees the head
+// (the straight one when none does). Only a tight spot pays for the search.
 Vec3 shoulder_view(Vec3 look, float yaw, float pitch, bool catacombs) {
-    for (int k = 1; k <= 6; ++k)
-        for (int c = 0; c < 3; ++c) {
-            float y = yaw, p = pitch;
-            if (c == 0)
-                p = std::fmin(pitch + 0.2f * (float)k, 1.45f);
-            else
-                y += (c == 1 ? 0.35f : -0.35f) * (float)k;
-            Vec3 eye = bounded(look - camera_forward_of(y, p) * SHOULDER_DISTANCE, catacombs);
-            if (sees(look, eye, catacombs)) return eye;
+    static const float turns[] = {0.0f, 0.35f, -0.35f, 0.7f, -0.7f, 1.05f, -1.05f, 1.4f, -1.4f, 1.75f, -1.75f,
+                                  2.1f, -2.1f, 2.45f, -2.45f, 2.8f, -2.8f, PI};
+    static const float pitches[] = {-0.4f, -0.2f, 0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f, 1.2f, 1.45f};
+    constexpr int NT = sizeof turns / sizeof turns[0], NP = sizeof pitches / sizeof pitches[0] + 1;
+    struct View {
+        float cost, yaw, pitch;
+    };
+    View views[NT * NP];
+    int n = 0;
+    for (float t : turns)
+        for (int k = 0; k < NP; ++k) {
+            float p = k == 0 ? pitch : pitches[k - 1];
+            if (t == 0.0f && k == 0) continue;  // the straight view is the one that failed
+            views[n++] = {std::fabs(t) + std::fabs(p - pitch), yaw + t, p};
         }
+    // Cheapest first (insertion sort: the order of equal costs stays the table's).
+    for (int i = 1; i < n; ++i)
+        for (int j = i; j > 0 && views[j].cost < views[j - 1].cost; --j) std::swap(views[j], views[j - 1]);
+    for (int i = 0; i < n; ++i) {
+        Vec3 eye = bounded(look - camera_forward_of(views[i].yaw, views[i].pitch) * SHOULDER_DISTANCE, catacombs);
+        if (sees(look, eye, catacombs)) return eye;
+    }
     return bounded(look - camera_forward_of(yaw, pitch) * SHOULDER_DISTANCE, catacombs);
 }
 
@@ -83,9 +97,9 @@ float camera_view_free(Vec3 look, Vec3 eye, bool catacombs) {
                         obstacles_segment_hit(look, eye, COLUMN_CLEARANCE, HIDING_RADIUS, HIDING_HEIGHT));
     // A trunk or a post does not hide the player, but the eye stays out of it.
     for (int i = 0; i < 3; ++i) {
-        float k = obstacles_entry_of_end(look, lerp(look, eye, t), EYE_CLEARANCE);
-        if (k >= 1.0f) break;
-        t *= k;
+        float enter, leave;
+        if (!obstacles_around(look, eye, t, EYE_CLEARANCE, &enter, &leave)) break;
+        t = std::fmax(enter - 0.002f, 0.0f);
     }
     return t;
 }
@@ -96,14 +110,26 @@ void camera_place(Player& p, float dt, bool catacombs) {
     Vec3 wanted = bounded(look - f * p.camera_distance, catacombs);
     Vec3 dir = wanted - look;
     float len = length(dir);
-    dir = len > 1e-4f ? dir * (1.0f / len) : f * -1.0f;
+    if (len < 1e-3f) {
+        dir = f * -1.0f;
+        len = 1e-3f;
+    } else {
+        dir = dir * (1.0f / len);
+    }
     float free_d = std::fmax(camera_view_free(look, wanted, catacombs) * len - 0.02f, 0.0f);
 
     float reach = p.camera_reach;
-    if (!(reach > 0.0f) || free_d < reach)
+    if (!(reach > 0.0f) || free_d < reach) {
         reach = free_d;
-    else
+    } else {
         reach += (free_d - reach) * ease_step(EASE_OUT_RATE, dt);
+        // Backing out, the eye passes a trunk or a post in one step rather than through it.
+        for (int i = 0; i < 3 && !catacombs; ++i) {
+            float enter, leave;
+            if (!obstacles_around(look, wanted, reach / len, EYE_CLEARANCE, &enter, &leave)) break;
+            reach = leave * len + 0.01f <= free_d ? leave * len + 0.01f : std::fmax(enter * len - 0.01f, 0.0f);
+        }
+    }
     p.camera_reach = std::fmax(reach, 1e-3f);
 
     Vec3 eye;

@@ -147,18 +147,18 @@ void segment_bounds(Vec3 a, Vec3 b, float m, Vec3* lo, Vec3* hi) {
     *hi = {std::fmax(a.x, b.x) + m, std::fmax(a.y, b.y) + m, std::fmax(a.z, b.z) + m};
 }
 
-// Entry fraction into an obstacle column grown by m, or MISS; the same rule
-// as convex_entry for a column whose grown form holds a.
-float column_entry(const Obstacle& o, Vec3 a, Vec3 d, float m) {
+// The span of a + t d, t in [0, 1], through an obstacle column grown by m;
+// the same rule as convex_entry for a column whose grown form holds a.
+bool column_clip(const Obstacle& o, Vec3 a, Vec3 d, float m, float* enter, float* leave) {
     float px = a.x - o.x, pz = a.z - o.z;
     float top = o.base_y + o.height;
     float depth = std::fmax(std::sqrt(px * px + pz * pz) - o.radius, std::fmax(o.base_y - a.y, a.y - top));
-    if (depth < 0.0f) return MISS;
+    if (depth < 0.0f) return false;
     if (depth <= m) m = depth - 1e-4f;
     float t0 = 0.0f, t1 = 1.0f;
     float lo = o.base_y - m, hi = top + m;
     if (std::fabs(d.y) < 1e-12f) {
-        if (a.y < lo || a.y > hi) return MISS;
+        if (a.y < lo || a.y > hi) return false;
     } else {
         float u0 = (lo - a.y) / d.y, u1 = (hi - a.y) / d.y;
         if (u0 > u1) std::swap(u0, u1);
@@ -168,15 +168,23 @@ float column_entry(const Obstacle& o, Vec3 a, Vec3 d, float m) {
     float r = o.radius + m;
     float qa = d.x * d.x + d.z * d.z, qb = px * d.x + pz * d.z, qc = px * px + pz * pz - r * r;
     if (qa < 1e-12f) {
-        if (qc > 0.0f) return MISS;
+        if (qc > 0.0f) return false;
     } else {
         float disc = qb * qb - qa * qc;
-        if (disc < 0.0f) return MISS;
+        if (disc < 0.0f) return false;
         float s = std::sqrt(disc);
         t0 = std::fmax(t0, (-qb - s) / qa);
         t1 = std::fmin(t1, (-qb + s) / qa);
     }
-    return t0 <= t1 ? t0 : MISS;
+    if (t0 > t1) return false;
+    *enter = t0;
+    *leave = t1;
+    return true;
+}
+
+float column_entry(const Obstacle& o, Vec3 a, Vec3 d, float m) {
+    float t0, t1;
+    return column_clip(o, a, d, m, &t0, &t1) ? t0 : MISS;
 }
 
 bool column_holds(const Obstacle& o, Vec3 p, float m) {
@@ -302,15 +310,18 @@ float obstacles_segment_hit(Vec3 a, Vec3 b, float margin, float min_radius, floa
     return best;
 }
 
-float obstacles_entry_of_end(Vec3 a, Vec3 b, float margin) {
-    Vec3 d = b - a;
-    float best = 1.0f;
-    for_columns_near(b, b, [&](const Obstacle& o) {
-        if (!column_holds(o, b, margin)) return;
-        float t = column_entry(o, a, d, margin);
-        if (t < best) best = t;
+bool obstacles_around(Vec3 a, Vec3 b, float t, float margin, float* enter, float* leave) {
+    Vec3 p = lerp(a, b, t), d = b - a;
+    bool held = false;
+    *enter = *leave = t;
+    for_columns_near(p, p, [&](const Obstacle& o) {
+        float t0, t1;
+        if (!column_holds(o, p, margin) || !column_clip(o, a, d, margin, &t0, &t1)) return;
+        *enter = std::fmin(*enter, t0);
+        *leave = std::fmax(*leave, t1);
+        held = true;
     });
-    return best;
+    return held;
 }
 
 float catacomb_segment_hit(Vec3 a, Vec3 b, float margin) {

@@ -33,9 +33,10 @@ bool solids_hold(Vec3 p, float margin);
 // ---- Obstacle columns ----------------------------------------------------------
 // Against the columns at least min_radius wide and min_height tall.
 float obstacles_segment_hit(Vec3 a, Vec3 b, float margin, float min_radius, float min_height);
-// Where the segment enters the first column, of any size, whose grown form
-// holds b; 1 when none holds it.
-float obstacles_entry_of_end(Vec3 a, Vec3 b, float margin);
+// Whether the point at fraction t of the segment lies in columns of any size
+// grown by margin, and where the segment enters the first of them and leaves
+// the last (both t when in none).
+bool obstacles_around(Vec3 a, Vec3 b, float t, float margin, float* enter, float* leave);
 
 // ---- Catacombs ------------------------------------------------------------------
 // The stone drawn proud of the wall squares: pilasters, skirting, cornices.
