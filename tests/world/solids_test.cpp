@@ -1,5 +1,5 @@
 // Segments against the world's solids: pieces (boxes turned any way, roof
-// prisms) through their grid, obstacle columns, and the catacombs' walls.
+// prisms) through their grid, and the catacombs' walls.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,7 +24,7 @@ void box_at(Vec3 c, Vec3 size, float yaw = 0.0f) { solid_box(mat4_from_prs(c, {0
 
 }  // namespace
 
-TEST_F(Solids, BoxesAreEnteredWhereTheirFacesStandGrownByTheMargin) {
+TEST_F(Solids, BoxesAreMetAtTheirGrownFacesAndFromTheMarginOnlyAhead) {
     box_at({10, 2, 10}, {2, 4, 2});  // x and z 9..11, y 0..4
     // Along x at y 1 from x 0: the face at 9, grown by 0.2 at 8.8.
     EXPECT_NEAR(solids_segment_hit({0, 1, 10}, {20, 1, 10}, 0.0f), 9.0f / 20.0f, 1e-4f);
@@ -32,16 +32,6 @@ TEST_F(Solids, BoxesAreEnteredWhereTheirFacesStandGrownByTheMargin) {
     // Over the top, and short of it.
     EXPECT_EQ(solids_segment_hit({0, 4.5f, 10}, {20, 4.5f, 10}, 0.2f), 1.0f);
     EXPECT_EQ(solids_segment_hit({0, 1, 10}, {8.5f, 1, 10}, 0.2f), 1.0f);
-    // Turned by 45 degrees its corner points at the segment: sqrt 2 from the centre.
-    solids_clear();
-    box_at({10, 2, 10}, {2, 4, 2}, PI * 0.25f);
-    EXPECT_NEAR(solids_segment_hit({0, 1, 10}, {20, 1, 10}, 0.0f), (10.0f - std::sqrt(2.0f)) / 20.0f, 1e-4f);
-    EXPECT_TRUE(solids_hold({10, 1, 11.3f}, 0.0f));
-    EXPECT_FALSE(solids_hold({11.1f, 1, 11.1f}, 0.0f));
-}
-
-TEST_F(Solids, ASegmentStartingInTheMarginFindsOnlyWhatItHeadsInto) {
-    box_at({10, 2, 10}, {2, 4, 2});
     // From 0.1 m off the face (inside a 0.2 m margin): into the wall at once, away freely.
     EXPECT_LT(solids_segment_hit({8.9f, 1, 10}, {12, 1, 10}, 0.2f), 1e-3f);
     EXPECT_EQ(solids_segment_hit({8.9f, 1, 10}, {2, 1, 10}, 0.2f), 1.0f);
@@ -51,6 +41,12 @@ TEST_F(Solids, ASegmentStartingInTheMarginFindsOnlyWhatItHeadsInto) {
     EXPECT_NEAR(solids_segment_hit({8.9f, 1, 8}, {8.9f, 1, 12}, 0.2f), 0.8f / 4.0f, 1e-4f);
     // From inside the stone itself there is nothing to head into.
     EXPECT_EQ(solids_segment_hit({10, 1, 10}, {20, 1, 10}, 0.2f), 1.0f);
+    // Turned by 45 degrees its corner points at the segment: sqrt 2 from the centre.
+    solids_clear();
+    box_at({10, 2, 10}, {2, 4, 2}, PI * 0.25f);
+    EXPECT_NEAR(solids_segment_hit({0, 1, 10}, {20, 1, 10}, 0.0f), (10.0f - std::sqrt(2.0f)) / 20.0f, 1e-4f);
+    EXPECT_TRUE(solids_hold({10, 1, 11.3f}, 0.0f));
+    EXPECT_FALSE(solids_hold({11.1f, 1, 11.1f}, 0.0f));
 }
 
 TEST_F(Solids, RoofPrismsSlopeFromTheEavesToTheRidge) {
@@ -74,21 +70,6 @@ TEST_F(Solids, TheGridFindsPiecesAcrossCellsAndThoseAddedLate) {
     box_at({34, 2, 30}, {2, 4, 2});
     EXPECT_EQ(solid_count(), 2);
     EXPECT_NEAR(solids_segment_hit({20, 1, 30}, {40, 1, 30}, 0.0f), 13.0f / 20.0f, 1e-4f);
-}
-
-TEST_F(Solids, ObstacleColumnsBySizeAndThePostsAroundAPoint) {
-    obstacle_add(10, 10, 1.5f, 8.0f, 0.0f);  // a tower
-    obstacle_add(5, 10, 0.3f, 3.0f, 0.0f);   // a post
-    EXPECT_NEAR(obstacles_segment_hit({0, 1, 10}, {20, 1, 10}, 0.25f, 1.1f, 5.0f), (10.0f - 1.75f) / 20.0f, 1e-4f);
-    EXPECT_NEAR(obstacles_segment_hit({0, 1, 10}, {20, 1, 10}, 0.0f, 0.0f, 0.0f), 4.7f / 20.0f, 1e-4f);
-    EXPECT_EQ(obstacles_segment_hit({0, 8.5f, 10}, {20, 8.5f, 10}, 0.25f, 1.1f, 5.0f), 1.0f);  // above it
-    // A point in the post: where the segment enters and leaves it.
-    float enter = 0, leave = 0;
-    EXPECT_TRUE(obstacles_around({0, 1, 10}, {10, 1, 10}, 0.5f, 0.2f, &enter, &leave));
-    EXPECT_NEAR(enter, 0.45f, 1e-4f);
-    EXPECT_NEAR(leave, 0.55f, 1e-4f);
-    EXPECT_FALSE(obstacles_around({0, 1, 10}, {10, 1, 10}, 0.3f, 0.2f, &enter, &leave));
-    EXPECT_EQ(enter, 0.3f);
 }
 
 TEST(CatacombSolids, WallsWithTheirTrimAndTheVault) {
