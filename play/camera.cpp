@@ -116,7 +116,9 @@ void camera_place(Player& p, float dt, bool catacombs) {
     } else {
         dir = dir * (1.0f / len);
     }
-    float free_d = std::fmax(camera_view_free(look, wanted, catacombs) * len - 0.02f, 0.0f);
+    // Where something is in the way, the eye stops a hair before its margin.
+    float free_t = camera_view_free(look, wanted, catacombs);
+    float free_d = free_t >= 1.0f ? len : std::fmax(free_t * len - 0.02f, 0.0f);
 
     float reach = p.camera_reach;
     if (!(reach > 0.0f) || free_d < reach) {
