@@ -5,16 +5,17 @@
 
 struct Player;
 
-// Places the camera for this frame (smoothing, obstacle and wall occlusion,
-// field of view) and hands it to the renderer.
+// Places the camera for this frame and hands it to the renderer: behind the
+// player, pulled in along the line to the head at once when something solid
+// stands between them, eased back out after, never nearer than the figure's
+// shoulders (from there it looks from higher up or further round).
 void camera_update(float dt);
 
 // The pieces of camera_update, on an explicit record.
 Vec3 camera_forward_of(float yaw, float pitch);
-// Distance the surface obstacles leave between the look-at point and the eye.
-float camera_surface_clearance(Vec3 look, Vec3 forward, float pitch, float distance);
-// The same against the dungeon walls.
-float camera_catacomb_clearance(Vec3 look, Vec3 forward, float distance);
+// Fraction of the way from the look-at point to an eye that is free of the
+// world's solids, the eye kept clear of them (1: the player is in view).
+float camera_view_free(Vec3 look, Vec3 eye, bool catacombs);
 void camera_place(Player& p, float dt, bool catacombs);
 
 // Presentation view: look-at, eye and field of view for a character shown

@@ -39,6 +39,7 @@ struct Player {
     float camera_yaw, camera_pitch, camera_distance, camera_fov;  // fov in degrees
     Vec3 camera_pos;
     Vec3 camera_forward;
+    float camera_reach;  // how far back the walls let the camera stand, eased out after them; 0 unknown
 
     int32_t attacks_made, targets_hit, bullseyes, kills;
     int32_t level, experience;

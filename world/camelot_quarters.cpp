@@ -92,6 +92,7 @@ void market_stall(const Stall& s) {
     float fx = std::sin(s.yaw), fz = std::cos(s.yaw);
     Mat4 f = town_frame(s.x, s.z, s.yaw);
     kit_box(SB_WOOD, f, {0, 0.45f, 1.0f}, {2.8f, 0.9f, 0.8f}, TIMBER * 1.5f);
+    kit_solid_box(f, {0, 0.45f, 1.0f}, {3.0f, 0.95f, 0.95f});
     kit_box(SB_WOOD, f, {0, 0.92f, 1.0f}, {3.0f, 0.06f, 0.95f}, TIMBER * 1.8f);
     for (int sx = -1; sx <= 1; sx += 2)
         for (int sz = 0; sz < 2; ++sz)
@@ -101,6 +102,7 @@ void market_stall(const Stall& s) {
         Vec3 c = (k & 1) ? Vec3{0.92f, 0.88f, 0.8f} : s.awning;
         kit_box_prs(SB_CLOTH, f, {-1.2f + 0.6f * (float)k, 2.62f, 0.25f}, {0.2f, 0, 0}, {0.6f, 0.04f, 2.6f}, c);
     }
+    kit_solid_box_prs(f, {0, 2.62f, 0.25f}, {0.2f, 0, 0}, {3.0f, 0.04f, 2.6f});
     stall_goods(f, s.goods);
     // The counter blocks; the keeper's place behind it stays free.
     float cx = s.x + fx * 1.0f, cz = s.z + fz * 1.0f;
@@ -302,6 +304,8 @@ void workshop(int e) {
     }
     kit_box_prs(SB_CLOTH, shed, {0, 3.45f, -0.5f}, {0.22f, 0, 0}, {13.0f, 0.06f, 6.4f}, w.awning);
     kit_box(SB_WOOD, shed, {0, 2.75f, 2.0f}, {12.6f, 0.18f, 0.18f}, TIMBER);
+    kit_solid_box_prs(shed, {0, 3.45f, -0.5f}, {0.22f, 0, 0}, {13.0f, 0.06f, 6.4f});
+    kit_solid_box(shed, {0, 2.75f, 2.0f}, {12.6f, 0.18f, 0.18f});
     // The yard: packed earth, fenced on the sides and along the street with a gate.
     plan_mark_rect(cx, lz_at(15.5f), 7.0f, 8.5f, PLAN_YARD);
     Vec3 fence = TIMBER * 1.35f;
@@ -374,11 +378,15 @@ void town_chapel() {
     kit_box(SB_MASONRY, f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d}, stone);
     kit_box(SB_MASONRY, f, {0, 0.3f, 0}, {w + 0.8f, 1.2f, d + 0.8f}, stone * 0.9f);
     kit_gable(SB_TILES, f * mat4_rotate_y(PI * 0.5f), {0, h, 0}, d + 1.0f, 5.5f, w + 0.6f, {0.34f, 0.35f, 0.4f});
+    kit_solid_box(f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d});
+    kit_solid_box(f, {0, 0.3f, 0}, {w + 0.8f, 1.2f, d + 0.8f});
+    kit_solid_gable(f * mat4_rotate_y(PI * 0.5f), {0, h, 0}, d + 1.0f, 5.5f, w + 0.6f);
     // Buttresses and lancet windows along the sides.
     for (int i = -3; i <= 3; ++i) {
         float x = (float)i * 4.0f;
         for (int s = -1; s <= 1; s += 2) {
             kit_box(SB_MASONRY, f, {x + 2.0f, 3.0f, (float)s * (d * 0.5f + 0.4f)}, {0.8f, 6.0f, 0.8f}, stone * 0.95f);
+            kit_solid_box(f, {x + 2.0f, 3.0f, (float)s * (d * 0.5f + 0.4f)}, {0.8f, 6.0f, 0.8f});
             if (i < 3) kit_box(SB_DARK, f, {x, 4.2f, (float)s * (d * 0.5f + 0.01f)}, {0.8f, 3.4f, 0.06f}, {1, 1, 1});
         }
     }
@@ -387,6 +395,7 @@ void town_chapel() {
                  1.4f, 0.08f, {1, 1, 1}, 14);
     float tx = -w * 0.5f - 2.5f;
     kit_box(SB_MASONRY, f, {tx, 9.0f, 0}, {6.0f, 19.0f, 6.0f}, stone);
+    kit_solid_box(f, {tx, 9.0f, 0}, {6.0f, 19.0f, 6.0f});
     for (int s = 0; s < 4; ++s) {
         float a = (float)s * PI * 0.5f;
         kit_box(SB_DARK, f, {tx + std::sin(a) * 3.02f, 15.0f, std::cos(a) * 3.02f}, {1.0f, 2.2f, 0.06f}, {1, 1, 1}, a);

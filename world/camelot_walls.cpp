@@ -36,6 +36,9 @@ void battlements(float x0, float z0, float x1, float z1, float top, float out_x,
     // A low parapet on the inner edge of the wall walk.
     float mx = (x0 + x1) * 0.5f - out_x * (half_thick - 0.2f), mz = (z0 + z1) * 0.5f - out_z * (half_thick - 0.2f);
     kit_box(SB_MASONRY, town_frame(mx, mz, yaw), {0, top + 0.4f, 0}, {0.4f, 0.8f, len}, WALL_STONE * 0.95f);
+    // Merlons, parapet and the walk between them as one band of stone.
+    kit_solid_box(town_frame((x0 + x1) * 0.5f, (z0 + z1) * 0.5f, yaw), {0, top + 0.65f, 0},
+                  {half_thick * 2.0f, 1.3f, len});
 }
 
 // A straight curtain from (x0, z0) to (x1, z1), outward normal (out_x, out_z).
@@ -48,6 +51,8 @@ void curtain(float x0, float z0, float x1, float z1, float out_x, float out_z, f
     kit_box(SB_MASONRY, f, {0, h * 0.5f - 0.5f, 0}, {thick, h + 1.0f, len}, stone);
     // Battered foot.
     kit_box(SB_MASONRY, f, {0, 0.4f, 0}, {thick + 1.0f, 1.6f, len}, stone * 0.92f);
+    kit_solid_box(f, {0, h * 0.5f - 0.5f, 0}, {thick, h + 1.0f, len});
+    kit_solid_box(f, {0, 0.4f, 0}, {thick + 1.0f, 1.6f, len});
     // String course under the battlements.
     kit_box(SB_TILES, f, {0, h - 0.15f, 0}, {thick + 0.3f, 0.3f, len}, stone * 0.9f);
     battlements(x0, z0, x1, z1, h, out_x, out_z, thick * 0.5f);
@@ -91,6 +96,8 @@ void square_tower(float lx, float lz, float w, float d, float h, Vec3 stone, boo
     Mat4 f = town_frame(lx, lz, 0.0f);
     kit_box(SB_MASONRY, f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d}, stone);
     kit_box(SB_TILES, f, {0, h - 0.2f, 0}, {w + 0.4f, 0.4f, d + 0.4f}, stone * 0.9f);
+    kit_solid_box(f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d});
+    kit_solid_box(f, {0, h + 0.65f, 0}, {w, 1.3f, d});  // the merlons round the top
     for (int s = 0; s < 4; ++s) {
         bool along_x = (s & 1) == 0;
         float side = s < 2 ? 1.0f : -1.0f;
@@ -126,6 +133,8 @@ void west_gatehouse() {
     Mat4 f = town_frame(gx, 0.0f, 0.0f);
     kit_box(SB_MASONRY, f, {0, 12.0f, 0}, {9.0f, 10.0f, half_pass * 2.0f + 0.2f}, WALL_STONE);
     kit_box(SB_TILES, f, {0, 7.15f, 0}, {9.2f, 0.3f, half_pass * 2.0f}, WALL_STONE * 0.85f);
+    kit_solid_box(f, {0, 12.0f, 0}, {9.0f, 10.0f, half_pass * 2.0f + 0.2f});
+    kit_solid_box(f, {0, 7.15f, 0}, {9.2f, 0.3f, half_pass * 2.0f});
     for (int i = -1; i <= 1; ++i)
         kit_box(SB_MASONRY, f, {-4.2f, 17.65f, (float)i * 3.0f}, {0.6f, 1.3f, 1.25f}, MERLON);
     // The arms of Camelot over the passage on both faces.
@@ -137,8 +146,10 @@ void west_gatehouse() {
     for (int i = -4; i <= 4; ++i)
         kit_box(SB_IRON, f, {-3.0f, 6.3f, (float)i * 1.0f}, {0.12f, 1.9f, 0.12f}, {0.2f, 0.2f, 0.22f});
     kit_box(SB_IRON, f, {-3.0f, 5.5f, 0}, {0.12f, 0.12f, half_pass * 2.0f}, {0.2f, 0.2f, 0.22f});
+    kit_solid_box(f, {-3.0f, 6.3f, 0}, {0.12f, 1.9f, half_pass * 2.0f});
     for (int s = -1; s <= 1; s += 2) {
         kit_box(SB_WOOD, f, {3.2f, 3.0f, (float)s * (half_pass - 0.2f)}, {4.2f, 6.0f, 0.25f}, TIMBER);
+        kit_solid_box(f, {3.2f, 3.0f, (float)s * (half_pass - 0.2f)}, {4.2f, 6.0f, 0.25f});
         for (int k = 0; k < 3; ++k)
             kit_box(SB_IRON, f, {3.2f, 0.9f + 2.1f * (float)k, (float)s * (half_pass - 0.36f)},
                     {4.0f, 0.12f, 0.05f}, {0.2f, 0.2f, 0.22f});
@@ -177,6 +188,8 @@ void keep() {
     Mat4 f = town_frame(kx, kz, 0.0f);
     kit_box(SB_MASONRY, f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d}, CASTLE_STONE);
     kit_box(SB_MASONRY, f, {0, 0.5f, 0}, {w + 1.2f, 2.0f, d + 1.2f}, CASTLE_STONE * 0.9f);
+    kit_solid_box(f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d});
+    kit_solid_box(f, {0, 0.5f, 0}, {w + 1.2f, 2.0f, d + 1.2f});
     kit_box(SB_TILES, f, {0, h - 0.2f, 0}, {w + 0.5f, 0.4f, d + 0.5f}, CASTLE_STONE * 0.88f);
     // Battlements round the top, a hall roof inside them.
     battlements(kx - w * 0.5f, kz + d * 0.5f, kx + w * 0.5f, kz + d * 0.5f, h, 0, 1, 0.6f);
@@ -227,10 +240,13 @@ void castle_chapel() {
     Mat4 f = town_frame(cx, cz, 0.0f);
     kit_box(SB_MASONRY, f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d}, CASTLE_STONE);
     kit_gable(SB_TILES, f * mat4_rotate_y(PI * 0.5f), {0, h, 0}, d + 0.8f, 4.5f, w + 0.6f, SLATE);
+    kit_solid_box(f, {0, h * 0.5f - 0.5f, 0}, {w, h + 1.0f, d});
+    kit_solid_gable(f * mat4_rotate_y(PI * 0.5f), {0, h, 0}, d + 0.8f, 4.5f, w + 0.6f);
     for (int i = -3; i <= 3; ++i)
         kit_box(SB_DARK, f, {(float)i * 2.4f, 3.6f, d * 0.5f + 0.01f}, {0.7f, 2.4f, 0.06f}, {1, 1, 1});
     // Bell gable at the west end.
     kit_box(SB_MASONRY, f, {-w * 0.5f + 0.5f, h + 3.5f, 0}, {1.0f, 3.0f, 2.4f}, CASTLE_STONE);
+    kit_solid_box(f, {-w * 0.5f + 0.5f, h + 3.5f, 0}, {1.0f, 3.0f, 2.4f});
     kit_box(SB_GOLD, f, {-w * 0.5f + 0.5f, h + 3.2f, 0}, {0.5f, 0.6f, 0.5f}, {0.8f, 0.6f, 0.3f});
     block_obstacles(cx, cz, w, d, h + 2.0f);
     plan_mark_rect(cx, cz, w * 0.5f, d * 0.5f, PLAN_CASTLE_BUILDING);
@@ -241,10 +257,12 @@ void castle_stables() {
     Mat4 f = town_frame(cx, cz, 0.0f);
     // Back wall against the curtain, posts along the open front, a lean-to roof.
     kit_box(SB_WOOD, f, {0, 2.0f, d * 0.5f - 0.2f}, {w, 4.0f, 0.3f}, TIMBER * 1.2f);
+    kit_solid_box(f, {0, 2.0f, d * 0.5f - 0.2f}, {w, 4.0f, 0.3f});
     for (int i = 0; i <= 7; ++i)
         kit_cylinder(SB_WOOD, f, {-w * 0.5f + w * (float)i / 7.0f, 0, -d * 0.5f + 0.3f}, 0.14f, 0.16f, 3.0f,
                      TIMBER, 6);
     kit_box_prs(SB_TILES, f, {0, 3.55f, 0}, {-0.14f, 0, 0}, {w + 0.8f, 0.16f, d + 1.0f}, {0.5f, 0.3f, 0.2f});
+    kit_solid_box_prs(f, {0, 3.55f, 0}, {-0.14f, 0, 0}, {w + 0.8f, 0.16f, d + 1.0f});
     for (int i = 0; i < 7; ++i) {
         float x = -w * 0.5f + w * ((float)i + 0.5f) / 7.0f;
         kit_box(SB_WOOD, f, {x + 1.9f, 0.7f, 0.5f}, {0.12f, 1.4f, d - 1.5f}, TIMBER * 1.3f);
@@ -287,6 +305,7 @@ void camelot_build_castle() {
     for (int s = -1; s <= 1; s += 2) round_tower(x0, (float)s * (gate + 3.2f), 3.2f, 16.0f, true, CASTLE_STONE);
     Mat4 f = town_frame(x0, 0.0f, 0.0f);
     kit_box(SB_MASONRY, f, {0, 10.0f, 0}, {4.0f, 8.0f, gate * 2.0f + 1.0f}, CASTLE_STONE);
+    kit_solid_box(f, {0, 10.0f, 0}, {4.0f, 8.0f, gate * 2.0f + 1.0f});
     kit_box(SB_TILES, f, {0, 6.15f, 0}, {4.2f, 0.3f, gate * 2.0f}, CASTLE_STONE * 0.85f);
     for (int i = -1; i <= 1; ++i) kit_box(SB_MASONRY, f, {-1.7f, 14.65f, (float)i * 2.8f}, {0.6f, 1.3f, 1.25f}, MERLON);
     kit_box(SB_CLOTH, f, {-2.06f, 10.0f, 0}, {0.05f, 3.4f, 2.4f}, ROYAL_BLUE);

@@ -270,6 +270,8 @@ void black_moon_fort() {
             Mat4 m = at(x, z, a);
             kit_cylinder(SB_WOOD, m, {0, -0.5f, 0}, 0.27f, 0.3f, h + 0.5f, {0.34f, 0.25f, 0.17f}, 7);
             kit_cylinder(SB_WOOD, m, {0, h, 0}, 0.0f, 0.27f, 0.7f, {0.4f, 0.3f, 0.2f}, 7);
+            // The stakes stand shoulder to shoulder: along the ring (local x) they close up.
+            kit_solid_box(m, {0, h * 0.5f + 0.1f, 0}, {0.75f, h + 1.2f, 0.6f});
         }
         if (have_prev && !in_gate) obstacle_wall(prev_x, prev_z, x, z, 0.6f, 5.0f, gh(x, z) - 1.0f);
         prev_x = x;
@@ -342,6 +344,7 @@ void graveyard() {
             float yaw = std::atan2(x1 - x0, z1 - z0);
             float h = 1.1f - 0.5f * (float)((i * 7 + s * 3) % 5 == 0);
             kit_box(SB_OLD_STONE, at(mx, mz, yaw), {0, h * 0.5f - 0.2f, 0}, {0.6f, h + 0.4f, 5.05f}, stone);
+            kit_solid_box(at(mx, mz, yaw), {0, h * 0.5f - 0.2f, 0}, {0.6f, h + 0.4f, 5.05f});
             obstacle_wall(x0, z0, x1, z1, 0.5f, h + 0.5f, gh(mx, mz) - 0.5f);
         }
     }
@@ -358,6 +361,9 @@ void graveyard() {
     kit_box(SB_OLD_STONE, m, {0, 0.3f, 0}, {9.0f, 0.8f, 11.0f}, stone);
     kit_box(SB_MASONRY, m, {0, 2.5f, -1.0f}, {7.0f, 4.0f, 7.0f}, stone * 1.05f);
     kit_gable(SB_OLD_STONE, m * mat4_rotate_y(PI * 0.5f), {-1.0f, 4.5f, 0}, 8.4f, 2.2f, 8.0f, stone * 0.9f);
+    kit_solid_box(m, {0, 0.3f, 0}, {9.0f, 0.8f, 11.0f});
+    kit_solid_box(m, {0, 2.5f, -1.0f}, {7.0f, 4.0f, 7.0f});
+    kit_solid_gable(m * mat4_rotate_y(PI * 0.5f), {-1.0f, 4.5f, 0}, 8.4f, 2.2f, 8.0f);
     for (int s = -1; s <= 1; s += 2)
         for (int k = 0; k < 2; ++k)
             kit_cylinder(SB_OLD_STONE, m, {(float)s * (1.4f + 1.8f * (float)k), 0.7f, 3.6f}, 0.28f, 0.32f, 3.8f, stone, 10);

@@ -7,6 +7,7 @@
 
 #include "common/rng.h"
 #include "world/camelot.h"
+#include "world/solids.h"
 #include "world/terrain.h"
 #include "world/world.h"
 
@@ -46,6 +47,18 @@ void kit_box(int batch, const Mat4& frame, Vec3 centre, Vec3 size, Vec3 tint, fl
 
 void kit_box_prs(int batch, const Mat4& frame, Vec3 centre, Vec3 rotation, Vec3 size, Vec3 tint) {
     append(batch, unit_box(), frame * mat4_from_prs(centre, rotation, size), tint);
+}
+
+void kit_solid_box(const Mat4& frame, Vec3 centre, Vec3 size, float yaw) {
+    solid_box(frame * mat4_from_prs(centre, {0, yaw, 0}, size));
+}
+
+void kit_solid_box_prs(const Mat4& frame, Vec3 centre, Vec3 rotation, Vec3 size) {
+    solid_box(frame * mat4_from_prs(centre, rotation, size));
+}
+
+void kit_solid_gable(const Mat4& frame, Vec3 centre, float w, float h, float d) {
+    solid_gable(frame * mat4_translate(centre), w, h, d);
 }
 
 void kit_ellipsoid(int batch, const Mat4& frame, Vec3 centre, Vec3 radii, Vec3 tint, float yaw) {
@@ -222,8 +235,12 @@ void roof_build(const Mat4& f, float len, float half_span, float y_top, float ri
         Vec3 out = {0, std::cos(slope), std::sin(slope) * (float)s};
         Vec3 c = Vec3{0, y_top + rise, 0} + down * mid + out * (thick * 0.5f);
         kit_box_prs(SB_TILES, f, c, {(float)s * slope, 0, 0}, {len + 0.8f, thick, slab}, tile);
+        kit_solid_box_prs(f, c, {(float)s * slope, 0, 0}, {len + 0.8f, thick, slab});
     }
     kit_box(SB_TILES, f, {0, y_top + rise + 0.12f, 0}, {len + 0.9f, 0.2f, 0.3f}, tile * 0.8f);
+    kit_solid_box(f, {0, y_top + rise + 0.12f, 0}, {len + 0.9f, 0.2f, 0.3f});
+    // The loft under the slopes, closed by the gables.
+    kit_solid_gable(f * mat4_rotate_y(PI * 0.5f), {0, y_top, 0}, half_span * 2.0f, rise, len);
     for (int s = -1; s <= 1; s += 2) {
         Mat4 g = f * mat4_translate({(float)s * len * 0.5f, y_top, 0}) * mat4_rotate_y(PI * 0.5f * (float)s);
         kit_gable(SB_PLAIN, g, {0, 0, -0.1f}, half_span * 2.0f - 0.05f, rise - 0.06f, 0.2f, gable);
@@ -263,19 +280,23 @@ void house_build(const HouseSpec& h, float x, float z, float base_y, float yaw) 
     const float plinth = 0.4f, sh = 2.75f, jetty = two ? 0.35f : 0.0f;
 
     kit_box(SB_STONE, house, {0, plinth * 0.5f - 0.25f, 0}, {W, plinth + 0.5f, D}, {0.58f, 0.56f, 0.52f});
+    kit_solid_box(house, {0, plinth * 0.5f - 0.25f, 0}, {W, plinth + 0.5f, D});
     // Ground storey.
     float w0 = W - 0.1f, d0 = D - 0.1f;
     kit_box(stone_ground ? SB_TILES : SB_PLAIN, house, {0, plinth + sh * 0.5f, 0}, {w0, sh, d0},
             stone_ground ? stone : plaster);
+    kit_solid_box(house, {0, plinth + sh * 0.5f, 0}, {w0, sh, d0});
     float y_top = plinth + sh;
     float w1 = w0, d1 = d0;
     float y1 = y_top;
     if (two) {
         // Jettied upper storey on its joists, out over the front and back.
         kit_box(SB_WOOD, house, {0, y_top + 0.11f, 0}, {W + 0.1f, 0.22f, D + 2.0f * jetty + 0.1f}, timber);
+        kit_solid_box(house, {0, y_top + 0.11f, 0}, {W + 0.1f, 0.22f, D + 2.0f * jetty + 0.1f});
         y1 = y_top + 0.22f;
         d1 = d0 + 2.0f * jetty;
         kit_box(SB_PLAIN, house, {0, y1 + sh * 0.5f, 0}, {w1, sh, d1}, plaster);
+        kit_solid_box(house, {0, y1 + sh * 0.5f, 0}, {w1, sh, d1});
         y_top = y1 + sh;
     }
 
@@ -326,6 +347,7 @@ void house_build(const HouseSpec& h, float x, float z, float base_y, float yaw) 
         float top = y_top + rise + 0.7f;
         Vec3 c = gable_front ? Vec3{across, (base_h + top) * 0.5f, along} : Vec3{along, (base_h + top) * 0.5f, across};
         kit_box(SB_MASONRY, house, c, {0.7f, top - base_h, 0.7f}, {0.6f, 0.56f, 0.52f});
+        kit_solid_box(house, c, {0.7f, top - base_h, 0.7f});
         kit_box(SB_MASONRY, house, {c.x, top + 0.06f, c.z}, {0.86f, 0.14f, 0.86f}, {0.5f, 0.47f, 0.44f});
     }
 

@@ -34,6 +34,11 @@ void kit_beam(int batch, const Mat4& frame, Vec3 a, Vec3 b, float thickness, Vec
 // base centred on centre.
 void kit_gable(int batch, const Mat4& frame, Vec3 centre, float w, float h, float d, Vec3 tint);
 void kit_ellipsoid(int batch, const Mat4& frame, Vec3 centre, Vec3 radii, Vec3 tint, float yaw = 0.0f);
+// The solid of what kit_box, kit_box_prs and kit_gable draw with the same
+// arguments, for the eyes that must keep out of it (world/solids.h).
+void kit_solid_box(const Mat4& frame, Vec3 centre, Vec3 size, float yaw = 0.0f);
+void kit_solid_box_prs(const Mat4& frame, Vec3 centre, Vec3 rotation, Vec3 size);
+void kit_solid_gable(const Mat4& frame, Vec3 centre, float w, float h, float d);
 // Rows of overlapping 1.15 m circles filling a w x d rectangle (world centre).
 void kit_block_obstacles(float x, float z, float w, float d, float h, float base_y);
 // Frees the cached unit shapes (after the builders ran).

@@ -21,6 +21,7 @@
 #include "world/camelot.h"
 #include "world/catacombs.h"
 #include "world/landmarks.h"
+#include "world/solids.h"
 
 // Defined beside the fires and the map painter.
 void world_fires_clear();
@@ -66,6 +67,7 @@ void release_cpu_state() {
     trees.clear();
     cover.clear();
     obstacles_clear();
+    solids_clear();
     world_fires_clear();
 }
 
@@ -309,6 +311,7 @@ void world_build() {
         generate_ground();
     camelot_build();
     landmarks_build();
+    solids_seal();
     catacomb_maze_generate();
     // The catacombs' geometry is made at the first descent.
     upload_everything();

@@ -288,9 +288,8 @@ TEST(PlayerCamera, FollowsAndIsPushedInByBigObstacles) {
     player.camera_yaw = 0.0f;
     player.camera_pitch = 0.0f;
     obstacle_add(420.0f, 96.0f, 0.3f, 12.0f, ground_height(420.0f, 96.0f));
-    EXPECT_FLOAT_EQ(camera_surface_clearance({420.0f, player.pos_y + 1.7f, 100.0f},
-                                             camera_forward_of(0.0f, 0.0f), 0.0f, 6.5f),
-                    6.5f);
+    Vec3 head = {420.0f, player.pos_y + 1.7f, 100.0f};
+    EXPECT_FLOAT_EQ(camera_view_free(head, head - camera_forward_of(0.0f, 0.0f) * 6.5f, false), 1.0f);
 }
 
 TEST(PlayerCamera, PresentationLooksAtTheFront) {
