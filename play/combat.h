@@ -77,8 +77,8 @@ struct PlayerArrow {
     // A stuck arrow rides on this creature while it is the same one.
     int32_t stuck_slot;
     uint32_t stuck_serial;
-    Vec3 stuck_offset;  // creature frame: forward, up, side
-    Vec3 stuck_dir;     // creature frame
+    Vec3 stuck_offset;  // in the frame the creature is drawn in (its root matrix)
+    Vec3 stuck_dir;     // the same frame
     Vec3 dir;           // drawn along this
 };
 extern PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
