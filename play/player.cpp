@@ -290,6 +290,8 @@ void player_model_rebuild() {
     built_look = player_look;
     model_built = true;
     player_model = &model_storage;
+    // Built in the frame it is first drawn: dressed and armed before that.
+    player_figure_dress();
 }
 
 const Appearance& player_appearance() { return appearance; }

@@ -223,12 +223,15 @@ TEST(WeaponsInHand, AWornWeaponShowsItsOwnLook) {
     // The player's own figure follows what is equipped, and its class.
     player_reset_new();
     player.player_class = CLASS_WARRIOR;
-    player_model_rebuild();
     std::memset(equipment, 0, sizeof(equipment));
-    equipment[11] = 94;  // Hache du Chevalier Vert
-    player_figure_dress();
+    player_model_rebuild();
     const HumanRig& r = player_rig();
     ASSERT_TRUE(r.armed);
+    // Armed from the first frame it is drawn, before the items' step runs.
+    EXPECT_TRUE(player_model->nodes[r.held].visible);
+    EXPECT_EQ(player_model->nodes[r.held].mesh, weapon_design_mesh(CLASS_WARRIOR));
+    equipment[11] = 94;  // Hache du Chevalier Vert
+    player_figure_dress();
     EXPECT_EQ(player_model->nodes[r.held].mesh, weapon_design_mesh(figure_weapon_design(CLASS_WARRIOR, 94)));
     EXPECT_TRUE(player_model->nodes[r.shield].visible);
     equipment[11] = 0;
@@ -365,3 +368,4 @@ TEST(WeaponsInHand, PicturesOfEachClassAtRestAndInAction) {
         for (Figure* f : catalogue) delete f;
     }
 }
+
