@@ -16,6 +16,9 @@
 #include "render/mesh.h"
 #include "world/terrain.h"
 #include "world/catacombs.h"
+#include "world/human.h"
+#include "world/model.h"
+#include "world/weapons.h"
 
 PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
 
@@ -175,6 +178,17 @@ void arrow_step(PlayerArrow& a, float h) {
 Vec3 player_bow_hand() {
     float fx = std::sin(player.heading), fz = std::cos(player.heading);
     return feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
+}
+
+Vec3 player_staff_tip() {
+    const HumanRig& r = player_rig();
+    if (player_model && r.armed && r.held < player_model->node_count && player_model->nodes[r.held].mesh) {
+        // The figure as it stands now (it is otherwise evaluated only when drawn).
+        model_evaluate(player_model, player_root_matrix());
+        return mat4_mul_point(player_model->nodes[r.held].world_matrix, STAFF_HEAD);
+    }
+    float fx = std::sin(player.heading), fz = std::cos(player.heading);
+    return feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
 }
 
 PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind) {

@@ -91,6 +91,8 @@ PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind);
 void arrows_update(float dt);
 // Where the bow hand is this frame.
 Vec3 player_bow_hand();
+// Where the druid's bolts leave: the head of the staff in hand.
+Vec3 player_staff_tip();
 
 // ---- Lifecycle ------------------------------------------------------------------------
 // Damage over time and arrows (return to life, character change).

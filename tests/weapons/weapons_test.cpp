@@ -21,6 +21,7 @@
 #include "play/player.h"
 #include "play/player_input.h"
 #include "play/player_pose.h"
+#include "play/skills.h"
 #include "render/hud.h"
 #include "render/mesh.h"
 #include "render/renderer.h"
@@ -369,3 +370,31 @@ TEST(WeaponsInHand, PicturesOfEachClassAtRestAndInAction) {
     }
 }
 
+
+// The druid's bolt leaves the head of the staff in hand, above the figure.
+TEST(WeaponsInHand, TheDruidsBoltLeavesTheStaffHead) {
+    ASSERT_TRUE(game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    creatures_reset();
+    player_reset_new();
+    clear_skills();
+    player.player_class = CLASS_DRUID;
+    player_model_rebuild();
+    const HumanRig& r = player_rig();
+    HumanPose p{};
+    p.on_ground = 1;
+    p.player_class = CLASS_DRUID;
+    p.guard_blend = 1.0f;
+    for (int i = 0; i < 30; ++i) human_pose_apply(player_model, r, p, 0.05f);
+    cast_bolt(1.0f, 0);
+    const Bolt* bolt = nullptr;
+    for (const Bolt& b : bolts)
+        if (b.active) bolt = &b;
+    ASSERT_NE(bolt, nullptr);
+    model_evaluate(player_model, player_root_matrix());
+    Vec3 hand = model_node_position(player_model, r.hand[1]);
+    Vec3 top = mat4_mul_point(player_model->nodes[r.held].world_matrix, STAFF_HEAD);
+    EXPECT_LT(length(bolt->pos - top), 0.05f);
+    EXPECT_GT(bolt->pos.y - hand.y, 0.8f) << "from the staff's head, not the fist";
+    clear_skills();
+}
