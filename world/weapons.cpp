@@ -366,11 +366,6 @@ GpuMesh* weapon_design_mesh(int design) {
     return design >= 0 && design < built.count ? built.mesh[design] : nullptr;
 }
 
-Vec3 bow_tip(int design, int end) {
-    if (design < 0 || design >= built.count || built.design[design].kind != WEAPON_BOW) return {0, 0, 0};
-    return built.tip[design][end ? 1 : 0];
-}
-
 void weapons_attach(Model* m, HumanRig* rig) {
     if (!m || !rig || !built.ready || rig->hand[0] < 0 || rig->hand[1] < 0) return;
     HumanRig& r = *rig;

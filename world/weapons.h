@@ -62,5 +62,3 @@ void weapons_pose(Model* m, const HumanRig& rig, float aim, float draw, float gu
 // The head of a staff in its node's frame, where the spells leave.
 constexpr Vec3 STAFF_HEAD = {0.0f, 0.97f, 0.0f};
 
-// Points of the bow in its node's frame (for the string and checks).
-Vec3 bow_tip(int design, int end);  // end 0 the upper tip, 1 the lower
