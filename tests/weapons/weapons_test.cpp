@@ -398,3 +398,30 @@ TEST(WeaponsInHand, TheDruidsBoltLeavesTheStaffHead) {
     EXPECT_GT(bolt->pos.y - hand.y, 0.8f) << "from the staff's head, not the fist";
     clear_skills();
 }
+
+// Not a weapon, but met on the same first walk: the flame of a market lamp
+// burns in the dish on top of its post instead of floating above it. The
+// picture is of one of the market's four lamps.
+TEST(WorldProps, AMarketLampBurnsOnItsPost) {
+    ASSERT_TRUE(game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    creatures_reset();
+    Vec3 post = camelot_point(-20.0f, 20.0f);
+    int found = -1;
+    for (int i = 0; i < camelot_torch_count(); ++i)
+        if (hdist(camelot_torch_flame(i), post) < 0.01f) found = i;
+    ASSERT_GE(found, 0);
+    // The post stands 2.1 m from the ground with its dish on top; the flame
+    // grows from there.
+    float above = camelot_torch_flame(found).y - ground_height(post.x, post.z);
+    EXPECT_NEAR(above, 2.1f, 0.03f);
+    player.pos_x = post.x + 30.0f;
+    player.pos_z = post.z;
+    render_camera.eye = post + Vec3{-1.6f, 2.3f, -2.2f};
+    render_camera.target = post + Vec3{0.0f, 1.9f, 0.0f};
+    render_camera.fov_degrees = 45.0f;
+    render_begin_frame();
+    world_submit();
+    render_frame();
+    EXPECT_TRUE(headless_screenshot("props_market_lamp.png"));
+}
