@@ -27,6 +27,7 @@ struct Figure {
     MeshCollection meshes;
     AppearanceChoice look;
     uint16_t dressed[NET_EQUIPMENT_SLOTS];
+    int dressed_class;  // the class whose weapons it holds
     bool built;
     bool stale;          // the record's looks or items changed too soon after the last change
     float since_change;  // seconds since the figure was last built or dressed
@@ -105,7 +106,7 @@ void remote_figure_build(int i) {
     RemotePlayer& r = remote_players[i];
     AppearanceChoice look = look_of(r.id);
     bool new_look = !f.built || !same_look(f.look, look);
-    bool new_items = memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0;
+    bool new_items = memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0 || f.dressed_class != r.id.player_class;
     if (f.built && (new_look || new_items) && f.since_change < kChangeInterval) {
         f.stale = true;  // remote_figure_animate catches up when the second is over
         r.model = &f.model;
@@ -119,6 +120,7 @@ void remote_figure_build(int i) {
         mesh_collection = &f.meshes;
         int root = model_add_node(&f.model, -1, {0, 0, 0});
         human_build(&f.model, root, &f.appearance, &f.rig);
+        figure_arm(&f.model, &f.rig);
         mesh_collection = previous;
         f.look = look;
         f.built = true;
@@ -126,9 +128,11 @@ void remote_figure_build(int i) {
         memset(f.dressed, 0xff, sizeof f.dressed);  // dress it below
         f.since_change = 0.0f;
     }
-    if (memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0) {
-        figure_dress(&f.model, f.rig, r.id.equipment);
+    if (memcmp(f.dressed, r.id.equipment, sizeof f.dressed) != 0 || f.dressed_class != r.id.player_class) {
+        // The weapon slot is not exchanged: each holds its class's own.
+        figure_dress(&f.model, f.rig, r.id.equipment, r.id.player_class);
         memcpy(f.dressed, r.id.equipment, sizeof f.dressed);
+        f.dressed_class = r.id.player_class;
         f.since_change = 0.0f;
     }
     r.model = &f.model;
@@ -140,7 +144,8 @@ bool remote_figure_current(int i) {
     if (i < 0 || i >= NET_MAX_PLAYERS || !figures[i].built) return false;
     const Figure& f = figures[i];
     const RemotePlayer& r = remote_players[i];
-    return same_look(f.look, look_of(r.id)) && memcmp(f.dressed, r.id.equipment, sizeof f.dressed) == 0;
+    return same_look(f.look, look_of(r.id)) && memcmp(f.dressed, r.id.equipment, sizeof f.dressed) == 0 &&
+           f.dressed_class == r.id.player_class;
 }
 
 void remote_figure_animate(int i, float dt) {

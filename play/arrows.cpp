@@ -16,6 +16,9 @@
 #include "render/mesh.h"
 #include "world/terrain.h"
 #include "world/catacombs.h"
+#include "world/human.h"
+#include "world/model.h"
+#include "world/weapons.h"
 
 PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
 
@@ -32,23 +35,16 @@ Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
-// Into a creature's own frame (forward, up, side) and back.
-Vec3 to_local(const Creature& c, Vec3 v) {
-    float fx = std::sin(c.heading), fz = std::cos(c.heading);
-    return {v.x * fx + v.z * fz, v.y, v.x * fz - v.z * fx};
-}
-Vec3 to_world(const Creature& c, Vec3 l) {
-    float fx = std::sin(c.heading), fz = std::cos(c.heading);
-    return {l.x * fx + l.z * fz, l.y, l.x * fz - l.z * fx};
-}
-
+// A stuck arrow keeps its place in the frame the creature is drawn in, so
+// that it staggers, falls and lies with the body.
 void stick_in(PlayerArrow& a, Creature* c) {
     a.stuck = 1;
     if (c) {
         a.stuck_slot = creature_index(c);
         a.stuck_serial = c->serial;
-        a.stuck_offset = to_local(*c, a.pos - c->pos);
-        a.stuck_dir = to_local(*c, a.dir);
+        Mat4 into = mat4_inverse(creature_root_matrix(c));
+        a.stuck_offset = mat4_mul_point(into, a.pos);
+        a.stuck_dir = mat4_mul_dir(into, a.dir);
     } else {
         a.stuck_slot = -1;
     }
@@ -184,6 +180,17 @@ Vec3 player_bow_hand() {
     return feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
 }
 
+Vec3 player_staff_tip() {
+    const HumanRig& r = player_rig();
+    if (player_model && r.armed && r.held < player_model->node_count && player_model->nodes[r.held].mesh) {
+        // The figure as it stands now (it is otherwise evaluated only when drawn).
+        model_evaluate(player_model, player_root_matrix());
+        return mat4_mul_point(player_model->nodes[r.held].world_matrix, STAFF_HEAD);
+    }
+    float fx = std::sin(player.heading), fz = std::cos(player.heading);
+    return feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
+}
+
 PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind) {
     PlayerArrow& a = player_arrows[next_arrow];
     next_arrow = (next_arrow + 1) % PLAYER_ARROW_CAPACITY;
@@ -233,10 +240,13 @@ void arrows_update(float dt) {
             if (a.stuck_slot >= 0) {
                 const Creature& c = creatures[a.stuck_slot];
                 if (c.in_use && c.serial == a.stuck_serial) {
-                    a.pos = c.pos + to_world(c, a.stuck_offset);
-                    a.dir = to_world(c, a.stuck_dir);
+                    Mat4 root = creature_root_matrix(&c);
+                    a.pos = mat4_mul_point(root, a.stuck_offset);
+                    a.dir = normalize(mat4_mul_dir(root, a.stuck_dir));
                 } else {
-                    a.stuck_slot = -1;  // stays where the creature was
+                    // The body is gone (skinned, or its time up): its arrows
+                    // go with it rather than hang where it lay.
+                    a.active = 0;
                 }
             }
             continue;

@@ -77,8 +77,8 @@ struct PlayerArrow {
     // A stuck arrow rides on this creature while it is the same one.
     int32_t stuck_slot;
     uint32_t stuck_serial;
-    Vec3 stuck_offset;  // creature frame: forward, up, side
-    Vec3 stuck_dir;     // creature frame
+    Vec3 stuck_offset;  // in the frame the creature is drawn in (its root matrix)
+    Vec3 stuck_dir;     // the same frame
     Vec3 dir;           // drawn along this
 };
 extern PlayerArrow player_arrows[PLAYER_ARROW_CAPACITY];
@@ -91,6 +91,8 @@ PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind);
 void arrows_update(float dt);
 // Where the bow hand is this frame.
 Vec3 player_bow_hand();
+// Where the druid's bolts leave: the head of the staff in hand.
+Vec3 player_staff_tip();
 
 // ---- Lifecycle ------------------------------------------------------------------------
 // Damage over time and arrows (return to life, character change).

@@ -1,7 +1,7 @@
 // Worn items on human figures: helmets, pauldrons, a coat over the tunic,
-// bracers, gloves, belt, leggings, boots, an amulet and the weapon in hand,
-// each in its item's colour and material. The pieces are added to a figure
-// once and shown or hidden as the items change.
+// bracers, gloves, belt, leggings, boots and an amulet, each in its item's
+// colour and material, and the class's weapons in hand. The pieces are added
+// to a figure once and shown or hidden as the items change.
 #include <cstring>
 
 #include "play/items.h"
@@ -9,19 +9,18 @@
 #include "world/human.h"
 #include "render/mesh.h"
 #include "world/model.h"
+#include "world/weapons.h"
 
 namespace {
 
 enum Piece {
     P_HELM, P_HOOD, P_SHOULDER_L, P_SHOULDER_R, P_COAT, P_BRACER_L, P_BRACER_R, P_GLOVE_L, P_GLOVE_R, P_BELT,
-    P_THIGH_L, P_THIGH_R, P_SHIN_L, P_SHIN_R, P_BOOT_L, P_BOOT_R, P_FOOT_L, P_FOOT_R, P_AMULET,
-    P_BOW, P_SWORD, P_AXE, P_STAFF, PIECE_COUNT
+    P_THIGH_L, P_THIGH_R, P_SHIN_L, P_SHIN_R, P_BOOT_L, P_BOOT_R, P_FOOT_L, P_FOOT_R, P_AMULET, PIECE_COUNT
 };
 
 struct Shapes {
     GpuMesh* mesh[PIECE_COUNT];
     Material* material[5];  // by item material: none, cloth, leather, metal, fur
-    Material* wood;
     bool ready;
 };
 Shapes shapes{};
@@ -53,47 +52,6 @@ void build_shapes() {
     m[P_FOOT_L] = m[P_FOOT_R] = upload(shape_ellipsoid(0.057f, 0.046f, 0.136f, 12));
     m[P_AMULET] = upload(joined(shape_ellipsoid(0.028f, 0.034f, 0.012f, 10),
                                 shape_frustum(0.004f, 0.004f, 0.12f, 4, false), mat4_translate({0, 0.07f, -0.01f})));
-    // Weapons in the hand's frame (+y runs up the arm): the grip at the hand,
-    // a blade hanging below it, a staff's gem above.
-    {
-        MeshBuilder bow{};
-        for (int s = -1; s <= 1; s += 2) {
-            MeshBuilder limb = shape_frustum(0.012f, 0.02f, 0.62f, 6, true);
-            mb_append(&bow, &limb, mat4_from_prs({0, (float)s * 0.3f, 0.05f}, {(float)s * 0.28f, 0, 0}, {1, 1, 1}),
-                      {1, 1, 1});
-            mb_free(&limb);
-        }
-        MeshBuilder string = shape_frustum(0.003f, 0.003f, 1.16f, 4, false);
-        mb_append(&bow, &string, mat4_translate({0, 0, -0.03f}), {0.9f, 0.88f, 0.8f});
-        mb_free(&string);
-        m[P_BOW] = upload(bow);
-    }
-    {
-        MeshBuilder sword = shape_box({0.05f, 0.78f, 0.012f});
-        MeshBuilder guard = shape_box({0.2f, 0.03f, 0.04f});
-        mb_append(&sword, &guard, mat4_translate({0, 0.4f, 0}), {0.8f, 0.7f, 0.4f});
-        mb_free(&guard);
-        MeshBuilder grip = shape_frustum(0.016f, 0.016f, 0.16f, 6, true);
-        mb_append(&sword, &grip, mat4_translate({0, 0.5f, 0}), {0.35f, 0.25f, 0.15f});
-        mb_free(&grip);
-        m[P_SWORD] = upload(sword);
-    }
-    {
-        MeshBuilder axe = shape_frustum(0.018f, 0.022f, 0.95f, 6, true);
-        for (int v = 0; v < axe.vertex_count; ++v) axe.vertices[v].colour = {0.45f, 0.32f, 0.2f};
-        MeshBuilder head = shape_box({0.2f, 0.16f, 0.02f});
-        mb_append(&axe, &head, mat4_translate({0.1f, -0.38f, 0}), {1, 1, 1});
-        mb_free(&head);
-        m[P_AXE] = upload(axe);
-    }
-    {
-        MeshBuilder staff = shape_frustum(0.02f, 0.025f, 1.7f, 6, true);
-        for (int v = 0; v < staff.vertex_count; ++v) staff.vertices[v].colour = {0.5f, 0.36f, 0.22f};
-        MeshBuilder gem = shape_ellipsoid(0.045f, 0.06f, 0.045f, 10);
-        mb_append(&staff, &gem, mat4_translate({0, 0.88f, 0}), {1, 1, 1});
-        mb_free(&gem);
-        m[P_STAFF] = upload(staff);
-    }
     mesh_collection_suspended = was;
 
     Material base;
@@ -112,7 +70,6 @@ void build_shapes() {
     fur.noise_on = 1;
     fur.roughness = 1.0f;
     shapes.material[4] = material_copy(fur);
-    shapes.wood = shapes.material[2];
     shapes.ready = true;
 }
 
@@ -139,9 +96,7 @@ int add_pieces(Model* m, const HumanRig& r) {
         {r.knee[0], {0, -0.15f, 0}},       {r.knee[1], {0, -0.15f, 0}},
         {r.knee[0], {0, -0.33f, 0}},       {r.knee[1], {0, -0.33f, 0}},
         {r.knee[0], {0, -0.445f, 0.045f}}, {r.knee[1], {0, -0.445f, 0.045f}},
-        {r.torso, {0, 0.44f, 0.11f}},      {r.hand[1], {0, -0.02f, 0.02f}},
-        {r.hand[1], {0, -0.5f, 0.02f}},    {r.hand[1], {0, -0.1f, 0.02f}},
-        {r.hand[1], {0, 0.05f, 0.02f}},
+        {r.torso, {0, 0.44f, 0.11f}},
     };
     int first = -1;
     for (int p = 0; p < PIECE_COUNT; ++p) {
@@ -163,16 +118,70 @@ void show(Model* m, int first, int piece, int id) {
     }
     const ItemDef& d = item_def(id);
     n.visible = 1;
-    bool weapon = piece >= P_BOW;
-    n.material = weapon && d.material != 3 ? shapes.wood : shapes.material[d.material <= 4 ? d.material : 1];
-    // Weapons keep their painted grip and shaft; the item colour tints the rest.
-    n.tint = weapon && piece != P_SWORD && piece != P_AXE ? d.colour * 1.3f : d.colour;
+    n.material = shapes.material[d.material <= 4 ? d.material : 1];
+    n.tint = d.colour;
 }
+
+// ---- Weapons ----------------------------------------------------------------------------
+
+// The class's own weapons first (archer, warrior, druid), then every weapon
+// of the catalogue with its own look.
+struct WeaponItem {
+    int id;
+    WeaponKind kind;
+    WeaponTrim trim;
+};
+constexpr WeaponItem kWeaponItems[] = {
+    {67, WEAPON_BOW, TRIM_WRAPPED},   // Arc de chasse gainé
+    {68, WEAPON_BOW, TRIM_LONG},      // Arc long du forestier
+    {93, WEAPON_BOW, TRIM_NOBLE},     // Arc de houx vert
+    {69, WEAPON_SWORD, TRIM_LONG},    // Épée de fer
+    {70, WEAPON_SWORD, TRIM_NOBLE},   // Épée du chevalier
+    {94, WEAPON_AXE, TRIM_PLAIN},     // Hache du Chevalier Vert
+    {71, WEAPON_STAFF, TRIM_LEAVES},  // Bâton de sauge
+    {72, WEAPON_STAFF, TRIM_MOON},    // Bâton de lune
+    {95, WEAPON_STAFF, TRIM_IVY},     // Bâton de la Chapelle
+};
+constexpr int kClassWeapons = 3;
+constexpr WeaponKind kClassKind[kClassWeapons] = {WEAPON_BOW, WEAPON_SWORD, WEAPON_STAFF};
+constexpr int kWeaponItemCount = (int)(sizeof(kWeaponItems) / sizeof(kWeaponItems[0]));
+
+void build_weapons() {
+    if (weapons_ready()) return;
+    WeaponDesign d[kClassWeapons + kWeaponItemCount];
+    d[0] = {WEAPON_BOW, TRIM_PLAIN, {0.50f, 0.34f, 0.18f}, {0.30f, 0.20f, 0.12f}};
+    d[1] = {WEAPON_SWORD, TRIM_PLAIN, {0.62f, 0.63f, 0.66f}, {0.40f, 0.27f, 0.15f}};
+    d[2] = {WEAPON_STAFF, TRIM_PLAIN, {0.46f, 0.33f, 0.20f}, {0.46f, 0.33f, 0.20f}};
+    for (int i = 0; i < kWeaponItemCount; ++i) {
+        const ItemDef& item = item_def(kWeaponItems[i].id);
+        d[kClassWeapons + i] = {kWeaponItems[i].kind, kWeaponItems[i].trim, item.colour, item.accent};
+    }
+    weapons_build(d, kClassWeapons + kWeaponItemCount);
+}
+
+int clamp_class(int cls) { return cls < 0 || cls > 2 ? 0 : cls; }
 
 }  // namespace
 
+int figure_weapon_design(int player_class, int weapon_id) {
+    int cls = clamp_class(player_class);
+    // A worn weapon shows its own look when it is one the class wields (a
+    // damaged file could put a bow in a warrior's hand).
+    for (int i = 0; i < kWeaponItemCount; ++i)
+        if (kWeaponItems[i].id == weapon_id && (kWeaponItems[i].kind == kClassKind[cls] ||
+                                                (cls == CLASS_WARRIOR && kWeaponItems[i].kind == WEAPON_AXE)))
+            return kClassWeapons + i;
+    return cls;
+}
+
+void figure_arm(Model* m, HumanRig* rig) {
+    if (!m || !rig) return;
+    build_weapons();
+    weapons_attach(m, rig);
+}
+
 // Dresses a figure in twelve worn items (the weapon last; 0 = none).
-void figure_dress_items(Model* m, const HumanRig& rig, const int* worn) {
+void figure_dress_items(Model* m, const HumanRig& rig, const int* worn, int player_class) {
     if (!m || !m->nodes || rig.head < 0) return;
     if (!shapes.ready) build_shapes();
     Dressed* entry = nullptr;
@@ -212,19 +221,14 @@ void figure_dress_items(Model* m, const HumanRig& rig, const int* worn) {
         show(m, f, P_BOOT_L + s, worn[8]);
         show(m, f, P_FOOT_L + s, worn[8]);
     }
-    int weapon = worn[11];
-    int icon = item_exists(weapon) ? item_icon(weapon) : 0;
-    show(m, f, P_BOW, icon == 14 ? weapon : 0);
-    bool axe = weapon == 94;
-    show(m, f, P_SWORD, icon == 17 && !axe ? weapon : 0);
-    show(m, f, P_AXE, axe ? weapon : 0);
-    show(m, f, P_STAFF, icon == 23 ? weapon : 0);
+    int cls = clamp_class(player_class);
+    weapons_show(m, rig, figure_weapon_design(cls, worn[11]), cls == CLASS_WARRIOR, cls == CLASS_ARCHER);
 }
 
-void figure_dress(Model* m, const HumanRig& rig, const uint16_t* equipment_ids) {
+void figure_dress(Model* m, const HumanRig& rig, const uint16_t* equipment_ids, int player_class) {
     int worn[EQUIPMENT_SLOTS] = {};
     for (int i = 0; i < 11 && equipment_ids; ++i) worn[i] = equipment_ids[i];
-    figure_dress_items(m, rig, worn);
+    figure_dress_items(m, rig, worn, player_class);
 }
 
 // The player's own figure follows what is worn (after an equip, a load or a
@@ -233,12 +237,14 @@ void player_figure_dress() {
     static const Node* last_nodes = nullptr;
     static int last_count = -1;
     static int last[EQUIPMENT_SLOTS] = {-1};
+    static int last_class = -1;
     if (!player_model || !player_model->nodes) return;
     if (last_nodes == player_model->nodes && last_count == player_model->node_count &&
-        std::memcmp(last, equipment, sizeof(last)) == 0)
+        std::memcmp(last, equipment, sizeof(last)) == 0 && last_class == player.player_class)
         return;
-    figure_dress_items(player_model, player_rig(), equipment);
+    figure_dress_items(player_model, player_rig(), equipment, player.player_class);
     last_nodes = player_model->nodes;
     last_count = player_model->node_count;
     std::memcpy(last, equipment, sizeof(last));
+    last_class = player.player_class;
 }

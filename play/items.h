@@ -111,8 +111,13 @@ extern const MerchantOffer merchant_stock[MERCHANT_STOCK];
 // ---- Worn items on figures -----------------------------------------------------------
 struct Model;
 struct HumanRig;
-// Twelve worn ids (weapon last); needs GL.
-void figure_dress_items(Model* m, const HumanRig& rig, const int* worn);
+// Twelve worn ids (weapon last) on a figure of a class, whose weapon shows
+// in hand (the class's own until one is worn); needs GL.
+void figure_dress_items(Model* m, const HumanRig& rig, const int* worn, int player_class);
+// Gives a freshly built human figure its (hidden) weapons; needs GL.
+void figure_arm(Model* m, HumanRig* rig);
+// The weapon design a figure of the class shows for a worn weapon id (0: none).
+int figure_weapon_design(int player_class, int weapon_id);
 // Dresses the player's figure again when what is worn or the figure changed.
 void player_figure_dress();
 
@@ -135,5 +140,6 @@ float potion_cooldown_left();
 bool give_items_fit(const int* ids, int count, const char* source);
 // The player's worn item in equipment slot 0..10 (0 for none).
 int player_equipment_item(int slot);
-// Dresses a human figure in the items it wears (11 slots, 0 = none).
-void figure_dress(Model* m, const HumanRig& rig, const uint16_t* equipment);
+// Dresses a human figure of a class in the items it wears (11 slots, 0 =
+// none); it holds its class's own weapon.
+void figure_dress(Model* m, const HumanRig& rig, const uint16_t* equipment, int player_class);

@@ -10,6 +10,7 @@
 #include "play/bindings.h"
 #include "play/camera.h"
 #include "play/combat.h"
+#include "play/items.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
 #include "play/skills.h"
@@ -284,10 +285,13 @@ void player_model_rebuild() {
     mesh_collection = &model_meshes;
     int root = model_add_node(&model_storage, -1, {0, 0, 0});
     human_build(&model_storage, root, &appearance, &rig);
+    figure_arm(&model_storage, &rig);
     mesh_collection = previous;
     built_look = player_look;
     model_built = true;
     player_model = &model_storage;
+    // Built in the frame it is first drawn: dressed and armed before that.
+    player_figure_dress();
 }
 
 const Appearance& player_appearance() { return appearance; }

@@ -6,6 +6,7 @@
 #include "play/player.h"
 #include "world/human.h"
 #include "world/model.h"
+#include "world/weapons.h"
 
 static float toward(float v, float t, float f) { return v + (t - v) * f; }
 
@@ -146,4 +147,10 @@ void human_pose_apply(Model* m, const HumanRig& r, const HumanPose& p, float dt)
     a1->z = toward(a1->z, t_a1z, q);
     f0->x = toward(f0->x, t_f0, q);
     f1->x = toward(f1->x, t_f1, q);
+
+    if (r.armed) {
+        bool archer = p.player_class == CLASS_ARCHER;
+        bool shielded = p.player_class == CLASS_WARRIOR && p.whirlwind_progress <= 0.0f;
+        weapons_pose(m, r, archer ? g : 0.0f, archer ? p.draw_blend : 0.0f, shielded ? g : 0.0f);
+    }
 }

@@ -381,8 +381,7 @@ bool use_skill(int s) {
 // ---- Bolts ---------------------------------------------------------------------------------------
 
 void cast_bolt(float multiplier, int kind) {
-    float fx = std::sin(player.heading), fz = std::cos(player.heading);
-    Vec3 tip = feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
+    Vec3 tip = player_staff_tip();
     Creature* t = target_is_valid(player.target) ? player.target : nullptr;
     Vec3 dir = t ? normalize(creature_aim_point(t) - tip) : normalize(player.camera_forward);
     Bolt* b = nullptr;

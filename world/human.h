@@ -49,8 +49,13 @@ struct HumanRig {
     int hips, torso, head;
     int leg[2], knee[2];       // 0 left, 1 right
     int arm[2], forearm[2];
-    int hand[2];               // weapon goes in hand[1]
+    int hand[2];               // weapon goes in hand[1], a bow in hand[0]
     float hip_height;          // rest height of the hips node
+    // Weapons (weapons_attach); meaningful only when armed is set.
+    uint8_t armed;
+    int bow, held, shield, quiver;
+    int string[2], nocked;     // tied parts: the string's two halves, the arrow on it
+    int string_tie;            // first of the three ties (string top, bottom, arrow)
 };
 
 // Builds body and head under parent (feet at the parent's origin, facing +z);

@@ -121,6 +121,51 @@ static inline void affine_mul(const Mat4& a, const Mat4& b, Mat4& r) {
     r.m[15] = 1.0f;
 }
 
+// The matrix whose y axis is b - a, its other two axes unit and
+// perpendicular, its origin the midpoint.
+static Mat4 span_matrix(Vec3 a, Vec3 b) {
+    Vec3 mid = (a + b) * 0.5f;
+    Vec3 y = b - a;
+    Mat4 r = mat4_identity();
+    if (length(y) >= 0.0001f) {
+        Vec3 u = normalize(y);
+        // Any helper not parallel to the axis gives the two other axes.
+        Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+        Vec3 x = normalize(cross(helper, u));
+        Vec3 z = cross(x, u);
+        r.m[0] = x.x; r.m[1] = x.y; r.m[2] = x.z;
+        r.m[4] = y.x; r.m[5] = y.y; r.m[6] = y.z;
+        r.m[8] = z.x; r.m[9] = z.y; r.m[10] = z.z;
+    }
+    r.m[12] = mid.x; r.m[13] = mid.y; r.m[14] = mid.z;
+    return r;
+}
+
+static Vec3 point_on(const Model* m, int node, Vec3 at) {
+    return node >= 0 && node < m->node_count ? mat4_mul_point(m->nodes[node].world_matrix, at) : at;
+}
+
+static void apply_tie(Model* m, const NodeTie& t) {
+    if (t.node < 0 || t.node >= m->node_count) return;
+    Vec3 a = point_on(m, t.from_node, t.from_at);
+    Vec3 b = lerp(point_on(m, t.to_node, t.to_at), point_on(m, t.pull_node, t.pull_at), clampf(t.pull, 0.0f, 1.0f));
+    m->nodes[t.node].world_matrix = span_matrix(a, b);
+}
+
+int model_add_tie(Model* m, int node, int from_node, Vec3 from_at, int to_node, Vec3 to_at, int pull_node,
+                  Vec3 pull_at) {
+    int last = node > from_node ? node : from_node;
+    if (to_node > last) last = to_node;
+    if (pull_node > last) last = pull_node;
+    // A tie reads world matrices of this evaluation: the part must come last.
+    if (node < 0 || last >= m->node_count || node < from_node || node < to_node || node < pull_node) return -1;
+    NodeTie* grown = (NodeTie*)std::realloc(m->ties, sizeof(NodeTie) * (size_t)(m->tie_count + 1));
+    if (!grown) return -1;
+    m->ties = grown;
+    m->ties[m->tie_count] = {node, from_node, from_at, to_node, to_at, pull_node, pull_at, 0.0f};
+    return m->tie_count++;
+}
+
 void model_evaluate(Model* m, const Mat4& root) {
     m->root_position = {root.m[12], root.m[13], root.m[14]};
     const bool root_affine = affine(root);
@@ -137,6 +182,7 @@ void model_evaluate(Model* m, const Mat4& root) {
             n.world_matrix = above * local;
         n.world_visible = n.visible && (!has_parent || m->nodes[n.parent].world_visible);
     }
+    for (int t = 0; t < m->tie_count; ++t) apply_tie(m, m->ties[t]);
 }
 
 Vec3 model_node_position(const Model* m, int node) {
@@ -149,21 +195,7 @@ void model_span_node(Model* m, int node, Vec3 a, Vec3 b) {
     if (node < 0 || node >= m->node_count) return;
     Node& n = m->nodes[node];
     n.use_matrix = 1;
-    Vec3 mid = (a + b) * 0.5f;
-    Vec3 y = b - a;
-    Mat4 r = mat4_identity();
-    if (length(y) >= 0.0001f) {
-        Vec3 u = normalize(y);
-        // Any helper not parallel to the axis gives the two other axes.
-        Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
-        Vec3 x = normalize(cross(helper, u));
-        Vec3 z = cross(x, u);
-        r.m[0] = x.x; r.m[1] = x.y; r.m[2] = x.z;
-        r.m[4] = y.x; r.m[5] = y.y; r.m[6] = y.z;
-        r.m[8] = z.x; r.m[9] = z.y; r.m[10] = z.z;
-    }
-    r.m[12] = mid.x; r.m[13] = mid.y; r.m[14] = mid.z;
-    n.local_matrix = r;
+    n.local_matrix = span_matrix(a, b);
 }
 
 // ---- Skinning ------------------------------------------------------------------
@@ -350,6 +382,13 @@ Model model_copy(const Model* tmpl) {
     c.root_position = tmpl->root_position;
     c.owns_skins = 0;  // bindings stay with the template
     for (int i = 0; i < c.node_count; ++i) c.nodes[i].skin_mesh = nullptr;
+    if (tmpl->tie_count > 0) {
+        c.ties = (NodeTie*)std::malloc(sizeof(NodeTie) * (size_t)tmpl->tie_count);
+        if (c.ties) {
+            std::memcpy(c.ties, tmpl->ties, sizeof(NodeTie) * (size_t)tmpl->tie_count);
+            c.tie_count = tmpl->tie_count;
+        }
+    }
     return c;
 }
 
@@ -369,5 +408,6 @@ void model_free(Model* m) {
         }
     }
     std::free(m->nodes);
+    std::free(m->ties);
     std::memset(m, 0, sizeof(Model));
 }

@@ -41,12 +41,29 @@ struct Node {
 static_assert(sizeof(Node) == 224, "node record is 224 bytes");
 #endif
 
+// A part stretched, after each evaluation, from a point of one node to a
+// point between two others (a bowstring pulled back to the drawing hand):
+// its world matrix spans the two ends as model_span_node does, so a part one
+// unit tall along y reaches from one to the other.
+struct NodeTie {
+    int32_t node;
+    int32_t from_node;
+    Vec3 from_at;      // in from_node's frame
+    int32_t to_node;
+    Vec3 to_at;        // the far end at rest, in to_node's frame
+    int32_t pull_node;
+    Vec3 pull_at;      // the far end when pulled, in pull_node's frame
+    float pull;        // 0 at rest .. 1 pulled; written by the pose
+};
+
 struct Model {
     Node* nodes;
     int32_t node_count;
     int32_t node_capacity;
     Vec3 root_position;  // translation of the last root matrix evaluated
     uint8_t owns_skins;  // built (frees its skin bindings) rather than copied
+    NodeTie* ties;       // applied in order after the nodes; freed with the model
+    int32_t tie_count;
 };
 
 // Within this distance of the camera skinned parts are deformed on the CPU.
@@ -64,6 +81,10 @@ void model_draw_tinted(Model* m, const Material* material_from, Material* materi
                        Vec3 mix_to, float mix);
 // Local matrix whose y axis spans a -> b, origin at the midpoint.
 void model_span_node(Model* m, int node, Vec3 a, Vec3 b);
+// Ties a part (which must come after the three nodes it reads) between two
+// points; returns the tie's index, -1 when it cannot be kept.
+int model_add_tie(Model* m, int node, int from_node, Vec3 from_at, int to_node, Vec3 to_at, int pull_node,
+                  Vec3 pull_at);
 // Binds a part's mesh to a second node so that it bends between the two.
 void model_bind_skin(Model* m, int node, int other_node);
 Model model_copy(const Model* tmpl);

@@ -101,7 +101,8 @@ void torch(float x, float z, float dx, float dz) {
         {0.3f, 0.22f, 0.15f});
     put(B_IRON, shape_box({0.12f, 0.12f, 0.4f}), {x - dx * 0.2f, y + 1.7f, z - dz * 0.2f},
         {0, std::atan2(dx, dz), 0}, {1, 1, 1}, {0.25f, 0.25f, 0.27f});
-    world_add_fire({x, y + 2.45f, z}, 0.45f);
+    // On the top of the stick (it ends 2.35 m up), not above it.
+    world_add_fire({x, y + 2.35f + 0.05f * 0.45f, z}, 0.45f);
 }
 
 // ---- Scatter over the land ------------------------------------------------------

@@ -385,12 +385,16 @@ Vec3 kit_torch(float x, float y, float z, float dx, float dz) {
     return flame;
 }
 
+// How far below its origin a flame of size 1 reaches (world_flame_shape).
+constexpr float kFlameFoot = 0.05f;
+
 Vec3 kit_torch_post(float x, float z) {
     float y = ground_height(x, z);
     Mat4 f = kit_frame(x, y, z, 0.0f);
     kit_cylinder(SB_WOOD, f, {0, -0.2f, 0}, 0.07f, 0.09f, 2.3f, {0.3f, 0.22f, 0.15f}, 7);
     kit_box(SB_IRON, f, {0, 2.05f, 0}, {0.2f, 0.08f, 0.2f}, {0.22f, 0.22f, 0.24f});
-    Vec3 flame = {x, y + 2.35f, z};
+    // The flame's foot sits in the iron dish on top of the post.
+    Vec3 flame = {x, y + 2.09f + kFlameFoot * 0.36f, z};
     world_add_fire(flame, 0.36f);
     obstacle_add(x, z, 0.25f, 2.4f, y);
     return flame;

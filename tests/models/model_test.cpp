@@ -143,6 +143,48 @@ TEST(Model, SpanNodeStretchesAlongSegment) {
     model_free(&m);
 }
 
+// A tied part spans from a point of one node to a point between two others
+// by its pull, after the chain moved; a tie that would read nodes evaluated
+// after it is refused; copies keep their ties.
+TEST(Model, TiedPartSpansMovingPoints) {
+    Model m{};
+    int root = model_add_node(&m, -1, {0, 0, 0});
+    int bow = model_add_node(&m, root, {0, 1, 0});
+    int hand = model_add_node(&m, root, {0, 1, -0.6f});
+    int string = model_add_part(&m, bow, &fake_mesh, &fake_material, {0, 0, 0});
+    EXPECT_EQ(model_add_tie(&m, bow, string, {0, 0, 0}, root, {0, 0, 0}, root, {0, 0, 0}), -1)
+        << "a tie must come after what it reads";
+    int t = model_add_tie(&m, string, bow, {0, 0.6f, 0}, bow, {0, 0, 0}, hand, {0, 0, 0});
+    ASSERT_EQ(t, 0);
+    Mat4 R = mat4_translate({5, 0, 0}) * mat4_rotate_y(0.7f);
+    auto ends = [&](Vec3* a, Vec3* b) {
+        model_evaluate(&m, R);
+        *a = mat4_mul_point(m.nodes[string].world_matrix, {0, -0.5f, 0});
+        *b = mat4_mul_point(m.nodes[string].world_matrix, {0, 0.5f, 0});
+    };
+    Vec3 a, b;
+    ends(&a, &b);
+    EXPECT_NEAR(length(a - mat4_mul_point(R, {0, 1.6f, 0})), 0.0f, 1e-5f);
+    EXPECT_NEAR(length(b - mat4_mul_point(R, {0, 1, 0})), 0.0f, 1e-5f);
+    // Pulled, the far end follows the hand wherever the pose put it.
+    m.ties[t].pull = 1.0f;
+    m.nodes[hand].position = {0.3f, 1.2f, -0.5f};
+    ends(&a, &b);
+    EXPECT_NEAR(length(b - model_node_position(&m, hand)), 0.0f, 1e-5f);
+    Vec3 x = {m.nodes[string].world_matrix.m[0], m.nodes[string].world_matrix.m[1], m.nodes[string].world_matrix.m[2]};
+    EXPECT_NEAR(length(x), 1.0f, 1e-5f) << "only the length is stretched";
+    m.ties[t].pull = 0.5f;
+    ends(&a, &b);
+    Vec3 half = (model_node_position(&m, hand) + mat4_mul_point(R, {0, 1, 0})) * 0.5f;
+    EXPECT_NEAR(length(b - half), 0.0f, 1e-5f);
+    Model c = model_copy(&m);
+    ASSERT_EQ(c.tie_count, 1);
+    EXPECT_NE(c.ties, m.ties);
+    model_free(&c);
+    model_free(&m);
+    EXPECT_EQ(m.ties, nullptr);
+}
+
 TEST(Model, SkinBendsNearAndGoesRigidFar) {
     if (!gl_ready()) GTEST_SKIP() << "no GL context";
     Model m{};
