@@ -89,7 +89,8 @@ void saves_frame(float dt) {
         if (k.kind == SAVE_NONE) continue;
         k.kept_for += dt;
         k.next_try -= dt;
-        if (k.next_try <= 0.0f) try_kept(k, k.kept_for >= SAVE_KEPT_FOR - 0.001f);
+        // A little slack: steps that add up to the period must reach it.
+        if (k.next_try <= 1e-4f) try_kept(k, k.kept_for >= SAVE_KEPT_FOR - 1e-4f);
     }
 }
 
