@@ -30,7 +30,7 @@ bool fail(DWORD error) {
     return false;
 }
 
-bool read_only(const wchar_t* path) {
+bool read_only_or_folder(const wchar_t* path) {
     DWORD a = GetFileAttributesW(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
@@ -113,7 +113,7 @@ bool plat_write_file(const char* name, const void* data, int length) {
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(name, path, kProgramPathCapacity + 64)) return false;
     // Windows refuses to truncate a read-only file; Wine run by root would not.
-    if (read_only(path)) return fail(ERROR_ACCESS_DENIED);
+    if (read_only_or_folder(path)) return fail(ERROR_ACCESS_DENIED);
     HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return fail(GetLastError());
     DWORD written = 0;
@@ -134,7 +134,7 @@ bool plat_replace_file(const char* from_name, const char* to_name) {
         !win32_path_beside_program(to_name, to, kProgramPathCapacity + 64))
         return false;
     // Windows will not rename over a read-only file; Wine would.
-    if (read_only(to)) return fail(ERROR_ACCESS_DENIED);
+    if (read_only_or_folder(to)) return fail(ERROR_ACCESS_DENIED);
     // The new bytes must be on disk before the name points at them. A
     // scanner reading the new file may stay: only our flush needs the handle.
     HANDLE f = CreateFileW(from, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
