@@ -15,6 +15,7 @@
 #include "net/remote_players.h"
 #include "persist/characters.h"
 #include "persist/options.h"
+#include "persist/save_queue.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/merchant.h"
@@ -124,6 +125,8 @@ void game_simulate() {
         catacombs_update(world_dt);
     }
     net_update(frame_dt);
+    // Saves kept while another program held a file; paused or not.
+    saves_frame(frame_dt);
 }
 
 void game_frame() {
@@ -164,6 +167,7 @@ void game_frame() {
 int game_shutdown() {
     options_write();
     character_save_on_quit();
+    saves_finish();
     net_shutdown();
     return 0;
 }

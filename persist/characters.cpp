@@ -9,6 +9,7 @@
 #include "common/game_time.h"
 #include "play/player_input.h"
 #include "persist/persist_calls.h"
+#include "persist/save_queue.h"
 #include "platform/platform.h"
 #include "play/camera.h"
 #include "play/combat.h"
@@ -41,16 +42,26 @@ void backup_file_name(const char* name, char* out, int capacity) {
 }
 
 int character_file_read(const char* name, char* buffer, int capacity) {
-    int got = plat_read_file(name, buffer, capacity);
+    // A save kept for a held file is the character as it will be on disk.
+    int kept_length = 0;
+    if (const char* kept = saves_waiting_text(name, &kept_length)) {
+        if (capacity <= 0) return -1;
+        int n = kept_length < capacity - 1 ? kept_length : capacity - 1;
+        std::memcpy(buffer, kept, (size_t)n);
+        buffer[n] = 0;
+        return n;
+    }
+    const KvFileCalls& files = kv_files();
+    int got = files.read(name, buffer, capacity);
     if (got > 0 && character_text_valid(buffer)) return got;
     char backup[64];
     backup_file_name(name, backup, sizeof backup);
-    int b = plat_read_file(backup, buffer, capacity);
+    int b = files.read(backup, buffer, capacity);
     if (b > 0 && character_text_valid(buffer)) {
         if (got > 0) log_printf("Sauvegarde %s abîmée : copie de secours utilisée.", name);
         return b;
     }
-    if (got > 0) return plat_read_file(name, buffer, capacity);
+    if (got > 0) return files.read(name, buffer, capacity);
     return -1;
 }
 
@@ -220,33 +231,46 @@ void character_record_of_player(CharacterRecord& r) {
     r.cap = (int)(heading * 1000.0f);
 }
 
-bool character_save_to(const char* name) {
-    static char text[CHARACTER_FILE_SIZE];
+SaveOutcome character_write_files(const char* name, const char* text, int length, uint8_t& stage) {
     static char previous[CHARACTER_FILE_SIZE];
-    CharacterRecord r;
-    character_record_of_player(r);
-    int length = character_record_write(r, save_bar, text, sizeof text);
-    bool ok = length > 0;
+    const KvFileCalls& files = kv_files();
     // The backup keeps the last good copy; both go through a temporary file,
     // so a failure at any byte leaves a file that loads. When the backup
     // cannot be written the slot is left alone: it is then the only good copy.
-    if (ok) {
-        int got = plat_read_file(name, previous, sizeof previous);
+    if (stage == 0) {
+        int got = files.read(name, previous, sizeof previous);
+        if (got < 0 && files.busy()) return SAVE_WAITING;
         if (got > 0 && character_text_valid(previous)) {
             char backup[64];
             backup_file_name(name, backup, sizeof backup);
-            ok = kv_write_file(backup, previous, got);
+            if (!kv_write_file(backup, previous, got)) return kv_write_busy() ? SAVE_WAITING : SAVE_REFUSED;
         }
+        stage = 1;
     }
-    if (ok) ok = kv_write_file(name, text, length);
-    if (ok)
-        log_printf("Partie sauvegardée (niveau %d).", player.level);
-    else {
-        log_printf("Impossible d'écrire la sauvegarde %s.", name);
-        // The log alone goes unread: the player must know before quitting.
-        hud_message("La sauvegarde a échoué : votre progression n'est pas enregistrée.", 4.0f);
+    if (!kv_write_file(name, text, length)) return kv_write_busy() ? SAVE_WAITING : SAVE_REFUSED;
+    return SAVE_WRITTEN;
+}
+
+void character_save_told(const char* name, int level, SaveOutcome outcome) {
+    if (outcome == SAVE_WRITTEN) log_printf("Partie sauvegardée (niveau %d).", level);
+    if (outcome != SAVE_REFUSED) return;
+    log_printf("Impossible d'écrire la sauvegarde %s.", name);
+    // The log alone goes unread: the player must know before quitting.
+    hud_message("La sauvegarde a échoué : votre progression n'est pas enregistrée.", 4.0f);
+}
+
+bool character_save_to(const char* name) {
+    static char text[CHARACTER_FILE_SIZE];
+    CharacterRecord r;
+    character_record_of_player(r);
+    int length = character_record_write(r, save_bar, text, sizeof text);
+    if (length <= 0) {
+        character_save_told(name, player.level, SAVE_REFUSED);
+        return false;
     }
-    return ok;
+    // The text is taken now: a save kept for later must not pick up another
+    // character chosen meanwhile.
+    return save_now_or_later(SAVE_CHARACTER, name, text, length, player.level) == SAVE_WRITTEN;
 }
 
 void character_save_current() {
@@ -265,7 +289,7 @@ void character_save_on_quit() {
 
 bool characters_migrate_old_save() {
     static char text[OLD_SAVE_FILE_SIZE + 32];
-    int got = plat_read_file("tervanne-sauvegarde.txt", text, OLD_SAVE_FILE_SIZE);
+    int got = kv_files().read("tervanne-sauvegarde.txt", text, OLD_SAVE_FILE_SIZE);
     if (got <= 0) return false;
     if (!kv_find(text, "classe")) {
         static const char extra[] = "classe 0\r\nnom Archer\r\n";
@@ -338,8 +362,11 @@ bool character_delete(int slot) {
     char name[64], backup[64];
     character_file_name(slot, name, sizeof name);
     backup_file_name(name, backup, sizeof backup);
-    bool ok = plat_write_file(name, "", 0);
-    ok = plat_write_file(backup, "", 0) && ok;
+    // A save still kept for this character would bring it back.
+    saves_forget(name);
+    const KvFileCalls& files = kv_files();
+    bool ok = files.write(name, "", 0);
+    ok = files.write(backup, "", 0) && ok;
     log_printf("Personnage supprimé : %s.", character_slots[slot].name);
     if (slot == current_slot) current_slot = -1;
     characters_scan();

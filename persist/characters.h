@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "persist/character_record.h"
+#include "persist/save_queue.h"
 #include "world/human.h"
 
 constexpr int CHARACTER_SLOTS = 8;
@@ -34,7 +35,14 @@ void backup_file_name(const char* name, char* out, int capacity);
 int character_file_read(const char* name, char* buffer, int capacity);
 
 // The live character to a file: the backup keeps the previous good copy.
+// True when written now; a file held by another program keeps the save for
+// later frames (save_queue.h), and then it is false for now.
 bool character_save_to(const char* name);
+// One try of a character text to its slot: the backup step (stage 0), then
+// the slot itself (stage 1); a later try goes on from the stage reached.
+SaveOutcome character_write_files(const char* name, const char* text, int length, uint8_t& stage);
+// Log line and, for a failure, the message on screen.
+void character_save_told(const char* name, int level, SaveOutcome outcome);
 // Saves the current slot (nothing without one).
 void character_save_current();
 // The save made when the game ends: only what the player has confirmed.

@@ -89,15 +89,23 @@ void kv_printf(KvWriter& w, const char* fmt, ...) {
 
 void kv_line(KvWriter& w, const char* key, int value) { kv_printf(w, "%s %d\r\n", key, value); }
 
+static const KvFileCalls platform_files = {plat_read_file, plat_write_file, plat_replace_file, plat_file_busy};
+static const KvFileCalls* files = &platform_files;
 static KvFileWriter file_writer = nullptr;
+static bool last_write_busy = false;
 
+const KvFileCalls& kv_files() { return *files; }
+void kv_set_file_calls(const KvFileCalls* calls) { files = calls ? calls : &platform_files; }
 void kv_set_file_writer(KvFileWriter writer) { file_writer = writer; }
+bool kv_write_busy() { return last_write_busy; }
 
 bool kv_write_file(const char* name, const char* data, int length) {
+    last_write_busy = false;
     char temp[96];
     int n = std::snprintf(temp, sizeof temp, "%s.tmp", name);
     if (n <= 0 || n >= (int)sizeof temp) return false;
-    KvFileWriter write = file_writer ? file_writer : plat_write_file;
-    if (!write(temp, data, length)) return false;
-    return plat_replace_file(temp, name);
+    KvFileWriter write = file_writer ? file_writer : files->write;
+    bool ok = write(temp, data, length) && files->replace(temp, name);
+    if (!ok) last_write_busy = files->busy();
+    return ok;
 }

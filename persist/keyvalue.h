@@ -32,10 +32,24 @@ void kv_printf(KvWriter& w, const char* fmt, ...)
     ;
 void kv_line(KvWriter& w, const char* key, int value);
 
+// The file calls persist/ goes through: the platform's, or a test's fakes
+// (a file held by another program, a full disk).
+struct KvFileCalls {
+    int (*read)(const char* name, char* buffer, int capacity);
+    bool (*write)(const char* name, const void* data, int length);
+    bool (*replace)(const char* from_name, const char* to_name);
+    bool (*busy)();  // after a failed call: another program holds the file
+};
+const KvFileCalls& kv_files();
+void kv_set_file_calls(const KvFileCalls* calls);  // null: the platform's
+
 // Writes a whole file so that a crash or a full disk at any point leaves
 // either the old or the new file: the bytes go to "<name>.tmp" and that file
 // then replaces name. False (and the old file untouched) on failure.
 bool kv_write_file(const char* name, const char* data, int length);
+// After kv_write_file failed: true when a file another program held was the
+// cause, so that the same write may pass a moment later.
+bool kv_write_busy();
 // The file writer used by kv_write_file; tests swap it to cut writes short.
 typedef bool (*KvFileWriter)(const char* name, const void* data, int length);
-void kv_set_file_writer(KvFileWriter writer);  // null: plat_write_file
+void kv_set_file_writer(KvFileWriter writer);  // null: the file calls' write

@@ -3,6 +3,7 @@
 #include "persist/options.h"
 
 #include "persist/keyvalue.h"
+#include "persist/save_queue.h"
 #include "platform/platform.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
@@ -12,7 +13,7 @@ static const char* const kOptionsFile = "tervanne-options.txt";
 bool options_read() {
     options_defaults();
     static char text[OPTIONS_FILE_SIZE];
-    int got = plat_read_file(kOptionsFile, text, sizeof text);
+    int got = kv_files().read(kOptionsFile, text, sizeof text);
     if (got > 0) options_parse(text);
     options_apply_sound();
     render_gpu_log_every(options.gpu_timing ? GPU_TIMING_LOG_PERIOD : 0.0);
@@ -30,8 +31,14 @@ void options_write() {
     options.fullscreen = plat_is_fullscreen() ? 1 : 0;
     static char text[OPTIONS_FILE_SIZE];
     int length = options_build_text(text, sizeof text);
-    if (length <= 0 || !kv_write_file(kOptionsFile, text, length))
-        log_printf("Impossible d'écrire les options %s.", kOptionsFile);
+    if (length <= 0)
+        options_save_told(kOptionsFile, SAVE_REFUSED);
+    else
+        save_now_or_later(SAVE_OPTIONS, kOptionsFile, text, length, 0);
+}
+
+void options_save_told(const char* name, SaveOutcome outcome) {
+    if (outcome == SAVE_REFUSED) log_printf("Impossible d'écrire les options %s.", name);
 }
 
 void options_apply_sound() {

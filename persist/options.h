@@ -3,6 +3,8 @@
 // the 26 key bindings, kept in "tervanne-options.txt".
 #include <cstdint>
 
+#include "persist/save_queue.h"
+
 constexpr int OPTIONS_FILE_SIZE = 4096;
 constexpr int RESOLUTION_COUNT = 4;
 extern const int resolution_sizes[RESOLUTION_COUNT][2];
@@ -32,7 +34,9 @@ bool options_key_bindable(int key);
 
 bool options_read();
 void options_apply_window();
+// Written now, or kept while another program holds the file (save_queue.h).
 void options_write();
+void options_save_told(const char* name, SaveOutcome outcome);
 // The volumes to the mixer.
 void options_apply_sound();
 

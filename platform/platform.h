@@ -37,10 +37,20 @@
 //  plat_replace_file(from, to)  Both names beside the program: flushes from
 //      to disk, then renames it over to in one step (an existing to is
 //      replaced). On failure to is untouched and false is returned.
+//      On Windows a read-only to is refused, as the system itself does (and
+//      also under Wine, which would replace it).
+//  The read, write and replace calls never wait: each answers at once.
+//  plat_file_busy()  After a file call failed: true when another program
+//      holds the file just now (sharing or lock violation, a busy file), so
+//      the same call may pass a moment later; false for a refusal that will
+//      not pass by itself (read-only file or folder, full disk, quota, a
+//      missing file). Every file call sets it.
 //  plat_claim_program_folder()  Takes, for the rest of the run, the lock that
 //      says a game plays from the program's folder (an exclusive lock on
 //      "tervanne-jeu.verrou" beside it). False only when another running game
-//      holds it; a folder where no lock can be made does not stop the game.
+//      holds it: a program that merely has the file open (a virus scanner, a
+//      backup or sync tool) does not count; a folder where no lock can be
+//      made does not stop the game.
 //  plat_alert(text)  Tells the player something before any window exists: a
 //      message box where there is a screen, and stderr. Waits for the box.
 //  log_printf  One line of "tervanne-journal.txt" beside the program: at most
@@ -133,6 +143,7 @@ void plat_pad_rumble(float low, float high, float seconds);
 int plat_read_file(const char* name, char* buffer, int capacity);
 bool plat_write_file(const char* name, const void* data, int length);
 bool plat_replace_file(const char* from_name, const char* to_name);
+bool plat_file_busy();
 bool plat_claim_program_folder();
 void plat_alert(const char* text);
 // The launcher moves itself aside ("<name>.ancien") before renaming its new

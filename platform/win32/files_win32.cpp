@@ -13,21 +13,40 @@ bool log_tried;
 // a cut path would point into a different folder, so that case fails instead.
 const int kProgramPathCapacity = 1024;
 
-// Virus scanners and cloud sync open a file for a moment just after it was
-// written. A save waits for them, about a second at most, before giving up.
-const int kBusyTries = 12;
-const DWORD kBusyWaitMs = 90;
+// How long start-up waits for a program that holds the lock file whole.
+const int kClaimTries = 12;
+const DWORD kClaimWaitMs = 90;
 
-bool busy(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+// Why the last file call failed: another program holds the file (try again
+// later) or a refusal that will not pass (read-only, full disk, quota).
+bool last_busy;
+
+bool held_by_another(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
 }
 
-HANDLE open_patiently(const wchar_t* path, DWORD access, DWORD share, DWORD disposition) {
-    for (int attempt = 1;; ++attempt) {
-        HANDLE f = CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f != INVALID_HANDLE_VALUE || attempt == kBusyTries || !busy(GetLastError())) return f;
-        Sleep(kBusyWaitMs);
-    }
+bool fail(DWORD error) {
+    last_busy = held_by_another(error);
+    return false;
+}
+
+bool read_only_or_folder(const wchar_t* path) {
+    DWORD a = GetFileAttributesW(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+// A rename over a file that another program has open says "access denied",
+// as a read-only file or folder does. Asking for the right to delete the
+// target tells them apart: a holder that does not share deletion answers
+// with a sharing violation, a refusal with "access denied" again.
+bool rename_refusal_is_a_holder(const wchar_t* to) {
+    HANDLE f = CreateFileW(to, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return held_by_another(GetLastError());
+    CloseHandle(f);
+    // We may delete it, yet the rename was refused: someone has it open
+    // with deletion shared, which lasts no longer than their look at it.
+    return true;
 }
 
 }  // namespace
@@ -67,60 +86,95 @@ bool win32_path_beside_program(const char* name, wchar_t* out, int capacity) {
 }
 
 int plat_read_file(const char* name, char* buffer, int capacity) {
+    last_busy = false;
     if (!name || !buffer || capacity <= 0) return -1;
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(name, path, kProgramPathCapacity + 64)) return -1;
-    HANDLE f = open_patiently(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (f == INVALID_HANDLE_VALUE) return -1;
+    HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        fail(GetLastError());
+        return -1;
+    }
     DWORD got = 0;
     BOOL ok = ReadFile(f, buffer, (DWORD)(capacity - 1), &got, nullptr);
+    DWORD error = ok ? 0 : GetLastError();
     CloseHandle(f);
-    if (!ok) return -1;
+    if (!ok) {
+        fail(error);
+        return -1;
+    }
     buffer[got] = 0;
     return (int)got;
 }
 
 bool plat_write_file(const char* name, const void* data, int length) {
+    last_busy = false;
     if (!name || length < 0 || (!data && length > 0)) return false;
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(name, path, kProgramPathCapacity + 64)) return false;
-    HANDLE f = open_patiently(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    // Windows refuses to truncate a read-only file; Wine run by root would not.
+    if (read_only_or_folder(path)) return fail(ERROR_ACCESS_DENIED);
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(GetLastError());
     DWORD written = 0;
     BOOL ok = length == 0 || WriteFile(f, data, (DWORD)length, &written, nullptr);
+    DWORD error = ok ? 0 : GetLastError();
     // A full disk can fail at close time too; only a clean close counts.
+    // A short write is a full disk or a quota as well.
     BOOL closed = CloseHandle(f);
-    return ok && closed && (int)written == length;
+    if (!ok) return fail(error);
+    return closed && (int)written == length;
 }
 
 bool plat_replace_file(const char* from_name, const char* to_name) {
+    last_busy = false;
     if (!from_name || !to_name) return false;
     wchar_t from[kProgramPathCapacity + 64], to[kProgramPathCapacity + 64];
     if (!win32_path_beside_program(from_name, from, kProgramPathCapacity + 64) ||
         !win32_path_beside_program(to_name, to, kProgramPathCapacity + 64))
         return false;
-    // The new bytes must be on disk before the name points at them.
-    HANDLE f = open_patiently(from, GENERIC_WRITE, 0, OPEN_EXISTING);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    // Windows will not rename over a read-only file; Wine would.
+    if (read_only_or_folder(to)) return fail(ERROR_ACCESS_DENIED);
+    // The new bytes must be on disk before the name points at them. A
+    // scanner reading the new file may stay: only our flush needs the handle.
+    HANDLE f = CreateFileW(from, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(GetLastError());
     BOOL flushed = FlushFileBuffers(f);
+    DWORD error = flushed ? 0 : GetLastError();
     CloseHandle(f);
-    if (!flushed) return false;
-    for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        if (attempt == kBusyTries || !busy(GetLastError())) return false;
-        Sleep(kBusyWaitMs);
-    }
+    if (!flushed) return fail(error);
+    if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && rename_refusal_is_a_holder(to)) error = ERROR_SHARING_VIOLATION;
+    return fail(error);
 }
+
+bool plat_file_busy() { return last_busy; }
 
 bool plat_claim_program_folder() {
     wchar_t path[kProgramPathCapacity + 64];
     if (!win32_path_beside_program("tervanne-jeu.verrou", path, kProgramPathCapacity + 64)) return true;
-    // Opened without any sharing and never closed: a second game's open fails
-    // until this process ends, even by a crash.
-    HANDLE f = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) return true;
+    // The file is opened sharing reads and writes, so that a scanner, a
+    // backup or a sync tool reading it never stops the game: only the lock
+    // on its first byte says a game plays here. Never closed, the lock ends
+    // with this process, even by a crash.
+    HANDLE f = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kClaimTries; ++attempt) {
+        f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        // Held whole by a program that shares nothing: a scanner's look
+        // lasts a moment; a game of an older version (which opened it so)
+        // holds it for good. Before any window, waiting costs no frame.
+        Sleep(kClaimWaitMs);
+    }
+    if (f == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_SHARING_VIOLATION;
+    OVERLAPPED at = {};
+    if (LockFileEx(f, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
     DWORD e = GetLastError();
-    return e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION;
+    CloseHandle(f);
+    return e != ERROR_LOCK_VIOLATION;
 }
 
 void plat_alert(const char* text) {

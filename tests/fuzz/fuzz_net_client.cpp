@@ -45,6 +45,7 @@ int udp_receive(void* buffer, int capacity, uint32_t* address, uint16_t* port) {
 int plat_read_file(const char*, char*, int) { return -1; }
 bool plat_write_file(const char*, const void*, int) { return true; }
 bool plat_replace_file(const char*, const char*) { return true; }
+bool plat_file_busy() { return false; }
 void log_printf(const char*, ...) {}
 void hud_message(const char* text, float) {
     if (strlen(text) > 511) abort();

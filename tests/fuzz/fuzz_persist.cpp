@@ -22,6 +22,8 @@ void bindings_reset() {
 }
 bool plat_write_file(const char*, const void*, int) { return false; }
 bool plat_replace_file(const char*, const char*) { return false; }
+int plat_read_file(const char*, char*, int) { return -1; }
+bool plat_file_busy() { return false; }
 
 static void check(bool ok) {
     if (!ok) abort();

@@ -5,13 +5,16 @@
 // leaves the catacombs, and each of those saves him at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "persist/characters.h"
+#include "persist/keyvalue.h"
 #include "persist/options.h"
+#include "persist/save_queue.h"
 #include "platform/headless/headless.h"
 #include "game/main_loop.h"
 #include "play/player_input.h"
@@ -347,5 +350,82 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     std::string after = read_file(slot_name(0).c_str());
     EXPECT_EQ(file_key(after, "cap"), "2000") << "the preview's heading was saved";
     EXPECT_TRUE(after == before) << "the file changed";
+    clear_game_files();
+}
+
+// A level gained while a virus scanner reads the character file: the game
+// plays on, no frame does more than one try of the files, and the save lands
+// a few frames after the scanner lets go.
+namespace {
+std::string held_name;
+int file_calls = 0;
+bool held_busy = false;
+int held_read(const char* name, char* buffer, int capacity) {
+    ++file_calls;
+    held_busy = false;
+    return plat_read_file(name, buffer, capacity);
+}
+bool held_write(const char* name, const void* data, int length) {
+    ++file_calls;
+    held_busy = held_name == name;
+    return !held_busy && plat_write_file(name, data, length);
+}
+bool held_replace(const char* from, const char* to) {
+    ++file_calls;
+    held_busy = held_name == to;
+    return !held_busy && plat_replace_file(from, to);
+}
+bool held_busy_now() { return held_busy; }
+const KvFileCalls scanner_files = {held_read, held_write, held_replace, held_busy_now};
+
+// n frames one by one; the most file calls any of them made.
+int frames(int n) {
+    int most = 0;
+    for (int i = 0; i < n; ++i) {
+        int before = file_calls;
+        script.push_back(blank());
+        run();
+        most = std::max(most, file_calls - before);
+    }
+    return most;
+}
+}  // namespace
+
+TEST(SavesGame, ALevelGainedWhileAScannerReadsTheFileIsSavedOnceItLetsGo) {
+    clear_game_files();
+    ASSERT_TRUE(start_game());
+    if (!headless_has_context()) GTEST_SKIP() << "no GL context";
+    title_overlay = 0;
+    current_slot = selected_slot = -1;
+    characters_load();
+    ASSERT_TRUE(character_creation_open);
+    click(W * 0.5f, 830 * S + 28 * S);  // "Suivant"
+    click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);  // "Commencer"
+    ASSERT_FALSE(character_creation_open);
+    ASSERT_EQ(current_slot, 0);
+    main_loop_set_draw_interval(100000);
+    std::string first = read_file(slot_name(0).c_str());
+
+    const char* failed = "La sauvegarde a échoué : votre progression n'est pas enregistrée.";
+    kv_set_file_calls(&scanner_files);
+    held_name = slot_name(0);
+    hud_message("", 0.0f);
+    grant_experience(4 * (experience_need(1) + 5));
+    int level = player.level;
+    ASSERT_GT(level, 1);
+    EXPECT_EQ(read_file(slot_name(0).c_str()), first);
+    EXPECT_TRUE(saves_waiting());
+    // Half a second of play (the step is 0.05 s): one try every other frame.
+    EXPECT_LE(frames(10), 7);
+    EXPECT_TRUE(saves_waiting());
+    EXPECT_STRNE(hud_message_text(), failed);
+    held_name.clear();
+    frames(2);
+    EXPECT_FALSE(saves_waiting());
+    EXPECT_TRUE(saved_line("niveau " + std::to_string(level)));
+    EXPECT_STRNE(hud_message_text(), failed);
+    kv_set_file_calls(nullptr);
+    main_loop_set_draw_interval(1);
+    game_shutdown();
     clear_game_files();
 }

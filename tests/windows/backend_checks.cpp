@@ -12,12 +12,13 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_window.h"
-
-namespace {
+#include "tests/windows/checks.h"
 
 int failed_groups;
+namespace {
 int group_failures;
 const char* group_name;
+}  // namespace
 
 void begin(const char* name) {
     group_name = name;
@@ -29,13 +30,14 @@ void expect(bool ok, const char* what, int line) {
     ++group_failures;
     printf("  failed: %s (line %d)\n", what, line);
 }
-#define EXPECT(cond) expect((cond), #cond, __LINE__)
 
 void end() {
     printf("%s: %s\n", group_failures ? "FAIL" : "PASS", group_name);
     if (group_failures) ++failed_groups;
     fflush(stdout);
 }
+
+namespace {
 
 // Reads a file beside the program even while the game holds it open for
 // writing (the log), which plat_read_file's read-only sharing does not allow.
@@ -492,59 +494,6 @@ void check_udp() {
 
 }  // namespace
 
-// Another program (a virus scanner, cloud sync) holding a file without any
-// sharing for a while, from a thread of ours.
-struct Holder {
-    HANDLE file;
-    DWORD ms;
-};
-
-DWORD WINAPI release_later(void* p) {
-    Holder* h = (Holder*)p;
-    Sleep(h->ms);
-    CloseHandle(h->file);
-    return 0;
-}
-
-HANDLE hold_exclusively(const char* name) {
-    wchar_t path[1200];
-    if (!win32_path_beside_program(name, path, 1200)) return INVALID_HANDLE_VALUE;
-    return CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
-void check_busy_files() {
-    begin("a file held by another program for a moment: read and replace wait for it");
-    const char* name = "essai-occupe.txt";
-    const char* temp = "essai-occupe.txt.tmp";
-    char buf[64];
-    EXPECT(plat_write_file(name, "ancien", 6));
-    EXPECT(plat_write_file(temp, "nouveau", 7));
-    Holder h = {hold_exclusively(name), 400};
-    EXPECT(h.file != INVALID_HANDLE_VALUE);
-    HANDLE t = CreateThread(nullptr, 0, release_later, &h, 0, nullptr);
-    EXPECT(plat_replace_file(temp, name));
-    WaitForSingleObject(t, INFINITE);
-    CloseHandle(t);
-    EXPECT(plat_read_file(name, buf, sizeof buf) == 7 && strcmp(buf, "nouveau") == 0);
-    h = {hold_exclusively(name), 300};
-    t = CreateThread(nullptr, 0, release_later, &h, 0, nullptr);
-    EXPECT(plat_read_file(name, buf, sizeof buf) == 7 && strcmp(buf, "nouveau") == 0);
-    WaitForSingleObject(t, INFINITE);
-    CloseHandle(t);
-    end();
-
-    begin("a file held for good: the replace gives up, and nothing is lost");
-    EXPECT(plat_write_file(temp, "troisième", 10));
-    HANDLE held = hold_exclusively(name);
-    EXPECT(!plat_replace_file(temp, name));
-    CloseHandle(held);
-    EXPECT(plat_read_file(name, buf, sizeof buf) == 7 && strcmp(buf, "nouveau") == 0);
-    EXPECT(plat_read_file(temp, buf, sizeof buf) == 10);
-    remove_beside(name);
-    remove_beside(temp);
-    end();
-}
-
 // Wine has XInput but no pad: the pad stays absent through pumps, the
 // rumble asks nothing of a missing pad, and the recorded XInput layout maps
 // the same in this build as in the native one.
@@ -567,10 +516,14 @@ void check_no_pad() {
     end();
 }
 
-int main() {
+int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    // The runs of one case each, in folders the script prepares.
+    if (argc > 1) return check_file_case(argv[1]);
     check_files_and_log();
-    check_busy_files();
+    check_held_and_refused_files();
+    check_saves_held_or_refused();
+    check_folder_lock();
     int outer_w = 0, outer_h = 0;
     check_window_and_context(outer_w, outer_h);
     check_keyboard();

@@ -2,8 +2,11 @@
 # Runs the cross-built Windows game under Wine on a virtual display:
 #  1. the backend checks (verifier-plateforme.exe) from a folder whose name has
 #     accents, so paths beside the program go through wide characters;
-#  2. the game itself: it must start, write its log, show its window, and exit
-#     with code 0 when its window is closed (fermer-fenetre.exe).
+#  2. the file cases that need a folder of their own: a read-only folder, and
+#     a full disk (a file-size limit on the Wine process), then room again;
+#  3. the game itself: it must start while another program reads its lock
+#     file, write its log, show its window, refuse a second game in its
+#     folder, and exit with code 0 when its window is closed (fermer-fenetre.exe).
 # Usage: run_wine_tests.sh WINBUILD_DIR
 #   TERVANNE_SCREENSHOT=shot.png also saves the screen while the game runs.
 # Prints PASS/FAIL per check and exits non-zero when any check failed.
@@ -15,16 +18,24 @@ failures=0
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for exe in Tervanne.exe fermer-fenetre.exe verifier-plateforme.exe; do
+for exe in Tervanne.exe fermer-fenetre.exe verifier-plateforme.exe tenir-fichier.exe; do
     if [ ! -f "$bin/$exe" ]; then
-        echo "FAIL: $bin/$exe is missing (build the targets Tervanne, fermer-fenetre, verifier-plateforme)"
+        echo "FAIL: $bin/$exe is missing (build the targets Tervanne, fermer-fenetre, verifier-plateforme, tenir-fichier)"
         exit 1
     fi
 done
 
 source "$(dirname "$0")/../wine_common.sh"
 wine_prepare tervanne-wine
+locked_dir=""
+unlock_folder() {
+    [ -n "$locked_dir" ] || return 0
+    chattr -i "$locked_dir" 2>/dev/null
+    chmod u+w "$locked_dir" 2>/dev/null
+    locked_dir=""
+}
 cleanup() {
+    unlock_folder
     wine_stop
     if [ $failures -eq 0 ]; then
         rm -rf "$work"
@@ -49,7 +60,7 @@ wineserver -w 2>/dev/null
 # ---- Backend checks ---------------------------------------------------------
 checks_dir="$work/Forêt d'essai"
 mkdir -p "$checks_dir"
-cp "$bin/verifier-plateforme.exe" "$checks_dir/"
+cp "$bin/verifier-plateforme.exe" "$bin/tenir-fichier.exe" "$checks_dir/"
 (cd "$checks_dir" && timeout 120 wine ./verifier-plateforme.exe) >"$work/checks.out" 2>&1
 checks_rc=$?
 grep -E "^(PASS|FAIL|  )" "$work/checks.out" | grep -v "^PASS: [0-9]* group" | grep -v "^FAIL: [0-9]* group"
@@ -65,10 +76,67 @@ else
     fail "no tervanne-journal.txt in '$checks_dir'"
 fi
 
+# ---- Files the system refuses, each case in a folder of its own --------------
+# A character file the case starts from (level 7, valid: the header, a level
+# and the last bag key).
+character_file() {
+    printf '# Tervanne - sauvegarde\r\nversion 2\r\nniveau 7\r\nnom Carados\r\nsacq_23 0\r\n' >"$1/tervanne-perso-1.txt"
+}
+# run_case DIR CASE [LIMIT...]: the checks program alone on one case.
+run_case() {
+    local dir=$1 case=$2
+    shift 2
+    (cd "$dir" && exec "$@" timeout 120 wine ./verifier-plateforme.exe "$case") >"$work/$case.out" 2>&1
+    local rc=$?
+    grep -E "^(PASS|FAIL|  )" "$work/$case.out"
+    if [ $rc -eq 0 ]; then pass "case $case exit code 0"; else fail "case $case exit code $rc"; fi
+}
+
+# A read-only folder. Wine takes the folder's Unix permissions, which root
+# passes by: root makes the folder immutable instead.
+ro_dir="$work/lecture-seule"
+mkdir -p "$ro_dir"
+cp "$bin/verifier-plateforme.exe" "$ro_dir/"
+character_file "$ro_dir"
+if [ "$(id -u)" = 0 ]; then chattr +i "$ro_dir" 2>/dev/null && locked_dir=$ro_dir
+else chmod a-w "$ro_dir" && locked_dir=$ro_dir; fi
+if [ -n "$locked_dir" ] && ! touch "$ro_dir/essai" 2>/dev/null; then
+    run_case "$ro_dir" dossier-en-lecture-seule
+else
+    rm -f "$ro_dir/essai"
+    echo "SKIP: no way to make a read-only folder on this machine"
+fi
+unlock_folder
+
+# A full disk: writes past a file-size limit fail (its signal ignored, so the
+# write itself says so), as on a disk without room. The Wine server runs
+# outside the limit, started first.
+disk_dir="$work/disque"
+mkdir -p "$disk_dir"
+cp "$bin/verifier-plateforme.exe" "$disk_dir/"
+character_file "$disk_dir"
+if command -v prlimit >/dev/null; then
+    wineserver -p </dev/null >/dev/null 2>&1
+    run_case "$disk_dir" disque-plein bash -c 'trap "" XFSZ; exec "$@"' limite prlimit --fsize=1000
+    run_case "$disk_dir" disque-libre
+else
+    echo "SKIP: no prlimit for a file-size limit"
+fi
+
 # ---- The game ---------------------------------------------------------------
+# Started while another program reads the folder lock's file, as a virus
+# scanner or a sync tool does: it is no second game.
 game_dir="$work/jeu"
 mkdir -p "$game_dir"
-cp "$bin/Tervanne.exe" "$game_dir/"
+cp "$bin/Tervanne.exe" "$bin/tenir-fichier.exe" "$game_dir/"
+(cd "$game_dir" && exec wine ./tenir-fichier.exe tervanne-jeu.verrou r) >"$work/reader.out" 2>&1 &
+reader_pid=$!
+for _ in $(seq 600); do
+    [ -f "$game_dir/tervanne-jeu.verrou.pris" ] && break
+    kill -0 "$reader_pid" 2>/dev/null || break
+    sleep 0.1
+done
+[ -f "$game_dir/tervanne-jeu.verrou.pris" ] || fail "the reader of the lock file did not start"
 (cd "$game_dir" && exec wine ./Tervanne.exe) >"$work/game.out" 2>&1 &
 game_pid=$!
 
@@ -80,7 +148,7 @@ for _ in $(seq 600); do
     sleep 0.1
 done
 if [ $started -eq 1 ]; then
-    pass "game started and wrote tervanne-journal.txt"
+    pass "game started and wrote tervanne-journal.txt, another program reading its lock file"
 else
     fail "no log line from the game within 60 s"
 fi
@@ -188,6 +256,8 @@ else
     fail "the second game wrote to the first one's log"
 fi
 if kill -0 "$game_pid" 2>/dev/null; then pass "the first game still runs"; else fail "the first game is gone"; fi
+touch "$game_dir/tervanne-jeu.verrou.lache"
+wait "$reader_pid"
 
 (cd "$bin" && timeout 60 wine ./fermer-fenetre.exe 30) >"$work/close.out" 2>&1
 if [ $? -eq 0 ]; then
