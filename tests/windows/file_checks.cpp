@@ -84,6 +84,7 @@ bool let_go(Holder& h) {
     if (!h.pi.hProcess) return false;
     touch(h.path + L".lache");
     WaitForSingleObject(h.pi.hProcess, 60000);
+    DeleteFileW((h.path + L".lache").c_str());
     DWORD code = 1;
     GetExitCodeProcess(h.pi.hProcess, &code);
     CloseHandle(h.pi.hThread);

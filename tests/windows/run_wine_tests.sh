@@ -258,6 +258,7 @@ fi
 if kill -0 "$game_pid" 2>/dev/null; then pass "the first game still runs"; else fail "the first game is gone"; fi
 touch "$game_dir/tervanne-jeu.verrou.lache"
 wait "$reader_pid"
+rm -f "$game_dir/tervanne-jeu.verrou.lache"
 
 (cd "$bin" && timeout 60 wine ./fermer-fenetre.exe 30) >"$work/close.out" 2>&1
 if [ $? -eq 0 ]; then

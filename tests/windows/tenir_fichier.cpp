@@ -3,8 +3,9 @@
 // Usage: tenir-fichier.exe FILE SHARE
 //   SHARE: "-" shares nothing, "r" reads, "rw" reads and writes, "rwd" all.
 // It opens FILE for reading (creating it if missing), writes "FILE.pris"
-// once it holds it, and closes it when "FILE.lache" appears; both marker
-// files are removed on the way out. Exit code 2 when FILE cannot be opened.
+// once it holds it, and closes it when "FILE.lache" appears; it removes its
+// own mark on the way out, and leaves the release to whoever wrote it (two
+// holders of one file both see it). Exit code 2 when FILE cannot be opened.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -29,7 +30,6 @@ int main() {
     if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
     while (GetFileAttributesW(release) == INVALID_FILE_ATTRIBUTES) Sleep(20);
     CloseHandle(f);
-    DeleteFileW(release);
     DeleteFileW(taken);
     return 0;
 }
