@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_threads.h"
 
 static_assert(sizeof(pthread_t) <= sizeof(uintptr_t), "a pthread_t fits the handle");
 
@@ -62,10 +63,16 @@ int lowest_quota(const char* root, const char* group, bool v2) {
     return best;
 }
 
-// The CPU quota of this process's control group, 0 when it has none.
-int cgroup_quota() {
-    FILE* f = std::fopen("/proc/self/cgroup", "re");
+}  // namespace
+
+int posix_cgroup_cpu_limit(const char* cgroup_file, const char* root) {
+    FILE* f = std::fopen(cgroup_file, "re");
     if (!f) return 0;
+    char v2[512], v2_unified[512], v1_pair[512], v1_cpu[512];
+    std::snprintf(v2, sizeof v2, "%s", root);
+    std::snprintf(v2_unified, sizeof v2_unified, "%s/unified", root);
+    std::snprintf(v1_pair, sizeof v1_pair, "%s/cpu,cpuacct", root);
+    std::snprintf(v1_cpu, sizeof v1_cpu, "%s/cpu", root);
     char line[1024];
     int best = 0;
     while (std::fgets(line, sizeof line, f)) {
@@ -81,23 +88,21 @@ int cgroup_quota() {
         if (std::strcmp(group, "/") == 0) group = "";
         int n = 0;
         if (std::strcmp(line, "0") == 0 && *controllers == 0) {
-            n = lowest_quota("/sys/fs/cgroup", group, true);
-            if (n == 0) n = lowest_quota("/sys/fs/cgroup/unified", group, true);
+            n = lowest_quota(v2, group, true);
+            if (n == 0) n = lowest_quota(v2_unified, group, true);
         } else {
             // v1: the group that lists the cpu controller, where it is usually mounted.
             char list[256];
             std::snprintf(list, sizeof list, ",%s,", controllers);
             if (!std::strstr(list, ",cpu,")) continue;
-            n = lowest_quota("/sys/fs/cgroup/cpu,cpuacct", group, false);
-            if (n == 0) n = lowest_quota("/sys/fs/cgroup/cpu", group, false);
+            n = lowest_quota(v1_pair, group, false);
+            if (n == 0) n = lowest_quota(v1_cpu, group, false);
         }
         if (n > 0 && (best == 0 || n < best)) best = n;
     }
     std::fclose(f);
     return best;
 }
-
-}  // namespace
 
 bool plat_thread_start(PlatThread* t, void (*fn)(void*), void* arg) {
     t->fn = fn;
@@ -125,7 +130,7 @@ int plat_usable_processors() {
         long online = sysconf(_SC_NPROCESSORS_ONLN);
         n = online > 0 ? (int)online : 1;
     }
-    int quota = cgroup_quota();
+    int quota = posix_cgroup_cpu_limit("/proc/self/cgroup", "/sys/fs/cgroup");
     if (quota > 0 && quota < n) n = quota;
     return n;
 }
