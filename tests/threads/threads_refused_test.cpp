@@ -3,19 +3,12 @@
 // the platform's switch, and for real by the kernel in a child process. Also
 // the processors counted for the painters: affinity and CPU quotas.
 #include <gtest/gtest.h>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <pthread.h>
 #include <sched.h>
-#include <stddef.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +22,7 @@
 #include "platform/posix/posix_threads.h"
 #include "play/player_input.h"
 #include "render/ui.h"
+#include "tests/support/refuse_threads.h"
 #include "tests/support/scene_economy.h"
 #include "world/forest.h"
 #include "world/terrain.h"
@@ -74,29 +68,6 @@ void* nothing(void*) { return nullptr; }
 
 const char CHILD[] = "TERVANNE_THREADS_REFUSED_CHILD";
 
-#if defined(__x86_64__)
-// Every new thread refused as a process limit refuses it (EAGAIN), while the
-// process itself runs on; root is not exempt, unlike RLIMIT_NPROC. clone3
-// answers "not here" so that the C library falls back to clone.
-bool refuse_threads_in_kernel() {
-    struct sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_clone3, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_clone, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[0])),
-        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, CLONE_THREAD, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EAGAIN),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    struct sock_fprog prog = {(unsigned short)(sizeof code / sizeof code[0]), code};
-    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &prog) == 0;
-}
-#endif
 
 }  // namespace
 
@@ -167,8 +138,8 @@ TEST(Processors, CgroupQuotaOfTheGroupAndItsParents) {
 // its map to the same picture and plays. Run first, before this process has
 // a GL context and the driver's threads.
 TEST(ThreadsRefused, ByTheKernelTheGameStillStartsAndPlays) {
-#if !defined(__x86_64__)
-    GTEST_SKIP() << "the refusal filter is written for x86-64";
+#if !defined(TERVANNE_CAN_REFUSE_THREADS)
+    GTEST_SKIP() << "the refusal filter is written for Linux on x86-64";
 #else
     if (std::getenv(CHILD)) GTEST_SKIP() << "in the child";
     int out[2];
