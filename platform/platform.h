@@ -4,7 +4,8 @@
 //
 // Backend contract (what every backend -- platform/win32, platform/sdl,
 // platform/headless -- must provide; everything is single-threaded and is
-// called from the main loop):
+// called from the main loop, the thread calls included; a thread's body calls
+// no plat_* function):
 //
 //  plat_open_window(title, w, h)  Create the one window with a GL 3.3
 //      compatibility context made current (a plain context may stay if 3.3
@@ -62,6 +63,16 @@
 //      with none connected pad.connected is 0 and everything else stays 0.
 //  plat_pad_rumble(low, high, seconds)  Shakes the pad's two motors (0..1)
 //      for that long when it has them; nothing otherwise.
+//  plat_thread_start(t, fn, arg)  Runs fn(arg) on a new thread and returns
+//      true; t must stay in place until plat_thread_join(t). When the system
+//      refuses a thread (a process or quota limit, no address space) it
+//      returns false and nothing runs: the caller does the work itself. It
+//      never ends the program.
+//  plat_thread_join(t)  Waits for the thread of a successful start; nothing
+//      for one that was refused or already joined.
+//  plat_usable_processors()  Processors this process may run on: its
+//      affinity mask, capped by a CPU quota where the system has one (cgroup
+//      cpu.max or the cfs quota on Linux). At least 1.
 //  udp_*  One non-blocking IPv4 UDP socket; addresses and ports in host order.
 //      udp_receive never hands over a cut datagram: one longer than the
 //      buffer is dropped and the next one waiting is returned instead.
@@ -156,6 +167,18 @@ void log_printf(const char* fmt, ...)
 #endif
     ;
 
+// A thread of the platform: fn and arg are kept here for the new thread to
+// read, so no start allocates. started: between a successful start and join.
+struct PlatThread {
+    void (*fn)(void*);
+    void* arg;
+    uintptr_t handle;
+    bool started;
+};
+bool plat_thread_start(PlatThread* thread, void (*fn)(void*), void* arg);
+void plat_thread_join(PlatThread* thread);
+int plat_usable_processors();
+
 bool udp_open();
 void udp_close();
 bool udp_send(uint32_t address, uint16_t port, const void* data, int length);
@@ -195,6 +218,17 @@ void plat_path_beside_program(const char* program_path, const char* name, char* 
 // single lowercase ASCII letter.
 void plat_key_name_from_utf32(const uint32_t* name, int name_length, int key_index, char* out,
                               int capacity);
+
+// ---- Threads (platform_threads.cpp, portable) ---------------------------------
+// Tests: while on, every plat_thread_start fails as a refused one does.
+void plat_threads_refuse(bool refuse);
+bool plat_threads_refused();
+// Processors a CPU quota allows: quota / period rounded up, at least 1; 0 for
+// no limit (a quota or period of 0 or below).
+int plat_quota_processors(long long quota, long long period);
+// The same from the text of a cgroup v2 "cpu.max" file ("max 100000",
+// "150000 100000"); 0 for no limit or a text that is not one.
+int plat_cpu_max_processors(const char* text);
 
 // ---- Pads (platform_pad.cpp, portable) ---------------------------------------
 bool pad_held(const PadState& pad, int button);

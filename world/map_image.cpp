@@ -4,9 +4,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
+#include "platform/platform.h"
 #include "render/ui.h"
 #include "world/terrain.h"
 #include "world/terrain_fast.h"
@@ -82,11 +82,16 @@ void stamp_disc(float x, float z, float radius, const float colour[3]) {
 }
 
 // Rows are independent: the painters take them in chunks from one counter,
-// so the result does not depend on who painted what.
+// so the result does not depend on who painted what, nor on how many
+// painters could start.
 constexpr int CHUNK_ROWS = 32;
+// Behind the screens with no painter, the caller paints this many a frame.
+constexpr int FRAME_ROWS = 8;
+constexpr int MAX_PAINTERS = 7;
 std::atomic<int> next_row{0};
 std::atomic<int> rows_painted{0};
-std::vector<std::thread> painters;
+PlatThread painters[MAX_PAINTERS];
+int painter_count = 0;
 // Waiting: the world is built and its obstacles kept, nothing painted yet.
 enum class MapState { none, waiting, painting, painted } state = MapState::none;
 bool uploaded = false;  // the painted picture is the HUD's map image
@@ -94,19 +99,26 @@ bool uploaded = false;  // the painted picture is the HUD's map image
 // ended, so that a map painted later shows what one painted then would.
 std::vector<Obstacle> kept_obstacles;
 
+// Paints the next rows; false when none was left.
+bool paint_next(int rows) {
+    int r0 = next_row.fetch_add(rows);
+    if (r0 >= WORLD_MAP_SIZE) return false;
+    int r1 = r0 + rows < WORLD_MAP_SIZE ? r0 + rows : WORLD_MAP_SIZE;
+    paint_rows(r0, r1);
+    rows_painted.fetch_add(r1 - r0);
+    return true;
+}
+
 void paint_chunks() {
-    for (;;) {
-        int r0 = next_row.fetch_add(CHUNK_ROWS);
-        if (r0 >= WORLD_MAP_SIZE) return;
-        int r1 = r0 + CHUNK_ROWS < WORLD_MAP_SIZE ? r0 + CHUNK_ROWS : WORLD_MAP_SIZE;
-        paint_rows(r0, r1);
-        rows_painted.fetch_add(r1 - r0);
+    while (paint_next(CHUNK_ROWS)) {
     }
 }
 
+void painter_body(void*) { paint_chunks(); }
+
 void join_painters() {
-    for (std::thread& t : painters) t.join();
-    painters.clear();
+    for (int i = 0; i < painter_count; ++i) plat_thread_join(&painters[i]);
+    painter_count = 0;
 }
 
 void stop_painters() {
@@ -127,12 +139,12 @@ void stamp_obstacles(const Obstacle* obs, int count) {
     }
 }
 
-// Every core but the caller's.
+// Every processor this process may use but the caller's (affinity and CPU
+// quota, not the machine's count: painters beyond them only take turns).
 unsigned other_cores() {
-    unsigned n = std::thread::hardware_concurrency();
-    if (n < 2) n = 2;
-    if (n > 8) n = 8;
-    return n - 1;
+    int n = plat_usable_processors();
+    if (n > MAX_PAINTERS + 1) n = MAX_PAINTERS + 1;
+    return n > 1 ? (unsigned)(n - 1) : 0u;
 }
 
 void start_painters(unsigned helpers) {
@@ -143,8 +155,8 @@ void start_painters(unsigned helpers) {
         state = MapState::none;
         return;
     }
-    ground_height(0, 0);  // fills the plateau cache before the painters share it
-    path_distance_near(0, 0);  // and the path grid
+    // The painters read the terrain formulas, constant tables, the town plan
+    // and the column terms below, none of which changes while they run.
     column_terms.resize((size_t)WORLD_MAP_SIZE * 3);
     for (int c = 0; c < WORLD_MAP_SIZE; ++c) {
         float x = WORLD_MAP_X0 + ((float)c + 0.5f) * PIXEL;
@@ -156,7 +168,11 @@ void start_painters(unsigned helpers) {
     rows_painted.store(0);
     state = MapState::painting;
     uploaded = false;
-    for (unsigned i = 0; i < helpers; ++i) painters.emplace_back(paint_chunks);
+    // A painter the system refuses leaves its rows to the caller.
+    for (unsigned i = 0; i < helpers && painter_count < MAX_PAINTERS; ++i) {
+        if (!plat_thread_start(&painters[painter_count], painter_body, nullptr)) break;
+        ++painter_count;
+    }
     // Painters still running at exit would read the world as it is
     // destroyed: they stop first (what they read was made before this).
     static bool stop_at_exit = std::atexit(stop_painters) == 0;
@@ -203,9 +219,12 @@ void world_map_step(bool needed_now) {
     if (!needed_now) {
         // Behind the screen in front of play, on half the other cores (at
         // least one) so that its frames keep their pace; gathered once every
-        // row is done.
-        unsigned helpers = other_cores() / 2;
-        if (state == MapState::waiting) start_painters(helpers > 0 ? helpers : 1);
+        // row is done. With no painter (a single processor, or threads
+        // refused) this thread paints a few rows a frame.
+        unsigned others = other_cores();
+        unsigned helpers = others / 2 > 0 ? others / 2 : others;
+        if (state == MapState::waiting) start_painters(helpers);
+        if (state == MapState::painting && painter_count == 0) paint_next(FRAME_ROWS);
         if (state == MapState::painting && rows_painted.load() < WORLD_MAP_SIZE) return;
     }
     // Below ground the catacombs' map is shown: the surface's goes up on the

@@ -15,9 +15,6 @@ inline bool within(float x, float z, float cx, float cz, float r) {
     return dx * dx + dz * dz < r * r;
 }
 
-// Starts below -999 so that the first ground_height computes it.
-float plateau_cache = -1000.0f;
-
 }  // namespace
 
 TerrainXTerms terrain_x_terms(float x) {
@@ -76,14 +73,22 @@ float terrain_base(float x, float z) {
     return terrain_base_terms(x, z, terrain_x_terms(x), terrain_z_terms(z));
 }
 
+namespace {
+
+// Camelot's levelled square. Set once before main, so the start-up workers
+// and the map's painters only ever read it (no static initializer of the
+// game asks for a height).
+const float plateau_height = terrain_base(CAMELOT_X, CAMELOT_Z) + 1.2f;
+
+}  // namespace
+
 float ground_height_terms(float x, float z, const TerrainXTerms& xt, const TerrainZTerms& zt) {
     float base = terrain_base_terms(x, z, xt, zt);
-    if (plateau_cache < -999.0f) plateau_cache = terrain_base(CAMELOT_X, CAMELOT_Z) + 1.2f;
     float qx = std::fmax(std::fabs(x - CAMELOT_X) - 120.0f, 0.0f);
     float qz = std::fmax(std::fabs(z - CAMELOT_Z) - 120.0f, 0.0f);
     float d = std::sqrt(qx * qx + qz * qz);
     if (d >= 34.0f) return base;
-    return base + (plateau_cache - base) * sstep((34.0f - d) / 26.0f);
+    return base + (plateau_height - base) * sstep((34.0f - d) / 26.0f);
 }
 
 float ground_height(float x, float z) {
@@ -222,7 +227,8 @@ inline float segment_distance2(const PathSegment& s, float x, float z) {
     return dx * dx + dz * dz;
 }
 
-// Segments that pass within the cap of each 32 m cell.
+// Segments that pass within the cap of each 32 m cell, filled before main
+// from the constant segment table: the workers only read it.
 constexpr float PG_CELL = 32.0f, PG_X0 = -960.0f, PG_Z0 = -1376.0f;
 constexpr int PG_W = 60, PG_H = 61;
 struct PathGrid {
@@ -244,11 +250,12 @@ struct PathGrid {
             }
     }
 };
+const PathGrid path_grid;
 
 }  // namespace
 
 float path_distance_near(float x, float z) {
-    static const PathGrid grid;  // built once, thread-safe
+    const PathGrid& grid = path_grid;
     float fi = std::floor((x - PG_X0) / PG_CELL), fj = std::floor((z - PG_Z0) / PG_CELL);
     if (!(fi >= 0.0f && fi < (float)PG_W && fj >= 0.0f && fj < (float)PG_H)) {
         float d = path_distance(x, z);

@@ -64,7 +64,6 @@ MeshBuilder terrain_mesh_build() {
         zt[i * 3 + 1] = terrain_z_terms(w - 0.5f);
         zt[i * 3 + 2] = terrain_z_terms(w + 0.5f);
     }
-    ground_height(0, 0);  // fills the plateau cache
     for (int j = 0; j < n; ++j) {
         float z = TERRAIN_Z0 + TERRAIN_SPACING * (float)j;
         const TerrainZTerms* zj = &zt[j * 3];

@@ -67,6 +67,8 @@ const WorldBuildReport& world_build_report();
 // toward the second zone's gloom south of z = -320.
 void fill_atmosphere(float camera_z);
 
-void world_ground_start();          // the world's CPU part on a worker, ahead of world_build
+// The world's CPU part on a worker, ahead of world_build; where no thread can
+// be had, world_build does it on the calling thread, to the same result.
+void world_ground_start();
 void world_ground_wait();
 void world_submit();

@@ -3,10 +3,10 @@
 // lights and the atmosphere.
 #include <chrono>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "common/game_time.h"
+#include "platform/platform.h"
 #include "render/renderer.h"
 #include "world/forest.h"
 #include "world/ground_cover.h"
@@ -291,21 +291,23 @@ void world_generate() {
 }
 
 // The ground's CPU work (terrain, forests, ground cover, rocks and props)
-// needs neither the window nor the GPU: it starts before them.
-static std::thread ground_worker;
+// needs neither the window nor the GPU: it starts before them. What it reads
+// besides its own output is constant data and the terrain formulas.
+static PlatThread ground_worker;
+
+static void ground_worker_body(void*) { generate_ground(); }
 
 void world_ground_start() {
     world_map_drop();
-    if (!ground_worker.joinable()) ground_worker = std::thread(generate_ground);
+    // A refused thread leaves the ground to world_build, on this thread.
+    if (!ground_worker.started) plat_thread_start(&ground_worker, ground_worker_body, nullptr);
 }
 
-void world_ground_wait() {
-    if (ground_worker.joinable()) ground_worker.join();
-}
+void world_ground_wait() { plat_thread_join(&ground_worker); }
 
 void world_build() {
     world_map_drop();
-    if (ground_worker.joinable())
+    if (ground_worker.started)
         world_ground_wait();
     else
         generate_ground();
