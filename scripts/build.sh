@@ -23,7 +23,7 @@ case "$kind" in
   tsan)    dir="$root/build/tsan";    args=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g"
                                              "-DCMAKE_C_FLAGS_DEBUG=-O1 -g" -DTERVANNE_TSAN=ON -DTERVANNE_BENCH=OFF)
            # The rest of the tests have nothing of the workers to check.
-           [ $# -eq 0 ] && set -- --target test_world test_main_loop test_threads ;;
+           [ $# -eq 0 ] && set -- --target test_world test_main_loop ;;
   windows) dir="$root/build/windows"; args=(-DCMAKE_BUILD_TYPE=Release
                                              -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake") ;;
   *) echo "unknown build kind: $kind" >&2; exit 2 ;;
