@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds everything (native, sanitizers, Windows) and runs every test:
 # unit suites and scripted scenes (ctest), the same suites under
-# ASan+UBSan+LeakSanitizer, the fuzz targets, and the Windows programs under
+# ASan+UBSan+LeakSanitizer, the suites that run the game's worker threads
+# under ThreadSanitizer, the fuzz targets, and the Windows programs under
 # Wine. Starts its own Xvfb when no display is set. Prints the time of each
 # step and the ten slowest tests at the end.
 #
@@ -68,12 +69,16 @@ if [ "$quick" -eq 1 ]; then
 else
   step "build windows" "$root/scripts/build.sh" windows
   step "build asan" "$root/scripts/build.sh" asan
+  step "build tsan" "$root/scripts/build.sh" tsan
   if wait "$template_pid"; then export TERVANNE_WINE_TEMPLATE="$logs/wine-prefix"; fi
   template_pid=""
   step "tests native" run_ctest native --test-dir "$root/build/native" -j 2
   # Every suite labelled for it, once, under the sanitizers, LeakSanitizer
   # included: whatever a test or the game leaves allocated at exit fails it.
   step "tests asan" run_ctest asan --test-dir "$root/build/asan" -j 2 -L sanitizers
+  # The world build, the map painted behind the screens and the game's start,
+  # whose workers share the terrain: no data race may be found.
+  step "tests tsan" run_ctest tsan --test-dir "$root/build/tsan" -j 2 -L tsan
   step "fuzz" "$root/scripts/fuzz.sh"
   # The Windows programs under Wine, one at a time (some use the shared display).
   step "tests windows (Wine)" run_ctest wine --test-dir "$root/build/windows" -j 1
