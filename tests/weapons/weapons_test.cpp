@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -71,6 +72,7 @@ struct Figure {
     ~Figure() {
         model_free(&model);
         mesh_release_all(&meshes);
+        std::free(meshes.meshes);  // the game keeps its collections' arrays for the run
     }
     // Holds a pose long enough for the smoothed joints to settle.
     void pose(const HumanPose& p, int frames = 40) {
