@@ -26,12 +26,7 @@ constexpr float SHADOW_CAST_LENGTH = 1000.0f;  // beyond the far side of the sun
 // The item's bounding sphere where its model matrix puts it (the largest
 // axis scale grows the radius); returns the radius.
 static float world_sphere(const DrawItem& d, Vec3* centre) {
-    const float* a = d.model.m;
-    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-    *centre = mat4_mul_point(d.model, d.mesh->bound_centre);
-    return d.mesh->bound_radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
+    return sphere_placed(d.model, d.mesh->bound_centre, d.mesh->bound_radius, centre);
 }
 
 // The box around everything the view passes draw this frame: a shadow

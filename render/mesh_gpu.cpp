@@ -232,17 +232,6 @@ float draw_distance_for_radius(float radius) {
     return radius >= 3.0f ? DRAW_DISTANCE_FAR : DRAW_DISTANCE_NEAR;
 }
 
-// The instance's mesh sphere where its matrix puts it (the widest axis
-// scale grows the radius).
-static float instance_sphere(const Instance& in, Vec3 mesh_centre, float mesh_r, Vec3* centre) {
-    const float* a = in.model.m;
-    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
-    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
-    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
-    *centre = mat4_mul_point(in.model, mesh_centre);
-    return mesh_r * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
-}
-
 int instance_cells_arrange(const Instance* instances, int count, Instance* out, InstanceCell* cells,
                            Vec3 mesh_centre, float mesh_r, float displacement) {
     if (count <= 0) return 0;
@@ -337,7 +326,7 @@ int instance_cells_arrange(const Instance* instances, int count, Instance* out, 
             Vec3 blo = {1e30f, 1e30f, 1e30f}, bhi = {-1e30f, -1e30f, -1e30f};
             for (int k = i; k < j; ++k) {
                 Vec3 s;
-                const float r = instance_sphere(out[k], mesh_centre, mesh_r, &s);
+                const float r = sphere_placed(out[k].model, mesh_centre, mesh_r, &s);
                 blo = {std::fmin(blo.x, s.x - r), std::fmin(blo.y, s.y - r), std::fmin(blo.z, s.z - r)};
                 bhi = {std::fmax(bhi.x, s.x + r), std::fmax(bhi.y, s.y + r), std::fmax(bhi.z, s.z + r)};
             }
@@ -345,7 +334,7 @@ int instance_cells_arrange(const Instance* instances, int count, Instance* out, 
             float reach_all = 0.0f;
             for (int k = i; k < j; ++k) {
                 Vec3 s;
-                const float r = instance_sphere(out[k], mesh_centre, mesh_r, &s);
+                const float r = sphere_placed(out[k].model, mesh_centre, mesh_r, &s);
                 reach_all = std::fmax(reach_all, length(s - mid) + r);
             }
             c.bound_x = mid.x;

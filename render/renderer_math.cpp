@@ -40,6 +40,15 @@ bool cell_visible(const InstanceCell& cell, Vec3 eye, float limit, const Frustum
     return cell_within_distance(cell, eye, limit) && cell_in_frustum(cell, f);
 }
 
+float sphere_placed(const Mat4& model, Vec3 centre, float radius, Vec3* placed) {
+    const float* a = model.m;
+    const float sx = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
+    const float sy = a[4] * a[4] + a[5] * a[5] + a[6] * a[6];
+    const float sz = a[8] * a[8] + a[9] * a[9] + a[10] * a[10];
+    *placed = mat4_mul_point(model, centre);
+    return radius * std::sqrt(std::fmax(sx, std::fmax(sy, sz))) * 1.0001f;
+}
+
 float render_vertex_displacement(const Material& m, const GpuMesh& mesh) {
     float extra = 0.0f;
     if (m.sway_on) extra += length(m.balance) + length(m.float_motion);

@@ -27,6 +27,9 @@ bool cell_visible(const InstanceCell& cell, Vec3 eye, float limit, const Frustum
 // opt out cast shadows.
 bool render_is_opaque(const Material& m);
 bool render_casts_shadow(const Material& m);
+// A sphere of a mesh's own space where the model matrix puts it (the widest
+// axis scale grows the radius); returns the radius.
+float sphere_placed(const Mat4& model, Vec3 centre, float radius, Vec3* placed);
 // The farthest the scene program's vertex stage moves a vertex of the mesh
 // drawn with the material (swaying cloth, wind in the leaves), in metres.
 float render_vertex_displacement(const Material& m, const GpuMesh& mesh);
