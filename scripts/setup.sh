@@ -6,7 +6,7 @@ packages=(
   libsdl2-dev libcurl4-openssl-dev libssl-dev libfreetype-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libbenchmark-dev
   xvfb mesa-utils xdotool imagemagick x11-utils
-  g++-mingw-w64-x86-64-posix wine wine64 openssl
+  g++-mingw-w64-x86-64-posix wine wine64 openssl nsis
   fonts-dejavu-core fonts-dejavu-extra clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--game-only" ]; then

@@ -2,9 +2,10 @@
 # Sets up, builds everything (native, sanitizers, Windows) and runs every test:
 # unit suites and scripted scenes (ctest), the same suites under
 # ASan+UBSan+LeakSanitizer, the suites that run the game's worker threads
-# under ThreadSanitizer, the fuzz targets, and the Windows programs under
-# Wine. Starts its own Xvfb when no display is set. Prints the time of each
-# step and the ten slowest tests at the end.
+# under ThreadSanitizer, the fuzz targets, the Windows programs under Wine,
+# and the release (installer, Linux archive, update sites) checked under Wine
+# and natively. Starts its own Xvfb when no display is set. Prints the time of
+# each step and the ten slowest tests at the end.
 #
 #   scripts/test-all.sh           everything (what CI runs)
 #   scripts/test-all.sh --quick   native build, unit suites and one scene
@@ -82,6 +83,9 @@ else
   step "fuzz" "$root/scripts/fuzz.sh"
   # The Windows programs under Wine, one at a time (some use the shared display).
   step "tests windows (Wine)" run_ctest wine --test-dir "$root/build/windows" -j 1
+  # The installer, the Linux archive and the update sites from the builds
+  # above, installed, updated and uninstalled under Wine and unpacked here.
+  step "release" "$root/scripts/release.sh" --sortie "$logs/release"
 fi
 
 echo
