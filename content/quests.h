@@ -95,8 +95,9 @@ void givers_recount();
 int giver_near(Vec3 player);  // first giver within 6 m, or -1
 bool keu_near(Vec3 player);
 bool lady_near(Vec3 player);
-// The giver (0..8), 9 for Keu, 10 for Viviane, or -1 under the cursor ray.
-int giver_under_ray(Vec3 origin, Vec3 direction, Vec3 player);
+// The giver (0..8), 9 for Keu, 10 for Viviane, or -1: the first the ray
+// meets, however far the player stands, with how far along the ray.
+int giver_under_ray(Vec3 origin, Vec3 direction, float* along);
 void talk_to_giver(int g);
 void talk_to_keu();
 void talk_to_lady();
@@ -117,8 +118,9 @@ bool keu_prompt(bool pressed);
 bool lady_prompt(bool pressed);
 bool givers_prompt(bool pressed);
 bool trainers_prompt(bool pressed);
-// A right click at the cursor: true when someone answered.
-bool quests_right_click(int x, int y);
+// A right click at the cursor: true when a figure the ray meets before
+// `nearer_than` answered (a talk, or a word to come closer).
+bool quests_right_click(int x, int y, float nearer_than);
 
 // Head turn and blink of a figure, for tests: 0..8 givers, 9 Keu, 10 Viviane.
 float quest_figure_head_turn(int figure);

@@ -1,6 +1,7 @@
 // Who answers the interaction key and the right click among the quest
 // figures and the townsfolk, and what the townsfolk and trainers say.
 #include <cmath>
+#include <cstring>
 
 #include "content/dialogue_words.h"
 #include "content/quests.h"
@@ -29,14 +30,28 @@ float distance3(Vec3 a, Vec3 b) {
     return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
 }
 
-// Stepping 0.1 m along the ray up to 30 m: a point within 0.5 m of the figure
-// in the ground plane and between its feet and `height` above them.
-bool ray_hits(Vec3 origin, Vec3 dir, Vec3 at, float height) {
+// Stepping 0.1 m along the ray up to 30 m: the first point within 0.5 m of
+// the figure in the ground plane and between its feet and `height` above
+// them; how far along the ray it lies, or -1.
+float ray_hit_at(Vec3 origin, Vec3 dir, Vec3 at, float height) {
     for (float t = 0.0f; t <= 30.0f; t += 0.1f) {
         Vec3 p = origin + dir * t;
-        if (std::hypot(p.x - at.x, p.z - at.z) <= 0.5f && p.y >= at.y && p.y <= at.y + height) return true;
+        if (std::hypot(p.x - at.x, p.z - at.z) <= 0.5f && p.y >= at.y && p.y <= at.y + height) return t;
     }
-    return false;
+    return -1.0f;
+}
+
+// "de Sire Keu", "d'Aude", "du roi Arthur": the name after "Approchez-vous".
+const char* approach_words(const char* name) {
+    if (std::strncmp(name, "Le ", 3) == 0) return hud_fmt("Approchez-vous du %s.", name + 3);
+    unsigned char c = (unsigned char)name[0];
+    bool vowel = std::strchr("AEIOUYaeiouy", c) != nullptr && c != 0;
+    // É, È, Ê (two bytes, C3 89 / 88 / 8A) open with a vowel too.
+    if (c == 0xC3) {
+        unsigned char d = (unsigned char)name[1];
+        vowel = d == 0x89 || d == 0x88 || d == 0x8A;
+    }
+    return hud_fmt(vowel ? "Approchez-vous d'%s." : "Approchez-vous de %s.", name);
 }
 
 void open_professions() { professions_window_show(true); }
@@ -53,14 +68,22 @@ int giver_near(Vec3 p) {
     return -1;
 }
 
-int giver_under_ray(Vec3 origin, Vec3 dir, Vec3 p) {
+int giver_under_ray(Vec3 origin, Vec3 dir, float* along) {
+    int who = -1;
+    float best = 1e30f;
     if (underground) return -1;
-    if (distance3(p, keu_position()) <= 7.0f && ray_hits(origin, dir, keu_position(), 2.6f)) return QUEST_GIVER_COUNT;
-    if (distance3(p, lady_position()) <= 6.0f && ray_hits(origin, dir, lady_position(), 2.4f))
-        return QUEST_GIVER_COUNT + 1;
-    for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
-        if (distance3(p, giver_position(g)) <= 6.0f && ray_hits(origin, dir, giver_position(g), 2.6f)) return g;
-    return -1;
+    auto consider = [&](int figure, Vec3 at, float height) {
+        float t = ray_hit_at(origin, dir, at, height);
+        if (t >= 0.0f && t < best) {
+            best = t;
+            who = figure;
+        }
+    };
+    consider(QUEST_GIVER_COUNT, keu_position(), 2.6f);
+    consider(QUEST_GIVER_COUNT + 1, lady_position(), 2.4f);
+    for (int g = 0; g < QUEST_GIVER_COUNT; ++g) consider(g, giver_position(g), 2.6f);
+    if (along) *along = best;
+    return who;
 }
 
 void talk_to_villager(int i) {
@@ -68,7 +91,7 @@ void talk_to_villager(int i) {
     const VillagerDef& d = villager_defs[i];
     const VillagerState& s = villager_state(i);
     if (hdist_hypot(s.position, feet()) > 6.0f) {
-        hud_message(hud_fmt("Approchez-vous de %s.", d.name), 1.2f);
+        hud_message(approach_words(d.name), 1.2f);
         return;
     }
     const char* title = hud_fmt("%s, %s", d.name, d.title);
@@ -129,29 +152,44 @@ bool trainers_prompt(bool pressed) {
     return false;
 }
 
-bool quests_right_click(int x, int y) {
+bool quests_right_click(int x, int y, float nearer_than) {
     if (underground) return false;
     Vec3 origin;
     Vec3 dir = screen_ray((float)x, (float)y, &origin);
-    int who = giver_under_ray(origin, dir, feet());
-    if (who == QUEST_GIVER_COUNT) {
-        talk_to_keu();
-        return true;
-    }
-    if (who == QUEST_GIVER_COUNT + 1) {
-        talk_to_lady();
-        return true;
-    }
-    if (who >= 0) {
-        talk_to_giver(who);
-        return true;
-    }
-    // Trainers first, then the other townsfolk.
+    float figure_t = 1e30f;
+    int who = giver_under_ray(origin, dir, &figure_t);
+    int villager = -1;
+    float villager_t = 1e30f;
     for (int i = 0; i < VILLAGER_COUNT; ++i) {
-        if (ray_hits(origin, dir, villager_state(i).position, 2.2f)) {
-            talk_to_villager(i);
-            return true;
+        float t = ray_hit_at(origin, dir, villager_state(i).position, 2.2f);
+        if (t >= 0.0f && t < villager_t) {
+            villager_t = t;
+            villager = i;
         }
+    }
+    if (who >= 0 && figure_t <= villager_t && figure_t < nearer_than) {
+        Vec3 me = feet();
+        if (who == QUEST_GIVER_COUNT) {
+            if (keu_near(me))
+                talk_to_keu();
+            else
+                hud_message(approach_words("Sire Keu"), 1.2f);
+        } else if (who == QUEST_GIVER_COUNT + 1) {
+            if (lady_near(me))
+                talk_to_lady();
+            else
+                hud_message("Approchez-vous de la Dame du Lac.", 1.2f);
+        } else if (distance3(me, giver_position(who)) <= 6.0f) {
+            talk_to_giver(who);
+        } else {
+            hud_message(approach_words(quest_givers[who].short_name), 1.2f);
+        }
+        return true;
+    }
+    // The townsfolk check the distance themselves.
+    if (villager >= 0 && villager_t < nearer_than) {
+        talk_to_villager(villager);
+        return true;
     }
     return false;
 }

@@ -181,6 +181,21 @@ bool skinnable_beast(const Creature& c) {
     return c.species == SP_BOAR || c.species == SP_WOLF || c.species == SP_BEAR;
 }
 
+// Where a ray (unit direction) enters the sphere that stands for a lying
+// body, or -1.
+float ray_meets_body(Vec3 origin, Vec3 d, const Creature& c) {
+    float r = c.species == SP_BOAR ? 0.65f : 0.55f;
+    Vec3 centre = c.pos + Vec3{0, 0.3f, 0};
+    Vec3 oc = origin - centre;
+    float b = dot(oc, d);
+    float q = dot(oc, oc) - r * r;
+    float disc = b * b - q;
+    if (disc < 0.0f) return -1.0f;
+    float t = -b - std::sqrt(disc);
+    if (t < 0.0f) t = -b + std::sqrt(disc);
+    return t;
+}
+
 // The body's fall takes the first half second after death.
 constexpr float CORPSE_SETTLED = 0.5f;
 
@@ -239,19 +254,26 @@ Creature* corpse_hit_by_ray(Vec3 origin, Vec3 direction) {
     float best_t = 40.0f;
     for (Creature& c : creatures) {
         if (!corpse_lootable(&c) || !corpse_in_my_world(c)) continue;
-        float r = c.species == SP_BOAR ? 0.65f : 0.55f;
-        Vec3 centre = c.pos + Vec3{0, 0.3f, 0};
-        Vec3 oc = origin - centre;
-        float b = dot(oc, d);
-        float q = dot(oc, oc) - r * r;
-        float disc = b * b - q;
-        if (disc < 0.0f) continue;
-        float t = -b - std::sqrt(disc);
-        if (t < 0.0f) t = -b + std::sqrt(disc);
+        float t = ray_meets_body(origin, d, c);
         if (t < 0.0f || t >= best_t) continue;
         best_t = t;
         best = &c;
     }
+    return best;
+}
+
+Creature* body_hit_by_ray(Vec3 origin, Vec3 direction, float* along) {
+    Vec3 d = normalize(direction);
+    Creature* best = nullptr;
+    float best_t = 40.0f;
+    for (Creature& c : creatures) {
+        if (!c.in_use || c.ai_state != CS_DEAD || c.companion || !corpse_in_my_world(c)) continue;
+        float t = ray_meets_body(origin, d, c);
+        if (t < 0.0f || t >= best_t) continue;
+        best_t = t;
+        best = &c;
+    }
+    if (along) *along = best_t;
     return best;
 }
 
@@ -321,8 +343,15 @@ void loot_upkeep() {
     if (player.dead || ground_distance(c) > LOOT_KEEP_OPEN) loot_close();
 }
 
-bool loot_take_money() {
+namespace {
+
+// Nothing left to take: the window has nothing more to show.
+void close_when_emptied() {
     Creature* c = open_corpse;
+    if (c && c->loot_count <= 0 && c->loot_money <= 0) loot_close();
+}
+
+bool take_money(Creature* c) {
     if (!c || c->loot_money <= 0) return false;
     int m = c->loot_money;
     player.purse += m;
@@ -334,8 +363,7 @@ bool loot_take_money() {
     return true;
 }
 
-bool loot_take_item(int index) {
-    Creature* c = open_corpse;
+bool take_item(Creature* c, int index) {
     if (!c || index < 0 || index >= c->loot_count || index >= 4) return false;
     int id = c->loot[index];
     if (!add_to_bag(id)) {
@@ -348,6 +376,20 @@ bool loot_take_item(int index) {
     c->loot[c->loot_count] = 0;
     keep_for_skinning(c);
     return true;
+}
+
+}  // namespace
+
+bool loot_take_money() {
+    bool took = take_money(open_corpse);
+    close_when_emptied();
+    return took;
+}
+
+bool loot_take_item(int index) {
+    bool took = take_item(open_corpse, index);
+    close_when_emptied();
+    return took;
 }
 
 int loot_item_rows(const Creature* c, LootRow* rows) {
@@ -364,42 +406,41 @@ int loot_item_rows(const Creature* c, LootRow* rows) {
 }
 
 bool loot_take_row(int row) {
+    Creature* c = open_corpse;
     LootRow rows[4];
-    int n = loot_item_rows(open_corpse, rows);
+    int n = loot_item_rows(c, rows);
     if (row < 0 || row >= n) return false;
     bool took = false;
     for (int k = 0; k < rows[row].count; ++k) {
         int at = 0;
-        while (at < open_corpse->loot_count && open_corpse->loot[at] != rows[row].id) ++at;
-        if (!loot_take_item(at)) break;
+        while (at < c->loot_count && c->loot[at] != rows[row].id) ++at;
+        if (!take_item(c, at)) break;
         took = true;
     }
+    close_when_emptied();
     return took;
 }
 
 void loot_take_all() {
-    if (!open_corpse) return;
-    loot_take_money();
-    while (open_corpse->loot_count > 0 && loot_take_item(0)) {
+    Creature* c = open_corpse;
+    if (!c) return;
+    take_money(c);
+    while (c->loot_count > 0 && take_item(c, 0)) {
     }
+    close_when_emptied();
 }
 
 // ---- Clicks and the prompt ----------------------------------------------------------------
 
-void loot_click() {
-    Vec3 origin;
-    float x = (float)plat_input.mouse_x, y = (float)plat_input.mouse_y;
-    if (plat_input.cursor_captured) {
-        x = (float)plat_input.client_width * 0.5f;
-        y = (float)plat_input.client_height * 0.5f;
-    }
-    Vec3 dir = screen_ray(x, y, &origin);
-    Creature* c = corpse_hit_by_ray(origin, dir);
-    if (c && c == open_corpse) return;
-    if (c) {
+void loot_body_clicked(Creature* c) {
+    if (!c || c == open_corpse) return;
+    if (corpse_lootable(c))
         loot_open(c);
-        return;
-    }
+    else
+        hud_message("Plus rien à prendre sur ce corps.", 1.2f);
+}
+
+void loot_click() {
     if (Creature* n = corpse_nearest()) loot_open(n);
 }
 

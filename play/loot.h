@@ -22,10 +22,13 @@ int loot_source_species(int id);
 bool corpse_lootable(const Creature* c);
 // The lootable corpse hit by a ray (nearest hit closer than 40), or null.
 Creature* corpse_hit_by_ray(Vec3 origin, Vec3 direction);
+// Any body lying in the player's world (searched or not) hit by a ray, with
+// how far along the ray; null when none closer than 40.
+Creature* body_hit_by_ray(Vec3 origin, Vec3 direction, float* along);
 // The nearest lootable corpse within 3.5 of the player (ground plane).
 Creature* corpse_nearest();
 
-// The window.
+// The window; it closes by itself once everything is taken.
 bool loot_open(Creature* c);
 void loot_close();
 Creature* loot_corpse();  // null while closed
@@ -36,8 +39,10 @@ void loot_take_all();
 // Closes the window when its corpse is gone, re-used, or out of reach.
 void loot_upkeep();
 
-// The right click that falls on nothing else: the corpse under the pointer,
-// or the nearest one. The interaction key's prompt for corpses.
+// A right click on a body: its loot window, or a word that nothing is left.
+void loot_body_clicked(Creature* c);
+// The right click that falls on nothing: the nearest corpse. The interaction
+// key's prompt for corpses.
 void loot_click();
 bool loot_prompt(bool pressed);
 

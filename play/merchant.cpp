@@ -65,17 +65,19 @@ Vec3 merchant_position() {
 
 bool merchant_in_reach() { return !underground && length(merchant_position() - feet()) <= REACH; }
 
-bool merchant_hit_by_ray(Vec3 origin, Vec3 direction) {
-    if (underground) return false;
+float merchant_ray_distance(Vec3 origin, Vec3 direction) {
+    if (underground) return -1.0f;
     Vec3 d = normalize(direction);
     Vec3 m = merchant_position();
     for (float t = 0.0f; t <= 30.0f; t += 0.1f) {
         Vec3 p = origin + d * t;
         float h = p.y - m.y;
-        if (std::hypot(p.x - m.x, p.z - m.z) < 0.5f && h >= 0.0f && h <= 2.3f) return true;
+        if (std::hypot(p.x - m.x, p.z - m.z) < 0.5f && h >= 0.0f && h <= 2.3f) return t;
     }
-    return false;
+    return -1.0f;
 }
+
+bool merchant_hit_by_ray(Vec3 origin, Vec3 direction) { return merchant_ray_distance(origin, direction) >= 0.0f; }
 
 void open_shop() {
     open = true;
@@ -176,15 +178,11 @@ bool shop_buy_back() {
 
 // ---- Reaching him --------------------------------------------------------------------------
 
-bool merchant_click() {
-    Vec3 origin;
-    Vec3 dir = screen_ray((float)plat_input.mouse_x, (float)plat_input.mouse_y, &origin);
-    if (!merchant_hit_by_ray(origin, dir)) return false;
+void merchant_clicked() {
     if (merchant_in_reach())
         open_shop();
     else
         hud_message("Approchez-vous du marchand.", 1.2f);
-    return true;
 }
 
 bool merchant_prompt(bool pressed) {

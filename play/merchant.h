@@ -8,6 +8,8 @@ Vec3 merchant_position();
 // Within 4.6 of him, in three dimensions.
 bool merchant_in_reach();
 bool merchant_hit_by_ray(Vec3 origin, Vec3 direction);
+// How far along the ray it first meets him, or -1.
+float merchant_ray_distance(Vec3 origin, Vec3 direction);
 void open_shop();
 bool shop_is_open();
 void close_shop();
@@ -29,8 +31,9 @@ extern BuyBack buy_back;
 // A character is loaded or made: the last sale was someone else's.
 void shop_forget();
 
-// The right click on him, the interaction key's prompt.
-bool merchant_click();
+// A right click fell on him: the shop in reach, else a word to come closer.
+// The interaction key's prompt.
+void merchant_clicked();
 bool merchant_prompt(bool pressed);
 
 void merchant_update(float dt);

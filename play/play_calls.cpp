@@ -12,7 +12,7 @@ PlayCalls play_calls = {
     [] {},
     give_items_fit,
     [] {},
-    [](int, int) { return false; },
+    [](int, int, float) { return false; },
     [](bool) {},
     [] {},
     [] { return false; },

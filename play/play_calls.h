@@ -22,8 +22,9 @@ struct PlayCalls {
     // The interaction prompt of the frame (its sources reach up to the quests
     // and the professions).
     void (*interaction_prompt)();
-    // A right click: true when someone with a quest answered it.
-    bool (*quests_right_click)(int x, int y);
+    // A right click: true when a quest figure or a townsperson under the
+    // cursor, nearer along its ray than `nearer_than`, answered it.
+    bool (*quests_right_click)(int x, int y, float nearer_than);
     void (*big_map_set_open)(bool open);
     // The bag, sheet and shop windows after the merchant's step (they close
     // with the shop); the player is dressed right after.

@@ -27,6 +27,7 @@
 #include "play/targeting.h"
 
 Player player;
+float presentation_turn = 0.0f;
 AppearanceChoice player_look = {0, 1, 0, 1, 0, 0};
 Model* player_model = nullptr;
 
@@ -159,6 +160,7 @@ void player_update(float dt) {
         presentation(dt);
         return;
     }
+    presentation_turn = 0.0f;
 
     bool window_acted = false;
     if (!paused) {
@@ -298,7 +300,8 @@ const Appearance& player_appearance() { return appearance; }
 const HumanRig& player_rig() { return rig; }
 
 Mat4 player_root_matrix() {
-    Mat4 r = mat4_translate({player.pos_x, player.pos_y, player.pos_z}) * mat4_rotate_y(player.heading);
+    Mat4 r = mat4_translate({player.pos_x, player.pos_y, player.pos_z}) *
+             mat4_rotate_y(player.heading + presentation_turn);
     if (player.body_pitch != 0.0f) {
         // Laid down about the feet, the head ending along the back.
         r = r * mat4_rotate_x(player.body_pitch);

@@ -99,8 +99,13 @@ const HumanRig& player_rig();
 // The tunic's material of a class (the figure's clothing is drawn with it).
 struct Material;
 Material* player_class_cloth(int cls);
-// Feet position, heading and the lying pitch of the death sequence.
+// Feet position, heading (with the presentation turn) and the lying pitch of
+// the death sequence.
 Mat4 player_root_matrix();
+// On the character screens the figure turns under the player's drag while
+// the view stays where the heading put it: the turn about the feet, added to
+// the heading for the figure alone. Back to 0 when play resumes.
+extern float presentation_turn;
 
 void player_update(float dt);
 void player_submit();

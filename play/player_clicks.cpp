@@ -8,6 +8,7 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "play/targeting.h"
+#include "render/renderer.h"
 #include "render/hud.h"
 #include "sound/sound.h"
 
@@ -18,13 +19,36 @@ void player_click(int button, int x, int y) {
         hud_message("Bienvenue à Tervanne", 2.0f);
         return;
     }
-    // Left: the creature under the cursor, or no target. Right: the merchant,
-    // then whoever wants to talk, then the creature under the cursor, then a
-    // corpse to search.
-    if (button == 1 && merchant_click()) return;
-    if (button == 1 && play_calls.quests_right_click(x, y)) return;
-    if (player_click_target(button == 0) || button != 1) return;
-    loot_click();
+    // Left: the creature under the cursor, or no target.
+    if (button != 1) {
+        player_click_target(button == 0);
+        return;
+    }
+    // Right: whatever the cursor's ray meets first, whoever it is: the
+    // merchant, a creature, a body, or (asked last, with the distance to
+    // beat) someone with a quest or a word to say.
+    Vec3 origin;
+    Vec3 dir = screen_ray((float)x, (float)y, &origin);
+    constexpr float NONE = 1e30f;
+    float merchant_t = merchant_ray_distance(origin, dir);
+    if (merchant_t < 0.0f) merchant_t = NONE;
+    float creature_t = NONE, body_t = NONE;
+    Creature* creature = pick_creature_along_ray(origin, dir, &creature_t);
+    if (!creature) creature_t = NONE;
+    Creature* body = body_hit_by_ray(origin, dir, &body_t);
+    if (!body) body_t = NONE;
+    float nearest = std::fmin(merchant_t, std::fmin(creature_t, body_t));
+    if (play_calls.quests_right_click(x, y, nearest)) return;
+    if (nearest >= NONE) {
+        loot_click();
+    } else if (merchant_t == nearest) {
+        merchant_clicked();
+    } else if (creature_t == nearest) {
+        player.target = creature;
+        player.target_hold = 1000000.0f;
+    } else {
+        loot_body_clicked(body);
+    }
 }
 
 void player_hud_update(float) {

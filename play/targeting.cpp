@@ -137,9 +137,7 @@ bool ensure_target_for_attack(float range) {
     return true;
 }
 
-Creature* pick_creature_at_cursor() {
-    Vec3 origin;
-    Vec3 dir = screen_ray((float)plat_input.mouse_x, (float)plat_input.mouse_y, &origin);
+Creature* pick_creature_along_ray(Vec3 origin, Vec3 dir, float* along) {
     float best = 200.0f;
     Creature* hit = nullptr;
     for (Creature& c : creatures) {
@@ -160,7 +158,14 @@ Creature* pick_creature_at_cursor() {
             }
         }
     }
+    if (along) *along = best;
     return hit;
+}
+
+Creature* pick_creature_at_cursor() {
+    Vec3 origin;
+    Vec3 dir = screen_ray((float)plat_input.mouse_x, (float)plat_input.mouse_y, &origin);
+    return pick_creature_along_ray(origin, dir, nullptr);
 }
 
 void player_target_key() {

@@ -13,6 +13,9 @@ Creature* ensure_target(float range);
 // the aim; true with no creature at all (the blow goes straight ahead).
 bool ensure_target_for_attack(float range);
 Creature* pick_creature_at_cursor();
+// The creature a ray (unit direction) passes nearest to its origin, with how
+// far along the ray it lies; null when none.
+Creature* pick_creature_along_ray(Vec3 origin, Vec3 dir, float* along);
 // Targets the creature under the cursor; true when one was hit. A miss
 // clears the target when asked.
 bool player_click_target(bool clear_on_miss);

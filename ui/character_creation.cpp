@@ -28,6 +28,9 @@ bool portrait_view = false;
 AppearanceChoice look_before_edit;
 float heading_before_edit;
 char name_field[CHARACTER_NAME_SIZE];
+// The field holds an offered name until the player types in it: the offer
+// follows the sex chosen.
+bool name_typed = false;
 uint32_t name_seed = 1;
 bool turning = false;
 int turn_last_x = 0;
@@ -63,11 +66,22 @@ void name_field_input(float field_width, float size) {
         if (ok && n + len <= 22) {
             std::memcpy(name_field + n, plat_input.text_input + i, (size_t)len);
             name_field[n + len] = 0;
-            if (ui_text_width(name_field, size, UI_FONT_BODY) > field_width) name_field[n] = 0;
+            if (ui_text_width(name_field, size, UI_FONT_BODY) > field_width)
+                name_field[n] = 0;
+            else
+                name_typed = true;
         }
         i += len;
     }
-    if (plat_input.key_pressed[KEY_BACKSPACE]) text_backspace(name_field);
+    if (plat_input.key_pressed[KEY_BACKSPACE] && name_field[0]) {
+        text_backspace(name_field);
+        name_typed = true;
+    }
+}
+
+void offer_name() {
+    std::snprintf(name_field, sizeof name_field, "%s", character_random_name(player_look.woman != 0));
+    name_typed = false;
 }
 
 void apply_class(int cls) {
@@ -75,13 +89,20 @@ void apply_class(int cls) {
     set_level_and_experience(1, 0);
 }
 
+// "Valider" keeps the new look and goes back to play; "Annuler" puts the old
+// look back and returns to the sheet the editor was opened from.
 void finish_edit(bool keep) {
     if (!keep) player_look = look_before_edit;
     player.heading = heading_before_edit;
     character_creation_open = 0;
     paused = 0;
-    if (keep) character_save_current();
-    plat_set_cursor_captured(true);
+    if (keep) {
+        character_save_current();
+        plat_set_cursor_captured(true);
+    } else {
+        character_sheet_open = 1;
+        plat_set_cursor_captured(false);
+    }
 }
 
 // One selector row: label, « value »; returns -1, 0 or +1.
@@ -108,8 +129,10 @@ void turn_preview(WBox area) {
         turn_last_x = plat_input.mouse_x;
     }
     if (!down) turning = false;
+    // The figure turns, not the view: the camera stands where the heading
+    // put it, in front of the figure as the screen opened.
     if (turning) {
-        player.heading += (float)(plat_input.mouse_x - turn_last_x) * 0.012f;
+        presentation_turn += (float)(plat_input.mouse_x - turn_last_x) * 0.012f;
         turn_last_x = plat_input.mouse_x;
     }
     // The pad turns her with the right stick, which no screen moves the focus
@@ -118,7 +141,7 @@ void turn_preview(WBox area) {
     if (plat_input.pad.connected && !hud_dialog_state().open) {
         float x, y;
         pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &x, &y);
-        player.heading += x * 3.0f * frame_dt;
+        presentation_turn += x * 3.0f * frame_dt;
     }
 }
 
@@ -178,15 +201,16 @@ void draw_step2() {
     if (!edit_mode) {
         if (!hud_dialog_state().open) name_field_input(field.w - 30 * s, field.h * 0.55f);
         widget_field(field, name_field, true);
-        if (widget_button({x + w - 42 * s, y, 42 * s, 38 * s}, "?"))
-            std::snprintf(name_field, sizeof name_field, "%s", character_random_name(player_look.woman != 0));
+        if (widget_button({x + w - 42 * s, y, 42 * s, 38 * s}, "?")) offer_name();
     } else {
         widget_field(field, player.name, false);
     }
     y += 60 * s;
     int d;
-    if ((d = selector(x, y, w, "Sexe", sex_names[player_look.woman ? 1 : 0], true)))
+    if ((d = selector(x, y, w, "Sexe", sex_names[player_look.woman ? 1 : 0], true))) {
         player_look.woman = cycle(player_look.woman ? 1 : 0, d, 2);
+        if (!edit_mode && !name_typed) offer_name();
+    }
     y += 48 * s;
     if ((d = selector(x, y, w, "Peau", skin_names[cycle(player_look.skin, 0, 5)], true)))
         player_look.skin = cycle(player_look.skin, d, 5);
@@ -269,7 +293,7 @@ void character_creation_open_new() {
     step = 1;
     edit_mode = false;
     portrait_view = false;
-    std::snprintf(name_field, sizeof name_field, "%s", character_random_name(player_look.woman != 0));
+    offer_name();
     character_select_open = 0;
     character_creation_open = 1;
     plat_set_cursor_captured(false);

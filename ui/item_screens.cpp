@@ -87,8 +87,9 @@ const char* class_word(int c) {
 }
 
 // `hint`, when given, stands in for the bag's click hint (a window where a
-// click on the item does something else).
-void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hint = nullptr) {
+// click on the item does something else); "" leaves it out.
+void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hint = nullptr,
+              const char* extra = nullptr) {
     const ItemDef& d = item_def(id);
     t.add(d.name, quality_colour((int)d.quality), 19.0f, UI_FONT_TITLE);
     const char* kn = kind_name((int)d.kind);
@@ -129,11 +130,13 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hi
         t.add(hud_fmt("Prix de vente : %d deniers (×%d : %d)", unit, count, unit * count), HUD_GOLD);
     else
         t.add(hud_fmt("Prix de vente : %d denier%s", unit, plural(unit)), HUD_GOLD);
+    // What a click does in this window (to buy, to sell) comes first.
+    if (extra) t.add(extra, HUD_GOLD);
     // With the pad, X uses the item and Y held with it stands for Maj.
     const bool pad = ui_focus_pad_hints();
-    if (hint)
-        t.add(hint, kDim);
-    else if (worn)
+    if (hint) {
+        if (hint[0]) t.add(hint, kDim);
+    } else if (worn)
         t.add(pad ? "X : retirer" : "Clic : retirer", kDim);
     else if (d.kind == KIND_POTION)
         t.add(pad ? "X : boire  ·  Y + X : jeter" : "Clic : boire  ·  Maj + clic : jeter", kDim);
@@ -169,8 +172,7 @@ void item_tooltip(int id, int count, bool worn, const Box& near, const char* ext
     if (!item_exists(id)) return;
     float s = sc();
     Tip t{};
-    fill_tip(t, id, count, worn, true, hint);
-    if (extra) t.add(extra, HUD_GOLD);
+    fill_tip(t, id, count, worn, true, hint, extra);
     Box size = tip_size(t);
     float cw = (float)plat_input.client_width, ch = (float)plat_input.client_height;
     float x = near.x + near.w + 12 * s, y = near.y;
@@ -422,24 +424,29 @@ void interaction_cursor_draw() {
     Hover h = items_hover(mx, my);
     int dragged = items_dragged_bag_slot();
     if (dragged == -1) {
+        // In the shop a click buys, buys back or sells: that is the only
+        // hint, never the bag's "boire" or "équiper".
         if (h.kind == HOVER_BAG && bag[h.index].id) {
             const char* extra = nullptr;
+            const char* hint = nullptr;
             if (shop_is_open()) {
                 int n = bag[h.index].count > 1 ? bag[h.index].count : 1;
                 int total = sell_price(bag[h.index].id) * n;
                 extra = hud_fmt(pad ? "X : vendre (%d denier%s)" : "Clic : vendre (%d denier%s)", total, plural(total));
+                hint = pad ? "Y + X : jeter" : "Maj + clic : jeter";
             }
-            item_tooltip(bag[h.index].id, bag[h.index].count, false, sheet_bag_box(h.index), extra);
+            item_tooltip(bag[h.index].id, bag[h.index].count, false, sheet_bag_box(h.index), extra, hint);
         } else if (h.kind == HOVER_WORN && equipment[h.index]) {
             item_tooltip(equipment[h.index], 1, true, sheet_equipment_box(h.index), nullptr);
         } else if (h.kind == HOVER_STOCK) {
             const MerchantOffer& o = merchant_stock[h.index];
             item_tooltip(o.id, 1, false, shop_stock_box(h.index),
                          hud_fmt(pad ? "A : acheter (%d denier%s)" : "Clic : acheter (%d denier%s)", o.price,
-                                 plural(o.price)));
+                                 plural(o.price)),
+                         "");
         } else if (h.kind == HOVER_BUY_BACK && buy_back.count > 0) {
             item_tooltip(buy_back.id, buy_back.count, false, shop_buy_back_box(),
-                         pad ? "A : racheter" : "Clic : racheter");
+                         pad ? "A : racheter" : "Clic : racheter", "");
         }
     } else {
         int id = dragged >= 0 ? bag[dragged].id : equipment[-2 - dragged];

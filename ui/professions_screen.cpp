@@ -8,6 +8,7 @@
 #include "common/game_time.h"
 #include "world/terrain.h"
 #include "platform/platform.h"
+#include "play/bindings.h"
 #include "play/items.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -79,6 +80,32 @@ void materials_draw(const RecipeDef& rc, HudRect row, float left, float right) {
 }
 
 bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
+
+// A click on a gathering profession, which has no recipes to show: a word
+// on where it is practised, while the pointer stays on its row.
+int gathering_note = -1;
+
+const char* gathering_note_text(int p) {
+    static const char* const texts[PROF_ALCHEMY] = {
+        "L'herboristerie se pratique dans le monde : approchez-vous d'une plante et appuyez sur %s.",
+        "Le minage se pratique dans le monde : approchez-vous d'un filon et appuyez sur %s.",
+        "Le dépeçage se pratique dans le monde : approchez-vous d'une bête abattue et fouillée, puis appuyez "
+        "sur %s.",
+    };
+    char key[48];
+    binding_hint_name(BIND_INTERACT, key, (int)sizeof key);
+    return hud_fmt(texts[p], key);
+}
+
+void gathering_note_draw(HudRect row, int p) {
+    const float s = hud_scale, size = 15 * s, pad = 12 * s;
+    const char* text = gathering_note_text(p);
+    float w = row.w, h = ui_text_wrapped_height(w - 2 * pad, text, size, UI_FONT_BODY, 1.3f) + 2 * pad;
+    float y = row.y + row.h + 4 * s;
+    ui_panel(row.x, y, w, h, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_GOLD, std::fmax(1.0f, s));
+    UiBoxScope note(row.x, y, w, h, UI_BOX_LAYER, std::fmax(1.0f, s));
+    ui_text_wrapped(row.x + pad, y + pad, w - 2 * pad, text, size, HUD_PARCHMENT, UI_FONT_BODY, 1.3f);
+}
 
 bool left_click() {
     return plat_input.button_pressed[0] != 0 ||
@@ -163,9 +190,12 @@ void professions_draw() {
         HudRect r = profession_row_box(p);
         bool craft_row = p >= PROF_ALCHEMY;
         bool selected = craft_row && p == professions_selected;
-        bool hover = craft_row && inside(r, mx, my);
-        if (craft_row) ui_focus_add(r.x, r.y, r.w, r.h);
+        bool over = inside(r, mx, my);
+        bool hover = craft_row && over;
+        ui_focus_add(r.x, r.y, r.w, r.h);
         if (click && hover) professions_selected = p;
+        if (click && over && !craft_row) gathering_note = p;
+        if (gathering_note == p && !over) gathering_note = -1;
         Vec4 fill = selected ? Vec4{0.2f, 0.24f, 0.14f, 0.95f} : hover ? Vec4{0.14f, 0.18f, 0.12f, 0.9f}
                                                                        : Vec4{0.1f, 0.13f, 0.1f, 0.85f};
         ui_panel(r.x, r.y, r.w, r.h, fill, selected ? HUD_GOLD : HUD_PANEL_BORDER, std::fmax(1.0f, s));
@@ -239,7 +269,9 @@ void professions_draw() {
                     "Les couleurs : orange, on progresse à coup sûr ; jaune, souvent ; vert, rarement ; gris, plus "
                     "rien à apprendre.",
                     15 * s, DIM, UI_FONT_BODY, 1.3f);
-    if (hover_reason) {
+    if (gathering_note >= 0) {
+        gathering_note_draw(profession_row_box(gathering_note), gathering_note);
+    } else if (hover_reason) {
         float w = ui_text_width(hover_reason, 16 * s, UI_FONT_BODY) + 24 * s;
         float x = std::fmin(mx + 16 * s, (float)plat_input.client_width - w);
         ui_panel(x, my + 18 * s, w, 34 * s, Vec4{0.04f, 0.05f, 0.04f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));

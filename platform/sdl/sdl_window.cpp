@@ -16,9 +16,18 @@ static SDL_Window* window = nullptr;
 static SDL_GLContext context = nullptr;
 static bool fullscreen = false;
 static void fullscreen_settle();
-// Windowed mode's outer rectangle, the one leaving fullscreen returns to
-// (whatever size was set meanwhile), as on Windows.
+static void frame_settle();
+// Windowed mode's outer rectangle, frame included, the one leaving
+// fullscreen returns to (whatever size was set meanwhile), as on Windows; and
+// the client size it was made for.
 static SDL_Rect windowed_rect = {0, 0, 0, 0};
+static int windowed_client_w = 0, windowed_client_h = 0;
+// The window manager's frame round the window (left, right, top, bottom), as
+// last seen in windowed mode; 0 without a manager. Until the manager has
+// said, it is looked for again for a while after the window shows.
+static int frame[4] = {0, 0, 0, 0};
+static bool frame_known = false;
+static int frame_looks_left = 0;
 static int saved_cursor_x = 0, saved_cursor_y = 0;
 static uint64_t clock_zero = 0;
 static double clock_period = 0.0;
@@ -95,6 +104,61 @@ static void refresh_client_size() {
     drawable_size(&plat_input.client_width, &plat_input.client_height);
 }
 
+// The desktop's usable area on the window's display: the screen less the
+// panels and docks.
+static SDL_Rect usable_area() {
+    int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    if (display < 0) display = 0;
+    SDL_Rect screen{0, 0, 0, 0};
+    SDL_GetDisplayBounds(display, &screen);
+    SDL_Rect usable = screen;
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = screen;
+    SDL_Rect work, mine;
+    if (sdl_x11_work_area(window, &work) && SDL_IntersectRect(&work, &screen, &mine)) usable = mine;
+    return usable;
+}
+
+// The frame's corner at the outer rectangle's, the client the size it was
+// made for. X11 moves the frame itself; elsewhere SDL places the client.
+static void place_windowed() {
+    SDL_SetWindowSize(window, windowed_client_w, windowed_client_h);
+    if (!sdl_x11_move_frame(window, windowed_rect.x, windowed_rect.y))
+        SDL_SetWindowPosition(window, windowed_rect.x + frame[0], windowed_rect.y + frame[2]);
+}
+
+// The outer rectangle for a client size: frame added, the three-quarter
+// fallback, centred in the usable area, all of it on the desktop.
+static WindowPlacement compute_windowed(int client_width, int client_height) {
+    SDL_Rect area = usable_area();
+    WindowPlacement p =
+        plat_place_window(client_width, client_height, frame[0] + frame[1], frame[2] + frame[3], area.w, area.h);
+    windowed_rect = {area.x + p.left, area.y + p.top, p.right - p.left, p.bottom - p.top};
+    windowed_client_w = windowed_rect.w - frame[0] - frame[1];
+    windowed_client_h = windowed_rect.h - frame[2] - frame[3];
+    if (windowed_client_w < 1) windowed_client_w = 1;
+    if (windowed_client_h < 1) windowed_client_h = 1;
+    return p;
+}
+
+// The asked client size, kept so that a frame learnt late places it again.
+static int asked_client_w = 0, asked_client_h = 0;
+
+// What the window manager says of the frame (X11), or SDL where it knows.
+static bool learn_frame(bool ask) {
+    int e[4] = {0, 0, 0, 0};
+    int known = sdl_x11_frame_extents(window, ask, e);
+    if (known < 0) {
+        int top = 0, left = 0, bottom = 0, right = 0;
+        known = SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 ? 1 : 0;
+        e[0] = left, e[1] = right, e[2] = top, e[3] = bottom;
+    }
+    if (known != 1) return false;
+    bool changed = !frame_known || std::memcmp(e, frame, sizeof frame) != 0;
+    std::memcpy(frame, e, sizeof frame);
+    frame_known = true;
+    return changed;
+}
+
 void plat_open_window(const char* title, int client_width, int client_height) {
     if (forced_width > 0 && forced_height > 0) {
         client_width = forced_width;
@@ -117,17 +181,27 @@ void plat_open_window(const char* title, int client_width, int client_height) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
-    SDL_Rect usable{0, 0, client_width, client_height};
-    SDL_GetDisplayUsableBounds(0, &usable);
-    WindowPlacement place = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
-    windowed_rect = {usable.x + place.left, usable.y + place.top, place.right - place.left,
-                     place.bottom - place.top};
-    window = SDL_CreateWindow(title, windowed_rect.x, windowed_rect.y, windowed_rect.w, windowed_rect.h,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    // Made hidden: the window manager tells the frame it will add before
+    // the window shows, so that all of it is placed on the desktop.
+    asked_client_w = client_width;
+    asked_client_h = client_height;
+    frame_known = false;
+    std::memset(frame, 0, sizeof frame);
+    WindowPlacement place = compute_windowed(client_width, client_height);
+    window = SDL_CreateWindow(title, windowed_rect.x, windowed_rect.y, windowed_client_w, windowed_client_h,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
+                                  SDL_WINDOW_HIDDEN);
     if (!window) {
         log_printf("SDL : %s", SDL_GetError());
         return;
     }
+    learn_frame(true);
+    place = compute_windowed(client_width, client_height);
+    place_windowed();
+    SDL_ShowWindow(window);
+    // A manager that does not answer the request still sets the frame once
+    // the window is up: looked for over the first frames.
+    frame_looks_left = frame_known ? 0 : 120;
     context = SDL_GL_CreateContext(window);
     if (!context) {
         // Take whatever the driver gives; the GL loader decides if it is enough.
@@ -262,6 +336,7 @@ void plat_pump() {
     pad_note_last_used(plat_input, keyboard_or_mouse);
     if (plat_f11_went_down(plat_input, f11_at_start)) plat_toggle_fullscreen();
     fullscreen_settle();
+    frame_settle();
 }
 
 static char picture_path[512];
@@ -323,10 +398,6 @@ void plat_set_cursor_captured(bool captured) {
     }
 }
 
-static void place_windowed() {
-    SDL_SetWindowSize(window, windowed_rect.w, windowed_rect.h);
-    SDL_SetWindowPosition(window, windowed_rect.x, windowed_rect.y);
-}
 
 // A window manager carries a fullscreen request out in its own time; one
 // that has not after this long has refused it. The frames go on meanwhile,
@@ -392,6 +463,18 @@ void plat_toggle_fullscreen() {
     refresh_client_size();
 }
 
+// A frame the manager published late: the window placed again with it.
+static void frame_settle() {
+    if (frame_looks_left <= 0 || !window) return;
+    --frame_looks_left;
+    if (fullscreen || fullscreen_pending) return;  // no frame round a fullscreen window
+    if (!learn_frame(false)) return;
+    frame_looks_left = 0;
+    compute_windowed(asked_client_w, asked_client_h);
+    place_windowed();
+    refresh_client_size();
+}
+
 bool sdl_fullscreen_pending() { return fullscreen_pending; }
 
 bool plat_is_fullscreen() { return fullscreen; }
@@ -404,10 +487,10 @@ void plat_set_windowed_size(int client_width, int client_height) {
         client_width = forced_width;
         client_height = forced_height;
     }
-    SDL_Rect usable{0, 0, client_width, client_height};
-    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable);
-    WindowPlacement p = plat_place_window(client_width, client_height, 0, 0, usable.w, usable.h);
-    windowed_rect = {usable.x + p.left, usable.y + p.top, p.right - p.left, p.bottom - p.top};
+    asked_client_w = client_width;
+    asked_client_h = client_height;
+    if (!fullscreen && !fullscreen_pending) learn_frame(false);
+    compute_windowed(client_width, client_height);
     if (fullscreen || fullscreen_pending) return;  // applied when fullscreen ends or is refused
     place_windowed();
     refresh_client_size();

@@ -30,15 +30,37 @@ const int kCompatibilityProfileBit = 0x0002;
 using CreateContextAttribsFn = HGLRC(WINAPI*)(HDC, HGLRC, const int*);
 using SwapIntervalFn = BOOL(WINAPI*)(int);
 
+// The desktop's usable area (the screen less the taskbar) of the monitor the
+// window is on, the primary one before it exists.
+RECT work_area() {
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                              : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (monitor && GetMonitorInfoW(monitor, &mi))
+        work = mi.rcWork;
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
 // Outer rectangle for a client size: frame added, three-quarter fallback and
-// centring on the primary screen.
+// centring in the usable area, so that title bar and borders stay on the
+// desktop, above the taskbar.
 WindowPlacement place_for_client(int client_width, int client_height) {
     RECT r = {0, 0, client_width, client_height};
-    AdjustWindowRect(&r, kWindowedStyle, FALSE);
+    AdjustWindowRectEx(&r, kWindowedStyle, FALSE, 0);
     int frame_w = (r.right - r.left) - client_width;
     int frame_h = (r.bottom - r.top) - client_height;
-    return plat_place_window(client_width, client_height, frame_w, frame_h,
-                             GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    RECT work = work_area();
+    WindowPlacement p = plat_place_window(client_width, client_height, frame_w, frame_h, work.right - work.left,
+                                          work.bottom - work.top);
+    p.left += work.left;
+    p.right += work.left;
+    p.top += work.top;
+    p.bottom += work.top;
+    return p;
 }
 
 // The client size is what the window really got, never what was asked for:

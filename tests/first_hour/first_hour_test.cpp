@@ -16,6 +16,7 @@
 #include <string>
 
 #include "content/professions.h"
+#include "ui/character_creation.h"
 #include "ui/professions_screen.h"
 #include "content/quests.h"
 #include "persist/characters.h"
@@ -97,8 +98,7 @@ void search(Creature* c, bool picture) {
     }
     fh_click_box(loot_take_all_box());
     EXPECT_FALSE(corpse_lootable(c));
-    fh_key(KEY_ESCAPE);
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(hud_windows.loot) << "emptied, the loot window stays open over the bag";
 }
 
 // The grown sage nodes nearest to each other, away from the sword and the cave.
@@ -236,13 +236,60 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(player.player_class, CLASS_WARRIOR);
     fh_click((FH_W - total) * 0.5f + cw * 0.5f, 490 * S, 0, true);
     EXPECT_EQ(player.player_class, CLASS_ARCHER);
+    HudRect next = character_creation_next_box();
+    EXPECT_NEAR(next.x + next.w * 0.5f, FH_W * 0.5f, 0.5f) << "\"Suivant\" off the middle";
     fh_click(FH_W * 0.5f, 858 * S, 0, true);  // "Suivant", alone under the middle card
     ASSERT_EQ(character_creation_step(), 2);
+    // The offered name follows the sex while nothing is typed: the two lists
+    // share no name.
+    const bool woman = player_look.woman != 0;
+    std::string offered = character_creation_name();
+    const float sex_x = (48 + 28 + 564 - 20) * S, sex_y = (60 + 22 + 110 + 60 + 18) * S;  // "»" of "Sexe"
+    fh_click(sex_x, sex_y, 0, true);
+    ASSERT_NE(player_look.woman != 0, woman);
+    std::string for_the_other = character_creation_name();
+    EXPECT_NE(for_the_other, offered) << "a name offered for the other sex";
+    EXPECT_FALSE(for_the_other.empty());
+    fh_click(sex_x, sex_y, 0, true);
+    ASSERT_EQ(player_look.woman != 0, woman);
+    EXPECT_NE(std::string(character_creation_name()), for_the_other);
+    // A drag on the preview turns the figure; the view, and the town behind
+    // it, stay where they are.
+    fh_frames(2);
+    Vec3 eye = render_camera.eye;
+    Mat4 figure = player_root_matrix();
+    {
+        std::vector<InputState> drag;
+        for (int k = 0; k <= 8; ++k) {
+            InputState f = fh_idle(430.0f + 12.0f * (float)k, 150.0f);
+            f.button_down[0] = 1;
+            f.button_pressed[0] = k == 0;
+            f.button_down_prev[0] = k > 0;
+            drag.push_back(f);
+        }
+        drag.push_back(fh_idle(526.0f, 150.0f));
+        drag.back().button_down_prev[0] = 1;
+        headless_set_input_script(drag.data(), (int)drag.size());
+        main_loop_set_draw_interval(1);  // the screen reads its drags while drawn
+        for (size_t f = 0; f < drag.size(); ++f) game_frame();
+        main_loop_set_draw_interval(100000);
+    }
+    fh_frames(2);
+    EXPECT_NEAR(length(render_camera.eye - eye), 0.0f, 1e-3f) << "the view turned, not the figure";
+    Mat4 turned = player_root_matrix();
+    EXPECT_GT(std::fabs(turned.m[0] - figure.m[0]) + std::fabs(turned.m[8] - figure.m[8]), 0.5f)
+        << "the figure did not turn";
+    EXPECT_TRUE(fh_picture("first_hour_creation_turned.png"));
     // The offered name rubbed out, hers typed.
     for (int i = 0; i < 30 && character_creation_name()[0]; ++i) fh_key(14, 1, true);
     EXPECT_STREQ(character_creation_name(), "");
     fh_type("Énide");
     EXPECT_STREQ(character_creation_name(), "Énide");
+    // Typed, the name stays hers whatever the sex chosen.
+    fh_click(sex_x, sex_y, 0, true);
+    EXPECT_STREQ(character_creation_name(), "Énide");
+    fh_click(sex_x, sex_y, 0, true);
+    ASSERT_EQ(player_look.woman != 0, woman);
     EXPECT_TRUE(fh_picture("first_hour_creation_name.png"));
     fh_click(FH_W * 0.68f + 160 * S, FH_H - 102 * S, 0, true);  // "Commencer"
     ASSERT_FALSE(character_creation_open);

@@ -23,6 +23,8 @@
 #include "play/player.h"
 #include "play/skills.h"
 #include "ui/action_bar.h"
+#include "ui/hud_draw.h"
+#include "tests/support/drawn_text.h"
 #include "render/hud.h"
 #include "world/model.h"
 #include "world/terrain.h"
@@ -177,8 +179,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     click(loot_take_all_box());
     EXPECT_EQ(count_in_bag(10), 1);
     EXPECT_FALSE(corpse_lootable(boar));
-    key(KEY_ESCAPE);
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(hud_windows.loot) << "emptied, the loot window stays open over the bag";
 
     // At the counter: the interaction key opens the shop beside the sheet.
     stand_at(m.x, m.z - 2.6f, 0.0f);
@@ -208,6 +209,26 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_EQ(buy_back.count, 0);
     frames(1, shop_stock_box(9).x + 10, shop_stock_box(9).y + 10);
     EXPECT_TRUE(picture("items_shop.png"));
+    // Over a potion of the stock, the tooltip says what a click does there:
+    // it buys, it drinks nothing. The same over the bag, where a click sells.
+    const Vec4 hint = {0.73f, 0.69f, 0.58f, 1.0f};
+    auto hints_over = [&](const Box& b) {
+        plat_input.mouse_x = (int)(b.x + 10);
+        plat_input.mouse_y = (int)(b.y + 10);
+        ui_batch_clear();
+        hud_draw();
+        std::string text = drawn_text(hint) + "|" + drawn_text(HUD_GOLD);
+        ui_batch_clear();
+        return text;
+    };
+    std::string stock = hints_over(shop_stock_box(0));
+    EXPECT_NE(stock.find("Clic:acheter(8deniers)"), std::string::npos) << stock;
+    EXPECT_EQ(stock.find("boire"), std::string::npos) << stock;
+    std::string selling = hints_over(sheet_bag_box(bag_find(26)));
+    EXPECT_NE(selling.find("Clic:vendre(2deniers)"), std::string::npos) << selling;
+    EXPECT_EQ(selling.find("boire"), std::string::npos) << selling;
+    frames(1, shop_stock_box(0).x + 10, shop_stock_box(0).y + 10);
+    EXPECT_TRUE(picture("items_shop_potion_hint.png"));
 
     // Escape leaves the shop; C opens the sheet, a click wears the tunic.
     key(KEY_ESCAPE);
@@ -265,7 +286,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_TRUE(picture("items_character_sheet.png"));
 
     // "Apparence" leaves the sheet for the creation screen's edit mode;
-    // "Annuler" there puts the old look back and returns to play.
+    // "Annuler" there puts the old look back and returns to the sheet.
     AppearanceChoice look = player_look;
     float heading = player.heading;
     click(sheet_appearance_box());
@@ -281,8 +302,8 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_FALSE(character_creation_open);
     EXPECT_EQ(player_look.skin, look.skin);
     EXPECT_FLOAT_EQ(player.heading, heading) << "he faces where he faced";
-    key(bindings[BIND_CHARACTER]);
-    ASSERT_TRUE(character_sheet_open);
+    EXPECT_TRUE(character_sheet_open) << "\"Annuler\" closed the whole sheet";
+    EXPECT_FALSE(plat_input.cursor_captured);
     key(bindings[BIND_CHARACTER]);
     EXPECT_FALSE(character_sheet_open);
 }
@@ -304,10 +325,23 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     click(loot_take_all_box());
     EXPECT_EQ(boar->loot_count, items);
     EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_TRUE(hud_windows.loot) << "what the bag refused is still there to take";
     // Walking away closes it.
-    stand_at(player.pos_x + 8.0f, player.pos_z, 0.0f);
+    float x = player.pos_x;
+    stand_at(x + 8.0f, player.pos_z, 0.0f);
     frames(2);
     EXPECT_FALSE(hud_windows.loot);
+    // Back with room in the bag: the rows taken one by one, the last one
+    // closes the window.
+    stand_at(x, player.pos_z, 0.0f);
+    frames(2);
+    key(bindings[BIND_INTERACT]);
+    ASSERT_TRUE(hud_windows.loot);
+    bag[22] = bag[23] = {0, 0};
+    bag[20] = bag[21] = {0, 0};
+    for (int n = 0; n < 4 && hud_windows.loot; ++n) click(loot_row_box(0));
+    EXPECT_FALSE(corpse_lootable(boar));
+    EXPECT_FALSE(hud_windows.loot) << "emptied row by row, the loot window stays open";
     free_creature(boar);
     key(bindings[BIND_BAG]);
     ASSERT_TRUE(character_sheet_open);

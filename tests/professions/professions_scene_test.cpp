@@ -241,7 +241,7 @@ TEST(Skinning, ABeastLootedLateStaysToBeSkinned) {
     press_key(bindings[BIND_INTERACT], 1);
     ASSERT_EQ(loot_corpse(), boar);
     loot_take_all();
-    press_key(KEY_ESCAPE, 1);
+    EXPECT_FALSE(hud_windows.loot);  // nothing left to show
     EXPECT_EQ(count_in_bag(10), 1);
     idle_frames(2);
     ASSERT_TRUE(boar->in_use && boar->serial == serial && boar->ai_state == CS_DEAD) << "the corpse vanished";
@@ -379,6 +379,30 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_EQ(professions_selected, PROF_SMITHING);
     EXPECT_EQ(professions_recipe_at_row(5), 17);
     EXPECT_EQ(professions_recipe_at_row(6), -1);
+
+    // A gathering profession has no recipes: a click on it says where it is
+    // practised, and the craft shown stays the one chosen.
+    HudRect herb_row = profession_row_box(PROF_HERBALISM);
+    click_at(herb_row.x + 20, herb_row.y + 20);
+    EXPECT_EQ(professions_selected, PROF_SMITHING);
+    plat_input.mouse_x = (int)(herb_row.x + 20);
+    plat_input.mouse_y = (int)(herb_row.y + 20);
+    ui_batch_clear();
+    professions_draw();
+    std::string note = drawn_text(HUD_PARCHMENT);
+    char key_name[48];
+    plat_key_name(bindings[BIND_INTERACT], key_name, (int)sizeof key_name);
+    ui_batch_clear();
+    EXPECT_NE(note.find(without_spaces(hud_fmt("L'herboristerie se pratique dans le monde : approchez-vous d'une "
+                                               "plante et appuyez sur %s.",
+                                               key_name))),
+              std::string::npos)
+        << note;
+    std::vector<InputState> over(1, idle_input());
+    over[0].mouse_x = (int)(herb_row.x + 20);
+    over[0].mouse_y = (int)(herb_row.y + 20);
+    play(over, 1);
+    EXPECT_TRUE(headless_screenshot("professions_gathering_note.png"));
 
     // A picture of the window, with a moon flower to show a missing material.
     professions_selected = PROF_ALCHEMY;

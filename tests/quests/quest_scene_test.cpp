@@ -18,6 +18,8 @@
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"
+#include "play/items.h"
+#include "play/loot.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
 #include "tests/quests/quest_helpers.h"
@@ -162,14 +164,31 @@ std::vector<Vec3> gold_marks() {
 TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     ASSERT_TRUE(quest_game());
     fresh_quests(1);
+    bool visible = false;
+    Vec3 at;
+    // From across the gate a right click on him says to come closer, as the
+    // merchant does; so does the king from the far end of his hall.
+    stand_before(keu_position(), keu_facing(), 11.0f, 1);
+    at = world_to_screen(keu_position() + Vec3{0, 1.3f, 0}, &visible);
+    ASSERT_TRUE(visible);
+    click(1, at.x, at.y);
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_STREQ(hud_message_text(), "Approchez-vous de Sire Keu.");
+    const int arthur = 5;
+    stand_before(giver_position(arthur), quest_givers[arthur].facing, 9.0f, 1);
+    at = world_to_screen(giver_position(arthur) + Vec3{0, 1.3f, 0}, &visible);
+    ASSERT_TRUE(visible);
+    click(1, at.x, at.y);
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_STREQ(hud_message_text(), "Approchez-vous d'Arthur.");
+
     stand_before(keu_position(), keu_facing(), 4.0f, 1);
     EXPECT_EQ(keu_marker(), 1);
     EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à Sire Keu"));
     ASSERT_TRUE(picture("quest_keu.png"));
 
     // A right click on his chest talks to him.
-    bool visible = false;
-    Vec3 at = world_to_screen(keu_position() + Vec3{0, 1.3f, 0}, &visible);
+    at = world_to_screen(keu_position() + Vec3{0, 1.3f, 0}, &visible);
     ASSERT_TRUE(visible);
     click(1, at.x, at.y);
     ASSERT_TRUE(hud_dialog_state().open);
@@ -196,6 +215,39 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     int xp_before = player.experience, level_before = player.level;
     stand_before(keu_position(), keu_facing(), 4.0f, level_before);
     player.experience = xp_before;
+
+    // A boar lying at his feet, between him and the player: a right click on
+    // it searches the boar, the nearer of the two along the cursor's ray.
+    Vec3 k = keu_position();
+    Vec3 spot = {k.x + 0.85f * std::sin(keu_facing()), 0, k.z + 0.85f * std::cos(keu_facing())};
+    spot.y = ground_height(spot.x, spot.z);
+    Creature* boar = spawn_creature(SP_BOAR, spot, spot);
+    ASSERT_NE(boar, nullptr);
+    hit_creature(boar, 1e7f, boar->pos + Vec3{0, 0.5f, 0}, HIT_BODY, {0, 0, 1});
+    ASSERT_EQ(boar->ai_state, CS_DEAD);
+    boar->loot_count = 1;
+    boar->loot[0] = 10;
+    boar->loot_money = 0;
+    settle(2);
+    at = world_to_screen(boar->pos + Vec3{0, 0.3f, 0}, &visible);
+    ASSERT_TRUE(visible);
+    Vec3 origin, dir = screen_ray(at.x, at.y, &origin);
+    ASSERT_EQ(giver_under_ray(origin, dir, nullptr), QUEST_GIVER_COUNT) << "the ray goes on to Sire Keu";
+    click(1, at.x, at.y);
+    EXPECT_FALSE(hud_dialog_state().open) << "Sire Keu answered for the boar before him";
+    ASSERT_EQ(loot_corpse(), boar);
+    // Everything taken, the window has nothing more to show.
+    loot_take_all();
+    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_EQ(count_in_bag(10), 1);
+    // Searched again: a word, never silence.
+    hud_message("", 0.0f);
+    click(1, at.x, at.y);
+    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(hud_dialog_state().open);
+    EXPECT_STREQ(hud_message_text(), "Plus rien à prendre sur ce corps.");
+    free_creature(boar);
+    remove_from_bag(10, 1);
     at = world_to_screen(keu_position() + Vec3{0, 1.3f, 0}, &visible);
     click(1, at.x, at.y);
     ASSERT_EQ(button_label(0), "Terminer la quête");

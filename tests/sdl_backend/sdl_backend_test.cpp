@@ -155,6 +155,8 @@ TEST_F(SdlWindow, FocusLossReleasesEverythingHeld) {
 }
 
 TEST_F(SdlWindow, WindowedSizeSetWhileFullscreenIsUsedOnReturn) {
+    // A display no bigger than the window and its frame started it fullscreen.
+    if (plat_is_fullscreen() || sdl_fullscreen_pending()) plat_toggle_fullscreen();
     ASSERT_FALSE(plat_is_fullscreen());
     plat_set_windowed_size(800, 500);
     plat_pump();
@@ -183,6 +185,58 @@ TEST_F(SdlWindow, WindowedSizeSetWhileFullscreenIsUsedOnReturn) {
     EXPECT_FALSE(plat_is_fullscreen());
     EXPECT_EQ(plat_input.client_width, 640);
     EXPECT_EQ(plat_input.client_height, 400);
+    plat_set_windowed_size(1280, 720);
+    plat_pump();
+}
+
+// The outer rectangle of the game's window on the X server: its frame's when
+// a window manager put one round it, else its own.
+static bool x_outer_rect(SDL_Rect* r) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    Display* d = info.info.x11.display;
+    XSync(d, False);
+    Window w = info.info.x11.window, root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    for (;;) {
+        if (!XQueryTree(d, w, &root, &parent, &children, &count)) return false;
+        if (children) XFree(children);
+        if (parent == root || parent == 0) break;
+        w = parent;
+    }
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, w, &a)) return false;
+    *r = {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+    return true;
+}
+
+// Asked for the whole usable area (a 1280 x 720 window on a 1280 x 720
+// screen), the window with its title bar and borders still lies on it: the
+// frame does not fit, so the three-quarter window stands centred instead.
+TEST_F(SdlWindow, WindowedFrameStaysOnTheUsableArea) {
+    SDL_Rect probe;
+    if (!x_outer_rect(&probe)) GTEST_SKIP() << "not an X11 window";
+    if (plat_is_fullscreen() || sdl_fullscreen_pending()) plat_toggle_fullscreen();
+    SDL_Rect usable;
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &usable), 0);
+    plat_set_windowed_size(usable.w, usable.h);
+    // The window manager places it in its own time.
+    SDL_Rect outer{};
+    auto inside = [&] {
+        return x_outer_rect(&outer) && outer.x >= usable.x && outer.y >= usable.y &&
+               outer.x + outer.w <= usable.x + usable.w && outer.y + outer.h <= usable.y + usable.h;
+    };
+    for (int i = 0; i < 200 && !inside(); ++i) {
+        SDL_Delay(5);
+        plat_pump();
+    }
+    EXPECT_TRUE(inside()) << "frame " << outer.w << "x" << outer.h << "+" << outer.x << "+" << outer.y
+                          << " on a usable " << usable.w << "x" << usable.h << "+" << usable.x << "+" << usable.y;
+    plat_pump();
+    EXPECT_LE(plat_input.client_width, usable.w);
+    EXPECT_LE(plat_input.client_height, usable.h);
     plat_set_windowed_size(1280, 720);
     plat_pump();
 }

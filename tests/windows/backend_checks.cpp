@@ -146,6 +146,14 @@ void check_files_and_log() {
     end();
 }
 
+// The usable area of the window's monitor: the screen less the taskbar.
+RECT usable_area(HWND w) {
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &mi);
+    return mi.rcWork;
+}
+
 void check_window_and_context(int& outer_w, int& outer_h) {
     begin("window: class, title, client size, centred, windowed");
     plat_open_window("Tervanne — essai", 640, 360);
@@ -166,8 +174,10 @@ void check_window_and_context(int& outer_w, int& outer_h) {
     GetWindowRect(w, &r);
     outer_w = r.right - r.left;
     outer_h = r.bottom - r.top;
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT(r.left == (sw - outer_w) / 2 && r.top == (sh - outer_h) / 2);
+    // Centred in the desktop's usable area, the taskbar left out.
+    RECT work = usable_area(w);
+    int sw = work.right - work.left, sh = work.bottom - work.top;
+    EXPECT(r.left == work.left + (sw - outer_w) / 2 && r.top == work.top + (sh - outer_h) / 2);
     EXPECT(plat_window_framebuffer() == 0);
     end();
 
@@ -339,7 +349,8 @@ void check_mouse() {
 void check_fullscreen_and_sizes(int outer_w, int outer_h) {
     InputState& in = plat_input;
     HWND w = win32_window();
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    RECT work = usable_area(w);
+    int sw = work.right - work.left, sh = work.bottom - work.top;
     RECT windowed;
     GetWindowRect(w, &windowed);
 
@@ -375,7 +386,7 @@ void check_fullscreen_and_sizes(int outer_w, int outer_h) {
     plat_set_windowed_size(800, 500);
     EXPECT(in.client_width == 800 && in.client_height == 500);
     GetWindowRect(w, &r);
-    EXPECT(r.left == (sw - 800 - frame_w) / 2 && r.top == (sh - 500 - frame_h) / 2);
+    EXPECT(r.left == work.left + (sw - 800 - frame_w) / 2 && r.top == work.top + (sh - 500 - frame_h) / 2);
     plat_toggle_fullscreen();
     plat_set_windowed_size(700, 400);
     GetWindowRect(w, &r);
@@ -385,8 +396,14 @@ void check_fullscreen_and_sizes(int outer_w, int outer_h) {
     plat_set_windowed_size(sw + 100, sh);
     GetWindowRect(w, &r);
     EXPECT(r.right - r.left == sw * 3 / 4 && r.bottom - r.top == sh * 3 / 4);
-    EXPECT(r.left == (sw - sw * 3 / 4) / 2 && r.top == (sh - sh * 3 / 4) / 2);
+    EXPECT(r.left == work.left + (sw - sw * 3 / 4) / 2 && r.top == work.top + (sh - sh * 3 / 4) / 2);
     EXPECT(!plat_is_fullscreen());
+    // The whole usable area asked for: with its frame it does not fit, so
+    // the title bar and borders never run off the desktop.
+    plat_set_windowed_size(sw, sh);
+    GetWindowRect(w, &r);
+    EXPECT(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom);
+    EXPECT(r.right - r.left == sw * 3 / 4 && r.bottom - r.top == sh * 3 / 4);
     plat_set_windowed_size(640, 360);
     end();
 }
