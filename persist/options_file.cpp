@@ -7,6 +7,8 @@
 #include "persist/options.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
+#include "play/comfort.h"
+#include "render/renderer.h"
 
 Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
 const int resolution_sizes[RESOLUTION_COUNT][2] = {{1280, 720}, {1600, 900}, {1920, 1080}, {2560, 1440}};
@@ -14,6 +16,8 @@ const int resolution_sizes[RESOLUTION_COUNT][2] = {{1280, 720}, {1600, 900}, {19
 void options_defaults() {
     options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
     pad_tuning = {0.2f, 1.0f, 0, 1};
+    view_settings = {VISION_NORMAL, 1};
+    comfort_defaults();
     bindings_reset();
     pad_bindings_reset();
 }
@@ -31,7 +35,6 @@ static const char* pad_option_key(int action) {
 
 bool options_key_bindable(int key) { return key >= 1 && key <= 255 && key != KEY_ESCAPE && key != KEY_F11; }
 
-static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 static int clampi(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void options_parse(const char* text) {
@@ -68,6 +71,18 @@ void options_parse(const char* text) {
     if (found) pad_tuning.dead_zone = clampf((float)v / 1000.0f, 0.05f, 0.5f);
     v = kv_int(text, "manette_vibration", 0, &found);
     if (found) pad_tuning.vibration = v != 0 ? 1 : 0;
+    v = kv_int(text, "vision_couleurs", 0, &found);
+    if (found) view_settings.colour_vision = clampi(v, VISION_NORMAL, VISION_MODE_COUNT - 1);
+    v = kv_int(text, "effets_ecran", 0, &found);
+    if (found) view_settings.screen_flashes = v != 0 ? 1 : 0;
+    v = kv_int(text, "champ_vision", 0, &found);
+    if (found) comfort.field_of_view = (float)clampi(v, (int)FIELD_OF_VIEW_MIN, (int)FIELD_OF_VIEW_MAX);
+    v = kv_int(text, "bascule_marche", 0, &found);
+    if (found) comfort.walk_toggle = v != 0 ? 1 : 0;
+    v = kv_int(text, "bascule_bouclier", 0, &found);
+    if (found) comfort.guard_toggle = v != 0 ? 1 : 0;
+    v = kv_int(text, "bascule_regard", 0, &found);
+    if (found) comfort.look_toggle = v != 0 ? 1 : 0;
     for (int i = 0; i < BINDING_COUNT; ++i) {
         if (!pad_action_bindable(i)) continue;
         v = kv_int(text, pad_option_key(i), 0, &found);
@@ -97,5 +112,14 @@ int options_build_text(char* out, int capacity) {
     kv_line(w, "manette_vibration", pad_tuning.vibration ? 1 : 0);
     for (int i = 0; i < BINDING_COUNT; ++i)
         if (pad_action_bindable(i)) kv_line(w, pad_option_key(i), pad_bindings[i]);
+    // The accessibility lines appear once changed, so the files of players
+    // who never touched them stay as they were.
+    if (view_settings.colour_vision != VISION_NORMAL) kv_line(w, "vision_couleurs", view_settings.colour_vision);
+    if (!view_settings.screen_flashes) kv_line(w, "effets_ecran", 0);
+    if ((int)comfort.field_of_view != (int)FIELD_OF_VIEW_DEFAULT)
+        kv_line(w, "champ_vision", (int)std::lround(comfort.field_of_view));
+    if (comfort.walk_toggle) kv_line(w, "bascule_marche", 1);
+    if (comfort.guard_toggle) kv_line(w, "bascule_bouclier", 1);
+    if (comfort.look_toggle) kv_line(w, "bascule_regard", 1);
     return w.overflow ? -1 : w.used;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "play/comfort.h"
 #include "play/player.h"
 #include "play/player_move.h"
 #include "render/renderer.h"
@@ -150,7 +151,7 @@ void camera_place(Player& p, float dt, bool catacombs) {
     if (length(p.camera_pos - look) < SHOULDER_DISTANCE - 0.01f || !sees(look, p.camera_pos, catacombs))
         p.camera_pos = eye;
     if (catacombs) p.camera_pos.y = clampf(p.camera_pos.y, VAULT_LOW, VAULT_HIGH);
-    p.camera_fov += (60.0f - p.camera_fov) * ease_step(8.0f, dt);
+    p.camera_fov += (comfort.field_of_view - p.camera_fov) * ease_step(8.0f, dt);
     p.camera_forward = f;
     p.camera_target = look;
 }

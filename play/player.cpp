@@ -10,6 +10,7 @@
 #include "play/bindings.h"
 #include "play/camera.h"
 #include "play/combat.h"
+#include "play/comfort.h"
 #include "play/items.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
@@ -50,7 +51,8 @@ void player_reset_new() {
     player.camera_yaw = PI * 0.5f;
     player.camera_pitch = 0.28f;
     player.camera_distance = 6.5f;
-    player.camera_fov = 60.0f;
+    player.camera_fov = comfort.field_of_view;
+    comfort_release();
     player.camera_pos = {spawn.x, spawn.y + 3.0f, spawn.z - 6.0f};
     player.camera_forward = camera_forward_of(player.camera_yaw, player.camera_pitch);
     player.camera_target = {spawn.x, spawn.y + PLAYER_EYE_HEIGHT, spawn.z};
@@ -69,6 +71,7 @@ void player_reset_new() {
 
 static bool tracking[2];
 static bool dragging[2];
+static bool swallowed[2];  // the press that ended a latched look: no click
 static int press_x[2], press_y[2];
 
 static void player_mouse_buttons(bool allow_clicks) {
@@ -77,6 +80,14 @@ static void player_mouse_buttons(bool allow_clicks) {
         bool down = plat_input.button_down[b] != 0;
         bool pressed = plat_input.button_pressed[b] != 0 ||
                        (down && plat_input.button_down_prev[b] == 0);
+        if (pressed && comfort_look_latched()) {
+            comfort_set_look_latched(false);
+            swallowed[b] = true;
+        }
+        if (swallowed[b]) {
+            swallowed[b] = down;
+            continue;
+        }
         if (pressed && !tracking[b]) {
             tracking[b] = allow_clicks;
             dragging[b] = false;
@@ -90,6 +101,8 @@ static void player_mouse_buttons(bool allow_clicks) {
         }
         if (tracking[b] && !down) {
             tracking[b] = false;
+            // Toggle mode: the look a drag began goes on until the next click.
+            if (dragging[b] && comfort.look_toggle && !paused) comfort_set_look_latched(true);
             if (!dragging[b] && allow_clicks) player_click(b, plat_input.mouse_x, plat_input.mouse_y);
             dragging[b] = false;
         }
@@ -99,8 +112,10 @@ static void player_mouse_buttons(bool allow_clicks) {
 static void player_update_capture() {
     // While captured the cursor does not move, so a drag that began stays one
     // until its button is released.
+    // A window wants the cursor back.
+    if (paused || player_window_blocks_clicks()) comfort_set_look_latched(false);
     bool want = (dragging[0] && plat_input.button_down[0]) ||
-                (dragging[1] && plat_input.button_down[1]);
+                (dragging[1] && plat_input.button_down[1]) || comfort_look_latched();
     if (paused) want = false;
     if (want != (plat_input.cursor_captured != 0)) plat_set_cursor_captured(want);
 }
@@ -180,6 +195,7 @@ void player_update(float dt) {
     if (binding_pressed(BIND_INTERACT)) player.interact_requested = 1;
 
     if (player_death_step(dt)) {
+        comfort_release();
         // A key pressed while lying there is not kept for the return to life.
         player.attack_requested = 0;
         player.interact_requested = 0;
@@ -209,11 +225,11 @@ void player_update(float dt) {
     float strafe = paused ? 0.0f : binding_strafe_axis();
     float amount = 0.0f;
     Vec2 dir = move_direction(player.camera_yaw, forward, strafe, &amount);
-    bool guarding = player.player_class == CLASS_WARRIOR && !paused && binding_held(BIND_GUARD);
+    bool guarding = comfort_guarding(player.player_class == CLASS_WARRIOR && !paused);
     bool aiming = player.player_class != CLASS_WARRIOR && player.aim_time > 0.0f;
     float gt = (guarding || aiming) ? 1.0f : 0.0f;
     player.guard_blend += (gt - player.guard_blend) * ease_step(10.0f, dt);
-    float target_speed = target_ground_speed(guarding, binding_held(BIND_WALK), amount);
+    float target_speed = target_ground_speed(guarding, comfort_walking(!paused), amount);
     player.ground_speed = ease_ground_speed(player.ground_speed, target_speed, dt);
 
     float step_x = 0.0f, step_z = 0.0f;

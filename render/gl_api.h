@@ -303,6 +303,8 @@ constexpr GLboolean GL_FALSE = 0;
     X(void, glUniform4f, (GLint location, GLfloat v0, GLfloat v1, GLfloat v2, GLfloat v3))       \
     X(void, glUniform3fv, (GLint location, GLsizei count, const GLfloat* value))                 \
     X(void, glUniform4fv, (GLint location, GLsizei count, const GLfloat* value))                 \
+    X(void, glUniformMatrix3fv,                                                                  \
+      (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))                \
     X(void, glUniformMatrix4fv,                                                                  \
       (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))                \
     X(void, glGenFramebuffers, (GLsizei n, GLuint * framebuffers))                               \
@@ -372,7 +374,7 @@ GL_EXTRA_FUNCTIONS(GL_DECLARE_POINTER)
 #undef GL_DECLARE_POINTER
 
 // Number of entry points the game needs; a missing one stops the start-up.
-constexpr int GL_CORE_COUNT = 79;
+constexpr int GL_CORE_COUNT = 80;
 
 // Looks every entry point up through gl_proc; logs "OpenGL : fonction absente %s"
 // for each missing required one and returns false if any was missing.

@@ -97,7 +97,8 @@ void hud_prompt(bool shown, const char* text) {
     if (text) copy_text(prompt_text, sizeof prompt_text, text);
 }
 
-void hud_hit_flash() { flash = 0.45f; }
+// Off in the accessibility options: the health bar still tells of the blow.
+void hud_hit_flash() { flash = view_settings.screen_flashes ? 0.45f : 0.0f; }
 
 void hud_fade(float seconds) {
     fade_time = seconds > 0.0f ? seconds : 0.0f;

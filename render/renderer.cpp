@@ -18,6 +18,7 @@
 #include "render/render_calls.h"
 #include "render/renderer_internal.h"
 
+ViewSettings view_settings = {VISION_NORMAL, 1};
 RenderCamera render_camera = {{0.0f, 1.8f, 6.0f}, {0.0f, 1.0f, 0.0f}, 60.0f};
 
 Atmosphere atmosphere = {
@@ -559,6 +560,9 @@ void post_process(const Targets& t, GLuint target_fbo, int vw, int vh, float fov
     glUniform1f(p.u[U_SAT], atmosphere.saturation);
     glUniform1f(p.u[U_CONTRASTE], atmosphere.contrast);
     glUniform1f(p.u[U_PORTRAIT], portrait ? 1.0f : 0.0f);
+    float vision[9];
+    colour_vision_matrix(view_settings.colour_vision, vision);
+    glUniformMatrix3fv(p.u[U_VISION], 1, GL_FALSE, vision);
     glBindVertexArray(empty_vao);
     glDrawArrays(GL_TRIANGLES, 0, 3);
     glBindVertexArray(0);

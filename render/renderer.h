@@ -72,6 +72,15 @@ uint32_t render_portrait_texture();
 int render_portrait_width();
 int render_portrait_height();
 
+// ---- What the player asked of the picture --------------------------------------------
+enum ColourVision : int32_t { VISION_NORMAL, VISION_PROTANOPIA, VISION_DEUTERANOPIA, VISION_TRITANOPIA,
+                              VISION_MODE_COUNT };
+struct ViewSettings {
+    int32_t colour_vision;   // ColourVision: the correction applied to the whole picture
+    uint8_t screen_flashes;  // 0: no full-screen flash when hit
+};
+extern ViewSettings view_settings;
+
 // ---- Projections for the current camera and client size --------------------------
 // (x, y pixels from the top-left, depth = ndc z); visible when clip w > 0.05.
 Vec3 world_to_screen(Vec3 p, bool* visible = nullptr);

@@ -121,3 +121,66 @@ Vec3 camera_ray(Vec3 eye, Vec3 target, float fov_degrees, float width, float hei
     float ny = 1.0f - (y / height) * 2.0f;
     return normalize(f + s * (nx * th * aspect) + u * (ny * th));
 }
+
+// ---- Colour vision ----------------------------------------------------------------
+// Daltonization after Fidaner, Lin and Ozguven, "Analysis of Color Blindness"
+// (2005): display RGB to LMS cone responses and back, the dichromat's
+// simulation in LMS (their protanope, deuteranope and tritanope rows), and
+// the error of that simulation spread into the channels the eye still sees.
+namespace {
+using M3 = float[3][3];
+const M3 RGB_TO_LMS = {{17.8824f, 43.5161f, 4.11935f}, {3.45565f, 27.1554f, 3.86714f},
+                       {0.0299566f, 0.184309f, 1.46709f}};
+const M3 LMS_TO_RGB = {{0.0809444479f, -0.130504409f, 0.116721066f},
+                       {-0.0102485335f, 0.0540193266f, -0.113614708f},
+                       {-0.000365296938f, -0.00412161469f, 0.693511405f}};
+const M3 DICHROMAT[VISION_MODE_COUNT] = {
+    {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+    {{0, 2.02344f, -2.52581f}, {0, 1, 0}, {0, 0, 1}},
+    {{1, 0, 0}, {0.494207f, 0, 1.24827f}, {0, 0, 1}},
+    {{1, 0, 0}, {0, 1, 0}, {-0.395913f, 0.801109f, 0}},
+};
+// Where the lost difference goes: their protanope's shift (the red error into
+// green and blue), and the same rule for the channel each other eye loses.
+const M3 ERROR_SHIFT[VISION_MODE_COUNT] = {
+    {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+    {{0, 0, 0}, {0.7f, 1, 0}, {0.7f, 0, 1}},
+    {{1, 0.7f, 0}, {0, 0, 0}, {0, 0.7f, 1}},
+    {{1, 0, 0.7f}, {0, 1, 0.7f}, {0, 0, 0}},
+};
+
+void multiply(const M3 a, const M3 b, M3 out) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) out[r][c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c];
+}
+int vision_mode(int mode) { return mode < 0 || mode >= VISION_MODE_COUNT ? VISION_NORMAL : mode; }
+void simulation(int mode, M3 out) {
+    M3 t;
+    multiply(DICHROMAT[vision_mode(mode)], RGB_TO_LMS, t);
+    multiply(LMS_TO_RGB, t, out);
+}
+}  // namespace
+
+Vec3 colour_vision_simulate(int mode, Vec3 c) {
+    if (vision_mode(mode) == VISION_NORMAL) return c;
+    M3 s;
+    simulation(mode, s);
+    return {s[0][0] * c.x + s[0][1] * c.y + s[0][2] * c.z, s[1][0] * c.x + s[1][1] * c.y + s[1][2] * c.z,
+            s[2][0] * c.x + s[2][1] * c.y + s[2][2] * c.z};
+}
+
+void colour_vision_matrix(int mode, float out[9]) {
+    M3 m = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    if (vision_mode(mode) != VISION_NORMAL) {
+        // c + E (c - S c) = (I + E (I - S)) c
+        M3 s, lost, shifted;
+        simulation(mode, s);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) lost[r][c] = (r == c ? 1.0f : 0.0f) - s[r][c];
+        multiply(ERROR_SHIFT[vision_mode(mode)], lost, shifted);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) m[r][c] += shifted[r][c];
+    }
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r) out[c * 3 + r] = m[r][c];
+}

@@ -21,6 +21,7 @@ const char* const uniform_names[UNIFORM_SLOT_COUNT] = {
     "u_image",     "u_expo",       "u_sat",       "u_contraste",   "u_ecran",
     "u_police",    "u_perso",      "u_motifs",    "u_motif",       "u_souple",
     "u_balance",   "u_flotte",     "u_portrait",  "u_portrait_ui", "u_carte_ui",
+    "u_vision",
 };
 
 bool last_ok = true;

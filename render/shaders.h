@@ -10,10 +10,10 @@ enum UniformSlot : int {
     U_TRANS, U_DETAIL, U_SURFACE, U_MOUSSE, U_VEGETAL, U_VENT, U_VEGETAUX, U_FEUX_POS,
     U_FEUX_COL, U_FEUX_PORTEE, U_NB_FEUX, U_PROF, U_PROJ, U_TEXEL, U_AO, U_INV_VP, U_HAUT,
     U_HORIZON, U_IMAGE, U_EXPO, U_SAT, U_CONTRASTE, U_ECRAN, U_POLICE, U_PERSO, U_MOTIFS,
-    U_MOTIF, U_SOUPLE, U_BALANCE, U_FLOTTE, U_PORTRAIT, U_PORTRAIT_UI, U_CARTE_UI,
+    U_MOTIF, U_SOUPLE, U_BALANCE, U_FLOTTE, U_PORTRAIT, U_PORTRAIT_UI, U_CARTE_UI, U_VISION,
     UNIFORM_SLOT_COUNT
 };
-static_assert(UNIFORM_SLOT_COUNT == 50, "fifty uniform slots");
+static_assert(UNIFORM_SLOT_COUNT == 51, "fifty-one uniform slots");
 
 struct ShaderProgram {
     uint32_t program;
@@ -24,7 +24,7 @@ struct ShaderProgram {
 const char* uniform_slot_name(int slot);
 
 // Compiles the vertex stage and the fragment stage (the concatenation of its
-// pieces), links, and looks the fifty names up. Errors are logged, not fatal.
+// pieces), links, and looks the fifty-one names up. Errors are logged, not fatal.
 ShaderProgram shader_build(const char* vertex_source, const char* const* fragment_pieces,
                            int piece_count);
 // The same in two halves. shader_begin hands the sources to the driver and

@@ -507,6 +507,7 @@ uniform float u_portrait;
 uniform vec4 u_proj;
 uniform vec2 u_texel;
 uniform float u_ao;
+uniform mat3 u_vision;
 out vec4 o_col;
 
 float lin_depth(float d) {
@@ -573,6 +574,8 @@ void main() {
     float luma = dot(c, vec3(0.2126, 0.7152, 0.0722));
     c = mix(vec3(luma), c, u_sat);
     c = (c - 0.5) * u_contraste + 0.5;
+    // The player's colour-vision correction; normal vision leaves c untouched.
+    if (u_vision != mat3(1.0)) c = clamp(u_vision * c, 0.0, 1.0);
     if (!portrait) {
         float vg = clamp(length(v_uv - 0.5) * 1.25, 0.0, 1.0);
         c *= 1.0 - 0.22 * pow(vg, 2.4);
@@ -606,6 +609,7 @@ in float v_mode;
 uniform sampler2D u_police;
 uniform sampler2D u_portrait_ui;
 uniform sampler2D u_carte_ui;
+uniform mat3 u_vision;
 out vec4 o_col;
 void main() {
     if (v_mode < 0.5) {
@@ -620,5 +624,7 @@ void main() {
         float th = v_mode > 1.5 ? 0.36 : 0.5;
         o_col = vec4(v_col.rgb, v_col.a * smoothstep(th - w, th + w, d));
     }
+    // The portrait (mode 3) was corrected by its own post-process.
+    if (u_vision != mat3(1.0) && (v_mode < 2.5 || v_mode > 3.5)) o_col.rgb = clamp(u_vision * o_col.rgb, 0.0, 1.0);
 }
 )GLSL";

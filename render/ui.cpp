@@ -8,6 +8,7 @@
 #include "render/gl_api.h"
 #include "render/gpu.h"
 #include "render/renderer.h"
+#include "render/renderer_math.h"
 #include "render/ui.h"
 #include "render/ui_internal.h"
 
@@ -156,6 +157,9 @@ void ui_flush() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(prog_ui.program);
     glUniform2f(prog_ui.u[U_ECRAN], (float)w, (float)h);
+    float vision[9];
+    colour_vision_matrix(view_settings.colour_vision, vision);
+    glUniformMatrix3fv(prog_ui.u[U_VISION], 1, GL_FALSE, vision);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, render_portrait_texture());
     glUniform1i(prog_ui.u[U_PORTRAIT_UI], 1);

@@ -8,21 +8,26 @@
 #include "persist/options.h"
 #include "common/game_time.h"
 #include "play/bindings.h"
+#include "play/comfort.h"
+#include "render/renderer.h"
 #include "ui/screen_widgets.h"
 #include "render/ui_focus.h"
 #include "sound/sound.h"
 
 namespace {
 
-enum Drag : int { DRAG_NONE, DRAG_MUSIC, DRAG_EFFECTS, DRAG_SENSITIVITY, DRAG_PAD_SENSITIVITY, DRAG_DEAD_ZONE };
+enum Drag : int { DRAG_NONE, DRAG_MUSIC, DRAG_EFFECTS, DRAG_SENSITIVITY, DRAG_PAD_SENSITIVITY, DRAG_DEAD_ZONE,
+                  DRAG_FIELD_OF_VIEW };
 int drag = DRAG_NONE;
 float effects_at_drag = 0.0f;
 int waiting_action = -1;  // the action whose new key is awaited
 bool pad_page = false;    // the right column shows the pad's buttons
+bool access_page = false; // the right column shows the accessibility settings
 int waiting_pad = -1;     // the action whose new pad button is awaited
 int scroll_rows = 0;
 
 const char* const quality_names[3] = {"basse", "moyenne", "haute"};
+const char* const vision_names[VISION_MODE_COUNT] = {"normale", "protanopie", "deutéranopie", "tritanopie"};
 
 float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
@@ -252,14 +257,72 @@ void key_bindings_list(float kx, float ky, float list_bottom) {
     if (widget_button({kx, list_bottom + 40 * s, 300 * s, 44 * s}, "Touches par défaut")) bindings_reset();
 }
 
-// The right column: the keys or the pad's buttons, and the page's button.
+// "Maintenir" or "bascule" for an action that lasts.
+bool hold_or_toggle(WBox b, const char* what, uint8_t* toggle) {
+    if (!widget_button(b, hud_fmt("%s : %s", what, *toggle ? "appui pour basculer" : "maintenir"))) return false;
+    *toggle = !*toggle;
+    return true;
+}
+
+// Colours, flashes, the field of view and how lasting actions are held.
+void accessibility_list(float kx, float ky) {
+    const float s = hud_scale;
+    const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
+    const float w = 600 * s;
+    ui_text(kx, ky + 8 * s, "Vision des couleurs", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    int v = view_settings.colour_vision;
+    if (v < 0 || v >= VISION_MODE_COUNT) v = VISION_NORMAL;
+    if (widget_button({kx + 260 * s, ky, 40 * s, 40 * s}, "<"))
+        view_settings.colour_vision = (v + VISION_MODE_COUNT - 1) % VISION_MODE_COUNT;
+    ui_text_centred(kx + 410 * s, ky + 8 * s, vision_names[v], 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    if (widget_button({kx + 520 * s, ky, 40 * s, 40 * s}, ">"))
+        view_settings.colour_vision = (v + 1) % VISION_MODE_COUNT;
+    ky += 46 * s;
+    ui_text(kx, ky, "corrige les couleurs de toute l'image, l'interface comprise", 16 * s, dim, UI_FONT_BODY);
+    ky += 36 * s;
+    if (widget_button({kx, ky, w, 40 * s}, view_settings.screen_flashes ? "Éclair rouge quand vous êtes touché : oui"
+                                                                        : "Éclair rouge quand vous êtes touché : non"))
+        view_settings.screen_flashes = !view_settings.screen_flashes;
+    ky += 56 * s;
+    ui_text(kx, ky, "Champ de vision", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    const float range = FIELD_OF_VIEW_MAX - FIELD_OF_VIEW_MIN;
+    float p = slider({kx + 260 * s, ky, 240 * s, 26 * s}, (comfort.field_of_view - FIELD_OF_VIEW_MIN) / range,
+                     DRAG_FIELD_OF_VIEW);
+    // Whole degrees, so the file and the screen agree.
+    comfort.field_of_view = std::round(FIELD_OF_VIEW_MIN + range * p);
+    ui_text(kx + 520 * s, ky, hud_fmt("%d°", (int)comfort.field_of_view), 20 * s, dim, UI_FONT_BODY);
+    ky += 56 * s;
+    char walk_key[64], guard_key[64];
+    plat_key_name(bindings[BIND_WALK], walk_key, sizeof walk_key);
+    plat_key_name(bindings[BIND_GUARD], guard_key, sizeof guard_key);
+    hold_or_toggle({kx, ky, w, 40 * s}, hud_fmt("Marcher (%s)", walk_key), &comfort.walk_toggle);
+    ky += 52 * s;
+    hold_or_toggle({kx, ky, w, 40 * s}, hud_fmt("Bouclier (%s)", guard_key), &comfort.guard_toggle);
+    ky += 52 * s;
+    hold_or_toggle({kx, ky, w, 40 * s}, "Regarder autour (souris)", &comfort.look_toggle);
+    ky += 48 * s;
+    ui_text(kx, ky, comfort.look_toggle ? "glissez pour regarder, cliquez pour rendre le curseur"
+                                        : "regardez en glissant, un bouton de la souris enfoncé",
+            16 * s, dim, UI_FONT_BODY);
+}
+
+// The right column: the keys, the pad's buttons or the accessibility
+// settings, and the page's button.
 void bindings_column(float kx, float ky, float list_bottom) {
     const float s = hud_scale;
     const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
     HudRect page = options_page_button_box();
-    if (widget_button({page.x, page.y, page.w, page.h}, pad_page ? "Voir les touches" : "Voir la manette") &&
-        waiting_action < 0 && waiting_pad < 0)
-        pad_page = !pad_page;
+    if (widget_button({page.x, page.y, page.w, page.h},
+                      pad_page || access_page ? "Voir les touches" : "Voir la manette") &&
+        waiting_action < 0 && waiting_pad < 0) {
+        pad_page = !pad_page && !access_page;
+        access_page = false;
+    }
+    if (access_page) {
+        ui_text(kx, ky, "Accessibilité", 28 * s, HUD_GOLD, UI_FONT_TITLE);
+        accessibility_list(kx, ky + 48 * s);
+        return;
+    }
     float title_w = ui_text(kx, ky, pad_page ? "Manette" : "Touches", 28 * s, HUD_GOLD, UI_FONT_TITLE);
     // The hint follows the title and stops short of the page's button.
     if (!pad_page) {
@@ -290,6 +353,12 @@ HudRect options_page_button_box() {
     const float s = hud_scale;
     const float kx = ((float)plat_input.client_width - 1400 * s) * 0.5f + 720 * s, ky = 40 * s + 90 * s;
     return {kx + 470 * s, ky - 2 * s, 170 * s, 34 * s};
+}
+
+HudRect options_access_button_box() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    return {W * 0.5f - 400 * s, 40 * s + (H - 80 * s) - 60 * s, 240 * s, 46 * s};
 }
 
 // The action waiting for a key, -1 for none (tests).
@@ -333,6 +402,12 @@ void options_screen() {
     if (drag != DRAG_NONE && !plat_input.button_down[0]) {
         if (drag == DRAG_EFFECTS && options.effects_volume != effects_at_drag) snd_play(SFX_CLICK, 0.8f);
         drag = DRAG_NONE;
+    }
+    const HudRect access = options_access_button_box();
+    if (widget_button({access.x, access.y, access.w, access.h}, "Accessibilité", true, access_page) &&
+        waiting_action < 0 && waiting_pad < 0) {
+        access_page = !access_page;
+        pad_page = false;
     }
     if (widget_button({W * 0.5f - 120 * s, panel.y + panel.h - 60 * s, 240 * s, 46 * s}, "Fermer")) close_screen();
 }

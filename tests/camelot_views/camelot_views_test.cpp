@@ -143,6 +143,25 @@ TEST_F(CamelotGame, ViewsOfTheTownForAPerson) {
         render_set_batching(true);
         EXPECT_TRUE(px == plain) << "the market's picture changed with batching";
         EXPECT_LT(batched, render_stats().draw_calls / 2) << "at least halved";
+        // The market as each colour-vision correction shows it
+        // (camelot_view_market_<mode>.png): another picture, as bright.
+        const char* const modes[] = {"protanopie", "deuteranopie", "tritanopie"};
+        for (int mode = VISION_PROTANOPIA; mode < VISION_MODE_COUNT; ++mode) {
+            view_settings.colour_vision = mode;
+            View corrected = v;
+            const std::string name = std::string("market_") + modes[mode - 1];
+            corrected.name = name.c_str();
+            std::vector<uint8_t> seen = render_view(corrected);
+            view_settings.colour_vision = VISION_NORMAL;
+            long changed = 0, sum_plain = 0, sum_seen = 0;
+            for (size_t i = 0; i < px.size(); i += 4) {
+                changed += seen[i] != px[i] || seen[i + 1] != px[i + 1] || seen[i + 2] != px[i + 2];
+                sum_plain += px[i] + px[i + 1] + px[i + 2];
+                sum_seen += seen[i] + seen[i + 1] + seen[i + 2];
+            }
+            EXPECT_GT(changed, (long)(px.size() / 4 / 2)) << modes[mode - 1];
+            EXPECT_NEAR((double)sum_seen / (double)sum_plain, 1.0, 0.25) << modes[mode - 1];
+        }
     }
 }
 

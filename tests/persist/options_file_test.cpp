@@ -6,6 +6,8 @@
 #include "persist/options.h"
 #include "persist_support.h"
 #include "play/bindings.h"
+#include "play/comfort.h"
+#include "render/renderer.h"
 
 TEST(OptionsFile, RangesDefaultsAndRefusedKeys) {
     options_defaults();
@@ -120,5 +122,39 @@ TEST(OptionsFile, PadSectionClampsAndRoundTrip) {
     EXPECT_EQ(pad_bindings[BIND_MAP], PAD_Y);
     EXPECT_EQ(pad_bindings[BIND_INTERACT], PAD_X);
     put_file("tervanne-options.txt", "");
+    options_defaults();
+}
+
+// The accessibility lines: absent from a file of defaults (so players' files
+// stay as they were), clamped when read, and kept once changed.
+TEST(OptionsFile, AccessibilityLinesClampRoundTripAndStayOutByDefault) {
+    options_defaults();
+    char plain[OPTIONS_FILE_SIZE];
+    ASSERT_GT(options_build_text(plain, sizeof plain), 0);
+    for (const char* key : {"vision_couleurs", "effets_ecran", "champ_vision", "bascule_"})
+        EXPECT_EQ(std::string(plain).find(key), std::string::npos) << key;
+    options_parse("vision_couleurs 9\r\nchamp_vision 10\r\neffets_ecran 0\r\nbascule_marche 4\r\n"
+                  "bascule_bouclier 1\r\nbascule_regard 0\r\n");
+    EXPECT_EQ(view_settings.colour_vision, VISION_TRITANOPIA);
+    EXPECT_FLOAT_EQ(comfort.field_of_view, FIELD_OF_VIEW_MIN);
+    EXPECT_EQ(view_settings.screen_flashes, 0);
+    EXPECT_EQ(comfort.walk_toggle, 1);
+    EXPECT_EQ(comfort.guard_toggle, 1);
+    EXPECT_EQ(comfort.look_toggle, 0);
+    options_parse("vision_couleurs -2\r\nchamp_vision 500\r\n");
+    EXPECT_EQ(view_settings.colour_vision, VISION_NORMAL);
+    EXPECT_FLOAT_EQ(comfort.field_of_view, FIELD_OF_VIEW_MAX);
+    view_settings.colour_vision = VISION_DEUTERANOPIA;
+    comfort.field_of_view = 75.0f;
+    char text[OPTIONS_FILE_SIZE];
+    ASSERT_GT(options_build_text(text, sizeof text), 0);
+    options_defaults();
+    options_parse(text);
+    EXPECT_EQ(view_settings.colour_vision, VISION_DEUTERANOPIA);
+    EXPECT_FLOAT_EQ(comfort.field_of_view, 75.0f);
+    EXPECT_EQ(view_settings.screen_flashes, 0);
+    EXPECT_EQ(comfort.guard_toggle, 1);
+    // Every line of the plain file is still there, in its place.
+    EXPECT_EQ(std::string(text).compare(0, std::string(plain).size(), plain), 0);
     options_defaults();
 }

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/camera.h"
+#include "play/comfort.h"
 #include "play/player.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
@@ -142,6 +143,76 @@ TEST(PlayerMovement, SpeedsEasingAndStopping) {
     player.player_class = CLASS_ARCHER;
     for (int i = 0; i < 120; ++i) frame();
     EXPECT_NEAR(player.ground_speed, 1.7f, 0.01f);
+}
+
+// The comfort choices: a press switches walking and the shield on and off
+// (held keys are no longer needed), presses while paused switch nothing, a
+// drag keeps looking around until the next click (which picks nothing), and
+// the camera eases to the chosen field of view.
+TEST(PlayerComfort, TogglesForWalkShieldAndLookAndTheFieldOfView) {
+    auto tap = [](int key) {
+        hold(key, true);
+        frame();
+        hold(key, false);
+        frame();
+    };
+    fresh_player();
+    comfort = {1, 1, 1, 80.0f};
+    player_reset_new();  // takes the field of view and forgets old toggles
+    player.pos_x = 200.0f;
+    player.pos_z = 100.0f;
+    player.pos_y = ground_height(200.0f, 100.0f);
+    hold(bindings[BIND_FORWARD], true);
+    tap(bindings[BIND_WALK]);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 1.7f, 0.01f);  // walking, Maj up
+    tap(bindings[BIND_WALK]);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.ground_speed, 6.5f, 0.01f);
+    hold(bindings[BIND_FORWARD], false);
+
+    player.player_class = CLASS_WARRIOR;
+    tap(bindings[BIND_GUARD]);
+    for (int i = 0; i < 60; ++i) frame();
+    EXPECT_NEAR(player.guard_blend, 1.0f, 0.01f);  // shield up, X up
+    paused = 1;
+    tap(bindings[BIND_GUARD]);  // goes to the pause menu, not to the shield
+    paused = 0;
+    for (int i = 0; i < 60; ++i) frame();
+    EXPECT_NEAR(player.guard_blend, 1.0f, 0.01f);
+    tap(bindings[BIND_GUARD]);
+    for (int i = 0; i < 60; ++i) frame();
+    EXPECT_LT(player.guard_blend, 0.01f);
+
+    // Look: press, drag, release: the camera still follows the mouse.
+    plat_input.mouse_x = 600;
+    plat_input.mouse_y = 300;
+    plat_input.button_down[0] = 1;
+    frame();
+    plat_input.button_down_prev[0] = 1;
+    plat_input.mouse_x = 640;
+    frame();
+    EXPECT_TRUE(plat_input.cursor_captured);
+    plat_input.button_down[0] = 0;
+    frame();
+    plat_input.button_down_prev[0] = 0;
+    for (int i = 0; i < 10; ++i) frame();
+    EXPECT_TRUE(plat_input.cursor_captured);
+    float yaw = player.camera_yaw;
+    plat_input.mouse_delta[0] = 200;
+    frame();
+    EXPECT_NE(player.camera_yaw, yaw);
+    plat_input.button_down[0] = 1;  // the click that gives the cursor back
+    frame();
+    plat_input.button_down_prev[0] = 1;
+    plat_input.button_down[0] = 0;
+    frame();
+    EXPECT_FALSE(plat_input.cursor_captured);
+    EXPECT_EQ(player.target, nullptr);
+
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_NEAR(player.camera_fov, 80.0f, 0.5f);
+    comfort_defaults();
 }
 
 TEST(PlayerMovement, DiagonalMovesAsFastAsStraight) {

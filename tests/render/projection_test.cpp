@@ -104,3 +104,34 @@ TEST(Culling, FrustumPlanesAndCellLimit) {
     cell.bound_y = 1;
     EXPECT_TRUE(cell_visible(cell, {0, 1, 0}, 130, f));
 }
+
+// The colour-vision correction: normal vision is the identity, greys stay
+// grey, and for each kind of eye two colours it confuses (the hostile red and
+// the friendly green of names, a blue and a green for tritanopia) are told
+// further apart after the correction, seen through that same eye.
+TEST(ColourVision, CorrectionSeparatesWhatTheEyeConfuses) {
+    auto apply = [](const float m[9], Vec3 c) {
+        Vec3 r = {m[0] * c.x + m[3] * c.y + m[6] * c.z, m[1] * c.x + m[4] * c.y + m[7] * c.z,
+                  m[2] * c.x + m[5] * c.y + m[8] * c.z};
+        return Vec3{clampf(r.x, 0, 1), clampf(r.y, 0, 1), clampf(r.z, 0, 1)};
+    };
+    float m[9];
+    colour_vision_matrix(VISION_NORMAL, m);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(m[i], i % 4 == 0 ? 1.0f : 0.0f);
+    colour_vision_matrix(17, m);  // an unknown mode is normal vision
+    EXPECT_EQ(m[1], 0.0f);
+    const Vec3 red = {0.85f, 0.25f, 0.2f}, green = {0.35f, 0.6f, 0.2f};
+    const Vec3 blue = {0.2f, 0.45f, 0.9f}, teal = {0.3f, 0.7f, 0.55f};
+    for (int mode = VISION_PROTANOPIA; mode < VISION_MODE_COUNT; ++mode) {
+        SCOPED_TRACE(mode);
+        colour_vision_matrix(mode, m);
+        Vec3 grey = apply(m, {0.5f, 0.5f, 0.5f});
+        EXPECT_NEAR(grey.x, 0.5f, 0.03f);
+        EXPECT_NEAR(grey.y, 0.5f, 0.03f);
+        EXPECT_NEAR(grey.z, 0.5f, 0.03f);
+        Vec3 a = mode == VISION_TRITANOPIA ? blue : red, b = mode == VISION_TRITANOPIA ? teal : green;
+        float before = length(colour_vision_simulate(mode, a) - colour_vision_simulate(mode, b));
+        float after = length(colour_vision_simulate(mode, apply(m, a)) - colour_vision_simulate(mode, apply(m, b)));
+        EXPECT_GT(after, before * 1.15f) << before << " -> " << after;
+    }
+}

@@ -15,6 +15,7 @@
 #include "persist/characters.h"
 #include "play/bindings.h"
 #include "play/catacomb_visits.h"
+#include "play/comfort.h"
 #include "play/creatures.h"
 #include "play/items.h"
 #include "play/loot.h"
@@ -24,6 +25,7 @@
 #include "play/quest_state.h"
 #include "play/skills.h"
 #include "play/villagers.h"
+#include "render/renderer.h"
 #include "tests/text_boxes/text_boxes_game.h"
 #include "ui/action_bar.h"
 #include "ui/character_creation.h"
@@ -540,6 +542,15 @@ TEST(TextBoxes, OptionsWithBothPages) {
     centre_of(options_page_button_box(), &x, &y);
     click_at(x, y);
     l.look("options, the keys again");
+    centre_of(options_access_button_box(), &x, &y);
+    click_at(x, y);
+    l.look("options, accessibility");
+    comfort = {1, 1, 1, 90.0f};
+    view_settings.colour_vision = VISION_DEUTERANOPIA;
+    view_settings.screen_flashes = 0;
+    l.look("options, accessibility, every choice changed");
+    comfort_defaults();
+    view_settings = {VISION_NORMAL, 1};
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
