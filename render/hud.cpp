@@ -215,7 +215,7 @@ struct PlacedLabel {
     int text_from, text_to;      // its lines in the record (tests)
     PlacedKind kind;
 };
-constexpr int PLACED_MAX = 256;
+constexpr int PLACED_MAX = 512;  // every creature's bar and name, the figures' and the floating texts
 PlacedLabel placed[PLACED_MAX];
 int placed_count = 0;
 int placed_batch = -1;
@@ -268,7 +268,7 @@ void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     LabelBox box = label_box(at.x, top, text, px, font);
     // Up, clear of each label it meets, until it meets none (it rises anyway).
     const float gap = 0.12f * px;
-    for (int pass = 0; pass < PLACED_MAX; ++pass) {
+    for (int pass = 0; pass < 16; ++pass) {
         bool moved = false;
         for (int i = 0; i < placed_count; ++i) {
             if (!boxes_overlap(box, placed[i].box)) continue;

@@ -137,6 +137,7 @@ void hud_world_label_marked(Vec3 position, const char* text, float size, Vec4 co
 void hud_health_bar(Vec3 position, float fraction, float size);
 // Labels and bars hidden from the eye by the world (render_calls.label_in_sight)
 // are not drawn.
+//
 // A floating text's label: raised clear of the labels drawn before it in
 // this frame (names, bars, other floating texts), so that they stack.
 void hud_float_label(Vec3 position, const char* text, float size, Vec4 colour, int font);

@@ -1,6 +1,8 @@
 // The whole interface of a frame, in its fixed order: screens that replace
-// everything, labels over the world, the HUD's own panels, the windows, the
-// pause shade, the dialog, the options screen and the fade on top.
+// everything, labels over the world, the HUD's own panels, the windows,
+// the message (over the windows it answers), the pause shade, the dialog, the
+// options screen and the fade on top. Last, the labels that lie under a panel
+// are taken out.
 #include <cmath>
 #include <cstring>
 
