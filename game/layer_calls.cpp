@@ -18,7 +18,13 @@
 #include "ui/item_windows.h"
 #include "ui/maps.h"
 #include "ui/options_screen.h"
+#include "world/solids.h"
+#include "world/terrain.h"
 #include "world/world_calls.h"
+
+namespace {
+bool label_in_sight(Vec3 eye, Vec3 point) { return solids_sight_clear(point, eye, underground != 0); }
+}  // namespace
 
 void game_connect_layers() {
     render_calls.save_character = character_save_current;
@@ -26,6 +32,7 @@ void game_connect_layers() {
     render_calls.character_select_show = character_select_show;
     render_calls.options_open = options_open;
     render_calls.quality_level = world_quality_level;
+    render_calls.label_in_sight = label_in_sight;
 
     world_calls.quality_level = world_quality_level;
     world_calls.populate = world_initial_population;

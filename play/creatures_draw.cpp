@@ -164,6 +164,9 @@ void creatures_draw_labels() {
         float w = 330.0f * s, h = 16.0f * s, x = W * 0.5f - w * 0.5f, y = 44.0f * s;
         Vec3 c = level_colour(t->level - player.level);
         const char* name = fmt("%s  ·  niv. %d%s", creature_display_name(t), t->level, t->elite ? "  ·  Élite" : "");
+        // A panel of the HUD: the labels over the world give way to it.
+        float bw = std::fmax(w, ui_text_width(name, 18.0f * s, UI_FONT_BODY)) + 8.0f * s;
+        UiBoxScope frame(W * 0.5f - bw * 0.5f, y - 26.0f * s, bw, h + 26.0f * s);
         ui_text_centred(W * 0.5f, y - 24.0f * s, name, 18.0f * s, col4(c), UI_FONT_BODY);
         ui_panel(x, y, w, h, Vec4{0.05f, 0.05f, 0.04f, 0.85f}, Vec4{0.55f, 0.48f, 0.3f, 1.0f}, 1.0f * s);
         float frac = t->ai_state == CS_DEAD || t->max_health <= 0.0f ? 0.0f : clampf(t->health / t->max_health, 0, 1);
@@ -177,6 +180,8 @@ void creatures_draw_labels() {
     if (b && b->ai_state == CS_FIGHT && world == 1) {
         float w = 560.0f * s, h = 22.0f * s, x = W * 0.5f - w * 0.5f, y = 70.0f * s;
         const char* title = fmt("Bréhus sans Pitié  ·  niv. %d%s", b->level, b->phase == 3 ? "  ·  en rage" : "");
+        float bw = std::fmax(w, ui_text_width(title, 19.0f * s, UI_FONT_TITLE)) + 8.0f * s;
+        UiBoxScope bar(W * 0.5f - bw * 0.5f, y, bw, h + 4.0f * s + 19.0f * s * 1.3f);
         ui_text_centred(W * 0.5f, y + h + 4.0f * s, title, 19.0f * s, Vec4{1.0f, 0.85f, 0.6f, 1.0f}, UI_FONT_TITLE);
         ui_panel(x, y, w, h, Vec4{0.06f, 0.03f, 0.03f, 0.9f}, Vec4{0.6f, 0.45f, 0.25f, 1.0f}, 1.5f * s);
         float frac = clampf(b->health / b->max_health, 0.0f, 1.0f);

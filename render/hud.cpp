@@ -4,6 +4,7 @@
 #include "render/hud.h"
 #include "render/ui_focus.h"
 #include "render/hud_internal.h"
+#include "render/ui_internal.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -137,6 +138,8 @@ bool world_label_place(Vec3 p, float k, float* px_out, Vec3* at_out) {
     return true;
 }
 
+bool in_sight(Vec3 p) { return !render_calls.label_in_sight || render_calls.label_in_sight(render_camera.eye, p); }
+
 int line_count(const char* text) {
     int lines = 1;
     for (const char* c = text; *c; ++c)
@@ -144,8 +147,10 @@ int line_count(const char* text) {
     return lines;
 }
 
-// The lines of a label centred on x, the first with its top at y.
-void label_lines(float x, float y, const char* text, float px, Vec4 colour, int font) {
+// Calls fn(line, length) for each line of a label (at most 255 bytes, never
+// half a letter).
+template <class Fn>
+void for_lines(const char* text, Fn fn) {
     const char* line = text;
     char buf[256];
     for (;;) {
@@ -155,11 +160,87 @@ void label_lines(float x, float y, const char* text, float px, Vec4 colour, int 
         while (keep < n && keep > 0 && ((unsigned char)line[keep] & 0xC0) == 0x80) --keep;
         std::memcpy(buf, line, keep);
         buf[keep] = 0;
-        ui_text_centred(x, y, buf, px, colour, font);
-        y += 1.15f * px;
+        fn(buf);
         if (!line[n]) break;
         line += n + 1;
     }
+}
+
+// The lines of a label centred on x, the first with its top at y.
+void label_lines(float x, float y, const char* text, float px, Vec4 colour, int font) {
+    for_lines(text, [&](const char* line) {
+        ui_text_centred(x, y, line, px, colour, font);
+        y += 1.15f * px;
+    });
+}
+
+struct LabelBox {
+    float x0, y0, x1, y1;
+};
+
+// The ink of a label's lines centred on x, the first with its top at y.
+LabelBox label_box(float x, float y, const char* text, float px, int font) {
+    LabelBox b = {x, 1e30f, x, -1e30f};
+    float top = y;
+    for_lines(text, [&](const char* line) {
+        float w = ui_text_width(line, px, font);
+        float ink_top, ink_bottom;
+        ui_text_ink_rows(line, px, font, &ink_top, &ink_bottom);
+        if (ink_bottom > ink_top) {
+            b.x0 = std::fmin(b.x0, x - w * 0.5f);
+            b.x1 = std::fmax(b.x1, x + w * 0.5f);
+            b.y0 = std::fmin(b.y0, top + ink_top);
+            b.y1 = std::fmax(b.y1, top + ink_bottom);
+        }
+        top += 1.15f * px;
+    });
+    if (b.y1 < b.y0) b.y0 = b.y1 = y;
+    return b;
+}
+
+LabelBox box_union(LabelBox a, LabelBox b) {
+    if (a.x1 <= a.x0 && a.y1 <= a.y0) return b;
+    return {std::fmin(a.x0, b.x0), std::fmin(a.y0, b.y0), std::fmax(a.x1, b.x1), std::fmax(a.y1, b.y1)};
+}
+
+bool boxes_overlap(const LabelBox& a, const LabelBox& b) {
+    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+// What the labels of this batch cover on screen, so that floating texts can
+// stack clear of them and all can give way to the panels drawn later.
+enum PlacedKind : uint8_t { PLACED_LABEL, PLACED_FLOATING, PLACED_RESERVED };
+struct PlacedLabel {
+    LabelBox box;
+    int vertex_from, vertex_to;  // its quads in the batch
+    int text_from, text_to;      // its lines in the record (tests)
+    PlacedKind kind;
+};
+constexpr int PLACED_MAX = 512;  // every creature's bar and name, the figures' and the floating texts
+PlacedLabel placed[PLACED_MAX];
+int placed_count = 0;
+int placed_batch = -1;
+
+void placed_sync() {
+    if (placed_batch == ui_batch_serial()) return;
+    placed_batch = ui_batch_serial();
+    placed_count = 0;
+}
+
+// A label being drawn: where its quads and lines begin.
+struct LabelMark {
+    int vertex, text;
+};
+LabelMark label_mark() {
+    placed_sync();
+    return {ui_batch_count(), ui_recorded_text_count()};
+}
+
+void label_placed(const LabelMark& m, LabelBox box, PlacedKind kind) {
+    placed_sync();
+    if (placed_count >= PLACED_MAX) return;  // drawn, but it cannot give way
+    placed[placed_count++] = {box, m.vertex, ui_batch_count(), m.text,
+                              ui_recording() ? ui_recorded_text_count() : m.text, kind};
 }
 
 }  // namespace
@@ -168,49 +249,117 @@ void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     if (!text) return;
     float px;
     Vec3 at;
-    if (!world_label_place(p, k, &px, &at)) return;
+    if (!world_label_place(p, k, &px, &at) || !in_sight(p)) return;
+    LabelMark m = label_mark();
     // Each label is a group of its own: labels of figures behind one another
     // may cover each other, its own lines may not.
     UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
-    label_lines(at.x, at.y - line_count(text) * px * 1.15f * 0.5f, text, px, colour, font);
+    float top = at.y - line_count(text) * px * 1.15f * 0.5f;
+    label_lines(at.x, top, text, px, colour, font);
+    label_placed(m, label_box(at.x, top, text, px, font), PLACED_LABEL);
+}
+
+void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+    if (!text) return;
+    float px;
+    Vec3 at;
+    if (!world_label_place(p, k, &px, &at) || !in_sight(p)) return;
+    placed_sync();
+    float top = at.y - line_count(text) * px * 1.15f * 0.5f;
+    LabelBox box = label_box(at.x, top, text, px, font);
+    // Up, clear of each label it meets, until it meets none (it rises anyway).
+    const float gap = 0.12f * px;
+    for (int pass = 0; pass < 16; ++pass) {
+        bool moved = false;
+        for (int i = 0; i < placed_count; ++i) {
+            if (!boxes_overlap(box, placed[i].box)) continue;
+            float dy = placed[i].box.y0 - gap - box.y1;
+            box.y0 += dy;
+            box.y1 += dy;
+            top += dy;
+            moved = true;
+        }
+        if (!moved) break;
+    }
+    LabelMark m = label_mark();
+    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
+    label_lines(at.x, top, text, px, colour, font);
+    label_placed(m, box, PLACED_FLOATING);
+}
+
+void hud_labels_reserve(float x, float y, float w, float h) {
+    LabelMark m = label_mark();
+    label_placed(m, LabelBox{x, y, x + w, y + h}, PLACED_RESERVED);
+}
+
+void hud_labels_give_way() {
+    placed_sync();
+    const UiRect* panels = nullptr;
+    const int panel_count = ui_frame_panels(&panels);
+    // Last first: cutting a label's quads moves only those drawn after it.
+    for (int i = placed_count - 1; i >= 0; --i) {
+        const PlacedLabel& l = placed[i];
+        if (l.kind == PLACED_RESERVED) continue;
+        bool under = false;
+        for (int k = 0; k < panel_count && !under; ++k) {
+            const UiRect& r = panels[k];
+            under = boxes_overlap(l.box, LabelBox{r.x, r.y, r.x + r.w, r.y + r.h});
+        }
+        // Names give way to the centred message too; floating texts stacked clear of it.
+        for (int k = 0; k < placed_count && !under; ++k)
+            under = placed[k].kind == PLACED_RESERVED && boxes_overlap(l.box, placed[k].box);
+        if (!under) continue;
+        ui_batch_cut(l.vertex_from, l.vertex_to);
+        if (ui_recording()) ui_record_cut(l.text_from, l.text_to);
+    }
+    placed_count = 0;
 }
 
 void hud_world_label_marked(Vec3 p, const char* text, float k, Vec4 colour, int font, const HudMark& mark) {
-    if (!text) return;
-    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
-    float px = 0.0f;
-    Vec3 at;
-    bool label = world_label_place(p, k, &px, &at);
-    float label_top = 0.0f;
-    if (label) {
-        float y = at.y - line_count(text) * px * 1.15f * 0.5f;
-        label_lines(at.x, y, text, px, colour, font);
-        float ink_top, ink_bottom;
-        ui_text_ink_rows(text, px, font, &ink_top, &ink_bottom);
-        label_top = y + ink_top;
+    if (!text || !in_sight(p)) return;
+    LabelMark m = label_mark();
+    LabelBox drawn = {0, 0, 0, 0};
+    {
+        UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
+        float px = 0.0f;
+        Vec3 at;
+        bool label = world_label_place(p, k, &px, &at);
+        float label_top = 0.0f;
+        if (label) {
+            float y = at.y - line_count(text) * px * 1.15f * 0.5f;
+            label_lines(at.x, y, text, px, colour, font);
+            drawn = label_box(at.x, y, text, px, font);
+            float ink_top, ink_bottom;
+            ui_text_ink_rows(text, px, font, &ink_top, &ink_bottom);
+            label_top = y + ink_top;
+        }
+        float mpx;
+        Vec3 mat;
+        if (mark.text && world_label_place(mark.at, mark.size, &mpx, &mat)) {
+            float y = mat.y - mpx * 1.15f * 0.5f;
+            if (label) {
+                // Lifted clear of the label's first line, shadow and all (it
+                // falls 0.06 of the size lower and reaches a pixel past), with
+                // room for the bob (which moves the mark by bob / size of its height).
+                float ink_top, ink_bottom;
+                ui_text_ink_rows(mark.text, mpx, mark.font, &ink_top, &ink_bottom);
+                float bob_room = mark.size > 0.0f ? std::fabs(mark.bob_amplitude) / mark.size * mpx : 0.0f;
+                float highest = label_top - 0.1f * mpx - 1.0f - bob_room - ink_bottom;
+                if (y > highest) y = highest;
+            }
+            y -= mark.size > 0.0f ? mark.bob / mark.size * mpx : 0.0f;
+            ui_text_centred(mat.x, y, mark.text, mpx, mark.colour, mark.font);
+            drawn = box_union(drawn, label_box(mat.x, y, mark.text, mpx, mark.font));
+        }
     }
-    if (!mark.text) return;
-    float mpx;
-    Vec3 mat;
-    if (!world_label_place(mark.at, mark.size, &mpx, &mat)) return;
-    float y = mat.y - mpx * 1.15f * 0.5f;
-    if (label) {
-        // Lifted clear of the label's first line, with room for the bob
-        // (which moves the mark by bob / size of its height).
-        float ink_top, ink_bottom;
-        ui_text_ink_rows(mark.text, mpx, mark.font, &ink_top, &ink_bottom);
-        float bob_room = mark.size > 0.0f ? std::fabs(mark.bob_amplitude) / mark.size * mpx : 0.0f;
-        float highest = label_top - 0.04f * mpx - bob_room - ink_bottom;
-        if (y > highest) y = highest;
-    }
-    y -= mark.size > 0.0f ? mark.bob / mark.size * mpx : 0.0f;
-    ui_text_centred(mat.x, y, mark.text, mpx, mark.colour, mark.font);
+    if (drawn.x1 > drawn.x0) label_placed(m, drawn, PLACED_LABEL);
 }
 
 void hud_health_bar(Vec3 p, float fraction, float k) {
     bool visible = false;
     Vec3 at = world_to_screen(p, &visible);
     if (!visible) return;  // behind the camera it would land mirrored on screen
+    if (!in_sight(p)) return;
     float d = view_depth(p);
     if (d < 0.3f) d = 0.3f;
     float px = pixels_per_metre(d);
@@ -220,10 +369,12 @@ void hud_health_bar(Vec3 p, float fraction, float k) {
     float f = fraction > 0.0f ? (fraction < 1.0f ? fraction : 1.0f) : 0.0f;  // NaN too: empty
     float bw = 0.84f * px, bh = 0.11f * px;
     float x0 = at.x - bw * 0.5f, y0 = at.y - bh * 0.5f;
+    LabelMark m = label_mark();
     ui_rect(x0, y0, bw, bh, Vec4{0.05f, 0.05f, 0.04f, 0.85f});
     float fh = 0.07f * px;
     ui_rect(x0, at.y - fh * 0.5f, f * k * px, fh,
             Vec4{0.85f - 0.45f * f, 0.25f + 0.5f * f, 0.18f + 0.12f * f, 1.0f});
+    label_placed(m, LabelBox{x0, y0, x0 + bw, y0 + bh}, PLACED_LABEL);
 }
 
 void hud_tracker_set(int slot, const char* title, const char* const* lines, int line_count, bool completed) {

@@ -135,6 +135,18 @@ struct HudMark {
 };
 void hud_world_label_marked(Vec3 position, const char* text, float size, Vec4 colour, int font, const HudMark& mark);
 void hud_health_bar(Vec3 position, float fraction, float size);
+// Labels and bars hidden from the eye by the world (render_calls.label_in_sight)
+// are not drawn.
+//
+// A floating text's label: raised clear of the labels drawn before it in
+// this frame (names, bars, other floating texts), so that they stack.
+void hud_float_label(Vec3 position, const char* text, float size, Vec4 colour, int font);
+// A screen area kept clear of labels this frame (the centred message):
+// floating texts stack clear of it, the others give way to it.
+void hud_labels_reserve(float x, float y, float w, float h);
+// After the frame's panels and windows are drawn: takes out of the batch
+// every label of the frame that lies under one of them.
+void hud_labels_give_way();
 
 // Quest tracker slots 0-10 (others are ignored; get returns null).
 void hud_tracker_set(int slot, const char* title, const char* const* lines, int line_count,

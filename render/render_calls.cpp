@@ -6,4 +6,5 @@ RenderCalls render_calls = {
     [] {},
     [] {},
     [] { return 2; },
+    [](Vec3, Vec3) { return true; },
 };

@@ -45,6 +45,20 @@ bool recording = false;
 int box_stack[BOX_DEPTH];
 int box_depth = 0;  // counted while not recording too, so that ends match begins
 
+// The panels of this batch (every box but the labels' own groups), kept
+// always: the labels over the world give way to them.
+constexpr int FRAME_PANELS = 512;
+UiRect frame_panels[FRAME_PANELS];
+int frame_panel_count = 0;
+int free_from_depth = 0;  // depth of the outermost open free box, 0 when none
+int batch_serial = 0;
+
+void batch_restart() {
+    batch_count = 0;
+    frame_panel_count = 0;
+    ++batch_serial;
+}
+
 inline UiVertex vert(float x, float y, float u, float v, Vec4 c, float mode) {
     return UiVertex{x, y, u, v, c.x, c.y, c.z, c.w, mode};
 }
@@ -137,10 +151,11 @@ void ui_map(float x, float y, float w, float h, const float uv[8]) {
 
 void ui_flush() {
     const int count = batch_count;
-    batch_count = 0;
+    batch_restart();
     // A box left open would own the next frame's texts.
     if (box_depth != 0 && recording) ++record_faults;
     box_depth = 0;
+    free_from_depth = 0;
     if (!glDrawArrays || prog_ui.program == 0) return;  // no GL (unit tests): just empty
     if (tex_font == 0) {
         // gpu_init normally creates it; never draw text from an empty unit.
@@ -182,6 +197,9 @@ void ui_flush() {
 
 void ui_box_begin(float x, float y, float w, float h, int flags, float inset) {
     ++box_depth;
+    if (free_from_depth == 0 && (flags & UI_BOX_FREE)) free_from_depth = box_depth;
+    if (free_from_depth == 0 && w > 0.0f && h > 0.0f && frame_panel_count < FRAME_PANELS)
+        frame_panels[frame_panel_count++] = UiRect{x, y, w, h};
     if (!recording || box_depth > BOX_DEPTH) return;
     int index = -1;
     if (recorded_box_count < RECORD_BOXES) {
@@ -196,6 +214,7 @@ void ui_box_begin(float x, float y, float w, float h, int flags, float inset) {
 
 void ui_box_end() {
     if (box_depth > 0) {
+        if (free_from_depth == box_depth) free_from_depth = 0;
         --box_depth;
     } else if (recording) {
         ++record_faults;
@@ -228,6 +247,7 @@ void ui_record_text(const char* text, int length, float x0, float y0, float x1, 
 void ui_record_begin() {
     recorded_box_count = recorded_text_count = record_faults = record_order = 0;
     box_depth = 0;
+    free_from_depth = 0;
     recording = true;
 }
 
@@ -240,4 +260,28 @@ int ui_record_faults() { return record_faults; }
 
 int ui_batch_count() { return batch_count; }
 const UiVertex* ui_batch_vertices() { return batch; }
-void ui_batch_clear() { batch_count = 0; }
+void ui_batch_clear() { batch_restart(); }
+
+int ui_batch_serial() { return batch_serial; }
+
+void ui_batch_cut(int from, int to) {
+    if (from < 0) from = 0;
+    if (to > batch_count) to = batch_count;
+    if (from >= to) return;
+    std::memmove(batch + from, batch + to, sizeof(UiVertex) * (size_t)(batch_count - to));
+    batch_count -= to - from;
+}
+
+int ui_frame_panels(const UiRect** out) {
+    *out = frame_panels;
+    return frame_panel_count;
+}
+
+void ui_record_cut(int from, int to) {
+    if (from < 0) from = 0;
+    if (to > recorded_text_count) to = recorded_text_count;
+    if (from >= to) return;
+    std::memmove(recorded_texts + from, recorded_texts + to,
+                 sizeof(UiRecordedText) * (size_t)(recorded_text_count - to));
+    recorded_text_count -= to - from;
+}

@@ -1,6 +1,8 @@
 // The whole interface of a frame, in its fixed order: screens that replace
-// everything, labels over the world, the HUD's own panels, the windows, the
-// pause shade, the dialog, the options screen and the fade on top.
+// everything, labels over the world, the HUD's own panels, the windows,
+// the message (over the windows it answers), the pause shade, the dialog, the
+// options screen and the fade on top. Last, the labels that lie under a panel
+// are taken out.
 #include <cmath>
 #include <cstring>
 
@@ -53,15 +55,25 @@ void catacomb_entrance_label() {
 
 void floating_texts() {
     const FloatingText* f = hud_floating_texts();
+    // The newest first: each older one stacks above those placed before it,
+    // where it has risen to anyway, so the stack keeps its order as it rises.
+    int order[HUD_FLOAT_SLOTS];
+    int n = 0;
     for (int i = 0; i < HUD_FLOAT_SLOTS; ++i) {
         if (!f[i].active) continue;
+        int k = n++;
+        for (; k > 0 && f[order[k - 1]].age > f[i].age; --k) order[k] = order[k - 1];
+        order[k] = i;
+    }
+    for (int j = 0; j < n; ++j) {
+        const int i = order[j];
         float t = f[i].lifetime > 0.0f ? f[i].age / f[i].lifetime : 1.0f;
         float fade = 2.5f * (1.0f - t);
         Vec4 c = f[i].colour;
         c.w *= fade < 1.0f ? fade : 1.0f;
         Vec3 p = f[i].position;
         p.y += t * f[i].rise;
-        hud_world_label(p, f[i].text, f[i].size, c, UI_FONT_BODY);
+        hud_float_label(p, f[i].text, f[i].size, c, UI_FONT_BODY);
     }
 }
 
@@ -247,23 +259,44 @@ void quest_tracker() {
     }
 }
 
-void message() {
-    float t = hud_message_time();
-    if (!(t > 0.0f)) return;
+constexpr float MESSAGE_TOP = 210, MESSAGE_SIZE = 30;
+
+// Calls fn(line, y) for each line of the centred message while it shows.
+template <class Fn>
+void message_lines(Fn fn) {
+    if (!(hud_message_time() > 0.0f)) return;
     const float s = hud_scale;
-    float a = 3.0f * t;
-    a = a > 1.0f ? 1.0f : a;
-    Vec4 c = HUD_GOLD;
-    c.w = a;
     const char* line = hud_message_text();
-    float y = 210 * s;
+    float y = MESSAGE_TOP * s;
     for (;;) {
-        ui_text_centred(plat_input.client_width * 0.5f, y, line, 30 * s, c, UI_FONT_TITLE);
+        fn(line, y);
         const char* lf = std::strchr(line, '\n');
         if (!lf) break;
         line = lf + 1;
-        y += 1.3f * 30 * s;
+        y += 1.3f * MESSAGE_SIZE * s;
     }
+}
+
+// Where the message will be drawn, kept clear of the labels over the world.
+void reserve_message() {
+    const float size = MESSAGE_SIZE * hud_scale;
+    message_lines([&](const char* line, float y) {
+        float w = ui_text_width(line, size, UI_FONT_TITLE);
+        if (w <= 0.0f) return;
+        float top, bottom;
+        ui_text_ink_rows(line, size, UI_FONT_TITLE, &top, &bottom);
+        hud_labels_reserve(plat_input.client_width * 0.5f - w * 0.5f, y + top, w, bottom - top);
+    });
+}
+
+void message() {
+    float a = 3.0f * hud_message_time();
+    a = a > 1.0f ? 1.0f : a;
+    Vec4 c = HUD_GOLD;
+    c.w = a;
+    message_lines([&](const char* line, float y) {
+        ui_text_centred(plat_input.client_width * 0.5f, y, line, MESSAGE_SIZE * hud_scale, c, UI_FONT_TITLE);
+    });
 }
 
 void prompt() {
@@ -342,18 +375,18 @@ void hud_draw() {
         return;
     }
     // 2-5. Over the world; not while the big map covers it (they would show
-    // through its shade).
+    // through its shade). They keep clear of the message, drawn later.
+    reserve_message();
     if (!(hud_windows.map && !title_overlay)) world_labels();
     // 6. Hit flash.
     float flash = hud_hit_flash_strength();
     if (flash > 0.0f) full_screen(Vec4{0.6f, 0.0f, 0.0f, flash});
-    // 7-14. The HUD's own panels.
+    // 7-14. The HUD's own panels (the message waits for the windows).
     online_line(banner());
     statistics();
     minimap_draw();
     player_bars();
     quest_tracker();
-    message();
     prompt();
     // 15. Title overlay, or the action bar.
     if (title_overlay)
@@ -371,12 +404,17 @@ void hud_draw() {
     if (hud_windows.professions) professions_draw();
     if (hud_windows.merchant) merchant_window_draw();
     if (hud_windows.loot) loot_window_draw();
+    // The message answers what the player just did in a window ("Vous n'avez
+    // pas assez de deniers."): over the windows, under the pointer's icons.
+    message();
     if (!paused && !title_overlay) interaction_cursor_draw();
     skill_drag_draw();
     // 17-20. Pause shade, dialog, options, fade.
     if (paused) full_screen(Vec4{0.02f, 0.03f, 0.02f, 0.45f});
     hud_draw_dialog();
     if (hud_windows.options) options_screen();
+    // Every panel and window is drawn: the labels under them go.
+    hud_labels_give_way();
     float total = hud_fade_total();
     float remaining = hud_fade_remaining();
     if (remaining > 0.0f && total > 0.0f) {

@@ -349,3 +349,15 @@ float catacomb_segment_hit(Vec3 a, Vec3 b, float margin) {
         }
     return best;
 }
+
+namespace {
+// Columns that hide what stands behind them: those the camera keeps out of
+// (a tower, a great trunk), not a post or a sapling.
+constexpr float SIGHT_COLUMN_RADIUS = 1.1f, SIGHT_COLUMN_HEIGHT = 5.0f;
+}  // namespace
+
+bool solids_sight_clear(Vec3 point, Vec3 eye, bool catacombs) {
+    if (catacombs) return catacomb_segment_hit(point, eye, 0.0f) >= 1.0f;
+    return solids_segment_hit(point, eye, 0.0f) >= 1.0f &&
+           obstacles_segment_hit(point, eye, 0.0f, SIGHT_COLUMN_RADIUS, SIGHT_COLUMN_HEIGHT) >= 1.0f;
+}

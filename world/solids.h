@@ -44,3 +44,11 @@ constexpr float CATACOMB_TRIM_DEPTH = 0.25f;
 // Against the wall squares grown by margin + CATACOMB_TRIM_DEPTH (beyond the
 // grid everything is stone), the floor and the ceiling grown by margin.
 float catacomb_segment_hit(Vec3 a, Vec3 b, float margin);
+
+// ---- Sight ----------------------------------------------------------------------
+// Whether the line from a point to the eye gets through: on the surface the
+// settlements' pieces and the columns big enough to hide a figure, below the
+// catacombs' stone. Asked from the point, so that a point within a piece (a
+// name inside an awning's cloth) is not hidden by that piece, while an eye
+// pushed into a wall sees nothing through it.
+bool solids_sight_clear(Vec3 point, Vec3 eye, bool catacombs);

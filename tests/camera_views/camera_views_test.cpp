@@ -18,7 +18,12 @@
 #include "play/catacomb_visits.h"
 #include "play/player_input.h"
 #include "play/player.h"
+#include "play/player_move.h"
+#include "play/villagers.h"
 #include "render/hud.h"
+#include "render/renderer.h"
+#include "render/ui.h"
+#include "world/solids.h"
 #include "tests/support/scene_economy.h"
 #include "world/catacombs.h"
 #include "world/terrain.h"
@@ -111,4 +116,60 @@ TEST_F(CameraViews, WhereTheCameraUsedToGoIntoTheStone) {
     stand(at, 0.0f, 0.0f, 0.28f, 6.5f);
     picture("catacomb_corridor_against_a_wall");
     catacombs_leave();
+}
+
+// The gate's guard seen from all round, the camera behind the player: his
+// name shows where the line from it to the eye is open, and not where a
+// wall or a tower stands in between (it used to be drawn through the stone).
+TEST_F(CameraViews, AGuardsNameShowsOnlyWhereNoStoneHidesIt) {
+    ASSERT_TRUE(started) << "no GL context";
+    int guard = 0;
+    while (guard < VILLAGER_COUNT && std::strcmp(villager_defs[guard].name, "Garde Renaud") != 0) ++guard;
+    ASSERT_LT(guard, VILLAGER_COUNT);
+    int hidden = 0, open = 0;
+    bool pictured = false;
+    for (int k = 0; k < 16; ++k) {
+        const Vec3 g = villager_state(guard).position;
+        const float a = (float)k * PI / 8.0f;
+        Vec3 feet = resolve_step(g + Vec3{4.5f * std::sin(a), 0.0f, 4.5f * std::cos(a)});
+        for (int i = 0; i < 8; ++i) feet = resolve_step(feet);
+        feet.y = ground_height(feet.x, feet.z);
+        const float yaw = std::atan2(g.x - feet.x, g.z - feet.z);
+        stand(feet, yaw, yaw, 0.2f, 4.0f);  // near enough for his name's size
+        hud_fade(0.0f);
+        hud_message("", 0.0f);
+        const int frames = 8;
+        std::vector<InputState> script(frames, idle());
+        headless_set_input_script(script.data(), frames);
+        main_loop_set_draw_interval(frames);
+        ui_record_begin();
+        for (int f = 0; f < frames; ++f) game_frame();
+        ui_record_end();
+        main_loop_set_draw_interval(1);
+
+        const Vec3 label = villager_state(guard).position + Vec3{0, 2.1f, 0};
+        const Vec3 eye = render_camera.eye;
+        bool on_screen = false;
+        Vec3 at = world_to_screen(label, &on_screen);
+        if (!on_screen || at.x < 40 || at.x > W - 40 || at.y < 40 || at.y > H - 40 || hdist_hypot(feet, g) > 15.5f)
+            continue;
+        bool drawn = false;
+        for (int i = 0; i < ui_recorded_text_count(); ++i)
+            drawn = drawn || !std::strcmp(ui_recorded_texts()[i].text, "Garde Renaud");
+        const bool stone = solids_segment_hit(label, eye, 0.0f) < 1.0f ||
+                           obstacles_segment_hit(label, eye, 0.0f, 1.1f, 5.0f) < 1.0f;
+        if (stone) {
+            ++hidden;
+            EXPECT_FALSE(drawn) << "the name drawn through the stone, seen from " << k;
+            if (!pictured) {
+                EXPECT_TRUE(headless_screenshot("camera_guard_behind_the_stone.png"));
+                pictured = true;
+            }
+        } else {
+            ++open;
+            EXPECT_TRUE(drawn) << "the name missing in the open, seen from " << k;
+        }
+    }
+    EXPECT_GT(hidden, 0) << "views with stone between the guard's name and the eye";
+    EXPECT_GT(open, 0) << "views with the guard in the open";
 }

@@ -509,8 +509,8 @@ TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
         find(HUD_PANEL_FILL, -1, 288, 1920 - 14),                // statistics
         find(Vec4{0.05f, 0.05f, 0.04f, 0.9f}, -1, -1, -1),       // player bars
         find(HUD_PANEL_FILL, 1920 - 314, -1, 1920 - 14),         // quest tracker
-        message,                                                 // message
         find(Vec4{0.06f, 0.09f, 0.07f, 0.6f}, 0, 0, 1920),       // title overlay
+        message,                                                 // message, over the windows
         find(Vec4{0.02f, 0.03f, 0.02f, 0.45f}, 0, 0, 1920),      // pause shade
         find(Vec4{0.07f, 0.1f, 0.08f, 0.94f}, -1, -1, -1),       // dialog
         (int)q.size() - 1,                                       // fade
@@ -748,4 +748,74 @@ TEST_F(Hud, MinimapMarksObjectivesAndPointsAtThoseBeyondItsEdge) {
     EXPECT_NEAR(back[0].x, r.x + r.w * 0.5f, 4.0f);
     player.pos_x = saved_x;
     player.pos_z = saved_z;
+}
+
+namespace {
+
+// The world point that this fixture's camera shows at (sx, sy), d metres ahead.
+Vec3 point_on_screen(float sx, float sy, float d) {
+    const float ppm = 1080.0f / (2.0f * std::tan(30.0f * 3.14159265f / 180.0f)) / d;
+    return Vec3{(sx - 960.0f) / ppm, 1.7f - (sy - 540.0f) / ppm, -d};
+}
+
+const UiRecordedText* recorded(const char* text) {
+    for (int i = 0; i < ui_recorded_text_count(); ++i)
+        if (!std::strcmp(ui_recorded_texts()[i].text, text)) return &ui_recorded_texts()[i];
+    return nullptr;
+}
+
+bool inks_meet(const UiRecordedText& a, const UiRecordedText& b) {
+    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+}  // namespace
+
+// Names landing under the counters panel, the action bar or the centred
+// message are not drawn; two floating texts born at one point over a name
+// stack above it, the older on top; the message is drawn over the windows.
+TEST_F(Hud, LabelsGiveWayToPanelsFloatingTextsStackAndTheMessageTopsTheWindows) {
+    ui_record_begin();
+    hud_message("Sanglier abattu !", 2.0f);
+    hud_update(0.0f);
+    const Vec4 grey = {0.7f, 0.7f, 0.7f, 1.0f};
+    hud_world_label(point_on_screen(1850, 345, 10), "Sous les compteurs", 0.2f, grey, UI_FONT_BODY);
+    hud_world_label(point_on_screen(960, 920, 10), "Sous la barre", 0.2f, grey, UI_FONT_BODY);
+    hud_world_label(point_on_screen(960, 228, 10), "Sous le message", 0.2f, grey, UI_FONT_BODY);
+    hud_world_label(point_on_screen(500, 500, 10), "Au grand jour", 0.2f, grey, UI_FONT_BODY);
+    const Vec3 p = point_on_screen(700, 700, 10);
+    hud_world_label(p, "Garde Renaud", 0.2f, grey, UI_FONT_BODY);
+    hud_float_text(p, "+63 XP", Vec4{0.78f, 0.62f, 1, 1}, 1.4f, 0.8f, 0.3f);
+    hud_update(0.1f);
+    hud_float_text(p, "Cuir de sanglier", WHITE, 2.6f, 1.0f, 0.34f);
+    hud_draw();
+    ui_record_end();
+
+    EXPECT_NE(recorded("Au grand jour"), nullptr);
+    EXPECT_EQ(recorded("Sous les compteurs"), nullptr);
+    EXPECT_EQ(recorded("Sous la barre"), nullptr);
+    EXPECT_EQ(recorded("Sous le message"), nullptr);
+    EXPECT_EQ(drawn_text(grey).find("Souslabarre"), std::string::npos) << "its quads are gone from the batch";
+
+    const UiRecordedText *name = recorded("Garde Renaud"), *xp = recorded("+63 XP"),
+                         *item = recorded("Cuir de sanglier"), *message = recorded("Sanglier abattu !");
+    ASSERT_TRUE(name && xp && item && message);
+    EXPECT_FALSE(inks_meet(*xp, *name));
+    EXPECT_FALSE(inks_meet(*item, *name));
+    EXPECT_FALSE(inks_meet(*xp, *item));
+    EXPECT_LE(item->y1, name->y0) << "stacked above the name";
+    EXPECT_LE(xp->y1, item->y0) << "the older above the newer";
+
+    ui_batch_clear();
+    ui_record_begin();
+    hud_windows.journal = 1;
+    hud_draw();
+    ui_record_end();
+    message = recorded("Sanglier abattu !");
+    ASSERT_NE(message, nullptr);
+    for (int b = 0; b < ui_recorded_box_count(); ++b) {
+        const UiRecordedBox& box = ui_recorded_boxes()[b];
+        if ((box.flags & UI_BOX_LAYER) && !(box.flags & UI_BOX_FREE)) {
+            EXPECT_GT(message->order, box.order) << "the message under the window at " << box.x << ", " << box.y;
+        }
+    }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the 2D batch's record of texts and boxes and lists every text that
 // a player would see out of place: ink outside its box (or one of the boxes
-// holding it, or the screen), ink over another box of its window, or two
-// texts of one box over each other.
+// holding it, or the screen), ink over another box of its window, two
+// texts of one box over each other, or a label over the world under a panel.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -77,12 +77,14 @@ inline std::vector<std::string> faults(float screen_w, float screen_h) {
                 out.push_back(text_name(t) + " and " + text_name(u) + " cover each other");
         }
         if (is_free(t.box)) {
-            // Over the world: anywhere on screen or off it, but under the windows.
+            // Over the world: anywhere on screen or off it, but never over a
+            // window nor under a panel, where it could not be read.
             for (int b = 0; b < nb; ++b) {
                 const UiRecordedBox& r = *box_at(b);
-                if (!(r.flags & UI_BOX_LAYER) || is_free(b) || r.order > t.order) continue;
+                if (is_free(b) || r.w <= 0 || r.h <= 0) continue;
                 if (overlap(t.x0, t.x1, r.x, r.x + r.w) > TOLERANCE && overlap(t.y0, t.y1, r.y, r.y + r.h) > TOLERANCE)
-                    out.push_back(text_name(t) + ", a label over the world, is drawn over the window " + box_name(b));
+                    out.push_back(text_name(t) + ", a label over the world, is drawn " +
+                                  (r.order > t.order ? "under the panel " : "over the window ") + box_name(b));
             }
             continue;
         }

@@ -193,6 +193,34 @@ TEST(TextBoxes, HudTitleBarsTrackerPromptAndActionBar) {
     hud_float_text(m + Vec3{0, 1.5f, 0}, "+120 XP", Vec4{0.9f, 0.8f, 0.3f, 1}, 2.0f, 1.0f, 0.35f);
     l.look("HUD by the merchant");
 
+    // A kill: its message, the experience and the item gained over the
+    // player where the game puts them, the merchant's name behind; the
+    // floating texts stack clear of each other, of the name and of the message.
+    const char* floating[] = {"+63 XP", "Cuir de sanglier"};
+    l.after = [&](const std::string& where) {
+        const UiRecordedText* texts = ui_recorded_texts();
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            bool is_floating = false;
+            for (const char* f : floating) is_floating = is_floating || !std::strcmp(texts[i].text, f);
+            if (!is_floating) continue;
+            for (int j = 0; j < ui_recorded_text_count(); ++j) {
+                const UiRecordedText& o = texts[j];
+                if (j == i || o.box == texts[i].box || !(box_check::is_free(o.box) || o.box < 0)) continue;
+                if (box_check::overlap(texts[i].x0, texts[i].x1, o.x0, o.x1) > 0.0f &&
+                    box_check::overlap(texts[i].y0, texts[i].y1, o.y0, o.y1) > 0.0f)
+                    ADD_FAILURE() << where << ": " << box_check::text_name(texts[i]) << " over "
+                                  << box_check::text_name(o);
+            }
+        }
+    };
+    stand_facing(m.x + 2.2f, m.z + 0.4f, m.x, m.z);
+    hud_message("Sanglier abattu !", 1.8f);
+    const Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
+    hud_float_text(feet + Vec3{0.4f, 2.2f, 0.0f}, "+63 XP", Vec4{0.78f, 0.62f, 1.0f, 1.0f}, 1.4f, 0.8f, 0.3f);
+    hud_float_text(feet + Vec3{-0.5f, 2.35f, 0.0f}, "Cuir de sanglier", HUD_PARCHMENT, 2.6f, 1.0f, 0.34f);
+    l.look("a kill by the merchant");
+    l.after = nullptr;
+
     // Every quest in hand: the tracker's column full.
     keu_set_state(0, 1, 3);
     lady_set_state(0, 1, 0);
@@ -370,6 +398,29 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     open_shop();
     player.purse = 20;
     l.look("shop, nothing to buy back");
+    // Too poor for the dearest row: the shop's answer stands over the shop.
+    player.purse = 0;
+    ASSERT_FALSE(shop_buy(0, false));
+    ASSERT_STREQ(hud_message_text(), "Vous n'avez pas assez de deniers.");
+    int answers = 0;
+    l.after = [&](const std::string& where) {
+        const UiRecordedText* answer = nullptr;
+        for (int i = 0; i < ui_recorded_text_count(); ++i)
+            if (!std::strcmp(ui_recorded_texts()[i].text, "Vous n'avez pas assez de deniers."))
+                answer = &ui_recorded_texts()[i];
+        if (!answer) return;
+        ++answers;
+        for (int b = 0; b < ui_recorded_box_count(); ++b) {
+            const UiRecordedBox& r = ui_recorded_boxes()[b];
+            if ((r.flags & UI_BOX_LAYER) && !box_check::is_free(b) && r.order > answer->order)
+                ADD_FAILURE() << where << ": the message under " << box_check::box_name(b);
+        }
+    };
+    l.look("shop, too poor to buy");
+    l.after = nullptr;
+    EXPECT_EQ(answers, 4) << "the message seen at each size";
+    hud_message("", 0.0f);
+    player.purse = 20;
     for (int i = 0; i < MERCHANT_STOCK; ++i) l.look("shop, stock row " + std::to_string(i), over(shop_stock_box, i));
     ASSERT_TRUE(shop_sell(0));
     l.look("shop, something to buy back", [](float* x, float* y) {

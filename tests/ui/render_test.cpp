@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -304,4 +305,72 @@ TEST_F(Render, WholeInterfaceIsOneUploadAndOneDrawCall) {
     EXPECT_EQ(vertices_drawn, queued);
     EXPECT_EQ(ui_batch_count(), 0);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+namespace {
+
+float luminance(const uint8_t* p) { return 0.2126f * p[0] + 0.7152f * p[1] + 0.0722f * p[2]; }
+
+struct Ring {
+    int width;  // of the line, in pixels
+    int dark;   // pixels well below the ground's luminance: the shadow round the letters
+};
+
+// Around one line drawn at (x, y): its letters and the dark ring the shadow
+// puts round them on a ground of luminance `ground`.
+Ring ring_of(const Image& im, float x, float y, const char* text, float size, int font, float ground) {
+    float top, bottom;
+    ui_text_ink_rows(text, size, font, &top, &bottom);
+    const int x0 = (int)x - 3, x1 = (int)(x + ui_text_width(text, size, font)) + 4;
+    const int y0 = (int)(y + top) - 3, y1 = (int)(y + bottom) + 4;
+    Ring r = {x1 - x0 - 7, 0};
+    for (int py = y0; py < y1; ++py)
+        for (int px = x0; px < x1; ++px)
+            if (luminance(&im.pixels[((size_t)py * W + px) * 4]) < 0.4f * ground) ++r.dark;
+    return r;
+}
+
+}  // namespace
+
+// Small light text on the bright bars of a 720-line screen (the target's
+// "69 / 100" in white on yellow, the skinning bar's label on gold, "Rage 0"
+// over its 7-pixel bar on pale stone) and a gold title on pale stone: the
+// shadow rings the letters with dark pixels at every size.
+TEST_F(Render, SmallTextOnBrightGroundsIsRingedByItsShadow) {
+    glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+    glViewport(0, 0, W, H);
+    glClearColor(0.78f, 0.76f, 0.7f, 1.0f);  // pale stone in the sun
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Vec4 yellow = {0.85f, 0.75f, 0.21f, 1}, gold_bar = {0.78f, 0.62f, 0.22f, 1}, white = {1, 1, 1, 1};
+    struct Line {
+        float x, y;
+        const char* text;
+        float size;
+        int font;
+        Vec4 colour;
+        Vec4 ground;
+        bool bar;  // drawn on a bar of its ground, else on the stone itself
+    };
+    const Vec4 stone = {0.78f, 0.76f, 0.7f, 1};
+    const Line lines[] = {
+        {100, 100, "69 / 100", 13.0f * 2 / 3, UI_FONT_BODY, white, yellow, true},
+        {100, 160, "Dépecer le sanglier", 16.0f * 2 / 3, UI_FONT_BODY, HUD_PARCHMENT, gold_bar, true},
+        {100, 220, "Rage 0", 11.0f * 2 / 3, UI_FONT_BODY, HUD_PARCHMENT, stone, false},
+        {100, 280, "Objectif accompli : Le loup gris", 30.0f * 2 / 3, UI_FONT_TITLE, HUD_GOLD, stone, false},
+        {100, 360, "Niveau 4", 17.0f * 2 / 3, UI_FONT_TITLE, HUD_GOLD, stone, false},
+    };
+    for (const Line& l : lines) {
+        if (l.bar) ui_rect(l.x - 20, l.y - 6, 300, l.size + 12, l.ground);
+        ui_text(l.x, l.y, l.text, l.size, l.colour, l.font);
+    }
+    ui_flush();
+    Image im = grab();
+    ASSERT_FALSE(im.pixels.empty());
+    EXPECT_TRUE(png_save("ui_small_text_on_bright_grounds.png", im)) << "for a person to look at";
+    for (const Line& l : lines) {
+        const uint8_t g[3] = {(uint8_t)(255 * l.ground.x), (uint8_t)(255 * l.ground.y), (uint8_t)(255 * l.ground.z)};
+        Ring r = ring_of(im, l.x, l.y, l.text, l.size, l.font, luminance(g));
+        std::printf("%s: %d px wide, %d dark\n", l.text, r.width, r.dark);
+        EXPECT_GT(r.dark, 2 * r.width) << l.text << ": too few dark pixels round its letters";
+    }
 }
