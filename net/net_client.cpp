@@ -30,6 +30,11 @@ uint16_t server_port;
 char status[160];
 float hello_timer, state_timer, silence, since_connect;
 uint32_t state_sequence;
+// The number the server gave us to echo (0 until it gives one): it shows
+// that our datagrams come from our own address. A server of the bare
+// protocol gives none and reads only the bytes before it.
+uint32_t cookie;
+bool server_gives_cookies;
 
 void set_status(const char* fmt, const char* arg) {
     snprintf(status, sizeof status, fmt, arg);
@@ -67,13 +72,19 @@ void write_settings() {
 void send_bytes(const uint8_t* data, int length) { udp_send(server_ip, server_port, data, length); }
 
 void send_hello() {
-    uint8_t buf[NET_HELLO_SIZE];
-    send_bytes(buf, net_write_hello(buf, net_own_identity()));
+    uint8_t buf[NET_HELLO_SIZE + NET_COOKIE_SIZE];
+    send_bytes(buf, net_append_cookie(buf, net_write_hello(buf, net_own_identity()), cookie));
 }
 
 void send_pose() {
-    uint8_t buf[NET_POSE_SIZE];
-    send_bytes(buf, net_write_pose(buf, ++state_sequence, net_own_pose()));
+    uint8_t buf[NET_POSE_SIZE + NET_COOKIE_SIZE];
+    send_bytes(buf, net_append_cookie(buf, net_write_pose(buf, ++state_sequence, net_own_pose()), cookie));
+}
+
+void adopt_cookie(uint32_t number) {
+    if (!number) return;
+    cookie = number;
+    server_gives_cookies = true;
 }
 
 void close_connection() {
@@ -81,6 +92,8 @@ void close_connection() {
     net_state = 0;
     welcomed = false;
     own_id = -1;
+    cookie = 0;
+    server_gives_cookies = false;
     udp_close();
 }
 
@@ -151,10 +164,10 @@ void net_connect(const char* address) {
 
 void net_disconnect() {
     if (net_state == 1) {
-        uint8_t bye[NET_BYE_SIZE];
-        net_write_bye(bye);
-        send_bytes(bye, NET_BYE_SIZE);
-        send_bytes(bye, NET_BYE_SIZE);
+        uint8_t bye[NET_BYE_SIZE + NET_COOKIE_SIZE];
+        int n = net_append_cookie(bye, net_write_bye(bye), cookie);
+        send_bytes(bye, n);
+        send_bytes(bye, n);
         log_printf("Déconnecté du serveur.");
     }
     close_connection();
@@ -170,16 +183,22 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
     int type = net_message_type(d, length);
     if (type < 0) return;
     if (type != NET_WELCOME && type != NET_FULL && type != NET_WORLD && type != NET_PLAYER &&
-        type != NET_LEFT)
+        type != NET_LEFT && type != NET_CHALLENGE)
         return;
     // Too short for its own fields: malformed, and not a sign of life either.
-    if ((type == NET_WELCOME && length < NET_WELCOME_SIZE) ||
+    if ((type == NET_WELCOME && length < NET_WELCOME_SIZE) || (type == NET_CHALLENGE && length < NET_CHALLENGE_SIZE) ||
         (type == NET_WORLD && length < NET_WORLD_HEADER) ||
         (type == NET_PLAYER && length < NET_PLAYER_SIZE) || (type == NET_LEFT && length < NET_LEFT_SIZE))
         return;
     silence = 0.0f;
     switch (type) {
+        case NET_CHALLENGE:
+            // Echo it at once: the server keeps no place for us until we do.
+            adopt_cookie(net_get_u32(d + 5));
+            hello_timer = 0.0f;
+            break;
         case NET_WELCOME:
+            if (length >= NET_WELCOME_COOKIE_SIZE) adopt_cookie(net_get_u32(d + NET_WELCOME_SIZE));
             if (welcomed && d[5] == own_id) break;  // a repeat: our hello's answer
             if (welcomed) {
                 // The server dropped us (a long stall) and took us back under
@@ -204,6 +223,8 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             close_connection();
             break;
         case NET_WORLD:
+            // Bytes 5..8: the number to echo from now on (its key turns over).
+            if (server_gives_cookies) adopt_cookie(net_get_u32(d + 5));
             handle_world(d, length);
             break;
         case NET_PLAYER:

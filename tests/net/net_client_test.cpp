@@ -440,7 +440,7 @@ TEST_F(NetClient, PosesPauseOnCharacterScreensWhileHellosGoOn) {
     uint32_t previous = 0;
     for (auto& d : got) {
         if (net_message_type(d.data(), (int)d.size()) != NET_POSE) continue;
-        ASSERT_EQ(d.size(), 43u);
+        ASSERT_EQ(d.size(), 47u);  // the pose and the echoed number
         uint32_t seq = net_get_u32(d.data() + 5);
         if (previous) {
             EXPECT_EQ(seq, previous + 1);
@@ -602,4 +602,58 @@ TEST_F(NetClient, RemoteFiguresAreRebuiltAtMostOnceASecond) {
     }
     EXPECT_EQ(remote_figure_builds(4), built);
     EXPECT_EQ(remote_players[4].id.hair, 5);
+}
+
+// Our hellos, poses and byes end with the number the server last gave us (a
+// challenge, the long welcome, then the world messages' bytes 5..8); a
+// challenge is answered at once. A bare server (7-byte welcome) gets zeros,
+// which it does not read.
+TEST_F(NetClient, EchoesTheServersNumber) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    auto cookie_of = [](const std::vector<uint8_t>& d, int bare) {
+        return d.size() == (size_t)bare + 4 ? (long)net_get_u32(d.data() + bare) : -1L;
+    };
+    Peer peer(37969);
+    net_connect("127.0.0.1:37969");
+    net_update(kStep);
+    auto got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_HELLO), 1);
+    EXPECT_EQ(cookie_of(got[0], NET_HELLO_SIZE), 0);
+    std::vector<uint8_t> challenge(NET_CHALLENGE_SIZE);
+    net_write_challenge(challenge.data(), 0x11223344u);
+    peer.send(challenge);
+    net_update(kStep);
+    got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_HELLO), 1);  // at once, not 0.7 s later
+    EXPECT_EQ(cookie_of(got[0], NET_HELLO_SIZE), 0x11223344L);
+    EXPECT_FALSE(net_is_welcomed());
+
+    std::vector<uint8_t> w(NET_WELCOME_COOKIE_SIZE);
+    ASSERT_EQ(net_write_welcome(w.data(), 2, 0x55667788u), NET_WELCOME_COOKIE_SIZE);
+    peer.send(w);
+    net_update(kStep);
+    ASSERT_TRUE(net_is_welcomed());
+    EXPECT_EQ(net_own_id(), 2);
+    got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_POSE), 1);
+    for (auto& d : got)
+        if (net_message_type(d.data(), (int)d.size()) == NET_POSE) {
+            EXPECT_EQ(cookie_of(d, NET_POSE_SIZE), 0x55667788L);
+        }
+    auto world = world_msg({});
+    net_put_u32(world.data() + 5, 0x99aabbccu);
+    peer.send(world);
+    for (int f = 0; f < 4; ++f) net_update(kStep);
+    net_disconnect();
+    got = peer.drain();
+    EXPECT_EQ(count_type(got, NET_BYE), 2);
+    for (auto& d : got) {
+        int type = net_message_type(d.data(), (int)d.size());
+        if (type == NET_POSE) {
+            EXPECT_EQ(cookie_of(d, NET_POSE_SIZE), 0x99aabbccL);
+        }
+        if (type == NET_BYE) {
+            EXPECT_EQ(cookie_of(d, NET_BYE_SIZE), 0x99aabbccL);
+        }
+    }
 }
