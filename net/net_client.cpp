@@ -35,6 +35,12 @@ uint32_t state_sequence;
 // protocol gives none and reads only the bytes before it.
 uint32_t cookie;
 bool server_gives_cookies;
+// Newcomers are shown (a figure built, a fanfare, a message) at most this
+// many a second, after a first few at once: a server that announces dozens
+// a second costs a frame nothing.
+constexpr float kArrivalsPerSecond = 2.0f;
+constexpr float kArrivalsAtOnce = 4.0f;
+float arrival_allowance = kArrivalsAtOnce;
 
 void set_status(const char* fmt, const char* arg) {
     snprintf(status, sizeof status, fmt, arg);
@@ -113,6 +119,18 @@ void handle_world(const uint8_t* d, int length) {
     }
 }
 
+void show_newcomers(float dt) {
+    arrival_allowance += dt * kArrivalsPerSecond;
+    if (arrival_allowance > kArrivalsAtOnce) arrival_allowance = kArrivalsAtOnce;
+    while (arrival_allowance >= 1.0f) {
+        int i = remote_show_next_newcomer();
+        if (i < 0) break;
+        arrival_allowance -= 1.0f;
+        hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[i].id.name), 2.5f);
+        snd_play(SFX_FANFARE, 0.4f);
+    }
+}
+
 }  // namespace
 
 // ---- Settings and connection ------------------------------------------------------------
@@ -157,6 +175,7 @@ void net_connect(const char* address) {
     welcomed = false;
     own_id = -1;
     hello_timer = state_timer = silence = since_connect = 0.0f;
+    arrival_allowance = kArrivalsAtOnce;
     set_status("Connexion à %s…", server_text);
     log_printf("Connexion au serveur %s.", server_text);
     write_settings();
@@ -228,11 +247,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             handle_world(d, length);
             break;
         case NET_PLAYER:
-            if (!other_player(d[5])) break;
-            if (remote_store_identity(d[5], net_read_identity(d + 6))) {
-                hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[d[5]].id.name), 2.5f);
-                snd_play(SFX_FANFARE, 0.4f);
-            }
+            if (other_player(d[5])) remote_store_identity(d[5], net_read_identity(d + 6));
             break;
         case NET_LEFT: {
             if (!other_player(d[5])) break;
@@ -283,7 +298,10 @@ void net_update(float dt) {
             set_status("En ligne sur %s", server_text);
         }
     }
-    if (net_state == 1) remote_interpolate(dt);
+    if (net_state == 1) {
+        show_newcomers(dt);
+        remote_interpolate(dt);
+    }
 
     hud_net.active = net_state == 1 || status[0] != 0;
     hud_net.connected = net_state == 1 && welcomed;

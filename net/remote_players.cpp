@@ -33,18 +33,35 @@ void remote_store_pose(int i, const NetPose& pose) {
     r.has_pose = 1;
 }
 
-bool remote_store_identity(int i, const NetIdentity& id) {
-    if (i < 0 || i >= NET_MAX_PLAYERS) return false;
+static uint32_t arrival_count;
+
+void remote_store_identity(int i, const NetIdentity& id) {
+    if (i < 0 || i >= NET_MAX_PLAYERS) return;
     RemotePlayer& r = remote_players[i];
-    bool newcomer = !r.present || !r.active;
     NetIdentity kept = id;
     for (int s = 0; s < NET_EQUIPMENT_SLOTS; ++s)
         if (kept.equipment[s] && !item_fits_equipment_slot(kept.equipment[s], s)) kept.equipment[s] = 0;
     r.id = kept;
     r.present = 1;
+    if (r.active) {
+        remote_figure_build(i);
+    } else if (!r.waiting) {
+        r.waiting = 1;
+        r.waiting_since = ++arrival_count;
+    }
+}
+
+int remote_show_next_newcomer() {
+    int next = -1;
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i)
+        if (remote_players[i].waiting && (next < 0 || remote_players[i].waiting_since < remote_players[next].waiting_since))
+            next = i;
+    if (next < 0) return -1;
+    RemotePlayer& r = remote_players[next];
+    r.waiting = 0;
     r.active = 1;
-    remote_figure_build(i);
-    return newcomer;
+    remote_figure_build(next);
+    return next;
 }
 
 bool remote_leave(int i, char* name_out, int capacity) {

@@ -657,3 +657,39 @@ TEST_F(NetClient, EchoesTheServersNumber) {
         }
     }
 }
+
+// Newcomers are shown a few at once, then two a second, in the order they
+// came, whatever the server announces: a churn of arrivals and departures
+// builds a handful of figures, not one a message.
+TEST_F(NetClient, NewcomersAreShownAtABoundedRate) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37970);
+    connect_welcomed(peer, 0);
+    auto builds = [] {
+        int n = 0;
+        for (int i = 0; i < NET_MAX_PLAYERS; ++i) n += remote_figure_builds(i);
+        return n;
+    };
+    int before = builds();
+    // A server full of players: the first four at once, then two a second.
+    for (int i = 1; i < 10; ++i) peer.send(player_msg(i, ("Chevalier " + std::to_string(i)).c_str()));
+    net_update(kStep);
+    EXPECT_EQ(net_player_count(), 4);
+    for (int f = 0; f < 60; ++f) net_update(kStep);
+    EXPECT_EQ(net_player_count(), 6);
+    for (int f = 0; f < 90; ++f) net_update(kStep);
+    EXPECT_EQ(net_player_count(), 9);
+    EXPECT_STREQ(hud_message_text(), "Chevalier 9 a rejoint Tervanne.");
+    EXPECT_EQ(builds() - before, 9);
+
+    // Two seconds of one number joining and leaving every frame.
+    std::vector<uint8_t> left(NET_LEFT_SIZE);
+    net_write_left(left.data(), 9);
+    before = builds();
+    for (int f = 0; f < 120; ++f) {
+        peer.send(left);
+        peer.send(player_msg(9, "Va-et-vient"));
+        net_update(kStep);
+    }
+    EXPECT_LE(builds() - before, 4 + 2 * 2 + 1);
+}

@@ -689,3 +689,87 @@ TEST(Server, ANewcomerGetsInUnderAHelloFlood) {
         EXPECT_EQ(confirmed, 2);  // the squatters never got further than a welcome
     }
 }
+
+namespace {
+
+// Newcomers `to` was told of: player messages for a number it did not know
+// (never heard of, or said to have left since).
+int arrivals_told(const Harness& h, uint16_t to) {
+    std::set<int> known;
+    int arrivals = 0;
+    for (auto& m : h.sent) {
+        if (m.port != to) continue;
+        int type = net_message_type(m.data.data(), (int)m.data.size());
+        if (type == NET_PLAYER && known.insert(m.data[5]).second) ++arrivals;
+        if (type == NET_LEFT) known.erase(m.data[5]);
+    }
+    return arrivals;
+}
+
+}  // namespace
+
+// Churn: hello, pose and bye again and again (475 times in 2 s) is announced
+// to the others only a few times, from one address and from many; a
+// newcomer beyond the limit is let in once the window has passed.
+TEST(Server, ArrivalsAreBoundedPerAddressAndOverall) {
+    for (bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "our protocol" : "bare protocol");
+        Harness h;
+        Ours watcher{h, ip(2), 5000};
+        watcher.join("Témoin");
+        watcher.pose(0.0f);
+        auto cycle = [&](uint32_t from, uint16_t port) {
+            if (ours) {
+                Ours c{h, from, port};
+                c.join("Va-et-vient");
+                c.pose(1.0f);
+                c.bye();
+            } else {
+                h.hello(port, "Va-et-vient", 1, from);
+                h.pose(port, 1, 1.0f, from);
+                uint8_t bye[NET_BYE_SIZE];
+                h.datagram(bye, net_write_bye(bye), from, port);
+            }
+        };
+        auto pass = [&](double seconds) {
+            h.now += seconds;
+            server_tick(&h.server, h.now);
+            watcher.pose(0.0f);
+        };
+        for (int k = 0; k < 475; ++k) {  // one address, 2 s
+            cycle(ip(9), (uint16_t)(7000 + k));
+            pass(2.0 / 475);
+        }
+        int one_address = arrivals_told(h, 5000) - 0;
+        EXPECT_LE(one_address, SERVER_PLACES_PER_ADDRESS);
+        EXPECT_GE(one_address, 1);
+        for (int k = 0; k < 400; ++k) {  // keep the watcher heard, let the window pass
+            if (k % 40 == 0) watcher.hello("Témoin");
+            pass(0.05);
+        }
+        h.sent.clear();
+        for (int k = 0; k < 500; ++k) {  // fifty addresses, 2 s
+            cycle(ip(20 + k % 50), (uint16_t)(8000 + k));
+            pass(2.0 / 500);
+        }
+        int overall = arrivals_told(h, 5000);
+        EXPECT_LE(overall, SERVER_ARRIVALS_MAX);
+        EXPECT_GE(overall, SERVER_ARRIVALS_MAX / 2);
+        for (int k = 0; k < 400; ++k) {
+            if (k % 40 == 0) watcher.hello("Témoin");
+            pass(0.05);
+        }
+        // A player who comes now gets in and is announced.
+        h.sent.clear();
+        if (ours) {
+            Ours late{h, ip(90), 9000};
+            late.join("Tardif");
+            late.pose(1.0f);
+        } else {
+            h.hello(9000, "Tardif", 1, ip(90));
+            h.pose(9000, 1, 1.0f, ip(90));
+        }
+        pass(0.05);
+        EXPECT_EQ(arrivals_told(h, 5000), 1);
+    }
+}
