@@ -693,3 +693,19 @@ TEST_F(NetClient, NewcomersAreShownAtABoundedRate) {
     }
     EXPECT_LE(builds() - before, 4 + 2 * 2 + 1);
 }
+
+// Whatever a server sends as a name, the game shows it on one line, with no
+// control characters and only whole UTF-8 characters.
+TEST_F(NetClient, RemoteNamesAreShownOnOneLine) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37971);
+    connect_welcomed(peer, 0);
+    auto msg = player_msg(4, "");
+    const char raw[24] = "Mor\ndred\r\x07\x1b\xc3(\xf0\x9f\x98";
+    memcpy(msg.data() + 6, raw, 24);
+    peer.send(msg);
+    net_update(kStep);
+    ASSERT_TRUE(remote_players[4].active);
+    EXPECT_STREQ(remote_players[4].id.name, "Mor?dred????" "(???");
+    EXPECT_STREQ(hud_message_text(), "Mor?dred????" "(??? a rejoint Tervanne.");
+}

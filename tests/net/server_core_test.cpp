@@ -773,3 +773,53 @@ TEST(Server, ArrivalsAreBoundedPerAddressAndOverall) {
         EXPECT_EQ(arrivals_told(h, 5000), 1);
     }
 }
+
+// A name is passed on as text: valid UTF-8 and no control characters, what
+// is neither replaced, the end cut at a whole character, nothing after it.
+TEST(Server, NamesArePassedOnAsText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Guenièvre", "Guenièvre"},
+        {"Lance\nlot", "Lance?lot"},
+        {"\x1b[31mRouge\t", "?[31mRouge?"},
+        {"\xff\xfe" "A", "??A"},
+        {"\xc0\xaf" "B", "??B"},             // an overlong '/'
+        {"C\xc2\x85" "D", "C??D"},           // a C1 control (NEL)
+        {"\xed\xa0\x80", "???"},            // a UTF-16 half
+        {std::string(21, 'a') + "é", std::string(21, 'a') + "é"},
+        {std::string(22, 'a') + "é", std::string(22, 'a') + "?"},  // cut inside the letter
+        {std::string(20, 'a') + "\xe2\x82\xac", std::string(20, 'a') + "€"},
+    };
+    Harness h;
+    h.server.places_per_address = NET_MAX_PLAYERS;
+    h.hello(5000, "Témoin");
+    uint32_t seq = 1;
+    h.pose(5000, seq++, 0.0f);
+    int n = 0;
+    for (auto& [sent, shown] : cases) {
+        NetIdentity id{};
+        uint8_t d[NET_HELLO_SIZE];
+        net_write_hello(d, id);
+        memcpy(d + 5, sent.data(), std::min<size_t>(sent.size(), 24));
+        if (sent == "Guenièvre") memcpy(d + 5 + sent.size() + 1, "reste", 5);  // bytes after the end
+        uint16_t port = (uint16_t)(5100 + n++);
+        h.sent.clear();
+        h.datagram(d, sizeof d, kLoopback, port);
+        h.pose(port, 1, 0.0f);
+        h.run(0.05);
+        ASSERT_EQ(h.to(port, NET_WELCOME).size(), 1u);
+        int who = h.to(port, NET_WELCOME)[0].data[5];
+        std::vector<uint8_t> told;
+        for (auto& m : h.to(5000, NET_PLAYER))
+            if (m.data[5] == who) told = m.data;
+        ASSERT_EQ(told.size(), 60u);
+        const uint8_t* name = told.data() + 6;
+        EXPECT_EQ(std::string((const char*)name, strnlen((const char*)name, 24)), shown);
+        for (size_t k = strnlen((const char*)name, 24); k < 24; ++k) EXPECT_EQ(name[k], 0) << k;
+        uint8_t bye[NET_BYE_SIZE];
+        h.datagram(bye, net_write_bye(bye), kLoopback, port);
+        for (int k = 0; k < 60; ++k) {  // past the arrival limit, the watcher heard
+            h.pose(5000, seq++, 0.0f);
+            h.run(0.05);
+        }
+    }
+}
