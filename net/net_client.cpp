@@ -117,6 +117,13 @@ void handle_world(const uint8_t* d, int length) {
         if (!net_pose_sanitize(&pose)) continue;
         remote_store_pose(entry[0], pose);
     }
+    remote_world_read();
+    // A player the world has not held for about ten seconds left without
+    // our hearing it: its figure would stand there for ever.
+    char name[NET_NAME_SIZE];
+    bool was_active = false;
+    while (remote_forget_missing(name, sizeof name, &was_active) >= 0)
+        if (was_active) hud_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
 }
 
 void show_newcomers(float dt) {

@@ -709,3 +709,35 @@ TEST_F(NetClient, RemoteNamesAreShownOnOneLine) {
     EXPECT_STREQ(remote_players[4].id.name, "Mor?dred????" "(???");
     EXPECT_STREQ(hud_message_text(), "Mor?dred????" "(??? a rejoint Tervanne.");
 }
+
+// A player whose "left" was lost is forgotten once about ten seconds of
+// world messages have come without it; a pause of the world messages (our
+// poses held back by a screen) forgets nobody.
+TEST_F(NetClient, APlayerMissingFromTheWorldIsForgotten) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37972);
+    connect_welcomed(peer, 0);
+    peer.send(player_msg(5, "Gauvain"));
+    peer.send(player_msg(6, "Yvain"));
+    peer.send(world_msg({{5, pose_at(10, 10)}, {6, pose_at(12, 10)}}));
+    net_update(kStep);
+    ASSERT_EQ(net_player_count(), 2);
+    for (int f = 0; f < 20 * 30; ++f) {  // thirty seconds without world messages
+        if (f % 40 == 0) peer.send(welcome(0));
+        net_update(0.05f);
+    }
+    EXPECT_EQ(net_player_count(), 2);
+    // Yvain's departure never arrives: the world holds only Gauvain.
+    for (uint32_t k = 0; k < REMOTE_WORLDS_MISSED; ++k) {
+        peer.send(world_msg({{5, pose_at(10, 10)}}));
+        net_update(0.05f);
+    }
+    EXPECT_EQ(net_player_count(), 2);
+    peer.send(world_msg({{5, pose_at(10, 10)}}));
+    net_update(0.05f);
+    EXPECT_EQ(net_player_count(), 1);
+    EXPECT_FALSE(remote_players[6].present);
+    EXPECT_EQ(remote_players[6].model, nullptr);
+    EXPECT_STREQ(hud_message_text(), "Yvain a quitté Tervanne.");
+    EXPECT_TRUE(net_player_position(5, nullptr));
+}

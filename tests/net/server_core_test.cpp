@@ -823,3 +823,47 @@ TEST(Server, NamesArePassedOnAsText) {
         }
     }
 }
+
+// "left" is said again for a few seconds (a datagram gets lost), and no more
+// once the number is someone else's.
+TEST(Server, LeftIsRepeatedUntilTheNumberIsTakenAgain) {
+    Harness h;
+    Ours watcher{h, ip(2), 5000}, gone{h, ip(3), 5001};
+    watcher.join("Témoin");
+    gone.join("Parti");
+    watcher.pose(0.0f);
+    gone.pose(0.0f);
+    int who = gone.number();
+    ASSERT_GE(who, 0);
+    h.sent.clear();
+    gone.bye();
+    for (int k = 0; k < 120; ++k) {  // 6 s
+        watcher.pose(0.0f);
+        h.run(0.05);
+    }
+    int lefts = 0;
+    for (auto& m : h.to(5000, NET_LEFT)) lefts += m.data[5] == who;
+    EXPECT_GE(lefts, 3);
+    EXPECT_LE(lefts, 6);
+
+    // Left again, then the number is taken: no "left" after the newcomer's arrival.
+    Ours again{h, ip(4), 5002};
+    again.join("Revenant");
+    again.pose(0.0f);
+    ASSERT_EQ(again.number(), who);
+    again.bye();
+    watcher.pose(0.0f);
+    h.run(0.5);
+    Ours next{h, ip(5), 5003};
+    next.join("Suivant");
+    next.pose(0.0f);
+    ASSERT_EQ(next.number(), who);
+    h.sent.clear();
+    for (int k = 0; k < 100; ++k) {
+        watcher.pose(0.0f);
+        next.pose(0.0f);
+        h.run(0.05);
+    }
+    EXPECT_TRUE(h.to(5000, NET_LEFT).empty());
+    EXPECT_EQ(last_name_of(h, 5000, who), "Suivant");
+}
