@@ -243,8 +243,18 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             log_printf("Connecté au serveur (joueur %d).", own_id);
             break;
         case NET_FULL:
-            set_status("%s", "Le serveur est complet (10 joueurs).");
-            hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+            if (length >= NET_FULL_REASON_SIZE && d[5] == NET_FULL_PER_ADDRESS) {
+                // Places are free, but not for one more game from this address.
+                snprintf(status, sizeof status,
+                         "Le serveur accepte au plus %d joueurs depuis votre adresse IP : l'hôte peut "
+                         "relever cette limite (--par-adresse).",
+                         d[6]);
+                hud_message(status, 6.0f);
+                log_printf("%s", status);
+            } else {
+                set_status("%s", "Le serveur est complet (10 joueurs).");
+                hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+            }
             // The figures go with the socket: nothing will move them again.
             close_connection();
             break;

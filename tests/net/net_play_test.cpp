@@ -481,6 +481,38 @@ TEST(OnlinePlay, SquattersDoNotKeepThePlayerOut) {
         EXPECT_EQ(reply_type(crowd[i]), i < 4 ? NET_WELCOME : NET_FULL) << i;
     }
     for (int s : crowd) close(s);
+
+    kill(server, SIGTERM);
+    EXPECT_EQ(wait_child(server, 10), 0);
+
+    // Four games of our protocol from 127.0.0.1 hold its four places: the
+    // game from the same address is told why it cannot come in. (A server
+    // of its own: the game came from there a moment ago, and one address
+    // has only so many arrivals in ten seconds.)
+    kSquatPort = free_udp_port();
+    server = spawn({server_path(), std::to_string(kSquatPort)}, base + "/net_cap_server.log");
+    usleep(300000);
+    to = server_at(kSquatPort);
+    int ours[4];
+    uint8_t mine[NET_HELLO_SIZE + NET_COOKIE_SIZE], buf[512];
+    for (int i = 0; i < 4; ++i) {
+        ours[i] = socket_from(1);
+        int n = net_append_cookie(mine, net_write_hello(mine, id), 0);
+        sendto(ours[i], mine, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        ASSERT_EQ(reply_of(ours[i], buf), NET_CHALLENGE) << i;
+        n = net_append_cookie(mine, net_write_hello(mine, id), net_get_u32(buf + 5));
+        sendto(ours[i], mine, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_of(ours[i], buf), NET_WELCOME) << i;
+    }
+    net_connect(("127.0.0.1:" + std::to_string(kSquatPort)).c_str());
+    for (int f = 0; f < 200 && net_is_on(); ++f) {
+        net_update(0.05f);
+        usleep(5000);
+    }
+    EXPECT_FALSE(net_is_on());
+    EXPECT_STREQ(net_status_text(), "Le serveur accepte au plus 4 joueurs depuis votre adresse IP : l'hôte peut "
+                                    "relever cette limite (--par-adresse).");
+    for (int s : ours) close(s);
     kill(server, SIGTERM);
     EXPECT_EQ(wait_child(server, 10), 0);
 }
