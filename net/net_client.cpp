@@ -1,6 +1,7 @@
 // The client side of online play: the settings file, connecting, the frame's
 // datagrams, hellos and poses, and the status line that the character list
 // and the HUD show.
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +42,35 @@ bool server_gives_cookies;
 constexpr float kArrivalsPerSecond = 2.0f;
 constexpr float kArrivalsAtOnce = 4.0f;
 float arrival_allowance = kArrivalsAtOnce;
+// Log lines that a server's datagrams cause (a welcome under another
+// number, a refusal): a few at once, then one every half minute, so that a
+// hostile server cannot fill the disk. What is left out is counted.
+constexpr float kServerLinesAtOnce = 5.0f;
+constexpr float kServerLinesPerSecond = 1.0f / 30.0f;
+float server_line_allowance = kServerLinesAtOnce;
+int server_lines_left_out;
+
+void log_left_out() {
+    if (server_lines_left_out > 0)
+        log_printf("Réseau : %d lignes répétées du serveur omises.", server_lines_left_out);
+    server_lines_left_out = 0;
+}
+
+void log_from_server(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void log_from_server(const char* fmt, ...) {
+    if (server_line_allowance < 1.0f) {
+        ++server_lines_left_out;
+        return;
+    }
+    server_line_allowance -= 1.0f;
+    log_left_out();
+    char line[256];
+    va_list args;
+    va_start(args, fmt);
+    vsnprintf(line, sizeof line, fmt, args);
+    va_end(args);
+    log_printf("%s", line);
+}
 
 void set_status(const char* fmt, const char* arg) {
     snprintf(status, sizeof status, fmt, arg);
@@ -196,6 +226,7 @@ void net_disconnect() {
         send_bytes(bye, n);
         log_printf("Déconnecté du serveur.");
     }
+    log_left_out();
     close_connection();
     status[0] = 0;
 }
@@ -231,7 +262,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
                 // another number: the old one may now be someone else's.
                 own_id = d[5];
                 if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
-                log_printf("Connecté au serveur (joueur %d).", own_id);
+                log_from_server("Connecté au serveur (joueur %d).", own_id);
                 break;
             }
             welcomed = true;
@@ -240,7 +271,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
             set_status("En ligne sur %s", server_text);
             hud_message(hud_fmt("Connecté à Tervanne (%s)", server_text), 2.5f);
-            log_printf("Connecté au serveur (joueur %d).", own_id);
+            log_from_server("Connecté au serveur (joueur %d).", own_id);
             break;
         case NET_FULL:
             if (length >= NET_FULL_REASON_SIZE && d[5] == NET_FULL_PER_ADDRESS) {
@@ -250,7 +281,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
                          "relever cette limite (--par-adresse).",
                          d[6]);
                 hud_message(status, 6.0f);
-                log_printf("%s", status);
+                log_from_server("%s", status);
             } else {
                 set_status("%s", "Le serveur est complet (10 joueurs).");
                 hud_message("Le serveur est complet (10 joueurs).", 3.0f);
@@ -290,6 +321,8 @@ void net_update(float dt) {
             net_handle_datagram(buf, n, from, port);
         }
     }
+    server_line_allowance += dt * kServerLinesPerSecond;
+    if (server_line_allowance > kServerLinesAtOnce) server_line_allowance = kServerLinesAtOnce;
     if (net_state == 1) {
         silence += dt;
         since_connect += dt;

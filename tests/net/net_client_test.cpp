@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -759,4 +761,42 @@ TEST_F(NetClient, ARefusalByTheCapPerAddressSaysSo) {
                       "limite (--par-adresse).";
     EXPECT_STREQ(net_status_text(), why);
     EXPECT_STREQ(hud_message_text(), why);
+}
+
+namespace {
+std::string run_log() {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    char path[4200];
+    plat_path_beside_program(exe, "tervanne-journal.txt", path, sizeof path);
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream text;
+    text << f.rdbuf();
+    return text.str();
+}
+int count_of(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+}  // namespace
+
+// A server that welcomes us under one number after another writes a few
+// log lines, then one every half minute, and says how many it left out.
+TEST_F(NetClient, AHostileServerCannotFillTheLog) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    log_printf("Début de l'essai du serveur hostile.");
+    Peer peer(37974);
+    connect_welcomed(peer, 0);
+    for (int f = 0; f < 600; ++f) {  // ten seconds, ten welcomes a frame
+        for (int k = 0; k < 10; ++k) peer.send(welcome((f * 10 + k) % 2 + 1));
+        net_update(kStep);
+    }
+    net_disconnect();
+    std::string log = run_log();
+    log = log.substr(log.rfind("Début de l'essai du serveur hostile."));
+    EXPECT_LE(count_of(log, "Connecté au serveur (joueur "), 6);
+    EXPECT_EQ(count_of(log, "lignes répétées du serveur omises."), 1);
+    EXPECT_LT(log.size(), 1000u);
 }
