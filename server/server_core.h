@@ -28,9 +28,9 @@ constexpr double SERVER_FRESH_PLACE = 1.0;
 // forged pose cannot turn the server into a stream toward someone else.
 constexpr double SERVER_SEND_HEARD = 1.0;
 // A proven address is sent the world at the server's own rate while it is
-// heard this recently: its hellos (every 2 s) keep it fed while a screen of
-// the game holds its poses back.
-constexpr double SERVER_SEND_HEARD_PROVEN = 3.0;
+// heard this recently: its hellos (every 2 s; one may be lost) keep it fed
+// while a screen of the game (the look editor) holds its poses back.
+constexpr double SERVER_SEND_HEARD_PROVEN = 4.5;
 // No unproven address is sent more than this many times the bytes it sent
 // us: ten players' world message is about 7.6 times a pose.
 constexpr int SERVER_REPLY_FACTOR = 10;

@@ -867,3 +867,25 @@ TEST(Server, LeftIsRepeatedUntilTheNumberIsTakenAgain) {
     EXPECT_TRUE(h.to(5000, NET_LEFT).empty());
     EXPECT_EQ(last_name_of(h, 5000, who), "Suivant");
 }
+
+// A game whose look editor holds its poses back (hellos every 2 s go on) is
+// still sent the world at the server's rate and sees the others move; a
+// bare client is sent one world message per pose, as before.
+TEST(Server, AProvenGameIsFedWhileItsPosesPause) {
+    Harness h;
+    Ours editing{h, ip(2), 5000}, walker{h, ip(3), 5001};
+    editing.join("Viviane");
+    walker.join("Merlin");
+    editing.pose(0.0f);
+    int who = walker.number();
+    float x = 0.0f;
+    for (int k = 0; k < 400; ++k) {  // 20 s in the look editor
+        if (k % 80 == 0) editing.hello("Viviane");  // every 2 s, and one in two lost
+        walker.pose(x += 0.1f);
+        if (k == 200) h.sent.clear();
+        h.run(0.05);
+    }
+    EXPECT_GE(h.to(5000, NET_WORLD).size(), 190u);
+    EXPECT_NEAR(last_x_of(h, 5000, who), x, 0.11f);
+    EXPECT_EQ(server_player_count(&h.server), 2);
+}
