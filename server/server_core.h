@@ -49,11 +49,11 @@ constexpr int32_t SERVER_SEQUENCE_WINDOW = 64;
 // The challenge's key changes this often; the previous one is still taken.
 constexpr double SERVER_COOKIE_PERIOD = 60.0;
 // Arrivals announced to the others: at most SERVER_ARRIVALS_MAX in any
-// SERVER_ARRIVALS_WINDOW seconds over the whole server, and at most the
-// places one address may hold within that window from one address. A
+// SERVER_ARRIVALS_WINDOW seconds over the whole server (two a second, what a
+// game shows), and from one address at most the places it may hold. A
 // newcomer beyond that waits (its hellos are not answered) and comes in later.
 constexpr double SERVER_ARRIVALS_WINDOW = 10.0;
-constexpr int SERVER_ARRIVALS_MAX = 12;
+constexpr int SERVER_ARRIVALS_MAX = 20;
 constexpr int SERVER_ARRIVALS_KEPT = 32;  // >= SERVER_ARRIVALS_MAX and NET_MAX_PLAYERS
 // An address whose unconfirmed place was let go (taken, or no pose came)
 // takes nobody's place again for this long, only a free one: squatters that
