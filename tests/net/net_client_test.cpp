@@ -744,25 +744,6 @@ TEST_F(NetClient, APlayerMissingFromTheWorldIsForgotten) {
     EXPECT_TRUE(net_player_position(5, nullptr));
 }
 
-// Refused by the cap of places per address, the player reads why and what
-// the host can do; a plain "full" keeps its words.
-TEST_F(NetClient, ARefusalByTheCapPerAddressSaysSo) {
-    if (!gl_ready()) GTEST_SKIP() << "no GL context";
-    Peer peer(37973);
-    net_connect("127.0.0.1:37973");
-    net_update(kStep);
-    peer.drain();
-    std::vector<uint8_t> full(NET_FULL_REASON_SIZE);
-    net_write_full(full.data(), NET_FULL_PER_ADDRESS, 4);
-    peer.send(full);
-    net_update(kStep);
-    EXPECT_FALSE(net_is_on());
-    const char* why = "Le serveur accepte au plus 4 joueurs depuis votre adresse IP : l'hôte peut relever cette "
-                      "limite (--par-adresse).";
-    EXPECT_STREQ(net_status_text(), why);
-    EXPECT_STREQ(hud_message_text(), why);
-}
-
 namespace {
 std::string run_log() {
     char exe[4096];

@@ -669,67 +669,6 @@ TEST(OnlinePlay, ForgedDatagramsFromTheGamesAddressChangeNothing) {
     EXPECT_EQ(log.find("Usurpateur"), std::string::npos) << log;
 }
 
-// The game with its look editor open sends no pose (hellos go on every
-// 2 s); the real server still sends it the world, and the other player it
-// shows keeps moving instead of freezing until the editor closes.
-TEST(OnlinePlay, TheLookEditorKeepsTheWorldMoving) {
-    ASSERT_TRUE(exists(server_path()));
-    plat_open_window("reseau", 320, 240);
-    if (!headless_has_context() || !gl_load()) GTEST_SKIP() << "no GL context";
-    std::string base = folder_of(self_path);
-    uint16_t port = free_udp_port();
-    ASSERT_NE(port, 0);
-    pid_t server = spawn({server_path(), std::to_string(port)}, base + "/net_editor_server.log");
-    usleep(300000);
-    sockaddr_in to = server_at(port);
-    // A walker of our protocol on 127.0.0.3.
-    int walker = socket_from(3);
-    NetIdentity id{};
-    snprintf(id.name, sizeof id.name, "%s", "Merlin");
-    uint8_t hello[NET_HELLO_SIZE + NET_COOKIE_SIZE], pose[NET_POSE_SIZE + NET_COOKIE_SIZE], buf[512];
-    int n = net_append_cookie(hello, net_write_hello(hello, id), 0);
-    sendto(walker, hello, (size_t)n, 0, (sockaddr*)&to, sizeof to);
-    uint32_t cookie = 0;
-    int reply = reply_of(walker, buf);
-    if (reply == NET_CHALLENGE) {  // (a server of the bare protocol welcomes at once)
-        cookie = net_get_u32(buf + 5);
-        n = net_append_cookie(hello, net_write_hello(hello, id), cookie);
-        sendto(walker, hello, (size_t)n, 0, (sockaddr*)&to, sizeof to);
-        reply = reply_of(walker, buf);
-    }
-    ASSERT_EQ(reply, NET_WELCOME);
-    int merlin = buf[5];
-    uint32_t seq = 0;
-    float x = 100.0f;
-    auto step = [&](bool editing) {
-        character_creation_open = editing ? 1 : 0;
-        net_update(0.05f);
-        character_creation_open = 0;
-        NetPose p{};
-        p.x = (x += 0.1f);
-        n = net_append_cookie(pose, net_write_pose(pose, ++seq, p), cookie);
-        sendto(walker, pose, (size_t)n, 0, (sockaddr*)&to, sizeof to);
-        drain_socket(walker);
-        usleep(50000);  // the server's clock is the wall's: these are its 50 ms
-    };
-
-    player_reset_new();
-    net_connect(("127.0.0.1:" + std::to_string(port)).c_str());
-    for (int f = 0; f < 100 && !net_player_position(merlin, nullptr); ++f) step(false);
-    ASSERT_TRUE(net_is_welcomed()) << net_status_text();
-    ASSERT_TRUE(net_player_position(merlin, nullptr));
-    // Five seconds in the look editor.
-    for (int f = 0; f < 100; ++f) step(true);
-    Vec3 seen{};
-    ASSERT_TRUE(net_player_position(merlin, &seen));
-    EXPECT_GT(seen.x, x - 1.0f) << "Merlin froze at " << seen.x << " while he walked to " << x;
-    EXPECT_STREQ(net_status_text(), ("En ligne sur 127.0.0.1:" + std::to_string(port)).c_str());
-    net_disconnect();
-    close(walker);
-    kill(server, SIGTERM);
-    EXPECT_EQ(wait_child(server, 10), 0);
-}
-
 int main(int argc, char** argv) {
     char exe[4096];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
