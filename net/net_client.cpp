@@ -276,11 +276,11 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
         case NET_FULL:
             if (length >= NET_FULL_REASON_SIZE && d[5] == NET_FULL_PER_ADDRESS) {
                 // Places are free, but not for one more game from this address.
-                snprintf(status, sizeof status,
-                         "Le serveur accepte au plus %d joueurs depuis votre adresse IP : l'hôte peut "
-                         "relever cette limite (--par-adresse).",
-                         d[6]);
-                hud_message(status, 6.0f);
+                // One line in the status, two in the middle of the screen.
+                const char* why = "Le serveur accepte au plus %d joueurs depuis votre adresse IP :%s"
+                                  "l'hôte peut relever cette limite (--par-adresse).";
+                snprintf(status, sizeof status, why, d[6], " ");
+                hud_message(hud_fmt(why, d[6], "\n"), 6.0f);
                 log_from_server("%s", status);
             } else {
                 set_status("%s", "Le serveur est complet (10 joueurs).");
