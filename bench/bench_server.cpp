@@ -1,9 +1,14 @@
-// The real tervanne-serveur under squatting: ten clients from 127.0.0.2 to
-// 127.0.0.11 send 20 poses a second (hello every 2 s, as the game does) while
-// ten more addresses (127.0.0.50 to 127.0.0.59) send two hellos a second and
-// never a pose. Reports whether any real client was kept out or dropped, the
-// world messages each received, and the server's CPU time and resident memory
-// window by window.
+// The real tervanne-serveur under attack: ten honest clients from 127.0.0.2
+// to 127.0.0.11 speak the game's protocol (they echo the server's challenge,
+// send 20 poses a second and a hello every 2 s) while, beside them, ten
+// addresses (127.0.0.50..59) send two hellos a second and never a pose, a
+// flood of about 200 hellos a second comes from 25 more (127.0.0.100..124),
+// and one address (127.0.0.70) cycles hello, pose and bye as fast as it can
+// (about 240 cycles a second, from eight ports). Reports whether any honest
+// client was refused or dropped, the longest wait for a welcome, the
+// arrivals the honest clients were told of, the server's CPU time and
+// resident memory window by window, and the bytes sent per byte received
+// for honest and hostile addresses.
 // Usage: bench_server [seconds=30] [port=37995]
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -59,15 +64,27 @@ long rss_of(pid_t pid) {
     return kib;
 }
 
+enum Kind { HONEST, SQUATTER, FLOOD, CHURN };
+
 struct Peer {
     int fd = -1;
-    bool real = false;
+    Kind kind = HONEST;
     int own = -1;
+    uint32_t cookie = 0;
     double next_hello = 0.0;
-    long poses = 0, worlds = 0, fulls = 0, welcomes = 0, lefts_of_real = 0;
+    long poses = 0, worlds = 0, fulls = 0, welcomes = 0, lefts_of_honest = 0, arrivals_told = 0;
+    long bytes_out = 0, bytes_in = 0;  // what it sent, what it received
+    bool known[NET_MAX_PLAYERS] = {};
     int others_seen = 0;  // players in its latest world message
     double first_hello = -1.0, first_welcome = -1.0;
 };
+
+sockaddr_in server_to;
+
+void send_to_server(Peer& p, const uint8_t* d, int n) {
+    sendto(p.fd, d, (size_t)n, 0, (sockaddr*)&server_to, sizeof server_to);
+    p.bytes_out += n;
+}
 
 int open_from(uint32_t address) {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
@@ -102,75 +119,120 @@ int main(int argc, char** argv) {
     }
     usleep(300000);
 
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(0x7F000001);
-    to.sin_port = htons((uint16_t)port);
-    Peer peers[20];
-    for (int i = 0; i < 20; ++i) {
-        peers[i].real = i < 10;
-        peers[i].next_hello = i < 10 ? now_s() + 1.0 : 0.0;  // the squatters fill the server first
-        peers[i].fd = open_from(i < 10 ? 0x7F000002u + (uint32_t)i : 0x7F000032u + (uint32_t)(i - 10));
+    server_to.sin_family = AF_INET;
+    server_to.sin_addr.s_addr = htonl(0x7F000001);
+    server_to.sin_port = htons((uint16_t)port);
+    // 10 honest, 10 squatters, 25 flooders, 8 ports of the churning address.
+    const int kPeers = 10 + 10 + 25 + 8;
+    static Peer peers[kPeers];
+    for (int i = 0; i < kPeers; ++i) {
+        Peer& p = peers[i];
+        uint32_t address;
+        if (i < 10) {
+            p.kind = HONEST;
+            address = 0x7F000002u + (uint32_t)i;
+            p.next_hello = now_s() + 3.0;  // the flood and the squatters are at it first
+        } else if (i < 20) {
+            p.kind = SQUATTER;
+            address = 0x7F000032u + (uint32_t)(i - 10);
+        } else if (i < 45) {
+            p.kind = FLOOD;
+            address = 0x7F000064u + (uint32_t)(i - 20);
+            p.next_hello = (i - 20) * 0.005;  // spread over the first 125 ms
+        } else {
+            p.kind = CHURN;
+            address = 0x7F000046u;
+        }
+        p.fd = open_from(address);
+        if (p.kind == FLOOD) p.next_hello += now_s();
     }
     NetIdentity id{};
     snprintf(id.name, sizeof id.name, "%s", "Banc");
-    uint8_t hello[NET_HELLO_SIZE], pose[NET_POSE_SIZE], buf[2048];
-    net_write_hello(hello, id);
+    uint8_t hello[NET_HELLO_SIZE + NET_COOKIE_SIZE], pose[NET_POSE_SIZE + NET_COOKIE_SIZE];
+    uint8_t bye[NET_BYE_SIZE], buf[2048];
+    int hello_size = net_write_hello(hello, id);
 
     const double start = now_s(), end = start + seconds, warm = start + 3.0;
     const double window = seconds >= 60.0 ? 10.0 : seconds > 20.0 ? 5.0 : 2.0;
     double next_sample = warm, cpu_warm = -1.0;
     long rss_warm = -1, rss_peak = 0;
-    double next_pose = start;
-    long pose_round = 0;
-    printf("tervanne-serveur : 10 clients à 20 poses/s, 10 adresses qui n'envoient que des hellos, %.0f s\n",
-           seconds);
+    double next_pose = start, next_churn = start;
+    long pose_round = 0, churn_cycles = 0;
+    int churn_port = 0;
+    printf("tervanne-serveur : 10 clients du jeu à 20 poses/s ; 10 adresses à 2 hellos/s, 25 à 8 hellos/s "
+           "(200/s en tout), une adresse qui entre et sort sans cesse ; %.0f s\n", seconds);
     printf("  fenêtre   CPU serveur (ms/s)   mémoire résidente (Kio)\n");
     double last_cpu = cpu_of(pid), last_t = start;
     while (now_s() < end) {
         double t = now_s();
         for (Peer& p : peers) {
-            if (t < p.next_hello) continue;
-            sendto(p.fd, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
-            if (p.first_hello < 0.0) p.first_hello = t;
-            p.next_hello = t + (!p.real ? 0.5 : p.own >= 0 ? 2.0 : 0.7);
+            if (p.kind == CHURN || t < p.next_hello) continue;
+            if (p.kind == HONEST) {
+                send_to_server(p, hello, net_append_cookie(hello, hello_size, p.cookie));
+                if (p.first_hello < 0.0) p.first_hello = t;
+                p.next_hello = t + (p.own >= 0 ? 2.0 : 0.7);
+            } else {
+                send_to_server(p, hello, hello_size);
+                p.next_hello = t + (p.kind == SQUATTER ? 0.5 : 0.125);
+            }
+        }
+        // The churn: hello, pose and bye, one cycle every 4 ms, ports in turn.
+        while (t >= next_churn) {
+            Peer& p = peers[45 + churn_port];
+            churn_port = (churn_port + 1) % 8;
+            send_to_server(p, hello, hello_size);
+            NetPose np{};
+            send_to_server(p, pose, net_write_pose(pose, (uint32_t)++churn_cycles, np));
+            send_to_server(p, bye, net_write_bye(bye));
+            next_churn += 0.004;
+            if (next_churn < t - 0.1) next_churn = t;
         }
         // Poses on a shared 50 ms schedule, never in a burst to catch up.
         if (t >= next_pose) {
             ++pose_round;
             for (Peer& p : peers) {
-                if (!p.real || p.own < 0) continue;
+                if (p.kind != HONEST || p.own < 0) continue;
                 NetPose np{};
                 np.x = (float)p.own;
                 np.z = (float)(pose_round % 1000);
                 np.flags = NET_FLAG_ON_GROUND;
-                net_write_pose(pose, (uint32_t)pose_round, np);
-                sendto(p.fd, pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
+                send_to_server(p, pose,
+                               net_append_cookie(pose, net_write_pose(pose, (uint32_t)pose_round, np), p.cookie));
                 ++p.poses;
             }
             next_pose += 0.05;
             if (next_pose < t) next_pose = t + 0.05;
         }
-        pollfd fds[20];
-        for (int i = 0; i < 20; ++i) fds[i] = {peers[i].fd, POLLIN, 0};
-        poll(fds, 20, 2);
+        pollfd fds[kPeers];
+        for (int i = 0; i < kPeers; ++i) fds[i] = {peers[i].fd, POLLIN, 0};
+        poll(fds, kPeers, 1);
         for (Peer& p : peers) {
             ssize_t got;
             while ((got = recv(p.fd, buf, sizeof buf, MSG_DONTWAIT)) > 0) {
+                p.bytes_in += got;
                 int type = net_message_type(buf, (int)got);
-                if (type == NET_WELCOME && got >= NET_WELCOME_SIZE) {
+                if (type == NET_CHALLENGE && got >= NET_CHALLENGE_SIZE && p.kind == HONEST) {
+                    p.cookie = net_get_u32(buf + 5);
+                    p.next_hello = now_s();  // echo it at once
+                } else if (type == NET_WELCOME && got >= NET_WELCOME_SIZE) {
                     ++p.welcomes;
                     p.own = buf[5];
+                    if (got >= NET_WELCOME_COOKIE_SIZE && p.kind == HONEST) p.cookie = net_get_u32(buf + 7);
                     if (p.first_welcome < 0.0) p.first_welcome = now_s();
                 } else if (type == NET_FULL) {
                     ++p.fulls;
-                    p.own = -1;
+                    if (p.kind == HONEST) p.own = -1;
                 } else if (type == NET_WORLD && got >= NET_WORLD_HEADER) {
                     ++p.worlds;
                     p.others_seen = buf[9];
-                } else if (type == NET_LEFT && got >= NET_LEFT_SIZE) {
+                    if (p.kind == HONEST && p.cookie) p.cookie = net_get_u32(buf + 5);
+                } else if (type == NET_PLAYER && got >= NET_PLAYER_SIZE && buf[5] < NET_MAX_PLAYERS) {
+                    if (!p.known[buf[5]]) ++p.arrivals_told;
+                    p.known[buf[5]] = true;
+                } else if (type == NET_LEFT && got >= NET_LEFT_SIZE && buf[5] < NET_MAX_PLAYERS) {
+                    p.known[buf[5]] = false;
                     for (int r = 0; r < 10; ++r)
-                        if (peers[r].own == buf[5]) ++p.lefts_of_real;
+                        if (peers[r].own == buf[5]) ++p.lefts_of_honest;
                 }
             }
         }
@@ -195,29 +257,33 @@ int main(int argc, char** argv) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
 
-    int kept_out = 0, dropped = 0, blind = 0;
+    int refused = 0, dropped = 0, blind = 0;
     double longest_wait = 0.0;
-    long squat_full = 0, squat_welcome = 0;
-    for (int i = 0; i < 20; ++i) {
-        Peer& p = peers[i];
-        if (!p.real) {
-            squat_full += p.fulls;
-            squat_welcome += p.welcomes;
-            continue;
-        }
-        kept_out += p.fulls > 0 || p.own < 0;
+    long out[4] = {}, in[4] = {}, welcomes[4] = {}, fulls[4] = {}, told = 0;
+    for (Peer& p : peers) {
+        out[p.kind] += p.bytes_out;
+        in[p.kind] += p.bytes_in;
+        welcomes[p.kind] += p.welcomes;
+        fulls[p.kind] += p.fulls;
+        if (p.kind != HONEST) continue;
+        refused += p.fulls > 0 || p.own < 0;
         double wait = p.first_welcome < 0.0 ? seconds : p.first_welcome - p.first_hello;
         if (wait > longest_wait) longest_wait = wait;
-        dropped += p.lefts_of_real > 0;
+        dropped += p.lefts_of_honest > 0;
         blind += p.others_seen != 9;
-        printf("  client %d (joueur %d) : %ld poses envoyées, %ld mondes reçus, %d autres dans le dernier\n", i,
-               p.own, p.poses, p.worlds, p.others_seen);
+        if (p.arrivals_told > told) told = p.arrivals_told;
+        printf("  client (joueur %d) : %ld poses envoyées, %ld mondes reçus, %d autres dans le dernier, "
+               "%ld arrivées annoncées\n", p.own, p.poses, p.worlds, p.others_seen, p.arrivals_told);
     }
-    printf("squatteurs : %ld accueils, %ld « complet »\n", squat_welcome, squat_full);
-    printf("clients refusés (« complet ») au moins une fois : %d, attente la plus longue avant l'accueil : %.2f s\n",
-           kept_out, longest_wait);
-    printf("départs de vrais clients annoncés : %d, clients sans les neuf autres à la fin : %d\n", dropped, blind);
+    printf("cycles d'entrée et de sortie : %ld\n", churn_cycles);
+    const char* names[4] = {"clients du jeu", "squatteurs", "inondation", "va-et-vient"};
+    for (int k = 0; k < 4; ++k)
+        printf("%-15s : %ld accueils, %ld « complet », %ld octets envoyés, %ld reçus, %.3f octet reçu par octet "
+               "envoyé\n", names[k], welcomes[k], fulls[k], out[k], in[k], out[k] ? (double)in[k] / out[k] : 0.0);
+    printf("clients du jeu refusés : %d, attente la plus longue avant l'accueil : %.2f s, arrivées annoncées au "
+           "plus : %ld\n", refused, longest_wait, told);
+    printf("départs de clients du jeu annoncés : %d, clients sans les neuf autres à la fin : %d\n", dropped, blind);
     printf("serveur : %.2f ms de CPU par seconde, mémoire %ld -> %ld Kio (pointe %ld)\n",
            span > 0 ? 1000.0 * (cpu_end - cpu_warm) / span : 0.0, rss_warm, rss_end, rss_peak);
-    return kept_out == 0 && blind == 0 ? 0 : 1;
+    return refused == 0 && blind == 0 ? 0 : 1;
 }

@@ -70,16 +70,35 @@ int net_write_bye(uint8_t* out) {
     return NET_BYE_SIZE;
 }
 
-int net_write_welcome(uint8_t* out, uint8_t player) {
+int net_append_cookie(uint8_t* out, int length, uint32_t cookie) {
+    net_put_u32(out + length, cookie);
+    return length + NET_COOKIE_SIZE;
+}
+
+bool net_trailing_cookie(const uint8_t* data, int length, int bare_size, uint32_t* cookie) {
+    if (!data || length < bare_size + NET_COOKIE_SIZE) return false;
+    if (cookie) *cookie = net_get_u32(data + bare_size);
+    return true;
+}
+
+int net_write_welcome(uint8_t* out, uint8_t player, uint32_t cookie) {
     net_put_header(out, NET_WELCOME);
     out[5] = player;
     out[6] = 0;
-    return NET_WELCOME_SIZE;
+    return cookie ? net_append_cookie(out, NET_WELCOME_SIZE, cookie) : NET_WELCOME_SIZE;
 }
 
-int net_write_full(uint8_t* out) {
+int net_write_challenge(uint8_t* out, uint32_t cookie) {
+    net_put_header(out, NET_CHALLENGE);
+    return net_append_cookie(out, NET_HEADER_SIZE, cookie);
+}
+
+int net_write_full(uint8_t* out, uint8_t reason, uint8_t cap) {
     net_put_header(out, NET_FULL);
-    return NET_FULL_SIZE;
+    if (reason == NET_FULL_PLAYERS) return NET_FULL_SIZE;
+    out[5] = reason;
+    out[6] = cap;
+    return NET_FULL_REASON_SIZE;
 }
 
 int net_write_world_header(uint8_t* out, uint32_t tick, uint8_t count) {
@@ -152,7 +171,7 @@ static uint8_t at_most(uint8_t v, uint8_t hi) { return v > hi ? hi : v; }
 NetIdentity net_read_identity(const uint8_t* b) {
     NetIdentity id;
     memcpy(id.name, b, NET_NAME_SIZE);
-    id.name[NET_NAME_SIZE - 1] = 0;
+    net_clean_name(id.name);
     id.player_class = at_most(b[24], 2);
     id.woman = b[25] != 0;
     id.skin = at_most(b[26], 4);
@@ -163,6 +182,39 @@ NetIdentity net_read_identity(const uint8_t* b) {
     id.level = b[31];
     for (int s = 0; s < NET_EQUIPMENT_SLOTS; ++s) id.equipment[s] = net_get_u16(b + 32 + 2 * s);
     return id;
+}
+
+// Length of the UTF-8 character at p (at most `left` bytes), 0 when the bytes
+// there are not one: overlong forms, surrogates and values past U+10FFFF are not.
+static int utf8_character(const uint8_t* p, int left) {
+    uint8_t b = p[0];
+    if (b < 0x80) return 1;
+    int n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? (b <= 0xEF ? 3 : 0) : b >= 0xC2 ? 2 : 0;
+    if (n == 0 || n > left) return 0;
+    for (int i = 1; i < n; ++i)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    if (n == 3 && ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0))) return 0;
+    if (n == 4 && ((b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))) return 0;
+    return n;
+}
+
+void net_clean_name(char* name) {
+    uint8_t* p = (uint8_t*)name;
+    const int text_max = NET_NAME_SIZE - 1;
+    int end = 0;
+    while (end < text_max && p[end]) ++end;
+    int i = 0;
+    while (i < end) {
+        int n = utf8_character(p + i, end - i);
+        // C0 controls, DEL and the C1 controls (U+0080..U+009F) are not text either.
+        bool control = (n == 1 && (p[i] < 0x20 || p[i] == 0x7F)) || (n == 2 && p[i] == 0xC2 && p[i + 1] < 0xA0);
+        if (n == 0 || control) {
+            for (int k = 0; k < (n ? n : 1); ++k) p[i + k] = '?';
+            n = n ? n : 1;
+        }
+        i += n;
+    }
+    memset(p + end, 0, (size_t)(NET_NAME_SIZE - end));
 }
 
 bool net_parse_address(const char* text, char* host, int host_capacity, uint16_t* port) {

@@ -16,6 +16,9 @@ enum NetType : uint8_t {
     NET_WORLD = 12,
     NET_PLAYER = 13,
     NET_LEFT = 14,
+    // Ours, beyond the bare protocol: the number a hello must echo before
+    // the server gives it a place (bytes 5..8).
+    NET_CHALLENGE = 15,
 };
 
 constexpr int NET_HEADER_SIZE = 5;     // "TVN1" and the type
@@ -29,6 +32,16 @@ constexpr int NET_WORLD_ENTRY = 35;
 constexpr int NET_WORLD_SIZE_MAX = NET_WORLD_HEADER + NET_MAX_PLAYERS * NET_WORLD_ENTRY;
 constexpr int NET_PLAYER_SIZE = 60;
 constexpr int NET_LEFT_SIZE = 6;
+// The server's number echoed in four trailing bytes of our hellos, poses and
+// byes; a server of the bare protocol reads only the bytes before them.
+constexpr int NET_COOKIE_SIZE = 4;
+constexpr int NET_CHALLENGE_SIZE = NET_HEADER_SIZE + NET_COOKIE_SIZE;
+// A welcome with the number at bytes 7..10 (a bare client reads byte 5 only).
+constexpr int NET_WELCOME_COOKIE_SIZE = NET_WELCOME_SIZE + NET_COOKIE_SIZE;
+// "full" with a reason at byte 5 and the cap at byte 6 (a bare client reads
+// the type only).
+enum : uint8_t { NET_FULL_PLAYERS = 0, NET_FULL_PER_ADDRESS = 1 };
+constexpr int NET_FULL_REASON_SIZE = 7;
 // Bytes 5..58 of a hello: what a player message repeats from byte 6 on.
 constexpr int NET_IDENTITY_SIZE = NET_HELLO_SIZE - NET_HEADER_SIZE;
 // Bytes 9..42 of a pose: what a world entry repeats after the player number.
@@ -74,10 +87,18 @@ void net_put_header(uint8_t* out, uint8_t type);
 int net_write_hello(uint8_t* out, const NetIdentity& id);
 int net_write_pose(uint8_t* out, uint32_t sequence, const NetPose& pose);
 int net_write_bye(uint8_t* out);
+// Appends the echoed number after a message of `length` bytes; the new length.
+int net_append_cookie(uint8_t* out, int length, uint32_t cookie);
+// The echoed number of a message whose bare form is `bare_size` bytes: false
+// when it has no trailing number (a client of the bare protocol).
+bool net_trailing_cookie(const uint8_t* data, int length, int bare_size, uint32_t* cookie);
 
 // ---- Server to client ---------------------------------------------------------------
-int net_write_welcome(uint8_t* out, uint8_t player);
-int net_write_full(uint8_t* out);
+// With a cookie other than 0, the 11-byte welcome that carries it.
+int net_write_welcome(uint8_t* out, uint8_t player, uint32_t cookie = 0);
+int net_write_challenge(uint8_t* out, uint32_t cookie);
+// NET_FULL_PLAYERS: the bare 5 bytes; a per-address refusal says so and the cap.
+int net_write_full(uint8_t* out, uint8_t reason = NET_FULL_PLAYERS, uint8_t cap = 0);
 // Header of a world message; entries follow with net_write_world_entry.
 int net_write_world_header(uint8_t* out, uint32_t tick, uint8_t count);
 int net_write_world_entry(uint8_t* out, uint8_t player, const uint8_t* pose_body);
@@ -98,6 +119,10 @@ bool net_pose_sanitize(NetPose* pose);
 // zero-ended, the numbers are clamped to their tables (woman is 0 or 1);
 // equipment ids are copied as sent.
 NetIdentity net_read_identity(const uint8_t* identity);
+// A received name made text: valid UTF-8 with no control characters (each
+// byte that is neither becomes '?'), cut at a whole character within 23
+// bytes, every byte after the end zero. Works in place on NET_NAME_SIZE bytes.
+void net_clean_name(char* name);
 
 // ---- Address text ---------------------------------------------------------------------
 // "host" or "host:port" as a player types it. Leading spaces skipped, the host

@@ -1,6 +1,7 @@
 // The client side of online play: the settings file, connecting, the frame's
 // datagrams, hellos and poses, and the status line that the character list
 // and the HUD show.
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -30,6 +31,46 @@ uint16_t server_port;
 char status[160];
 float hello_timer, state_timer, silence, since_connect;
 uint32_t state_sequence;
+// The number the server gave us to echo (0 until it gives one): it shows
+// that our datagrams come from our own address. A server of the bare
+// protocol gives none and reads only the bytes before it.
+uint32_t cookie;
+bool server_gives_cookies;
+// Newcomers are shown (a figure built, a fanfare, a message) at most this
+// many a second, after a first few at once: a server that announces dozens
+// a second costs a frame nothing.
+constexpr float kArrivalsPerSecond = 2.0f;
+constexpr float kArrivalsAtOnce = 4.0f;
+float arrival_allowance = kArrivalsAtOnce;
+// Log lines that a server's datagrams cause (a welcome under another
+// number, a refusal): a few at once, then one every half minute, so that a
+// hostile server cannot fill the disk. What is left out is counted.
+constexpr float kServerLinesAtOnce = 5.0f;
+constexpr float kServerLinesPerSecond = 1.0f / 30.0f;
+float server_line_allowance = kServerLinesAtOnce;
+int server_lines_left_out;
+
+void log_left_out() {
+    if (server_lines_left_out > 0)
+        log_printf("Réseau : %d lignes répétées du serveur omises.", server_lines_left_out);
+    server_lines_left_out = 0;
+}
+
+void log_from_server(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void log_from_server(const char* fmt, ...) {
+    if (server_line_allowance < 1.0f) {
+        ++server_lines_left_out;
+        return;
+    }
+    server_line_allowance -= 1.0f;
+    log_left_out();
+    char line[256];
+    va_list args;
+    va_start(args, fmt);
+    vsnprintf(line, sizeof line, fmt, args);
+    va_end(args);
+    log_printf("%s", line);
+}
 
 void set_status(const char* fmt, const char* arg) {
     snprintf(status, sizeof status, fmt, arg);
@@ -67,13 +108,19 @@ void write_settings() {
 void send_bytes(const uint8_t* data, int length) { udp_send(server_ip, server_port, data, length); }
 
 void send_hello() {
-    uint8_t buf[NET_HELLO_SIZE];
-    send_bytes(buf, net_write_hello(buf, net_own_identity()));
+    uint8_t buf[NET_HELLO_SIZE + NET_COOKIE_SIZE];
+    send_bytes(buf, net_append_cookie(buf, net_write_hello(buf, net_own_identity()), cookie));
 }
 
 void send_pose() {
-    uint8_t buf[NET_POSE_SIZE];
-    send_bytes(buf, net_write_pose(buf, ++state_sequence, net_own_pose()));
+    uint8_t buf[NET_POSE_SIZE + NET_COOKIE_SIZE];
+    send_bytes(buf, net_append_cookie(buf, net_write_pose(buf, ++state_sequence, net_own_pose()), cookie));
+}
+
+void adopt_cookie(uint32_t number) {
+    if (!number) return;
+    cookie = number;
+    server_gives_cookies = true;
 }
 
 void close_connection() {
@@ -81,6 +128,8 @@ void close_connection() {
     net_state = 0;
     welcomed = false;
     own_id = -1;
+    cookie = 0;
+    server_gives_cookies = false;
     udp_close();
 }
 
@@ -97,6 +146,25 @@ void handle_world(const uint8_t* d, int length) {
         // Non-finite values would reach the model matrices and the map.
         if (!net_pose_sanitize(&pose)) continue;
         remote_store_pose(entry[0], pose);
+    }
+    remote_world_read();
+    // A player the world has not held for about ten seconds left without
+    // our hearing it: its figure would stand there for ever.
+    char name[NET_NAME_SIZE];
+    bool was_active = false;
+    while (remote_forget_missing(name, sizeof name, &was_active) >= 0)
+        if (was_active) hud_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
+}
+
+void show_newcomers(float dt) {
+    arrival_allowance += dt * kArrivalsPerSecond;
+    if (arrival_allowance > kArrivalsAtOnce) arrival_allowance = kArrivalsAtOnce;
+    while (arrival_allowance >= 1.0f) {
+        int i = remote_show_next_newcomer();
+        if (i < 0) break;
+        arrival_allowance -= 1.0f;
+        hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[i].id.name), 2.5f);
+        snd_play(SFX_FANFARE, 0.4f);
     }
 }
 
@@ -144,6 +212,7 @@ void net_connect(const char* address) {
     welcomed = false;
     own_id = -1;
     hello_timer = state_timer = silence = since_connect = 0.0f;
+    arrival_allowance = kArrivalsAtOnce;
     set_status("Connexion à %s…", server_text);
     log_printf("Connexion au serveur %s.", server_text);
     write_settings();
@@ -151,12 +220,13 @@ void net_connect(const char* address) {
 
 void net_disconnect() {
     if (net_state == 1) {
-        uint8_t bye[NET_BYE_SIZE];
-        net_write_bye(bye);
-        send_bytes(bye, NET_BYE_SIZE);
-        send_bytes(bye, NET_BYE_SIZE);
+        uint8_t bye[NET_BYE_SIZE + NET_COOKIE_SIZE];
+        int n = net_append_cookie(bye, net_write_bye(bye), cookie);
+        send_bytes(bye, n);
+        send_bytes(bye, n);
         log_printf("Déconnecté du serveur.");
     }
+    log_left_out();
     close_connection();
     status[0] = 0;
 }
@@ -170,23 +240,29 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
     int type = net_message_type(d, length);
     if (type < 0) return;
     if (type != NET_WELCOME && type != NET_FULL && type != NET_WORLD && type != NET_PLAYER &&
-        type != NET_LEFT)
+        type != NET_LEFT && type != NET_CHALLENGE)
         return;
     // Too short for its own fields: malformed, and not a sign of life either.
-    if ((type == NET_WELCOME && length < NET_WELCOME_SIZE) ||
+    if ((type == NET_WELCOME && length < NET_WELCOME_SIZE) || (type == NET_CHALLENGE && length < NET_CHALLENGE_SIZE) ||
         (type == NET_WORLD && length < NET_WORLD_HEADER) ||
         (type == NET_PLAYER && length < NET_PLAYER_SIZE) || (type == NET_LEFT && length < NET_LEFT_SIZE))
         return;
     silence = 0.0f;
     switch (type) {
+        case NET_CHALLENGE:
+            // Echo it at once: the server keeps no place for us until we do.
+            adopt_cookie(net_get_u32(d + 5));
+            hello_timer = 0.0f;
+            break;
         case NET_WELCOME:
+            if (length >= NET_WELCOME_COOKIE_SIZE) adopt_cookie(net_get_u32(d + NET_WELCOME_SIZE));
             if (welcomed && d[5] == own_id) break;  // a repeat: our hello's answer
             if (welcomed) {
                 // The server dropped us (a long stall) and took us back under
                 // another number: the old one may now be someone else's.
                 own_id = d[5];
                 if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
-                log_printf("Connecté au serveur (joueur %d).", own_id);
+                log_from_server("Connecté au serveur (joueur %d).", own_id);
                 break;
             }
             welcomed = true;
@@ -195,23 +271,31 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
             set_status("En ligne sur %s", server_text);
             hud_message(hud_fmt("Connecté à Tervanne (%s)", server_text), 2.5f);
-            log_printf("Connecté au serveur (joueur %d).", own_id);
+            log_from_server("Connecté au serveur (joueur %d).", own_id);
             break;
         case NET_FULL:
-            set_status("%s", "Le serveur est complet (10 joueurs).");
-            hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+            if (length >= NET_FULL_REASON_SIZE && d[5] == NET_FULL_PER_ADDRESS) {
+                // Places are free, but not for one more game from this address.
+                // One line in the status, two in the middle of the screen.
+                const char* why = "Le serveur accepte au plus %d joueurs depuis votre adresse IP :%s"
+                                  "l'hôte peut relever cette limite (--par-adresse).";
+                snprintf(status, sizeof status, why, d[6], " ");
+                hud_message(hud_fmt(why, d[6], "\n"), 6.0f);
+                log_from_server("%s", status);
+            } else {
+                set_status("%s", "Le serveur est complet (10 joueurs).");
+                hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+            }
             // The figures go with the socket: nothing will move them again.
             close_connection();
             break;
         case NET_WORLD:
+            // Bytes 5..8: the number to echo from now on (its key turns over).
+            if (server_gives_cookies) adopt_cookie(net_get_u32(d + 5));
             handle_world(d, length);
             break;
         case NET_PLAYER:
-            if (!other_player(d[5])) break;
-            if (remote_store_identity(d[5], net_read_identity(d + 6))) {
-                hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[d[5]].id.name), 2.5f);
-                snd_play(SFX_FANFARE, 0.4f);
-            }
+            if (other_player(d[5])) remote_store_identity(d[5], net_read_identity(d + 6));
             break;
         case NET_LEFT: {
             if (!other_player(d[5])) break;
@@ -237,6 +321,8 @@ void net_update(float dt) {
             net_handle_datagram(buf, n, from, port);
         }
     }
+    server_line_allowance += dt * kServerLinesPerSecond;
+    if (server_line_allowance > kServerLinesAtOnce) server_line_allowance = kServerLinesAtOnce;
     if (net_state == 1) {
         silence += dt;
         since_connect += dt;
@@ -262,7 +348,10 @@ void net_update(float dt) {
             set_status("En ligne sur %s", server_text);
         }
     }
-    if (net_state == 1) remote_interpolate(dt);
+    if (net_state == 1) {
+        show_newcomers(dt);
+        remote_interpolate(dt);
+    }
 
     hud_net.active = net_state == 1 || status[0] != 0;
     hud_net.connected = net_state == 1 && welcomed;

@@ -11,6 +11,10 @@
 #include "play/items.h"
 
 RemotePlayer remote_players[NET_MAX_PLAYERS];
+// World messages read since the start: absence is counted in them, not in
+// seconds, so that a pause of the world messages (our own poses held back)
+// makes nobody a ghost.
+static uint32_t world_count;
 
 static void clear_record(int i) {
     remote_figure_free(i);
@@ -25,6 +29,7 @@ void remote_store_pose(int i, const NetPose& pose) {
     if (i < 0 || i >= NET_MAX_PLAYERS) return;
     RemotePlayer& r = remote_players[i];
     r.present = 1;
+    r.last_world = world_count + 1;  // the message being read
     r.target = pose;
     if (!r.has_pose) {
         r.shown = {pose.x, pose.y, pose.z};
@@ -33,18 +38,36 @@ void remote_store_pose(int i, const NetPose& pose) {
     r.has_pose = 1;
 }
 
-bool remote_store_identity(int i, const NetIdentity& id) {
-    if (i < 0 || i >= NET_MAX_PLAYERS) return false;
+static uint32_t arrival_count;
+
+void remote_store_identity(int i, const NetIdentity& id) {
+    if (i < 0 || i >= NET_MAX_PLAYERS) return;
     RemotePlayer& r = remote_players[i];
-    bool newcomer = !r.present || !r.active;
     NetIdentity kept = id;
     for (int s = 0; s < NET_EQUIPMENT_SLOTS; ++s)
         if (kept.equipment[s] && !item_fits_equipment_slot(kept.equipment[s], s)) kept.equipment[s] = 0;
     r.id = kept;
+    if (!r.present) r.last_world = world_count;
     r.present = 1;
+    if (r.active) {
+        remote_figure_build(i);
+    } else if (!r.waiting) {
+        r.waiting = 1;
+        r.waiting_since = ++arrival_count;
+    }
+}
+
+int remote_show_next_newcomer() {
+    int next = -1;
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i)
+        if (remote_players[i].waiting && (next < 0 || remote_players[i].waiting_since < remote_players[next].waiting_since))
+            next = i;
+    if (next < 0) return -1;
+    RemotePlayer& r = remote_players[next];
+    r.waiting = 0;
     r.active = 1;
-    remote_figure_build(i);
-    return newcomer;
+    remote_figure_build(next);
+    return next;
 }
 
 bool remote_leave(int i, char* name_out, int capacity) {
@@ -53,6 +76,19 @@ bool remote_leave(int i, char* name_out, int capacity) {
     if (name_out && capacity > 0) snprintf(name_out, (size_t)capacity, "%s", remote_players[i].id.name);
     clear_record(i);
     return was_active;
+}
+
+void remote_world_read() { ++world_count; }
+
+int remote_forget_missing(char* name_out, int capacity, bool* was_active) {
+    for (int i = 0; i < NET_MAX_PLAYERS; ++i) {
+        const RemotePlayer& r = remote_players[i];
+        if (!r.present || !r.has_pose || world_count - r.last_world <= REMOTE_WORLDS_MISSED) continue;
+        bool active = remote_leave(i, name_out, capacity);
+        if (was_active) *was_active = active;
+        return i;
+    }
+    return -1;
 }
 
 bool remote_drawable(const RemotePlayer& r) { return r.present && r.active && r.has_pose && r.model; }

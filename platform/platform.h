@@ -210,6 +210,13 @@ bool plat_f11_went_down(const InputState& in, bool f11_down_at_start);
 // Formats one log line into out (capacity >= 2043): at most 2040 bytes of
 // text, then CR LF, NUL-terminated. Returns the byte count without the NUL.
 int plat_format_log_line(char* out, const char* fmt, va_list args);
+// The run log holds at most PLAT_LOG_LIMIT bytes (a hostile peer must not
+// fill the disk): given a formatted line and the bytes the log holds so far,
+// returns how many bytes of `line` to write. The line that would pass the
+// limit is replaced by one closing line saying so; after it, nothing more
+// (0). *log_bytes counts what was admitted.
+constexpr long PLAT_LOG_LIMIT = 1L << 20;
+int plat_log_keep(char* line, int length, long* log_bytes);
 // Joins a program path and a file name: the path is cut after its last
 // separator ('\\' or '/'); with none, the name replaces the path.
 void plat_path_beside_program(const char* program_path, const char* name, char* out, int capacity);

@@ -79,6 +79,19 @@ int plat_format_log_line(char* out, const char* fmt, va_list args) {
     return n + 2;
 }
 
+int plat_log_keep(char* line, int length, long* log_bytes) {
+    static const char closing[] = "Journal plein (1 Mio) : la suite de cette partie n'est pas écrite.\r\n";
+    const long closing_length = (long)sizeof closing - 1;
+    if (*log_bytes < 0 || length <= 0) return 0;  // closed already
+    if (*log_bytes + length + closing_length <= PLAT_LOG_LIMIT) {
+        *log_bytes += length;
+        return length;
+    }
+    memcpy(line, closing, sizeof closing);  // a line buffer holds 2043 bytes
+    *log_bytes = -1;
+    return (int)closing_length;
+}
+
 void plat_path_beside_program(const char* program_path, const char* name, char* out, int capacity) {
     if (capacity <= 0) return;
     out[0] = 0;

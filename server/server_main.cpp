@@ -68,6 +68,12 @@ int main(int argc, char** argv) {
     static Server server;
     server_init(&server, send_datagram, log_line, nullptr, srv_now());
     server.places_per_address = (int)per_address;
+    uint8_t secret[16];
+    if (!srv_random_bytes(secret)) {
+        fprintf(stderr, "Pas de source d'aléa pour la clé du serveur.\n");
+        return 1;
+    }
+    server_set_secret(&server, secret);
     char line[128];
     snprintf(line, sizeof line,
              "Serveur Tervanne à l'écoute sur le port UDP %ld (%d joueurs au plus, %ld par adresse IP).", port,

@@ -11,6 +11,9 @@ void srv_socket_wait(double seconds);
 // than the buffer are dropped, never handed over cut.
 int srv_socket_receive(uint8_t* buffer, int capacity, uint32_t* address, uint16_t* port);
 void srv_socket_send(uint32_t address, uint16_t port, const uint8_t* data, int length);
+// Sixteen unpredictable bytes for the challenge's key; false when the
+// system has none to give.
+bool srv_random_bytes(uint8_t out[16]);
 // Monotonic seconds.
 double srv_now();
 // Ctrl+C and termination ask the loop to stop.

@@ -1,5 +1,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -73,6 +74,14 @@ void srv_socket_send(uint32_t address, uint16_t port, const uint8_t* data, int l
     to.sin_addr.s_addr = htonl(address);
     to.sin_port = htons(port);
     sendto(sock, data, (size_t)length, MSG_NOSIGNAL, (sockaddr*)&to, sizeof to);
+}
+
+bool srv_random_bytes(uint8_t out[16]) {
+    int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ssize_t n = read(fd, out, 16);
+    close(fd);
+    return n == 16;
 }
 
 double srv_now() {

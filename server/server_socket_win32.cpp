@@ -1,6 +1,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <ws2tcpip.h>
+#include <bcrypt.h>
 
 #include <cstdio>
 
@@ -80,6 +81,10 @@ void srv_socket_send(uint32_t address, uint16_t port, const uint8_t* data, int l
     to.sin_addr.s_addr = htonl(address);
     to.sin_port = htons(port);
     sendto(sock, (const char*)data, length, 0, (const sockaddr*)&to, sizeof to);
+}
+
+bool srv_random_bytes(uint8_t out[16]) {
+    return BCryptGenRandom(nullptr, out, 16, BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
 }
 
 double srv_now() {

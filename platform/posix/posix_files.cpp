@@ -158,6 +158,9 @@ void log_printf(const char* fmt, ...) {
     va_start(args, fmt);
     int n = plat_format_log_line(line, fmt, args);
     va_end(args);
+    static long log_bytes = 0;
+    n = plat_log_keep(line, n, &log_bytes);
+    if (n <= 0) return;
     ssize_t w = write(log_fd, line, (size_t)n);
     (void)w;
 }

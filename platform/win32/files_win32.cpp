@@ -206,6 +206,9 @@ void log_printf(const char* fmt, ...) {
     va_start(args, fmt);
     int n = plat_format_log_line(line, fmt, args);
     va_end(args);
+    static long log_bytes = 0;
+    n = plat_log_keep(line, n, &log_bytes);
+    if (n <= 0) return;
     DWORD written = 0;
     WriteFile(log_file, line, (DWORD)n, &written, nullptr);
 }

@@ -84,6 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int frame = 0; frame < 4 && net_is_on(); ++frame) net_update(1.0f / 60.0f);
     for (const RemotePlayer& r : remote_players) {
         if (r.id.name[NET_NAME_SIZE - 1] != 0 || r.id.player_class > 2 || r.id.hair > 6 || r.id.skin > 4) abort();
+        // Names are shown on one line: valid UTF-8, no control characters.
+        char name[NET_NAME_SIZE];
+        memcpy(name, r.id.name, sizeof name);
+        net_clean_name(name);
+        if (memcmp(name, r.id.name, sizeof name) != 0) abort();
         if (r.has_pose && !(std::fabs(r.target.x) <= NET_POSITION_LIMIT)) abort();
     }
     if (strlen(net_status_text()) > 159) abort();

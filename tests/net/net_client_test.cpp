@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -440,7 +442,7 @@ TEST_F(NetClient, PosesPauseOnCharacterScreensWhileHellosGoOn) {
     uint32_t previous = 0;
     for (auto& d : got) {
         if (net_message_type(d.data(), (int)d.size()) != NET_POSE) continue;
-        ASSERT_EQ(d.size(), 43u);
+        ASSERT_EQ(d.size(), 47u);  // the pose and the echoed number
         uint32_t seq = net_get_u32(d.data() + 5);
         if (previous) {
             EXPECT_EQ(seq, previous + 1);
@@ -602,4 +604,180 @@ TEST_F(NetClient, RemoteFiguresAreRebuiltAtMostOnceASecond) {
     }
     EXPECT_EQ(remote_figure_builds(4), built);
     EXPECT_EQ(remote_players[4].id.hair, 5);
+}
+
+// Our hellos, poses and byes end with the number the server last gave us (a
+// challenge, the long welcome, then the world messages' bytes 5..8); a
+// challenge is answered at once. A bare server (7-byte welcome) gets zeros,
+// which it does not read.
+TEST_F(NetClient, EchoesTheServersNumber) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    auto cookie_of = [](const std::vector<uint8_t>& d, int bare) {
+        return d.size() == (size_t)bare + 4 ? (long)net_get_u32(d.data() + bare) : -1L;
+    };
+    Peer peer(37969);
+    net_connect("127.0.0.1:37969");
+    net_update(kStep);
+    auto got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_HELLO), 1);
+    EXPECT_EQ(cookie_of(got[0], NET_HELLO_SIZE), 0);
+    std::vector<uint8_t> challenge(NET_CHALLENGE_SIZE);
+    net_write_challenge(challenge.data(), 0x11223344u);
+    peer.send(challenge);
+    net_update(kStep);
+    got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_HELLO), 1);  // at once, not 0.7 s later
+    EXPECT_EQ(cookie_of(got[0], NET_HELLO_SIZE), 0x11223344L);
+    EXPECT_FALSE(net_is_welcomed());
+
+    std::vector<uint8_t> w(NET_WELCOME_COOKIE_SIZE);
+    ASSERT_EQ(net_write_welcome(w.data(), 2, 0x55667788u), NET_WELCOME_COOKIE_SIZE);
+    peer.send(w);
+    net_update(kStep);
+    ASSERT_TRUE(net_is_welcomed());
+    EXPECT_EQ(net_own_id(), 2);
+    got = peer.drain();
+    ASSERT_EQ(count_type(got, NET_POSE), 1);
+    for (auto& d : got)
+        if (net_message_type(d.data(), (int)d.size()) == NET_POSE) {
+            EXPECT_EQ(cookie_of(d, NET_POSE_SIZE), 0x55667788L);
+        }
+    auto world = world_msg({});
+    net_put_u32(world.data() + 5, 0x99aabbccu);
+    peer.send(world);
+    for (int f = 0; f < 4; ++f) net_update(kStep);
+    net_disconnect();
+    got = peer.drain();
+    EXPECT_EQ(count_type(got, NET_BYE), 2);
+    for (auto& d : got) {
+        int type = net_message_type(d.data(), (int)d.size());
+        if (type == NET_POSE) {
+            EXPECT_EQ(cookie_of(d, NET_POSE_SIZE), 0x99aabbccL);
+        }
+        if (type == NET_BYE) {
+            EXPECT_EQ(cookie_of(d, NET_BYE_SIZE), 0x99aabbccL);
+        }
+    }
+}
+
+// Newcomers are shown a few at once, then two a second, in the order they
+// came, whatever the server announces: a churn of arrivals and departures
+// builds a handful of figures, not one a message.
+TEST_F(NetClient, NewcomersAreShownAtABoundedRate) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37970);
+    connect_welcomed(peer, 0);
+    auto builds = [] {
+        int n = 0;
+        for (int i = 0; i < NET_MAX_PLAYERS; ++i) n += remote_figure_builds(i);
+        return n;
+    };
+    int before = builds();
+    // A server full of players: the first four at once, then two a second.
+    for (int i = 1; i < 10; ++i) peer.send(player_msg(i, ("Chevalier " + std::to_string(i)).c_str()));
+    net_update(kStep);
+    EXPECT_EQ(net_player_count(), 4);
+    for (int f = 0; f < 60; ++f) net_update(kStep);
+    EXPECT_EQ(net_player_count(), 6);
+    for (int f = 0; f < 90; ++f) net_update(kStep);
+    EXPECT_EQ(net_player_count(), 9);
+    EXPECT_STREQ(hud_message_text(), "Chevalier 9 a rejoint Tervanne.");
+    EXPECT_EQ(builds() - before, 9);
+
+    // Two seconds of one number joining and leaving every frame.
+    std::vector<uint8_t> left(NET_LEFT_SIZE);
+    net_write_left(left.data(), 9);
+    before = builds();
+    for (int f = 0; f < 120; ++f) {
+        peer.send(left);
+        peer.send(player_msg(9, "Va-et-vient"));
+        net_update(kStep);
+    }
+    EXPECT_LE(builds() - before, 4 + 2 * 2 + 1);
+}
+
+// Whatever a server sends as a name, the game shows it on one line, with no
+// control characters and only whole UTF-8 characters.
+TEST_F(NetClient, RemoteNamesAreShownOnOneLine) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37971);
+    connect_welcomed(peer, 0);
+    auto msg = player_msg(4, "");
+    const char raw[24] = "Mor\ndred\r\x07\x1b\xc3(\xf0\x9f\x98";
+    memcpy(msg.data() + 6, raw, 24);
+    peer.send(msg);
+    net_update(kStep);
+    ASSERT_TRUE(remote_players[4].active);
+    EXPECT_STREQ(remote_players[4].id.name, "Mor?dred????" "(???");
+    EXPECT_STREQ(hud_message_text(), "Mor?dred????" "(??? a rejoint Tervanne.");
+}
+
+// A player whose "left" was lost is forgotten once about ten seconds of
+// world messages have come without it; a pause of the world messages (our
+// poses held back by a screen) forgets nobody.
+TEST_F(NetClient, APlayerMissingFromTheWorldIsForgotten) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    Peer peer(37972);
+    connect_welcomed(peer, 0);
+    peer.send(player_msg(5, "Gauvain"));
+    peer.send(player_msg(6, "Yvain"));
+    peer.send(world_msg({{5, pose_at(10, 10)}, {6, pose_at(12, 10)}}));
+    net_update(kStep);
+    ASSERT_EQ(net_player_count(), 2);
+    for (int f = 0; f < 20 * 30; ++f) {  // thirty seconds without world messages
+        if (f % 40 == 0) peer.send(welcome(0));
+        net_update(0.05f);
+    }
+    EXPECT_EQ(net_player_count(), 2);
+    // Yvain's departure never arrives: the world holds only Gauvain.
+    for (uint32_t k = 0; k < REMOTE_WORLDS_MISSED; ++k) {
+        peer.send(world_msg({{5, pose_at(10, 10)}}));
+        net_update(0.05f);
+    }
+    EXPECT_EQ(net_player_count(), 2);
+    peer.send(world_msg({{5, pose_at(10, 10)}}));
+    net_update(0.05f);
+    EXPECT_EQ(net_player_count(), 1);
+    EXPECT_FALSE(remote_players[6].present);
+    EXPECT_EQ(remote_players[6].model, nullptr);
+    EXPECT_STREQ(hud_message_text(), "Yvain a quitté Tervanne.");
+    EXPECT_TRUE(net_player_position(5, nullptr));
+}
+
+namespace {
+std::string run_log() {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    char path[4200];
+    plat_path_beside_program(exe, "tervanne-journal.txt", path, sizeof path);
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream text;
+    text << f.rdbuf();
+    return text.str();
+}
+int count_of(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+}  // namespace
+
+// A server that welcomes us under one number after another writes a few
+// log lines, then one every half minute, and says how many it left out.
+TEST_F(NetClient, AHostileServerCannotFillTheLog) {
+    if (!gl_ready()) GTEST_SKIP() << "no GL context";
+    log_printf("Début de l'essai du serveur hostile.");
+    Peer peer(37974);
+    connect_welcomed(peer, 0);
+    for (int f = 0; f < 600; ++f) {  // ten seconds, ten welcomes a frame
+        for (int k = 0; k < 10; ++k) peer.send(welcome((f * 10 + k) % 2 + 1));
+        net_update(kStep);
+    }
+    net_disconnect();
+    std::string log = run_log();
+    log = log.substr(log.rfind("Début de l'essai du serveur hostile."));
+    EXPECT_LE(count_of(log, "Connecté au serveur (joueur "), 6);
+    EXPECT_EQ(count_of(log, "lignes répétées du serveur omises."), 1);
+    EXPECT_LT(log.size(), 1000u);
 }

@@ -4,9 +4,12 @@
 // stopped under the remaining game. Each game runs from a hard link of this
 // program in its own folder, so that its log and settings file are its own.
 // Two more fill the real server from hand-made sockets on 127.0.0.x: ten
-// confirmed players refuse an eleventh; ten squatting addresses do not.
+// confirmed players refuse an eleventh; ten squatting addresses do not. A raw
+// socket forges datagrams from the game's own address and port.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/ip.h>
+#include <netinet/udp.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +36,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/player.h"
+#include "render/gl_api.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
@@ -296,6 +301,16 @@ int reply_type(int s) {
     return -1;
 }
 
+// The first datagram waiting on s within a second (into buf): its type, -1 if none.
+int reply_of(int s, uint8_t* buf) {
+    for (int i = 0; i < 100; ++i) {
+        ssize_t n = recv(s, buf, 512, MSG_DONTWAIT);
+        if (n > 0) return net_message_type(buf, (int)n);
+        usleep(10000);
+    }
+    return -1;
+}
+
 void drain_socket(int s) {
     uint8_t buf[512];
     while (recv(s, buf, sizeof buf, MSG_DONTWAIT) > 0) {
@@ -378,20 +393,27 @@ TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
     ASSERT_NE(kFullPort, 0);
     pid_t server = spawn({server_path(), std::to_string(kFullPort)}, base + "/net_full_server.log");
     usleep(300000);
-    // Ten players by hand, each from its own address, each confirmed by a pose.
+    // Ten players by hand, each from its own address, each echoing the
+    // server's challenge as the game does (a place that only a bare pose
+    // confirmed would be given to the game).
     int socks[10];
+    uint32_t cookies[10] = {};
     sockaddr_in to = server_at(kFullPort);
     NetIdentity id{};
     snprintf(id.name, sizeof id.name, "%s", "Écuyer");
-    uint8_t hello[NET_HELLO_SIZE], pose[NET_POSE_SIZE];
-    net_write_hello(hello, id);
+    uint8_t hello[NET_HELLO_SIZE + NET_COOKIE_SIZE], pose[NET_POSE_SIZE + NET_COOKIE_SIZE], buf[512];
     uint32_t seq = 0;
-    net_write_pose(pose, ++seq, NetPose{});
     for (int i = 0; i < 10; ++i) {
         socks[i] = socket_from(2 + i);
-        sendto(socks[i], hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
-        EXPECT_EQ(reply_type(socks[i]), NET_WELCOME) << i;
-        sendto(socks[i], pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
+        int n = net_append_cookie(hello, net_write_hello(hello, id), 0);
+        sendto(socks[i], hello, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        ASSERT_EQ(reply_of(socks[i], buf), NET_CHALLENGE) << i;
+        cookies[i] = net_get_u32(buf + 5);
+        n = net_append_cookie(hello, net_write_hello(hello, id), cookies[i]);
+        sendto(socks[i], hello, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_of(socks[i], buf), NET_WELCOME) << i;
+        n = net_append_cookie(pose, net_write_pose(pose, ++seq, NetPose{}), cookies[i]);
+        sendto(socks[i], pose, (size_t)n, 0, (sockaddr*)&to, sizeof to);
     }
     // The game's client is the eleventh.
     net_connect(("127.0.0.1:" + std::to_string(kFullPort)).c_str());
@@ -399,10 +421,11 @@ TEST(OnlinePlay, TheEleventhIsToldTheServerIsFull) {
         net_update(0.05f);
         usleep(5000);
         if (f % 20 == 0) {  // the ten stay alive
-            net_write_pose(pose, ++seq, NetPose{});
-            for (int s : socks) {
-                sendto(s, pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
-                drain_socket(s);
+            ++seq;
+            for (int i = 0; i < 10; ++i) {
+                int n = net_append_cookie(pose, net_write_pose(pose, seq, NetPose{}), cookies[i]);
+                sendto(socks[i], pose, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+                drain_socket(socks[i]);
             }
         }
     }
@@ -458,8 +481,192 @@ TEST(OnlinePlay, SquattersDoNotKeepThePlayerOut) {
         EXPECT_EQ(reply_type(crowd[i]), i < 4 ? NET_WELCOME : NET_FULL) << i;
     }
     for (int s : crowd) close(s);
+
     kill(server, SIGTERM);
     EXPECT_EQ(wait_child(server, 10), 0);
+
+    // Four games of our protocol from 127.0.0.1 hold its four places: the
+    // game from the same address is told why it cannot come in. (A server
+    // of its own: the game came from there a moment ago, and one address
+    // has only so many arrivals in ten seconds.)
+    kSquatPort = free_udp_port();
+    server = spawn({server_path(), std::to_string(kSquatPort)}, base + "/net_cap_server.log");
+    usleep(300000);
+    to = server_at(kSquatPort);
+    int ours[4];
+    uint8_t mine[NET_HELLO_SIZE + NET_COOKIE_SIZE], buf[512];
+    for (int i = 0; i < 4; ++i) {
+        ours[i] = socket_from(1);
+        int n = net_append_cookie(mine, net_write_hello(mine, id), 0);
+        sendto(ours[i], mine, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        ASSERT_EQ(reply_of(ours[i], buf), NET_CHALLENGE) << i;
+        n = net_append_cookie(mine, net_write_hello(mine, id), net_get_u32(buf + 5));
+        sendto(ours[i], mine, (size_t)n, 0, (sockaddr*)&to, sizeof to);
+        EXPECT_EQ(reply_of(ours[i], buf), NET_WELCOME) << i;
+    }
+    net_connect(("127.0.0.1:" + std::to_string(kSquatPort)).c_str());
+    for (int f = 0; f < 200 && net_is_on(); ++f) {
+        net_update(0.05f);
+        usleep(5000);
+    }
+    EXPECT_FALSE(net_is_on());
+    EXPECT_STREQ(net_status_text(), "Le serveur accepte au plus 4 joueurs depuis votre adresse IP : l'hôte peut "
+                                    "relever cette limite (--par-adresse).");
+    for (int s : ours) close(s);
+    kill(server, SIGTERM);
+    EXPECT_EQ(wait_child(server, 10), 0);
+}
+
+namespace {
+
+// The port of this process's game socket: the datagram socket bound to any
+// address (the test's own sockets are bound to 127.0.0.x).
+uint16_t game_socket_port() {
+    for (int fd = 3; fd < 1024; ++fd) {
+        sockaddr_in a{};
+        socklen_t len = sizeof a;
+        int type = 0;
+        socklen_t tlen = sizeof type;
+        if (getsockname(fd, (sockaddr*)&a, &len) != 0 || a.sin_family != AF_INET) continue;
+        if (getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &tlen) != 0 || type != SOCK_DGRAM) continue;
+        if (a.sin_addr.s_addr == htonl(INADDR_ANY)) return ntohs(a.sin_port);
+    }
+    return 0;
+}
+
+// One UDP datagram to 127.0.0.1:to_port that claims to come from
+// 127.0.0.1:from_port, through a raw socket.
+void forge(int raw, uint16_t from_port, uint16_t to_port, const uint8_t* data, int length) {
+    uint8_t packet[1500] = {};
+    iphdr* ip = (iphdr*)packet;
+    udphdr* udp = (udphdr*)(packet + sizeof(iphdr));
+    int total = (int)(sizeof(iphdr) + sizeof(udphdr)) + length;
+    ip->version = 4;
+    ip->ihl = 5;
+    ip->ttl = 64;
+    ip->protocol = IPPROTO_UDP;
+    ip->tot_len = htons((uint16_t)total);
+    ip->saddr = htonl(0x7F000001);
+    ip->daddr = htonl(0x7F000001);
+    udp->source = htons(from_port);
+    udp->dest = htons(to_port);
+    udp->len = htons((uint16_t)(sizeof(udphdr) + length));
+    udp->check = 0;  // none: allowed over IPv4
+    memcpy(packet + sizeof(iphdr) + sizeof(udphdr), data, (size_t)length);
+    sockaddr_in to = server_at(to_port);
+    sendto(raw, packet, (size_t)total, 0, (sockaddr*)&to, sizeof to);
+}
+
+// What a hand-made bare client on 127.0.0.2 hears about the others.
+struct Watcher {
+    int fd = -1;
+    int lefts[NET_MAX_PLAYERS] = {};
+    std::string names[NET_MAX_PLAYERS];
+    float x[NET_MAX_PLAYERS] = {};
+    bool posed[NET_MAX_PLAYERS] = {};
+    void drain() {
+        uint8_t buf[512];
+        ssize_t n;
+        while ((n = recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0) {
+            int type = net_message_type(buf, (int)n);
+            if (type == NET_LEFT && n >= NET_LEFT_SIZE && buf[5] < NET_MAX_PLAYERS) ++lefts[buf[5]];
+            if (type == NET_PLAYER && n >= NET_PLAYER_SIZE && buf[5] < NET_MAX_PLAYERS)
+                names[buf[5]] = std::string((const char*)buf + 6, strnlen((const char*)buf + 6, 24));
+            if (type == NET_WORLD && n >= NET_WORLD_HEADER)
+                for (int e = 0; e < buf[9] && NET_WORLD_HEADER + (e + 1) * NET_WORLD_ENTRY <= n; ++e) {
+                    const uint8_t* entry = buf + NET_WORLD_HEADER + e * NET_WORLD_ENTRY;
+                    if (entry[0] >= NET_MAX_PLAYERS) continue;
+                    x[entry[0]] = net_get_f32(entry + 1);
+                    posed[entry[0]] = true;
+                }
+        }
+    }
+};
+
+}  // namespace
+
+// Someone who can forge the game's source address and port, but never hears
+// what the server sends there, cannot end its session with a bye, move it
+// with a pose or rename it with a hello.
+TEST(OnlinePlay, ForgedDatagramsFromTheGamesAddressChangeNothing) {
+    int raw = socket(AF_INET, SOCK_RAW, IPPROTO_RAW);
+    if (raw < 0) GTEST_SKIP() << "a raw socket needs root or CAP_NET_RAW: " << strerror(errno);
+    ASSERT_TRUE(exists(server_path()));
+    std::string base = folder_of(self_path);
+    uint16_t port = free_udp_port();
+    ASSERT_NE(port, 0);
+    pid_t server = spawn({server_path(), std::to_string(port)}, base + "/net_forged_server.log");
+    usleep(300000);
+    sockaddr_in to = server_at(port);
+    // The game builds the watcher's figure: it needs a GL context.
+    plat_open_window("reseau", 320, 240);
+    if (!headless_has_context() || !gl_load()) GTEST_SKIP() << "no GL context";
+    Watcher w;
+    w.fd = socket_from(2);
+    NetIdentity id{};
+    snprintf(id.name, sizeof id.name, "%s", "Témoin");
+    uint8_t hello[NET_HELLO_SIZE], pose[NET_POSE_SIZE];
+    net_write_hello(hello, id);
+    sendto(w.fd, hello, sizeof hello, 0, (sockaddr*)&to, sizeof to);
+    EXPECT_EQ(reply_type(w.fd), NET_WELCOME);
+    uint32_t seq = 0;
+    auto step = [&] {
+        net_update(0.05f);
+        net_write_pose(pose, ++seq, NetPose{});
+        sendto(w.fd, pose, sizeof pose, 0, (sockaddr*)&to, sizeof to);
+        usleep(5000);
+        w.drain();
+    };
+
+    player_reset_new();
+    snprintf(player.name, sizeof player.name, "%s", "Gauvain");
+    player.pos_x = 120.0f;
+    net_connect(("127.0.0.1:" + std::to_string(port)).c_str());
+    for (int f = 0; f < 400; ++f) {
+        step();
+        int me = net_own_id();
+        if (net_is_welcomed() && me >= 0 && me < NET_MAX_PLAYERS && w.posed[me] && w.names[me] == "Gauvain") break;
+    }
+    ASSERT_TRUE(net_is_welcomed()) << net_status_text();
+    int me = net_own_id();
+    ASSERT_TRUE(me >= 0 && me < NET_MAX_PLAYERS);
+    EXPECT_EQ(w.names[me], "Gauvain");
+    EXPECT_EQ(w.x[me], 120.0f);
+    uint16_t game_port = game_socket_port();
+    ASSERT_NE(game_port, 0);
+
+    NetIdentity fake{};
+    snprintf(fake.name, sizeof fake.name, "%s", "Usurpateur");
+    NetPose far{};
+    far.x = 999.0f;
+    uint8_t d[NET_HELLO_SIZE + NET_COOKIE_SIZE];
+    for (int round = 0; round < 3; ++round) {
+        for (uint32_t wrong : {0u, 1u}) {
+            for (bool trailer : {false, true}) {
+                int n = net_write_hello(d, fake);
+                forge(raw, game_port, port, d, trailer ? net_append_cookie(d, n, wrong) : n);
+                n = net_write_pose(d, seq + 1000u * (uint32_t)(round + 1), far);
+                forge(raw, game_port, port, d, trailer ? net_append_cookie(d, n, wrong) : n);
+                n = net_write_bye(d);
+                forge(raw, game_port, port, d, trailer ? net_append_cookie(d, n, wrong) : n);
+            }
+        }
+        for (int f = 0; f < 30; ++f) step();
+    }
+    close(raw);
+    EXPECT_TRUE(net_is_welcomed()) << net_status_text();
+    EXPECT_EQ(net_own_id(), me);
+    EXPECT_EQ(w.lefts[me], 0);
+    EXPECT_EQ(w.names[me], "Gauvain");
+    EXPECT_EQ(w.x[me], 120.0f);
+    net_disconnect();
+    for (int f = 0; f < 20; ++f) step();
+    EXPECT_GE(w.lefts[me], 1);  // its own bye is believed
+    close(w.fd);
+    kill(server, SIGTERM);
+    EXPECT_EQ(wait_child(server, 10), 0);
+    std::string log = read_text(base + "/net_forged_server.log");
+    EXPECT_EQ(log.find("Usurpateur"), std::string::npos) << log;
 }
 
 int main(int argc, char** argv) {

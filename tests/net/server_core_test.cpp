@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "common/net_packets.h"
@@ -15,6 +16,7 @@ struct Sent {
     uint32_t address;
     uint16_t port;
     std::vector<uint8_t> data;
+    double at;
 };
 
 constexpr uint32_t kLoopback = 0x7F000001;
@@ -28,7 +30,7 @@ struct Harness {
 
     Harness() {
         server_init(&server, [](void* c, uint32_t a, uint16_t p, const uint8_t* d, int n) {
-            ((Harness*)c)->sent.push_back({a, p, std::vector<uint8_t>(d, d + n)});
+            ((Harness*)c)->sent.push_back({a, p, std::vector<uint8_t>(d, d + n), ((Harness*)c)->now});
             ((Harness*)c)->bytes_out[a] += n;
         }, [](void* c, const char* line) { ((Harness*)c)->log.push_back(line); }, this, now);
     }
@@ -61,6 +63,13 @@ struct Harness {
             now += 0.01;
             server_tick(&server, now);
         }
+    }
+    std::vector<Sent> to_at(uint32_t ip, uint16_t port, int type) const {
+        std::vector<Sent> out;
+        for (auto& s : sent)
+            if (s.address == ip && s.port == port && net_message_type(s.data.data(), (int)s.data.size()) == type)
+                out.push_back(s);
+        return out;
     }
     std::vector<Sent> to(uint16_t port, int type) const {
         std::vector<Sent> out;
@@ -195,7 +204,7 @@ TEST(Server, StrangersAndSilence) {
         h.pose(5000, (uint32_t)(s + 1), 1.0f);
         h.run(1.0);
     }
-    EXPECT_EQ(h.to(5000, NET_LEFT).size(), 1u);
+    EXPECT_GE(h.to(5000, NET_LEFT).size(), 1u);
     h.sent.clear();
     h.pose(5000, 20, 1.0f);
     h.run(2.0);
@@ -267,7 +276,15 @@ TEST(Server, HelloSquattersGiveWayAndConfirmedPlacesAreKept) {
     // keep hammering.
     uint32_t seq = 0;
     for (int p = 0; p < 10; ++p) {
-        h.hello((uint16_t)(5000 + p), "Joueur", 1, ip(2 + p));
+        // Its hello again every 0.7 s until it is welcomed, as the game does:
+        // a place the squatters took a moment ago is not given away at once.
+        for (int k = 0; k < 60 && h.to((uint16_t)(5000 + p), NET_WELCOME).empty(); ++k) {
+            if (k % 14 == 0) h.hello((uint16_t)(5000 + p), "Joueur", 1, ip(2 + p));
+            ++seq;
+            for (int q = 0; q < p; ++q) h.pose((uint16_t)(5000 + q), seq, 1.0f, ip(2 + q));
+            if (k % 5 == 0) squat();
+            h.run(0.05);
+        }
         ASSERT_EQ(h.to((uint16_t)(5000 + p), NET_WELCOME).size(), 1u) << "player " << p << " kept out";
         EXPECT_TRUE(h.to((uint16_t)(5000 + p), NET_FULL).empty());
         for (int k = 0; k < 10; ++k) {
@@ -411,4 +428,464 @@ TEST(Server, ASequenceJumpRestartsTheCount) {
     h.pose(5001, 1, 6.0f);
     h.run(0.05);
     EXPECT_EQ(net_get_f32(h.to(5000, NET_WORLD).back().data.data() + 11), 6.0f);
+}
+
+namespace {
+
+// A client of our protocol: every hello, pose and bye ends with the number
+// the server last gave it (0 before it has one).
+struct Ours {
+    Harness& h;
+    uint32_t ip;
+    uint16_t port;
+    uint32_t cookie = 0;
+    size_t read = 0;  // h.sent entries already looked at
+    uint32_t seq = 0;
+
+    // Takes the number from the replies that carry one.
+    void learn() {
+        for (; read < h.sent.size(); ++read) {
+            const Sent& m = h.sent[read];
+            if (m.address != ip || m.port != port) continue;
+            int type = net_message_type(m.data.data(), (int)m.data.size());
+            if (type == NET_CHALLENGE && m.data.size() >= 9) cookie = net_get_u32(m.data.data() + 5);
+            if (type == NET_WELCOME && m.data.size() >= 11) cookie = net_get_u32(m.data.data() + 7);
+            if (type == NET_WORLD && cookie) cookie = net_get_u32(m.data.data() + 5);
+        }
+    }
+    void send(uint8_t* d, int n) {
+        learn();
+        net_put_u32(d + n, cookie);
+        h.datagram(d, n + 4, ip, port);
+    }
+    void hello(const char* name) {
+        NetIdentity id{};
+        snprintf(id.name, sizeof id.name, "%s", name);
+        uint8_t d[NET_HELLO_SIZE + 4];
+        send(d, net_write_hello(d, id));
+    }
+    // Hello, challenge, hello again: what the game does when it connects.
+    void join(const char* name) {
+        hello(name);
+        hello(name);
+    }
+    void pose(float x) {
+        NetPose p{};
+        p.x = x;
+        uint8_t d[NET_POSE_SIZE + 4];
+        send(d, net_write_pose(d, ++seq, p));
+    }
+    void bye() {
+        uint8_t d[NET_BYE_SIZE + 4];
+        send(d, net_write_bye(d));
+    }
+    int number() const {
+        auto w = h.to_at(ip, port, NET_WELCOME);
+        return w.empty() ? -1 : w.back().data[5];
+    }
+};
+
+// What `to` was last told of player `who`: its x in the latest world
+// message, and its name in the latest player message.
+float last_x_of(const Harness& h, uint16_t to, int who) {
+    auto worlds = h.to(to, NET_WORLD);
+    for (auto it = worlds.rbegin(); it != worlds.rend(); ++it)
+        for (int e = 0; e < it->data[9]; ++e)
+            if (it->data[10 + 35 * e] == who) return net_get_f32(it->data.data() + 10 + 35 * e + 1);
+    return -1.0f;
+}
+std::string last_name_of(const Harness& h, uint16_t to, int who) {
+    std::string name;
+    for (auto& m : h.to(to, NET_PLAYER))
+        if (m.data[5] == who) name = std::string((const char*)m.data.data() + 6);
+    return name;
+}
+
+}  // namespace
+
+// Datagrams forged with a player's source address and port, but without the
+// number the server sent there, neither end, move nor rename the player; a
+// hello that never hears its challenge takes no place at all.
+TEST(Server, OnlyTheEchoedNumberSpeaksForAPlayer) {
+    Harness h;
+    Ours a{h, ip(2), 5000}, b{h, ip(3), 5001};
+    a.join("Arthur");
+    b.join("Perceval");
+    auto challenges = h.to_at(ip(3), 5001, NET_CHALLENGE);
+    EXPECT_EQ(challenges.size(), 1u);
+    for (auto& c : challenges) EXPECT_EQ(c.data.size(), 9u);
+    ASSERT_GE(b.number(), 0);
+    int who = b.number();
+    for (int k = 0; k < 10; ++k) {
+        a.pose(1.0f);
+        b.pose(2.0f);
+        h.run(0.05);
+    }
+    EXPECT_EQ(last_x_of(h, 5000, who), 2.0f);
+    EXPECT_EQ(last_name_of(h, 5000, who), "Perceval");
+
+    // Bare datagrams and datagrams with a wrong number, from b's address.
+    NetIdentity fake{};
+    snprintf(fake.name, sizeof fake.name, "%s", "Usurpateur");
+    uint8_t d[NET_HELLO_SIZE + 4];
+    NetPose far{};
+    far.x = 999.0f;
+    for (uint32_t wrong : {0u, 1u, 0xdeadbeefu}) {
+        for (bool trailer : {false, true}) {
+            int n = net_write_hello(d, fake);
+            if (trailer) n = net_append_cookie(d, n, wrong);
+            h.datagram(d, n, ip(3), 5001);
+            n = net_write_pose(d, 1000 + wrong % 7, far);
+            if (trailer) n = net_append_cookie(d, n, wrong);
+            h.datagram(d, n, ip(3), 5001);
+            n = net_write_bye(d);
+            if (trailer) n = net_append_cookie(d, n, wrong);
+            h.datagram(d, n, ip(3), 5001);
+        }
+        for (int k = 0; k < 30; ++k) {
+            a.pose(1.0f);
+            b.pose(2.0f);
+            h.run(0.05);
+        }
+    }
+    EXPECT_EQ(server_player_count(&h.server), 2);
+    EXPECT_TRUE(h.to(5000, NET_LEFT).empty());
+    EXPECT_EQ(b.number(), who);
+    EXPECT_EQ(last_x_of(h, 5000, who), 2.0f);
+    EXPECT_EQ(last_name_of(h, 5000, who), "Perceval");
+
+    // Hellos with numbers that were never sent there take no place.
+    for (int i = 0; i < 40; ++i) {
+        int n = net_append_cookie(d, net_write_hello(d, fake), (uint32_t)i);
+        h.datagram(d, n, ip(100 + i), (uint16_t)(7000 + i));
+    }
+    EXPECT_EQ(server_player_count(&h.server), 2);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_TRUE(h.to_at(ip(100 + i), (uint16_t)(7000 + i), NET_WELCOME).empty());
+        EXPECT_LE(h.bytes_out[ip(100 + i)], h.bytes_in[ip(100 + i)]);
+    }
+
+    // The key turns over; the numbers in the world messages follow it, and
+    // b's own bye still ends its session.
+    for (int k = 0; k < 3000; ++k) {  // 150 s
+        a.pose(1.0f);
+        b.pose(3.0f);
+        if (k % 40 == 0) {
+            a.hello("Arthur");
+            b.hello("Perceval");
+        }
+        h.run(0.05);
+    }
+    EXPECT_EQ(server_player_count(&h.server), 2);
+    EXPECT_EQ(last_x_of(h, 5000, who), 3.0f);
+    b.bye();
+    EXPECT_EQ(server_player_count(&h.server), 1);
+    EXPECT_EQ(h.to(5000, NET_LEFT).size(), 1u);
+}
+
+namespace {
+
+// A game 300 ms of round trip away: what it sends arrives 150 ms later, what
+// the server sends it is read 150 ms later. Hellos every 0.7 s until welcomed
+// (at once after a challenge), then every 2 s; poses every 50 ms from 100 ms
+// after its welcome. `ours` echoes the server's number; otherwise it speaks
+// the bare protocol.
+struct FarGame {
+    Harness& h;
+    uint32_t ip;
+    uint16_t port;
+    bool ours;
+    std::vector<std::pair<double, std::vector<uint8_t>>> outbox;
+    size_t read = 0;
+    uint32_t cookie = 0, seq = 0;
+    double welcomed_at = -1.0, next_hello = 0.0, next_pose = 0.0;
+    std::set<int> numbers;  // every number it was welcomed under
+    long worlds = 0;
+
+    FarGame(Harness& harness, uint32_t a, uint16_t p, bool echoes) : h(harness), ip(a), port(p), ours(echoes) {}
+
+    void post(uint8_t* d, int n) {
+        if (ours) n = net_append_cookie(d, n, cookie);
+        outbox.push_back({h.now + 0.15, std::vector<uint8_t>(d, d + n)});
+    }
+    void step() {
+        for (auto& [at, d] : outbox)
+            if (at <= h.now && !d.empty()) {
+                h.datagram(d.data(), (int)d.size(), ip, port);
+                d.clear();
+            }
+        for (; read < h.sent.size() && h.sent[read].at + 0.15 <= h.now; ++read) {
+            const Sent& m = h.sent[read];
+            if (m.address != ip || m.port != port) continue;
+            int type = net_message_type(m.data.data(), (int)m.data.size());
+            if (type == NET_CHALLENGE && ours) {
+                cookie = net_get_u32(m.data.data() + 5);
+                next_hello = h.now;
+            }
+            if (type == NET_WELCOME) {
+                if (ours && m.data.size() >= 11) cookie = net_get_u32(m.data.data() + 7);
+                numbers.insert(m.data[5]);
+                if (welcomed_at < 0.0) {
+                    welcomed_at = h.now;
+                    next_pose = h.now + 0.1;
+                }
+            }
+            if (type == NET_WORLD) ++worlds;
+        }
+        uint8_t d[NET_HELLO_SIZE + 4];
+        if (h.now >= next_hello) {
+            NetIdentity id{};
+            snprintf(id.name, sizeof id.name, "%s", "Nouveau");
+            post(d, net_write_hello(d, id));
+            next_hello = h.now + (welcomed_at < 0.0 ? 0.7 : 2.0);
+        }
+        if (welcomed_at >= 0.0 && h.now >= next_pose) {
+            post(d, net_write_pose(d, ++seq, NetPose{}));
+            next_pose += 0.05;
+        }
+    }
+};
+
+}  // namespace
+
+// About 200 hellos a second from 25 addresses that never pose: a newcomer
+// 300 ms away gets in under one number, is announced, and stays, whether it
+// echoes the server's number or speaks the bare protocol.
+TEST(Server, ANewcomerGetsInUnderAHelloFlood) {
+    for (bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "our protocol" : "bare protocol");
+        Harness h;
+        Ours watcher{h, ip(2), 5000};
+        watcher.join("Témoin");
+        watcher.pose(0.0f);
+        FarGame joiner(h, ip(3), 5001, ours);
+        int flood = 0;
+        double start = h.now;
+        for (int k = 0; h.now - start < 14.0; ++k) {  // steps of 5 ms
+            NetIdentity id{};
+            snprintf(id.name, sizeof id.name, "%s", "Squatteur");
+            uint8_t d[NET_HELLO_SIZE];
+            net_write_hello(d, id);
+            h.datagram(d, sizeof d, ip(100 + flood % 25), (uint16_t)(6000 + flood % 25));
+            ++flood;
+            if (h.now - start >= 3.0) joiner.step();  // the flood is well under way
+            if (k % 10 == 0) watcher.pose(0.0f);
+            if (k % 400 == 0) watcher.hello("Témoin");
+            h.now += 0.005;
+            server_tick(&h.server, h.now);
+        }
+        ASSERT_GE(joiner.welcomed_at, 0.0) << "never welcomed";
+        EXPECT_LT(joiner.welcomed_at - start, 3.0 + 3.0);
+        ASSERT_EQ(joiner.numbers.size(), 1u) << "welcomed under several numbers";
+        int who = *joiner.numbers.begin();
+        EXPECT_EQ(last_name_of(h, 5000, who), "Nouveau") << "never announced";
+        EXPECT_GT(joiner.worlds, 100);
+        int lefts = 0;
+        for (auto& m : h.to(5000, NET_LEFT)) lefts += m.data[5] == who;
+        EXPECT_EQ(lefts, 0);
+        EXPECT_EQ(last_x_of(h, 5000, who), 0.0f);
+        int confirmed = 0;
+        for (const ServerClient& c : h.server.clients) confirmed += c.used && c.confirmed;
+        EXPECT_EQ(confirmed, 2);  // the squatters never got further than a welcome
+    }
+}
+
+namespace {
+
+// Newcomers `to` was told of: player messages for a number it did not know
+// (never heard of, or said to have left since).
+int arrivals_told(const Harness& h, uint16_t to) {
+    std::set<int> known;
+    int arrivals = 0;
+    for (auto& m : h.sent) {
+        if (m.port != to) continue;
+        int type = net_message_type(m.data.data(), (int)m.data.size());
+        if (type == NET_PLAYER && known.insert(m.data[5]).second) ++arrivals;
+        if (type == NET_LEFT) known.erase(m.data[5]);
+    }
+    return arrivals;
+}
+
+}  // namespace
+
+// Churn: hello, pose and bye again and again (475 times in 2 s) is announced
+// to the others only a few times, from one address and from many; a
+// newcomer beyond the limit is let in once the window has passed.
+TEST(Server, ArrivalsAreBoundedPerAddressAndOverall) {
+    for (bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "our protocol" : "bare protocol");
+        Harness h;
+        Ours watcher{h, ip(2), 5000};
+        watcher.join("Témoin");
+        watcher.pose(0.0f);
+        auto cycle = [&](uint32_t from, uint16_t port) {
+            if (ours) {
+                Ours c{h, from, port};
+                c.join("Va-et-vient");
+                c.pose(1.0f);
+                c.bye();
+            } else {
+                h.hello(port, "Va-et-vient", 1, from);
+                h.pose(port, 1, 1.0f, from);
+                uint8_t bye[NET_BYE_SIZE];
+                h.datagram(bye, net_write_bye(bye), from, port);
+            }
+        };
+        auto pass = [&](double seconds) {
+            h.now += seconds;
+            server_tick(&h.server, h.now);
+            watcher.pose(0.0f);
+        };
+        for (int k = 0; k < 475; ++k) {  // one address, 2 s
+            cycle(ip(9), (uint16_t)(7000 + k));
+            pass(2.0 / 475);
+        }
+        int one_address = arrivals_told(h, 5000) - 0;
+        EXPECT_LE(one_address, SERVER_PLACES_PER_ADDRESS);
+        EXPECT_GE(one_address, 1);
+        for (int k = 0; k < 400; ++k) {  // keep the watcher heard, let the window pass
+            if (k % 40 == 0) watcher.hello("Témoin");
+            pass(0.05);
+        }
+        h.sent.clear();
+        for (int k = 0; k < 500; ++k) {  // fifty addresses, 2 s
+            cycle(ip(20 + k % 50), (uint16_t)(8000 + k));
+            pass(2.0 / 500);
+        }
+        int overall = arrivals_told(h, 5000);
+        EXPECT_LE(overall, SERVER_ARRIVALS_MAX);
+        EXPECT_GE(overall, SERVER_ARRIVALS_MAX / 2);
+        for (int k = 0; k < 400; ++k) {
+            if (k % 40 == 0) watcher.hello("Témoin");
+            pass(0.05);
+        }
+        // A player who comes now gets in and is announced.
+        h.sent.clear();
+        if (ours) {
+            Ours late{h, ip(90), 9000};
+            late.join("Tardif");
+            late.pose(1.0f);
+        } else {
+            h.hello(9000, "Tardif", 1, ip(90));
+            h.pose(9000, 1, 1.0f, ip(90));
+        }
+        pass(0.05);
+        EXPECT_EQ(arrivals_told(h, 5000), 1);
+    }
+}
+
+// A name is passed on as text: valid UTF-8 and no control characters, what
+// is neither replaced, the end cut at a whole character, nothing after it.
+TEST(Server, NamesArePassedOnAsText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Guenièvre", "Guenièvre"},
+        {"Lance\nlot", "Lance?lot"},
+        {"\x1b[31mRouge\t", "?[31mRouge?"},
+        {"\xff\xfe" "A", "??A"},
+        {"\xc0\xaf" "B", "??B"},             // an overlong '/'
+        {"C\xc2\x85" "D", "C??D"},           // a C1 control (NEL)
+        {"\xed\xa0\x80", "???"},            // a UTF-16 half
+        {std::string(21, 'a') + "é", std::string(21, 'a') + "é"},
+        {std::string(22, 'a') + "é", std::string(22, 'a') + "?"},  // cut inside the letter
+        {std::string(20, 'a') + "\xe2\x82\xac", std::string(20, 'a') + "€"},
+    };
+    Harness h;
+    h.server.places_per_address = NET_MAX_PLAYERS;
+    h.hello(5000, "Témoin");
+    uint32_t seq = 1;
+    h.pose(5000, seq++, 0.0f);
+    int n = 0;
+    for (auto& [sent, shown] : cases) {
+        NetIdentity id{};
+        uint8_t d[NET_HELLO_SIZE];
+        net_write_hello(d, id);
+        memcpy(d + 5, sent.data(), std::min<size_t>(sent.size(), 24));
+        if (sent == "Guenièvre") memcpy(d + 5 + sent.size() + 1, "reste", 5);  // bytes after the end
+        uint16_t port = (uint16_t)(5100 + n++);
+        h.sent.clear();
+        h.datagram(d, sizeof d, kLoopback, port);
+        h.pose(port, 1, 0.0f);
+        h.run(0.05);
+        ASSERT_EQ(h.to(port, NET_WELCOME).size(), 1u);
+        int who = h.to(port, NET_WELCOME)[0].data[5];
+        std::vector<uint8_t> told;
+        for (auto& m : h.to(5000, NET_PLAYER))
+            if (m.data[5] == who) told = m.data;
+        ASSERT_EQ(told.size(), 60u);
+        const uint8_t* name = told.data() + 6;
+        EXPECT_EQ(std::string((const char*)name, strnlen((const char*)name, 24)), shown);
+        for (size_t k = strnlen((const char*)name, 24); k < 24; ++k) EXPECT_EQ(name[k], 0) << k;
+        uint8_t bye[NET_BYE_SIZE];
+        h.datagram(bye, net_write_bye(bye), kLoopback, port);
+        for (int k = 0; k < 60; ++k) {  // past the arrival limit, the watcher heard
+            h.pose(5000, seq++, 0.0f);
+            h.run(0.05);
+        }
+    }
+}
+
+// "left" is said again for a few seconds (a datagram gets lost), and no more
+// once the number is someone else's.
+TEST(Server, LeftIsRepeatedUntilTheNumberIsTakenAgain) {
+    Harness h;
+    Ours watcher{h, ip(2), 5000}, gone{h, ip(3), 5001};
+    watcher.join("Témoin");
+    gone.join("Parti");
+    watcher.pose(0.0f);
+    gone.pose(0.0f);
+    int who = gone.number();
+    ASSERT_GE(who, 0);
+    h.sent.clear();
+    gone.bye();
+    for (int k = 0; k < 120; ++k) {  // 6 s
+        watcher.pose(0.0f);
+        h.run(0.05);
+    }
+    int lefts = 0;
+    for (auto& m : h.to(5000, NET_LEFT)) lefts += m.data[5] == who;
+    EXPECT_GE(lefts, 3);
+    EXPECT_LE(lefts, 6);
+
+    // Left again, then the number is taken: no "left" after the newcomer's arrival.
+    Ours again{h, ip(4), 5002};
+    again.join("Revenant");
+    again.pose(0.0f);
+    ASSERT_EQ(again.number(), who);
+    again.bye();
+    watcher.pose(0.0f);
+    h.run(0.5);
+    Ours next{h, ip(5), 5003};
+    next.join("Suivant");
+    next.pose(0.0f);
+    ASSERT_EQ(next.number(), who);
+    h.sent.clear();
+    for (int k = 0; k < 100; ++k) {
+        watcher.pose(0.0f);
+        next.pose(0.0f);
+        h.run(0.05);
+    }
+    EXPECT_TRUE(h.to(5000, NET_LEFT).empty());
+    EXPECT_EQ(last_name_of(h, 5000, who), "Suivant");
+}
+
+// A game whose look editor holds its poses back (hellos every 2 s go on) is
+// still sent the world at the server's rate and sees the others move; a
+// bare client is sent one world message per pose, as before.
+TEST(Server, AProvenGameIsFedWhileItsPosesPause) {
+    Harness h;
+    Ours editing{h, ip(2), 5000}, walker{h, ip(3), 5001};
+    editing.join("Viviane");
+    walker.join("Merlin");
+    editing.pose(0.0f);
+    int who = walker.number();
+    float x = 0.0f;
+    for (int k = 0; k < 400; ++k) {  // 20 s in the look editor
+        if (k % 80 == 0) editing.hello("Viviane");  // every 2 s, and one in two lost
+        walker.pose(x += 0.1f);
+        if (k == 200) h.sent.clear();
+        h.run(0.05);
+    }
+    EXPECT_GE(h.to(5000, NET_WORLD).size(), 190u);
+    EXPECT_NEAR(last_x_of(h, 5000, who), x, 0.11f);
+    EXPECT_EQ(server_player_count(&h.server), 2);
 }

@@ -1,7 +1,11 @@
 // Input snapshot, log, file and window-placement rules shared by the backends.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -25,6 +29,48 @@ TEST(Log, LineEndsWithCrLfAndIsCutAt2040Bytes) {
     ASSERT_EQ(line.size(), 2042u);
     EXPECT_EQ(line.substr(2040), "\r\n");
     EXPECT_EQ(line.find_first_not_of('x'), 2040u);
+}
+
+// One run's log stops short of a mebibyte, with one closing line: a peer
+// that makes the game log a line per datagram cannot fill the disk.
+TEST(Log, ARunsLogIsCappedWithOneClosingLine) {
+    char exe[4096];
+    ssize_t got = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[got > 0 ? got : 0] = 0;
+    char path[4200];
+    plat_path_beside_program(exe, "tervanne-journal.txt", path, sizeof path);
+    log_printf("Essai du plafond du journal.");
+    auto size_of = [&] {
+        FILE* f = fopen(path, "rb");
+        if (!f) return -1L;
+        fseek(f, 0, SEEK_END);
+        long n = ftell(f);
+        fclose(f);
+        return n;
+    };
+    long before = size_of();
+    ASSERT_GT(before, 0);
+    // In a child, whose log state is a copy: this process logs on afterwards.
+    pid_t child = fork();
+    if (child == 0) {
+        std::string line(2000, 'x');
+        for (int i = 0; i < 800; ++i) log_printf("%d %s", i, line.c_str());
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    long after = size_of();
+    EXPECT_LE(after, PLAT_LOG_LIMIT);
+    EXPECT_GT(after, PLAT_LOG_LIMIT - 4096);
+    FILE* f = fopen(path, "rb");
+    ASSERT_NE(f, nullptr);
+    std::string tail(200, 0);
+    fseek(f, after - 200, SEEK_SET);
+    tail.resize(fread(&tail[0], 1, 200, f));
+    fclose(f);
+    const std::string closing = "Journal plein (1 Mio) : la suite de cette partie n'est pas écrite.\r\n";
+    ASSERT_GE(tail.size(), closing.size());
+    EXPECT_EQ(tail.substr(tail.size() - closing.size()), closing);
 }
 
 TEST(Files, ReadWriteBesideProgram) {
