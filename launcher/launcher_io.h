@@ -29,6 +29,9 @@ void lfs_match_mode(const char* temp, const char* target, bool program);
 void lfs_lock_folder(const char* folder);
 void lfs_unlock_folder();
 uint32_t lnc_tick_ms();
+// Ends the process at once, as a power cut or a killed task would: no
+// clean-up, no flush, nothing written (SIGKILL, TerminateProcess).
+[[noreturn]] void lnc_stop_dead();
 
 // The programs' file names on this system.
 extern const char LAUNCHER_GAME_FILE[];  // "Tervanne.exe" on Windows

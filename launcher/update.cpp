@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "launcher/http.h"
@@ -33,6 +34,20 @@ long long read_small(const char* path, char* buf, size_t cap) {
     lfs_close(f);
     buf[n] = 0;
     return (long long)n;
+}
+
+// Tests stop the launcher dead at one named step of an update
+// (TERVANNE_LANCEUR_COUPURE=telechargement-2, remplacement-1, lanceur-de-cote,
+// version-a-moitie or avant-version), to show that an update cut short
+// anywhere leaves a game that starts and a folder that the next check
+// finishes. Without the variable nothing changes.
+void cut_point(const char* step, int n = 0) {
+    const char* wanted = getenv("TERVANNE_LANCEUR_COUPURE");
+    if (!wanted || !wanted[0]) return;
+    char name[64];
+    if (n > 0) snprintf(name, sizeof name, "%s-%d", step, n);
+    else snprintf(name, sizeof name, "%s", step);
+    if (strcmp(wanted, name) == 0) lnc_stop_dead();
 }
 
 void finish(int state, float progress, const char* text) {
@@ -72,6 +87,7 @@ bool write_installed_record(const char* version, uint64_t serie) {
     if (!f) return false;
     bool ok = lfs_write(f, text, (size_t)n);
     ok = lfs_close(f) && ok;
+    cut_point("version-a-moitie");
     if (ok && lfs_rename_replace(temp, path)) return true;
     lfs_delete(temp);
     return false;
@@ -296,6 +312,7 @@ void run_update_check() {
     snprintf(text, sizeof text, "Téléchargement de la version %s…", desc.version);
     finish(STATE_DOWNLOADING, 0.0f, text);
     uint64_t done = 0;
+    int downloaded = 0, replaced = 0;
     for (int i = 0; i < desc.entry_count; i++) {
         const FileEntry& e = desc.entries[i];
         if (!e.needs_download) continue;
@@ -327,6 +344,7 @@ void run_update_check() {
             return;
         }
         done += size;
+        cut_point("telechargement", ++downloaded);
     }
 
     // 7. Everything verified: put the new files in place, in order. The
@@ -359,6 +377,7 @@ void run_update_check() {
             // launcher or of the game puts this copy back.
             lfs_delete(aside);
             moved_aside = lfs_exists(path) && lfs_rename_replace(path, aside);
+            if (moved_aside) cut_point("lanceur-de-cote");
         }
         if (!lfs_rename_replace(temp, path)) {
             // Put the running launcher back so that the next start finds it.
@@ -371,9 +390,11 @@ void run_update_check() {
             launcher_request_repaint();
             return;
         }
+        cut_point("remplacement", ++replaced);
     }
 
     // 8. Recorded.
+    cut_point("avant-version");
     record_version(desc.version, ordered ? serie : 0);
     snprintf(text, sizeof text, "Mise à jour terminée : version %s. Bon jeu !", desc.version);
     finish(STATE_READY, 1.0f, text);

@@ -61,7 +61,7 @@ void close_dialog() {
 // ---- Garrison ---------------------------------------------------------------------------------
 
 Creature* guard(int species, Vec3 at, Vec3 patrol, int level) {
-    Creature* c = spawn_creature(species, at, at);
+    Creature* c = spawn_creature_making_room(species, at, at);
     if (!c) return nullptr;
     c->world = 1;
     c->patrol_point = patrol;
@@ -143,10 +143,9 @@ void garrison_rooms() {
     guard(SP_BONE_GUARDIAN, {1049.0f, 0, 73.8f}, {1049.0f, 0, 73.8f}, 10);
 }
 
-// The lord first, so that however full the table is he always has a slot.
 void spawn_lord() {
     Vec3 throne = {1048.0f, 0.0f, 85.3f};
-    Creature* b = spawn_creature(SP_BOSS, throne, throne);
+    Creature* b = spawn_creature_making_room(SP_BOSS, throne, throne);
     if (!b) {
         log_printf("Catacombes : plus de place pour Bréhus.");
         return;

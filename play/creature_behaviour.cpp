@@ -444,7 +444,7 @@ void corpse_step(Creature& c, float dt) {
 void summon_pair(Creature& b) {
     for (int side = -1; side <= 1; side += 2) {
         Vec3 p = {b.home.x + 6.5f * (float)side, b.home.y, b.home.z - 1.5f};
-        Creature* m = spawn_creature(SP_SKELETON, p, p);
+        Creature* m = spawn_creature_making_room(SP_SKELETON, p, p);
         if (!m) continue;
         m->world = 1;
         m->minion = 1;

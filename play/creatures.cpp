@@ -120,6 +120,8 @@ int creatures_in_use() {
     return n;
 }
 
+int creatures_free() { return CREATURE_CAPACITY - creatures_in_use(); }
+
 bool creature_alive(const Creature* c) { return c && c->in_use && c->ai_state != CS_DEAD; }
 
 int player_world() { return in_catacombs(player.pos_x) ? 1 : 0; }
@@ -187,6 +189,39 @@ Creature* spawn_creature(int species, Vec3 position, Vec3 anchor) {
     if (species == SP_BOSS) c.phase = 1;
     attach_model(c, slot);
     return &c;
+}
+
+// The surface's drawing range: nothing beyond it is on screen.
+constexpr float kSurfaceSeen = 230.0f;
+
+// Ordinary creatures go first, then the chiefs, last the corpses that still
+// hold loot the player may come back for.
+static bool free_unseen_surface_creature() {
+    const bool below = underground || player_world() == 1;
+    const Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
+    Creature* best = nullptr;
+    float best_score = -1e30f;
+    for (Creature& c : creatures) {
+        if (!c.in_use || c.world != 0 || c.companion) continue;
+        float d = hdist(c.pos, feet);
+        if (!below && d <= kSurfaceSeen) continue;
+        float score = d;
+        if (c.elite) score -= 1e5f;
+        if (c.ai_state == CS_DEAD && (c.loot_count > 0 || c.loot_money > 0)) score -= 2e5f;
+        if (score > best_score) {
+            best_score = score;
+            best = &c;
+        }
+    }
+    if (!best) return false;
+    free_creature(best);
+    return true;
+}
+
+Creature* spawn_creature_making_room(int species, Vec3 position, Vec3 anchor) {
+    if (Creature* c = spawn_creature(species, position, anchor)) return c;
+    if (!free_unseen_surface_creature()) return nullptr;
+    return spawn_creature(species, position, anchor);
 }
 
 Creature* spawn_elite(int index, Vec3 position, Vec3 anchor) {
@@ -436,7 +471,7 @@ Creature* creature_companion() {
 
 Creature* summon_companion(Vec3 position, float lifetime) {
     if (Creature* old = creature_companion()) free_creature(old);
-    Creature* c = spawn_creature(SP_WOLF_SPIRIT, position, position);
+    Creature* c = spawn_creature_making_room(SP_WOLF_SPIRIT, position, position);
     if (!c) return nullptr;
     c->companion = 1;
     c->companion_target = -1;

@@ -13,6 +13,9 @@ constexpr int CREATURE_ARROW_CAPACITY = 16;
 constexpr int SLAB_CAPACITY = 9;
 constexpr int SPECIES_COUNT = 11;
 constexpr int ELITE_COUNT = 9;  // rows 1..9; 0 is "not an elite"
+// Slots the wild population of the surface leaves free for what is called
+// up in play: the druid's wolf spirit and the crypt lord's two pairs of dead.
+constexpr int CREATURE_CALL_RESERVE = 5;
 
 enum Species : int32_t {
     SP_BOAR = 0, SP_GOBLIN = 1, SP_WOLF = 2, SP_BRIGAND = 3, SP_SKELETON = 4, SP_SKELETON_ARCHER = 5,
@@ -144,6 +147,12 @@ extern Rng creature_rng;
 void creatures_reset();
 Creature* spawn_creature(int species, Vec3 position, Vec3 anchor);
 Creature* spawn_elite(int index, Vec3 position, Vec3 anchor);
+// For what must appear (the garrison, the lord and his dead, the wolf
+// spirit): with every slot in use, the surface creature farthest from the
+// player that he cannot see (he is below ground, or it lies beyond the
+// surface's drawing range) gives up its slot; the surface's top-ups bring
+// its kind back. None only when no such creature is left.
+Creature* spawn_creature_making_room(int species, Vec3 position, Vec3 anchor);
 void set_creature_level(Creature* c, int level);
 // Site colouring and size (the guarded sites).
 void set_creature_tint(Creature* c, Vec3 tint);
@@ -155,6 +164,7 @@ void creature_take_spare_skins(Model& m);
 void clear_world_creatures(int world);
 int creature_index(const Creature* c);
 int creatures_in_use();
+int creatures_free();
 
 // ---- Rules --------------------------------------------------------------------------
 int species_health_for_level(int species, int level);

@@ -15,6 +15,14 @@ namespace {
 
 Vec3 player_spot() { return {player.pos_x, player.pos_y, player.pos_z}; }
 
+// The wild never takes the last slots: they are kept for the wolf spirit
+// and the lord's dead.
+bool room_for_wild() { return creatures_free() > CREATURE_CALL_RESERVE; }
+
+Creature* spawn_wild(int species, Vec3 position, Vec3 anchor) {
+    return room_for_wild() ? spawn_creature(species, position, anchor) : nullptr;
+}
+
 bool counts_for_camps(const Creature& c) {
     return c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite && !c.companion;
 }
@@ -64,7 +72,7 @@ bool place_elite(int e, float min_player) {
         ok = ambience_place_around(creature_rng, centre.x, centre.z, haunts[e].d_min, haunts[e].d_max, 0.9f,
                                    player_spot(), min_player, 40, &p);
     }
-    if (!ok) return false;
+    if (!ok || !room_for_wild()) return false;
     Creature* c = spawn_elite(e, p, centre);
     if (!c) return false;
     if (e == ELITE_OSSIAN) c->heading = cave_guard_facing();
@@ -82,7 +90,7 @@ int add_camps_and_sites() {
         Vec3 p;
         if (!ambience_place_camp(creature_rng, camp, pl, &p)) continue;
         Vec3 centre = {camp.x, ground_height(camp.x, camp.z), camp.z};
-        if (spawn_creature(camp.species, p, centre)) ++added;
+        if (spawn_wild(camp.species, p, centre)) ++added;
     }
     for (const SiteRule& site : ambience_sites) {
         int n = 0;
@@ -95,7 +103,7 @@ int add_camps_and_sites() {
         Vec3 p;
         if (!ambience_place_site(creature_rng, site, pl, &p)) continue;
         Vec3 centre = {site.x, ground_height(site.x, site.z), site.z};
-        Creature* c = spawn_creature(site.species, p, centre);
+        Creature* c = spawn_wild(site.species, p, centre);
         if (!c) continue;
         int span = site.level_max - site.level_min + 1;
         int lv = site.level_min + (int)(rng_float(creature_rng) * (float)span);
@@ -122,7 +130,7 @@ int wanderers_step() {
     if (alive >= WANDERER_KEEP) return 0;
     Vec3 p;
     if (!ambience_place_wanderer(creature_rng, pl, &p)) return 0;
-    return spawn_creature(SP_BOAR, p, p) ? 1 : 0;
+    return spawn_wild(SP_BOAR, p, p) ? 1 : 0;
 }
 
 int goblins_step() {
@@ -135,7 +143,7 @@ int goblins_step() {
     Vec3 p;
     if (!ambience_place_goblin(creature_rng, player_spot(), &p)) return 0;
     Vec3 centre = {GOBLIN_CAMP_X, ground_height(GOBLIN_CAMP_X, GOBLIN_CAMP_Z), GOBLIN_CAMP_Z};
-    return spawn_creature(SP_GOBLIN, p, centre) ? 1 : 0;
+    return spawn_wild(SP_GOBLIN, p, centre) ? 1 : 0;
 }
 
 // A fallen chief comes back once his corpse is gone and the player is away.
@@ -191,7 +199,7 @@ void ambience_gaste_bears_step() {
     if (roaming > GASTE_ROAMERS_MAX) return;
     Vec3 p;
     if (!ambience_place_gaste_bear(creature_rng, player_spot(), &p)) return;
-    spawn_creature(SP_BEAR, p, p);
+    spawn_wild(SP_BEAR, p, p);
 }
 
 void ambience_cave_guards_step() {
@@ -217,7 +225,7 @@ void ambience_cave_guards_step() {
             }
         if (taken) continue;
         Vec3 mouth = {46.11f, ground_height(46.11f, 319.2f), 319.2f};
-        Creature* c = spawn_creature(cave_guard_species(i), p, mouth);
+        Creature* c = spawn_wild(cave_guard_species(i), p, mouth);
         if (!c) return;
         set_creature_level(c, cave_guard_level(i));
         c->heading = cave_guard_facing();

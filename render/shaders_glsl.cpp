@@ -145,7 +145,9 @@ vec3 specGGX(vec3 n, vec3 v, vec3 l, float rug, vec3 F0) {
     float D = a2 / (PI * dd * dd);
     float k = (rug + 1.0) * (rug + 1.0) / 8.0;
     float G = (nv / (nv * (1.0 - k) + k)) * (nl / (nl * (1.0 - k) + k));
-    vec3 F = F0 + (1.0 - F0) * pow(1.0 - vh, 5.0);
+    // Where the view lines up with the sun, rounding puts this cosine above
+    // 1: pow of a negative is NaN, drawn black.
+    vec3 F = F0 + (1.0 - F0) * pow(max(1.0 - vh, 0.0), 5.0);
     return D * G * F / (4.0 * nv * max(nl, 1e-3)) * nl;
 }
 
@@ -318,7 +320,7 @@ void main() {
             fspec += u_feux_col[i] * att * specGGX(n, v, d, rug, F0) * 0.5;
         }
         float nv = max(dot(n, v), 0.0);
-        vec3 Fa = F0 + (max(vec3(1.0 - rug), F0) - F0) * pow(1.0 - nv, 5.0);
+        vec3 Fa = F0 + (max(vec3(1.0 - rug), F0) - F0) * pow(max(1.0 - nv, 0.0), 5.0);
         vec3 light = sun * diff * (chara ? mix(0.15, 1.0, shadow) : shadow) + amb + fires;
         if (skin) {
             float w = clamp(nl * 0.5 + 0.5, 0.0, 1.0);
@@ -354,7 +356,7 @@ void main() {
         }
         c += fspec;
         if (abs(u_motif.x - 3.0) < 0.5) {
-            c += base * (u_ciel * 0.7 + sun * max(nl, 0.0) * shadow * 0.5) * pow(1.0 - nv, 2.5) * 0.6;
+            c += base * (u_ciel * 0.7 + sun * max(nl, 0.0) * shadow * 0.5) * pow(max(1.0 - nv, 0.0), 2.5) * 0.6;
         }
         if (chara && shiny && metal < 0.5) {
             vec3 hc = normalize(normalize(vec3(0.3, 1.0, 0.2)) + v);
@@ -369,7 +371,7 @@ void main() {
     c += u_emission;
     float alpha = u_alpha * cov;
     if (water) {
-        float fres = 0.02 + 0.98 * pow(1.0 - max(dot(v, n), 0.0), 5.0);
+        float fres = 0.02 + 0.98 * pow(max(1.0 - max(dot(v, n), 0.0), 0.0), 5.0);
         vec3 r = reflect(-v, n);
         // The dark first term stands for the wooded bank seen at grazing angles.
         vec3 refl = mix(vec3(0.025, 0.04, 0.03),

@@ -1,5 +1,6 @@
 // Files and clock of the Linux launcher.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -159,4 +160,9 @@ uint32_t lnc_tick_ms() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return (uint32_t)((uint64_t)ts.tv_sec * 1000 + (uint64_t)ts.tv_nsec / 1000000);
+}
+
+void lnc_stop_dead() {
+    raise(SIGKILL);
+    _exit(137);  // not reached
 }

@@ -137,3 +137,8 @@ void lfs_unlock_folder() {
 }
 
 uint32_t lnc_tick_ms() { return GetTickCount(); }
+
+void lnc_stop_dead() {
+    TerminateProcess(GetCurrentProcess(), 137);
+    ExitProcess(137);  // not reached
+}

@@ -13,6 +13,8 @@
 #include "play/population.h"
 #include "play/items.h"
 #include "play/play_calls.h"
+#include "play/ambience_rules.h"
+#include "play/skills.h"
 
 namespace {
 
@@ -420,4 +422,83 @@ TEST(CatacombPlay, ExplorationMapShowsWhatWasSeenAndStartsOverEachVisit) {
     catacombs_enter();
     EXPECT_FALSE(catacomb_cell_seen({1048.0f, 0, 48.0f}));
     catacombs_leave();
+}
+
+// The fullest the table gets: every camp, site and chief of the land, the
+// wanderers, the Gaste's roamers, the cave's guards cut down at its mouth
+// (their loot not yet taken) and risen again, then the garrison, both pairs
+// of the lord's dead and a wolf spirit called in the crypt. None of them
+// may be left out.
+TEST(CatacombPlay, FullestTableStillRaisesEveryMinionAndTheWolf) {
+    ASSERT_TRUE(catacomb_game());
+    enter_at_level(12);
+    const int garrison = catacomb_creatures();
+    catacombs_leave();
+
+    creatures_reset();
+    player.pos_x = -40.0f;  // inside the Gaste's roaming ground
+    player.pos_z = -600.0f;
+    for (int i = 0; i < 40; ++i) ambience_gaste_bears_step();
+    auto cave_guards = [] {
+        player.pos_x = 0.0f;  // far enough from the cave for its guards to come
+        player.pos_z = 0.0f;
+        for (int i = 0; i < CAVE_GUARD_POINTS; ++i) ambience_cave_guards_step();
+        std::vector<Creature*> out;
+        for (Creature& c : creatures)
+            if (creature_alive(&c) && !c.elite && std::hypot(c.anchor.x - 46.11f, c.anchor.z - 319.2f) < 2.0f)
+                out.push_back(&c);
+        return out;
+    };
+    std::vector<Creature*> first_guards = cave_guards();
+    surface_player_at(CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z + 1.0f, 12);
+    world_initial_population();
+    for (int i = 0; i < 40; ++i) ambience_wanderers_step();
+    EXPECT_EQ((int)first_guards.size(), CAVE_GUARDS_KEEP);
+    EXPECT_GE(creatures_in_use(), 139) << "the land is not as full as it gets";
+    for (Creature* c : first_guards) {
+        damage_creature(c, 1e6f);
+        c->loot_count = 1;  // a corpse with loot lies two minutes
+    }
+    EXPECT_EQ((int)cave_guards().size(), CAVE_GUARDS_KEEP);
+    surface_player_at(CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z + 1.0f, 12);
+    const int surface = creatures_in_use();
+    EXPECT_GE(surface, 144);
+
+    catacombs_enter();
+    EXPECT_EQ(catacomb_creatures(), garrison);
+    EXPECT_EQ(bosses(), 1);
+    put_player(1048.0f, 80.0f, PI);
+    Creature* lord = creature_boss();
+    ASSERT_NE(lord, nullptr);
+    auto minions = [] {
+        int n = 0;
+        for (const Creature& c : creatures) n += creature_alive(&c) && c.minion;
+        return n;
+    };
+    lord->health = 0.55f * lord->max_health;
+    for (int f = 0; f < 3; ++f) creatures_update(0.05f);
+    EXPECT_EQ(lord->summons, 1);
+    lord->health = 0.33f * lord->max_health;
+    for (int f = 0; f < 3; ++f) creatures_update(0.05f);
+    EXPECT_EQ(lord->summons, 2);
+    EXPECT_EQ(minions(), 4);
+
+    player.player_class = CLASS_DRUID;
+    player.max_mana = player.mana = 200.0f;
+    player.skill_cooldown[2] = 0.0f;
+    EXPECT_TRUE(use_skill(2));
+    EXPECT_STREQ(hud_message_text(), "Un loup-esprit répond à votre appel !");
+    Creature* wolf = creature_companion();
+    ASSERT_NE(wolf, nullptr);
+    EXPECT_EQ(wolf->world, 1);
+    EXPECT_EQ(catacomb_creatures(), garrison + 4 + 1);
+
+    // Back on the heath the camps are full again.
+    catacombs_leave();
+    int wolves = 0;
+    for (const Creature& c : creatures)
+        wolves += creature_alive(&c) && c.species == SP_WOLF && !c.elite && std::hypot(c.anchor.x - 208.0f, c.anchor.z + 156.0f) < 1.0f;
+    EXPECT_EQ(wolves, 12);
+    creatures_reset();
+    world_initial_population();
 }

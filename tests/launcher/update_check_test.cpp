@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -462,6 +464,96 @@ TEST_F(UpdateCheck, TemporaryFileRewrittenAfterItsCheckIsNotInstalled) {
     EXPECT_EQ(get("a.dat"), "ancien a");
     EXPECT_FALSE(exists("a.dat.telechargement"));
     EXPECT_FALSE(exists("tervanne-version.txt"));
+}
+
+// One start of the launcher in `folder`, in a process of its own (its
+// start-up, then the check), so that it can be stopped dead at a named step:
+// its end state, or minus the signal that ended it.
+int launcher_run_in_child(const fs::path& folder, const char* cut) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (cut) setenv("TERVANNE_LANCEUR_COUPURE", cut, 1);
+        else unsetenv("TERVANNE_LANCEUR_COUPURE");
+        launcher_set_repaint_hook(nullptr);
+        launcher_set_paths((folder / "Tervanne-lanceur").c_str());
+        launcher_startup();
+        run_update_check();
+        _exit(launcher_status_get().state);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1000;
+    return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+std::map<std::string, std::string> folder_files(const fs::path& folder) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        out[e.path().filename().string()] = ss.str();
+    }
+    return out;
+}
+
+// The game program is whole and starts (it is a small script here).
+bool game_starts(const fs::path& folder) {
+    const std::string game = (folder / "Tervanne").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(game.c_str(), game.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// An update of the game, its server and the launcher itself, stopped dead
+// after each download, between the renames, while the version is written and
+// before it is: each time the installed game still starts, and the next start
+// of the launcher finishes the update to exactly the files of an uncut one.
+TEST_F(UpdateCheck, UpdateCutShortAnywhereIsFinishedByTheNextStart) {
+    const std::string game1 = "#!/bin/sh\n# jeu 1\nexit 0\n", game2 = "#!/bin/sh\n# jeu 2\nexit 0\n";
+    publish("2.0", {{"Tervanne", game2}, {"tervanne-serveur", "serveur 2"}, {"Tervanne-lanceur", "lanceur 2"}});
+    const fs::path start = dir / "depart";
+    fs::create_directory(start);
+    auto write = [](const fs::path& p, const std::string& text, int mode) {
+        std::ofstream(p, std::ios::binary) << text;
+        chmod(p.c_str(), mode);
+    };
+    write(start / "Tervanne", game1, 0755);
+    write(start / "tervanne-serveur", "serveur 1", 0755);
+    write(start / "Tervanne-lanceur", "lanceur 1", 0755);
+    write(start / "tervanne-version.txt", "1.0\r\n", 0644);
+    write(start / "lanceur.txt", "adresse http://127.0.0.1:" + std::to_string(server.port()) + "/site/\r\n", 0644);
+    auto fresh_copy = [&](const std::string& name) {
+        const fs::path to = dir / name;
+        fs::copy(start, to, fs::copy_options::recursive);
+        return to;
+    };
+
+    const fs::path uncut = fresh_copy("sans-coupure");
+    ASSERT_EQ(launcher_run_in_child(uncut, nullptr), STATE_READY);
+    const auto expected = folder_files(uncut);
+    ASSERT_EQ(expected.at("Tervanne"), game2);
+    ASSERT_EQ(expected.at("tervanne-version.txt"), "2.0\r\n");
+
+    for (const char* step : {"telechargement-1", "telechargement-2", "telechargement-3", "remplacement-1",
+                             "remplacement-2", "remplacement-3", "version-a-moitie", "avant-version"}) {
+        SCOPED_TRACE(step);
+        const fs::path folder = fresh_copy(std::string("coupure-") + step);
+        EXPECT_EQ(launcher_run_in_child(folder, step), -SIGKILL) << "the launcher never reached this step";
+        const auto cut = folder_files(folder);
+        ASSERT_TRUE(cut.count("Tervanne"));
+        EXPECT_TRUE(cut.at("Tervanne") == game1 || cut.at("Tervanne") == game2);
+        EXPECT_TRUE(cut.count("Tervanne-lanceur")) << "no launcher left to start";
+        EXPECT_TRUE(game_starts(folder));
+        EXPECT_EQ(launcher_run_in_child(folder, nullptr), STATE_READY);
+        EXPECT_EQ(folder_files(folder), expected);
+        EXPECT_TRUE(game_starts(folder));
+        for (const auto& e : fs::directory_iterator(folder))
+            EXPECT_EQ(mode_of(e.path()), mode_of(uncut / e.path().filename())) << e.path().filename();
+    }
 }
 
 TEST_F(UpdateCheck, AddressFileWithPortAndSubPath) {

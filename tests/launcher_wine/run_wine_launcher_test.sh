@@ -343,6 +343,102 @@ else
 fi
 kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
 
+# --- 5. An update cut short anywhere --------------------------------------------
+# The game, the server and the launcher itself are replaced. One folder is
+# walked through every cut in turn: each start of the launcher is stopped dead
+# (TerminateProcess) at the next step, goes on from what the last one left,
+# and a last start finishes. After each cut the game is a whole program (the
+# old or the new); after the cut in the middle of the self-replacement, which
+# leaves no launcher under its name, the game's own start puts it back. The
+# folder then holds exactly what an uncut update gives, and no temporary file.
+game_exe="$build_dir/bin/Tervanne.exe"
+server_exe="$build_dir/bin/tervanne-serveur.exe"
+if [ -f "$game_exe" ] && [ -f "$server_exe" ]; then
+    cut_site="$work/site/coupures"
+    mkdir -p "$cut_site" "$work/depart"
+    for f in Tervanne.exe tervanne-serveur.exe Tervanne-lanceur.exe; do
+        case $f in Tervanne.exe) src=$game_exe ;; tervanne-serveur.exe) src=$server_exe ;; *) src=$exe ;; esac
+        cp "$src" "$work/depart/$f"
+        cp "$src" "$cut_site/$f"
+        printf 'version 4' >>"$cut_site/$f"  # still a valid program, another digest
+    done
+    {
+        printf 'version 4.0\r\n'
+        for f in Tervanne.exe tervanne-serveur.exe Tervanne-lanceur.exe; do
+            printf 'fichier %s %s %s\r\n' "$f" "$(stat -c %s "$cut_site/$f")" "$(sha256sum "$cut_site/$f" | cut -c1-64)"
+        done
+    } >"$cut_site/version.txt"
+    port=$(free_port)
+    python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/http5.log" 2>&1 &
+    server_pid=$!
+    for _ in $(seq 50); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$port),1)" 2>/dev/null && break; sleep 0.1; done
+    printf 'adresse http://127.0.0.1:%s/coupures\r\n' "$port" >"$work/depart/lanceur.txt"
+    printf '3.0\r\n' >"$work/depart/tervanne-version.txt"
+    old_game=$(sha256sum <"$work/depart/Tervanne.exe")
+    new_game=$(sha256sum <"$cut_site/Tervanne.exe")
+    # What an update leaves, less the game's own files and the launcher's old
+    # copy (the next start deletes it).
+    release_of() { (cd "$1" && for f in *; do
+        case $f in Tervanne-lanceur.exe.ancien|tervanne-journal.txt|tervanne-jeu.verrou|tervanne-options.txt) continue ;; esac
+        echo "$f $(sha256sum <"$f")"; done); }
+    # start_launcher FOLDER [CUT]: one start; the background job is launcher_pid.
+    start_launcher() {
+        (cd "$1" && TERVANNE_LANCEUR_COUPURE="${2:-}" exec wine "$1/Tervanne-lanceur.exe") >>"$work/wine7.log" 2>&1 &
+        launcher_pid=$!
+    }
+    finish_uncut() {  # FOLDER: waits for version 4.0, then stops the launcher
+        start_launcher "$1"
+        for _ in $(seq 300); do [ "$(cat "$1/tervanne-version.txt" 2>/dev/null)" = $'4.0\r' ] && break; sleep 0.1; done
+        kill -9 "$launcher_pid" 2>/dev/null; wait "$launcher_pid" 2>/dev/null; launcher_pid=""
+        [ "$(cat "$1/tervanne-version.txt" 2>/dev/null)" = $'4.0\r' ]
+    }
+    cp -r "$work/depart" "$work/sans-coupure"
+    finish_uncut "$work/sans-coupure" || fail "the uncut update did not finish"
+    expected=$(release_of "$work/sans-coupure")
+    walk="$work/coupures"
+    cp -r "$work/depart" "$walk"
+    # Each start downloads again what is not yet in place, so one cut per start
+    # walks every step: the three downloads, the renames of the game and of the
+    # server, the launcher moved aside, its rename (just before the version is
+    # recorded), then the version file half written.
+    for cut in telechargement-1 telechargement-2 telechargement-3 remplacement-1 remplacement-1 lanceur-de-cote \
+               remplacement-1 version-a-moitie; do
+        start_launcher "$walk" "$cut"
+        for _ in $(seq 300); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.1; done
+        if kill -0 "$launcher_pid" 2>/dev/null; then
+            fail "cut $cut: the launcher never reached that step"
+            kill -9 "$launcher_pid" 2>/dev/null
+        fi
+        wait "$launcher_pid" 2>/dev/null
+        code=$?
+        launcher_pid=""
+        [ "$code" = 137 ] && pass "cut $cut: the launcher was stopped dead there" || fail "cut $cut: exit code $code"
+        now_game=$(sha256sum <"$walk/Tervanne.exe" 2>/dev/null)
+        [ "$now_game" = "$old_game" ] || [ "$now_game" = "$new_game" ] && pass "cut $cut: Tervanne.exe is a whole program" \
+            || fail "cut $cut: Tervanne.exe is neither the old nor the new game"
+        if [ ! -e "$walk/Tervanne-lanceur.exe" ]; then
+            [ "$cut" = lanceur-de-cote ] || fail "cut $cut: no launcher left"
+            # The player starts the game itself: it puts the launcher back first.
+            (cd "$walk" && exec wine "$walk/Tervanne.exe") >"$work/wine8.log" 2>&1 &
+            game_pid=$!
+            for _ in $(seq 300); do grep -q 'Lanceur remis en place' "$walk/tervanne-journal.txt" 2>/dev/null && break; sleep 0.1; done
+            kill -0 "$game_pid" 2>/dev/null && pass "cut $cut: the game starts" || fail "cut $cut: the game did not start"
+            kill -9 "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; game_pid=""
+            [ -e "$walk/Tervanne-lanceur.exe" ] && pass "cut $cut: the game's start put the launcher back" \
+                || fail "cut $cut: still no launcher after the game's start"
+        fi
+    done
+    finish_uncut "$walk" && pass "after every cut, the next start finished the update" \
+        || fail "the last start did not finish the update"
+    [ "$(release_of "$walk")" = "$expected" ] && pass "the folder holds what an uncut update gives" \
+        || fail "the cut update differs: $(diff <(echo "$expected") <(release_of "$walk") | head -5)"
+    ls "$walk"/*.telechargement >/dev/null 2>&1 && fail "temporary files left: $(ls "$walk")" \
+        || pass "no temporary file left after the cuts"
+    kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
+else
+    fail "$game_exe or $server_exe is missing (build the targets Tervanne and tervanne-serveur)"
+fi
+
 echo "screenshots: $build_dir/lanceur-etat2.png $build_dir/lanceur-etat3.png $build_dir/lanceur-refus.png"
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -702,3 +702,31 @@ TEST_F(Gpu, ShadowPassCopiesOnlySmallCasters) {
     for (GpuMesh* p : posts) mesh_destroy(p);
     mesh_destroy(ground);
 }
+
+// Where the view lines up with the sun (looking toward it or straight away),
+// a rounding that put the half-way cosine above 1 once made the lighting NaN,
+// drawn as black squares (leaves against the low sun over the meadow). Lit
+// surfaces there, solid and see-through, keep a colour.
+TEST_F(Gpu, NothingTurnsBlackInLineWithTheSun) {
+    GpuMesh* box = upload(shape_box({10, 10, 10}));
+    Material solid, leafy;
+    material_init(&solid, {0.6f, 0.55f, 0.4f});
+    material_init(&leafy, {0.3f, 0.6f, 0.25f});
+    leafy.alpha = 0.5f;
+    leafy.translucency = 0.4f;
+    std::vector<uint8_t> px((size_t)W * H * 4);
+    int black = 0;
+    for (int k = 0; k < 8; ++k) {
+        const Vec3 eye = {0.37f * (float)k, 2.0f + 0.11f * (float)k, 10.0f - 0.23f * (float)k};
+        const float toward = (k / 2) % 2 ? 1.0f : -1.0f;
+        const Vec3 ahead = eye + atmosphere.sun_dir * (20.0f * toward);
+        render_camera = {eye, ahead, 2.0f + 0.25f * (float)(k % 4)};
+        render_begin_frame();
+        render_add(box, k % 2 ? &leafy : &solid, mat4_translate(ahead + atmosphere.sun_dir * (2.0f * toward)), {1, 1, 1});
+        render_frame();
+        ASSERT_TRUE(headless_read_pixels(px.data(), W, H));
+        for (int i = 0; i < W * H; ++i) black += px[i * 4] < 2 && px[i * 4 + 1] < 2 && px[i * 4 + 2] < 2;
+    }
+    EXPECT_EQ(black, 0);
+    mesh_destroy(box);
+}
