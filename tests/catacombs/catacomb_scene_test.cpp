@@ -154,7 +154,9 @@ TEST(CatacombScene, PicturesOfACorridorALitRoomAndTheCryptAwake) {
     EXPECT_TRUE(picture("catacombs_ossuary.png", 12));
     float corridor_mean = mean;
     brightness(&mean, &bright);
-    EXPECT_GT(bright, 100.0f);
+    // The brightest hundredth holds the HUD's texts too, whose shadows now ring
+    // every letter: 100-107 here, as drawn natively and under the sanitizers.
+    EXPECT_GT(bright, 92.0f);
     EXPECT_GT(mean, corridor_mean);
     // Batching: the ossuary, its guards and its braziers in at most 200 draw
     // calls, all passes, and the very picture of every run drawn on its own.

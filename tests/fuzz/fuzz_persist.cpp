@@ -10,6 +10,8 @@
 #include "persist/character_record.h"
 #include "persist/options.h"
 #include "play/bindings.h"
+#include "play/comfort.h"
+#include "render/renderer.h"
 
 // The catalogue and quest keys the parsers ask about.
 bool item_exists(int id) { return id >= 1 && id <= ITEM_LAST; }
@@ -24,6 +26,10 @@ bool plat_write_file(const char*, const void*, int) { return false; }
 bool plat_replace_file(const char*, const char*) { return false; }
 int plat_read_file(const char*, char*, int) { return -1; }
 bool plat_file_busy() { return false; }
+// The settings the options file writes into the layers below it.
+ViewSettings view_settings = {VISION_NORMAL, 1};
+Comfort comfort = {0, 0, 0, FIELD_OF_VIEW_DEFAULT};
+void comfort_defaults() { comfort = {0, 0, 0, FIELD_OF_VIEW_DEFAULT}; }
 
 static void check(bool ok) {
     if (!ok) abort();
@@ -78,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(options.resolution >= 0 && options.resolution < RESOLUTION_COUNT);
     check(options.quality >= 0 && options.quality <= 2);
     for (int i = 0; i < BINDING_COUNT; ++i) check(options_key_bindable(bindings[i]));
+    check(view_settings.colour_vision >= VISION_NORMAL && view_settings.colour_vision < VISION_MODE_COUNT);
+    check(comfort.field_of_view >= FIELD_OF_VIEW_MIN && comfort.field_of_view <= FIELD_OF_VIEW_MAX);
     static char options_text[OPTIONS_FILE_SIZE];
     check(options_build_text(options_text, sizeof options_text) > 0);
     return 0;
