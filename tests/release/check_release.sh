@@ -60,6 +60,9 @@ same_files() {  # same_files A B NAME...: each named file is the same in both fo
     local a="$1" b="$2"; shift 2
     for f in "$@"; do cmp -s "$a/$f" "$b/$f" || return 1; done
 }
+recorded() { [ "$(head -1 "$1/tervanne-version.txt" 2>/dev/null | tr -d '\r')" = "$version" ]; }
+# wait_recorded FOLDER TENTHS: until a launcher wrote this version there.
+wait_recorded() { for _ in $(seq "$2"); do recorded "$1" && return 0; sleep 0.1; done; return 1; }
 no_leftovers() { ! ls "$1"/*.telechargement "$1"/*.ancien >/dev/null 2>&1; }
 programs=(Tervanne.exe Tervanne-lanceur.exe tervanne-serveur.exe)
 
@@ -122,12 +125,7 @@ EOF
 check "the shortcut's target is the installed launcher ($target)" \
     [ "$(winepath -u "$target" 2>/dev/null)" = "$dest/Tervanne-lanceur.exe" ]
 timeout 60 wine start /unix "$menu/Tervanne.lnk" >"$work/start.log" 2>&1
-for _ in $(seq 600); do
-    [ "$(head -1 "$dest/tervanne-version.txt" 2>/dev/null | tr -d '\r')" = "$version" ] && break
-    sleep 0.1
-done
-check "the launcher recorded version $version" \
-    [ "$(head -1 "$dest/tervanne-version.txt" 2>/dev/null | tr -d '\r')" = "$version" ]
+check "the launcher recorded version $version" wait_recorded "$dest" 600
 sleep 1
 check "the folder holds this release's programs" same_files "$out/site-windows" "$dest" "${programs[@]}"
 wineserver -k; wineserver -w
@@ -189,12 +187,7 @@ printf 'x' >>"$game/tervanne-serveur"
 printf 'adresse http://127.0.0.1:%s/site-linux\n' "$port" >"$game/lanceur.txt"
 (cd / && exec "$game/Tervanne-lanceur") >"$work/linux.log" 2>&1 &
 linux_pid=$!
-for _ in $(seq 300); do
-    [ "$(head -1 "$game/tervanne-version.txt" 2>/dev/null | tr -d '\r')" = "$version" ] && break
-    sleep 0.1
-done
-check "the Linux launcher read its files and recorded $version" \
-    [ "$(head -1 "$game/tervanne-version.txt" 2>/dev/null | tr -d '\r')" = "$version" ]
+check "the Linux launcher read its files and recorded $version" wait_recorded "$game" 300
 check "the changed program was fetched back" same_files "$out/site-linux" "$game" Tervanne Tervanne-lanceur tervanne-serveur
 check "the fetched program is runnable" [ -x "$game/tervanne-serveur" ]
 kill "$linux_pid" 2>/dev/null; wait "$linux_pid" 2>/dev/null; linux_pid=""
