@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
         plat_pump();
         auto a = Clock::now();
         player_update(1.0f / 60.0f);
-        ambience_update(1.0f / 60.0f);
-        zones_update(1.0f / 60.0f);
+        world_ambience_step(1.0f / 60.0f);
+        villagers_step(1.0f / 60.0f);
         double s = ms_since(a);
         a = Clock::now();
         render_begin_frame();

@@ -42,6 +42,7 @@
 static void simulate(float dt) {
     frame_dt = dt;
     world_dt = dt;
+    game_timers();
     game_simulate();
 }
 

@@ -18,6 +18,7 @@
 #include "play/creatures.h"
 #include "render/hud.h"
 #include "play/ambience.h"
+#include "play/villagers.h"
 #include "world/world.h"
 
 int main(int argc, char** argv) {
@@ -44,8 +45,8 @@ int main(int argc, char** argv) {
         hud_update(1.0f / 60.0f);
         player_update(1.0f / 60.0f);
         creatures_update(1.0f / 60.0f);
-        ambience_update(1.0f / 60.0f);
-        zones_update(1.0f / 60.0f);
+        world_ambience_step(1.0f / 60.0f);
+        villagers_step(1.0f / 60.0f);
         double s = ms_since(t);
         t = Clock::now();
         render_begin_frame();

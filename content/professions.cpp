@@ -104,7 +104,6 @@ bool craft(int recipe) {
 
 // ---- Frame and kills --------------------------------------------------------------------
 
-void crafting_update(float dt) { gathering_update(dt); }
 
 // A fresh corpse can be skinned once, whatever the slot held before.
 void professions_creature_killed(const Creature* c) {

@@ -109,5 +109,4 @@ Vec4 profession_quality_colour(int quality);
 // The crafting profession shown on the right of the professions screen.
 extern int professions_selected;
 
-void crafting_update(float dt);
 void professions_creature_killed(const Creature* c);

@@ -46,10 +46,6 @@ void game_connect_layers() {
     play_calls.save_character = character_save_current;
     play_calls.interaction_prompt = player_interaction_prompt;
     play_calls.quests_right_click = quests_right_click;
-    play_calls.big_map_set_open = big_map_set_open;
-    play_calls.items_windows_update = items_windows_update;
-    play_calls.interface_mouse_update = interface_mouse_update;
-    play_calls.spellbook_toggle = spellbook_toggle;
 
     content_calls.save_character = character_save_current;
 

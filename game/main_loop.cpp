@@ -10,6 +10,7 @@
 #include "content/gathering.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
+#include "game/input_route.h"
 #include "game/layer_calls.h"
 #include "net/net.h"
 #include "net/remote_players.h"
@@ -18,6 +19,8 @@
 #include "persist/save_queue.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
+#include "play/items.h"
+#include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/gl_api.h"
@@ -108,20 +111,26 @@ void game_submit() {
     }
 }
 
-void game_simulate() {
+void game_timers() {
     hud_update(world_dt);
     snd_set_underground(underground);
     snd_update(frame_dt);
+}
+
+void game_simulate() {
     if (!paused) {
         player_update(world_dt);
         if (!character_creation_open && !character_select_open) creatures_update(world_dt);
         seneschal_update(world_dt);
+        items_update(world_dt);
+        loot_upkeep();
         merchant_update(world_dt);
+        player_figure_dress();
         lady_quest_update(world_dt);
         quests_update(world_dt);
-        ambience_update(world_dt);
-        zones_update(world_dt);
-        crafting_update(world_dt);
+        world_ambience_step(world_dt);
+        villagers_step(world_dt);
+        gathering_update(world_dt);
         catacombs_update(world_dt);
     }
     net_update(frame_dt);
@@ -129,9 +138,18 @@ void game_simulate() {
     saves_frame(frame_dt);
 }
 
+void game_draw() {
+    game_submit();
+    render_frame();
+    hud_draw();
+    ui_focus_draw();
+    ui_flush();
+    plat_swap();
+}
+
 void game_frame() {
     plat_pump();
-    ui_focus_frame();
+    ui_focus_frame(plat_input);
     // A close that waited in the queue (say, clicked during the world build)
     // ends the run here: nothing of this frame runs, the exit steps save.
     if (plat_input.quit_requested) return;
@@ -141,11 +159,13 @@ void game_frame() {
     double now = plat_time();
     frame_dt = main_loop_clamp_step(now, previous_time);
 
-    // Dialog input comes before the pause test: closing the pause dialog
-    // resumes the simulation in this same frame.
+    // The modal dialog sees the input first, before the pause test: closing
+    // the pause dialog resumes the simulation in this same frame.
     hud_dialog_input();
     world_dt = paused ? 0.0f : frame_dt;
     game_clock += world_dt;
+    game_timers();
+    route_frame_input();
     game_simulate();
 
     if (draw_interval > 1 && (++frames_since_draw % (unsigned)draw_interval) != 0) {
@@ -153,12 +173,7 @@ void game_frame() {
         world_map_step(false);
         return;
     }
-    game_submit();
-    render_frame();
-    hud_draw();
-    ui_focus_draw();
-    ui_flush();
-    plat_swap();
+    game_draw();
     previous_time = now;
     // After the frame is shown, so that the first one is not slowed by it.
     world_map_step(false);

@@ -10,11 +10,17 @@ int game_startup();
 // Milliseconds from the start of game_startup to the title card on screen.
 extern double startup_title_card_ms;
 void game_frame();
-// The frame's simulation steps in their order, with frame_dt and world_dt as
-// they stand (game_frame sets them; a benchmark may set them itself).
+// The timers of what shows (the HUD's messages and texts, the sound) with
+// frame_dt and world_dt as they stand.
+void game_timers();
+// The frame's simulation steps in their order, after the input was routed,
+// with frame_dt and world_dt as they stand (game_frame sets them; a
+// benchmark may set them itself).
 void game_simulate();
-// The frame's draw lists, in the frame's order (game_frame draws them).
+// The frame's draw lists, in the frame's order (game_draw draws them).
 void game_submit();
+// The picture: the draw lists, the scene, the HUD and the screens, shown.
+void game_draw();
 int game_shutdown();
 // Scripted tests of long scenes draw only every n-th frame counted from this
 // call (1, the default: every frame); the simulation and its fixed step are

@@ -144,6 +144,9 @@ void plat_swap();
 double plat_time();
 uint32_t plat_window_framebuffer();
 void plat_set_cursor_captured(bool captured);
+// The game asks to end, as the window's close does: quit_requested is set
+// and the main loop stops after this frame.
+void plat_request_quit();
 void plat_toggle_fullscreen();
 bool plat_is_fullscreen();
 void plat_set_windowed_size(int client_width, int client_height);

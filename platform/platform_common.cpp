@@ -7,6 +7,8 @@
 
 InputState plat_input;
 
+void plat_request_quit() { plat_input.quit_requested = 1; }
+
 void plat_input_begin_frame(InputState& in) {
     memcpy(in.key_down_prev, in.key_down, sizeof in.key_down);
     memcpy(in.button_down_prev, in.button_down, sizeof in.button_down);

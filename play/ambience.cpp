@@ -69,11 +69,5 @@ void world_ambience_step(float dt) {
     if (banner) hud_message(banner, 3.0f);
 }
 
-void ambience_update(float dt) { world_ambience_step(dt); }
-
-// The zone banner is the last step of world_ambience_step, which the main
-// loop runs just before this; the townsfolk of Camelot move here.
-void zones_update(float dt) { villagers_step(dt); }
-
 // The flames are part of the world submission; the townsfolk are drawn here.
 void ambience_submit() { villagers_submit(); }

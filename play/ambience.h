@@ -1,9 +1,7 @@
 #pragma once
-// The ambience step (fire flicker, creature top-up timers), the zone
-// announcements and the townsfolk's frame.
+// The ambience step (fire flicker, creature top-up timers) and the zone
+// announcements; the townsfolk's drawing.
 
-void ambience_update(float dt);
-void zones_update(float dt);
 void ambience_submit();
 
 // Once per frame above ground: the fire flicker, the creature top-ups when

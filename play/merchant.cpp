@@ -7,7 +7,6 @@
 #include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
-#include "play/play_calls.h"
 #include "play/items.h"
 #include "play/loot.h"
 #include "play/player.h"
@@ -195,24 +194,12 @@ bool merchant_prompt(bool pressed) {
 // ---- Frame steps ----------------------------------------------------------------------------
 
 void merchant_update(float dt) {
-    items_update(dt);
-    loot_upkeep();
     Vec3 m = merchant_position();
     // He turns to whoever comes to his counter.
     float want = std::atan2(player.pos_x - m.x, player.pos_z - m.z);
     float diff = std::remainder(want - heading, 2.0f * PI);
     heading += diff * std::fmin(1.0f, 4.0f * dt);
-    if (open) {
-        bool escape = plat_input.key_pressed[KEY_ESCAPE] != 0;
-        if (escape) plat_input.key_pressed[KEY_ESCAPE] = 0;
-        if (escape || !merchant_in_reach() || player.dead || !character_sheet_open) close_shop();
-    }
-    if (hud_windows.loot && plat_input.key_pressed[KEY_ESCAPE]) {
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        loot_close();
-    }
-    play_calls.items_windows_update();
-    player_figure_dress();
+    if (open && (!merchant_in_reach() || player.dead || !character_sheet_open)) close_shop();
 }
 
 void merchant_submit() {

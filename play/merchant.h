@@ -36,6 +36,8 @@ void shop_forget();
 void merchant_clicked();
 bool merchant_prompt(bool pressed);
 
+// Maître Anseau turns to the player; the shop closes when the player walks
+// off, falls or closes the bag.
 void merchant_update(float dt);
 void merchant_submit();
 void merchant_label_draw();  // the merchant's name (HUD pass)

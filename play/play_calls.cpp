@@ -13,8 +13,4 @@ PlayCalls play_calls = {
     give_items_fit,
     [] {},
     [](int, int, float) { return false; },
-    [](bool) {},
-    [] {},
-    [] { return false; },
-    [] {},
 };

@@ -1,6 +1,6 @@
 #pragma once
 // Calls from play/ up to the layers above it (quests, professions, the
-// options and the character file, the screens), through one table that game/
+// options and the character file), through one table that game/
 // fills at start-up. The defaults do nothing and answer as the default
 // options do, so play runs alone in tests; tests assign fakes.
 struct Creature;
@@ -25,13 +25,5 @@ struct PlayCalls {
     // A right click: true when a quest figure or a townsperson under the
     // cursor, nearer along its ray than `nearer_than`, answered it.
     bool (*quests_right_click)(int x, int y, float nearer_than);
-    void (*big_map_set_open)(bool open);
-    // The bag, sheet and shop windows after the merchant's step (they close
-    // with the shop); the player is dressed right after.
-    void (*items_windows_update)();
-    // The bar's and the spellbook's presses and drags: true while they own
-    // the left button.
-    bool (*interface_mouse_update)();
-    void (*spellbook_toggle)();
 };
 extern PlayCalls play_calls;

@@ -169,6 +169,20 @@ static void presentation(float dt) {
     pose_player(dt);
 }
 
+void player_keys_input() {
+    if (character_creation_open || character_select_open) return;
+    player_action_bar_keys();
+    player_target_key();
+}
+
+void player_mouse_input(bool clicks) {
+    if (character_creation_open || character_select_open) return;
+    player_mouse_buttons(clicks);
+    player_update_capture();
+    if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;
+    if (binding_pressed(BIND_INTERACT)) player.interact_requested = 1;
+}
+
 void player_update(float dt) {
     if (!(dt >= 0.0f)) dt = 0.0f;
     if (character_creation_open || character_select_open) {
@@ -176,23 +190,7 @@ void player_update(float dt) {
         return;
     }
     presentation_turn = 0.0f;
-
-    bool window_acted = false;
-    if (!paused) {
-        window_acted = player_window_keys();
-        if (!window_acted) {
-            player_action_bar_keys();
-            player_target_key();
-        }
-    }
-    if (!window_acted) player_escape_and_focus();
-    // The action bar and the spellbook take their own presses first.
-    bool interface_took = play_calls.interface_mouse_update();
-    player_mouse_buttons(!window_acted && !player_window_blocks_clicks() && !interface_took);
     player_target_upkeep(dt);
-    player_update_capture();
-    if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;
-    if (binding_pressed(BIND_INTERACT)) player.interact_requested = 1;
 
     if (player_death_step(dt)) {
         comfort_release();

@@ -107,6 +107,13 @@ Mat4 player_root_matrix();
 // the heading for the figure alone. Back to 0 when play resumes.
 extern float presentation_turn;
 
+// The player's share of the frame's input, after the screens had theirs
+// (game/ routes it): the bar and target keys; then the world's clicks and
+// the look drag (clicks only when no screen took the mouse), the cursor's
+// capture, and the attack and interact keys.
+void player_keys_input();
+void player_mouse_input(bool clicks);
+// The player's simulation step: target upkeep, walking, fighting, the camera.
 void player_update(float dt);
 void player_submit();
 // A click (press and release without a drag) of the left (0) or right (1)

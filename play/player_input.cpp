@@ -6,7 +6,6 @@
 #include "common/game_time.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
-#include "play/play_calls.h"
 #include "play/combat.h"
 #include "play/player.h"
 #include "play/skills.h"
@@ -18,9 +17,7 @@ uint8_t character_creation_open = 0;
 uint8_t character_select_open = 0;
 uint8_t character_sheet_open = 0;
 
-namespace {
-
-void close_all_windows() {
+void player_windows_close_all() {
     hud_windows.map = 0;
     hud_windows.spellbook = 0;
     hud_windows.journal = 0;
@@ -28,53 +25,9 @@ void close_all_windows() {
     character_sheet_open = 0;
 }
 
-void toggle(uint8_t* flag) {
-    bool open = !*flag;
-    if (open) close_all_windows();
-    *flag = open ? 1 : 0;
-}
-
-bool any_window_open() {
-    return character_sheet_open || hud_windows.loot || hud_windows.merchant || hud_windows.journal ||
-           hud_windows.professions || hud_windows.spellbook || hud_windows.map;
-}
-
-}  // namespace
-
 void professions_window_show(bool open) {
-    if (open) close_all_windows();
+    if (open) player_windows_close_all();
     hud_windows.professions = open ? 1 : 0;
-}
-
-bool player_window_keys() {
-    if (title_overlay || hud_dialog_state().open) return false;
-    // The pad's Back button is the map as well.
-    if (binding_pressed(BIND_MAP) || pad_play_pressed(PAD_BACK)) {
-        // Each opening starts on the player's own zone at zoom 1.
-        bool open = !hud_windows.map;
-        if (open) close_all_windows();
-        play_calls.big_map_set_open(open);
-        return true;
-    }
-    // Lying fallen, only the map opens.
-    if (player.dead) return false;
-    if (binding_pressed(BIND_SPELLBOOK)) {
-        play_calls.spellbook_toggle();
-        return true;
-    }
-    if (binding_pressed(BIND_CHARACTER) || binding_pressed(BIND_BAG)) {
-        toggle(&character_sheet_open);
-        return true;
-    }
-    if (binding_pressed(BIND_JOURNAL)) {
-        toggle(&hud_windows.journal);
-        return true;
-    }
-    if (binding_pressed(BIND_PROFESSIONS)) {
-        professions_window_show(!hud_windows.professions);
-        return true;
-    }
-    return false;
 }
 
 void player_action_bar_keys() {
@@ -87,55 +40,35 @@ void player_action_bar_keys() {
     if (pad_slot >= 0) use_bar_slot(pad_slot);
 }
 
-void player_escape_and_focus() {
-    // Only the key event counts: the pause dialog consumes the event that
-    // closes it, and the key is still down in that frame.
+PlayEscape player_start_key() {
+    // Only the key event counts: the dialog that Escape closes is gone by
+    // now, and the key is still down in that frame.
     bool escape = plat_input.key_pressed[KEY_ESCAPE] != 0;
     // Start pauses the game from play, as Escape does with nothing targeted.
     if (!escape && pad_play_pressed(PAD_START) && !paused && !hud_dialog_state().open && !title_overlay &&
-        !any_window_open()) {
-        hud_pause();
-        return;
-    }
-    if (escape && hud_dialog_state().open) {
-        hud_dialog_close();
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        return;
-    }
-    if (paused) return;
-    if (escape && hud_windows.journal) {
-        hud_windows.journal = 0;
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        return;
-    }
-    if (escape && hud_windows.map) {
-        play_calls.big_map_set_open(false);
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        return;
-    }
-    // The pad's B backs out of the windows Escape leaves open for the keyboard
-    // (the shop and the loot window close on Escape themselves).
-    if (ui_focus_back_pressed() && !hud_windows.merchant && !hud_windows.loot &&
-        (character_sheet_open || hud_windows.spellbook || hud_windows.professions)) {
-        close_all_windows();
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        return;
-    }
-    if (any_window_open()) return;
+        !player_window_blocks_clicks())
+        return PlayEscape::pause;
+    return PlayEscape::none;
+}
+
+PlayEscape player_escape_and_focus(bool escape) {
+    if (paused || player_window_blocks_clicks()) return PlayEscape::none;
     if (escape) {
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
         if (target_is_valid(player.target)) {
             player.target = nullptr;
             player.target_hold = 0.0f;
-        } else {
-            hud_pause();
+            return PlayEscape::taken;
         }
-        return;
+        return PlayEscape::pause;
     }
-    if (!plat_input.window_active && !title_overlay && !hud_dialog_state().open) hud_pause();
+    if (!plat_input.window_active && !title_overlay && !hud_dialog_state().open) return PlayEscape::pause;
+    return PlayEscape::none;
 }
 
-bool player_window_blocks_clicks() { return any_window_open(); }
+bool player_window_blocks_clicks() {
+    return character_sheet_open || hud_windows.loot || hud_windows.merchant || hud_windows.journal ||
+           hud_windows.professions || hud_windows.spellbook || hud_windows.map;
+}
 
 void player_attack_step(float dt) {
     skills_update(dt);

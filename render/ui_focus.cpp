@@ -132,19 +132,19 @@ int asked_direction(bool stick) {
     return held_frames >= 18 && (held_frames - 18) % 7 == 0 ? now : -1;
 }
 
-void release_buttons() {
-    if (left_held) plat_input.button_down[0] = 0;
-    if (right_held) plat_input.button_down[1] = 0;
+void release_buttons(InputState& in) {
+    if (left_held) in.button_down[0] = 0;
+    if (right_held) in.button_down[1] = 0;
     left_held = right_held = carrying = false;
 }
 
-void board_type(int k) {
+void board_type(InputState& in, int k) {
     if (k == 40) {
         board_upper = !board_upper;
     } else if (k == 44) {
-        plat_input_text(plat_input, ' ');
+        plat_input_text(in, ' ');
     } else if (k == 45) {
-        plat_input.key_pressed[14] = 1;  // Backspace
+        in.key_pressed[14] = 1;  // Backspace
     } else if (k == 46) {
         board_open = false;
     } else {
@@ -156,7 +156,7 @@ void board_type(int k) {
             if (n == 2) cp = *s & 0x1F;
             if (n == 3) cp = *s & 0x0F;
             for (int i = 1; i < n && s[i]; ++i) cp = (cp << 6) | (s[i] & 0x3F);
-            plat_input_text(plat_input, cp);
+            plat_input_text(in, cp);
             s += n;
         }
         // A name goes on in small letters after its capital.
@@ -187,21 +187,21 @@ bool ui_focus_centre(float* x, float* y) {
 
 int ui_focus_board_key() { return board_open ? board_focus : -1; }
 
-void ui_focus_frame() {
-    PadState& pad = plat_input.pad;
+void ui_focus_frame(InputState& in) {
+    PadState& pad = in.pad;
     back_pressed = false;
     bool had_pad = has_pad;
     has_pad = pad.connected && (offered_count > 0 || board_open);
     // A screen just opened starts on its first place.
     if (!had_pad) focus = -1;
     if (!has_pad) {
-        release_buttons();
+        release_buttons(in);
         board_open = false;
         focus = -1;
         return;
     }
     if (capture) {
-        release_buttons();
+        release_buttons(in);
         return;
     }
     int dir = asked_direction(!offered_stick || board_open);
@@ -218,8 +218,8 @@ void ui_focus_frame() {
             return true;
         };
         if (dir >= 0) board_focus = step_towards(board_focus, BOARD_KEYS, dir, centre);
-        if (a) board_type(board_focus);
-        if (pad_pressed(pad, PAD_X)) plat_input.key_pressed[14] = 1;
+        if (a) board_type(in, board_focus);
+        if (pad_pressed(pad, PAD_X)) in.key_pressed[14] = 1;
         if (b) board_open = false;
         return;
     }
@@ -248,13 +248,13 @@ void ui_focus_frame() {
         focus = step_towards(focus, offered_count, dir, centre);
     }
     centre_of(offered[focus], &focus_x, &focus_y);
-    if (plat_input.pad_used_last) {
-        plat_input.mouse_x = (int)std::lround(focus_x);
-        plat_input.mouse_y = (int)std::lround(focus_y);
+    if (in.pad_used_last) {
+        in.mouse_x = (int)std::lround(focus_x);
+        in.mouse_y = (int)std::lround(focus_y);
     }
 
     if (right_held) {
-        plat_input.button_down[1] = 0;
+        in.button_down[1] = 0;
         right_held = false;
     }
     const Place& here = offered[focus];
@@ -266,50 +266,50 @@ void ui_focus_frame() {
     if (a) {
         if (carrying) {
             // Put down where the focus is now.
-            plat_input.button_down[0] = 0;
+            in.button_down[0] = 0;
             left_held = carrying = false;
         } else {
-            plat_input.button_pressed[0] = 1;
-            plat_input.button_down[0] = 1;
+            in.button_pressed[0] = 1;
+            in.button_down[0] = 1;
             left_held = true;
             carrying = here.kind == UI_PLACE_CARRY;
             carry_from_x = focus_x;
             carry_from_y = focus_y;
         }
     } else if (left_held && !carrying && !pad_held(pad, PAD_A)) {
-        plat_input.button_down[0] = 0;
+        in.button_down[0] = 0;
         left_held = false;
     }
     if (pad_pressed(pad, PAD_X) && !carrying && !a) {
         if (here.kind == UI_PLACE_CARRY) {
             // On an item, X uses it at once: a left click, released next frame.
-            plat_input.button_pressed[0] = 1;
-            plat_input.button_down[0] = 1;
+            in.button_pressed[0] = 1;
+            in.button_down[0] = 1;
             left_held = true;
         } else {
-            plat_input.button_pressed[1] = 1;
-            plat_input.button_down[1] = 1;
+            in.button_pressed[1] = 1;
+            in.button_down[1] = 1;
             right_held = true;
         }
     }
     if (b) {
         if (carrying) {
             // Changed one's mind: back where it came from.
-            plat_input.mouse_x = (int)std::lround(carry_from_x);
-            plat_input.mouse_y = (int)std::lround(carry_from_y);
+            in.mouse_x = (int)std::lround(carry_from_x);
+            in.mouse_y = (int)std::lround(carry_from_y);
             focus_x = carry_from_x;
             focus_y = carry_from_y;
-            plat_input.button_down[0] = 0;
+            in.button_down[0] = 0;
             left_held = carrying = false;
         } else {
-            plat_input.key_pressed[KEY_ESCAPE] = 1;
+            in.key_pressed[KEY_ESCAPE] = 1;
             back_pressed = true;
         }
     }
     // Triggers scroll lists; a screen that claims the stick zooms with them itself.
     if (!offered_stick) {
-        if (pad_pressed(pad, PAD_RT)) plat_input.wheel -= 1.0f;
-        if (pad_pressed(pad, PAD_LT)) plat_input.wheel += 1.0f;
+        if (pad_pressed(pad, PAD_RT)) in.wheel -= 1.0f;
+        if (pad_pressed(pad, PAD_LT)) in.wheel += 1.0f;
     }
 }
 

@@ -20,8 +20,11 @@ void ui_focus_modal();
 void ui_focus_claim_stick();
 
 // Right after the pump: moves the focus and turns the pad's buttons into the
-// pointer's clicks on it. Screens with places own the pad for the frame.
-void ui_focus_frame();
+// pointer's clicks on it, written into the snapshot game/ hands over (the
+// pad is a pointer for the screens). Screens with places own the pad for
+// the frame.
+struct InputState;
+void ui_focus_frame(InputState& in);
 // After the interface is drawn: the focus frame and the letter board, then
 // the places drawn in this frame become those the pad moves between.
 void ui_focus_draw();

@@ -147,7 +147,7 @@ void character_select_draw() {
                            character_slots[selected_slot].name),
                    buttons, 2);
     }
-    if (widget_button({x + half + 12 * s, y, half, 46 * s}, "Quitter le jeu")) plat_input.quit_requested = 1;
+    if (widget_button({x + half + 12 * s, y, half, 46 * s}, "Quitter le jeu")) plat_request_quit();
     ui_box_end();
 
     // The preview's caption and the two ways into the world.

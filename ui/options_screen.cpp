@@ -98,8 +98,9 @@ bool pad_bound_elsewhere(int action) {
 void capture_pad_button() {
     const PadState& pad = plat_input.pad;
     // Start (never bound) or Escape gives up the wait.
+    // The options are the only screen that sees Escape while they are open:
+    // giving up the wait takes it, the screen stays.
     bool cancel = pad_pressed(pad, PAD_START) || plat_input.key_pressed[KEY_ESCAPE] || !pad.connected;
-    if (cancel) plat_input.key_pressed[KEY_ESCAPE] = 0;
     for (int b = 0; b < PAD_BUTTON_COUNT && !cancel; ++b) {
         if (!pad_pressed(pad, b) || !pad_button_bindable(b)) continue;
         pad_bindings[waiting_pad] = b;

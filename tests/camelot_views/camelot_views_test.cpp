@@ -106,8 +106,9 @@ void step(bool interact) {
     std::memcpy(plat_input.key_down_prev, plat_input.key_down, sizeof plat_input.key_down);
     plat_input.key_down[key] = interact;
     plat_input.key_pressed[key] = interact;
+    player_mouse_input(true);
     player_update(1.0f / 30.0f);
-    zones_update(1.0f / 30.0f);
+    villagers_step(1.0f / 30.0f);
     plat_input.key_pressed[key] = 0;
 }
 

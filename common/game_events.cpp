@@ -1,0 +1,85 @@
+#include "common/game_events.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+GameEvent ring[GAME_EVENT_RING];
+int head = 0;  // next to pop
+int count = 0;
+int dropped = 0;
+
+// Copies at most size - 1 bytes without splitting a UTF-8 sequence.
+void copy_text(char* dst, size_t size, const char* src) {
+    size_t n = src ? std::strlen(src) : 0;
+    if (n >= size) {
+        n = size - 1;
+        while (n > 0 && ((unsigned char)src[n] & 0xC0) == 0x80) --n;
+    }
+    if (n) std::memcpy(dst, src, n);
+    dst[n] = 0;
+}
+
+}  // namespace
+
+bool game_event_push(const GameEvent& e) {
+    if (count == GAME_EVENT_RING) {
+        // The log lives above common: stderr, once, is what is left here.
+        if (dropped++ == 0) std::fprintf(stderr, "Résultats du jeu perdus : la file est pleine.\n");
+        return false;
+    }
+    ring[(head + count) % GAME_EVENT_RING] = e;
+    ++count;
+    return true;
+}
+
+bool game_event_pop(GameEvent* out) {
+    if (count == 0) return false;
+    *out = ring[head];
+    head = (head + 1) % GAME_EVENT_RING;
+    --count;
+    return true;
+}
+
+int game_events_waiting() { return count; }
+int game_events_dropped() { return dropped; }
+
+void game_events_clear() {
+    head = 0;
+    count = 0;
+}
+
+void result_message(const char* text, float seconds) {
+    GameEvent e{};
+    e.kind = GameEventKind::message;
+    e.seconds = seconds;
+    copy_text(e.text, sizeof e.text, text);
+    game_event_push(e);
+}
+
+void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size) {
+    GameEvent e{};
+    e.kind = GameEventKind::float_text;
+    e.at = at;
+    e.colour = colour;
+    e.seconds = seconds;
+    e.rise = rise;
+    e.size = size;
+    copy_text(e.text, sizeof e.text, text);
+    game_event_push(e);
+}
+
+void result_creature_killed(int species, int slot) {
+    GameEvent e{};
+    e.kind = GameEventKind::creature_killed;
+    e.species = species;
+    e.slot = slot;
+    game_event_push(e);
+}
+
+void result_save_wanted() {
+    GameEvent e{};
+    e.kind = GameEventKind::save_wanted;
+    game_event_push(e);
+}

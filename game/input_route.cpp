@@ -1,0 +1,52 @@
+#include "game/input_route.h"
+
+#include "common/game_time.h"
+#include "platform/platform.h"
+#include "play/player.h"
+#include "play/player_input.h"
+#include "render/hud.h"
+#include "ui/action_bar.h"
+#include "ui/item_windows.h"
+#include "ui/screen_keys.h"
+
+namespace {
+
+bool escape_pressed() { return plat_input.key_pressed[KEY_ESCAPE] != 0; }
+void take_escape() { plat_input.key_pressed[KEY_ESCAPE] = 0; }
+
+// What play asked of Escape and the focus: a pause opens the dialog at
+// once, so that the rest of the frame sees the game paused.
+bool apply(PlayEscape e) {
+    if (e == PlayEscape::pause) hud_pause();
+    return e != PlayEscape::none;
+}
+
+// Escape down the chain: the dialog, the windows that close on it, then
+// play (the target, the pause).
+void route_escape() {
+    if (apply(player_start_key())) return;
+    if (escape_pressed() && hud_dialog_state().open) {
+        hud_dialog_close();
+        take_escape();
+        return;
+    }
+    if (paused) return;
+    if (screens_take_escape(escape_pressed()) || apply(player_escape_and_focus(escape_pressed()))) take_escape();
+}
+
+}  // namespace
+
+void route_frame_input() {
+    // The character screens read their input as they are drawn.
+    if (paused || character_creation_open || character_select_open) return;
+    bool window_acted = screen_keys_input();
+    if (!window_acted) {
+        player_keys_input();
+        route_escape();
+    }
+    // The action bar and the spellbook take their own presses first.
+    bool interface_took = interface_mouse_update();
+    player_mouse_input(!window_acted && !player_window_blocks_clicks() && !interface_took);
+    if (item_windows_take_escape(escape_pressed())) take_escape();
+    items_windows_update();
+}
