@@ -8,24 +8,19 @@
 #include "render/ui.h"
 #include "render/ui_focus.h"
 
-struct WBox {
-    float x, y, w, h;
-    bool contains(float px, float py) const { return px >= x && px < x + w && py >= y && py < y + h; }
-};
-
 constexpr int KEY_BACKSPACE = 14;
 constexpr int KEY_ENTER = 28;
 constexpr int KEY_KEYPAD_ENTER = 28 | 0x80;
 
-inline bool widget_hover(WBox b) { return b.contains((float)plat_input.mouse_x, (float)plat_input.mouse_y); }
+inline bool widget_hover(UiRect b) { return b.contains((float)plat_input.mouse_x, (float)plat_input.mouse_y); }
 
 // A left press on the box this frame (never while the modal dialog is open).
-inline bool widget_clicked(WBox b) {
+inline bool widget_clicked(UiRect b) {
     ui_focus_add(b.x, b.y, b.w, b.h);
     return plat_input.button_pressed[0] && !hud_dialog_state().open && widget_hover(b);
 }
 
-inline bool widget_button(WBox b, const char* label, bool enabled = true, bool selected = false) {
+inline bool widget_button(UiRect b, const char* label, bool enabled = true, bool selected = false) {
     const float s = hud_scale;
     bool hover = enabled && widget_hover(b);
     Vec4 fill = selected ? Vec4{0.32f, 0.26f, 0.1f, 0.95f}
@@ -38,7 +33,7 @@ inline bool widget_button(WBox b, const char* label, bool enabled = true, bool s
     return enabled && widget_clicked(b);
 }
 
-inline void widget_panel(WBox b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
+inline void widget_panel(UiRect b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
 
 // Removes the last UTF-8 character of a text.
 inline void text_backspace(char* text) {
@@ -50,7 +45,7 @@ inline void text_backspace(char* text) {
 }
 
 // The field with its blinking caret.
-inline void widget_field(WBox b, const char* text, bool caret) {
+inline void widget_field(UiRect b, const char* text, bool caret) {
     const float s = hud_scale;
     if (caret) ui_focus_add(b.x, b.y, b.w, b.h, UI_PLACE_TEXT);
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.03f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, 1.5f * s);
