@@ -17,6 +17,7 @@
 #include "play/player_input.h"
 #include "render/ui_focus.h"
 #include "ui/item_windows.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
@@ -170,14 +171,7 @@ void professions_draw() {
     ui_text(b.x + 24 * s, b.y + 16 * s, "Métiers", 32 * s, HUD_GOLD, UI_FONT_TITLE);
     UiRect c = professions_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
-    bool over_close = c.contains(mx, my);
-    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
-             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    {
-        UiBoxScope close(c.x, c.y, c.w, c.h);
-        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD,
-                        UI_FONT_BODY);
-    }
+    bool over_close = widget_close_box(c, mx, my);
     if (click && over_close) {
         professions_open(false);
         return;

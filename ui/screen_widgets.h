@@ -1,6 +1,8 @@
 #pragma once
-// Small immediate-mode pieces shared by the character and options screens:
-// boxes, buttons that answer a left click, text fields fed by typed text.
+// Small immediate-mode pieces shared by the screens and windows: boxes,
+// buttons that answer a left click, text fields fed by typed text, the
+// windows' close box.
+#include <cmath>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -34,6 +36,18 @@ inline bool widget_button(UiRect b, const char* label, bool enabled = true, bool
 }
 
 inline void widget_panel(UiRect b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
+
+// A window's close box, lit under the pointer (the caller offers it to the
+// focus and answers the click); returns whether the pointer is over it.
+inline bool widget_close_box(UiRect c, float mx, float my) {
+    const float s = hud_scale;
+    bool over = c.contains(mx, my);
+    ui_panel(c.x, c.y, c.w, c.h, over ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
+    UiBoxScope close(c.x, c.y, c.w, c.h);
+    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    return over;
+}
 
 // Removes the last UTF-8 character of a text.
 inline void text_backspace(char* text) {

@@ -11,6 +11,7 @@
 #include "render/icons.h"
 #include "render/ui.h"
 #include "render/ui_focus.h"
+#include "ui/screen_widgets.h"
 
 void spellbook_toggle() {
     bool open = !hud_windows.spellbook;
@@ -76,13 +77,7 @@ void spellbook_draw() {
     UiRect c = spellbook_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
-    bool over_close = c.contains(mx, my);
-    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
-             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    {
-        UiBoxScope close(c.x, c.y, c.w, c.h);
-        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
-    }
+    widget_close_box(c, mx, my);
 
     int order[SKILLS_PER_CLASS];
     spellbook_order(order);
