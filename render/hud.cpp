@@ -419,7 +419,7 @@ void hud_dialog(const char* title, const char* body, const HudButton* buttons, i
         DialogButton& b = dialog.buttons[i];
         copy_text(b.label, sizeof b.label, i < count ? buttons[i].label : "");
         b.action = i < count ? buttons[i].action : nullptr;
-        b.rect = HudRect{0, 0, 0, 0};
+        b.rect = UiRect{0, 0, 0, 0};
     }
     dialog.open = 1;
     plat_set_cursor_captured(false);
@@ -460,19 +460,15 @@ DialogLayout hud_dialog_layout() {
     float pw = 500.0f * s + 2 * m;
     if (total + 2 * m > pw) pw = total + 2 * m;
     float ph = 2 * m + 26.0f * s * 1.3f + 14.0f * s + l.body_height + 14.0f * s + 42.0f * s;
-    l.panel = HudRect{(plat_input.client_width - pw) * 0.5f, (plat_input.client_height - ph) * 0.5f, pw, ph};
+    l.panel = UiRect{(plat_input.client_width - pw) * 0.5f, (plat_input.client_height - ph) * 0.5f, pw, ph};
     float bx = l.panel.x + (pw - total) * 0.5f;
     float by = l.panel.y + ph - m - 42.0f * s;
     for (int i = 0; i < dialog.button_count; ++i) {
-        l.buttons[i] = HudRect{bx, by, widths[i], 42.0f * s};
+        l.buttons[i] = UiRect{bx, by, widths[i], 42.0f * s};
         dialog.buttons[i].rect = l.buttons[i];
         bx += widths[i] + 18.0f * s;
     }
     return l;
-}
-
-static bool inside(const HudRect& r, float x, float y) {
-    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
 }
 
 void hud_dialog_input() {
@@ -486,7 +482,7 @@ void hud_dialog_input() {
     DialogLayout l = hud_dialog_layout();
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < dialog.button_count; ++i) {
-        if (!inside(l.buttons[i], mx, my)) continue;
+        if (!l.buttons[i].contains(mx, my)) continue;
         snd_play(SFX_CLICK, 0.7f);
         HudAction action = dialog.buttons[i].action;
         hud_dialog_close();
@@ -511,9 +507,9 @@ void hud_draw_dialog() {
     const float border = s > 1.0f ? s : 1.0f;
     ui_focus_modal();
     for (int i = 0; i < dialog.button_count; ++i) {
-        const HudRect& r = l.buttons[i];
+        const UiRect& r = l.buttons[i];
         ui_focus_add(r.x, r.y, r.w, r.h);
-        bool hover = inside(r, mx, my);
+        bool hover = r.contains(mx, my);
         ui_panel(r.x, r.y, r.w, r.h, hover ? Vec4{0.22f, 0.28f, 0.18f, 1.0f} : Vec4{0.12f, 0.17f, 0.13f, 1.0f},
                  Vec4{0.83f, 0.68f, 0.24f, 0.8f}, border);
         UiBoxScope button(r.x, r.y, r.w, r.h, 0, border);

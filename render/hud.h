@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/mathx.h"
+#include "render/ui_rect.h"
 
 constexpr int HUD_FLOAT_SLOTS = 48;
 constexpr int HUD_TRACKER_SLOTS = 11;
@@ -50,14 +51,10 @@ struct HudButton {
     HudAction action;  // may be null
 };
 
-struct HudRect {
-    float x, y, w, h;
-};
-
 struct DialogButton {
     char label[64];
     HudAction action;
-    HudRect rect;  // of the last layout
+    UiRect rect;  // of the last layout
 };
 
 struct Dialog {
@@ -174,10 +171,10 @@ const char* hud_fmt(const char* fmt, ...)
 // ---- State for the windows and tests ----------------------------------------------
 const Dialog& hud_dialog_state();
 struct DialogLayout {
-    HudRect panel;
+    UiRect panel;
     float margin;
     float body_height;
-    HudRect buttons[HUD_DIALOG_BUTTONS];
+    UiRect buttons[HUD_DIALOG_BUTTONS];
 };
 // The dialog's layout for the current client size (also stores the button
 // rectangles in the dialog).

@@ -8,6 +8,7 @@
 
 #include "common/mathx.h"
 #include "render/mesh.h"  // UiVertex
+#include "render/ui_rect.h"
 
 // Colours are (r, g, b, a) in 0..1, straight alpha.
 enum UiMode : int { UI_FLAT = 0, UI_GLYPH = 1, UI_SHADOW = 2, UI_PORTRAIT = 3, UI_MAP = 4 };

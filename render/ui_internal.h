@@ -1,6 +1,7 @@
 #pragma once
 // Between the 2D batch, its text drawing and the HUD's labels over the world:
 // the record of the texts drawn, and the batch's own bookkeeping.
+#include "render/ui_rect.h"
 
 // Whether a record is kept (texts then report their ink).
 bool ui_recording();
@@ -15,9 +16,6 @@ void ui_batch_cut(int from, int to);
 // The same for the record's texts [from, to) (ui_recorded_text_count marks).
 void ui_record_cut(int from, int to);
 
-struct UiRect {
-    float x, y, w, h;
-};
 // Every box begun in this batch outside the labels' free groups: the panels,
 // windows, rows and tooltips drawn so far.
 int ui_frame_panels(const UiRect** out);

@@ -21,7 +21,7 @@
 
 // ---- Geometry -----------------------------------------------------------------------------
 
-UiBox bar_slot_box(int i) {
+UiRect bar_slot_box(int i) {
     float s = hud_scale;
     float size = 52 * s, gap = 6 * s;
     float total = BAR_SLOTS * size + (BAR_SLOTS - 1) * gap;
@@ -29,11 +29,9 @@ UiBox bar_slot_box(int i) {
     return {x0 + (float)i * (size + gap), (float)plat_input.client_height - 186 * s, size, size};
 }
 
-static bool inside(const UiBox& b, float x, float y) { return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h; }
-
 static int bar_slot_at(float x, float y) {
     for (int i = 0; i < BAR_SLOTS; ++i)
-        if (inside(bar_slot_box(i), x, y)) return i;
+        if (bar_slot_box(i).contains(x, y)) return i;
     return -1;
 }
 
@@ -50,7 +48,7 @@ int32_t drag_content = -1;
 
 int book_cell_at(float x, float y) {
     for (int i = 0; i < SKILLS_PER_CLASS; ++i)
-        if (inside(spellbook_cell_box(i), x, y)) return i;
+        if (spellbook_cell_box(i).contains(x, y)) return i;
     return -1;
 }
 
@@ -101,13 +99,13 @@ bool interface_mouse_update() {
             press_on = PRESS_BAR;
             press_index = slot;
         } else if (hud_windows.spellbook) {
-            if (inside(spellbook_close_box(), mx, my)) {
+            if (spellbook_close_box().contains(mx, my)) {
                 spellbook_toggle();
                 press_on = PRESS_WINDOW;
             } else if (int cell = book_cell_at(mx, my); cell >= 0) {
                 press_on = PRESS_BOOK;
                 press_index = cell;
-            } else if (inside(spellbook_box(), mx, my)) {
+            } else if (spellbook_box().contains(mx, my)) {
                 press_on = PRESS_WINDOW;
             }
         }
@@ -159,7 +157,7 @@ void content_icon(int32_t v, float x, float y, float size, float alpha) {
     }
 }
 
-void tooltip(const UiBox& near, const char* l1, const char* l2, const char* l3) {
+void tooltip(const UiRect& near, const char* l1, const char* l2, const char* l3) {
     float s = hud_scale;
     const char* lines[3] = {l1, l2, l3};
     float w = 0, h = 12 * s;
@@ -188,7 +186,7 @@ void tooltip(const UiBox& near, const char* l1, const char* l2, const char* l3) 
 
 void slot_tooltip(int i) {
     int32_t v = action_bar[i];
-    UiBox b = bar_slot_box(i);
+    UiRect b = bar_slot_box(i);
     if (v >= 0 && v < SKILLS_PER_CLASS) {
         const SkillDef& d = skill_of(v);
         const char* locked = player.level < d.level ? hud_fmt("Niveau %d requis", d.level) : nullptr;
@@ -216,7 +214,7 @@ void slot_tooltip(int i) {
 
 void bar_draw() {
     float s = hud_scale;
-    UiBox first = bar_slot_box(0), last = bar_slot_box(BAR_SLOTS - 1);
+    UiRect first = bar_slot_box(0), last = bar_slot_box(BAR_SLOTS - 1);
     ui_panel(first.x - 8 * s, first.y - 8 * s, last.x + last.w - first.x + 16 * s, first.h + 16 * s, HUD_PANEL_FILL,
              HUD_PANEL_BORDER, std::fmax(1.0f, s));
     UiBoxScope bar(first.x - 8 * s, first.y - 8 * s, last.x + last.w - first.x + 16 * s, first.h + 16 * s);
@@ -226,9 +224,9 @@ void bar_draw() {
     // A skill or a bag item carried by the pad is put down on a slot.
     const bool offered = ui_focus_carrying();
     for (int i = 0; i < BAR_SLOTS; ++i) {
-        UiBox b = bar_slot_box(i);
+        UiRect b = bar_slot_box(i);
         if (offered) ui_focus_add(b.x, b.y, b.w, b.h);
-        bool over = inside(b, mx, my);
+        bool over = b.contains(mx, my);
         if (over) hover = i;
         ui_panel(b.x, b.y, b.w, b.h, Vec4{0.04f, 0.05f, 0.04f, 0.85f},
                  over ? HUD_GOLD : Vec4{0.83f, 0.68f, 0.24f, 0.3f}, std::fmax(1.0f, s));

@@ -122,7 +122,17 @@ int selector(float x, float y, float w, const char* label, const char* value, bo
 
 int cycle(int v, int d, int count) { return ((v + d) % count + count) % count; }
 
-void turn_preview(WBox area) {
+// One look setting stepped through its names: the name shown and the step
+// both wrap at the list's own length. A setting that does not apply shows a
+// dash.
+template <int N>
+void look_selector(float x, float y, float w, const char* label, const char* const (&names)[N], int32_t* value,
+                   bool enabled = true) {
+    if (int d = selector(x, y, w, label, enabled ? names[cycle(*value, 0, N)] : "—", enabled))
+        *value = cycle(*value, d, N);
+}
+
+void turn_preview(UiRect area) {
     bool down = plat_input.button_down[0] != 0;
     if (plat_input.button_pressed[0] && widget_hover(area) && !hud_dialog_state().open) {
         turning = true;
@@ -155,7 +165,7 @@ void draw_step1() {
     // Narrower cards on a narrow screen: all three always show whole.
     float gap = 40 * s, cw = std::fmin(500 * s, (W - 2 * gap - 80 * s) / 3.0f), total = 3 * cw + 2 * gap;
     for (int c = 0; c < 3; ++c) {
-        WBox card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, 600 * s};
+        UiRect card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, 600 * s};
         bool chosen = c == chosen_class;
         ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
                  chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);
@@ -174,8 +184,7 @@ void draw_step1() {
         character_list_open();
         return;
     }
-    HudRect next = character_creation_next_box();
-    if (widget_button({next.x, next.y, next.w, next.h}, "Suivant")) {
+    if (widget_button(character_creation_next_box(), "Suivant")) {
         apply_class(chosen_class);
         step = 2;
     }
@@ -184,7 +193,7 @@ void draw_step1() {
 void draw_step2() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    WBox panel = {48 * s, 60 * s, 620 * s, H - 120 * s};
+    UiRect panel = {48 * s, 60 * s, 620 * s, H - 120 * s};
     widget_panel(panel);
     float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
     ui_box_begin(panel.x, panel.y, panel.w, panel.h, 0, 2.0f * s);
@@ -197,7 +206,7 @@ void draw_step2() {
             19 * s, HUD_PARCHMENT, UI_FONT_BODY);
     y += 110 * s;
     ui_text(x, y + 6 * s, "Nom", 20 * s, HUD_GOLD, UI_FONT_BODY);
-    WBox field = {x + 150 * s, y, w - 150 * s - 52 * s, 38 * s};
+    UiRect field = {x + 150 * s, y, w - 150 * s - 52 * s, 38 * s};
     if (!edit_mode) {
         if (!hud_dialog_state().open) name_field_input(field.w - 30 * s, field.h * 0.55f);
         widget_field(field, name_field, true);
@@ -212,21 +221,15 @@ void draw_step2() {
         if (!edit_mode && !name_typed) offer_name();
     }
     y += 48 * s;
-    if ((d = selector(x, y, w, "Peau", skin_names[cycle(player_look.skin, 0, 5)], true)))
-        player_look.skin = cycle(player_look.skin, d, 5);
+    look_selector(x, y, w, "Peau", skin_names, &player_look.skin);
     y += 48 * s;
-    if ((d = selector(x, y, w, "Yeux", eye_names[cycle(player_look.eyes, 0, 4)], true)))
-        player_look.eyes = cycle(player_look.eyes, d, 4);
+    look_selector(x, y, w, "Yeux", eye_names, &player_look.eyes);
     y += 48 * s;
-    if ((d = selector(x, y, w, "Cheveux", hair_names[cycle(player_look.hair, 0, 7)], true)))
-        player_look.hair = cycle(player_look.hair, d, 7);
+    look_selector(x, y, w, "Cheveux", hair_names, &player_look.hair);
     y += 48 * s;
-    if ((d = selector(x, y, w, "Coiffure", style_names[cycle(player_look.style, 0, 3)], true)))
-        player_look.style = cycle(player_look.style, d, 3);
+    look_selector(x, y, w, "Coiffure", style_names, &player_look.style);
     y += 48 * s;
-    bool man = !player_look.woman;
-    if ((d = selector(x, y, w, "Barbe", man ? beard_names[cycle(player_look.beard, 0, 3)] : "—", man)))
-        player_look.beard = cycle(player_look.beard, d, 3);
+    look_selector(x, y, w, "Barbe", beard_names, &player_look.beard, !player_look.woman);
     y += 48 * s;
     if ((d = selector(x, y, w, "Vue", portrait_view ? "Portrait" : "En pied", true))) portrait_view = !portrait_view;
     y += 60 * s;
@@ -241,8 +244,7 @@ void draw_step2() {
     ui_text_centred(cx, 60 * s, hud_fmt("%s de la Table ronde", shown), 34 * s, HUD_GOLD, UI_FONT_TITLE);
     turn_preview({panel.x + panel.w, 0, W - panel.x - panel.w, H - 150 * s});
 
-    HudRect finish = character_creation_finish_box();
-    WBox left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = {finish.x, finish.y, finish.w, finish.h};
+    UiRect left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = character_creation_finish_box();
     if (edit_mode) {
         if (widget_button(left, "Annuler")) finish_edit(false);
         else if (widget_button(right, "Valider")) finish_edit(true);
@@ -264,7 +266,7 @@ void draw_step2() {
 
 }  // namespace
 
-HudRect character_creation_next_box() {
+UiRect character_creation_next_box() {
     const float s = hud_scale, W = (float)plat_input.client_width;
     // Beside "Retour" when there is a list to go back to, else alone under
     // the middle card.
@@ -272,7 +274,7 @@ HudRect character_creation_next_box() {
     return {x, 830 * s, 300 * s, 56 * s};
 }
 
-HudRect character_creation_finish_box() {
+UiRect character_creation_finish_box() {
     const float s = hud_scale;
     return {(float)plat_input.client_width * 0.68f + 10 * s, (float)plat_input.client_height - 130 * s, 300 * s,
             56 * s};

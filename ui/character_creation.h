@@ -16,5 +16,5 @@ bool player_presentation_portrait();
 void character_creation_draw();
 // Where the buttons that go forward stand: "Suivant" on the class step,
 // "Commencer" (or "Valider") on the second.
-HudRect character_creation_next_box();
-HudRect character_creation_finish_box();
+UiRect character_creation_next_box();
+UiRect character_creation_finish_box();

@@ -20,7 +20,7 @@ void character_preview_render() {
     if (!player_model) player_model_rebuild();
     if (!player_model) return;
     player_figure_dress();
-    Box p = sheet_portrait_box();
+    UiRect p = sheet_portrait_box();
     // Alone in the lists, where the player stands (in the light of that place).
     Vec3 base = {player.pos_x, player.pos_y, player.pos_z};
     float turn = (float)game_clock * 0.6f;

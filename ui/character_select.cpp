@@ -80,7 +80,7 @@ void character_select_draw() {
     bool dialog_open = hud_dialog_state().open;
     if (!dialog_open) server_field_input();
 
-    WBox panel = {48 * s, 60 * s, 600 * s, H - 120 * s};
+    UiRect panel = {48 * s, 60 * s, 600 * s, H - 120 * s};
     widget_panel(panel);
     float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
     ui_box_begin(panel.x, panel.y, panel.w, panel.h, 0, 2.0f * s);
@@ -92,7 +92,7 @@ void character_select_draw() {
     for (int slot = 0; slot < CHARACTER_SLOTS; ++slot) {
         const CharacterSlot& c = character_slots[slot];
         if (!c.present) continue;
-        WBox row = {x, y, w, 62 * s};
+        UiRect row = {x, y, w, 62 * s};
         bool selected = slot == selected_slot;
         ui_panel(row.x, row.y, row.w, row.h,
                  selected ? Vec4{0.3f, 0.24f, 0.08f, 0.9f} : Vec4{0.05f, 0.08f, 0.06f, 0.7f},

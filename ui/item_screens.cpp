@@ -30,12 +30,12 @@ const Vec4 kGreen = {0.35f, 0.95f, 0.35f, 1.0f};
 
 float sc() { return hud_scale > 0.0f ? hud_scale : 1.0f; }
 
-void place(const Box& b, int kind = UI_PLACE_PLAIN) { ui_focus_add(b.x, b.y, b.w, b.h, kind); }
+void place(const UiRect& b, int kind = UI_PLACE_PLAIN) { ui_focus_add(b.x, b.y, b.w, b.h, kind); }
 float mouse_x() { return (float)plat_input.mouse_x; }
 float mouse_y() { return (float)plat_input.mouse_y; }
 const char* plural(int n) { return n >= 2 ? "s" : ""; }
 
-void item_cell(const Box& b, int id, int count, bool hover) {
+void item_cell(const UiRect& b, int id, int count, bool hover) {
     float s = sc();
     Vec4 border = {0.83f, 0.68f, 0.24f, hover ? 0.9f : 0.3f};
     if (item_exists(id)) {
@@ -54,14 +54,24 @@ void item_cell(const Box& b, int id, int count, bool hover) {
     }
 }
 
-void button(const Box& b, const char* label, bool enabled) {
+void button(const UiRect& b, const char* label, bool enabled) {
     float s = sc();
-    bool over = enabled && box_has(b, mouse_x(), mouse_y());
+    bool over = enabled && b.contains(mouse_x(), mouse_y());
     ui_panel(b.x, b.y, b.w, b.h, over ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, enabled ? 0.8f : 0.3f}, std::fmax(1.0f, s));
     UiBoxScope box(b.x, b.y, b.w, b.h, 0, std::fmax(1.0f, s));
     ui_text_centred(b.x + b.w * 0.5f, b.y + (b.h - 17 * s) * 0.5f, label, 17 * s, enabled ? HUD_GOLD : kDim,
                     UI_FONT_BODY);
+}
+
+// A row of a list (the stock, the buy-back, the loot) that lights up under
+// the pointer; returns whether the pointer is over it.
+bool list_row(const UiRect& r, float mx, float my) {
+    float s = sc();
+    bool over = r.contains(mx, my);
+    ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
+             Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+    return over;
 }
 
 // ---- Tooltip -----------------------------------------------------------------------------
@@ -146,7 +156,7 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hi
         t.add(pad ? "X : équiper  ·  Y + X : jeter" : "Clic : équiper  ·  Maj + clic : jeter", kDim);
 }
 
-Box tip_size(const Tip& t) {
+UiRect tip_size(const Tip& t) {
     float s = sc(), w = 0, h = 16 * s;
     for (int i = 0; i < t.count; ++i) {
         float lw = ui_text_width(t.lines[i].text, t.lines[i].size * s, t.lines[i].font);
@@ -158,7 +168,7 @@ Box tip_size(const Tip& t) {
 
 void draw_tip(const Tip& t, float x, float y) {
     float s = sc();
-    Box b = tip_size(t);
+    UiRect b = tip_size(t);
     ui_panel(x, y, b.w, b.h, Vec4{0.05f, 0.07f, 0.06f, 0.97f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
     UiBoxScope box(x, y, b.w, b.h, UI_BOX_LAYER, std::fmax(1.0f, s));
     float ty = y + 8 * s;
@@ -168,12 +178,12 @@ void draw_tip(const Tip& t, float x, float y) {
     }
 }
 
-void item_tooltip(int id, int count, bool worn, const Box& near, const char* extra, const char* hint = nullptr) {
+void item_tooltip(int id, int count, bool worn, const UiRect& near, const char* extra, const char* hint = nullptr) {
     if (!item_exists(id)) return;
     float s = sc();
     Tip t{};
     fill_tip(t, id, count, worn, true, hint, extra);
-    Box size = tip_size(t);
+    UiRect size = tip_size(t);
     float cw = (float)plat_input.client_width, ch = (float)plat_input.client_height;
     float x = near.x + near.w + 12 * s, y = near.y;
     if (x + size.w > cw - 4 * s) x = near.x - size.w - 12 * s;
@@ -190,7 +200,7 @@ void item_tooltip(int id, int count, bool worn, const Box& near, const char* ext
             Tip o{};
             o.add("Actuellement équipé", kDim, 14.0f);
             fill_tip(o, other, 1, true, false);
-            Box os = tip_size(o);
+            UiRect os = tip_size(o);
             float ox = x + size.w + 8 * s;
             if (ox + os.w > cw - 4 * s) ox = x - os.w - 8 * s;
             draw_tip(o, ox, y);
@@ -200,8 +210,8 @@ void item_tooltip(int id, int count, bool worn, const Box& near, const char* ext
 
 }  // namespace
 
-void item_tooltip_with_hint(int id, HudRect beside, const char* hint) {
-    item_tooltip(id, 1, false, Box{beside.x, beside.y, beside.w, beside.h}, nullptr, hint);
+void item_tooltip_with_hint(int id, UiRect beside, const char* hint) {
+    item_tooltip(id, 1, false, beside, nullptr, hint);
 }
 
 namespace {
@@ -255,7 +265,7 @@ void characteristics(float x, float y, float w) {
 
 void character_sheet_draw() {
     float s = sc();
-    Box b = sheet_box();
+    UiRect b = sheet_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     const char* name = player.name[0] ? player.name : "Sans nom";
@@ -264,19 +274,19 @@ void character_sheet_draw() {
             UI_FONT_TITLE);
     float mx = mouse_x(), my = mouse_y();
     int dragged = items_dragged_bag_slot();
-    Box p = sheet_portrait_box();
+    UiRect p = sheet_portrait_box();
     ui_rect(p.x, p.y, p.w, p.h, Vec4{0.02f, 0.03f, 0.03f, 0.85f});
     ui_portrait(p.x, p.y, p.w, p.h);
     for (int i = 0; i < EQUIPMENT_SLOTS; ++i) {
-        Box e = sheet_equipment_box(i);
+        UiRect e = sheet_equipment_box(i);
         place(e, UI_PLACE_CARRY);
-        item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, box_has(e, mx, my));
+        item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, e.contains(mx, my));
         UiBoxScope cell(e.x, e.y, e.w, e.h);
         if (!equipment[i]) ui_text_centred(e.x + e.w * 0.5f, e.y + e.h * 0.5f - 7 * s, slot_label(i), 12 * s, kDim,
                                            UI_FONT_BODY);
     }
     characteristics(b.x + 24 * s, p.y + p.h + 18 * s, b.w - 48 * s);
-    Box first = sheet_bag_box(0);
+    UiRect first = sheet_bag_box(0);
     ui_text(first.x, first.y - 36 * s, "Sac", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     button(sheet_sort_box(), "Trier", true);
     place(sheet_sort_box());
@@ -285,12 +295,12 @@ void character_sheet_draw() {
         place(sheet_appearance_box());
     }
     for (int i = 0; i < BAG_SLOTS; ++i) {
-        Box c = sheet_bag_box(i);
+        UiRect c = sheet_bag_box(i);
         place(c, UI_PLACE_CARRY);
         bool hidden = dragged == i;
-        item_cell(c, hidden ? 0 : bag[i].id, bag[i].count, box_has(c, mx, my));
+        item_cell(c, hidden ? 0 : bag[i].id, bag[i].count, c.contains(mx, my));
     }
-    Box last = sheet_bag_box(BAG_SLOTS - 1);
+    UiRect last = sheet_bag_box(BAG_SLOTS - 1);
     ui_text(first.x, last.y + last.h + 16 * s, hud_fmt("Bourse :  %d denier%s", player.purse, plural(player.purse)),
             18 * s, HUD_GOLD, UI_FONT_BODY);
     const char* hint = ui_focus_pad_hints()
@@ -308,7 +318,7 @@ void character_sheet_draw() {
 void merchant_window_draw() {
     if (!shop_is_open()) return;
     float s = sc();
-    Box b = shop_box();
+    UiRect b = shop_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 18 * s, merchant_name(), 28 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -323,14 +333,12 @@ void merchant_window_draw() {
             UI_FONT_BODY);
     float mx = mouse_x(), my = mouse_y();
     for (int i = 0; i < MERCHANT_STOCK; ++i) {
-        Box r = shop_stock_box(i);
+        UiRect r = shop_stock_box(i);
         place(r);
         const MerchantOffer& o = merchant_stock[i];
-        bool over = box_has(r, mx, my);
-        ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
-                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        list_row(r, mx, my);
         UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
-        Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
+        UiRect icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, o.id, 1, false);
         const ItemDef& d = item_def(o.id);
         // The tooltip names the item whole, should a name ever outgrow its row.
@@ -340,22 +348,20 @@ void merchant_window_draw() {
                 player.purse >= o.price ? HUD_GOLD : kRed, UI_FONT_BODY);
     }
     int grey = grey_value();
-    Box g = shop_grey_box();
+    UiRect g = shop_grey_box();
     if (grey > 0) place(g);
     if (grey > 0)
         button(g, hud_fmt("Vendre les objets gris  (%d denier%s)", grey, plural(grey)), true);
     else
         ui_text_centred(g.x + g.w * 0.5f, g.y + 8 * s, "Aucun objet gris à vendre", 16 * s, kDim, UI_FONT_BODY);
-    Box r = shop_buy_back_box();
+    UiRect r = shop_buy_back_box();
     ui_text(r.x, r.y - 28 * s, "Rachat", 18 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text(r.x + 80 * s, r.y - 24 * s, "dernier objet vendu", 14 * s, kDim, UI_FONT_BODY);
     if (buy_back.count > 0 && item_exists(buy_back.id)) {
         place(r);
-        bool over = box_has(r, mx, my);
-        ui_panel(r.x, r.y, r.w, r.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
-                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        list_row(r, mx, my);
         UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
-        Box icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
+        UiRect icon = {r.x + 4 * s, r.y + 4 * s, r.h - 8 * s, r.h - 8 * s};
         item_cell(icon, buy_back.id, buy_back.count, false);
         const ItemDef& d = item_def(buy_back.id);
         ui_text_fitted(icon.x + icon.w + 8 * s, r.y + 5 * s, r.x + r.w - 14 * s - icon.x - icon.w, d.name, 15 * s,
@@ -374,12 +380,12 @@ void loot_window_draw() {
     Creature* c = loot_corpse();
     if (!c) return;
     float s = sc();
-    Box b = loot_box();
+    UiRect b = loot_box();
     ui_panel(b.x, b.y, b.w, b.h, kFill, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 14 * s, b.y + 12 * s, hud_fmt("Butin : %s", creature_display_name(c)), 20 * s, HUD_GOLD,
             UI_FONT_TITLE);
-    Box x = loot_close_box();
+    UiRect x = loot_close_box();
     button(x, "×", true);
     place(x);
     float mx = mouse_x(), my = mouse_y();
@@ -387,13 +393,11 @@ void loot_window_draw() {
     LootRow items[4];
     int rows = loot_item_rows(c, items) + (money ? 1 : 0);
     for (int r = 0; r < rows; ++r) {
-        Box row = loot_row_box(r);
+        UiRect row = loot_row_box(r);
         place(row);
-        bool over = box_has(row, mx, my);
-        ui_panel(row.x, row.y, row.w, row.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
-                 Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.25f}, std::fmax(1.0f, s));
+        bool over = list_row(row, mx, my);
         UiBoxScope row_box(row.x, row.y, row.w, row.h, 0, std::fmax(1.0f, s));
-        Box icon = {row.x + 5 * s, row.y + 5 * s, row.h - 10 * s, row.h - 10 * s};
+        UiRect icon = {row.x + 5 * s, row.y + 5 * s, row.h - 10 * s, row.h - 10 * s};
         if (money && r == 0) {
             ui_panel(icon.x, icon.y, icon.w, icon.h, kCell, HUD_PANEL_BORDER, std::fmax(1.0f, s));
             icon_draw(KIND_PURSE, icon.x + 3 * s, icon.y + 3 * s, icon.w - 6 * s, Vec3{0.85f, 0.7f, 0.3f}, 1.0f);

@@ -44,7 +44,7 @@ constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 510, GAP = 16, CELL = 56,
 
 }  // namespace
 
-Box sheet_box() {
+UiRect sheet_box() {
     float s = sc();
     float w = SHEET_W * s, h = SHEET_H * s;
     float x = (cw() - w) * 0.5f;
@@ -52,69 +52,69 @@ Box sheet_box() {
     return {x, (ch() - h) * 0.5f - 50 * s, w, h};
 }
 
-Box sheet_portrait_box() {
+UiRect sheet_portrait_box() {
     float s = sc();
-    Box b = sheet_box();
+    UiRect b = sheet_box();
     return {b.x + (24 + CELL + 12) * s, b.y + 66 * s, 236 * s, 6 * CELL * s + 5 * CELL_GAP * s};
 }
 
-Box sheet_equipment_box(int slot) {
+UiRect sheet_equipment_box(int slot) {
     float s = sc();
-    Box b = sheet_box();
-    Box p = sheet_portrait_box();
+    UiRect b = sheet_box();
+    UiRect p = sheet_portrait_box();
     int column = slot < 6 ? 0 : 1, row = slot % 6;
     float x = column == 0 ? b.x + 24 * s : p.x + p.w + 12 * s;
     return {x, p.y + (float)row * (CELL + CELL_GAP) * s, CELL * s, CELL * s};
 }
 
-Box sheet_bag_box(int slot) {
+UiRect sheet_bag_box(int slot) {
     float s = sc();
-    Box b = sheet_box();
+    UiRect b = sheet_box();
     float x0 = b.x + b.w - 24 * s - 6 * CELL * s - 5 * CELL_GAP * s, y0 = b.y + 96 * s;
     int col = slot % 6, row = slot / 6;
     return {x0 + (float)col * (CELL + CELL_GAP) * s, y0 + (float)row * (CELL + CELL_GAP) * s, CELL * s, CELL * s};
 }
 
-Box sheet_sort_box() {
+UiRect sheet_sort_box() {
     float s = sc();
-    Box last = sheet_bag_box(5);
+    UiRect last = sheet_bag_box(5);
     return {last.x + last.w - 90 * s, last.y - 38 * s, 90 * s, 28 * s};
 }
 
-Box sheet_appearance_box() {
+UiRect sheet_appearance_box() {
     float s = sc();
-    Box sort = sheet_sort_box();
+    UiRect sort = sheet_sort_box();
     return {sort.x - 122 * s, sort.y, 114 * s, sort.h};
 }
 
-Box shop_box() {
+UiRect shop_box() {
     float s = sc();
-    Box sheet = sheet_box();
+    UiRect sheet = sheet_box();
     return {sheet.x - (SHOP_W + GAP) * s, sheet.y, SHOP_W * s, SHEET_H * s};
 }
 
-Box shop_stock_box(int index) {
+UiRect shop_stock_box(int index) {
     float s = sc();
-    Box b = shop_box();
+    UiRect b = shop_box();
     float w = (b.w - 48 * s - 10 * s) * 0.5f, h = 52 * s;
     int col = index / 5, row = index % 5;
     return {b.x + 24 * s + (float)col * (w + 10 * s), b.y + 196 * s + (float)row * (h + 8 * s), w, h};
 }
 
-Box shop_grey_box() {
+UiRect shop_grey_box() {
     float s = sc();
-    Box b = shop_box();
+    UiRect b = shop_box();
     return {b.x + 24 * s, b.y + 496 * s, b.w - 48 * s, 34 * s};
 }
 
-Box shop_buy_back_box() {
+UiRect shop_buy_back_box() {
     float s = sc();
-    Box b = shop_box();
+    UiRect b = shop_box();
     // Clear of the foot hint under it.
     return {b.x + 24 * s, b.y + 566 * s, b.w - 48 * s, 46 * s};
 }
 
-Box loot_box() {
+UiRect loot_box() {
     float s = sc();
     Creature* c = loot_corpse();
     LootRow items[4];
@@ -122,21 +122,21 @@ Box loot_box() {
     return {cw() * 0.6f, ch() * 0.28f, 340 * s, (58 + 62 * (float)rows + 56) * s};
 }
 
-Box loot_row_box(int row) {
+UiRect loot_row_box(int row) {
     float s = sc();
-    Box b = loot_box();
+    UiRect b = loot_box();
     return {b.x + 10 * s, b.y + 52 * s + (float)row * 62 * s, b.w - 20 * s, 58 * s};
 }
 
-Box loot_take_all_box() {
+UiRect loot_take_all_box() {
     float s = sc();
-    Box b = loot_box();
+    UiRect b = loot_box();
     return {b.x + b.w * 0.5f - 80 * s, b.y + b.h - 46 * s, 160 * s, 34 * s};
 }
 
-Box loot_close_box() {
+UiRect loot_close_box() {
     float s = sc();
-    Box b = loot_box();
+    UiRect b = loot_box();
     return {b.x + b.w - 34 * s, b.y + 8 * s, 26 * s, 26 * s};
 }
 
@@ -146,26 +146,26 @@ Hover items_hover(float x, float y) {
         LootRow items[4];
         int rows = loot_item_rows(c, items) + (c->loot_money > 0 ? 1 : 0);
         for (int r = 0; r < rows; ++r)
-            if (box_has(loot_row_box(r), x, y)) return {HOVER_LOOT, r};
+            if (loot_row_box(r).contains(x, y)) return {HOVER_LOOT, r};
     }
     if (shop_is_open()) {
         for (int i = 0; i < MERCHANT_STOCK; ++i)
-            if (box_has(shop_stock_box(i), x, y)) return {HOVER_STOCK, i};
-        if (box_has(shop_buy_back_box(), x, y)) return {HOVER_BUY_BACK, 0};
+            if (shop_stock_box(i).contains(x, y)) return {HOVER_STOCK, i};
+        if (shop_buy_back_box().contains(x, y)) return {HOVER_BUY_BACK, 0};
     }
     if (character_sheet_open) {
         for (int i = 0; i < BAG_SLOTS; ++i)
-            if (box_has(sheet_bag_box(i), x, y)) return {HOVER_BAG, i};
+            if (sheet_bag_box(i).contains(x, y)) return {HOVER_BAG, i};
         for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
-            if (box_has(sheet_equipment_box(i), x, y)) return {HOVER_WORN, i};
+            if (sheet_equipment_box(i).contains(x, y)) return {HOVER_WORN, i};
     }
     return {HOVER_NONE, -1};
 }
 
 bool items_pointer_over_window(float x, float y) {
-    if (character_sheet_open && box_has(sheet_box(), x, y)) return true;
-    if (shop_is_open() && box_has(shop_box(), x, y)) return true;
-    if (hud_windows.loot && box_has(loot_box(), x, y)) return true;
+    if (character_sheet_open && sheet_box().contains(x, y)) return true;
+    if (shop_is_open() && shop_box().contains(x, y)) return true;
+    if (hud_windows.loot && loot_box().contains(x, y)) return true;
     return false;
 }
 
@@ -182,18 +182,17 @@ void release() {
 void drop_drag(float x, float y) {
     if (press_on == ON_BAG) {
         for (int i = 0; i < BAG_SLOTS; ++i)
-            if (box_has(sheet_bag_box(i), x, y)) {
+            if (sheet_bag_box(i).contains(x, y)) {
                 move_in_bag(press_index, i);
                 return;
             }
         for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
-            if (box_has(sheet_equipment_box(i), x, y)) {
+            if (sheet_equipment_box(i).contains(x, y)) {
                 equip_to_slot(press_index, i);
                 return;
             }
         for (int i = 0; i < BAR_SLOTS; ++i) {
-            UiBox b = bar_slot_box(i);
-            if (x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h) {
+            if (bar_slot_box(i).contains(x, y)) {
                 put_item_on_bar(bag[press_index].id, i);
                 return;
             }
@@ -201,7 +200,7 @@ void drop_drag(float x, float y) {
     } else if (press_on == ON_WORN) {
         // A worn item dragged to the bag comes off.
         for (int i = 0; i < BAG_SLOTS; ++i)
-            if (box_has(sheet_bag_box(i), x, y)) {
+            if (sheet_bag_box(i).contains(x, y)) {
                 unequip(press_index);
                 return;
             }
@@ -209,11 +208,11 @@ void drop_drag(float x, float y) {
 }
 
 void click_loot(float x, float y) {
-    if (box_has(loot_close_box(), x, y)) {
+    if (loot_close_box().contains(x, y)) {
         loot_close();
         return;
     }
-    if (box_has(loot_take_all_box(), x, y)) {
+    if (loot_take_all_box().contains(x, y)) {
         loot_take_all();
         return;
     }
@@ -223,7 +222,7 @@ void click_loot(float x, float y) {
     LootRow items[4];
     int rows = loot_item_rows(c, items) + (money ? 1 : 0);
     for (int r = 0; r < rows; ++r) {
-        if (!box_has(loot_row_box(r), x, y)) continue;
+        if (!loot_row_box(r).contains(x, y)) continue;
         if (money && r == 0)
             loot_take_money();
         else
@@ -233,32 +232,32 @@ void click_loot(float x, float y) {
 }
 
 void click(float x, float y) {
-    if (hud_windows.loot && box_has(loot_box(), x, y)) {
+    if (hud_windows.loot && loot_box().contains(x, y)) {
         click_loot(x, y);
         return;
     }
-    if (shop_is_open() && box_has(shop_box(), x, y)) {
+    if (shop_is_open() && shop_box().contains(x, y)) {
         for (int i = 0; i < MERCHANT_STOCK; ++i)
-            if (box_has(shop_stock_box(i), x, y)) {
+            if (shop_stock_box(i).contains(x, y)) {
                 shop_buy(i, shift_held());
                 return;
             }
-        if (box_has(shop_grey_box(), x, y)) shop_sell_grey();
-        if (box_has(shop_buy_back_box(), x, y)) shop_buy_back();
+        if (shop_grey_box().contains(x, y)) shop_sell_grey();
+        if (shop_buy_back_box().contains(x, y)) shop_buy_back();
         return;
     }
     if (!character_sheet_open) return;
-    if (box_has(sheet_sort_box(), x, y)) {
+    if (sheet_sort_box().contains(x, y)) {
         sort_bag();
         return;
     }
-    if (!shop_is_open() && box_has(sheet_appearance_box(), x, y)) {
+    if (!shop_is_open() && sheet_appearance_box().contains(x, y)) {
         character_sheet_open = 0;
         character_creation_open_edit();
         return;
     }
     for (int i = 0; i < BAG_SLOTS; ++i)
-        if (box_has(sheet_bag_box(i), x, y)) {
+        if (sheet_bag_box(i).contains(x, y)) {
             if (bag[i].id == 0) return;
             if (shift_held())
                 drop_from_bag(i);
@@ -269,7 +268,7 @@ void click(float x, float y) {
             return;
         }
     for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
-        if (box_has(sheet_equipment_box(i), x, y)) {
+        if (sheet_equipment_box(i).contains(x, y)) {
             unequip(i);
             return;
         }
@@ -291,12 +290,12 @@ void items_windows_update() {
         press_index = -1;
         if (character_sheet_open) {
             for (int i = 0; i < BAG_SLOTS; ++i)
-                if (box_has(sheet_bag_box(i), mx, my) && bag[i].id) {
+                if (sheet_bag_box(i).contains(mx, my) && bag[i].id) {
                     press_on = ON_BAG;
                     press_index = i;
                 }
             for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
-                if (box_has(sheet_equipment_box(i), mx, my) && equipment[i]) {
+                if (sheet_equipment_box(i).contains(mx, my) && equipment[i]) {
                     press_on = ON_WORN;
                     press_index = i;
                 }

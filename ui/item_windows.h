@@ -4,29 +4,24 @@
 // ui/item_screens.cpp. Sizes are design values for a 1080-high window.
 #include "render/hud.h"
 
-struct Box {
-    float x, y, w, h;
-};
-inline bool box_has(const Box& b, float x, float y) { return x >= b.x && y >= b.y && x < b.x + b.w && y < b.y + b.h; }
-
 // Character sheet.
-Box sheet_box();
-Box sheet_equipment_box(int slot);
-Box sheet_bag_box(int slot);
-Box sheet_sort_box();
+UiRect sheet_box();
+UiRect sheet_equipment_box(int slot);
+UiRect sheet_bag_box(int slot);
+UiRect sheet_sort_box();
 // Opens the creation screen's edit mode to change the character's look.
-Box sheet_appearance_box();
-Box sheet_portrait_box();
+UiRect sheet_appearance_box();
+UiRect sheet_portrait_box();
 // Merchant.
-Box shop_box();
-Box shop_stock_box(int index);
-Box shop_grey_box();
-Box shop_buy_back_box();
+UiRect shop_box();
+UiRect shop_stock_box(int index);
+UiRect shop_grey_box();
+UiRect shop_buy_back_box();
 // Loot window (row 0 is the money row when there is money).
-Box loot_box();
-Box loot_row_box(int row);
-Box loot_take_all_box();
-Box loot_close_box();
+UiRect loot_box();
+UiRect loot_row_box(int row);
+UiRect loot_take_all_box();
+UiRect loot_close_box();
 
 // What the pointer is over: a bag slot, a worn slot, a stock row.
 enum HoverKind { HOVER_NONE, HOVER_BAG, HOVER_WORN, HOVER_STOCK, HOVER_BUY_BACK, HOVER_LOOT };
@@ -49,4 +44,4 @@ void loot_window_draw();
 void interaction_cursor_draw();  // pulsing icon; draws nothing when there is nothing to use
 // The item's tooltip (statistics, class, comparison, price) beside a box,
 // ending with `hint` in place of the bag's click hint.
-void item_tooltip_with_hint(int id, HudRect beside, const char* hint);
+void item_tooltip_with_hint(int id, UiRect beside, const char* hint);

@@ -8,7 +8,7 @@
 // for a point in the catacombs when under is set.
 const char* minimap_place_name(float x, float z, bool under);
 // The minimap square (without its frame), client pixels.
-HudRect minimap_rect();
+UiRect minimap_rect();
 // Where a world point falls on the minimap for a player at (px, pz); false
 // when it lies outside 0.97 of the half-size.
 bool minimap_project(float px, float pz, float x, float z, bool under, float* sx, float* sy);
@@ -41,7 +41,7 @@ void big_map_set_open(bool open);
 void big_map_view_rect(int view, int zone, float* x0, float* w, float* z0, float* h);
 const char* big_map_title();
 // The map panel on screen, and its visible world rectangle.
-HudRect big_map_panel();
+UiRect big_map_panel();
 void big_map_visible(float* x0, float* w, float* z0, float* h);
 // Screen <-> world through the current view.
 void big_map_to_screen(float x, float z, float* sx, float* sy);

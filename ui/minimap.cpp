@@ -52,7 +52,7 @@ float half_size(bool under) { return under ? 26.0f : 100.0f; }
 // near or beyond the square's edge sits just inside it, toward the place,
 // clear of the north letter. Objectives at one place (a giver's several
 // quests) show one mark, the first the tracker lists.
-void objective_marks(float px, float pz, bool under, const HudRect& r) {
+void objective_marks(float px, float pz, bool under, const UiRect& r) {
     const float s = hud_scale;
     const float half = 0.9f * half_size(under);
     float drawn_x[HUD_TRACKER_SLOTS], drawn_y[HUD_TRACKER_SLOTS];
@@ -103,7 +103,7 @@ const char* minimap_place_name(float x, float z, bool under) {
     return "Forêt de Tervanne";
 }
 
-HudRect minimap_rect() {
+UiRect minimap_rect() {
     const float s = hud_scale;
     float size = SIZE * s;
     return {(float)plat_input.client_width - MARGIN * s - size, MARGIN * s, size, size};
@@ -113,7 +113,7 @@ bool minimap_project(float px, float pz, float x, float z, bool under, float* sx
     float half = half_size(under);
     float dx = x - px, dz = z - pz;
     if (std::fabs(dx) > 0.97f * half || std::fabs(dz) > 0.97f * half) return false;
-    HudRect r = minimap_rect();
+    UiRect r = minimap_rect();
     // North (+z) up; seen from above with north up, +x lies to the left.
     *sx = r.x + r.w * 0.5f - dx / half * r.w * 0.5f;
     *sy = r.y + r.h * 0.5f - dz / half * r.h * 0.5f;
@@ -124,7 +124,7 @@ void minimap_draw() {
     big_map_frame_check();
     const float s = hud_scale;
     const bool under = underground != 0;
-    HudRect r = minimap_rect();
+    UiRect r = minimap_rect();
     ui_rect(r.x - FRAME * s, r.y - FRAME * s, r.w + 2 * FRAME * s, r.h + 2 * FRAME * s,
             Vec4{0.04f, 0.05f, 0.04f, 0.92f});
     const float px = player.pos_x, pz = player.pos_z;

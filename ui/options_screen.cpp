@@ -32,7 +32,7 @@ const char* const vision_names[VISION_MODE_COUNT] = {"normale", "protanopie", "d
 float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // A slider from 0 to 1; returns the position, changed while dragged.
-float slider(WBox track, float position, int which) {
+float slider(UiRect track, float position, int which) {
     const float s = hud_scale;
     ui_rect(track.x, track.y + track.h * 0.4f, track.w, track.h * 0.2f, Vec4{0.25f, 0.25f, 0.2f, 0.9f});
     ui_rect(track.x, track.y + track.h * 0.4f, track.w * position, track.h * 0.2f, HUD_GOLD);
@@ -259,7 +259,7 @@ void key_bindings_list(float kx, float ky, float list_bottom) {
 }
 
 // "Maintenir" or "bascule" for an action that lasts.
-bool hold_or_toggle(WBox b, const char* what, uint8_t* toggle) {
+bool hold_or_toggle(UiRect b, const char* what, uint8_t* toggle) {
     if (!widget_button(b, hud_fmt("%s : %s", what, *toggle ? "appui pour basculer" : "maintenir"))) return false;
     *toggle = !*toggle;
     return true;
@@ -312,7 +312,7 @@ void accessibility_list(float kx, float ky) {
 void bindings_column(float kx, float ky, float list_bottom) {
     const float s = hud_scale;
     const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
-    HudRect page = options_page_button_box();
+    UiRect page = options_page_button_box();
     if (widget_button({page.x, page.y, page.w, page.h},
                       pad_page || access_page ? "Voir les touches" : "Voir la manette") &&
         waiting_action < 0 && waiting_pad < 0) {
@@ -350,13 +350,13 @@ void options_open() {
     plat_set_cursor_captured(false);
 }
 
-HudRect options_page_button_box() {
+UiRect options_page_button_box() {
     const float s = hud_scale;
     const float kx = ((float)plat_input.client_width - 1400 * s) * 0.5f + 720 * s, ky = 40 * s + 90 * s;
     return {kx + 470 * s, ky - 2 * s, 170 * s, 34 * s};
 }
 
-HudRect options_access_button_box() {
+UiRect options_access_button_box() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     return {W * 0.5f - 400 * s, 40 * s + (H - 80 * s) - 60 * s, 240 * s, 46 * s};
@@ -376,7 +376,7 @@ void options_screen() {
         return;
     }
 
-    WBox panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
+    UiRect panel = {(W - 1400 * s) * 0.5f, 40 * s, 1400 * s, H - 80 * s};
     ui_panel(panel.x, panel.y, panel.w, panel.h, Vec4{0.06f, 0.09f, 0.07f, 0.95f}, HUD_GOLD, 2.0f * s);
     UiBoxScope window(panel.x, panel.y, panel.w, panel.h, UI_BOX_LAYER, 2.0f * s);
     ui_text_centred(W * 0.5f, panel.y + 18 * s, "Options", 44 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -404,7 +404,7 @@ void options_screen() {
         if (drag == DRAG_EFFECTS && options.effects_volume != effects_at_drag) snd_play(SFX_CLICK, 0.8f);
         drag = DRAG_NONE;
     }
-    const HudRect access = options_access_button_box();
+    const UiRect access = options_access_button_box();
     if (widget_button({access.x, access.y, access.w, access.h}, "Accessibilité", true, access_page) &&
         waiting_action < 0 && waiting_pad < 0) {
         access_page = !access_page;

@@ -5,6 +5,6 @@
 void options_open();
 void options_screen();  // drawn and handled while open
 // The button that shows the pad's buttons in place of the keys (and back).
-HudRect options_page_button_box();
+UiRect options_page_button_box();
 // The "Accessibilité" button at the foot (tests).
-HudRect options_access_button_box();
+UiRect options_access_button_box();

@@ -17,13 +17,12 @@
 #include "play/player_input.h"
 #include "render/ui_focus.h"
 #include "ui/item_windows.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
 constexpr Vec4 DIM = {0.73f, 0.69f, 0.58f, 1.0f};
 constexpr Vec4 PANEL = {0.07f, 0.1f, 0.08f, 0.95f};
-
-bool inside(HudRect r, float x, float y) { return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h; }
 
 Vec3 rgb(Vec4 c) { return {c.x, c.y, c.z}; }
 
@@ -38,7 +37,7 @@ int recipes_of(int profession, int out[RECIPE_COUNT]) {
 // The materials of a recipe as "name held/needed", kept left of the button:
 // on one line when they fit, else over two lines, and smaller still when
 // even two lines would not hold them.
-void materials_draw(const RecipeDef& rc, HudRect row, float left, float right) {
+void materials_draw(const RecipeDef& rc, UiRect row, float left, float right) {
     const float s = hud_scale;
     const char* text[3];
     Vec4 colour[3];
@@ -97,7 +96,7 @@ const char* gathering_note_text(int p) {
     return hud_fmt(texts[p], key);
 }
 
-void gathering_note_draw(HudRect row, int p) {
+void gathering_note_draw(UiRect row, int p) {
     const float s = hud_scale, size = 15 * s, pad = 12 * s;
     const char* text = gathering_note_text(p);
     float w = row.w, h = ui_text_wrapped_height(w - 2 * pad, text, size, UI_FONT_BODY, 1.3f) + 2 * pad;
@@ -122,33 +121,33 @@ Vec4 recipe_level_colour(int gap) {
     return {0.6f, 0.6f, 0.6f, 1.0f};
 }
 
-HudRect professions_box() {
+UiRect professions_box() {
     const float s = hud_scale;
     float w = 1160 * s, h = 760 * s;
     return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 20 * s, w, h};
 }
 
-HudRect professions_close_box() {
+UiRect professions_close_box() {
     const float s = hud_scale;
-    HudRect b = professions_box();
+    UiRect b = professions_box();
     return {b.x + b.w - 38 * s, b.y + 10 * s, 28 * s, 28 * s};
 }
 
-HudRect profession_row_box(int p) {
+UiRect profession_row_box(int p) {
     const float s = hud_scale;
-    HudRect b = professions_box();
+    UiRect b = professions_box();
     return {b.x + 20 * s, b.y + 70 * s + (float)p * 104 * s, 430 * s, 96 * s};
 }
 
-HudRect recipe_row_box(int k) {
+UiRect recipe_row_box(int k) {
     const float s = hud_scale;
-    HudRect b = professions_box();
+    UiRect b = professions_box();
     return {b.x + 470 * s, b.y + 110 * s + (float)k * 78 * s, b.w - 490 * s, 72 * s};
 }
 
-HudRect recipe_button_box(int k) {
+UiRect recipe_button_box(int k) {
     const float s = hud_scale;
-    HudRect r = recipe_row_box(k);
+    UiRect r = recipe_row_box(k);
     return {r.x + r.w - 130 * s, r.y + 18 * s, 118 * s, 34 * s};
 }
 
@@ -166,20 +165,13 @@ void professions_draw() {
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     const bool click = input_live() && left_click();
 
-    HudRect b = professions_box();
+    UiRect b = professions_box();
     ui_panel(b.x, b.y, b.w, b.h, PANEL, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 16 * s, "Métiers", 32 * s, HUD_GOLD, UI_FONT_TITLE);
-    HudRect c = professions_close_box();
+    UiRect c = professions_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
-    bool over_close = inside(c, mx, my);
-    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
-             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    {
-        UiBoxScope close(c.x, c.y, c.w, c.h);
-        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD,
-                        UI_FONT_BODY);
-    }
+    bool over_close = widget_close_box(c, mx, my);
     if (click && over_close) {
         professions_open(false);
         return;
@@ -187,10 +179,10 @@ void professions_draw() {
 
     // Left: the six professions.
     for (int p = 0; p < PROFESSION_COUNT; ++p) {
-        HudRect r = profession_row_box(p);
+        UiRect r = profession_row_box(p);
         bool craft_row = p >= PROF_ALCHEMY;
         bool selected = craft_row && p == professions_selected;
-        bool over = inside(r, mx, my);
+        bool over = r.contains(mx, my);
         bool hover = craft_row && over;
         ui_focus_add(r.x, r.y, r.w, r.h);
         if (click && hover) professions_selected = p;
@@ -223,32 +215,32 @@ void professions_draw() {
     }
 
     // Right: the recipes of the selected craft.
-    HudRect r0 = recipe_row_box(0);
+    UiRect r0 = recipe_row_box(0);
     ui_text(r0.x, b.y + 70 * s, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s,
             HUD_GOLD, UI_FONT_TITLE);
     int list[RECIPE_COUNT];
     int n = recipes_of(professions_selected, list);
     const char* hover_reason = nullptr;
     int hover_product = -1;
-    HudRect hover_box{};
+    UiRect hover_box{};
     for (int k = 0; k < n; ++k) {
         const RecipeDef& rc = recipes[list[k]];
-        HudRect r = recipe_row_box(k);
+        UiRect r = recipe_row_box(k);
         ui_panel(r.x, r.y, r.w, r.h, Vec4{0.1f, 0.13f, 0.1f, 0.85f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
         UiBoxScope row(r.x, r.y, r.w, r.h, 0, std::fmax(1.0f, s));
         Vec4 qc = profession_quality_colour(profession_item_quality(rc.product));
-        HudRect icon{r.x + 10 * s, r.y + 12 * s, 48 * s, 48 * s};
+        UiRect icon{r.x + 10 * s, r.y + 12 * s, 48 * s, 48 * s};
         icon_draw(item_icon(rc.product), icon.x, icon.y, icon.w, rgb(qc) * 0.8f, 1.0f);
         float tx = r.x + 70 * s;
         float name_w = ui_text(tx, r.y + 8 * s, item_name(rc.product), 19 * s, qc, UI_FONT_BODY);
         int gap = profession_level[rc.profession] - rc.level;
         ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, recipe_level_colour(gap),
                 UI_FONT_BODY);
-        HudRect bt = recipe_button_box(k);
+        UiRect bt = recipe_button_box(k);
         ui_focus_add(bt.x, bt.y, bt.w, bt.h);
         materials_draw(rc, r, tx, bt.x - 10 * s);
         const char* reason = craft_refusal(list[k]);
-        bool over = inside(bt, mx, my);
+        bool over = bt.contains(mx, my);
         Vec4 bfill = reason ? Vec4{0.12f, 0.12f, 0.12f, 0.9f}
                             : over ? Vec4{0.34f, 0.3f, 0.14f, 1.0f} : Vec4{0.24f, 0.22f, 0.12f, 1.0f};
         ui_panel(bt.x, bt.y, bt.w, bt.h, bfill, reason ? Vec4{0.4f, 0.4f, 0.4f, 0.6f} : HUD_GOLD, std::fmax(1.0f, s));
@@ -259,8 +251,8 @@ void professions_draw() {
         }
         if (over && reason) hover_reason = reason;
         if (click && over && !reason) craft(list[k]);
-        HudRect name_box{r.x + 8 * s, r.y + 4 * s, 70 * s + name_w, 60 * s};
-        if (inside(name_box, mx, my)) {
+        UiRect name_box{r.x + 8 * s, r.y + 4 * s, 70 * s + name_w, 60 * s};
+        if (name_box.contains(mx, my)) {
             hover_product = rc.product;
             hover_box = name_box;
         }

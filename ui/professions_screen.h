@@ -2,12 +2,12 @@
 // Layout of the professions window (also what the tests click on).
 #include "render/hud.h"
 
-HudRect professions_box();
-HudRect professions_close_box();
-HudRect profession_row_box(int profession);
+UiRect professions_box();
+UiRect professions_close_box();
+UiRect profession_row_box(int profession);
 // Row k of the recipe list and its "Fabriquer" button.
-HudRect recipe_row_box(int k);
-HudRect recipe_button_box(int k);
+UiRect recipe_row_box(int k);
+UiRect recipe_button_box(int k);
 // Recipe index shown at row k for the selected craft, or -1.
 int professions_recipe_at_row(int k);
 // Colour of "niveau %d" for a gap of profession level minus recipe level.

@@ -15,12 +15,7 @@ namespace {
 
 int selected = -1;
 
-struct Box {
-    float x, y, w, h;
-    bool contains(float px, float py) const { return px >= x && py >= y && px < x + w && py < y + h; }
-};
-
-Box journal_box() {
+UiRect journal_box() {
     float s = hud_scale;
     // Taller when the list of quests needs it: every row stays inside.
     int count = 0;
@@ -34,7 +29,7 @@ const Vec4 SUBTLE = {0.78f, 0.74f, 0.62f, 1.0f};
 const Vec4 DONE_GREEN = {0.6f, 0.85f, 0.5f, 1.0f};
 
 // The small map: a square of world around the player and the marker.
-void draw_map(Box m, Vec3 player, Vec3 marker, bool done) {
+void draw_map(UiRect m, Vec3 player, Vec3 marker, bool done) {
     float s = hud_scale;
     UiBoxScope box(m.x, m.y, m.w, m.h);
     ui_panel(m.x - 2 * s, m.y - 2 * s, m.w + 4 * s, m.h + 4 * s, Vec4{0.05f, 0.07f, 0.05f, 1}, HUD_PANEL_BORDER,
@@ -67,7 +62,7 @@ void draw_map(Box m, Vec3 player, Vec3 marker, bool done) {
 
 void quest_journal_draw() {
     float s = hud_scale;
-    Box b = journal_box();
+    UiRect b = journal_box();
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     ui_text(b.x + 24 * s, b.y + 18 * s, "Journal de quêtes", 30 * s, HUD_GOLD, UI_FONT_TITLE);
@@ -102,7 +97,7 @@ void quest_journal_draw() {
     const float row_h = 58 * s, list_w = 310 * s;
     for (int k = 0; k < count; ++k) {
         const QuestTrackerEntry& e = *hud_tracker_get(slots[k]);
-        Box r = {b.x + 20 * s, top + (float)k * (row_h + 6 * s), list_w, row_h};
+        UiRect r = {b.x + 20 * s, top + (float)k * (row_h + 6 * s), list_w, row_h};
         bool over = r.contains(mx, my);
         ui_focus_add(r.x, r.y, r.w, r.h);
         if (over && plat_input.button_pressed[0]) selected = slots[k];
@@ -138,7 +133,7 @@ void quest_journal_draw() {
     float room = b.y + b.h - 60 * s - y;
     if (room < map_size + 26 * s) map_size = room - 26 * s;
     if (map_size > 40 * s) {
-        Box m = {x, y, map_size, map_size};
+        UiRect m = {x, y, map_size, map_size};
         draw_map(m, hud_player.position, e.giver_position, e.completed != 0);
         ui_text_wrapped(x + map_size + 16 * s, y + 4 * s, w - map_size - 16 * s,
                         e.completed ? "Le « ? » : là où rendre la quête" : "Le « ! » : là où aller", 14 * s, SUBTLE,

@@ -1,6 +1,8 @@
 #pragma once
-// Small immediate-mode pieces shared by the character and options screens:
-// boxes, buttons that answer a left click, text fields fed by typed text.
+// Small immediate-mode pieces shared by the screens and windows: boxes,
+// buttons that answer a left click, text fields fed by typed text, the
+// windows' close box.
+#include <cmath>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -8,24 +10,19 @@
 #include "render/ui.h"
 #include "render/ui_focus.h"
 
-struct WBox {
-    float x, y, w, h;
-    bool contains(float px, float py) const { return px >= x && px < x + w && py >= y && py < y + h; }
-};
-
 constexpr int KEY_BACKSPACE = 14;
 constexpr int KEY_ENTER = 28;
 constexpr int KEY_KEYPAD_ENTER = 28 | 0x80;
 
-inline bool widget_hover(WBox b) { return b.contains((float)plat_input.mouse_x, (float)plat_input.mouse_y); }
+inline bool widget_hover(UiRect b) { return b.contains((float)plat_input.mouse_x, (float)plat_input.mouse_y); }
 
 // A left press on the box this frame (never while the modal dialog is open).
-inline bool widget_clicked(WBox b) {
+inline bool widget_clicked(UiRect b) {
     ui_focus_add(b.x, b.y, b.w, b.h);
     return plat_input.button_pressed[0] && !hud_dialog_state().open && widget_hover(b);
 }
 
-inline bool widget_button(WBox b, const char* label, bool enabled = true, bool selected = false) {
+inline bool widget_button(UiRect b, const char* label, bool enabled = true, bool selected = false) {
     const float s = hud_scale;
     bool hover = enabled && widget_hover(b);
     Vec4 fill = selected ? Vec4{0.32f, 0.26f, 0.1f, 0.95f}
@@ -38,7 +35,19 @@ inline bool widget_button(WBox b, const char* label, bool enabled = true, bool s
     return enabled && widget_clicked(b);
 }
 
-inline void widget_panel(WBox b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
+inline void widget_panel(UiRect b) { ui_panel(b.x, b.y, b.w, b.h, HUD_PANEL_FILL, HUD_PANEL_BORDER, 2.0f * hud_scale); }
+
+// A window's close box, lit under the pointer (the caller offers it to the
+// focus and answers the click); returns whether the pointer is over it.
+inline bool widget_close_box(UiRect c, float mx, float my) {
+    const float s = hud_scale;
+    bool over = c.contains(mx, my);
+    ui_panel(c.x, c.y, c.w, c.h, over ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
+    UiBoxScope close(c.x, c.y, c.w, c.h);
+    ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
+    return over;
+}
 
 // Removes the last UTF-8 character of a text.
 inline void text_backspace(char* text) {
@@ -50,7 +59,7 @@ inline void text_backspace(char* text) {
 }
 
 // The field with its blinking caret.
-inline void widget_field(WBox b, const char* text, bool caret) {
+inline void widget_field(UiRect b, const char* text, bool caret) {
     const float s = hud_scale;
     if (caret) ui_focus_add(b.x, b.y, b.w, b.h, UI_PLACE_TEXT);
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.03f, 0.05f, 0.04f, 0.95f}, HUD_PANEL_BORDER, 1.5f * s);

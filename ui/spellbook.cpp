@@ -11,6 +11,7 @@
 #include "render/icons.h"
 #include "render/ui.h"
 #include "render/ui_focus.h"
+#include "ui/screen_widgets.h"
 
 void spellbook_toggle() {
     bool open = !hud_windows.spellbook;
@@ -37,7 +38,7 @@ void spellbook_order(int order[SKILLS_PER_CLASS]) {
     }
 }
 
-UiBox spellbook_box() {
+UiRect spellbook_box() {
     float s = hud_scale;
     // Wide enough for the longest skill names beside their icons; still
     // whole on a 4:3 screen.
@@ -45,15 +46,15 @@ UiBox spellbook_box() {
     return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
 }
 
-UiBox spellbook_close_box() {
+UiRect spellbook_close_box() {
     float s = hud_scale;
-    UiBox b = spellbook_box();
+    UiRect b = spellbook_box();
     return {b.x + b.w - 28 * s - 10 * s, b.y + 10 * s, 28 * s, 28 * s};
 }
 
-UiBox spellbook_cell_box(int i) {
+UiRect spellbook_cell_box(int i) {
     float s = hud_scale;
-    UiBox b = spellbook_box();
+    UiRect b = spellbook_box();
     float gap = 16 * s, left = b.x + 24 * s, top = b.y + 110 * s;
     float w = (b.w - 48 * s - 3 * gap) / 4.0f, h = (b.h - 134 * s - gap) / 2.0f;
     int col = i % 4, row = i / 4;
@@ -62,7 +63,7 @@ UiBox spellbook_cell_box(int i) {
 
 void spellbook_draw() {
     float s = hud_scale;
-    UiBox b = spellbook_box();
+    UiRect b = spellbook_box();
     ui_panel(b.x, b.y, b.w, b.h, Vec4{0.07f, 0.1f, 0.08f, 0.95f}, HUD_GOLD, 2 * s);
     UiBoxScope window(b.x, b.y, b.w, b.h, UI_BOX_LAYER, 2 * s);
     static const char* titles[3] = {"Grimoire de l'archer", "Grimoire du guerrier", "Grimoire du druide"};
@@ -73,16 +74,10 @@ void spellbook_draw() {
                 ? "A : prendre une compétence, puis A sur une case de la barre d'action  ·  X : la lancer"
                 : "Faites glisser une compétence jusqu'à une case de la barre d'action  ·  clic : la lancer",
             16 * s, HUD_PARCHMENT, UI_FONT_BODY);
-    UiBox c = spellbook_close_box();
+    UiRect c = spellbook_close_box();
     ui_focus_add(c.x, c.y, c.w, c.h);
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
-    bool over_close = mx >= c.x && my >= c.y && mx < c.x + c.w && my < c.y + c.h;
-    ui_panel(c.x, c.y, c.w, c.h, over_close ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
-             Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
-    {
-        UiBoxScope close(c.x, c.y, c.w, c.h);
-        ui_text_centred(c.x + c.w * 0.5f, c.y + 1 * s, "×", 24 * s, over_close ? HUD_PARCHMENT : HUD_GOLD, UI_FONT_BODY);
-    }
+    widget_close_box(c, mx, my);
 
     int order[SKILLS_PER_CLASS];
     spellbook_order(order);
@@ -90,9 +85,9 @@ void spellbook_draw() {
     for (int i = 0; i < SKILLS_PER_CLASS; ++i) {
         const SkillDef& d = skill_of(order[i]);
         bool locked = player.level < d.level;
-        UiBox k = spellbook_cell_box(i);
+        UiRect k = spellbook_cell_box(i);
         ui_focus_add(k.x, k.y, k.w, k.h, UI_PLACE_CARRY);
-        bool over = mx >= k.x && my >= k.y && mx < k.x + k.w && my < k.y + k.h;
+        bool over = k.contains(mx, my);
         ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},
                  Vec4{0.83f, 0.68f, 0.24f, over ? 0.7f : 0.3f}, std::fmax(1.0f, s));
         UiBoxScope cell(k.x, k.y, k.w, k.h, 0, std::fmax(1.0f, s));

@@ -40,8 +40,6 @@ struct Mark {
 Mark marks[MAX_MARKS];
 int mark_count = 0;
 
-bool inside(HudRect r, float x, float y) { return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h; }
-
 void add_mark(float sx, float sy, float radius, const char* name) {
     if (mark_count < MAX_MARKS && name && *name) marks[mark_count++] = {sx, sy, radius, name};
 }
@@ -106,7 +104,7 @@ void big_map_set_open(bool open) {
         show_view(MAP_ZONE, player.pos_z < -400.0f ? 1 : 0);
 }
 
-HudRect big_map_panel() {
+UiRect big_map_panel() {
     const float s = hud_scale;
     float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     float left = 30 * s, top = 86 * s;
@@ -133,7 +131,7 @@ void big_map_visible(float* x0, float* w, float* z0, float* h) {
 
 // North (+z) up and, seen from above, +x to the left, as the world looks.
 void big_map_to_screen(float x, float z, float* sx, float* sy) {
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float x0, w, z0, h;
     big_map_visible(&x0, &w, &z0, &h);
     *sx = p.x + (x0 + w - x) / w * p.w;
@@ -141,7 +139,7 @@ void big_map_to_screen(float x, float z, float* sx, float* sy) {
 }
 
 void big_map_to_world(float sx, float sy, float* x, float* z) {
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float x0, w, z0, h;
     big_map_visible(&x0, &w, &z0, &h);
     *x = x0 + w - (sx - p.x) / p.w * w;
@@ -152,7 +150,7 @@ void big_map_wheel(float notches, float pointer_x, float pointer_y) {
     if (map.view == MAP_ALL_ZONES || notches == 0.0f) return;
     float wx, wz;
     big_map_to_world(pointer_x, pointer_y, &wx, &wz);
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float fx = (pointer_x - p.x) / p.w, fy = (pointer_y - p.y) / p.h;
     map.zoom = clampf(map.zoom * std::pow(MAP_ZOOM_STEP, notches), 1.0f, MAP_ZOOM_MAX);
     float x0, w, z0, h;
@@ -173,7 +171,7 @@ void big_map_drag_begin(float pointer_x, float pointer_y) {
 
 void big_map_drag_to(float pointer_x, float pointer_y) {
     if (!map.dragging || map.view == MAP_ALL_ZONES) return;
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float x0, w, z0, h;
     big_map_visible(&x0, &w, &z0, &h);
     // The map follows the pointer: right on screen is toward -x, down toward -z.
@@ -183,7 +181,7 @@ void big_map_drag_to(float pointer_x, float pointer_y) {
 }
 
 void big_map_left_click(float pointer_x, float pointer_y) {
-    if (map.view != MAP_ALL_ZONES || !inside(big_map_panel(), pointer_x, pointer_y)) return;
+    if (map.view != MAP_ALL_ZONES || !big_map_panel().contains(pointer_x, pointer_y)) return;
     float x, z;
     big_map_to_world(pointer_x, pointer_y, &x, &z);
     if (std::fabs(x) > 810.0f) return;
@@ -210,7 +208,7 @@ void big_map_set_layer(int layer, bool on) {
 
 namespace {
 
-bool visible_on_panel(HudRect p, float sx, float sy) { return inside(p, sx, sy); }
+bool visible_on_panel(UiRect p, float sx, float sy) { return p.contains(sx, sy); }
 
 // The places' names wait until the quests' markers are down, so that a
 // name under a marker can step below it.
@@ -222,7 +220,7 @@ struct PendingLabel {
 constexpr int MAX_LABELS = 16;
 PendingLabel labels[MAX_LABELS];
 int label_count = 0;
-HudRect objective_boxes[HUD_TRACKER_SLOTS];
+UiRect objective_boxes[HUD_TRACKER_SLOTS];
 int objective_count = 0;
 
 // A short label under a marker.
@@ -231,15 +229,15 @@ void place_label(float sx, float sy, const char* text, float size) {
 }
 
 // The names, each kept on the map and clear of the quests' markers.
-void draw_place_labels(HudRect p) {
+void draw_place_labels(UiRect p) {
     const float s = hud_scale;
     for (int i = 0; i < label_count; ++i) {
         const PendingLabel& l = labels[i];
         float w = ui_text_width(l.text, l.size, UI_FONT_BODY), h = l.size * 1.25f;
         float x = clampf(l.x - w * 0.5f, p.x + 3 * s, p.x + p.w - 3 * s - w), y = l.y;
         for (int k = 0; k < objective_count; ++k) {
-            const HudRect& o = objective_boxes[k];
-            if (x < o.x + o.w && x + w > o.x && y < o.y + o.h && y + h > o.y) y = o.y + o.h + 2 * s;
+            const UiRect& o = objective_boxes[k];
+            if (UiRect{x, y, w, h}.overlaps(o)) y = o.y + o.h + 2 * s;
         }
         // Above its marker when the foot of the map would cut it.
         if (y + h > p.y + p.h - 2 * s) y = l.y - 12 * s - h;
@@ -249,7 +247,7 @@ void draw_place_labels(HudRect p) {
     objective_count = 0;
 }
 
-void draw_places(HudRect p) {
+void draw_places(UiRect p) {
     const float s = hud_scale;
     float sx, sy;
     auto place = [&](float x, float z, const char* hover, const char* label) {
@@ -295,7 +293,7 @@ void draw_places(HudRect p) {
     }
 }
 
-void draw_people(HudRect p) {
+void draw_people(UiRect p) {
     const float s = hud_scale;
     float sx, sy;
     const bool under = map.view == MAP_CATACOMBS;
@@ -325,7 +323,7 @@ void draw_people(HudRect p) {
     }
 }
 
-void draw_objectives(HudRect p) {
+void draw_objectives(UiRect p) {
     const float s = hud_scale;
     float sx, sy;
     for (int slot = 0; slot < HUD_TRACKER_SLOTS; ++slot) {
@@ -339,14 +337,14 @@ void draw_objectives(HudRect p) {
         sx = clampf(sx, p.x + 8 * s, p.x + p.w - 8 * s);
         sy = clampf(sy, p.y + 11 * s, p.y + p.h - 11 * s);
         ui_rect(sx - 8 * s, sy - 11 * s, 16 * s, 22 * s, Vec4{0.08f, 0.06f, 0.02f, 0.85f});
-        objective_boxes[objective_count++] = HudRect{sx - 8 * s, sy - 11 * s, 16 * s, 22 * s};
+        objective_boxes[objective_count++] = UiRect{sx - 8 * s, sy - 11 * s, 16 * s, 22 * s};
         ui_text_centred(sx, sy - 11 * s, turn_in ? "?" : "!", 20 * s, HUD_GOLD, UI_FONT_TITLE);
         const QuestTrackerEntry* e = hud_tracker_get(slot);
         add_mark(sx, sy, 11 * s, e ? e->title : nullptr);
     }
 }
 
-void draw_nodes(HudRect p) {
+void draw_nodes(UiRect p) {
     if (map.view == MAP_CATACOMBS) return;
     const float s = hud_scale;
     float sx, sy;
@@ -361,15 +359,15 @@ void draw_nodes(HudRect p) {
     }
 }
 
-HudRect layer_box(int i) {
+UiRect layer_box(int i) {
     const float s = hud_scale;
     float x = (float)plat_input.client_width - COLUMN * s - 20 * s;
     return {x, 120 * s + (float)i * 34 * s, COLUMN * s, 28 * s};
 }
 
-HudRect close_box() {
+UiRect close_box() {
     const float s = hud_scale;
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     return {p.x + p.w - 30 * s, p.y - 40 * s, 30 * s, 30 * s};
 }
 
@@ -378,7 +376,7 @@ bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay
 // The pad: the left stick pans the map (a full push crosses the panel in
 // about a second and a half), the right trigger zooms in, the left one out,
 // both about the panel's centre.
-void pad_pan_and_zoom(HudRect p) {
+void pad_pan_and_zoom(UiRect p) {
     const PadState& pad = plat_input.pad;
     if (!pad.connected || map.dragging) return;
     float cx = p.x + p.w * 0.5f, cy = p.y + p.h * 0.5f;
@@ -399,19 +397,19 @@ void handle_input() {
         return;
     }
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     bool down = plat_input.button_down[0] != 0;
     bool pressed = plat_input.button_pressed[0] != 0 || (down && !plat_input.button_down_prev[0]);
     bool right = plat_input.button_pressed[1] != 0 ||
                  (plat_input.button_down[1] != 0 && !plat_input.button_down_prev[1]);
     if (pressed) {
-        if (inside(close_box(), mx, my)) {
+        if (close_box().contains(mx, my)) {
             big_map_set_open(false);
             return;
         }
         for (int i = 0; i < LAYER_COUNT; ++i)
-            if (inside(layer_box(i), mx, my)) map.layer[i] = !map.layer[i];
-        if (inside(p, mx, my)) {
+            if (layer_box(i).contains(mx, my)) map.layer[i] = !map.layer[i];
+        if (p.contains(mx, my)) {
             if (map.view == MAP_ALL_ZONES)
                 big_map_left_click(mx, my);
             else
@@ -424,14 +422,14 @@ void handle_input() {
         else
             map.dragging = false;
     }
-    if (right && inside(p, mx, my)) big_map_right_click();
-    if (plat_input.wheel != 0.0f && inside(p, mx, my)) big_map_wheel(plat_input.wheel, mx, my);
+    if (right && p.contains(mx, my)) big_map_right_click();
+    if (plat_input.wheel != 0.0f && p.contains(mx, my)) big_map_wheel(plat_input.wheel, mx, my);
     pad_pan_and_zoom(p);
 }
 
 void draw_column() {
     const float s = hud_scale;
-    HudRect first = layer_box(0);
+    UiRect first = layer_box(0);
     ui_panel(first.x - 14 * s, 70 * s, first.w + 24 * s, (float)plat_input.client_height - 140 * s,
              Vec4{0.05f, 0.07f, 0.06f, 0.96f}, HUD_PANEL_BORDER, std::fmax(1.0f, s));
     UiBoxScope column(first.x - 14 * s, 70 * s, first.w + 24 * s, (float)plat_input.client_height - 140 * s, 0,
@@ -439,8 +437,8 @@ void draw_column() {
     ui_text(first.x, first.y - 38 * s, "Afficher", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < LAYER_COUNT; ++i) {
-        HudRect b = layer_box(i);
-        bool hover = inside(b, mx, my);
+        UiRect b = layer_box(i);
+        bool hover = b.contains(mx, my);
         ui_panel(b.x, b.y + 4 * s, 20 * s, 20 * s, hover ? Vec4{0.2f, 0.24f, 0.16f, 1} : Vec4{0.1f, 0.13f, 0.1f, 1},
                  HUD_GOLD, std::fmax(1.0f, s));
         if (map.layer[i]) ui_rect(b.x + 5 * s, b.y + 9 * s, 10 * s, 10 * s, HUD_GOLD);
@@ -464,7 +462,7 @@ void draw_column() {
 }
 
 // In the all-zones view, the zone under the pointer is outlined and named.
-void draw_zone_hover(HudRect p) {
+void draw_zone_hover(UiRect p) {
     if (map.view != MAP_ALL_ZONES) return;
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     const float s = hud_scale;
@@ -474,7 +472,7 @@ void draw_zone_hover(HudRect p) {
         float ax, ay, bx, by;
         big_map_to_screen(x0 + w, z0 + h, &ax, &ay);
         big_map_to_screen(x0, z0, &bx, &by);
-        bool hover = inside(p, mx, my) && mx >= ax && mx < bx && my >= ay && my < by;
+        bool hover = p.contains(mx, my) && mx >= ax && mx < bx && my >= ay && my < by;
         Vec4 c = hover ? Vec4{1.0f, 0.85f, 0.3f, 0.9f} : Vec4{0.83f, 0.68f, 0.24f, 0.35f};
         float t = (hover ? 3.0f : 1.5f) * s;
         ui_rect(ax, ay, bx - ax, t, c);
@@ -504,7 +502,7 @@ void map_screen_draw() {
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     ui_rect(0, 0, W, H, Vec4{0.01f, 0.02f, 0.02f, 0.82f});
     UiBoxScope screen(0, 0, W, H, UI_BOX_LAYER);
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     ui_text(p.x, p.y - 44 * s, big_map_title(), 30 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_rect(p.x - 4 * s, p.y - 4 * s, p.w + 8 * s, p.h + 8 * s, Vec4{0.04f, 0.05f, 0.04f, 1.0f});
     if (ui_map_ready()) {
@@ -518,11 +516,11 @@ void map_screen_draw() {
         const float uv[8] = {ul, vt, ur, vt, ur, vb, ul, vb};
         ui_map(p.x, p.y, p.w, p.h, uv);
     }
-    HudRect c = close_box();
+    UiRect c = close_box();
     ui_focus_claim_stick();
     ui_focus_add(c.x, c.y, c.w, c.h);
     for (int i = 0; i < LAYER_COUNT; ++i) {
-        HudRect b = layer_box(i);
+        UiRect b = layer_box(i);
         ui_focus_add(b.x, b.y, b.w, b.h);
     }
     if (map.view == MAP_ALL_ZONES) {
@@ -540,7 +538,7 @@ void map_screen_draw() {
         ui_focus_add(p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f);
     }
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
-    ui_panel(c.x, c.y, c.w, c.h, inside(c, mx, my) ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
+    ui_panel(c.x, c.y, c.w, c.h, c.contains(mx, my) ? Vec4{0.22f, 0.28f, 0.18f, 1} : Vec4{0.12f, 0.17f, 0.13f, 1},
              Vec4{0.83f, 0.68f, 0.24f, 0.8f}, std::fmax(1.0f, s));
     {
         UiBoxScope close(c.x, c.y, c.w, c.h);

@@ -236,7 +236,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(player.player_class, CLASS_WARRIOR);
     fh_click((FH_W - total) * 0.5f + cw * 0.5f, 490 * S, 0, true);
     EXPECT_EQ(player.player_class, CLASS_ARCHER);
-    HudRect next = character_creation_next_box();
+    UiRect next = character_creation_next_box();
     EXPECT_NEAR(next.x + next.w * 0.5f, FH_W * 0.5f, 0.5f) << "\"Suivant\" off the middle";
     fh_click(FH_W * 0.5f, 858 * S, 0, true);  // "Suivant", alone under the middle card
     ASSERT_EQ(character_creation_step(), 2);

@@ -742,7 +742,7 @@ TEST_F(Hud, MinimapMarksObjectivesAndPointsAtThoseBeyondItsEdge) {
     EXPECT_NEAR(go[0].y, sy, 8.0f);
     // Far to the north: near the top edge, on the line toward it, just
     // below the north letter.
-    HudRect r = minimap_rect();
+    UiRect r = minimap_rect();
     EXPECT_GT(back[0].y, r.y + 20.0f * hud_scale);
     EXPECT_LT(back[0].y, r.y + 0.25f * r.h);
     EXPECT_NEAR(back[0].x, r.x + r.w * 0.5f, 4.0f);

@@ -77,7 +77,7 @@ void key(int k) {
 }
 
 // A left click at a point of the screen, shift held when asked.
-void click(const Box& b, bool shift = false) {
+void click(const UiRect& b, bool shift = false) {
     float x = b.x + b.w * 0.5f, y = b.y + b.h * 0.5f;
     std::vector<InputState> s(4, idle(x, y));
     s[1].button_down[0] = s[1].button_pressed[0] = 1;
@@ -87,7 +87,7 @@ void click(const Box& b, bool shift = false) {
     play(s);
 }
 
-void drag(const Box& from, const Box& to) {
+void drag(const UiRect& from, const UiRect& to) {
     float x0 = from.x + from.w * 0.5f, y0 = from.y + from.h * 0.5f;
     float x1 = to.x + to.w * 0.5f, y1 = to.y + to.h * 0.5f;
     std::vector<InputState> s;
@@ -212,7 +212,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     // Over a potion of the stock, the tooltip says what a click does there:
     // it buys, it drinks nothing. The same over the bag, where a click sells.
     const Vec4 hint = {0.73f, 0.69f, 0.58f, 1.0f};
-    auto hints_over = [&](const Box& b) {
+    auto hints_over = [&](const UiRect& b) {
         plat_input.mouse_x = (int)(b.x + 10);
         plat_input.mouse_y = (int)(b.y + 10);
         ui_batch_clear();
@@ -260,8 +260,8 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     drag(sheet_bag_box(bag_find(26)), sheet_equipment_box(3));
     EXPECT_EQ(equipment[3], 24);
     // A potion dragged onto the action bar takes its place there.
-    UiBox seventh = bar_slot_box(6);
-    drag(sheet_bag_box(bag_find(26)), Box{seventh.x, seventh.y, seventh.w, seventh.h});
+    UiRect seventh = bar_slot_box(6);
+    drag(sheet_bag_box(bag_find(26)), UiRect{seventh.x, seventh.y, seventh.w, seventh.h});
     EXPECT_EQ(action_bar[6], BAR_POTION_BASE + 26);
     // Dragging within the bag moves the item.
     int from = bag_find(26);
@@ -281,7 +281,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     equip_from_bag(bag_find(67));
     EXPECT_EQ(equipment[11], 67);
     int gloves = bag_find(8);
-    Box g = sheet_bag_box(gloves);
+    UiRect g = sheet_bag_box(gloves);
     frames(1, g.x + g.w * 0.5f, g.y + g.h * 0.5f);
     EXPECT_TRUE(picture("items_character_sheet.png"));
 
@@ -297,7 +297,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_TRUE(picture("items_appearance_edit.png"));
     const float s = hud_scale, cx = W * 0.68f;
     main_loop_set_draw_interval(1);  // the screen's buttons answer while it is drawn
-    click(Box{cx - 310 * s, H - 130 * s, 300 * s, 56 * s});
+    click(UiRect{cx - 310 * s, H - 130 * s, 300 * s, 56 * s});
     main_loop_set_draw_interval(100000);
     EXPECT_FALSE(character_creation_open);
     EXPECT_EQ(player_look.skin, look.skin);

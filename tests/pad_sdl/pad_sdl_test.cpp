@@ -434,7 +434,7 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_TRUE(has(hint, "Gâchettes:zoom·stickgauche:déplacerlacarte·X:toutesleszones·B:fermer")) << hint;
     EXPECT_FALSE(has(hint, "Molette")) << hint;
     // X on the map: every zone; each zone a place of its own, A shows it.
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     ASSERT_TRUE(focus_to(SDL_FRect{p.x + p.w * 0.4f, p.y + p.h * 0.4f, p.w * 0.2f, p.h * 0.2f}));
     press(PAD_X);
     ASSERT_EQ(big_map_state().view, MAP_ALL_ZONES);

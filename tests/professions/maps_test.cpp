@@ -43,7 +43,7 @@ TEST(Minimap, MarkersOnlyInsideTheSquareNorthUp) {
     ASSERT_TRUE(professions_game());
     idle_frames(1);
     float sx, sy;
-    HudRect r = minimap_rect();
+    UiRect r = minimap_rect();
     ASSERT_TRUE(minimap_project(0, 0, 0, 50, false, &sx, &sy));  // 50 north
     EXPECT_NEAR(sx, r.x + r.w * 0.5f, 0.01f);
     EXPECT_NEAR(sy, r.y + r.h * 0.25f, 0.01f);
@@ -65,7 +65,7 @@ TEST(BigMap, OpensOnTheZoneOfThePlayerAndZoomsByNotchesToSix) {
     EXPECT_EQ(big_map_state().zoom, 1.0f);
 
     // Four notches give 1.35^4, the fifth 1.35^5, the sixth stops at 6.
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float px = p.x + p.w * 0.3f, py = p.y + p.h * 0.6f;
     float wx, wz;
     big_map_to_world(px, py, &wx, &wz);
@@ -96,7 +96,7 @@ TEST(BigMap, DraggingPansButNeverLeavesTheView) {
     ASSERT_TRUE(professions_game());
     fresh_player_at(0.0f, 0.0f);
     open_map();
-    HudRect p = big_map_panel();
+    UiRect p = big_map_panel();
     float cx = p.x + p.w * 0.5f, cy = p.y + p.h * 0.5f;
     // At zoom 1 the whole zone is shown: a drag cannot move it.
     big_map_drag_begin(cx, cy);

@@ -366,7 +366,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_EQ(professions_selected, PROF_ALCHEMY);
     ASSERT_EQ(professions_recipe_at_row(0), 0);
     EXPECT_EQ(craft_refusal(0), nullptr);
-    HudRect b = recipe_button_box(0);
+    UiRect b = recipe_button_box(0);
     int sage_before = count_in_bag(SAGE);
     click_at(b.x + b.w * 0.5f, b.y + b.h * 0.5f);
     EXPECT_EQ(count_in_bag(MINOR_POTION), 1);
@@ -374,7 +374,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 2);
 
     // Selecting Forge lists its six recipes.
-    HudRect forge_row = profession_row_box(PROF_SMITHING);
+    UiRect forge_row = profession_row_box(PROF_SMITHING);
     click_at(forge_row.x + 20, forge_row.y + 20);
     EXPECT_EQ(professions_selected, PROF_SMITHING);
     EXPECT_EQ(professions_recipe_at_row(5), 17);
@@ -382,7 +382,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
 
     // A gathering profession has no recipes: a click on it says where it is
     // practised, and the craft shown stays the one chosen.
-    HudRect herb_row = profession_row_box(PROF_HERBALISM);
+    UiRect herb_row = profession_row_box(PROF_HERBALISM);
     click_at(herb_row.x + 20, herb_row.y + 20);
     EXPECT_EQ(professions_selected, PROF_SMITHING);
     plat_input.mouse_x = (int)(herb_row.x + 20);
@@ -409,7 +409,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     add_to_bag(MOONFLOWER);
     profession_level[PROF_HERBALISM] = 75;
     profession_level[PROF_ALCHEMY] = 32;
-    HudRect row1 = recipe_button_box(1);
+    UiRect row1 = recipe_button_box(1);
     std::vector<InputState> look(1, idle_input());
     for (InputState& s : look) {
         s.mouse_x = (int)(row1.x + 10);
@@ -469,7 +469,7 @@ TEST(ProfessionsScreen, MaterialListsStayInsideTheirRowsAtEveryWindowSize) {
             draw_professions_window(0.0f, 0.0f);
             std::vector<DrawnQuad> glyphs = drawn_quads(UI_GLYPH);
             for (int k = 0; professions_recipe_at_row(k) >= 0; ++k) {
-                HudRect r = recipe_row_box(k), bt = recipe_button_box(k);
+                UiRect r = recipe_row_box(k), bt = recipe_button_box(k);
                 int letters = 0;
                 float right = 0.0f, top = 1e9f, bottom = 0.0f;
                 for (const DrawnQuad& g : glyphs) {
@@ -506,7 +506,7 @@ TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
     professions_selected = PROF_ALCHEMY;
     ASSERT_EQ(recipes[professions_recipe_at_row(2)].product, 71);  // "Bâton de sauge", druids only
     window_size(SCENE_W, SCENE_H);
-    HudRect r = recipe_row_box(2);
+    UiRect r = recipe_row_box(2);
     const Vec4 dim = {0.73f, 0.69f, 0.58f, 1.0f}, red = {0.95f, 0.3f, 0.25f, 1.0f}, green = {0.35f, 0.95f, 0.35f, 1.0f};
     draw_professions_window(r.x + 30.0f, r.y + 20.0f);
     std::string stats = drawn_text(HUD_PARCHMENT), hints = drawn_text(dim);
@@ -531,7 +531,7 @@ TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
     // A picture of it, for a person to look at.
     professions_selected = PROF_ALCHEMY;
     profession_level[PROF_ALCHEMY] = 50;
-    HudRect last = recipe_row_box(4);
+    UiRect last = recipe_row_box(4);
     std::vector<InputState> look(1, idle_input());
     look[0].mouse_x = (int)(last.x + 30.0f);
     look[0].mouse_y = (int)(last.y + 20.0f);

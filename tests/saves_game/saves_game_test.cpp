@@ -317,7 +317,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     int skin = player_look.skin;
     key(bindings[BIND_CHARACTER]);
     ASSERT_TRUE(character_sheet_open);
-    Box look = sheet_appearance_box();
+    UiRect look = sheet_appearance_box();
     click(look.x + look.w * 0.5f, look.y + look.h * 0.5f);
     ASSERT_TRUE(character_creation_open);
     float sel_x = 48 * S + 28 * S + (620 * S - 56 * S) - 20 * S;

@@ -40,7 +40,7 @@ int character_creation_step();
 
 namespace {
 
-void centre_of(HudRect r, float* x, float* y) {
+void centre_of(UiRect r, float* x, float* y) {
     *x = r.x + r.w * 0.5f;
     *y = r.y + r.h * 0.5f;
 }
@@ -241,7 +241,7 @@ TEST(TextBoxes, HudTitleBarsTrackerPromptAndActionBar) {
     add_to_bag(26);
     for (int slot : {0, 3, 4}) {
         auto over_slot = [slot](float* x, float* y) {
-            UiBox b = bar_slot_box(slot);
+            UiRect b = bar_slot_box(slot);
             *x = b.x + b.w * 0.5f;
             *y = b.y + b.h * 0.5f;
         };
@@ -360,9 +360,9 @@ void dress_with_long_names() {
     equipment_apply();
 }
 
-Pointer over(Box (*box)(int), int i) {
+Pointer over(UiRect (*box)(int), int i) {
     return [box, i](float* x, float* y) {
-        Box b = box(i);
+        UiRect b = box(i);
         *x = b.x + b.w * 0.5f;
         *y = b.y + b.h * 0.5f;
     };
@@ -424,7 +424,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     for (int i = 0; i < MERCHANT_STOCK; ++i) l.look("shop, stock row " + std::to_string(i), over(shop_stock_box, i));
     ASSERT_TRUE(shop_sell(0));
     l.look("shop, something to buy back", [](float* x, float* y) {
-        Box b = shop_buy_back_box();
+        UiRect b = shop_buy_back_box();
         *x = b.x + b.w * 0.5f;
         *y = b.y + b.h * 0.5f;
     });
@@ -563,12 +563,12 @@ TEST(TextBoxes, ProfessionsWithEveryCraft) {
         l.look(what);
         // The first recipe's product and its button (refused: nothing held).
         l.look(what + ", a product", [](float* x, float* y) {
-            HudRect r = recipe_row_box(0);
+            UiRect r = recipe_row_box(0);
             *x = r.x + 30 * hud_scale;
             *y = r.y + 20 * hud_scale;
         });
         l.look(what + ", a button", [](float* x, float* y) {
-            HudRect b = recipe_button_box(0);
+            UiRect b = recipe_button_box(0);
             centre_of(b, x, y);
         });
     }
