@@ -7,6 +7,7 @@
 #include "render/hud.h"
 #include "ui/action_bar.h"
 #include "ui/item_windows.h"
+#include "ui/pause_dialog.h"
 #include "ui/screen_keys.h"
 
 namespace {
@@ -17,7 +18,7 @@ void take_escape() { plat_input.key_pressed[KEY_ESCAPE] = 0; }
 // What play asked of Escape and the focus: a pause opens the dialog at
 // once, so that the rest of the frame sees the game paused.
 bool apply(PlayEscape e) {
-    if (e == PlayEscape::pause) hud_pause();
+    if (e == PlayEscape::pause) pause_dialog_open();
     return e != PlayEscape::none;
 }
 
@@ -35,6 +36,12 @@ void route_escape() {
 }
 
 }  // namespace
+
+void route_dialog_input() {
+    DialogTook took = hud_dialog_input();
+    if (took.escape) take_escape();
+    if (took.click) plat_input.button_pressed[0] = 0;
+}
 
 void route_frame_input() {
     // The character screens read their input as they are drawn.

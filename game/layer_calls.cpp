@@ -27,10 +27,6 @@ bool label_in_sight(Vec3 eye, Vec3 point) { return solids_sight_clear(point, eye
 }  // namespace
 
 void game_connect_layers() {
-    render_calls.save_character = character_save_current;
-    render_calls.net_shutdown = net_shutdown;
-    render_calls.character_select_show = character_select_show;
-    render_calls.options_open = options_open;
     render_calls.quality_level = world_quality_level;
     render_calls.label_in_sight = label_in_sight;
 

@@ -161,7 +161,7 @@ void game_frame() {
 
     // The modal dialog sees the input first, before the pause test: closing
     // the pause dialog resumes the simulation in this same frame.
-    hud_dialog_input();
+    route_dialog_input();
     world_dt = paused ? 0.0f : frame_dt;
     game_clock += world_dt;
     game_timers();

@@ -71,19 +71,6 @@ float pixels_per_metre(float depth) {
     return (float)plat_input.client_height / (2.0f * t) / depth;
 }
 
-void pause_resume() {}
-
-void pause_change_character() {
-    paused = 0;
-    render_calls.save_character();
-    render_calls.net_shutdown();
-    render_calls.character_select_show();
-}
-
-void pause_options() { render_calls.options_open(); }
-
-void pause_quit() { plat_input.quit_requested = 1; }
-
 }  // namespace
 
 // ---- Services -------------------------------------------------------------------
@@ -431,19 +418,6 @@ void hud_dialog_close() {
     plat_set_cursor_captured(true);
 }
 
-void hud_pause() {
-    static const HudButton buttons[4] = {
-        {"Reprendre", pause_resume},
-        {"Changer de personnage", pause_change_character},
-        {"Options", pause_options},
-        {"Quitter le jeu", pause_quit},
-    };
-    hud_dialog("Tervanne",
-               "Le jeu est en pause.\nVotre personnage et vos quêtes sont sauvegardés en quittant le jeu.",
-               buttons, 4);
-    paused = 1;
-}
-
 DialogLayout hud_dialog_layout() {
     const float s = hud_scale;
     DialogLayout l = {};
@@ -471,14 +445,13 @@ DialogLayout hud_dialog_layout() {
     return l;
 }
 
-void hud_dialog_input() {
-    if (hud_windows.options) return;
+DialogTook hud_dialog_input() {
+    if (hud_windows.options) return {};
     if (paused && plat_input.key_pressed[KEY_ESCAPE]) {
         if (dialog.open) hud_dialog_close();
-        plat_input.key_pressed[KEY_ESCAPE] = 0;
-        return;
+        return {true, false};
     }
-    if (!dialog.open || !plat_input.button_pressed[0]) return;
+    if (!dialog.open || !plat_input.button_pressed[0]) return {};
     DialogLayout l = hud_dialog_layout();
     const float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     for (int i = 0; i < dialog.button_count; ++i) {
@@ -487,9 +460,9 @@ void hud_dialog_input() {
         HudAction action = dialog.buttons[i].action;
         hud_dialog_close();
         if (action) action();
-        plat_input.button_pressed[0] = 0;
-        return;
+        return {false, true};
     }
+    return {};
 }
 
 // Draws the open dialog (over every window: see ui/hud_draw.cpp).

@@ -156,9 +156,15 @@ const QuestTrackerEntry* hud_tracker_get(int slot);
 void hud_dialog(const char* title, const char* body, const HudButton* buttons, int count);
 // Closes it, clears `paused` and captures the cursor.
 void hud_dialog_close();
-void hud_pause();
 
-void hud_dialog_input();
+// The dialog's share of the frame's input, first of all: Escape while paused
+// (closing the dialog if one is open), a click on one of its buttons (the
+// button's action runs). It says what it took; game/ keeps it from the rest.
+struct DialogTook {
+    bool escape;
+    bool click;
+};
+DialogTook hud_dialog_input();
 void hud_update(float dt);
 
 // printf into one of 8 rotating 512-byte buffers; valid until 8 more calls.

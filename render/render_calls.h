@@ -1,14 +1,11 @@
 #pragma once
-// Calls from render/ up to the layers above it, through one table that game/
-// fills at start-up. The defaults do nothing, so the drawing code runs alone
+// What the renderer asks of the layers above it (the quality option, whether
+// a label's point is in sight), through one table that game/ fills at
+// start-up. The defaults do nothing, so the drawing code runs alone
 // in tests and benchmarks; tests assign fakes.
 #include "common/mathx.h"
 
 struct RenderCalls {
-    void (*save_character)();  // "Changer de personnage" saves first...
-    void (*net_shutdown)();    // ...and leaves the server
-    void (*character_select_show)();
-    void (*options_open)();
     int (*quality_level)();  // the "qualite" option: 0 basse, 1 moyenne, 2 haute
     // Whether the world leaves the line from the eye to a label's point open
     // (a name behind a wall is not drawn through the stone).

@@ -1,6 +1,7 @@
 // The options screen, opened from the pause menu: sound, mouse, window and
 // quality, and the 26 key bindings with key capture.
 #include "ui/options_screen.h"
+#include "ui/pause_dialog.h"
 
 #include <cmath>
 #include <cstdio>
@@ -64,7 +65,7 @@ void close_screen() {
     waiting_action = -1;
     waiting_pad = -1;
     ui_focus_set_capture(false);
-    hud_pause();
+    pause_dialog_open();
 }
 
 bool bound_elsewhere(int action) {

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "render/font_atlas.h"
 #include "render/hud.h"
+#include "ui/pause_dialog.h"
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "tests/support/drawn_text.h"
@@ -300,40 +301,38 @@ TEST_F(Hud, ClickingADialogButtonWhilePausedClosesAndActsInTheSameFrame) {
     EXPECT_EQ(paused, 1);
 
     click(l.buttons[1].x + 5, l.buttons[1].y + 5);
-    hud_dialog_input();
+    DialogTook took = hud_dialog_input();
     EXPECT_FALSE(hud_dialog_state().open);
     EXPECT_EQ(paused, 0);
     EXPECT_EQ(action_runs, 1);
     EXPECT_TRUE(plat_input.cursor_captured);
-    EXPECT_EQ(plat_input.button_pressed[0], 0) << "the click is consumed";
+    EXPECT_TRUE(took.click) << "the click is taken";
+    EXPECT_FALSE(took.escape);
     // Nothing more happens on the next frame.
     hud_dialog_input();
     EXPECT_EQ(action_runs, 1);
 }
 
 TEST_F(Hud, EscapeWhilePausedClosesTheDialogUnlessOptionsAreOpen) {
-    hud_pause();
+    pause_dialog_open();
     plat_input.key_pressed[KEY_ESCAPE] = 1;
     hud_windows.options = 1;
-    hud_dialog_input();
+    EXPECT_FALSE(hud_dialog_input().escape);
     EXPECT_TRUE(hud_dialog_state().open) << "the options screen handles its own keys";
-    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 1);
     hud_windows.options = 0;
-    hud_dialog_input();
+    EXPECT_TRUE(hud_dialog_input().escape) << "taken";
     EXPECT_FALSE(hud_dialog_state().open);
     EXPECT_EQ(paused, 0);
-    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 0) << "consumed";
     // Outside the pause Escape is left to the player's key handling.
     HudButton ok[1] = {{"D'accord", nullptr}};
     hud_dialog("Message", "Texte", ok, 1);
     plat_input.key_pressed[KEY_ESCAPE] = 1;
-    hud_dialog_input();
+    EXPECT_FALSE(hud_dialog_input().escape);
     EXPECT_TRUE(hud_dialog_state().open);
-    EXPECT_EQ(plat_input.key_pressed[KEY_ESCAPE], 1);
 }
 
 TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
-    hud_pause();
+    pause_dialog_open();
     const Dialog& d = hud_dialog_state();
     EXPECT_EQ(paused, 1);
     EXPECT_TRUE(d.open);
@@ -353,7 +352,7 @@ TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
     EXPECT_EQ(paused, 0);
     // "Options" opens the options screen, paused again.
     plat_input.quit_requested = 0;
-    hud_pause();
+    pause_dialog_open();
     l = hud_dialog_layout();
     click(l.buttons[2].x + 3, l.buttons[2].y + 3);
     hud_dialog_input();
@@ -487,7 +486,7 @@ TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
     const char* line[1] = {"Tuer 3 loups"};
     hud_tracker_set(0, "Le loup gris", line, 1, false);
     hud_message("Bienvenue", 2.0f);
-    hud_pause();
+    pause_dialog_open();
     hud_fade(1.0f);
     hud_update(0.0f);
     hud_draw();

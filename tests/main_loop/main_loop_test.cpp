@@ -14,6 +14,7 @@
 #include "play/player_input.h"
 #include "platform/platform.h"
 #include "render/hud.h"
+#include "ui/pause_dialog.h"
 #include "sound/sound_internal.h"
 #include "render/renderer.h"
 #include "render/ui.h"
@@ -103,7 +104,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     // the message timer stand still, the fade and the sound go on.
     hud_message("Essai de pause", 3.0f);
     hud_fade(1.0f);
-    hud_pause();
+    pause_dialog_open();
     ASSERT_EQ(paused, 1);
     double frozen = game_clock;
     float message_left = hud_message_time();

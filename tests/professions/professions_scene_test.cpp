@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ui/professions_screen.h"
+#include "ui/pause_dialog.h"
 #include "content/quests.h"
 #include "play/combat.h"
 #include "play/loot.h"
@@ -114,7 +115,7 @@ TEST(Gathering, AStepBreaksTheHarvestAndGivesNothing) {
     idle_frames(2);
     press_key(bindings[BIND_INTERACT], 4);
     ASSERT_TRUE(gather_running());
-    hud_pause();
+    pause_dialog_open();
     idle_frames(1, 1);  // the game draws every frame, the pause menu too
     EXPECT_FALSE(gather_running());
     hud_dialog_close();

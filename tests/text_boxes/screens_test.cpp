@@ -12,6 +12,7 @@
 #include "common/game_time.h"
 #include "content/professions.h"
 #include "content/quests.h"
+#include "ui/pause_dialog.h"
 #include "persist/characters.h"
 #include "play/bindings.h"
 #include "play/catacomb_visits.h"
@@ -258,7 +259,7 @@ TEST(TextBoxes, Dialogs) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
-    hud_pause();
+    pause_dialog_open();
     l.look("pause");
     close_everything();
     quests_reset_all();

@@ -17,6 +17,7 @@
 #include "png_io.h"
 #include "render/gl_api.h"
 #include "render/hud.h"
+#include "ui/pause_dialog.h"
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "render/gpu.h"
@@ -284,7 +285,7 @@ TEST_F(Render, WholeInterfaceIsOneUploadAndOneDrawCall) {
     hud_message("Niveau 5 !\nNouveau sort", 2.0f);
     for (int i = 0; i < 10; ++i)
         hud_float_text(Vec3{(float)i - 5, 1.5f, -6}, "−12", Vec4{1, 0.3f, 0.2f, 1}, 1.0f, 1.0f, 0.3f);
-    hud_pause();
+    pause_dialog_open();
     hud_fade(1.0f);
     hud_update(0.016f);
     render_camera = RenderCamera{{0, 1.7f, 0}, {0, 1.7f, -1}, 60.0f};
