@@ -1,6 +1,5 @@
 // The ring of sounds heard, and where each came from.
 #include <cmath>
-#include <cstring>
 
 #include "common/game_time.h"
 #include "sound/captions_internal.h"
@@ -15,7 +14,6 @@ struct HeardEntry {
     double time;
 };
 HeardEntry ring[SND_HEARD_RING];
-int next_slot = 0;
 bool ring_ready = false;
 int music_world = -1;  // -1 until the first step: the music at start is no change
 
@@ -68,8 +66,12 @@ void snd_heard(int caption, const Vec3* position, float loudness) {
             e = fresh;
             return;
         }
-    ring[next_slot] = fresh;
-    next_slot = (next_slot + 1) % SND_HEARD_RING;
+    // A new one takes an empty slot, else the one heard longest ago (a line
+    // kept fresh by repeats is never the one to go).
+    HeardEntry* slot = &ring[0];
+    for (HeardEntry& e : ring)
+        if (e.caption < 0 || (slot->caption >= 0 && e.time < slot->time)) slot = &e;
+    *slot = fresh;
 }
 
 void snd_heard_music(bool underground, bool music_on) {
@@ -96,6 +98,5 @@ int snd_heard_recent(SoundHeard* out, int max, double now, double within) {
 void snd_heard_clear() {
     ring_ready = false;
     ready();
-    next_slot = 0;
     music_world = -1;
 }
