@@ -18,6 +18,7 @@ struct Options {
     int32_t resolution;    // 0 .. 3
     int32_t quality;       // 0 basse, 1 moyenne, 2 haute
     uint8_t gpu_timing;    // logs the GPU time of each pass once a minute
+    uint8_t sound_captions;  // a line on screen for each sound heard nearby
 };
 // How often the GPU times are logged when "mesures_gpu" is on, in seconds.
 constexpr double GPU_TIMING_LOG_PERIOD = 60.0;

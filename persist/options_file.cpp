@@ -10,11 +10,11 @@
 #include "play/comfort.h"
 #include "render/renderer.h"
 
-Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
+Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0, 0};
 const int resolution_sizes[RESOLUTION_COUNT][2] = {{1280, 720}, {1600, 900}, {1920, 1080}, {2560, 1440}};
 
 void options_defaults() {
-    options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0};
+    options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0, 0};
     pad_tuning = {0.2f, 1.0f, 0, 1};
     view_settings = {VISION_NORMAL, 1};
     comfort_defaults();
@@ -83,6 +83,8 @@ void options_parse(const char* text) {
     if (found) comfort.guard_toggle = v != 0 ? 1 : 0;
     v = kv_int(text, "bascule_regard", 0, &found);
     if (found) comfort.look_toggle = v != 0 ? 1 : 0;
+    v = kv_int(text, "sous_titres", 0, &found);
+    if (found) options.sound_captions = v != 0 ? 1 : 0;
     for (int i = 0; i < BINDING_COUNT; ++i) {
         if (!pad_action_bindable(i)) continue;
         v = kv_int(text, pad_option_key(i), 0, &found);
@@ -121,5 +123,6 @@ int options_build_text(char* out, int capacity) {
     if (comfort.walk_toggle) kv_line(w, "bascule_marche", 1);
     if (comfort.guard_toggle) kv_line(w, "bascule_bouclier", 1);
     if (comfort.look_toggle) kv_line(w, "bascule_regard", 1);
+    if (options.sound_captions) kv_line(w, "sous_titres", 1);
     return w.overflow ? -1 : w.used;
 }

@@ -2,6 +2,7 @@
 // 16-bit stereo frames for the output buffers.
 #include <cmath>
 
+#include "sound/captions.h"
 #include "sound/sound_internal.h"
 
 Voice snd_voices[SND_VOICE_COUNT];
@@ -228,7 +229,7 @@ void snd_play(int id, float volume) {
     if (id < 0 || id >= SND_EFFECT_COUNT) return;
     if (!(volume >= 0.003f) || !std::isfinite(volume)) return;
     float g = volume * snd_effects_volume() * 0.70710677f;
-    snd_voice_start(&snd_effects[id], 1.0f, g, g, false);
+    if (snd_voice_start(&snd_effects[id], 1.0f, g, g, false) >= 0) snd_heard(id, nullptr, volume);
 }
 
 void snd_play_at(int id, Vec3 position, float volume) {
@@ -249,7 +250,7 @@ void snd_play_at(int id, Vec3 position, float volume) {
     float g = a * volume * snd_effects_volume();
     float gl, gr;
     pan_gains(pan, gl, gr);
-    snd_voice_start(&snd_effects[id], rate, g * gl, g * gr, false);
+    if (snd_voice_start(&snd_effects[id], rate, g * gl, g * gr, false) >= 0) snd_heard(id, &position, a * volume);
 }
 
 void snd_mix(int16_t* out, int frames) {

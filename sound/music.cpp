@@ -1,5 +1,6 @@
 // The generative melody (plucked notes in D Dorian at 76 beats a minute) and
 // the timing of the ambience events; the mixer renders what is set here.
+#include "sound/captions.h"
 #include "sound/sound_internal.h"
 
 Melody snd_melody;
@@ -62,6 +63,7 @@ void snd_events(float dt) {
     a.w = approach(a.w, snd_underground ? 1.0f : 0.0f, 2.0f * dt);
 
     if (music_on && !snd_underground) melody_step(dt);
+    snd_heard_music(snd_underground != 0, music_on);
 
     if (snd_underground) {
         a.drip_countdown -= dt;

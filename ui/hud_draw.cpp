@@ -23,6 +23,7 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "ui/action_bar.h"
+#include "ui/captions.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
 #include "ui/item_windows.h"
@@ -413,6 +414,7 @@ void hud_draw() {
     if (paused) full_screen(Vec4{0.02f, 0.03f, 0.02f, 0.45f});
     hud_draw_dialog();
     if (hud_windows.options) options_screen();
+    captions_draw();
     // Every panel and window is drawn: the labels under them go.
     hud_labels_give_way();
     float total = hud_fade_total();

@@ -266,7 +266,8 @@ bool hold_or_toggle(UiRect b, const char* what, uint8_t* toggle) {
     return true;
 }
 
-// Colours, flashes, the field of view and how lasting actions are held.
+// Colours, flashes, the field of view, how lasting actions are held and the
+// sounds' captions.
 void accessibility_list(float kx, float ky) {
     const float s = hud_scale;
     const Vec4 dim = {0.75f, 0.72f, 0.62f, 1.0f};
@@ -306,6 +307,10 @@ void accessibility_list(float kx, float ky) {
     ui_text(kx, ky, comfort.look_toggle ? "glissez pour regarder, cliquez pour rendre le curseur"
                                         : "regardez en glissant, un bouton de la souris enfoncé",
             16 * s, dim, UI_FONT_BODY);
+    ky += 36 * s;
+    if (widget_button({kx, ky, w, 40 * s}, options.sound_captions ? "Sous-titres des sons : oui"
+                                                                  : "Sous-titres des sons : non"))
+        options.sound_captions = !options.sound_captions;
 }
 
 // The right column: the keys, the pad's buttons or the accessibility

@@ -131,11 +131,12 @@ TEST(OptionsFile, AccessibilityLinesClampRoundTripAndStayOutByDefault) {
     options_defaults();
     char plain[OPTIONS_FILE_SIZE];
     ASSERT_GT(options_build_text(plain, sizeof plain), 0);
-    for (const char* key : {"vision_couleurs", "effets_ecran", "champ_vision", "bascule_"})
+    for (const char* key : {"vision_couleurs", "effets_ecran", "champ_vision", "bascule_", "sous_titres"})
         EXPECT_EQ(std::string(plain).find(key), std::string::npos) << key;
     options_parse("vision_couleurs 9\r\nchamp_vision 10\r\neffets_ecran 0\r\nbascule_marche 4\r\n"
-                  "bascule_bouclier 1\r\nbascule_regard 0\r\n");
+                  "bascule_bouclier 1\r\nbascule_regard 0\r\nsous_titres 7\r\n");
     EXPECT_EQ(view_settings.colour_vision, VISION_TRITANOPIA);
+    EXPECT_EQ(options.sound_captions, 1);
     EXPECT_FLOAT_EQ(comfort.field_of_view, FIELD_OF_VIEW_MIN);
     EXPECT_EQ(view_settings.screen_flashes, 0);
     EXPECT_EQ(comfort.walk_toggle, 1);
@@ -154,6 +155,10 @@ TEST(OptionsFile, AccessibilityLinesClampRoundTripAndStayOutByDefault) {
     EXPECT_FLOAT_EQ(comfort.field_of_view, 75.0f);
     EXPECT_EQ(view_settings.screen_flashes, 0);
     EXPECT_EQ(comfort.guard_toggle, 1);
+    EXPECT_EQ(options.sound_captions, 1);
+    EXPECT_NE(std::string(text).find("\r\nsous_titres 1\r\n"), std::string::npos) << text;
+    options_parse("sous_titres 0\r\n");
+    EXPECT_EQ(options.sound_captions, 0);
     // Every line of the plain file is still there, in its place.
     EXPECT_EQ(std::string(text).compare(0, std::string(plain).size(), plain), 0);
     options_defaults();
