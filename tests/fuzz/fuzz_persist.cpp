@@ -86,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < BINDING_COUNT; ++i) check(options_key_bindable(bindings[i]));
     check(view_settings.colour_vision >= VISION_NORMAL && view_settings.colour_vision < VISION_MODE_COUNT);
     check(comfort.field_of_view >= FIELD_OF_VIEW_MIN && comfort.field_of_view <= FIELD_OF_VIEW_MAX);
+    check(options.sound_captions <= 1);
     static char options_text[OPTIONS_FILE_SIZE];
     check(options_build_text(options_text, sizeof options_text) > 0);
     return 0;
