@@ -66,7 +66,8 @@ def upward_includes():
 
 
 # An assignment to the input snapshot: plat_input.x = , plat_input.x[i] += ...
-INPUT_WRITE = re.compile(r'\bplat_input\s*\.\s*\w+(\s*\[[^\]]*\])*\s*([-+*/|&]?=)(?!=)')
+INPUT_WRITE = re.compile(r'\bplat_input\s*\.\s*\w+(\s*\[[^\]]*\])*\s*([-+*/|&]?=)(?!=)'
+                         r'|\b(memset|memcpy)\s*\(\s*&?\s*plat_input\b')
 
 
 def input_writes():

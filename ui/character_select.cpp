@@ -56,11 +56,7 @@ int class_icon(int cls) {
     return skill_defs[cls * SKILLS_PER_CLASS].icon;
 }
 
-void play(bool online) {
-    if (character_start_play(online, server_field)) {
-        std::memset(&plat_input.button_pressed, 0, sizeof plat_input.button_pressed);
-    }
-}
+void play(bool online) { character_start_play(online, server_field); }
 
 }  // namespace
 
