@@ -31,8 +31,6 @@ constexpr float kPiercingSpeed = 67.2f;
 constexpr float kArrowGravity = 5.9f;
 constexpr float kArrowLife = 6.0f;
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
 // A stuck arrow keeps its place in the frame the creature is drawn in, so
@@ -177,7 +175,7 @@ void arrow_step(PlayerArrow& a, float h) {
 
 Vec3 player_bow_hand() {
     float fx = std::sin(player.heading), fz = std::cos(player.heading);
-    return feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
+    return player_feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
 }
 
 Vec3 player_staff_tip() {
@@ -188,7 +186,7 @@ Vec3 player_staff_tip() {
         return mat4_mul_point(player_model->nodes[r.held].world_matrix, STAFF_HEAD);
     }
     float fx = std::sin(player.heading), fz = std::cos(player.heading);
-    return feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
+    return player_feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
 }
 
 PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind) {
@@ -215,7 +213,7 @@ PlayerArrow* launch_arrow(float offset, float multiplier, int kind, bool counts)
         aim = creature_aim_point(t);
         at_target = true;
     } else {
-        aim = feet() + Vec3{std::sin(player.heading) * 30.0f, 1.4f, std::cos(player.heading) * 30.0f};
+        aim = player_feet() + Vec3{std::sin(player.heading) * 30.0f, 1.4f, std::cos(player.heading) * 30.0f};
     }
     Vec3 dir = normalize(aim - hand);
     if (offset != 0.0f) {

@@ -32,8 +32,6 @@ uint8_t* map_pixels = nullptr;
 constexpr float MOUTH_X = 47.06f, MOUTH_Z = 323.6f;
 const float MOUTH_HEADING = std::atan2(-0.2095f, -0.9778f);
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 const char* interact_key() {
     static char name[48];
     plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
@@ -282,7 +280,7 @@ static void open_chest() {
 }
 
 bool catacombs_interact(bool requested) {
-    Vec3 p = feet();
+    Vec3 p = player_feet();
     if (!underground) {
         if (hdist(p, CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z) > 3.6f) return false;
         hud_prompt(true, hud_fmt("%s  ·  Entrer dans les Catacombes du Val sans Retour", interact_key()));
@@ -323,7 +321,7 @@ bool catacombs_interact(bool requested) {
 void catacombs_step(float dt) {
     if (dt > 0.0f) state.time_underground += dt;
     int i, j;
-    catacomb_lookup_cell(feet(), &i, &j);
+    catacomb_lookup_cell(player_feet(), &i, &j);
     bool fresh = mark_with_room(i, j);
     for (int d = 0; d < 4; ++d)
         if (catacomb_wall_open(i, j, d)) fresh = mark_with_room(i + DIR_DX[d], j + DIR_DZ[d]) || fresh;
@@ -336,12 +334,12 @@ void catacombs_update(float dt) {
 
 void catacombs_submit() {
     if (!underground) return;
-    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, feet());
+    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, player_feet());
 }
 
 void catacombs_portal_labels_draw() {
     if (!underground) return;
-    Vec3 p = feet();
+    Vec3 p = player_feet();
     if (hdist(p, CATACOMB_PORTAL_X, CATACOMB_PORTAL_Z) <= 14.0f)
         hud_world_label({CATACOMB_PORTAL_X, 3.95f, 1.4f}, "Portail vers la lande", 0.15f,
                         Vec4{0.65f, 0.85f, 1.0f, 1.0f}, UI_FONT_TITLE);

@@ -21,8 +21,6 @@ float wrap(float a) {
     return a;
 }
 
-Vec3 player_feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 struct Sight {
     bool away;   // dead, on the other side of the map, or out of the 60 m sight range
     bool seen;

@@ -33,7 +33,6 @@ float charge_expected = 0.0f;  // the step asked for in the previous frame
 Vec3 charge_from = {0, 0, 0};
 uint8_t whirlwind_struck = 0;
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
 int class_index() { return player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class); }
@@ -51,7 +50,8 @@ Creature* slot_creature(int slot, uint32_t serial) {
 }
 
 void float_heal(float gained) {
-    hud_float_text(feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f, 0.34f);
+    hud_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f,
+                   0.34f);
 }
 
 // A skill that needs a target: the current one or a new one within range.
@@ -81,9 +81,9 @@ bool archer_skill(int s) {
         }
         std::memset(t, 0, sizeof(*t));
         t->active = 1;
-        t->pos = feet();
+        t->pos = player_feet();
         t->world = (uint8_t)player_world();
-        snd_play_at(SFX_METALLIC_HIT, feet(), 0.6f);
+        snd_play_at(SFX_METALLIC_HIT, player_feet(), 0.6f);
         hud_message("Piège posé.", 1.0f);
         return true;
     }
@@ -156,14 +156,14 @@ bool warrior_skill(int s) {
     switch (s) {
         case 0:
             start_swing(2, 2.5f);
-            snd_play_at(SFX_SWEEP, feet(), 1.3f);
+            snd_play_at(SFX_SWEEP, player_feet(), 1.3f);
             return true;
         case 1: {
             // Only a target the player chose: the charge never picks one.
-            float d = t ? hdist_hypot(t->pos, feet()) : 0.0f;
+            float d = t ? hdist_hypot(t->pos, player_feet()) : 0.0f;
             bool ok = t && d >= 4.5f && d <= 25.0f;
             if (ok && in_catacombs(player.pos_x))
-                ok = catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
+                ok = catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
                 hud_message("Charge : choisissez une cible entre 5 et 25 m.", 1.4f);
                 return false;
@@ -172,9 +172,9 @@ bool warrior_skill(int s) {
             player.charge_target = creature_index(t);
             charge_serial = t->serial;
             charge_expected = 0.0f;
-            charge_from = feet();
+            charge_from = player_feet();
             face(t);
-            snd_play_at(SFX_FOOTSTEP, feet(), 1.2f);
+            snd_play_at(SFX_FOOTSTEP, player_feet(), 1.2f);
             hud_message("Charge !", 0.8f);
             return true;
         }
@@ -182,13 +182,13 @@ bool warrior_skill(int s) {
             player.whirlwind_progress = 0.001f;
             whirlwind_struck = 0;
             player.heading = player.camera_yaw;
-            snd_play_at(SFX_TRIPLE_BLOW, feet(), 1.0f);
+            snd_play_at(SFX_TRIPLE_BLOW, player_feet(), 1.0f);
             return true;
         case 3:
             face(t);
             start_swing(1, 1.2f);
             player.pending_shield_effect = 1;
-            snd_play_at(SFX_ANVIL_STRIKE, feet(), 1.0f);
+            snd_play_at(SFX_ANVIL_STRIKE, player_feet(), 1.0f);
             return true;
         case 4:
             player.war_cry_time = 10.0f;
@@ -201,12 +201,12 @@ bool warrior_skill(int s) {
             face(t);
             start_swing(0, 0.8f);
             player.pending_shield_effect = 2;
-            snd_play_at(SFX_SWEEP, feet(), 1.2f);
+            snd_play_at(SFX_SWEEP, player_feet(), 1.2f);
             return true;
         case 6: {
             float g = player_heal(0.3f * player.max_health);
             float_heal(g);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 18, {0.4f, 1.0f, 0.45f}, 1.6f, 1.5f, 0.9f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 18, {0.4f, 1.0f, 0.45f}, 1.6f, 1.5f, 0.9f);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
         }
@@ -214,7 +214,7 @@ bool warrior_skill(int s) {
             face(t);
             start_swing(2, 1.5f);
             player.pending_shield_effect = 3;
-            snd_play_at(SFX_SWEEP, feet(), 1.4f);
+            snd_play_at(SFX_SWEEP, player_feet(), 1.4f);
             return true;
         default:
             return false;
@@ -230,7 +230,7 @@ bool druid_skill(int s) {
             player.life_breath_time = 5.0f;
             float_heal(g);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 28, {0.35f, 0.8f, 0.25f}, 1.8f, 1.4f, 1.2f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 28, {0.35f, 0.8f, 0.25f}, 1.8f, 1.4f, 1.2f);
             return true;
         }
         case 1: {
@@ -252,13 +252,13 @@ bool druid_skill(int s) {
             snd_play_at(SFX_METALLIC_HIT, t->pos, 1.0f);
             hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
                            rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
-            Vec3 dir = t->pos - feet();
+            Vec3 dir = t->pos - player_feet();
             hit_creature(t, 0.35f * player_ranged_base(), t->pos + Vec3{0, 0.4f, 0}, HIT_BODY, dir);
             return true;
         }
         case 2: {
             float a = player.heading + 1.2f;
-            Vec3 at = feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
+            Vec3 at = player_feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
             if (!summon_companion(at, 30.0f)) return false;
             snd_play_at(SFX_WOBBLE_CRY, at, 1.0f);
             hud_message("Un loup-esprit répond à votre appel !", 1.4f);
@@ -269,7 +269,7 @@ bool druid_skill(int s) {
             if (!t) return false;
             face(t);
             cast_bolt(1.8f, 1);
-            snd_play_at(SFX_PORTAL_HUM, feet(), 1.0f);
+            snd_play_at(SFX_PORTAL_HUM, player_feet(), 1.0f);
             return true;
         }
         case 4:
@@ -294,8 +294,8 @@ bool druid_skill(int s) {
             for (Creature& c : creatures) {
                 // The wolf spirit fights beside the druid: the wave spares it.
                 if (!creature_alive(&c) || c.companion || c.world != world) continue;
-                if (hdist_hypot(c.pos, feet()) > 7.0f) continue;
-                Vec3 out = c.pos - feet();
+                if (hdist_hypot(c.pos, player_feet()) > 7.0f) continue;
+                Vec3 out = c.pos - player_feet();
                 hit_creature(&c, dmg, c.pos + Vec3{0, 0.9f * std::fmax(c.body_scale, 1.0f), 0}, HIT_BODY, out);
                 hit += 1;
                 if (creature_alive(&c)) {
@@ -303,7 +303,7 @@ bool druid_skill(int s) {
                     c.stun_time = std::fmax(c.stun_time, 1.0f);
                 }
             }
-            particles_burst(feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
+            particles_burst(player_feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
             if (hit > 0)
                 hud_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
@@ -316,7 +316,7 @@ bool druid_skill(int s) {
         case 7: {
             float g = player_heal(0.6f * player.max_health);
             float_heal(g);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
             snd_play(SFX_LEVEL_UP, 0.7f);
             hud_message("La Dame du Lac veille sur vous.", 1.4f);
             return true;
@@ -613,7 +613,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
         return false;
     }
     // Underground a wall that stops the rush ends it.
-    Vec3 now = feet();
+    Vec3 now = player_feet();
     if (in_catacombs(player.pos_x) && charge_expected > 0.02f &&
         hdist_hypot(now, charge_from) < 0.25f * charge_expected) {
         end_charge();
