@@ -24,7 +24,6 @@ struct QuestDef {
     int experience;  // raw value, see grant_experience
     int reward;
     int level;
-    int reserved;
     const char* offer;
     const char* progress;  // %d remaining, %s plural
     const char* completion;
@@ -108,7 +107,13 @@ void talk_to_villager(int i);
 void quests_refresh_panel();
 // The story (offer text) of panel entry slot, or "".
 const char* quest_panel_story(int slot);
-// Marker kind over a giver: 0 none, 1 gold "!", 2 gold "?", 3 grey "?".
+// Marker kind over a giver (the maps read the same numbers).
+enum QuestMarker : int {
+    MARKER_NONE = 0,
+    MARKER_OFFER = 1,    // gold "!": a quest to take
+    MARKER_TURN_IN = 2,  // gold "?": a quest to hand in here
+    MARKER_WAITING = 3,  // grey "?": a quest under way, or handed in elsewhere
+};
 int giver_marker(int g);
 int keu_marker();
 int lady_marker();

@@ -61,7 +61,7 @@ void close_dialog() {
 Creature* guard(int species, Vec3 at, Vec3 patrol, int level) {
     Creature* c = spawn_creature_making_room(species, at, at);
     if (!c) return nullptr;
-    c->world = 1;
+    c->world = WORLD_CATACOMBS;
     c->patrol_point = patrol;
     c->heading = 2.0f * PI * rng_float(garrison);
     if (level > 0) set_creature_level(c, level);
@@ -148,7 +148,7 @@ void spawn_lord() {
         log_printf("Catacombes : plus de place pour Bréhus.");
         return;
     }
-    b->world = 1;
+    b->world = WORLD_CATACOMBS;
     b->level = 10;
     b->heading = PI;
     b->ai_state = CS_IDLE;
@@ -205,14 +205,14 @@ void catacombs_enter() {
 
     // The previous visit's garrison goes first: a table that filled up with
     // old visits would leave no room for the lord.
-    clear_world_creatures(1);
+    clear_world_creatures(WORLD_CATACOMBS);
     spawn_lord();
     bool on_path[CATACOMB_CELLS][CATACOMB_CELLS] = {};
     garrison_main_path(on_path);
     garrison_side_corridors(on_path);
     garrison_rooms();
     int n = 0;
-    for (const Creature& c : creatures) n += c.in_use && c.world == 1 ? 1 : 0;
+    for (const Creature& c : creatures) n += c.in_use && c.world == WORLD_CATACOMBS ? 1 : 0;
     log_printf("Catacombes : %d créatures en garnison.", n);
 
     underground = 1;
@@ -228,7 +228,7 @@ void catacombs_leave() {
     if (!underground) return;
     close_dialog();
     underground = 0;
-    clear_world_creatures(1);
+    clear_world_creatures(WORLD_CATACOMBS);
     place_player({MOUTH_X, ground_height(MOUTH_X, MOUTH_Z), MOUTH_Z}, MOUTH_HEADING);
     world_map_upload();
     world_population_on_return();
@@ -253,7 +253,7 @@ static void enter_anyway() { catacombs_enter(); }
 
 static bool chest_guarded() {
     for (const Creature& c : creatures) {
-        if (!creature_alive(&c) || c.world != 1 || c.companion) continue;
+        if (!creature_alive(&c) || c.world != WORLD_CATACOMBS || c.companion) continue;
         if (hdist(c.pos, CATACOMB_CHEST_X, CATACOMB_CHEST_Z) < 7.0f) return true;
     }
     return false;
@@ -356,8 +356,7 @@ void catacombs_portal_labels_draw() {
 // ---- Names and the map ------------------------------------------------------------------------------
 
 const char* catacomb_room_name(Vec3 p) {
-    float lx = p.x - CATACOMB_X0;
-    if (lx > 36.0f && lx < 60.0f && p.z > 76.0f && p.z < 90.0f) return catacomb_rooms[ROOM_CRYPT].name;
+    if (catacomb_room_contains(ROOM_CRYPT, p.x - CATACOMB_X0, p.z)) return catacomb_rooms[ROOM_CRYPT].name;
     int i, j;
     catacomb_lookup_cell(p, &i, &j);
     int r = catacomb_room_of_cell(i, j);

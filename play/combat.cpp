@@ -132,7 +132,7 @@ static float level_scale() {
 
 float player_melee_base() {
     float b = level_scale() * 36.0f;
-    return player.war_cry_time > 0.0f ? b * 1.2f : b;
+    return player.war_cry_time > 0.0f ? b * class_skill(CLASS_WARRIOR, SK_WAR_CRY).numbers.power : b;
 }
 
 float player_ranged_base() { return level_scale() * 34.0f; }
@@ -385,17 +385,21 @@ int swing_hit(float m, float reach, float cone) {
         }
         if (below && !catacomb_line_clear(eye, c.pos + Vec3{0, 1.0f, 0})) continue;
         float k = m;
-        if (player.pending_shield_effect == 3) k = c.health < 0.25f * c.max_health ? 4.0f : 1.5f;
+        if (player.pending_shield_effect == BLOW_EXECUTE) {
+            const SkillNumbers& x = class_skill(CLASS_WARRIOR, SK_EXECUTE).numbers;
+            k = c.health < x.threshold * c.max_health ? x.bonus : x.power;
+        }
         Vec3 dir = c.pos - player_feet();
         hit_creature(&c, base * k, c.pos + Vec3{0, 1.1f * c.body_scale, 0}, HIT_BODY, dir);
         hits += 1;
         if (creature_alive(&c)) {
-            if (player.pending_shield_effect == 1) {
-                c.stun_time = std::fmax(c.stun_time, 2.0f);
+            if (player.pending_shield_effect == BLOW_SHIELD_BASH) {
+                c.stun_time = std::fmax(c.stun_time, class_skill(CLASS_WARRIOR, SK_SHIELD_BASH).numbers.duration);
                 hud_float_text(c.pos + Vec3{0, 1.9f * c.body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f,
                                0.5f, 0.28f);
-            } else if (player.pending_shield_effect == 2) {
-                add_damage_over_time(&c, 6.0f, 0.3f * base, DOT_BLEED);
+            } else if (player.pending_shield_effect == BLOW_REND) {
+                const SkillNumbers& r = class_skill(CLASS_WARRIOR, SK_REND).numbers;
+                add_damage_over_time(&c, r.duration, r.per_second * base, DOT_BLEED);
             }
         }
         player_gain_rage(2.0f);

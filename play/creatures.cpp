@@ -14,6 +14,7 @@
 #include "world/species_models.h"
 #include "play/loot.h"
 #include "play/catacomb_visits.h"
+#include "world/catacombs.h"
 #include "world/terrain.h"
 
 Creature creatures[CREATURE_CAPACITY];
@@ -124,11 +125,10 @@ int creatures_free() { return CREATURE_CAPACITY - creatures_in_use(); }
 
 bool creature_alive(const Creature* c) { return c && c->in_use && c->ai_state != CS_DEAD; }
 
-int player_world() { return in_catacombs(player.pos_x) ? 1 : 0; }
+int player_world() { return in_catacombs(player.pos_x) ? WORLD_CATACOMBS : WORLD_SURFACE; }
 
 bool player_in_crypt() {
-    float lx = player.pos_x - 1000.0f;
-    return underground && lx > 36.0f && lx < 60.0f && player.pos_z > 76.0f && player.pos_z < 90.0f;
+    return underground && catacomb_room_contains(ROOM_CRYPT, player.pos_x - CATACOMB_X0, player.pos_z);
 }
 
 int species_health_for_level(int species, int level) {
@@ -197,12 +197,12 @@ constexpr float kSurfaceSeen = 230.0f;
 // Ordinary creatures go first, then the chiefs, last the corpses that still
 // hold loot the player may come back for.
 static bool free_unseen_surface_creature() {
-    const bool below = underground || player_world() == 1;
+    const bool below = underground || player_world() == WORLD_CATACOMBS;
     const Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
     Creature* best = nullptr;
     float best_score = -1e30f;
     for (Creature& c : creatures) {
-        if (!c.in_use || c.world != 0 || c.companion) continue;
+        if (!c.in_use || c.world != WORLD_SURFACE || c.companion) continue;
         float d = hdist(c.pos, feet);
         if (!below && d <= kSurfaceSeen) continue;
         float score = d;
@@ -371,7 +371,7 @@ void alert_pack(Creature* c) {
     if (!creature_alive(c) || c->species == SP_BOAR || c->ai_state == CS_RETURN) return;
     c->ai_state = CS_FIGHT;
     c->lost_sight_time = 0.0f;
-    float r = c->world ? 10.0f : 14.0f;
+    float r = c->world == WORLD_CATACOMBS ? 10.0f : 14.0f;
     int family = species_defs[c->species].family;
     for (Creature& o : creatures) {
         if (&o == c || !o.in_use || o.companion || o.species == SP_BOSS || o.species == SP_BOAR) continue;

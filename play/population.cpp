@@ -22,7 +22,7 @@ Creature* spawn_wild(int species, Vec3 position, Vec3 anchor) {
 }
 
 bool counts_for_camps(const Creature& c) {
-    return c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite && !c.companion;
+    return c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE && !c.elite && !c.companion;
 }
 
 // Where each chief keeps to: the landmark its quest names.
@@ -117,7 +117,7 @@ int wanderers_step() {
     Vec3 pl = player_feet();
     int alive = 0;
     for (Creature& c : creatures) {
-        if (!c.in_use || c.species != SP_BOAR || c.ai_state == CS_DEAD || c.world != 0) continue;
+        if (!c.in_use || c.species != SP_BOAR || c.ai_state == CS_DEAD || c.world != WORLD_SURFACE) continue;
         if (c.ai_state != CS_BOAR_FIGHT &&
             hdist2(c.pos, pl.x, pl.z) > WANDERER_DROP_DISTANCE * WANDERER_DROP_DISTANCE) {
             free_creature(&c);
@@ -205,7 +205,7 @@ void ambience_cave_guards_step() {
     // the south would otherwise keep the cave unguarded for good.
     int skeletons = 0;
     for (const Creature& c : creatures)
-        if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite &&
+        if (c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE && !c.elite &&
             (c.species == SP_SKELETON || c.species == SP_SKELETON_ARCHER) &&
             hdist2(c.anchor, 46.11f, 319.2f) <= 4.0f)
             ++skeletons;
@@ -216,7 +216,7 @@ void ambience_cave_guards_step() {
         if (hdist2(pl, p.x, p.z) < CAVE_GUARD_MIN_PLAYER * CAVE_GUARD_MIN_PLAYER) continue;
         bool taken = false;
         for (const Creature& c : creatures)
-            if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 &&
+            if (c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE &&
                 hdist2(c.pos, p.x, p.z) < CAVE_GUARD_FREE_RADIUS * CAVE_GUARD_FREE_RADIUS) {
                 taken = true;
                 break;

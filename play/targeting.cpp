@@ -41,7 +41,7 @@ bool candidate(const Creature* c) {
     float d = horizontal(c);
     if (d > 45.0f) return false;
     if (d > 3.0f && std::fabs(bearing_of(c)) > 1.25f) return false;
-    if (c->world == 1 &&
+    if (c->world == WORLD_CATACOMBS &&
         !catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, c->pos + Vec3{0, 1.0f, 0}))
         return false;
     return true;
