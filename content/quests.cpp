@@ -3,6 +3,7 @@
 // objective panel entries and the interaction sources that open the talk.
 #include "content/quests.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,36 +28,24 @@ QuestTriple giver_quest[QUEST_GIVER_COUNT];
 
 namespace {
 
-// Chains: 0..8 the givers, then Keu and Viviane.
-constexpr int CHAIN_KEU = QUEST_GIVER_COUNT;
-constexpr int CHAIN_LADY = QUEST_GIVER_COUNT + 1;
-constexpr int CHAIN_COUNT = QUEST_GIVER_COUNT + 2;
+// Chains: one per row of the givers' table, Keu's and Viviane's last.
+constexpr int CHAIN_KEU = GIVER_KEU;
+constexpr int CHAIN_LADY = GIVER_LADY;
+constexpr int CHAIN_COUNT = QUEST_FIGURE_COUNT;
 
 // Viviane's chain: Grognard, the boar hides, Bréhus.
 constexpr int LADY_GROGNARD = 0, LADY_BREHUS = 2;
 static_assert(LADY_BREHUS + 1 == LADY_QUEST_COUNT, "Viviane's chain ends with Bréhus");
 
-constexpr const char* KEU_NAME = "Sire Keu";
-constexpr const char* LADY_TITLE = "Viviane, la Dame du Lac";
 constexpr const char* LADY_LOCKED =
     "Les eaux me disent que tu es encore jeune dans Tervanne, {classe}. Aide d'abord Sire Keu, devant la vieille "
     "tour ; ensuite, reviens me voir.";
-constexpr const char* LADY_LOW =
-    "Une autre épreuve t'attend, {classe}, mais tu n'es pas encore prêt{|e}. Reviens me voir quand tu auras "
-    "atteint le niveau %d.\n\nEn attendant, d'autres ont besoin d'{un bon|une bonne} {classe} : Sire Dodinel "
-    "chasse les loups au sud-ouest, Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur "
-    "la lande, au nord.";
-constexpr const char* LADY_DONE =
-    "Ton cœur est droit, {classe}. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
 // The king sends the player on to his seneschal once the herald's call is
 // answered: until Keu's first quest is taken, his entry shows the way.
 constexpr int HERALD = 4, KING = 5;  // givers: Galeschin, Arthur
 constexpr const char* WAY_TO_KEU_TITLE = "Le sénéchal de Camelot";
 constexpr const char* WAY_TO_KEU_STORY =
     "Va trouver Sire Keu, mon sénéchal : il se tient à la grande porte de la ville.";
-constexpr const char* KEU_DONE =
-    "Grâce à toi, Camelot fêtera la Pentecôte en paix.\n\nOn dit que Viviane, la Dame du Lac, te fait demander. "
-    "Elle t'attend sur la rive du lac.";
 
 struct Ref {
     int* numero;
@@ -72,15 +61,12 @@ Ref ref(int ch) {
 }
 
 int chain_length(int ch) {
-    if (ch == CHAIN_KEU) return KEU_QUEST_COUNT;
-    if (ch == CHAIN_LADY) return LADY_QUEST_COUNT;
-    return quest_givers[ch].quest_count;
+    assert(ch >= 0 && ch < CHAIN_COUNT);
+    return ch >= 0 && ch < CHAIN_COUNT ? quest_givers[ch].quest_count : 0;
 }
 
 const QuestDef* chain_quest(int ch, int n) {
     if (n < 0 || n >= chain_length(ch)) return nullptr;
-    if (ch == CHAIN_KEU) return &keu_quests[n];
-    if (ch == CHAIN_LADY) return &lady_quests[n];
     return &quest_givers[ch].quests[n];
 }
 
@@ -98,11 +84,7 @@ int turn_in_chain(int ch, const QuestDef& q) {
     return q.turn_in - 1;
 }
 
-const char* chain_title(int ch) {
-    if (ch == CHAIN_KEU) return KEU_NAME;
-    if (ch == CHAIN_LADY) return LADY_TITLE;
-    return quest_givers[ch].full_name;
-}
+const char* chain_title(int ch) { return quest_givers[ch].full_name; }
 
 Vec3 chain_position(int ch) {
     if (ch == CHAIN_KEU) return keu_position();
@@ -609,14 +591,14 @@ void talk_to_giver(int g) {
     own_quest_dialog(g, quest_givers[g].too_low, quest_givers[g].all_done);
 }
 
-void talk_to_keu() { own_quest_dialog(CHAIN_KEU, "", KEU_DONE); }
+void talk_to_keu() { own_quest_dialog(CHAIN_KEU, quest_givers[CHAIN_KEU].too_low, quest_givers[CHAIN_KEU].all_done); }
 
 void talk_to_lady() {
     if (!keu_chain_done()) {
         open_dialog(CHAIN_LADY, LADY_LOCKED, "Fermer", nullptr);
         return;
     }
-    own_quest_dialog(CHAIN_LADY, LADY_LOW, LADY_DONE);
+    own_quest_dialog(CHAIN_LADY, quest_givers[CHAIN_LADY].too_low, quest_givers[CHAIN_LADY].all_done);
 }
 
 // ---- Markers ---------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// The quest content: the nine givers and their quests, Sire Keu's and
-// Viviane's chains, and the lines of the townsfolk of Camelot.
+// The quest content: the nine givers, Sire Keu and Viviane with their
+// quests, and the lines of the townsfolk of Camelot.
 #include <cmath>
 
 #include "content/quests.h"
@@ -34,6 +34,16 @@ const char* const OGRIN_LOW =
 const char* const PERCEVAL_LOW =
     "Tu veux chasser les loups noirs ? Ils te dévoreraient tout cru. Reviens quand tu auras atteint le niveau %d, et "
     "on chassera ensemble !";
+const char* const LADY_LOW =
+    "Une autre épreuve t'attend, {classe}, mais tu n'es pas encore prêt{|e}. Reviens me voir quand tu auras "
+    "atteint le niveau %d.\n\nEn attendant, d'autres ont besoin d'{un bon|une bonne} {classe} : Sire Dodinel "
+    "chasse les loups au sud-ouest, Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur "
+    "la lande, au nord.";
+const char* const LADY_DONE =
+    "Ton cœur est droit, {classe}. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
+const char* const KEU_DONE =
+    "Grâce à toi, Camelot fêtera la Pentecôte en paix.\n\nOn dit que Viviane, la Dame du Lac, te fait demander. "
+    "Elle t'attend sur la rive du lac.";
 // Galeschin's only quest needs level 1, so this is never shown; it keeps the
 // table whole.
 const char* const GALESCHIN_LOW = "Reviens me voir quand tu auras atteint le niveau %d.";
@@ -42,7 +52,7 @@ const char* const GALESCHIN_LOW = "Reviens me voir quand tu auras atteint le niv
 
 // name, objective, kill type, boss, item, count, experience, reward, level,
 // offer, progress, completion, tracker, area x, z, radius, turn-in.
-const GiverDef quest_givers[QUEST_GIVER_COUNT] = {
+const GiverDef quest_givers[QUEST_FIGURE_COUNT] = {
     {"Sire Dodinel le Sauvage", "Sire Dodinel", "Veneur du roi", "dodinel", "au bord du bois des loups",
      DODINEL_LOW,
      "Le bois est calme, {classe}, et la meute se tait. Je chasse en paix grâce à toi : reviens boire un coup au "
@@ -278,49 +288,63 @@ const GiverDef quest_givers[QUEST_GIVER_COUNT] = {
        "La hêtraie des loups noirs, à l'ouest de la Gaste", 560, -950, 80, 0, false}},
      {{0.6f, 0.55f, 0.4f}, {0.3f, 0.45f, 0.25f}, {0.7f, 0.6f, 0.4f}, {0.75f, 0.6f, 0.3f}, {0.3f, 0.2f, 0.12f}},
      {0, 1, 0}, 512, -926, false, std::atan2(-1.0f, 0.6f)},
+    // Sire Keu: his tracker and his talk word the way back themselves.
+    {"Sire Keu", "Sire Keu", "Sénéchal de Camelot", "quete", "à la grande porte de Camelot", "", KEU_DONE,
+     KEU_QUEST_COUNT,
+     {
+      {"La chasse de Sire Keu", "Sangliers abattus", SP_BOAR, 0, 0, 10, 400, 22, 1,
+       "Ah, {un|une} {classe} ! Il était temps. La Pentecôte approche, et le roi veut un festin digne de la "
+       "Table Ronde. "
+       "Or les broches sont vides et les sangliers pullulent autour de Camelot. Abats-en dix, {classe}, et les "
+       "cuisines "
+       "te béniront.",
+       "Encore %d sanglier%s, {classe}. Les broches de Camelot n'attendent pas !",
+       "Dix sangliers ! Les cuisines vont enfin cesser de me harceler. Prends cet anneau : un sénéchal sait "
+       "récompenser ceux qui servent bien.",
+       "Autour de Camelot", 0, 0, 0, 0, false},
+      {"Les pillards de Tervanne", "Gobelins abattus", SP_GOBLIN, 0, 0, 10, 700, 23, 1,
+       "Les broches sont pleines, mais les routes ne sont pas sûres. Des gobelins pillent les charrettes qui "
+       "montent à Camelot pour la fête. Abats-en dix, {classe} : je ne veux pas d'un festin sans vin.",
+       "Encore %d gobelin%s. Leur camp est à l'est de Camelot : suis la route de l'est.",
+       "Dix gobelins ! Les charrettes passeront, et le vin avec. Ce heaume vient de l'armurerie du château : porte-le "
+       "avec fierté, tu es un peu des nôtres désormais.",
+       "Camp gobelin : à l'est de Camelot", 0, 0, 0, 0, false},
+     },
+     // Only the tunic and the hair are worn by the figures.
+     {{0.62f, 0.16f, 0.12f}, {0, 0, 0}, {0, 0, 0}, {0.3f, 0.2f, 0.12f}, {0, 0, 0}},
+     {0, 0, 1}, -112.0f, 7.5f, true, PI * 0.5f},
+    // Viviane, on the lake's shore toward Camelot, clear of the water.
+    {"Viviane, la Dame du Lac", "Viviane", "Dame du Lac", "dame", "sur la rive du lac", LADY_LOW, LADY_DONE,
+     LADY_QUEST_COUNT,
+     {
+      {"Le chef des pillards", "Grognard abattu", QUEST_KILL_NONE, ELITE_GROGNARD, 0, 1, 900, 32, 1,
+       "Sire Keu m'a parlé de toi, {classe}. Les gobelins que tu as chassés ont un chef, Grognard, qui se terre dans "
+       "leur camp, derrière le cercle de pierres. Tant qu'il vivra, ils reviendront. Abats-le.",
+       "Grognard vit toujours, {classe}. Son camp est derrière le cercle de pierres.",
+       "Grognard est tombé, et les eaux du lac sont plus claires. Ces gantelets ont été forgés sous les eaux : ils "
+       "guideront ta main.",
+       "Camp gobelin : derrière le cercle de pierres", 0, 0, 0, 0, false},
+      {"Les larmes du lac", "Cuirs de sanglier", QUEST_KILL_NONE, 0, 11, 10, 700, 33, 1,
+       "Le lac pleure, {classe} : ses rives s'effondrent et ses roseaux meurent. Apporte-moi dix cuirs de sanglier ; "
+       "j'en ferai des digues que l'eau respectera.",
+       "Il me faut encore %d cuir%s de sanglier, {classe}. Les sangliers de la forêt en portent sur le dos.",
+       "Dix cuirs. Le lac retiendra ses larmes. Garde celle-ci : une larme du lac, qui ne sèche jamais.",
+       "Sangliers de la forêt, puis retour au lac", 0, 0, 0, 0, false},
+      {"Le Val sans Retour", "Bréhus vaincu", SP_BOSS, 0, 0, 1, 5000, 53, 10,
+       "Sous la lande s'ouvre le Val sans Retour, où Morgane enferme ceux qui la trahissent. Bréhus sans Pitié en "
+       "garde les catacombes pour elle. Descends, {classe}, et reviens vainqueur : le Val doit rendre ceux qu'il "
+       "retient.",
+       "Bréhus sans Pitié règne toujours sur les catacombes du Val sans Retour, {classe}.",
+       "Bréhus est vaincu, et le Val a rendu ses prisonniers. Morgane elle-même portait cet anneau ; qu'il te "
+       "rappelle que même elle peut être vaincue.",
+       "Catacombes du Val sans Retour : la caverne de la lande, au nord", 0, 0, 0, 0, false},
+     },
+     {{0.72f, 0.82f, 0.92f}, {0, 0, 0}, {0, 0, 0}, {0.82f, 0.7f, 0.42f}, {0, 0, 0}},
+     {1, 2, 0}, -47.5f, -56.5f, false, std::atan2(0.93f, 0.37f)},
 };
 
-const QuestDef keu_quests[KEU_QUEST_COUNT] = {
-    {"La chasse de Sire Keu", "Sangliers abattus", SP_BOAR, 0, 0, 10, 400, 22, 1,
-     "Ah, {un|une} {classe} ! Il était temps. La Pentecôte approche, et le roi veut un festin digne de la Table Ronde. "
-     "Or les broches sont vides et les sangliers pullulent autour de Camelot. Abats-en dix, {classe}, et les cuisines "
-     "te béniront.",
-     "Encore %d sanglier%s, {classe}. Les broches de Camelot n'attendent pas !",
-     "Dix sangliers ! Les cuisines vont enfin cesser de me harceler. Prends cet anneau : un sénéchal sait "
-     "récompenser ceux qui servent bien.",
-     "Autour de Camelot", 0, 0, 0, 0, false},
-    {"Les pillards de Tervanne", "Gobelins abattus", SP_GOBLIN, 0, 0, 10, 700, 23, 1,
-     "Les broches sont pleines, mais les routes ne sont pas sûres. Des gobelins pillent les charrettes qui "
-     "montent à Camelot pour la fête. Abats-en dix, {classe} : je ne veux pas d'un festin sans vin.",
-     "Encore %d gobelin%s. Leur camp est à l'est de Camelot : suis la route de l'est.",
-     "Dix gobelins ! Les charrettes passeront, et le vin avec. Ce heaume vient de l'armurerie du château : porte-le "
-     "avec fierté, tu es un peu des nôtres désormais.",
-     "Camp gobelin : à l'est de Camelot", 0, 0, 0, 0, false},
-};
-
-const QuestDef lady_quests[LADY_QUEST_COUNT] = {
-    {"Le chef des pillards", "Grognard abattu", QUEST_KILL_NONE, ELITE_GROGNARD, 0, 1, 900, 32, 1,
-     "Sire Keu m'a parlé de toi, {classe}. Les gobelins que tu as chassés ont un chef, Grognard, qui se terre dans "
-     "leur camp, derrière le cercle de pierres. Tant qu'il vivra, ils reviendront. Abats-le.",
-     "Grognard vit toujours, {classe}. Son camp est derrière le cercle de pierres.",
-     "Grognard est tombé, et les eaux du lac sont plus claires. Ces gantelets ont été forgés sous les eaux : ils "
-     "guideront ta main.",
-     "Camp gobelin : derrière le cercle de pierres", 0, 0, 0, 0, false},
-    {"Les larmes du lac", "Cuirs de sanglier", QUEST_KILL_NONE, 0, 11, 10, 700, 33, 1,
-     "Le lac pleure, {classe} : ses rives s'effondrent et ses roseaux meurent. Apporte-moi dix cuirs de sanglier ; "
-     "j'en ferai des digues que l'eau respectera.",
-     "Il me faut encore %d cuir%s de sanglier, {classe}. Les sangliers de la forêt en portent sur le dos.",
-     "Dix cuirs. Le lac retiendra ses larmes. Garde celle-ci : une larme du lac, qui ne sèche jamais.",
-     "Sangliers de la forêt, puis retour au lac", 0, 0, 0, 0, false},
-    {"Le Val sans Retour", "Bréhus vaincu", SP_BOSS, 0, 0, 1, 5000, 53, 10,
-     "Sous la lande s'ouvre le Val sans Retour, où Morgane enferme ceux qui la trahissent. Bréhus sans Pitié en "
-     "garde les catacombes pour elle. Descends, {classe}, et reviens vainqueur : le Val doit rendre ceux qu'il "
-     "retient.",
-     "Bréhus sans Pitié règne toujours sur les catacombes du Val sans Retour, {classe}.",
-     "Bréhus est vaincu, et le Val a rendu ses prisonniers. Morgane elle-même portait cet anneau ; qu'il te "
-     "rappelle que même elle peut être vaincue.",
-     "Catacombes du Val sans Retour : la caverne de la lande, au nord", 0, 0, 0, 0, false},
-};
+const QuestDef* const keu_quests = quest_givers[GIVER_KEU].quests;
+const QuestDef* const lady_quests = quest_givers[GIVER_LADY].quests;
 
 const char* const guard_lines[2] = {
     "Circulez. Les portes ferment à la nuit tombée, et je n'ouvre à personne.",

@@ -77,8 +77,8 @@ int giver_under_ray(Vec3 origin, Vec3 dir, float* along) {
             who = figure;
         }
     };
-    consider(QUEST_GIVER_COUNT, keu_position(), 2.6f);
-    consider(QUEST_GIVER_COUNT + 1, lady_position(), 2.4f);
+    consider(GIVER_KEU, keu_position(), 2.6f);
+    consider(GIVER_LADY, lady_position(), 2.4f);
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) consider(g, giver_position(g), 2.6f);
     if (along) *along = best;
     return who;
@@ -167,12 +167,12 @@ bool quests_right_click(int x, int y, float nearer_than) {
     }
     if (who >= 0 && figure_t <= villager_t && figure_t < nearer_than) {
         Vec3 me = player_feet();
-        if (who == QUEST_GIVER_COUNT) {
+        if (who == GIVER_KEU) {
             if (keu_near(me))
                 talk_to_keu();
             else
                 hud_message(approach_words("Sire Keu"), 1.2f);
-        } else if (who == QUEST_GIVER_COUNT + 1) {
+        } else if (who == GIVER_LADY) {
             if (lady_near(me))
                 talk_to_lady();
             else

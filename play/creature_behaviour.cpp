@@ -170,9 +170,9 @@ void boar_step(Creature& c, float dt) {
                 stand_facing(c, pf, dt);
             else
                 steer_to(c, pf, d.run_speed, dt, false);
-            if (dist <= 1.3f && c.attack_timer <= 0.0f) {
+            if (dist <= d.reach && c.attack_timer <= 0.0f) {
                 float f = creature_level_factor(&c);
-                hurt_player(c, f < 0.5f ? 7.0f : 14.0f * f);
+                hurt_player(c, f < 0.5f ? 0.5f * d.damage : d.damage * f);
                 c.attack_timer = d.attack_interval;
                 c.attack_anim = 1.0f;
                 snd_play_at(d.voice_sound, c.pos, 1.0f);
