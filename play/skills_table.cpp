@@ -2,6 +2,7 @@
 // costs, icon tints and the numbers of each skill's rule.
 #include "play/skills.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,10 @@ int described_count = 0;
 
 SkillDef row(SkillDef d) {
     char* out = described[described_count < SKILL_ROWS ? described_count++ : SKILL_ROWS - 1];
-    d.description = skill_describe(d.text, d.numbers, out, (int)sizeof described[0]) ? out : d.text;
+    bool worded = skill_describe(d.text, d.numbers, out, (int)sizeof described[0]);
+    // A text naming a field it lacks is the table's fault; shown raw in release.
+    assert(worded);
+    d.description = worded ? out : d.text;
     return d;
 }
 

@@ -282,7 +282,9 @@ TEST(QuestScene, TheQuestLogListsTheEntriesAndSelectsByClick) {
     main_loop_set_draw_interval(1);
     click(0, x, y);
     main_loop_set_draw_interval(100000);
-    EXPECT_EQ(quest_journal_selected(), 2 + 4);
+    const int herald = 4;  // Galeschin
+    EXPECT_EQ(quest_journal_selected(), giver_entry_slot(herald));
+    EXPECT_GE(quest_journal_selected(), 0);
     ASSERT_TRUE(picture("quest_journal_done.png"));
     key(BIND_JOURNAL);
     EXPECT_FALSE(hud_windows.journal);
