@@ -551,7 +551,8 @@ void quests_on_kill(int species, const Creature* c) {
         }
     }
     // Viviane.
-    if (keu_chain_done() && dame_etat == QUEST_UNDER_WAY && (dame_numero == LADY_GROGNARD || dame_numero == LADY_BREHUS)) {
+    if (keu_chain_done() && dame_etat == QUEST_UNDER_WAY &&
+        (dame_numero == LADY_GROGNARD || dame_numero == LADY_BREHUS)) {
         const QuestDef& q = lady_quests[dame_numero];
         bool counts = dame_numero == LADY_GROGNARD ? (c && c->elite_index == ELITE_GROGNARD)
                                        : (species == SP_BOSS && !excluded(c));

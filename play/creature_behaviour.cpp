@@ -129,7 +129,8 @@ void hurt_player(const Creature& c, float amount) { damage_player(amount, c.pos)
 
 void boar_step(Creature& c, float dt) {
     const SpeciesDef& d = species_defs[c.species];
-    float dist = (player.dead || player_world() == WORLD_CATACOMBS || c.world == WORLD_CATACOMBS) ? 999.0f : hdist(c.pos, player_feet());
+    bool elsewhere = player.dead || player_world() == WORLD_CATACOMBS || c.world == WORLD_CATACOMBS;
+    float dist = elsewhere ? 999.0f : hdist(c.pos, player_feet());
     Vec3 pf = player_feet();
     switch (c.ai_state) {
         case CS_BOAR_IDLE:

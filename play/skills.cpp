@@ -244,7 +244,8 @@ bool druid_skill(int s) {
             return true;
         }
         case SK_BRAMBLES: {
-            Creature* t = skill_target(n.range, hud_fmt("Ronces : choisissez une cible (%g m au plus).", (double)n.range));
+            Creature* t =
+                skill_target(n.range, hud_fmt("Ronces : choisissez une cible (%g m au plus).", (double)n.range));
             if (!t) return false;
             BrambleHold* h = nullptr;
             for (BrambleHold& b : bramble_holds)

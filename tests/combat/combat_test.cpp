@@ -264,7 +264,8 @@ TEST(Skills, DescriptionsReadAsTheSpellbookShowsThem) {
         "La pointe gèle ce qu'elle touche : 120 % des dégâts et la cible reste prise dans le givre 3 s.",
         "Deux flèches décochées d'un même geste, chacune à pleins dégâts.",
         "Un tir tendu qui traverse la cible et toutes les créatures alignées derrière elle (220 % des dégâts).",
-        "Quatre volées s'abattent autour de la cible (5 m) : 60 % des dégâts à chaque volée, sur tout ce qui s'y trouve.",
+        "Quatre volées s'abattent autour de la cible (5 m) : 60 % des dégâts à chaque volée, sur tout ce qui s'y "
+        "trouve.",
         "Un coup d'épée de toute votre force : dégâts ×2,5.",
         "Foncez sur la cible (5 à 25 m) : elle reste étourdie 1,5 s et vous gagnez 20 de rage.",
         "Vous tournoyez, l'épée tendue : toutes les créatures autour de vous sont frappées (×1,4).",
