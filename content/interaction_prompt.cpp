@@ -27,11 +27,9 @@ const char* interact_key_name() {
     return name;
 }
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 bool villager_prompt(bool pressed) {
     if (underground) return false;
-    int i = villager_nearest(feet(), 3.2f);
+    int i = villager_nearest(player_feet(), 3.2f);
     if (i < 0) return false;
     hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
     if (pressed) talk_to_villager(i);

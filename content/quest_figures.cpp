@@ -20,14 +20,10 @@
 
 namespace {
 
-constexpr int FIGURE_COUNT = QUEST_GIVER_COUNT + 2;
-constexpr int FIG_KEU = QUEST_GIVER_COUNT;
-constexpr int FIG_LADY = QUEST_GIVER_COUNT + 1;
-
-// Keu stands inside the great (west) gate, facing the town; Viviane on the
-// lake's shore toward Camelot, clear of the water.
-constexpr float KEU_LX = -112.0f, KEU_LZ = 7.5f;
-constexpr float LADY_X = -47.5f, LADY_Z = -56.5f;
+// One figure per row of the givers' table, in its order.
+constexpr int FIGURE_COUNT = QUEST_FIGURE_COUNT;
+constexpr int FIG_KEU = GIVER_KEU;
+constexpr int FIG_LADY = GIVER_LADY;
 
 const Vec4 LABEL_COLOUR = {0.95f, 0.85f, 0.55f, 1.0f};
 const Vec4 GOLD_MARK = {1.0f, 0.82f, 0.15f, 1.0f};
@@ -54,16 +50,12 @@ float wrap(float a) {
 }
 
 Vec3 figure_position(int f) {
-    if (f == FIG_KEU) return keu_position();
-    if (f == FIG_LADY) return lady_position();
-    return giver_position(f);
+    const GiverDef& d = quest_givers[f];
+    if (d.in_camelot) return camelot_point(d.x, d.z);
+    return {d.x, ground_height(d.x, d.z), d.z};
 }
 
-float figure_facing(int f) {
-    if (f == FIG_KEU) return keu_facing();
-    if (f == FIG_LADY) return lady_facing();
-    return quest_givers[f].facing;
-}
+float figure_facing(int f) { return quest_givers[f].facing; }
 
 float blink_interval(int f) {
     return f == FIG_LADY ? rng_range(blink_rng, 2.8f, 5.3f) : rng_range(blink_rng, 2.5f, 5.5f);
@@ -115,22 +107,9 @@ void animate(int f, float dt) {
 
 void build_figure(int f) {
     Figure& fg = figures[f];
-    Vec3 tunic, hair;
-    int woman, style, beard;
-    if (f == FIG_KEU) {
-        tunic = {0.62f, 0.16f, 0.12f};
-        hair = {0.3f, 0.2f, 0.12f};
-        woman = 0, style = 0, beard = 1;
-    } else if (f == FIG_LADY) {
-        tunic = {0.72f, 0.82f, 0.92f};
-        hair = {0.82f, 0.7f, 0.42f};
-        woman = 1, style = 2, beard = 0;
-    } else {
-        const GiverDef& g = quest_givers[f];
-        tunic = g.colours[0];
-        hair = g.colours[3];
-        woman = g.style[0], style = g.style[1], beard = g.style[2];
-    }
+    const GiverDef& g = quest_givers[f];
+    Vec3 tunic = g.colours[0], hair = g.colours[3];
+    int woman = g.style[0], style = g.style[1], beard = g.style[2];
     AppearanceChoice c{woman, f % SKIN_COLOUR_COUNT == 4 ? 1 : f % 3, f % EYE_COLOUR_COUNT, 0, style, beard};
     fg.look = appearance_from_choice(c);
     fg.look.hair = hair;
@@ -182,14 +161,12 @@ void draw_label_and_marker(Vec3 feet, float label_height, const char* label, int
 
 Vec3 giver_position(int g) {
     if (g < 0 || g >= QUEST_GIVER_COUNT) return {0, 0, 0};
-    const GiverDef& d = quest_givers[g];
-    if (d.in_camelot) return camelot_point(d.x, d.z);
-    return {d.x, ground_height(d.x, d.z), d.z};
+    return figure_position(g);
 }
 
-Vec3 keu_position() { return camelot_point(KEU_LX, KEU_LZ); }
-Vec3 lady_position() { return {LADY_X, ground_height(LADY_X, LADY_Z), LADY_Z}; }
-float keu_facing() { return PI * 0.5f; }
+Vec3 keu_position() { return figure_position(FIG_KEU); }
+Vec3 lady_position() { return figure_position(FIG_LADY); }
+float keu_facing() { return figure_facing(FIG_KEU); }
 
 int standing_figure_points(float* xs, float* zs, int capacity) {
     // They never move once the world stands: kept until the world changes.
@@ -213,7 +190,7 @@ int standing_figure_points(float* xs, float* zs, int capacity) {
     }
     return n;
 }
-float lady_facing() { return std::atan2(0.93f, 0.37f); }
+float lady_facing() { return figure_facing(FIG_LADY); }
 
 Vec3 creature_usual_place(int species, int giver) {
     float x, z;
@@ -270,11 +247,13 @@ bool quest_figure_blinking(int f) { return f >= 0 && f < FIGURE_COUNT && figures
 // ---- Labels and markers ------------------------------------------------------------
 
 void seneschal_labels_draw() {
-    draw_label_and_marker(keu_position(), 2.18f, "Sire Keu\nSénéchal de Camelot", keu_marker(), 2.45f);
+    const GiverDef& d = quest_givers[FIG_KEU];
+    draw_label_and_marker(keu_position(), 2.18f, hud_fmt("%s\n%s", d.short_name, d.title), keu_marker(), 2.45f);
 }
 
 void lady_label_draw() {
-    draw_label_and_marker(lady_position(), 2.15f, "Viviane\nDame du Lac", lady_marker(), 2.42f);
+    const GiverDef& d = quest_givers[FIG_LADY];
+    draw_label_and_marker(lady_position(), 2.15f, hud_fmt("%s\n%s", d.short_name, d.title), lady_marker(), 2.42f);
 }
 
 void quest_givers_labels_draw() {

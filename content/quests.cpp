@@ -3,6 +3,7 @@
 // objective panel entries and the interaction sources that open the talk.
 #include "content/quests.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,32 +28,24 @@ QuestTriple giver_quest[QUEST_GIVER_COUNT];
 
 namespace {
 
-// Chains: 0..8 the givers, then Keu and Viviane.
-constexpr int CHAIN_KEU = QUEST_GIVER_COUNT;
-constexpr int CHAIN_LADY = QUEST_GIVER_COUNT + 1;
-constexpr int CHAIN_COUNT = QUEST_GIVER_COUNT + 2;
+// Chains: one per row of the givers' table, Keu's and Viviane's last.
+constexpr int CHAIN_KEU = GIVER_KEU;
+constexpr int CHAIN_LADY = GIVER_LADY;
+constexpr int CHAIN_COUNT = QUEST_FIGURE_COUNT;
 
-constexpr const char* KEU_NAME = "Sire Keu";
-constexpr const char* LADY_TITLE = "Viviane, la Dame du Lac";
+// Viviane's chain: Grognard, the boar hides, Bréhus.
+constexpr int LADY_GROGNARD = 0, LADY_BREHUS = 2;
+static_assert(LADY_BREHUS + 1 == LADY_QUEST_COUNT, "Viviane's chain ends with Bréhus");
+
 constexpr const char* LADY_LOCKED =
     "Les eaux me disent que tu es encore jeune dans Tervanne, {classe}. Aide d'abord Sire Keu, devant la vieille "
     "tour ; ensuite, reviens me voir.";
-constexpr const char* LADY_LOW =
-    "Une autre épreuve t'attend, {classe}, mais tu n'es pas encore prêt{|e}. Reviens me voir quand tu auras "
-    "atteint le niveau %d.\n\nEn attendant, d'autres ont besoin d'{un bon|une bonne} {classe} : Sire Dodinel "
-    "chasse les loups au sud-ouest, Sire Yvain guette les brigands à l'est du lac, et Blaise l'ermite veille sur "
-    "la lande, au nord.";
-constexpr const char* LADY_DONE =
-    "Ton cœur est droit, {classe}. Un jour, le roi viendra chercher l'épée dans le roc… et tu seras à ses côtés.";
 // The king sends the player on to his seneschal once the herald's call is
 // answered: until Keu's first quest is taken, his entry shows the way.
 constexpr int HERALD = 4, KING = 5;  // givers: Galeschin, Arthur
 constexpr const char* WAY_TO_KEU_TITLE = "Le sénéchal de Camelot";
 constexpr const char* WAY_TO_KEU_STORY =
     "Va trouver Sire Keu, mon sénéchal : il se tient à la grande porte de la ville.";
-constexpr const char* KEU_DONE =
-    "Grâce à toi, Camelot fêtera la Pentecôte en paix.\n\nOn dit que Viviane, la Dame du Lac, te fait demander. "
-    "Elle t'attend sur la rive du lac.";
 
 struct Ref {
     int* numero;
@@ -68,15 +61,12 @@ Ref ref(int ch) {
 }
 
 int chain_length(int ch) {
-    if (ch == CHAIN_KEU) return KEU_QUEST_COUNT;
-    if (ch == CHAIN_LADY) return LADY_QUEST_COUNT;
-    return quest_givers[ch].quest_count;
+    assert(ch >= 0 && ch < CHAIN_COUNT);
+    return ch >= 0 && ch < CHAIN_COUNT ? quest_givers[ch].quest_count : 0;
 }
 
 const QuestDef* chain_quest(int ch, int n) {
     if (n < 0 || n >= chain_length(ch)) return nullptr;
-    if (ch == CHAIN_KEU) return &keu_quests[n];
-    if (ch == CHAIN_LADY) return &lady_quests[n];
     return &quest_givers[ch].quests[n];
 }
 
@@ -94,11 +84,7 @@ int turn_in_chain(int ch, const QuestDef& q) {
     return q.turn_in - 1;
 }
 
-const char* chain_title(int ch) {
-    if (ch == CHAIN_KEU) return KEU_NAME;
-    if (ch == CHAIN_LADY) return LADY_TITLE;
-    return quest_givers[ch].full_name;
-}
+const char* chain_title(int ch) { return quest_givers[ch].full_name; }
 
 Vec3 chain_position(int ch) {
     if (ch == CHAIN_KEU) return keu_position();
@@ -181,7 +167,7 @@ void show_objective_met(int ch, const QuestDef& q) {
 char stories[HUD_TRACKER_SLOTS][1024];
 
 Vec3 map_place(int ch, const QuestDef& q, int etat) {
-    if (etat == 2) return chain_position(turn_in_chain(ch, q));
+    if (etat == QUEST_MET) return chain_position(turn_in_chain(ch, q));
     if (q.area_radius > 0.0f) return {q.area_x, ground_height(q.area_x, q.area_z), q.area_z};
     if (ch == CHAIN_LADY && q.boss == ELITE_GROGNARD) return creature_usual_place(SP_GOBLIN, -1);
     if (ch == CHAIN_LADY && q.item != 0) return creature_usual_place(SP_BOAR, -1);
@@ -193,7 +179,7 @@ Vec3 map_place(int ch, const QuestDef& q, int etat) {
 }
 
 bool sent_to_keu() {
-    return quete_numero == 0 && quete_etat == 0 &&
+    return quete_numero == 0 && quete_etat == QUEST_NOT_TAKEN &&
            giver_quest[HERALD].numero >= quest_givers[HERALD].quest_count;
 }
 
@@ -213,7 +199,7 @@ void refresh_entry(int ch) {
         show_way_to_keu();
         return;
     }
-    if (!q || (*r.etat != 1 && *r.etat != 2)) {
+    if (!q || (*r.etat != QUEST_UNDER_WAY && *r.etat != QUEST_MET)) {
         hud_tracker_clear(slot);
         stories[slot][0] = 0;
         return;
@@ -225,7 +211,7 @@ void refresh_entry(int ch) {
         std::snprintf(first, sizeof first, "%s", q->objective);
     else
         std::snprintf(first, sizeof first, "%s : %d / %d", q->objective, shown, q->count);
-    if (*r.etat == 1) {
+    if (*r.etat == QUEST_UNDER_WAY) {
         std::snprintf(second, sizeof second, "%s", q->tracker);
     } else if (ch == CHAIN_KEU) {
         std::snprintf(second, sizeof second, "Retournez voir Sire Keu à la grande porte de Camelot");
@@ -238,7 +224,7 @@ void refresh_entry(int ch) {
                       to.short_name, to.place);
     }
     const char* lines[2] = {first, second};
-    hud_tracker_set(slot, q->name, lines, 2, *r.etat == 2);
+    hud_tracker_set(slot, q->name, lines, 2, *r.etat == QUEST_MET);
     hud_tracker_set_giver(slot, chain_title(ch), (uintptr_t)(ch + 1), map_place(ch, *q, *r.etat));
     std::snprintf(stories[slot], sizeof stories[slot], "%s", q->offer);
 }
@@ -256,14 +242,14 @@ void open_dialog(int at, const char* body, const char* button, HudAction action)
 void accept(int ch) {
     const QuestDef* q = current(ch);
     Ref r = ref(ch);
-    if (!q || *r.etat != 0) return;
-    *r.etat = 1;
+    if (!q || *r.etat != QUEST_NOT_TAKEN) return;
+    *r.etat = QUEST_UNDER_WAY;
     *r.compte = 0;
     if (q->item != 0) {
         *r.compte = count_in_bag(q->item);
-        if (*r.compte >= q->count) *r.etat = 2;
+        if (*r.compte >= q->count) *r.etat = QUEST_MET;
     } else if (q->kill_type == QUEST_TALK) {
-        *r.etat = 2;
+        *r.etat = QUEST_MET;
         *r.compte = 1;
     }
     refresh_entry(ch);
@@ -278,10 +264,10 @@ void talk_chain(int ch);
 void turn_in(int ch, int at) {
     const QuestDef* q = current(ch);
     Ref r = ref(ch);
-    if (!q || *r.etat != 2) return;
+    if (!q || *r.etat != QUEST_MET) return;
     if (q->item != 0 && count_in_bag(q->item) < q->count) {
         hud_message("Il vous manque des objets.", 1.6f);
-        *r.etat = 1;
+        *r.etat = QUEST_UNDER_WAY;
         refresh_entry(ch);
         return;
     }
@@ -307,10 +293,10 @@ void turn_in(int ch, int at) {
         std::snprintf(source, sizeof source, "quête de %s", quest_givers[ch].short_name);
     give_item(q->reward, source);
     *r.numero += 1;
-    *r.etat = 0;
+    *r.etat = QUEST_NOT_TAKEN;
     *r.compte = 0;
     bool more = *r.numero < chain_length(ch);
-    if (!more) *r.etat = 3;
+    if (!more) *r.etat = QUEST_CHAIN_DONE;
     if (ch == CHAIN_KEU && !more) {
         hud_message("Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.", 3.5f);
         refresh_entry(CHAIN_LADY);
@@ -345,7 +331,7 @@ void reward_dialog(int at, int ch, const QuestDef& q) {
 // The first other giver whose finished quest is turned in at g, or -1.
 int awaiting_at(int g) {
     for (int j = 0; j < QUEST_GIVER_COUNT; ++j) {
-        if (j == g || giver_quest[j].etat != 2) continue;
+        if (j == g || giver_quest[j].etat != QUEST_MET) continue;
         const QuestDef* q = current(j);
         if (q && turn_in_chain(j, *q) == g) return j;
     }
@@ -355,14 +341,14 @@ int awaiting_at(int g) {
 bool giver_has_news(int g) {
     if (awaiting_at(g) >= 0) return true;
     const QuestDef* q = current(g);
-    return q && giver_quest[g].etat == 0 && player_level() >= q->level;
+    return q && giver_quest[g].etat == QUEST_NOT_TAKEN && player_level() >= q->level;
 }
 
 // Steps 2 and 3 of a talk: the figure's own quest, or its last word.
 void own_quest_dialog(int ch, const char* too_low, const char* all_done) {
     Ref r = ref(ch);
     const QuestDef* q = current(ch);
-    if (!q || *r.etat == 3) {
+    if (!q || *r.etat == QUEST_CHAIN_DONE) {
         open_dialog(ch, all_done, "Fermer", nullptr);
         return;
     }
@@ -410,30 +396,31 @@ void talk_chain(int ch) {
 // the chain is finished, the count within 0 .. goal.
 void normalise(int ch, int* numero, int* etat, int* compte) {
     int length = chain_length(ch);
-    if (*numero < 0 || *numero > length || *etat < 0 || *etat > 3) {
+    if (*numero < 0 || *numero > length || *etat < QUEST_NOT_TAKEN || *etat > QUEST_CHAIN_DONE) {
         *numero = *etat = *compte = 0;
         return;
     }
     if (*numero == length) {
-        *etat = 3;
+        *etat = QUEST_CHAIN_DONE;
         *compte = 0;
         return;
     }
-    if (*etat == 3) *etat = 0;
+    if (*etat == QUEST_CHAIN_DONE) *etat = QUEST_NOT_TAKEN;
     const QuestDef& q = *chain_quest(ch, *numero);
     // A talk quest is met on acceptance; taken but unmet it could never end.
-    if (q.kill_type == QUEST_TALK && *etat == 1) {
-        *etat = 2;
+    if (q.kill_type == QUEST_TALK && *etat == QUEST_UNDER_WAY) {
+        *etat = QUEST_MET;
         *compte = q.count;
     }
     int goal = q.count;
     if (*compte < 0) *compte = 0;
     if (*compte > goal) *compte = goal;
-    if (*etat == 0) *compte = 0;
+    if (*etat == QUEST_NOT_TAKEN) *compte = 0;
     // A kill quest stands where its count says: met at the goal, not met below
     // it (a file may say "8 / 8" and still ask for a kill). Collection quests
     // follow the bag at every frame instead.
-    if ((*etat == 1 || *etat == 2) && q.item == 0 && q.kill_type != QUEST_TALK) *etat = *compte >= goal ? 2 : 1;
+    if ((*etat == QUEST_UNDER_WAY || *etat == QUEST_MET) && q.item == 0 && q.kill_type != QUEST_TALK)
+        *etat = *compte >= goal ? QUEST_MET : QUEST_UNDER_WAY;
 }
 
 bool within_area(const QuestDef& q, const Creature* c) {
@@ -452,7 +439,7 @@ void count_one(int ch, const QuestDef& q) {
     *r.compte += 1;
     if (*r.compte >= q.count) {
         *r.compte = q.count;
-        *r.etat = 2;
+        *r.etat = QUEST_MET;
         show_objective_met(ch, q);
     }
     refresh_entry(ch);
@@ -461,11 +448,11 @@ void count_one(int ch, const QuestDef& q) {
 void recount(int ch) {
     Ref r = ref(ch);
     const QuestDef* q = current(ch);
-    if (!q || q->item == 0 || (*r.etat != 1 && *r.etat != 2)) return;
+    if (!q || q->item == 0 || (*r.etat != QUEST_UNDER_WAY && *r.etat != QUEST_MET)) return;
     int n = count_in_bag(q->item);
-    int st = n >= q->count ? 2 : 1;
+    int st = n >= q->count ? QUEST_MET : QUEST_UNDER_WAY;
     if (n == *r.compte && st == *r.etat) return;
-    if (*r.etat == 1 && st == 2) show_objective_met(ch, *q);
+    if (*r.etat == QUEST_UNDER_WAY && st == QUEST_MET) show_objective_met(ch, *q);
     *r.compte = n;
     *r.etat = st;
     refresh_entry(ch);
@@ -504,7 +491,7 @@ void lady_set_state(int numero, int etat, int compte) {
     quests_refresh_panel();
 }
 
-bool keu_chain_done() { return quete_numero > 0 && quete_etat == 3; }
+bool keu_chain_done() { return quete_numero > 0 && quete_etat == QUEST_CHAIN_DONE; }
 
 void quests_reset_all() {
     quete_numero = quete_etat = quete_abattus = 0;
@@ -522,13 +509,15 @@ void quests_after_load() {
 }
 
 void quests_migrate_old_lady() {
+    // The old chain had two steps (2, 3) before Bréhus (4): they start him afresh.
     if (dame_numero == 2 || dame_numero == 3) {
-        dame_numero = 2;
+        dame_numero = LADY_BREHUS;
         dame_etat = dame_compte = 0;
     } else if (dame_numero == 4) {
-        dame_numero = 2;
+        dame_numero = LADY_BREHUS;
     } else if (dame_numero > 4) {
-        dame_numero = dame_etat = 3;
+        dame_numero = LADY_QUEST_COUNT;
+        dame_etat = QUEST_CHAIN_DONE;
         dame_compte = 0;
     }
 }
@@ -547,29 +536,32 @@ const char* quest_panel_story(int slot) {
 
 void quests_on_kill(int species, const Creature* c) {
     // Sire Keu.
-    if (quete_etat == 1) {
+    if (quete_etat == QUEST_UNDER_WAY) {
         const QuestDef* q = current(CHAIN_KEU);
         if (q && species == q->kill_type) {
-            bool reached = quete_abattus >= 9;
-            quete_abattus = (quete_abattus < 9 ? quete_abattus : 9) + 1;
+            // Counted up to the goal; the kill that reaches it meets the quest.
+            int last = q->count - 1;
+            bool reached = quete_abattus >= last;
+            quete_abattus = (quete_abattus < last ? quete_abattus : last) + 1;
             if (reached) {
-                quete_etat = 2;
+                quete_etat = QUEST_MET;
                 show_objective_met(CHAIN_KEU, *q);
             }
             refresh_entry(CHAIN_KEU);
         }
     }
     // Viviane.
-    if (keu_chain_done() && dame_etat == 1 && (dame_numero == 0 || dame_numero == 2)) {
+    if (keu_chain_done() && dame_etat == QUEST_UNDER_WAY &&
+        (dame_numero == LADY_GROGNARD || dame_numero == LADY_BREHUS)) {
         const QuestDef& q = lady_quests[dame_numero];
-        bool counts = dame_numero == 0 ? (c && c->elite_index == ELITE_GROGNARD)
+        bool counts = dame_numero == LADY_GROGNARD ? (c && c->elite_index == ELITE_GROGNARD)
                                        : (species == SP_BOSS && !excluded(c));
         if (counts) count_one(CHAIN_LADY, q);
     }
     // The nine givers.
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) {
         const QuestDef* q = current(g);
-        if (!q || giver_quest[g].etat != 1 || q->item != 0 || q->kill_type == QUEST_TALK) continue;
+        if (!q || giver_quest[g].etat != QUEST_UNDER_WAY || q->item != 0 || q->kill_type == QUEST_TALK) continue;
         bool counts;
         if (q->boss != 0)
             counts = c && c->elite_index == q->boss;
@@ -600,47 +592,47 @@ void talk_to_giver(int g) {
     own_quest_dialog(g, quest_givers[g].too_low, quest_givers[g].all_done);
 }
 
-void talk_to_keu() { own_quest_dialog(CHAIN_KEU, "", KEU_DONE); }
+void talk_to_keu() { own_quest_dialog(CHAIN_KEU, quest_givers[CHAIN_KEU].too_low, quest_givers[CHAIN_KEU].all_done); }
 
 void talk_to_lady() {
     if (!keu_chain_done()) {
         open_dialog(CHAIN_LADY, LADY_LOCKED, "Fermer", nullptr);
         return;
     }
-    own_quest_dialog(CHAIN_LADY, LADY_LOW, LADY_DONE);
+    own_quest_dialog(CHAIN_LADY, quest_givers[CHAIN_LADY].too_low, quest_givers[CHAIN_LADY].all_done);
 }
 
 // ---- Markers ---------------------------------------------------------------------------
 
 int giver_marker(int g) {
-    if (g < 0 || g >= QUEST_GIVER_COUNT) return 0;
-    if (awaiting_at(g) >= 0) return 2;
+    if (g < 0 || g >= QUEST_GIVER_COUNT) return MARKER_NONE;
+    if (awaiting_at(g) >= 0) return MARKER_TURN_IN;
     const QuestDef* q = current(g);
-    if (!q) return 0;
+    if (!q) return MARKER_NONE;
     switch (giver_quest[g].etat) {
-        case 0: return player_level() >= q->level ? 1 : 0;
-        case 1: return 3;
-        case 2: return turn_in_chain(g, *q) == g ? 2 : 3;
-        default: return 0;
+        case QUEST_NOT_TAKEN: return player_level() >= q->level ? MARKER_OFFER : MARKER_NONE;
+        case QUEST_UNDER_WAY: return MARKER_WAITING;
+        case QUEST_MET: return turn_in_chain(g, *q) == g ? MARKER_TURN_IN : MARKER_WAITING;
+        default: return MARKER_NONE;
     }
 }
 
 int keu_marker() {
     switch (quete_etat) {
-        case 0: return current(CHAIN_KEU) ? 1 : 0;
-        case 1: return 3;
-        case 2: return 2;
-        default: return 0;
+        case QUEST_NOT_TAKEN: return current(CHAIN_KEU) ? MARKER_OFFER : MARKER_NONE;
+        case QUEST_UNDER_WAY: return MARKER_WAITING;
+        case QUEST_MET: return MARKER_TURN_IN;
+        default: return MARKER_NONE;
     }
 }
 
 int lady_marker() {
     const QuestDef* q = current(CHAIN_LADY);
-    if (!keu_chain_done() || !q) return 0;
+    if (!keu_chain_done() || !q) return MARKER_NONE;
     switch (dame_etat) {
-        case 0: return player_level() >= q->level ? 1 : 0;
-        case 1: return 3;
-        case 2: return 2;
-        default: return 0;
+        case QUEST_NOT_TAKEN: return player_level() >= q->level ? MARKER_OFFER : MARKER_NONE;
+        case QUEST_UNDER_WAY: return MARKER_WAITING;
+        case QUEST_MET: return MARKER_TURN_IN;
+        default: return MARKER_NONE;
     }
 }

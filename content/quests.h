@@ -24,7 +24,6 @@ struct QuestDef {
     int experience;  // raw value, see grant_experience
     int reward;
     int level;
-    int reserved;
     const char* offer;
     const char* progress;  // %d remaining, %s plural
     const char* completion;
@@ -44,7 +43,7 @@ struct GiverDef {
     const char* title;
     const char* key;
     const char* place;    // "Retournez voir %s, %s"
-    const char* too_low;  // %d: the level
+    const char* too_low;  // %d: the level ("" for Keu, who asks none)
     const char* all_done;
     int quest_count;
     QuestDef quests[GIVER_MAX_QUESTS];
@@ -55,11 +54,18 @@ struct GiverDef {
     float facing;
 };
 
-extern const GiverDef quest_givers[QUEST_GIVER_COUNT];
+// The givers' table: the nine givers, then Sire Keu and Viviane, whose chains
+// the character file keeps under keys of their own ("quete_", "dame_").
+constexpr int GIVER_KEU = QUEST_GIVER_COUNT;
+constexpr int GIVER_LADY = QUEST_GIVER_COUNT + 1;
+constexpr int QUEST_FIGURE_COUNT = QUEST_GIVER_COUNT + 2;
+extern const GiverDef quest_givers[QUEST_FIGURE_COUNT];
 constexpr int KEU_QUEST_COUNT = 2;
 constexpr int LADY_QUEST_COUNT = 3;
-extern const QuestDef keu_quests[KEU_QUEST_COUNT];
-extern const QuestDef lady_quests[LADY_QUEST_COUNT];
+static_assert(KEU_QUEST_COUNT <= GIVER_MAX_QUESTS && LADY_QUEST_COUNT <= GIVER_MAX_QUESTS, "chains fit a row");
+// Their rows' quests.
+extern const QuestDef* const keu_quests;
+extern const QuestDef* const lady_quests;
 
 // Townsfolk lines.
 extern const char* const guard_lines[2];
@@ -95,7 +101,7 @@ void givers_recount();
 int giver_near(Vec3 player);  // first giver within 6 m, or -1
 bool keu_near(Vec3 player);
 bool lady_near(Vec3 player);
-// The giver (0..8), 9 for Keu, 10 for Viviane, or -1: the first the ray
+// The giver (0..8), GIVER_KEU, GIVER_LADY, or -1: the first the ray
 // meets, however far the player stands, with how far along the ray.
 int giver_under_ray(Vec3 origin, Vec3 direction, float* along);
 void talk_to_giver(int g);
@@ -108,7 +114,13 @@ void talk_to_villager(int i);
 void quests_refresh_panel();
 // The story (offer text) of panel entry slot, or "".
 const char* quest_panel_story(int slot);
-// Marker kind over a giver: 0 none, 1 gold "!", 2 gold "?", 3 grey "?".
+// Marker kind over a giver (the maps read the same numbers).
+enum QuestMarker : int {
+    MARKER_NONE = 0,
+    MARKER_OFFER = 1,    // gold "!": a quest to take
+    MARKER_TURN_IN = 2,  // gold "?": a quest to hand in here
+    MARKER_WAITING = 3,  // grey "?": a quest under way, or handed in elsewhere
+};
 int giver_marker(int g);
 int keu_marker();
 int lady_marker();
@@ -122,7 +134,7 @@ bool trainers_prompt(bool pressed);
 // `nearer_than` answered (a talk, or a word to come closer).
 bool quests_right_click(int x, int y, float nearer_than);
 
-// Head turn and blink of a figure, for tests: 0..8 givers, 9 Keu, 10 Viviane.
+// Head turn and blink of a figure (a row of quest_givers), for tests.
 float quest_figure_head_turn(int figure);
 bool quest_figure_blinking(int figure);
 

@@ -23,8 +23,6 @@ constexpr int TRAINER_COUNT = 6;
 const char* const profession_names[PROFESSION_COUNT] = {"Herboristerie", "Minage", "Dépeçage",
                                                         "Alchimie",      "Travail du cuir", "Forge"};
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 float distance3(Vec3 a, Vec3 b) {
     Vec3 d = a - b;
     return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
@@ -79,8 +77,8 @@ int giver_under_ray(Vec3 origin, Vec3 dir, float* along) {
             who = figure;
         }
     };
-    consider(QUEST_GIVER_COUNT, keu_position(), 2.6f);
-    consider(QUEST_GIVER_COUNT + 1, lady_position(), 2.4f);
+    consider(GIVER_KEU, keu_position(), 2.6f);
+    consider(GIVER_LADY, lady_position(), 2.4f);
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) consider(g, giver_position(g), 2.6f);
     if (along) *along = best;
     return who;
@@ -90,14 +88,14 @@ void talk_to_villager(int i) {
     if (i < 0 || i >= VILLAGER_COUNT || underground) return;
     const VillagerDef& d = villager_defs[i];
     const VillagerState& s = villager_state(i);
-    if (hdist_hypot(s.position, feet()) > 6.0f) {
+    if (hdist_hypot(s.position, player_feet()) > 6.0f) {
         hud_message(approach_words(d.name), 1.2f);
         return;
     }
     const char* title = hud_fmt("%s, %s", d.name, d.title);
     if (i < TRAINER_COUNT) {
         int prof = d.place >= 0 && d.place < PROFESSION_COUNT ? d.place : 0;
-        villager_talk_begin(i, feet(), 0.0f);
+        villager_talk_begin(i, player_feet(), 0.0f);
         const char* body = hud_fmt("%s\n\nVotre niveau en %s : %d / 75.", trainer_greetings[i],
                                    profession_names[prof], profession_level[prof]);
         HudButton b[2] = {{"Voir mes métiers", open_professions}, {"Au revoir", nullptr}};
@@ -105,7 +103,7 @@ void talk_to_villager(int i) {
         return;
     }
     // Walkers in the middle of the list stop a while for the talk.
-    villager_talk_begin(i, feet(), i >= 15 && i <= 27 ? 6.0f : 0.0f);
+    villager_talk_begin(i, player_feet(), i >= 15 && i <= 27 ? 6.0f : 0.0f);
     const char* line;
     if (d.behaviour == VB_GUARD)
         line = guard_lines[i & 1];
@@ -120,21 +118,21 @@ void talk_to_villager(int i) {
 // ---- Interaction sources ------------------------------------------------------------
 
 bool keu_prompt(bool pressed) {
-    if (!keu_near(feet())) return false;
+    if (!keu_near(player_feet())) return false;
     hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), "Sire Keu"));
     if (pressed) talk_to_keu();
     return true;
 }
 
 bool lady_prompt(bool pressed) {
-    if (!lady_near(feet())) return false;
+    if (!lady_near(player_feet())) return false;
     hud_prompt(true, hud_fmt("%s  ·  Parler à la Dame du Lac", interact_hint()));
     if (pressed) talk_to_lady();
     return true;
 }
 
 bool givers_prompt(bool pressed) {
-    int g = giver_near(feet());
+    int g = giver_near(player_feet());
     if (g < 0) return false;
     hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), quest_givers[g].short_name));
     if (pressed) talk_to_giver(g);
@@ -144,7 +142,7 @@ bool givers_prompt(bool pressed) {
 bool trainers_prompt(bool pressed) {
     if (underground) return false;
     for (int i = 0; i < TRAINER_COUNT; ++i) {
-        if (distance3(villager_state(i).position, feet()) > 6.0f) continue;
+        if (distance3(villager_state(i).position, player_feet()) > 6.0f) continue;
         hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
         if (pressed) talk_to_villager(i);
         return true;
@@ -168,13 +166,13 @@ bool quests_right_click(int x, int y, float nearer_than) {
         }
     }
     if (who >= 0 && figure_t <= villager_t && figure_t < nearer_than) {
-        Vec3 me = feet();
-        if (who == QUEST_GIVER_COUNT) {
+        Vec3 me = player_feet();
+        if (who == GIVER_KEU) {
             if (keu_near(me))
                 talk_to_keu();
             else
                 hud_message(approach_words("Sire Keu"), 1.2f);
-        } else if (who == QUEST_GIVER_COUNT + 1) {
+        } else if (who == GIVER_LADY) {
             if (lady_near(me))
                 talk_to_lady();
             else
@@ -195,7 +193,7 @@ bool quests_right_click(int x, int y, float nearer_than) {
 }
 
 void world_figures_labels_draw() {
-    Vec3 me = feet();
+    Vec3 me = player_feet();
     for (int i = 0; i < VILLAGER_COUNT; ++i) {
         Vec3 p = villager_state(i).position;
         if (hdist_hypot(p, me) > 16.0f) continue;

@@ -30,7 +30,7 @@ bool tick(float* timer, float dt, float period) {
 }  // namespace
 
 const char* zone_banner_step(float player_z) {
-    int zone = player_z < -400.0f ? 1 : 0;
+    int zone = in_gaste(player_z) ? 1 : 0;
     int prev = previous_zone;
     previous_zone = zone;
     if (prev < 0 || prev == zone) return nullptr;

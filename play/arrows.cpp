@@ -31,8 +31,6 @@ constexpr float kPiercingSpeed = 67.2f;
 constexpr float kArrowGravity = 5.9f;
 constexpr float kArrowLife = 6.0f;
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
 // A stuck arrow keeps its place in the frame the creature is drawn in, so
@@ -73,10 +71,11 @@ void arrow_effects(const PlayerArrow& a, Creature* c) {
     if (!creature_alive(c)) return;
     float h = 1.9f * std::fmax(c->body_scale, 1.0f);
     if (a.kind == ARROW_FIRE) {
-        add_damage_over_time(c, 4.0f, 0.35f * player_ranged_base(), DOT_FIRE);
+        const SkillNumbers& n = class_skill(CLASS_ARCHER, SK_FIRE_ARROW).numbers;
+        add_damage_over_time(c, n.duration, n.per_second * player_ranged_base(), DOT_FIRE);
         hud_float_text(c->pos + Vec3{0, h, 0}, "En flammes !", rgba(1.0f, 0.55f, 0.15f), 1.0f, 0.5f, 0.24f);
     } else if (a.kind == ARROW_ICE) {
-        c->stun_time = std::fmax(c->stun_time, 3.0f);
+        c->stun_time = std::fmax(c->stun_time, class_skill(CLASS_ARCHER, SK_FROST_ARROW).numbers.duration);
         hud_float_text(c->pos + Vec3{0, h, 0}, "Gelé !", rgba(0.6f, 0.85f, 1.0f), 1.0f, 0.5f, 0.26f);
         particles_burst(creature_aim_point(c), 14, {0.7f, 0.9f, 1.0f}, 2.5f, 1.0f, 0.8f);
     }
@@ -177,7 +176,7 @@ void arrow_step(PlayerArrow& a, float h) {
 
 Vec3 player_bow_hand() {
     float fx = std::sin(player.heading), fz = std::cos(player.heading);
-    return feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
+    return player_feet() + Vec3{fx * 0.45f - fz * 0.12f, 1.38f, fz * 0.45f + fx * 0.12f};
 }
 
 Vec3 player_staff_tip() {
@@ -188,7 +187,7 @@ Vec3 player_staff_tip() {
         return mat4_mul_point(player_model->nodes[r.held].world_matrix, STAFF_HEAD);
     }
     float fx = std::sin(player.heading), fz = std::cos(player.heading);
-    return feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
+    return player_feet() + Vec3{fx * 0.5f + fz * 0.25f, 1.75f, fz * 0.5f - fx * 0.25f};
 }
 
 PlayerArrow* spawn_arrow(Vec3 pos, Vec3 vel, int kind) {
@@ -215,7 +214,7 @@ PlayerArrow* launch_arrow(float offset, float multiplier, int kind, bool counts)
         aim = creature_aim_point(t);
         at_target = true;
     } else {
-        aim = feet() + Vec3{std::sin(player.heading) * 30.0f, 1.4f, std::cos(player.heading) * 30.0f};
+        aim = player_feet() + Vec3{std::sin(player.heading) * 30.0f, 1.4f, std::cos(player.heading) * 30.0f};
     }
     Vec3 dir = normalize(aim - hand);
     if (offset != 0.0f) {

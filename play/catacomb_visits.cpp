@@ -32,8 +32,6 @@ uint8_t* map_pixels = nullptr;
 constexpr float MOUTH_X = 47.06f, MOUTH_Z = 323.6f;
 const float MOUTH_HEADING = std::atan2(-0.2095f, -0.9778f);
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 const char* interact_key() {
     static char name[48];
     plat_key_name(bindings[BIND_INTERACT], name, (int)sizeof name);
@@ -63,7 +61,7 @@ void close_dialog() {
 Creature* guard(int species, Vec3 at, Vec3 patrol, int level) {
     Creature* c = spawn_creature_making_room(species, at, at);
     if (!c) return nullptr;
-    c->world = 1;
+    c->world = WORLD_CATACOMBS;
     c->patrol_point = patrol;
     c->heading = 2.0f * PI * rng_float(garrison);
     if (level > 0) set_creature_level(c, level);
@@ -150,7 +148,7 @@ void spawn_lord() {
         log_printf("Catacombes : plus de place pour Bréhus.");
         return;
     }
-    b->world = 1;
+    b->world = WORLD_CATACOMBS;
     b->level = 10;
     b->heading = PI;
     b->ai_state = CS_IDLE;
@@ -207,14 +205,14 @@ void catacombs_enter() {
 
     // The previous visit's garrison goes first: a table that filled up with
     // old visits would leave no room for the lord.
-    clear_world_creatures(1);
+    clear_world_creatures(WORLD_CATACOMBS);
     spawn_lord();
     bool on_path[CATACOMB_CELLS][CATACOMB_CELLS] = {};
     garrison_main_path(on_path);
     garrison_side_corridors(on_path);
     garrison_rooms();
     int n = 0;
-    for (const Creature& c : creatures) n += c.in_use && c.world == 1 ? 1 : 0;
+    for (const Creature& c : creatures) n += c.in_use && c.world == WORLD_CATACOMBS ? 1 : 0;
     log_printf("Catacombes : %d créatures en garnison.", n);
 
     underground = 1;
@@ -230,7 +228,7 @@ void catacombs_leave() {
     if (!underground) return;
     close_dialog();
     underground = 0;
-    clear_world_creatures(1);
+    clear_world_creatures(WORLD_CATACOMBS);
     place_player({MOUTH_X, ground_height(MOUTH_X, MOUTH_Z), MOUTH_Z}, MOUTH_HEADING);
     world_map_upload();
     world_population_on_return();
@@ -255,7 +253,7 @@ static void enter_anyway() { catacombs_enter(); }
 
 static bool chest_guarded() {
     for (const Creature& c : creatures) {
-        if (!creature_alive(&c) || c.world != 1 || c.companion) continue;
+        if (!creature_alive(&c) || c.world != WORLD_CATACOMBS || c.companion) continue;
         if (hdist(c.pos, CATACOMB_CHEST_X, CATACOMB_CHEST_Z) < 7.0f) return true;
     }
     return false;
@@ -282,7 +280,7 @@ static void open_chest() {
 }
 
 bool catacombs_interact(bool requested) {
-    Vec3 p = feet();
+    Vec3 p = player_feet();
     if (!underground) {
         if (hdist(p, CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z) > 3.6f) return false;
         hud_prompt(true, hud_fmt("%s  ·  Entrer dans les Catacombes du Val sans Retour", interact_key()));
@@ -323,7 +321,7 @@ bool catacombs_interact(bool requested) {
 void catacombs_step(float dt) {
     if (dt > 0.0f) state.time_underground += dt;
     int i, j;
-    catacomb_lookup_cell(feet(), &i, &j);
+    catacomb_lookup_cell(player_feet(), &i, &j);
     bool fresh = mark_with_room(i, j);
     for (int d = 0; d < 4; ++d)
         if (catacomb_wall_open(i, j, d)) fresh = mark_with_room(i + DIR_DX[d], j + DIR_DZ[d]) || fresh;
@@ -336,12 +334,12 @@ void catacombs_update(float dt) {
 
 void catacombs_submit() {
     if (!underground) return;
-    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, feet());
+    catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, player_feet());
 }
 
 void catacombs_portal_labels_draw() {
     if (!underground) return;
-    Vec3 p = feet();
+    Vec3 p = player_feet();
     if (hdist(p, CATACOMB_PORTAL_X, CATACOMB_PORTAL_Z) <= 14.0f)
         hud_world_label({CATACOMB_PORTAL_X, 3.95f, 1.4f}, "Portail vers la lande", 0.15f,
                         Vec4{0.65f, 0.85f, 1.0f, 1.0f}, UI_FONT_TITLE);
@@ -358,8 +356,7 @@ void catacombs_portal_labels_draw() {
 // ---- Names and the map ------------------------------------------------------------------------------
 
 const char* catacomb_room_name(Vec3 p) {
-    float lx = p.x - CATACOMB_X0;
-    if (lx > 36.0f && lx < 60.0f && p.z > 76.0f && p.z < 90.0f) return catacomb_rooms[ROOM_CRYPT].name;
+    if (catacomb_room_contains(ROOM_CRYPT, p.x - CATACOMB_X0, p.z)) return catacomb_rooms[ROOM_CRYPT].name;
     int i, j;
     catacomb_lookup_cell(p, &i, &j);
     int r = catacomb_room_of_cell(i, j);

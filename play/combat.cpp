@@ -36,7 +36,6 @@ struct DamageOverTime {
 };
 DamageOverTime dots[DOT_CAPACITY];
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 Vec3 facing() { return {std::sin(player.heading), 0.0f, std::cos(player.heading)}; }
 
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
@@ -88,7 +87,8 @@ void grant_experience(int amount) {
     if (g <= 0) return;
     player.experience += g;
     const int level_before = player.level;
-    hud_float_text(feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f, 0.3f);
+    hud_float_text(player_feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f,
+                   0.3f);
     while (player.level < MAX_LEVEL && player.experience >= experience_need(player.level)) {
         player.experience -= experience_need(player.level);
         player.level += 1;
@@ -132,7 +132,7 @@ static float level_scale() {
 
 float player_melee_base() {
     float b = level_scale() * 36.0f;
-    return player.war_cry_time > 0.0f ? b * 1.2f : b;
+    return player.war_cry_time > 0.0f ? b * class_skill(CLASS_WARRIOR, SK_WAR_CRY).numbers.power : b;
 }
 
 float player_ranged_base() { return level_scale() * 34.0f; }
@@ -223,7 +223,7 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
 void player_companion_hit(Creature* target, float amount) {
     if (!creature_alive(target)) return;
     Creature* wolf = creature_companion();
-    Vec3 from = wolf ? wolf->pos : feet();
+    Vec3 from = wolf ? wolf->pos : player_feet();
     Vec3 dir = target->pos - from;
     hit_creature(target, amount, creature_aim_point(target), HIT_BODY, dir);
 }
@@ -242,7 +242,7 @@ void damage_player(float a, Vec3 s) {
         if (player.guard_blend > 0.5f && frontal && !charge_running()) {
             a *= 0.3f;
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
-            hud_float_text(feet() + Vec3{0, 2.0f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
+            hud_float_text(player_feet() + Vec3{0, 2.0f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
             player_gain_rage(3.0f);
         } else {
             player_gain_rage(6.0f);
@@ -328,7 +328,7 @@ static void face_point(Vec3 p) {
 
 void start_swing(int i, float m) {
     Creature* t = player.target;
-    if (target_is_valid(t) && hdist_hypot(t->pos, feet()) < 4.5f) {
+    if (target_is_valid(t) && hdist_hypot(t->pos, player_feet()) < 4.5f) {
         face_point(t->pos);
     } else {
         // The nearest creature in front of the camera within reach.
@@ -339,7 +339,7 @@ void start_swing(int i, float m) {
         int world = player_world();
         for (Creature& c : creatures) {
             if (!creature_alive(&c) || c.companion || c.world != world) continue;
-            float d = hdist_hypot(c.pos, feet());
+            float d = hdist_hypot(c.pos, player_feet());
             float gap = d - 0.4f * c.body_scale;
             if (gap > 4.5f || gap < -1.0f) continue;
             if (d > 0.01f && cl > 1e-4f) {
@@ -363,7 +363,7 @@ void start_swing(int i, float m) {
     player.pending_shield_effect = 0;
     player.attack_cooldown = i == 2 ? 0.72f : 0.48f;
     player.attacks_made += 1;
-    snd_play_at(SFX_SWEEP, feet(), 0.9f);
+    snd_play_at(SFX_SWEEP, player_feet(), 0.9f);
 }
 
 int next_combo_index() { return player.combo_window > 0.0f ? (player.combo_index + 1) % 3 : 0; }
@@ -372,12 +372,12 @@ int swing_hit(float m, float reach, float cone) {
     int world = player_world();
     bool below = in_catacombs(player.pos_x);
     Vec3 f = facing();
-    Vec3 eye = feet() + Vec3{0, 1.2f, 0};
+    Vec3 eye = player_feet() + Vec3{0, 1.2f, 0};
     int hits = 0;
     float base = player_melee_base();
     for (Creature& c : creatures) {
         if (!creature_alive(&c) || c.companion || c.world != world) continue;
-        float d = hdist_hypot(c.pos, feet());
+        float d = hdist_hypot(c.pos, player_feet());
         if (d - 0.45f * c.body_scale > reach) continue;
         if (d > 0.3f) {
             float dot = ((c.pos.x - player.pos_x) * f.x + (c.pos.z - player.pos_z) * f.z) / d;
@@ -385,17 +385,21 @@ int swing_hit(float m, float reach, float cone) {
         }
         if (below && !catacomb_line_clear(eye, c.pos + Vec3{0, 1.0f, 0})) continue;
         float k = m;
-        if (player.pending_shield_effect == 3) k = c.health < 0.25f * c.max_health ? 4.0f : 1.5f;
-        Vec3 dir = c.pos - feet();
+        if (player.pending_shield_effect == BLOW_EXECUTE) {
+            const SkillNumbers& x = class_skill(CLASS_WARRIOR, SK_EXECUTE).numbers;
+            k = c.health < x.threshold * c.max_health ? x.bonus : x.power;
+        }
+        Vec3 dir = c.pos - player_feet();
         hit_creature(&c, base * k, c.pos + Vec3{0, 1.1f * c.body_scale, 0}, HIT_BODY, dir);
         hits += 1;
         if (creature_alive(&c)) {
-            if (player.pending_shield_effect == 1) {
-                c.stun_time = std::fmax(c.stun_time, 2.0f);
+            if (player.pending_shield_effect == BLOW_SHIELD_BASH) {
+                c.stun_time = std::fmax(c.stun_time, class_skill(CLASS_WARRIOR, SK_SHIELD_BASH).numbers.duration);
                 hud_float_text(c.pos + Vec3{0, 1.9f * c.body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f,
                                0.5f, 0.28f);
-            } else if (player.pending_shield_effect == 2) {
-                add_damage_over_time(&c, 6.0f, 0.3f * base, DOT_BLEED);
+            } else if (player.pending_shield_effect == BLOW_REND) {
+                const SkillNumbers& r = class_skill(CLASS_WARRIOR, SK_REND).numbers;
+                add_damage_over_time(&c, r.duration, r.per_second * base, DOT_BLEED);
             }
         }
         player_gain_rage(2.0f);

@@ -21,8 +21,6 @@ float wrap(float a) {
     return a;
 }
 
-Vec3 player_feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 struct Sight {
     bool away;   // dead, on the other side of the map, or out of the 60 m sight range
     bool seen;
@@ -34,7 +32,7 @@ Sight look_at_player(const Creature& c) {
     float d = hdist(c.pos, player_feet());
     s.away = player.dead || c.world != player_world() || d >= 60.0f;
     s.seen = !s.away;
-    if (s.seen && c.world == 1)
+    if (s.seen && c.world == WORLD_CATACOMBS)
         s.seen = catacomb_line_clear(c.pos + Vec3{0, 1.5f, 0}, player_feet() + Vec3{0, 1.4f, 0});
     s.d = s.seen ? d : 999.0f;
     return s;
@@ -53,7 +51,7 @@ bool move_creature(Creature& c, float sx, float sz, bool roaming) {
     if (c.stun_time > 0.0f) return false;
     Vec3 p = {c.pos.x + sx, c.pos.y, c.pos.z + sz};
     float r = creature_radius(&c);
-    if (c.world == 0) {
+    if (c.world == WORLD_SURFACE) {
         const Obstacle* list = obstacle_list();
         int n = 0;
         const int32_t* idx = obstacle_query(p.x, p.z, &n);
@@ -79,7 +77,7 @@ bool move_creature(Creature& c, float sx, float sz, bool roaming) {
         p.x += dx / d * push;
         p.z += dz / d * push;
     }
-    if (c.world == 0) {
+    if (c.world == WORLD_SURFACE) {
         if (is_lake_water(p.x, p.z)) {
             if (roaming) c.roam_goal = c.home;
             return false;
@@ -131,7 +129,8 @@ void hurt_player(const Creature& c, float amount) { damage_player(amount, c.pos)
 
 void boar_step(Creature& c, float dt) {
     const SpeciesDef& d = species_defs[c.species];
-    float dist = (player.dead || player_world() == 1 || c.world == 1) ? 999.0f : hdist(c.pos, player_feet());
+    bool elsewhere = player.dead || player_world() == WORLD_CATACOMBS || c.world == WORLD_CATACOMBS;
+    float dist = elsewhere ? 999.0f : hdist(c.pos, player_feet());
     Vec3 pf = player_feet();
     switch (c.ai_state) {
         case CS_BOAR_IDLE:
@@ -172,9 +171,9 @@ void boar_step(Creature& c, float dt) {
                 stand_facing(c, pf, dt);
             else
                 steer_to(c, pf, d.run_speed, dt, false);
-            if (dist <= 1.3f && c.attack_timer <= 0.0f) {
+            if (dist <= d.reach && c.attack_timer <= 0.0f) {
                 float f = creature_level_factor(&c);
-                hurt_player(c, f < 0.5f ? 7.0f : 14.0f * f);
+                hurt_player(c, f < 0.5f ? 0.5f * d.damage : d.damage * f);
                 c.attack_timer = d.attack_interval;
                 c.attack_anim = 1.0f;
                 snd_play_at(d.voice_sound, c.pos, 1.0f);
@@ -261,7 +260,7 @@ void fight_step(Creature& c, const Sight& s, float dt) {
             return;
         }
     }
-    float leash = d.leash * (c.world == 0 ? 2.0f : 1.0f);
+    float leash = d.leash * (c.world == WORLD_SURFACE ? 2.0f : 1.0f);
     if (leash > 0.0f && hdist(c.pos, c.anchor) > leash) {
         go_return(c);
         return;
@@ -309,7 +308,7 @@ void other_step(Creature& c, float dt) {
             }
             c.behaviour_timer -= dt;
             if (c.behaviour_timer > 0.0f) break;
-            if (c.world == 0) {
+            if (c.world == WORLD_SURFACE) {
                 float a = 2.0f * PI * rng_float(creature_rng);
                 float u = rng_float(creature_rng);
                 float r = c.species == SP_WOLF ? 2.0f * (2.0f + 3.5f * u)
@@ -344,9 +343,9 @@ void other_step(Creature& c, float dt) {
             fight_step(c, s, dt);
             break;
         case CS_RETURN: {
-            Vec3 goal = c.world == 0 ? c.anchor : c.home;
+            Vec3 goal = c.world == WORLD_SURFACE ? c.anchor : c.home;
             c.health = std::fmin(c.max_health, c.health + 0.33f * c.max_health * dt);
-            float near = c.world == 0 ? 4.0f : 1.0f;
+            float near = c.world == WORLD_SURFACE ? 4.0f : 1.0f;
             if (hdist(c.pos, goal) < near || c.return_time > 10.0f) {
                 // One caught on a wall for 10 s gives up and rests where it stands.
                 c.ai_state = CS_IDLE;
@@ -446,7 +445,7 @@ void summon_pair(Creature& b) {
         Vec3 p = {b.home.x + 6.5f * (float)side, b.home.y, b.home.z - 1.5f};
         Creature* m = spawn_creature_making_room(SP_SKELETON, p, p);
         if (!m) continue;
-        m->world = 1;
+        m->world = WORLD_CATACOMBS;
         m->minion = 1;
         set_creature_level(m, 10);
         m->max_health = m->health = std::floor(95.0f * 3.7f + 0.5f);
@@ -487,7 +486,7 @@ void boss_step(Creature& c, float dt) {
     Vec3 pf = player_feet();
     float dist = hdist(c.pos, pf);
     bool in_room = !player.dead && player_in_crypt();
-    c.show_bar = (!player.dead && player_world() == 1 && dist < 20.0f) ? 1 : 0;
+    c.show_bar = (!player.dead && player_world() == WORLD_CATACOMBS && dist < 20.0f) ? 1 : 0;
     if (c.ai_state != CS_FIGHT) {
         steer(c, 0, 0, 0.0f, dt, false);
         if (in_room) boss_wake(&c);
@@ -634,7 +633,7 @@ void slabs_step(float dt) {
         if (!s.landed && s.age >= 1.7f) {
             s.landed = 1;
             snd_play_at(SFX_RUMBLE, s.pos, 1.0f);
-            if (!player.dead && player_world() == 1 && hdist(s.pos, player_feet()) < 1.8f) {
+            if (!player.dead && player_world() == WORLD_CATACOMBS && hdist(s.pos, player_feet()) < 1.8f) {
                 float f = boss ? creature_level_factor(boss) : 1.0f;
                 damage_player(45.0f * f, s.pos + Vec3{0, 3, 0});
                 hud_message("Une dalle vous écrase !", 1.2f);

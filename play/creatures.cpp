@@ -2,6 +2,7 @@
 // the pack alert, the companion and the calm after the player's return.
 #include "play/creatures.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "world/species_models.h"
 #include "play/loot.h"
 #include "play/catacomb_visits.h"
+#include "world/catacombs.h"
 #include "world/terrain.h"
 
 Creature creatures[CREATURE_CAPACITY];
@@ -124,25 +126,25 @@ int creatures_free() { return CREATURE_CAPACITY - creatures_in_use(); }
 
 bool creature_alive(const Creature* c) { return c && c->in_use && c->ai_state != CS_DEAD; }
 
-int player_world() { return in_catacombs(player.pos_x) ? 1 : 0; }
+int player_world() { return in_catacombs(player.pos_x) ? WORLD_CATACOMBS : WORLD_SURFACE; }
 
 bool player_in_crypt() {
-    float lx = player.pos_x - 1000.0f;
-    return underground && lx > 36.0f && lx < 60.0f && player.pos_z > 76.0f && player.pos_z < 90.0f;
+    return underground && catacomb_room_contains(ROOM_CRYPT, player.pos_x - CATACOMB_X0, player.pos_z);
 }
 
 int species_health_for_level(int species, int level) {
-    if (species == SP_BOAR) return 100;
-    if (species == SP_GOBLIN) return 120;
-    if (species == SP_BOSS) return 3200;
+    assert(species >= 0 && species < SPECIES_COUNT);
     if (species < 0 || species >= SPECIES_COUNT) return 1;
-    return (int)std::floor(((float)(level - 1) * 0.3f + 1.0f) * species_defs[species].base_health + 0.5f);
+    const SpeciesDef& d = species_defs[species];
+    // The boar, the goblin and the lord keep their row's health at every level.
+    if (species == SP_BOAR || species == SP_GOBLIN || species == SP_BOSS) return (int)d.base_health;
+    return (int)std::floor(((float)(level - 1) * 0.3f + 1.0f) * d.base_health + 0.5f);
 }
 
 static void apply_health(Creature* c) {
     float h;
     if (c->elite_index == ELITE_GROGNARD) {
-        h = 560.0f;
+        h = elite_defs[ELITE_GROGNARD].health_multiplier;  // his row holds the health itself
     } else if (c->elite_index > 0 && c->elite_index <= ELITE_COUNT) {
         h = std::floor((float)species_health_for_level(c->species, c->level) *
                            elite_defs[c->elite_index].health_multiplier + 0.5f);
@@ -197,12 +199,12 @@ constexpr float kSurfaceSeen = 230.0f;
 // Ordinary creatures go first, then the chiefs, last the corpses that still
 // hold loot the player may come back for.
 static bool free_unseen_surface_creature() {
-    const bool below = underground || player_world() == 1;
+    const bool below = underground || player_world() == WORLD_CATACOMBS;
     const Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
     Creature* best = nullptr;
     float best_score = -1e30f;
     for (Creature& c : creatures) {
-        if (!c.in_use || c.world != 0 || c.companion) continue;
+        if (!c.in_use || c.world != WORLD_SURFACE || c.companion) continue;
         float d = hdist(c.pos, feet);
         if (!below && d <= kSurfaceSeen) continue;
         float score = d;
@@ -313,14 +315,16 @@ float creature_level_factor(const Creature* c) {
 }
 
 float creature_blow_damage(const Creature* c) {
-    if (c->elite_index == ELITE_GROGNARD) return 19.2f;
-    if (c->species == SP_BOAR) return 14.0f;
+    // Grognard's row holds his blow itself; the boar, the goblin and the lord
+    // hit as their rows say at every level.
+    if (c->elite_index == ELITE_GROGNARD) return elite_defs[ELITE_GROGNARD].damage_multiplier;
+    if (c->species == SP_BOAR) return species_defs[SP_BOAR].damage;
     if (c->species == SP_GOBLIN) {
         // A goblin elite still hits as its row says.
-        if (c->elite_index > 0) return 8.0f * elite_defs[c->elite_index].damage_multiplier;
-        return 8.0f;
+        if (c->elite_index > 0) return species_defs[SP_GOBLIN].damage * elite_defs[c->elite_index].damage_multiplier;
+        return species_defs[SP_GOBLIN].damage;
     }
-    if (c->species == SP_BOSS) return 50.0f;
+    if (c->species == SP_BOSS) return species_defs[SP_BOSS].damage;
     float m = c->elite_index > 0 && c->elite_index <= ELITE_COUNT ? elite_defs[c->elite_index].damage_multiplier : 1.0f;
     float d = ((float)(c->level - 1) * 0.3f + 1.0f) * species_defs[c->species].damage * m;
     if (c->elite_index == ELITE_GREEN_KNIGHT && c->phase == 2) d *= 1.25f;
@@ -371,7 +375,7 @@ void alert_pack(Creature* c) {
     if (!creature_alive(c) || c->species == SP_BOAR || c->ai_state == CS_RETURN) return;
     c->ai_state = CS_FIGHT;
     c->lost_sight_time = 0.0f;
-    float r = c->world ? 10.0f : 14.0f;
+    float r = c->world == WORLD_CATACOMBS ? 10.0f : 14.0f;
     int family = species_defs[c->species].family;
     for (Creature& o : creatures) {
         if (&o == c || !o.in_use || o.companion || o.species == SP_BOSS || o.species == SP_BOAR) continue;
@@ -439,7 +443,6 @@ Vec3 creature_aim_point(const Creature* c) {
 }
 
 float creature_radius(const Creature* c) {
-    if (c->species == SP_BOSS) return 0.75f * c->body_scale;
     return species_defs[c->species].radius * c->body_scale;
 }
 

@@ -66,6 +66,10 @@ struct EliteDef {
 extern const SpeciesDef species_defs[SPECIES_COUNT];
 extern const EliteDef elite_defs[ELITE_COUNT + 1];
 
+// Which side of the map a creature (or a trap, or the player) is on: the
+// catacombs lie beside the surface, east of it, in the same coordinates.
+enum CreatureWorld : uint8_t { WORLD_SURFACE = 0, WORLD_CATACOMBS = 1 };
+
 struct Creature {
     uint8_t in_use;
     int32_t species;
@@ -102,7 +106,7 @@ struct Creature {
     float stun_time;
     int32_t level;
 
-    uint8_t world;  // 0 surface, 1 catacombs
+    uint8_t world;  // a CreatureWorld
     uint8_t minion;
     uint8_t skinned;
     uint8_t companion;
@@ -197,7 +201,7 @@ void reset_boss();
 void boss_wake(Creature* c);
 Creature* creature_boss();
 bool creature_alive(const Creature* c);
-// 0 surface, 1 catacombs: the side of the map the player is on.
+// The side of the map the player is on (a CreatureWorld).
 int player_world();
 bool player_in_crypt();
 

@@ -86,7 +86,7 @@ void creatures_submit() {
     ensure_meshes();
     int world = player_world();
     Vec3 eye = render_camera.eye;
-    float range = world ? 60.0f : 230.0f;
+    float range = world == WORLD_CATACOMBS ? 60.0f : 230.0f;
     for (Creature& c : creatures) {
         if (!c.in_use || c.world != world) continue;
         float dx = c.pos.x - eye.x, dz = c.pos.z - eye.z;
@@ -177,7 +177,7 @@ void creatures_draw_labels() {
     }
     // The crypt lord's bar while he fights.
     Creature* b = creature_boss();
-    if (b && b->ai_state == CS_FIGHT && world == 1) {
+    if (b && b->ai_state == CS_FIGHT && world == WORLD_CATACOMBS) {
         float w = 560.0f * s, h = 22.0f * s, x = W * 0.5f - w * 0.5f, y = 70.0f * s;
         const char* title = fmt("Bréhus sans Pitié  ·  niv. %d%s", b->level, b->phase == 3 ? "  ·  en rage" : "");
         float bw = std::fmax(w, ui_text_width(title, 19.0f * s, UI_FONT_TITLE)) + 8.0f * s;

@@ -23,8 +23,6 @@ constexpr float POTION_COOLDOWN = 20.0f;
 bool valid_id(int id) { return id >= 1 && id <= ITEM_LAST; }
 bool valid_bag_slot(int i) { return i >= 0 && i < BAG_SLOTS; }
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 struct KindRow {
     int kind;
     const char* name;
@@ -166,7 +164,7 @@ bool add_to_bag(int id) {
 
 void item_received(int id, const char* source) {
     const ItemDef& d = item_def(id);
-    hud_float_text(feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
+    hud_float_text(player_feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
     snd_play(SFX_PICK_UP, 0.7f);
     if (source) log_printf("Objet reçu (%s) : %s", source, d.name);
 }
@@ -415,14 +413,14 @@ bool drink(int bag_slot) {
     }
     if (mana) {
         player_gain_mana((float)amount);
-        hud_float_text(feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f, 0.34f);
+        hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f, 0.34f);
     } else {
         player_heal((float)amount);
-        hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f}, 1.3f,
+        hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f}, 1.3f,
                        1.0f, 0.34f);
     }
     potion_cooldown = POTION_COOLDOWN;
-    snd_play_at(SFX_RISING_CHIRPS, feet(), 1.0f);
+    snd_play_at(SFX_RISING_CHIRPS, player_feet(), 1.0f);
     BagSlot& s = bag[bag_slot];
     s.count = count_of(s) - 1;
     if (s.count <= 0) {

@@ -171,8 +171,6 @@ void roll_ordinary(Creature* c) {
 Creature* open_corpse = nullptr;
 uint32_t open_serial = 0;
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 float ground_distance(const Creature* c) { return std::hypot(c->pos.x - player.pos_x, c->pos.z - player.pos_z); }
 
 bool corpse_in_my_world(const Creature& c) { return c.in_use && c.world == (underground ? 1 : 0); }
@@ -358,8 +356,8 @@ bool take_money(Creature* c) {
     c->loot_money = 0;
     keep_for_skinning(c);
     snd_play(SFX_COINS, 0.8f);
-    hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f, 1.0f,
-                   0.34f);
+    hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f,
+                   1.0f, 0.34f);
     return true;
 }
 

@@ -9,7 +9,6 @@ struct Model;
 
 enum PlayerClass : int32_t { CLASS_ARCHER = 0, CLASS_WARRIOR = 1, CLASS_DRUID = 2 };
 
-
 // The one live player record: movement and camera first, then the character.
 struct Player {
     // Movement.
@@ -77,6 +76,8 @@ struct Player {
 };
 
 extern Player player;
+// Where the player stands: the point on the ground between the feet.
+inline Vec3 player_feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 extern AppearanceChoice player_look;
 
 // The player's human model, rebuilt when the appearance changes; null until

@@ -13,8 +13,6 @@
 
 namespace {
 
-Vec3 player_spot() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 // The wild never takes the last slots: they are kept for the wolf spirit
 // and the lord's dead.
 bool room_for_wild() { return creatures_free() > CREATURE_CALL_RESERVE; }
@@ -24,7 +22,7 @@ Creature* spawn_wild(int species, Vec3 position, Vec3 anchor) {
 }
 
 bool counts_for_camps(const Creature& c) {
-    return c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite && !c.companion;
+    return c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE && !c.elite && !c.companion;
 }
 
 // Where each chief keeps to: the landmark its quest names.
@@ -67,10 +65,10 @@ bool place_elite(int e, float min_player) {
     bool ok;
     if (e == ELITE_OSSIAN) {
         p = centre;
-        ok = hdist2(player_spot(), p.x, p.z) >= min_player * min_player;
+        ok = hdist2(player_feet(), p.x, p.z) >= min_player * min_player;
     } else {
         ok = ambience_place_around(creature_rng, centre.x, centre.z, haunts[e].d_min, haunts[e].d_max, 0.9f,
-                                   player_spot(), min_player, 40, &p);
+                                   player_feet(), min_player, 40, &p);
     }
     if (!ok || !room_for_wild()) return false;
     Creature* c = spawn_elite(e, p, centre);
@@ -81,7 +79,7 @@ bool place_elite(int e, float min_player) {
 
 int add_camps_and_sites() {
     int added = 0;
-    Vec3 pl = player_spot();
+    Vec3 pl = player_feet();
     for (const CampRule& camp : ambience_camps) {
         int n = 0;
         for (const Creature& c : creatures)
@@ -116,10 +114,10 @@ int add_camps_and_sites() {
 }
 
 int wanderers_step() {
-    Vec3 pl = player_spot();
+    Vec3 pl = player_feet();
     int alive = 0;
     for (Creature& c : creatures) {
-        if (!c.in_use || c.species != SP_BOAR || c.ai_state == CS_DEAD || c.world != 0) continue;
+        if (!c.in_use || c.species != SP_BOAR || c.ai_state == CS_DEAD || c.world != WORLD_SURFACE) continue;
         if (c.ai_state != CS_BOAR_FIGHT &&
             hdist2(c.pos, pl.x, pl.z) > WANDERER_DROP_DISTANCE * WANDERER_DROP_DISTANCE) {
             free_creature(&c);
@@ -141,7 +139,7 @@ int goblins_step() {
             ++n;
     if (n >= GOBLIN_KEEP) return 0;
     Vec3 p;
-    if (!ambience_place_goblin(creature_rng, player_spot(), &p)) return 0;
+    if (!ambience_place_goblin(creature_rng, player_feet(), &p)) return 0;
     Vec3 centre = {GOBLIN_CAMP_X, ground_height(GOBLIN_CAMP_X, GOBLIN_CAMP_Z), GOBLIN_CAMP_Z};
     return spawn_wild(SP_GOBLIN, p, centre) ? 1 : 0;
 }
@@ -151,7 +149,7 @@ void return_far_chiefs() {
     for (int e = 1; e <= ELITE_COUNT; ++e) {
         if (elite_present(e)) continue;
         Vec3 centre = elite_haunt_centre(e);
-        if (hdist2(player_spot(), centre.x, centre.z) < 90.0f * 90.0f) continue;
+        if (hdist2(player_feet(), centre.x, centre.z) < 90.0f * 90.0f) continue;
         place_elite(e, 60.0f);
     }
 }
@@ -198,7 +196,7 @@ void ambience_gaste_bears_step() {
             ++roaming;
     if (roaming > GASTE_ROAMERS_MAX) return;
     Vec3 p;
-    if (!ambience_place_gaste_bear(creature_rng, player_spot(), &p)) return;
+    if (!ambience_place_gaste_bear(creature_rng, player_feet(), &p)) return;
     spawn_wild(SP_BEAR, p, p);
 }
 
@@ -207,18 +205,18 @@ void ambience_cave_guards_step() {
     // the south would otherwise keep the cave unguarded for good.
     int skeletons = 0;
     for (const Creature& c : creatures)
-        if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 && !c.elite &&
+        if (c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE && !c.elite &&
             (c.species == SP_SKELETON || c.species == SP_SKELETON_ARCHER) &&
             hdist2(c.anchor, 46.11f, 319.2f) <= 4.0f)
             ++skeletons;
     if (skeletons >= CAVE_GUARDS_KEEP) return;
-    Vec3 pl = player_spot();
+    Vec3 pl = player_feet();
     for (int i = 0; i < CAVE_GUARD_POINTS; ++i) {
         Vec3 p = cave_guard_point(i);
         if (hdist2(pl, p.x, p.z) < CAVE_GUARD_MIN_PLAYER * CAVE_GUARD_MIN_PLAYER) continue;
         bool taken = false;
         for (const Creature& c : creatures)
-            if (c.in_use && c.ai_state != CS_DEAD && c.world == 0 &&
+            if (c.in_use && c.ai_state != CS_DEAD && c.world == WORLD_SURFACE &&
                 hdist2(c.pos, p.x, p.z) < CAVE_GUARD_FREE_RADIUS * CAVE_GUARD_FREE_RADIUS) {
                 taken = true;
                 break;

@@ -2,9 +2,18 @@
 // Where every quest stands. The character file saves and restores these; the
 // quest code owns their meaning and the rules that reset bad values.
 
+// Where a quest of a chain stands. The values are those the character file
+// holds, so they never change; the triples keep them as plain ints.
+enum QuestStage : int {
+    QUEST_NOT_TAKEN = 0,   // offered, or waiting for the level
+    QUEST_UNDER_WAY = 1,   // taken, the objective not met yet
+    QUEST_MET = 2,         // the objective met: to be turned in
+    QUEST_CHAIN_DONE = 3,  // every quest of the chain turned in
+};
+
 struct QuestTriple {
     int numero;  // which quest of the giver's chain
-    int etat;    // where that quest stands
+    int etat;    // where that quest stands: a QuestStage
     int compte;  // kills or items counted so far
 };
 

@@ -4,6 +4,7 @@
 // over time and mana.
 #include "play/skills.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -33,7 +34,6 @@ float charge_expected = 0.0f;  // the step asked for in the previous frame
 Vec3 charge_from = {0, 0, 0};
 uint8_t whirlwind_struck = 0;
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
 Vec4 rgba(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
 int class_index() { return player.player_class < 0 ? 0 : (player.player_class > 2 ? 2 : player.player_class); }
@@ -51,7 +51,8 @@ Creature* slot_creature(int slot, uint32_t serial) {
 }
 
 void float_heal(float gained) {
-    hud_float_text(feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f, 0.34f);
+    hud_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f,
+                   0.34f);
 }
 
 // A skill that needs a target: the current one or a new one within range.
@@ -66,7 +67,9 @@ Creature* skill_target(float range, const char* none_text) {
 // ---- Archer --------------------------------------------------------------------------------
 
 bool archer_skill(int s) {
-    if (s == 2) {
+    const SkillDef& def = class_skill(CLASS_ARCHER, s);
+    const SkillNumbers& n = def.numbers;
+    if (s == SK_JAW_TRAP) {
         // The first free trap, else the newest one (smallest age) is taken.
         Trap* t = nullptr;
         for (Trap& k : traps)
@@ -81,9 +84,9 @@ bool archer_skill(int s) {
         }
         std::memset(t, 0, sizeof(*t));
         t->active = 1;
-        t->pos = feet();
+        t->pos = player_feet();
         t->world = (uint8_t)player_world();
-        snd_play_at(SFX_METALLIC_HIT, feet(), 0.6f);
+        snd_play_at(SFX_METALLIC_HIT, player_feet(), 0.6f);
         hud_message("Piège posé.", 1.0f);
         return true;
     }
@@ -93,42 +96,44 @@ bool archer_skill(int s) {
     player.aim_time = 1.2f;
     Vec3 hand = player_bow_hand();
     switch (s) {
-        case 0:
-            launch_arrow(0.0f, 3.0f, ARROW_PLAIN);
+        case SK_POWER_SHOT:
+            launch_arrow(0.0f, n.power, ARROW_PLAIN);
             snd_play_at(SFX_HEAVY_BLOW, hand, 1.3f);
             break;
-        case 1: {
-            static const float offsets[5] = {-0.18f, -0.09f, 0.0f, 0.09f, 0.18f};
-            for (int i = 0; i < 5; ++i) launch_arrow(offsets[i], 0.8f, ARROW_PLAIN, i == 0);
+        case SK_VOLLEY: {
+            // A fan 0.09 wide between arrows, centred on the aim.
+            for (int i = 0; i < n.count; ++i)
+                launch_arrow(((float)i - 0.5f * (float)(n.count - 1)) * 0.09f, n.power, ARROW_PLAIN, i == 0);
             snd_play_at(SFX_TRIPLE_BLOW, hand, 1.0f);
             break;
         }
-        case 3:
-            launch_arrow(0.0f, 1.6f, ARROW_FIRE);
+        case SK_FIRE_ARROW:
+            launch_arrow(0.0f, n.power, ARROW_FIRE);
             snd_play_at(SFX_HEAVY_BLOW, hand, 1.1f);
             break;
-        case 4:
-            launch_arrow(0.0f, 1.2f, ARROW_ICE);
+        case SK_FROST_ARROW:
+            launch_arrow(0.0f, n.power, ARROW_ICE);
             snd_play_at(SFX_HEAVY_BLOW, hand, 1.1f);
             break;
-        case 5: {
+        case SK_TWIN_ARROWS: {
+            // Two arrows side by side (the row's count says two).
             float fx = std::sin(player.heading), fz = std::cos(player.heading);
             Vec3 side = {fz, 0.0f, -fx};
-            PlayerArrow* a = launch_arrow(0.0f, 1.0f, ARROW_PLAIN);
+            PlayerArrow* a = launch_arrow(0.0f, n.power, ARROW_PLAIN);
             a->pos += side * 0.12f + Vec3{0, 0.05f, 0};
-            PlayerArrow* b = launch_arrow(0.0f, 1.0f, ARROW_PLAIN, false);
+            PlayerArrow* b = launch_arrow(0.0f, n.power, ARROW_PLAIN, false);
             b->pos += side * -0.12f + Vec3{0, -0.05f, 0};
             snd_play_at(SFX_TRIPLE_BLOW, hand, 0.8f);
             break;
         }
-        case 6:
-            launch_arrow(0.0f, 2.2f, ARROW_PIERCING);
+        case SK_PIERCING_ARROW:
+            launch_arrow(0.0f, n.power, ARROW_PIERCING);
             snd_play_at(SFX_HEAVY_BLOW, hand, 1.5f);
             break;
-        case 7: {
+        case SK_ARROW_RAIN: {
             arrow_rain.active = 1;
             arrow_rain.centre = target->pos;
-            arrow_rain.volleys = 4;
+            arrow_rain.volleys = n.count;
             arrow_rain.timer = 0.35f;
             static const float offsets[3] = {-0.15f, 0.0f, 0.15f};
             for (int i = 0; i < 3; ++i) {
@@ -152,69 +157,73 @@ bool archer_skill(int s) {
 // ---- Warrior -------------------------------------------------------------------------------
 
 bool warrior_skill(int s) {
+    const SkillNumbers& n = class_skill(CLASS_WARRIOR, s).numbers;
     Creature* t = target_is_valid(player.target) ? player.target : nullptr;
     switch (s) {
-        case 0:
-            start_swing(2, 2.5f);
-            snd_play_at(SFX_SWEEP, feet(), 1.3f);
+        case SK_HEROIC_STRIKE:
+            start_swing(2, n.power);
+            snd_play_at(SFX_SWEEP, player_feet(), 1.3f);
             return true;
-        case 1: {
-            // Only a target the player chose: the charge never picks one.
-            float d = t ? hdist_hypot(t->pos, feet()) : 0.0f;
-            bool ok = t && d >= 4.5f && d <= 25.0f;
+        case SK_CHARGE: {
+            // Only a target the player chose: the charge never picks one. Half
+            // a metre of grace under the nearest distance the text gives.
+            float d = t ? hdist_hypot(t->pos, player_feet()) : 0.0f;
+            bool ok = t && d >= n.min_range - 0.5f && d <= n.range;
             if (ok && in_catacombs(player.pos_x))
-                ok = catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
+                ok = catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
-                hud_message("Charge : choisissez une cible entre 5 et 25 m.", 1.4f);
+                hud_message(hud_fmt("Charge : choisissez une cible entre %g et %g m.", (double)n.min_range,
+                                    (double)n.range),
+                            1.4f);
                 return false;
             }
             player.charge_time = 0.001f;
             player.charge_target = creature_index(t);
             charge_serial = t->serial;
             charge_expected = 0.0f;
-            charge_from = feet();
+            charge_from = player_feet();
             face(t);
-            snd_play_at(SFX_FOOTSTEP, feet(), 1.2f);
+            snd_play_at(SFX_FOOTSTEP, player_feet(), 1.2f);
             hud_message("Charge !", 0.8f);
             return true;
         }
-        case 2:
+        case SK_WHIRLWIND:
             player.whirlwind_progress = 0.001f;
             whirlwind_struck = 0;
             player.heading = player.camera_yaw;
-            snd_play_at(SFX_TRIPLE_BLOW, feet(), 1.0f);
+            snd_play_at(SFX_TRIPLE_BLOW, player_feet(), 1.0f);
             return true;
-        case 3:
+        case SK_SHIELD_BASH:
             face(t);
-            start_swing(1, 1.2f);
-            player.pending_shield_effect = 1;
-            snd_play_at(SFX_ANVIL_STRIKE, feet(), 1.0f);
+            start_swing(1, n.power);
+            player.pending_shield_effect = BLOW_SHIELD_BASH;
+            snd_play_at(SFX_ANVIL_STRIKE, player_feet(), 1.0f);
             return true;
-        case 4:
-            player.war_cry_time = 10.0f;
-            player_gain_rage(25.0f);
+        case SK_WAR_CRY:
+            player.war_cry_time = n.duration;
+            player_gain_rage(n.bonus);
             player.levelup_glow = 0.8f;
             hud_message("Cri de guerre ! Vos coups redoublent.", 1.4f);
             snd_play(SFX_LEVEL_UP, 0.8f);
             return true;
-        case 5:
+        case SK_REND:
             face(t);
-            start_swing(0, 0.8f);
-            player.pending_shield_effect = 2;
-            snd_play_at(SFX_SWEEP, feet(), 1.2f);
+            start_swing(0, n.power);
+            player.pending_shield_effect = BLOW_REND;
+            snd_play_at(SFX_SWEEP, player_feet(), 1.2f);
             return true;
-        case 6: {
-            float g = player_heal(0.3f * player.max_health);
+        case SK_SECOND_WIND: {
+            float g = player_heal(n.power * player.max_health);
             float_heal(g);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 18, {0.4f, 1.0f, 0.45f}, 1.6f, 1.5f, 0.9f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 18, {0.4f, 1.0f, 0.45f}, 1.6f, 1.5f, 0.9f);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
         }
-        case 7:
+        case SK_EXECUTE:
             face(t);
-            start_swing(2, 1.5f);
-            player.pending_shield_effect = 3;
-            snd_play_at(SFX_SWEEP, feet(), 1.4f);
+            start_swing(2, n.power);
+            player.pending_shield_effect = BLOW_EXECUTE;
+            snd_play_at(SFX_SWEEP, player_feet(), 1.4f);
             return true;
         default:
             return false;
@@ -224,17 +233,19 @@ bool warrior_skill(int s) {
 // ---- Druid -----------------------------------------------------------------------------------
 
 bool druid_skill(int s) {
+    const SkillNumbers& n = class_skill(CLASS_DRUID, s).numbers;
     switch (s) {
-        case 0: {
-            float g = player_heal(0.3f * player.max_health);
-            player.life_breath_time = 5.0f;
+        case SK_LIFE_BREATH: {
+            float g = player_heal(n.power * player.max_health);
+            player.life_breath_time = n.duration;
             float_heal(g);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 28, {0.35f, 0.8f, 0.25f}, 1.8f, 1.4f, 1.2f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 28, {0.35f, 0.8f, 0.25f}, 1.8f, 1.4f, 1.2f);
             return true;
         }
-        case 1: {
-            Creature* t = skill_target(30.0f, "Ronces : choisissez une cible (30 m au plus).");
+        case SK_BRAMBLES: {
+            Creature* t =
+                skill_target(n.range, hud_fmt("Ronces : choisissez une cible (%g m au plus).", (double)n.range));
             if (!t) return false;
             BrambleHold* h = nullptr;
             for (BrambleHold& b : bramble_holds)
@@ -246,64 +257,65 @@ bool druid_skill(int s) {
             h->active = 1;
             h->slot = creature_index(t);
             h->serial = t->serial;
-            h->remaining = 4.0f;
+            h->remaining = n.duration;
             h->tick = 1.0f;
-            t->stun_time = std::fmax(t->stun_time, 4.0f);
+            t->stun_time = std::fmax(t->stun_time, n.duration);
             snd_play_at(SFX_METALLIC_HIT, t->pos, 1.0f);
             hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
                            rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
-            Vec3 dir = t->pos - feet();
-            hit_creature(t, 0.35f * player_ranged_base(), t->pos + Vec3{0, 0.4f, 0}, HIT_BODY, dir);
+            Vec3 dir = t->pos - player_feet();
+            hit_creature(t, n.per_second * player_ranged_base(), t->pos + Vec3{0, 0.4f, 0}, HIT_BODY, dir);
             return true;
         }
-        case 2: {
+        case SK_WOLF_SPIRIT: {
             float a = player.heading + 1.2f;
-            Vec3 at = feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
-            if (!summon_companion(at, 30.0f)) return false;
+            Vec3 at = player_feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
+            if (!summon_companion(at, n.duration)) return false;
             snd_play_at(SFX_WOBBLE_CRY, at, 1.0f);
             hud_message("Un loup-esprit répond à votre appel !", 1.4f);
             return true;
         }
-        case 3: {
-            Creature* t = skill_target(45.0f, "Colère du soleil : choisissez une cible.");
+        case SK_SUN_WRATH: {
+            Creature* t = skill_target(n.range, "Colère du soleil : choisissez une cible.");
             if (!t) return false;
             face(t);
-            cast_bolt(1.8f, 1);
-            snd_play_at(SFX_PORTAL_HUM, feet(), 1.0f);
+            cast_bolt(n.power, 1);
+            snd_play_at(SFX_PORTAL_HUM, player_feet(), 1.0f);
             return true;
         }
-        case 4:
-            player.regeneration_time = 12.0f;
+        case SK_REGENERATION:
+            player.regeneration_time = n.duration;
             hud_message("La sève de Tervanne vous parcourt.", 1.4f);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
-        case 5: {
-            Creature* t = skill_target(30.0f, "Essaim de lucioles : choisissez une cible (30 m au plus).");
+        case SK_FIREFLIES: {
+            Creature* t = skill_target(
+                n.range, hud_fmt("Essaim de lucioles : choisissez une cible (%g m au plus).", (double)n.range));
             if (!t) return false;
             face(t);
-            add_damage_over_time(t, 8.0f, 0.4f * player_ranged_base(), DOT_FIREFLIES);
+            add_damage_over_time(t, n.duration, n.per_second * player_ranged_base(), DOT_FIREFLIES);
             hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Lucioles !",
                            rgba(1.0f, 0.95f, 0.4f), 1.0f, 0.5f, 0.26f);
             snd_play_at(SFX_PORTAL_HUM, t->pos, 1.0f);
             return true;
         }
-        case 6: {
+        case SK_TERVANNE_WRATH: {
             int world = player_world();
             int hit = 0;
-            float dmg = 1.5f * player_ranged_base();
+            float dmg = n.power * player_ranged_base();
             for (Creature& c : creatures) {
                 // The wolf spirit fights beside the druid: the wave spares it.
                 if (!creature_alive(&c) || c.companion || c.world != world) continue;
-                if (hdist_hypot(c.pos, feet()) > 7.0f) continue;
-                Vec3 out = c.pos - feet();
+                if (hdist_hypot(c.pos, player_feet()) > n.range) continue;
+                Vec3 out = c.pos - player_feet();
                 hit_creature(&c, dmg, c.pos + Vec3{0, 0.9f * std::fmax(c.body_scale, 1.0f), 0}, HIT_BODY, out);
                 hit += 1;
                 if (creature_alive(&c)) {
-                    creature_stagger(&c, 1.0f, out);
-                    c.stun_time = std::fmax(c.stun_time, 1.0f);
+                    creature_stagger(&c, n.duration, out);
+                    c.stun_time = std::fmax(c.stun_time, n.duration);
                 }
             }
-            particles_burst(feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
+            particles_burst(player_feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
             if (hit > 0)
                 hud_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
@@ -313,10 +325,10 @@ bool druid_skill(int s) {
                 hud_message("Courroux de Tervanne", 1.4f);
             return true;
         }
-        case 7: {
-            float g = player_heal(0.6f * player.max_health);
+        case SK_VIVIANE_BLESSING: {
+            float g = player_heal(n.power * player.max_health);
             float_heal(g);
-            particles_burst(feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
+            particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
             snd_play(SFX_LEVEL_UP, 0.7f);
             hud_message("La Dame du Lac veille sur vous.", 1.4f);
             return true;
@@ -328,10 +340,22 @@ bool druid_skill(int s) {
 
 }  // namespace
 
+const SkillDef& class_skill(int player_class, int slot) {
+    // A slot or class outside the tables is a caller's fault; a player's game
+    // goes on with the nearest row.
+    assert(slot >= 0 && slot < SKILLS_PER_CLASS);
+    assert(player_class >= CLASS_ARCHER && player_class <= CLASS_DRUID);
+    if (slot < 0) slot = 0;
+    if (slot >= SKILLS_PER_CLASS) slot = SKILLS_PER_CLASS - 1;
+    if (player_class < CLASS_ARCHER) player_class = CLASS_ARCHER;
+    if (player_class > CLASS_DRUID) player_class = CLASS_DRUID;
+    return skill_defs[player_class * SKILLS_PER_CLASS + slot];
+}
+
 const SkillDef& skill_of(int slot) {
     if (slot < 0) slot = 0;
     if (slot >= SKILLS_PER_CLASS) slot = SKILLS_PER_CLASS - 1;
-    return skill_defs[class_index() * SKILLS_PER_CLASS + slot];
+    return class_skill(class_index(), slot);
 }
 
 bool charge_running() { return player.charge_time > 0.0f; }
@@ -474,7 +498,8 @@ static void whirlwind_update(float dt) {
     player.whirlwind_progress += dt / 0.6f;
     if (player.whirlwind_progress >= 0.5f && !whirlwind_struck) {
         whirlwind_struck = 1;
-        int n = swing_hit(1.4f, 3.3f, -2.0f);
+        const SkillNumbers& w = class_skill(CLASS_WARRIOR, SK_WHIRLWIND).numbers;
+        int n = swing_hit(w.power, w.range, -2.0f);
         if (n > 0)
             hud_message(hud_fmt("Tourbillon : %d créature%s touchée%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""), 1.2f);
     }
@@ -482,7 +507,7 @@ static void whirlwind_update(float dt) {
 }
 
 static void brambles_update(float dt) {
-    float dmg = 0.35f * player_ranged_base();
+    float dmg = class_skill(CLASS_DRUID, SK_BRAMBLES).numbers.per_second * player_ranged_base();
     for (BrambleHold& h : bramble_holds) {
         if (!h.active) continue;
         Creature* c = slot_creature(h.slot, h.serial);
@@ -512,12 +537,12 @@ void skills_update(float dt) {
     if (player.life_breath_time > 0.0f) {
         float t = std::fmin(dt, player.life_breath_time);
         player.life_breath_time -= dt;
-        player_heal(0.03f * player.max_health * t);
+        player_heal(class_skill(CLASS_DRUID, SK_LIFE_BREATH).numbers.per_second * player.max_health * t);
     }
     if (player.regeneration_time > 0.0f) {
         float t = std::fmin(dt, player.regeneration_time);
         player.regeneration_time -= dt;
-        player_heal(0.04f * player.max_health * t);
+        player_heal(class_skill(CLASS_DRUID, SK_REGENERATION).numbers.per_second * player.max_health * t);
     }
     brambles_update(dt);
     if (player.player_class == CLASS_WARRIOR) {
@@ -527,24 +552,27 @@ void skills_update(float dt) {
 }
 
 static void rain_volley() {
+    const SkillNumbers& n = class_skill(CLASS_ARCHER, SK_ARROW_RAIN).numbers;
     Vec3 c = arrow_rain.centre;
     for (int i = 0; i < 12; ++i) {
         float a = rng_float(rain_rng) * 2.0f * PI;
-        float r = std::sqrt(rng_float(rain_rng)) * 5.0f;
+        float r = std::sqrt(rng_float(rain_rng)) * n.range;
         float x = c.x + std::cos(a) * r, z = c.z + std::sin(a) * r;
         float y = c.y + 16.0f + 3.0f * rng_float(rain_rng);
         spawn_arrow({x, y, z}, {0.0f, -38.0f, 0.0f}, ARROW_FALLING);
     }
     int world = player_world();
-    float dmg = 0.6f * player_ranged_base();
+    float dmg = n.power * player_ranged_base();
     for (Creature& k : creatures) {
         if (!creature_alive(&k) || k.companion || k.world != world) continue;
-        if (hdist_hypot(k.pos, c) > 5.5f) continue;
+        // Half a metre past the falling arrows still counts as under them.
+        if (hdist_hypot(k.pos, c) > n.range + 0.5f) continue;
         hit_creature(&k, dmg, k.pos + Vec3{0, 0.9f * k.body_scale, 0}, HIT_BODY, Vec3{0, -1, 0});
     }
 }
 
 void traps_update(float dt) {
+    const SkillNumbers& jaws = class_skill(CLASS_ARCHER, SK_JAW_TRAP).numbers;
     for (Trap& t : traps) {
         if (!t.active) continue;
         t.age += dt;
@@ -561,10 +589,10 @@ void traps_update(float dt) {
             if (hdist_hypot(c.pos, t.pos) > std::fmax(c.body_scale, 1.0f)) continue;
             t.sprung = 1;
             t.age = 0.0f;
-            c.stun_time = 5.0f;
+            c.stun_time = jaws.duration;
             snd_play_at(SFX_METALLIC_HIT, t.pos, 1.0f);
             hud_message(hud_fmt("%s est pris au piège !", creature_display_name(&c)), 1.4f);
-            hit_creature(&c, 1.6f * player_ranged_base(), c.pos + Vec3{0, 0.4f, 0}, HIT_BODY, Vec3{0, 0, 0});
+            hit_creature(&c, jaws.power * player_ranged_base(), c.pos + Vec3{0, 0.4f, 0}, HIT_BODY, Vec3{0, 0, 0});
             break;
         }
     }
@@ -613,7 +641,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
         return false;
     }
     // Underground a wall that stops the rush ends it.
-    Vec3 now = feet();
+    Vec3 now = player_feet();
     if (in_catacombs(player.pos_x) && charge_expected > 0.02f &&
         hdist_hypot(now, charge_from) < 0.25f * charge_expected) {
         end_charge();
@@ -625,15 +653,16 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
         return false;
     }
     face(t);
+    const SkillNumbers& n = class_skill(CLASS_WARRIOR, SK_CHARGE).numbers;
     float d = hdist_hypot(t->pos, now);
     float contact = 1.3f + 0.45f * t->body_scale;
     if (d <= contact) {
-        t->stun_time = std::fmax(t->stun_time, 1.5f);
+        t->stun_time = std::fmax(t->stun_time, n.duration);
         hud_float_text(t->pos + Vec3{0, 1.9f * t->body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f, 0.5f,
                        0.28f);
-        hit_creature(t, 0.5f * player_melee_base(), t->pos + Vec3{0, 1.1f * t->body_scale, 0}, HIT_BODY,
+        hit_creature(t, n.power * player_melee_base(), t->pos + Vec3{0, 1.1f * t->body_scale, 0}, HIT_BODY,
                      t->pos - now);
-        player_gain_rage(20.0f);
+        player_gain_rage(n.bonus);
         snd_play_at(SFX_ANVIL_STRIKE, now, 0.8f);
         end_charge();
         *step_x = 0.0f;

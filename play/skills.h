@@ -19,16 +19,72 @@ constexpr int TRAP_CAPACITY = 3;
 constexpr int BRAMBLE_CAPACITY = 4;
 constexpr int BOLT_CAPACITY = 16;
 
+// The eight skills of each class, in the order of the class's rows: the
+// action bar and the character file hold these numbers.
+enum ArcherSkill : int {
+    SK_POWER_SHOT = 0,
+    SK_VOLLEY = 1,
+    SK_JAW_TRAP = 2,
+    SK_FIRE_ARROW = 3,
+    SK_FROST_ARROW = 4,
+    SK_TWIN_ARROWS = 5,
+    SK_PIERCING_ARROW = 6,
+    SK_ARROW_RAIN = 7,
+};
+enum WarriorSkill : int {
+    SK_HEROIC_STRIKE = 0,
+    SK_CHARGE = 1,
+    SK_WHIRLWIND = 2,
+    SK_SHIELD_BASH = 3,
+    SK_WAR_CRY = 4,
+    SK_REND = 5,
+    SK_SECOND_WIND = 6,
+    SK_EXECUTE = 7,
+};
+enum DruidSkill : int {
+    SK_LIFE_BREATH = 0,
+    SK_BRAMBLES = 1,
+    SK_WOLF_SPIRIT = 2,
+    SK_SUN_WRATH = 3,
+    SK_REGENERATION = 4,
+    SK_FIREFLIES = 5,
+    SK_TERVANNE_WRATH = 6,
+    SK_VIVIANE_BLESSING = 7,
+};
+
+// What the warrior's pending sword blow carries (Player::pending_shield_effect).
+enum PendingBlow : uint8_t { BLOW_PLAIN = 0, BLOW_SHIELD_BASH = 1, BLOW_REND = 2, BLOW_EXECUTE = 3 };
+
+// The numbers of a skill's rule; a skill uses those it needs, the rest stay 0.
+struct SkillNumbers {
+    float power = 0.0f;       // damage factor of the blow, shot or spell; share of health for a heal
+    float duration = 0.0f;    // seconds of the stun, hold, burn, bleed, heal, buff or summon
+    float per_second = 0.0f;  // damage factor, or share of health, each second of a lasting effect
+    float range = 0.0f;       // metres: the reach, or the radius of what is struck
+    float min_range = 0.0f;   // metres: the charge's nearest target
+    int32_t count = 0;        // arrows or volleys
+    float bonus = 0.0f;       // rage gained, or the finishing blow's factor
+    float threshold = 0.0f;   // share of health under which the finishing factor holds
+};
+
 struct SkillDef {
     const char* name;
-    const char* description;
+    const char* description;  // worded from `text` and the numbers at start-up
     int32_t level;
     float cooldown;
     int32_t icon;
     int32_t cost;  // rage (warrior) or mana (druid)
     Vec3 tint;
+    // The description with the numbers left out: {power%}, {power}, {power+%}
+    // (above 1, as a percentage), {power*} (a word: triple), {duration},
+    // {per_second%}, {range}, {min_range}, {bonus}, {Count} (a word: Cinq).
+    const char* text;
+    SkillNumbers numbers;
 };
 extern const SkillDef skill_defs[SKILL_ROWS];
+// Fills a skill text's fields from its numbers (French decimal comma); false
+// when the text names a field it does not know or `out` is too small.
+bool skill_describe(const char* text, const SkillNumbers& n, char* out, int capacity);
 
 struct ClassDef {
     const char* name;
@@ -39,6 +95,8 @@ extern const ClassDef class_defs[3];
 
 // The row of a skill slot for the player's class (class clamped to 0..2).
 const SkillDef& skill_of(int slot);
+// The row of a class's skill, whatever the player's class.
+const SkillDef& class_skill(int player_class, int slot);
 
 // ---- Skills -----------------------------------------------------------------------
 bool use_skill(int slot);

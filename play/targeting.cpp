@@ -22,8 +22,6 @@ float wrapped(float a) {
     return a;
 }
 
-Vec3 feet() { return {player.pos_x, player.pos_y, player.pos_z}; }
-
 float horizontal(const Creature* c) {
     float dx = c->pos.x - player.pos_x, dz = c->pos.z - player.pos_z;
     return std::sqrt(dx * dx + dz * dz);
@@ -43,8 +41,8 @@ bool candidate(const Creature* c) {
     float d = horizontal(c);
     if (d > 45.0f) return false;
     if (d > 3.0f && std::fabs(bearing_of(c)) > 1.25f) return false;
-    if (c->world == 1 &&
-        !catacomb_line_clear(feet() + Vec3{0, 1.2f, 0}, c->pos + Vec3{0, 1.0f, 0}))
+    if (c->world == WORLD_CATACOMBS &&
+        !catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, c->pos + Vec3{0, 1.0f, 0}))
         return false;
     return true;
 }
@@ -198,7 +196,7 @@ bool player_target_valid() { return target_is_valid(player.target); }
 
 Vec3 player_target_position() {
     if (player.target) return player.target->pos;
-    return feet();
+    return player_feet();
 }
 
 bool player_click_target(bool clear_on_miss) {

@@ -88,7 +88,7 @@ void gather_receivers() {
             receivers_unbounded = true;
             return;
         }
-        if (!item_reaches_pass(d, 1)) continue;
+        if (!item_reaches_pass(d, PASS_OPAQUE)) continue;
         Vec3 c;
         const float r = world_sphere(d, &c) + render_vertex_displacement(*d.material, *d.mesh);
         receivers_add(c, r);
@@ -109,13 +109,13 @@ void gather_receivers() {
     }
 }
 
-bool item_reaches_pass(const DrawItem& d, int mode) {
+bool item_reaches_pass(const DrawItem& d, RenderPass mode) {
     const GpuMesh& mesh = *d.mesh;
     if (!culling_on || !(mesh.bound_radius > 0.0f)) return true;
     Vec3 c;
     float r = world_sphere(d, &c);
     if (!(r < 1e30f) || c.x != c.x || c.y != c.y || c.z != c.z) return true;
-    if (mode != 0) return frustum_sphere(pass_frustum, c, r + render_vertex_displacement(*d.material, mesh));
+    if (mode != PASS_SHADOW) return frustum_sphere(pass_frustum, c, r + render_vertex_displacement(*d.material, mesh));
     if (!frustum_sphere(pass_frustum, c, r)) return false;
     if (receivers_unbounded) return true;
     // The sphere swept along the sun's axis: outside one plane of the view
@@ -133,7 +133,7 @@ bool item_reaches_pass(const DrawItem& d, int mode) {
     return true;
 }
 
-bool run_reaches_pass(int first, int end, int mode) {
+bool run_reaches_pass(int first, int end, RenderPass mode) {
     if (!batching_on) return true;
     for (int k = first; k < end; ++k)
         if (item_reaches_pass(draws[k], mode)) return true;
@@ -186,7 +186,7 @@ static bool ranges_fit(int n) {
     return true;
 }
 
-void draw_ranges(int first, int end, int mode) {
+void draw_ranges(int first, int end, RenderPass mode) {
     if (!ranges_fit(end - first)) {
         // No room for the arrays: one draw per range, the same picture.
         for (int k = first; k < end; ++k)
@@ -261,7 +261,7 @@ bool draw_pulled_shadows() {
     size_t vertices = 0, indices = 0;
     for (int k = 0; k < draw_count; ++k) {
         const DrawItem& d = draws[k];
-        if (!pullable(d) || !item_reaches_pass(d, 0)) continue;
+        if (!pullable(d) || !item_reaches_pass(d, PASS_SHADOW)) continue;
         pulled_items[n++] = k;
         vertices += (size_t)d.mesh->vertex_count;
         if (n == 1 || draws[pulled_items[n - 2]].mesh != d.mesh) indices += d.mesh->index_count;
@@ -344,7 +344,7 @@ bool draw_pulled_shadows() {
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(pulled_vao);
     glMultiDrawElementsBaseVertex(GL_TRIANGLES, range_counts, GL_UNSIGNED_INT, range_offsets, n, range_bases);
-    count_draw(0);
+    count_draw(PASS_SHADOW);
     glBindVertexArray(0);
     glUseProgram(prog_shadow.program);
     return true;

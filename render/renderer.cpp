@@ -56,10 +56,10 @@ Mat4 sun_vp = mat4_identity();
 Vec3 cam_eye = {0, 0, 0};
 Frustum pass_frustum = {};
 
-void count_draw(int mode) {
+void count_draw(RenderPass mode) {
     ++stats.draw_calls;
-    if (mode == 0) ++stats.shadow_draws;
-    else if (mode == 1) ++stats.opaque_draws;
+    if (mode == PASS_SHADOW) ++stats.shadow_draws;
+    else if (mode == PASS_OPAQUE) ++stats.opaque_draws;
     else ++stats.transparent_draws;
 }
 
@@ -74,7 +74,7 @@ void point_instances(GLuint buffer, int first) {
     }
 }
 
-void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, int mode) {
+void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, RenderPass mode) {
     if (!mesh || mesh->index_count == 0 || count <= 0) return;
     glBindVertexArray(mesh->vao);
     point_instances(buffer, first);
@@ -338,11 +338,11 @@ void apply_material(const Material* m) {
 
 void group_runs_clear() { group_run_count = 0; }
 
-void group_runs_flush(const InstanceGroup* grp, int mode);
+void group_runs_flush(const InstanceGroup* grp, RenderPass mode);
 
 // False when the run must be drawn on its own (batching off, or no room to
 // remember it: what waits is drawn first, so the order stays).
-bool group_run_add(const InstanceGroup* grp, int first, int count, int mode) {
+bool group_run_add(const InstanceGroup* grp, int first, int count, RenderPass mode) {
     if (!batching_on) return false;
     if (group_run_count >= group_run_cap) {
         const int cap = group_run_cap == 0 ? 64 : group_run_cap * 2;
@@ -359,7 +359,7 @@ bool group_run_add(const InstanceGroup* grp, int first, int count, int mode) {
     return true;
 }
 
-void group_runs_flush(const InstanceGroup* grp, int mode) {
+void group_runs_flush(const InstanceGroup* grp, RenderPass mode) {
     if (group_run_count == 0) return;
     if (group_run_count == 1) {
         draw_instanced(grp->mesh, grp->instance_buffer, group_runs[0].first, group_runs[0].count, mode);
@@ -397,27 +397,27 @@ void group_runs_flush(const InstanceGroup* grp, int mode) {
     group_run_count = 0;
 }
 
-bool takes(const Material* m, int mode) {
+bool takes(const Material* m, RenderPass mode) {
     if (!m) return false;
-    if (mode == 0) return render_casts_shadow(*m);
-    return mode == 1 ? render_is_opaque(*m) : !render_is_opaque(*m);
+    if (mode == PASS_SHADOW) return render_casts_shadow(*m);
+    return mode == PASS_OPAQUE ? render_is_opaque(*m) : !render_is_opaque(*m);
 }
 
-void draw_pass(int mode) {
-    if (mode == 0) {
+void draw_pass(RenderPass mode) {
+    if (mode == PASS_SHADOW) {
         // What the shadow pass culls against: the view and the sun's axis.
         view_frustum = frustum_from_matrix(cam_vp);
         sun_axis = safe_direction(atmosphere.sun_dir, {0, 1, 0});
         gather_receivers();
     }
-    pass_frustum = frustum_from_matrix(mode == 0 ? sun_vp : cam_vp);
-    const bool pulled = mode == 0 && pulling_ready() && draw_pulled_shadows();
+    pass_frustum = frustum_from_matrix(mode == PASS_SHADOW ? sun_vp : cam_vp);
+    const bool pulled = mode == PASS_SHADOW && pulling_ready() && draw_pulled_shadows();
     for (int i = 0; i < draw_count;) {
         int j = i + 1;
         while (j < draw_count && draws[j].mesh == draws[i].mesh && draws[j].material == draws[i].material) ++j;
         const Material* m = draws[i].material;
         if (takes(m, mode) && !(pulled && pullable(draws[i])) && run_reaches_pass(i, j, mode)) {
-            if (mode == 0)
+            if (mode == PASS_SHADOW)
                 glUniform1f(prog_shadow.u[U_VEGETAL], veg_layer(m));
             else
                 apply_material(m);
@@ -434,13 +434,14 @@ void draw_pass(int mode) {
     for (int g = 0; g < group_count; ++g) {
         const InstanceGroup* grp = groups[g];
         if (!grp || !takes(grp->material, mode)) continue;
-        bool coverage = mode == 1 && grp->material->vegetation_kind >= 1 && grp->material->vegetation_kind <= 5;
-        if (mode == 0)
+        bool coverage =
+            mode == PASS_OPAQUE && grp->material->vegetation_kind >= 1 && grp->material->vegetation_kind <= 5;
+        if (mode == PASS_SHADOW)
             glUniform1f(prog_shadow.u[U_VEGETAL], veg_layer(grp->material));
         else
             apply_material(grp->material);
         if (coverage) glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
-        float limit = mode == 0 ? 1e9f : grp->draw_distance;
+        float limit = mode == PASS_SHADOW ? 1e9f : grp->draw_distance;
         // A run of visible cells goes on across cells outside the frustum:
         // they give no pixel, so one draw replaces several with the same
         // picture. A cell in view but beyond the draw distance ends the run,
@@ -737,7 +738,7 @@ void render_frame() {
     glBindTexture(GL_TEXTURE_2D_ARRAY, tex_vegetation);
     glUniform1i(prog_shadow.u[U_VEGETAUX], 2);
     glActiveTexture(GL_TEXTURE0);
-    draw_pass(0);
+    draw_pass(PASS_SHADOW);
     glDisable(GL_POLYGON_OFFSET_FILL);
 
     // Scene (its clear counts with the sky).
@@ -777,14 +778,14 @@ void render_frame() {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     scene_uniforms();
-    draw_pass(1);
+    draw_pass(PASS_OPAQUE);
 
     // Transparent.
     gpu_pass_begin(GPU_PASS_TRANSPARENT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDepthMask(GL_FALSE);
-    draw_pass(2);
+    draw_pass(PASS_TRANSPARENT);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
@@ -828,7 +829,7 @@ void render_preview(Vec3 eye, Vec3 target, float fov_degrees, int width, int hei
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     scene_uniforms();
-    draw_pass(1);
+    draw_pass(PASS_OPAQUE);
     glDisable(GL_CULL_FACE);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, preview_targets.fbo_ms);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, preview_targets.fbo_resolve);

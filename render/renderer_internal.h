@@ -32,18 +32,21 @@ extern bool portrait_shown;
 inline float veg_layer(const Material* m) {
     return m->vegetation_kind >= 1 && m->vegetation_kind <= 5 ? (float)(m->vegetation_kind - 1) : -1.0f;
 }
-// One draw call of a pass (mode 0 shadow, 1 opaque, 2 transparent) in the stats.
-void count_draw(int mode);
+// The scene's passes, in the order a frame draws them.
+enum RenderPass : int { PASS_SHADOW = 0, PASS_OPAQUE = 1, PASS_TRANSPARENT = 2 };
+
+// One draw call of a pass in the stats.
+void count_draw(RenderPass mode);
 void point_instances(GLuint buffer, int first);
-void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, int mode);
+void draw_instanced(const GpuMesh* mesh, GLuint buffer, int first, int count, RenderPass mode);
 
 // Culling (mode 0 shadow, 1 opaque, 2 transparent).
 void gather_receivers();  // before the shadow pass
-bool item_reaches_pass(const DrawItem& d, int mode);
-bool run_reaches_pass(int first, int end, int mode);
+bool item_reaches_pass(const DrawItem& d, RenderPass mode);
+bool run_reaches_pass(int first, int end, RenderPass mode);
 // Pooled ranges of one material in one multi-draw.
 int pooled_ranges(int first, int end);
-void draw_ranges(int first, int end, int mode);
+void draw_ranges(int first, int end, RenderPass mode);
 // Every shadow caster in one draw.
 bool pullable(const DrawItem& d);
 bool pulling_ready();

@@ -1,6 +1,7 @@
 // The catacomb maze: carved once from its own seed, then only read. The wall
 // grid doubles the cells so that every wall line is a square of its own: 1 m
 // thick lines between 4 m open cells.
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -158,7 +159,21 @@ bool catacomb_wall_open(int i, int j, int dir) {
     return catacomb_grid_at(gx, gz) == 0;
 }
 
-bool catacomb_in_crypt_block(int i, int j) { return i >= 7 && i <= 11 && j >= 15 && j <= 17; }
+bool catacomb_in_crypt_block(int i, int j) {
+    const CatacombRoom& r = catacomb_rooms[ROOM_CRYPT];
+    return i >= r.i0 && i <= r.i1 && j >= r.j0 && j <= r.j1;
+}
+
+bool catacomb_room_contains(int room, float lx, float lz) {
+    assert(room >= 0 && room < CATACOMB_ROOM_COUNT);
+    if (room < 0 || room >= CATACOMB_ROOM_COUNT) return false;
+    const CatacombRoom& r = catacomb_rooms[room];
+    // A cell's square starts past the one-metre wall line before it (see
+    // catacomb_grid_index) and ends where the next wall line begins.
+    float x0 = CATACOMB_CELL * (float)r.i0 + 1.0f, x1 = CATACOMB_CELL * (float)(r.i1 + 1);
+    float z0 = CATACOMB_CELL * (float)r.j0 + 1.0f, z1 = CATACOMB_CELL * (float)(r.j1 + 1);
+    return lx > x0 && lx < x1 && lz > z0 && lz < z1;
+}
 
 int catacomb_room_of_cell(int i, int j) {
     for (int r = 0; r < CATACOMB_ROOM_COUNT; ++r) {

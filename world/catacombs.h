@@ -40,6 +40,9 @@ int catacomb_distance(int i, int j);
 // Whether the wall between cell (i, j) and its neighbour in direction dir is open.
 bool catacomb_wall_open(int i, int j, int dir);
 bool catacomb_in_crypt_block(int i, int j);
+// Whether a local point (x - 1000, z) stands on a room's floor, inside its
+// walls: the same cells as catacomb_rooms, in metres.
+bool catacomb_room_contains(int room, float lx, float lz);
 // Room holding the cell, or -1.
 int catacomb_room_of_cell(int i, int j);
 // Grid index of a local coordinate (x - 1000, or z); may fall outside 0..38.

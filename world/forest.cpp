@@ -12,7 +12,7 @@ namespace {
 // kind the tree turns out to be, so one tree never shifts the next.
 void finish_tree(Rng& rng, float x, float z, float scale_base, float scale_span, uint8_t zone,
                  TreePlacement* t) {
-    float e = std::fmin(810.0f - std::fabs(x), std::fmin(410.0f - z, z + 400.0f));
+    float e = std::fmin(MAP_HALF_WIDTH - std::fabs(x), std::fmin(MAP_NORTH - z, z - ZONE_BORDER_Z));
     float conifer_draw = rng_float(rng);
     float su = rng_float(rng);
     float vu = rng_float(rng);

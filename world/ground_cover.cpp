@@ -27,8 +27,8 @@ void ground_cover_place(Rng& rng, std::vector<GroundCoverPlacement>& out) {
         float uk = rng_float(rng), uy = rng_float(rng), us = rng_float(rng), ut = rng_float(rng);
         float x, z;
         if (i < GROUND_COVER_WIDE) {
-            x = -810.0f + 1620.0f * ux;
-            z = -1210.0f + 1620.0f * uz;
+            x = -MAP_HALF_WIDTH + 2.0f * MAP_HALF_WIDTH * ux;
+            z = MAP_SOUTH + (MAP_NORTH - MAP_SOUTH) * uz;
         } else {
             x = -780.0f + 1560.0f * ux;
             z = -370.0f + 750.0f * uz;

@@ -108,8 +108,9 @@ void torch(float x, float z, float dx, float dz) {
 // ---- Scatter over the land ------------------------------------------------------
 
 bool open_ground(float x, float z, float keep_off_path) {
-    if (std::fabs(x) > 800.0f || z > 400.0f || z < -1200.0f) return false;
-    if (z > -410.0f && z < -390.0f) return false;
+    // Ten metres inside the land's edges, and off the border between the zones.
+    if (std::fabs(x) > MAP_HALF_WIDTH - 10.0f || z > MAP_NORTH - 10.0f || z < MAP_SOUTH + 10.0f) return false;
+    if (z > SECOND_ZONE_NORTH && z < FIRST_ZONE_SOUTH) return false;
     if (path_distance(x, z) < keep_off_path) return false;
     if (in_camelot_square(x, z, 40.0f) || !settlement_free(x, z, 8.0f)) return false;
     if (!vegetation_free(x, z)) return false;

@@ -36,9 +36,9 @@ float terrain_base_terms(float x, float z, const TerrainXTerms& xt, const Terrai
     float h = 2.4f * xt.s1 * zt.c1 + 1.3f * xt.s2 * zt.s2 + 0.6f * xt.s3 * zt.c3 + 0.35f * xt.s4 * zt.c4;
 
     // Border ridges around both regions and along z = -400, cut by a winding pass.
-    float m = 810.0f - std::fabs(x);
-    float e_south = std::fmin(m, std::fmin(-400.0f - z, 1210.0f + z));
-    float e_north = std::fmin(m, std::fmin(410.0f - z, 400.0f + z));
+    float m = MAP_HALF_WIDTH - std::fabs(x);
+    float e_south = std::fmin(m, std::fmin(ZONE_BORDER_Z - z, z - MAP_SOUTH));
+    float e_north = std::fmin(m, std::fmin(MAP_NORTH - z, z - ZONE_BORDER_Z));
     float s_north = sstep((100.0f - e_north) / 100.0f);
     float s_south = sstep((100.0f - e_south) / 100.0f);
     float p = 1.0f;
@@ -104,7 +104,7 @@ bool in_camelot_square(float x, float z, float margin) {
     return std::fabs(x - CAMELOT_X) < 120.0f + margin && std::fabs(z - CAMELOT_Z) < 120.0f + margin;
 }
 
-bool in_gaste(float z) { return z < -400.0f; }
+bool in_gaste(float z) { return z < ZONE_BORDER_Z; }
 
 Vec3 camelot_point(float lx, float lz) {
     float x = CAMELOT_X + lx, z = CAMELOT_Z + lz;
@@ -115,8 +115,8 @@ Vec3 world_spawn_point() { return camelot_point(14.0f, -3.0f); }
 
 Vec3 resolve_surface_bounds(Vec3 p, float r) {
     float ax = std::fabs(p.x);
-    bool in_north = ax <= 810.0f - r && p.z >= -390.0f + r && p.z <= 410.0f - r;
-    bool in_south = ax <= 810.0f - r && p.z >= -1210.0f + r && p.z <= -410.0f - r;
+    bool in_north = ax <= MAP_HALF_WIDTH - r && p.z >= FIRST_ZONE_SOUTH + r && p.z <= MAP_NORTH - r;
+    bool in_south = ax <= MAP_HALF_WIDTH - r && p.z >= MAP_SOUTH + r && p.z <= SECOND_ZONE_NORTH - r;
     bool in_pass = ax <= 40.0f && p.z > -600.0f && p.z < -200.0f;
     if (in_north || in_south || in_pass) return p;
     // A NaN coordinate would slip through every comparison and teleport the
@@ -128,8 +128,8 @@ Vec3 resolve_surface_bounds(Vec3 p, float r) {
 
     struct Box { float x0, x1, z0, z1; };
     const Box boxes[3] = {
-        {-(810.0f - r), 810.0f - r, -390.0f + r, 410.0f - r},
-        {-(810.0f - r), 810.0f - r, -1210.0f + r, -410.0f - r},
+        {-(MAP_HALF_WIDTH - r), MAP_HALF_WIDTH - r, FIRST_ZONE_SOUTH + r, MAP_NORTH - r},
+        {-(MAP_HALF_WIDTH - r), MAP_HALF_WIDTH - r, MAP_SOUTH + r, SECOND_ZONE_NORTH - r},
         {-40.0f, 40.0f, -600.0f, -200.0f},
     };
     // Tested in this order with a strict comparison, so on a tie the north

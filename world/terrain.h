@@ -14,6 +14,16 @@
 // Beyond this x a point is in the catacombs, not in the landscape: the one
 // answer to "which world is it in" for the player, creatures and missiles.
 constexpr float CATACOMB_X = 950.0f;
+
+// The land's extents and the border between its two zones: the border ridge
+// runs along z = ZONE_BORDER_Z and each zone's walkable land stops
+// ZONE_BORDER_GAP short of it (the pass joins them).
+constexpr float MAP_HALF_WIDTH = 810.0f;  // x in [-810, 810]
+constexpr float MAP_NORTH = 410.0f, MAP_SOUTH = -1210.0f;
+constexpr float ZONE_BORDER_Z = -400.0f;
+constexpr float ZONE_BORDER_GAP = 10.0f;
+constexpr float FIRST_ZONE_SOUTH = ZONE_BORDER_Z + ZONE_BORDER_GAP;   // -390
+constexpr float SECOND_ZONE_NORTH = ZONE_BORDER_Z - ZONE_BORDER_GAP;  // -410
 inline bool in_catacombs(float x) { return x > CATACOMB_X; }
 // The world the player is in: set on the way down into the catacombs and back.
 extern uint8_t underground;
@@ -23,7 +33,7 @@ float terrain_base(float x, float z);        // landscape before levelling
 float ground_height(float x, float z);       // walkable ground, levelled around Camelot
 bool is_lake_water(float x, float z);        // within 48 m of the lake centre and below -0.7
 bool in_camelot_square(float x, float z, float margin);
-bool in_gaste(float z);                      // second zone: z < -400
+bool in_gaste(float z);                      // second zone: z < ZONE_BORDER_Z
 // Keeps a point inside the walkable land (two forest rectangles shrunk by
 // margin, plus the pass corridor); y is left as it is.
 Vec3 resolve_surface_bounds(Vec3 p, float margin);

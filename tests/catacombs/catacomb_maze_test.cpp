@@ -194,6 +194,14 @@ TEST(CatacombMaze, RoomNamesByPosition) {
     EXPECT_STREQ(catacomb_room_name({1048.0f, 0, 85.3f}), "La crypte de Bréhus");
     // In the crypt's doorway the player is not in it yet.
     EXPECT_STREQ(catacomb_room_name({1048.0f, 0, 75.2f}), "Catacombes du Val sans Retour");
+    // The crypt's floor in metres: cells 7-11 by 15-17 of 5 m, inside the
+    // metre-thick wall lines, so x 36..60 and z 76..90 (local).
+    EXPECT_TRUE(catacomb_room_contains(ROOM_CRYPT, 36.5f, 76.5f));
+    EXPECT_TRUE(catacomb_room_contains(ROOM_CRYPT, 59.5f, 89.5f));
+    EXPECT_FALSE(catacomb_room_contains(ROOM_CRYPT, 35.5f, 80.0f));
+    EXPECT_FALSE(catacomb_room_contains(ROOM_CRYPT, 48.0f, 90.5f));
+    EXPECT_FALSE(catacomb_room_contains(ROOM_CRYPT, 48.0f, 48.0f));
+    EXPECT_TRUE(catacomb_room_contains(ROOM_OSSUARY, 48.0f, 48.0f));
     EXPECT_STREQ(catacomb_room_name({1003.0f, 0, 93.0f}), "Catacombes du Val sans Retour");
     // Beyond the grid the lookup is clamped to the border cells.
     EXPECT_STREQ(catacomb_room_name({1048.0f, 0, -30.0f}), "Le vestibule");

@@ -253,6 +253,60 @@ TEST(Skills, OutOfRangeSpellsSayTheirOwnWordsAndTheChargeNeedsAChosenTarget) {
     EXPECT_EQ(player.skill_cooldown[1], 0.0f);
 }
 
+// What the spellbook shows, word for word: the texts are worded from each
+// skill's numbers, so a changed number shows in its text.
+TEST(Skills, DescriptionsReadAsTheSpellbookShowsThem) {
+    static const char* const expected[SKILL_ROWS] = {
+        "Une flèche tendue à fond : triple dégâts.",
+        "Cinq flèches en éventail, 80 % des dégâts chacune.",
+        "Posé à vos pieds : la première créature qui marche dessus est blessée et immobilisée 5 s.",
+        "Une flèche à la pointe embrasée : 160 % des dégâts, puis la cible brûle (35 % par seconde pendant 4 s).",
+        "La pointe gèle ce qu'elle touche : 120 % des dégâts et la cible reste prise dans le givre 3 s.",
+        "Deux flèches décochées d'un même geste, chacune à pleins dégâts.",
+        "Un tir tendu qui traverse la cible et toutes les créatures alignées derrière elle (220 % des dégâts).",
+        "Quatre volées s'abattent autour de la cible (5 m) : 60 % des dégâts à chaque volée, sur tout ce qui s'y "
+        "trouve.",
+        "Un coup d'épée de toute votre force : dégâts ×2,5.",
+        "Foncez sur la cible (5 à 25 m) : elle reste étourdie 1,5 s et vous gagnez 20 de rage.",
+        "Vous tournoyez, l'épée tendue : toutes les créatures autour de vous sont frappées (×1,4).",
+        "Un coup sec du bord de l'écu : 120 % des dégâts, et la créature reste étourdie 2 s.",
+        "Un cri qui glace l'adversaire : +25 de rage, et vos coups font 20 % de dégâts en plus pendant 10 s.",
+        "Une entaille profonde : 80 % des dégâts, puis la créature saigne (30 % par seconde pendant 6 s).",
+        "Vous reprenez votre souffle au milieu de la mêlée : 30 % de vos points de vie rendus d'un coup.",
+        "Un coup pour achever : ×1,5, et ×4 si la créature a moins d'un quart de ses points de vie.",
+        "La forêt vous soigne : 30 % de vos points de vie d'un coup, puis encore 3 % par seconde pendant 5 s.",
+        "Des ronces jaillissent sous la cible (30 m) : elle reste prise 4 s et saigne à chaque seconde.",
+        "Un loup-esprit vient combattre à vos côtés pendant 30 s : il se jette sur les créatures qui vous menacent.",
+        "Un éclat de soleil, plus lent à former qu'un trait de lune mais bien plus fort : 180 % des dégâts.",
+        "La sève de Tervanne vous parcourt : 4 % de vos points de vie rendus chaque seconde pendant 12 s.",
+        "Un essaim de lucioles ardentes harcèle la cible : 40 % des dégâts chaque seconde pendant 8 s.",
+        "La terre se soulève autour de vous (7 m) : 150 % des dégâts à chaque créature, repoussée et sonnée 1 s.",
+        "La Dame du Lac veille sur vous : 60 % de vos points de vie rendus d'un coup.",
+    };
+    for (int i = 0; i < SKILL_ROWS; ++i) EXPECT_STREQ(skill_defs[i].description, expected[i]) << skill_defs[i].name;
+    // The rows the classes see, in their slots.
+    EXPECT_STREQ(class_skill(CLASS_WARRIOR, SK_CHARGE).name, "Charge");
+    EXPECT_STREQ(class_skill(CLASS_DRUID, SK_VIVIANE_BLESSING).name, "Bénédiction de Viviane");
+    EXPECT_STREQ(class_skill(CLASS_ARCHER, SK_ARROW_RAIN).name, "Pluie de flèches");
+}
+
+TEST(Skills, DescribingRefusesUnknownFieldsAndCutsAtCapacity) {
+    SkillNumbers n;
+    n.power = 1.25f;
+    n.duration = 0.5f;
+    n.count = 3;
+    char out[64];
+    ASSERT_TRUE(skill_describe("{Count} coups, {power%} %, ×{power}, {duration} s", n, out, sizeof out));
+    EXPECT_STREQ(out, "Trois coups, 125 %, ×1,25, 0,5 s");
+    EXPECT_FALSE(skill_describe("{speed} m/s", n, out, sizeof out));
+    EXPECT_FALSE(skill_describe("{power", n, out, sizeof out));
+    n.count = 40;  // no word for it
+    EXPECT_FALSE(skill_describe("{Count}", n, out, sizeof out));
+    char tiny[6];
+    EXPECT_FALSE(skill_describe("longer than six", n, tiny, sizeof tiny));
+    EXPECT_STREQ(tiny, "longe");
+}
+
 TEST(Skills, HealsStopAtTheMaximum) {
     fresh(CLASS_DRUID, 14);
     player.health = player.max_health - 5.0f;

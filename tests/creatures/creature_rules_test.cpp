@@ -150,7 +150,15 @@ TEST(CreatureRules, SpawnHealthExperienceAndBlows) {
     EXPECT_FLOAT_EQ(boar->max_health, 100.0f);
     EXPECT_GE(wolf->level, 6);
     EXPECT_LE(wolf->level, 7);
-    EXPECT_FLOAT_EQ(wolf->max_health, std::floor(((wolf->level - 1) * 0.3f + 1.0f) * 75.0f + 0.5f));
+    // A grey wolf has 75 health at level 1 and 30 % of that more at each level
+    // above: 187.5 at level 6 (rounded up), 210 at level 7.
+    EXPECT_FLOAT_EQ(wolf->max_health, wolf->level == 6 ? 188.0f : 210.0f);
+    EXPECT_EQ(species_health_for_level(SP_WOLF, 1), 75);
+    EXPECT_EQ(species_health_for_level(SP_WOLF, 5), 165);
+    // The boar, the goblin and the lord keep their health at any level.
+    EXPECT_EQ(species_health_for_level(SP_BOAR, 9), 100);
+    EXPECT_EQ(species_health_for_level(SP_GOBLIN, 1), 120);
+    EXPECT_EQ(species_health_for_level(SP_BOSS, 20), 3200);
     EXPECT_GE(boar->behaviour_timer, 1.0f);
     EXPECT_LE(boar->behaviour_timer, 4.0f);
     EXPECT_GT(wolf->model.node_count, 0);
@@ -165,7 +173,7 @@ TEST(CreatureRules, SpawnHealthExperienceAndBlows) {
     EXPECT_FLOAT_EQ(creature_blow_damage(grognard), 19.2f);
     EXPECT_EQ(alpha->level, 8);
     EXPECT_FLOAT_EQ(alpha->max_health, 816.0f);  // floor(233 x 3.5 + 0.5)
-    EXPECT_FLOAT_EQ(creature_blow_damage(crocs), 8.0f * 1.8f);
+    EXPECT_FLOAT_EQ(creature_blow_damage(crocs), 14.4f);  // a goblin's 8, times the chief's 1.8
     EXPECT_GT(knight->model.node_count, species_models[SP_FELON].model.node_count);
     EXPECT_STREQ(creature_display_name(alpha), "Gueule-Grise");
     std::snprintf(wolf->custom_name, sizeof wolf->custom_name, "Loup ensorcelé");

@@ -37,6 +37,26 @@ inline void kill(int species, float x, float z, int elite = 0) {
     quests_creature_killed(species, &c);
 }
 
+// The objective panel's entry of giver g's current quest, found as the player
+// reads it: the quest's name over the giver's name. An entry not shown when
+// the panel has none.
+inline int giver_entry_slot(int g) {
+    const GiverDef& d = quest_givers[g];
+    int n = giver_quest[g].numero;
+    const char* title = n >= 0 && n < d.quest_count ? d.quests[n].name : "";
+    for (int s = 0; s < HUD_TRACKER_SLOTS; ++s) {
+        const QuestTrackerEntry* e = hud_tracker_get(s);
+        if (e->shown && !std::strcmp(e->title, title) && !std::strcmp(e->giver_name, d.full_name)) return s;
+    }
+    return -1;
+}
+
+inline const QuestTrackerEntry* giver_entry(int g) {
+    static const QuestTrackerEntry none{};
+    int s = giver_entry_slot(g);
+    return s >= 0 ? hud_tracker_get(s) : &none;
+}
+
 inline std::string dialog_body() { return hud_dialog_state().open ? hud_dialog_state().body : ""; }
 inline std::string dialog_title() { return hud_dialog_state().open ? hud_dialog_state().title : ""; }
 

@@ -101,10 +101,10 @@ TEST(QuestState, StoredTriplesFollowTheRules) {
     EXPECT_TRUE(keu_chain_done());
     // The panel is rebuilt from what was loaded.
     EXPECT_TRUE(hud_tracker_get(1)->shown);
-    EXPECT_TRUE(hud_tracker_get(2 + HUGUES)->shown);
+    EXPECT_TRUE(giver_entry(HUGUES)->shown);
     EXPECT_FALSE(hud_tracker_get(0)->shown);
-    EXPECT_FALSE(hud_tracker_get(2 + DODINEL)->shown);
-    EXPECT_STREQ(hud_tracker_get(2 + HUGUES)->lines[0], "Pillards du ravin abattus : 8 / 8");
+    EXPECT_FALSE(giver_entry(DODINEL)->shown);
+    EXPECT_STREQ(giver_entry(HUGUES)->lines[0], "Pillards du ravin abattus : 8 / 8");
 }
 
 // After a load a kill quest's state follows its count: at the goal it waits
@@ -120,13 +120,13 @@ TEST(QuestState, ALoadedKillQuestStandsWhereItsCountSays) {
     EXPECT_EQ(quete_etat, 2);
     EXPECT_EQ(dame_etat, 1);
     EXPECT_EQ(giver_quest[DODINEL].etat, 2);
-    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    EXPECT_TRUE(giver_entry(DODINEL)->completed);
     talk_to_giver(DODINEL);
     EXPECT_EQ(button_label(0), "Terminer la quête");
     close_dialog();
     EXPECT_EQ(giver_quest[YVAIN].etat, 1);
-    EXPECT_FALSE(hud_tracker_get(2 + YVAIN)->completed);
-    EXPECT_STREQ(hud_tracker_get(2 + YVAIN)->lines[0], "Brigands abattus : 3 / 8");
+    EXPECT_FALSE(giver_entry(YVAIN)->completed);
+    EXPECT_STREQ(giver_entry(YVAIN)->lines[0], "Brigands abattus : 3 / 8");
     kill(SP_BRIGAND, -224, -104);
     EXPECT_EQ(giver_quest[YVAIN].compte, 4);
 }
@@ -179,12 +179,12 @@ TEST(QuestState, KeuCountsTenAndStops) {
     EXPECT_EQ(button_label(0), "Fermer");
     EXPECT_EQ(dialog_body().rfind("Les eaux me disent", 0), 0u);
     close_dialog();
-    EXPECT_EQ(lady_marker(), 0);
+    EXPECT_EQ(lady_marker(), MARKER_NONE);
 }
 
 TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     fresh_quests(5);
-    EXPECT_EQ(giver_marker(GALESCHIN), 1);
+    EXPECT_EQ(giver_marker(GALESCHIN), MARKER_OFFER);
     talk_to_giver(GALESCHIN);
     EXPECT_EQ(dialog_title(), "Galeschin le héraut");
     press(0);
@@ -192,10 +192,10 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     EXPECT_EQ(giver_quest[ARTHUR].numero + giver_quest[ARTHUR].etat + giver_quest[ARTHUR].compte, 0);
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 2);
     EXPECT_EQ(giver_quest[GALESCHIN].compte, 1);
-    EXPECT_STREQ(hud_tracker_get(2 + GALESCHIN)->lines[0], "Parler au roi Arthur, à Camelot");
-    EXPECT_STREQ(hud_tracker_get(2 + GALESCHIN)->lines[1], "Allez voir Arthur, au château de Camelot");
-    EXPECT_EQ(giver_marker(GALESCHIN), 3);
-    EXPECT_EQ(giver_marker(ARTHUR), 2);
+    EXPECT_STREQ(giver_entry(GALESCHIN)->lines[0], "Parler au roi Arthur, à Camelot");
+    EXPECT_STREQ(giver_entry(GALESCHIN)->lines[1], "Allez voir Arthur, au château de Camelot");
+    EXPECT_EQ(giver_marker(GALESCHIN), MARKER_WAITING);
+    EXPECT_EQ(giver_marker(ARTHUR), MARKER_TURN_IN);
     // The herald repeats where to go; the text has nothing left to fill.
     talk_to_giver(GALESCHIN);
     EXPECT_EQ(dialog_body(), "Le roi Arthur t'attend dans la cour du château, juste derrière cette porte.");
@@ -209,7 +209,7 @@ TEST(QuestTalk, HeraldsCallIsMetAtOnceAndEndsAtArthur) {
     EXPECT_EQ(giver_quest[GALESCHIN].etat, 3);
     EXPECT_EQ(giver_quest[ARTHUR].numero, 0);  // turned in at him, not one of his
     EXPECT_EQ(count_in_bag(27), 1);
-    EXPECT_FALSE(hud_tracker_get(2 + GALESCHIN)->shown);
+    EXPECT_FALSE(giver_entry(GALESCHIN)->shown);
     // At level 5 the king goes on with his own first quest.
     EXPECT_EQ(dialog_title(), "Le roi Arthur");
     EXPECT_EQ(button_label(0), "Accepter");
@@ -237,7 +237,7 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     talk_to_giver(ARTHUR);
     press(0);
     EXPECT_EQ(giver_quest[ARTHUR].etat, 1);
-    EXPECT_EQ(giver_marker(ARTHUR), 3);
+    EXPECT_EQ(giver_marker(ARTHUR), MARKER_WAITING);
     for (int i = 0; i < 5; ++i) add_to_bag(96);
     givers_recount();
     talk_to_giver(ARTHUR);
@@ -248,11 +248,11 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     givers_recount();
     EXPECT_EQ(giver_quest[ARTHUR].etat, 2);
     EXPECT_STREQ(hud_message_text(), "Objectif accompli !\nAllez voir Blaise l'ermite.");
-    EXPECT_EQ(giver_marker(ARTHUR), 3);
-    EXPECT_EQ(giver_marker(BLAISE), 2);
-    EXPECT_STREQ(hud_tracker_get(2 + ARTHUR)->lines[1], "Allez voir Blaise l'ermite, au bord de la lande");
+    EXPECT_EQ(giver_marker(ARTHUR), MARKER_WAITING);
+    EXPECT_EQ(giver_marker(BLAISE), MARKER_TURN_IN);
+    EXPECT_STREQ(giver_entry(ARTHUR)->lines[1], "Allez voir Blaise l'ermite, au bord de la lande");
     Vec3 b = giver_position(BLAISE);
-    EXPECT_FLOAT_EQ(hud_tracker_get(2 + ARTHUR)->giver_position.x, b.x);
+    EXPECT_FLOAT_EQ(giver_entry(ARTHUR)->giver_position.x, b.x);
     // Arthur sends the player on with no count left in the text.
     talk_to_giver(ARTHUR);
     EXPECT_EQ(dialog_body().find('%'), std::string::npos);
@@ -266,7 +266,7 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     EXPECT_EQ(giver_quest[ARTHUR].etat, 1);
     EXPECT_EQ(giver_quest[ARTHUR].compte, 5);
     EXPECT_STREQ(hud_message_text(), "");
-    EXPECT_EQ(giver_marker(BLAISE), 0);  // his own first quest wants level 9
+    EXPECT_EQ(giver_marker(BLAISE), MARKER_NONE);  // his own first quest wants level 9
     add_to_bag(96);
     givers_recount();
 
@@ -307,8 +307,8 @@ TEST(QuestTurnIn, AFullBagRefusesTheTurnInAndChangesNothing) {
     EXPECT_EQ(player.experience, 0);
     EXPECT_EQ(player.level, 10);
     EXPECT_EQ(count_in_bag(69), BAG_SLOTS);
-    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->shown);
-    EXPECT_TRUE(hud_tracker_get(2 + DODINEL)->completed);
+    EXPECT_TRUE(giver_entry(DODINEL)->shown);
+    EXPECT_TRUE(giver_entry(DODINEL)->completed);
     // Room made, the same talk turns it in.
     bag[0] = BagSlot{};
     talk_to_giver(DODINEL);
@@ -476,7 +476,7 @@ TEST(QuestPanel, BossAndCollectionQuestsPointWhereTheGoalIs) {
         giver_quest[c.giver] = {c.quest, 0, 0};
         talk_to_giver(c.giver);
         press(0);
-        const QuestTrackerEntry* e = hud_tracker_get(2 + c.giver);
+        const QuestTrackerEntry* e = giver_entry(c.giver);
         ASSERT_TRUE(e->shown) << c.giver << " " << c.quest;
         EXPECT_LT(std::hypot(e->giver_position.x - c.x, e->giver_position.z - c.z), 12.0f)
             << quest_givers[c.giver].quests[c.quest].name << " points at " << e->giver_position.x << ", "
@@ -499,6 +499,6 @@ TEST(QuestTalk, ProgressTextsNeverShowARawPlaceholderOrWrongPlural) {
     talk_to_giver(OGRIN);
     EXPECT_EQ(dialog_body(), "Les morts de ce cimetière ne pardonnent pas aux vivants trop jeunes. Reviens quand tu "
                              "auras atteint le niveau 17, mon enfant.");
-    EXPECT_EQ(giver_marker(OGRIN), 0);
+    EXPECT_EQ(giver_marker(OGRIN), MARKER_NONE);
     close_dialog();
 }

@@ -183,7 +183,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     EXPECT_STREQ(hud_message_text(), "Approchez-vous d'Arthur.");
 
     stand_before(keu_position(), keu_facing(), 4.0f, 1);
-    EXPECT_EQ(keu_marker(), 1);
+    EXPECT_EQ(keu_marker(), MARKER_OFFER);
     EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à Sire Keu"));
     ASSERT_TRUE(picture("quest_keu.png"));
 
@@ -200,7 +200,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     click_dialog_button(0);
     EXPECT_FALSE(hud_dialog_state().open);
     EXPECT_EQ(quete_etat, 1);
-    EXPECT_EQ(keu_marker(), 3);
+    EXPECT_EQ(keu_marker(), MARKER_WAITING);
 
     for (int i = 0; i < 10; ++i) slay(SP_BOAR);
     EXPECT_EQ(quete_abattus, 10);
@@ -282,7 +282,9 @@ TEST(QuestScene, TheQuestLogListsTheEntriesAndSelectsByClick) {
     main_loop_set_draw_interval(1);
     click(0, x, y);
     main_loop_set_draw_interval(100000);
-    EXPECT_EQ(quest_journal_selected(), 2 + 4);
+    const int herald = 4;  // Galeschin
+    EXPECT_EQ(quest_journal_selected(), giver_entry_slot(herald));
+    EXPECT_GE(quest_journal_selected(), 0);
     ASSERT_TRUE(picture("quest_journal_done.png"));
     key(BIND_JOURNAL);
     EXPECT_FALSE(hud_windows.journal);
@@ -303,7 +305,7 @@ TEST(QuestScene, VivianesChainStartsOnceKeuIsDone) {
     close_dialog();
 
     keu_set_state(2, 3, 0);
-    EXPECT_EQ(lady_marker(), 1);
+    EXPECT_EQ(lady_marker(), MARKER_OFFER);
     key(BIND_INTERACT);
     ASSERT_EQ(button_label(0), "Accepter");
     click_dialog_button(0);
@@ -321,7 +323,7 @@ TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
     fresh_quests(2);
     const int hugues = 6;
     stand_before(giver_position(hugues), quest_givers[hugues].facing, 3.0f, 2);
-    EXPECT_EQ(giver_marker(hugues), 1);
+    EXPECT_EQ(giver_marker(hugues), MARKER_OFFER);
     EXPECT_EQ(hud_prompt_text(), prompt_with_key(" ou clic droit  ·  Parler à Hugues"));
     ASSERT_TRUE(picture("quest_hugues.png"));
     key(BIND_INTERACT);

@@ -56,7 +56,9 @@ std::vector<std::string> spoken_texts() {
             quests_refresh_panel();
             talk_to_giver(g);
             out.push_back(said());
-            out.push_back(quest_panel_story(2 + g));
+            int slot = giver_entry_slot(g);
+            EXPECT_GE(slot, 0) << q.name;
+            out.push_back(quest_panel_story(slot));
             giver_quest[g] = {n, 2, q.count};
             talk_to_giver(q.turn_in ? q.turn_in - 1 : g);
             out.push_back(said());
