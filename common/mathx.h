@@ -159,11 +159,6 @@ inline Mat4 mat4_view_from_axes(Vec3 eye, Vec3 s, Vec3 u, Vec3 f) {
     r.m[12] = -dot(s, eye); r.m[13] = -dot(u, eye); r.m[14] = dot(f, eye);
     return r;
 }
-inline Mat4 mat4_look_at(Vec3 eye, Vec3 target, Vec3 up) {
-    Vec3 f = normalize(target - eye);
-    Vec3 s = normalize(cross(f, up));
-    return mat4_view_from_axes(eye, s, cross(s, f), f);
-}
 
 // General inverse (cofactor expansion); returns identity for a singular matrix.
 inline Mat4 mat4_inverse(const Mat4& a) {

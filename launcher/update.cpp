@@ -194,8 +194,6 @@ bool sha256_file(const char* path, char digest[65], uint64_t* size) {
     return true;
 }
 
-const VersionDesc* launcher_last_description() { return &desc; }
-
 bool launcher_worker_claim() {
     bool expected = false;
     return worker_busy.compare_exchange_strong(expected, true);

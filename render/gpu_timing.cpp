@@ -23,7 +23,6 @@ bool wanted = false;
 int current = 0;
 int active_pass = -1;
 
-GpuPassTimes last = {};
 GpuPassTimes totals = {};
 double log_period = 0.0;
 double last_log_time = -1.0;
@@ -91,7 +90,7 @@ void render_gpu_timing(bool on) {
     wanted = on;
     if (!on) {
         if (glDeleteQueries) destroy();
-        last = totals = GpuPassTimes{};
+        totals = GpuPassTimes{};
     }
 }
 
@@ -120,7 +119,6 @@ void gpu_timing_frame_start() {
     Slot& s = slots[current];
     GpuPassTimes t;
     if (read_slot(s, t)) {
-        last = t;
         for (int p = 0; p < GPU_PASS_COUNT; ++p) totals.ms[p] += t.ms[p];
         totals.frames += 1;
     }
@@ -159,7 +157,6 @@ void render_gpu_collect() {
         Slot& s = slots[(current + k) % SLOTS];
         GpuPassTimes t;
         if (read_slot(s, t)) {
-            last = t;
             for (int p = 0; p < GPU_PASS_COUNT; ++p) totals.ms[p] += t.ms[p];
             totals.frames += 1;
         }
@@ -167,6 +164,5 @@ void render_gpu_collect() {
     }
 }
 
-const GpuPassTimes& render_gpu_last() { return last; }
 const GpuPassTimes& render_gpu_totals() { return totals; }
 void render_gpu_reset_totals() { totals = GpuPassTimes{}; }
