@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/ring.h"
 #include "platform/platform.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
@@ -115,7 +116,7 @@ void gpu_timing_frame_start() {
     }
     if (active_pass >= 0) gpu_pass_end();
     // The slot about to be reused holds the frame of GPU_TIMING_LAG frames ago.
-    current = (current + 1) % SLOTS;
+    current = ring_slot(current, 1, SLOTS);
     Slot& s = slots[current];
     GpuPassTimes t;
     if (read_slot(s, t)) {
@@ -154,7 +155,7 @@ void render_gpu_collect() {
     if (glFinish) glFinish();
     // Oldest first, ending with the frame being drawn.
     for (int k = 1; k <= SLOTS; ++k) {
-        Slot& s = slots[(current + k) % SLOTS];
+        Slot& s = slots[ring_slot(current, k, SLOTS)];
         GpuPassTimes t;
         if (read_slot(s, t)) {
             for (int p = 0; p < GPU_PASS_COUNT; ++p) totals.ms[p] += t.ms[p];
