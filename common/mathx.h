@@ -52,6 +52,18 @@ inline float ease_step(float k, float dt) {
     return f < 1.0f ? f : 1.0f;
 }
 
+// Brings an angle into [-pi, pi); 0 for one that is not finite.
+inline float wrap_angle(float a) {
+    const float two_pi = 2.0f * PI;
+    if (!std::isfinite(a)) return 0.0f;
+    a = std::fmod(a + PI, two_pi);
+    if (a < 0.0f) a += two_pi;
+    a -= PI;
+    // fmod rounding can land exactly on +pi.
+    if (a >= PI) a -= two_pi;
+    return a;
+}
+
 // Distances on the ground plane (y left out), and their squares.
 inline float hdist2(float x, float z, float cx, float cz) {
     float dx = x - cx, dz = z - cz;
