@@ -1,5 +1,6 @@
 #pragma once
-// Start-up GPU resources: the five programs, the shadow map, the texture
+// Start-up GPU resources: the six programs (scene, two shadow ones, sky,
+// post and interface), the shadow map, the texture
 // arrays, the font atlas and the interface vertex array. Created once by
 // gpu_init and kept for the whole run.
 #include <cstdint>
