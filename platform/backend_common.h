@@ -43,7 +43,7 @@ int plat_format_log_line(char* out, const char* fmt, va_list args);
 // fill the disk): given a formatted line and the bytes the log holds so far,
 // returns how many bytes of `line` to write. The line that would pass the
 // limit is replaced by one closing line saying so; after it, nothing more
-// (0). *log_bytes counts what was admitted.
+// (0). *log_bytes counts what was admitted, and becomes -1 once closed.
 constexpr long PLAT_LOG_LIMIT = 1L << 20;
 int plat_log_keep(char* line, int length, long* log_bytes);
 // Joins a program path and a file name: the path is cut after its last

@@ -56,7 +56,8 @@
 //      message box where there is a screen, and stderr. Waits for the box.
 //  log_printf  One line of "tervanne-journal.txt" beside the program: at most
 //      2040 bytes of text then CR LF, written at once; silently off for the
-//      run when the file cannot be created.
+//      run when the file cannot be created, and after 1 MiB in all (one
+//      closing line says so).
 //  Pads: plat_pump also polls the first connected game pad once (SDL's game
 //      controller API on Linux with its hot-plug events, XInput loaded at run
 //      time on Windows) into plat_input.pad through the pad helpers of
