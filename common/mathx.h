@@ -52,6 +52,18 @@ inline float ease_step(float k, float dt) {
     return f < 1.0f ? f : 1.0f;
 }
 
+// Brings an angle into [-pi, pi); 0 for one that is not finite.
+inline float wrap_angle(float a) {
+    const float two_pi = 2.0f * PI;
+    if (!std::isfinite(a)) return 0.0f;
+    a = std::fmod(a + PI, two_pi);
+    if (a < 0.0f) a += two_pi;
+    a -= PI;
+    // fmod rounding can land exactly on +pi.
+    if (a >= PI) a -= two_pi;
+    return a;
+}
+
 // Distances on the ground plane (y left out), and their squares.
 inline float hdist2(float x, float z, float cx, float cz) {
     float dx = x - cx, dz = z - cz;
@@ -158,11 +170,6 @@ inline Mat4 mat4_view_from_axes(Vec3 eye, Vec3 s, Vec3 u, Vec3 f) {
     r.m[2] = -f.x; r.m[6] = -f.y; r.m[10] = -f.z;
     r.m[12] = -dot(s, eye); r.m[13] = -dot(u, eye); r.m[14] = dot(f, eye);
     return r;
-}
-inline Mat4 mat4_look_at(Vec3 eye, Vec3 target, Vec3 up) {
-    Vec3 f = normalize(target - eye);
-    Vec3 s = normalize(cross(f, up));
-    return mat4_view_from_axes(eye, s, cross(s, f), f);
 }
 
 // General inverse (cofactor expansion); returns identity for a singular matrix.

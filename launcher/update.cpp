@@ -194,8 +194,6 @@ bool sha256_file(const char* path, char digest[65], uint64_t* size) {
     return true;
 }
 
-const VersionDesc* launcher_last_description() { return &desc; }
-
 bool launcher_worker_claim() {
     bool expected = false;
     return worker_busy.compare_exchange_strong(expected, true);
@@ -221,6 +219,23 @@ struct FolderLock {
     FolderLock() { lfs_lock_folder(launcher_folder); }
     ~FolderLock() { lfs_unlock_folder(); }
 };
+
+// True when the file at path has the size and the digest the entry lists.
+bool file_matches(const char* path, const FileEntry& e) {
+    char digest[65];
+    uint64_t size = 0;
+    return sha256_file(path, digest, &size) && size == e.size && strcmp(digest, e.digest) == 0;
+}
+
+// A download that failed or came damaged: its temporary copy goes, and the
+// player is asked to try later.
+void download_failed(const char* temp, const FileEntry& e) {
+    lfs_delete(temp);
+    char text[LAUNCHER_STATUS_BYTES];
+    snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.", e.name);
+    launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
+    launcher_request_repaint();
+}
 
 }  // namespace
 
@@ -290,10 +305,7 @@ void run_update_check() {
             e.needs_download = false;
             continue;
         }
-        char digest[65];
-        uint64_t size = 0;
-        e.needs_download = !launcher_path(path, e.name, "") || !sha256_file(path, digest, &size) ||
-                           size != e.size || strcmp(digest, e.digest) != 0;
+        e.needs_download = !launcher_path(path, e.name, "") || !file_matches(path, e);
         if (e.needs_download) {
             total += e.size;
             count++;
@@ -332,18 +344,11 @@ void run_update_check() {
         bool ok = http_get(relpath, &fs);
         ok = lfs_close(f) && ok;
 
-        char digest[65];
-        uint64_t size = 0;
-        ok = ok && sha256_file(temp, digest, &size) && size == e.size && strcmp(digest, e.digest) == 0;
-        if (!ok) {
-            lfs_delete(temp);
-            snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.",
-                     e.name);
-            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
-            launcher_request_repaint();
+        if (!ok || !file_matches(temp, e)) {
+            download_failed(temp, e);
             return;
         }
-        done += size;
+        done += e.size;
         cut_point("telechargement", ++downloaded);
     }
 
@@ -357,14 +362,8 @@ void run_update_check() {
         launcher_path(path, e.name, "");
         launcher_path(temp, e.name, ".telechargement");
         // Checked again at the last moment: what is renamed is what was verified.
-        char digest[65];
-        uint64_t size = 0;
-        if (!sha256_file(temp, digest, &size) || size != e.size || strcmp(digest, e.digest) != 0) {
-            lfs_delete(temp);
-            snprintf(text, sizeof text, "Le téléchargement de %s a échoué ou est abîmé. Réessayez plus tard.",
-                     e.name);
-            launcher_status_set(STATE_DOWNLOAD_FAILED, launcher_status_get().progress, text);
-            launcher_request_repaint();
+        if (!file_matches(temp, e)) {
+            download_failed(temp, e);
             return;
         }
         char aside[LAUNCHER_PATH_BYTES];

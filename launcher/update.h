@@ -42,5 +42,3 @@ bool launcher_worker_claim();
 void launcher_worker_release();  // when the thread could not be started
 void launcher_worker_body();
 
-// The last parsed version description (for tests).
-const VersionDesc* launcher_last_description();

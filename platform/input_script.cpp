@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/backend_common.h"
+
 void input_script_apply(InputState& live, const InputState& rec) {
     for (int k = 0; k < 256; ++k) {
         if (rec.key_down[k]) plat_input_key_down(live, k);

@@ -1,7 +1,7 @@
 // Keyboard usage ids (USB HID, which SDL scancodes are) to the game's key
 // index (set-1 scan code with the extended flag in bit 7), so bindings and
 // saved files are the same on every system.
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 static const uint8_t usage_to_index[256] = {
     // 0-3: none

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 InputState plat_input;
 

@@ -2,7 +2,7 @@
 // the XInput layout, kept here so they are tested natively.
 #include <cmath>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 bool pad_held(const PadState& pad, int button) {
     return button >= 0 && button < PAD_BUTTON_COUNT && (pad.buttons >> button) & 1u;

@@ -2,7 +2,7 @@
 // every start fail, and reading a CPU quota into a processor count.
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 namespace {
 

@@ -307,12 +307,6 @@ void particles_update(float dt) {
 
 void particles_clear() { std::memset(specks, 0, sizeof(specks)); }
 
-int particles_alive() {
-    int n = 0;
-    for (const Speck& s : specks) n += s.active;
-    return n;
-}
-
 // ---- Drawing -----------------------------------------------------------------------------------
 
 namespace {

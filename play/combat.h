@@ -105,7 +105,6 @@ void combat_submit();
 void particles_burst(Vec3 at, int count, Vec3 colour, float speed, float up, float life);
 void particles_update(float dt);
 void particles_clear();
-int particles_alive();
 
 void player_health_regen(float dt);
 // The player takes a creature's blow, arrow or slab, coming from `from`

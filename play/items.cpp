@@ -88,7 +88,6 @@ int kind_slot(int kind) {
 }
 
 const char* slot_label(int slot) { return slot >= 0 && slot < EQUIPMENT_SLOTS ? slot_labels[slot] : ""; }
-int slot_kind(int slot) { return slot >= 0 && slot < EQUIPMENT_SLOTS ? slot_kinds[slot] : -1; }
 
 Vec4 quality_colour(int quality) {
     switch (quality) {
@@ -178,12 +177,6 @@ bool give_item(int id, const char* source) {
     }
     item_received(id, source);
     return true;
-}
-
-int bag_free_slots() {
-    int n = 0;
-    for (const BagSlot& s : bag) n += s.id == 0 ? 1 : 0;
-    return n;
 }
 
 bool bag_can_hold(const int* ids, int count) {

@@ -66,7 +66,6 @@ const char* kind_name(int kind);    // "" for a kind without a name
 int kind_sort_weight(int kind);
 int kind_slot(int kind);            // first equipment slot of the kind, -1 none
 const char* slot_label(int slot);
-int slot_kind(int slot);
 Vec4 quality_colour(int quality);
 bool item_is_equippable(int id);
 int icon_of(const ItemDef& def);
@@ -86,8 +85,7 @@ bool drink(int bag_slot);
 // Sums over the worn items.
 void equipment_totals(int* armour, int* endurance, int* agility);
 float weapon_damage_factor();
-// Empty slots in the bag, and whether a set of items would all fit.
-int bag_free_slots();
+// Whether a set of items would all fit in the bag.
 bool bag_can_hold(const int* ids, int count);
 // Whether one more `id` would fit once `take_counts[i]` of each `take_ids[i]`
 // are taken out (a craft's materials, a quest's collected items); the bag is

@@ -9,17 +9,6 @@
 #include "world/catacombs.h"
 #include "world/terrain.h"
 
-float wrap_angle(float a) {
-    const float two_pi = 2.0f * PI;
-    if (!std::isfinite(a)) return 0.0f;
-    a = std::fmod(a + PI, two_pi);
-    if (a < 0.0f) a += two_pi;
-    a -= PI;
-    // fmod rounding can land exactly on +pi.
-    if (a >= PI) a -= two_pi;
-    return a;
-}
-
 Vec2 move_direction(float yaw, float forward, float strafe, float* amount) {
     float s = std::sin(yaw), c = std::cos(yaw);
     Vec2 m = {s * forward - c * strafe, c * forward + s * strafe};

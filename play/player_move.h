@@ -15,9 +15,6 @@ constexpr float SUBSTEP_LENGTH = 0.15f;
 constexpr float PITCH_MIN = -0.45f, PITCH_MAX = 1.2f;
 constexpr float ZOOM_MIN = 3.0f, ZOOM_MAX = 14.0f;
 
-// Brings an angle into [-pi, pi).
-float wrap_angle(float a);
-
 // World move direction for the camera yaw and the two axes; *amount = min(1, length).
 Vec2 move_direction(float yaw, float forward, float strafe, float* amount);
 

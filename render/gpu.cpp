@@ -336,3 +336,11 @@ void gpu_choose_sample_count() {
 void gpu_fit_shadow_map() {
     if (tex_shadow && shadow_texture_size != gpu_shadow_size) create_shadow_map();
 }
+
+void render_clear_screen(Vec3 colour) {
+    if (!glClear) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, plat_window_framebuffer());
+    glViewport(0, 0, plat_input.client_width, plat_input.client_height);
+    glClearColor(colour.x, colour.y, colour.z, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}

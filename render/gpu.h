@@ -1,9 +1,11 @@
 #pragma once
-// Start-up GPU resources: the five programs, the shadow map, the texture
+// Start-up GPU resources: the six programs (scene, two shadow ones, sky,
+// post and interface), the shadow map, the texture
 // arrays, the font atlas and the interface vertex array. Created once by
 // gpu_init and kept for the whole run.
 #include <cstdint>
 
+#include "common/mathx.h"
 #include "render/shaders.h"
 
 extern ShaderProgram prog_scene;
@@ -59,3 +61,7 @@ void gpu_init();
 void gpu_fit_shadow_map();
 // gpu_sample_count from the driver's limit and gpu_samples_cap.
 void gpu_choose_sample_count();
+
+// Fills the whole window with one opaque colour (the title card's ground,
+// drawn before any frame of the world); nothing without GL.
+void render_clear_screen(Vec3 colour);

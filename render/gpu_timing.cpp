@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/ring.h"
 #include "platform/platform.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
@@ -23,7 +24,6 @@ bool wanted = false;
 int current = 0;
 int active_pass = -1;
 
-GpuPassTimes last = {};
 GpuPassTimes totals = {};
 double log_period = 0.0;
 double last_log_time = -1.0;
@@ -91,7 +91,7 @@ void render_gpu_timing(bool on) {
     wanted = on;
     if (!on) {
         if (glDeleteQueries) destroy();
-        last = totals = GpuPassTimes{};
+        totals = GpuPassTimes{};
     }
 }
 
@@ -116,11 +116,10 @@ void gpu_timing_frame_start() {
     }
     if (active_pass >= 0) gpu_pass_end();
     // The slot about to be reused holds the frame of GPU_TIMING_LAG frames ago.
-    current = (current + 1) % SLOTS;
+    current = ring_slot(current, 1, SLOTS);
     Slot& s = slots[current];
     GpuPassTimes t;
     if (read_slot(s, t)) {
-        last = t;
         for (int p = 0; p < GPU_PASS_COUNT; ++p) totals.ms[p] += t.ms[p];
         totals.frames += 1;
     }
@@ -156,10 +155,9 @@ void render_gpu_collect() {
     if (glFinish) glFinish();
     // Oldest first, ending with the frame being drawn.
     for (int k = 1; k <= SLOTS; ++k) {
-        Slot& s = slots[(current + k) % SLOTS];
+        Slot& s = slots[ring_slot(current, k, SLOTS)];
         GpuPassTimes t;
         if (read_slot(s, t)) {
-            last = t;
             for (int p = 0; p < GPU_PASS_COUNT; ++p) totals.ms[p] += t.ms[p];
             totals.frames += 1;
         }
@@ -167,6 +165,5 @@ void render_gpu_collect() {
     }
 }
 
-const GpuPassTimes& render_gpu_last() { return last; }
 const GpuPassTimes& render_gpu_totals() { return totals; }
 void render_gpu_reset_totals() { totals = GpuPassTimes{}; }

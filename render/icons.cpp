@@ -17,7 +17,8 @@ enum Paint : uint8_t {
 };
 
 constexpr int N = ICON_GRID;
-uint8_t cells[ICON_COUNT][N * N];
+// One grid per icon, then the rune stone that stands for unknown numbers.
+uint8_t cells[ICON_COUNT + 1][N * N];
 bool painted = false;
 uint8_t* g = nullptr;  // the grid being painted
 
@@ -503,7 +504,7 @@ void rune_stone() {
     seg(12, 13, 8, 10.5f, 1.4f, LIGHT);
 }
 
-// The painters by icon number: item kinds 0-12 and 23-26, skills 13-22 and 27-41.
+// The painters by icon number: item kinds 0-13 and 23-26, skills 14-22 and 27-41.
 void (*const painters[ICON_COUNT])() = {
     helmet,
     pauldrons,
@@ -576,7 +577,7 @@ void outline() {
 
 void paint_all() {
     if (painted) return;
-    for (int i = 0; i < ICON_COUNT; ++i) {
+    for (int i = 0; i <= ICON_COUNT; ++i) {
         g = cells[i];
         std::memset(g, 0, N * N);
         paint_icon(i);
@@ -606,8 +607,7 @@ Vec4 colour_of(uint8_t p, Vec3 t, float a) {
 
 const uint8_t* icon_cells(int icon) {
     paint_all();
-    if (icon < 0 || icon >= ICON_COUNT) icon = 0;
-    return cells[icon];
+    return cells[icon >= 0 && icon < ICON_COUNT ? icon : ICON_COUNT];
 }
 
 void icon_draw(int icon, float x, float y, float size, Vec3 tint, float alpha) {

@@ -134,7 +134,7 @@ enum GpuPass {
 constexpr int GPU_TIMING_LAG = 3;
 struct GpuPassTimes {
     double ms[GPU_PASS_COUNT];
-    int frames;  // frames summed in ms (1 for the last frame read back)
+    int frames;  // frames summed in ms
 };
 const char* gpu_pass_name(int pass);  // French name used in the log and the benchmarks
 void render_gpu_timing(bool on);
@@ -142,7 +142,6 @@ bool render_gpu_timing_on();  // on and supported by the driver
 // Logs the average of each pass every `seconds` of the clock (0: never); turns
 // the timing on when positive.
 void render_gpu_log_every(double seconds);
-const GpuPassTimes& render_gpu_last();    // the last frame read back
 const GpuPassTimes& render_gpu_totals();  // summed since the last reset or log line
 void render_gpu_reset_totals();
 // Waits for the GPU and reads every frame still pending (benchmarks and tests).

@@ -38,13 +38,13 @@ float render_vertex_displacement(const Material& m, const GpuMesh& mesh);
 Vec3 safe_direction(Vec3 v, Vec3 fallback);
 // Look-at with up (0, 1, 0) that stays finite for a zero-length or vertical view.
 Mat4 look_at_safe(Vec3 eye, Vec3 target);
-// Perspective (vertical fov in degrees, near 0.1, far 700) times the view.
 // The colour correction of a mode (column-major 3 x 3, for glUniformMatrix3fv):
 // the identity for normal vision, else a daltonization that moves what that
 // eye loses into the channels it still tells apart.
 void colour_vision_matrix(int mode, float out[9]);
 // What an eye of that kind sees of a display colour (0..1), for checks.
 Vec3 colour_vision_simulate(int mode, Vec3 rgb);
+// Perspective (vertical fov in degrees, CAMERA_NEAR to CAMERA_FAR) times the view.
 Mat4 camera_matrix(Vec3 eye, Vec3 target, float fov_degrees, float aspect);
 // The sun's orthographic 100 x 100 m view around the focus, from 80 m towards
 // the sun, with the light-space centre snapped down to whole texels of the

@@ -1,5 +1,6 @@
 #pragma once
-// The five shader programs and their uniform slots. The GLSL texts live in
+// The shader programs (scene, shadow and its pulled form, sky, post,
+// interface) and their uniform slots. The GLSL texts live in
 // shaders_glsl.cpp as constant strings.
 #include <cstdint>
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/posix/posix_udp.h"
 #include "server/server_socket.h"
 
 static int sock = -1;
@@ -22,11 +23,7 @@ bool srv_socket_open(uint16_t port) {
         fprintf(stderr, "socket : %s\n", strerror(errno));
         return false;
     }
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_addr.s_addr = htonl(INADDR_ANY);
-    any.sin_port = htons(port);
-    if (bind(sock, (sockaddr*)&any, sizeof any) != 0) {
+    if (!posix_udp_bind(sock, port)) {
         fprintf(stderr, "Port UDP %u indisponible : %s\n", port, strerror(errno));
         close(sock);
         sock = -1;
@@ -47,33 +44,11 @@ void srv_socket_wait(double seconds) {
 }
 
 int srv_socket_receive(uint8_t* buffer, int capacity, uint32_t* address, uint16_t* port) {
-    for (int skipped = 0; skipped < 64; ++skipped) {
-        sockaddr_in from{};
-        iovec iov{buffer, (size_t)capacity};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        ssize_t n = recvmsg(sock, &msg, MSG_DONTWAIT);
-        if (n < 0) {
-            if (errno == ECONNREFUSED || errno == EINTR) continue;  // an ICMP report, not data
-            return -1;
-        }
-        if (msg.msg_flags & MSG_TRUNC) continue;
-        *address = ntohl(from.sin_addr.s_addr);
-        *port = ntohs(from.sin_port);
-        return (int)n;
-    }
-    return -1;
+    return posix_udp_receive(sock, buffer, capacity, address, port);
 }
 
 void srv_socket_send(uint32_t address, uint16_t port, const uint8_t* data, int length) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(address);
-    to.sin_port = htons(port);
-    sendto(sock, data, (size_t)length, MSG_NOSIGNAL, (sockaddr*)&to, sizeof to);
+    (void)posix_udp_send(sock, address, port, data, length);
 }
 
 bool srv_random_bytes(uint8_t out[16]) {

@@ -53,7 +53,6 @@ void big_map_drag_begin(float pointer_x, float pointer_y);
 void big_map_drag_to(float pointer_x, float pointer_y);
 void big_map_left_click(float pointer_x, float pointer_y);
 void big_map_right_click();
-void big_map_set_layer(int layer, bool on);
 // Every frame: notices a map closed from outside (its key, a character load).
 void big_map_frame_check();
 void minimap_draw();

@@ -202,10 +202,6 @@ void big_map_right_click() {
     show_view(MAP_ALL_ZONES, 0);
 }
 
-void big_map_set_layer(int layer, bool on) {
-    if (layer >= 0 && layer < LAYER_COUNT) map.layer[layer] = on;
-}
-
 namespace {
 
 bool visible_on_panel(UiRect p, float sx, float sy) { return p.contains(sx, sy); }

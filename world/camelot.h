@@ -51,8 +51,6 @@ constexpr int WORKSHOP_COUNT = 6;
 // profession, and the facing there (toward the workbench). A profession
 // outside 0..5 gives the spot of the first workshop (the smithy), facing 0.
 Vec3 workshop_position(int profession, float* facing);
-// The sign over the workshop's street front, 3.4 m above the ground.
-Vec3 workshop_sign(int profession);
 // The forge of the smithy, for crafting beside it.
 Vec3 camelot_forge_position();
 

@@ -432,15 +432,6 @@ Vec3 workshop_position(int profession, float* facing) {
     return camelot_point(lx, lz);
 }
 
-Vec3 workshop_sign(int profession) {
-    int e = profession >= 0 && profession < WORKSHOP_COUNT ? workshop_entry(profession) : 0;
-    if (e < 0) e = 0;
-    const Workshop& w = workshops[e];
-    Vec3 p = camelot_point(columns[w.column] - 7.55f, QUARTER_AXIS + (float)w.side * 5.2f);
-    p.y += 3.4f;
-    return p;
-}
-
 Vec3 camelot_forge_position() {
     // The hearth beside the smith's anvil.
     float lx, lz;

@@ -624,11 +624,6 @@ void catacomb_geometry_build() {
 }
 
 const CatacombGeometryReport& catacomb_geometry_report() { return report; }
-int catacomb_brazier_count() { return (int)braziers.size(); }
-Vec3 catacomb_brazier_flame(int index) {
-    if (index < 0 || index >= (int)braziers.size()) return {0, 0, 0};
-    return braziers[(size_t)index].flame;
-}
 
 void catacomb_geometry_submit(bool chest_open_now, bool passage_open, Vec3 player_feet) {
     fill_dungeon_atmosphere(player_feet);

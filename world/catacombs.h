@@ -72,8 +72,6 @@ struct CatacombGeometryReport {
     double build_ms;  // maze, geometry and upload at start-up
 };
 const CatacombGeometryReport& catacomb_geometry_report();
-int catacomb_brazier_count();
-Vec3 catacomb_brazier_flame(int index);
 // The meshes near the camera, the flames, the nearest braziers as lights
 // and the dark atmosphere.
 // feet: the player's, for the shadow focus and the nearest braziers.

@@ -97,10 +97,6 @@ Material* human_clothing_material() {
     materials_init();
     return mat_cloth;
 }
-Material* human_skin_material() {
-    materials_init();
-    return mat_skin;
-}
 
 // ---- The head sculpt ------------------------------------------------------------
 

@@ -63,9 +63,8 @@ struct HumanRig {
 // which model_draw can swap for a figure's own colour.
 int human_build(Model* m, int parent, Appearance* a, HumanRig* rig = nullptr);
 
-// Shared materials of every human figure.
+// The clothing material shared by every human figure.
 Material* human_clothing_material();
-Material* human_skin_material();
 
 // The sculpted head on the CPU: 91 rings x 111 vertices, centred on the
 // origin, facing +z; beard and brows coloured through vertex colours

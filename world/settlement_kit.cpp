@@ -254,14 +254,6 @@ void roof_build(const Mat4& f, float len, float half_span, float y_top, float ri
 
 }  // namespace
 
-void timber_face(const Mat4& face, float w, float h, Vec3 tint) {
-    int n = timber_panel_count(w);
-    PanelKind kinds[32];
-    if (n > 32) n = 32;
-    for (int i = 0; i < n; ++i) kinds[i] = (i == 0 || i == n - 1) ? PANEL_BRACE : PANEL_PLAIN;
-    face_build(face, w, h, kinds, n, true, tint, 1.4f, tint);
-}
-
 bool house_is_gable_variant(uint32_t seed) { return (seed >> 8) % 100 < 30; }
 
 void house_build(const HouseSpec& h, float x, float z, float base_y, float yaw) {

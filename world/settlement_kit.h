@@ -62,10 +62,6 @@ void house_build(const HouseSpec& h, float x, float z, float base_y, float yaw);
 // Variant (gable to the street) when (seed >> 8) mod 100 < 30.
 bool house_is_gable_variant(uint32_t seed);
 
-// Timber framing on a wall face of width w and height h (centred at local
-// centre, facing along +z of the given face frame).
-void timber_face(const Mat4& face, float w, float h, Vec3 tint);
-
 // ---- Torches --------------------------------------------------------------------
 // A wall torch at world (x, y, z) on a wall whose outward direction is
 // (dx, dz): iron bracket, stick and a flame 0.42 m out from the wall.

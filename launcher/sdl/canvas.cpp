@@ -224,12 +224,6 @@ bool canvas_load_fonts() {
     return any;
 }
 
-int canvas_text_width(LauncherFont font, int px, int weight, bool italic, const char* s) {
-    FT_Face face = pick(font, weight, italic);
-    if (!face || FT_Set_Pixel_Sizes(face, 0, (FT_UInt)px)) return 0;
-    return width_of(face, s, s + strlen(s));
-}
-
 void canvas_paint(const LauncherScene& scene, uint32_t* pixels, int w, int h, int pitch_pixels) {
     Target t{pixels, w, h, pitch_pixels, 0, 0, w, h};
     for (int i = 0; i < scene.count; i++) {

@@ -9,5 +9,3 @@
 // a log line on stderr) when none is found, text is then not drawn.
 bool canvas_load_fonts();
 void canvas_paint(const LauncherScene& scene, uint32_t* pixels, int w, int h, int pitch_pixels);
-// Width in pixels of one line of text, for tests.
-int canvas_text_width(LauncherFont font, int px, int weight, bool italic, const char* text);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/png_write.h"
+#include "platform/backend_common.h"
 #include "platform/input_script.h"
 
 // The few GL calls the backend itself needs, fetched by hand so that this

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 // Why the last file call failed: EBUSY and ETXTBSY pass once the other
 // program lets go; a read-only file or folder (EACCES, EPERM, EROFS), a full

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/posix/posix_threads.h"
 
 static_assert(sizeof(pthread_t) <= sizeof(uintptr_t), "a pthread_t fits the handle");

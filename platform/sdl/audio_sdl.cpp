@@ -3,6 +3,7 @@
 // below it. The same six-buffer budget as wave-out keeps the latency equal.
 #include <SDL.h>
 
+#include "common/ring.h"
 #include "platform/audio_out.h"
 
 namespace {
@@ -22,7 +23,7 @@ void retire_played() {
     int pending = (int)((queued + buffer_bytes - 1) / buffer_bytes);
     while (fifo_count > pending) {
         in_flight[fifo[fifo_start]] = false;
-        fifo_start = (fifo_start + 1) % PLAT_AUDIO_MAX_BUFFERS;
+        fifo_start = ring_slot(fifo_start, 1, PLAT_AUDIO_MAX_BUFFERS);
         --fifo_count;
     }
 }
@@ -71,6 +72,6 @@ void plat_audio_submit(int index) {
     if (!plat_audio_buffer_done(index)) return;
     if (SDL_QueueAudio(device, buffers[index], buffer_bytes) != 0) return;
     in_flight[index] = true;
-    fifo[(fifo_start + fifo_count) % PLAT_AUDIO_MAX_BUFFERS] = index;
+    fifo[ring_slot(fifo_start, fifo_count, PLAT_AUDIO_MAX_BUFFERS)] = index;
     ++fifo_count;
 }

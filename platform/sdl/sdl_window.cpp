@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/png_write.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_x11.h"
 

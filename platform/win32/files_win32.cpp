@@ -1,7 +1,7 @@
 // Whole files beside the program file and the run log, on Windows.
 #include <cstdarg>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/win32/win32_window.h"
 
 namespace {

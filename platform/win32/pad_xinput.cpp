@@ -2,7 +2,7 @@
 // without it (or Wine without a pad) simply has no pad.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/win32/win32_window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <process.h>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 namespace {
 

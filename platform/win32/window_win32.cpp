@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/win32/win32_window.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/backend_common.h"
 #include "platform/input_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

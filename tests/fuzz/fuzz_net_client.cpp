@@ -61,7 +61,6 @@ const char* hud_fmt(const char* fmt, ...) {
 void snd_play(int, float) {}
 bool item_fits_equipment_slot(int id, int) { return id % 3 == 0; }
 int player_equipment_item(int) { return 0; }
-float wrap_angle(float a) { return std::isfinite(a) ? std::remainder(a, 6.2831853f) : 0.0f; }
 void advance_stride(Player& p, float) {
     if (!std::isfinite(p.ground_speed)) abort();
 }

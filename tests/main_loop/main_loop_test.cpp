@@ -12,7 +12,7 @@
 #include "common/game_time.h"
 #include "game/main_loop.h"
 #include "play/player_input.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "render/hud.h"
 #include "ui/pause_dialog.h"
 #include "sound/sound_internal.h"

@@ -24,7 +24,7 @@
 #include "persist/keyvalue.h"
 #include "platform/headless/headless.h"
 #include "play/player_input.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "play/player.h"
 #include "render/gl_api.h"
 #include "render/hud.h"

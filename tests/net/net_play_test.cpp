@@ -33,7 +33,7 @@
 #include "platform/headless/headless.h"
 #include "game/main_loop.h"
 #include "play/player_input.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "play/bindings.h"
 #include "play/player.h"
 #include "render/gl_api.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/input_script.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 TEST(Pad, StickDeadZoneEdges) {
     float x, y;

@@ -11,7 +11,7 @@
 
 #include "platform/input_script.h"
 #include "game/main_loop.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 
 static std::string format_line(const char* fmt, ...) {
     char buf[2048];

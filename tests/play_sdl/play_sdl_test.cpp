@@ -11,7 +11,7 @@
 
 #include "game/main_loop.h"
 #include "play/player_input.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/sdl/sdl_backend.h"
 #include "play/bindings.h"
 #include "play/player.h"

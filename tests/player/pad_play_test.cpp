@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "play/bindings.h"
 #include "play/player.h"
 #include "play/player_move.h"

@@ -407,6 +407,22 @@ TEST(PlayerStride, PhaseAndWrap) {
     EXPECT_NEAR(wrap_angle(3.0f * PI + 0.5f), -PI + 0.5f, 1e-4f);
 }
 
+// One wrap for every heading and bearing: always in [-pi, pi), and a broken
+// number (a NaN from a bad packet, an infinity) becomes 0 instead of spreading.
+TEST(PlayerMove, AnglesWrapIntoOneTurn) {
+    for (float a : {-1e7f, -50.0f, -PI, -0.25f, 0.0f, 0.25f, PI - 1e-6f, PI, 7.0f, 1e7f}) {
+        float w = wrap_angle(a);
+        EXPECT_GE(w, -PI) << a;
+        EXPECT_LT(w, PI) << a;
+        if (std::fabs(a) > 100.0f) continue;  // far out, float's 2 pi is off by a little per turn
+        EXPECT_NEAR(std::cos(w), std::cos(a), 1e-4f) << a;
+        EXPECT_NEAR(std::sin(w), std::sin(a), 1e-4f) << a;
+    }
+    EXPECT_EQ(wrap_angle(std::nanf("")), 0.0f);
+    EXPECT_EQ(wrap_angle(INFINITY), 0.0f);
+    EXPECT_EQ(wrap_angle(-INFINITY), 0.0f);
+}
+
 TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {
     fresh_player(300.0f, 50.0f);
     player.dead = 1;

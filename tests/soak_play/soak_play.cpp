@@ -22,7 +22,7 @@
 #include "bench/measure.h"
 #include "platform/headless/headless.h"
 #include "game/main_loop.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"

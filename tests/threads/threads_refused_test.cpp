@@ -18,7 +18,7 @@
 #include "common/game_time.h"
 #include "game/main_loop.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/posix/posix_threads.h"
 #include "play/player_input.h"
 #include "render/ui.h"

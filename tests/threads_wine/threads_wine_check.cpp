@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "world/forest.h"
 #include "world/terrain.h"
 #include "world/world.h"

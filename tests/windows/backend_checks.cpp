@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/backend_common.h"
 #include "platform/win32/win32_window.h"
 #include "tests/windows/checks.h"
 
