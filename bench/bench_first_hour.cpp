@@ -28,6 +28,7 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "world/terrain.h"
+#include "game/results.h"
 #include "content/gathering.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
@@ -44,6 +45,7 @@ static void simulate(float dt) {
     world_dt = dt;
     game_timers();
     game_simulate();
+    game_results_drain();
 }
 
 int main(int argc, char** argv) {

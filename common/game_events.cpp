@@ -1,5 +1,7 @@
 #include "common/game_events.h"
 
+#include "common/ring.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -29,7 +31,7 @@ bool game_event_push(const GameEvent& e) {
         if (dropped++ == 0) std::fprintf(stderr, "Résultats du jeu perdus : la file est pleine.\n");
         return false;
     }
-    ring[(head + count) % GAME_EVENT_RING] = e;
+    ring[ring_slot(head, count, GAME_EVENT_RING)] = e;
     ++count;
     return true;
 }
@@ -37,7 +39,7 @@ bool game_event_push(const GameEvent& e) {
 bool game_event_pop(GameEvent* out) {
     if (count == 0) return false;
     *out = ring[head];
-    head = (head + 1) % GAME_EVENT_RING;
+    head = ring_slot(head, 1, GAME_EVENT_RING);
     --count;
     return true;
 }

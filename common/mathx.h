@@ -64,6 +64,16 @@ inline float wrap_angle(float a) {
     return a;
 }
 
+// Into [-pi, pi] by whole turns: an angle already in range comes back bit
+// for bit (the steering and targeting rules were tuned on it); 0 for NaN or
+// one so large that a turn no longer changes it.
+inline float wrap_angle_turns(float a) {
+    if (!(a == a) || std::fabs(a) > 1e6f) return 0.0f;
+    while (a > PI) a -= 2.0f * PI;
+    while (a < -PI) a += 2.0f * PI;
+    return a;
+}
+
 // Distances on the ground plane (y left out), and their squares.
 inline float hdist2(float x, float z, float cx, float cz) {
     float dx = x - cx, dz = z - cz;

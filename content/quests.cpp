@@ -17,7 +17,7 @@
 #include "sound/sound.h"
 #include "play/population.h"
 #include "world/terrain.h"
-#include "content/content_calls.h"
+#include "common/game_events.h"
 #include "content/dialogue_words.h"
 
 int quete_numero, quete_etat, quete_abattus;
@@ -304,7 +304,7 @@ void turn_in(int ch, int at) {
     refresh_entry(ch);
     // The herald's call answered at the king points on to Sire Keu.
     if (ch != CHAIN_KEU) refresh_entry(CHAIN_KEU);
-    content_calls.save_character();
+    result_save_wanted();
     if (at == ch) {
         if (more) talk_chain(ch);
     } else if (at >= 0 && at < QUEST_GIVER_COUNT && giver_has_news(at)) {

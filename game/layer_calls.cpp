@@ -1,6 +1,5 @@
 #include "game/layer_calls.h"
 
-#include "content/content_calls.h"
 #include "content/interaction_prompt.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
@@ -33,19 +32,12 @@ void game_connect_layers() {
     world_calls.quality_level = world_quality_level;
     world_calls.populate = world_initial_population;
 
-    play_calls.quests_creature_killed = quests_creature_killed;
-    play_calls.professions_creature_killed = professions_creature_killed;
     play_calls.standing_figure_points = standing_figure_points;
     play_calls.mouse_sensitivity = player_mouse_sensitivity;
     play_calls.mouse_inverted = player_mouse_inverted;
     play_calls.presentation_portrait = player_presentation_portrait;
-    play_calls.save_character = character_save_current;
     play_calls.interaction_prompt = player_interaction_prompt;
     play_calls.quests_right_click = quests_right_click;
 
-    content_calls.save_character = character_save_current;
-
-    persist_calls.net_connect = net_connect;
-    persist_calls.character_creation_open_new = character_creation_open_new;
     persist_calls.character_creation_confirmed_look = character_creation_confirmed_look;
 }

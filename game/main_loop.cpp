@@ -12,6 +12,7 @@
 #include "content/quest_figures.h"
 #include "game/input_route.h"
 #include "game/layer_calls.h"
+#include "game/results.h"
 #include "net/net.h"
 #include "net/remote_players.h"
 #include "persist/characters.h"
@@ -31,6 +32,7 @@
 #include "render/ui_focus.h"
 #include "sound/sound.h"
 #include "ui/character_preview.h"
+#include "ui/character_select.h"
 #include "ui/title_card.h"
 #include "play/ambience.h"
 #include "play/catacomb_visits.h"
@@ -87,7 +89,7 @@ int game_startup() {
     gathering_build();
     log_printf("Monde prêt : %d obstacles.", obstacle_count());
     net_read_address();
-    characters_load();
+    character_screens_open();
     previous_time = plat_time();
     return 0;
 }
@@ -167,6 +169,7 @@ void game_frame() {
     game_timers();
     route_frame_input();
     game_simulate();
+    game_results_drain();
 
     if (draw_interval > 1 && (++frames_since_draw % (unsigned)draw_interval) != 0) {
         previous_time = now;

@@ -368,4 +368,3 @@ bool net_is_welcomed() { return net_state == 1 && welcomed; }
 int net_own_id() { return own_id; }
 uint32_t net_server_ip() { return server_ip; }
 uint16_t net_server_port() { return server_port; }
-NetTimers net_timers() { return {hello_timer, state_timer, silence, since_connect, state_sequence}; }

@@ -15,8 +15,3 @@ NetIdentity net_own_identity();
 NetPose net_own_pose();
 
 // Seconds of the four timers, for tests.
-struct NetTimers {
-    float hello_timer, state_timer, silence, since_connect;
-    uint32_t state_sequence;
-};
-NetTimers net_timers();

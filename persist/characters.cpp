@@ -23,7 +23,6 @@
 CharacterSlot character_slots[CHARACTER_SLOTS];
 int current_slot = -1;
 int selected_slot = -1;
-uint8_t character_list_opened = 0;
 
 // Where a character saved underground stands on the next load: on the heath,
 // outside the cave.
@@ -305,16 +304,13 @@ bool characters_migrate_old_save() {
     return true;
 }
 
-void characters_load() {
+bool characters_load() {
     characters_scan();
     if (characters_present_count() == 0) characters_migrate_old_save();
-    if (characters_present_count() > 0) {
-        character_list_open();
-        return;
-    }
+    if (characters_present_count() > 0) return true;
     current_slot = -1;
     character_reset();
-    persist_calls.character_creation_open_new();
+    return false;
 }
 
 bool character_select(int slot) {
@@ -338,23 +334,17 @@ static int first_present() {
     return -1;
 }
 
-void character_list_open() {
+bool characters_list_prepare() {
     characters_scan();
     int slot = current_slot >= 0 && character_slots[current_slot].present ? current_slot : first_present();
     if (slot < 0) {
         current_slot = -1;
         character_reset();
-        persist_calls.character_creation_open_new();
-        return;
+        return false;
     }
-    character_creation_open = 0;
-    character_select_open = 1;
-    character_list_opened = 1;
-    hud_windows.options = 0;
-    paused = 0;
     selected_slot = slot;
     if (slot != current_slot) character_select(slot);
-    plat_set_cursor_captured(false);
+    return true;
 }
 
 bool character_delete(int slot) {
@@ -373,9 +363,7 @@ bool character_delete(int slot) {
     int first = first_present();
     if (first < 0) {
         selected_slot = -1;
-        character_select_open = 0;
         character_reset();
-        persist_calls.character_creation_open_new();
     } else {
         character_select(first);
     }
@@ -392,14 +380,10 @@ bool character_create() {
     selected_slot = slot;
     character_save_current();
     characters_scan();
-    character_creation_open = 0;
-    character_select_open = 0;
-    plat_set_cursor_captured(true);
-    hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
     return true;
 }
 
-bool character_start_play(bool online, const char* server_address) {
+bool character_start_play() {
     if (selected_slot < 0) return false;
     if (selected_slot != current_slot && !character_select(selected_slot)) {
         hud_message("Ce personnage ne peut pas être lu pour l'instant.", 2.0f);
@@ -417,11 +401,6 @@ bool character_start_play(bool online, const char* server_address) {
         if (hx && hz && x <= 95000) player.heading = (float)kv_int(text, "cap", 0) / 1000.0f;
     }
     player.camera_yaw = player.heading;
-    character_select_open = 0;
-    character_creation_open = 0;
-    plat_set_cursor_captured(true);
-    hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
     log_printf("En jeu : %s, niveau %d.", player.name, player.level);
-    if (online) persist_calls.net_connect(server_address);
     return true;
 }

@@ -23,8 +23,6 @@ extern CharacterSlot character_slots[CHARACTER_SLOTS];
 extern int current_slot;
 // The row selected in the character list, -1 for none.
 extern int selected_slot;
-// Set each time the list opens (its screen fills the empty server field then).
-extern uint8_t character_list_opened;
 
 // "tervanne-perso-%d.txt" for slot 0..7, and the backup name of any file.
 void character_file_name(int slot, char* out, int capacity);
@@ -58,19 +56,23 @@ void character_record_of_player(CharacterRecord& r);
 
 void characters_scan();
 int characters_present_count();
-// At start-up: scan, take over the old save, open the list or creation.
-void characters_load();
+// At start-up: scan and take over the old save; true when there are
+// characters to list (else the live game is reset for a new one).
+bool characters_load();
 // Old single save into slot 1 when no character exists; true when taken over.
 bool characters_migrate_old_save();
 
-// Screen moves.
-void character_list_open();
+// The list's choice before it opens: the current character, else the first;
+// false (the live game reset for a new one) when there is none. The screens
+// open and close themselves (ui/character_select, ui/character_creation).
+bool characters_list_prepare();
 // Selects a row and loads its character when it is not the current one;
 // false (and nothing made current) when it cannot be read.
 bool character_select(int slot);
+// Deletes a slot's files; with none left the live game is reset.
 bool character_delete(int slot);
 // The live character (made on the creation screen) into the first free slot.
 bool character_create();
-// Into the world with the selected character; online also connects.
-bool character_start_play(bool online, const char* server_address);
+// The selected character made live for play (loaded if it was not).
+bool character_start_play();
 

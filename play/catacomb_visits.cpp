@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
+#include "common/game_events.h"
 #include "play/play_calls.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -236,7 +237,7 @@ void catacombs_leave() {
     snd_play(SFX_PORTAL_HUM, 1.0f);
     hud_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
-    play_calls.save_character();
+    result_save_wanted();
 }
 
 void catacombs_boss_defeated() {

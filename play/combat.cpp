@@ -14,8 +14,9 @@
 #include "play/skills.h"
 #include "play/targeting.h"
 #include "render/hud.h"
+#include "sound/captions.h"
 #include "sound/sound.h"
-#include "play/play_calls.h"
+#include "common/game_events.h"
 #include "play/loot.h"
 #include "world/catacombs.h"
 #include "world/terrain.h"
@@ -87,7 +88,7 @@ void grant_experience(int amount) {
     if (g <= 0) return;
     player.experience += g;
     const int level_before = player.level;
-    hud_float_text(player_feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f,
+    result_float_text(player_feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f,
                    0.3f);
     while (player.level < MAX_LEVEL && player.experience >= experience_need(player.level)) {
         player.experience -= experience_need(player.level);
@@ -97,14 +98,14 @@ void grant_experience(int amount) {
         player.health = player.max_health;
         player.max_mana = 100.0f + 8.0f * (float)(player.level - 1);
         snd_play(SFX_LEVEL_UP, 1.0f);
-        hud_message(hud_fmt("Niveau %d !\nPoints de vie +%d · Dégâts +%d %%", player.level,
+        result_message(hud_fmt("Niveau %d !\nPoints de vie +%d · Dégâts +%d %%", player.level,
                             player.player_class == CLASS_WARRIOR ? 19 : 15, 12),
                     3.5f);
         player.levelup_glow = 1.0f;
     }
     if (player.level >= MAX_LEVEL) player.experience = 0;
     // A new level is worth keeping even if the game ends badly later.
-    if (player.level != level_before) play_calls.save_character();
+    if (player.level != level_before) result_save_wanted();
 }
 
 // ---- Statistics ------------------------------------------------------------------------
@@ -207,10 +208,11 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
     const SpeciesDef& def = species_defs[c->species];
     if (died) {
         player.kills += 1;
-        hud_message(hud_fmt("%s abattu !", creature_display_name(c)), 1.8f);
+        // The kill, its texts and the level it brings reach the HUD, the
+        // quests and the professions in this order, after the simulation.
+        result_message(hud_fmt("%s abattu !", creature_display_name(c)), 1.8f);
         snd_play_at(def.death_sound, c->pos, 1.0f);
-        play_calls.quests_creature_killed(c->species, c);
-        play_calls.professions_creature_killed(c);
+        result_creature_killed(c->species, creature_index(c));
         grant_experience(creature_xp_value(c));
         loot_roll(c);
     } else if (head) {
@@ -249,6 +251,8 @@ void damage_player(float a, Vec3 s) {
         }
     }
     snd_play(SFX_THUMP, 0.8f);
+    // Played flat, told in the captions from where it came.
+    snd_heard_at(SFX_THUMP, s, 0.8f);
     player.health = std::fmax(0.0f, player.health - a);
     player.since_hurt = 0.0f;
     hud_hit_flash();

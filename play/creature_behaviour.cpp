@@ -7,19 +7,13 @@
 #include "play/creatures.h"
 #include "play/player.h"
 #include "render/hud.h"
+#include "sound/captions.h"
 #include "sound/sound.h"
 #include "world/terrain.h"
 #include "play/combat.h"
 #include "world/catacombs.h"
 
 namespace {
-
-float wrap(float a) {
-    if (!(a == a) || std::fabs(a) > 1e6f) return 0.0f;
-    while (a > PI) a -= 2.0f * PI;
-    while (a < -PI) a += 2.0f * PI;
-    return a;
-}
 
 struct Sight {
     bool away;   // dead, on the other side of the map, or out of the 60 m sight range
@@ -98,9 +92,9 @@ void steer(Creature& c, float dx, float dz, float want, float dt, bool roaming) 
     float rate = (c.companion || c.species == SP_BOSS) ? 10.0f : 8.0f;
     if (dx * dx + dz * dz > 1e-10f) {
         float aim = std::atan2(dx, dz);
-        float diff = wrap(aim - c.heading);
-        c.heading = wrap(c.heading + diff * std::fmin(1.0f, rate * dt));
-        if (std::fabs(wrap(aim - c.heading)) > 1.2f) want *= 0.3f;
+        float diff = wrap_angle_turns(aim - c.heading);
+        c.heading = wrap_angle_turns(c.heading + diff * std::fmin(1.0f, rate * dt));
+        if (std::fabs(wrap_angle_turns(aim - c.heading)) > 1.2f) want *= 0.3f;
     }
     c.speed += (want - c.speed) * std::fmin(1.0f, 5.0f * dt);
     if (c.speed < 0.01f && want <= 0.0f) c.speed = 0.0f;
@@ -319,7 +313,7 @@ void other_step(Creature& c, float dt) {
                 c.ai_state = CS_ROAM;
             } else if (hdist(c.patrol_point, c.home) < 1.0f) {
                 c.behaviour_timer = 3.0f + 4.0f * rng_float(creature_rng);
-                c.heading = wrap(c.heading + (rng_float(creature_rng) * 2.0f - 1.0f) * 1.2f);
+                c.heading = wrap_angle_turns(c.heading + (rng_float(creature_rng) * 2.0f - 1.0f) * 1.2f);
             } else {
                 c.roam_goal = hdist(c.pos, c.home) >= 1.5f ? c.home : c.patrol_point;
                 c.behaviour_timer = 25.0f;
@@ -460,8 +454,10 @@ void summon_pair(Creature& b) {
 }
 
 void drop_slabs(const Creature& b) {
-    // The lord's slabs are felt in the hands before they land.
+    // The lord's slabs are felt in the hands before they land, and read in
+    // the captions.
     pad_shake(0.9f, 0.5f, 0.6f);
+    snd_heard_at(SND_CAPTION_VAULT, b.pos, 1.0f);
     float lx0 = 1036.5f, lx1 = 1059.5f, lz0 = 76.5f, lz1 = 89.5f;
     for (int k = 0; k < 3; ++k) {
         Vec3 p = player_feet();
@@ -685,6 +681,9 @@ void creatures_update(float dt) {
             c.speed = 0.0f;
         }
         c.stagger = std::fmax(0.0f, c.stagger - 1.6f * dt);
+        // In the catacombs' silence whoever walks near is heard, for the
+        // captions (the steps themselves are not played).
+        if (c.world == WORLD_CATACOMBS && c.speed > 0.8f) snd_heard_at(SFX_STONE_STEP, c.pos, 0.45f);
         if (c.in_use) creature_pose(&c, dt);
     }
     arrows_step(dt);

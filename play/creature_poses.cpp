@@ -45,7 +45,7 @@ void pose_quadruped(Creature* c, float dt, float v_ref) {
     bool nodes = s && c->model.node_count > 0;
     float fx = std::sin(c->heading), fz = std::cos(c->heading);
     // 1. Body pitch follows the slope under it.
-    if (nodes && c->world == 0) {
+    if (nodes && c->world == WORLD_SURFACE) {
         float ahead = ground_height(c->pos.x + fx * 0.5f, c->pos.z + fz * 0.5f);
         float behind = ground_height(c->pos.x - fx * 0.5f, c->pos.z - fz * 0.5f);
         pitch_toward(c, s->body, -std::atan2(ahead - behind, 1.0f), std::fmin(1.0f, 6.0f * dt));

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "play/player.h"
 #include "render/hud.h"
+#include "sound/captions.h"
 #include "sound/sound.h"
 #include "render/mesh.h"
 #include "world/species_models.h"
@@ -373,6 +374,8 @@ void creature_stagger(Creature* c, float impact, Vec3 direction) {
 
 void alert_pack(Creature* c) {
     if (!creature_alive(c) || c->species == SP_BOAR || c->ai_state == CS_RETURN) return;
+    // Told to the captions only: the pack's cry has no sound of its own.
+    if (c->ai_state != CS_FIGHT) snd_heard_at(SND_CAPTION_ALERT, c->pos, 1.0f);
     c->ai_state = CS_FIGHT;
     c->lost_sight_time = 0.0f;
     float r = c->world == WORLD_CATACOMBS ? 10.0f : 14.0f;

@@ -76,7 +76,6 @@ float merchant_ray_distance(Vec3 origin, Vec3 direction) {
     return -1.0f;
 }
 
-bool merchant_hit_by_ray(Vec3 origin, Vec3 direction) { return merchant_ray_distance(origin, direction) >= 0.0f; }
 
 void open_shop() {
     open = true;

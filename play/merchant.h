@@ -7,7 +7,6 @@ const char* merchant_name();
 Vec3 merchant_position();
 // Within 4.6 of him, in three dimensions.
 bool merchant_in_reach();
-bool merchant_hit_by_ray(Vec3 origin, Vec3 direction);
 // How far along the ray it first meets him, or -1.
 float merchant_ray_distance(Vec3 origin, Vec3 direction);
 void open_shop();

@@ -3,13 +3,10 @@
 #include "play/items.h"
 
 PlayCalls play_calls = {
-    [](int, const Creature*) {},
-    [](const Creature*) {},
     [](float*, float*, int) { return 0; },
     [] { return 1.0f; },
     [] { return false; },
     [] { return false; },
-    [] {},
     give_items_fit,
     [] {},
     [](int, int, float) { return false; },

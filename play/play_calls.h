@@ -1,13 +1,9 @@
 #pragma once
-// Calls from play/ up to the layers above it (quests, professions, the
-// options and the character file), through one table that game/
-// fills at start-up. The defaults do nothing and answer as the default
+// Calls from play/ up to the layers above it (the people at their posts, the
+// options, the screens' portrait view, the prompt and the right click),
+// through one table that game/ fills at start-up. The defaults do nothing and answer as the default
 // options do, so play runs alone in tests; tests assign fakes.
-struct Creature;
 struct PlayCalls {
-    // A creature died by the player's hand: the quests, then the professions.
-    void (*quests_creature_killed)(int species, const Creature* c);
-    void (*professions_creature_killed)(const Creature* c);
     // Feet of the people who stand at their posts (quest givers, the
     // merchant): the player walks round them; returns how many were written.
     int (*standing_figure_points)(float* xs, float* zs, int capacity);
@@ -15,7 +11,6 @@ struct PlayCalls {
     bool (*mouse_inverted)();
     // True while the character screens show the close portrait view.
     bool (*presentation_portrait)();
-    void (*save_character)();
     // The catacomb chest's all-or-nothing gift; the real one by default, a
     // test puts a bag of its own here.
     bool (*give_items_fit)(const int* ids, int count, const char* source);

@@ -310,7 +310,6 @@ void player_model_rebuild() {
     player_figure_dress();
 }
 
-const Appearance& player_appearance() { return appearance; }
 const HumanRig& player_rig() { return rig; }
 
 Mat4 player_root_matrix() {

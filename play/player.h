@@ -95,7 +95,6 @@ struct Appearance;
 struct HumanRig;
 // Builds (or rebuilds) the player's figure from player_look; needs GL.
 void player_model_rebuild();
-const Appearance& player_appearance();
 const HumanRig& player_rig();
 // The tunic's material of a class (the figure's clothing is drawn with it).
 struct Material;

@@ -15,13 +15,6 @@
 
 namespace {
 
-float wrapped(float a) {
-    if (!(a == a)) return 0.0f;
-    while (a > PI) a -= 2.0f * PI;
-    while (a < -PI) a += 2.0f * PI;
-    return a;
-}
-
 float horizontal(const Creature* c) {
     float dx = c->pos.x - player.pos_x, dz = c->pos.z - player.pos_z;
     return std::sqrt(dx * dx + dz * dz);
@@ -33,7 +26,7 @@ float bearing_sign = 1.0f;
 // Off the camera's forward direction, positive to the right.
 float bearing_of(const Creature* c) {
     float dx = c->pos.x - player.pos_x, dz = c->pos.z - player.pos_z;
-    return bearing_sign * wrapped(std::atan2(dx, dz) - player.camera_yaw);
+    return bearing_sign * wrap_angle_turns(std::atan2(dx, dz) - player.camera_yaw);
 }
 
 bool candidate(const Creature* c) {

@@ -897,8 +897,6 @@ void render_leave_out_scene(bool on) { scene_left_out = on; }
 
 void render_set_batching(bool on) { batching_on = on; }
 void render_set_culling(bool on) { culling_on = on; }
-bool render_culling() { return culling_on; }
-bool render_batching() { return batching_on; }
 
 const QualitySettings& render_quality_settings(int quality) {
     // "moyenne" and "haute" differ only by the ambient occlusion the world

@@ -180,8 +180,6 @@ void render_leave_out_scene(bool on);
 // one instance record are drawn in one call. Off, every run is drawn on its
 // own: tests compare the two pictures.
 void render_set_batching(bool on);
-bool render_batching();
 // Off, nothing is culled by the view or the sun's box (the draw distance of
 // groups stays): tests compare the picture with culling on and off.
 void render_set_culling(bool on);
-bool render_culling();

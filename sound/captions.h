@@ -9,6 +9,9 @@
 enum SoundCaption : int {
     SND_CAPTION_MUSIC_DARKER = SND_EFFECT_COUNT,  // underground: the melody stops, the drone deepens
     SND_CAPTION_MUSIC_BRIGHTER,                   // back above: the melody returns
+    // What the game tells without a sound of its own.
+    SND_CAPTION_ALERT,  // a creature has seen the player and calls its pack
+    SND_CAPTION_VAULT,  // the crypt's lord brings the vault's slabs down
     SND_CAPTION_COUNT,
 };
 
@@ -46,5 +49,10 @@ void snd_heard_clear();
 // Called by the triggers and the music (sound layer only). position is null
 // for a flat sound; loudness as SND_CAPTION_MIN_LOUDNESS counts it.
 void snd_heard(int caption, const Vec3* position, float loudness);
+// Something heard at `position` as loud as an effect played there at
+// `volume` would be (the same fall with distance), for what the game tells
+// without a sound of its own: an alert, the vault about to fall, the steps
+// of whoever walks near in the catacombs.
+void snd_heard_at(int caption, Vec3 position, float volume);
 // Once per step with the world above or below and whether music plays.
 void snd_heard_music(bool underground, bool music_on);

@@ -39,6 +39,8 @@ const CaptionRow snd_caption_rows[SND_CAPTION_COUNT] = {
     {"Rire du Chevalier vert", 0},  // SFX_LAUGHTER
     {"La musique s'assombrit", 0},  // SND_CAPTION_MUSIC_DARKER
     {"La mélodie reprend", 0},      // SND_CAPTION_MUSIC_BRIGHTER
+    {"Cri d'alerte", 0},            // SND_CAPTION_ALERT
+    {"La voûte tremble", 0},        // SND_CAPTION_VAULT
 };
 
 const char* const snd_direction_names[5] = {nullptr, "devant", "à gauche", "à droite", "derrière vous"};

@@ -225,6 +225,14 @@ int snd_voice_start(const SoundBuffer* sound, float rate, float gain_left, float
     return chosen;
 }
 
+float snd_distance_gain(float d) { return 1.0f / (std::fmax(d - 2.0f, 0.0f) / 7.0f + 1.0f); }
+
+void snd_heard_at(int caption, Vec3 position, float volume) {
+    float d = length(position - snd_listener.eye);
+    if (!(d <= 70.0f)) return;
+    snd_heard(caption, &position, snd_distance_gain(d) * volume);
+}
+
 void snd_play(int id, float volume) {
     if (id < 0 || id >= SND_EFFECT_COUNT) return;
     if (!(volume >= 0.003f) || !std::isfinite(volume)) return;
@@ -237,7 +245,7 @@ void snd_play_at(int id, Vec3 position, float volume) {
     Vec3 to = position - snd_listener.eye;
     float d = length(to);
     if (!(d <= 70.0f)) return;  // also refuses a position that is not a number
-    float a = 1.0f / (std::fmax(d - 2.0f, 0.0f) / 7.0f + 1.0f);
+    float a = snd_distance_gain(d);
     float pan = 0.0f;
     if (d > 0.5f) {
         float hx = to.x, hz = to.z, rx = snd_listener.right.x, rz = snd_listener.right.z;

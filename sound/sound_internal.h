@@ -70,6 +70,8 @@ extern Voice snd_voices[SND_VOICE_COUNT];
 extern Ambience snd_ambience;
 extern Melody snd_melody;
 extern Listener snd_listener;
+// How loud a placed sound is heard d metres from the listener (1 up close).
+float snd_distance_gain(float d);
 extern uint8_t snd_underground;  // snd_set_underground
 extern Rng snd_rng;  // one generator for all of the game's sound
 

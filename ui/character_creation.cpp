@@ -10,6 +10,7 @@
 
 #include "content/dialogue_words.h"
 #include "persist/characters.h"
+#include "ui/character_select.h"
 #include "common/game_time.h"
 #include "play/bindings.h"
 #include "play/player_input.h"
@@ -181,7 +182,7 @@ void draw_step1() {
         }
     }
     if (characters_present_count() > 0 && widget_button({W * 0.5f - 330 * s, 830 * s, 300 * s, 56 * s}, "Retour")) {
-        character_list_open();
+        character_select_show();
         return;
     }
     if (widget_button(character_creation_next_box(), "Suivant")) {
@@ -259,7 +260,8 @@ void draw_step2() {
             hud_message("Donnez un nom à votre personnage.", 1.5f);
         } else {
             std::snprintf(player.name, sizeof player.name, "%s", name_field);
-            if (!character_create()) hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
+            if (!character_creation_commit())
+                hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
         }
     }
 }
@@ -283,6 +285,12 @@ UiRect character_creation_finish_box() {
 const char* character_random_name(bool woman) {
     name_seed = name_seed * 1103515245u + (uint32_t)(game_clock * 1000.0) + 12345u;
     return (woman ? women_names : men_names)[(name_seed >> 8) % 12];
+}
+
+bool character_creation_commit() {
+    if (!character_create()) return false;
+    character_enter_play();
+    return true;
 }
 
 void character_creation_open_new() {

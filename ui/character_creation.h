@@ -4,6 +4,9 @@
 #include "render/hud.h"
 
 void character_creation_open_new();
+// The new character saved in the first free slot and into play; false when
+// the list is full.
+bool character_creation_commit();
 void character_creation_open_edit();
 // While the appearance is being edited: the looks and heading from before
 // the edit, which "Valider" has not yet replaced; false otherwise.

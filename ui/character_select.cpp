@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "net/net.h"
+#include "common/game_time.h"
 #include "persist/characters.h"
+#include "play/player_input.h"
 #include "ui/character_creation.h"
 #include "play/player.h"
 #include "play/skills.h"
@@ -43,6 +45,8 @@ void delete_confirmed() {
     int slot = delete_pending;
     delete_pending = -1;
     character_delete(slot);
+    // The last one gone: a new character is made.
+    if (characters_present_count() == 0) character_creation_open_new();
     plat_set_cursor_captured(false);
 }
 
@@ -56,11 +60,46 @@ int class_icon(int cls) {
     return skill_defs[cls * SKILLS_PER_CLASS].icon;
 }
 
-void play(bool online) { character_start_play(online, server_field); }
+void play(bool online) { character_select_play(online, server_field); }
 
 }  // namespace
 
-void character_select_show() { character_list_open(); }
+// Set each time the list opens: the screen fills an empty server field then.
+static uint8_t character_list_opened = 0;
+
+void character_select_show() {
+    if (!characters_list_prepare()) {
+        character_creation_open_new();
+        return;
+    }
+    character_creation_open = 0;
+    character_select_open = 1;
+    character_list_opened = 1;
+    hud_windows.options = 0;
+    paused = 0;
+    plat_set_cursor_captured(false);
+}
+
+void character_screens_open() {
+    if (characters_load())
+        character_select_show();
+    else
+        character_creation_open_new();
+}
+
+void character_enter_play() {
+    character_select_open = 0;
+    character_creation_open = 0;
+    plat_set_cursor_captured(true);
+    hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
+}
+
+bool character_select_play(bool online, const char* server_address) {
+    if (!character_start_play()) return false;
+    character_enter_play();
+    if (online) net_connect(server_address);
+    return true;
+}
 
 // The server field as typed (tests, and the online start).
 const char* character_select_server_field() { return server_field; }

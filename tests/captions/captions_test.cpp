@@ -123,7 +123,7 @@ TEST(Captions, BlowsFromTheLeftAndBehindThreeLinesThatFadeAndNoneWhenOff) {
     ASSERT_NE(goblin, nullptr);
     ASSERT_TRUE(until_hurt());
     std::vector<std::string> lines = drawn_captions();
-    EXPECT_EQ(count(lines, "Coup reçu"), 1) << ::testing::PrintToString(lines);
+    EXPECT_EQ(count(lines, "Coup reçu · à gauche"), 1) << ::testing::PrintToString(lines);
     EXPECT_EQ(count(lines, "Cri de gobelin · à gauche"), 1) << ::testing::PrintToString(lines);
     EXPECT_LE(lines.size(), 3u);
     free_creature(goblin);
@@ -135,7 +135,8 @@ TEST(Captions, BlowsFromTheLeftAndBehindThreeLinesThatFadeAndNoneWhenOff) {
     ASSERT_TRUE(until_hurt());
     lines = drawn_captions();
     EXPECT_EQ(count(lines, "Hurlement de loup · derrière vous"), 1) << ::testing::PrintToString(lines);
-    EXPECT_EQ(count(lines, "Coup reçu"), 1) << ::testing::PrintToString(lines);  // heard again: refreshed
+    // Heard again: one line, refreshed with where the blow came from now.
+    EXPECT_EQ(count(lines, "Coup reçu · derrière vous"), 1) << ::testing::PrintToString(lines);
     EXPECT_EQ(lines.size(), 3u) << ::testing::PrintToString(lines);
     EXPECT_TRUE(headless_screenshot("captions_three_lines.png"));  // for a person to look at
     hud_windows.journal = 1;  // a window in the middle: the lines keep off it

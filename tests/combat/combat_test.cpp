@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/results.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
@@ -77,6 +78,7 @@ TEST(Experience, TwoLevelsInOneGainThenNothingAtTwenty) {
     EXPECT_EQ(player.experience, 10);
     EXPECT_FLOAT_EQ(player.health, (100.0f + 30.0f) * 1.3f);
     EXPECT_FLOAT_EQ(player.levelup_glow, 1.0f);
+    game_results_drain();
     EXPECT_STREQ(hud_message_text(), "Niveau 3 !\nPoints de vie +19 · Dégâts +12 %");
     // The warrior's armour follows the level at once.
     EXPECT_EQ(player.armour, armour1 + 4);

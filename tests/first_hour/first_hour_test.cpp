@@ -17,6 +17,7 @@
 
 #include "content/professions.h"
 #include "ui/character_creation.h"
+#include "ui/character_select.h"
 #include "ui/professions_screen.h"
 #include "content/quests.h"
 #include "persist/characters.h"
@@ -123,7 +124,7 @@ void start_again_from_the_files() {
     current_slot = selected_slot = -1;
     plat_input.quit_requested = 0;
     options_read();
-    characters_load();
+    character_screens_open();
 }
 
 // The Windows build's Tervanne.exe: given by TERVANNE_WINDOWS_EXE, else the

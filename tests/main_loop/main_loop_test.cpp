@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "common/game_events.h"
 #include "common/game_time.h"
 #include "game/main_loop.h"
 #include "play/player_input.h"
@@ -130,6 +131,33 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_NEAR(game_clock - frozen, 1.0 / 60.0, 1e-6);
     EXPECT_LT(hud_message_time(), message_left);
 
+    // One route for the keys: Escape closes the journal and nothing else; with
+    // nothing open it pauses, and the dialog it opens takes the next one.
+    static InputState tap[3] = {};
+    tap[1].key_down[KEY_ESCAPE] = 1;  // up, down, up: one press
+    auto press_escape = [] {
+        headless_set_input_script(tap, 3);
+        for (int i = 0; i < 3; ++i) game_frame();
+    };
+    hud_windows.journal = 1;
+    press_escape();
+    EXPECT_FALSE(hud_windows.journal);
+    EXPECT_EQ(paused, 0);
+    press_escape();
+    EXPECT_EQ(paused, 1);
+    EXPECT_TRUE(hud_dialog_state().open);
+    press_escape();
+    EXPECT_EQ(paused, 0);
+    EXPECT_FALSE(hud_dialog_state().open);
+
+    // Results reach the HUD after the simulation of their frame, in order.
+    result_message("Premier", 2.0f);
+    result_message("Second", 2.0f);
+    EXPECT_EQ(game_events_waiting(), 2);
+    game_frame();
+    EXPECT_EQ(game_events_waiting(), 0);
+    EXPECT_STREQ(hud_message_text(), "Second");
+
     // A long stall never becomes a step longer than 0.05 s.
     headless_set_time_step(0.5);
     game_frame();
@@ -137,4 +165,29 @@ TEST(MainLoop, StartupPauseAndExit) {
     headless_set_time_step(1.0 / 60.0);
 
     EXPECT_EQ(game_shutdown(), 0);
+}
+
+// The results' ring keeps its order, refuses what a full ring cannot hold
+// (counted, nothing overwritten) and cuts a long text between characters.
+TEST(GameEvents, OrderFullRingAndLongTexts) {
+    game_events_clear();
+    for (int i = 0; i < GAME_EVENT_RING + 3; ++i) result_creature_killed(i % 7, i);
+    EXPECT_EQ(game_events_waiting(), GAME_EVENT_RING);
+    EXPECT_EQ(game_events_dropped(), 3);
+    GameEvent e;
+    for (int i = 0; i < GAME_EVENT_RING; ++i) {
+        ASSERT_TRUE(game_event_pop(&e));
+        EXPECT_EQ(e.kind, GameEventKind::creature_killed);
+        EXPECT_EQ(e.slot, i);
+    }
+    EXPECT_FALSE(game_event_pop(&e));
+
+    // 600 bytes of two-byte letters: the text stops before the one that
+    // would not fit whole.
+    std::string long_text;
+    for (int i = 0; i < 300; ++i) long_text += "é";
+    result_message(long_text.c_str(), 1.0f);
+    ASSERT_TRUE(game_event_pop(&e));
+    EXPECT_EQ(std::strlen(e.text), sizeof e.text - 2);
+    EXPECT_EQ(std::string(e.text), long_text.substr(0, sizeof e.text - 2));
 }

@@ -2,6 +2,9 @@
 // trips through real files, the backup rule, and saves cut off at every byte.
 #include <gtest/gtest.h>
 
+#include "ui/character_creation.h"
+#include "ui/character_select.h"
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -128,7 +131,7 @@ void expect_same(const Snapshot& a, const Snapshot& b) {
 class CharacterFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        game_connect_layers();  // the list opens the creation screen through persist_calls
+        game_connect_layers();
         clear_game_files();
         kv_set_file_writer(nullptr);
         underground = 0;
@@ -404,7 +407,7 @@ TEST_F(CharacterFile, OldSaveBecomesTheFirstArcher) {
     old.replace(0, std::strlen("# Tervanne - sauvegarde"), "# Archer de Tervanne");
     put_file("tervanne-sauvegarde.txt", old);
     size_t mark = log_text().size();
-    characters_load();
+    character_screens_open();
     EXPECT_NE(log_text().find("Ancienne sauvegarde reprise comme premier personnage.\r\n", mark), std::string::npos);
     ASSERT_TRUE(character_slots[0].present);
     EXPECT_STREQ(character_slots[0].name, "Archer");
@@ -417,7 +420,7 @@ TEST_F(CharacterFile, OldSaveBecomesTheFirstArcher) {
     // A character present: the old save is not taken over a second time.
     put_file(slot_name(0).c_str(), "");
     put_file(slot_name(5).c_str(), file_with("nom Lunete\r\n"));
-    characters_load();
+    character_screens_open();
     EXPECT_FALSE(character_slots[0].present);
     EXPECT_EQ(selected_slot, 5);
     character_select_open = 0;
@@ -425,11 +428,11 @@ TEST_F(CharacterFile, OldSaveBecomesTheFirstArcher) {
 
 TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     // No character at all: creation opens and no slot is current.
-    characters_load();
+    character_screens_open();
     EXPECT_TRUE(character_creation_open);
     EXPECT_EQ(current_slot, -1);
     make_rich_character();
-    ASSERT_TRUE(character_create());
+    ASSERT_TRUE(character_creation_commit());
     EXPECT_EQ(current_slot, 0);
     EXPECT_FALSE(character_creation_open);
     EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne, Énide d'Érec");
@@ -449,7 +452,7 @@ TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     EXPECT_EQ(characters_present_count(), 8);
     EXPECT_FALSE(character_create());
     // A listed slot that cannot be read when chosen never becomes current.
-    character_list_open();
+    character_select_show();
     put_file(slot_name(6).c_str(), "");
     put_file(backup_of(6).c_str(), "");
     EXPECT_FALSE(character_select(6));

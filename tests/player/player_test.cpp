@@ -421,6 +421,14 @@ TEST(PlayerMove, AnglesWrapIntoOneTurn) {
     EXPECT_EQ(wrap_angle(std::nanf("")), 0.0f);
     EXPECT_EQ(wrap_angle(INFINITY), 0.0f);
     EXPECT_EQ(wrap_angle(-INFINITY), 0.0f);
+    // By whole turns (the bearings of targets and creatures): in range comes
+    // back as it was; an infinite bearing ends at 0 instead of turning forever.
+    EXPECT_EQ(wrap_angle_turns(0.3f), 0.3f);
+    EXPECT_EQ(wrap_angle_turns(-PI), -PI);
+    EXPECT_NEAR(wrap_angle_turns(0.3f + 4.0f * PI), 0.3f, 1e-5f);
+    EXPECT_EQ(wrap_angle_turns(INFINITY), 0.0f);
+    EXPECT_EQ(wrap_angle_turns(-1e30f), 0.0f);
+    EXPECT_EQ(wrap_angle_turns(std::nanf("")), 0.0f);
 }
 
 TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {

@@ -5,6 +5,9 @@
 // leaves the catacombs, and each of those saves him at once.
 #include <gtest/gtest.h>
 
+#include "game/results.h"
+#include "ui/character_select.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -229,7 +232,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     ASSERT_TRUE(options_read());
     EXPECT_EQ(bindings[BIND_JUMP], 0x2C);
     EXPECT_EQ(options.invert_y, 1);
-    characters_load();
+    character_screens_open();
     ASSERT_TRUE(character_select_open);
     EXPECT_EQ(selected_slot, 0);
     EXPECT_EQ(characters_present_count(), 1);
@@ -252,6 +255,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     main_loop_set_draw_interval(100000);
     player.purse = 1111;
     grant_experience(4 * (experience_need(1) + 5));  // a kill gives a quarter
+    game_results_drain();                            // the save the level asks for
     ASSERT_GT(player.level, 1);
     EXPECT_TRUE(saved_line("niveau " + std::to_string(player.level)));
     EXPECT_TRUE(saved_line("bourse 1111"));
@@ -295,7 +299,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     title_overlay = 0;
     current_slot = selected_slot = -1;
-    characters_load();
+    character_screens_open();
     ASSERT_TRUE(character_creation_open);
 
     // A druid: the third card, "Suivant", "Commencer".
@@ -341,7 +345,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     // A new start: the list turns him to face the view; quitting from there
     // leaves his file as it was.
     current_slot = selected_slot = -1;
-    characters_load();
+    character_screens_open();
     ASSERT_TRUE(character_select_open);
     run(5);
     EXPECT_GT(std::fabs(player.heading - 2.0f), 0.1f) << "the list's preview faces the view";
@@ -397,7 +401,7 @@ TEST(SavesGame, ALevelGainedWhileAScannerReadsTheFileIsSavedOnceItLetsGo) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     title_overlay = 0;
     current_slot = selected_slot = -1;
-    characters_load();
+    character_screens_open();
     ASSERT_TRUE(character_creation_open);
     click(W * 0.5f, 830 * S + 28 * S);  // "Suivant"
     click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);  // "Commencer"
@@ -411,6 +415,7 @@ TEST(SavesGame, ALevelGainedWhileAScannerReadsTheFileIsSavedOnceItLetsGo) {
     held_name = slot_name(0);
     hud_message("", 0.0f);
     grant_experience(4 * (experience_need(1) + 5));
+    game_results_drain();
     int level = player.level;
     ASSERT_GT(level, 1);
     EXPECT_EQ(read_file(slot_name(0).c_str()), first);

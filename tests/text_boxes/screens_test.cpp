@@ -67,10 +67,10 @@ void stand_facing(float x, float z, float tx, float tz) {
 void ensure_in_play() {
     if (character_creation_open) {
         std::snprintf(player.name, sizeof player.name, "%s", "Énide");
-        ASSERT_TRUE(character_create());
+        ASSERT_TRUE(character_creation_commit());
     }
     if (character_select_open) {
-        ASSERT_TRUE(character_start_play(false, ""));
+        ASSERT_TRUE(character_select_play(false, ""));
     }
 }
 
@@ -172,7 +172,7 @@ TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
     l.look("creation with a list, the class");
     l.after = nullptr;
     character_select_show();
-    ASSERT_TRUE(character_start_play(false, ""));
+    ASSERT_TRUE(character_select_play(false, ""));
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
 

@@ -1,5 +1,0 @@
-#include "content/content_calls.h"
-
-ContentCalls content_calls = {
-    [] {},
-};

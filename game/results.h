@@ -1,0 +1,4 @@
+#pragma once
+// The frame's results (common/game_events.h) handed to their owners, in the
+// order they happened: after the simulation, before the picture.
+void game_results_drain();
