@@ -60,7 +60,7 @@ void map_mark_person(float x, float y, float r, int quest) {
     const bool highlighted = quest == 1 || quest == 2;
     if (highlighted && ui_marks_shown()) {
         // The quest's own sign, on the dark backing of the objectives' marks.
-        const float size = 3.4f * r;
+        const float size = 4.4f * r;
         ui_rect(x - 0.4f * size, y - 0.55f * size, 0.8f * size, 1.1f * size, Vec4{0.08f, 0.06f, 0.02f, 0.9f});
         ui_text_centred(x, y - 0.55f * size, quest == 1 ? "!" : "?", size, Vec4{1.0f, 0.9f, 0.45f, 1.0f},
                         UI_FONT_TITLE);

@@ -152,7 +152,8 @@ struct Lineup {
         player.camera_pos = {at.x - 6.0f, at.y + 3.0f, at.z};
         set_level_and_experience(12, 0);
         for (int i = 0; i < 5; ++i) {
-            float x = at.x + 4.5f, z = at.z - 3.6f + 1.8f * (float)i;
+            // Near and far in turn, so that neighbours' names do not run together.
+            float x = at.x + (i % 2 ? 6.5f : 4.5f), z = at.z - 4.4f + 2.2f * (float)i;
             foes[i] = spawn_creature(i % 2 ? SP_WOLF : SP_BOAR, {x, ground_height(x, z), z}, {x, 0, z});
             ASSERT_NE(foes[i], nullptr);
             set_creature_level(foes[i], player.level + gaps[i]);
@@ -349,9 +350,10 @@ TEST_F(ColourMarks, PicturesOfEachMode) {
     ASSERT_TRUE(started);
     Lineup line;
     line.make();
-    for (int i = 0; i < 2; ++i) frame(false);
+    for (int i = 0; i < 3; ++i) frame(false);
     for (int mode = VISION_NORMAL; mode < VISION_MODE_COUNT; ++mode) {
         view_settings.colour_vision = mode;
+        player.camera_pitch = 0.2f;  // the same view in each
         frame(true);
         EXPECT_TRUE(headless_screenshot((std::string("colour_marks_fight_") + MODE_NAMES[mode] + ".png").c_str()));
     }
