@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "render/ui_marks.h"
 #include "sound/sound.h"
 #include "render/render_calls.h"
 
@@ -230,6 +231,27 @@ void label_placed(const LabelMark& m, LabelBox box, PlacedKind kind) {
                               ui_recording() ? ui_recorded_text_count() : m.text, kind};
 }
 
+// With a colour-vision correction, a creature's name tells its danger by
+// bars left of its first line as well as by its colour. Returns the box of
+// the bars (empty for a label of no creature's colour).
+LabelBox danger_steps(float x, float top, const char* text, float px, Vec4 colour, int font) {
+    const int steps = ui_marks_shown() ? ui_mark_creature_steps(colour) : -1;
+    if (steps < 0) return {0, 0, 0, 0};
+    const float h = std::round(0.62f * px), w = ui_mark_steps_width(h);
+    const float x0 = x - ui_text_width(text, px, font) * 0.5f - 0.35f * px - w;
+    const float y0 = std::round(top + ui_baseline_factor(font) * px - h);
+    ui_mark_steps(x0, y0, h, steps, colour);
+    return {x0 - 1.0f, y0 - 1.0f, x0 + w + 1.0f, y0 + h + 1.0f};
+}
+
+// A quest mark told by its colour alone (grey: in hand, not yet done) gets
+// a trailing ellipsis with a colour-vision correction.
+bool mark_waiting(const HudMark& mark) {
+    if (!ui_marks_shown()) return false;
+    const Vec4 c = mark.colour;
+    return std::fmax(c.x, std::fmax(c.y, c.z)) - std::fmin(c.x, std::fmin(c.y, c.z)) < 0.08f;
+}
+
 }  // namespace
 
 void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
@@ -243,7 +265,8 @@ void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
     float top = at.y - line_count(text) * px * 1.15f * 0.5f;
     label_lines(at.x, top, text, px, colour, font);
-    label_placed(m, label_box(at.x, top, text, px, font), PLACED_LABEL);
+    LabelBox steps = danger_steps(at.x, top, text, px, colour, font);
+    label_placed(m, box_union(steps, label_box(at.x, top, text, px, font)), PLACED_LABEL);
 }
 
 void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
@@ -337,6 +360,15 @@ void hud_world_label_marked(Vec3 p, const char* text, float k, Vec4 colour, int 
             y -= mark.size > 0.0f ? mark.bob / mark.size * mpx : 0.0f;
             ui_text_centred(mat.x, y, mark.text, mpx, mark.colour, mark.font);
             drawn = box_union(drawn, label_box(mat.x, y, mark.text, mpx, mark.font));
+            if (mark_waiting(mark)) {
+                // On the mark's baseline, just past its right side.
+                const float epx = 0.45f * mpx;
+                const float ex = mat.x + 0.5f * ui_text_width(mark.text, mpx, mark.font) + 0.08f * mpx;
+                const float ey = y + (ui_baseline_factor(mark.font) * mpx - ui_baseline_factor(UI_FONT_BODY) * epx);
+                ui_text(ex, ey, "…", epx, mark.colour, UI_FONT_BODY);
+                LabelBox e = label_box(ex + 0.5f * ui_text_width("…", epx, UI_FONT_BODY), ey, "…", epx, UI_FONT_BODY);
+                drawn = box_union(drawn, e);
+            }
         }
     }
     if (drawn.x1 > drawn.x0) label_placed(m, drawn, PLACED_LABEL);

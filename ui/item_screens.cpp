@@ -19,6 +19,7 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "render/ui_focus.h"
+#include "render/ui_marks.h"
 
 namespace {
 
@@ -47,6 +48,13 @@ void item_cell(const UiRect& b, int id, int count, bool hover) {
     UiBoxScope box(b.x, b.y, b.w, b.h);
     float pad = 4 * s;
     icon_draw(item_icon(id), b.x + pad, b.y + pad, b.w - 2 * pad, item_colour(id), 1.0f);
+    // The frame's colour tells the quality; with a colour-vision correction
+    // as many pips as the quality's rank say it too (none for grey).
+    if (ui_marks_shown()) {
+        const int q = (int)item_def(id).quality;
+        const float pip = std::fmax(2.0f, std::round(std::fmin(b.w, b.h) * 0.07f));
+        ui_mark_pips(b.x + 2 * pad - pip * 0.5f, b.y + 2 * pad - pip * 0.5f, pip, q, quality_colour(q));
+    }
     if (count >= 2) {
         const char* n = hud_fmt("%d", count);
         float w = ui_text_width(n, 15 * s, UI_FONT_BODY);
@@ -81,6 +89,7 @@ struct Line {
     Vec4 colour;
     float size;
     int font;
+    int pips = 0;  // quality pips after the text (the item's name)
 };
 
 struct Tip {
@@ -102,6 +111,7 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hi
               const char* extra = nullptr) {
     const ItemDef& d = item_def(id);
     t.add(d.name, quality_colour((int)d.quality), 19.0f, UI_FONT_TITLE);
+    if (ui_marks_shown()) t.lines[t.count - 1].pips = (int)d.quality;
     const char* kn = kind_name((int)d.kind);
     if (kn[0]) t.add(kn, kDim);
     if (worn) t.add("Porté", HUD_GOLD);
@@ -156,10 +166,14 @@ void fill_tip(Tip& t, int id, int count, bool worn, bool compare, const char* hi
         t.add(pad ? "X : équiper  ·  Y + X : jeter" : "Clic : équiper  ·  Maj + clic : jeter", kDim);
 }
 
+float tip_pip(const Line& l) { return std::fmax(2.0f, std::round(0.24f * l.size * sc())); }
+float tip_pips_gap(const Line& l) { return 0.45f * l.size * sc(); }
+
 UiRect tip_size(const Tip& t) {
     float s = sc(), w = 0, h = 16 * s;
     for (int i = 0; i < t.count; ++i) {
         float lw = ui_text_width(t.lines[i].text, t.lines[i].size * s, t.lines[i].font);
+        if (t.lines[i].pips > 0) lw += tip_pips_gap(t.lines[i]) + ui_mark_pips_width(tip_pip(t.lines[i]), t.lines[i].pips);
         w = std::fmax(w, lw);
         h += t.lines[i].size * s * 1.35f;
     }
@@ -173,8 +187,15 @@ void draw_tip(const Tip& t, float x, float y) {
     UiBoxScope box(x, y, b.w, b.h, UI_BOX_LAYER, std::fmax(1.0f, s));
     float ty = y + 8 * s;
     for (int i = 0; i < t.count; ++i) {
-        ui_text(x + 14 * s, ty, t.lines[i].text, t.lines[i].size * s, t.lines[i].colour, t.lines[i].font);
-        ty += t.lines[i].size * s * 1.35f;
+        const Line& l = t.lines[i];
+        float lw = ui_text(x + 14 * s, ty, l.text, l.size * s, l.colour, l.font);
+        if (l.pips > 0) {
+            // Centred on the capitals' middle.
+            const float pip = tip_pip(l), base = ty + ui_baseline_factor(l.font) * l.size * s;
+            ui_mark_pips(x + 14 * s + lw + tip_pips_gap(l), std::round(base - 0.36f * l.size * s - pip * 0.5f), pip,
+                         l.pips, l.colour);
+        }
+        ty += l.size * s * 1.35f;
     }
 }
 

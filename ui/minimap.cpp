@@ -154,7 +154,7 @@ void minimap_draw() {
             Vec3 p = giver_position(g);
             if (p.y < -500.0f || !minimap_project(px, pz, p.x, p.z, false, &sx, &sy)) continue;
             int m = giver_marker(g);
-            map_mark_person(sx, sy, 4.0f * s, m == 1 || m == 2);
+            map_mark_person(sx, sy, 4.0f * s, m);
         }
     }
     for (int i = 0; i < net_max_players(); ++i) {

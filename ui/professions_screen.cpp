@@ -16,6 +16,7 @@
 #include "render/ui.h"
 #include "play/player_input.h"
 #include "render/ui_focus.h"
+#include "render/ui_marks.h"
 #include "ui/item_windows.h"
 #include "ui/screen_widgets.h"
 
@@ -119,6 +120,14 @@ Vec4 recipe_level_colour(int gap) {
     if (gap < 30) return {1.0f, 0.9f, 0.25f, 1.0f};
     if (gap < 45) return {0.35f, 0.9f, 0.35f, 1.0f};
     return {0.6f, 0.6f, 0.6f, 1.0f};
+}
+
+int recipe_level_steps(int gap) {
+    if (gap < 0) return 4;
+    if (gap < 15) return 3;
+    if (gap < 30) return 2;
+    if (gap < 45) return 1;
+    return 0;
 }
 
 UiRect professions_box() {
@@ -234,8 +243,19 @@ void professions_draw() {
         float tx = r.x + 70 * s;
         float name_w = ui_text(tx, r.y + 8 * s, item_name(rc.product), 19 * s, qc, UI_FONT_BODY);
         int gap = profession_level[rc.profession] - rc.level;
-        ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, recipe_level_colour(gap),
-                UI_FONT_BODY);
+        const bool marks = ui_marks_shown();
+        if (marks) {
+            // The product's quality in pips, as on the items' frames.
+            const int q = profession_item_quality(rc.product);
+            const float pip = std::round(4 * s);
+            if (q > 0) name_w += 8 * s + ui_mark_pips(tx + name_w + 8 * s, r.y + 15 * s, pip, q, qc);
+        }
+        const Vec4 lc = recipe_level_colour(gap);
+        float level_w = ui_text(tx + name_w + 14 * s, r.y + 10 * s, hud_fmt("niveau %d", rc.level), 16 * s, lc,
+                                UI_FONT_BODY);
+        if (marks)
+            ui_mark_steps(tx + name_w + 14 * s + level_w + 8 * s, r.y + 12 * s, std::round(12 * s),
+                          recipe_level_steps(gap), lc);
         UiRect bt = recipe_button_box(k);
         ui_focus_add(bt.x, bt.y, bt.w, bt.h);
         materials_draw(rc, r, tx, bt.x - 10 * s);
@@ -258,8 +278,11 @@ void professions_draw() {
         }
     }
     ui_text_wrapped(b.x + 24 * s, b.y + b.h - 44 * s, b.w - 48 * s,
-                    "Les couleurs : orange, on progresse à coup sûr ; jaune, souvent ; vert, rarement ; gris, plus "
-                    "rien à apprendre.",
+                    ui_marks_shown()
+                        ? "Les barres : trois (orange), on progresse à coup sûr ; deux (jaune), souvent ; une (vert), "
+                          "rarement ; aucune (gris), plus rien à apprendre ; quatre (rouge), niveau trop haut."
+                        : "Les couleurs : orange, on progresse à coup sûr ; jaune, souvent ; vert, rarement ; gris, "
+                          "plus rien à apprendre.",
                     15 * s, DIM, UI_FONT_BODY, 1.3f);
     if (gathering_note >= 0) {
         gathering_note_draw(profession_row_box(gathering_note), gathering_note);

@@ -12,6 +12,9 @@ UiRect recipe_button_box(int k);
 int professions_recipe_at_row(int k);
 // Colour of "niveau %d" for a gap of profession level minus recipe level.
 Vec4 recipe_level_colour(int gap);
+// The same told by bars (drawn with a colour-vision correction): 4 out of
+// reach (red), 3 orange, 2 yellow, 1 green, 0 grey.
+int recipe_level_steps(int gap);
 // Opens (closing the other windows) or closes the window.
 void professions_open(bool open);
 void anvil_label_draw();      // over the world, with the figures' labels

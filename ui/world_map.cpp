@@ -300,7 +300,7 @@ void draw_people(UiRect p) {
             big_map_to_screen(q.x, q.z, &sx, &sy);
             if (!visible_on_panel(p, sx, sy)) continue;
             int m = giver_marker(g);
-            map_mark_person(sx, sy, 4.5f * s, m == 1 || m == 2);
+            map_mark_person(sx, sy, 4.5f * s, m);
             add_mark(sx, sy, 9 * s, giver_map_name(g));
         }
     }
