@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     // In the market, looking north-east over the roofs toward the castle.
     bindings_reset();
     player_reset_new();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     Vec3 p = camelot_point(-52.0f, -10.0f);
     player.pos_x = p.x;
     player.pos_y = p.y;

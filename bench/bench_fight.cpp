@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         std::printf("no GL context\n");
         return 1;
     }
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     Vec3 at = {80.0f, ground_height(80.0f, 60.0f), 60.0f};
     player.player_class = CLASS_ARCHER;
     player.pos_x = at.x;

@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
     double first = ms_since(t0);
     const double first_cpu = (double)(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC;
     // Into the world as a character in play.
-    character_creation_open = 0;
-    character_select_open = 0;
+    game_flags.character_creation_open = 0;
+    game_flags.character_select_open = 0;
     world_map_step(true);  // the map the HUD shows in play
     std::printf("start to the first interactive frame: %.0f ms (start-up %.0f ms, first frame %.0f ms), "
                 "resident memory %.1f MiB\n",
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
                 startup_title_card_ms, first_cpu, startup_cpu, first_cpu - startup_cpu);
 
     // On the market, looking along it toward the stall.
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     Vec3 m = merchant_position();
     player.player_class = CLASS_ARCHER;
     player.pos_x = m.x - 4.0f;

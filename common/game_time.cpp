@@ -1,6 +1,5 @@
 #include "common/game_time.h"
 
 double game_clock = 0.0;
-uint8_t paused = 0;
 float frame_dt = 0.0f;
 float world_dt = 0.0f;

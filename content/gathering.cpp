@@ -326,7 +326,7 @@ void gather_cancel() {
 
 bool gather_prompt(bool start) {
     if (action.running) return false;
-    if (!underground) {
+    if (!game_flags.underground) {
         int i = nearest_node();
         if (i >= 0) {
             const NodeKindDef& k = node_kinds[nodes[i].kind];
@@ -359,7 +359,7 @@ void gathering_update(float dt) {
     for (int i = 0; i < node_count; ++i)
         if (nodes[i].regrow > 0.0f) nodes[i].regrow = nodes[i].regrow > dt ? nodes[i].regrow - dt : 0.0f;
     if (!action.running) return;
-    if (player.dead || paused || std::fabs(player.ground_speed) > MOVE_CANCEL) {
+    if (player.dead || game_flags.paused || std::fabs(player.ground_speed) > MOVE_CANCEL) {
         gather_cancel();
         return;
     }
@@ -372,7 +372,7 @@ void gathering_update(float dt) {
 }
 
 void gathering_submit() {
-    if (underground) return;
+    if (game_flags.underground) return;
     const Vec3 eye = render_camera.eye;
     Vec3 a = anvil_position();
     if (anvil_mesh && hdist_hypot(eye.x, eye.z, a.x, a.z) < DRAW_RANGE)

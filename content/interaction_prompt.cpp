@@ -28,7 +28,7 @@ const char* interact_key_name() {
 }
 
 bool villager_prompt(bool pressed) {
-    if (underground) return false;
+    if (game_flags.underground) return false;
     int i = villager_nearest(player_feet(), 3.2f);
     if (i < 0) return false;
     hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
@@ -38,7 +38,7 @@ bool villager_prompt(bool pressed) {
 
 bool sword_prompt(bool pressed) {
     const float sx = 64.0f, sz = 52.0f;
-    if (underground || std::hypot(player.pos_x - sx, player.pos_z - sz) > 3.4f) return false;
+    if (game_flags.underground || std::hypot(player.pos_x - sx, player.pos_z - sz) > 3.4f) return false;
     hud_prompt(true, hud_fmt("%s  ·  Tenter de retirer l'épée", interact_key_name()));
     if (pressed) hud_message("L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.", 3.2f);
     return true;

@@ -61,7 +61,7 @@ Vec3 anvil_position() {
 }
 
 bool near_anvil(Vec3 feet) {
-    if (underground) return false;
+    if (game_flags.underground) return false;
     Vec3 a = anvil_position();
     Vec3 f = camelot_forge_position();
     return std::hypot(feet.x - a.x, feet.z - a.z) <= 4.0f || std::hypot(feet.x - f.x, feet.z - f.z) <= 4.5f;

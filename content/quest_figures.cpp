@@ -219,18 +219,18 @@ Vec3 creature_usual_place(int species, int giver) {
 // ---- Per frame ----------------------------------------------------------------------
 
 void seneschal_update(float dt) {
-    if (underground) return;
+    if (game_flags.underground) return;
     animate(FIG_KEU, dt);
 }
 
 void lady_quest_update(float dt) {
     lady_recount();
-    if (!underground) animate(FIG_LADY, dt);
+    if (!game_flags.underground) animate(FIG_LADY, dt);
 }
 
 void quests_update(float dt) {
     givers_recount();
-    if (underground) return;
+    if (game_flags.underground) return;
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) animate(g, dt);
 }
 

@@ -56,11 +56,11 @@ void open_professions() { professions_window_show(true); }
 
 }  // namespace
 
-bool keu_near(Vec3 p) { return !underground && distance3(p, keu_position()) <= 7.0f; }
-bool lady_near(Vec3 p) { return !underground && distance3(p, lady_position()) <= 6.0f; }
+bool keu_near(Vec3 p) { return !game_flags.underground && distance3(p, keu_position()) <= 7.0f; }
+bool lady_near(Vec3 p) { return !game_flags.underground && distance3(p, lady_position()) <= 6.0f; }
 
 int giver_near(Vec3 p) {
-    if (underground) return -1;
+    if (game_flags.underground) return -1;
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g)
         if (distance3(p, giver_position(g)) <= 6.0f) return g;
     return -1;
@@ -69,7 +69,7 @@ int giver_near(Vec3 p) {
 int giver_under_ray(Vec3 origin, Vec3 dir, float* along) {
     int who = -1;
     float best = 1e30f;
-    if (underground) return -1;
+    if (game_flags.underground) return -1;
     auto consider = [&](int figure, Vec3 at, float height) {
         float t = ray_hit_at(origin, dir, at, height);
         if (t >= 0.0f && t < best) {
@@ -85,7 +85,7 @@ int giver_under_ray(Vec3 origin, Vec3 dir, float* along) {
 }
 
 void talk_to_villager(int i) {
-    if (i < 0 || i >= VILLAGER_COUNT || underground) return;
+    if (i < 0 || i >= VILLAGER_COUNT || game_flags.underground) return;
     const VillagerDef& d = villager_defs[i];
     const VillagerState& s = villager_state(i);
     if (hdist_hypot(s.position, player_feet()) > 6.0f) {
@@ -140,7 +140,7 @@ bool givers_prompt(bool pressed) {
 }
 
 bool trainers_prompt(bool pressed) {
-    if (underground) return false;
+    if (game_flags.underground) return false;
     for (int i = 0; i < TRAINER_COUNT; ++i) {
         if (distance3(villager_state(i).position, player_feet()) > 6.0f) continue;
         hud_prompt(true, hud_fmt("%s  ·  Parler à %s", interact_hint(), villager_defs[i].name));
@@ -151,7 +151,7 @@ bool trainers_prompt(bool pressed) {
 }
 
 bool quests_right_click(int x, int y, float nearer_than) {
-    if (underground) return false;
+    if (game_flags.underground) return false;
     Vec3 origin;
     Vec3 dir = screen_ray((float)x, (float)y, &origin);
     float figure_t = 1e30f;

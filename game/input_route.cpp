@@ -31,7 +31,7 @@ void route_escape() {
         take_escape();
         return;
     }
-    if (paused) return;
+    if (game_flags.paused) return;
     if (screens_take_escape(escape_pressed()) || apply(player_escape_and_focus(escape_pressed()))) take_escape();
 }
 
@@ -45,7 +45,7 @@ void route_dialog_input() {
 
 void route_frame_input() {
     // The character screens read their input as they are drawn.
-    if (paused || character_creation_open || character_select_open) return;
+    if (game_flags.paused || game_flags.character_creation_open || game_flags.character_select_open) return;
     bool window_acted = screen_keys_input();
     if (!window_acted) {
         player_keys_input();

@@ -22,7 +22,7 @@
 #include "world/world_calls.h"
 
 namespace {
-bool label_in_sight(Vec3 eye, Vec3 point) { return solids_sight_clear(point, eye, underground != 0); }
+bool label_in_sight(Vec3 eye, Vec3 point) { return solids_sight_clear(point, eye, game_flags.underground != 0); }
 }  // namespace
 
 void game_connect_layers() {

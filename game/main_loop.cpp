@@ -96,11 +96,11 @@ int game_startup() {
 
 void game_submit() {
     render_begin_frame();
-    if (character_sheet_open) character_preview_render();
+    if (game_flags.character_sheet_open) character_preview_render();
     player_submit();
     creatures_submit();
     remote_players_submit();
-    if (!underground) {
+    if (!game_flags.underground) {
         seneschal_submit();
         merchant_submit();
         lady_submit();
@@ -115,14 +115,14 @@ void game_submit() {
 
 void game_timers() {
     hud_update(world_dt);
-    snd_set_underground(underground);
+    snd_set_underground(game_flags.underground);
     snd_update(frame_dt);
 }
 
 void game_simulate() {
-    if (!paused) {
+    if (!game_flags.paused) {
         player_update(world_dt);
-        if (!character_creation_open && !character_select_open) creatures_update(world_dt);
+        if (!game_flags.character_creation_open && !game_flags.character_select_open) creatures_update(world_dt);
         seneschal_update(world_dt);
         items_update(world_dt);
         loot_upkeep();
@@ -157,14 +157,14 @@ void game_frame() {
     if (plat_input.quit_requested) return;
     // In play the HUD shows the map: painted now if the screens before play
     // did not leave it the time.
-    if (!character_creation_open && !character_select_open) world_map_step(true);
+    if (!game_flags.character_creation_open && !game_flags.character_select_open) world_map_step(true);
     double now = plat_time();
     frame_dt = main_loop_clamp_step(now, previous_time);
 
     // The modal dialog sees the input first, before the pause test: closing
     // the pause dialog resumes the simulation in this same frame.
     route_dialog_input();
-    world_dt = paused ? 0.0f : frame_dt;
+    world_dt = game_flags.paused ? 0.0f : frame_dt;
     game_clock += world_dt;
     game_timers();
     route_frame_input();

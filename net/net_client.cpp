@@ -332,7 +332,8 @@ void net_update(float dt) {
             send_hello();
             hello_timer = welcomed ? 2.0f : 0.7f;
         }
-        if (welcomed && !character_select_open && !character_creation_open && state_timer <= 0.0f) {
+        bool in_play = !game_flags.character_select_open && !game_flags.character_creation_open;
+        if (welcomed && in_play && state_timer <= 0.0f) {
             send_pose();
             state_timer = 0.05f;
         }

@@ -95,15 +95,15 @@ int characters_present_count() {
 }
 
 void character_reset() {
-    if (underground) catacombs_leave();
+    if (game_flags.underground) catacombs_leave();
     if (hud_dialog_state().open) hud_dialog_close();
     player_reset_new();
     player.mana = 1000.0f;
     professions_reset();
     bar_default();
-    character_sheet_open = 0;
-    hud_windows.journal = hud_windows.spellbook = hud_windows.map = 0;
-    hud_windows.professions = hud_windows.merchant = hud_windows.loot = 0;
+    game_flags.character_sheet_open = 0;
+    game_flags.windows.journal = game_flags.windows.spellbook = game_flags.windows.map = 0;
+    game_flags.windows.professions = game_flags.windows.merchant = game_flags.windows.loot = 0;
     hud_message("", 0.0f);
     clear_skills();
     combat_clear();
@@ -215,7 +215,7 @@ void character_record_of_player(CharacterRecord& r) {
     for (int i = 0; i < PROFESSION_COUNT; ++i) r.professions[i] = profession_level[i];
     r.has_position = 1;
     float x = player.pos_x, z = player.pos_z;
-    if (underground) {
+    if (game_flags.underground) {
         x = kOutsideX;
         z = kOutsideZ;
         heading = std::atan2(-0.2095f, -0.9778f);
@@ -282,7 +282,7 @@ void character_save_current() {
 void character_save_on_quit() {
     // The list shows its character as the file holds it, only turned to face
     // the view (play was saved on the way there): nothing new to keep.
-    if (character_select_open) return;
+    if (game_flags.character_select_open) return;
     character_save_current();
 }
 

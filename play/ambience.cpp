@@ -57,7 +57,7 @@ void world_ambience_reset() {
 }
 
 void world_ambience_step(float dt) {
-    if (underground) return;
+    if (game_flags.underground) return;
     world_fires_step(game_clock);
     unsigned due = ambience_timers_step(dt, in_gaste(player.pos_z));
     if (due & AMB_CAMPS) ambience_top_up_camps();

@@ -193,7 +193,7 @@ int axis_cells(int g, int out[2]) {
 // ---- Entering and leaving ---------------------------------------------------------------------------
 
 void catacombs_enter() {
-    if (underground) return;
+    if (game_flags.underground) return;
     // Made at the first descent, not at start-up: most visits to the game
     // never go below.
     catacomb_geometry_build();
@@ -216,7 +216,7 @@ void catacombs_enter() {
     for (const Creature& c : creatures) n += c.in_use && c.world == WORLD_CATACOMBS ? 1 : 0;
     log_printf("Catacombes : %d créatures en garnison.", n);
 
-    underground = 1;
+    game_flags.underground = 1;
     place_player({CATACOMB_VESTIBULE_X, 0.0f, CATACOMB_VESTIBULE_Z}, 0.0f);
     hud_fade(1.4f);
     snd_play(SFX_PORTAL_HUM, 1.0f);
@@ -226,9 +226,9 @@ void catacombs_enter() {
 }
 
 void catacombs_leave() {
-    if (!underground) return;
+    if (!game_flags.underground) return;
     close_dialog();
-    underground = 0;
+    game_flags.underground = 0;
     clear_world_creatures(WORLD_CATACOMBS);
     place_player({MOUTH_X, ground_height(MOUTH_X, MOUTH_Z), MOUTH_Z}, MOUTH_HEADING);
     world_map_upload();
@@ -282,7 +282,7 @@ static void open_chest() {
 
 bool catacombs_interact(bool requested) {
     Vec3 p = player_feet();
-    if (!underground) {
+    if (!game_flags.underground) {
         if (hdist(p, CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z) > 3.6f) return false;
         hud_prompt(true, hud_fmt("%s  ·  Entrer dans les Catacombes du Val sans Retour", interact_key()));
         if (!requested) return true;
@@ -330,16 +330,16 @@ void catacombs_step(float dt) {
 }
 
 void catacombs_update(float dt) {
-    if (underground) catacombs_step(dt);
+    if (game_flags.underground) catacombs_step(dt);
 }
 
 void catacombs_submit() {
-    if (!underground) return;
+    if (!game_flags.underground) return;
     catacomb_geometry_submit(state.chest_opened != 0, state.passage_open != 0, player_feet());
 }
 
 void catacombs_portal_labels_draw() {
-    if (!underground) return;
+    if (!game_flags.underground) return;
     Vec3 p = player_feet();
     if (hdist(p, CATACOMB_PORTAL_X, CATACOMB_PORTAL_Z) <= 14.0f)
         hud_world_label({CATACOMB_PORTAL_X, 3.95f, 1.4f}, "Portail vers la lande", 0.15f,
@@ -414,7 +414,7 @@ void catacombs_map_paint() {
             px[3] = 255;
         }
     }
-    if (underground) ui_map_upload(map_pixels, CATACOMB_MAP_SIZE, CATACOMB_MAP_SIZE);
+    if (game_flags.underground) ui_map_upload(map_pixels, CATACOMB_MAP_SIZE, CATACOMB_MAP_SIZE);
 }
 
 const uint8_t* catacombs_map_pixels() { return map_pixels; }

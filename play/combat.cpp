@@ -264,7 +264,7 @@ void damage_player(float a, Vec3 s) {
         player.death_time = 0.0f;
         // The words name where the player really comes to (Camelot on the
         // surface, the vestibule below).
-        const bool below = underground || in_catacombs(player.pos_x);
+        const bool below = game_flags.underground || in_catacombs(player.pos_x);
         const char* text = player_look.woman
                                ? (below ? "Vous êtes tombée…\nRetour au vestibule." : "Vous êtes tombée…\nRetour à Camelot.")
                                : (below ? "Vous êtes tombé…\nRetour au vestibule." : "Vous êtes tombé…\nRetour à Camelot.");

@@ -130,7 +130,7 @@ bool creature_alive(const Creature* c) { return c && c->in_use && c->ai_state !=
 int player_world() { return in_catacombs(player.pos_x) ? WORLD_CATACOMBS : WORLD_SURFACE; }
 
 bool player_in_crypt() {
-    return underground && catacomb_room_contains(ROOM_CRYPT, player.pos_x - CATACOMB_X0, player.pos_z);
+    return game_flags.underground && catacomb_room_contains(ROOM_CRYPT, player.pos_x - CATACOMB_X0, player.pos_z);
 }
 
 int species_health_for_level(int species, int level) {
@@ -200,7 +200,7 @@ constexpr float kSurfaceSeen = 230.0f;
 // Ordinary creatures go first, then the chiefs, last the corpses that still
 // hold loot the player may come back for.
 static bool free_unseen_surface_creature() {
-    const bool below = underground || player_world() == WORLD_CATACOMBS;
+    const bool below = game_flags.underground || player_world() == WORLD_CATACOMBS;
     const Vec3 feet = {player.pos_x, player.pos_y, player.pos_z};
     Creature* best = nullptr;
     float best_score = -1e30f;

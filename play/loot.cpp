@@ -173,7 +173,7 @@ uint32_t open_serial = 0;
 
 float ground_distance(const Creature* c) { return std::hypot(c->pos.x - player.pos_x, c->pos.z - player.pos_z); }
 
-bool corpse_in_my_world(const Creature& c) { return c.in_use && c.world == (underground ? 1 : 0); }
+bool corpse_in_my_world(const Creature& c) { return c.in_use && c.world == (game_flags.underground ? 1 : 0); }
 
 bool skinnable_beast(const Creature& c) {
     return c.species == SP_BOAR || c.species == SP_WOLF || c.species == SP_BEAR;
@@ -301,7 +301,7 @@ bool loot_open(Creature* c) {
     }
     open_corpse = c;
     open_serial = c->serial;
-    hud_windows.loot = 1;
+    game_flags.windows.loot = 1;
     snd_play_at(SFX_PICK_UP, c->pos, 0.6f);
     plat_set_cursor_captured(false);
     return true;
@@ -319,23 +319,23 @@ void loot_close() {
     }
     open_corpse = nullptr;
     open_serial = 0;
-    hud_windows.loot = 0;
+    game_flags.windows.loot = 0;
 }
 
 void loot_window_close_for(const Creature* corpse) {
     if (corpse && corpse == open_corpse) {
         open_corpse = nullptr;
         open_serial = 0;
-        hud_windows.loot = 0;
+        game_flags.windows.loot = 0;
     }
 }
 
 void loot_upkeep() {
-    if (!hud_windows.loot) return;
+    if (!game_flags.windows.loot) return;
     Creature* c = open_corpse;
     if (!c || !c->in_use || c->serial != open_serial || c->ai_state != CS_DEAD) {
         open_corpse = nullptr;
-        hud_windows.loot = 0;
+        game_flags.windows.loot = 0;
         return;
     }
     if (player.dead || ground_distance(c) > LOOT_KEEP_OPEN) loot_close();
@@ -443,7 +443,7 @@ void loot_click() {
 }
 
 bool loot_prompt(bool pressed) {
-    if (hud_windows.loot) return false;
+    if (game_flags.windows.loot) return false;
     Creature* c = corpse_nearest();
     if (!c) return false;
     hud_prompt(true, hud_fmt("%s  ·  Fouiller : %s", interact_hint(), creature_display_name(c)));

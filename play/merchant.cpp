@@ -62,10 +62,10 @@ Vec3 merchant_position() {
     return {x, ground_height(x, z), z};
 }
 
-bool merchant_in_reach() { return !underground && length(merchant_position() - feet()) <= REACH; }
+bool merchant_in_reach() { return !game_flags.underground && length(merchant_position() - feet()) <= REACH; }
 
 float merchant_ray_distance(Vec3 origin, Vec3 direction) {
-    if (underground) return -1.0f;
+    if (game_flags.underground) return -1.0f;
     Vec3 d = normalize(direction);
     Vec3 m = merchant_position();
     for (float t = 0.0f; t <= 30.0f; t += 0.1f) {
@@ -79,13 +79,13 @@ float merchant_ray_distance(Vec3 origin, Vec3 direction) {
 
 void open_shop() {
     open = true;
-    hud_windows.merchant = 1;
+    game_flags.windows.merchant = 1;
     // The sheet opens beside the panel; no other window stays.
-    hud_windows.map = 0;
-    hud_windows.spellbook = 0;
-    hud_windows.journal = 0;
-    hud_windows.professions = 0;
-    character_sheet_open = 1;
+    game_flags.windows.map = 0;
+    game_flags.windows.spellbook = 0;
+    game_flags.windows.journal = 0;
+    game_flags.windows.professions = 0;
+    game_flags.character_sheet_open = 1;
     plat_set_cursor_captured(false);
 }
 
@@ -94,8 +94,8 @@ bool shop_is_open() { return open; }
 void close_shop() {
     if (!open) return;
     open = false;
-    hud_windows.merchant = 0;
-    character_sheet_open = 0;
+    game_flags.windows.merchant = 0;
+    game_flags.character_sheet_open = 0;
 }
 
 void shop_forget() { buy_back = {0, 0, 0}; }
@@ -198,11 +198,11 @@ void merchant_update(float dt) {
     float want = std::atan2(player.pos_x - m.x, player.pos_z - m.z);
     float diff = std::remainder(want - heading, 2.0f * PI);
     heading += diff * std::fmin(1.0f, 4.0f * dt);
-    if (open && (!merchant_in_reach() || player.dead || !character_sheet_open)) close_shop();
+    if (open && (!merchant_in_reach() || player.dead || !game_flags.character_sheet_open)) close_shop();
 }
 
 void merchant_submit() {
-    if (underground) return;
+    if (game_flags.underground) return;
     Vec3 m = merchant_position();
     Vec3 eye = render_camera.eye;
     if ((m.x - eye.x) * (m.x - eye.x) + (m.z - eye.z) * (m.z - eye.z) > 75.0f * 75.0f) return;
@@ -212,7 +212,7 @@ void merchant_submit() {
 }
 
 void merchant_label_draw() {
-    if (underground) return;
+    if (game_flags.underground) return;
     Vec3 m = merchant_position();
     if (std::hypot(m.x - player.pos_x, m.z - player.pos_z) > 40.0f) return;
     hud_world_label(m + Vec3{0, 2.18f, 0}, "Maître Anseau\nMarchand", 0.15f, HUD_GOLD, UI_FONT_BODY);

@@ -102,7 +102,7 @@ static void player_mouse_buttons(bool allow_clicks) {
         if (tracking[b] && !down) {
             tracking[b] = false;
             // Toggle mode: the look a drag began goes on until the next click.
-            if (dragging[b] && comfort.look_toggle && !paused) comfort_set_look_latched(true);
+            if (dragging[b] && comfort.look_toggle && !game_flags.paused) comfort_set_look_latched(true);
             if (!dragging[b] && allow_clicks) player_click(b, plat_input.mouse_x, plat_input.mouse_y);
             dragging[b] = false;
         }
@@ -113,10 +113,10 @@ static void player_update_capture() {
     // While captured the cursor does not move, so a drag that began stays one
     // until its button is released.
     // A window wants the cursor back.
-    if (paused || player_window_blocks_clicks()) comfort_set_look_latched(false);
+    if (game_flags.paused || player_window_blocks_clicks()) comfort_set_look_latched(false);
     bool want = (dragging[0] && plat_input.button_down[0]) ||
                 (dragging[1] && plat_input.button_down[1]) || comfort_look_latched();
-    if (paused) want = false;
+    if (game_flags.paused) want = false;
     if (want != (plat_input.cursor_captured != 0)) plat_set_cursor_captured(want);
 }
 
@@ -170,13 +170,13 @@ static void presentation(float dt) {
 }
 
 void player_keys_input() {
-    if (character_creation_open || character_select_open) return;
+    if (game_flags.character_creation_open || game_flags.character_select_open) return;
     player_action_bar_keys();
     player_target_key();
 }
 
 void player_mouse_input(bool clicks) {
-    if (character_creation_open || character_select_open) return;
+    if (game_flags.character_creation_open || game_flags.character_select_open) return;
     player_mouse_buttons(clicks);
     player_update_capture();
     if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;
@@ -185,7 +185,7 @@ void player_mouse_input(bool clicks) {
 
 void player_update(float dt) {
     if (!(dt >= 0.0f)) dt = 0.0f;
-    if (character_creation_open || character_select_open) {
+    if (game_flags.character_creation_open || game_flags.character_select_open) {
         presentation(dt);
         return;
     }
@@ -206,28 +206,28 @@ void player_update(float dt) {
     player_health_regen(dt);
 
     // Mouse look and zoom.
-    if (plat_input.cursor_captured && !paused)
+    if (plat_input.cursor_captured && !game_flags.paused)
         mouse_look(player, plat_input.mouse_delta[0], plat_input.mouse_delta[1],
                    play_calls.mouse_sensitivity(), play_calls.mouse_inverted());
-    if (!ui_focus_has_pad() && plat_input.pad.connected && !paused) {
+    if (!ui_focus_has_pad() && plat_input.pad.connected && !game_flags.paused) {
         float rx, ry;
         pad_stick(plat_input.pad.axes[PAD_RX], plat_input.pad.axes[PAD_RY], pad_tuning.dead_zone, &rx, &ry);
         if (rx != 0.0f || ry != 0.0f)
             pad_look(player, rx, ry, dt, pad_tuning.sensitivity, pad_tuning.invert_y != 0);
     }
     // Over the big map the wheel zooms the map, not the camera.
-    if (plat_input.wheel != 0.0f && !hud_windows.map) wheel_zoom(player, plat_input.wheel);
+    if (plat_input.wheel != 0.0f && !game_flags.windows.map) wheel_zoom(player, plat_input.wheel);
 
     // Movement.
-    float forward = paused ? 0.0f : binding_forward_axis();
-    float strafe = paused ? 0.0f : binding_strafe_axis();
+    float forward = game_flags.paused ? 0.0f : binding_forward_axis();
+    float strafe = game_flags.paused ? 0.0f : binding_strafe_axis();
     float amount = 0.0f;
     Vec2 dir = move_direction(player.camera_yaw, forward, strafe, &amount);
-    bool guarding = comfort_guarding(player.player_class == CLASS_WARRIOR && !paused);
+    bool guarding = comfort_guarding(player.player_class == CLASS_WARRIOR && !game_flags.paused);
     bool aiming = player.player_class != CLASS_WARRIOR && player.aim_time > 0.0f;
     float gt = (guarding || aiming) ? 1.0f : 0.0f;
     player.guard_blend += (gt - player.guard_blend) * ease_step(10.0f, dt);
-    float target_speed = target_ground_speed(guarding, comfort_walking(!paused), amount);
+    float target_speed = target_ground_speed(guarding, comfort_walking(!game_flags.paused), amount);
     player.ground_speed = ease_ground_speed(player.ground_speed, target_speed, dt);
 
     float step_x = 0.0f, step_z = 0.0f;
@@ -261,7 +261,7 @@ void player_update(float dt) {
     player_charge_step(dt, &step_x, &step_z);
     move_with_collision(player, step_x, step_z);
 
-    jump_and_gravity(player, !paused && binding_held(BIND_JUMP), dt,
+    jump_and_gravity(player, !game_flags.paused && binding_held(BIND_JUMP), dt,
                      ground_height(player.pos_x, player.pos_z));
 
     // The class's basic attack.

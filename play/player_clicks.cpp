@@ -14,8 +14,8 @@
 
 void player_click(int button, int x, int y) {
     // The title overlay takes the first click; nothing else is handled with it.
-    if (title_overlay) {
-        title_overlay = 0;
+    if (game_flags.title_overlay) {
+        game_flags.title_overlay = 0;
         hud_message("Bienvenue à Tervanne", 2.0f);
         return;
     }

@@ -13,25 +13,22 @@
 #include "render/hud.h"
 #include "render/ui_focus.h"
 
-uint8_t character_creation_open = 0;
-uint8_t character_select_open = 0;
-uint8_t character_sheet_open = 0;
 
 void player_windows_close_all() {
-    hud_windows.map = 0;
-    hud_windows.spellbook = 0;
-    hud_windows.journal = 0;
-    hud_windows.professions = 0;
-    character_sheet_open = 0;
+    game_flags.windows.map = 0;
+    game_flags.windows.spellbook = 0;
+    game_flags.windows.journal = 0;
+    game_flags.windows.professions = 0;
+    game_flags.character_sheet_open = 0;
 }
 
 void professions_window_show(bool open) {
     if (open) player_windows_close_all();
-    hud_windows.professions = open ? 1 : 0;
+    game_flags.windows.professions = open ? 1 : 0;
 }
 
 void player_action_bar_keys() {
-    if (title_overlay || hud_dialog_state().open) return;
+    if (game_flags.title_overlay || hud_dialog_state().open) return;
     for (int a = 0; a < BINDING_COUNT; ++a) {
         int slot = binding_bar_slot(a);
         if (slot >= 0 && binding_pressed(a)) use_bar_slot(slot);
@@ -45,14 +42,14 @@ PlayEscape player_start_key() {
     // now, and the key is still down in that frame.
     bool escape = plat_input.key_pressed[KEY_ESCAPE] != 0;
     // Start pauses the game from play, as Escape does with nothing targeted.
-    if (!escape && pad_play_pressed(PAD_START) && !paused && !hud_dialog_state().open && !title_overlay &&
-        !player_window_blocks_clicks())
+    if (!escape && pad_play_pressed(PAD_START) && !game_flags.paused && !hud_dialog_state().open &&
+        !game_flags.title_overlay && !player_window_blocks_clicks())
         return PlayEscape::pause;
     return PlayEscape::none;
 }
 
 PlayEscape player_escape_and_focus(bool escape) {
-    if (paused || player_window_blocks_clicks()) return PlayEscape::none;
+    if (game_flags.paused || player_window_blocks_clicks()) return PlayEscape::none;
     if (escape) {
         if (target_is_valid(player.target)) {
             player.target = nullptr;
@@ -61,13 +58,14 @@ PlayEscape player_escape_and_focus(bool escape) {
         }
         return PlayEscape::pause;
     }
-    if (!plat_input.window_active && !title_overlay && !hud_dialog_state().open) return PlayEscape::pause;
+    if (!plat_input.window_active && !game_flags.title_overlay && !hud_dialog_state().open) return PlayEscape::pause;
     return PlayEscape::none;
 }
 
 bool player_window_blocks_clicks() {
-    return character_sheet_open || hud_windows.loot || hud_windows.merchant || hud_windows.journal ||
-           hud_windows.professions || hud_windows.spellbook || hud_windows.map;
+    const ScreenFlags& w = game_flags.windows;
+    return game_flags.character_sheet_open || w.loot || w.merchant || w.journal || w.professions || w.spellbook ||
+           w.map;
 }
 
 void player_attack_step(float dt) {

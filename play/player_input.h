@@ -3,11 +3,7 @@
 // the class's basic attack, and the updates of arrows and traps.
 #include <cstdint>
 
-// The screens that take the player's input away from play; the screens in ui/
-// open and close them, play and the network read them.
-extern uint8_t character_creation_open;
-extern uint8_t character_select_open;
-extern uint8_t character_sheet_open;
+#include "common/game_flags.h"
 
 // Closes the map, spellbook, journal, professions and the character sheet
 // (a window that opens closes the others).

@@ -160,7 +160,7 @@ Creature* pick_creature_at_cursor() {
 }
 
 void player_target_key() {
-    if (title_overlay) return;
+    if (game_flags.title_overlay) return;
     bool back = pad_play_pressed(PAD_LB);
     if (!back && !binding_pressed(BIND_TARGET)) return;
     bearing_sign = back ? -1.0f : 1.0f;

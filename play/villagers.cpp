@@ -220,7 +220,7 @@ void villager_talk_begin(int i, Vec3 player_pos, float hold) {
 }
 
 void villagers_step(float dt) {
-    if (underground || !(dt >= 0.0f)) return;
+    if (game_flags.underground || !(dt >= 0.0f)) return;
     Vec3 me = {player.pos_x, player.pos_y, player.pos_z};
     float t = (float)game_clock;
     for (int i = 0; i < VILLAGER_COUNT; ++i) {
@@ -378,7 +378,7 @@ void villagers_build() {
 }
 
 void villagers_submit() {
-    if (!figures_built || underground) return;
+    if (!figures_built || game_flags.underground) return;
     Vec3 eye = render_camera.eye;
     if (!in_camelot_square(eye.x, eye.z, 120.0f)) return;
     for (int i = 0; i < VILLAGER_COUNT; ++i) {

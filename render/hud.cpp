@@ -21,8 +21,6 @@
 
 HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
 HudNetView hud_net = {};
-HudWindows hud_windows = {};
-uint8_t title_overlay = 1;
 float hud_scale = 1.0f;
 
 
@@ -446,7 +444,7 @@ void hud_dialog(const char* title, const char* body, const HudButton* buttons, i
 
 void hud_dialog_close() {
     dialog.open = 0;
-    paused = 0;
+    game_flags.paused = 0;
     plat_set_cursor_captured(true);
 }
 
@@ -478,8 +476,8 @@ DialogLayout hud_dialog_layout() {
 }
 
 DialogTook hud_dialog_input() {
-    if (hud_windows.options) return {};
-    if (paused && plat_input.key_pressed[KEY_ESCAPE]) {
+    if (game_flags.windows.options) return {};
+    if (game_flags.paused && plat_input.key_pressed[KEY_ESCAPE]) {
         if (dialog.open) hud_dialog_close();
         return {true, false};
     }
@@ -597,8 +595,8 @@ void hud_reset() {
     fps_frames = 0;
     fps_last = plat_time();
     fps_value = 0;
-    hud_windows = HudWindows{};
-    title_overlay = 1;
+    game_flags.windows = ScreenFlags{};
+    game_flags.title_overlay = 1;
     hud_scale = (float)plat_input.client_height / 1080.0f;
     if (!(hud_scale > 0.0f)) hud_scale = 1.0f;
 }

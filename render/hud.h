@@ -1,9 +1,11 @@
 #pragma once
 // The HUD: the services every part of the game uses to speak to the player
 // (centred message, prompt, floating texts, labels and bars over the world,
-// quest tracker, hit flash, fade, modal dialog, pause dialog). The screens
-// drawn over them and their order are ui/'s (ui/hud_draw.h).
+// quest tracker, hit flash, fade, the modal dialog). The screens drawn over
+// them and their order are ui/'s (ui/hud_draw.h).
 #include <cstdint>
+
+#include "common/game_flags.h"
 
 #include "common/mathx.h"
 #include "render/ui_rect.h"
@@ -89,22 +91,6 @@ struct HudNetView {
 };
 extern HudNetView hud_net;
 
-// Which windows are open. Each window's own code opens and closes itself
-// through these flags; the character sheet's flag is character_sheet_open, and
-// the character screens have theirs in play/player_input.h too.
-struct HudWindows {
-    uint8_t options;
-    uint8_t journal;
-    uint8_t spellbook;
-    uint8_t map;
-    uint8_t professions;
-    uint8_t merchant;
-    uint8_t loot;
-};
-extern HudWindows hud_windows;
-// The title overlay shown from start-up until the first click (the player's
-// first click clears it).
-extern uint8_t title_overlay;
 
 // Interface scale: client height / 1080, updated every frame.
 extern float hud_scale;

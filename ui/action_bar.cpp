@@ -86,7 +86,7 @@ void drop(float x, float y) {
 }  // namespace
 
 bool interface_mouse_update() {
-    if (paused || title_overlay || hud_dialog_state().open) {
+    if (game_flags.paused || game_flags.title_overlay || hud_dialog_state().open) {
         release_press();
         return false;
     }
@@ -98,7 +98,7 @@ bool interface_mouse_update() {
         if (slot >= 0) {
             press_on = PRESS_BAR;
             press_index = slot;
-        } else if (hud_windows.spellbook) {
+        } else if (game_flags.windows.spellbook) {
             if (spellbook_close_box().contains(mx, my)) {
                 spellbook_toggle();
                 press_on = PRESS_WINDOW;

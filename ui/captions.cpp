@@ -51,7 +51,7 @@ int captions_lines(CaptionLine out[CAPTION_LINES_MAX]) {
 }
 
 void captions_draw() {
-    if (paused) return;  // the world stands still under the shade: nothing is heard
+    if (game_flags.paused) return;  // the world stands still under the shade: nothing is heard
     CaptionLine lines[CAPTION_LINES_MAX];
     int n = captions_lines(lines);
     if (n == 0) return;

@@ -95,13 +95,13 @@ void apply_class(int cls) {
 void finish_edit(bool keep) {
     if (!keep) player_look = look_before_edit;
     player.heading = heading_before_edit;
-    character_creation_open = 0;
-    paused = 0;
+    game_flags.character_creation_open = 0;
+    game_flags.paused = 0;
     if (keep) {
         character_save_current();
         plat_set_cursor_captured(true);
     } else {
-        character_sheet_open = 1;
+        game_flags.character_sheet_open = 1;
         plat_set_cursor_captured(false);
     }
 }
@@ -304,8 +304,8 @@ void character_creation_open_new() {
     edit_mode = false;
     portrait_view = false;
     offer_name();
-    character_select_open = 0;
-    character_creation_open = 1;
+    game_flags.character_select_open = 0;
+    game_flags.character_creation_open = 1;
     plat_set_cursor_captured(false);
 }
 
@@ -319,18 +319,18 @@ void character_creation_open_edit() {
     step = 2;
     edit_mode = true;
     portrait_view = false;
-    character_creation_open = 1;
+    game_flags.character_creation_open = 1;
     plat_set_cursor_captured(false);
 }
 
 bool character_creation_confirmed_look(AppearanceChoice* look, float* heading) {
-    if (!character_creation_open || !edit_mode) return false;
+    if (!game_flags.character_creation_open || !edit_mode) return false;
     *look = look_before_edit;
     *heading = heading_before_edit;
     return true;
 }
 
-bool player_presentation_portrait() { return character_creation_open && step == 2 && portrait_view; }
+bool player_presentation_portrait() { return game_flags.character_creation_open && step == 2 && portrait_view; }
 
 // Where the screen stands (tests).
 int character_creation_step() { return step; }

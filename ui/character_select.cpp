@@ -72,11 +72,11 @@ void character_select_show() {
         character_creation_open_new();
         return;
     }
-    character_creation_open = 0;
-    character_select_open = 1;
+    game_flags.character_creation_open = 0;
+    game_flags.character_select_open = 1;
     character_list_opened = 1;
-    hud_windows.options = 0;
-    paused = 0;
+    game_flags.windows.options = 0;
+    game_flags.paused = 0;
     plat_set_cursor_captured(false);
 }
 
@@ -88,8 +88,8 @@ void character_screens_open() {
 }
 
 void character_enter_play() {
-    character_select_open = 0;
-    character_creation_open = 0;
+    game_flags.character_select_open = 0;
+    game_flags.character_creation_open = 0;
     plat_set_cursor_captured(true);
     hud_message(hud_fmt("Bienvenue à Tervanne, %s", player.name), 2.5f);
 }

@@ -352,7 +352,7 @@ void draw_title_overlay() {
 
 void world_labels() {
     net_draw_labels();
-    if (!underground) {
+    if (!game_flags.underground) {
         seneschal_labels_draw();
         merchant_label_draw();
         lady_label_draw();
@@ -371,18 +371,18 @@ void world_labels() {
 
 void hud_draw() {
     // 1. The character screens replace everything.
-    if (character_creation_open) {
+    if (game_flags.character_creation_open) {
         character_creation_draw();
         return;
     }
-    if (character_select_open) {
+    if (game_flags.character_select_open) {
         character_select_draw();
         return;
     }
     // 2-5. Over the world; not while the big map covers it (they would show
     // through its shade). They keep clear of the message, drawn later.
     reserve_message();
-    if (!(hud_windows.map && !title_overlay)) world_labels();
+    if (!(game_flags.windows.map && !game_flags.title_overlay)) world_labels();
     // 6. Hit flash.
     float flash = hud_hit_flash_strength();
     if (flash > 0.0f) full_screen(Vec4{0.6f, 0.0f, 0.0f, flash});
@@ -394,30 +394,30 @@ void hud_draw() {
     quest_tracker();
     prompt();
     // 15. Title overlay, or the action bar.
-    if (title_overlay)
+    if (game_flags.title_overlay)
         draw_title_overlay();
     else
         bar_draw();
     // 16. Windows.
-    if (character_sheet_open) character_sheet_draw();
-    if (hud_windows.journal) quest_journal_draw();
-    if (!title_overlay) {
-        if (hud_windows.spellbook) spellbook_draw();
-        if (hud_windows.map) map_screen_draw();
+    if (game_flags.character_sheet_open) character_sheet_draw();
+    if (game_flags.windows.journal) quest_journal_draw();
+    if (!game_flags.title_overlay) {
+        if (game_flags.windows.spellbook) spellbook_draw();
+        if (game_flags.windows.map) map_screen_draw();
         crafting_labels_draw();
     }
-    if (hud_windows.professions) professions_draw();
-    if (hud_windows.merchant) merchant_window_draw();
-    if (hud_windows.loot) loot_window_draw();
+    if (game_flags.windows.professions) professions_draw();
+    if (game_flags.windows.merchant) merchant_window_draw();
+    if (game_flags.windows.loot) loot_window_draw();
     // The message answers what the player just did in a window ("Vous n'avez
     // pas assez de deniers."): over the windows, under the pointer's icons.
     message();
-    if (!paused && !title_overlay) interaction_cursor_draw();
+    if (!game_flags.paused && !game_flags.title_overlay) interaction_cursor_draw();
     skill_drag_draw();
     // 17-20. Pause shade, dialog, options, fade.
-    if (paused) full_screen(Vec4{0.02f, 0.03f, 0.02f, 0.45f});
+    if (game_flags.paused) full_screen(Vec4{0.02f, 0.03f, 0.02f, 0.45f});
     hud_draw_dialog();
-    if (hud_windows.options) options_screen();
+    if (game_flags.windows.options) options_screen();
     captions_draw();
     // Every panel and window is drawn: the labels under them go.
     hud_labels_give_way();

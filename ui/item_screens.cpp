@@ -479,7 +479,7 @@ void interaction_cursor_draw() {
         if (item_exists(id)) icon_draw(item_icon(id), mx - size * 0.5f, my - size * 0.5f, size, item_colour(id), 0.85f);
     }
     // The bag over a corpse that can be searched.
-    if (hud_dialog_state().open || character_creation_open || character_select_open) return;
+    if (hud_dialog_state().open || game_flags.character_creation_open || game_flags.character_select_open) return;
     if (items_pointer_over_window(mx, my)) return;
     float px = mx, py = my;
     if (plat_input.cursor_captured) {

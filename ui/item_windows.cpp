@@ -141,7 +141,7 @@ UiRect loot_close_box() {
 }
 
 Hover items_hover(float x, float y) {
-    if (hud_windows.loot && loot_corpse()) {
+    if (game_flags.windows.loot && loot_corpse()) {
         Creature* c = loot_corpse();
         LootRow items[4];
         int rows = loot_item_rows(c, items) + (c->loot_money > 0 ? 1 : 0);
@@ -153,7 +153,7 @@ Hover items_hover(float x, float y) {
             if (shop_stock_box(i).contains(x, y)) return {HOVER_STOCK, i};
         if (shop_buy_back_box().contains(x, y)) return {HOVER_BUY_BACK, 0};
     }
-    if (character_sheet_open) {
+    if (game_flags.character_sheet_open) {
         for (int i = 0; i < BAG_SLOTS; ++i)
             if (sheet_bag_box(i).contains(x, y)) return {HOVER_BAG, i};
         for (int i = 0; i < EQUIPMENT_SLOTS; ++i)
@@ -163,9 +163,9 @@ Hover items_hover(float x, float y) {
 }
 
 bool items_pointer_over_window(float x, float y) {
-    if (character_sheet_open && sheet_box().contains(x, y)) return true;
+    if (game_flags.character_sheet_open && sheet_box().contains(x, y)) return true;
     if (shop_is_open() && shop_box().contains(x, y)) return true;
-    if (hud_windows.loot && loot_box().contains(x, y)) return true;
+    if (game_flags.windows.loot && loot_box().contains(x, y)) return true;
     return false;
 }
 
@@ -232,7 +232,7 @@ void click_loot(float x, float y) {
 }
 
 void click(float x, float y) {
-    if (hud_windows.loot && loot_box().contains(x, y)) {
+    if (game_flags.windows.loot && loot_box().contains(x, y)) {
         click_loot(x, y);
         return;
     }
@@ -246,13 +246,13 @@ void click(float x, float y) {
         if (shop_buy_back_box().contains(x, y)) shop_buy_back();
         return;
     }
-    if (!character_sheet_open) return;
+    if (!game_flags.character_sheet_open) return;
     if (sheet_sort_box().contains(x, y)) {
         sort_bag();
         return;
     }
     if (!shop_is_open() && sheet_appearance_box().contains(x, y)) {
-        character_sheet_open = 0;
+        game_flags.character_sheet_open = 0;
         character_creation_open_edit();
         return;
     }
@@ -277,8 +277,8 @@ void click(float x, float y) {
 }  // namespace
 
 void items_windows_update() {
-    if (paused || title_overlay || hud_dialog_state().open ||
-        !(character_sheet_open || hud_windows.loot || shop_is_open())) {
+    if (game_flags.paused || game_flags.title_overlay || hud_dialog_state().open ||
+        !(game_flags.character_sheet_open || game_flags.windows.loot || shop_is_open())) {
         release();
         return;
     }
@@ -288,7 +288,7 @@ void items_windows_update() {
     if (pressed && press_on == ON_NONE) {
         press_on = ON_OTHER;
         press_index = -1;
-        if (character_sheet_open) {
+        if (game_flags.character_sheet_open) {
             for (int i = 0; i < BAG_SLOTS; ++i)
                 if (sheet_bag_box(i).contains(mx, my) && bag[i].id) {
                     press_on = ON_BAG;

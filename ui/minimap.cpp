@@ -123,7 +123,7 @@ bool minimap_project(float px, float pz, float x, float z, bool under, float* sx
 void minimap_draw() {
     big_map_frame_check();
     const float s = hud_scale;
-    const bool under = underground != 0;
+    const bool under = game_flags.underground != 0;
     UiRect r = minimap_rect();
     ui_rect(r.x - FRAME * s, r.y - FRAME * s, r.w + 2 * FRAME * s, r.h + 2 * FRAME * s,
             Vec4{0.04f, 0.05f, 0.04f, 0.92f});

@@ -60,7 +60,7 @@ const char* volume_text(float v, const char* muted) {
 
 void close_screen() {
     options_write();
-    hud_windows.options = 0;
+    game_flags.windows.options = 0;
     drag = DRAG_NONE;
     waiting_action = -1;
     waiting_pad = -1;
@@ -347,8 +347,8 @@ void bindings_column(float kx, float ky, float list_bottom) {
 }  // namespace
 
 void options_open() {
-    hud_windows.options = 1;
-    paused = 1;
+    game_flags.windows.options = 1;
+    game_flags.paused = 1;
     drag = DRAG_NONE;
     waiting_action = -1;
     waiting_pad = -1;

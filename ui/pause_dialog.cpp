@@ -14,7 +14,7 @@ namespace {
 void resume() {}
 
 void change_character() {
-    paused = 0;
+    game_flags.paused = 0;
     // The character is saved and the server left before the list opens.
     character_save_current();
     net_shutdown();
@@ -37,5 +37,5 @@ void pause_dialog_open() {
     hud_dialog("Tervanne",
                "Le jeu est en pause.\nVotre personnage et vos quêtes sont sauvegardés en quittant le jeu.",
                buttons, 4);
-    paused = 1;
+    game_flags.paused = 1;
 }

@@ -79,7 +79,7 @@ void materials_draw(const RecipeDef& rc, UiRect row, float left, float right) {
     }
 }
 
-bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
+bool input_live() { return !game_flags.paused && !hud_dialog_state().open && !game_flags.title_overlay; }
 
 // A click on a gathering profession, which has no recipes to show: a word
 // on where it is practised, while the pointer stays on its row.
@@ -299,7 +299,7 @@ void professions_draw() {
 
 // The anvil's name, with the other labels over the world (under the windows).
 void anvil_label_draw() {
-    if (underground) return;
+    if (game_flags.underground) return;
     Vec3 a = anvil_position();
     if (std::hypot(player.pos_x - a.x, player.pos_z - a.z) <= 20.0f)
         hud_world_label(a + Vec3{0, 1.4f, 0}, "Enclume", 0.13f, HUD_PARCHMENT, UI_FONT_BODY);
@@ -308,7 +308,7 @@ void anvil_label_draw() {
 // The bar of a running harvest.
 void crafting_labels_draw() {
     // The pause menu breaks a harvest as surely as a step does.
-    if (paused && gather_running()) gather_cancel();
+    if (game_flags.paused && gather_running()) gather_cancel();
     if (!gather_running()) return;
     const float s = hud_scale;
     float w = 300 * s, h = 22 * s;

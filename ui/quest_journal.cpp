@@ -37,7 +37,7 @@ void draw_map(UiRect m, Vec3 player, Vec3 marker, bool done) {
     float cx = (player.x + marker.x) * 0.5f, cz = (player.z + marker.z) * 0.5f;
     float half = std::fmax(std::fabs(player.x - marker.x), std::fabs(player.z - marker.z)) * 0.5f + 60.0f;
     if (half < 120.0f) half = 120.0f;
-    if (!underground && ui_map_ready()) {
+    if (!game_flags.underground && ui_map_ready()) {
         float u0 = (cx - half - WORLD_MAP_X0) / WORLD_MAP_SPAN, u1 = (cx + half - WORLD_MAP_X0) / WORLD_MAP_SPAN;
         float v0 = (cz - half - WORLD_MAP_Z0) / WORLD_MAP_SPAN, v1 = (cz + half - WORLD_MAP_Z0) / WORLD_MAP_SPAN;
         // North up and +x to the left, like the big map and the minimap.

@@ -23,10 +23,10 @@ void toggle(uint8_t* flag) {
 }  // namespace
 
 bool screen_keys_input() {
-    if (title_overlay || hud_dialog_state().open) return false;
+    if (game_flags.title_overlay || hud_dialog_state().open) return false;
     if (binding_pressed(BIND_MAP) || pad_play_pressed(PAD_BACK)) {
         // Each opening starts on the player's own zone at zoom 1.
-        bool open = !hud_windows.map;
+        bool open = !game_flags.windows.map;
         if (open) player_windows_close_all();
         big_map_set_open(open);
         return true;
@@ -38,33 +38,33 @@ bool screen_keys_input() {
         return true;
     }
     if (binding_pressed(BIND_CHARACTER) || binding_pressed(BIND_BAG)) {
-        toggle(&character_sheet_open);
+        toggle(&game_flags.character_sheet_open);
         return true;
     }
     if (binding_pressed(BIND_JOURNAL)) {
-        toggle(&hud_windows.journal);
+        toggle(&game_flags.windows.journal);
         return true;
     }
     if (binding_pressed(BIND_PROFESSIONS)) {
-        professions_window_show(!hud_windows.professions);
+        professions_window_show(!game_flags.windows.professions);
         return true;
     }
     return false;
 }
 
 bool screens_take_escape(bool escape) {
-    if (escape && hud_windows.journal) {
-        hud_windows.journal = 0;
+    if (escape && game_flags.windows.journal) {
+        game_flags.windows.journal = 0;
         return true;
     }
-    if (escape && hud_windows.map) {
+    if (escape && game_flags.windows.map) {
         big_map_set_open(false);
         return true;
     }
     // The pad's B backs out of the windows Escape leaves open for the keyboard
     // (the shop and the loot window close on Escape themselves).
-    if (ui_focus_back_pressed() && !hud_windows.merchant && !hud_windows.loot &&
-        (character_sheet_open || hud_windows.spellbook || hud_windows.professions)) {
+    if (ui_focus_back_pressed() && !game_flags.windows.merchant && !game_flags.windows.loot &&
+        (game_flags.character_sheet_open || game_flags.windows.spellbook || game_flags.windows.professions)) {
         player_windows_close_all();
         return true;
     }
@@ -77,7 +77,7 @@ bool item_windows_take_escape(bool escape) {
         close_shop();
         return true;
     }
-    if (hud_windows.loot) {
+    if (game_flags.windows.loot) {
         loot_close();
         return true;
     }

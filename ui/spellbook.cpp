@@ -14,15 +14,15 @@
 #include "ui/screen_widgets.h"
 
 void spellbook_toggle() {
-    bool open = !hud_windows.spellbook;
+    bool open = !game_flags.windows.spellbook;
     if (open) {
         // One window at a time.
-        hud_windows.map = 0;
-        hud_windows.journal = 0;
-        hud_windows.professions = 0;
-        character_sheet_open = 0;
+        game_flags.windows.map = 0;
+        game_flags.windows.journal = 0;
+        game_flags.windows.professions = 0;
+        game_flags.character_sheet_open = 0;
     }
-    hud_windows.spellbook = open ? 1 : 0;
+    game_flags.windows.spellbook = open ? 1 : 0;
 }
 
 void spellbook_order(int order[SKILLS_PER_CLASS]) {

@@ -92,16 +92,16 @@ const char* big_map_title() {
 
 void big_map_set_open(bool open) {
     map.open = open;
-    hud_windows.map = open ? 1 : 0;
+    game_flags.windows.map = open ? 1 : 0;
     was_open = open;
     if (!open) {
         map.dragging = false;
         return;
     }
-    if (underground)
+    if (game_flags.underground)
         show_view(MAP_CATACOMBS, 0);
     else
-        show_view(MAP_ZONE, player.pos_z < -400.0f ? 1 : 0);
+        show_view(MAP_ZONE, in_gaste(player.pos_z) ? 1 : 0);
 }
 
 UiRect big_map_panel() {
@@ -184,11 +184,11 @@ void big_map_left_click(float pointer_x, float pointer_y) {
     if (map.view != MAP_ALL_ZONES || !big_map_panel().contains(pointer_x, pointer_y)) return;
     float x, z;
     big_map_to_world(pointer_x, pointer_y, &x, &z);
-    if (std::fabs(x) > 810.0f) return;
+    if (std::fabs(x) > MAP_HALF_WIDTH) return;
     int zone;
-    if (z >= -400.0f && z <= 410.0f)
+    if (z >= ZONE_BORDER_Z && z <= MAP_NORTH)
         zone = 0;
-    else if (z >= -1210.0f && z < -400.0f)
+    else if (z >= MAP_SOUTH && z < ZONE_BORDER_Z)
         zone = 1;
     else
         return;
@@ -367,7 +367,7 @@ UiRect close_box() {
     return {p.x + p.w - 30 * s, p.y - 40 * s, 30 * s, 30 * s};
 }
 
-bool input_live() { return !paused && !hud_dialog_state().open && !title_overlay; }
+bool input_live() { return !game_flags.paused && !hud_dialog_state().open && !game_flags.title_overlay; }
 
 // The pad: the left stick pans the map (a full push crosses the panel in
 // about a second and a half), the right trigger zooms in, the left one out,
@@ -493,7 +493,7 @@ void draw_zone_hover(UiRect p) {
 void map_screen_draw() {
     if (!was_open) big_map_set_open(true);  // opened by its key since the last frame
     handle_input();
-    if (!hud_windows.map) return;
+    if (!game_flags.windows.map) return;
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     ui_rect(0, 0, W, H, Vec4{0.01f, 0.02f, 0.02f, 0.82f});
@@ -590,7 +590,7 @@ void map_screen_draw() {
 
 // Closed by another window's key or a character load: the next opening starts afresh.
 void big_map_frame_check() {
-    if (!hud_windows.map && was_open) {
+    if (!game_flags.windows.map && was_open) {
         was_open = false;
         map.open = false;
         map.dragging = false;

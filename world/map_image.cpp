@@ -229,7 +229,7 @@ void world_map_step(bool needed_now) {
     }
     // Below ground the catacombs' map is shown: the surface's goes up on the
     // way out (catacombs_leave).
-    if (underground) {
+    if (game_flags.underground) {
         map_painted();
         return;
     }

@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-uint8_t underground = 0;
 
 namespace {
 

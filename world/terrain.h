@@ -7,6 +7,7 @@
 // second zone "La Gaste Forêt" z in [-1210, -410], joined by a pass around
 // x = 0. Camelot's levelled square is centred on (540, 180). x > 950 is
 // outside the landscape (the catacombs live there, ground 0).
+#include "common/game_flags.h"
 #include <cstdint>
 
 #include "common/mathx.h"
@@ -25,8 +26,6 @@ constexpr float ZONE_BORDER_GAP = 10.0f;
 constexpr float FIRST_ZONE_SOUTH = ZONE_BORDER_Z + ZONE_BORDER_GAP;   // -390
 constexpr float SECOND_ZONE_NORTH = ZONE_BORDER_Z - ZONE_BORDER_GAP;  // -410
 inline bool in_catacombs(float x) { return x > CATACOMB_X; }
-// The world the player is in: set on the way down into the catacombs and back.
-extern uint8_t underground;
 
 // ---- Heights and zones -------------------------------------------------------
 float terrain_base(float x, float z);        // landscape before levelling

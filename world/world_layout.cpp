@@ -327,7 +327,7 @@ void world_build() {
 
 void world_submit() {
     // The catacombs draw and light themselves and fill the atmosphere.
-    if (underground) return;
+    if (game_flags.underground) return;
     Vec3 eye = render_camera.eye;
     if (terrain_mesh) render_add(terrain_mesh, terrain_material, mat4_identity(), {1, 1, 1});
     for (int i = 0; i < WORLD_BATCH_COUNT; ++i)

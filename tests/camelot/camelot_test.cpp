@@ -345,9 +345,9 @@ TEST_F(Town, WalkFromTheSpawnThroughTheWestGateToTheMarketAndTheCastleCourt) {
     plat_input.client_height = 720;
     plat_input.window_active = 1;
     bindings_reset();
-    paused = 0;
+    game_flags.paused = 0;
     player_reset_new();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
 
     // Local waypoints: down street 0, out of the gate, back to the market,
     // then through the castle gate into the court.

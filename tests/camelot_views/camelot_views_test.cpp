@@ -45,13 +45,13 @@ protected:
         headless_set_window_size(W, H);
         scene_economy();
         if (game_startup() != 0) return;
-        character_creation_open = 0;  // no character file here: straight into play
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
         started = headless_has_context();
         plat_input.client_width = W;
         plat_input.client_height = H;
         bindings_reset();
         player_reset_new();
-        title_overlay = 0;
+        game_flags.title_overlay = 0;
     }
 };
 

@@ -40,11 +40,11 @@ protected:
         headless_set_window_size(W, H);
         scene_economy();
         if (game_startup() != 0) return;
-        character_creation_open = 0;  // no character file here: straight into play
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
         started = headless_has_context();
         bindings_reset();
         player_reset_new();
-        title_overlay = 0;
+        game_flags.title_overlay = 0;
     }
 };
 
@@ -84,7 +84,7 @@ void picture(const char* name) {
     EXPECT_TRUE(headless_screenshot(file.c_str())) << file;
     Vec3 head = {player.pos_x, player.pos_y + PLAYER_EYE_HEIGHT, player.pos_z};
     EXPECT_GE(length(player.camera_pos - head), 1.0f - 0.02f) << name;
-    EXPECT_GE(camera_view_free(head, player.camera_pos, underground != 0), 0.999f) << name;
+    EXPECT_GE(camera_view_free(head, player.camera_pos, game_flags.underground != 0), 0.999f) << name;
 }
 
 }  // namespace

@@ -110,8 +110,8 @@ TEST(Captions, BlowsFromTheLeftAndBehindThreeLinesThatFadeAndNoneWhenOff) {
     headless_set_window_size(960, 540);
     scene_economy();
     ASSERT_EQ(game_startup(), 0);
-    character_creation_open = 0;  // no character file here: straight into play
-    title_overlay = 0;
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
+    game_flags.title_overlay = 0;
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     options.sound_captions = 1;
     place_player();
@@ -139,9 +139,9 @@ TEST(Captions, BlowsFromTheLeftAndBehindThreeLinesThatFadeAndNoneWhenOff) {
     EXPECT_EQ(count(lines, "Coup reçu · derrière vous"), 1) << ::testing::PrintToString(lines);
     EXPECT_EQ(lines.size(), 3u) << ::testing::PrintToString(lines);
     EXPECT_TRUE(headless_screenshot("captions_three_lines.png"));  // for a person to look at
-    hud_windows.journal = 1;  // a window in the middle: the lines keep off it
+    game_flags.windows.journal = 1;  // a window in the middle: the lines keep off it
     EXPECT_LE(drawn_captions().size(), 3u);
-    hud_windows.journal = 0;
+    game_flags.windows.journal = 0;
     free_creature(wolf);
 
     // Quiet: the lines fade over their last seconds, then go.

@@ -23,18 +23,18 @@ inline bool catacomb_game() {
         headless_set_window_size(640, 360);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
     }
     return state == 1;
 }
 
 // Back on the heath at (x, z) with a fresh character and no dialog open.
 inline void surface_player_at(float x, float z, int level) {
-    if (underground) catacombs_leave();
+    if (game_flags.underground) catacombs_leave();
     if (hud_dialog_state().open) hud_dialog_close();
     player_reset_new();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     player.level = level;
     player.pos_x = x;
     player.pos_z = z;

@@ -68,12 +68,12 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
     EXPECT_EQ(prompt_after(false), "");
     player.pos_x = CATACOMB_ENTRY_X + 3.5f;
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Entrer dans les Catacombes du Val sans Retour");
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
 
     prompt_after(true);
     const Dialog& d = hud_dialog_state();
     ASSERT_TRUE(d.open);
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
     EXPECT_STREQ(d.title, "Les Catacombes du Val sans Retour");
     EXPECT_STREQ(d.body,
                  "Une odeur de pierre froide et de vieux os monte de la caverne. Une stèle prévient : « Ici dorment "
@@ -88,14 +88,14 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
     ASSERT_NE(go, nullptr);
     hud_dialog_close();
     go();
-    EXPECT_TRUE(underground);
+    EXPECT_TRUE(game_flags.underground);
     catacombs_leave();
 
     // At level 10 the same key goes straight down.
     surface_player_at(CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z, 10);
     prompt_after(true);
     EXPECT_FALSE(hud_dialog_state().open);
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
     EXPECT_FLOAT_EQ(player.pos_x, 1048.0f);
     EXPECT_FLOAT_EQ(player.pos_y, 0.0f);
     EXPECT_FLOAT_EQ(player.pos_z, 5.6f);
@@ -109,7 +109,7 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
     catacombs_enter();
     for (int i = 0; i < CREATURE_CAPACITY; ++i) EXPECT_EQ(creatures[i].in_use ? creatures[i].serial : 0, serials[i]);
     catacombs_leave();
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
     EXPECT_NEAR(player.pos_x, 47.06f, 1e-4f);
     EXPECT_NEAR(player.pos_z, 323.6f, 1e-4f);
     EXPECT_NEAR(player.pos_y, ground_height(47.06f, 323.6f), 1e-4f);
@@ -120,7 +120,7 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
 TEST(CatacombPlay, GarrisonHoldsThePathTheRoomsAndTheCrypt) {
     ASSERT_TRUE(catacomb_game());
     enter_at_level(12);
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
     EXPECT_EQ(bosses(), 1);
     Creature* lord = at({1048.0f, 0, 85.3f});
     ASSERT_NE(lord, nullptr);
@@ -332,7 +332,7 @@ TEST(CatacombPlay, PassageOnlyAfterTheLordFallsAndItLeadsOut) {
     put_player(CATACOMB_PASSAGE_X, CATACOMB_PASSAGE_Z + 0.5f);
     EXPECT_EQ(prompt_after(false), "");
     EXPECT_EQ(prompt_after(true), "");
-    EXPECT_TRUE(underground);
+    EXPECT_TRUE(game_flags.underground);
 
     Creature* lord = creature_boss();
     ASSERT_NE(lord, nullptr);
@@ -347,7 +347,7 @@ TEST(CatacombPlay, PassageOnlyAfterTheLordFallsAndItLeadsOut) {
 
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Emprunter le passage vers la lande");
     prompt_after(true);
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
     EXPECT_NEAR(player.pos_x, 47.06f, 1e-4f);
     EXPECT_EQ(catacomb_creatures(), 0);
 
@@ -356,7 +356,7 @@ TEST(CatacombPlay, PassageOnlyAfterTheLordFallsAndItLeadsOut) {
     put_player(CATACOMB_PORTAL_X, 3.5f);
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Quitter les catacombes");
     prompt_after(true);
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
 }
 
 TEST(CatacombPlay, FallingBelowWakesInTheVestibule) {
@@ -368,7 +368,7 @@ TEST(CatacombPlay, FallingBelowWakesInTheVestibule) {
     player.death_time = 0.0f;
     run_frames(75);
     EXPECT_FALSE(player.dead);
-    EXPECT_TRUE(underground);
+    EXPECT_TRUE(game_flags.underground);
     EXPECT_FLOAT_EQ(player.pos_x, 1048.0f);
     EXPECT_FLOAT_EQ(player.pos_z, 5.6f);
     EXPECT_FLOAT_EQ(player.heading, 0.0f);

@@ -64,7 +64,7 @@ TEST(CatacombScene, WalkFromTheVestibuleToTheCryptDoorNeverEntersAWall) {
     ASSERT_TRUE(catacomb_game());
     surface_player_at(CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z, 12);
     catacombs_enter();
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
     // The garrison would stand in the way; this walk is about the walls.
     clear_world_creatures(1);
 
@@ -116,7 +116,7 @@ TEST(CatacombScene, PicturesOfACorridorALitRoomAndTheCryptAwake) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     surface_player_at(CATACOMB_ENTRY_X, CATACOMB_ENTRY_Z, 12);
     catacombs_enter();
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
 
     // A corridor of the main path, looking along it toward the crypt.
     int pi[400], pj[400];

@@ -124,14 +124,14 @@ protected:
         headless_set_window_size(W, H);
         scene_economy();
         if (game_startup() != 0) return;
-        character_creation_open = 0;  // no character file here: straight into play
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
         started = headless_has_context();
         plat_input.client_width = W;
         plat_input.client_height = H;
         hud_scale = (float)H / 1080.0f;
         bindings_reset();
         player_reset_new();
-        title_overlay = 0;
+        game_flags.title_overlay = 0;
     }
     void TearDown() override { view_settings.colour_vision = VISION_NORMAL; }
 };
@@ -291,7 +291,7 @@ TEST_F(ColourMarks, ItemFramesCountTheirQuality) {
         if (add_to_bag(id)) ++wanted[q];
     }
     for (int q = 0; q < 5; ++q) ASSERT_GE(wanted[q], 1) << "an item of quality " << q;
-    character_sheet_open = 1;
+    game_flags.character_sheet_open = 1;
     for (int mode : {VISION_NORMAL, VISION_PROTANOPIA}) {
         SCOPED_TRACE(MODE_NAMES[mode]);
         view_settings.colour_vision = mode;
@@ -304,7 +304,7 @@ TEST_F(ColourMarks, ItemFramesCountTheirQuality) {
             EXPECT_EQ(by_quality[k], mode == VISION_NORMAL ? 0 : k * wanted[k]) << "quality " << k;
         }
     }
-    character_sheet_open = 0;
+    game_flags.character_sheet_open = 0;
     inventory_clear();
 }
 

@@ -35,7 +35,7 @@ void fresh(int cls, int level) {
     player.camera_forward = {1, 0, 0};
     player_equipment_totals(0, 0, 0, 1.0f);
     set_level_and_experience(level, 0);
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     std::memset(&plat_input, 0, sizeof(plat_input));
 }
 

@@ -22,8 +22,8 @@ inline bool creature_game() {
         headless_set_window_size(480, 270);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
     }
     return state == 1;
 }
@@ -32,8 +32,8 @@ inline bool creature_game() {
 inline void clean_table_with_player_at(float x, float z) {
     creatures_reset();
     player_reset_new();
-    title_overlay = 0;
-    underground = 0;
+    game_flags.title_overlay = 0;
+    game_flags.underground = 0;
     player.pos_x = x;
     player.pos_z = z;
     player.pos_y = ground_height(x, z);

@@ -27,7 +27,7 @@ const float kX = 60.0f, kZ = 150.0f;
 Creature* crypt_lord_with_player_below() {
     clean_table_with_player_at(1048.0f, 80.0f);
     player.pos_y = 0.0f;
-    underground = 1;
+    game_flags.underground = 1;
     return spawn_creature(SP_BOSS, {1048.0f, 0.0f, 87.0f}, {1048.0f, 0.0f, 87.0f});
 }
 
@@ -329,7 +329,7 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     Vec3 here = catacomb_cell_centre(ai, aj), there = catacomb_cell_centre(ai, aj + 1);
     clean_table_with_player_at(here.x, here.z);
     player.pos_y = 0.0f;
-    underground = 1;
+    game_flags.underground = 1;
     ASSERT_FALSE(catacomb_line_clear(there + Vec3{0, 1.5f, 0}, here + Vec3{0, 1.4f, 0}));
     Creature* z = spawn_creature(SP_SKELETON, there, there);
     ASSERT_NE(z, nullptr);
@@ -350,7 +350,7 @@ TEST(CreatureBehaviour, LostSightAndAStuckReturnBelowGround) {
     step_creatures(7.0f);
     EXPECT_NE(w->ai_state, CS_RETURN) << "caught on the wall, it rests instead";
     EXPECT_GT(std::hypot(w->pos.x - here.x, w->pos.z - here.z), 1.0f);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 // A hold (stun, ice, trap, brambles) stops the feet only: the held foe still
@@ -408,7 +408,7 @@ TEST(CreatureBehaviour, AHoldStopsTheFeetButNotTheBlowsNorTheLordsPhases) {
     step_creatures(3.2f);
     EXPECT_EQ(boss->ai_state, CS_IDLE);
     EXPECT_FLOAT_EQ(boss->health, 3200.0f);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 // A foe that cannot see the player counts him out of reach: a skeleton and
@@ -421,7 +421,7 @@ TEST(CreatureBehaviour, NoBlowThroughACatacombWall) {
     float wall_z = 5.0f * (float)(aj + 1);  // the wall line spans [wall_z, wall_z + 1)
     clean_table_with_player_at(here.x, wall_z - 0.4f);
     player.pos_y = 0.0f;
-    underground = 1;
+    game_flags.underground = 1;
     Vec3 beyond = {here.x, 0.0f, wall_z + 1.45f};
     ASSERT_TRUE(catacomb_solid({here.x, 1.0f, wall_z + 0.5f}));
     Creature* z = spawn_creature(SP_SKELETON, beyond, beyond);
@@ -441,7 +441,7 @@ TEST(CreatureBehaviour, NoBlowThroughACatacombWall) {
     player.pos_z = z->pos.z + 1.5f;
     step_creatures(2.0f);
     EXPECT_LT(player.health, player.max_health);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
@@ -508,7 +508,7 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_FLOAT_EQ(boss->heading, PI);
     EXPECT_STREQ(hud_message_text(), "Bréhus retourne à son trône…");
     for (const FallingSlab& s : falling_slabs) EXPECT_FALSE(s.active);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 // A blow wakes the lord as if the player had come in: shot from the doorway
@@ -532,7 +532,7 @@ TEST(CreatureBehaviour, ABlowFromTheDoorwayWakesTheCryptLord) {
     step_creatures(3.1f);
     EXPECT_EQ(boss->ai_state, CS_IDLE);
     EXPECT_FLOAT_EQ(boss->health, 3200.0f);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsCrush) {
@@ -619,7 +619,7 @@ TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsC
     step_creatures(1.8f);
     EXPECT_GE(player.health, before - 1e-3f * before) << "a slab that missed hurt her";
     EXPECT_FLOAT_EQ(boss->health, boss_health);
-    underground = 0;
+    game_flags.underground = 0;
 }
 
 TEST(CreatureTargeting, SelectCyclesLeftToRightAndPicksTheNearestAhead) {

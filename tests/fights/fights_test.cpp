@@ -177,7 +177,7 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
     headless_set_window_size(960, 540);
     scene_economy();
     ASSERT_EQ(game_startup(), 0);
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     bindings_reset();
     player_look = {1, 2, 1, 3, 2, 0};
@@ -186,7 +186,7 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
     frame(false);
     begin_input();
     frame(false);
-    ASSERT_EQ(title_overlay, 0);
+    ASSERT_EQ(game_flags.title_overlay, 0);
 
     Vec3 field = open_ground(60.0f, 60.0f);
 
@@ -314,24 +314,24 @@ TEST(Fights, ArcherDruidAndWarriorWinTheirFights) {
             EXPECT_EQ(player.target, nullptr);
         }
         EXPECT_TRUE(hud_dialog_state().open)
-            << "overlay " << (int)title_overlay << " sheet " << (int)character_sheet_open << " windows "
-            << (int)hud_windows.journal << (int)hud_windows.spellbook << (int)hud_windows.map
-            << (int)hud_windows.professions << (int)hud_windows.merchant << (int)hud_windows.loot << " dead "
+            << "overlay " << (int)game_flags.title_overlay << " sheet " << (int)game_flags.character_sheet_open << " windows "
+            << (int)game_flags.windows.journal << (int)game_flags.windows.spellbook << (int)game_flags.windows.map
+            << (int)game_flags.windows.professions << (int)game_flags.windows.merchant << (int)game_flags.windows.loot << " dead "
             << (int)player.dead;
-        EXPECT_EQ(paused, 1);
+        EXPECT_EQ(game_flags.paused, 1);
         begin_input();
         frame(false);
         begin_input();
         press(KEY_ESCAPE);  // Escape again resumes
         frame(false);
         EXPECT_FALSE(hud_dialog_state().open);
-        EXPECT_EQ(paused, 0);
+        EXPECT_EQ(game_flags.paused, 0);
         begin_input();
         headless_set_window_active(false);  // another window took the focus
         frame(false);
         headless_set_window_active(true);
         EXPECT_TRUE(hud_dialog_state().open);
-        EXPECT_EQ(paused, 1);
+        EXPECT_EQ(game_flags.paused, 1);
         hud_dialog_close();
     }
     game_shutdown();

@@ -92,14 +92,14 @@ void search(Creature* c, bool picture) {
     fh_frames(2);
     ASSERT_NE(fh_prompt().find("Fouiller : Sanglier"), std::string::npos) << fh_prompt();
     fh_key(bindings[BIND_INTERACT]);
-    ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(game_flags.windows.loot);
     ASSERT_EQ(loot_corpse(), c);
     if (picture) {
         EXPECT_TRUE(fh_picture("first_hour_loot.png"));
     }
     fh_click_box(loot_take_all_box());
     EXPECT_FALSE(corpse_lootable(c));
-    EXPECT_FALSE(hud_windows.loot) << "emptied, the loot window stays open over the bag";
+    EXPECT_FALSE(game_flags.windows.loot) << "emptied, the loot window stays open over the bag";
 }
 
 // The grown sage nodes nearest to each other, away from the sword and the cave.
@@ -196,13 +196,13 @@ void play_her_file_under_wine() {
     put_file(slot_name(0).c_str(), back);
     put_file(backup_of(0).c_str(), "");
     start_again_from_the_files();
-    ASSERT_TRUE(character_select_open);
+    ASSERT_TRUE(game_flags.character_select_open);
     // Her place as loaded. The cave's guards fought her under Wine and stand
     // elsewhere here: a load puts her clear of whoever stands on the spot.
     EXPECT_NEAR(player.pos_x, now.pos_x * 0.01f, 0.3f);
     EXPECT_NEAR(player.pos_z, now.pos_z * 0.01f, 0.3f);
     fh_key(28, 1, true);
-    ASSERT_FALSE(character_select_open);
+    ASSERT_FALSE(game_flags.character_select_open);
     EXPECT_STREQ(player.name, "Énide");
     EXPECT_NEAR(player.heading, now.cap * 0.001f, 0.002f);
     EXPECT_EQ(player.purse, now.purse);
@@ -223,11 +223,11 @@ void play_her_file_under_wine() {
 TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     clear_game_files();
     ASSERT_TRUE(first_hour_game());
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     const float S = FH_H / 1080.0f;  // the screens' scale
 
     // ---- No file at all: the creation screen. The archer's card, "Suivant".
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     EXPECT_EQ(characters_present_count(), 0);
     EXPECT_EQ(current_slot, -1);
     EXPECT_TRUE(fh_picture("first_hour_creation_class.png"));
@@ -293,7 +293,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     ASSERT_EQ(player_look.woman != 0, woman);
     EXPECT_TRUE(fh_picture("first_hour_creation_name.png"));
     fh_click(FH_W * 0.68f + 160 * S, FH_H - 102 * S, 0, true);  // "Commencer"
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     EXPECT_EQ(current_slot, 0);
     EXPECT_STREQ(player.name, "Énide");
     EXPECT_EQ(player.player_class, CLASS_ARCHER);
@@ -403,7 +403,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_GE(profession_level[PROF_HERBALISM], 2);
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 1);
     fh_key(bindings[BIND_PROFESSIONS]);
-    ASSERT_TRUE(hud_windows.professions);
+    ASSERT_TRUE(game_flags.windows.professions);
     ASSERT_EQ(professions_recipe_at_row(0), 0);
     EXPECT_EQ(craft_refusal(0), nullptr);
     int sage = count_in_bag(SAGE);
@@ -414,24 +414,24 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 2);
     EXPECT_TRUE(fh_picture("first_hour_professions.png"));
     fh_key(bindings[BIND_PROFESSIONS]);
-    EXPECT_FALSE(hud_windows.professions);
+    EXPECT_FALSE(game_flags.windows.professions);
 
     // ---- The character sheet, the quest log, the big map.
     fh_key(bindings[BIND_CHARACTER]);
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     EXPECT_TRUE(fh_picture("first_hour_sheet.png"));
     fh_key(bindings[BIND_CHARACTER]);
-    EXPECT_FALSE(character_sheet_open);
+    EXPECT_FALSE(game_flags.character_sheet_open);
     fh_key(bindings[BIND_JOURNAL]);
-    ASSERT_TRUE(hud_windows.journal);
+    ASSERT_TRUE(game_flags.windows.journal);
     EXPECT_TRUE(fh_picture("first_hour_journal.png"));
     fh_key(bindings[BIND_JOURNAL]);
-    EXPECT_FALSE(hud_windows.journal);
+    EXPECT_FALSE(game_flags.windows.journal);
     fh_key(bindings[BIND_MAP]);
-    ASSERT_TRUE(hud_windows.map);
+    ASSERT_TRUE(game_flags.windows.map);
     EXPECT_TRUE(fh_picture("first_hour_map.png"));
     fh_key(bindings[BIND_MAP]);
-    EXPECT_FALSE(hud_windows.map);
+    EXPECT_FALSE(game_flags.windows.map);
 
     // ---- Walked up to the catacombs' mouth below level 10: the warning.
     ASSERT_LT(player.level, 10);
@@ -454,7 +454,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     EXPECT_TRUE(fh_picture("first_hour_catacombs_warning.png"));
     ASSERT_TRUE(fh_press("Rester dehors"));
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_FALSE(underground);
+    EXPECT_FALSE(game_flags.underground);
 
     // ---- Escape drops the target first, then pauses; "Quitter le jeu" ends
     // the run and the exit steps run.
@@ -466,7 +466,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
     fh_key(KEY_ESCAPE);
     ASSERT_TRUE(hud_dialog_state().open);
     EXPECT_STREQ(hud_dialog_state().title, "Tervanne");
-    EXPECT_TRUE(paused);
+    EXPECT_TRUE(game_flags.paused);
     EXPECT_TRUE(fh_picture("first_hour_pause.png"));
     ASSERT_TRUE(fh_press("Quitter le jeu"));
     EXPECT_TRUE(plat_input.quit_requested);
@@ -483,7 +483,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
 
     // ---- A new start as far as the files go: the list shows her alone.
     start_again_from_the_files();
-    ASSERT_TRUE(character_select_open);
+    ASSERT_TRUE(game_flags.character_select_open);
     EXPECT_EQ(characters_present_count(), 1);
     EXPECT_STREQ(character_slots[0].name, "Énide");
     EXPECT_EQ(character_slots[0].player_class, CLASS_ARCHER);
@@ -503,7 +503,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
         EXPECT_GT(sum / (3.0 * n), 30.0) << "the list's view of her is dark";
     }
     fh_key(28, 1, true);  // Entrée plays the one selected
-    ASSERT_FALSE(character_select_open);
+    ASSERT_FALSE(game_flags.character_select_open);
     EXPECT_STREQ(player.name, "Énide");
     EXPECT_NEAR(player.pos_x, x_end, 0.02f);
     EXPECT_NEAR(player.pos_z, z_end, 0.02f);

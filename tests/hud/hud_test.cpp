@@ -42,11 +42,11 @@ class Hud : public ::testing::Test {
         std::memset(&plat_input, 0, sizeof plat_input);
         plat_input.client_width = 1920;
         plat_input.client_height = 1080;
-        paused = 0;
-        underground = 0;
-        character_creation_open = character_select_open = character_sheet_open = 0;
+        game_flags.paused = 0;
+        game_flags.underground = 0;
+        game_flags.character_creation_open = game_flags.character_select_open = game_flags.character_sheet_open = 0;
         hud_reset();
-        title_overlay = 0;
+        game_flags.title_overlay = 0;
         ui_batch_clear();
         action_runs = 0;
         // Looking down -z from 1.7 m, 60 degrees vertical.
@@ -54,7 +54,7 @@ class Hud : public ::testing::Test {
     }
     void TearDown() override {
         ui_batch_clear();
-        paused = 0;
+        game_flags.paused = 0;
     }
     // Pixel size of one metre at depth d for this camera.
     static float px_per_m(float d) { return 1080.0f / (2.0f * std::tan(30.0f * 3.14159265f / 180.0f)) / d; }
@@ -289,7 +289,7 @@ TEST_F(Hud, ShortButtonsAre170WideAndTheRowIsCentred) {
 }
 
 TEST_F(Hud, ClickingADialogButtonWhilePausedClosesAndActsInTheSameFrame) {
-    paused = 1;
+    game_flags.paused = 1;
     HudButton b[2] = {{"Reprendre", nullptr}, {"Agir", count_action}};
     hud_dialog("Tervanne", "Pause", b, 2);
     EXPECT_FALSE(plat_input.cursor_captured);
@@ -298,12 +298,12 @@ TEST_F(Hud, ClickingADialogButtonWhilePausedClosesAndActsInTheSameFrame) {
     click(l.panel.x + 2, l.panel.y + 2);
     hud_dialog_input();
     EXPECT_TRUE(hud_dialog_state().open);
-    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(game_flags.paused, 1);
 
     click(l.buttons[1].x + 5, l.buttons[1].y + 5);
     DialogTook took = hud_dialog_input();
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(game_flags.paused, 0);
     EXPECT_EQ(action_runs, 1);
     EXPECT_TRUE(plat_input.cursor_captured);
     EXPECT_TRUE(took.click) << "the click is taken";
@@ -316,13 +316,13 @@ TEST_F(Hud, ClickingADialogButtonWhilePausedClosesAndActsInTheSameFrame) {
 TEST_F(Hud, EscapeWhilePausedClosesTheDialogUnlessOptionsAreOpen) {
     pause_dialog_open();
     plat_input.key_pressed[KEY_ESCAPE] = 1;
-    hud_windows.options = 1;
+    game_flags.windows.options = 1;
     EXPECT_FALSE(hud_dialog_input().escape);
     EXPECT_TRUE(hud_dialog_state().open) << "the options screen handles its own keys";
-    hud_windows.options = 0;
+    game_flags.windows.options = 0;
     EXPECT_TRUE(hud_dialog_input().escape) << "taken";
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(game_flags.paused, 0);
     // Outside the pause Escape is left to the player's key handling.
     HudButton ok[1] = {{"D'accord", nullptr}};
     hud_dialog("Message", "Texte", ok, 1);
@@ -334,7 +334,7 @@ TEST_F(Hud, EscapeWhilePausedClosesTheDialogUnlessOptionsAreOpen) {
 TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
     pause_dialog_open();
     const Dialog& d = hud_dialog_state();
-    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(game_flags.paused, 1);
     EXPECT_TRUE(d.open);
     EXPECT_STREQ(d.title, "Tervanne");
     EXPECT_STREQ(d.body, "Le jeu est en pause.\nVotre personnage et vos quêtes sont sauvegardés en quittant le jeu.");
@@ -349,7 +349,7 @@ TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
     click(l.buttons[3].x + 3, l.buttons[3].y + 3);
     hud_dialog_input();
     EXPECT_EQ(plat_input.quit_requested, 1);
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(game_flags.paused, 0);
     // "Options" opens the options screen, paused again.
     plat_input.quit_requested = 0;
     pause_dialog_open();
@@ -357,8 +357,8 @@ TEST_F(Hud, PauseDialogOffersFourButtonsInOrder) {
     click(l.buttons[2].x + 3, l.buttons[2].y + 3);
     hud_dialog_input();
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_EQ(hud_windows.options, 1);
-    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(game_flags.windows.options, 1);
+    EXPECT_EQ(game_flags.paused, 1);
 }
 
 TEST_F(Hud, DialogKeepsAtMostFourButtonsAndCopiesItsTexts) {
@@ -411,14 +411,14 @@ TEST_F(Hud, FormattingRingKeepsEightResultsAlive) {
 TEST_F(Hud, CharacterScreensReplaceTheWholeInterface) {
     hud_message("Bonjour", 5);
     hud_fade(2);
-    character_select_open = 1;
+    game_flags.character_select_open = 1;
     character_select_draw();
     int screen_alone = ui_batch_count();
     ui_batch_clear();
     hud_draw();
     EXPECT_EQ(ui_batch_count(), screen_alone) << "nothing of the play interface under the list";
     ui_batch_clear();
-    character_select_open = 0;
+    game_flags.character_select_open = 0;
     hud_draw();
     EXPECT_GT(ui_batch_count(), 0);
 }
@@ -442,7 +442,7 @@ TEST_F(Hud, PromptHidesWhileADialogIsOpenAndPauseShadesTheScreen) {
     EXPECT_STREQ(hud_prompt_text(), "E : parler");
     EXPECT_FALSE(prompt_drawn());
 
-    paused = 1;
+    game_flags.paused = 1;
     ui_batch_clear();
     hud_draw();
     bool shade = false;
@@ -481,7 +481,7 @@ int first_quad(Vec4 colour) {
 }  // namespace
 
 TEST_F(Hud, LayersAreDrawnInTheirFixedOrder) {
-    title_overlay = 1;
+    game_flags.title_overlay = 1;
     hud_hit_flash();
     const char* line[1] = {"Tuer 3 loups"};
     hud_tracker_set(0, "Le loup gris", line, 1, false);
@@ -624,7 +624,7 @@ TEST_F(Hud, QuestTrackerCentresShortColumnsAndCutsTallOnesToFirstLines) {
     EXPECT_NEAR(column_top(), 430, 1e-3);
     // Two short entries fit with all their lines.
     hud_reset();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     hud_tracker_set(0, "Quête", four, 4, false);
     hud_tracker_set(1, "Quête", four, 2, false);
     ui_batch_clear();
@@ -666,7 +666,7 @@ TEST_F(Hud, OnlineLineAndCatacombEntranceLabel) {
     hud_draw();
     EXPECT_EQ(drawn_text(label), "");
     hud_player.position = Vec3{48, 0, 328};
-    underground = 1;
+    game_flags.underground = 1;
     ui_batch_clear();
     hud_draw();
     EXPECT_EQ(drawn_text(label), "");
@@ -687,7 +687,7 @@ TEST_F(Hud, TitleOverlayNamesTheCharactersClassAndSex) {
         for (int woman = 0; woman < 2; ++woman) {
             hud_player.player_class = cls;
             player_look.woman = woman;
-            title_overlay = 1;
+            game_flags.title_overlay = 1;
             ui_batch_clear();
             hud_draw();
             std::string text = drawn_text(HUD_PARCHMENT);
@@ -806,7 +806,7 @@ TEST_F(Hud, LabelsGiveWayToPanelsFloatingTextsStackAndTheMessageTopsTheWindows) 
 
     ui_batch_clear();
     ui_record_begin();
-    hud_windows.journal = 1;
+    game_flags.windows.journal = 1;
     hud_draw();
     ui_record_end();
     message = recorded("Sanglier abattu !");

@@ -468,7 +468,7 @@ TEST(Loot, TakingFromTheWindow) {
     c->loot_money = 7;
     player.purse = 0;
     ASSERT_TRUE(loot_open(c));
-    EXPECT_TRUE(hud_windows.loot);
+    EXPECT_TRUE(game_flags.windows.loot);
     fill_bag_with(2);
     bag[23] = {0, 0};
     loot_take_all();
@@ -504,7 +504,7 @@ TEST(Loot, TakingFromTheWindow) {
     ASSERT_TRUE(loot_open(far)) << far->pos.x - player.pos_x << " " << far->pos.z - player.pos_z;
     player.pos_x -= 3.0f;
     loot_upkeep();
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(game_flags.windows.loot);
     // A reused slot closes the window too.
     player.pos_x += 3.0f;
     ASSERT_TRUE(loot_open(far));

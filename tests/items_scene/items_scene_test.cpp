@@ -42,8 +42,8 @@ bool game() {
         headless_set_window_size(W, H);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
     }
     return state == 1;
 }
@@ -117,8 +117,8 @@ void stand_at(float x, float z, float facing) {
 
 void fresh_character() {
     if (shop_is_open()) close_shop();
-    if (hud_windows.loot) loot_close();
-    character_sheet_open = 0;
+    if (game_flags.windows.loot) loot_close();
+    game_flags.character_sheet_open = 0;
     player_reset_new();
     player.player_class = CLASS_ARCHER;
     std::strcpy(player.name, "Enide");
@@ -126,7 +126,7 @@ void fresh_character() {
     equipment_apply();
     shop_forget();
     bindings_reset();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     hud_message("", 0.0f);
     main_loop_set_draw_interval(100000);
 }
@@ -173,13 +173,13 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     frames(2);
     EXPECT_NE(std::string(hud_prompt_text()).find("Fouiller : Sanglier"), std::string::npos) << hud_prompt_text();
     key(bindings[BIND_INTERACT]);
-    ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(game_flags.windows.loot);
     ASSERT_EQ(loot_corpse(), boar);
     EXPECT_TRUE(picture("items_loot_window.png"));
     click(loot_take_all_box());
     EXPECT_EQ(count_in_bag(10), 1);
     EXPECT_FALSE(corpse_lootable(boar));
-    EXPECT_FALSE(hud_windows.loot) << "emptied, the loot window stays open over the bag";
+    EXPECT_FALSE(game_flags.windows.loot) << "emptied, the loot window stays open over the bag";
 
     // At the counter: the interaction key opens the shop beside the sheet.
     stand_at(m.x, m.z - 2.6f, 0.0f);
@@ -187,7 +187,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_NE(std::string(hud_prompt_text()).find("Commercer avec Maître Anseau"), std::string::npos);
     key(bindings[BIND_INTERACT]);
     ASSERT_TRUE(shop_is_open());
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     int tusk = bag_find(10);
     ASSERT_GE(tusk, 0);
     int purse = player.purse;
@@ -233,7 +233,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     // Escape leaves the shop; C opens the sheet, a click wears the tunic.
     key(KEY_ESCAPE);
     EXPECT_FALSE(shop_is_open());
-    EXPECT_FALSE(character_sheet_open);
+    EXPECT_FALSE(game_flags.character_sheet_open);
     // The figure was drawn for the pictures above: it exists and is dressed.
     ASSERT_NE(player_model, nullptr) << "no player figure to dress";
     Vec3 linen = item_def(24).colour;
@@ -247,7 +247,7 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     EXPECT_FALSE(linen_worn());
     int nodes_before = player_model->node_count;
     key(bindings[BIND_CHARACTER]);
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     click(sheet_bag_box(bag_find(24)));
     EXPECT_EQ(equipment[3], 24);
     EXPECT_EQ(player.gear_armour, 3);
@@ -290,8 +290,8 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     AppearanceChoice look = player_look;
     float heading = player.heading;
     click(sheet_appearance_box());
-    EXPECT_FALSE(character_sheet_open);
-    ASSERT_TRUE(character_creation_open);
+    EXPECT_FALSE(game_flags.character_sheet_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     player_look.skin = (look.skin + 1) % 5;
     frames(1);
     EXPECT_TRUE(picture("items_appearance_edit.png"));
@@ -299,13 +299,13 @@ TEST(ItemsScene, KillLootSellBuyWearAndBuyBack) {
     main_loop_set_draw_interval(1);  // the screen's buttons answer while it is drawn
     click(UiRect{cx - 310 * s, H - 130 * s, 300 * s, 56 * s});
     main_loop_set_draw_interval(100000);
-    EXPECT_FALSE(character_creation_open);
+    EXPECT_FALSE(game_flags.character_creation_open);
     EXPECT_EQ(player_look.skin, look.skin);
     EXPECT_FLOAT_EQ(player.heading, heading) << "he faces where he faced";
-    EXPECT_TRUE(character_sheet_open) << "\"Annuler\" closed the whole sheet";
+    EXPECT_TRUE(game_flags.character_sheet_open) << "\"Annuler\" closed the whole sheet";
     EXPECT_FALSE(plat_input.cursor_captured);
     key(bindings[BIND_CHARACTER]);
-    EXPECT_FALSE(character_sheet_open);
+    EXPECT_FALSE(game_flags.character_sheet_open);
 }
 
 TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
@@ -321,30 +321,30 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     ASSERT_NE(boar, nullptr);
     int items = boar->loot_count;
     key(bindings[BIND_INTERACT]);
-    ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(game_flags.windows.loot);
     click(loot_take_all_box());
     EXPECT_EQ(boar->loot_count, items);
     EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
-    EXPECT_TRUE(hud_windows.loot) << "what the bag refused is still there to take";
+    EXPECT_TRUE(game_flags.windows.loot) << "what the bag refused is still there to take";
     // Walking away closes it.
     float x = player.pos_x;
     stand_at(x + 8.0f, player.pos_z, 0.0f);
     frames(2);
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(game_flags.windows.loot);
     // Back with room in the bag: the rows taken one by one, the last one
     // closes the window.
     stand_at(x, player.pos_z, 0.0f);
     frames(2);
     key(bindings[BIND_INTERACT]);
-    ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(game_flags.windows.loot);
     bag[22] = bag[23] = {0, 0};
     bag[20] = bag[21] = {0, 0};
-    for (int n = 0; n < 4 && hud_windows.loot; ++n) click(loot_row_box(0));
+    for (int n = 0; n < 4 && game_flags.windows.loot; ++n) click(loot_row_box(0));
     EXPECT_FALSE(corpse_lootable(boar));
-    EXPECT_FALSE(hud_windows.loot) << "emptied row by row, the loot window stays open";
+    EXPECT_FALSE(game_flags.windows.loot) << "emptied row by row, the loot window stays open";
     free_creature(boar);
     key(bindings[BIND_BAG]);
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     frames(1, 10, 10);
     EXPECT_TRUE(picture("items_every_icon.png"));
     key(bindings[BIND_BAG]);

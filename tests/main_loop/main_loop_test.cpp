@@ -72,7 +72,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_NE(log.find("Monde prêt : "), std::string::npos) << log;
     EXPECT_FALSE(world_map_ready());
     EXPECT_FALSE(ui_map_ready());
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
 
     // The window was closed while the world was being built: the close waits
     // in the queue and is seen by the first frame's pump; nothing else of
@@ -106,7 +106,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     hud_message("Essai de pause", 3.0f);
     hud_fade(1.0f);
     pause_dialog_open();
-    ASSERT_EQ(paused, 1);
+    ASSERT_EQ(game_flags.paused, 1);
     double frozen = game_clock;
     float message_left = hud_message_time();
     for (int i = 0; i < 5; ++i) {
@@ -125,7 +125,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     escape[0].key_down[KEY_ESCAPE] = 1;
     headless_set_input_script(escape, 1);
     game_frame();
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(game_flags.paused, 0);
     EXPECT_FALSE(hud_dialog_state().open);
     EXPECT_NEAR(world_dt, 1.0 / 60.0, 1e-6);
     EXPECT_NEAR(game_clock - frozen, 1.0 / 60.0, 1e-6);
@@ -139,15 +139,15 @@ TEST(MainLoop, StartupPauseAndExit) {
         headless_set_input_script(tap, 3);
         for (int i = 0; i < 3; ++i) game_frame();
     };
-    hud_windows.journal = 1;
+    game_flags.windows.journal = 1;
     press_escape();
-    EXPECT_FALSE(hud_windows.journal);
-    EXPECT_EQ(paused, 0);
+    EXPECT_FALSE(game_flags.windows.journal);
+    EXPECT_EQ(game_flags.paused, 0);
     press_escape();
-    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(game_flags.paused, 1);
     EXPECT_TRUE(hud_dialog_state().open);
     press_escape();
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(game_flags.paused, 0);
     EXPECT_FALSE(hud_dialog_state().open);
 
     // Results reach the HUD after the simulation of their frame, in order.

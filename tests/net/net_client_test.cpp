@@ -149,8 +149,8 @@ class NetClient : public ::testing::Test {
 protected:
     void SetUp() override {
         player_reset_new();
-        character_select_open = 0;
-        character_creation_open = 0;
+        game_flags.character_select_open = 0;
+        game_flags.character_creation_open = 0;
     }
     void TearDown() override { net_disconnect(); }
 };
@@ -450,7 +450,7 @@ TEST_F(NetClient, PosesPauseOnCharacterScreensWhileHellosGoOn) {
         previous = seq;
     }
 
-    character_select_open = 1;
+    game_flags.character_select_open = 1;
     for (int f = 0; f < 300; ++f) {
         if (f % 30 == 0) peer.send(world_msg({}));  // the server is alive
         net_update(kStep);
@@ -458,11 +458,11 @@ TEST_F(NetClient, PosesPauseOnCharacterScreensWhileHellosGoOn) {
     got = peer.drain();
     EXPECT_EQ(count_type(got, NET_POSE), 0);
     EXPECT_GE(count_type(got, NET_HELLO), 2);
-    character_select_open = 0;
-    character_creation_open = 1;
+    game_flags.character_select_open = 0;
+    game_flags.character_creation_open = 1;
     for (int f = 0; f < 60; ++f) net_update(kStep);
     EXPECT_EQ(count_type(peer.drain(), NET_POSE), 0);
-    character_creation_open = 0;
+    game_flags.character_creation_open = 0;
     net_update(kStep);
     EXPECT_EQ(count_type(peer.drain(), NET_POSE), 1);
 

@@ -137,11 +137,11 @@ int run_game(bool first) {
     headless_set_window_size(320, 180);
     scene_economy();
     if (game_startup() != 0 || !headless_has_context()) return 3;
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
     main_loop_set_draw_interval(25);
     player_reset_new();
     bindings_reset();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     snprintf(player.name, sizeof player.name, "%s", first ? "Arthur" : "Guenièvre");
     player.player_class = first ? CLASS_WARRIOR : CLASS_ARCHER;
     player_look = first ? AppearanceChoice{0, 1, 0, 2, 0, 1} : AppearanceChoice{1, 0, 1, 4, 2, 0};

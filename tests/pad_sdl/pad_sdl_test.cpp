@@ -194,7 +194,7 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
 #endif
     ASSERT_EQ(game_startup(), 0);
     render_leave_out_scene(true);
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     frames(2);
     EXPECT_FALSE(plat_input.pad.connected);
 
@@ -253,10 +253,10 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     ASSERT_TRUE(focus_to(SDL_FRect{W * 0.68f + 10 * S, H - 130 * S, 300 * S, 56 * S}));  // "Commencer"
     EXPECT_TRUE(picture("pad_creation_start.png"));
     press(PAD_A);
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     EXPECT_STREQ(player.name, "Enide");
-    if (title_overlay) press(PAD_A);
-    EXPECT_FALSE(title_overlay);
+    if (game_flags.title_overlay) press(PAD_A);
+    EXPECT_FALSE(game_flags.title_overlay);
 
     // ---- The left stick walks, at the speed of its push. Play needs no
     // picture: frames are drawn again for the screens.
@@ -336,7 +336,7 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     player.heading = player.camera_yaw = 0.0f;
     frames(3);
     press(PAD_Y);
-    ASSERT_TRUE(hud_windows.loot);
+    ASSERT_TRUE(game_flags.windows.loot);
     ASSERT_TRUE(focus_to(loot_row_box(0)));
     hint = drawn_hints(HINT_DIM);
     EXPECT_TRUE(has(hint, "A:prendre")) << hint;
@@ -347,12 +347,12 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_FALSE(corpse_lootable(boar));
     int boots = bag_find(PIRATE_BOOTS);
     ASSERT_GE(boots, 0);
-    EXPECT_FALSE(hud_windows.loot) << "emptied, the loot window stays open";
+    EXPECT_FALSE(game_flags.windows.loot) << "emptied, the loot window stays open";
 
     // ---- The sheet from the d-pad; the boots picked up with A and put down
     // on their own worn place with A.
     press(PAD_UP);
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     ASSERT_TRUE(focus_to(sheet_bag_box(boots)));
     hint = drawn_hints(HINT_DIM);
     EXPECT_TRUE(has(hint, "X:équiper·Y+X:jeter")) << "the boots' tooltip: " << hint;
@@ -382,9 +382,9 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     SDL_JoystickSetVirtualButton(joy, SDL_CONTROLLER_BUTTON_Y, 0);
     frames(1);
     EXPECT_EQ(bag_find(MINOR_POTION), -1) << "Y + X does not throw the potion away";
-    EXPECT_TRUE(character_sheet_open);
+    EXPECT_TRUE(game_flags.character_sheet_open);
     press(PAD_B);
-    EXPECT_FALSE(character_sheet_open);
+    EXPECT_FALSE(game_flags.character_sheet_open);
 
     // The shop's hints: A buys, Y + A buys five, X sells from the bag.
     Vec3 m = merchant_position();
@@ -404,22 +404,22 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_TRUE(picture("pad_shop.png"));
     press(PAD_B);
     EXPECT_FALSE(shop_is_open());
-    if (character_sheet_open) press(PAD_B);
-    ASSERT_FALSE(character_sheet_open);
+    if (game_flags.character_sheet_open) press(PAD_B);
+    ASSERT_FALSE(game_flags.character_sheet_open);
 
     // The spellbook (the right stick's press): A carries a skill, X casts it.
     press(PAD_RSTICK);
-    ASSERT_TRUE(hud_windows.spellbook);
+    ASSERT_TRUE(game_flags.windows.spellbook);
     hint = drawn_hints(HUD_PARCHMENT);
     EXPECT_TRUE(has(hint, "A:prendreunecompétence,puisAsurunecasedelabarred'action·X:lalancer")) << hint;
     EXPECT_FALSE(has(hint, "glisser")) << hint;
     EXPECT_TRUE(picture("pad_spellbook.png"));
     press(PAD_B);
-    EXPECT_FALSE(hud_windows.spellbook);
+    EXPECT_FALSE(game_flags.windows.spellbook);
 
     // ---- Back opens the map; the right trigger zooms, the stick pans.
     press(PAD_BACK);
-    ASSERT_TRUE(hud_windows.map);
+    ASSERT_TRUE(game_flags.windows.map);
     float zoom = big_map_state().zoom;
     press(PAD_RT);
     EXPECT_GT(big_map_state().zoom, zoom);
@@ -451,12 +451,12 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     EXPECT_EQ(big_map_state().view, MAP_ZONE);
     EXPECT_EQ(big_map_state().zone, 1);
     press(PAD_B);
-    EXPECT_FALSE(hud_windows.map);
+    EXPECT_FALSE(game_flags.windows.map);
 
     // ---- Start pauses; "Options", the pad's page, "Sauter" given to Y (both
     // rows then marked), the defaults back, B out again.
     press(PAD_START);
-    ASSERT_TRUE(paused);
+    ASSERT_TRUE(game_flags.paused);
     ASSERT_TRUE(hud_dialog_state().open);
     int options_button = -1;
     for (int i = 0; i < hud_dialog_state().button_count; ++i)
@@ -464,7 +464,7 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     ASSERT_GE(options_button, 0);
     ASSERT_TRUE(focus_to(hud_dialog_layout().buttons[options_button]));
     press(PAD_A);
-    ASSERT_TRUE(hud_windows.options);
+    ASSERT_TRUE(game_flags.windows.options);
     float px = (W - 1400 * S) * 0.5f, kx = px + 720 * S, ky = 40 * S + 90 * S;
     ASSERT_TRUE(focus_to(SDL_FRect{kx + 470 * S, ky - 2 * S, 170 * S, 34 * S}));  // "Voir la manette"
     press(PAD_A);
@@ -472,13 +472,13 @@ TEST(PadSdl, TheFirstStepsWithThePadAlone) {
     press(PAD_A);
     press(PAD_Y);  // the button waited for, not a move of the focus
     EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_Y);
-    EXPECT_TRUE(hud_windows.options);
+    EXPECT_TRUE(game_flags.windows.options);
     EXPECT_TRUE(picture("pad_options.png"));
     ASSERT_TRUE(focus_to(SDL_FRect{kx, H - 230 * S + 40 * S, 300 * S, 44 * S}));  // "Boutons par défaut"
     press(PAD_A);
     EXPECT_EQ(pad_bindings[BIND_JUMP], PAD_A);
     press(PAD_B);
-    EXPECT_FALSE(hud_windows.options);
+    EXPECT_FALSE(game_flags.windows.options);
     ASSERT_TRUE(hud_dialog_state().open);
     int quit = -1;
     for (int i = 0; i < hud_dialog_state().button_count; ++i)

@@ -134,7 +134,7 @@ protected:
         game_connect_layers();
         clear_game_files();
         kv_set_file_writer(nullptr);
-        underground = 0;
+        game_flags.underground = 0;
     }
     void TearDown() override {
         kv_set_file_writer(nullptr);
@@ -379,10 +379,10 @@ TEST_F(CharacterFile, QuestChainsMigrateAndReset) {
 
 TEST_F(CharacterFile, PlacesOutsideTheDungeonAndAfterDeath) {
     make_rich_character();
-    underground = 1;
+    game_flags.underground = 1;
     CharacterRecord r;
     character_record_of_player(r);
-    underground = 0;
+    game_flags.underground = 0;
     EXPECT_EQ(r.pos_x, 4705);
     EXPECT_EQ(r.pos_z, 32359);
     EXPECT_EQ(r.cap, -2930);
@@ -414,7 +414,7 @@ TEST_F(CharacterFile, OldSaveBecomesTheFirstArcher) {
     EXPECT_EQ(character_slots[0].player_class, 0);
     EXPECT_EQ(character_slots[0].level, 3);
     EXPECT_EQ(read_file("tervanne-sauvegarde.txt"), old);  // left where it was
-    EXPECT_TRUE(character_select_open);
+    EXPECT_TRUE(game_flags.character_select_open);
     EXPECT_EQ(current_slot, 0);
     EXPECT_EQ(player.level, 3);
     // A character present: the old save is not taken over a second time.
@@ -423,18 +423,18 @@ TEST_F(CharacterFile, OldSaveBecomesTheFirstArcher) {
     character_screens_open();
     EXPECT_FALSE(character_slots[0].present);
     EXPECT_EQ(selected_slot, 5);
-    character_select_open = 0;
+    game_flags.character_select_open = 0;
 }
 
 TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     // No character at all: creation opens and no slot is current.
     character_screens_open();
-    EXPECT_TRUE(character_creation_open);
+    EXPECT_TRUE(game_flags.character_creation_open);
     EXPECT_EQ(current_slot, -1);
     make_rich_character();
     ASSERT_TRUE(character_creation_commit());
     EXPECT_EQ(current_slot, 0);
-    EXPECT_FALSE(character_creation_open);
+    EXPECT_FALSE(game_flags.character_creation_open);
     EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne, Énide d'Érec");
     // Making a new one: the first character is no longer current, so quitting
     // half-way saves nothing over it.
@@ -471,7 +471,7 @@ TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     EXPECT_EQ(selected_slot, 0);
     EXPECT_EQ(current_slot, 0);
     EXPECT_STREQ(player.name, "Énide d'Érec");
-    character_select_open = 0;
+    game_flags.character_select_open = 0;
 }
 
 TEST_F(CharacterFile, LongFilesReadUpToTheirBuffer) {

@@ -271,7 +271,7 @@ TEST_F(HeldFiles, AKeptSaveNeitherTakesAnotherCharacterNorRevivesADeletedOne) {
     EXPECT_EQ(read_file(slot.c_str()), "");
     characters_scan();
     EXPECT_FALSE(character_slots[0].present);
-    character_select_open = 0;
+    game_flags.character_select_open = 0;
 }
 
 TEST_F(HeldFiles, OptionsHeldAreWrittenLaterOrAtTheLastSecondOfTheGame) {

@@ -47,7 +47,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
     headless_set_window_size(960, 540);
     scene_economy();
     ASSERT_EQ(game_startup(), 0);
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     player_reset_new();
     player_look = {0, 1, 0, 2, 1, 1};
@@ -110,7 +110,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
         top = std::fmax(top, now.y - ground);
         ASSERT_LT(player_obstacle_overlap(), 0.02f) << "inside an obstacle at frame " << f;
         if (f == 2) {
-            EXPECT_EQ(title_overlay, 0);
+            EXPECT_EQ(game_flags.title_overlay, 0);
             EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
         }
         if (f == 59) {

@@ -51,7 +51,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
     scene_economy();
     ASSERT_EQ(game_startup(), 0);
     render_leave_out_scene(true);  // what it checks is the game, not the town's pixels
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
     ASSERT_EQ(plat_input.client_width, 640);
 
     const int forward = bindings[BIND_FORWARD], jump = bindings[BIND_JUMP];
@@ -73,7 +73,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
         }
         game_frame();
         if (f == 0) {
-            EXPECT_EQ(title_overlay, 0);
+            EXPECT_EQ(game_flags.title_overlay, 0);
             EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
         }
         float ground = ground_height(player.pos_x, player.pos_z);

@@ -49,7 +49,7 @@ void frame() {
 void fresh_player(float x = 200.0f, float z = 100.0f) {
     clear_input();
     bindings_reset();
-    paused = 0;
+    game_flags.paused = 0;
     player_reset_new();
     player.pos_x = x;
     player.pos_z = z;
@@ -177,9 +177,9 @@ TEST(PlayerComfort, TogglesForWalkShieldAndLookAndTheFieldOfView) {
     tap(bindings[BIND_GUARD]);
     for (int i = 0; i < 60; ++i) frame();
     EXPECT_NEAR(player.guard_blend, 1.0f, 0.01f);  // shield up, X up
-    paused = 1;
+    game_flags.paused = 1;
     tap(bindings[BIND_GUARD]);  // goes to the pause menu, not to the shield
-    paused = 0;
+    game_flags.paused = 0;
     for (int i = 0; i < 60; ++i) frame();
     EXPECT_NEAR(player.guard_blend, 1.0f, 0.01f);
     tap(bindings[BIND_GUARD]);
@@ -382,11 +382,11 @@ TEST(PlayerCamera, PresentationLooksAtTheFront) {
 
     // While the creation screen shows, keys do not move the character.
     fresh_player();
-    character_creation_open = 1;
+    game_flags.character_creation_open = 1;
     hold(bindings[BIND_FORWARD], true);
     Vec3 before = {player.pos_x, player.pos_y, player.pos_z};
     for (int i = 0; i < 30; ++i) frame();
-    character_creation_open = 0;
+    game_flags.character_creation_open = 0;
     EXPECT_FLOAT_EQ(player.pos_x, before.x);
     EXPECT_FLOAT_EQ(player.pos_z, before.z);
 }

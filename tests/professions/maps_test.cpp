@@ -10,7 +10,7 @@ namespace {
 
 // The big map through its key, drawn so that it takes its input.
 void open_map() {
-    if (hud_windows.map) press_key(bindings[BIND_MAP], 1);
+    if (game_flags.windows.map) press_key(bindings[BIND_MAP], 1);
     press_key(bindings[BIND_MAP], 1);
 }
 
@@ -57,7 +57,7 @@ TEST(BigMap, OpensOnTheZoneOfThePlayerAndZoomsByNotchesToSix) {
     ASSERT_TRUE(professions_game());
     fresh_player_at(0.0f, -450.0f);
     open_map();
-    ASSERT_TRUE(hud_windows.map);
+    ASSERT_TRUE(game_flags.windows.map);
     EXPECT_STREQ(big_map_title(), "La Gaste Forêt");
     fresh_player_at(0.0f, -350.0f);
     open_map();
@@ -88,8 +88,8 @@ TEST(BigMap, OpensOnTheZoneOfThePlayerAndZoomsByNotchesToSix) {
 
     // Escape closes it and does not reach the game (no pause menu).
     press_key(KEY_ESCAPE, 1);
-    EXPECT_FALSE(hud_windows.map);
-    EXPECT_FALSE(paused);
+    EXPECT_FALSE(game_flags.windows.map);
+    EXPECT_FALSE(game_flags.paused);
 }
 
 TEST(BigMap, DraggingPansButNeverLeavesTheView) {
@@ -132,7 +132,7 @@ TEST(BigMap, DraggingPansButNeverLeavesTheView) {
     play(drag, 1);
     EXPECT_NEAR(big_map_state().centre_x, before - 40.0f / p.w * vw, 0.01f);
     EXPECT_FALSE(big_map_state().dragging);
-    hud_windows.map = 0;
+    game_flags.windows.map = 0;
 }
 
 TEST(BigMap, AllZonesClickOpensAZoneAndRightClickGoesBack) {
@@ -157,7 +157,7 @@ TEST(BigMap, AllZonesClickOpensAZoneAndRightClickGoesBack) {
     big_map_to_screen(0.0f, -400.0f, &sx, &sy);
     big_map_left_click(sx, sy);
     EXPECT_EQ(big_map_state().zone, 0);
-    hud_windows.map = 0;
+    game_flags.windows.map = 0;
 }
 
 TEST(MapScene, PicturesOfTheMinimapTheBigMapAndTheCatacombs) {
@@ -189,11 +189,11 @@ TEST(MapScene, PicturesOfTheMinimapTheBigMapAndTheCatacombs) {
     idle_frames(1, 1);
     EXPECT_TRUE(headless_screenshot("professions_big_map_all_zones.png"));
     press_key(bindings[BIND_MAP], 1);
-    EXPECT_FALSE(hud_windows.map);
+    EXPECT_FALSE(game_flags.windows.map);
 
     // Underground: the catacombs' own view, with the explored part.
     catacombs_enter();
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
     clear_world_creatures(1);
     hud_fade(0.0f);
     idle_frames(4);
@@ -203,7 +203,7 @@ TEST(MapScene, PicturesOfTheMinimapTheBigMapAndTheCatacombs) {
     EXPECT_EQ(big_map_state().view, MAP_CATACOMBS);
     EXPECT_TRUE(headless_screenshot("professions_catacomb_map.png"));
     press_key(KEY_ESCAPE, 1);
-    EXPECT_FALSE(hud_windows.map);
+    EXPECT_FALSE(game_flags.windows.map);
     catacombs_leave();
 }
 

@@ -30,8 +30,8 @@ inline bool professions_game() {
         headless_set_window_size(SCENE_W, SCENE_H);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
     }
     return state == 1;
 }
@@ -50,15 +50,15 @@ inline InputState idle_input() {
 // A fresh character standing at (x, z) with nothing open, professions at 1,
 // an empty bag, and every node grown.
 inline void fresh_player_at(float x, float z) {
-    if (underground) catacombs_leave();
+    if (game_flags.underground) catacombs_leave();
     if (hud_dialog_state().open) hud_dialog_close();
     player_reset_new();
     professions_reset();
     inventory_clear();
-    hud_windows = HudWindows{};
-    character_sheet_open = 0;
-    title_overlay = 0;
-    paused = 0;
+    game_flags.windows = ScreenFlags{};
+    game_flags.character_sheet_open = 0;
+    game_flags.title_overlay = 0;
+    game_flags.paused = 0;
     bindings_reset();
     player.pos_x = x;
     player.pos_z = z;

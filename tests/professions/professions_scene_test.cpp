@@ -242,7 +242,7 @@ TEST(Skinning, ABeastLootedLateStaysToBeSkinned) {
     press_key(bindings[BIND_INTERACT], 1);
     ASSERT_EQ(loot_corpse(), boar);
     loot_take_all();
-    EXPECT_FALSE(hud_windows.loot);  // nothing left to show
+    EXPECT_FALSE(game_flags.windows.loot);  // nothing left to show
     EXPECT_EQ(count_in_bag(10), 1);
     idle_frames(2);
     ASSERT_TRUE(boar->in_use && boar->serial == serial && boar->ai_state == CS_DEAD) << "the corpse vanished";
@@ -363,7 +363,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
 
     // The window opens with its key, Alchimie first; the potion's button makes it.
     press_key(bindings[BIND_PROFESSIONS], 1);
-    ASSERT_TRUE(hud_windows.professions);
+    ASSERT_TRUE(game_flags.windows.professions);
     EXPECT_EQ(professions_selected, PROF_ALCHEMY);
     ASSERT_EQ(professions_recipe_at_row(0), 0);
     EXPECT_EQ(craft_refusal(0), nullptr);
@@ -420,7 +420,7 @@ TEST(ProfessionsScene, GatherSageThenBrewAPotionFromTheProfessionsWindow) {
     EXPECT_TRUE(headless_screenshot("professions_window.png"));
     press_key(KEY_ESCAPE, 1);
     press_key(bindings[BIND_PROFESSIONS], 1);
-    EXPECT_FALSE(hud_windows.professions);
+    EXPECT_FALSE(game_flags.windows.professions);
     professions_reset();
 }
 
@@ -461,7 +461,7 @@ TEST(ProfessionsScreen, MaterialListsStayInsideTheirRowsAtEveryWindowSize) {
     ASSERT_TRUE(professions_game());
     fresh_player_at(100.0f, 40.0f);
     add_to_bag(MOONFLOWER);  // one held, one missing colour on the same row
-    hud_windows.professions = 1;
+    game_flags.windows.professions = 1;
     const int sizes[][2] = {{1280, 720}, {1920, 1080}, {1024, 768}, {800, 600}, {2560, 1080}};
     for (const auto& size : sizes) {
         for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
@@ -492,7 +492,7 @@ TEST(ProfessionsScreen, MaterialListsStayInsideTheirRowsAtEveryWindowSize) {
         }
     }
     ui_batch_clear();  // none of it into the next frame drawn
-    hud_windows.professions = 0;
+    game_flags.windows.professions = 0;
     idle_frames(1);
     professions_reset();
 }
@@ -503,7 +503,7 @@ TEST(ProfessionsScreen, MaterialListsStayInsideTheirRowsAtEveryWindowSize) {
 TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
     ASSERT_TRUE(professions_game());
     fresh_player_at(100.0f, 40.0f);
-    hud_windows.professions = 1;
+    game_flags.windows.professions = 1;
     professions_selected = PROF_ALCHEMY;
     ASSERT_EQ(recipes[professions_recipe_at_row(2)].product, 71);  // "Bâton de sauge", druids only
     window_size(SCENE_W, SCENE_H);
@@ -538,7 +538,7 @@ TEST(ProfessionsScreen, ProductHoverShowsTheItemTooltipWithTheCraftingHint) {
     look[0].mouse_y = (int)(last.y + 20.0f);
     play(look, 1);
     EXPECT_TRUE(headless_screenshot("professions_product_tooltip.png"));
-    hud_windows.professions = 0;
+    game_flags.windows.professions = 0;
     idle_frames(1);
     professions_reset();
 }
@@ -552,20 +552,20 @@ TEST(ProfessionsScreen, TrainersButtonOpensTheWindowAsItsKeyDoes) {
         fresh_player_at(smith.x + 2.0f, smith.z);
         idle_frames(2);
         press_key(bindings[opener], 1);
-        ASSERT_TRUE(character_sheet_open || hud_windows.map || hud_windows.journal) << opener;
+        ASSERT_TRUE(game_flags.character_sheet_open || game_flags.windows.map || game_flags.windows.journal) << opener;
         talk_to_villager(0);
         ASSERT_TRUE(hud_dialog_state().open);
         ASSERT_STREQ(hud_dialog_state().buttons[0].label, "Voir mes métiers");
         DialogLayout l = hud_dialog_layout();
         click_at(l.buttons[0].x + l.buttons[0].w * 0.5f, l.buttons[0].y + l.buttons[0].h * 0.5f);
         EXPECT_FALSE(hud_dialog_state().open);
-        EXPECT_TRUE(hud_windows.professions) << opener;
-        EXPECT_FALSE(character_sheet_open) << opener;
-        EXPECT_FALSE(hud_windows.map) << opener;
-        EXPECT_FALSE(hud_windows.journal) << opener;
+        EXPECT_TRUE(game_flags.windows.professions) << opener;
+        EXPECT_FALSE(game_flags.character_sheet_open) << opener;
+        EXPECT_FALSE(game_flags.windows.map) << opener;
+        EXPECT_FALSE(game_flags.windows.journal) << opener;
         EXPECT_FALSE(plat_input.cursor_captured) << "the window frees the mouse";
         // And its key closes it again.
         press_key(bindings[BIND_PROFESSIONS], 1);
-        EXPECT_FALSE(hud_windows.professions);
+        EXPECT_FALSE(game_flags.windows.professions);
     }
 }

@@ -47,8 +47,8 @@ bool quest_game() {
         headless_set_window_size(W, H);
         scene_economy();
         state = game_startup() == 0 && headless_has_context() ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
         bindings_reset();
         // Frames are drawn only for the pictures: the software renderer is slow.
         main_loop_set_draw_interval(100000);
@@ -120,7 +120,7 @@ void key(int binding) {
 void stand_before(Vec3 who, float facing, float distance, int level) {
     close_dialog();
     player_reset_new();
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     player.level = level;
     player.max_health = player.health = 1e6f;
     player.pos_x = who.x + distance * std::sin(facing);
@@ -241,12 +241,12 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     ASSERT_EQ(loot_corpse(), boar);
     // Everything taken, the window has nothing more to show.
     loot_take_all();
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(game_flags.windows.loot);
     EXPECT_EQ(count_in_bag(10), 1);
     // Searched again: a word, never silence.
     hud_message("", 0.0f);
     click(1, at.x, at.y);
-    EXPECT_FALSE(hud_windows.loot);
+    EXPECT_FALSE(game_flags.windows.loot);
     EXPECT_FALSE(hud_dialog_state().open);
     EXPECT_STREQ(hud_message_text(), "Plus rien à prendre sur ce corps.");
     free_creature(boar);
@@ -275,7 +275,7 @@ TEST(QuestScene, TheQuestLogListsTheEntriesAndSelectsByClick) {
     giver_quest[4] = {0, 2, 1};
     quests_refresh_panel();
     key(BIND_JOURNAL);
-    ASSERT_TRUE(hud_windows.journal);
+    ASSERT_TRUE(game_flags.windows.journal);
     ASSERT_TRUE(picture("quest_journal.png"));
     EXPECT_EQ(quest_journal_selected(), 0);
     // Second row: the herald's call, done and to be handed in. The log
@@ -290,7 +290,7 @@ TEST(QuestScene, TheQuestLogListsTheEntriesAndSelectsByClick) {
     EXPECT_GE(quest_journal_selected(), 0);
     ASSERT_TRUE(picture("quest_journal_done.png"));
     key(BIND_JOURNAL);
-    EXPECT_FALSE(hud_windows.journal);
+    EXPECT_FALSE(game_flags.windows.journal);
     quests_reset_all();
     key(BIND_JOURNAL);
     ASSERT_TRUE(picture("quest_journal_empty.png"));
@@ -394,8 +394,8 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
     EXPECT_EQ(button_label(0), "Voir mes métiers");
     EXPECT_EQ(button_label(1), "Au revoir");
     press(0);
-    EXPECT_TRUE(hud_windows.professions);
-    hud_windows.professions = 0;
+    EXPECT_TRUE(game_flags.windows.professions);
+    game_flags.windows.professions = 0;
 
     // A gate guard says a guard's line by the parity of his place in the list.
     for (int i = 6; i < 8; ++i) {

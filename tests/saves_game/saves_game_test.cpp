@@ -147,10 +147,10 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     clear_game_files();
     ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
 
     // No file at all: the creation screen, step 1, and no slot current.
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     EXPECT_EQ(current_slot, -1);
     EXPECT_FALSE(plat_input.cursor_captured);
     shot("creation-classe.png");
@@ -180,7 +180,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_EQ(player_look.skin, (skin + 1) % 5);
     shot("creation-apparence.png");
     click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);  // "Commencer"
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     EXPECT_EQ(current_slot, 0);
     EXPECT_EQ(hero, player.name);
     EXPECT_NE(read_file(slot_name(0).c_str()).find("\r\nnom " + hero + "\r\n"), std::string::npos);
@@ -198,7 +198,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     ASSERT_TRUE(hud_dialog_state().open);
     DialogLayout l = hud_dialog_layout();
     click(l.buttons[2].x + l.buttons[2].w * 0.5f, l.buttons[2].y + l.buttons[2].h * 0.5f);
-    ASSERT_TRUE(hud_windows.options);
+    ASSERT_TRUE(game_flags.windows.options);
     EXPECT_FALSE(plat_input.cursor_captured);
     float kx = (W - 1400 * S) * 0.5f + 720 * S, ky = 40 * S + 90 * S + 48 * S;
     click(kx + 360 * S + 110 * S, ky + 4 * 36 * S + 18 * S);  // the "Sauter" row
@@ -213,7 +213,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     click(ox + 250 * S, 40 * S + 90 * S + 44 * S + 40 * S + 56 * S + 44 * S + 40 * S + 20 * S);
     EXPECT_EQ(options.invert_y, 1);
     click(W * 0.5f, 40 * S + (H - 80 * S) - 60 * S + 23 * S);  // "Fermer"
-    EXPECT_FALSE(hud_windows.options);
+    EXPECT_FALSE(game_flags.windows.options);
     EXPECT_TRUE(hud_dialog_state().open);  // back to the pause menu
     EXPECT_NE(read_file("tervanne-options.txt").find("\r\nt_sauter 44\r\n"), std::string::npos);
 
@@ -233,7 +233,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_EQ(bindings[BIND_JUMP], 0x2C);
     EXPECT_EQ(options.invert_y, 1);
     character_screens_open();
-    ASSERT_TRUE(character_select_open);
+    ASSERT_TRUE(game_flags.character_select_open);
     EXPECT_EQ(selected_slot, 0);
     EXPECT_EQ(characters_present_count(), 1);
     EXPECT_EQ(hero, character_slots[0].name);
@@ -241,7 +241,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_FALSE(plat_input.cursor_captured);
     shot("liste.png");
     key(28 | 0x80);  // keypad Enter plays the selected one
-    ASSERT_FALSE(character_select_open);
+    ASSERT_FALSE(game_flags.character_select_open);
     EXPECT_NEAR(player.pos_x, x_end, 0.02f);
     EXPECT_NEAR(player.pos_z, z_end, 0.02f);
     EXPECT_NEAR(player.heading, heading_end, 0.002f);
@@ -275,14 +275,14 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     player.level = 10;  // no warning at the door
     stand_before({CATACOMB_ENTRY_X, 0.0f, CATACOMB_ENTRY_Z}, 0.0f, 1.0f);
     key(bindings[BIND_INTERACT]);
-    ASSERT_TRUE(underground);
+    ASSERT_TRUE(game_flags.underground);
     player.purse = 3333;
     player.pos_x = CATACOMB_PORTAL_X + 1.0f;
     player.pos_z = CATACOMB_PORTAL_Z + 1.0f;
     run(3);
     EXPECT_FALSE(saved_line("bourse 3333"));
     key(bindings[BIND_INTERACT]);
-    ASSERT_FALSE(underground);
+    ASSERT_FALSE(game_flags.underground);
     EXPECT_TRUE(saved_line("bourse 3333"));
     EXPECT_TRUE(saved_line("niveau 10"));
     main_loop_set_draw_interval(1);
@@ -297,10 +297,10 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     clear_game_files();
     ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     current_slot = selected_slot = -1;
     character_screens_open();
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
 
     // A druid: the third card, "Suivant", "Commencer".
     click(W * 0.5f + 540 * S, 300 * S);
@@ -308,22 +308,22 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     click(W * 0.5f, 830 * S + 28 * S);  // "Suivant", alone under the middle card
     ASSERT_EQ(character_creation_step(), 2);
     click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     ASSERT_EQ(current_slot, 0);
     // The overlay a player meets first, for a person to look at.
-    title_overlay = 1;
+    game_flags.title_overlay = 1;
     shot("titre-druide.png");
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
 
     // Some play, then the appearance screen from the sheet: a new skin tried.
     player.purse = 123;
     player.heading = player.camera_yaw = 2.0f;
     int skin = player_look.skin;
     key(bindings[BIND_CHARACTER]);
-    ASSERT_TRUE(character_sheet_open);
+    ASSERT_TRUE(game_flags.character_sheet_open);
     UiRect look = sheet_appearance_box();
     click(look.x + look.w * 0.5f, look.y + look.h * 0.5f);
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     float sel_x = 48 * S + 28 * S + (620 * S - 56 * S) - 20 * S;
     float skin_y = 60 * S + 22 * S + 110 * S + 60 * S + 48 * S + 18 * S;
     click(sel_x, skin_y);
@@ -338,7 +338,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     EXPECT_EQ(file_key(text, "cap"), "2000") << "the preview's heading was saved";
     // "Valider" is what keeps them.
     click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     EXPECT_EQ(file_key(read_file(slot_name(0).c_str()), "apparence_peau"), std::to_string((skin + 1) % 5));
     EXPECT_NEAR(player.heading, 2.0f, 1e-6f);
 
@@ -346,7 +346,7 @@ TEST(SavesGame, QuittingSavesOnlyWhatThePlayerConfirmed) {
     // leaves his file as it was.
     current_slot = selected_slot = -1;
     character_screens_open();
-    ASSERT_TRUE(character_select_open);
+    ASSERT_TRUE(game_flags.character_select_open);
     run(5);
     EXPECT_GT(std::fabs(player.heading - 2.0f), 0.1f) << "the list's preview faces the view";
     std::string before = read_file(slot_name(0).c_str());
@@ -399,13 +399,13 @@ TEST(SavesGame, ALevelGainedWhileAScannerReadsTheFileIsSavedOnceItLetsGo) {
     clear_game_files();
     ASSERT_TRUE(start_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     current_slot = selected_slot = -1;
     character_screens_open();
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     click(W * 0.5f, 830 * S + 28 * S);  // "Suivant"
     click(W * 0.68f + 10 * S + 150 * S, H - 130 * S + 28 * S);  // "Commencer"
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     ASSERT_EQ(current_slot, 0);
     main_loop_set_draw_interval(100000);
     std::string first = read_file(slot_name(0).c_str());

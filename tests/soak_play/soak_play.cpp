@@ -267,7 +267,7 @@ int main(int argc, char** argv) {
         std::printf("ÉCHEC : le jeu ne démarre pas\n");
         return 1;
     }
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     bindings_reset();
     player.player_class = CLASS_ARCHER;
     set_level_and_experience(12, 0);

@@ -65,11 +65,11 @@ void stand_facing(float x, float z, float tx, float tz) {
 // A character in play, made here if the creation screens were not walked
 // first (a test run alone).
 void ensure_in_play() {
-    if (character_creation_open) {
+    if (game_flags.character_creation_open) {
         std::snprintf(player.name, sizeof player.name, "%s", "Énide");
         ASSERT_TRUE(character_creation_commit());
     }
-    if (character_select_open) {
+    if (game_flags.character_select_open) {
         ASSERT_TRUE(character_select_play(false, ""));
     }
 }
@@ -113,10 +113,10 @@ void close_everything() {
     if (hud_dialog_state().open) hud_dialog_close();
     if (shop_is_open()) close_shop();
     if (loot_corpse()) loot_close();
-    hud_windows = HudWindows{};
-    character_sheet_open = 0;
-    paused = 0;
-    title_overlay = 0;
+    game_flags.windows = ScreenFlags{};
+    game_flags.character_sheet_open = 0;
+    game_flags.paused = 0;
+    game_flags.title_overlay = 0;
     pad_hints(false);
 }
 
@@ -125,7 +125,7 @@ void close_everything() {
 TEST(TextBoxes, CreationScreens) {
     ASSERT_TRUE(text_boxes_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
-    ASSERT_TRUE(character_creation_open);
+    ASSERT_TRUE(game_flags.character_creation_open);
     Looks l;
     l.after = expect_buttons_centred_under_the_cards;
     l.look("creation, the class");
@@ -143,7 +143,7 @@ TEST(TextBoxes, CreationScreens) {
     pad_hints(false);
     centre_of(character_creation_finish_box(), &x, &y);
     click_at(x, y);
-    ASSERT_FALSE(character_creation_open);
+    ASSERT_FALSE(game_flags.character_creation_open);
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
 
@@ -181,7 +181,7 @@ TEST(TextBoxes, HudTitleBarsTrackerPromptAndActionBar) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
-    title_overlay = 1;
+    game_flags.title_overlay = 1;
     l.look("title overlay");
     pad_hints(true);
     l.look("title overlay (pad)");
@@ -378,7 +378,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     Looks l;
     inventory_clear();
     equipment_apply();
-    character_sheet_open = 1;
+    game_flags.character_sheet_open = 1;
     l.look("sheet, nothing worn");
     dress_with_long_names();
     player.purse = 123456;
@@ -470,7 +470,7 @@ TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
         player.player_class = cls;
         for (int level : {1, 60}) {
             player.level = level;
-            hud_windows.spellbook = 1;
+            game_flags.windows.spellbook = 1;
             const std::string what = "spellbook of class " + std::to_string(cls) + " at level " + std::to_string(level);
             l.look(what);
             pad_hints(true);
@@ -501,7 +501,7 @@ TEST(TextBoxes, MapsAndTheQuestLog) {
         for (int i = 0; i < ui_recorded_text_count(); ++i) {
             const UiRecordedText& t = ui_recorded_texts()[i];
             if (!box_check::is_free(t.box)) continue;
-            if (hud_windows.map)
+            if (game_flags.windows.map)
                 ADD_FAILURE() << where << ": \"" << t.text << "\" over the world behind the big map";
             else
                 ++world_labels;
@@ -539,7 +539,7 @@ TEST(TextBoxes, MapsAndTheQuestLog) {
     }
     big_map_set_open(false);
 
-    hud_windows.journal = 1;
+    game_flags.windows.journal = 1;
     l.look("quest log");
     pad_hints(true);
     l.look("quest log (pad)");
@@ -646,7 +646,7 @@ TEST(TextBoxes, AHarvestUnderWayAndTheLooksEditedInPlay) {
     float x, y;
     centre_of(character_creation_finish_box(), &x, &y);
     click_at(x, y);
-    EXPECT_FALSE(character_creation_open);
+    EXPECT_FALSE(game_flags.character_creation_open);
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }

@@ -55,7 +55,7 @@ void start_and_play(bool drawn) {
     main_loop_set_draw_interval(drawn ? 1 : 1000000);
     ASSERT_EQ(game_startup(), 0);
     EXPECT_NE(read_log().find("Monde prêt : "), std::string::npos);
-    character_creation_open = 0;  // no character file here: straight into play
+    game_flags.character_creation_open = 0;  // no character file here: straight into play
     double clock = game_clock;
     for (int i = 0; i < 3; ++i) game_frame();
     EXPECT_NEAR(game_clock - clock, 3.0 / 60.0, 1e-6);

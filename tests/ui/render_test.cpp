@@ -127,9 +127,9 @@ class Render : public ::testing::Test {
         ASSERT_TRUE(gl_ready) << "no GL context from the headless backend";
         ASSERT_EQ(plat_input.client_width, W);
         ASSERT_EQ(plat_input.client_height, H);
-        paused = 0;
-        underground = 0;
-        character_creation_open = character_select_open = character_sheet_open = 0;
+        game_flags.paused = 0;
+        game_flags.underground = 0;
+        game_flags.character_creation_open = game_flags.character_select_open = game_flags.character_sheet_open = 0;
         hud_reset();
         ui_batch_clear();
     }
@@ -169,7 +169,7 @@ TEST_F(Render, TitleCard) {
 }
 
 TEST_F(Render, HudFrameWithDialogMessageFloatingTextsAndLabels) {
-    title_overlay = 0;
+    game_flags.title_overlay = 0;
     hud_update(0.0f);
     plat_input.mouse_x = 5;
     plat_input.mouse_y = 5;
@@ -278,7 +278,7 @@ void GL_APIENTRY counting_buffer_data(GLenum target, GLsizeiptr size, const void
 }  // namespace
 
 TEST_F(Render, WholeInterfaceIsOneUploadAndOneDrawCall) {
-    title_overlay = 1;
+    game_flags.title_overlay = 1;
     hud_player = HudPlayerView{2, 3, 2, 1, 0, 5, 80, 140, 50, 132, 0, 600, 1118, {0, 0, 0}};
     const char* lines[3] = {"Cueillir 4 herbes", "Parler au marchand", "Revenir"};
     for (int slot = 0; slot < 5; ++slot) hud_tracker_set(slot, "Quête", lines, 3, slot == 2);

@@ -43,8 +43,8 @@ bool game() {
         headless_set_window_size(960, 540);
         scene_economy();
         state = game_startup() == 0 ? 1 : 0;
-        character_creation_open = 0;  // no character file here: straight into play
-        title_overlay = 0;
+        game_flags.character_creation_open = 0;  // no character file here: straight into play
+        game_flags.title_overlay = 0;
     }
     return state == 1;
 }

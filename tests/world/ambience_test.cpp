@@ -31,14 +31,14 @@ class Ambience : public ::testing::Test {
 protected:
     void SetUp() override {
         world_ambience_reset();
-        underground = 0;
+        game_flags.underground = 0;
         game_clock = 0.0;
         player.pos_x = 0;
         player.pos_z = 0;
         hud_message("", 0.0f);
     }
     void TearDown() override {
-        underground = 0;
+        game_flags.underground = 0;
         world_ambience_reset();
     }
 };
@@ -98,7 +98,7 @@ TEST_F(Ambience, ZoneBannerGoesThroughTheHudForThreeSeconds) {
 TEST_F(Ambience, NothingHappensWhileInTheCatacombs) {
     player.pos_z = 100;
     world_ambience_step(0.016f);  // first frame above ground: zone known, top-ups done
-    underground = 1;
+    game_flags.underground = 1;
     game_clock = 2.0;
     float before = world_fire_flicker();
     // Far south while underground: no banner, no flicker change, timers held.
@@ -106,7 +106,7 @@ TEST_F(Ambience, NothingHappensWhileInTheCatacombs) {
     for (int i = 0; i < 2000; ++i) world_ambience_step(0.05f);
     EXPECT_EQ(world_fire_flicker(), before);
     EXPECT_STREQ(hud_message_text(), "");
-    underground = 0;
+    game_flags.underground = 0;
     // Back above ground: the 100 s spent below did not run the timers down.
     EXPECT_EQ(ambience_timers_step(0.016f, false) & (AMB_CAMPS | AMB_WANDERERS), 0u);
 }

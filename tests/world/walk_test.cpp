@@ -22,7 +22,7 @@ TEST(Walk, FromSpawnThroughThePassToTheSecondZone) {
     plat_input.client_height = 720;
     plat_input.window_active = 1;
     bindings_reset();
-    paused = 0;
+    game_flags.paused = 0;
     player_reset_new();
 
     // The roads west out of Camelot, then south down the long road through

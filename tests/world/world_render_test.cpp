@@ -172,11 +172,11 @@ TEST_F(WorldRender, NothingOfTheSurfaceIsSubmittedUnderground) {
     EXPECT_GT(render_group_count(), 0);
     EXPECT_GE(atmosphere.fire_count, 1);
     // In the catacombs the dungeon owns the frame and its atmosphere.
-    underground = 1;
+    game_flags.underground = 1;
     render_begin_frame();
     atmosphere.fog_density = 0.5f;
     world_submit();
-    underground = 0;
+    game_flags.underground = 0;
     EXPECT_EQ(render_draw_count(), 0);
     EXPECT_EQ(render_group_count(), 0);
     EXPECT_EQ(atmosphere.fire_count, 0);
