@@ -92,6 +92,9 @@ struct ClassDef {
     const char* description;
 };
 extern const ClassDef class_defs[3];
+// A class's name as the player reads it, in the character's gender (class
+// clamped to 0..2).
+const char* class_display_name(int player_class, bool woman);
 
 // The row of a skill slot for the player's class (class clamped to 0..2).
 const SkillDef& skill_of(int slot);

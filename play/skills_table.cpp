@@ -196,3 +196,8 @@ const SkillDef skill_defs[SKILL_ROWS] = {
     row({"Bénédiction de Viviane", nullptr, 14, 45, 41, 60, {0.45f, 0.7f, 1.0f},
          "La Dame du Lac veille sur vous : {power%} % de vos points de vie rendus d'un coup.", {.power = 0.6f}}),
 };
+
+const char* class_display_name(int player_class, bool woman) {
+    const ClassDef& d = class_defs[player_class < 0 || player_class > 2 ? 0 : player_class];
+    return woman ? d.female_name : d.name;
+}

@@ -135,9 +135,9 @@ void character_select_draw() {
         UiBoxScope row_box(row.x, row.y, row.w, row.h, 0, 1.5f * s);
         icon_draw(class_icon(c.player_class), row.x + 8 * s, row.y + 7 * s, 48 * s, Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
         ui_text(row.x + 68 * s, row.y + 6 * s, c.name, 24 * s, HUD_PARCHMENT, UI_FONT_BODY);
-        const ClassDef& def = class_defs[c.player_class < 0 || c.player_class > 2 ? 0 : c.player_class];
-        ui_text(row.x + 68 * s, row.y + 34 * s, hud_fmt("%s  ·  niveau %d", c.woman ? def.female_name : def.name, c.level),
-                18 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY);
+        ui_text(row.x + 68 * s, row.y + 34 * s,
+                hud_fmt("%s  ·  niveau %d", class_display_name(c.player_class, c.woman != 0), c.level), 18 * s,
+                Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY);
         if (widget_clicked(row)) {
             double now = plat_time();
             if (slot == selected_slot && last_row_clicked == slot && now - last_row_click <= 0.4) {

@@ -14,6 +14,7 @@
 #include "play/loot.h"
 #include "play/merchant.h"
 #include "play/player.h"
+#include "play/skills.h"
 #include "render/hud.h"
 #include "render/icons.h"
 #include "render/renderer.h"
@@ -100,10 +101,8 @@ struct Tip {
     }
 };
 
-const char* class_word(int c) {
-    static const char* const n[3] = {"Archer", "Guerrier", "Druide"};
-    return c >= 1 && c <= 3 ? n[c - 1] : "";
-}
+// An item's class (1 archer, 2 warrior, 3 druid; 0 none).
+const char* class_word(int c) { return c >= 1 && c <= 3 ? class_display_name(c - 1, false) : ""; }
 
 // `hint`, when given, stands in for the bag's click hint (a window where a
 // click on the item does something else); "" leaves it out.
@@ -239,14 +238,7 @@ namespace {
 
 // ---- Character sheet ---------------------------------------------------------------------
 
-const char* class_title() {
-    bool woman = player_look.woman != 0;
-    switch (player.player_class) {
-        case CLASS_DRUID: return woman ? "Druidesse" : "Druide";
-        case CLASS_WARRIOR: return woman ? "Guerrière" : "Guerrier";
-        default: return woman ? "Archère" : "Archer";
-    }
-}
+const char* class_title() { return class_display_name(player.player_class, player_look.woman != 0); }
 
 void characteristics(float x, float y, float w) {
     float s = sc(), size = 16 * s, step = size * 1.55f;
