@@ -16,7 +16,7 @@
 #include "render/hud.h"
 
 // ---- What the client's files need from the rest of the game, reduced ------------------------
-uint8_t game_flags.character_select_open, game_flags.character_creation_open;
+GameFlags game_flags = {};
 HudNetView hud_net;
 Player player;
 AppearanceChoice player_look;
