@@ -22,6 +22,7 @@
 HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
 HudNetView hud_net = {};
 float hud_scale = 1.0f;
+int hud_text_size = HUD_TEXT_SIZE_DEFAULT;
 
 
 namespace {
@@ -62,6 +63,14 @@ float view_depth(Vec3 p) {
     if (len < 1e-9f) return 0.0f;
     return dot(p - render_camera.eye, dir * (1.0f / len));
 }
+
+float text_factor() {
+    int t = hud_text_size < HUD_TEXT_SIZE_MIN ? HUD_TEXT_SIZE_MIN
+                                               : (hud_text_size > HUD_TEXT_SIZE_MAX ? HUD_TEXT_SIZE_MAX : hud_text_size);
+    return (float)t / 100.0f;
+}
+
+float height_scale() { return (float)plat_input.client_height / 1080.0f; }
 
 float pixels_per_metre(float depth) {
     float half = render_camera.fov_degrees * 0.5f * 3.14159265f / 180.0f;
@@ -115,7 +124,9 @@ bool world_label_place(Vec3 p, float k, float* px_out, Vec3* at_out) {
     float d = view_depth(p);
     if (!(d > 0.3f)) return false;
     const float s = hud_scale;
-    float px = pixels_per_metre(d) * k;
+    // Labels over the world follow the text size too, their smallest and
+    // largest included.
+    float px = pixels_per_metre(d) * k * text_factor();
     if (!(px >= 7.0f)) return false;
     float cap = (k <= 0.4f ? 30.0f : 140.0f) * s;
     if (px > cap) px = cap;
@@ -523,8 +534,42 @@ void hud_draw_dialog() {
 
 // ---- Timers -------------------------------------------------------------------------
 
+// Whether a window laid out over the whole height is open: the character
+// screens and sheet and the windows over play. The options fit themselves
+// (HudFitScope) and the dialogs are small.
+bool full_windows_open() {
+    const ScreenFlags& w = game_flags.windows;
+    return game_flags.character_creation_open || game_flags.character_select_open ||
+           game_flags.character_sheet_open || w.journal || w.spellbook || w.map || w.professions || w.merchant ||
+           w.loot;
+}
+
+void hud_scale_update() {
+    const float base = height_scale();
+    float s = base * text_factor();
+    if (s > base) {
+        // A larger text gives way where the interface would not fit: the
+        // HUD's corners need 1280 pixels across at scale 1, and the full
+        // windows were laid out for the whole of 1080 rows, so while one is
+        // open the interface keeps the default size (a smaller text still
+        // shrinks them).
+        float fit = full_windows_open() ? base : (float)plat_input.client_width / 1280.0f;
+        s = std::fmin(s, std::fmax(base, fit));
+    }
+    hud_scale = s;
+}
+
+float hud_fit_scale(float design_w, float design_h) {
+    const float base = height_scale();
+    if (!(hud_scale > base)) return hud_scale;
+    float fit = hud_scale;
+    if (design_w > 0.0f) fit = std::fmin(fit, (float)plat_input.client_width / design_w);
+    if (design_h > 0.0f) fit = std::fmin(fit, (float)plat_input.client_height / design_h);
+    return fit > base ? fit : base;
+}
+
 void hud_update(float dt) {
-    hud_scale = (float)plat_input.client_height / 1080.0f;
+    hud_scale_update();
     flash -= 0.9f * dt;
     if (flash < 0.0f) flash = 0.0f;
     // The fade runs on real frames, so it also ends while paused.
@@ -597,6 +642,6 @@ void hud_reset() {
     fps_value = 0;
     game_flags.windows = ScreenFlags{};
     game_flags.title_overlay = 1;
-    hud_scale = (float)plat_input.client_height / 1080.0f;
+    hud_scale_update();
     if (!(hud_scale > 0.0f)) hud_scale = 1.0f;
 }
