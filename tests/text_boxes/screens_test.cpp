@@ -625,7 +625,6 @@ TEST(TextBoxes, OptionsWithBothPages) {
     EXPECT_GT(hud_scale, plain_scale * 1.05f);
     for (int i = 0; i < 6; ++i) ASSERT_TRUE(click_text("+"));
     EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MAX);
-    l.look("options, accessibility, the largest text chosen");
     for (int i = 0; i < 8; ++i) ASSERT_TRUE(click_text("-"));
     EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MIN);
     EXPECT_LT(hud_scale, plain_scale);
