@@ -534,26 +534,41 @@ void hud_draw_dialog() {
 
 // ---- Timers -------------------------------------------------------------------------
 
-// Whether a window laid out over the whole height is open: the character
-// screens and sheet and the windows over play. The options fit themselves
-// (HudFitScope) and the dialogs are small.
-bool full_windows_open() {
+namespace {
+
+// The rows the full windows need at scale 1, so that a larger text lets
+// them grow as far as they stay on screen (and 1440 columns): the character
+// list stands on the whole of 1080 rows, the creation and the big map on 900,
+// the sheet, the shop, the journal, the spellbook and the professions on 810.
+// The loot window and the dialogs are small, and the options fit themselves
+// (HudFitScope).
+constexpr float FULL_WINDOW_W = 1440.0f;
+constexpr float CHARACTER_LIST_H = 1080.0f, CREATION_AND_MAP_H = 900.0f, WINDOW_H = 810.0f;
+// The HUD's corners need this many columns at scale 1.
+constexpr float HUD_DESIGN_W = 1280.0f;
+
+// 0 when no full window is open.
+float full_window_height() {
+    if (game_flags.character_select_open) return CHARACTER_LIST_H;
     const ScreenFlags& w = game_flags.windows;
-    return game_flags.character_creation_open || game_flags.character_select_open ||
-           game_flags.character_sheet_open || w.journal || w.spellbook || w.map || w.professions || w.merchant ||
-           w.loot;
+    if (game_flags.character_creation_open || w.map) return CREATION_AND_MAP_H;
+    bool open = game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant;
+    return open ? WINDOW_H : 0.0f;
 }
+
+}  // namespace
 
 void hud_scale_update() {
     const float base = height_scale();
     float s = base * text_factor();
     if (s > base) {
-        // A larger text gives way where the interface would not fit: the
-        // HUD's corners need 1280 pixels across at scale 1, and the full
-        // windows were laid out for the whole of 1080 rows, so while one is
-        // open the interface keeps the default size (a smaller text still
-        // shrinks them).
-        float fit = full_windows_open() ? base : (float)plat_input.client_width / 1280.0f;
+        // A larger text gives way where the interface would not fit, down to
+        // the default size and never below it.
+        float fit = (float)plat_input.client_width / HUD_DESIGN_W;
+        const float full_h = full_window_height();
+        if (full_h > 0.0f)
+            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / FULL_WINDOW_W,
+                                           (float)plat_input.client_height / full_h));
         s = std::fmin(s, std::fmax(base, fit));
     }
     hud_scale = s;
