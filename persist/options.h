@@ -1,6 +1,7 @@
 #pragma once
-// The options shared by every character: volumes, mouse, window, quality and
-// the 26 key bindings, kept in "tervanne-options.txt".
+// The options shared by every character: volumes, mouse, window, quality,
+// the 26 key bindings and the accessibility settings (the text size is
+// hud_text_size, render/hud.h), kept in "tervanne-options.txt".
 #include <cstdint>
 
 #include "persist/save_queue.h"

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/comfort.h"
+#include "render/hud.h"
 #include "render/renderer.h"
 
 Options options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0, 0};
@@ -17,6 +18,7 @@ void options_defaults() {
     options = {0.8f, 0.9f, 1.0f, 0, 0, 2, 2, 0, 0};
     pad_tuning = {0.2f, 1.0f, 0, 1};
     view_settings = {VISION_NORMAL, 1};
+    hud_text_size = HUD_TEXT_SIZE_DEFAULT;
     comfort_defaults();
     bindings_reset();
     pad_bindings_reset();
@@ -85,6 +87,8 @@ void options_parse(const char* text) {
     if (found) comfort.look_toggle = v != 0 ? 1 : 0;
     v = kv_int(text, "sous_titres", 0, &found);
     if (found) options.sound_captions = v != 0 ? 1 : 0;
+    v = kv_int(text, "taille_texte", 0, &found);
+    if (found) hud_text_size = clampi(v, HUD_TEXT_SIZE_MIN, HUD_TEXT_SIZE_MAX);
     for (int i = 0; i < BINDING_COUNT; ++i) {
         if (!pad_action_bindable(i)) continue;
         v = kv_int(text, pad_option_key(i), 0, &found);
@@ -124,5 +128,7 @@ int options_build_text(char* out, int capacity) {
     if (comfort.guard_toggle) kv_line(w, "bascule_bouclier", 1);
     if (comfort.look_toggle) kv_line(w, "bascule_regard", 1);
     if (options.sound_captions) kv_line(w, "sous_titres", 1);
+    if (hud_text_size != HUD_TEXT_SIZE_DEFAULT)
+        kv_line(w, "taille_texte", clampi(hud_text_size, HUD_TEXT_SIZE_MIN, HUD_TEXT_SIZE_MAX));
     return w.overflow ? -1 : w.used;
 }

@@ -22,6 +22,7 @@
 HudPlayerView hud_player = {0, 0, 0, 0, 0, 1, 100.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0, 1, {0, 0, 0}};
 HudNetView hud_net = {};
 float hud_scale = 1.0f;
+int hud_text_size = HUD_TEXT_SIZE_DEFAULT;
 
 
 namespace {
@@ -62,6 +63,14 @@ float view_depth(Vec3 p) {
     if (len < 1e-9f) return 0.0f;
     return dot(p - render_camera.eye, dir * (1.0f / len));
 }
+
+float text_factor() {
+    int t = hud_text_size < HUD_TEXT_SIZE_MIN ? HUD_TEXT_SIZE_MIN
+                                               : (hud_text_size > HUD_TEXT_SIZE_MAX ? HUD_TEXT_SIZE_MAX : hud_text_size);
+    return (float)t / 100.0f;
+}
+
+float height_scale() { return (float)plat_input.client_height / 1080.0f; }
 
 float pixels_per_metre(float depth) {
     float half = render_camera.fov_degrees * 0.5f * 3.14159265f / 180.0f;
@@ -115,7 +124,9 @@ bool world_label_place(Vec3 p, float k, float* px_out, Vec3* at_out) {
     float d = view_depth(p);
     if (!(d > 0.3f)) return false;
     const float s = hud_scale;
-    float px = pixels_per_metre(d) * k;
+    // Labels over the world follow the text size too, their smallest and
+    // largest included.
+    float px = pixels_per_metre(d) * k * text_factor();
     if (!(px >= 7.0f)) return false;
     float cap = (k <= 0.4f ? 30.0f : 140.0f) * s;
     if (px > cap) px = cap;
@@ -523,8 +534,57 @@ void hud_draw_dialog() {
 
 // ---- Timers -------------------------------------------------------------------------
 
+namespace {
+
+// The rows the full windows need at scale 1, so that a larger text lets
+// them grow as far as they stay on screen (and 1440 columns): the character
+// list stands on the whole of 1080 rows, the creation and the big map on 900,
+// the sheet, the shop, the journal, the spellbook and the professions on 810.
+// The loot window and the dialogs are small, and the options fit themselves
+// (HudFitScope).
+constexpr float FULL_WINDOW_W = 1440.0f;
+constexpr float CHARACTER_LIST_H = 1080.0f, CREATION_AND_MAP_H = 900.0f, WINDOW_H = 810.0f;
+// The HUD's corners need this many columns at scale 1.
+constexpr float HUD_DESIGN_W = 1280.0f;
+
+// 0 when no full window is open.
+float full_window_height() {
+    if (game_flags.character_select_open) return CHARACTER_LIST_H;
+    const ScreenFlags& w = game_flags.windows;
+    if (game_flags.character_creation_open || w.map) return CREATION_AND_MAP_H;
+    bool open = game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant;
+    return open ? WINDOW_H : 0.0f;
+}
+
+}  // namespace
+
+void hud_scale_update() {
+    const float base = height_scale();
+    float s = base * text_factor();
+    if (s > base) {
+        // A larger text gives way where the interface would not fit, down to
+        // the default size and never below it.
+        float fit = (float)plat_input.client_width / HUD_DESIGN_W;
+        const float full_h = full_window_height();
+        if (full_h > 0.0f)
+            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / FULL_WINDOW_W,
+                                           (float)plat_input.client_height / full_h));
+        s = std::fmin(s, std::fmax(base, fit));
+    }
+    hud_scale = s;
+}
+
+float hud_fit_scale(float design_w, float design_h) {
+    const float base = height_scale();
+    if (!(hud_scale > base)) return hud_scale;
+    float fit = hud_scale;
+    if (design_w > 0.0f) fit = std::fmin(fit, (float)plat_input.client_width / design_w);
+    if (design_h > 0.0f) fit = std::fmin(fit, (float)plat_input.client_height / design_h);
+    return fit > base ? fit : base;
+}
+
 void hud_update(float dt) {
-    hud_scale = (float)plat_input.client_height / 1080.0f;
+    hud_scale_update();
     flash -= 0.9f * dt;
     if (flash < 0.0f) flash = 0.0f;
     // The fade runs on real frames, so it also ends while paused.
@@ -597,6 +657,6 @@ void hud_reset() {
     fps_value = 0;
     game_flags.windows = ScreenFlags{};
     game_flags.title_overlay = 1;
-    hud_scale = (float)plat_input.client_height / 1080.0f;
+    hud_scale_update();
     if (!(hud_scale > 0.0f)) hud_scale = 1.0f;
 }

@@ -92,8 +92,33 @@ struct HudNetView {
 extern HudNetView hud_net;
 
 
-// Interface scale: client height / 1080, updated every frame.
+// Interface scale: client height / 1080 times the text size, updated every
+// frame (hud_scale_update).
 extern float hud_scale;
+
+// The player's text size in percent (the options' "taille_texte").
+constexpr int HUD_TEXT_SIZE_MIN = 80;
+constexpr int HUD_TEXT_SIZE_MAX = 150;
+constexpr int HUD_TEXT_SIZE_DEFAULT = 100;
+extern int hud_text_size;
+// hud_scale for the current client size, text size (taken as clamped) and
+// the windows open; called by hud_update and again before the frame's 2D is
+// drawn, so a window opened this frame is drawn at its own scale.
+void hud_scale_update();
+// The scale for a window laid out in design_w x design_h at scale 1: the
+// interface's, or less where a larger text would push it off the screen. It
+// never goes below the scale of the default text size, so at 100 % every
+// window stays as it always was.
+float hud_fit_scale(float design_w, float design_h);
+// Holds hud_scale at hud_fit_scale while a window lays itself out, draws or
+// answers a click, so its widgets and its hit boxes agree.
+struct HudFitScope {
+    float saved;
+    HudFitScope(float design_w, float design_h) : saved(hud_scale) { hud_scale = hud_fit_scale(design_w, design_h); }
+    ~HudFitScope() { hud_scale = saved; }
+    HudFitScope(const HudFitScope&) = delete;
+    HudFitScope& operator=(const HudFitScope&) = delete;
+};
 
 // ---- Services -------------------------------------------------------------------
 void hud_message(const char* text, float seconds);

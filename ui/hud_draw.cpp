@@ -370,6 +370,8 @@ void world_labels() {
 }  // namespace
 
 void hud_draw() {
+    // A window opened by this frame's input may change the scale.
+    hud_scale_update();
     // 1. The character screens replace everything.
     if (game_flags.character_creation_open) {
         character_creation_draw();

@@ -30,6 +30,11 @@ int scroll_rows = 0;
 const char* const quality_names[3] = {"basse", "moyenne", "haute"};
 const char* const vision_names[VISION_MODE_COUNT] = {"normale", "protanopie", "deutéranopie", "tritanopie"};
 
+// The window's size at scale 1: 1400 wide with a margin, and the height its
+// left column needs. With a large text it gives way to fit (HudFitScope).
+constexpr float OPTIONS_DESIGN_W = 1440.0f, OPTIONS_DESIGN_H = 980.0f;
+constexpr int TEXT_SIZE_STEP = 10;
+
 float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // A slider from 0 to 1; returns the position, changed while dragged.
@@ -311,6 +316,15 @@ void accessibility_list(float kx, float ky) {
     if (widget_button({kx, ky, w, 40 * s}, options.sound_captions ? "Sous-titres des sons : oui"
                                                                   : "Sous-titres des sons : non"))
         options.sound_captions = !options.sound_captions;
+    ky += 52 * s;
+    // Applied from the next frame on, this screen included.
+    ui_text(kx, ky + 8 * s, "Taille du texte", 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    const int t = hud_text_size;
+    if (widget_button({kx + 260 * s, ky, 40 * s, 40 * s}, "-"))
+        hud_text_size = t - TEXT_SIZE_STEP < HUD_TEXT_SIZE_MIN ? HUD_TEXT_SIZE_MIN : t - TEXT_SIZE_STEP;
+    ui_text_centred(kx + 410 * s, ky + 8 * s, hud_fmt("%d %%", t), 20 * s, HUD_PARCHMENT, UI_FONT_BODY);
+    if (widget_button({kx + 520 * s, ky, 40 * s, 40 * s}, "+"))
+        hud_text_size = t + TEXT_SIZE_STEP > HUD_TEXT_SIZE_MAX ? HUD_TEXT_SIZE_MAX : t + TEXT_SIZE_STEP;
 }
 
 // The right column: the keys, the pad's buttons or the accessibility
@@ -357,12 +371,14 @@ void options_open() {
 }
 
 UiRect options_page_button_box() {
+    HudFitScope fit(OPTIONS_DESIGN_W, OPTIONS_DESIGN_H);
     const float s = hud_scale;
     const float kx = ((float)plat_input.client_width - 1400 * s) * 0.5f + 720 * s, ky = 40 * s + 90 * s;
     return {kx + 470 * s, ky - 2 * s, 170 * s, 34 * s};
 }
 
 UiRect options_access_button_box() {
+    HudFitScope fit(OPTIONS_DESIGN_W, OPTIONS_DESIGN_H);
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     return {W * 0.5f - 400 * s, 40 * s + (H - 80 * s) - 60 * s, 240 * s, 46 * s};
@@ -372,6 +388,7 @@ UiRect options_access_button_box() {
 int options_waiting_action() { return waiting_action; }
 
 void options_screen() {
+    HudFitScope fit(OPTIONS_DESIGN_W, OPTIONS_DESIGN_H);
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
     ui_focus_modal();

@@ -11,6 +11,7 @@
 #include "persist/options.h"
 #include "play/bindings.h"
 #include "play/comfort.h"
+#include "render/hud.h"
 #include "render/renderer.h"
 
 // The catalogue and quest keys the parsers ask about.
@@ -28,6 +29,7 @@ int plat_read_file(const char*, char*, int) { return -1; }
 bool plat_file_busy() { return false; }
 // The settings the options file writes into the layers below it.
 ViewSettings view_settings = {VISION_NORMAL, 1};
+int hud_text_size = HUD_TEXT_SIZE_DEFAULT;
 Comfort comfort = {0, 0, 0, FIELD_OF_VIEW_DEFAULT};
 void comfort_defaults() { comfort = {0, 0, 0, FIELD_OF_VIEW_DEFAULT}; }
 
@@ -87,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(view_settings.colour_vision >= VISION_NORMAL && view_settings.colour_vision < VISION_MODE_COUNT);
     check(comfort.field_of_view >= FIELD_OF_VIEW_MIN && comfort.field_of_view <= FIELD_OF_VIEW_MAX);
     check(options.sound_captions <= 1);
+    check(hud_text_size >= HUD_TEXT_SIZE_MIN && hud_text_size <= HUD_TEXT_SIZE_MAX);
     static char options_text[OPTIONS_FILE_SIZE];
     check(options_build_text(options_text, sizeof options_text) > 0);
     return 0;

@@ -7,6 +7,7 @@
 #include "persist_support.h"
 #include "play/bindings.h"
 #include "play/comfort.h"
+#include "render/hud.h"
 #include "render/renderer.h"
 
 TEST(OptionsFile, RangesDefaultsAndRefusedKeys) {
@@ -131,34 +132,39 @@ TEST(OptionsFile, AccessibilityLinesClampRoundTripAndStayOutByDefault) {
     options_defaults();
     char plain[OPTIONS_FILE_SIZE];
     ASSERT_GT(options_build_text(plain, sizeof plain), 0);
-    for (const char* key : {"vision_couleurs", "effets_ecran", "champ_vision", "bascule_", "sous_titres"})
+    for (const char* key : {"vision_couleurs", "effets_ecran", "champ_vision", "bascule_", "sous_titres", "taille_texte"})
         EXPECT_EQ(std::string(plain).find(key), std::string::npos) << key;
     options_parse("vision_couleurs 9\r\nchamp_vision 10\r\neffets_ecran 0\r\nbascule_marche 4\r\n"
-                  "bascule_bouclier 1\r\nbascule_regard 0\r\nsous_titres 7\r\n");
+                  "bascule_bouclier 1\r\nbascule_regard 0\r\nsous_titres 7\r\ntaille_texte 300\r\n");
     EXPECT_EQ(view_settings.colour_vision, VISION_TRITANOPIA);
+    EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MAX);
     EXPECT_EQ(options.sound_captions, 1);
     EXPECT_FLOAT_EQ(comfort.field_of_view, FIELD_OF_VIEW_MIN);
     EXPECT_EQ(view_settings.screen_flashes, 0);
     EXPECT_EQ(comfort.walk_toggle, 1);
     EXPECT_EQ(comfort.guard_toggle, 1);
     EXPECT_EQ(comfort.look_toggle, 0);
-    options_parse("vision_couleurs -2\r\nchamp_vision 500\r\n");
+    options_parse("vision_couleurs -2\r\nchamp_vision 500\r\ntaille_texte -40\r\n");
     EXPECT_EQ(view_settings.colour_vision, VISION_NORMAL);
+    EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MIN);
     EXPECT_FLOAT_EQ(comfort.field_of_view, FIELD_OF_VIEW_MAX);
     view_settings.colour_vision = VISION_DEUTERANOPIA;
     comfort.field_of_view = 75.0f;
+    hud_text_size = 130;
     char text[OPTIONS_FILE_SIZE];
     ASSERT_GT(options_build_text(text, sizeof text), 0);
     options_defaults();
     options_parse(text);
     EXPECT_EQ(view_settings.colour_vision, VISION_DEUTERANOPIA);
     EXPECT_FLOAT_EQ(comfort.field_of_view, 75.0f);
+    EXPECT_EQ(hud_text_size, 130);
     EXPECT_EQ(view_settings.screen_flashes, 0);
     EXPECT_EQ(comfort.guard_toggle, 1);
     EXPECT_EQ(options.sound_captions, 1);
     EXPECT_NE(std::string(text).find("\r\nsous_titres 1\r\n"), std::string::npos) << text;
-    options_parse("sous_titres 0\r\n");
+    options_parse("sous_titres 0\r\ntaille_texte 100\r\n");
     EXPECT_EQ(options.sound_captions, 0);
+    EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_DEFAULT);
     // Every line of the plain file is still there, in its place.
     EXPECT_EQ(std::string(text).compare(0, std::string(plain).size(), plain), 0);
     options_defaults();

@@ -2,7 +2,8 @@
 // Reads the 2D batch's record of texts and boxes and lists every text that
 // a player would see out of place: ink outside its box (or one of the boxes
 // holding it, or the screen), ink over another box of its window, two
-// texts of one box over each other, or a label over the world under a panel.
+// texts of one box over each other, a label over the world under a panel, or
+// a box that leaves the screen.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -68,6 +69,14 @@ inline std::vector<std::string> faults(float screen_w, float screen_h) {
     if (ui_record_faults() != 0) out.push_back(std::to_string(ui_record_faults()) + " boxes left open or records lost");
     const int nt = ui_recorded_text_count(), nb = ui_recorded_box_count();
     const UiRecordedText* texts = ui_recorded_texts();
+    // A window or a button partly off the screen, text in it or not (labels
+    // over the world may go where the world takes them).
+    for (int b = 0; b < nb; ++b) {
+        const UiRecordedBox& r = *box_at(b);
+        if (is_free(b) || r.w <= 0 || r.h <= 0) continue;
+        if (r.x < -TOLERANCE || r.y < -TOLERANCE || r.x + r.w > screen_w + TOLERANCE || r.y + r.h > screen_h + TOLERANCE)
+            out.push_back(box_name(b) + " leaves the screen");
+    }
     for (int i = 0; i < nt; ++i) {
         const UiRecordedText& t = texts[i];
         for (int j = i + 1; j < nt; ++j) {

@@ -1,6 +1,7 @@
 // Every screen and window of the game at 800 x 600, 1280 x 720, 1920 x 1080
-// and 2560 x 1440: no text leaves the box it belongs to, runs over another
-// box of its window or over another text of its box. The tests run in order
+// and 2560 x 1440, and at the smallest and largest text sizes: no text leaves
+// the box it belongs to, runs over another box of its window or over another
+// text of its box, and no box leaves the screen. The tests run in order
 // in one game: the creation screens make the character the others play.
 #include <gtest/gtest.h>
 
@@ -404,6 +405,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     ASSERT_FALSE(shop_buy(0, false));
     ASSERT_STREQ(hud_message_text(), "Vous n'avez pas assez de deniers.");
     int answers = 0;
+    const int looks_before = l.looks;
     l.after = [&](const std::string& where) {
         const UiRecordedText* answer = nullptr;
         for (int i = 0; i < ui_recorded_text_count(); ++i)
@@ -419,7 +421,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     };
     l.look("shop, too poor to buy");
     l.after = nullptr;
-    EXPECT_EQ(answers, 4) << "the message seen at each size";
+    EXPECT_EQ(answers, l.looks - looks_before) << "the message seen at each size";
     hud_message("", 0.0f);
     player.purse = 20;
     for (int i = 0; i < MERCHANT_STOCK; ++i) l.look("shop, stock row " + std::to_string(i), over(shop_stock_box, i));
@@ -601,6 +603,32 @@ TEST(TextBoxes, OptionsWithBothPages) {
     view_settings.colour_vision = VISION_DEUTERANOPIA;
     view_settings.screen_flashes = 0;
     l.look("options, accessibility, every choice changed");
+    // The text size's buttons: the change shows from the next frame on, on
+    // this screen too, and stops at the ends of its range.
+    auto click_text = [](const char* label) {
+        std::vector<InputState> frame(1, idle_at(0, 0));
+        ui_record_begin();
+        run_frames(frame);
+        ui_record_end();
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            const UiRecordedText& t = ui_recorded_texts()[i];
+            if (std::strcmp(t.text, label) || t.box < 0) continue;
+            const UiRecordedBox& b = ui_recorded_boxes()[t.box];
+            click_at(b.x + b.w * 0.5f, b.y + b.h * 0.5f);
+            return true;
+        }
+        return false;
+    };
+    const float plain_scale = hud_scale;
+    ASSERT_TRUE(click_text("+"));
+    EXPECT_EQ(hud_text_size, 110);
+    EXPECT_GT(hud_scale, plain_scale * 1.05f);
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(click_text("+"));
+    EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MAX);
+    for (int i = 0; i < 8; ++i) ASSERT_TRUE(click_text("-"));
+    EXPECT_EQ(hud_text_size, HUD_TEXT_SIZE_MIN);
+    EXPECT_LT(hud_scale, plain_scale);
+    hud_text_size = HUD_TEXT_SIZE_DEFAULT;
     comfort_defaults();
     view_settings = {VISION_NORMAL, 1};
     close_everything();

@@ -1,6 +1,7 @@
 #pragma once
 // One real game start for the whole program, and a look at the interface:
-// one drawn frame at each of the four window sizes with the 2D batch's
+// one drawn frame at each of the four window sizes, and at the smallest and
+// largest text sizes at the smallest and largest windows, with the 2D batch's
 // record on, the faults of each kept under the name of what was shown.
 #include <gtest/gtest.h>
 
@@ -26,6 +27,13 @@ struct WindowSize {
     int w, h;
 };
 constexpr WindowSize WINDOW_SIZES[4] = {{800, 600}, {1280, 720}, {1920, 1080}, {2560, 1440}};
+// The text sizes beside the default, each at the smallest and largest window.
+struct TextSizeLook {
+    int text_size;
+    WindowSize size;
+};
+constexpr TextSizeLook TEXT_SIZE_LOOKS[4] = {
+    {80, {800, 600}}, {80, {2560, 1440}}, {150, {800, 600}}, {150, {2560, 1440}}};
 
 // The game starts once for the whole program, with no file: the creation
 // screen first. The town is never drawn (only the interface is looked at).
@@ -58,7 +66,7 @@ inline InputState idle_at(float x, float y) {
 inline void window_size(int w, int h) {
     plat_input.client_width = w;
     plat_input.client_height = h;
-    hud_scale = (float)h / 1080.0f;
+    hud_scale_update();
 }
 
 // Frames of a script, each drawn.
@@ -91,27 +99,34 @@ struct Looks {
     // Runs after each frame, the record still there (checks of a look's own).
     std::function<void(const std::string& where)> after;
 
-    // One frame at each size, the record on; `pointer` places the pointer.
+    // One frame at each size, the record on, at the default text size and at
+    // the smallest and largest; `pointer` places the pointer.
     void look(const std::string& what, const Pointer& pointer = nullptr) {
-        const int w0 = plat_input.client_width, h0 = plat_input.client_height;
-        for (const WindowSize& size : WINDOW_SIZES) {
-            window_size(size.w, size.h);
-            float x = size.w * 0.5f, y = size.h * 0.5f;
-            if (pointer) pointer(&x, &y);
-            std::vector<InputState> s(1, idle_at(x, y));
-            ui_record_begin();
-            run_frames(s);
-            ui_record_end();
-            ++looks;
-            const std::string where = what + " at " + std::to_string(size.w) + "x" + std::to_string(size.h);
-            for (const std::string& f : box_check::faults((float)size.w, (float)size.h))
-                faults.push_back(where + ": " + f);
-            if (after) after(where);
-            // TEXT_BOXES_PICTURES=1: each look at the offscreen window's own
-            // size kept as a PNG, for a person to look at.
-            if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) headless_screenshot(picture_name(what).c_str());
-        }
+        const int w0 = plat_input.client_width, h0 = plat_input.client_height, t0 = hud_text_size;
+        for (const WindowSize& size : WINDOW_SIZES) look_at(what, pointer, size, HUD_TEXT_SIZE_DEFAULT);
+        for (const TextSizeLook& l : TEXT_SIZE_LOOKS) look_at(what, pointer, l.size, l.text_size);
+        hud_text_size = t0;
         window_size(w0, h0);
+    }
+
+    void look_at(const std::string& what, const Pointer& pointer, WindowSize size, int text_size) {
+        hud_text_size = text_size;
+        window_size(size.w, size.h);
+        float x = size.w * 0.5f, y = size.h * 0.5f;
+        if (pointer) pointer(&x, &y);
+        std::vector<InputState> s(1, idle_at(x, y));
+        ui_record_begin();
+        run_frames(s);
+        ui_record_end();
+        ++looks;
+        std::string where = what + " at " + std::to_string(size.w) + "x" + std::to_string(size.h);
+        if (text_size != HUD_TEXT_SIZE_DEFAULT) where += " text " + std::to_string(text_size) + "%";
+        for (const std::string& f : box_check::faults((float)size.w, (float)size.h))
+            faults.push_back(where + ": " + f);
+        if (after) after(where);
+        // TEXT_BOXES_PICTURES=1: each look at the offscreen window's own
+        // size kept as a PNG, for a person to look at.
+        if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) headless_screenshot(picture_name(what).c_str());
     }
 
     // The faults, each once with the sizes it showed at: the same fault at
