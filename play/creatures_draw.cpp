@@ -12,6 +12,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "render/ui_marks.h"
 #include "render/mesh.h"
 #include "world/model.h"
 
@@ -168,6 +169,14 @@ void creatures_draw_labels() {
         float bw = std::fmax(w, ui_text_width(name, 18.0f * s, UI_FONT_BODY)) + 8.0f * s;
         UiBoxScope frame(W * 0.5f - bw * 0.5f, y - 26.0f * s, bw, h + 26.0f * s);
         ui_text_centred(W * 0.5f, y - 24.0f * s, name, 18.0f * s, col4(c), UI_FONT_BODY);
+        // With a colour-vision correction the danger is told by bars as well,
+        // left of the name, as over the creature itself.
+        int steps = ui_mark_creature_steps(col4(c));
+        if (ui_marks_shown() && steps >= 0) {
+            float mh = 14.0f * s;
+            float left = W * 0.5f - ui_text_width(name, 18.0f * s, UI_FONT_BODY) * 0.5f;
+            ui_mark_steps(left - ui_mark_steps_width(mh) - 6.0f * s, y - 22.0f * s, mh, steps, col4(c));
+        }
         ui_panel(x, y, w, h, Vec4{0.05f, 0.05f, 0.04f, 0.85f}, Vec4{0.55f, 0.48f, 0.3f, 1.0f}, 1.0f * s);
         float frac = t->ai_state == CS_DEAD || t->max_health <= 0.0f ? 0.0f : clampf(t->health / t->max_health, 0, 1);
         ui_rect(x + 2.0f * s, y + 2.0f * s, (w - 4.0f * s) * frac, h - 4.0f * s, col4(c * 0.85f));
