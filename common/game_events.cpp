@@ -1,9 +1,9 @@
 #include "common/game_events.h"
 
-#include "common/ring.h"
-
 #include <cstdio>
-#include <cstring>
+
+#include "common/ring.h"
+#include "common/text_copy.h"
 
 namespace {
 
@@ -11,17 +11,6 @@ GameEvent ring[GAME_EVENT_RING];
 int head = 0;  // next to pop
 int count = 0;
 int dropped = 0;
-
-// Copies at most size - 1 bytes without splitting a UTF-8 sequence.
-void copy_text(char* dst, size_t size, const char* src) {
-    size_t n = src ? std::strlen(src) : 0;
-    if (n >= size) {
-        n = size - 1;
-        while (n > 0 && ((unsigned char)src[n] & 0xC0) == 0x80) --n;
-    }
-    if (n) std::memcpy(dst, src, n);
-    dst[n] = 0;
-}
 
 }  // namespace
 
@@ -56,7 +45,7 @@ void result_message(const char* text, float seconds) {
     GameEvent e{};
     e.kind = GameEventKind::message;
     e.seconds = seconds;
-    copy_text(e.text, sizeof e.text, text);
+    copy_utf8(e.text, (int)sizeof e.text, text);
     game_event_push(e);
 }
 
@@ -68,7 +57,7 @@ void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, fl
     e.seconds = seconds;
     e.rise = rise;
     e.size = size;
-    copy_text(e.text, sizeof e.text, text);
+    copy_utf8(e.text, (int)sizeof e.text, text);
     game_event_push(e);
 }
 

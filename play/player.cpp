@@ -170,13 +170,11 @@ static void presentation(float dt) {
 }
 
 void player_keys_input() {
-    if (game_flags.character_creation_open || game_flags.character_select_open) return;
     player_action_bar_keys();
     player_target_key();
 }
 
 void player_mouse_input(bool clicks) {
-    if (game_flags.character_creation_open || game_flags.character_select_open) return;
     player_mouse_buttons(clicks);
     player_update_capture();
     if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;

@@ -49,7 +49,8 @@ PlayEscape player_start_key() {
 }
 
 PlayEscape player_escape_and_focus(bool escape) {
-    if (game_flags.paused || player_window_blocks_clicks()) return PlayEscape::none;
+    // Asked only while the game runs (game/ routes nothing else while paused).
+    if (player_window_blocks_clicks()) return PlayEscape::none;
     if (escape) {
         if (target_is_valid(player.target)) {
             player.target = nullptr;

@@ -6,6 +6,7 @@
 #include "render/hud_internal.h"
 #include "render/ui_internal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "render/renderer.h"
 #include "render/ui.h"
 #include "render/ui_marks.h"
+#include "common/text_copy.h"
 #include "sound/sound.h"
 #include "render/render_calls.h"
 
@@ -42,18 +44,7 @@ int fps_value = 0;
 char fmt_ring[HUD_FMT_BUFFERS][HUD_FMT_SIZE];
 int fmt_next = 0;
 
-// Copies with silent truncation to capacity - 1 bytes, never splitting a
-// UTF-8 sequence (a split one would draw as "?").
-void copy_text(char* dst, int capacity, const char* src) {
-    if (!src) src = "";
-    int n = 0;
-    while (n < capacity - 1 && src[n]) ++n;
-    if (src[n]) {
-        while (n > 0 && ((unsigned char)src[n] & 0xC0) == 0x80) --n;
-    }
-    std::memcpy(dst, src, n);
-    dst[n] = 0;
-}
+void copy_text(char* dst, int capacity, const char* src) { copy_utf8(dst, capacity, src); }
 
 // Depth of a point along the camera's view direction, and the pixel size
 // of one world metre there (before any scale of the caller).
@@ -65,9 +56,7 @@ float view_depth(Vec3 p) {
 }
 
 float text_factor() {
-    int t = hud_text_size < HUD_TEXT_SIZE_MIN ? HUD_TEXT_SIZE_MIN
-                                               : (hud_text_size > HUD_TEXT_SIZE_MAX ? HUD_TEXT_SIZE_MAX : hud_text_size);
-    return (float)t / 100.0f;
+    return (float)std::clamp(hud_text_size, HUD_TEXT_SIZE_MIN, HUD_TEXT_SIZE_MAX) / 100.0f;
 }
 
 float height_scale() { return (float)plat_input.client_height / 1080.0f; }
