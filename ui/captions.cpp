@@ -16,17 +16,11 @@
 
 namespace {
 
-struct Block {
-    float x, y, w, h;
-};
-
-bool clear_of_panels(const Block& b) {
+bool clear_of_panels(const UiRect& b) {
     const UiRect* panels = nullptr;
     int n = ui_frame_panels(&panels);
-    for (int i = 0; i < n; ++i) {
-        const UiRect& r = panels[i];
-        if (b.x < r.x + r.w && r.x < b.x + b.w && b.y < r.y + r.h && r.y < b.y + b.h) return false;
-    }
+    for (int i = 0; i < n; ++i)
+        if (b.overlaps(panels[i])) return false;
     return true;
 }
 
@@ -65,11 +59,11 @@ void captions_draw() {
     }
     const float bw = widest + 2 * pad, bh = n * step + 2 * 3 * s;
     // The action bar's panel tops out 194 s up, the prompt's 267 s up.
-    const Block places[3] = {{(W - bw) * 0.5f, H - 202 * s - bh, bw, bh},
+    const UiRect places[3] = {{(W - bw) * 0.5f, H - 202 * s - bh, bw, bh},
                              {(W - bw) * 0.5f, H - 275 * s - bh, bw, bh},
                              {14 * s, (H - bh) * 0.5f, bw, bh}};
-    const Block* at = nullptr;
-    for (const Block& b : places)
+    const UiRect* at = nullptr;
+    for (const UiRect& b : places)
         if (!at && clear_of_panels(b)) at = &b;
     if (!at) return;
     float strongest = 0.0f;
