@@ -538,12 +538,19 @@ void reset_boss() {
     b->show_bar = 0;
 }
 
+int level_danger(int d) {
+    if (d >= 5) return 4;
+    if (d >= 3) return 3;
+    if (d >= -2) return 2;
+    if (d >= -6) return 1;
+    return 0;
+}
+
 Vec3 level_colour(int d) {
-    if (d >= 5) return {1.0f, 0.18f, 0.12f};
-    if (d >= 3) return {1.0f, 0.52f, 0.12f};
-    if (d >= -2) return {1.0f, 0.88f, 0.25f};
-    if (d >= -6) return {0.35f, 0.95f, 0.3f};
-    return {0.62f, 0.62f, 0.62f};
+    static const Vec3 colours[5] = {
+        {0.62f, 0.62f, 0.62f}, {0.35f, 0.95f, 0.3f}, {1.0f, 0.88f, 0.25f}, {1.0f, 0.52f, 0.12f}, {1.0f, 0.18f, 0.12f},
+    };
+    return colours[level_danger(d)];
 }
 
 void creature_take_spare_skins(Model& m) {

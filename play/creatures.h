@@ -220,6 +220,8 @@ bool species_is_quadruped(int species);
 // a corpse lying on its side and the boss's lean while charging.
 Mat4 creature_root_matrix(const Creature* c);
 
-// Label colour for a level difference (creature - player).
+// How dangerous a level difference (creature - player) is: 0 far below
+// (grey) to 4 far above (red); the label colour is that step's.
+int level_danger(int difference);
 Vec3 level_colour(int difference);
 void creatures_draw_labels();  // names and health bars (HUD pass)

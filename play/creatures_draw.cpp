@@ -171,8 +171,8 @@ void creatures_draw_labels() {
         ui_text_centred(W * 0.5f, y - 24.0f * s, name, 18.0f * s, col4(c), UI_FONT_BODY);
         // With a colour-vision correction the danger is told by bars as well,
         // left of the name, as over the creature itself.
-        int steps = ui_mark_creature_steps(col4(c));
-        if (ui_marks_shown() && steps >= 0) {
+        if (ui_marks_shown()) {
+            const int steps = level_danger(t->level - player.level);
             float mh = 14.0f * s;
             float left = W * 0.5f - ui_text_width(name, 18.0f * s, UI_FONT_BODY) * 0.5f;
             ui_mark_steps(left - ui_mark_steps_width(mh) - 6.0f * s, y - 22.0f * s, mh, steps, col4(c));
