@@ -12,13 +12,28 @@ int head = 0;  // next to pop
 int count = 0;
 int dropped = 0;
 
+bool cosmetic(GameEventKind k) { return k == GameEventKind::message || k == GameEventKind::float_text; }
+
+// A full ring gives up its oldest message or floating text, which the
+// player would barely have seen, rather than a kill or a save.
+bool evict_oldest_cosmetic() {
+    for (int i = 0; i < count; ++i) {
+        if (!cosmetic(ring[ring_slot(head, i, GAME_EVENT_RING)].kind)) continue;
+        for (int j = i; j + 1 < count; ++j)
+            ring[ring_slot(head, j, GAME_EVENT_RING)] = ring[ring_slot(head, j + 1, GAME_EVENT_RING)];
+        --count;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool game_event_push(const GameEvent& e) {
     if (count == GAME_EVENT_RING) {
         // The log lives above common: stderr, once, is what is left here.
         if (dropped++ == 0) std::fprintf(stderr, "Résultats du jeu perdus : la file est pleine.\n");
-        return false;
+        if (!evict_oldest_cosmetic()) return false;
     }
     ring[ring_slot(head, count, GAME_EVENT_RING)] = e;
     ++count;

@@ -26,14 +26,16 @@ struct GameEvent {
 };
 
 // Room for a busy frame (a whirlwind through a pack, each kill with its
-// texts); a push into a full ring is dropped and logged once a run.
+// texts). A push into a full ring takes the place of the oldest message or
+// floating text; with none of those left it is refused. Either way it is
+// counted, and logged once a run.
 constexpr int GAME_EVENT_RING = 256;
 
 bool game_event_push(const GameEvent& e);
 // The oldest event not yet drained; false when none is left.
 bool game_event_pop(GameEvent* out);
 int game_events_waiting();
-// Events dropped because the ring was full, since the start.
+// Events lost because the ring was full, since the start.
 int game_events_dropped();
 // Empties the ring (a new game, tests).
 void game_events_clear();

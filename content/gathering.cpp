@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "content/professions.h"
 #include "common/game_time.h"
 #include "platform/platform.h"
@@ -262,7 +263,7 @@ int corpse_in_reach() {
 }
 
 void floating_gain(Vec3 at, int count, int item) {
-    hud_float_text(at, hud_fmt("+%d %s", count, item_name(item)),
+    result_float_text(at, hud_fmt("+%d %s", count, item_name(item)),
                    profession_quality_colour(profession_item_quality(item)), 1.4f, 1.0f, 0.34f);
 }
 
@@ -282,7 +283,7 @@ void finish() {
             log_printf("Dépeçage : %d %s", n, item_name(item));
             skill_up(PROF_SKINNING, level, false);
         } else {
-            hud_message("Votre sac est plein.", 1.4f);
+            result_message("Votre sac est plein.", 1.4f);
         }
         return;
     }
@@ -294,7 +295,7 @@ void finish() {
     if (n && rng_float(profession_rng) < 0.4f && add_to_bag(k.item)) ++n;
     // A full bag leaves the node as it was.
     if (!n) {
-        hud_message("Votre sac est plein.", 1.4f);
+        result_message("Votre sac est plein.", 1.4f);
         return;
     }
     node.regrow = 150.0f + rng_float(profession_rng) * 60.0f;
@@ -321,7 +322,7 @@ float gather_progress() { return action.running ? action.progress : 0.0f; }
 void gather_cancel() {
     if (!action.running) return;
     action.running = false;
-    hud_message("Interrompu.", 0.8f);
+    result_message("Interrompu.", 0.8f);
 }
 
 bool gather_prompt(bool start) {

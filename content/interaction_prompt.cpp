@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "common/game_events.h"
 #include "content/professions.h"
 #include "content/quests.h"
 #include "world/terrain.h"
@@ -40,7 +41,7 @@ bool sword_prompt(bool pressed) {
     const float sx = 64.0f, sz = 52.0f;
     if (game_flags.underground || std::hypot(player.pos_x - sx, player.pos_z - sz) > 3.4f) return false;
     hud_prompt(true, hud_fmt("%s  ·  Tenter de retirer l'épée", interact_key_name()));
-    if (pressed) hud_message("L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.", 3.2f);
+    if (pressed) result_message("L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.", 3.2f);
     return true;
 }
 

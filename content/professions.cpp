@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "content/professions.h"
+#include "common/game_events.h"
 #include "platform/platform.h"
 #include "play/creatures.h"
 #include "play/items.h"
@@ -46,7 +47,7 @@ bool skill_up(int profession, int difficulty, bool crafted) {
     if (chance <= 0.0f) return false;
     if (chance < 1.0f && !(rng_float(profession_rng) < chance)) return false;
     ++level;
-    hud_float_text(Vec3{player.pos_x, player.pos_y + 2.3f, player.pos_z},
+    result_float_text(Vec3{player.pos_x, player.pos_y + 2.3f, player.pos_z},
                    hud_fmt("%s %d", profession_defs[profession].name, level), HUD_GOLD, 1.6f, 0.8f, 0.4f);
     log_printf("Métier : %s %d", profession_defs[profession].name, level);
     return true;
@@ -84,7 +85,7 @@ const char* craft_refusal(int recipe) {
 bool craft(int recipe) {
     const char* refusal = craft_refusal(recipe);
     if (refusal) {
-        hud_message(refusal, 1.4f);
+        result_message(refusal, 1.4f);
         return false;
     }
     const RecipeDef& r = recipes[recipe];
@@ -92,7 +93,7 @@ bool craft(int recipe) {
         if (r.material[m]) remove_from_bag(r.material[m], r.material_count[m]);
     Vec3 feet{player.pos_x, player.pos_y, player.pos_z};
     add_to_bag(r.product);  // room was checked above
-    hud_message(hud_fmt("Fabriqué : %s", item_name(r.product)), 1.4f);
+    result_message(hud_fmt("Fabriqué : %s", item_name(r.product)), 1.4f);
     log_printf("Fabriqué : %s", item_name(r.product));
     int sound = r.profession == PROF_SMITHING  ? SFX_SWEEP
                 : r.profession == PROF_ALCHEMY ? SFX_RISING_CHIRPS

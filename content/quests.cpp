@@ -158,7 +158,7 @@ void show_objective_met(int ch, const QuestDef& q) {
         text = at == ch ? hud_fmt("Objectif accompli !\nRetournez voir %s.", quest_givers[ch].short_name)
                         : hud_fmt("Objectif accompli !\nAllez voir %s.", quest_givers[at].short_name);
     }
-    hud_message(text, 3.0f);
+    result_message(text, 3.0f);
     snd_play(SFX_FANFARE, 0.8f);
 }
 
@@ -253,7 +253,7 @@ void accept(int ch) {
         *r.compte = 1;
     }
     refresh_entry(ch);
-    hud_message(hud_fmt("Nouvelle quête : %s", q->name), 2.5f);
+    result_message(hud_fmt("Nouvelle quête : %s", q->name), 2.5f);
     snd_play(SFX_FANFARE, 0.6f);
 }
 
@@ -266,7 +266,7 @@ void turn_in(int ch, int at) {
     Ref r = ref(ch);
     if (!q || *r.etat != QUEST_MET) return;
     if (q->item != 0 && count_in_bag(q->item) < q->count) {
-        hud_message("Il vous manque des objets.", 1.6f);
+        result_message("Il vous manque des objets.", 1.6f);
         *r.etat = QUEST_UNDER_WAY;
         refresh_entry(ch);
         return;
@@ -275,13 +275,13 @@ void turn_in(int ch, int at) {
     // leaves the quest waiting, as the ossuary chest waits.
     int take_id = q->item, take_count = q->count;
     if (item_exists(q->reward) && !bag_can_hold_after_taking(&take_id, &take_count, q->item != 0 ? 1 : 0, q->reward)) {
-        hud_message("Votre sac est plein.", 1.6f);
+        result_message("Votre sac est plein.", 1.6f);
         return;
     }
     if (q->item != 0) remove_from_bag(q->item, q->count);
     hud_tracker_clear(panel_slot(ch));
     stories[panel_slot(ch)][0] = 0;
-    hud_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
+    result_message(hud_fmt("Quête terminée : %s", q->name), 3.0f);
     snd_play(SFX_FANFARE, 1.0f);
     grant_experience(q->experience);
     char source[96];
@@ -298,7 +298,7 @@ void turn_in(int ch, int at) {
     bool more = *r.numero < chain_length(ch);
     if (!more) *r.etat = QUEST_CHAIN_DONE;
     if (ch == CHAIN_KEU && !more) {
-        hud_message("Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.", 3.5f);
+        result_message("Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.", 3.5f);
         refresh_entry(CHAIN_LADY);
     }
     refresh_entry(ch);

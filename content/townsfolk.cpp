@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "content/dialogue_words.h"
+#include "common/game_events.h"
 #include "content/quests.h"
 #include "common/game_time.h"
 #include "world/terrain.h"
@@ -89,7 +90,7 @@ void talk_to_villager(int i) {
     const VillagerDef& d = villager_defs[i];
     const VillagerState& s = villager_state(i);
     if (hdist_hypot(s.position, player_feet()) > 6.0f) {
-        hud_message(approach_words(d.name), 1.2f);
+        result_message(approach_words(d.name), 1.2f);
         return;
     }
     const char* title = hud_fmt("%s, %s", d.name, d.title);
@@ -171,16 +172,16 @@ bool quests_right_click(int x, int y, float nearer_than) {
             if (keu_near(me))
                 talk_to_keu();
             else
-                hud_message(approach_words("Sire Keu"), 1.2f);
+                result_message(approach_words("Sire Keu"), 1.2f);
         } else if (who == GIVER_LADY) {
             if (lady_near(me))
                 talk_to_lady();
             else
-                hud_message("Approchez-vous de la Dame du Lac.", 1.2f);
+                result_message("Approchez-vous de la Dame du Lac.", 1.2f);
         } else if (distance3(me, giver_position(who)) <= 6.0f) {
             talk_to_giver(who);
         } else {
-            hud_message(approach_words(quest_givers[who].short_name), 1.2f);
+            result_message(approach_words(quest_givers[who].short_name), 1.2f);
         }
         return true;
     }

@@ -177,6 +177,9 @@ void game_frame() {
         return;
     }
     game_draw();
+    // What the screens did while drawn (a purchase, a craft, a quest taken)
+    // reaches the HUD now and shows from the next picture.
+    game_results_drain();
     previous_time = now;
     // After the frame is shown, so that the first one is not slowed by it.
     world_map_step(false);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "net/net.h"
+#include "common/game_events.h"
 #include "net/net_internal.h"
 #include "net/remote_players.h"
 #include "persist/keyvalue.h"
@@ -153,7 +154,7 @@ void handle_world(const uint8_t* d, int length) {
     char name[NET_NAME_SIZE];
     bool was_active = false;
     while (remote_forget_missing(name, sizeof name, &was_active) >= 0)
-        if (was_active) hud_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
+        if (was_active) result_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
 }
 
 void show_newcomers(float dt) {
@@ -163,7 +164,7 @@ void show_newcomers(float dt) {
         int i = remote_show_next_newcomer();
         if (i < 0) break;
         arrival_allowance -= 1.0f;
-        hud_message(hud_fmt("%s a rejoint Tervanne.", remote_players[i].id.name), 2.5f);
+        result_message(hud_fmt("%s a rejoint Tervanne.", remote_players[i].id.name), 2.5f);
         snd_play(SFX_FANFARE, 0.4f);
     }
 }
@@ -270,7 +271,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
             // A figure heard under our number before the welcome is us.
             if (own_id < NET_MAX_PLAYERS) remote_leave(own_id, nullptr, 0);
             set_status("En ligne sur %s", server_text);
-            hud_message(hud_fmt("Connecté à Tervanne (%s)", server_text), 2.5f);
+            result_message(hud_fmt("Connecté à Tervanne (%s)", server_text), 2.5f);
             log_from_server("Connecté au serveur (joueur %d).", own_id);
             break;
         case NET_FULL:
@@ -280,11 +281,11 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
                 const char* why = "Le serveur accepte au plus %d joueurs depuis votre adresse IP :%s"
                                   "l'hôte peut relever cette limite (--par-adresse).";
                 snprintf(status, sizeof status, why, d[6], " ");
-                hud_message(hud_fmt(why, d[6], "\n"), 6.0f);
+                result_message(hud_fmt(why, d[6], "\n"), 6.0f);
                 log_from_server("%s", status);
             } else {
                 set_status("%s", "Le serveur est complet (10 joueurs).");
-                hud_message("Le serveur est complet (10 joueurs).", 3.0f);
+                result_message("Le serveur est complet (10 joueurs).", 3.0f);
             }
             // The figures go with the socket: nothing will move them again.
             close_connection();
@@ -300,7 +301,7 @@ void net_handle_datagram(const uint8_t* d, int length, uint32_t from_address, ui
         case NET_LEFT: {
             if (!other_player(d[5])) break;
             char name[NET_NAME_SIZE];
-            if (remote_leave(d[5], name, sizeof name)) hud_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
+            if (remote_leave(d[5], name, sizeof name)) result_message(hud_fmt("%s a quitté Tervanne.", name), 2.0f);
             break;
         }
     }
@@ -340,7 +341,7 @@ void net_update(float dt) {
         if (!welcomed) {
             if (since_connect > 6.0f) set_status("Le serveur %s ne répond pas.", server_text);
         } else if (silence > 30.0f) {
-            hud_message("Le serveur ne répond plus.", 3.0f);
+            result_message("Le serveur ne répond plus.", 3.0f);
             net_disconnect();
             set_status("%s", "Le serveur ne répond plus.");
         } else if (silence > 6.0f) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "common/game_time.h"
 #include "play/player_input.h"
 #include "persist/persist_calls.h"
@@ -104,6 +105,8 @@ void character_reset() {
     game_flags.character_sheet_open = 0;
     game_flags.windows.journal = game_flags.windows.spellbook = game_flags.windows.map = 0;
     game_flags.windows.professions = game_flags.windows.merchant = game_flags.windows.loot = 0;
+    // Straight to the HUD: a welcome the screens show next must not be
+    // wiped when the frame's results are handed on.
     hud_message("", 0.0f);
     clear_skills();
     combat_clear();
@@ -255,7 +258,7 @@ void character_save_told(const char* name, int level, SaveOutcome outcome) {
     if (outcome != SAVE_REFUSED) return;
     log_printf("Impossible d'écrire la sauvegarde %s.", name);
     // The log alone goes unread: the player must know before quitting.
-    hud_message("La sauvegarde a échoué : votre progression n'est pas enregistrée.", 4.0f);
+    result_message("La sauvegarde a échoué : votre progression n'est pas enregistrée.", 4.0f);
 }
 
 bool character_save_to(const char* name) {
@@ -386,7 +389,7 @@ bool character_create() {
 bool character_start_play() {
     if (selected_slot < 0) return false;
     if (selected_slot != current_slot && !character_select(selected_slot)) {
-        hud_message("Ce personnage ne peut pas être lu pour l'instant.", 2.0f);
+        result_message("Ce personnage ne peut pas être lu pour l'instant.", 2.0f);
         return false;
     }
     // Back to the heading it was saved with (the list turned it to face us).

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "play/items.h"
+#include "common/game_events.h"
 #include "play/skills.h"
 #include "render/hud.h"
 #include "sound/sound.h"
@@ -87,13 +88,13 @@ void use_bar_slot(int slot) {
     if (bag_count(id) > 0)
         potion_drink(id);
     else
-        hud_message(hud_fmt("Plus de %s.", item_name(id)), 1.2f);
+        result_message(hud_fmt("Plus de %s.", item_name(id)), 1.2f);
 }
 
 void put_item_on_bar(int item, int slot) {
     if (slot < 0 || slot >= BAR_SLOTS) return;
     if (!item_is_potion(item)) {
-        hud_message("Seules les potions se rangent dans la barre d'action.", 1.6f);
+        result_message("Seules les potions se rangent dans la barre d'action.", 1.6f);
         return;
     }
     for (int32_t& v : action_bar)

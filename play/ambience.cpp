@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "common/game_events.h"
 #include "common/game_time.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -66,7 +67,7 @@ void world_ambience_step(float dt) {
     if (due & AMB_GASTE_BEARS) ambience_gaste_bears_step();
     if (due & AMB_CAVE_GUARDS) ambience_cave_guards_step();
     const char* banner = zone_banner_step(player.pos_z);
-    if (banner) hud_message(banner, 3.0f);
+    if (banner) result_message(banner, 3.0f);
 }
 
 // The flames are part of the world submission; the townsfolk are drawn here.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "play/combat.h"
+#include "common/game_events.h"
 #include "play/creatures.h"
 #include "play/player.h"
 #include "play/practice_scoring.h"
@@ -73,10 +74,10 @@ void arrow_effects(const PlayerArrow& a, Creature* c) {
     if (a.kind == ARROW_FIRE) {
         const SkillNumbers& n = class_skill(CLASS_ARCHER, SK_FIRE_ARROW).numbers;
         add_damage_over_time(c, n.duration, n.per_second * player_ranged_base(), DOT_FIRE);
-        hud_float_text(c->pos + Vec3{0, h, 0}, "En flammes !", rgba(1.0f, 0.55f, 0.15f), 1.0f, 0.5f, 0.24f);
+        result_float_text(c->pos + Vec3{0, h, 0}, "En flammes !", rgba(1.0f, 0.55f, 0.15f), 1.0f, 0.5f, 0.24f);
     } else if (a.kind == ARROW_ICE) {
         c->stun_time = std::fmax(c->stun_time, class_skill(CLASS_ARCHER, SK_FROST_ARROW).numbers.duration);
-        hud_float_text(c->pos + Vec3{0, h, 0}, "Gelé !", rgba(0.6f, 0.85f, 1.0f), 1.0f, 0.5f, 0.26f);
+        result_float_text(c->pos + Vec3{0, h, 0}, "Gelé !", rgba(0.6f, 0.85f, 1.0f), 1.0f, 0.5f, 0.26f);
         particles_burst(creature_aim_point(c), 14, {0.7f, 0.9f, 1.0f}, 2.5f, 1.0f, 0.8f);
     }
 }

@@ -220,7 +220,7 @@ void catacombs_enter() {
     place_player({CATACOMB_VESTIBULE_X, 0.0f, CATACOMB_VESTIBULE_Z}, 0.0f);
     hud_fade(1.4f);
     snd_play(SFX_PORTAL_HUM, 1.0f);
-    hud_message("Les Catacombes du Val sans Retour", 3.2f);
+    result_message("Les Catacombes du Val sans Retour", 3.2f);
     catacombs_step(0.0f);
     catacombs_map_paint();
 }
@@ -235,7 +235,7 @@ void catacombs_leave() {
     world_population_on_return();
     hud_fade(1.4f);
     snd_play(SFX_PORTAL_HUM, 1.0f);
-    hud_message("La lande du Val", 2.5f);
+    result_message("La lande du Val", 2.5f);
     // Back on the surface: a save keeps what the dungeon gave.
     result_save_wanted();
 }
@@ -244,7 +244,7 @@ void catacombs_boss_defeated() {
     state.passage_open = 1;
     for (Creature& c : creatures)
         if (c.minion && creature_alive(&c)) damage_creature(&c, c.health + 1.0f);
-    hud_message("Bréhus sans Pitié est vaincu !\nUn passage s'ouvre au fond de la crypte.", 4.0f);
+    result_message("Bréhus sans Pitié est vaincu !\nUn passage s'ouvre au fond de la crypte.", 4.0f);
     snd_play(SFX_FANFARE, 1.0f);
 }
 
@@ -262,7 +262,7 @@ static bool chest_guarded() {
 
 static void open_chest() {
     if (chest_guarded()) {
-        hud_message("Les gardiens de l'ossuaire vous en empêchent !", 1.6f);
+        result_message("Les gardiens de l'ossuaire vous en empêchent !", 1.6f);
         return;
     }
     static const int pick[6] = {43, 44, 45, 46, 43, 46};
@@ -270,13 +270,13 @@ static void open_chest() {
     int items[2] = {pick[index > 5 ? 5 : index], 27};
     // Nothing is lost to a full bag: the chest waits until both fit.
     if (!play_calls.give_items_fit(items, 2, "coffre de l'ossuaire")) {
-        hud_message("Votre sac est plein.", 1.6f);
+        result_message("Votre sac est plein.", 1.6f);
         return;
     }
     state.chest_opened = 1;
     int money = 40 + (int)std::floor(30.0f * rng_float(creature_rng));
     player.purse += money;
-    hud_message(hud_fmt("Le coffre contenait %d deniers.", money), 2.0f);
+    result_message(hud_fmt("Le coffre contenait %d deniers.", money), 2.0f);
     snd_play(SFX_COINS, 1.0f);
 }
 

@@ -188,17 +188,17 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
     bool head = kind == HIT_HEAD;
     creature_stagger(c, critical ? 1.5f : (head ? 1.2f : 1.0f), direction);
     if (blocked) {
-        hud_float_text(p + Vec3{0, 0.6f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
+        result_float_text(p + Vec3{0, 0.6f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
         snd_play_at(SFX_ANVIL_STRIKE, p, 1.0f);
     }
     if (critical) {
         pad_shake(0.15f, 0.7f, 0.15f);  // a short, sharp tick
-        hud_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
-        hud_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
+        result_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
+        result_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
                        1.3f, 0.9f, 0.26f);
         snd_play_at(SFX_BONE_KNOCK, p, 1.0f);
     } else {
-        hud_float_text(p + Vec3{0, 0.35f, 0}, head ? hud_fmt("-%d  tête !", (int)d) : hud_fmt("-%d", (int)d),
+        result_float_text(p + Vec3{0, 0.35f, 0}, head ? hud_fmt("-%d  tête !", (int)d) : hud_fmt("-%d", (int)d),
                        head ? rgba(1.0f, 0.8f, 0.25f) : rgba(1.0f, 0.95f, 0.85f), 0.9f, 0.9f, 0.32f);
     }
     snd_play_at(SFX_HIT_THUD, p, critical ? 0.7f : 1.0f);
@@ -216,7 +216,7 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
         grant_experience(creature_xp_value(c));
         loot_roll(c);
     } else if (head) {
-        hud_message("Coup à la tête !", 1.2f);
+        result_message("Coup à la tête !", 1.2f);
         snd_play_at(def.voice_sound, c->pos, 0.7f);
     }
 }
@@ -244,7 +244,7 @@ void damage_player(float a, Vec3 s) {
         if (player.guard_blend > 0.5f && frontal && !charge_running()) {
             a *= 0.3f;
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
-            hud_float_text(player_feet() + Vec3{0, 2.0f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
+            result_float_text(player_feet() + Vec3{0, 2.0f, 0}, "Bloqué", rgba(0.7f, 0.75f, 0.85f), 0.9f, 0.6f, 0.26f);
             player_gain_rage(3.0f);
         } else {
             player_gain_rage(6.0f);
@@ -268,7 +268,7 @@ void damage_player(float a, Vec3 s) {
         const char* text = player_look.woman
                                ? (below ? "Vous êtes tombée…\nRetour au vestibule." : "Vous êtes tombée…\nRetour à Camelot.")
                                : (below ? "Vous êtes tombé…\nRetour au vestibule." : "Vous êtes tombé…\nRetour à Camelot.");
-        hud_message(text, 3.5f);
+        result_message(text, 3.5f);
     }
 }
 
@@ -399,7 +399,7 @@ int swing_hit(float m, float reach, float cone) {
         if (creature_alive(&c)) {
             if (player.pending_shield_effect == BLOW_SHIELD_BASH) {
                 c.stun_time = std::fmax(c.stun_time, class_skill(CLASS_WARRIOR, SK_SHIELD_BASH).numbers.duration);
-                hud_float_text(c.pos + Vec3{0, 1.9f * c.body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f,
+                result_float_text(c.pos + Vec3{0, 1.9f * c.body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f,
                                0.5f, 0.28f);
             } else if (player.pending_shield_effect == BLOW_REND) {
                 const SkillNumbers& r = class_skill(CLASS_WARRIOR, SK_REND).numbers;

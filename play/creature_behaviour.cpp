@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "play/bindings.h"
+#include "common/game_events.h"
 #include "play/creatures.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -449,7 +450,7 @@ void summon_pair(Creature& b) {
     ++b.summons;
     // Each pair rises with the call and the roar.
     snd_play_at(SFX_PORTAL_HUM, b.pos, 1.0f);
-    hud_message("Bréhus appelle ses morts !", 3.0f);
+    result_message("Bréhus appelle ses morts !", 3.0f);
     snd_play_at(SFX_CRYPT_DRONE, b.pos, 1.0f);
 }
 
@@ -492,7 +493,7 @@ void boss_step(Creature& c, float dt) {
         c.outside_time += dt;
         if (c.outside_time > 3.0f) {
             reset_boss();
-            hud_message("Bréhus retourne à son trône…", 3.0f);
+            result_message("Bréhus retourne à son trône…", 3.0f);
             return;
         }
     } else {
@@ -507,7 +508,7 @@ void boss_step(Creature& c, float dt) {
     if (c.phase == 2 && h < 0.35f && c.summons < 2) summon_pair(c);
     if (c.phase == 2 && h < 0.3f) {
         c.phase = 3;
-        hud_message("Bréhus entre dans une rage noire !", 3.0f);
+        result_message("Bréhus entre dans une rage noire !", 3.0f);
         snd_play_at(SFX_CRYPT_DRONE, c.pos, 1.0f);
     }
     float m = c.phase == 3 ? 1.35f : 1.0f;
@@ -527,7 +528,7 @@ void boss_step(Creature& c, float dt) {
             c.charge_state = 1;
             c.charge_phase_time = 0.8f;
             c.blow_pending = 0;
-            hud_message("Bréhus se prépare à charger !", 1.4f);
+            result_message("Bréhus se prépare à charger !", 1.4f);
             snd_play_at(SFX_CRYPT_DRONE, c.pos, 1.0f);
         }
     }
@@ -632,7 +633,7 @@ void slabs_step(float dt) {
             if (!player.dead && player_world() == WORLD_CATACOMBS && hdist(s.pos, player_feet()) < 1.8f) {
                 float f = boss ? creature_level_factor(boss) : 1.0f;
                 damage_player(45.0f * f, s.pos + Vec3{0, 3, 0});
-                hud_message("Une dalle vous écrase !", 1.2f);
+                result_message("Une dalle vous écrase !", 1.2f);
             }
         }
         if (s.age >= 4.7f) s.active = 0;
@@ -648,7 +649,7 @@ void boss_wake(Creature* c) {
     c->slab_timer = 5.0f;
     c->attack_timer = 1.0f;
     c->outside_time = 0.0f;
-    hud_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
+    result_message("Bréhus sans Pitié : « Qui ose troubler mon repos ? »", 3.5f);
     snd_play_at(SFX_CRYPT_DRONE, c->pos, 1.0f);
 }
 

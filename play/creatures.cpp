@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "render/hud.h"
@@ -411,7 +412,7 @@ bool damage_creature(Creature* c, float amount) {
             c->phase = 2;
             c->health = 0.45f * c->max_health;
             c->attack_timer = 1.6f;
-            hud_message("Le Chevalier Vert ramasse sa tête… et se relève en riant !", 3.5f);
+            result_message("Le Chevalier Vert ramasse sa tête… et se relève en riant !", 3.5f);
             snd_play_at(SFX_LAUGHTER, c->pos, 1.3f);
             if (c->ai_state != CS_FIGHT) alert_pack(c);
             return false;

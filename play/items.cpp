@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "platform/platform.h"
 #include "play/combat.h"
 #include "play/merchant.h"
@@ -163,7 +164,7 @@ bool add_to_bag(int id) {
 
 void item_received(int id, const char* source) {
     const ItemDef& d = item_def(id);
-    hud_float_text(player_feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
+    result_float_text(player_feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
     snd_play(SFX_PICK_UP, 0.7f);
     if (source) log_printf("Objet reçu (%s) : %s", source, d.name);
 }
@@ -171,7 +172,7 @@ void item_received(int id, const char* source) {
 bool give_item(int id, const char* source) {
     if (!valid_id(id)) return false;
     if (!add_to_bag(id)) {
-        hud_message(hud_fmt("Votre sac est plein : %s est perdu.", item_defs[id].name), 2.5f);
+        result_message(hud_fmt("Votre sac est plein : %s est perdu.", item_defs[id].name), 2.5f);
         if (source) log_printf("Sac plein (%s) : %s perdu", source, item_defs[id].name);
         return false;
     }
@@ -281,9 +282,9 @@ bool drop_from_bag(int bag_slot) {
     BagSlot& s = bag[bag_slot];
     const char* name = item_name(s.id);
     if (s.count >= 2)
-        hud_message(hud_fmt("Objets jetés : %s ×%d", name, s.count), 1.6f);
+        result_message(hud_fmt("Objets jetés : %s ×%d", name, s.count), 1.6f);
     else
-        hud_message(hud_fmt("Objet jeté : %s", name), 1.6f);
+        result_message(hud_fmt("Objet jeté : %s", name), 1.6f);
     s.id = 0;
     s.count = 0;
     return true;
@@ -297,7 +298,7 @@ bool class_allows(const ItemDef& d) {
     if (d.item_class == 0 || (int)d.item_class == player.player_class + 1) return true;
     static const char* const names[3] = {"archer", "guerrier", "druide"};
     int c = (int)d.item_class - 1;
-    hud_message(hud_fmt("Réservé au %s.", c >= 0 && c < 3 ? names[c] : "?"), 1.6f);
+    result_message(hud_fmt("Réservé au %s.", c >= 0 && c < 3 ? names[c] : "?"), 1.6f);
     return false;
 }
 
@@ -321,7 +322,7 @@ bool equip_from_bag(int bag_slot) {
     if (d.kind == KIND_POTION) return drink(bag_slot);
     int slot = kind_slot((int)d.kind);
     if (slot < 0) {
-        hud_message("Cet objet ne se porte pas.", 1.6f);
+        result_message("Cet objet ne se porte pas.", 1.6f);
         return false;
     }
     if (d.kind == KIND_FINGER) slot = equipment[9] == 0 ? 9 : (equipment[10] == 0 ? 10 : 9);
@@ -343,7 +344,7 @@ bool equip_to_slot(int bag_slot, int equipment_slot) {
 bool unequip(int equipment_slot) {
     if (equipment_slot < 0 || equipment_slot >= EQUIPMENT_SLOTS || !valid_id(equipment[equipment_slot])) return false;
     if (!add_to_bag(equipment[equipment_slot])) {
-        hud_message("Votre sac est plein.", 1.6f);
+        result_message("Votre sac est plein.", 1.6f);
         return false;
     }
     equipment[equipment_slot] = 0;
@@ -392,24 +393,24 @@ bool drink(int bag_slot) {
     if (!item_is_potion(id) || player.dead) return false;
     bool mana = id == 66;
     if (mana && player.player_class != CLASS_DRUID) {
-        hud_message("Seul un druide sait boire cet élixir.", 1.4f);
+        result_message("Seul un druide sait boire cet élixir.", 1.4f);
         return false;
     }
     if (potion_cooldown > 0.0f) {
-        hud_message(hud_fmt("Pas encore : %d s", (int)(potion_cooldown + 0.99f)), 1.0f);
+        result_message(hud_fmt("Pas encore : %d s", (int)(potion_cooldown + 0.99f)), 1.0f);
         return false;
     }
     int amount = id == 26 ? 60 : id == 27 ? 160 : id == 86 ? 320 : 80;
     if (!mana && player.health >= player.max_health) {
-        hud_message("Vous êtes déjà en pleine forme.", 1.2f);
+        result_message("Vous êtes déjà en pleine forme.", 1.2f);
         return false;
     }
     if (mana) {
         player_gain_mana((float)amount);
-        hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f, 0.34f);
+        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f, 0.34f);
     } else {
         player_heal((float)amount);
-        hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f}, 1.3f,
+        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f}, 1.3f,
                        1.0f, 0.34f);
     }
     potion_cooldown = POTION_COOLDOWN;

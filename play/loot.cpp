@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "common/game_events.h"
 #include "common/game_time.h"
 #include "world/terrain.h"
 #include "platform/platform.h"
@@ -296,7 +297,7 @@ Creature* loot_corpse() { return open_corpse; }
 bool loot_open(Creature* c) {
     if (!corpse_lootable(c) || player.dead) return false;
     if (ground_distance(c) > LOOT_REACH) {
-        hud_message("Trop loin pour fouiller.", 1.2f);
+        result_message("Trop loin pour fouiller.", 1.2f);
         return false;
     }
     open_corpse = c;
@@ -356,7 +357,7 @@ bool take_money(Creature* c) {
     c->loot_money = 0;
     keep_for_skinning(c);
     snd_play(SFX_COINS, 0.8f);
-    hud_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f,
+    result_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f,
                    1.0f, 0.34f);
     return true;
 }
@@ -365,7 +366,7 @@ bool take_item(Creature* c, int index) {
     if (!c || index < 0 || index >= c->loot_count || index >= 4) return false;
     int id = c->loot[index];
     if (!add_to_bag(id)) {
-        hud_message("Votre sac est plein.", 1.6f);
+        result_message("Votre sac est plein.", 1.6f);
         return false;
     }
     item_received(id, nullptr);
@@ -435,7 +436,7 @@ void loot_body_clicked(Creature* c) {
     if (corpse_lootable(c))
         loot_open(c);
     else
-        hud_message("Plus rien à prendre sur ce corps.", 1.2f);
+        result_message("Plus rien à prendre sur ce corps.", 1.2f);
 }
 
 void loot_click() {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "common/game_events.h"
 #include "play/player_input.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
@@ -115,7 +116,7 @@ bool shop_buy(int stock_index, bool five) {
         ++bought;
     }
     if (bought == 0) {
-        hud_message(poor ? "Vous n'avez pas assez de deniers." : "Votre sac est plein.", 1.6f);
+        result_message(poor ? "Vous n'avez pas assez de deniers." : "Votre sac est plein.", 1.6f);
         return false;
     }
     snd_play(SFX_COINS, 0.8f);
@@ -132,7 +133,7 @@ bool shop_sell(int bag_slot) {
     s.id = 0;
     s.count = 0;
     snd_play(SFX_COINS, 0.7f);
-    hud_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d denier%s", price, plural(price)),
+    result_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d denier%s", price, plural(price)),
                    Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.4f, 1.0f, 0.34f);
     return true;
 }
@@ -157,7 +158,7 @@ int shop_sell_grey() {
 bool shop_buy_back() {
     if (buy_back.count <= 0 || !item_exists(buy_back.id)) return false;
     if (player.purse < buy_back.price) {
-        hud_message("Vous n'avez pas assez de deniers.", 1.6f);
+        result_message("Vous n'avez pas assez de deniers.", 1.6f);
         return false;
     }
     for (BagSlot& s : bag)
@@ -170,7 +171,7 @@ bool shop_buy_back() {
             snd_play(SFX_COINS, 0.8f);
             return true;
         }
-    hud_message("Votre sac est plein.", 1.6f);
+    result_message("Votre sac est plein.", 1.6f);
     return false;
 }
 
@@ -180,7 +181,7 @@ void merchant_clicked() {
     if (merchant_in_reach())
         open_shop();
     else
-        hud_message("Approchez-vous du marchand.", 1.2f);
+        result_message("Approchez-vous du marchand.", 1.2f);
 }
 
 bool merchant_prompt(bool pressed) {

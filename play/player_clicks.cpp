@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "play/combat.h"
+#include "common/game_events.h"
 #include "play/loot.h"
 #include "play/play_calls.h"
 #include "play/merchant.h"
@@ -16,7 +17,7 @@ void player_click(int button, int x, int y) {
     // The title overlay takes the first click; nothing else is handled with it.
     if (game_flags.title_overlay) {
         game_flags.title_overlay = 0;
-        hud_message("Bienvenue à Tervanne", 2.0f);
+        result_message("Bienvenue à Tervanne", 2.0f);
         return;
     }
     // Left: the creature under the cursor, or no target.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "play/player.h"
+#include "common/game_events.h"
 #include "play/player_move.h"
 #include "render/hud.h"
 #include "world/terrain.h"
@@ -27,7 +28,7 @@ void player_revive() {
         player.pos_y = spawn.y;
         player.pos_z = spawn.z;
         player.heading = PI * 0.5f;
-        hud_message("Vous revenez à vous à Camelot.", 2.5f);
+        result_message("Vous revenez à vous à Camelot.", 2.5f);
     } else {
         player.pos_x = kVestibule.x;
         player.pos_y = kVestibule.y;

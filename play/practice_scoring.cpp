@@ -1,6 +1,7 @@
 // The score of an arrow on a practice target, for the archer's arrows.
 #include "play/practice_scoring.h"
 
+#include "common/game_events.h"
 #include "play/player.h"
 #include "render/hud.h"
 #include "sound/sound.h"
@@ -13,6 +14,6 @@ bool practice_target_scored(Vec3 tip) {
     player.targets_hit += 1;
     if (s.bullseye) player.bullseyes += 1;
     snd_play_at(SFX_ARROW_TICK, tip, 1.0f);
-    hud_message(s.text, 1.8f);
+    result_message(s.text, 1.8f);
     return true;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "play/combat.h"
 #include "play/creatures.h"
 #include "play/player.h"
@@ -51,7 +52,7 @@ Creature* slot_creature(int slot, uint32_t serial) {
 }
 
 void float_heal(float gained) {
-    hud_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f,
+    result_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f,
                    0.34f);
 }
 
@@ -60,7 +61,7 @@ void float_heal(float gained) {
 // basic attack's "Cible hors de portée.").
 Creature* skill_target(float range, const char* none_text) {
     Creature* t = ensure_target(range);
-    if (!t && none_text) hud_message(none_text, 1.4f);
+    if (!t && none_text) result_message(none_text, 1.4f);
     return t;
 }
 
@@ -87,7 +88,7 @@ bool archer_skill(int s) {
         t->pos = player_feet();
         t->world = (uint8_t)player_world();
         snd_play_at(SFX_METALLIC_HIT, player_feet(), 0.6f);
-        hud_message("Piège posé.", 1.0f);
+        result_message("Piège posé.", 1.0f);
         return true;
     }
     Creature* target = ensure_target(45.0f);
@@ -172,7 +173,7 @@ bool warrior_skill(int s) {
             if (ok && in_catacombs(player.pos_x))
                 ok = catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
-                hud_message(hud_fmt("Charge : choisissez une cible entre %g et %g m.", (double)n.min_range,
+                result_message(hud_fmt("Charge : choisissez une cible entre %g et %g m.", (double)n.min_range,
                                     (double)n.range),
                             1.4f);
                 return false;
@@ -184,7 +185,7 @@ bool warrior_skill(int s) {
             charge_from = player_feet();
             face(t);
             snd_play_at(SFX_FOOTSTEP, player_feet(), 1.2f);
-            hud_message("Charge !", 0.8f);
+            result_message("Charge !", 0.8f);
             return true;
         }
         case SK_WHIRLWIND:
@@ -203,7 +204,7 @@ bool warrior_skill(int s) {
             player.war_cry_time = n.duration;
             player_gain_rage(n.bonus);
             player.levelup_glow = 0.8f;
-            hud_message("Cri de guerre ! Vos coups redoublent.", 1.4f);
+            result_message("Cri de guerre ! Vos coups redoublent.", 1.4f);
             snd_play(SFX_LEVEL_UP, 0.8f);
             return true;
         case SK_REND:
@@ -261,7 +262,7 @@ bool druid_skill(int s) {
             h->tick = 1.0f;
             t->stun_time = std::fmax(t->stun_time, n.duration);
             snd_play_at(SFX_METALLIC_HIT, t->pos, 1.0f);
-            hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
+            result_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
                            rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
             Vec3 dir = t->pos - player_feet();
             hit_creature(t, n.per_second * player_ranged_base(), t->pos + Vec3{0, 0.4f, 0}, HIT_BODY, dir);
@@ -272,7 +273,7 @@ bool druid_skill(int s) {
             Vec3 at = player_feet() + Vec3{std::sin(a) * 1.5f, 0.0f, std::cos(a) * 1.5f};
             if (!summon_companion(at, n.duration)) return false;
             snd_play_at(SFX_WOBBLE_CRY, at, 1.0f);
-            hud_message("Un loup-esprit répond à votre appel !", 1.4f);
+            result_message("Un loup-esprit répond à votre appel !", 1.4f);
             return true;
         }
         case SK_SUN_WRATH: {
@@ -285,7 +286,7 @@ bool druid_skill(int s) {
         }
         case SK_REGENERATION:
             player.regeneration_time = n.duration;
-            hud_message("La sève de Tervanne vous parcourt.", 1.4f);
+            result_message("La sève de Tervanne vous parcourt.", 1.4f);
             snd_play(SFX_RISING_CHIRPS, 1.0f);
             return true;
         case SK_FIREFLIES: {
@@ -294,7 +295,7 @@ bool druid_skill(int s) {
             if (!t) return false;
             face(t);
             add_damage_over_time(t, n.duration, n.per_second * player_ranged_base(), DOT_FIREFLIES);
-            hud_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Lucioles !",
+            result_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Lucioles !",
                            rgba(1.0f, 0.95f, 0.4f), 1.0f, 0.5f, 0.26f);
             snd_play_at(SFX_PORTAL_HUM, t->pos, 1.0f);
             return true;
@@ -318,11 +319,11 @@ bool druid_skill(int s) {
             particles_burst(player_feet() + Vec3{0, 0.1f, 0}, 60, {0.55f, 0.45f, 0.3f}, 7.0f, 1.2f, 0.9f);
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
             if (hit > 0)
-                hud_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
+                result_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
                                     hit > 1 ? "s" : ""),
                             1.4f);
             else
-                hud_message("Courroux de Tervanne", 1.4f);
+                result_message("Courroux de Tervanne", 1.4f);
             return true;
         }
         case SK_VIVIANE_BLESSING: {
@@ -330,7 +331,7 @@ bool druid_skill(int s) {
             float_heal(g);
             particles_burst(player_feet() + Vec3{0, 1.0f, 0}, 40, {0.5f, 0.75f, 1.0f}, 1.8f, 1.6f, 1.2f);
             snd_play(SFX_LEVEL_UP, 0.7f);
-            hud_message("La Dame du Lac veille sur vous.", 1.4f);
+            result_message("La Dame du Lac veille sur vous.", 1.4f);
             return true;
         }
         default:
@@ -366,17 +367,17 @@ bool use_skill(int s) {
     if (s < 0 || s >= SKILLS_PER_CLASS || player.dead) return false;
     const SkillDef& def = skill_of(s);
     if (player.level < def.level) {
-        hud_message(hud_fmt("%s : niveau %d requis.", def.name, def.level), 1.4f);
+        result_message(hud_fmt("%s : niveau %d requis.", def.name, def.level), 1.4f);
         return false;
     }
     if (player.skill_cooldown[s] > 0.0f) {
-        hud_message(hud_fmt("%s : encore %d s.", def.name, (int)std::ceil(player.skill_cooldown[s])), 1.0f);
+        result_message(hud_fmt("%s : encore %d s.", def.name, (int)std::ceil(player.skill_cooldown[s])), 1.0f);
         return false;
     }
     switch (class_index()) {
         case CLASS_DRUID:
             if (player.mana < (float)def.cost) {
-                hud_message(hud_fmt("%s : il faut %d de mana.", def.name, def.cost), 1.0f);
+                result_message(hud_fmt("%s : il faut %d de mana.", def.name, def.cost), 1.0f);
                 return false;
             }
             if (!druid_skill(s)) return false;
@@ -387,7 +388,7 @@ bool use_skill(int s) {
             return true;
         case CLASS_WARRIOR:
             if (player.rage < (float)def.cost) {
-                hud_message(hud_fmt("%s : il faut %d de rage.", def.name, def.cost), 1.2f);
+                result_message(hud_fmt("%s : il faut %d de rage.", def.name, def.cost), 1.2f);
                 return false;
             }
             if (player.swing_progress > 0.0f || charge_running() || player.whirlwind_progress > 0.0f) return false;
@@ -501,7 +502,7 @@ static void whirlwind_update(float dt) {
         const SkillNumbers& w = class_skill(CLASS_WARRIOR, SK_WHIRLWIND).numbers;
         int n = swing_hit(w.power, w.range, -2.0f);
         if (n > 0)
-            hud_message(hud_fmt("Tourbillon : %d créature%s touchée%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""), 1.2f);
+            result_message(hud_fmt("Tourbillon : %d créature%s touchée%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""), 1.2f);
     }
     if (player.whirlwind_progress >= 1.0f) player.whirlwind_progress = 0.0f;
 }
@@ -591,7 +592,7 @@ void traps_update(float dt) {
             t.age = 0.0f;
             c.stun_time = jaws.duration;
             snd_play_at(SFX_METALLIC_HIT, t.pos, 1.0f);
-            hud_message(hud_fmt("%s est pris au piège !", creature_display_name(&c)), 1.4f);
+            result_message(hud_fmt("%s est pris au piège !", creature_display_name(&c)), 1.4f);
             hit_creature(&c, jaws.power * player_ranged_base(), c.pos + Vec3{0, 0.4f, 0}, HIT_BODY, Vec3{0, 0, 0});
             break;
         }
@@ -658,7 +659,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
     float contact = 1.3f + 0.45f * t->body_scale;
     if (d <= contact) {
         t->stun_time = std::fmax(t->stun_time, n.duration);
-        hud_float_text(t->pos + Vec3{0, 1.9f * t->body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f, 0.5f,
+        result_float_text(t->pos + Vec3{0, 1.9f * t->body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f, 0.5f,
                        0.28f);
         hit_creature(t, n.power * player_melee_base(), t->pos + Vec3{0, 1.1f * t->body_scale, 0}, HIT_BODY,
                      t->pos - now);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "common/game_events.h"
 #include "platform/platform.h"
 #include "play/bindings.h"
 #include "play/creatures.h"
@@ -107,7 +108,7 @@ Creature* ensure_target(float range) {
         player.target_hold = 1000000.0f;
     }
     if (horizontal(player.target) > range) {
-        hud_message("Cible hors de portée.", 1.0f);
+        result_message("Cible hors de portée.", 1.0f);
         return nullptr;
     }
     return player.target;
@@ -171,7 +172,7 @@ void player_target_key() {
         player.target_hold = 1000000.0f;
         snd_play(SFX_CLICK, 0.4f);
     } else {
-        hud_message("Aucune créature devant vous.", 1.0f);
+        result_message("Aucune créature devant vous.", 1.0f);
     }
 }
 

@@ -20,6 +20,7 @@
 #include "play/practice_scoring.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "tests/support/shown.h"
 #include "world/camelot.h"
 #include "world/landmarks.h"
 #include "world/terrain.h"
@@ -296,9 +297,9 @@ TEST_F(Town, PracticeTargetsTakeArrowsAndScoreByDistance) {
     EXPECT_TRUE(practice_target_scored(c + side * 0.1f));
     EXPECT_EQ(player.targets_hit, 1);
     EXPECT_EQ(player.bullseyes, 1);
-    EXPECT_STREQ(hud_message_text(), "Dans le mille !");
+    EXPECT_STREQ(shown_message(), "Dans le mille !");
     EXPECT_TRUE(practice_target_scored(c + side * 0.3f));
-    EXPECT_STREQ(hud_message_text(), "Beau tir !");
+    EXPECT_STREQ(shown_message(), "Beau tir !");
     EXPECT_FALSE(practice_target_scored(c + n * 3.0f));
     EXPECT_EQ(player.targets_hit, 2);
     EXPECT_EQ(player.bullseyes, 1);

@@ -24,6 +24,7 @@
 #include "render/renderer.h"
 #include "render/gl_api.h"
 #include "tests/support/culling_check.h"
+#include "tests/support/shown.h"
 #include "ui/character_preview.h"
 #include "tests/support/scene_economy.h"
 #include "world/forest.h"
@@ -270,9 +271,9 @@ TEST_F(CamelotGame, PromptNamesTheNearestVillagerAndTheSword) {
     player.pos_y = ground_height(player.pos_x, player.pos_z);
     step(false);
     EXPECT_EQ(std::string(hud_prompt_text()), std::string(key) + "  ·  Tenter de retirer l'épée");
-    EXPECT_STRNE(hud_message_text(), "L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.");
+    EXPECT_STRNE(shown_message(), "L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.");
     step(true);
-    EXPECT_STREQ(hud_message_text(), "L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.");
+    EXPECT_STREQ(shown_message(), "L'épée ne bouge pas d'un pouce.\nSeul le roi légitime pourra la retirer.");
 
     // Nothing in reach: no prompt.
     player.pos_x = 100.0f;

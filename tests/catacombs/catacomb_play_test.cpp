@@ -15,6 +15,7 @@
 #include "play/play_calls.h"
 #include "play/ambience_rules.h"
 #include "play/skills.h"
+#include "tests/support/shown.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
     EXPECT_FLOAT_EQ(player.pos_y, 0.0f);
     EXPECT_FLOAT_EQ(player.pos_z, 5.6f);
     EXPECT_FLOAT_EQ(player.heading, 0.0f);
-    EXPECT_STREQ(hud_message_text(), "Les Catacombes du Val sans Retour");
+    EXPECT_STREQ(shown_message(), "Les Catacombes du Val sans Retour");
     EXPECT_FLOAT_EQ(hud_fade_total(), 1.4f);
 
     // Entering again from below changes nothing.
@@ -114,7 +115,7 @@ TEST(CatacombPlay, CavePromptWarnsBelowLevelTenAndEntersAtTen) {
     EXPECT_NEAR(player.pos_z, 323.6f, 1e-4f);
     EXPECT_NEAR(player.pos_y, ground_height(47.06f, 323.6f), 1e-4f);
     EXPECT_NEAR(player.heading, std::atan2(-0.2095f, -0.9778f), 1e-5f);
-    EXPECT_STREQ(hud_message_text(), "La lande du Val");
+    EXPECT_STREQ(shown_message(), "La lande du Val");
 }
 
 TEST(CatacombPlay, GarrisonHoldsThePathTheRoomsAndTheCrypt) {
@@ -279,7 +280,7 @@ TEST(CatacombPlay, OssuaryChestGuardedWithinSevenMetresAndOpenedOncePerVisit) {
     Creature* g = spawn_creature(SP_BONE_GUARDIAN, {1048.0f + 6.9f, 0, 48.0f}, {1054.9f, 0, 48.0f});
     ASSERT_NE(g, nullptr);
     prompt_after(true);
-    EXPECT_STREQ(hud_message_text(), "Les gardiens de l'ossuaire vous en empêchent !");
+    EXPECT_STREQ(shown_message(), "Les gardiens de l'ossuaire vous en empêchent !");
     EXPECT_FLOAT_EQ(hud_message_time(), 1.6f);
     EXPECT_FALSE(catacombs_state().chest_opened);
     EXPECT_EQ(player.purse, purse);
@@ -289,7 +290,7 @@ TEST(CatacombPlay, OssuaryChestGuardedWithinSevenMetresAndOpenedOncePerVisit) {
     g->pos.x = 1048.0f + 7.1f;
     bag_has_room = false;
     prompt_after(true);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_FALSE(catacombs_state().chest_opened);
     EXPECT_EQ(player.purse, purse);
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Ouvrir le coffre de l'ossuaire");
@@ -300,7 +301,7 @@ TEST(CatacombPlay, OssuaryChestGuardedWithinSevenMetresAndOpenedOncePerVisit) {
     int money = player.purse - purse;
     EXPECT_GE(money, 40);
     EXPECT_LE(money, 69);
-    EXPECT_EQ(std::string(hud_message_text()), "Le coffre contenait " + std::to_string(money) + " deniers.");
+    EXPECT_EQ(std::string(shown_message()), "Le coffre contenait " + std::to_string(money) + " deniers.");
     ASSERT_EQ(items_given.size(), 2u);
     EXPECT_TRUE(items_given[0] >= 43 && items_given[0] <= 46);
     EXPECT_EQ(items_given[1], 27);
@@ -342,7 +343,7 @@ TEST(CatacombPlay, PassageOnlyAfterTheLordFallsAndItLeadsOut) {
     damage_creature(lord, 1e6f);
     EXPECT_TRUE(catacombs_state().passage_open);
     EXPECT_EQ(minion->ai_state, CS_DEAD);
-    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié est vaincu !\nUn passage s'ouvre au fond de la crypte.");
+    EXPECT_STREQ(shown_message(), "Bréhus sans Pitié est vaincu !\nUn passage s'ouvre au fond de la crypte.");
     EXPECT_FLOAT_EQ(hud_message_time(), 4.0f);
 
     EXPECT_EQ(prompt_after(false), key_name() + "  ·  Emprunter le passage vers la lande");
@@ -487,7 +488,7 @@ TEST(CatacombPlay, FullestTableStillRaisesEveryMinionAndTheWolf) {
     player.max_mana = player.mana = 200.0f;
     player.skill_cooldown[2] = 0.0f;
     EXPECT_TRUE(use_skill(2));
-    EXPECT_STREQ(hud_message_text(), "Un loup-esprit répond à votre appel !");
+    EXPECT_STREQ(shown_message(), "Un loup-esprit répond à votre appel !");
     Creature* wolf = creature_companion();
     ASSERT_NE(wolf, nullptr);
     EXPECT_EQ(wolf->world, 1);

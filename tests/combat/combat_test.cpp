@@ -16,6 +16,7 @@
 #include "play/player.h"
 #include "play/skills.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 
 namespace {
@@ -79,7 +80,7 @@ TEST(Experience, TwoLevelsInOneGainThenNothingAtTwenty) {
     EXPECT_FLOAT_EQ(player.health, (100.0f + 30.0f) * 1.3f);
     EXPECT_FLOAT_EQ(player.levelup_glow, 1.0f);
     game_results_drain();
-    EXPECT_STREQ(hud_message_text(), "Niveau 3 !\nPoints de vie +19 · Dégâts +12 %");
+    EXPECT_STREQ(shown_message(), "Niveau 3 !\nPoints de vie +19 · Dégâts +12 %");
     // The warrior's armour follows the level at once.
     EXPECT_EQ(player.armour, armour1 + 4);
 
@@ -125,13 +126,13 @@ TEST(Damage, ArmourHalvesAndTheShieldTakesThirtyPercentOfThat) {
     damage_player(1e6f, {player.pos_x - 2, player.pos_y, player.pos_z});
     EXPECT_EQ(player.dead, 1);
     EXPECT_EQ(player.health, 0.0f);
-    EXPECT_STREQ(hud_message_text(), "Vous êtes tombé…\nRetour à Camelot.");
+    EXPECT_STREQ(shown_message(), "Vous êtes tombé…\nRetour à Camelot.");
     // And she falls as a woman.
     player.dead = 0;
     player.health = player.max_health;
     player_look.woman = 1;
     damage_player(1e6f, {player.pos_x - 2, player.pos_y, player.pos_z});
-    EXPECT_STREQ(hud_message_text(), "Vous êtes tombée…\nRetour à Camelot.");
+    EXPECT_STREQ(shown_message(), "Vous êtes tombée…\nRetour à Camelot.");
     player_look.woman = 0;
     h = player.health;
     damage_player(10.0f, {0, 0, 0});
@@ -180,7 +181,7 @@ TEST(Skills, ChecksCostsAndCooldowns) {
     fresh(CLASS_ARCHER, 2);
     Creature* w = ahead(SP_WOLF, 10.0f, 2);
     EXPECT_FALSE(use_skill(1));
-    EXPECT_STREQ(hud_message_text(), "Volée de flèches : niveau 3 requis.");
+    EXPECT_STREQ(shown_message(), "Volée de flèches : niveau 3 requis.");
     EXPECT_EQ(player.skill_cooldown[1], 0.0f);
     EXPECT_FALSE(use_skill(-5));
     EXPECT_FALSE(use_skill(8));
@@ -195,7 +196,7 @@ TEST(Skills, ChecksCostsAndCooldowns) {
     EXPECT_EQ(flying, 5);
     EXPECT_FLOAT_EQ(player.skill_cooldown[1], 7.0f);
     EXPECT_FALSE(use_skill(1));
-    EXPECT_STREQ(hud_message_text(), "Volée de flèches : encore 7 s.");
+    EXPECT_STREQ(shown_message(), "Volée de flèches : encore 7 s.");
 
     // A failed charge spends nothing.
     fresh(CLASS_WARRIOR, 3);
@@ -203,7 +204,7 @@ TEST(Skills, ChecksCostsAndCooldowns) {
     Creature* near = ahead(SP_WOLF, 3.0f, 3);
     player.target = near;
     EXPECT_FALSE(use_skill(1));
-    EXPECT_STREQ(hud_message_text(), "Charge : choisissez une cible entre 5 et 25 m.");
+    EXPECT_STREQ(shown_message(), "Charge : choisissez une cible entre 5 et 25 m.");
     EXPECT_EQ(player.skill_cooldown[1], 0.0f);
     EXPECT_FLOAT_EQ(player.rage, 50.0f);
     near->pos.x = player.pos_x + 30.0f;
@@ -218,7 +219,7 @@ TEST(Skills, ChecksCostsAndCooldowns) {
     fresh(CLASS_DRUID, 1);
     player.mana = 29.5f;
     EXPECT_FALSE(use_skill(0));
-    EXPECT_STREQ(hud_message_text(), "Souffle de vie : il faut 30 de mana.");
+    EXPECT_STREQ(shown_message(), "Souffle de vie : il faut 30 de mana.");
     player.mana = 30.0f;
     EXPECT_TRUE(use_skill(0));
     EXPECT_FLOAT_EQ(player.mana, 0.0f);
@@ -234,12 +235,12 @@ TEST(Skills, OutOfRangeSpellsSayTheirOwnWordsAndTheChargeNeedsAChosenTarget) {
     player.target_hold = 1000000.0f;
     player.mana = player.max_mana;
     EXPECT_FALSE(use_skill(1));
-    EXPECT_STREQ(hud_message_text(), "Ronces : choisissez une cible (30 m au plus).");
+    EXPECT_STREQ(shown_message(), "Ronces : choisissez une cible (30 m au plus).");
     EXPECT_FALSE(use_skill(5));
-    EXPECT_STREQ(hud_message_text(), "Essaim de lucioles : choisissez une cible (30 m au plus).");
+    EXPECT_STREQ(shown_message(), "Essaim de lucioles : choisissez une cible (30 m au plus).");
     far->pos.x = player.pos_x + 50.0f;
     EXPECT_FALSE(use_skill(3));
-    EXPECT_STREQ(hud_message_text(), "Colère du soleil : choisissez une cible.");
+    EXPECT_STREQ(shown_message(), "Colère du soleil : choisissez une cible.");
     EXPECT_FLOAT_EQ(player.mana, player.max_mana);  // nothing spent
     EXPECT_EQ(player.skill_cooldown[1] + player.skill_cooldown[3] + player.skill_cooldown[5], 0.0f);
 
@@ -249,7 +250,7 @@ TEST(Skills, OutOfRangeSpellsSayTheirOwnWordsAndTheChargeNeedsAChosenTarget) {
     ASSERT_NE(wolf, nullptr);
     player.target = nullptr;
     EXPECT_FALSE(use_skill(1));
-    EXPECT_STREQ(hud_message_text(), "Charge : choisissez une cible entre 5 et 25 m.");
+    EXPECT_STREQ(shown_message(), "Charge : choisissez une cible entre 5 et 25 m.");
     EXPECT_EQ(player.target, nullptr) << "the failed charge chose a target by itself";
     EXPECT_FALSE(charge_running());
     EXPECT_EQ(player.skill_cooldown[1], 0.0f);
@@ -355,7 +356,7 @@ TEST(Skills, WrathSparesTheWolfSpirit) {
     EXPECT_TRUE(use_skill(6));
     EXPECT_EQ(spirit->health, spirit_health);
     EXPECT_GT(lost(wolf), 0.0f);
-    EXPECT_STREQ(hud_message_text(), "Courroux de Tervanne : 1 créature frappée");
+    EXPECT_STREQ(shown_message(), "Courroux de Tervanne : 1 créature frappée");
 }
 
 TEST(Traps, AFourthTrapReplacesTheNewestAndClearingRemovesThem) {
@@ -416,12 +417,12 @@ TEST(ActionBar, SavedLayoutReadsBackSafely) {
     for (int i = 0; i < BAR_SLOTS; ++i) EXPECT_EQ(action_bar[i], saved[i]) << i;
 
     put_item_on_bar(10, 5);
-    EXPECT_STREQ(hud_message_text(), "Seules les potions se rangent dans la barre d'action.");
+    EXPECT_STREQ(shown_message(), "Seules les potions se rangent dans la barre d'action.");
     put_item_on_bar(26, 5);
     EXPECT_EQ(action_bar[5], 126);
     EXPECT_EQ(action_bar[3], -1);
     use_bar_slot(5);
-    EXPECT_STREQ(hud_message_text(), "Plus de Potion de soin mineure.");
+    EXPECT_STREQ(shown_message(), "Plus de Potion de soin mineure.");
 }
 
 // The pad shakes on a blow taken and on a critical, only with a pad and the

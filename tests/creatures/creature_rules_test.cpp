@@ -12,6 +12,7 @@
 #include "play/ambience_rules.h"
 #include "play/bindings.h"
 #include "play/population.h"
+#include "tests/support/shown.h"
 #include "world/species_models.h"
 #include "world/catacombs.h"
 #include "play/creatures.h"
@@ -199,7 +200,7 @@ TEST(CreatureRules, SpawnHealthExperienceAndBlows) {
     EXPECT_FALSE(damage_creature(knight, knight->max_health + 10.0f));
     EXPECT_EQ(knight->phase, 2);
     EXPECT_NEAR(knight->health, 0.45f * knight->max_health, 0.01f);
-    EXPECT_STREQ(hud_message_text(), "Le Chevalier Vert ramasse sa tête… et se relève en riant !");
+    EXPECT_STREQ(shown_message(), "Le Chevalier Vert ramasse sa tête… et se relève en riant !");
     EXPECT_FLOAT_EQ(creature_blow_damage(knight), blow * 1.25f);
     EXPECT_TRUE(damage_creature(knight, knight->max_health));
     EXPECT_EQ(knight->ai_state, CS_DEAD);
@@ -454,7 +455,7 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_FLOAT_EQ(boss->max_health, 3200.0f);
     step_creatures(0.05f);
     EXPECT_EQ(boss->ai_state, CS_FIGHT);
-    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
+    EXPECT_STREQ(shown_message(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
 
     auto minions = [] {
         int n = 0;
@@ -481,7 +482,7 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     snd_set_listener(boss->pos, {1, 0, 0});
     step_creatures(0.05f);
     EXPECT_EQ(minions(), 2);
-    EXPECT_STREQ(hud_message_text(), "Bréhus appelle ses morts !");
+    EXPECT_STREQ(shown_message(), "Bréhus appelle ses morts !");
     int roars = 0;
     for (const Voice& v : snd_voices) roars += v.active && v.sound == &snd_effects[27];
     EXPECT_EQ(roars, 1) << "sound 27 with the second pair";
@@ -506,7 +507,7 @@ TEST(CreatureBehaviour, TheCryptLordWakesSummonsTwicePairsRagesAndResets) {
     EXPECT_EQ(boss->phase, 1);
     EXPECT_EQ(boss->summons, 0);
     EXPECT_FLOAT_EQ(boss->heading, PI);
-    EXPECT_STREQ(hud_message_text(), "Bréhus retourne à son trône…");
+    EXPECT_STREQ(shown_message(), "Bréhus retourne à son trône…");
     for (const FallingSlab& s : falling_slabs) EXPECT_FALSE(s.active);
     game_flags.underground = 0;
 }
@@ -525,7 +526,7 @@ TEST(CreatureBehaviour, ABlowFromTheDoorwayWakesTheCryptLord) {
     hud_message("", 0.1f);
     damage_creature(boss, 0.45f * 3200.0f);
     EXPECT_EQ(boss->ai_state, CS_FIGHT);
-    EXPECT_STREQ(hud_message_text(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
+    EXPECT_STREQ(shown_message(), "Bréhus sans Pitié : « Qui ose troubler mon repos ? »");
     step_creatures(0.05f);
     EXPECT_EQ(boss->phase, 2);
     EXPECT_EQ(boss->summons, 1);
@@ -550,7 +551,7 @@ TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsC
     boss->charge_timer = 0.0f;
     step_creatures(0.05f);
     ASSERT_EQ(boss->charge_state, 1);
-    EXPECT_STREQ(hud_message_text(), "Bréhus se prépare à charger !");
+    EXPECT_STREQ(shown_message(), "Bréhus se prépare à charger !");
     float before = player.health;
     int hits = 0;
     float rushed = 0.0f;
@@ -586,7 +587,7 @@ TEST(CreatureBehaviour, TheCryptLordsChargeStrikesOnceAndStopsAtTheWallAndSlabsC
     before = player.health;
     step_creatures(1.8f);
     EXPECT_LT(player.health, before);
-    EXPECT_STREQ(hud_message_text(), "Une dalle vous écrase !");
+    EXPECT_STREQ(shown_message(), "Une dalle vous écrase !");
     step_creatures(3.0f);  // gone
     // The slabs shake a pad that has the option on, hard on the heavy motor,
     // as they start to fall; without the option or without a pad, nothing.
@@ -677,7 +678,7 @@ TEST(CreatureTargeting, AnAttackTakesATargetOnlyWithinReach) {
     // Taken as the target, but 20 m is beyond a blow.
     EXPECT_EQ(ensure_target(5.0f), nullptr);
     EXPECT_EQ(player.target, g);
-    EXPECT_STREQ(hud_message_text(), "Cible hors de portée.");
+    EXPECT_STREQ(shown_message(), "Cible hors de portée.");
     EXPECT_EQ(ensure_target(30.0f), g);
     // The attack's form turns her toward it and holds the aim.
     player.heading = 2.0f;

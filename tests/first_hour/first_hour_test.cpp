@@ -16,6 +16,7 @@
 #include <string>
 
 #include "content/professions.h"
+#include "tests/support/shown.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
 #include "ui/professions_screen.h"
@@ -523,7 +524,7 @@ TEST(FirstHour, FromTheCreationScreenToTheRestart) {
         EXPECT_EQ(giver_quest[g].etat, givers_end[g].etat) << "giver " << g;
     }
     for (int p = 0; p < PROFESSION_COUNT; ++p) EXPECT_EQ(profession_level[p], professions_end[p]) << "profession " << p;
-    EXPECT_EQ(std::string(hud_message_text()), "Bienvenue à Tervanne, Énide");
+    EXPECT_EQ(std::string(shown_message()), "Bienvenue à Tervanne, Énide");
     EXPECT_TRUE(fh_picture("first_hour_back.png"));
     game_shutdown();
     play_her_file_under_wine();

@@ -14,6 +14,7 @@
 #include "play/merchant.h"
 #include "play/player.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 
 namespace {
@@ -35,7 +36,7 @@ void fresh(int cls = CLASS_ARCHER) {
     std::memset(&plat_input, 0, sizeof(plat_input));
 }
 
-std::string message() { return hud_message_text(); }
+std::string message() { return shown_message(); }
 
 void fill_bag_with(int id) {
     for (BagSlot& s : bag) s = {id, 1};

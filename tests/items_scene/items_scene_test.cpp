@@ -16,6 +16,7 @@
 #include "play/bindings.h"
 #include "play/combat.h"
 #include "play/creatures.h"
+#include "tests/support/shown.h"
 #include "ui/item_windows.h"
 #include "play/items.h"
 #include "play/loot.h"
@@ -324,7 +325,7 @@ TEST(ItemsScene, AFullBagKeepsTheLootInTheCorpse) {
     ASSERT_TRUE(game_flags.windows.loot);
     click(loot_take_all_box());
     EXPECT_EQ(boar->loot_count, items);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_TRUE(game_flags.windows.loot) << "what the bag refused is still there to take";
     // Walking away closes it.
     float x = player.pos_x;

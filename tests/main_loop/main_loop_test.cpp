@@ -15,6 +15,7 @@
 #include "play/player_input.h"
 #include "platform/backend_common.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 #include "ui/pause_dialog.h"
 #include "sound/sound_internal.h"
 #include "render/renderer.h"
@@ -156,7 +157,7 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_EQ(game_events_waiting(), 2);
     game_frame();
     EXPECT_EQ(game_events_waiting(), 0);
-    EXPECT_STREQ(hud_message_text(), "Second");
+    EXPECT_STREQ(shown_message(), "Second");
 
     // A long stall never becomes a step longer than 0.05 s.
     headless_set_time_step(0.5);
@@ -167,19 +168,30 @@ TEST(MainLoop, StartupPauseAndExit) {
     EXPECT_EQ(game_shutdown(), 0);
 }
 
-// The results' ring keeps its order, refuses what a full ring cannot hold
-// (counted, nothing overwritten) and cuts a long text between characters.
+// The results' ring keeps its order; full, it gives up its oldest texts for
+// what comes, but never a kill or a save (those are refused and counted), and
+// it cuts a long text between characters.
 TEST(GameEvents, OrderFullRingAndLongTexts) {
     game_events_clear();
-    for (int i = 0; i < GAME_EVENT_RING + 3; ++i) result_creature_killed(i % 7, i);
+    result_float_text({0, 0, 0}, "-12", {1, 1, 1, 1}, 1.0f, 1.0f, 0.3f);
+    for (int i = 0; i < GAME_EVENT_RING - 2; ++i) result_creature_killed(i % 7, i);
+    result_message("Ancien", 1.0f);
+    result_save_wanted();  // taken in place of the floating text
+    result_message("Nouveau", 1.0f);  // in place of "Ancien"
+    result_creature_killed(1, 900);   // in place of "Nouveau"
+    result_creature_killed(1, 901);   // no text left to give up: refused
     EXPECT_EQ(game_events_waiting(), GAME_EVENT_RING);
-    EXPECT_EQ(game_events_dropped(), 3);
+    EXPECT_EQ(game_events_dropped(), 4);
     GameEvent e;
-    for (int i = 0; i < GAME_EVENT_RING; ++i) {
+    for (int i = 0; i < GAME_EVENT_RING - 2; ++i) {
         ASSERT_TRUE(game_event_pop(&e));
         EXPECT_EQ(e.kind, GameEventKind::creature_killed);
         EXPECT_EQ(e.slot, i);
     }
+    ASSERT_TRUE(game_event_pop(&e));
+    EXPECT_EQ(e.kind, GameEventKind::save_wanted);
+    ASSERT_TRUE(game_event_pop(&e));
+    EXPECT_EQ(e.slot, 900);
     EXPECT_FALSE(game_event_pop(&e));
 
     // 600 bytes of two-byte letters: the text stops before the one that

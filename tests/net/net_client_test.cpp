@@ -28,6 +28,7 @@
 #include "play/player.h"
 #include "render/gl_api.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 #include "world/human.h"
 
 namespace {
@@ -341,7 +342,7 @@ TEST_F(NetClient, WelcomeFiguresAndTheirMovement) {
     connect_welcomed(peer, 3);
     EXPECT_EQ(net_own_id(), 3);
     EXPECT_STREQ(net_status_text(), "En ligne sur 127.0.0.1:37962");
-    EXPECT_STREQ(hud_message_text(), "Connecté à Tervanne (127.0.0.1:37962)");
+    EXPECT_STREQ(shown_message(), "Connecté à Tervanne (127.0.0.1:37962)");
 
     // A newcomer, a colour byte out of the table, and entries that must not
     // create figures: our own number, number 10 and beyond, a count that
@@ -350,7 +351,7 @@ TEST_F(NetClient, WelcomeFiguresAndTheirMovement) {
     peer.send(player_msg(3, "Moi"));
     peer.send(player_msg(12, "Personne"));
     net_update(kStep);
-    EXPECT_STREQ(hud_message_text(), "Gauvain a rejoint Tervanne.");
+    EXPECT_STREQ(shown_message(), "Gauvain a rejoint Tervanne.");
     EXPECT_EQ(net_player_count(), 1);
     EXPECT_EQ(remote_players[5].id.hair, 6);
     ASSERT_NE(remote_players[5].model, nullptr);
@@ -422,7 +423,7 @@ TEST_F(NetClient, WelcomeFiguresAndTheirMovement) {
     peer.send(left);
     net_update(kStep);
     EXPECT_EQ(net_player_count(), 0);
-    EXPECT_STREQ(hud_message_text(), "Gauvain a quitté Tervanne.");
+    EXPECT_STREQ(shown_message(), "Gauvain a quitté Tervanne.");
     EXPECT_EQ(remote_players[5].model, nullptr);
     EXPECT_FALSE(net_player_position(5, &shown));
 }
@@ -511,7 +512,7 @@ TEST_F(NetClient, SilenceFullAndStrangers) {
         }
         EXPECT_FALSE(net_is_on());
         EXPECT_STREQ(net_status_text(), "Le serveur ne répond plus.");
-        EXPECT_STREQ(hud_message_text(), "Le serveur ne répond plus.");
+        EXPECT_STREQ(shown_message(), "Le serveur ne répond plus.");
         EXPECT_EQ(net_player_count(), 0);
         EXPECT_EQ(byes + count_type(peer.drain(), NET_BYE), 2);
     }
@@ -531,7 +532,7 @@ TEST_F(NetClient, SilenceFullAndStrangers) {
         net_update(kStep);
         EXPECT_FALSE(net_is_on());
         EXPECT_STREQ(net_status_text(), "Le serveur est complet (10 joueurs).");
-        EXPECT_STREQ(hud_message_text(), "Le serveur est complet (10 joueurs).");
+        EXPECT_STREQ(shown_message(), "Le serveur est complet (10 joueurs).");
         EXPECT_EQ(net_player_count(), 0);
         EXPECT_EQ(remote_players[4].model, nullptr);
         for (int f = 0; f < 120; ++f) net_update(kStep);
@@ -681,7 +682,7 @@ TEST_F(NetClient, NewcomersAreShownAtABoundedRate) {
     EXPECT_EQ(net_player_count(), 6);
     for (int f = 0; f < 90; ++f) net_update(kStep);
     EXPECT_EQ(net_player_count(), 9);
-    EXPECT_STREQ(hud_message_text(), "Chevalier 9 a rejoint Tervanne.");
+    EXPECT_STREQ(shown_message(), "Chevalier 9 a rejoint Tervanne.");
     EXPECT_EQ(builds() - before, 9);
 
     // Two seconds of one number joining and leaving every frame.
@@ -709,7 +710,7 @@ TEST_F(NetClient, RemoteNamesAreShownOnOneLine) {
     net_update(kStep);
     ASSERT_TRUE(remote_players[4].active);
     EXPECT_STREQ(remote_players[4].id.name, "Mor?dred????" "(???");
-    EXPECT_STREQ(hud_message_text(), "Mor?dred????" "(??? a rejoint Tervanne.");
+    EXPECT_STREQ(shown_message(), "Mor?dred????" "(??? a rejoint Tervanne.");
 }
 
 // A player whose "left" was lost is forgotten once about ten seconds of
@@ -740,7 +741,7 @@ TEST_F(NetClient, APlayerMissingFromTheWorldIsForgotten) {
     EXPECT_EQ(net_player_count(), 1);
     EXPECT_FALSE(remote_players[6].present);
     EXPECT_EQ(remote_players[6].model, nullptr);
-    EXPECT_STREQ(hud_message_text(), "Yvain a quitté Tervanne.");
+    EXPECT_STREQ(shown_message(), "Yvain a quitté Tervanne.");
     EXPECT_TRUE(net_player_position(5, nullptr));
 }
 

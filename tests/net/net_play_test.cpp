@@ -40,6 +40,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 
 namespace {
@@ -198,7 +199,7 @@ int run_game(bool first) {
         touch("shot_done");
         // The other says goodbye once the picture is taken.
         ok = frames_until(4000, [] { return net_player_count() == 0; });
-        note("left %d %s", ok, hud_message_text());
+        note("left %d %s", ok, shown_message());
         touch("ready_for_stop");
         // The server is stopped by the test: lost at 6 s, given up at 30 s.
         ok = frames_until(4000, [] { return strcmp(net_status_text(), "Connexion perdue : nouvel essai…") == 0; });

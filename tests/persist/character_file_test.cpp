@@ -2,6 +2,7 @@
 // trips through real files, the backup rule, and saves cut off at every byte.
 #include <gtest/gtest.h>
 
+#include "tests/support/shown.h"
 #include "ui/character_creation.h"
 #include "ui/character_select.h"
 
@@ -327,7 +328,7 @@ TEST_F(CharacterFile, AnInterruptedSaveNeverLosesTheCharacter) {
             hud_message("", 0.0f);
             EXPECT_FALSE(character_save_to(name.c_str()));
             // A failed save is told on screen, not only in the log.
-            EXPECT_STREQ(hud_message_text(), "La sauvegarde a échoué : votre progression n'est pas enregistrée.");
+            EXPECT_STREQ(shown_message(), "La sauvegarde a échoué : votre progression n'est pas enregistrée.");
             ASSERT_TRUE(character_load(name.c_str()));
             ASSERT_TRUE(player.level == 8 || (player.level == level_new && player.purse == 99))
                 << "write " << which << " cut at " << k << ": level " << player.level;
@@ -435,7 +436,7 @@ TEST_F(CharacterFile, ListActionsKeepEveryCharacterSafe) {
     ASSERT_TRUE(character_creation_commit());
     EXPECT_EQ(current_slot, 0);
     EXPECT_FALSE(game_flags.character_creation_open);
-    EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne, Énide d'Érec");
+    EXPECT_STREQ(shown_message(), "Bienvenue à Tervanne, Énide d'Érec");
     // Making a new one: the first character is no longer current, so quitting
     // half-way saves nothing over it.
     std::string first = read_file(slot_name(0).c_str());

@@ -28,6 +28,7 @@
 #include "play/player.h"
 #include "play/skills.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ bool whole(const std::string& text) { return !text.empty() && character_text_val
 bool refused_at_once() {
     hud_message("", 0.0f);
     bool saved = character_save_to(slot.c_str());
-    return !saved && !saves_waiting() && std::strcmp(hud_message_text(), kFailed) == 0;
+    return !saved && !saves_waiting() && std::strcmp(shown_message(), kFailed) == 0;
 }
 
 // Level 8 with a full bag: a longer text than the level 7 on disk.

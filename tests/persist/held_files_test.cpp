@@ -17,6 +17,7 @@
 #include "play/player.h"
 #include "play/player_input.h"
 #include "render/hud.h"
+#include "tests/support/shown.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST_F(HeldFiles, ASlotHeldWholeIsSavedOnALaterFrame) {
     size_t mark = log_text().size();
     EXPECT_FALSE(character_save_to(slot.c_str()));
     EXPECT_TRUE(saves_waiting());
-    EXPECT_STREQ(hud_message_text(), "");
+    EXPECT_STREQ(shown_message(), "");
     // Meanwhile the list reads the character as it will be.
     static char text[CHARACTER_FILE_SIZE];
     ASSERT_GT(character_file_read(slot.c_str(), text, sizeof text), 0);
@@ -158,7 +159,7 @@ TEST_F(HeldFiles, ASlotHeldWholeIsSavedOnALaterFrame) {
     EXPECT_FALSE(saves_waiting());
     EXPECT_EQ(level_in(read_file(slot.c_str())), 8);
     EXPECT_EQ(level_in(read_file(backup.c_str())), 7);
-    EXPECT_STREQ(hud_message_text(), "");
+    EXPECT_STREQ(shown_message(), "");
     std::string log = log_text().substr(mark);
     EXPECT_NE(log.find("Partie sauvegardée (niveau 8).\r\n"), std::string::npos);
     EXPECT_EQ(log.find("Impossible"), std::string::npos);
@@ -193,11 +194,11 @@ TEST_F(HeldFiles, HeldForGoodItFailsAfterASecondOfPlayAndLosesNothing) {
     int before = holder.calls;
     // 0.9 s of play: still kept, nothing said.
     EXPECT_EQ(frames_until_done(54), 54);
-    EXPECT_STREQ(hud_message_text(), "");
+    EXPECT_STREQ(shown_message(), "");
     // By 1.05 s it is given up and the player is told as for any failed save.
     frames_until_done(9);
     EXPECT_FALSE(saves_waiting());
-    EXPECT_STREQ(hud_message_text(), kFailed);
+    EXPECT_STREQ(shown_message(), kFailed);
     EXPECT_NE(log_text().find("Impossible d'écrire la sauvegarde tervanne-perso-1.txt.\r\n", mark),
               std::string::npos);
     // About one try every tenth of a second, not one a frame.
@@ -215,7 +216,7 @@ TEST_F(HeldFiles, ARefusalThatWillNotPassIsToldAtOnce) {
     hold(REFUSING, slot + ".tmp");
     EXPECT_FALSE(character_save_to(slot.c_str()));
     EXPECT_FALSE(saves_waiting());
-    EXPECT_STREQ(hud_message_text(), kFailed);
+    EXPECT_STREQ(shown_message(), kFailed);
     int before = holder.calls;
     frames_until_done(60);
     saves_frame(kFrame);

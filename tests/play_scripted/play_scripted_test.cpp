@@ -19,6 +19,7 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
+#include "tests/support/shown.h"
 #include "world/model.h"
 #include "world/species_models.h"
 #include "world/terrain.h"
@@ -111,7 +112,7 @@ TEST(ScriptedPlay, RunTurnJumpAndLookAtEveryCreature) {
         ASSERT_LT(player_obstacle_overlap(), 0.02f) << "inside an obstacle at frame " << f;
         if (f == 2) {
             EXPECT_EQ(game_flags.title_overlay, 0);
-            EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
+            EXPECT_STREQ(shown_message(), "Bienvenue à Tervanne");
         }
         if (f == 59) {
             // Straight run along the spawn heading (+x) at up to 6.5 m/s.

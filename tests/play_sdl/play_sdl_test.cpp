@@ -17,6 +17,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "tests/support/player_checks.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
@@ -74,7 +75,7 @@ TEST(PlaySdl, ClickRunAndJumpThroughRealEvents) {
         game_frame();
         if (f == 0) {
             EXPECT_EQ(game_flags.title_overlay, 0);
-            EXPECT_STREQ(hud_message_text(), "Bienvenue à Tervanne");
+            EXPECT_STREQ(shown_message(), "Bienvenue à Tervanne");
         }
         float ground = ground_height(player.pos_x, player.pos_z);
         ASSERT_GE(player.pos_y, ground - 1e-3f) << "under the ground at frame " << f;

@@ -14,6 +14,7 @@
 #include "play/player.h"
 #include "play/player_move.h"
 #include "play/player_pose.h"
+#include "tests/support/shown.h"
 #include "world/human.h"
 #include "world/model.h"
 #include "render/hud.h"
@@ -466,7 +467,7 @@ TEST(PlayerDeath, LaidDownThenBackAtCamelotOrTheVestibule) {
     EXPECT_FLOAT_EQ(player.heading, PI / 2);
     EXPECT_FLOAT_EQ(player.camera_yaw, PI / 2);
     EXPECT_FLOAT_EQ(player.camera_pitch, 0.2f);
-    EXPECT_STREQ(hud_message_text(), "Vous revenez à vous à Camelot.");
+    EXPECT_STREQ(shown_message(), "Vous revenez à vous à Camelot.");
     // The camera starts from 3 m behind, 2.2 m up, and only eases from there.
     EXPECT_NEAR(player.camera_pos.x, spawn.x - 3.0f, 1.5f);
     EXPECT_LT(player.camera_pos.y - spawn.y, 3.5f);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "tests/support/shown.h"
 #include "ui/professions_screen.h"
 #include "ui/pause_dialog.h"
 #include "content/quests.h"
@@ -104,7 +105,7 @@ TEST(Gathering, AStepBreaksTheHarvestAndGivesNothing) {
     }
     play(walk);
     EXPECT_FALSE(gather_running());
-    EXPECT_STREQ(hud_message_text(), "Interrompu.");
+    EXPECT_STREQ(shown_message(), "Interrompu.");
     idle_frames(40);
     EXPECT_EQ(count_in_bag(SAGE), 0);
     EXPECT_EQ(node.regrow, 0.0f);
@@ -141,7 +142,7 @@ TEST(Gathering, AFullHarvestFillsTheBagDepletesTheNodeAndItGrowsBack) {
     EXPECT_EQ(profession_level[PROF_HERBALISM], 2);
     bool floated = false, level_shown = false;
     for (int f = 0; f < HUD_FLOAT_SLOTS; ++f) {
-        const FloatingText& t = hud_floating_texts()[f];
+        const FloatingText& t = shown_floating_texts()[f];
         if (!t.active) continue;
         // Read at the size of the other gains above her, not a wall of text.
         if (std::strcmp(t.text, hud_fmt("+%d %s", got, item_name(SAGE))) == 0) {
@@ -166,7 +167,7 @@ TEST(Gathering, AFullHarvestFillsTheBagDepletesTheNodeAndItGrowsBack) {
     // A full bag: nothing gathered, the node stays, the player is told.
     for (int s = 0; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
     press_key(bindings[BIND_INTERACT], 34);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_EQ(node.regrow, 0.0f);
 }
 
@@ -205,7 +206,7 @@ TEST(Skinning, OnlyAnEmptiedBoarCorpseOnceAndAtTheLevelNeeded) {
     second->loot_money = 0;
     for (int s = 0; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
     press_key(bindings[BIND_INTERACT], 34);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_FALSE(second->skinned);
     inventory_clear();
     free_creature(second);
@@ -297,7 +298,7 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     // One sage short of a minor potion.
     add_to_bag(SAGE);
     EXPECT_FALSE(craft(0));
-    EXPECT_STREQ(hud_message_text(), "Il manque des matériaux");
+    EXPECT_STREQ(shown_message(), "Il manque des matériaux");
     EXPECT_EQ(count_in_bag(SAGE), 1);
     EXPECT_EQ(count_in_bag(MINOR_POTION), 0);
 
@@ -305,10 +306,10 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     for (int k = 0; k < 5; ++k) add_to_bag(IRON);
     add_to_bag(BOAR_HIDE);
     EXPECT_FALSE(craft(13));
-    EXPECT_STREQ(hud_message_text(), "Forge 10 requis");
+    EXPECT_STREQ(shown_message(), "Forge 10 requis");
     profession_level[PROF_SMITHING] = 10;
     EXPECT_FALSE(craft(13));
-    EXPECT_STREQ(hud_message_text(), "Il faut être près d'une enclume (chez le marchand, ou à la forge de Camelot)");
+    EXPECT_STREQ(shown_message(), "Il faut être près d'une enclume (chez le marchand, ou à la forge de Camelot)");
     EXPECT_EQ(count_in_bag(IRON), 5);
     EXPECT_EQ(count_in_bag(BOAR_HIDE), 1);
 
@@ -317,7 +318,7 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     player.pos_x = f.x + 3.0f;
     player.pos_z = f.z;
     EXPECT_TRUE(craft(13));
-    EXPECT_STREQ(hud_message_text(), hud_fmt("Fabriqué : %s", item_name(IRON_SWORD)));
+    EXPECT_STREQ(shown_message(), hud_fmt("Fabriqué : %s", item_name(IRON_SWORD)));
     EXPECT_EQ(count_in_bag(IRON_SWORD), 1);
     EXPECT_EQ(count_in_bag(IRON), 0);
     EXPECT_EQ(count_in_bag(BOAR_HIDE), 0);
@@ -335,7 +336,7 @@ TEST(Crafting, MissingMaterialsOrNoAnvilAreRefusedAndSpendNothing) {
     for (int s = 1; s < BAG_SLOTS; ++s) bag[s] = BagSlot{IRON_SWORD, 1};
     EXPECT_STREQ(craft_refusal(0), "Votre sac est plein.");
     EXPECT_FALSE(craft(0));
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_EQ(count_in_bag(SAGE), 5);
     EXPECT_EQ(count_in_bag(MINOR_POTION), 0);
     EXPECT_EQ(profession_level[PROF_ALCHEMY], 1);

@@ -8,6 +8,7 @@
 #include "content/dialogue_words.h"
 #include "persist/characters.h"
 #include "tests/quests/quest_helpers.h"
+#include "tests/support/shown.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ TEST(QuestState, KeuCountsTenAndStops) {
     EXPECT_EQ(button_label(0), "Accepter");
     press(0);
     EXPECT_EQ(quete_etat, 1);
-    EXPECT_STREQ(hud_message_text(), "Nouvelle quête : La chasse de Sire Keu");
+    EXPECT_STREQ(shown_message(), "Nouvelle quête : La chasse de Sire Keu");
     kill(SP_GOBLIN, 0, 0);
     EXPECT_EQ(quete_abattus, 0);
     for (int i = 0; i < 9; ++i) kill(SP_BOAR, 0, 0);
@@ -169,7 +170,7 @@ TEST(QuestState, KeuCountsTenAndStops) {
     close_dialog();
     kill(SP_BOAR, 0, 0);
     EXPECT_EQ(quete_etat, 2);
-    EXPECT_STREQ(hud_message_text(), "Objectif accompli !\nRetournez voir Sire Keu.");
+    EXPECT_STREQ(shown_message(), "Objectif accompli !\nRetournez voir Sire Keu.");
     kill(SP_BOAR, 0, 0);
     EXPECT_EQ(quete_abattus, 10);
     EXPECT_TRUE(hud_tracker_get(0)->completed);
@@ -247,7 +248,7 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     add_to_bag(96);
     givers_recount();
     EXPECT_EQ(giver_quest[ARTHUR].etat, 2);
-    EXPECT_STREQ(hud_message_text(), "Objectif accompli !\nAllez voir Blaise l'ermite.");
+    EXPECT_STREQ(shown_message(), "Objectif accompli !\nAllez voir Blaise l'ermite.");
     EXPECT_EQ(giver_marker(ARTHUR), MARKER_WAITING);
     EXPECT_EQ(giver_marker(BLAISE), MARKER_TURN_IN);
     EXPECT_STREQ(giver_entry(ARTHUR)->lines[1], "Allez voir Blaise l'ermite, au bord de la lande");
@@ -265,7 +266,7 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     givers_recount();
     EXPECT_EQ(giver_quest[ARTHUR].etat, 1);
     EXPECT_EQ(giver_quest[ARTHUR].compte, 5);
-    EXPECT_STREQ(hud_message_text(), "");
+    EXPECT_STREQ(shown_message(), "");
     EXPECT_EQ(giver_marker(BLAISE), MARKER_NONE);  // his own first quest wants level 9
     add_to_bag(96);
     givers_recount();
@@ -276,7 +277,7 @@ TEST(QuestTalk, ShardsAreTakenToBlaiseAndSellingThemUndoesTheGoal) {
     // The bag emptied behind the dialogue's back: nothing is turned in.
     remove_from_bag(96, 3);
     press(0);
-    EXPECT_STREQ(hud_message_text(), "Il vous manque des objets.");
+    EXPECT_STREQ(shown_message(), "Il vous manque des objets.");
     EXPECT_EQ(giver_quest[ARTHUR].etat, 1);
     EXPECT_EQ(giver_quest[ARTHUR].numero, 1);
     for (int i = 0; i < 3; ++i) add_to_bag(96);
@@ -300,7 +301,7 @@ TEST(QuestTurnIn, AFullBagRefusesTheTurnInAndChangesNothing) {
     talk_to_giver(DODINEL);
     ASSERT_EQ(button_label(0), "Terminer la quête");
     press(0);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_EQ(giver_quest[DODINEL].numero, 0);
     EXPECT_EQ(giver_quest[DODINEL].etat, 2);
     EXPECT_EQ(giver_quest[DODINEL].compte, 8);
@@ -325,7 +326,7 @@ TEST(QuestTurnIn, AFullBagRefusesTheTurnInAndChangesNothing) {
     int experience = player.experience;
     talk_to_giver(BLAISE);
     press(0);
-    EXPECT_STREQ(hud_message_text(), "Votre sac est plein.");
+    EXPECT_STREQ(shown_message(), "Votre sac est plein.");
     EXPECT_EQ(count_in_bag(47), 12);
     EXPECT_EQ(giver_quest[BLAISE].numero, 1);
     EXPECT_EQ(giver_quest[BLAISE].etat, 2);
@@ -365,7 +366,7 @@ TEST(QuestCounting, BossesAreNeverOrdinaryKillsAndAreasHold) {
     EXPECT_EQ(giver_quest[HUGUES].etat, 1);
     kill(SP_GOBLIN, 0, 0, ELITE_CROCS_NOIRS);
     EXPECT_EQ(giver_quest[HUGUES].etat, 2);
-    EXPECT_STREQ(hud_message_text(), "Objectif accompli !\nRetournez voir Hugues.");
+    EXPECT_STREQ(shown_message(), "Objectif accompli !\nRetournez voir Hugues.");
     // The graveyard takes any creature in its area, but no boss.
     giver_quest[OGRIN] = {0, 1, 0};
     kill(SP_SKELETON_ARCHER, -560, -930);
@@ -431,7 +432,7 @@ TEST(QuestTables, EveryQuestIsPlayableByItsGoal) {
         press(0);
         EXPECT_EQ(count_in_bag(keu_quests[n].reward), 1);
     }
-    EXPECT_STREQ(hud_message_text(), "Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.");
+    EXPECT_STREQ(shown_message(), "Quête terminée !\nViviane, la Dame du Lac, vous attend sur la rive.");
     EXPECT_TRUE(keu_chain_done());
     for (int n = 0; n < LADY_QUEST_COUNT; ++n) {
         SCOPED_TRACE(lady_quests[n].name);

@@ -25,6 +25,7 @@
 #include "render/renderer.h"
 #include "tests/support/scene_economy.h"
 #include "tests/quests/quest_helpers.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 #include "play/villagers.h"
 #include "content/dialogue_words.h"
@@ -176,14 +177,14 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     ASSERT_TRUE(visible);
     click(1, at.x, at.y);
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_STREQ(hud_message_text(), "Approchez-vous de Sire Keu.");
+    EXPECT_STREQ(shown_message(), "Approchez-vous de Sire Keu.");
     const int arthur = 5;
     stand_before(giver_position(arthur), quest_givers[arthur].facing, 9.0f, 1);
     at = world_to_screen(giver_position(arthur) + Vec3{0, 1.3f, 0}, &visible);
     ASSERT_TRUE(visible);
     click(1, at.x, at.y);
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_STREQ(hud_message_text(), "Approchez-vous d'Arthur.");
+    EXPECT_STREQ(shown_message(), "Approchez-vous d'Arthur.");
 
     stand_before(keu_position(), keu_facing(), 4.0f, 1);
     EXPECT_EQ(keu_marker(), MARKER_OFFER);
@@ -248,7 +249,7 @@ TEST(QuestScene, SireKeusFirstQuestFromTheFirstClickToTheReward) {
     click(1, at.x, at.y);
     EXPECT_FALSE(game_flags.windows.loot);
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_STREQ(hud_message_text(), "Plus rien à prendre sur ce corps.");
+    EXPECT_STREQ(shown_message(), "Plus rien à prendre sur ce corps.");
     free_creature(boar);
     remove_from_bag(10, 1);
     at = world_to_screen(keu_position() + Vec3{0, 1.3f, 0}, &visible);
@@ -318,7 +319,7 @@ TEST(QuestScene, VivianesChainStartsOnceKeuIsDone) {
     EXPECT_EQ(dame_etat, 1);
     slay(SP_GOBLIN, ELITE_GROGNARD);
     EXPECT_EQ(dame_etat, 2);
-    EXPECT_STREQ(hud_message_text(), "Grognard est tombé !\nRetournez voir la Dame du Lac.");
+    EXPECT_STREQ(shown_message(), "Grognard est tombé !\nRetournez voir la Dame du Lac.");
 }
 
 TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
@@ -335,7 +336,7 @@ TEST(QuestScene, HuguesFieldsAreClearedByTheInteractionKey) {
     EXPECT_EQ(giver_quest[hugues].etat, 1);
     for (int i = 0; i < 8; ++i) slay(SP_BOAR);
     EXPECT_EQ(giver_quest[hugues].etat, 2);
-    EXPECT_STREQ(hud_message_text(), "Objectif accompli !\nRetournez voir Hugues.");
+    EXPECT_STREQ(shown_message(), "Objectif accompli !\nRetournez voir Hugues.");
     key(BIND_INTERACT);
     ASSERT_EQ(button_label(0), "Terminer la quête");
     click_dialog_button(0);
@@ -384,7 +385,7 @@ TEST(QuestScene, TownsfolkAndTrainersAnswer) {
     player.pos_x = smith.x + 9.0f, player.pos_z = smith.z, player.pos_y = smith.y;
     talk_to_villager(0);
     EXPECT_FALSE(hud_dialog_state().open);
-    EXPECT_STREQ(hud_message_text(), "Approchez-vous de Maître Bertrand.");
+    EXPECT_STREQ(shown_message(), "Approchez-vous de Maître Bertrand.");
     player.pos_x = smith.x + 2.0f;
     talk_to_villager(0);
     EXPECT_EQ(dialog_title(), "Maître Bertrand, Forgeron");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "game/results.h"
+#include "tests/support/shown.h"
 #include "ui/character_select.h"
 
 #include <algorithm>
@@ -247,7 +248,7 @@ TEST(SavesGame, CreatePlayRestartAndFindHimBack) {
     EXPECT_NEAR(player.heading, heading_end, 0.002f);
     EXPECT_EQ(hero, player.name);
     EXPECT_EQ(player_look.skin, (skin + 1) % 5);
-    EXPECT_EQ("Bienvenue à Tervanne, " + hero, hud_message_text());
+    EXPECT_EQ("Bienvenue à Tervanne, " + hero, shown_message());
 
     // The game saves by itself at three moments, each with what the moment
     // brought: a level gained, a quest turned in, the catacombs left. A purse
@@ -423,12 +424,12 @@ TEST(SavesGame, ALevelGainedWhileAScannerReadsTheFileIsSavedOnceItLetsGo) {
     // Half a second of play (the step is 0.05 s): one try every other frame.
     EXPECT_LE(frames(10), 7);
     EXPECT_TRUE(saves_waiting());
-    EXPECT_STRNE(hud_message_text(), failed);
+    EXPECT_STRNE(shown_message(), failed);
     held_name.clear();
     frames(2);
     EXPECT_FALSE(saves_waiting());
     EXPECT_TRUE(saved_line("niveau " + std::to_string(level)));
-    EXPECT_STRNE(hud_message_text(), failed);
+    EXPECT_STRNE(shown_message(), failed);
     kv_set_file_calls(nullptr);
     main_loop_set_draw_interval(1);
     game_shutdown();

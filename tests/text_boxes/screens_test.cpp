@@ -13,6 +13,7 @@
 #include "common/game_time.h"
 #include "content/professions.h"
 #include "content/quests.h"
+#include "tests/support/shown.h"
 #include "ui/pause_dialog.h"
 #include "persist/characters.h"
 #include "play/bindings.h"
@@ -403,7 +404,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     // Too poor for the dearest row: the shop's answer stands over the shop.
     player.purse = 0;
     ASSERT_FALSE(shop_buy(0, false));
-    ASSERT_STREQ(hud_message_text(), "Vous n'avez pas assez de deniers.");
+    ASSERT_STREQ(shown_message(), "Vous n'avez pas assez de deniers.");
     int answers = 0;
     const int looks_before = l.looks;
     l.after = [&](const std::string& where) {

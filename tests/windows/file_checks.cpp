@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/results.h"
 #include "persist/characters.h"
 #include "persist/keyvalue.h"
 #include "persist/save_queue.h"
@@ -114,7 +115,10 @@ bool save_at_level(int level) {
     return character_save_to("tervanne-perso-1.txt");
 }
 
-bool told_failed() { return std::strcmp(hud_message_text(), kFailed) == 0; }
+bool told_failed() {
+    game_results_drain();
+    return std::strcmp(hud_message_text(), kFailed) == 0;
+}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "play/player.h"
 #include "render/hud.h"
 #include "play/ambience_rules.h"
+#include "tests/support/shown.h"
 #include "world/terrain.h"
 #include "play/ambience.h"
 #include "world/world.h"
@@ -82,17 +83,17 @@ TEST_F(Ambience, FlickerFollowsTheGameClock) {
 TEST_F(Ambience, ZoneBannerGoesThroughTheHudForThreeSeconds) {
     player.pos_z = -399;
     world_ambience_step(0.016f);
-    EXPECT_STREQ(hud_message_text(), "");  // first frame: nothing to compare with
+    EXPECT_STREQ(shown_message(), "");  // first frame: nothing to compare with
     player.pos_z = -401;
     world_ambience_step(0.016f);
-    EXPECT_STREQ(hud_message_text(), "La Gaste Forêt\nniveaux 11 à 20");
+    EXPECT_STREQ(shown_message(), "La Gaste Forêt\nniveaux 11 à 20");
     EXPECT_FLOAT_EQ(hud_message_time(), 3.0f);
     hud_message("", 0.0f);
     world_ambience_step(0.016f);
-    EXPECT_STREQ(hud_message_text(), "");  // once only
+    EXPECT_STREQ(shown_message(), "");  // once only
     player.pos_z = -399;
     world_ambience_step(0.016f);
-    EXPECT_STREQ(hud_message_text(), "Forêt de Tervanne\nniveaux 1 à 10");
+    EXPECT_STREQ(shown_message(), "Forêt de Tervanne\nniveaux 1 à 10");
 }
 
 TEST_F(Ambience, NothingHappensWhileInTheCatacombs) {
@@ -105,7 +106,7 @@ TEST_F(Ambience, NothingHappensWhileInTheCatacombs) {
     player.pos_z = -800;
     for (int i = 0; i < 2000; ++i) world_ambience_step(0.05f);
     EXPECT_EQ(world_fire_flicker(), before);
-    EXPECT_STREQ(hud_message_text(), "");
+    EXPECT_STREQ(shown_message(), "");
     game_flags.underground = 0;
     // Back above ground: the 100 s spent below did not run the timers down.
     EXPECT_EQ(ambience_timers_step(0.016f, false) & (AMB_CAMPS | AMB_WANDERERS), 0u);
