@@ -255,10 +255,6 @@ bool mark_waiting(const HudMark& mark) {
     return std::fmax(c.x, std::fmax(c.y, c.z)) - std::fmin(c.x, std::fmin(c.y, c.z)) < 0.08f;
 }
 
-}  // namespace
-
-namespace {
-
 void world_label(Vec3 p, const char* text, float k, Vec4 colour, int font, int steps) {
     if (!text) return;
     float px;
