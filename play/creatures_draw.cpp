@@ -144,16 +144,21 @@ void creatures_draw_labels() {
         bool big = c.elite || c.species == SP_BOSS;
         Vec3 bar = c.pos + Vec3{0, def.bar_height * c.body_scale + 0.1f, 0};
         hud_health_bar(bar, c.max_health > 0.0f ? c.health / c.max_health : 0.0f, big ? 1.1f : 0.8f);
+        const int danger = level_danger(c.level - player.level);
         Vec4 colour = col4(level_colour(c.level - player.level));
+        // The bar grows with the text size: the name over it is raised as much.
+        const float lift = hud_world_text_factor();
         if (big) {
             const char* title = c.elite ? elite_defs[c.elite_index].title : def.name;
             const char* text = fmt("%s%s  niv. %d%s\n%d / %d", title, "", c.level, c.elite ? "  Élite" : "  Boss",
                                    health_up(c.health), health_up(c.max_health));
-            hud_world_label(bar + Vec3{0, 0.1f + 0.17f * 1.15f, 0}, text, 0.17f, colour, UI_FONT_BODY);
+            hud_world_label_danger(bar + Vec3{0, (0.1f + 0.17f * 1.15f) * lift, 0}, text, 0.17f, colour,
+                                   UI_FONT_BODY, danger);
         } else {
             const char* text = fmt("%s  niv. %d   %d / %d", creature_display_name(&c), c.level, health_up(c.health),
                                    health_up(c.max_health));
-            hud_world_label(bar + Vec3{0, 0.1f + 0.16f * 0.58f, 0}, text, 0.16f, colour, UI_FONT_BODY);
+            hud_world_label_danger(bar + Vec3{0, (0.1f + 0.16f * 0.58f) * lift, 0}, text, 0.16f, colour,
+                                   UI_FONT_BODY, danger);
         }
     }
 

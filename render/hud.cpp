@@ -91,6 +91,11 @@ void hud_fade(float seconds) {
 }
 
 void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise, float size) {
+    hud_float_text_marked(position, text, colour, lifetime, rise, size, -1);
+}
+
+void hud_float_text_marked(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise, float size,
+                           int pips) {
     for (FloatingText& f : floats) {
         if (f.active) continue;
         f.active = 1;
@@ -101,6 +106,7 @@ void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime
         f.lifetime = lifetime;
         f.rise = rise;
         f.size = size;
+        f.pips = (int8_t)std::clamp(pips, -1, UI_MARK_STEPS);
         return;
     }
 }
@@ -231,10 +237,9 @@ void label_placed(const LabelMark& m, LabelBox box, PlacedKind kind) {
 
 // With a colour-vision correction, a creature's name tells its danger by
 // bars left of its first line as well as by its colour. Returns the box of
-// the bars (empty for a label of no creature's colour).
-LabelBox danger_steps(float x, float top, const char* text, float px, Vec4 colour, int font) {
-    const int steps = ui_marks_shown() ? ui_mark_creature_steps(colour) : -1;
-    if (steps < 0) return {0, 0, 0, 0};
+// the bars (empty for a label with no danger).
+LabelBox danger_steps(float x, float top, const char* text, float px, Vec4 colour, int font, int steps) {
+    if (steps < 0 || !ui_marks_shown()) return {0, 0, 0, 0};
     const float h = std::round(0.62f * px), w = ui_mark_steps_width(h);
     const float x0 = x - ui_text_width(text, px, font) * 0.5f - 0.35f * px - w;
     const float y0 = std::round(top + ui_baseline_factor(font) * px - h);
@@ -250,9 +255,7 @@ bool mark_waiting(const HudMark& mark) {
     return std::fmax(c.x, std::fmax(c.y, c.z)) - std::fmin(c.x, std::fmin(c.y, c.z)) < 0.08f;
 }
 
-}  // namespace
-
-void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+void world_label(Vec3 p, const char* text, float k, Vec4 colour, int font, int steps) {
     if (!text) return;
     float px;
     Vec3 at;
@@ -263,11 +266,37 @@ void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
     float top = at.y - line_count(text) * px * 1.15f * 0.5f;
     label_lines(at.x, top, text, px, colour, font);
-    LabelBox steps = danger_steps(at.x, top, text, px, colour, font);
-    label_placed(m, box_union(steps, label_box(at.x, top, text, px, font)), PLACED_LABEL);
+    LabelBox bars = danger_steps(at.x, top, text, px, colour, font, steps);
+    label_placed(m, box_union(bars, label_box(at.x, top, text, px, font)), PLACED_LABEL);
 }
 
-void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+// An item's quality pips right of a label's first line, centred on its
+// capitals as in the tooltips: where they go and the box they cover, rim
+// included (empty for none or without a correction).
+struct PipsPlace {
+    float x, y, pip;
+    LabelBox box;
+};
+PipsPlace quality_pips_place(float x, float top, const char* text, float px, int font, int pips) {
+    if (pips <= 0 || !ui_marks_shown()) return {0, 0, 0, {0, 0, 0, 0}};
+    const float pip = std::fmax(2.0f, std::round(0.24f * px)), w = ui_mark_pips_width(pip, pips);
+    const float x0 = x + ui_text_width(text, px, font) * 0.5f + 0.45f * px;
+    const float y0 = std::round(top + ui_baseline_factor(font) * px - 0.36f * px - pip * 0.5f);
+    const float rim = std::fmax(1.0f, std::round(pip * 0.25f));
+    return {x0, y0, pip, {x0 - rim, y0 - rim, x0 + w + rim, y0 + pip + rim}};
+}
+
+}  // namespace
+
+void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
+    world_label(p, text, k, colour, font, -1);
+}
+
+void hud_world_label_danger(Vec3 p, const char* text, float k, Vec4 colour, int font, int steps) {
+    world_label(p, text, k, colour, font, steps);
+}
+
+void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font, int pips) {
     if (!text) return;
     float px;
     Vec3 at;
@@ -275,6 +304,12 @@ void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     placed_sync();
     float top = at.y - line_count(text) * px * 1.15f * 0.5f;
     LabelBox box = label_box(at.x, top, text, px, font);
+    // The pips stack with the text: they widen what must keep clear, and
+    // move with it.
+    const PipsPlace q = quality_pips_place(at.x, top, text, px, font, pips);
+    const bool marked = q.box.x1 > q.box.x0;
+    if (marked) box = box_union(q.box, box);
+    const float start_top = top;
     // Up, clear of each label it meets, until it meets none (it rises anyway).
     const float gap = 0.12f * px;
     for (int pass = 0; pass < 16; ++pass) {
@@ -292,6 +327,7 @@ void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
     LabelMark m = label_mark();
     UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
     label_lines(at.x, top, text, px, colour, font);
+    if (marked) ui_mark_pips(q.x, q.y + (top - start_top), q.pip, pips, colour, colour.w);
     label_placed(m, box, PLACED_FLOATING);
 }
 
@@ -380,11 +416,15 @@ void hud_health_bar(Vec3 p, float fraction, float k) {
     float d = view_depth(p);
     if (d < 0.3f) d = 0.3f;
     float px = pixels_per_metre(d);
+    // Shown from the same distance whatever the text size; nearer it grows
+    // with the text, as the name over it does, up to the interface's cap.
     if (!(px * k >= 12.0f)) return;
+    px *= text_factor();
     float cap = 190.0f * hud_scale;
     if (px > cap) px = cap;
     float f = fraction > 0.0f ? (fraction < 1.0f ? fraction : 1.0f) : 0.0f;  // NaN too: empty
-    float bw = 0.84f * px, bh = 0.11f * px;
+    // The frame is as long as a full bar: a boss's longer one stays inside it.
+    float bw = k * px, bh = 0.11f * px;
     float x0 = at.x - bw * 0.5f, y0 = at.y - bh * 0.5f;
     LabelMark m = label_mark();
     ui_rect(x0, y0, bw, bh, Vec4{0.05f, 0.05f, 0.04f, 0.85f});
@@ -393,6 +433,8 @@ void hud_health_bar(Vec3 p, float fraction, float k) {
             Vec4{0.85f - 0.45f * f, 0.25f + 0.5f * f, 0.18f + 0.12f * f, 1.0f});
     label_placed(m, LabelBox{x0, y0, x0 + bw, y0 + bh}, PLACED_LABEL);
 }
+
+float hud_world_text_factor() { return text_factor(); }
 
 void hud_tracker_set(int slot, const char* title, const char* const* lines, int line_count, bool completed) {
     if (slot < 0 || slot >= HUD_TRACKER_SLOTS) return;

@@ -32,6 +32,7 @@ struct FloatingText {
     float lifetime;
     float rise;  // metres travelled over the lifetime
     float size;  // world-label scale
+    int8_t pips; // an item's quality rank told by pips as well, -1 for none
 };
 
 struct QuestTrackerEntry {
@@ -128,8 +129,16 @@ void hud_fade(float seconds);
 // Takes the first free slot; with all 48 busy nothing happens.
 void hud_float_text(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise,
                     float size);
+// The same for an item's name coloured by its quality: with a colour-vision
+// correction `pips` (the quality's rank, 0..4; -1 none) are drawn beside it,
+// as in the item tooltips.
+void hud_float_text_marked(Vec3 position, const char* text, Vec4 colour, float lifetime, float rise,
+                           float size, int pips);
 // Draw at once: a multi-line label centred over a world point, a health bar.
 void hud_world_label(Vec3 position, const char* text, float size, Vec4 colour, int font);
+// A creature's name: with a colour-vision correction its danger (0..4 steps,
+// as play's level_danger; -1 none) is told by bars left of its first line too.
+void hud_world_label_danger(Vec3 position, const char* text, float size, Vec4 colour, int font, int steps);
 // A figure's label with a marker over it (a quest's "!" or "?"): the marker
 // stands at its own point (raised by bob, metres) but always clear above the
 // label's first line. A null mark text draws the label alone.
@@ -142,13 +151,20 @@ struct HudMark {
     float bob, bob_amplitude;  // metres, now and at most
 };
 void hud_world_label_marked(Vec3 position, const char* text, float size, Vec4 colour, int font, const HudMark& mark);
+// `size` is the bar's length in metres; it grows with the text size as the
+// labels do (hud_world_text_factor).
 void hud_health_bar(Vec3 position, float fraction, float size);
+// How much larger than at the default text size the labels and bars over the
+// world are drawn (1 at 100 %): a label standing over a bar is raised by it.
+float hud_world_text_factor();
 // Labels and bars hidden from the eye by the world (render_calls.label_in_sight)
 // are not drawn.
 //
 // A floating text's label: raised clear of the labels drawn before it in
 // this frame (names, bars, other floating texts), so that they stack.
-void hud_float_label(Vec3 position, const char* text, float size, Vec4 colour, int font);
+// With a correction, `pips` quality pips (-1 none) stand right of its first
+// line and stack with it.
+void hud_float_label(Vec3 position, const char* text, float size, Vec4 colour, int font, int pips = -1);
 // A screen area kept clear of labels this frame (the centred message):
 // floating texts stack clear of it, the others give way to it.
 void hud_labels_reserve(float x, float y, float w, float h);

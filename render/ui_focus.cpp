@@ -13,6 +13,7 @@ namespace {
 struct Place {
     float x, y, w, h;
     int kind;
+    float scale;  // the interface's scale it was laid out at (a window's own under HudFitScope)
 };
 
 constexpr int MAX_PLACES = 160;
@@ -168,7 +169,7 @@ void board_type(InputState& in, int k) {
 
 void ui_focus_add(float x, float y, float w, float h, int kind) {
     if (building_count >= MAX_PLACES || !(w > 0.0f) || !(h > 0.0f)) return;
-    building[building_count++] = {x, y, w, h, kind};
+    building[building_count++] = {x, y, w, h, kind, hud_scale > 0.0f ? hud_scale : 1.0f};
 }
 
 void ui_focus_modal() { building_count = 0; }
@@ -335,11 +336,12 @@ void ui_focus_draw() {
             ui_text_centred((float)plat_input.client_width * 0.5f, y - 40 * s,
                             "A : écrire  ·  X : effacer  ·  B : terminer", 18 * s, HUD_GOLD, UI_FONT_BODY);
         } else if (focus >= 0 && focus < offered_count) {
-            // A bright frame a little outside the place, pulsing gently.
+            // A bright frame a little outside the place, pulsing gently, at
+            // the scale its window was laid out at.
             const Place& p = offered[focus];
             float pulse = 0.75f + 0.25f * std::sin((float)plat_time() * 6.0f);
             Vec4 c = {1.0f, 0.93f, 0.6f, pulse};
-            float t = 3.0f * s, m = 4.0f * s;
+            float t = 3.0f * p.scale, m = 4.0f * p.scale;
             ui_rect(p.x - m, p.y - m, p.w + 2 * m, t, c);
             ui_rect(p.x - m, p.y + p.h + m - t, p.w + 2 * m, t, c);
             ui_rect(p.x - m, p.y - m, t, p.h + 2 * m, c);

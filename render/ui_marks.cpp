@@ -11,17 +11,6 @@ namespace {
 
 const Vec4 RIM = {0.03f, 0.03f, 0.02f, 0.9f};
 
-// The colours play gives a creature's name, weakest first. Kept in step with
-// play's table by a test: a label of another colour simply gets no mark.
-const Vec4 creature_colours[5] = {
-    {0.62f, 0.62f, 0.62f, 1.0f}, {0.35f, 0.95f, 0.3f, 1.0f}, {1.0f, 0.88f, 0.25f, 1.0f},
-    {1.0f, 0.52f, 0.12f, 1.0f}, {1.0f, 0.18f, 0.12f, 1.0f},
-};
-
-bool same_colour(Vec4 a, Vec4 b) {
-    return std::fabs(a.x - b.x) < 0.002f && std::fabs(a.y - b.y) < 0.002f && std::fabs(a.z - b.z) < 0.002f;
-}
-
 int clamp_count(int n) { return n < 0 ? 0 : (n > UI_MARK_STEPS ? UI_MARK_STEPS : n); }
 
 }  // namespace
@@ -55,20 +44,15 @@ float ui_mark_pips_width(float size, int count) {
     return (float)count * size + (float)(count - 1) * gap;
 }
 
-float ui_mark_pips(float x, float y, float size, int count, Vec4 colour) {
+float ui_mark_pips(float x, float y, float size, int count, Vec4 colour, float alpha) {
     count = clamp_count(count);
     const float gap = std::fmax(1.0f, std::round(size * 0.45f));
     const float rim = std::fmax(1.0f, std::round(size * 0.25f));
     for (int i = 0; i < count; ++i) {
         float px = x + (float)i * (size + gap);
-        ui_rect(px - rim, y - rim, size + 2 * rim, size + 2 * rim, RIM);
-        ui_rect(px, y, size, size, Vec4{colour.x, colour.y, colour.z, 1.0f});
+        ui_rect(px - rim, y - rim, size + 2 * rim, size + 2 * rim, Vec4{RIM.x, RIM.y, RIM.z, RIM.w * alpha});
+        ui_rect(px, y, size, size, Vec4{colour.x, colour.y, colour.z, alpha});
     }
     return ui_mark_pips_width(size, count);
 }
 
-int ui_mark_creature_steps(Vec4 colour) {
-    for (int i = 0; i < 5; ++i)
-        if (same_colour(colour, creature_colours[i])) return i;
-    return -1;
-}

@@ -15,12 +15,7 @@ float ui_mark_steps(float x, float y, float h, int filled, Vec4 colour);
 float ui_mark_steps_width(float h);
 
 // `count` small square pips in a row (0..4, clamped) from (x, y) top-left,
-// each `size` wide with a dark rim. Returns the width drawn (0 for none).
-float ui_mark_pips(float x, float y, float size, int count, Vec4 colour);
+// each `size` wide with a dark rim, at `alpha` (a fading text's). Returns
+// the width drawn (0 for none).
+float ui_mark_pips(float x, float y, float size, int count, Vec4 colour, float alpha = 1.0f);
 float ui_mark_pips_width(float size, int count);
-
-// How many steps of danger a creature's name colour stands for (the five
-// colours of its level against the player's): 0 grey (no match), 1 green,
-// 2 yellow (even), 3 orange, 4 red; -1 for any other colour (a villager's,
-// a place's), which gets no mark.
-int ui_mark_creature_steps(Vec4 colour);

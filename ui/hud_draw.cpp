@@ -75,7 +75,7 @@ void floating_texts() {
         c.w *= fade < 1.0f ? fade : 1.0f;
         Vec3 p = f[i].position;
         p.y += t * f[i].rise;
-        hud_float_label(p, f[i].text, f[i].size, c, UI_FONT_BODY);
+        hud_float_label(p, f[i].text, f[i].size, c, UI_FONT_BODY, f[i].pips);
     }
 }
 

@@ -174,8 +174,9 @@ struct Lineup {
 
 // The name of a foe carries as many solid bars as its danger (none for one
 // far below the player, four for one far above), in its colour, and so does
-// the target frame; in the normal mode there are none, and every level
-// colour of play has a reading.
+// the target frame; in the normal mode there are none. The bars come from
+// the danger handed with the name, not from its colour: a villager's name of
+// a foe's colour gets none.
 TEST_F(ColourMarks, CreatureNamesTellTheirDangerByBars) {
     ASSERT_TRUE(started);
     Lineup line;
@@ -197,20 +198,66 @@ TEST_F(ColourMarks, CreatureNamesTellTheirDangerByBars) {
         }
     }
     line.clear();
-    // Play's five colours, weakest to strongest, each told apart.
+    view_settings.colour_vision = VISION_PROTANOPIA;
     std::set<int> seen;
     for (int d = -12; d <= 12; ++d) {
         const Vec3 c = level_colour(d);
-        int steps = -2;
-        view_settings.colour_vision = VISION_PROTANOPIA;
+        const Vec4 colour = {c.x, c.y, c.z, 1.0f};
         ui_batch_clear();
-        // A lone label of that colour: steps drawn are its solid bars.
-        hud_world_label(render_camera.target, "Loup  niv. 3", 0.16f, Vec4{c.x, c.y, c.z, 1.0f}, UI_FONT_BODY);
-        steps = flat_quads(batch_quads(), Vec4{c.x, c.y, c.z, 1.0f});
+        hud_world_label(render_camera.target, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY);
+        EXPECT_EQ(flat_quads(batch_quads(), colour), 0) << "a plain label, gap " << d;
         ui_batch_clear();
-        seen.insert(steps);
+        hud_world_label_danger(render_camera.target, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY, level_danger(d));
+        seen.insert(flat_quads(batch_quads(), colour));
+        ui_batch_clear();
     }
     EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4}));
+}
+
+// At the largest text size the bars over the foes are larger and their names
+// are raised as much: no letter of a name comes down onto its bar.
+TEST_F(ColourMarks, NamesStayClearOfTheirBarsAtTheLargestText) {
+    ASSERT_TRUE(started);
+    Lineup line;
+    line.make();
+    for (int i = 0; i < 3; ++i) frame(i == 2);
+    for (int size : {HUD_TEXT_SIZE_DEFAULT, HUD_TEXT_SIZE_MAX}) {
+        SCOPED_TRACE(size);
+        hud_text_size = size;
+        hud_scale_update();
+        ui_batch_clear();
+        creatures_draw_labels();
+        const std::vector<Quad> q = batch_quads();
+        ui_batch_clear();
+        // The bars' frames, then each foe's letters (in its own colour)
+        // against the frame under them; the target frame at the top is not
+        // over the world.
+        const float world_top = 120.0f * hud_scale;
+        std::vector<Quad> frames;
+        for (const Quad& k : q)
+            if (k.mode == UI_FLAT && same(k.colour, Vec4{0.05f, 0.05f, 0.04f, 0.85f}) && k.y0 > world_top)
+                frames.push_back(k);
+        ASSERT_EQ(frames.size(), 5u);
+        for (int i = 0; i < 5; ++i) {
+            const Vec3 c = level_colour(line.gaps[i]);
+            float x0 = 1e9f, x1 = -1e9f, bottom = -1e9f;
+            for (const Quad& k : q)
+                if (k.mode == UI_GLYPH && same(k.colour, Vec4{c.x, c.y, c.z, 1.0f}) && k.y0 > world_top) {
+                    x0 = std::fmin(x0, k.x0);
+                    x1 = std::fmax(x1, k.x1);
+                    bottom = std::fmax(bottom, k.y1);
+                }
+            ASSERT_LT(x0, x1) << "gap " << line.gaps[i];
+            const Quad* under = nullptr;
+            for (const Quad& f : frames)
+                if (!under || std::fabs((f.x0 + f.x1) - (x0 + x1)) < std::fabs((under->x0 + under->x1) - (x0 + x1)))
+                    under = &f;
+            EXPECT_LE(bottom, under->y0) << "gap " << line.gaps[i];
+        }
+    }
+    hud_text_size = HUD_TEXT_SIZE_DEFAULT;
+    hud_scale_update();
+    line.clear();
 }
 
 // The quest mark still in hand (grey "?") differs from the one to hand in

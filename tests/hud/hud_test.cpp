@@ -16,6 +16,7 @@
 #include "render/hud.h"
 #include "ui/pause_dialog.h"
 #include "render/renderer.h"
+#include "render/ui_marks.h"
 #include "render/ui.h"
 #include "tests/support/drawn_text.h"
 #include "ui/character_select.h"
@@ -817,4 +818,95 @@ TEST_F(Hud, LabelsGiveWayToPanelsFloatingTextsStackAndTheMessageTopsTheWindows) 
             EXPECT_GT(message->order, box.order) << "the message under the window at " << box.x << ", " << box.y;
         }
     }
+}
+
+// At 150 % a bar is half as large again, frame and fill, but shows from the
+// same distance as at 100 %; a full bar fills its frame whatever its length.
+TEST_F(Hud, HealthBarsGrowWithTheTextSizeFromTheSameDistance) {
+    auto bar = [](float d, float k) {
+        ui_batch_clear();
+        hud_health_bar(Vec3{0, 1.7f, -d}, 1.0f, k);
+        return quads();
+    };
+    hud_update(0);
+    const std::vector<Quad> plain = bar(10.0f, 0.8f), boss = bar(10.0f, 1.1f);
+    ASSERT_EQ(plain.size(), 2u);
+    ASSERT_EQ(boss.size(), 2u);
+    for (const std::vector<Quad>& q : {plain, boss}) {
+        EXPECT_NEAR(q[1].x0, q[0].x0, 1e-3);
+        EXPECT_NEAR(q[1].x1, q[0].x1, 1e-3) << "a full bar ends where its frame does";
+    }
+    hud_text_size = 150;
+    hud_update(0);
+    ASSERT_FLOAT_EQ(hud_scale, 1.5f);
+    const std::vector<Quad> large = bar(10.0f, 0.8f);
+    ASSERT_EQ(large.size(), 2u);
+    EXPECT_NEAR(large[0].x1 - large[0].x0, 1.5f * (plain[0].x1 - plain[0].x0), 1e-3);
+    EXPECT_NEAR(large[0].y1 - large[0].y0, 1.5f * (plain[0].y1 - plain[0].y0), 1e-3);
+    EXPECT_NEAR(large[1].y1 - large[1].y0, 1.5f * (plain[1].y1 - plain[1].y0), 1e-3);
+    EXPECT_NEAR((large[0].x0 + large[0].x1) * 0.5f, 960, 1e-3);
+    // Just too far at 100 %: still not drawn; very near: capped at 190 s.
+    EXPECT_TRUE(bar(px_per_m(1.0f) * 0.8f / 11.9f, 0.8f).empty());
+    const std::vector<Quad> near = bar(0.2f, 0.8f);
+    ASSERT_EQ(near.size(), 2u);
+    EXPECT_NEAR(near[0].x1 - near[0].x0, 0.8f * 190.0f * 1.5f, 1e-3);
+    hud_text_size = HUD_TEXT_SIZE_DEFAULT;
+}
+
+// A floating item name coloured by its quality: with a correction its pips
+// stand right of it, fade with it, and stack with it (a name beside the
+// pips, clear of the text itself, pushes it up); without one it is drawn as
+// a plain floating text.
+TEST_F(Hud, FloatingTextCarriesItsQualityPipsWithACorrection) {
+    const Vec4 purple = {0.64f, 0.21f, 0.93f, 1.0f}, grey = {0.7f, 0.7f, 0.7f, 1.0f};
+    const char* item_name = "Arc du lac";
+    // The name's left end lies over the pips' middle, level with the text.
+    const float px = px_per_m(10.0f) * 0.34f, pip = std::round(0.24f * px);
+    const float pips_mid = 700.0f + ui_text_width(item_name, px, UI_FONT_BODY) * 0.5f + 0.45f * px +
+                           ui_mark_pips_width(pip, 3) * 0.5f;
+    const float name_x = pips_mid + ui_text_width("Garde", px_per_m(10.0f) * 0.2f, UI_FONT_BODY) * 0.5f;
+    struct Look {
+        UiRecordedText item, name;
+        std::vector<Quad> pips;
+    };
+    auto look = [&](float age) {
+        hud_reset();
+        game_flags.title_overlay = 0;
+        ui_batch_clear();
+        ui_record_begin();
+        hud_world_label(point_on_screen(name_x, 700, 10), "Garde", 0.2f, grey, UI_FONT_BODY);
+        hud_float_text_marked(point_on_screen(700, 700, 10), item_name, purple, 2.6f, 0.0f, 0.34f, 3);
+        hud_update(age);
+        hud_draw();
+        ui_record_end();
+        Look l = {};
+        const UiRecordedText *item = recorded(item_name), *name = recorded("Garde");
+        EXPECT_TRUE(item && name);
+        if (item) l.item = *item;
+        if (name) l.name = *name;
+        for (const Quad& q : quads(UI_FLAT))
+            if (std::fabs(q.colour.x - purple.x) < 1e-5f && std::fabs(q.colour.z - purple.z) < 1e-5f)
+                l.pips.push_back(q);
+        return l;
+    };
+    const Look plain = look(0.0f);
+    EXPECT_EQ(hud_floating_texts()[0].pips, 3);
+    EXPECT_TRUE(plain.pips.empty());
+    EXPECT_GT(plain.item.y1, plain.name.y0) << "the text alone is clear of the name: not raised";
+
+    view_settings.colour_vision = VISION_TRITANOPIA;
+    const Look marked = look(0.0f);
+    ASSERT_EQ(marked.pips.size(), 3u);
+    const float mid_y = 0.5f * (marked.item.y0 + marked.item.y1);
+    for (const Quad& q : marked.pips) {
+        EXPECT_GT(q.x0, marked.item.x1) << "right of the text";
+        EXPECT_NEAR(0.5f * (q.y0 + q.y1), mid_y, 0.2f * px) << "level with it";
+        EXPECT_FLOAT_EQ(q.colour.w, 1.0f);
+        EXPECT_LE(q.y1, marked.name.y0) << "raised clear of the name with its pips";
+    }
+    // Near the end of its life the pips fade as the text does.
+    const Look late = look(2.3f);
+    ASSERT_EQ(late.pips.size(), 3u);
+    EXPECT_NEAR(late.pips[0].colour.w, 2.5f * (1.0f - 2.3f / 2.6f), 1e-4);
+    view_settings.colour_vision = VISION_NORMAL;
 }
