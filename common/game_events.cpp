@@ -64,7 +64,7 @@ void result_message(const char* text, float seconds) {
     game_event_push(e);
 }
 
-void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size) {
+void result_float_item(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size, int quality) {
     GameEvent e{};
     e.kind = GameEventKind::float_text;
     e.at = at;
@@ -72,8 +72,13 @@ void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, fl
     e.seconds = seconds;
     e.rise = rise;
     e.size = size;
+    e.pips = quality;
     copy_utf8(e.text, (int)sizeof e.text, text);
     game_event_push(e);
+}
+
+void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size) {
+    result_float_item(at, text, colour, seconds, rise, size, -1);
 }
 
 void result_creature_killed(int species, int slot) {

@@ -10,7 +10,7 @@
 
 enum class GameEventKind : uint8_t {
     message,          // the centred message: text, seconds
-    float_text,       // a floating text: at, text, colour, seconds, rise, size
+    float_text,       // a floating text: at, text, colour, seconds, rise, size, pips
     creature_killed,  // by the player's hand: species, slot (quests, then professions)
     save_wanted,      // the character file should be written now
 };
@@ -19,6 +19,7 @@ struct GameEvent {
     GameEventKind kind;
     int32_t species;
     int32_t slot;
+    int32_t pips;  // a floating item name's quality mark; -1 for none
     float seconds, rise, size;
     Vec3 at;
     Vec4 colour;
@@ -43,5 +44,7 @@ void game_events_clear();
 // Shorthands for the pushes play and content make.
 void result_message(const char* text, float seconds);
 void result_float_text(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size);
+// An item's name, with its quality marked as well as coloured.
+void result_float_item(Vec3 at, const char* text, Vec4 colour, float seconds, float rise, float size, int quality);
 void result_creature_killed(int species, int slot);
 void result_save_wanted();

@@ -263,8 +263,9 @@ int corpse_in_reach() {
 }
 
 void floating_gain(Vec3 at, int count, int item) {
-    result_float_text(at, hud_fmt("+%d %s", count, item_name(item)),
-                   profession_quality_colour(profession_item_quality(item)), 1.4f, 1.0f, 0.34f);
+    const int quality = profession_item_quality(item);
+    result_float_item(at, hud_fmt("+%d %s", count, item_name(item)), profession_quality_colour(quality), 1.4f, 1.0f,
+                      0.34f, quality);
 }
 
 void finish() {

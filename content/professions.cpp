@@ -48,7 +48,7 @@ bool skill_up(int profession, int difficulty, bool crafted) {
     if (chance < 1.0f && !(rng_float(profession_rng) < chance)) return false;
     ++level;
     result_float_text(Vec3{player.pos_x, player.pos_y + 2.3f, player.pos_z},
-                   hud_fmt("%s %d", profession_defs[profession].name, level), HUD_GOLD, 1.6f, 0.8f, 0.4f);
+                      hud_fmt("%s %d", profession_defs[profession].name, level), HUD_GOLD, 1.6f, 0.8f, 0.4f);
     log_printf("Métier : %s %d", profession_defs[profession].name, level);
     return true;
 }

@@ -13,7 +13,7 @@ void game_results_drain() {
         switch (e.kind) {
             case GameEventKind::message: hud_message(e.text, e.seconds); break;
             case GameEventKind::float_text:
-                hud_float_text(e.at, e.text, e.colour, e.seconds, e.rise, e.size);
+                hud_float_text_marked(e.at, e.text, e.colour, e.seconds, e.rise, e.size, e.pips);
                 break;
             case GameEventKind::creature_killed: {
                 // The body stays in its slot for a while after death: the

@@ -7,7 +7,6 @@
 #include "common/game_events.h"
 #include "common/game_time.h"
 #include "play/player.h"
-#include "render/hud.h"
 #include "world/terrain.h"
 #include "play/villagers.h"
 #include "world/world.h"

@@ -11,7 +11,6 @@
 #include "play/practice_scoring.h"
 #include "play/skills.h"
 #include "play/targeting.h"
-#include "render/hud.h"
 #include "render/renderer.h"
 #include "sound/sound.h"
 #include "render/mesh.h"

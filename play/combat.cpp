@@ -89,7 +89,7 @@ void grant_experience(int amount) {
     player.experience += g;
     const int level_before = player.level;
     result_float_text(player_feet() + Vec3{0.4f, 2.2f, 0.0f}, hud_fmt("+%d XP", g), rgba(0.78f, 0.62f, 1.0f), 1.4f, 0.8f,
-                   0.3f);
+                      0.3f);
     while (player.level < MAX_LEVEL && player.experience >= experience_need(player.level)) {
         player.experience -= experience_need(player.level);
         player.level += 1;
@@ -99,8 +99,8 @@ void grant_experience(int amount) {
         player.max_mana = 100.0f + 8.0f * (float)(player.level - 1);
         snd_play(SFX_LEVEL_UP, 1.0f);
         result_message(hud_fmt("Niveau %d !\nPoints de vie +%d · Dégâts +%d %%", player.level,
-                            player.player_class == CLASS_WARRIOR ? 19 : 15, 12),
-                    3.5f);
+                               player.player_class == CLASS_WARRIOR ? 19 : 15, 12),
+                       3.5f);
         player.levelup_glow = 1.0f;
     }
     if (player.level >= MAX_LEVEL) player.experience = 0;
@@ -195,11 +195,11 @@ void hit_creature(Creature* c, float d, Vec3 p, int kind, Vec3 direction) {
         pad_shake(0.15f, 0.7f, 0.15f);  // a short, sharp tick
         result_float_text(p + Vec3{0, 0.45f, 0}, hud_fmt("-%d", (int)d), rgba(1.0f, 0.72f, 0.12f), 1.3f, 1.1f, 0.46f);
         result_float_text(p + Vec3{0, 0.95f, 0}, head ? "Critique à la tête !" : "Critique !", rgba(1.0f, 0.86f, 0.4f),
-                       1.3f, 0.9f, 0.26f);
+                          1.3f, 0.9f, 0.26f);
         snd_play_at(SFX_BONE_KNOCK, p, 1.0f);
     } else {
         result_float_text(p + Vec3{0, 0.35f, 0}, head ? hud_fmt("-%d  tête !", (int)d) : hud_fmt("-%d", (int)d),
-                       head ? rgba(1.0f, 0.8f, 0.25f) : rgba(1.0f, 0.95f, 0.85f), 0.9f, 0.9f, 0.32f);
+                          head ? rgba(1.0f, 0.8f, 0.25f) : rgba(1.0f, 0.95f, 0.85f), 0.9f, 0.9f, 0.32f);
     }
     snd_play_at(SFX_HIT_THUD, p, critical ? 0.7f : 1.0f);
     bool died = damage_creature(c, d);
@@ -400,7 +400,7 @@ int swing_hit(float m, float reach, float cone) {
             if (player.pending_shield_effect == BLOW_SHIELD_BASH) {
                 c.stun_time = std::fmax(c.stun_time, class_skill(CLASS_WARRIOR, SK_SHIELD_BASH).numbers.duration);
                 result_float_text(c.pos + Vec3{0, 1.9f * c.body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f,
-                               0.5f, 0.28f);
+                                  0.5f, 0.28f);
             } else if (player.pending_shield_effect == BLOW_REND) {
                 const SkillNumbers& r = class_skill(CLASS_WARRIOR, SK_REND).numbers;
                 add_damage_over_time(&c, r.duration, r.per_second * base, DOT_BLEED);

@@ -7,7 +7,6 @@
 #include "common/game_events.h"
 #include "play/creatures.h"
 #include "play/player.h"
-#include "render/hud.h"
 #include "sound/captions.h"
 #include "sound/sound.h"
 #include "world/terrain.h"

@@ -10,7 +10,6 @@
 #include "common/game_events.h"
 #include "platform/platform.h"
 #include "play/player.h"
-#include "render/hud.h"
 #include "sound/captions.h"
 #include "sound/sound.h"
 #include "render/mesh.h"

@@ -164,7 +164,8 @@ bool add_to_bag(int id) {
 
 void item_received(int id, const char* source) {
     const ItemDef& d = item_def(id);
-    result_float_text(player_feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f, 0.34f);
+    result_float_item(player_feet() + Vec3{-0.5f, 2.35f, 0.0f}, d.name, quality_colour((int)d.quality), 2.6f, 1.0f,
+                      0.34f, (int)d.quality);
     snd_play(SFX_PICK_UP, 0.7f);
     if (source) log_printf("Objet reçu (%s) : %s", source, d.name);
 }
@@ -407,11 +408,12 @@ bool drink(int bag_slot) {
     }
     if (mana) {
         player_gain_mana((float)amount);
-        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f, 0.34f);
+        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, "+80 mana", Vec4{0.4f, 0.6f, 1.0f, 1.0f}, 1.3f, 1.0f,
+                          0.34f);
     } else {
         player_heal((float)amount);
-        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f}, 1.3f,
-                       1.0f, 0.34f);
+        result_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d PV", amount), Vec4{0.3f, 1.0f, 0.35f, 1.0f},
+                          1.3f, 1.0f, 0.34f);
     }
     potion_cooldown = POTION_COOLDOWN;
     snd_play_at(SFX_RISING_CHIRPS, player_feet(), 1.0f);

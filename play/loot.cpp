@@ -358,7 +358,7 @@ bool take_money(Creature* c) {
     keep_for_skinning(c);
     snd_play(SFX_COINS, 0.8f);
     result_float_text(player_feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d deniers", m), Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.6f,
-                   1.0f, 0.34f);
+                      1.0f, 0.34f);
     return true;
 }
 

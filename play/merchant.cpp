@@ -134,7 +134,7 @@ bool shop_sell(int bag_slot) {
     s.count = 0;
     snd_play(SFX_COINS, 0.7f);
     result_float_text(feet() + Vec3{0, 2.2f, 0}, hud_fmt("+%d denier%s", price, plural(price)),
-                   Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.4f, 1.0f, 0.34f);
+                      Vec4{1.0f, 0.85f, 0.3f, 1.0f}, 1.4f, 1.0f, 0.34f);
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include "play/player.h"
 #include "common/game_events.h"
 #include "play/player_move.h"
-#include "render/hud.h"
 #include "world/terrain.h"
 #include "play/creatures.h"
 #include "play/skills.h"

@@ -3,7 +3,6 @@
 
 #include "common/game_events.h"
 #include "play/player.h"
-#include "render/hud.h"
 #include "sound/sound.h"
 #include "world/landmarks.h"
 

@@ -52,8 +52,8 @@ Creature* slot_creature(int slot, uint32_t serial) {
 }
 
 void float_heal(float gained) {
-    result_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f, 0.9f,
-                   0.34f);
+    result_float_text(player_feet() + Vec3{0, 2.1f, 0}, hud_fmt("+%d", (int)gained), rgba(0.45f, 1.0f, 0.5f), 1.3f,
+                      0.9f, 0.34f);
 }
 
 // A skill that needs a target: the current one or a new one within range.
@@ -174,8 +174,8 @@ bool warrior_skill(int s) {
                 ok = catacomb_line_clear(player_feet() + Vec3{0, 1.2f, 0}, t->pos + Vec3{0, 1.0f, 0});
             if (!ok) {
                 result_message(hud_fmt("Charge : choisissez une cible entre %g et %g m.", (double)n.min_range,
-                                    (double)n.range),
-                            1.4f);
+                                       (double)n.range),
+                               1.4f);
                 return false;
             }
             player.charge_time = 0.001f;
@@ -263,7 +263,7 @@ bool druid_skill(int s) {
             t->stun_time = std::fmax(t->stun_time, n.duration);
             snd_play_at(SFX_METALLIC_HIT, t->pos, 1.0f);
             result_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Pris dans les ronces !",
-                           rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
+                              rgba(0.55f, 0.85f, 0.3f), 1.0f, 0.5f, 0.26f);
             Vec3 dir = t->pos - player_feet();
             hit_creature(t, n.per_second * player_ranged_base(), t->pos + Vec3{0, 0.4f, 0}, HIT_BODY, dir);
             return true;
@@ -296,7 +296,7 @@ bool druid_skill(int s) {
             face(t);
             add_damage_over_time(t, n.duration, n.per_second * player_ranged_base(), DOT_FIREFLIES);
             result_float_text(t->pos + Vec3{0, 1.9f * std::fmax(t->body_scale, 1.0f), 0}, "Lucioles !",
-                           rgba(1.0f, 0.95f, 0.4f), 1.0f, 0.5f, 0.26f);
+                              rgba(1.0f, 0.95f, 0.4f), 1.0f, 0.5f, 0.26f);
             snd_play_at(SFX_PORTAL_HUM, t->pos, 1.0f);
             return true;
         }
@@ -320,8 +320,8 @@ bool druid_skill(int s) {
             snd_play(SFX_ANVIL_STRIKE, 1.0f);
             if (hit > 0)
                 result_message(hud_fmt("Courroux de Tervanne : %d créature%s frappée%s", hit, hit > 1 ? "s" : "",
-                                    hit > 1 ? "s" : ""),
-                            1.4f);
+                                       hit > 1 ? "s" : ""),
+                               1.4f);
             else
                 result_message("Courroux de Tervanne", 1.4f);
             return true;
@@ -502,7 +502,8 @@ static void whirlwind_update(float dt) {
         const SkillNumbers& w = class_skill(CLASS_WARRIOR, SK_WHIRLWIND).numbers;
         int n = swing_hit(w.power, w.range, -2.0f);
         if (n > 0)
-            result_message(hud_fmt("Tourbillon : %d créature%s touchée%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""), 1.2f);
+            result_message(hud_fmt("Tourbillon : %d créature%s touchée%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""),
+                           1.2f);
     }
     if (player.whirlwind_progress >= 1.0f) player.whirlwind_progress = 0.0f;
 }
@@ -660,7 +661,7 @@ bool player_charge_step(float dt, float* step_x, float* step_z) {
     if (d <= contact) {
         t->stun_time = std::fmax(t->stun_time, n.duration);
         result_float_text(t->pos + Vec3{0, 1.9f * t->body_scale, 0}, "Étourdi !", rgba(1.0f, 0.85f, 0.3f), 1.0f, 0.5f,
-                       0.28f);
+                          0.28f);
         hit_creature(t, n.power * player_melee_base(), t->pos + Vec3{0, 1.1f * t->body_scale, 0}, HIT_BODY,
                      t->pos - now);
         player_gain_rage(n.bonus);
