@@ -444,12 +444,19 @@ void draw_column() {
     ui_text(first.x, y, "Quêtes en cours", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 36 * s;
     int shown = 0;
+    // The quests that fit the column; the journal holds the rest.
+    const float bottom = (float)plat_input.client_height - 70 * s - 10 * s;
     for (int slot = 0; slot < HUD_TRACKER_SLOTS; ++slot) {
         const QuestTrackerEntry* e = hud_tracker_get(slot);
         if (!e || !e->shown) continue;
+        const char* line = e->completed ? "Accomplie : à rendre" : (e->line_count > 0 ? e->lines[0] : "");
+        float line_h = ui_text_wrapped_height(COLUMN * s - 10 * s, line, 14 * s, UI_FONT_BODY, 1.25f);
+        if (y + 21 * s + line_h > bottom) {
+            ui_text(first.x, y, "…", 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
+            break;
+        }
         ui_text(first.x, y, e->title, 16 * s, e->completed ? Vec4{0.5f, 0.9f, 0.4f, 1} : HUD_PARCHMENT, UI_FONT_BODY);
         y += 21 * s;
-        const char* line = e->completed ? "Accomplie : à rendre" : (e->line_count > 0 ? e->lines[0] : "");
         y += ui_text_wrapped(first.x + 10 * s, y, COLUMN * s - 10 * s, line, 14 * s,
                              Vec4{0.73f, 0.69f, 0.58f, 1}, UI_FONT_BODY, 1.25f) + 8 * s;
         ++shown;
