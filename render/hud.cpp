@@ -527,14 +527,14 @@ namespace {
 
 // The room the full windows need at scale 1, so that a larger text lets
 // them grow as far as they stay on screen: the character list (its rows
-// scroll) and the big map fit 1280 x 720, the creation 1280 x 810 (the class
-// cards as short as their longest text), the sheet, the shop, the journal,
-// the spellbook and the professions 1440 x 810.
+// scroll) and the big map fit 1280 x 720, the creation 1280 x 770 (the class
+// cards as short as their longest text on three narrow cards), the sheet,
+// the shop, the journal, the spellbook and the professions 1440 x 810.
 // The loot window and the dialogs are small, and the options fit themselves
 // (HudFitScope).
 constexpr float FULL_WINDOW_W = 1440.0f, WINDOW_H = 810.0f;
 constexpr float CHARACTER_SCREENS_W = 1280.0f;
-constexpr float CHARACTER_LIST_H = 720.0f, CREATION_H = 810.0f, MAP_H = 720.0f;
+constexpr float CHARACTER_LIST_H = 720.0f, CREATION_H = 770.0f, MAP_H = 720.0f;
 // The HUD's corners need this many columns at scale 1.
 constexpr float HUD_DESIGN_W = 1280.0f;
 

@@ -160,26 +160,27 @@ void turn_preview(UiRect area) {
 }
 
 struct ClassCards {
-    float width, height;  // of each card
-    float buttons_y;      // the row of "Retour" and "Suivant"
+    float top, width, height;  // of each card
+    float buttons_y;           // the row of "Retour" and "Suivant"
 };
 
 // Narrower cards on a narrow screen: all three always show whole. They stand
 // 600 tall where the screen has the rows; a large text on a shorter screen
-// shortens them, never below their longest description, and the buttons
-// follow them up.
+// moves them up a little and shortens them, never below their longest
+// description, and the buttons follow them up.
 ClassCards class_cards() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    ClassCards k = {std::fmin(500 * s, (W - 2 * 40 * s - 80 * s) / 3.0f), 600 * s, 830 * s};
+    ClassCards k = {190 * s, std::fmin(500 * s, (W - 2 * 40 * s - 80 * s) / 3.0f), 600 * s, 830 * s};
     if (H >= 900 * s) return k;
+    k.top = 160 * s;
     float need = 0.0f;
     for (int c = 0; c < 3; ++c)
         need = std::fmax(need, ui_text_wrapped_height(k.width - 60 * s, class_defs[c].description, 19 * s,
                                                       UI_FONT_BODY, 1.35f));
     need += 200 * s + 24 * s;
-    k.height = std::fmin(k.height, std::fmax(need, H - 190 * s - 40 * s - 56 * s - 14 * s));
-    k.buttons_y = 190 * s + k.height + 40 * s;
+    k.height = std::fmin(k.height, std::fmax(need, H - k.top - 30 * s - 56 * s - 14 * s));
+    k.buttons_y = k.top + k.height + 30 * s;
     return k;
 }
 
@@ -193,7 +194,7 @@ void draw_step1() {
     const ClassCards k = class_cards();
     float gap = 40 * s, cw = k.width, total = 3 * cw + 2 * gap;
     for (int c = 0; c < 3; ++c) {
-        UiRect card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, k.height};
+        UiRect card = {(W - total) * 0.5f + c * (cw + gap), k.top, cw, k.height};
         bool chosen = c == chosen_class;
         ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
                  chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);

@@ -132,7 +132,10 @@ struct Looks {
         if (after) after(where);
         // TEXT_BOXES_PICTURES=1: each look at the offscreen window's own
         // size kept as a PNG, for a person to look at.
-        if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) headless_screenshot(picture_name(what).c_str());
+        if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) {
+            std::string named = text_size == HUD_TEXT_SIZE_DEFAULT ? what : what + " text " + std::to_string(text_size);
+            headless_screenshot(picture_name(named).c_str());
+        }
     }
 
     // The faults, each once with the sizes it showed at: the same fault at
