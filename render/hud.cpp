@@ -567,24 +567,38 @@ void hud_draw_dialog() {
 
 namespace {
 
-// The rows the full windows need at scale 1, so that a larger text lets
-// them grow as far as they stay on screen (and 1440 columns): the character
-// list stands on the whole of 1080 rows, the creation and the big map on 900,
-// the sheet, the shop, the journal, the spellbook and the professions on 810.
+// The room the full windows need at scale 1, so that a larger text lets
+// them grow as far as they stay on screen: the character list (its rows
+// scroll) and the big map fit 1280 x 720, the creation 1280 x 770 (the class
+// cards as short as their longest text on three narrow cards), the sheet,
+// the shop, the journal, the spellbook and the professions 1440 x 810.
 // The loot window and the dialogs are small, and the options fit themselves
 // (HudFitScope).
-constexpr float FULL_WINDOW_W = 1440.0f;
-constexpr float CHARACTER_LIST_H = 1080.0f, CREATION_AND_MAP_H = 900.0f, WINDOW_H = 810.0f;
+constexpr float FULL_WINDOW_W = 1440.0f, WINDOW_H = 810.0f;
+constexpr float CHARACTER_SCREENS_W = 1280.0f;
+constexpr float CHARACTER_LIST_H = 720.0f, CREATION_H = 770.0f, MAP_H = 720.0f;
 // The HUD's corners need this many columns at scale 1.
 constexpr float HUD_DESIGN_W = 1280.0f;
 
-// 0 when no full window is open.
+bool window_810_open() {
+    const ScreenFlags& w = game_flags.windows;
+    return game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant;
+}
+
+// 0 when no full window is open; the tallest when several are.
 float full_window_height() {
     if (game_flags.character_select_open) return CHARACTER_LIST_H;
-    const ScreenFlags& w = game_flags.windows;
-    if (game_flags.character_creation_open || w.map) return CREATION_AND_MAP_H;
-    bool open = game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant;
-    return open ? WINDOW_H : 0.0f;
+    if (game_flags.character_creation_open) return CREATION_H;
+    float h = window_810_open() ? WINDOW_H : 0.0f;
+    return game_flags.windows.map ? std::fmax(h, MAP_H) : h;
+}
+
+// The widest of those open.
+float full_window_width() {
+    if (window_810_open()) return FULL_WINDOW_W;
+    return game_flags.character_select_open || game_flags.character_creation_open || game_flags.windows.map
+               ? CHARACTER_SCREENS_W
+               : FULL_WINDOW_W;
 }
 
 }  // namespace
@@ -598,7 +612,7 @@ void hud_scale_update() {
         float fit = (float)plat_input.client_width / HUD_DESIGN_W;
         const float full_h = full_window_height();
         if (full_h > 0.0f)
-            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / FULL_WINDOW_W,
+            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / full_window_width(),
                                            (float)plat_input.client_height / full_h));
         s = std::fmin(s, std::fmax(base, fit));
     }

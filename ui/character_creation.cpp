@@ -22,6 +22,9 @@
 
 namespace {
 
+// Where the name and looks panel ends, at scale 1.
+constexpr float PANEL_RIGHT = 48 + 620;
+
 int step = 1;
 bool edit_mode = false;
 int chosen_class = 0;
@@ -156,6 +159,31 @@ void turn_preview(UiRect area) {
     }
 }
 
+struct ClassCards {
+    float top, width, height;  // of each card
+    float buttons_y;           // the row of "Retour" and "Suivant"
+};
+
+// Narrower cards on a narrow screen: all three always show whole. They stand
+// 600 tall where the screen has the rows; a large text on a shorter screen
+// moves them up a little and shortens them, never below their longest
+// description, and the buttons follow them up.
+ClassCards class_cards() {
+    const float s = hud_scale;
+    const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    ClassCards k = {190 * s, std::fmin(500 * s, (W - 2 * 40 * s - 80 * s) / 3.0f), 600 * s, 830 * s};
+    if (H >= 900 * s) return k;
+    k.top = 160 * s;
+    float need = 0.0f;
+    for (int c = 0; c < 3; ++c)
+        need = std::fmax(need, ui_text_wrapped_height(k.width - 60 * s, class_defs[c].description, 19 * s,
+                                                      UI_FONT_BODY, 1.35f));
+    need += 200 * s + 24 * s;
+    k.height = std::fmin(k.height, std::fmax(need, H - k.top - 30 * s - 56 * s - 14 * s));
+    k.buttons_y = k.top + k.height + 30 * s;
+    return k;
+}
+
 void draw_step1() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
@@ -163,10 +191,10 @@ void draw_step1() {
     ui_text_centred(W * 0.5f, 50 * s, "Nouveau personnage", 48 * s, HUD_GOLD, UI_FONT_TITLE);
     ui_text_centred(W * 0.5f, 116 * s, "Étape 1 sur 2  ·  choisissez votre classe", 22 * s, HUD_PARCHMENT,
                     UI_FONT_BODY);
-    // Narrower cards on a narrow screen: all three always show whole.
-    float gap = 40 * s, cw = std::fmin(500 * s, (W - 2 * gap - 80 * s) / 3.0f), total = 3 * cw + 2 * gap;
+    const ClassCards k = class_cards();
+    float gap = 40 * s, cw = k.width, total = 3 * cw + 2 * gap;
     for (int c = 0; c < 3; ++c) {
-        UiRect card = {(W - total) * 0.5f + c * (cw + gap), 190 * s, cw, 600 * s};
+        UiRect card = {(W - total) * 0.5f + c * (cw + gap), k.top, cw, k.height};
         bool chosen = c == chosen_class;
         ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
                  chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);
@@ -181,7 +209,8 @@ void draw_step1() {
             apply_class(c);
         }
     }
-    if (characters_present_count() > 0 && widget_button({W * 0.5f - 330 * s, 830 * s, 300 * s, 56 * s}, "Retour")) {
+    if (characters_present_count() > 0 &&
+        widget_button({W * 0.5f - 330 * s, k.buttons_y, 300 * s, 56 * s}, "Retour")) {
         character_select_show();
         return;
     }
@@ -194,7 +223,7 @@ void draw_step1() {
 void draw_step2() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    UiRect panel = {48 * s, 60 * s, 620 * s, H - 120 * s};
+    UiRect panel = {48 * s, 60 * s, (PANEL_RIGHT - 48) * s, H - 120 * s};
     widget_panel(panel);
     float x = panel.x + 28 * s, y = panel.y + 22 * s, w = panel.w - 56 * s;
     ui_box_begin(panel.x, panel.y, panel.w, panel.h, 0, 2.0f * s);
@@ -240,12 +269,12 @@ void draw_step2() {
                     17 * s, Vec4{0.75f, 0.72f, 0.62f, 1.0f}, UI_FONT_BODY, 1.3f);
     ui_box_end();
 
-    float cx = W * 0.68f;
     const char* shown = edit_mode ? player.name : name_field;
-    ui_text_centred(cx, 60 * s, hud_fmt("%s de la Table ronde", shown), 34 * s, HUD_GOLD, UI_FONT_TITLE);
+    character_preview_caption(panel.x + panel.w, 60 * s, hud_fmt("%s de la Table ronde", shown), 34 * s);
     turn_preview({panel.x + panel.w, 0, W - panel.x - panel.w, H - 150 * s});
 
-    UiRect left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, right = character_creation_finish_box();
+    UiRect left, right;
+    character_preview_buttons(panel.x + panel.w, &left, &right);
     if (edit_mode) {
         if (widget_button(left, "Annuler")) finish_edit(false);
         else if (widget_button(right, "Valider")) finish_edit(true);
@@ -273,13 +302,47 @@ UiRect character_creation_next_box() {
     // Beside "Retour" when there is a list to go back to, else alone under
     // the middle card.
     float x = characters_present_count() > 0 ? W * 0.5f + 30 * s : W * 0.5f - 150 * s;
-    return {x, 830 * s, 300 * s, 56 * s};
+    return {x, class_cards().buttons_y, 300 * s, 56 * s};
 }
 
 UiRect character_creation_finish_box() {
-    const float s = hud_scale;
-    return {(float)plat_input.client_width * 0.68f + 10 * s, (float)plat_input.client_height - 130 * s, 300 * s,
-            56 * s};
+    UiRect left, right;
+    character_preview_buttons(PANEL_RIGHT * hud_scale, &left, &right);
+    return right;
+}
+
+float character_preview_buttons(float panel_right, UiRect* left, UiRect* right) {
+    const float s = hud_scale, W = (float)plat_input.client_width, H = (float)plat_input.client_height;
+    float cx = W * 0.68f;
+    *left = {cx - 310 * s, H - 130 * s, 300 * s, 56 * s};
+    *right = {cx + 10 * s, H - 130 * s, 300 * s, 56 * s};
+    // At the default size they may touch the panel (a 4:3 window) and stay
+    // as they are; a larger text keeps them clear of it and of the edge.
+    if (hud_text_size <= HUD_TEXT_SIZE_DEFAULT) return cx;
+    float room_left = panel_right + 20 * s, room_right = W - 20 * s;
+    if (left->x >= room_left && right->x + right->w <= room_right) return cx;
+    float bw = std::fmin(300 * s, (room_right - room_left - 20 * s) * 0.5f);
+    cx = std::fmin(std::fmax(cx, room_left + bw + 10 * s), room_right - bw - 10 * s);
+    left->x = cx - 10 * s - bw;
+    right->x = cx + 10 * s;
+    left->w = right->w = bw;
+    return cx;
+}
+
+void character_preview_caption(float panel_right, float y, const char* text, float size) {
+    const float s = hud_scale, W = (float)plat_input.client_width;
+    UiRect left, right;
+    float cx = character_preview_buttons(panel_right, &left, &right);
+    if (hud_text_size > HUD_TEXT_SIZE_DEFAULT) {
+        float room_left = panel_right + 20 * s, room_right = W - 20 * s;
+        float tw = ui_text_width(text, size, UI_FONT_TITLE);
+        if (tw > room_right - room_left) {
+            size *= (room_right - room_left) / tw;
+            tw = room_right - room_left;
+        }
+        cx = std::fmin(std::fmax(cx, room_left + tw * 0.5f), room_right - tw * 0.5f);
+    }
+    ui_text_centred(cx, y, text, size, HUD_GOLD, UI_FONT_TITLE);
 }
 
 const char* character_random_name(bool woman) {
@@ -344,6 +407,8 @@ void character_creation_draw() {
     } else {
         draw_step2();
         // Under the two buttons, beside the panel.
-        widget_message(W * 0.68f, H - 62 * s, (48 + 620 + 20) * s, W - 20 * s);
+        UiRect left, right;
+        float cx = character_preview_buttons(PANEL_RIGHT * s, &left, &right);
+        widget_message(cx, H - 62 * s, (PANEL_RIGHT + 20) * s, W - 20 * s);
     }
 }

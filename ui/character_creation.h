@@ -21,3 +21,11 @@ void character_creation_draw();
 // "Commencer" (or "Valider") on the second.
 UiRect character_creation_next_box();
 UiRect character_creation_finish_box();
+
+// The two buttons under the preview beside a panel that ends at panel_right,
+// centred at 0.68 of the width; narrower and moved right where a large text
+// leaves too little room beside the panel. Returns the pair's centre.
+float character_preview_buttons(float panel_right, UiRect* left, UiRect* right);
+// A caption over the preview, centred on the buttons and made smaller where
+// it would not fit between the panel and the screen's edge.
+void character_preview_caption(float panel_right, float y, const char* text, float size);

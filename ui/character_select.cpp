@@ -62,6 +62,43 @@ int class_icon(int cls) {
 
 void play(bool online) { character_select_play(online, server_field); }
 
+// A row is 62 tall every 70; under the rows stand the server field, the
+// status line, the create button and the delete/quit pair.
+constexpr float ROW_STEP = 70, ROW_H = 62, UNDER_ROWS = 6 + 44 + 34 + 56 + 46, BOTTOM_MARGIN = 16;
+constexpr float ARROWS_W = 36, ARROWS_GAP = 8;
+
+// A large text on a short screen leaves room for fewer rows than slots: the
+// list then shows as many of the characters present as fit, from
+// `first_row` (an index among them), and scrolls.
+int first_row = 0;
+// The selection the list last brought into view (-2: none yet).
+int row_kept_in_view = -2;
+
+int rows_that_fit(float panel_h, float s) {
+    int n = (int)((panel_h - (22 + 100 + UNDER_ROWS + BOTTOM_MARGIN - (ROW_STEP - ROW_H)) * s) / (ROW_STEP * s));
+    return n < 1 ? 1 : (n > CHARACTER_SLOTS ? CHARACTER_SLOTS : n);
+}
+
+// A small chevron pointing up or down, drawn in steps.
+void chevron(UiRect b, bool up, Vec4 colour) {
+    const float step = b.w / 12.0f;
+    float top = b.y + b.h * 0.5f - 3 * step;
+    for (int i = 0; i < 6; ++i) {
+        float half = (up ? i + 1 : 6 - i) * step;
+        ui_rect(b.x + b.w * 0.5f - half, top + i * step, 2 * half, step, colour);
+    }
+}
+
+// One of the two scroll buttons beside the rows; true when clicked.
+bool scroll_button(UiRect b, bool up, bool enabled) {
+    const float s = hud_scale;
+    bool hover = enabled && widget_hover(b);
+    ui_panel(b.x, b.y, b.w, b.h, hover ? Vec4{0.2f, 0.24f, 0.16f, 0.95f} : Vec4{0.1f, 0.14f, 0.11f, 0.92f},
+             enabled ? HUD_GOLD : Vec4{0.4f, 0.4f, 0.35f, 0.6f}, 1.5f * s);
+    chevron(b, up, enabled ? HUD_PARCHMENT : Vec4{0.55f, 0.55f, 0.5f, 0.8f});
+    return widget_clicked(b) && enabled;
+}
+
 }  // namespace
 
 // Set each time the list opens: the screen fills an empty server field then.
@@ -75,6 +112,7 @@ void character_select_show() {
     game_flags.character_creation_open = 0;
     game_flags.character_select_open = 1;
     character_list_opened = 1;
+    row_kept_in_view = -2;
     game_flags.windows.options = 0;
     game_flags.paused = 0;
     plat_set_cursor_captured(false);
@@ -124,10 +162,31 @@ void character_select_draw() {
     ui_text(x, y + 60 * s, hud_fmt("%d / %d  ·  choisissez qui jouer", present, CHARACTER_SLOTS), 20 * s,
             HUD_PARCHMENT, UI_FONT_BODY);
     y += 100 * s;
+    const float list_top = y;
+    const int rows_shown = rows_that_fit(panel.h, s);
+    const bool scrolls = present > rows_shown;
+    const int last_first = scrolls ? present - rows_shown : 0;
+    if (selected_slot != row_kept_in_view) {
+        // A new selection (or the list just opened) is brought into view.
+        int at = 0;
+        for (int slot = 0; slot < selected_slot && slot < CHARACTER_SLOTS; ++slot) at += character_slots[slot].present;
+        if (selected_slot >= 0 && at < first_row) first_row = at;
+        if (selected_slot >= 0 && at >= first_row + rows_shown) first_row = at - rows_shown + 1;
+        row_kept_in_view = selected_slot;
+    }
+    const UiRect list_area = {x, list_top, w, (rows_shown * ROW_STEP - (ROW_STEP - ROW_H)) * s};
+    if (scrolls && !dialog_open && plat_input.wheel != 0.0f && widget_hover(list_area))
+        first_row += plat_input.wheel > 0.0f ? -1 : 1;
+    first_row = first_row < 0 ? 0 : (first_row > last_first ? last_first : first_row);
+    // The rows leave room for the scroll buttons when there is something to scroll.
+    const float row_w = scrolls ? w - (ARROWS_W + ARROWS_GAP) * s : w;
+    int index = -1;
     for (int slot = 0; slot < CHARACTER_SLOTS; ++slot) {
         const CharacterSlot& c = character_slots[slot];
         if (!c.present) continue;
-        UiRect row = {x, y, w, 62 * s};
+        ++index;
+        if (index < first_row || index >= first_row + rows_shown) continue;
+        UiRect row = {x, y, row_w, ROW_H * s};
         bool selected = slot == selected_slot;
         ui_panel(row.x, row.y, row.w, row.h,
                  selected ? Vec4{0.3f, 0.24f, 0.08f, 0.9f} : Vec4{0.05f, 0.08f, 0.06f, 0.7f},
@@ -152,10 +211,21 @@ void character_select_draw() {
         }
         y += 70 * s;
     }
+    if (scrolls) {
+        const float aw = ARROWS_W * s, ax = x + w - aw;
+        UiRect up = {ax, list_top, aw, ROW_H * s};
+        UiRect down = {ax, list_top + (rows_shown - 1) * ROW_STEP * s, aw, ROW_H * s};
+        if (rows_shown < 2) {
+            up.h = down.h = (ROW_H - 4) * s * 0.5f;
+            down.y = list_top + up.h + 4 * s;
+        }
+        if (scroll_button(up, true, first_row > 0)) --first_row;
+        if (scroll_button(down, false, first_row < last_first)) ++first_row;
+    }
 
-    // Under the list's room for every slot (it starts under the title, 22 s
-    // below the panel's top).
-    y = panel.y + 22 * s + 100 * s + CHARACTER_SLOTS * 70 * s + 6 * s;
+    // Under the room for the rows: every slot where the screen has it (the
+    // list starts under the title, 22 s below the panel's top).
+    y = panel.y + 22 * s + 100 * s + rows_shown * 70 * s + 6 * s;
     ui_text(x, y, "Serveur", 20 * s, HUD_GOLD, UI_FONT_BODY);
     widget_field({x + 110 * s, y - 6 * s, w - 110 * s, 38 * s}, server_field, !dialog_open);
     y += 44 * s;
@@ -186,15 +256,17 @@ void character_select_draw() {
     ui_box_end();
 
     // The preview's caption and the two ways into the world.
-    float cx = W * 0.68f;
+    const float panel_right = panel.x + panel.w;
+    UiRect alone, online;
+    const float cx = character_preview_buttons(panel_right, &alone, &online);
     if (has_selection)
-        ui_text_centred(cx, H - 190 * s, hud_fmt("%s de la Table ronde  ·  niveau %d", player.name, player.level),
-                        30 * s, HUD_GOLD, UI_FONT_TITLE);
-    if (widget_button({cx - 310 * s, H - 130 * s, 300 * s, 56 * s}, "Jouer seul", has_selection)) {
+        character_preview_caption(panel_right, H - 190 * s,
+                                  hud_fmt("%s de la Table ronde  ·  niveau %d", player.name, player.level), 30 * s);
+    if (widget_button(alone, "Jouer seul", has_selection)) {
         play(false);
         return;
     }
-    if (widget_button({cx + 10 * s, H - 130 * s, 300 * s, 56 * s}, "Jouer en ligne", has_selection)) {
+    if (widget_button(online, "Jouer en ligne", has_selection)) {
         play(true);
         return;
     }
@@ -203,6 +275,6 @@ void character_select_draw() {
         return;
     }
     // Under the two buttons, beside the list.
-    widget_message(cx, H - 62 * s, panel.x + panel.w + 20 * s, W - 20 * s);
+    widget_message(cx, H - 62 * s, panel_right + 20 * s, W - 20 * s);
     hud_draw_dialog();
 }

@@ -224,9 +224,20 @@ void place_label(float sx, float sy, const char* text, float size) {
     if (label_count < MAX_LABELS) labels[label_count++] = {sx, sy + 6 * hud_scale, text, size};
 }
 
-// The names, each kept on the map and clear of the quests' markers.
+// The names, each kept on the map and clear of the quests' markers. With a
+// larger text (the map small beside it) a name that would cover one drawn
+// before it goes under that one, or is left to its marker's hover where that
+// does not clear it.
 void draw_place_labels(UiRect p) {
     const float s = hud_scale;
+    const bool larger_text = hud_text_size > HUD_TEXT_SIZE_DEFAULT;
+    UiRect drawn[MAX_LABELS];
+    int drawn_count = 0;
+    auto covers_drawn = [&](UiRect r) {
+        for (int k = 0; k < drawn_count; ++k)
+            if (r.overlaps(drawn[k])) return k;
+        return -1;
+    };
     for (int i = 0; i < label_count; ++i) {
         const PendingLabel& l = labels[i];
         float w = ui_text_width(l.text, l.size, UI_FONT_BODY), h = l.size * 1.25f;
@@ -237,7 +248,12 @@ void draw_place_labels(UiRect p) {
         }
         // Above its marker when the foot of the map would cut it.
         if (y + h > p.y + p.h - 2 * s) y = l.y - 12 * s - h;
+        if (int k = larger_text ? covers_drawn({x, y, w, h}) : -1; k >= 0) {
+            y = drawn[k].y + drawn[k].h + 1 * s;
+            if (y + h > p.y + p.h - 2 * s || covers_drawn({x, y, w, h}) >= 0) continue;
+        }
         ui_text(x, y, l.text, l.size, HUD_PARCHMENT, UI_FONT_BODY);
+        drawn[drawn_count++] = {x, y, w, h};
     }
     label_count = 0;
     objective_count = 0;
@@ -444,12 +460,25 @@ void draw_column() {
     ui_text(first.x, y, "Quêtes en cours", 22 * s, HUD_GOLD, UI_FONT_TITLE);
     y += 36 * s;
     int shown = 0;
+    // The quests that fit the column; the journal holds the rest.
+    const float bottom = (float)plat_input.client_height - 70 * s - 10 * s;
     for (int slot = 0; slot < HUD_TRACKER_SLOTS; ++slot) {
         const QuestTrackerEntry* e = hud_tracker_get(slot);
         if (!e || !e->shown) continue;
+        const char* line = e->completed ? "Accomplie : à rendre" : (e->line_count > 0 ? e->lines[0] : "");
+        float line_h = ui_text_wrapped_height(COLUMN * s - 10 * s, line, 14 * s, UI_FONT_BODY, 1.25f);
+        // Room is kept for the "…" under it while more quests follow.
+        bool more = false;
+        for (int later = slot + 1; later < HUD_TRACKER_SLOTS && !more; ++later) {
+            const QuestTrackerEntry* n = hud_tracker_get(later);
+            more = n && n->shown;
+        }
+        if (y + 21 * s + line_h + (more ? 8 * s + 20 * s : 0.0f) > bottom) {
+            ui_text(first.x, y, "…", 16 * s, HUD_PARCHMENT, UI_FONT_BODY);
+            break;
+        }
         ui_text(first.x, y, e->title, 16 * s, e->completed ? Vec4{0.5f, 0.9f, 0.4f, 1} : HUD_PARCHMENT, UI_FONT_BODY);
         y += 21 * s;
-        const char* line = e->completed ? "Accomplie : à rendre" : (e->line_count > 0 ? e->lines[0] : "");
         y += ui_text_wrapped(first.x + 10 * s, y, COLUMN * s - 10 * s, line, 14 * s,
                              Vec4{0.73f, 0.69f, 0.58f, 1}, UI_FONT_BODY, 1.25f) + 8 * s;
         ++shown;

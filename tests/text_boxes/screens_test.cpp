@@ -110,6 +110,63 @@ void expect_buttons_centred_under_the_cards(const std::string& where) {
     EXPECT_NEAR((row0 + row1) * 0.5f, (cards0 + cards1) * 0.5f, 1.0f) << where << ": the buttons' row is off-centre";
 }
 
+// The box of the first recorded text that reads `text`, after one frame
+// drawn with `frame` as its input; false when no such text was drawn.
+bool drawn_text_box(const char* text, UiRecordedBox* out, InputState frame = idle_at(0, 0)) {
+    std::vector<InputState> s(1, frame);
+    ui_record_begin();
+    run_frames(s);
+    ui_record_end();
+    for (int i = 0; i < ui_recorded_text_count(); ++i) {
+        const UiRecordedText& t = ui_recorded_texts()[i];
+        if (t.box < 0 || std::strcmp(t.text, text)) continue;
+        *out = ui_recorded_boxes()[t.box];
+        return true;
+    }
+    return false;
+}
+
+// At 1920 x 1080 and the largest text the list of eight grows to the full
+// 1.5 and shows fewer rows than it holds: the wheel over it reaches the
+// eighth, a click selects it, and a selection made elsewhere comes into view.
+void expect_the_full_list_scrolls_at_the_largest_text() {
+    const int t0 = hud_text_size, w0 = plat_input.client_width, h0 = plat_input.client_height;
+    const int selected_before = selected_slot;
+    hud_text_size = HUD_TEXT_SIZE_MAX;
+    window_size(1920, 1080);
+    int first = -1, last = -1;
+    for (int slot = 0; slot < CHARACTER_SLOTS; ++slot)
+        if (character_slots[slot].present) last = slot, first = first < 0 ? slot : first;
+    ASSERT_TRUE(character_select(first));
+    UiRecordedBox first_row{}, row{};
+    ASSERT_TRUE(drawn_text_box(character_slots[first].name, &first_row));
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f);
+    EXPECT_FALSE(drawn_text_box(character_slots[last].name, &row)) << "all eight rows shown at 1.5";
+    InputState wheel = idle_at(first_row.x + first_row.w * 0.5f, first_row.y + first_row.h * 0.5f);
+    wheel.wheel = -1.0f;
+    int notches = 0;
+    while (!drawn_text_box(character_slots[last].name, &row, wheel) && notches < CHARACTER_SLOTS) ++notches;
+    ASSERT_LT(notches, CHARACTER_SLOTS) << "the wheel never brought the eighth row into view";
+    EXPECT_GT(notches, 0);
+    // Past the end the wheel stops: the eighth stays in the last row.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(drawn_text_box(character_slots[last].name, &row, wheel));
+    click_at(row.x + row.w * 0.5f, row.y + row.h * 0.5f);
+    EXPECT_EQ(selected_slot, last);
+    // Back up to the top: the first shows again, the eighth no more.
+    wheel.wheel = 1.0f;
+    for (int i = 0; i < CHARACTER_SLOTS; ++i) drawn_text_box(character_slots[first].name, &row, wheel);
+    EXPECT_TRUE(drawn_text_box(character_slots[first].name, &row));
+    EXPECT_FALSE(drawn_text_box(character_slots[last].name, &row));
+    // A selection made away from the list (a load) is brought into view.
+    ASSERT_TRUE(character_select(first));
+    EXPECT_TRUE(drawn_text_box(character_slots[first].name, &row));
+    ASSERT_TRUE(character_select(last));
+    EXPECT_TRUE(drawn_text_box(character_slots[last].name, &row));
+    ASSERT_TRUE(character_select(selected_before >= 0 ? selected_before : first));
+    hud_text_size = t0;
+    window_size(w0, h0);
+}
+
 void close_everything() {
     ensure_in_play();
     if (hud_dialog_state().open) hud_dialog_close();
@@ -129,6 +186,7 @@ TEST(TextBoxes, CreationScreens) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     ASSERT_TRUE(game_flags.character_creation_open);
     Looks l;
+    l.large_text_everywhere = true;
     l.after = expect_buttons_centred_under_the_cards;
     l.look("creation, the class");
     pad_hints(true);
@@ -153,6 +211,7 @@ TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
     ASSERT_TRUE(text_boxes_game());
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     Looks l;
+    l.large_text_everywhere = true;
     character_select_show();
     l.look("character list");
     // The list full, of the longest names a character may have.
@@ -169,6 +228,7 @@ TEST(TextBoxes, CharacterListAndTheClassStepWithAListToGoBackTo) {
     ASSERT_EQ(characters_present_count(), CHARACTER_SLOTS);
     hud_message("La liste est pleine : supprimez d'abord un personnage.", 2.0f);
     l.look("character list, full");
+    expect_the_full_list_scrolls_at_the_largest_text();
     character_creation_open_new();
     l.after = expect_buttons_centred_under_the_cards;
     l.look("creation with a list, the class");
@@ -493,6 +553,7 @@ TEST(TextBoxes, MapsAndTheQuestLog) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
+    l.large_text_everywhere = true;
     keu_set_state(0, 1, 3);
     for (int g = 0; g < QUEST_GIVER_COUNT; ++g) giver_quest[g] = {0, g % 2 ? 2 : 1, 0};
     quests_refresh_panel();

@@ -34,6 +34,8 @@ struct TextSizeLook {
 };
 constexpr TextSizeLook TEXT_SIZE_LOOKS[4] = {
     {80, {800, 600}}, {80, {2560, 1440}}, {150, {800, 600}}, {150, {2560, 1440}}};
+// The largest text at the middle sizes too, for the screens that grow to it there.
+constexpr TextSizeLook LARGE_TEXT_LOOKS[2] = {{150, {1280, 720}}, {150, {1920, 1080}}};
 
 // The game starts once for the whole program, with no file: the creation
 // screen first. The town is never drawn (only the interface is looked at).
@@ -98,6 +100,8 @@ struct Looks {
     int looks = 0;
     // Runs after each frame, the record still there (checks of a look's own).
     std::function<void(const std::string& where)> after;
+    // Also the largest text at 1280 x 720 and 1920 x 1080.
+    bool large_text_everywhere = false;
 
     // One frame at each size, the record on, at the default text size and at
     // the smallest and largest; `pointer` places the pointer.
@@ -105,6 +109,8 @@ struct Looks {
         const int w0 = plat_input.client_width, h0 = plat_input.client_height, t0 = hud_text_size;
         for (const WindowSize& size : WINDOW_SIZES) look_at(what, pointer, size, HUD_TEXT_SIZE_DEFAULT);
         for (const TextSizeLook& l : TEXT_SIZE_LOOKS) look_at(what, pointer, l.size, l.text_size);
+        if (large_text_everywhere)
+            for (const TextSizeLook& l : LARGE_TEXT_LOOKS) look_at(what, pointer, l.size, l.text_size);
         hud_text_size = t0;
         window_size(w0, h0);
     }
@@ -126,7 +132,10 @@ struct Looks {
         if (after) after(where);
         // TEXT_BOXES_PICTURES=1: each look at the offscreen window's own
         // size kept as a PNG, for a person to look at.
-        if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) headless_screenshot(picture_name(what).c_str());
+        if (size.w == 1280 && std::getenv("TEXT_BOXES_PICTURES")) {
+            std::string named = text_size == HUD_TEXT_SIZE_DEFAULT ? what : what + " text " + std::to_string(text_size);
+            headless_screenshot(picture_name(named).c_str());
+        }
     }
 
     // The faults, each once with the sizes it showed at: the same fault at
