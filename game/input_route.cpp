@@ -1,6 +1,7 @@
 #include "game/input_route.h"
 
 #include "common/game_time.h"
+#include "content/quests.h"
 #include "platform/platform.h"
 #include "play/player.h"
 #include "play/player_input.h"
@@ -53,7 +54,11 @@ void route_frame_input() {
     }
     // The action bar and the spellbook take their own presses first.
     bool interface_took = interface_mouse_update();
-    player_mouse_input(!window_acted && !player_window_blocks_clicks() && !interface_took);
+    RightClick right = player_mouse_clicks(!window_acted && !player_window_blocks_clicks() && !interface_took);
+    // Someone with a quest or a word to say, nearer along the ray than what
+    // play's click met, answers it first.
+    if (right.wanted && !quests_right_click(right.x, right.y, right.nearest)) player_right_click(right);
+    player_mouse_keys();
     if (item_windows_take_escape(escape_pressed())) take_escape();
     items_windows_update();
 }

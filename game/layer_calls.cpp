@@ -1,9 +1,7 @@
 #include "game/layer_calls.h"
 
-#include "content/interaction_prompt.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
-#include "content/quests.h"
 #include "net/net.h"
 #include "persist/characters.h"
 #include "persist/options.h"
@@ -36,8 +34,6 @@ void game_connect_layers() {
     play_calls.mouse_sensitivity = player_mouse_sensitivity;
     play_calls.mouse_inverted = player_mouse_inverted;
     play_calls.presentation_portrait = player_presentation_portrait;
-    play_calls.interaction_prompt = player_interaction_prompt;
-    play_calls.quests_right_click = quests_right_click;
 
     persist_calls.character_creation_confirmed_look = character_creation_confirmed_look;
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "content/gathering.h"
+#include "content/interaction_prompt.h"
 #include "content/professions.h"
 #include "content/quest_figures.h"
 #include "game/input_route.h"
@@ -121,7 +122,12 @@ void game_timers() {
 
 void game_simulate() {
     if (!game_flags.paused) {
-        player_update(world_dt);
+        // What is in reach (the people, the places, the plants) answers the
+        // interaction key between the player's moves and the camera.
+        if (player_act(world_dt)) {
+            player_interaction_prompt();
+            player_settle(world_dt);
+        }
         if (!game_flags.character_creation_open && !game_flags.character_select_open) creatures_update(world_dt);
         seneschal_update(world_dt);
         items_update(world_dt);

@@ -8,6 +8,4 @@ PlayCalls play_calls = {
     [] { return false; },
     [] { return false; },
     give_items_fit,
-    [] {},
-    [](int, int, float) { return false; },
 };

@@ -74,7 +74,8 @@ static bool dragging[2];
 static bool swallowed[2];  // the press that ended a latched look: no click
 static int press_x[2], press_y[2];
 
-static void player_mouse_buttons(bool allow_clicks) {
+static RightClick player_mouse_buttons(bool allow_clicks) {
+    RightClick right{};
     for (int b = 0; b < 2; ++b) {
         // Button 0 is left, 1 is right (the platform's order).
         bool down = plat_input.button_down[b] != 0;
@@ -103,10 +104,14 @@ static void player_mouse_buttons(bool allow_clicks) {
             tracking[b] = false;
             // Toggle mode: the look a drag began goes on until the next click.
             if (dragging[b] && comfort.look_toggle && !game_flags.paused) comfort_set_look_latched(true);
-            if (!dragging[b] && allow_clicks) player_click(b, plat_input.mouse_x, plat_input.mouse_y);
+            if (!dragging[b] && allow_clicks) {
+                RightClick c = player_click(b, plat_input.mouse_x, plat_input.mouse_y);
+                if (c.wanted) right = c;
+            }
             dragging[b] = false;
         }
     }
+    return right;
 }
 
 static void player_update_capture() {
@@ -174,18 +179,21 @@ void player_keys_input() {
     player_target_key();
 }
 
-void player_mouse_input(bool clicks) {
-    player_mouse_buttons(clicks);
+RightClick player_mouse_clicks(bool clicks) { return player_mouse_buttons(clicks); }
+
+void player_mouse_keys() {
     player_update_capture();
     if (binding_pressed(BIND_ATTACK)) player.attack_requested = 1;
     if (binding_pressed(BIND_INTERACT)) player.interact_requested = 1;
 }
 
-void player_update(float dt) {
-    if (!(dt >= 0.0f)) dt = 0.0f;
+static float sane_step(float dt) { return dt >= 0.0f ? dt : 0.0f; }
+
+bool player_act(float dt) {
+    dt = sane_step(dt);
     if (game_flags.character_creation_open || game_flags.character_select_open) {
         presentation(dt);
-        return;
+        return false;
     }
     presentation_turn = 0.0f;
     player_target_upkeep(dt);
@@ -199,7 +207,7 @@ void player_update(float dt) {
         player_traps_update(dt);
         pose_player(dt);
         camera_update(dt);
-        return;
+        return false;
     }
     player_health_regen(dt);
 
@@ -268,11 +276,13 @@ void player_update(float dt) {
     player_attack_step(dt);
     player.draw_blend = std::fmin(1.0f, player.draw_blend + 2.5f * dt);
     player.attack_requested = 0;
+    return true;
+}
 
-    // The prompt consumes the interaction request of this frame.
-    play_calls.interaction_prompt();
+void player_settle(float dt) {
+    dt = sane_step(dt);
+    // Whether or not a prompt took it, the interaction request was this frame's.
     player.interact_requested = 0;
-
     advance_stride(player, dt);
     pose_player(dt);
     player_arrows_update(dt);
@@ -280,6 +290,10 @@ void player_update(float dt) {
     camera_update(dt);
     player_hud_update(dt);
     footsteps();
+}
+
+void player_update(float dt) {
+    if (player_act(dt)) player_settle(dt);
 }
 
 // ---- The player's figure -------------------------------------------------------------

@@ -107,18 +107,42 @@ Mat4 player_root_matrix();
 // the heading for the figure alone. Back to 0 when play resumes.
 extern float presentation_turn;
 
+// A right click in the world and what its ray met first of play's own (the
+// merchant, a creature, a body), held for game/ to offer first to the people
+// of the layers above play: one nearer along the ray answers it instead.
+constexpr float RIGHT_CLICK_NONE = 1e30f;
+struct RightClick {
+    bool wanted;
+    int x, y;
+    float nearest;  // RIGHT_CLICK_NONE when the ray met nothing of play's
+    float merchant_t, creature_t, body_t;
+    Creature* creature;
+    Creature* body;
+};
+
 // The player's share of the frame's input, after the screens had theirs
 // (game/ routes it): the bar and target keys; then the world's clicks and
-// the look drag (clicks only when no screen took the mouse), the cursor's
-// capture, and the attack and interact keys.
+// the look drag (clicks only when no screen took the mouse), which hand back
+// the right click, if any; then the cursor's capture, and the attack and
+// interact keys.
 void player_keys_input();
-void player_mouse_input(bool clicks);
-// The player's simulation step: target upkeep, walking, fighting, the camera.
+RightClick player_mouse_clicks(bool clicks);
+void player_right_click(const RightClick& click);
+void player_mouse_keys();
+// The player's step in two halves, around the interaction prompt that the
+// frame runs between them (its sources are the people and places above
+// play): player_act upkeeps the target, looks, walks and fights, and says
+// whether the player stands in the world this frame (not on the character
+// screens, not lying dead); player_settle then poses the figure, flies the
+// arrows and follows with the camera. player_update is both halves with no
+// prompt, for play alone (tests, benchmarks).
+bool player_act(float dt);
+void player_settle(float dt);
 void player_update(float dt);
 void player_submit();
 // A click (press and release without a drag) of the left (0) or right (1)
-// button at the cursor.
-void player_click(int button, int x, int y);
+// button at the cursor; a right one is handed back, not acted on.
+RightClick player_click(int button, int x, int y);
 // Death sequence; true while dead (the rest of the update is skipped).
 // After 3.5 s the player comes to at Camelot or in the catacombs' vestibule.
 bool player_death_step(float dt);

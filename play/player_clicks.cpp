@@ -5,7 +5,6 @@
 #include "play/combat.h"
 #include "common/game_events.h"
 #include "play/loot.h"
-#include "play/play_calls.h"
 #include "play/merchant.h"
 #include "play/player.h"
 #include "play/targeting.h"
@@ -13,42 +12,50 @@
 #include "render/hud.h"
 #include "sound/sound.h"
 
-void player_click(int button, int x, int y) {
+RightClick player_click(int button, int x, int y) {
+    RightClick none{};
     // The title overlay takes the first click; nothing else is handled with it.
     if (game_flags.title_overlay) {
         game_flags.title_overlay = 0;
         result_message("Bienvenue à Tervanne", 2.0f);
-        return;
+        return none;
     }
     // Left: the creature under the cursor, or no target.
     if (button != 1) {
         player_click_target(button == 0);
-        return;
+        return none;
     }
     // Right: whatever the cursor's ray meets first, whoever it is: the
-    // merchant, a creature, a body, or (asked last, with the distance to
-    // beat) someone with a quest or a word to say.
+    // merchant, a creature, a body, or (asked by game/ first, with the
+    // distance to beat) someone with a quest or a word to say.
     Vec3 origin;
     Vec3 dir = screen_ray((float)x, (float)y, &origin);
-    constexpr float NONE = 1e30f;
-    float merchant_t = merchant_ray_distance(origin, dir);
-    if (merchant_t < 0.0f) merchant_t = NONE;
-    float creature_t = NONE, body_t = NONE;
-    Creature* creature = pick_creature_along_ray(origin, dir, &creature_t);
-    if (!creature) creature_t = NONE;
-    Creature* body = body_hit_by_ray(origin, dir, &body_t);
-    if (!body) body_t = NONE;
-    float nearest = std::fmin(merchant_t, std::fmin(creature_t, body_t));
-    if (play_calls.quests_right_click(x, y, nearest)) return;
-    if (nearest >= NONE) {
+    RightClick c{};
+    c.wanted = true;
+    c.x = x;
+    c.y = y;
+    c.merchant_t = merchant_ray_distance(origin, dir);
+    if (c.merchant_t < 0.0f) c.merchant_t = RIGHT_CLICK_NONE;
+    c.creature_t = c.body_t = RIGHT_CLICK_NONE;
+    c.creature = pick_creature_along_ray(origin, dir, &c.creature_t);
+    if (!c.creature) c.creature_t = RIGHT_CLICK_NONE;
+    c.body = body_hit_by_ray(origin, dir, &c.body_t);
+    if (!c.body) c.body_t = RIGHT_CLICK_NONE;
+    c.nearest = std::fmin(c.merchant_t, std::fmin(c.creature_t, c.body_t));
+    return c;
+}
+
+void player_right_click(const RightClick& c) {
+    if (!c.wanted) return;
+    if (c.nearest >= RIGHT_CLICK_NONE) {
         loot_click();
-    } else if (merchant_t == nearest) {
+    } else if (c.merchant_t == c.nearest) {
         merchant_clicked();
-    } else if (creature_t == nearest) {
-        player.target = creature;
+    } else if (c.creature_t == c.nearest) {
+        player.target = c.creature;
         player.target_hold = 1000000.0f;
     } else {
-        loot_body_clicked(body);
+        loot_body_clicked(c.body);
     }
 }
 

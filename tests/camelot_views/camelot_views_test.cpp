@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "content/interaction_prompt.h"
 #include "common/game_time.h"
 #include "game/main_loop.h"
 #include "play/player_input.h"
@@ -107,8 +108,12 @@ void step(bool interact) {
     std::memcpy(plat_input.key_down_prev, plat_input.key_down, sizeof plat_input.key_down);
     plat_input.key_down[key] = interact;
     plat_input.key_pressed[key] = interact;
-    player_mouse_input(true);
-    player_update(1.0f / 30.0f);
+    player_mouse_clicks(true);
+    player_mouse_keys();
+    if (player_act(1.0f / 30.0f)) {
+        player_interaction_prompt();
+        player_settle(1.0f / 30.0f);
+    }
     villagers_step(1.0f / 30.0f);
     plat_input.key_pressed[key] = 0;
 }

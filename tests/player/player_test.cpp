@@ -38,7 +38,8 @@ void hold(int key, bool down) {
 
 void frame() {
     player_keys_input();
-    player_mouse_input(true);
+    player_right_click(player_mouse_clicks(true));
+    player_mouse_keys();
     player_update(kDt);
     std::memcpy(plat_input.key_down_prev, plat_input.key_down, sizeof(plat_input.key_down));
     std::memset(plat_input.key_pressed, 0, sizeof(plat_input.key_pressed));
