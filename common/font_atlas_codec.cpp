@@ -2,6 +2,8 @@
 // compiled into tools/font_baker, which checks every bake against it.
 #include "common/font_atlas_codec.h"
 
+#include <cassert>
+
 namespace {
 
 struct BitReader {
@@ -86,6 +88,7 @@ int decode_symbol(BitReader& in, const Code& code) {
 }  // namespace
 
 bool atlas_decode(const char* text, long text_length, uint8_t* out, int width, int height) {
+    assert(text && out && width > 0 && height > 0);
     if (!text || !out || width <= 0 || height <= 0) return false;
     BitReader in{text, text_length};
     uint8_t lengths[ATLAS_CODE_SYMBOLS];

@@ -127,6 +127,15 @@ inline Mat4 mat4_translate(Vec3 t) {
     r.m[12] = t.x; r.m[13] = t.y; r.m[14] = t.z;
     return r;
 }
+// The matrix whose columns are the axes x, y, z, its origin at o.
+inline Mat4 mat4_from_axes(Vec3 x, Vec3 y, Vec3 z, Vec3 o = {0, 0, 0}) {
+    Mat4 r = mat4_identity();
+    r.m[0] = x.x; r.m[1] = x.y; r.m[2] = x.z;
+    r.m[4] = y.x; r.m[5] = y.y; r.m[6] = y.z;
+    r.m[8] = z.x; r.m[9] = z.y; r.m[10] = z.z;
+    r.m[12] = o.x; r.m[13] = o.y; r.m[14] = o.z;
+    return r;
+}
 inline Mat4 mat4_scale(Vec3 s) {
     Mat4 r{};
     r.m[0] = s.x; r.m[5] = s.y; r.m[10] = s.z; r.m[15] = 1.0f;

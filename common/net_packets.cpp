@@ -1,5 +1,6 @@
 #include "common/net_packets.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -218,6 +219,7 @@ void net_clean_name(char* name) {
 }
 
 bool net_parse_address(const char* text, char* host, int host_capacity, uint16_t* port) {
+    assert(host && host_capacity > 0);
     if (!host || host_capacity <= 0) return false;
     host[0] = 0;
     if (port) *port = NET_DEFAULT_PORT;
@@ -246,6 +248,7 @@ bool net_parse_address(const char* text, char* host, int host_capacity, uint16_t
 }
 
 bool net_numeric_host(const char* host, uint32_t* address) {
+    assert(host);
     if (!host) return false;
     if (strcmp(host, "localhost") == 0) {
         if (address) *address = 0x7F000001u;

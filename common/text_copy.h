@@ -2,9 +2,11 @@
 // Copies a text into a fixed buffer of `capacity` bytes, cut to fit where a
 // character begins (a split UTF-8 sequence would draw as "?"); null reads
 // as empty.
+#include <cassert>
 #include <cstring>
 
 inline void copy_utf8(char* dst, int capacity, const char* src) {
+    assert(dst && capacity > 0);
     if (!dst || capacity <= 0) return;
     if (!src) src = "";
     int n = 0;

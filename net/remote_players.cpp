@@ -2,6 +2,7 @@
 // displayed position that glides toward the latest pose.
 #include "net/remote_players.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@ void remote_clear_all() {
 }
 
 void remote_store_pose(int i, const NetPose& pose) {
+    assert(i >= 0 && i < NET_MAX_PLAYERS);
     if (i < 0 || i >= NET_MAX_PLAYERS) return;
     RemotePlayer& r = remote_players[i];
     r.present = 1;
@@ -41,6 +43,7 @@ void remote_store_pose(int i, const NetPose& pose) {
 static uint32_t arrival_count;
 
 void remote_store_identity(int i, const NetIdentity& id) {
+    assert(i >= 0 && i < NET_MAX_PLAYERS);
     if (i < 0 || i >= NET_MAX_PLAYERS) return;
     RemotePlayer& r = remote_players[i];
     NetIdentity kept = id;
@@ -71,6 +74,7 @@ int remote_show_next_newcomer() {
 }
 
 bool remote_leave(int i, char* name_out, int capacity) {
+    assert(i >= 0 && i < NET_MAX_PLAYERS);
     if (i < 0 || i >= NET_MAX_PLAYERS) return false;
     bool was_active = remote_players[i].active != 0;
     if (name_out && capacity > 0) snprintf(name_out, (size_t)capacity, "%s", remote_players[i].id.name);
@@ -100,6 +104,7 @@ int net_player_count() {
 }
 
 bool net_player_position(int index, Vec3* out) {
+    assert(index >= 0 && index < NET_MAX_PLAYERS);
     if (index < 0 || index >= NET_MAX_PLAYERS || !remote_drawable(remote_players[index])) return false;
     if (out) *out = remote_players[index].shown;
     return true;

@@ -2,6 +2,7 @@
 // and writing them through a temporary file.
 #include "persist/keyvalue.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +44,7 @@ int kv_int(const char* text, const char* key, int def, bool* found) {
 }
 
 void kv_copy_utf8(char* out, int capacity, const char* src, int length) {
+    assert(out && capacity > 0);
     if (!out || capacity <= 0) return;
     int n = length < capacity - 1 ? length : capacity - 1;
     if (n < 0) n = 0;
@@ -69,6 +71,7 @@ void kv_begin(KvWriter& w, char* buffer, int capacity) {
     w.capacity = capacity;
     w.used = 0;
     w.overflow = false;
+    assert(buffer && capacity > 0);
     if (capacity > 0) buffer[0] = 0;
 }
 

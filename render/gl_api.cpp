@@ -2,6 +2,7 @@
 // after the context exists.
 #include "render/gl_api.h"
 
+#include <cassert>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -52,6 +53,7 @@ bool gl_load_with(void* (*lookup)(const char* name)) {
 bool gl_load() { return gl_load_with(gl_proc); }
 
 const char* gl_core_name(int index) {
+    assert(index >= 0 && index < GL_CORE_COUNT);
     if (index < 0 || index >= GL_CORE_COUNT) return nullptr;
     return core_entries[index].name;
 }

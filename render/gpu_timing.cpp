@@ -2,6 +2,7 @@
 // read back GPU_TIMING_LAG frames later, and only when the driver says they
 // are ready, so measuring never makes the processor wait for the GPU. Off
 // (no query at all) unless a benchmark or the options file asks for it.
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -85,7 +86,9 @@ void log_averages() {
 
 }  // namespace
 
-const char* gpu_pass_name(int pass) { return pass >= 0 && pass < GPU_PASS_COUNT ? pass_names[pass] : "?"; }
+const char* gpu_pass_name(int pass) {
+    assert(pass >= 0 && pass < GPU_PASS_COUNT);
+    return pass >= 0 && pass < GPU_PASS_COUNT ? pass_names[pass] : "?"; }
 
 void render_gpu_timing(bool on) {
     wanted = on;
@@ -136,6 +139,7 @@ void gpu_timing_frame_start() {
 }
 
 void gpu_pass_begin(int pass) {
+    assert(pass >= 0 && pass < GPU_PASS_COUNT);
     if (!created || !wanted || pass < 0 || pass >= GPU_PASS_COUNT) return;
     if (active_pass >= 0) gpu_pass_end();
     glBeginQuery(GL_TIME_ELAPSED, slots[current].query[pass]);

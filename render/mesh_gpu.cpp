@@ -1,5 +1,6 @@
 // GL side of the geometry kit: uploads, dynamic clones, mesh collections and
 // instanced groups bucketed in 48 m cells.
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,6 +24,7 @@ void bind_vertex_layout() {
 }  // namespace
 
 void mesh_collection_add(MeshCollection* list, GpuMesh* mesh) {
+    assert(list);
     if (!list) return;
     if (list->count >= list->capacity) {
         list->capacity = list->capacity == 0 ? 64 : list->capacity * 2;
@@ -33,6 +35,7 @@ void mesh_collection_add(MeshCollection* list, GpuMesh* mesh) {
 }
 
 void mesh_release_all(MeshCollection* list) {
+    assert(list);
     if (!list) return;
     for (int i = 0; i < list->count; ++i) mesh_destroy(list->meshes[i]);
     list->count = 0;
@@ -165,6 +168,7 @@ GpuMesh* mesh_clone_dynamic(const GpuMesh* source) {
 void mesh_update_vertices(GpuMesh* mesh, const Vertex* vertices, int count) {
     if (!mesh || !vertices || count <= 0) return;
     // Never write past the buffer that was allocated for the mesh.
+    assert(count <= mesh->vertex_count);
     if (count > mesh->vertex_count) count = mesh->vertex_count;
     // The renderer culls by the sphere: it follows the vertices (a partial
     // update keeps the old sphere inside the new one).

@@ -2,8 +2,10 @@
 // fifty uniform names up. A failing program is not fatal.
 #include "render/shaders.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/platform.h"
 #include "render/gl_api.h"
@@ -40,25 +42,33 @@ GLuint compile_stage(GLenum type, const char* const* pieces, int count) {
     return s;
 }
 
+// Logs a stage's or a program's complaint and marks the build failed. The
+// driver's length is not trusted to fit the buffer. Shader and program logs
+// are read through entry points of one signature.
+using InfoLogReader = PFN_glGetShaderInfoLog_t;
+static_assert(std::is_same_v<InfoLogReader, PFN_glGetProgramInfoLog_t>);
+void report_failure(InfoLogReader read_log, GLuint object, const char* heading, const char* no_log) {
+    char log[4096];
+    GLsizei len = 0;
+    read_log(object, (GLsizei)sizeof(log), &len, log);
+    if (len < 0) len = 0;
+    if (len >= (GLsizei)sizeof(log)) len = (GLsizei)sizeof(log) - 1;
+    log[len] = 0;
+    log_printf("%s :\n%s", heading, log);
+    last_ok = false;
+    remember_log(len ? log : no_log);
+}
+
 void check_stage(GLuint s) {
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[4096];
-        GLsizei len = 0;
-        glGetShaderInfoLog(s, (GLsizei)sizeof(log), &len, log);
-        if (len < 0) len = 0;
-        if (len >= (GLsizei)sizeof(log)) len = (GLsizei)sizeof(log) - 1;
-        log[len] = 0;
-        log_printf("Erreur de shader :\n%s", log);
-        last_ok = false;
-        remember_log(len ? log : "compilation refused without a log");
-    }
+    if (!ok) report_failure(glGetShaderInfoLog, s, "Erreur de shader", "compilation refused without a log");
 }
 
 }  // namespace
 
 const char* uniform_slot_name(int slot) {
+    assert(slot >= 0 && slot < UNIFORM_SLOT_COUNT);
     if (slot < 0 || slot >= UNIFORM_SLOT_COUNT) return nullptr;
     return uniform_names[slot];
 }
@@ -83,17 +93,7 @@ ShaderProgram shader_end(const PendingProgram& pending) {
     p.program = pending.program;
     GLint ok = 0;
     glGetProgramiv(p.program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[4096];
-        GLsizei len = 0;
-        glGetProgramInfoLog(p.program, (GLsizei)sizeof(log), &len, log);
-        if (len < 0) len = 0;
-        if (len >= (GLsizei)sizeof(log)) len = (GLsizei)sizeof(log) - 1;
-        log[len] = 0;
-        log_printf("Erreur de liaison :\n%s", log);
-        last_ok = false;
-        remember_log(len ? log : "link refused without a log");
-    }
+    if (!ok) report_failure(glGetProgramInfoLog, p.program, "Erreur de liaison", "link refused without a log");
     // The stages are no longer needed once linked into the program.
     if (glDeleteShader) {
         glDeleteShader(pending.vs);

@@ -1,6 +1,7 @@
 // Text drawing with the two baked distance-field fonts: UTF-8 decoding, glyph
 // lookup with its fallbacks, single lines with their drop shadow, measuring
 // and greedy word wrap.
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -184,7 +185,10 @@ const uint8_t* decoded_atlas = nullptr;
 
 float ui_baseline_factor(int font) { return BASELINE[font == UI_FONT_TITLE ? 1 : 0]; }
 
-int ui_glyph_index(int font, int32_t code_point) { return lookup(font, code_point); }
+int ui_glyph_index(int font, int32_t code_point) {
+    assert(font == UI_FONT_BODY || font == UI_FONT_TITLE);
+    return lookup(font, code_point);
+}
 
 int32_t ui_decode_utf8(const char* text, int* pos) {
     const unsigned char* s = (const unsigned char*)text;

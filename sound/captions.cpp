@@ -1,4 +1,5 @@
 // The ring of sounds heard, and where each came from.
+#include <cassert>
 #include <cmath>
 
 #include "common/game_time.h"
@@ -44,11 +45,13 @@ int direction_of(const HeardEntry& e) {
 }  // namespace
 
 const char* snd_caption_text(int caption) {
+    assert(caption >= 0 && caption < SND_CAPTION_COUNT);
     if (caption < 0 || caption >= SND_CAPTION_COUNT) return nullptr;
     return snd_caption_rows[caption].text;
 }
 
 const char* snd_direction_words(int direction) {
+    assert(direction >= 0 && direction <= SND_FROM_BEHIND);
     if (direction < 0 || direction > SND_FROM_BEHIND) return nullptr;
     return snd_direction_names[direction];
 }

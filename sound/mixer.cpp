@@ -1,5 +1,6 @@
 // Voices, the two triggers, and the mixer that turns voices and ambience into
 // 16-bit stereo frames for the output buffers.
+#include <cassert>
 #include <cmath>
 
 #include "sound/captions.h"
@@ -234,6 +235,7 @@ void snd_heard_at(int caption, Vec3 position, float volume) {
 }
 
 void snd_play(int id, float volume) {
+    assert(id >= 0 && id < SND_EFFECT_COUNT);
     if (id < 0 || id >= SND_EFFECT_COUNT) return;
     if (!(volume >= 0.003f) || !std::isfinite(volume)) return;
     float g = volume * snd_effects_volume() * 0.70710677f;
@@ -241,6 +243,7 @@ void snd_play(int id, float volume) {
 }
 
 void snd_play_at(int id, Vec3 position, float volume) {
+    assert(id >= 0 && id < SND_EFFECT_COUNT);
     if (id < 0 || id >= SND_EFFECT_COUNT || !std::isfinite(volume)) return;
     Vec3 to = position - snd_listener.eye;
     float d = length(to);

@@ -47,8 +47,9 @@ void snd_init();
 // events, then every buffer the device has finished is mixed and queued.
 void snd_update(float dt);
 
-// Flat sound (interface); ids outside the bank play nothing, nor anything
-// below volume 0.003.
+// Flat sound (interface); an id outside the bank is the caller's fault
+// (asserted; a release build plays nothing), and nothing plays below volume
+// 0.003.
 void snd_play(int id, float volume);
 // Sound placed in the world: attenuated with the distance from the camera
 // eye, silent beyond 70 m, panned against the camera's right-hand direction.

@@ -2,6 +2,7 @@
 // Every random draw comes from the shared sound generator in a fixed order,
 // so both banks are identical on every run.
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -509,12 +510,14 @@ void synth_note(int note, SoundBuffer& b) {
 float snd_noise() { return (float)(rng_next(snd_rng) & 0xFFFFFFu) * (1.0f / 8388608.0f) - 1.0f; }
 
 int snd_effect_length(int id) {
+    assert(id >= 0 && id < SND_EFFECT_COUNT);
     if (id < 0 || id >= SND_EFFECT_COUNT) return 0;
     return (int)std::lround(effect_recipes[id].seconds * (double)SND_RATE);
 }
 
 float snd_note_frequency(int note) {
     static const int steps[SND_NOTE_COUNT] = {0, 2, 3, 5, 7, 9, 10, 12, 14, 15, 17, 19, 21, 22, 24};
+    assert(note >= 0 && note < SND_NOTE_COUNT);
     if (note < 0 || note >= SND_NOTE_COUNT) return 0.0f;
     return (float)(146.83 * std::pow(2.0, steps[note] / 12.0));
 }

@@ -153,6 +153,7 @@ int catacomb_distance(int i, int j) {
 }
 
 bool catacomb_wall_open(int i, int j, int dir) {
+    assert(dir >= 0 && dir <= 3);
     if (dir < 0 || dir > 3 || !cell_exists(i, j) || !cell_exists(i + DIR_DX[dir], j + DIR_DZ[dir])) return false;
     int gx, gz;
     wall_square(i, j, dir, &gx, &gz);

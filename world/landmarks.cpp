@@ -4,6 +4,7 @@
 // the black wolves) and the archery butts at the edge of the first clearing.
 #include "world/landmarks.h"
 
+#include <cassert>
 #include <cmath>
 #include <vector>
 
@@ -442,6 +443,7 @@ void practice_targets() {
 }  // namespace
 
 Vec3 practice_target_centre(int i) {
+    assert(i >= 0 && i < PRACTICE_TARGET_COUNT);
     if (i < 0 || i >= PRACTICE_TARGET_COUNT) return {0, 0, 0};
     float x = target_spots[i][0], z = target_spots[i][1];
     float yaw = target_yaw(i);
@@ -450,6 +452,7 @@ Vec3 practice_target_centre(int i) {
 }
 
 Vec3 practice_target_normal(int i) {
+    assert(i >= 0 && i < PRACTICE_TARGET_COUNT);
     if (i < 0 || i >= PRACTICE_TARGET_COUNT) return {0, 0, 1};
     float yaw = target_yaw(i);
     return {std::sin(yaw), 0.0f, std::cos(yaw)};

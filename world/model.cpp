@@ -1,5 +1,6 @@
 #include "world/model.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -126,19 +127,13 @@ static inline void affine_mul(const Mat4& a, const Mat4& b, Mat4& r) {
 static Mat4 span_matrix(Vec3 a, Vec3 b) {
     Vec3 mid = (a + b) * 0.5f;
     Vec3 y = b - a;
-    Mat4 r = mat4_identity();
-    if (length(y) >= 0.0001f) {
-        Vec3 u = normalize(y);
-        // Any helper not parallel to the axis gives the two other axes.
-        Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
-        Vec3 x = normalize(cross(helper, u));
-        Vec3 z = cross(x, u);
-        r.m[0] = x.x; r.m[1] = x.y; r.m[2] = x.z;
-        r.m[4] = y.x; r.m[5] = y.y; r.m[6] = y.z;
-        r.m[8] = z.x; r.m[9] = z.y; r.m[10] = z.z;
-    }
-    r.m[12] = mid.x; r.m[13] = mid.y; r.m[14] = mid.z;
-    return r;
+    if (!(length(y) >= 0.0001f)) return mat4_translate(mid);
+    Vec3 u = normalize(y);
+    // Any helper not parallel to the axis gives the two other axes.
+    Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+    Vec3 x = normalize(cross(helper, u));
+    Vec3 z = cross(x, u);
+    return mat4_from_axes(x, y, z, mid);
 }
 
 static Vec3 point_on(const Model* m, int node, Vec3 at) {
@@ -158,6 +153,7 @@ int model_add_tie(Model* m, int node, int from_node, Vec3 from_at, int to_node, 
     if (to_node > last) last = to_node;
     if (pull_node > last) last = pull_node;
     // A tie reads world matrices of this evaluation: the part must come last.
+    assert(node >= 0 && last < m->node_count && node >= from_node && node >= to_node && node >= pull_node);
     if (node < 0 || last >= m->node_count || node < from_node || node < to_node || node < pull_node) return -1;
     NodeTie* grown = (NodeTie*)std::realloc(m->ties, sizeof(NodeTie) * (size_t)(m->tie_count + 1));
     if (!grown) return -1;
@@ -192,6 +188,7 @@ Vec3 model_node_position(const Model* m, int node) {
 }
 
 void model_span_node(Model* m, int node, Vec3 a, Vec3 b) {
+    assert(node >= 0 && node < m->node_count);
     if (node < 0 || node >= m->node_count) return;
     Node& n = m->nodes[node];
     n.use_matrix = 1;

@@ -79,12 +79,7 @@ void kit_beam(int batch, const Mat4& frame, Vec3 a, Vec3 b, float thickness, Vec
     Vec3 ref = std::fabs(y.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{1, 0, 0};
     Vec3 x = normalize(cross(ref, y));
     Vec3 z = cross(x, y);
-    Vec3 mid = (a + b) * 0.5f;
-    Mat4 m = mat4_identity();
-    m.m[0] = x.x * thickness; m.m[1] = x.y * thickness; m.m[2] = x.z * thickness;
-    m.m[4] = d.x; m.m[5] = d.y; m.m[6] = d.z;
-    m.m[8] = z.x * thickness; m.m[9] = z.y * thickness; m.m[10] = z.z * thickness;
-    m.m[12] = mid.x; m.m[13] = mid.y; m.m[14] = mid.z;
+    Mat4 m = mat4_from_axes(x * thickness, d, z * thickness, (a + b) * 0.5f);
     append(batch, unit_box(), frame * m, tint);
 }
 

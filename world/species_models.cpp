@@ -2,6 +2,7 @@
 // crypt's lord and the felon knights, sized to their hit shapes.
 #include "world/species_models.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -557,6 +558,7 @@ static MeshBuilder crown_mesh(int spikes, float r, float spike_r, float spike_h,
 }
 
 void species_model_add_elite_pieces(Model* m, const SpeciesSlots& s, int e) {
+    assert(m && e >= 1 && e <= 9);
     if (!m || e < 1 || e > 9 || s.head < 0 || s.head >= m->node_count) return;
     materials_init();
     Vec3 gold = {0.9f, 0.72f, 0.3f};

@@ -3,6 +3,7 @@
 // once into one pool of buffers shared by all figures.
 #include "world/weapons.h"
 
+#include <cassert>
 #include <cmath>
 #include <initializer_list>
 
@@ -47,12 +48,7 @@ void segment(MeshBuilder* out, Vec3 a, Vec3 b, float ra, float rb, int sides, Ve
     Vec3 helper = std::fabs(u.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
     Vec3 x = normalize(cross(helper, u));
     Vec3 z = cross(x, u);
-    Vec3 mid = (a + b) * 0.5f;
-    Mat4 m = mat4_identity();
-    m.m[0] = x.x, m.m[1] = x.y, m.m[2] = x.z;
-    m.m[4] = u.x, m.m[5] = u.y, m.m[6] = u.z;
-    m.m[8] = z.x, m.m[9] = z.y, m.m[10] = z.z;
-    m.m[12] = mid.x, m.m[13] = mid.y, m.m[14] = mid.z;
+    Mat4 m = mat4_from_axes(x, u, z, (a + b) * 0.5f);
     MeshBuilder f = shape_frustum(rb, ra, len, sides, true);
     mb_append(out, &f, m, colour);
     mb_free(&f);
@@ -322,6 +318,7 @@ Material* material_for(WeaponKind kind) {
 
 void weapons_build(const WeaponDesign* designs, int count) {
     if (built.ready) return;
+    assert(count >= 0 && count <= MAX_DESIGNS);
     if (count > MAX_DESIGNS) count = MAX_DESIGNS;
     if (count < 0) count = 0;
     MeshBuilder pieces[MAX_DESIGNS + SHARED_COUNT] = {};
@@ -438,11 +435,7 @@ Mat4 blend_turn(const Mat4& a, const Mat4& b, float t) {
     Vec3 z = lerp(Vec3{a.m[8], a.m[9], a.m[10]}, Vec3{b.m[8], b.m[9], b.m[10]}, t);
     Vec3 x = normalize(cross(y, z));
     z = cross(x, y);
-    Mat4 r = mat4_identity();
-    r.m[0] = x.x, r.m[1] = x.y, r.m[2] = x.z;
-    r.m[4] = y.x, r.m[5] = y.y, r.m[6] = y.z;
-    r.m[8] = z.x, r.m[9] = z.y, r.m[10] = z.z;
-    return r;
+    return mat4_from_axes(x, y, z);
 }
 
 }  // namespace

@@ -32,8 +32,13 @@ TEST(MeshGpu, UploadsClonesAndCollections) {
     EXPECT_NE(clone->cpu_vertices, src->cpu_vertices);
     std::vector<Vertex> moved((size_t)verts);
     mesh_update_vertices(clone, moved.data(), 4);
-    // A count past the mesh is clamped to the buffer it owns.
+    // A count past the mesh is a caller's mistake: a release build clamps it
+    // to the buffer the mesh owns.
+#ifdef NDEBUG
     mesh_update_vertices(clone, moved.data(), 100000);
+#else
+    EXPECT_DEATH(mesh_update_vertices(clone, moved.data(), 100000), "vertex_count");
+#endif
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     // Destroying the clone leaves the source's index buffer alone.
     GLuint ibo = src->ibo;

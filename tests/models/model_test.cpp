@@ -152,8 +152,14 @@ TEST(Model, TiedPartSpansMovingPoints) {
     int bow = model_add_node(&m, root, {0, 1, 0});
     int hand = model_add_node(&m, root, {0, 1, -0.6f});
     int string = model_add_part(&m, bow, &fake_mesh, &fake_material, {0, 0, 0});
+    // A caller's mistake: refused in a release build, stopped by the assert in a debug one.
+#ifdef NDEBUG
     EXPECT_EQ(model_add_tie(&m, bow, string, {0, 0, 0}, root, {0, 0, 0}, root, {0, 0, 0}), -1)
         << "a tie must come after what it reads";
+#else
+    EXPECT_DEATH(model_add_tie(&m, bow, string, {0, 0, 0}, root, {0, 0, 0}, root, {0, 0, 0}), "node >= from_node")
+        << "a tie must come after what it reads";
+#endif
     int t = model_add_tie(&m, string, bow, {0, 0.6f, 0}, bow, {0, 0, 0}, hand, {0, 0, 0});
     ASSERT_EQ(t, 0);
     Mat4 R = mat4_translate({5, 0, 0}) * mat4_rotate_y(0.7f);
@@ -489,7 +495,12 @@ TEST(Species, TemplatesMatchHitShapesAndNameTheirSlots) {
     species_model_add_elite_pieces(&c, species_models[4].slots, 8);
     EXPECT_GT(c.node_count, before);
     EXPECT_EQ(species_models[4].model.node_count, before);
-    species_model_add_elite_pieces(&c, species_models[4].slots, 42);  // not an elite
+    // Not an elite: a caller's mistake, asserted in a debug build.
+#ifdef NDEBUG
+    species_model_add_elite_pieces(&c, species_models[4].slots, 42);
+#else
+    EXPECT_DEATH(species_model_add_elite_pieces(&c, species_models[4].slots, 42), "e <= 9");
+#endif
     // Every later elite of the same row shares the pieces' meshes: spawning
     // again when the catacombs refill uploads nothing new.
     for (int e = 1; e <= 9; ++e) {
