@@ -68,6 +68,17 @@ void show_view(int view, int zone) {
 const char* zone_title(int zone) { return zone == 1 ? "La Gaste Forêt" : "Forêt de Tervanne"; }
 const char* zone_levels(int zone) { return zone == 1 ? "niveaux 11 à 20" : "niveaux 1 à 10"; }
 
+// The zone under a pointer on the map, by the terrain's own limits: the
+// click and the outline agree on it; -1 off both.
+int zone_at(float pointer_x, float pointer_y) {
+    float x, z;
+    big_map_to_world(pointer_x, pointer_y, &x, &z);
+    if (std::fabs(x) > MAP_HALF_WIDTH) return -1;
+    if (z >= ZONE_BORDER_Z && z <= MAP_NORTH) return 0;
+    if (z >= MAP_SOUTH && z < ZONE_BORDER_Z) return 1;
+    return -1;
+}
+
 }  // namespace
 
 const BigMapState& big_map_state() { return map; }
@@ -182,16 +193,8 @@ void big_map_drag_to(float pointer_x, float pointer_y) {
 
 void big_map_left_click(float pointer_x, float pointer_y) {
     if (map.view != MAP_ALL_ZONES || !big_map_panel().contains(pointer_x, pointer_y)) return;
-    float x, z;
-    big_map_to_world(pointer_x, pointer_y, &x, &z);
-    if (std::fabs(x) > MAP_HALF_WIDTH) return;
-    int zone;
-    if (z >= ZONE_BORDER_Z && z <= MAP_NORTH)
-        zone = 0;
-    else if (z >= MAP_SOUTH && z < ZONE_BORDER_Z)
-        zone = 1;
-    else
-        return;
+    const int zone = zone_at(pointer_x, pointer_y);
+    if (zone < 0) return;
     snd_play(SFX_CLICK, 0.6f);
     show_view(MAP_ZONE, zone);
 }
@@ -497,7 +500,9 @@ void draw_zone_hover(UiRect p) {
         float ax, ay, bx, by;
         big_map_to_screen(x0 + w, z0 + h, &ax, &ay);
         big_map_to_screen(x0, z0, &bx, &by);
-        bool hover = p.contains(mx, my) && mx >= ax && mx < bx && my >= ay && my < by;
+        // Outlined by its view, which overlaps its neighbour's by a margin;
+        // named where a click would show it.
+        bool hover = p.contains(mx, my) && zone_at(mx, my) == zone;
         Vec4 c = hover ? Vec4{1.0f, 0.85f, 0.3f, 0.9f} : Vec4{0.83f, 0.68f, 0.24f, 0.35f};
         float t = (hover ? 3.0f : 1.5f) * s;
         ui_rect(ax, ay, bx - ax, t, c);

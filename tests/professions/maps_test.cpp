@@ -3,6 +3,10 @@
 // view, the zone click and the way back; pictures of each.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "render/ui.h"
+#include "world/terrain.h"
 #include "ui/maps.h"
 #include "tests/professions/professions_game.h"
 
@@ -157,6 +161,32 @@ TEST(BigMap, AllZonesClickOpensAZoneAndRightClickGoesBack) {
     big_map_to_screen(0.0f, -400.0f, &sx, &sy);
     big_map_left_click(sx, sy);
     EXPECT_EQ(big_map_state().zone, 0);
+
+    // Hovering where the zones' outlines overlap names the zone a click
+    // would open, and only that one, once more than with the pointer away.
+    big_map_right_click();
+    auto names_drawn = [](float px, float py, int* names) {
+        std::vector<InputState> hover(1, idle_input());
+        hover[0].mouse_x = (int)px;
+        hover[0].mouse_y = (int)py;
+        ui_record_begin();
+        play(hover, 1);
+        ui_record_end();
+        names[0] = names[1] = 0;
+        for (int i = 0; i < ui_recorded_text_count(); ++i) {
+            names[0] += std::strcmp(ui_recorded_texts()[i].text, "Forêt de Tervanne") == 0;
+            names[1] += std::strcmp(ui_recorded_texts()[i].text, "La Gaste Forêt") == 0;
+        }
+    };
+    int away[2], over[2];
+    names_drawn(1.0f, 1.0f, away);
+    for (float z : {-395.0f, -405.0f}) {
+        big_map_to_screen(0.0f, z, &sx, &sy);
+        names_drawn(sx, sy, over);
+        const int under = z > ZONE_BORDER_Z ? 0 : 1;
+        EXPECT_EQ(over[under], away[under] + 1) << z;
+        EXPECT_EQ(over[1 - under], away[1 - under]) << z;
+    }
     game_flags.windows.map = 0;
 }
 
