@@ -102,9 +102,8 @@ void character_reset() {
     player.mana = 1000.0f;
     professions_reset();
     bar_default();
-    game_flags.character_sheet_open = 0;
-    game_flags.windows.journal = game_flags.windows.spellbook = game_flags.windows.map = 0;
-    game_flags.windows.professions = game_flags.windows.merchant = game_flags.windows.loot = 0;
+    player_windows_close_all();
+    game_flags.windows.merchant = game_flags.windows.loot = 0;
     // Straight to the HUD: a welcome the screens show next must not be
     // wiped when the frame's results are handed on.
     hud_message("", 0.0f);

@@ -82,10 +82,7 @@ void open_shop() {
     open = true;
     game_flags.windows.merchant = 1;
     // The sheet opens beside the panel; no other window stays.
-    game_flags.windows.map = 0;
-    game_flags.windows.spellbook = 0;
-    game_flags.windows.journal = 0;
-    game_flags.windows.professions = 0;
+    player_windows_close_all();
     game_flags.character_sheet_open = 1;
     plat_set_cursor_captured(false);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/game_events.h"
 #include "net/net.h"
 #include "net/net_internal.h"
 #include "net/remote_players.h"
@@ -47,9 +48,6 @@ bool plat_write_file(const char*, const void*, int) { return true; }
 bool plat_replace_file(const char*, const char*) { return true; }
 bool plat_file_busy() { return false; }
 void log_printf(const char*, ...) {}
-void hud_message(const char* text, float) {
-    if (strlen(text) > 511) abort();
-}
 const char* hud_fmt(const char* fmt, ...) {
     static char buf[512];
     va_list a;
@@ -80,7 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     net_connect("127.0.0.1");
     feed = data;
     feed_left = size;
-    for (int frame = 0; frame < 4 && net_is_on(); ++frame) net_update(1.0f / 60.0f);
+    for (int frame = 0; frame < 4 && net_is_on(); ++frame) {
+        net_update(1.0f / 60.0f);
+        // What the client tells the player reaches the HUD whole and cut to fit.
+        GameEvent e;
+        while (game_event_pop(&e))
+            if (e.kind != GameEventKind::message || strnlen(e.text, sizeof e.text) == sizeof e.text) abort();
+    }
     for (const RemotePlayer& r : remote_players) {
         if (r.id.name[NET_NAME_SIZE - 1] != 0 || r.id.player_class > 2 || r.id.hair > 6 || r.id.skin > 4) abort();
         // Names are shown on one line: valid UTF-8, no control characters.
