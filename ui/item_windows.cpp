@@ -17,6 +17,7 @@
 #include "ui/action_bar.h"
 #include "render/hud.h"
 #include "render/ui_focus.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
@@ -41,6 +42,14 @@ bool dragging = false;
 // The shop is wide enough for the longest name of its stock on one line
 // beside its icon, and with the sheet still fits a 4:3 screen.
 constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 510, GAP = 16, CELL = 56, CELL_GAP = 8;
+// With a large text the sheet and the shop fit 1280 x 720 at scale 1: the
+// shop narrows to one column of stock that scrolls, with its arrows beside
+// the rows, and the sheet rises no higher than the screen's top.
+constexpr float COMPACT_SHOP_W = 340, STOCK_ROWS_SHOWN = 5, ARROWS_W = 36, ARROWS_GAP = 8;
+
+float shop_w() { return widget_compact() ? COMPACT_SHOP_W : SHOP_W; }
+
+int stock_first = 0;
 
 }  // namespace
 
@@ -48,8 +57,10 @@ UiRect sheet_box() {
     float s = sc();
     float w = SHEET_W * s, h = SHEET_H * s;
     float x = (cw() - w) * 0.5f;
-    if (shop_is_open()) x = (cw() - w - (SHOP_W + GAP) * s) * 0.5f + (SHOP_W + GAP) * s;
-    return {x, (ch() - h) * 0.5f - 50 * s, w, h};
+    if (shop_is_open()) x = (cw() - w - (shop_w() + GAP) * s) * 0.5f + (shop_w() + GAP) * s;
+    float y = (ch() - h) * 0.5f - 50 * s;
+    if (widget_compact()) y = std::fmax(y, 12 * s);
+    return {x, y, w, h};
 }
 
 UiRect sheet_portrait_box() {
@@ -90,12 +101,37 @@ UiRect sheet_appearance_box() {
 UiRect shop_box() {
     float s = sc();
     UiRect sheet = sheet_box();
-    return {sheet.x - (SHOP_W + GAP) * s, sheet.y, SHOP_W * s, SHEET_H * s};
+    return {sheet.x - (shop_w() + GAP) * s, sheet.y, shop_w() * s, SHEET_H * s};
+}
+
+bool shop_stock_scrolls() { return widget_compact(); }
+int& shop_stock_first() { return stock_first; }
+int shop_stock_rows_shown() { return shop_stock_scrolls() ? (int)STOCK_ROWS_SHOWN : MERCHANT_STOCK; }
+
+UiRect shop_stock_area() {
+    float s = sc();
+    UiRect b = shop_box();
+    return {b.x + 24 * s, b.y + 196 * s, b.w - 48 * s, (STOCK_ROWS_SHOWN * 60 - 8) * s};
+}
+
+UiRect shop_stock_arrow_box(bool up) {
+    float s = sc();
+    UiRect a = shop_stock_area();
+    float h = (a.h - 8 * s) * 0.5f;
+    return {a.x + a.w - ARROWS_W * s, up ? a.y : a.y + a.h - h, ARROWS_W * s, h};
 }
 
 UiRect shop_stock_box(int index) {
     float s = sc();
     UiRect b = shop_box();
+    if (shop_stock_scrolls()) {
+        // Rows out of view have no box: nothing to point at or click.
+        const int last_first = MERCHANT_STOCK - (int)STOCK_ROWS_SHOWN;
+        int row = index - (stock_first < 0 ? 0 : (stock_first > last_first ? last_first : stock_first));
+        if (row < 0 || row >= (int)STOCK_ROWS_SHOWN) return {0, 0, 0, 0};
+        UiRect a = shop_stock_area();
+        return {a.x, a.y + (float)row * 60 * s, a.w - (ARROWS_W + ARROWS_GAP) * s, 52 * s};
+    }
     float w = (b.w - 48 * s - 10 * s) * 0.5f, h = 52 * s;
     int col = index / 5, row = index % 5;
     return {b.x + 24 * s + (float)col * (w + 10 * s), b.y + 196 * s + (float)row * (h + 8 * s), w, h};

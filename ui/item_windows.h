@@ -14,7 +14,15 @@ UiRect sheet_appearance_box();
 UiRect sheet_portrait_box();
 // Merchant.
 UiRect shop_box();
+// A row of the stock; rows scrolled out of view have an empty box.
 UiRect shop_stock_box(int index);
+// With a large text the stock shows some of its rows and scrolls: the first
+// shown (kept in range when drawn), how many, the rows' area and its arrows.
+bool shop_stock_scrolls();
+int& shop_stock_first();
+int shop_stock_rows_shown();
+UiRect shop_stock_area();
+UiRect shop_stock_arrow_box(bool up);
 UiRect shop_grey_box();
 UiRect shop_buy_back_box();
 // Loot window (row 0 is the money row when there is money).

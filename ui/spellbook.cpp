@@ -41,9 +41,11 @@ void spellbook_order(int order[SKILLS_PER_CLASS]) {
 UiRect spellbook_box() {
     float s = hud_scale;
     // Wide enough for the longest skill names beside their icons; still
-    // whole on a 4:3 screen.
+    // whole on a 4:3 screen. Raised over the action bar, except where a large
+    // text leaves no rows for that: centred, it fits 720 rows at scale 1.
     float w = 1280 * s, h = 690 * s;
-    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
+    const float raise = widget_compact() ? 0.0f : 60 * s;
+    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - raise, w, h};
 }
 
 UiRect spellbook_close_box() {
