@@ -293,6 +293,7 @@ void character_sheet_draw() {
     ui_portrait(p.x, p.y, p.w, p.h);
     for (int i = 0; i < EQUIPMENT_SLOTS; ++i) {
         UiRect e = sheet_equipment_box(i);
+        if (items_over_shop(e.x + e.w * 0.5f, e.y + e.h * 0.5f)) continue;
         place(e, UI_PLACE_CARRY);
         item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, e.contains(mx, my));
         UiBoxScope cell(e.x, e.y, e.w, e.h);

@@ -49,6 +49,13 @@ constexpr float COMPACT_SHOP_W = 340, STOCK_ROWS_SHOWN = 5, ARROWS_W = 36, ARROW
 
 float shop_w() { return widget_compact() ? COMPACT_SHOP_W : SHOP_W; }
 
+// Where even the narrow shop has no room beside the sheet (a window narrower
+// than 16:9), it lies over the sheet's left side, the bag still in sight.
+bool shop_over_sheet() { return widget_compact() && (SHEET_W + GAP + COMPACT_SHOP_W) * sc() > cw(); }
+
+// A press on the shop never reaches the sheet under it.
+bool over_shop(float x, float y) { return shop_is_open() && shop_box().contains(x, y); }
+
 int stock_first = 0;
 
 }  // namespace
@@ -57,7 +64,7 @@ UiRect sheet_box() {
     float s = sc();
     float w = SHEET_W * s, h = SHEET_H * s;
     float x = (cw() - w) * 0.5f;
-    if (shop_is_open()) x = (cw() - w - (shop_w() + GAP) * s) * 0.5f + (shop_w() + GAP) * s;
+    if (shop_is_open() && !shop_over_sheet()) x = (cw() - w - (shop_w() + GAP) * s) * 0.5f + (shop_w() + GAP) * s;
     float y = (ch() - h) * 0.5f - 50 * s;
     if (widget_compact()) y = std::fmax(y, 12 * s);
     return {x, y, w, h};
@@ -101,7 +108,8 @@ UiRect sheet_appearance_box() {
 UiRect shop_box() {
     float s = sc();
     UiRect sheet = sheet_box();
-    return {sheet.x - (shop_w() + GAP) * s, sheet.y, shop_w() * s, SHEET_H * s};
+    const float x = shop_over_sheet() ? sheet.x : sheet.x - (shop_w() + GAP) * s;
+    return {x, sheet.y, shop_w() * s, SHEET_H * s};
 }
 
 bool shop_stock_scrolls() { return widget_compact(); }
@@ -188,6 +196,7 @@ Hover items_hover(float x, float y) {
         for (int i = 0; i < MERCHANT_STOCK; ++i)
             if (shop_stock_box(i).contains(x, y)) return {HOVER_STOCK, i};
         if (shop_buy_back_box().contains(x, y)) return {HOVER_BUY_BACK, 0};
+        if (shop_box().contains(x, y)) return {HOVER_NONE, -1};
     }
     if (game_flags.character_sheet_open) {
         for (int i = 0; i < BAG_SLOTS; ++i)
@@ -197,6 +206,8 @@ Hover items_hover(float x, float y) {
     }
     return {HOVER_NONE, -1};
 }
+
+bool items_over_shop(float x, float y) { return over_shop(x, y); }
 
 bool items_pointer_over_window(float x, float y) {
     if (game_flags.character_sheet_open && sheet_box().contains(x, y)) return true;
@@ -216,6 +227,7 @@ void release() {
 }
 
 void drop_drag(float x, float y) {
+    if (over_shop(x, y)) return;
     if (press_on == ON_BAG) {
         for (int i = 0; i < BAG_SLOTS; ++i)
             if (sheet_bag_box(i).contains(x, y)) {
@@ -324,7 +336,7 @@ void items_windows_update() {
     if (pressed && press_on == ON_NONE) {
         press_on = ON_OTHER;
         press_index = -1;
-        if (game_flags.character_sheet_open) {
+        if (game_flags.character_sheet_open && !over_shop(mx, my)) {
             for (int i = 0; i < BAG_SLOTS; ++i)
                 if (sheet_bag_box(i).contains(mx, my) && bag[i].id) {
                     press_on = ON_BAG;

@@ -46,6 +46,9 @@ int items_dragged_bag_slot();
 // Whether the pointer is over one of these windows (corpses are not picked
 // through them).
 bool items_pointer_over_window(float x, float y);
+// Whether a point lies on the open shop (which may cover the sheet's left
+// side where the window is narrow).
+bool items_over_shop(float x, float y);
 void character_sheet_draw();  // with the bag
 void merchant_window_draw();
 void loot_window_draw();

@@ -617,6 +617,20 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     l.look("shop (pad)");
     pad_hints(false);
     expect_the_stock_scrolls_to_its_last_row();
+    // Narrower than 16:9 the shop lies over the sheet's left side: the bag
+    // stays in sight and a click there still sells.
+    {
+        l.look_at("shop on a narrow window", nullptr, {1100, 1080}, HUD_TEXT_SIZE_MAX);
+        UiRect shop = shop_box(), first = sheet_bag_box(0), sheet = sheet_box();
+        EXPECT_GE(shop.x, sheet.x);
+        EXPECT_LE(shop.x + shop.w, first.x) << "the shop covers the bag";
+        bag[0] = {merchant_stock[0].id, 1};
+        const int purse = player.purse;
+        click_at(first.x + first.w * 0.5f, first.y + first.h * 0.5f);
+        EXPECT_GT(player.purse, purse) << "the bag's first slot did not sell";
+        hud_text_size = HUD_TEXT_SIZE_DEFAULT;
+        window_size(1280, 720);
+    }
     l.look("shop, scrolled to the end", [](float* x, float* y) {
         shop_stock_first() = MERCHANT_STOCK;
         UiRect b = shop_stock_area();
