@@ -41,6 +41,7 @@
 
 int character_creation_step();
 int quest_journal_selected();
+UiRect spellbook_arrow_box(bool up);
 
 namespace {
 
@@ -283,6 +284,32 @@ void expect_the_quest_list_reaches_its_last_quest() {
     for (int i = 0; i < count && !quest_row_box(first, &row); ++i) click_at(row.x + 20, under + 10);
     EXPECT_TRUE(quest_row_box(first, &row)) << "the up arrow never brought the first quest back";
     EXPECT_FALSE(quest_row_box(last, &row));
+}
+
+// At the largest text the spellbook shows one row of skills above the action
+// bar (a skill can still be dragged there): the wheel turns to the row of
+// the last skill, whose cell then answers, and the up arrow turns back.
+void expect_the_spellbook_turns_to_its_last_row() {
+    game_flags.windows.spellbook = 1;
+    LargestTextAt1080 large;
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f) << "the spellbook";
+    UiRect book = spellbook_box();
+    EXPECT_LE(book.y + book.h, bar_slot_box(0).y) << "the spellbook covers the action bar";
+    int order[SKILLS_PER_CLASS];
+    spellbook_order(order);
+    const char* last = skill_of(order[SKILLS_PER_CLASS - 1]).name;
+    const char* first = skill_of(order[0]).name;
+    UiRecordedBox cell{};
+    ASSERT_TRUE(drawn_text_box(first, &cell));
+    ASSERT_FALSE(drawn_text_box(last, &cell)) << "both rows shown: nothing to turn";
+    ASSERT_GT(notches_until_drawn(last, book.x + book.w * 0.5f, book.y + book.h * 0.5f, -1.0f, 3, &cell), 0);
+    UiRect k = spellbook_cell_box(SKILLS_PER_CLASS - 1);
+    EXPECT_TRUE(k.contains(cell.x + cell.w * 0.5f, cell.y + cell.h * 0.5f));
+    EXPECT_LE(spellbook_cell_box(0).w, 0.0f) << "a skill turned away still answers";
+    UiRect up = spellbook_arrow_box(true);
+    click_at(up.x + up.w * 0.5f, up.y + up.h * 0.5f);
+    EXPECT_TRUE(drawn_text_box(first, &cell));
+    game_flags.windows.spellbook = 0;
 }
 
 void close_everything() {
@@ -684,7 +711,7 @@ TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
             pad_hints(false);
         }
     }
-    expect_the_full_scale("the spellbook");
+    expect_the_spellbook_turns_to_its_last_row();
     player.player_class = CLASS_ARCHER;
     player.level = 1;
     close_everything();
