@@ -572,7 +572,8 @@ namespace {
 // grow as far as they stay on screen: the creation 1280 x 770 (the class
 // cards as short as their longest text on three narrow cards); every other
 // full window lays out for 1280 x 720 there (the character list, the journal
-// and the shop scroll their rows), so the largest text fits 1080 rows.
+// and the shop scroll their rows, the spellbook turns its two), so the
+// largest text fits 1080 rows.
 // The loot window and the dialogs are small, and the options fit themselves
 // (HudFitScope).
 constexpr float FULL_WINDOW_W = 1280.0f, FULL_WINDOW_H = 720.0f;

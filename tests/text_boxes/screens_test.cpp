@@ -811,6 +811,31 @@ TEST(TextBoxes, ProfessionsWithEveryCraft) {
         });
     }
     expect_the_full_scale("the professions");
+    {
+        // The longest list of recipes stands whole in the window at 1.5, its
+        // last button clear of the colours' note under the rows.
+        LargestTextAt1080 large;
+        int most = PROF_ALCHEMY, rows = 0;
+        for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
+            professions_selected = p;
+            int n = 0;
+            while (professions_recipe_at_row(n) >= 0) ++n;
+            if (n > rows) most = p, rows = n;
+        }
+        professions_selected = most;
+        UiRect b = professions_box(), last = recipe_row_box(rows - 1);
+        EXPECT_FLOAT_EQ(hud_scale, 1.5f);
+        EXPECT_GE(b.y, 0.0f);
+        EXPECT_LE(b.y + b.h, 1080.0f);
+        EXPECT_LE(last.y + last.h, b.y + b.h - 44 * hud_scale) << "the last recipe under the note";
+        std::vector<InputState> s(1, idle_at(0, 0));
+        ui_record_begin();
+        run_frames(s);
+        ui_record_end();
+        int buttons = 0;
+        for (int i = 0; i < ui_recorded_text_count(); ++i) buttons += !std::strcmp(ui_recorded_texts()[i].text, "Fabriquer");
+        EXPECT_EQ(buttons, rows) << "a recipe without its button";
+    }
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
