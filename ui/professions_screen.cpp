@@ -231,8 +231,9 @@ void professions_draw() {
 
     // Right: the recipes of the selected craft.
     UiRect r0 = recipe_row_box(0);
-    ui_text(r0.x, profession_row_box(0).y, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s,
-            HUD_GOLD, UI_FONT_TITLE);
+    const float title_y = profession_row_box(0).y;
+    ui_text(r0.x, title_y, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s, HUD_GOLD,
+            UI_FONT_TITLE);
     int list[RECIPE_COUNT];
     int n = recipes_of(professions_selected, list);
     const char* hover_reason = nullptr;

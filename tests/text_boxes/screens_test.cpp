@@ -833,7 +833,8 @@ TEST(TextBoxes, ProfessionsWithEveryCraft) {
         run_frames(s);
         ui_record_end();
         int buttons = 0;
-        for (int i = 0; i < ui_recorded_text_count(); ++i) buttons += !std::strcmp(ui_recorded_texts()[i].text, "Fabriquer");
+        for (int i = 0; i < ui_recorded_text_count(); ++i)
+            buttons += !std::strcmp(ui_recorded_texts()[i].text, "Fabriquer");
         EXPECT_EQ(buttons, rows) << "a recipe without its button";
     }
     close_everything();
