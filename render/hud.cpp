@@ -567,39 +567,34 @@ void hud_draw_dialog() {
 
 namespace {
 
-// The room the full windows need at scale 1, so that a larger text lets
-// them grow as far as they stay on screen: the character list (its rows
-// scroll) and the big map fit 1280 x 720, the creation 1280 x 770 (the class
-// cards as short as their longest text on three narrow cards), the sheet,
-// the shop, the journal, the spellbook and the professions 1440 x 810.
+// The room the full windows need at scale 1 with a text above the default
+// (the only case where the scale gives way), so that a larger text lets them
+// grow as far as they stay on screen: the creation 1280 x 770 (the class
+// cards as short as their longest text on three narrow cards); every other
+// full window lays out for 1280 x 720 there (the character list, the journal
+// and the shop scroll their rows, the spellbook turns its two), so the
+// largest text fits 1080 rows.
 // The loot window and the dialogs are small, and the options fit themselves
 // (HudFitScope).
-constexpr float FULL_WINDOW_W = 1440.0f, WINDOW_H = 810.0f;
-constexpr float CHARACTER_SCREENS_W = 1280.0f;
-constexpr float CHARACTER_LIST_H = 720.0f, CREATION_H = 770.0f, MAP_H = 720.0f;
+constexpr float FULL_WINDOW_W = 1280.0f, FULL_WINDOW_H = 720.0f;
+constexpr float CREATION_H = 770.0f;
 // The HUD's corners need this many columns at scale 1.
 constexpr float HUD_DESIGN_W = 1280.0f;
 
-bool window_810_open() {
+bool full_window_open() {
     const ScreenFlags& w = game_flags.windows;
-    return game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant;
+    return game_flags.character_select_open || game_flags.character_sheet_open || w.journal || w.spellbook ||
+           w.professions || w.merchant || w.map;
 }
 
 // 0 when no full window is open; the tallest when several are.
 float full_window_height() {
-    if (game_flags.character_select_open) return CHARACTER_LIST_H;
-    if (game_flags.character_creation_open) return CREATION_H;
-    float h = window_810_open() ? WINDOW_H : 0.0f;
-    return game_flags.windows.map ? std::fmax(h, MAP_H) : h;
+    if (game_flags.character_creation_open && !game_flags.character_select_open) return CREATION_H;
+    return full_window_open() ? FULL_WINDOW_H : 0.0f;
 }
 
 // The widest of those open.
-float full_window_width() {
-    if (window_810_open()) return FULL_WINDOW_W;
-    return game_flags.character_select_open || game_flags.character_creation_open || game_flags.windows.map
-               ? CHARACTER_SCREENS_W
-               : FULL_WINDOW_W;
-}
+float full_window_width() { return FULL_WINDOW_W; }
 
 }  // namespace
 

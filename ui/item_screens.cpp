@@ -21,6 +21,7 @@
 #include "render/ui.h"
 #include "render/ui_focus.h"
 #include "render/ui_marks.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
@@ -292,6 +293,7 @@ void character_sheet_draw() {
     ui_portrait(p.x, p.y, p.w, p.h);
     for (int i = 0; i < EQUIPMENT_SLOTS; ++i) {
         UiRect e = sheet_equipment_box(i);
+        if (items_over_shop(e.x + e.w * 0.5f, e.y + e.h * 0.5f)) continue;
         place(e, UI_PLACE_CARRY);
         item_cell(e, dragged == -2 - i ? 0 : equipment[i], 1, e.contains(mx, my));
         UiBoxScope cell(e.x, e.y, e.w, e.h);
@@ -345,8 +347,12 @@ void merchant_window_draw() {
     ui_text(b.x + b.w - 24 * s - ui_text_width(by_five, 14 * s, UI_FONT_BODY), b.y + 166 * s, by_five, 14 * s, kDim,
             UI_FONT_BODY);
     float mx = mouse_x(), my = mouse_y();
+    if (shop_stock_scrolls())
+        widget_list_scroll(shop_stock_first(), MERCHANT_STOCK, shop_stock_rows_shown(), shop_stock_area(),
+                           shop_stock_arrow_box(true), shop_stock_arrow_box(false));
     for (int i = 0; i < MERCHANT_STOCK; ++i) {
         UiRect r = shop_stock_box(i);
+        if (r.w <= 0) continue;
         place(r);
         const MerchantOffer& o = merchant_stock[i];
         list_row(r, mx, my);
@@ -363,8 +369,12 @@ void merchant_window_draw() {
     int grey = grey_value();
     UiRect g = shop_grey_box();
     if (grey > 0) place(g);
+    // The narrow shop of a large text says it shorter where the whole would not fit.
+    const char* sell_grey = hud_fmt("Vendre les objets gris  (%d denier%s)", grey, plural(grey));
+    if (grey > 0 && ui_text_width(sell_grey, 17 * s, UI_FONT_BODY) > g.w - 16 * s)
+        sell_grey = hud_fmt("Vendre le gris  (%d d.)", grey);
     if (grey > 0)
-        button(g, hud_fmt("Vendre les objets gris  (%d denier%s)", grey, plural(grey)), true);
+        button(g, sell_grey, true);
     else
         ui_text_centred(g.x + g.w * 0.5f, g.y + 8 * s, "Aucun objet gris à vendre", 16 * s, kDim, UI_FONT_BODY);
     UiRect r = shop_buy_back_box();

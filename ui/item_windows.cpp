@@ -17,6 +17,7 @@
 #include "ui/action_bar.h"
 #include "render/hud.h"
 #include "render/ui_focus.h"
+#include "ui/screen_widgets.h"
 
 namespace {
 
@@ -41,6 +42,21 @@ bool dragging = false;
 // The shop is wide enough for the longest name of its stock on one line
 // beside its icon, and with the sheet still fits a 4:3 screen.
 constexpr float SHEET_W = 900, SHEET_H = 640, SHOP_W = 510, GAP = 16, CELL = 56, CELL_GAP = 8;
+// With a large text the sheet and the shop fit 1280 x 720 at scale 1: the
+// shop narrows to one column of stock that scrolls, with its arrows beside
+// the rows, and the sheet rises no higher than the screen's top.
+constexpr float COMPACT_SHOP_W = 340, STOCK_ROWS_SHOWN = 5, ARROWS_W = 36, ARROWS_GAP = 8;
+
+float shop_w() { return widget_compact() ? COMPACT_SHOP_W : SHOP_W; }
+
+// Where even the narrow shop has no room beside the sheet (a window narrower
+// than 16:9), it lies over the sheet's left side, the bag still in sight.
+bool shop_over_sheet() { return widget_compact() && (SHEET_W + GAP + COMPACT_SHOP_W) * sc() > cw(); }
+
+// A press on the shop never reaches the sheet under it.
+bool over_shop(float x, float y) { return shop_is_open() && shop_box().contains(x, y); }
+
+int stock_first = 0;
 
 }  // namespace
 
@@ -48,8 +64,10 @@ UiRect sheet_box() {
     float s = sc();
     float w = SHEET_W * s, h = SHEET_H * s;
     float x = (cw() - w) * 0.5f;
-    if (shop_is_open()) x = (cw() - w - (SHOP_W + GAP) * s) * 0.5f + (SHOP_W + GAP) * s;
-    return {x, (ch() - h) * 0.5f - 50 * s, w, h};
+    if (shop_is_open() && !shop_over_sheet()) x = (cw() - w - (shop_w() + GAP) * s) * 0.5f + (shop_w() + GAP) * s;
+    float y = (ch() - h) * 0.5f - 50 * s;
+    if (widget_compact()) y = std::fmax(y, 12 * s);
+    return {x, y, w, h};
 }
 
 UiRect sheet_portrait_box() {
@@ -90,12 +108,38 @@ UiRect sheet_appearance_box() {
 UiRect shop_box() {
     float s = sc();
     UiRect sheet = sheet_box();
-    return {sheet.x - (SHOP_W + GAP) * s, sheet.y, SHOP_W * s, SHEET_H * s};
+    const float x = shop_over_sheet() ? sheet.x : sheet.x - (shop_w() + GAP) * s;
+    return {x, sheet.y, shop_w() * s, SHEET_H * s};
+}
+
+bool shop_stock_scrolls() { return widget_compact(); }
+int& shop_stock_first() { return stock_first; }
+int shop_stock_rows_shown() { return shop_stock_scrolls() ? (int)STOCK_ROWS_SHOWN : MERCHANT_STOCK; }
+
+UiRect shop_stock_area() {
+    float s = sc();
+    UiRect b = shop_box();
+    return {b.x + 24 * s, b.y + 196 * s, b.w - 48 * s, (STOCK_ROWS_SHOWN * 60 - 8) * s};
+}
+
+UiRect shop_stock_arrow_box(bool up) {
+    float s = sc();
+    UiRect a = shop_stock_area();
+    float h = (a.h - 8 * s) * 0.5f;
+    return {a.x + a.w - ARROWS_W * s, up ? a.y : a.y + a.h - h, ARROWS_W * s, h};
 }
 
 UiRect shop_stock_box(int index) {
     float s = sc();
     UiRect b = shop_box();
+    if (shop_stock_scrolls()) {
+        // Rows out of view have no box: nothing to point at or click.
+        const int last_first = MERCHANT_STOCK - (int)STOCK_ROWS_SHOWN;
+        int row = index - (stock_first < 0 ? 0 : (stock_first > last_first ? last_first : stock_first));
+        if (row < 0 || row >= (int)STOCK_ROWS_SHOWN) return {0, 0, 0, 0};
+        UiRect a = shop_stock_area();
+        return {a.x, a.y + (float)row * 60 * s, a.w - (ARROWS_W + ARROWS_GAP) * s, 52 * s};
+    }
     float w = (b.w - 48 * s - 10 * s) * 0.5f, h = 52 * s;
     int col = index / 5, row = index % 5;
     return {b.x + 24 * s + (float)col * (w + 10 * s), b.y + 196 * s + (float)row * (h + 8 * s), w, h};
@@ -152,6 +196,7 @@ Hover items_hover(float x, float y) {
         for (int i = 0; i < MERCHANT_STOCK; ++i)
             if (shop_stock_box(i).contains(x, y)) return {HOVER_STOCK, i};
         if (shop_buy_back_box().contains(x, y)) return {HOVER_BUY_BACK, 0};
+        if (shop_box().contains(x, y)) return {HOVER_NONE, -1};
     }
     if (game_flags.character_sheet_open) {
         for (int i = 0; i < BAG_SLOTS; ++i)
@@ -161,6 +206,8 @@ Hover items_hover(float x, float y) {
     }
     return {HOVER_NONE, -1};
 }
+
+bool items_over_shop(float x, float y) { return over_shop(x, y); }
 
 bool items_pointer_over_window(float x, float y) {
     if (game_flags.character_sheet_open && sheet_box().contains(x, y)) return true;
@@ -180,6 +227,7 @@ void release() {
 }
 
 void drop_drag(float x, float y) {
+    if (over_shop(x, y)) return;
     if (press_on == ON_BAG) {
         for (int i = 0; i < BAG_SLOTS; ++i)
             if (sheet_bag_box(i).contains(x, y)) {
@@ -288,7 +336,7 @@ void items_windows_update() {
     if (pressed && press_on == ON_NONE) {
         press_on = ON_OTHER;
         press_index = -1;
-        if (game_flags.character_sheet_open) {
+        if (game_flags.character_sheet_open && !over_shop(mx, my)) {
             for (int i = 0; i < BAG_SLOTS; ++i)
                 if (sheet_bag_box(i).contains(mx, my) && bag[i].id) {
                     press_on = ON_BAG;

@@ -14,7 +14,15 @@ UiRect sheet_appearance_box();
 UiRect sheet_portrait_box();
 // Merchant.
 UiRect shop_box();
+// A row of the stock; rows scrolled out of view have an empty box.
 UiRect shop_stock_box(int index);
+// With a large text the stock shows some of its rows and scrolls: the first
+// shown (kept in range when drawn), how many, the rows' area and its arrows.
+bool shop_stock_scrolls();
+int& shop_stock_first();
+int shop_stock_rows_shown();
+UiRect shop_stock_area();
+UiRect shop_stock_arrow_box(bool up);
 UiRect shop_grey_box();
 UiRect shop_buy_back_box();
 // Loot window (row 0 is the money row when there is money).
@@ -38,6 +46,9 @@ int items_dragged_bag_slot();
 // Whether the pointer is over one of these windows (corpses are not picked
 // through them).
 bool items_pointer_over_window(float x, float y);
+// Whether a point lies on the open shop (which may cover the sheet's left
+// side where the window is narrow).
+bool items_over_shop(float x, float y);
 void character_sheet_draw();  // with the bag
 void merchant_window_draw();
 void loot_window_draw();

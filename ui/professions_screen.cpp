@@ -130,10 +130,14 @@ int recipe_level_steps(int gap) {
     return 0;
 }
 
+// With a large text the window fits 720 rows at scale 1: the rows closer
+// under the title, and centred.
 UiRect professions_box() {
     const float s = hud_scale;
-    float w = 1160 * s, h = 760 * s;
-    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 20 * s, w, h};
+    const bool compact = widget_compact();
+    float w = 1160 * s, h = (compact ? 712 : 760) * s;
+    return {((float)plat_input.client_width - w) * 0.5f,
+            ((float)plat_input.client_height - h) * 0.5f - (compact ? 0 : 20) * s, w, h};
 }
 
 UiRect professions_close_box() {
@@ -145,13 +149,15 @@ UiRect professions_close_box() {
 UiRect profession_row_box(int p) {
     const float s = hud_scale;
     UiRect b = professions_box();
-    return {b.x + 20 * s, b.y + 70 * s + (float)p * 104 * s, 430 * s, 96 * s};
+    const float top = widget_compact() ? 62 : 70, step = widget_compact() ? 100 : 104;
+    return {b.x + 20 * s, b.y + top * s + (float)p * step * s, 430 * s, 96 * s};
 }
 
 UiRect recipe_row_box(int k) {
     const float s = hud_scale;
     UiRect b = professions_box();
-    return {b.x + 470 * s, b.y + 110 * s + (float)k * 78 * s, b.w - 490 * s, 72 * s};
+    const float top = widget_compact() ? 100 : 110;
+    return {b.x + 470 * s, b.y + top * s + (float)k * 78 * s, b.w - 490 * s, 72 * s};
 }
 
 UiRect recipe_button_box(int k) {
@@ -225,8 +231,9 @@ void professions_draw() {
 
     // Right: the recipes of the selected craft.
     UiRect r0 = recipe_row_box(0);
-    ui_text(r0.x, b.y + 70 * s, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s,
-            HUD_GOLD, UI_FONT_TITLE);
+    const float title_y = profession_row_box(0).y;
+    ui_text(r0.x, title_y, hud_fmt("Recettes — %s", profession_defs[professions_selected].name), 24 * s, HUD_GOLD,
+            UI_FONT_TITLE);
     int list[RECIPE_COUNT];
     int n = recipes_of(professions_selected, list);
     const char* hover_reason = nullptr;

@@ -9,20 +9,41 @@
 #include "render/hud.h"
 #include "render/ui_focus.h"
 #include "render/ui.h"
+#include "ui/screen_widgets.h"
 #include "world/world.h"
 
 namespace {
 
 int selected = -1;
+// The first quest of the list shown, where a large text makes it scroll.
+int first_row = 0;
+
+// With a large text the window stops at 700 rows at scale 1 (so that it fits
+// 720) and the list scrolls, its arrows under the rows shown.
+constexpr float COMPACT_H = 700.0f, ROW_STEP = 64.0f, ARROWS_H = 34.0f;
+
+int quests_shown() {
+    int count = 0;
+    for (int i = 0; i < HUD_TRACKER_SLOTS; ++i)
+        if (hud_tracker_get(i)->shown) ++count;
+    return count;
+}
 
 UiRect journal_box() {
     float s = hud_scale;
     // Taller when the list of quests needs it: every row stays inside.
-    int count = 0;
-    for (int i = 0; i < HUD_TRACKER_SLOTS; ++i)
-        if (hud_tracker_get(i)->shown) ++count;
-    float w = 900 * s, h = std::fmax(620.0f, 70.0f + (float)count * 64.0f + 56.0f) * s;
+    float need = std::fmax(620.0f, 70.0f + (float)quests_shown() * ROW_STEP + 56.0f);
+    if (widget_compact()) need = std::fmin(need, COMPACT_H);
+    float w = 900 * s, h = need * s;
     return {(plat_input.client_width - w) * 0.5f, (plat_input.client_height - h) * 0.5f, w, h};
+}
+
+// How many rows of the list the window has room for.
+int rows_that_fit(int count) {
+    const float room = journal_box().h / hud_scale - 70.0f - 56.0f + 6.0f;
+    if ((float)count * ROW_STEP <= room) return count;
+    const int n = (int)((room - ARROWS_H - 6.0f) / ROW_STEP);
+    return n < 1 ? 1 : n;
 }
 
 const Vec4 SUBTLE = {0.78f, 0.74f, 0.62f, 1.0f};
@@ -95,9 +116,18 @@ void quest_journal_draw() {
     // The list.
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     const float row_h = 58 * s, list_w = 310 * s;
-    for (int k = 0; k < count; ++k) {
+    const int shown = rows_that_fit(count);
+    if (shown < count) {
+        const float under = top + (float)shown * ROW_STEP * s, half = (list_w - 6 * s) * 0.5f;
+        widget_list_scroll(first_row, count, shown, {b.x + 20 * s, top, list_w, under - 6 * s - top},
+                           {b.x + 20 * s, under, half, ARROWS_H * s},
+                           {b.x + 20 * s + half + 6 * s, under, half, ARROWS_H * s});
+    } else {
+        first_row = 0;
+    }
+    for (int k = first_row; k < count && k < first_row + shown; ++k) {
         const QuestTrackerEntry& e = *hud_tracker_get(slots[k]);
-        UiRect r = {b.x + 20 * s, top + (float)k * (row_h + 6 * s), list_w, row_h};
+        UiRect r = {b.x + 20 * s, top + (float)(k - first_row) * (row_h + 6 * s), list_w, row_h};
         bool over = r.contains(mx, my);
         ui_focus_add(r.x, r.y, r.w, r.h);
         if (over && plat_input.button_pressed[0]) selected = slots[k];

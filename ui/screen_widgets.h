@@ -82,3 +82,39 @@ inline void widget_message(float cx, float y, float left, float right) {
     if (x < left) x = left;
     ui_text_fitted(x, y, right - x, text, 28 * s, HUD_GOLD, UI_FONT_BODY);
 }
+
+// Above the default text size the full windows lay out for 1280 x 720 at
+// scale 1, so that the largest text still fits 1080 rows: tighter, their
+// long lists scrolling. At the default size and below nothing moves.
+inline bool widget_compact() { return hud_text_size > HUD_TEXT_SIZE_DEFAULT; }
+
+// A small chevron pointing up or down, drawn in steps.
+inline void widget_chevron(UiRect b, bool up, Vec4 colour) {
+    const float step = std::fmin(b.w, b.h * 2.0f) / 12.0f;
+    const float top = b.y + b.h * 0.5f - 3 * step;
+    for (int i = 0; i < 6; ++i) {
+        const float half = (float)(up ? i + 1 : 6 - i) * step;
+        ui_rect(b.x + b.w * 0.5f - half, top + (float)i * step, 2 * half, step, colour);
+    }
+}
+
+// A list showing `shown` of its `count` rows from `first`: the wheel over
+// `area` and the two arrows (places for the pad, so every row can be
+// reached) move it, kept in range. Draws the arrows only when it scrolls.
+inline void widget_list_scroll(int& first, int count, int shown, UiRect area, UiRect up, UiRect down) {
+    const int last = count > shown ? count - shown : 0;
+    if (last > 0 && !hud_dialog_state().open && plat_input.wheel != 0.0f && widget_hover(area))
+        first += plat_input.wheel > 0.0f ? -1 : 1;
+    first = first < 0 ? 0 : (first > last ? last : first);
+    if (last == 0) return;
+    const float s = hud_scale;
+    for (int k = 0; k < 2; ++k) {
+        const UiRect b = k == 0 ? up : down;
+        const bool enabled = k == 0 ? first > 0 : first < last;
+        const bool hover = enabled && widget_hover(b);
+        ui_panel(b.x, b.y, b.w, b.h, hover ? Vec4{0.2f, 0.24f, 0.16f, 0.95f} : Vec4{0.1f, 0.14f, 0.11f, 0.92f},
+                 enabled ? HUD_GOLD : Vec4{0.4f, 0.4f, 0.35f, 0.6f}, 1.5f * s);
+        widget_chevron(b, k == 0, enabled ? HUD_PARCHMENT : Vec4{0.55f, 0.55f, 0.5f, 0.8f});
+        if (widget_clicked(b) && enabled) first += k == 0 ? -1 : 1;
+    }
+}

@@ -38,12 +38,29 @@ void spellbook_order(int order[SKILLS_PER_CLASS]) {
     }
 }
 
+namespace {
+
+// With a large text the book shows one row of four skills at a time, above
+// the action bar (so a skill can still be dragged there), and the wheel or
+// the arrows beside the hint turn to the other row: it fits 720 rows.
+constexpr float BOOK_H = 690, CELL_TOP = 110, CELL_GAP = 16, BAR_CLEARANCE = 194;
+constexpr float CELL_H = (BOOK_H - 134 - CELL_GAP) / 2, COMPACT_H = CELL_TOP + CELL_H + 24;
+constexpr int ROWS = SKILLS_PER_CLASS / 4;
+int first_row = 0;
+
+}  // namespace
+
 UiRect spellbook_box() {
     float s = hud_scale;
     // Wide enough for the longest skill names beside their icons; still
     // whole on a 4:3 screen.
-    float w = 1280 * s, h = 690 * s;
-    return {((float)plat_input.client_width - w) * 0.5f, ((float)plat_input.client_height - h) * 0.5f - 60 * s, w, h};
+    float w = 1280 * s, h = BOOK_H * s;
+    const float x = ((float)plat_input.client_width - w) * 0.5f, ch = (float)plat_input.client_height;
+    if (widget_compact()) {
+        h = COMPACT_H * s;
+        return {x, std::fmax(0.0f, std::fmin((ch - h) * 0.5f, ch - BAR_CLEARANCE * s - h)), w, h};
+    }
+    return {x, (ch - h) * 0.5f - 60 * s, w, h};
 }
 
 UiRect spellbook_close_box() {
@@ -52,12 +69,24 @@ UiRect spellbook_close_box() {
     return {b.x + b.w - 28 * s - 10 * s, b.y + 10 * s, 28 * s, 28 * s};
 }
 
+UiRect spellbook_arrow_box(bool up) {
+    float s = hud_scale;
+    UiRect b = spellbook_box();
+    return {b.x + b.w - 24 * s - (up ? 2 * 40 + 8 : 40) * s, b.y + 60 * s, 40 * s, 34 * s};
+}
+
 UiRect spellbook_cell_box(int i) {
     float s = hud_scale;
     UiRect b = spellbook_box();
-    float gap = 16 * s, left = b.x + 24 * s, top = b.y + 110 * s;
-    float w = (b.w - 48 * s - 3 * gap) / 4.0f, h = (b.h - 134 * s - gap) / 2.0f;
     int col = i % 4, row = i / 4;
+    if (widget_compact()) {
+        // Rows turned away have no box: nothing to point at or drag.
+        const int first = first_row < 0 ? 0 : (first_row > ROWS - 1 ? ROWS - 1 : first_row);
+        if (row != first) return {0, 0, 0, 0};
+        row = 0;
+    }
+    float gap = CELL_GAP * s, left = b.x + 24 * s, top = b.y + CELL_TOP * s;
+    float w = (b.w - 48 * s - 3 * gap) / 4.0f, h = widget_compact() ? CELL_H * s : (b.h - 134 * s - gap) / 2.0f;
     return {left + (float)col * (w + gap), top + (float)row * (h + gap), w, h};
 }
 
@@ -78,6 +107,8 @@ void spellbook_draw() {
     ui_focus_add(c.x, c.y, c.w, c.h);
     float mx = (float)plat_input.mouse_x, my = (float)plat_input.mouse_y;
     widget_close_box(c, mx, my);
+    if (widget_compact())
+        widget_list_scroll(first_row, ROWS, 1, b, spellbook_arrow_box(true), spellbook_arrow_box(false));
 
     int order[SKILLS_PER_CLASS];
     spellbook_order(order);
@@ -86,6 +117,7 @@ void spellbook_draw() {
         const SkillDef& d = skill_of(order[i]);
         bool locked = player.level < d.level;
         UiRect k = spellbook_cell_box(i);
+        if (k.w <= 0) continue;
         ui_focus_add(k.x, k.y, k.w, k.h, UI_PLACE_CARRY);
         bool over = k.contains(mx, my);
         ui_panel(k.x, k.y, k.w, k.h, over ? Vec4{0.12f, 0.16f, 0.12f, 0.95f} : Vec4{0.09f, 0.12f, 0.1f, 0.9f},

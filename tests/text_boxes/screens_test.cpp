@@ -40,6 +40,8 @@
 #include "world/terrain.h"
 
 int character_creation_step();
+int quest_journal_selected();
+UiRect spellbook_arrow_box(bool up);
 
 namespace {
 
@@ -165,6 +167,149 @@ void expect_the_full_list_scrolls_at_the_largest_text() {
     ASSERT_TRUE(character_select(selected_before >= 0 ? selected_before : first));
     hud_text_size = t0;
     window_size(w0, h0);
+}
+
+// The largest text on a 1920 x 1080 window for the checks below, then back.
+struct LargestTextAt1080 {
+    const int t0 = hud_text_size, w0 = plat_input.client_width, h0 = plat_input.client_height;
+    LargestTextAt1080() {
+        hud_text_size = HUD_TEXT_SIZE_MAX;
+        window_size(1920, 1080);
+        std::vector<InputState> s(1, idle_at(0, 0));
+        run_frames(s);
+    }
+    ~LargestTextAt1080() {
+        hud_text_size = t0;
+        window_size(w0, h0);
+    }
+};
+
+// The open window gives the largest text its whole 1.5 on 1920 x 1080.
+void expect_the_full_scale(const char* what) {
+    LargestTextAt1080 large;
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f) << what << " keeps the text from its full size";
+}
+
+// Wheel notches over (x, y) until `text` is drawn; -1 when it never is.
+int notches_until_drawn(const char* text, float x, float y, float wheel, int most, UiRecordedBox* row) {
+    InputState in = idle_at(x, y);
+    in.wheel = wheel;
+    for (int notches = 0; notches <= most; ++notches)
+        if (drawn_text_box(text, row, notches == 0 ? idle_at(x, y) : in)) return notches;
+    return -1;
+}
+
+// At the largest text the stock shows fewer rows than it holds: the wheel
+// brings the last into view and stops there, the arrows (places for the
+// pad) move it a row, and the last row sells what it shows.
+void expect_the_stock_scrolls_to_its_last_row() {
+    LargestTextAt1080 large;
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f) << "the sheet with the shop";
+    ASSERT_TRUE(shop_stock_scrolls());
+    shop_stock_first() = 0;
+    const int last = MERCHANT_STOCK - 1;
+    const char* name = item_def(merchant_stock[last].id).name;
+    UiRect area = shop_stock_area();
+    UiRecordedBox row{};
+    ASSERT_FALSE(drawn_text_box(name, &row)) << "the whole stock shown at 1.5";
+    const int notches = notches_until_drawn(name, area.x + 20, area.y + 20, -1.0f, MERCHANT_STOCK, &row);
+    ASSERT_GT(notches, 0) << "the wheel never brought the last row into view";
+    const int first_at_end = shop_stock_first();
+    EXPECT_EQ(first_at_end, MERCHANT_STOCK - shop_stock_rows_shown());
+    EXPECT_EQ(notches_until_drawn(name, area.x + 20, area.y + 20, -1.0f, 3, &row), 0);
+    EXPECT_EQ(shop_stock_first(), first_at_end) << "the wheel went past the end";
+    UiRect up = shop_stock_arrow_box(true), down = shop_stock_arrow_box(false);
+    click_at(up.x + up.w * 0.5f, up.y + up.h * 0.5f);
+    EXPECT_EQ(shop_stock_first(), first_at_end - 1);
+    click_at(down.x + down.w * 0.5f, down.y + down.h * 0.5f);
+    EXPECT_EQ(shop_stock_first(), first_at_end);
+    // The row drawn with the last item's name is the one that buys it.
+    const int purse = player.purse = 100000;
+    UiRect r = shop_stock_box(last);
+    ASSERT_GT(r.w, 0.0f);
+    EXPECT_TRUE(r.contains(row.x + row.w * 0.5f, row.y + row.h * 0.5f));
+    click_at(r.x + r.w * 0.5f, r.y + r.h * 0.5f);
+    EXPECT_EQ(player.purse, purse - merchant_stock[last].price);
+    // Rows out of view answer no click.
+    player.purse = 100000;
+    UiRect hidden = shop_stock_box(0);
+    EXPECT_LE(hidden.w, 0.0f);
+    shop_stock_first() = 0;
+    player.purse = 20;
+}
+
+// The row of the quest list titled `title` after one frame with `frame`
+// (the tracker and the page beside the list show titles too).
+bool quest_row_box(const char* title, UiRecordedBox* out, InputState frame = idle_at(0, 0)) {
+    std::vector<InputState> s(1, frame);
+    ui_record_begin();
+    run_frames(s);
+    ui_record_end();
+    for (int i = 0; i < ui_recorded_text_count(); ++i) {
+        const UiRecordedText& t = ui_recorded_texts()[i];
+        if (t.box < 0 || std::strcmp(t.text, title)) continue;
+        const UiRecordedBox& b = ui_recorded_boxes()[t.box];
+        if (std::fabs(b.w - 310 * hud_scale) > 1.0f) continue;
+        *out = b;
+        return true;
+    }
+    return false;
+}
+
+// At the largest text a long list of quests scrolls: the wheel over it
+// brings the last into view and a click there selects it.
+void expect_the_quest_list_reaches_its_last_quest() {
+    LargestTextAt1080 large;
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f) << "the quest log";
+    int slots[HUD_TRACKER_SLOTS], count = 0;
+    for (int i = 0; i < HUD_TRACKER_SLOTS; ++i)
+        if (hud_tracker_get(i)->shown) slots[count++] = i;
+    ASSERT_GE(count, 2);
+    const char* first = hud_tracker_get(slots[0])->title;
+    const char* last = hud_tracker_get(slots[count - 1])->title;
+    UiRecordedBox row{}, first_row{};
+    ASSERT_TRUE(quest_row_box(first, &first_row));
+    ASSERT_FALSE(quest_row_box(last, &row)) << "all " << count << " quests shown at 1.5: nothing scrolls";
+    InputState wheel = idle_at(first_row.x + 10, first_row.y + 10);
+    wheel.wheel = -1.0f;
+    int notches = 1;
+    while (!quest_row_box(last, &row, wheel) && notches <= count) ++notches;
+    ASSERT_LE(notches, count) << "the wheel never brought the last quest into view";
+    click_at(row.x + row.w * 0.5f, row.y + row.h * 0.5f);
+    EXPECT_EQ(quest_journal_selected(), slots[count - 1]);
+    // Past the end the wheel stops; the arrows under the rows (places for
+    // the pad) take the list back up to the first.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(quest_row_box(last, &row, wheel));
+    const float under = row.y + row.h + 6 * hud_scale;
+    for (int i = 0; i < count && !quest_row_box(first, &row); ++i) click_at(row.x + 20, under + 10);
+    EXPECT_TRUE(quest_row_box(first, &row)) << "the up arrow never brought the first quest back";
+    EXPECT_FALSE(quest_row_box(last, &row));
+}
+
+// At the largest text the spellbook shows one row of skills above the action
+// bar (a skill can still be dragged there): the wheel turns to the row of
+// the last skill, whose cell then answers, and the up arrow turns back.
+void expect_the_spellbook_turns_to_its_last_row() {
+    game_flags.windows.spellbook = 1;
+    LargestTextAt1080 large;
+    EXPECT_FLOAT_EQ(hud_scale, 1.5f) << "the spellbook";
+    UiRect book = spellbook_box();
+    EXPECT_LE(book.y + book.h, bar_slot_box(0).y) << "the spellbook covers the action bar";
+    int order[SKILLS_PER_CLASS];
+    spellbook_order(order);
+    const char* last = skill_of(order[SKILLS_PER_CLASS - 1]).name;
+    const char* first = skill_of(order[0]).name;
+    UiRecordedBox cell{};
+    ASSERT_TRUE(drawn_text_box(first, &cell));
+    ASSERT_FALSE(drawn_text_box(last, &cell)) << "both rows shown: nothing to turn";
+    ASSERT_GT(notches_until_drawn(last, book.x + book.w * 0.5f, book.y + book.h * 0.5f, -1.0f, 3, &cell), 0);
+    UiRect k = spellbook_cell_box(SKILLS_PER_CLASS - 1);
+    EXPECT_TRUE(k.contains(cell.x + cell.w * 0.5f, cell.y + cell.h * 0.5f));
+    EXPECT_LE(spellbook_cell_box(0).w, 0.0f) << "a skill turned away still answers";
+    UiRect up = spellbook_arrow_box(true);
+    click_at(up.x + up.w * 0.5f, up.y + up.h * 0.5f);
+    EXPECT_TRUE(drawn_text_box(first, &cell));
+    game_flags.windows.spellbook = 0;
 }
 
 void close_everything() {
@@ -438,6 +583,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
+    l.large_text_everywhere = true;
     inventory_clear();
     equipment_apply();
     game_flags.character_sheet_open = 1;
@@ -455,6 +601,7 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
         l.look(cls == CLASS_WARRIOR ? "sheet of a warrior" : "sheet of a druid");
     }
     player.player_class = CLASS_ARCHER;
+    expect_the_full_scale("the character sheet");
 
     Vec3 m = merchant_position();
     stand_facing(m.x + 3.0f, m.z, m.x, m.z);
@@ -496,6 +643,28 @@ TEST(TextBoxes, CharacterSheetBagShopAndTooltips) {
     pad_hints(true);
     l.look("shop (pad)");
     pad_hints(false);
+    expect_the_stock_scrolls_to_its_last_row();
+    // Narrower than 16:9 the shop lies over the sheet's left side: the bag
+    // stays in sight and a click there still sells.
+    {
+        l.look_at("shop on a narrow window", nullptr, {1100, 1080}, HUD_TEXT_SIZE_MAX);
+        UiRect shop = shop_box(), first = sheet_bag_box(0), sheet = sheet_box();
+        EXPECT_GE(shop.x, sheet.x);
+        EXPECT_LE(shop.x + shop.w, first.x) << "the shop covers the bag";
+        bag[0] = {merchant_stock[0].id, 1};
+        const int purse = player.purse;
+        click_at(first.x + first.w * 0.5f, first.y + first.h * 0.5f);
+        EXPECT_GT(player.purse, purse) << "the bag's first slot did not sell";
+        hud_text_size = HUD_TEXT_SIZE_DEFAULT;
+        window_size(1280, 720);
+    }
+    l.look("shop, scrolled to the end", [](float* x, float* y) {
+        shop_stock_first() = MERCHANT_STOCK;
+        UiRect b = shop_stock_area();
+        *x = b.x + 20;
+        *y = b.y + 20;
+    });
+    shop_stock_first() = 0;
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
 }
@@ -529,6 +698,7 @@ TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
+    l.large_text_everywhere = true;
     for (int cls : {CLASS_ARCHER, CLASS_WARRIOR, CLASS_DRUID}) {
         player.player_class = cls;
         for (int level : {1, 60}) {
@@ -541,6 +711,7 @@ TEST(TextBoxes, SpellbooksOfTheThreeClasses) {
             pad_hints(false);
         }
     }
+    expect_the_spellbook_turns_to_its_last_row();
     player.player_class = CLASS_ARCHER;
     player.level = 1;
     close_everything();
@@ -608,6 +779,7 @@ TEST(TextBoxes, MapsAndTheQuestLog) {
     pad_hints(true);
     l.look("quest log (pad)");
     pad_hints(false);
+    expect_the_quest_list_reaches_its_last_quest();
     quests_reset_all();
     quests_refresh_panel();
     l.look("quest log, empty");
@@ -620,6 +792,7 @@ TEST(TextBoxes, ProfessionsWithEveryCraft) {
     if (!headless_has_context()) GTEST_SKIP() << "no GL context";
     close_everything();
     Looks l;
+    l.large_text_everywhere = true;
     inventory_clear();
     professions_open(true);
     for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
@@ -636,6 +809,33 @@ TEST(TextBoxes, ProfessionsWithEveryCraft) {
             UiRect b = recipe_button_box(0);
             centre_of(b, x, y);
         });
+    }
+    expect_the_full_scale("the professions");
+    {
+        // The longest list of recipes stands whole in the window at 1.5, its
+        // last button clear of the colours' note under the rows.
+        LargestTextAt1080 large;
+        int most = PROF_ALCHEMY, rows = 0;
+        for (int p = PROF_ALCHEMY; p <= PROF_SMITHING; ++p) {
+            professions_selected = p;
+            int n = 0;
+            while (professions_recipe_at_row(n) >= 0) ++n;
+            if (n > rows) most = p, rows = n;
+        }
+        professions_selected = most;
+        UiRect b = professions_box(), last = recipe_row_box(rows - 1);
+        EXPECT_FLOAT_EQ(hud_scale, 1.5f);
+        EXPECT_GE(b.y, 0.0f);
+        EXPECT_LE(b.y + b.h, 1080.0f);
+        EXPECT_LE(last.y + last.h, b.y + b.h - 44 * hud_scale) << "the last recipe under the note";
+        std::vector<InputState> s(1, idle_at(0, 0));
+        ui_record_begin();
+        run_frames(s);
+        ui_record_end();
+        int buttons = 0;
+        for (int i = 0; i < ui_recorded_text_count(); ++i)
+            buttons += !std::strcmp(ui_recorded_texts()[i].text, "Fabriquer");
+        EXPECT_EQ(buttons, rows) << "a recipe without its button";
     }
     close_everything();
     EXPECT_TRUE(l.faults.empty()) << l.report();
