@@ -221,8 +221,9 @@ bool player_act(float dt) {
         if (rx != 0.0f || ry != 0.0f)
             pad_look(player, rx, ry, dt, pad_tuning.sensitivity, pad_tuning.invert_y != 0);
     }
-    // Over the big map the wheel zooms the map, not the camera.
-    if (plat_input.wheel != 0.0f && !game_flags.windows.map) wheel_zoom(player, plat_input.wheel);
+    // With a window open the wheel is the window's (the big map zooms, the
+    // lists scroll), not the camera's.
+    if (plat_input.wheel != 0.0f && !player_window_blocks_clicks()) wheel_zoom(player, plat_input.wheel);
 
     // Movement.
     float forward = game_flags.paused ? 0.0f : binding_forward_axis();

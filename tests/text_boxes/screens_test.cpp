@@ -212,8 +212,10 @@ void expect_the_stock_scrolls_to_its_last_row() {
     UiRect area = shop_stock_area();
     UiRecordedBox row{};
     ASSERT_FALSE(drawn_text_box(name, &row)) << "the whole stock shown at 1.5";
+    const float camera_distance = player.camera_distance;
     const int notches = notches_until_drawn(name, area.x + 20, area.y + 20, -1.0f, MERCHANT_STOCK, &row);
     ASSERT_GT(notches, 0) << "the wheel never brought the last row into view";
+    EXPECT_EQ(player.camera_distance, camera_distance) << "the wheel over the shop zoomed the camera too";
     const int first_at_end = shop_stock_first();
     EXPECT_EQ(first_at_end, MERCHANT_STOCK - shop_stock_rows_shown());
     EXPECT_EQ(notches_until_drawn(name, area.x + 20, area.y + 20, -1.0f, 3, &row), 0);
