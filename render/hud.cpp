@@ -569,32 +569,24 @@ namespace {
 
 // The room the full windows need at scale 1 with a text above the default
 // (the only case where the scale gives way), so that a larger text lets them
-// grow as far as they stay on screen: the creation 1280 x 770 (the class
-// cards as short as their longest text on three narrow cards); every other
-// full window lays out for 1280 x 720 there (the character list, the journal
-// and the shop scroll their rows, the spellbook turns its two), so the
-// largest text fits 1080 rows.
+// grow as far as they stay on screen: every full window lays out for
+// 1280 x 720 there (the class cards as short as their longest text, the
+// character list, the journal and the shop scroll their rows, the spellbook
+// turns its two), so the largest text fits 1080 rows.
 // The loot window and the dialogs are small, and the options fit themselves
 // (HudFitScope).
 constexpr float FULL_WINDOW_W = 1280.0f, FULL_WINDOW_H = 720.0f;
-constexpr float CREATION_H = 770.0f;
 // The HUD's corners need this many columns at scale 1.
 constexpr float HUD_DESIGN_W = 1280.0f;
 
 bool full_window_open() {
     const ScreenFlags& w = game_flags.windows;
-    return game_flags.character_select_open || game_flags.character_sheet_open || w.journal || w.spellbook ||
-           w.professions || w.merchant || w.map;
+    return game_flags.character_select_open || game_flags.character_creation_open ||
+           game_flags.character_sheet_open || w.journal || w.spellbook || w.professions || w.merchant || w.map;
 }
 
-// 0 when no full window is open; the tallest when several are.
-float full_window_height() {
-    if (game_flags.character_creation_open && !game_flags.character_select_open) return CREATION_H;
-    return full_window_open() ? FULL_WINDOW_H : 0.0f;
-}
-
-// The widest of those open.
-float full_window_width() { return FULL_WINDOW_W; }
+// 0 when no full window is open.
+float full_window_height() { return full_window_open() ? FULL_WINDOW_H : 0.0f; }
 
 }  // namespace
 
@@ -607,7 +599,7 @@ void hud_scale_update() {
         float fit = (float)plat_input.client_width / HUD_DESIGN_W;
         const float full_h = full_window_height();
         if (full_h > 0.0f)
-            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / full_window_width(),
+            fit = std::fmin(fit, std::fmin((float)plat_input.client_width / FULL_WINDOW_W,
                                            (float)plat_input.client_height / full_h));
         s = std::fmin(s, std::fmax(base, fit));
     }

@@ -162,23 +162,30 @@ void turn_preview(UiRect area) {
 struct ClassCards {
     float top, width, height;  // of each card
     float buttons_y;           // the row of "Retour" and "Suivant"
+    // Where the icon, the name and the text stand in a card, from its top.
+    float icon_y, icon_size, name_y, text_y;
 };
 
 // Narrower cards on a narrow screen: all three always show whole. They stand
 // 600 tall where the screen has the rows; a large text on a shorter screen
-// moves them up a little and shortens them, never below their longest
-// description, and the buttons follow them up.
+// moves them up a little, sets icon, name and text closer and shortens them,
+// never below their longest description, and the buttons follow them up.
 ClassCards class_cards() {
     const float s = hud_scale;
     const float W = (float)plat_input.client_width, H = (float)plat_input.client_height;
-    ClassCards k = {190 * s, std::fmin(500 * s, (W - 2 * 40 * s - 80 * s) / 3.0f), 600 * s, 830 * s};
+    ClassCards k = {190 * s, std::fmin(500 * s, (W - 2 * 40 * s - 80 * s) / 3.0f), 600 * s, 830 * s,
+                    30 * s,  96 * s,  140 * s, 200 * s};
     if (H >= 900 * s) return k;
     k.top = 160 * s;
+    k.icon_y = 18 * s;
+    k.icon_size = 72 * s;
+    k.name_y = 96 * s;
+    k.text_y = 150 * s;
     float need = 0.0f;
     for (int c = 0; c < 3; ++c)
         need = std::fmax(need, ui_text_wrapped_height(k.width - 60 * s, class_defs[c].description, 19 * s,
                                                       UI_FONT_BODY, 1.35f));
-    need += 200 * s + 24 * s;
+    need += k.text_y + 24 * s;
     k.height = std::fmin(k.height, std::fmax(need, H - k.top - 30 * s - 56 * s - 14 * s));
     k.buttons_y = k.top + k.height + 30 * s;
     return k;
@@ -199,10 +206,10 @@ void draw_step1() {
         ui_panel(card.x, card.y, card.w, card.h, chosen ? Vec4{0.22f, 0.18f, 0.07f, 0.94f} : HUD_PANEL_FILL,
                  chosen ? HUD_GOLD : HUD_PANEL_BORDER, (chosen ? 3.0f : 2.0f) * s);
         UiBoxScope box(card.x, card.y, card.w, card.h, 0, (chosen ? 3.0f : 2.0f) * s);
-        icon_draw(skill_defs[c * SKILLS_PER_CLASS].icon, card.x + (cw - 96 * s) * 0.5f, card.y + 30 * s, 96 * s,
-                  Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
-        ui_text_centred(card.x + cw * 0.5f, card.y + 140 * s, class_defs[c].name, 36 * s, HUD_GOLD, UI_FONT_TITLE);
-        ui_text_wrapped(card.x + 30 * s, card.y + 200 * s, cw - 60 * s, class_defs[c].description, 19 * s,
+        icon_draw(skill_defs[c * SKILLS_PER_CLASS].icon, card.x + (cw - k.icon_size) * 0.5f, card.y + k.icon_y,
+                  k.icon_size, Vec3{0.85f, 0.7f, 0.35f}, 1.0f);
+        ui_text_centred(card.x + cw * 0.5f, card.y + k.name_y, class_defs[c].name, 36 * s, HUD_GOLD, UI_FONT_TITLE);
+        ui_text_wrapped(card.x + 30 * s, card.y + k.text_y, cw - 60 * s, class_defs[c].description, 19 * s,
                         HUD_PARCHMENT, UI_FONT_BODY, 1.35f);
         if (widget_clicked(card)) {
             chosen_class = c;

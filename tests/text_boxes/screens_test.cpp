@@ -339,6 +339,7 @@ TEST(TextBoxes, CreationScreens) {
     pad_hints(true);
     l.look("creation, the class (pad)");
     pad_hints(false);
+    expect_the_full_scale("the class step");
     float x, y;
     centre_of(character_creation_next_box(), &x, &y);
     click_at(x, y);
@@ -348,6 +349,7 @@ TEST(TextBoxes, CreationScreens) {
     pad_hints(true);
     l.look("creation, name and looks (pad)");
     pad_hints(false);
+    expect_the_full_scale("the name and looks");
     centre_of(character_creation_finish_box(), &x, &y);
     click_at(x, y);
     ASSERT_FALSE(game_flags.character_creation_open);
