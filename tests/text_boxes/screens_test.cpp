@@ -112,9 +112,10 @@ void expect_buttons_centred_under_the_cards(const std::string& where) {
     EXPECT_NEAR((row0 + row1) * 0.5f, (cards0 + cards1) * 0.5f, 1.0f) << where << ": the buttons' row is off-centre";
 }
 
-// The box of the first recorded text that reads `text`, after one frame
-// drawn with `frame` as its input; false when no such text was drawn.
-bool drawn_text_box(const char* text, UiRecordedBox* out, InputState frame = idle_at(0, 0)) {
+// The box of the first recorded text that reads `text` (in a box `width`
+// wide at scale 1, when given), after one frame drawn with `frame` as its
+// input; false when no such text was drawn.
+bool drawn_text_box(const char* text, UiRecordedBox* out, InputState frame = idle_at(0, 0), float width = 0.0f) {
     std::vector<InputState> s(1, frame);
     ui_record_begin();
     run_frames(s);
@@ -122,7 +123,9 @@ bool drawn_text_box(const char* text, UiRecordedBox* out, InputState frame = idl
     for (int i = 0; i < ui_recorded_text_count(); ++i) {
         const UiRecordedText& t = ui_recorded_texts()[i];
         if (t.box < 0 || std::strcmp(t.text, text)) continue;
-        *out = ui_recorded_boxes()[t.box];
+        const UiRecordedBox& b = ui_recorded_boxes()[t.box];
+        if (width > 0.0f && std::fabs(b.w - width * hud_scale) > 1.0f) continue;
+        *out = b;
         return true;
     }
     return false;
@@ -243,19 +246,7 @@ void expect_the_stock_scrolls_to_its_last_row() {
 // The row of the quest list titled `title` after one frame with `frame`
 // (the tracker and the page beside the list show titles too).
 bool quest_row_box(const char* title, UiRecordedBox* out, InputState frame = idle_at(0, 0)) {
-    std::vector<InputState> s(1, frame);
-    ui_record_begin();
-    run_frames(s);
-    ui_record_end();
-    for (int i = 0; i < ui_recorded_text_count(); ++i) {
-        const UiRecordedText& t = ui_recorded_texts()[i];
-        if (t.box < 0 || std::strcmp(t.text, title)) continue;
-        const UiRecordedBox& b = ui_recorded_boxes()[t.box];
-        if (std::fabs(b.w - 310 * hud_scale) > 1.0f) continue;
-        *out = b;
-        return true;
-    }
-    return false;
+    return drawn_text_box(title, out, frame, 310.0f);
 }
 
 // At the largest text a long list of quests scrolls: the wheel over it
