@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/image_io.h"
+#include "tests/support/scene_start.h"
 
 #include <cmath>
 #include <cstring>
@@ -43,17 +44,7 @@ bool started = false;
 class CamelotGame : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        headless_set_time_step(1.0 / 30.0);
-        headless_set_window_size(W, H);
-        scene_economy();
-        if (game_startup() != 0) return;
-        game_flags.character_creation_open = 0;  // no character file here: straight into play
-        started = headless_has_context();
-        plat_input.client_width = W;
-        plat_input.client_height = H;
-        bindings_reset();
-        player_reset_new();
-        game_flags.title_overlay = 0;
+        started = start_in_play(W, H, 1.0 / 30.0);
     }
 };
 

@@ -27,7 +27,9 @@
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "render/ui.h"
+#include "tests/support/drawn_text.h"
 #include "tests/support/scene_economy.h"
+#include "tests/support/scene_start.h"
 #include "ui/item_windows.h"
 #include "ui/map_marks.h"
 #include "ui/maps.h"
@@ -54,18 +56,16 @@ void frame(bool draw) {
     game_frame();
 }
 
-struct Quad {
-    float x0, y0, x1, y1;
-    Vec4 colour;
-    int mode;
-};
+using Quad = DrawnQuad;
 
-std::vector<Quad> batch_quads() {
-    std::vector<Quad> out;
-    const UiVertex* v = ui_batch_vertices();
-    for (int i = 0; i + 5 < ui_batch_count(); i += 6)
-        out.push_back({v[i].x, v[i].y, v[i + 2].x, v[i + 2].y, {v[i].r, v[i].g, v[i].b, v[i].a}, (int)v[i].mode});
-    return out;
+// What `draw` puts into the 2D batch, which is left empty.
+template <class Draw>
+std::vector<Quad> quads_drawn_by(Draw draw) {
+    ui_batch_clear();
+    draw();
+    std::vector<Quad> q = drawn_quads();
+    ui_batch_clear();
+    return q;
 }
 
 bool same(Vec4 a, Vec4 b) {
@@ -88,7 +88,7 @@ std::vector<bool> shape_of(Fn draw) {
     ui_batch_clear();
     draw(100.0f, 100.0f);
     std::vector<bool> mask(N * N, false);
-    for (const Quad& k : batch_quads()) {
+    for (const Quad& k : drawn_quads()) {
         if (k.mode != UI_FLAT) continue;
         for (int y = 0; y < N; ++y)
             for (int x = 0; x < N; ++x) {
@@ -100,38 +100,11 @@ std::vector<bool> shape_of(Fn draw) {
     return mask;
 }
 
-// An open place with dry land around, where nothing stands in the picture.
-Vec3 open_ground(float x0, float z0) {
-    for (int r = 0; r < 40; ++r)
-        for (int k = 0; k < 8; ++k) {
-            float a = (float)k * 0.785f;
-            float x = x0 + std::sin(a) * 20.0f * (float)r, z = z0 + std::cos(a) * 20.0f * (float)r;
-            bool ok = ground_height(x, z) > 0.5f;
-            for (int s = 0; s <= 3 && ok; ++s) {
-                float px = x + 6.0f * (float)s;
-                ok = ambience_obstacle_clear(px, z, 15.0f) && ground_height(px, z) > 0.5f &&
-                     std::fabs(ground_height(px, z) - ground_height(x, z)) < 1.5f;
-            }
-            if (ok) return {x, ground_height(x, z), z};
-        }
-    return {x0, ground_height(x0, z0), z0};
-}
-
 class ColourMarks : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        headless_set_time_step(0.05);
-        headless_set_window_size(W, H);
-        scene_economy();
-        if (game_startup() != 0) return;
-        game_flags.character_creation_open = 0;  // no character file here: straight into play
-        started = headless_has_context();
-        plat_input.client_width = W;
-        plat_input.client_height = H;
+        started = start_in_play(W, H, 0.05);
         hud_scale = (float)H / 1080.0f;
-        bindings_reset();
-        player_reset_new();
-        game_flags.title_overlay = 0;
     }
     void TearDown() override { view_settings.colour_vision = VISION_NORMAL; }
 };
@@ -185,10 +158,7 @@ TEST_F(ColourMarks, CreatureNamesTellTheirDangerByBars) {
     for (int mode = VISION_NORMAL; mode < VISION_MODE_COUNT; ++mode) {
         SCOPED_TRACE(MODE_NAMES[mode]);
         view_settings.colour_vision = mode;
-        ui_batch_clear();
-        creatures_draw_labels();
-        const std::vector<Quad> q = batch_quads();
-        ui_batch_clear();
+        const std::vector<Quad> q = quads_drawn_by(creatures_draw_labels);
         for (int i = 0; i < 5; ++i) {
             const Vec3 c = level_colour(line.gaps[i]);
             const int bars = flat_quads(q, Vec4{c.x, c.y, c.z, 1.0f});
@@ -203,13 +173,13 @@ TEST_F(ColourMarks, CreatureNamesTellTheirDangerByBars) {
     for (int d = -12; d <= 12; ++d) {
         const Vec3 c = level_colour(d);
         const Vec4 colour = {c.x, c.y, c.z, 1.0f};
-        ui_batch_clear();
-        hud_world_label(render_camera.target, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY);
-        EXPECT_EQ(flat_quads(batch_quads(), colour), 0) << "a plain label, gap " << d;
-        ui_batch_clear();
-        hud_world_label_danger(render_camera.target, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY, level_danger(d));
-        seen.insert(flat_quads(batch_quads(), colour));
-        ui_batch_clear();
+        const Vec3 at = render_camera.target;
+        const auto plain = [&] { hud_world_label(at, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY); };
+        const auto marked = [&] {
+            hud_world_label_danger(at, "Loup  niv. 3", 0.16f, colour, UI_FONT_BODY, level_danger(d));
+        };
+        EXPECT_EQ(flat_quads(quads_drawn_by(plain), colour), 0) << "a plain label, gap " << d;
+        seen.insert(flat_quads(quads_drawn_by(marked), colour));
     }
     EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4}));
 }
@@ -225,10 +195,7 @@ TEST_F(ColourMarks, NamesStayClearOfTheirBarsAtTheLargestText) {
         SCOPED_TRACE(size);
         hud_text_size = size;
         hud_scale_update();
-        ui_batch_clear();
-        creatures_draw_labels();
-        const std::vector<Quad> q = batch_quads();
-        ui_batch_clear();
+        const std::vector<Quad> q = quads_drawn_by(creatures_draw_labels);
         // The bars' frames, then each foe's letters (in its own colour)
         // against the frame under them; the target frame at the top is not
         // over the world.
@@ -345,10 +312,7 @@ TEST_F(ColourMarks, ItemFramesCountTheirQuality) {
     for (int mode : {VISION_NORMAL, VISION_PROTANOPIA}) {
         SCOPED_TRACE(MODE_NAMES[mode]);
         view_settings.colour_vision = mode;
-        ui_batch_clear();
-        character_sheet_draw();
-        const std::vector<Quad> q = batch_quads();
-        ui_batch_clear();
+        const std::vector<Quad> q = quads_drawn_by(character_sheet_draw);
         for (int k = 0; k < 5; ++k) {
             by_quality[k] = flat_quads(q, quality_colour(k), 8.0f);
             EXPECT_EQ(by_quality[k], mode == VISION_NORMAL ? 0 : k * wanted[k]) << "quality " << k;
@@ -376,7 +340,7 @@ TEST_F(ColourMarks, RecipesTellTheirDifficultyByBars) {
         std::string legend;
         for (int i = 0; i < ui_recorded_text_count(); ++i)
             if (std::strncmp(ui_recorded_texts()[i].text, "Les ", 4) == 0) legend = ui_recorded_texts()[i].text;
-        const std::vector<Quad> q = batch_quads();
+        const std::vector<Quad> q = drawn_quads();
         ui_batch_clear();
         return std::make_pair(legend, q);
     };

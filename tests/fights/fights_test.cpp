@@ -31,6 +31,7 @@
 #include "render/renderer.h"
 #include "tests/support/culling_check.h"
 #include "tests/support/scene_economy.h"
+#include "tests/support/scene_start.h"
 
 namespace {
 
@@ -62,24 +63,6 @@ void frame(bool draw) {
     main_loop_set_draw_interval(draw ? 1 : 1000000);
     game_frame();
     previous = snapshot;
-}
-
-// An open place: nothing standing within 15 m of the player, the foes or
-// the ground between, and dry land.
-Vec3 open_ground(float x0, float z0) {
-    for (int r = 0; r < 40; ++r)
-        for (int k = 0; k < 8; ++k) {
-            float a = (float)k * 0.785f;
-            float x = x0 + std::sin(a) * 20.0f * (float)r, z = z0 + std::cos(a) * 20.0f * (float)r;
-            bool ok = true;
-            for (int s = 0; s <= 3 && ok; ++s) {
-                float px = x + 6.0f * (float)s;
-                ok = ambience_obstacle_clear(px, z, 15.0f) && ground_height(px, z) > 0.5f &&
-                     std::fabs(ground_height(px, z) - ground_height(x, z)) < 1.5f;
-            }
-            if (ok) return {x, ground_height(x, z), z};
-        }
-    return {x0, ground_height(x0, z0), z0};
 }
 
 void place_player(int cls, int level, Vec3 at) {
