@@ -57,7 +57,7 @@ void route_frame_input() {
     RightClick right = player_mouse_clicks(!window_acted && !player_window_blocks_clicks() && !interface_took);
     // Someone with a quest or a word to say, nearer along the ray than what
     // play's click met, answers it first.
-    if (right.wanted && !quests_right_click(right.x, right.y, right.nearest)) player_right_click(right);
+    if (right.wanted && !quests_right_click(right.x, right.y, right.nearest())) player_right_click(right);
     player_mouse_keys();
     if (item_windows_take_escape(escape_pressed())) take_escape();
     items_windows_update();

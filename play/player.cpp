@@ -74,7 +74,7 @@ static bool dragging[2];
 static bool swallowed[2];  // the press that ended a latched look: no click
 static int press_x[2], press_y[2];
 
-static RightClick player_mouse_buttons(bool allow_clicks) {
+RightClick player_mouse_clicks(bool allow_clicks) {
     RightClick right{};
     for (int b = 0; b < 2; ++b) {
         // Button 0 is left, 1 is right (the platform's order).
@@ -178,8 +178,6 @@ void player_keys_input() {
     player_action_bar_keys();
     player_target_key();
 }
-
-RightClick player_mouse_clicks(bool clicks) { return player_mouse_buttons(clicks); }
 
 void player_mouse_keys() {
     player_update_capture();

@@ -114,10 +114,10 @@ constexpr float RIGHT_CLICK_NONE = 1e30f;
 struct RightClick {
     bool wanted;
     int x, y;
-    float nearest;  // RIGHT_CLICK_NONE when the ray met nothing of play's
-    float merchant_t, creature_t, body_t;
+    float merchant_t, creature_t, body_t;  // along the ray; RIGHT_CLICK_NONE where it met none
     Creature* creature;
     Creature* body;
+    float nearest() const;
 };
 
 // The player's share of the frame's input, after the screens had theirs

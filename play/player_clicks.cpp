@@ -41,17 +41,19 @@ RightClick player_click(int button, int x, int y) {
     if (!c.creature) c.creature_t = RIGHT_CLICK_NONE;
     c.body = body_hit_by_ray(origin, dir, &c.body_t);
     if (!c.body) c.body_t = RIGHT_CLICK_NONE;
-    c.nearest = std::fmin(c.merchant_t, std::fmin(c.creature_t, c.body_t));
     return c;
 }
 
+float RightClick::nearest() const { return std::fmin(merchant_t, std::fmin(creature_t, body_t)); }
+
 void player_right_click(const RightClick& c) {
     if (!c.wanted) return;
-    if (c.nearest >= RIGHT_CLICK_NONE) {
+    const float nearest = c.nearest();
+    if (nearest >= RIGHT_CLICK_NONE) {
         loot_click();
-    } else if (c.merchant_t == c.nearest) {
+    } else if (c.merchant_t == nearest) {
         merchant_clicked();
-    } else if (c.creature_t == c.nearest) {
+    } else if (c.creature_t == nearest) {
         player.target = c.creature;
         player.target_hold = 1000000.0f;
     } else {

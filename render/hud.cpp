@@ -255,21 +255,6 @@ bool mark_waiting(const HudMark& mark) {
     return std::fmax(c.x, std::fmax(c.y, c.z)) - std::fmin(c.x, std::fmin(c.y, c.z)) < 0.08f;
 }
 
-void world_label(Vec3 p, const char* text, float k, Vec4 colour, int font, int steps) {
-    if (!text) return;
-    float px;
-    Vec3 at;
-    if (!world_label_place(p, k, &px, &at) || !in_sight(p)) return;
-    LabelMark m = label_mark();
-    // Each label is a group of its own: labels of figures behind one another
-    // may cover each other, its own lines may not.
-    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
-    float top = at.y - line_count(text) * px * 1.15f * 0.5f;
-    label_lines(at.x, top, text, px, colour, font);
-    LabelBox bars = danger_steps(at.x, top, text, px, colour, font, steps);
-    label_placed(m, box_union(bars, label_box(at.x, top, text, px, font)), PLACED_LABEL);
-}
-
 // An item's quality pips right of a label's first line, centred on its
 // capitals as in the tooltips: where they go and the box they cover, rim
 // included (empty for none or without a correction).
@@ -289,11 +274,22 @@ PipsPlace quality_pips_place(float x, float top, const char* text, float px, int
 }  // namespace
 
 void hud_world_label(Vec3 p, const char* text, float k, Vec4 colour, int font) {
-    world_label(p, text, k, colour, font, -1);
+    hud_world_label_danger(p, text, k, colour, font, -1);
 }
 
 void hud_world_label_danger(Vec3 p, const char* text, float k, Vec4 colour, int font, int steps) {
-    world_label(p, text, k, colour, font, steps);
+    if (!text) return;
+    float px;
+    Vec3 at;
+    if (!world_label_place(p, k, &px, &at) || !in_sight(p)) return;
+    LabelMark m = label_mark();
+    // Each label is a group of its own: labels of figures behind one another
+    // may cover each other, its own lines may not.
+    UiBoxScope group(0, 0, 0, 0, UI_BOX_LAYER | UI_BOX_FREE);
+    float top = at.y - line_count(text) * px * 1.15f * 0.5f;
+    label_lines(at.x, top, text, px, colour, font);
+    LabelBox bars = danger_steps(at.x, top, text, px, colour, font, steps);
+    label_placed(m, box_union(bars, label_box(at.x, top, text, px, font)), PLACED_LABEL);
 }
 
 void hud_float_label(Vec3 p, const char* text, float k, Vec4 colour, int font, int pips) {

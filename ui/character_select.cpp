@@ -79,26 +79,6 @@ int rows_that_fit(float panel_h, float s) {
     return n < 1 ? 1 : (n > CHARACTER_SLOTS ? CHARACTER_SLOTS : n);
 }
 
-// A small chevron pointing up or down, drawn in steps.
-void chevron(UiRect b, bool up, Vec4 colour) {
-    const float step = b.w / 12.0f;
-    float top = b.y + b.h * 0.5f - 3 * step;
-    for (int i = 0; i < 6; ++i) {
-        float half = (up ? i + 1 : 6 - i) * step;
-        ui_rect(b.x + b.w * 0.5f - half, top + i * step, 2 * half, step, colour);
-    }
-}
-
-// One of the two scroll buttons beside the rows; true when clicked.
-bool scroll_button(UiRect b, bool up, bool enabled) {
-    const float s = hud_scale;
-    bool hover = enabled && widget_hover(b);
-    ui_panel(b.x, b.y, b.w, b.h, hover ? Vec4{0.2f, 0.24f, 0.16f, 0.95f} : Vec4{0.1f, 0.14f, 0.11f, 0.92f},
-             enabled ? HUD_GOLD : Vec4{0.4f, 0.4f, 0.35f, 0.6f}, 1.5f * s);
-    chevron(b, up, enabled ? HUD_PARCHMENT : Vec4{0.55f, 0.55f, 0.5f, 0.8f});
-    return widget_clicked(b) && enabled;
-}
-
 }  // namespace
 
 // Set each time the list opens: the screen fills an empty server field then.
@@ -165,7 +145,6 @@ void character_select_draw() {
     const float list_top = y;
     const int rows_shown = rows_that_fit(panel.h, s);
     const bool scrolls = present > rows_shown;
-    const int last_first = scrolls ? present - rows_shown : 0;
     if (selected_slot != row_kept_in_view) {
         // A new selection (or the list just opened) is brought into view.
         int at = 0;
@@ -175,9 +154,16 @@ void character_select_draw() {
         row_kept_in_view = selected_slot;
     }
     const UiRect list_area = {x, list_top, w, (rows_shown * ROW_STEP - (ROW_STEP - ROW_H)) * s};
-    if (scrolls && !dialog_open && plat_input.wheel != 0.0f && widget_hover(list_area))
-        first_row += plat_input.wheel > 0.0f ? -1 : 1;
-    first_row = first_row < 0 ? 0 : (first_row > last_first ? last_first : first_row);
+    {
+        const float aw = ARROWS_W * s, ax = x + w - aw;
+        UiRect up = {ax, list_top, aw, ROW_H * s};
+        UiRect down = {ax, list_top + (rows_shown - 1) * ROW_STEP * s, aw, ROW_H * s};
+        if (rows_shown < 2) {
+            up.h = down.h = (ROW_H - 4) * s * 0.5f;
+            down.y = list_top + up.h + 4 * s;
+        }
+        widget_list_scroll(first_row, present, rows_shown, list_area, up, down);
+    }
     // The rows leave room for the scroll buttons when there is something to scroll.
     const float row_w = scrolls ? w - (ARROWS_W + ARROWS_GAP) * s : w;
     int index = -1;
@@ -210,17 +196,6 @@ void character_select_draw() {
             last_row_click = now;
         }
         y += 70 * s;
-    }
-    if (scrolls) {
-        const float aw = ARROWS_W * s, ax = x + w - aw;
-        UiRect up = {ax, list_top, aw, ROW_H * s};
-        UiRect down = {ax, list_top + (rows_shown - 1) * ROW_STEP * s, aw, ROW_H * s};
-        if (rows_shown < 2) {
-            up.h = down.h = (ROW_H - 4) * s * 0.5f;
-            down.y = list_top + up.h + 4 * s;
-        }
-        if (scroll_button(up, true, first_row > 0)) --first_row;
-        if (scroll_button(down, false, first_row < last_first)) ++first_row;
     }
 
     // Under the room for the rows: every slot where the screen has it (the
